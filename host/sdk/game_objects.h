@@ -1,0 +1,89 @@
+// The modelled game's objects, laid out in host memory. SDK wrappers are views onto these by address,
+// the way the real SDK's wrappers view the game's own objects; the host runtime creates and moves them.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "vector.h"
+
+namespace host::game {
+
+struct UniqueId {
+    std::uint64_t id = 0;  // platform account number of the player
+    int platform = 0;      // platform code (0 = unknown)
+    bool operator==(const UniqueId&) const = default;
+};
+
+// Player replication info: who a car's driver is and which team they are on.
+struct Pri {
+    int team = 0;               // 0 blue, 1 orange
+    std::string playerName;     // display name
+    UniqueId uniqueId;          // the driver's account
+};
+
+struct BoostComponent {
+    float amount = 0.33f;  // fraction of a full tank, 0..1; a car spawns with a third
+};
+
+// Anything placed in the world: the ball, cars.
+struct Actor {
+    Vector location;       // world units
+    int teamNum2 = 255;    // team of the actor; 255 = none (the ball)
+};
+
+struct Ball : Actor {};
+
+struct Car : Actor {
+    std::optional<Pri> pri;                 // absent while the car has no driver info
+    std::optional<BoostComponent> boost;    // absent for cars without a boost component
+};
+
+struct Playlist {
+    std::string title = "Casual";  // title shown by the game
+    unsigned long ranked = 0;      // non-zero = ranked
+    int id = 0;                    // the game's playlist id
+};
+
+// One match in progress (a game event, or "server", in the SDK's terms).
+struct Server {
+    float secondsElapsed = 0.0f;                // match clock, seconds
+    bool overtime = false;                      // overtime flag
+    std::unique_ptr<Ball> ball;                 // null while the ball does not exist (e.g. after a goal)
+    std::vector<std::unique_ptr<Car>> cars;     // every car of the match
+    std::unique_ptr<Playlist> playlist;         // null when the game reports none
+};
+
+// A stat-ticker event object ("Shot on Goal", "Goal", "Save", ...).
+struct StatEvent {
+    std::string label;
+};
+
+// The parameter block of the stat-ticker message function: three pointer-sized fields.
+struct StatTickerParams {
+    std::uintptr_t receiver = 0;   // Pri of the player the message is about
+    std::uintptr_t victim = 0;     // Pri of the other player involved, if any
+    std::uintptr_t statEvent = 0;  // StatEvent
+};
+
+// The skill-rating service: rating per (player, playlist); can be made to fail like an offline service.
+struct MmrService {
+    std::map<std::pair<std::uint64_t, int>, float> ratings;  // (player id, playlist id) -> MMR
+    bool failing = false;                                    // every query throws while set
+};
+
+// Everything the SDK can reach of the running game.
+struct World {
+    std::unique_ptr<Server> currentGame;  // null outside a match
+    bool onlineGame = true;               // whether the current game is an online one
+    Car* localCar = nullptr;              // the car the local player drives, owned by currentGame
+    UniqueId localPlayer;                 // the local player's account
+    MmrService mmr;
+};
+
+}  // namespace host::game
