@@ -1,0 +1,196 @@
+// Host: plug-in loading and unloading, event dispatch, frames and the host's own console commands.
+#include "host.h"
+
+#include <algorithm>
+#include <cstring>
+#include <exception>
+#include <iostream>
+#include <system_error>
+
+#include "console_syntax.h"
+#include "host/sdk/canvas_wrapper.h"
+
+namespace host {
+
+namespace plugin = BakkesMod::Plugin;
+
+namespace {
+
+bool IsBlank(const char* text) { return text == nullptr || *text == '\0'; }
+
+// Why a library's exports record is refused, or empty when it is acceptable.
+std::string CheckExports(const plugin::PluginInfo* info, void* getPlugin, void* deleteMe, const std::string& expectedClass) {
+    if (!info) return "it exports no \"exports\" record";
+    if (!getPlugin || !deleteMe) return "it does not export both \"getPlugin\" and \"deleteMe\"";
+    if (info->apiBuildVersion != BAKKESMOD_PLUGIN_API_VERSION)
+        return "it was built for API build " + std::to_string(info->apiBuildVersion) + ", this host speaks " +
+               std::to_string(BAKKESMOD_PLUGIN_API_VERSION);
+    if (IsBlank(info->className) || IsBlank(info->pluginName)) return "its exports record names no class or plug-in";
+    if (!expectedClass.empty() && expectedClass != info->className)
+        return "it holds the class \"" + std::string(info->className) + "\", not \"" + expectedClass + "\"";
+    if (reinterpret_cast<void*>(info->initializeFunc) != getPlugin || reinterpret_cast<void*>(info->deleteFunc) != deleteMe)
+        return "its exports record does not point at its getPlugin and deleteMe";
+    return {};
+}
+
+}  // namespace
+
+Host::Host(std::filesystem::path home)
+    : home_(std::move(home)), dataFolder_(home_ / "data"), console_(home_.empty() ? std::filesystem::path() : home_ / ConfigFileName()) {
+    std::error_code error;
+    std::filesystem::create_directories(dataFolder_, error);
+    console_.SetErrorReporter([this](const std::string& message) { Report(message); });
+    RegisterHostCommands();
+}
+
+Host::~Host() {
+    while (!plugins_.empty()) UnloadPlugin(plugins_.back().get());
+}
+
+void Host::Report(const std::string& message) {
+    if (messageSink_) messageSink_(message);
+    else std::cerr << "host: " << message << '\n';
+}
+
+// [SECTION] Plug-ins
+
+LoadResult Host::LoadPlugin(const std::filesystem::path& path, const std::string& expectedClass) {
+    const std::string refused = "Refused to load " + path.string() + ": ";
+    std::string error;
+    std::unique_ptr<PluginLibrary> library = PluginLibrary::Open(path, error);
+    if (!library) return {nullptr, refused + error};
+
+    const auto* info = static_cast<const plugin::PluginInfo*>(library->Symbol("exports"));
+    void* getPlugin = library->Symbol("getPlugin");
+    void* deleteMe = library->Symbol("deleteMe");
+    if (std::string why = CheckExports(info, getPlugin, deleteMe, expectedClass); !why.empty())
+        return {nullptr, refused + why};
+
+    auto loaded = std::make_unique<LoadedPlugin>();
+    loaded->id = nextOwner_++;
+    loaded->info = info;
+    loaded->session = std::make_unique<PluginSession>(*this, loaded->id);
+    loaded->instance = info->initializeFunc();
+    plugin::BakkesModPlugin* object = loaded->Object();
+    loaded->library = std::move(library);
+    plugins_.push_back(std::move(loaded));
+    LoadedPlugin* result = plugins_.back().get();
+    if (!object) {
+        UnloadPlugin(result);
+        return {nullptr, refused + "its getPlugin gave no plug-in object"};
+    }
+    result->window = dynamic_cast<plugin::PluginWindow*>(object);
+    result->settings = dynamic_cast<plugin::PluginSettingsWindow*>(object);
+
+    object->cvarManager = std::make_shared<CVarManagerWrapper>(result->session.get());
+    object->gameWrapper = result->session->Game();
+    try {
+        object->onLoad();
+    } catch (const std::exception& e) {
+        error = e.what();
+    } catch (...) {
+        error = "an unknown exception";
+    }
+    if (!error.empty()) {
+        UnloadPlugin(result);
+        return {nullptr, "Plug-in " + std::string(info->pluginName) + " failed in onLoad: " + error};
+    }
+    return {result, {}};
+}
+
+void Host::UnloadPlugin(LoadedPlugin* loaded) {
+    auto found = std::find_if(plugins_.begin(), plugins_.end(), [loaded](const auto& p) { return p.get() == loaded; });
+    if (found == plugins_.end()) return;
+    std::unique_ptr<LoadedPlugin> owned = std::move(*found);
+    plugins_.erase(found);
+
+    if (plugin::BakkesModPlugin* object = owned->Object()) {
+        if (owned->windowOpen && owned->window) owned->window->OnClose();
+        try {
+            object->onUnload();
+        } catch (const std::exception& e) {
+            Report(std::string(owned->info->pluginName) + " threw in onUnload: " + e.what());
+        } catch (...) {
+            Report(std::string(owned->info->pluginName) + " threw in onUnload");
+        }
+    }
+    // Everything the plug-in registered runs code of its library: it goes before the library does.
+    RemoveRegistrations(owned->id);
+    owned->info->deleteFunc();
+    owned->session.reset();
+    owned->library.reset();
+}
+
+void Host::RemoveRegistrations(OwnerId owner) {
+    hooks_.DropOwner(owner);
+    console_.DropOwner(owner);
+    scheduler_.DropOwner(owner);
+    RemoveDrawables(owner);
+}
+
+// [SECTION] Game
+
+int Host::FireEvent(const std::string& eventName, std::uintptr_t caller, void* params) {
+    return hooks_.Fire(eventName, caller, params, [this](const std::string& message) { Report(message); });
+}
+
+void Host::AddDrawable(OwnerId owner, DrawableCallback callback) {
+    drawables_.push_back(Drawable{owner, std::make_shared<DrawableCallback>(std::move(callback))});
+}
+
+void Host::RemoveDrawables(OwnerId owner) {
+    std::erase_if(drawables_, [owner](const Drawable& drawable) { return drawable.owner == owner; });
+}
+
+void Host::RenderFrame(CanvasBackend* canvas) {
+    std::vector<Drawable> frame = drawables_;  // a drawable may unregister drawables while it runs
+    for (const Drawable& drawable : frame) {
+        try {
+            (*drawable.callback)(CanvasWrapper(canvas));
+        } catch (const std::exception& e) {
+            Report(std::string("drawable threw: ") + e.what());
+        } catch (...) {
+            Report("drawable threw an unknown exception");
+        }
+    }
+}
+
+LoadedPlugin* Host::FindWindow(const std::string& menuName) {
+    for (const auto& loaded : plugins_)
+        if (loaded->window && loaded->window->GetMenuName() == menuName) return loaded.get();
+    return nullptr;
+}
+
+bool Host::ToggleMenu(const std::string& menuName) {
+    LoadedPlugin* loaded = FindWindow(menuName);
+    if (!loaded) return false;
+    loaded->windowOpen = !loaded->windowOpen;
+    if (loaded->windowOpen) loaded->window->OnOpen();
+    else loaded->window->OnClose();
+    return true;
+}
+
+// [SECTION] Host commands
+
+void Host::RegisterHostCommands() {
+    console_.RegisterNotifier(
+        "togglemenu", HostOwner,
+        [this](std::vector<std::string> words) {
+            if (words.size() < 2) {
+                console_.AddLine("Usage: togglemenu NAME");
+            } else if (!ToggleMenu(words[1])) {
+                console_.AddLine("No window named " + QuoteWord(words[1]));
+            }
+        },
+        "Open or close a plug-in window by its menu name", 0);
+    console_.RegisterNotifier(
+        "cvarlist", HostOwner,
+        [this](std::vector<std::string> words) {
+            const std::string prefix = words.size() > 1 ? words[1] : std::string();
+            for (const CVarRecord* cvar : console_.Cvars())
+                if (cvar->name.rfind(prefix, 0) == 0) console_.AddLine(cvar->name + " " + QuoteWord(cvar->value));
+        },
+        "List settings variables (optionally those starting with a prefix) with their values", 0);
+}
+
+}  // namespace host

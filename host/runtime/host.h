@@ -1,0 +1,108 @@
+// Host: the runtime behind the stand-in SDK. It owns the console, the virtual clock, the hooks, the
+// drawables, the modelled game and the data folder, and loads plug-in libraries by their exported symbols.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/sdk/backends.h"
+#include "host/sdk/game_objects.h"
+#include "host/sdk/plugin.h"
+#include "console.h"
+#include "hook_registry.h"
+#include "owner.h"
+#include "plugin_library.h"
+#include "plugin_session.h"
+#include "scheduler.h"
+
+namespace host {
+
+// A plug-in library the host has loaded, with the one object its getPlugin created.
+struct LoadedPlugin {
+    OwnerId id = HostOwner;
+    std::unique_ptr<PluginLibrary> library;
+    const BakkesMod::Plugin::PluginInfo* info = nullptr;
+    std::shared_ptr<BakkesMod::Plugin::BakkesModPlugin>* instance = nullptr;  // the library's own pointer
+    std::unique_ptr<PluginSession> session;
+    BakkesMod::Plugin::PluginWindow* window = nullptr;              // null when the plug-in has no window
+    BakkesMod::Plugin::PluginSettingsWindow* settings = nullptr;    // null when it has no settings page
+    bool windowOpen = false;
+
+    BakkesMod::Plugin::BakkesModPlugin* Object() const { return instance ? instance->get() : nullptr; }
+};
+
+struct LoadResult {
+    LoadedPlugin* plugin = nullptr;  // null when the load was refused or failed
+    std::string error;               // why, in one sentence
+};
+
+class Host {
+public:
+    // home: the host's folder; the configuration file is home/"config.cfg", the data folder home/"data".
+    explicit Host(std::filesystem::path home);
+    ~Host();  // unloads every plug-in still loaded
+    Host(const Host&) = delete;
+    Host& operator=(const Host&) = delete;
+
+    Console& GetConsole() { return console_; }
+    Scheduler& GetScheduler() { return scheduler_; }
+    HookRegistry& Hooks() { return hooks_; }
+    game::World& World() { return world_; }
+    const std::filesystem::path& Home() const { return home_; }
+    const std::filesystem::path& DataFolder() const { return dataFolder_; }
+    static std::filesystem::path ConfigFileName() { return "config.cfg"; }
+
+    // [SECTION] Plug-ins
+    // Opens the library, checks its exports record (API build, class and plug-in names, entry points;
+    // expectedClass when given), creates the plug-in object, hands it the console and game handles
+    // and runs onLoad. A failure at any step leaves nothing behind and is reported in the result.
+    LoadResult LoadPlugin(const std::filesystem::path& library, const std::string& expectedClass = {});
+    // onUnload, then every hook, command, callback, drawable and timer of the plug-in is removed,
+    // then deleteMe, then the library is closed.
+    void UnloadPlugin(LoadedPlugin* plugin);
+    const std::vector<std::unique_ptr<LoadedPlugin>>& Plugins() const { return plugins_; }
+
+    // [SECTION] Game
+    int FireEvent(const std::string& eventName, std::uintptr_t caller = 0, void* params = nullptr);
+    void Advance(double seconds) { scheduler_.Advance(seconds); }
+    // One rendered frame: every drawable gets the canvas (null: a canvas that draws nothing).
+    void RenderFrame(CanvasBackend* canvas);
+    // Opens or closes the window whose menu name is given; false when no plug-in has it.
+    bool ToggleMenu(const std::string& menuName);
+
+    // [SECTION] Messages
+    // The host's own messages (a plug-in callback that threw, a file it could not write); these are
+    // not console lines. Default: standard error.
+    void SetMessageSink(std::function<void(const std::string&)> sink) { messageSink_ = std::move(sink); }
+    void Report(const std::string& message);
+
+    // Used by PluginSession.
+    void AddDrawable(OwnerId owner, DrawableCallback callback);
+    void RemoveDrawables(OwnerId owner);
+
+private:
+    struct Drawable {
+        OwnerId owner;
+        std::shared_ptr<DrawableCallback> callback;
+    };
+
+    void RegisterHostCommands();
+    void RemoveRegistrations(OwnerId owner);
+    LoadedPlugin* FindWindow(const std::string& menuName);
+
+    std::filesystem::path home_;
+    std::filesystem::path dataFolder_;
+    Console console_;
+    Scheduler scheduler_;
+    HookRegistry hooks_;
+    game::World world_;
+    std::vector<Drawable> drawables_;
+    std::vector<std::unique_ptr<LoadedPlugin>> plugins_;
+    OwnerId nextOwner_ = HostOwner + 1;
+    std::function<void(const std::string&)> messageSink_;
+};
+
+}  // namespace host
