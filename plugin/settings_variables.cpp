@@ -1,0 +1,108 @@
+// The settings-variable table, their registration with change callbacks, and the copy into members at load.
+#include "plugin/settings_variables.h"
+
+#include <type_traits>
+#include <vector>
+
+#include "plugin/zando.h"
+
+namespace zando {
+
+namespace {
+
+constexpr SettingVariable Bounded(const char* name, const char* defaultValue, const char* description, float min,
+                                  float max, SettingMember member) {
+    return {name, defaultValue, description, true, min, max, member};
+}
+
+constexpr SettingVariable Switch(const char* name, const char* defaultValue, const char* description, bool ZANDO::*member) {
+    return {name, defaultValue, description, true, 0.0f, 1.0f, member};
+}
+
+constexpr SettingVariable Text(const char* name, const char* defaultValue, const char* description,
+                               std::string ZANDO::*member) {
+    return {name, defaultValue, description, false, 0.0f, 0.0f, member};
+}
+
+const std::array<SettingVariable, SettingVariableCount> kVariables = {{
+    Bounded("zando_heatmap_scale", "1.0", "Heatmap window scale", 0.5f, 2.5f, &ZANDO::heatmapScale),
+    Bounded("zando_postgame_scale", "1.0", "Post-game window scale", 0.5f, 2.5f, &ZANDO::postGameScale),
+    Bounded("zando_window_opacity", "0.85", "Window opacity", 0.2f, 1.0f, &ZANDO::windowOpacity),
+    Bounded("zando_heatmap_pos_x", "1154", "Heatmap window X position", 0.0f, 3840.0f, &ZANDO::heatmapPosX),
+    Bounded("zando_heatmap_pos_y", "60", "Heatmap window Y position", 0.0f, 2160.0f, &ZANDO::heatmapPosY),
+    Bounded("zando_postgame_pos_x", "1441", "Post-game window X position", 0.0f, 3840.0f, &ZANDO::postGamePosX),
+    Bounded("zando_postgame_pos_y", "29", "Post-game window Y position", 0.0f, 2160.0f, &ZANDO::postGamePosY),
+    Switch("zando_show_heatmap", "1", "Show heatmap overlay", &ZANDO::showHeatmap),
+    Switch("zando_show_postgame", "0", "Show post-game stats overlay", &ZANDO::showPostGame),
+    Switch("zando_show_heatmap_replay", "0", "Show heatmap during replays", &ZANDO::showHeatmapInReplay),
+    Switch("zando_show_postgame_replay", "0", "Show post-game during replays", &ZANDO::showPostGameInReplay),
+    Switch("zando_show_alltime_heatmap", "0", "Show all-time heatmap", &ZANDO::showAllTimeHeatmap),
+    Switch("zando_minimalistic", "0", "Minimalistic view mode", &ZANDO::minimalisticMode),
+    Switch("zando_sticky_mode", "0", "Sticky mode (always visible)", &ZANDO::stickyMode),
+    Switch("zando_show_accuracy_overlay", "0", "Show accuracy overlay on heatmap", &ZANDO::showAccuracyOverlay),
+    Switch("zando_show_speed", "1", "Show speed in post-game", &ZANDO::showSpeed),
+    Switch("zando_show_boost", "1", "Show boost in post-game", &ZANDO::showBoost),
+    Switch("zando_show_shots", "1", "Show shots in post-game", &ZANDO::showShots),
+    Switch("zando_show_possession", "1", "Show possession in post-game", &ZANDO::showPossession),
+    Switch("zando_show_gametime", "1", "Show game time in post-game", &ZANDO::showGameTime),
+    Switch("zando_enable_upload", "0", "Enable automatic upload to ZANDO server", &ZANDO::uploadEnabled),
+    Text("zando_api_key", "", ApiKeyHint, &ZANDO::apiKey),
+    Text("zando_server_url", DefaultServerUrl, "ZANDO server URL", &ZANDO::serverUrl),
+}};
+
+const std::array<const char*, 18> kReadAtLoad = {
+    "zando_heatmap_scale",       "zando_postgame_scale",       "zando_window_opacity",
+    "zando_heatmap_pos_x",       "zando_heatmap_pos_y",        "zando_postgame_pos_x",
+    "zando_postgame_pos_y",      "zando_show_heatmap",         "zando_show_postgame",
+    "zando_show_heatmap_replay", "zando_show_postgame_replay", "zando_show_alltime_heatmap",
+    "zando_minimalistic",        "zando_sticky_mode",          "zando_show_accuracy_overlay",
+    "zando_enable_upload",       "zando_server_url",           "zando_api_key",
+};
+
+}  // namespace
+
+const std::array<SettingVariable, SettingVariableCount>& SettingVariables() { return kVariables; }
+
+const SettingVariable* FindSettingVariable(const std::string& name) {
+    for (const SettingVariable& variable : kVariables)
+        if (name == variable.name) return &variable;
+    return nullptr;
+}
+
+const std::array<const char*, 18>& SettingsReadAtLoad() { return kReadAtLoad; }
+
+}  // namespace zando
+
+// Reads the value with the getter of the member's type (float, int, bool or string) and stores it.
+void ZANDO::OnSettingChanged(CVarWrapper cvar) {
+    const zando::SettingVariable* variable = zando::FindSettingVariable(cvar.getCVarName());
+    if (!variable) return;
+    std::visit(
+        [this, &cvar](auto member) {
+            using Member = std::remove_reference_t<decltype(this->*member)>;
+            if constexpr (std::is_same_v<Member, float>) this->*member = cvar.getFloatValue();
+            else if constexpr (std::is_same_v<Member, int32_t>) this->*member = cvar.getIntValue();
+            else if constexpr (std::is_same_v<Member, bool>) this->*member = cvar.getBoolValue();
+            else this->*member = cvar.getStringValue();
+        },
+        variable->member);
+}
+
+void ZANDO::RegisterSettingsVariables() {
+    for (const zando::SettingVariable& variable : zando::SettingVariables()) {
+        CVarWrapper cvar = cvarManager->registerCvar(variable.name, variable.defaultValue, variable.description, true,
+                                                     variable.bounded, variable.min, variable.bounded, variable.max, true);
+        cvar.addOnValueChanged([this](std::string, CVarWrapper changed) { OnSettingChanged(changed); });
+    }
+    cvarManager->registerNotifier(
+        "zando_reset_stats",
+        [this](std::vector<std::string>) {
+            ResetStats();
+            cvarManager->log("[ZANDO] Stats have been reset!");
+        },
+        "Reset all match statistics", 0);
+}
+
+void ZANDO::ReadSettingsIntoMembers() {
+    for (const char* name : zando::SettingsReadAtLoad()) OnSettingChanged(cvarManager->getCvar(name));
+}

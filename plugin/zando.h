@@ -1,0 +1,132 @@
+// ZANDO: the plug-in class, its data members with their defaults, and its operations.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "host/sdk/canvas_wrapper.h"
+#include "host/sdk/plugin.h"
+#include "host/sdk/vector.h"
+#include "plugin/grid.h"
+#include "plugin/service_addresses.h"
+
+class ZANDO : public BakkesMod::Plugin::BakkesModPlugin,
+              public BakkesMod::Plugin::PluginSettingsWindow,
+              public BakkesMod::Plugin::PluginWindow {
+public:
+    ZANDO() = default;
+    ~ZANDO() override = default;
+    ZANDO(const ZANDO&) = delete;
+    ZANDO& operator=(const ZANDO&) = delete;
+
+    // [SECTION] Host slots
+    void onLoad() override;
+    void onUnload() override;
+
+    void RenderSettings() override;
+    std::string GetPluginName() override { return "ZANDO"; }
+    void SetImGuiContext(std::uintptr_t ctx) override;
+
+    void Render() override;
+    std::string GetMenuName() override { return "ZANDO"; }
+    std::string GetMenuTitle() override { return menuTitle; }
+    bool ShouldBlockInput() override;
+    bool IsActiveOverlay() override { return true; }
+    void OnOpen() override { isWindowOpen = true; }
+    void OnClose() override { isWindowOpen = false; }
+
+    // [SECTION] Operations
+    void ResetStats();
+    float AverageSpeed() const { return speedSamples >= 1 ? speedSum / static_cast<float>(speedSamples) : 0.0f; }
+
+    // Copies a settings variable's new value into its member; the change callback of every variable.
+    void OnSettingChanged(CVarWrapper cvar);
+
+    // [SECTION] Per-match counters and accumulators (cleared by ResetStats)
+    int32_t shots = 0;                     // shots counted this match
+    int32_t goals = 0;                     // goals counted this match
+    float speedSum = 0.0f;                 // sum of speed samples, units per second
+    int32_t speedSamples = 0;              // number of speed samples
+    float boostCollected = 0.0f;           // pad units: 12 per small pad, 100 per large pad
+    float boostUsed = 0.0f;                // percent points of the tank
+    float lastBoostAmount = -1.0f;         // previous tick's boost, 0..1; negative = no reading yet
+    float possessionTime = 0.0f;           // seconds the car nearest the ball was on the player's team
+    float teamPossessionTime = 0.0f;       // seconds; grows with possessionTime
+    float opponentPossessionTime = 0.0f;   // seconds the nearest car was on the other team
+    float gameTime = 0.0f;                 // seconds of match time covered by possession sampling
+    bool hasPossession = false;            // outcome of the latest possession sample
+    float lastPossessionSampleTime = -1.0f;  // match clock at the latest possession sample; negative = none
+    Grid<float> shotHeatmap;               // shot heat this match, 5.0 per shot
+    Grid<int32_t> goalHeatmap;             // goals this match per zone
+    Grid<float> positionHeatmap;           // exported as the CSV's "Position" column; nothing adds to it
+
+    // [SECTION] All-time grids (kept across matches, persisted in the all-time file)
+    Grid<float> allTimeShotHeatmap;        // shot heat over all matches
+    Grid<int32_t> allTimeGoalHeatmap;      // goals over all matches per zone
+
+    // [SECTION] Ball-touch record (not cleared by ResetStats)
+    Vector lastTouchLocation{0.0f, 0.0f, 0.0f};  // the local car's location at the latest ball hit
+    float lastTouchTime = -10.0f;                // match clock at that hit; negative = none recorded
+
+    // [SECTION] Match state flags
+    bool matchActive = true;          // a match is being followed
+    bool trackingPaused = false;      // tick sampling suspended (kickoff countdown)
+    bool inGoalReplay = false;        // a goal was scored and its replay runs
+    bool awaitingMmrUpload = false;   // the delayed end-of-match export and upload is pending
+    bool showHeatmap = true;          // heatmap overlay visible; cached "zando_show_heatmap"
+    bool showPostGame = false;        // post-game overlay visible; cached "zando_show_postgame"
+    int32_t playerTeam = 0;           // the local player's team, 0 or 1
+    bool uploadInProgress = false;    // an upload is running
+    bool uploadedThisMatch = false;   // this match's statistics were uploaded
+
+    // [SECTION] Match metadata
+    std::string playlistName = "Unknown";  // playlist of the match
+    bool isRanked = false;                 // ranked match
+    float initialMmr = 0.0f;               // MMR at match start; above 0 delays the match end by 3 s
+    float mmrChange = 0.0f;                // final MMR minus initialMmr
+    int32_t playlistId = 0;                // playlist id the MMR is asked for
+
+    // [SECTION] Field constants (world units)
+    float fieldLength = 10240.0f;  // divides X in the zone mapping
+    float fieldWidth = 8192.0f;    // divides Y in the zone mapping
+
+    // [SECTION] Zone selection (cleared by ResetStats)
+    int32_t selectedZoneCol = -1;  // -1 = none
+    int32_t selectedZoneRow = -1;  // -1 = none
+    bool zoneSelected = false;
+
+    // [SECTION] Overlay geometry
+    int32_t screenWidth = 1920;   // canvas width last seen by the post-game overlay, pixels
+    int32_t screenHeight = 1080;  // canvas height last seen by the post-game overlay, pixels
+
+    // [SECTION] Cached settings (the settings variables' values; the members are read at run time)
+    float heatmapScale = 1.0f;         // "zando_heatmap_scale"
+    float postGameScale = 1.0f;        // "zando_postgame_scale"
+    float windowOpacity = 0.85f;       // "zando_window_opacity"
+    int32_t heatmapPosX = 1154;        // "zando_heatmap_pos_x", pixels
+    int32_t heatmapPosY = 60;          // "zando_heatmap_pos_y", pixels
+    int32_t postGamePosX = 1441;       // "zando_postgame_pos_x", pixels
+    int32_t postGamePosY = 29;         // "zando_postgame_pos_y", pixels
+    bool showHeatmapInReplay = false;  // "zando_show_heatmap_replay"
+    bool showPostGameInReplay = false; // "zando_show_postgame_replay"
+    bool showAllTimeHeatmap = false;   // "zando_show_alltime_heatmap"
+    bool minimalisticMode = false;     // "zando_minimalistic"
+    bool stickyMode = false;           // "zando_sticky_mode"
+    bool showAccuracyOverlay = false;  // "zando_show_accuracy_overlay"
+    bool showSpeed = true;             // "zando_show_speed"
+    bool showBoost = true;             // "zando_show_boost"
+    bool showShots = true;             // "zando_show_shots"
+    bool showPossession = true;        // "zando_show_possession"
+    bool showGameTime = true;          // "zando_show_gametime"
+    bool uploadEnabled = false;        // "zando_enable_upload"
+    std::string apiKey;                // "zando_api_key"
+    std::string serverUrl = zando::FallbackServerUrl;  // "zando_server_url"
+
+    // [SECTION] Control panel
+    std::string menuTitle = "ZANDO";  // the panel window's title
+    bool isWindowOpen = false;        // the panel window is open
+
+private:
+    void RegisterSettingsVariables();
+    void ReadSettingsIntoMembers();
+};
