@@ -1,0 +1,124 @@
+// The ZANDO library as the game loads it: entry points, the exports record, onLoad's state, the
+// window slots and the sandbox program around it.
+#include <gtest/gtest.h>
+
+#include <imgui.h>
+
+#include "host/runtime/plugin_library.h"
+#include "test_support.h"
+
+using zando_test::LoadedZando;
+using zando_test::TempDir;
+
+TEST(PluginEntryPoints, OneObjectPerProcessAndDeleteMeIsIdempotent) {
+    std::string error;
+    auto library = host::PluginLibrary::Open(ZANDO_PLUGIN_PATH, error);
+    ASSERT_NE(library, nullptr) << error;
+    auto* info = static_cast<const BakkesMod::Plugin::PluginInfo*>(library->Symbol("exports"));
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->apiBuildVersion, 95);
+    EXPECT_STREQ(info->fileName, "plugin/zando.cpp");
+    EXPECT_STREQ(info->className, "ZANDO");
+    EXPECT_STREQ(info->pluginName, "ZANDO");
+    EXPECT_STREQ(info->pluginVersion, "1.0");
+    EXPECT_EQ(info->pluginType, 1u);
+
+    auto* first = info->initializeFunc();
+    auto* object = first->get();
+    ASSERT_NE(object, nullptr);
+    EXPECT_EQ(first->use_count(), 1);
+    auto* second = info->initializeFunc();
+    EXPECT_EQ(second, first);
+    EXPECT_EQ(second->get(), object);
+
+    auto* constructed = static_cast<ZANDO*>(object);
+    EXPECT_TRUE(constructed->positionHeatmap.empty()) << "grids are sized by onLoad, not the constructor";
+    EXPECT_EQ(constructed->serverUrl, zando::FallbackServerUrl);
+    EXPECT_EQ(constructed->menuTitle, "ZANDO");
+
+    info->deleteFunc();
+    EXPECT_EQ(first->get(), nullptr);
+    info->deleteFunc();
+    EXPECT_EQ(first->get(), nullptr);
+}
+
+TEST(PluginLoad, AfterOnLoadTheMatchRecordIsFreshPausedAndSized) {
+    TempDir home;
+    LoadedZando zando(home.path());
+    ZANDO& z = zando.Zando();
+    EXPECT_TRUE(z.trackingPaused);
+    EXPECT_TRUE(z.matchActive);
+    EXPECT_TRUE(z.showHeatmap);
+    EXPECT_FALSE(z.showPostGame);
+    EXPECT_EQ(z.serverUrl, zando::DefaultServerUrl);
+    for (const auto* grid : {&z.positionHeatmap, &z.shotHeatmap, &z.allTimeShotHeatmap}) {
+        ASSERT_EQ(grid->size(), 62u);
+        for (const auto& row : *grid) ASSERT_EQ(row, std::vector<float>(50, 0.0f));
+    }
+    for (const auto* grid : {&z.goalHeatmap, &z.allTimeGoalHeatmap}) {
+        ASSERT_EQ(grid->size(), 62u);
+        for (const auto& row : *grid) ASSERT_EQ(row, std::vector<int32_t>(50, 0));
+    }
+    EXPECT_EQ(zando.Lines(), (std::vector<std::string>{"[RESET STATS] Clearing all data..."}))
+        << "onLoad logs nothing of its own";
+    EXPECT_TRUE(zando.hostMessages.empty());
+}
+
+TEST(PluginWindows, MenuSlotsOpenCloseAndInputBlockingFollowImGui) {
+    TempDir home;
+    LoadedZando zando(home.path());
+    auto* window = zando.Plugin().window;
+    auto* settings = zando.Plugin().settings;
+    ASSERT_NE(window, nullptr);
+    ASSERT_NE(settings, nullptr);
+    EXPECT_EQ(window->GetMenuName(), "ZANDO");
+    EXPECT_EQ(window->GetMenuTitle(), "ZANDO");
+    EXPECT_EQ(settings->GetPluginName(), "ZANDO");
+    EXPECT_TRUE(window->IsActiveOverlay());
+
+    zando.Run("togglemenu ZANDO");
+    EXPECT_TRUE(zando.Zando().isWindowOpen);
+    zando.Run("togglemenu ZANDO");
+    EXPECT_FALSE(zando.Zando().isWindowOpen);
+    zando.Run("togglemenu Nope");
+    EXPECT_EQ(zando.Lines().back(), "No window named \"Nope\"");
+
+    // The host's Dear ImGui context is made current in the plug-in's own copy of Dear ImGui.
+    EXPECT_FALSE(window->ShouldBlockInput()) << "no context handed over yet";
+    ImGuiContext* context = ImGui::CreateContext();
+    window->SetImGuiContext(reinterpret_cast<std::uintptr_t>(context));
+    EXPECT_FALSE(window->ShouldBlockInput());
+    ImGui::GetIO().WantCaptureKeyboard = true;
+    EXPECT_TRUE(window->ShouldBlockInput());
+    ImGui::GetIO().WantCaptureKeyboard = false;
+    ImGui::GetIO().WantCaptureMouse = true;
+    EXPECT_TRUE(window->ShouldBlockInput());
+    settings->SetImGuiContext(0);
+    EXPECT_FALSE(window->ShouldBlockInput());
+    ImGui::DestroyContext(context);
+}
+
+TEST(Sandbox, LoadsRunsStatementsAndUnloadsPrintingOnlyConsoleLinesOnStandardOutput) {
+    TempDir home;
+    const std::string sandbox = std::string(ZANDO_SANDBOX_PATH) + " --home " + home.path().string();
+    auto first = zando_test::RunCommand(sandbox + " --exec \"zando_heatmap_pos_x 2000; cvarlist zando_heatmap_pos; zando_reset_stats\"",
+                                        home.path());
+    EXPECT_EQ(first.exitCode, 0) << first.err;
+    EXPECT_EQ(first.out,
+              "[RESET STATS] Clearing all data...\n"
+              "zando_heatmap_pos_x \"2000\"\n"
+              "zando_heatmap_pos_y \"60\"\n"
+              "[RESET STATS] Clearing all data...\n"
+              "[ZANDO] Stats have been reset!\n");
+    EXPECT_NE(first.err.find("loaded ZANDO 1.0 (API build 95)"), std::string::npos) << first.err;
+    EXPECT_NE(first.err.find("unloaded ZANDO and deleted the plug-in object"), std::string::npos) << first.err;
+
+    auto second = zando_test::RunCommand(sandbox + " --exec zando_heatmap_pos_x", home.path());
+    EXPECT_EQ(second.out, "[RESET STATS] Clearing all data...\nzando_heatmap_pos_x \"2000\"\n")
+        << "a saved setting is read back in the next run";
+
+    auto refused = zando_test::RunCommand(sandbox + " --plugin " + ZANDO_PROBE_PLUGIN_PATH + " --exec cvarlist", home.path());
+    EXPECT_NE(refused.exitCode, 0);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_NE(refused.err.find("holds the class \"Probe\", not \"ZANDO\""), std::string::npos) << refused.err;
+}

@@ -1,0 +1,128 @@
+// The plug-in's settings variables: registration, change callbacks, the copy at load, persistence
+// across runs, and the reset command registered with them.
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+
+using zando_test::LoadedZando;
+using zando_test::TempDir;
+
+TEST(SettingsVariables, AllTwentyThreeAreRegisteredSavedAndBounded) {
+    TempDir home;
+    LoadedZando zando(home.path());
+    int count = 0;
+    for (const host::CVarRecord* cvar : zando.Host().GetConsole().Cvars()) {
+        if (cvar->name.rfind("zando_", 0) != 0) continue;
+        ++count;
+        EXPECT_TRUE(cvar->saved && cvar->searchable) << cvar->name;
+        EXPECT_EQ(cvar->value, cvar->defaultValue) << cvar->name;
+        EXPECT_FALSE(cvar->description.empty()) << cvar->name;
+        const bool text = cvar->name == "zando_api_key" || cvar->name == "zando_server_url";
+        EXPECT_EQ(cvar->hasMin && cvar->hasMax, !text) << cvar->name;
+    }
+    EXPECT_EQ(count, 23);
+    EXPECT_EQ(zando.Value("zando_server_url"), "https://dashboard.zando.example");
+    EXPECT_EQ(zando.Value("zando_window_opacity"), "0.85");
+    EXPECT_NE(zando.Host().GetConsole().FindCvar("zando_api_key")->description.find("dashboard.zando.example"),
+              std::string::npos);
+}
+
+TEST(SettingsVariables, ASetReachesItsMemberAtOnceThroughTheRightGetter) {
+    TempDir home;
+    LoadedZando zando(home.path());
+    ZANDO& z = zando.Zando();
+    const std::size_t linesBefore = zando.Lines().size();
+    zando.Run("zando_heatmap_pos_x 2000; zando_postgame_pos_y 99999; zando_heatmap_scale 1.75; zando_window_opacity 0");
+    EXPECT_EQ(z.heatmapPosX, 2000);
+    EXPECT_EQ(z.postGamePosY, 2160) << "bounded at the maximum";
+    EXPECT_FLOAT_EQ(z.heatmapScale, 1.75f);
+    EXPECT_FLOAT_EQ(z.windowOpacity, 0.2f) << "bounded at the minimum";
+    zando.Run("zando_show_heatmap 0; zando_sticky_mode 1; zando_show_gametime 0; zando_enable_upload 1");
+    EXPECT_FALSE(z.showHeatmap);
+    EXPECT_TRUE(z.stickyMode);
+    EXPECT_FALSE(z.showGameTime);
+    EXPECT_TRUE(z.uploadEnabled);
+    zando.Run("zando_api_key \"k3y with spaces\"; zando_server_url http://127.0.0.1:8080");
+    EXPECT_EQ(z.apiKey, "k3y with spaces");
+    EXPECT_EQ(z.serverUrl, "http://127.0.0.1:8080");
+    EXPECT_EQ(zando.Lines().size(), linesBefore) << "change callbacks log nothing";
+}
+
+TEST(SettingsVariables, SavedSettingsAreReadBackAtLoadExceptThePostGameSwitches) {
+    TempDir home;
+    {
+        LoadedZando first(home.path());
+        first.Run("zando_show_heatmap 0; zando_heatmap_scale 2.0; zando_postgame_pos_x 100; zando_api_key abc;"
+                  "zando_server_url https://self.hosted.example; zando_show_speed 0; zando_show_boost 0");
+    }
+    LoadedZando second(home.path());
+    ZANDO& z = second.Zando();
+    EXPECT_FALSE(z.showHeatmap);
+    EXPECT_FLOAT_EQ(z.heatmapScale, 2.0f);
+    EXPECT_EQ(z.postGamePosX, 100);
+    EXPECT_EQ(z.apiKey, "abc");
+    EXPECT_EQ(z.serverUrl, "https://self.hosted.example");
+    EXPECT_EQ(second.Value("zando_show_speed"), "0");
+    EXPECT_TRUE(z.showSpeed) << "the post-game switches keep their defaults until the variable changes";
+    EXPECT_TRUE(z.showBoost);
+    second.Run("zando_show_speed 0");
+    EXPECT_FALSE(z.showSpeed);
+}
+
+TEST(ResetCommand, ClearsTheMatchRecordButNotFlagsAllTimeGridsOrMetadata) {
+    TempDir home;
+    LoadedZando zando(home.path());
+    ZANDO& z = zando.Zando();
+    z.shots = 4;
+    z.goals = 2;
+    z.speedSum = 9000.0f;
+    z.speedSamples = 10;
+    z.boostCollected = 112.0f;
+    z.boostUsed = 40.0f;
+    z.lastBoostAmount = 0.5f;
+    z.possessionTime = z.teamPossessionTime = 30.0f;
+    z.opponentPossessionTime = 20.0f;
+    z.gameTime = 60.0f;
+    z.hasPossession = z.inGoalReplay = z.uploadedThisMatch = z.awaitingMmrUpload = true;
+    z.lastPossessionSampleTime = 59.9f;
+    z.playlistId = 11;
+    z.zoneSelected = true;
+    z.selectedZoneCol = z.selectedZoneRow = 3;
+    z.trackingPaused = false;
+    z.shotHeatmap[5][6] = 10.0f;
+    z.goalHeatmap[5][6] = 1;
+    z.allTimeShotHeatmap[5][6] = 15.0f;
+    z.allTimeGoalHeatmap[5][6] = 2;
+    z.showPostGame = true;
+    z.matchActive = false;
+    z.lastTouchTime = 12.0f;
+    z.playlistName = "Ranked Doubles";
+    z.initialMmr = 1000.0f;
+
+    zando.Run("zando_reset_stats ignored words");
+    EXPECT_EQ(std::vector<std::string>(zando.Lines().end() - 2, zando.Lines().end()),
+              (std::vector<std::string>{"[RESET STATS] Clearing all data...", "[ZANDO] Stats have been reset!"}));
+    EXPECT_EQ(z.shots + z.goals + z.speedSamples + z.playlistId, 0);
+    EXPECT_EQ(z.speedSum + z.boostCollected + z.boostUsed + z.possessionTime + z.teamPossessionTime +
+                  z.opponentPossessionTime + z.gameTime,
+              0.0f);
+    EXPECT_EQ(z.AverageSpeed(), 0.0f);
+    EXPECT_EQ(z.lastBoostAmount, -1.0f);
+    EXPECT_EQ(z.lastPossessionSampleTime, -1.0f);
+    EXPECT_FALSE(z.hasPossession || z.inGoalReplay || z.uploadedThisMatch || z.awaitingMmrUpload || z.zoneSelected);
+    EXPECT_EQ(z.selectedZoneCol, -1);
+    EXPECT_EQ(z.selectedZoneRow, -1);
+    EXPECT_TRUE(z.trackingPaused);
+    EXPECT_EQ(z.shotHeatmap.size(), 62u);
+    EXPECT_EQ(z.shotHeatmap[5].size(), 50u);
+    EXPECT_EQ(z.shotHeatmap[5][6], 0.0f);
+    EXPECT_EQ(z.goalHeatmap[5][6], 0);
+
+    EXPECT_EQ(z.allTimeShotHeatmap[5][6], 15.0f);
+    EXPECT_EQ(z.allTimeGoalHeatmap[5][6], 2);
+    EXPECT_TRUE(z.showPostGame);
+    EXPECT_FALSE(z.matchActive);
+    EXPECT_EQ(z.lastTouchTime, 12.0f);
+    EXPECT_EQ(z.playlistName, "Ranked Doubles");
+    EXPECT_EQ(z.initialMmr, 1000.0f);
+}
