@@ -8,8 +8,8 @@ struct Vector {
     float Y = 0.0f;  // world units
     float Z = 0.0f;  // world units
 
-    Vector() = default;
-    Vector(float x, float y, float z) : X(x), Y(y), Z(z) {}
+    constexpr Vector() = default;
+    constexpr Vector(float x, float y, float z) : X(x), Y(y), Z(z) {}
 
     Vector operator+(const Vector& o) const { return {X + o.X, Y + o.Y, Z + o.Z}; }
     Vector operator-(const Vector& o) const { return {X - o.X, Y - o.Y, Z - o.Z}; }

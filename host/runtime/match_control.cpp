@@ -1,0 +1,66 @@
+// MatchControl: building matches in the modelled game and firing events with callers and parameters.
+#include "match_control.h"
+
+#include <stdexcept>
+
+#include "host/sdk/game_events.h"
+
+namespace host {
+
+game::Server& MatchControl::StartMatch(const game::Playlist* playlist) {
+    game::World& world = host_.World();
+    world.localCar = nullptr;
+    world.currentGame = std::make_unique<game::Server>();
+    world.currentGame->ball = std::make_unique<game::Ball>();
+    world.currentGame->ball->location = {0.0f, 0.0f, 92.75f};
+    if (playlist) world.currentGame->playlist = std::make_unique<game::Playlist>(*playlist);
+    if (world.localPlayer.id == 0) world.localPlayer = {76561190000000001ull, 1};
+    return *world.currentGame;
+}
+
+void MatchControl::RemoveMatch() {
+    host_.World().localCar = nullptr;
+    host_.World().currentGame.reset();
+}
+
+game::Server& MatchControl::Match() {
+    if (!host_.World().currentGame) throw std::logic_error("no match in progress");
+    return *host_.World().currentGame;
+}
+
+game::Car& MatchControl::AddCar(int team, Vector location, bool local, float boost, std::string name) {
+    auto car = std::make_unique<game::Car>();
+    car->location = location;
+    car->teamNum2 = team;
+    car->pri = game::Pri{team, std::move(name), {}};
+    car->boost = game::BoostComponent{boost};
+    if (local) {
+        car->pri->uniqueId = host_.World().localPlayer;
+        host_.World().localCar = car.get();
+    }
+    game::Car& added = *car;
+    Match().cars.push_back(std::move(car));
+    return added;
+}
+
+void MatchControl::SetBall(Vector location) {
+    game::Server& match = Match();
+    if (!match.ball) match.ball = std::make_unique<game::Ball>();
+    match.ball->location = location;
+}
+
+int MatchControl::BallHitGoal() {
+    auto caller = reinterpret_cast<std::uintptr_t>(host_.World().currentGame.get());
+    return host_.FireEvent(events::BallHitGoal, caller, nullptr);
+}
+
+int MatchControl::StatTicker(const game::Car& receiver, const std::string& label) {
+    game::StatEvent& statEvent = statEvents_.emplace_back(game::StatEvent{label});
+    game::StatTickerParams params;
+    params.receiver = receiver.pri ? reinterpret_cast<std::uintptr_t>(&*receiver.pri) : 0;
+    params.statEvent = reinterpret_cast<std::uintptr_t>(&statEvent);
+    auto caller = reinterpret_cast<std::uintptr_t>(host_.World().currentGame.get());
+    return host_.FireEvent(events::StatTickerMessage, caller, &params);
+}
+
+}  // namespace host

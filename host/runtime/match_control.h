@@ -1,0 +1,45 @@
+// MatchControl: puts the modelled game into any state the plug-in reads (match, clock, ball, cars,
+// playlist, MMR) and fires the game's events the way the game does, with their callers and parameters.
+#pragma once
+
+#include <list>
+#include <string>
+
+#include "host/sdk/game_objects.h"
+#include "host.h"
+#include "host/sdk/game_events.h"
+
+namespace host {
+
+class MatchControl {
+public:
+    explicit MatchControl(Host& host) : host_(host) {}
+
+    // [SECTION] State
+    // A new match object: clock 0, ball at the centre, no cars; replaces any match in progress.
+    game::Server& StartMatch(const game::Playlist* playlist = nullptr);
+    // Removes the match object (after its Destroyed event): no current game, no local car.
+    void RemoveMatch();
+    game::Server& Match();  // the match in progress; throws std::logic_error when there is none
+    // A car with driver info and a boost component; the local player's car when local is set.
+    game::Car& AddCar(int team, Vector location, bool local = false, float boost = 0.33f, std::string name = "");
+    void SetClock(float secondsElapsed) { Match().secondsElapsed = secondsElapsed; }
+    void SetBall(Vector location);
+    void SetMmr(int playlistId, float mmr) { host_.World().mmr.ratings[{host_.World().localPlayer.id, playlistId}] = mmr; }
+
+    // [SECTION] Events
+    int Fire(const char* eventName) { return host_.FireEvent(eventName); }
+    // The ball entering a goal: the match object is the caller.
+    int BallHitGoal();
+    // A stat-ticker message about the driver of receiver ("Shot on Goal", "Goal", ...).
+    int StatTicker(const game::Car& receiver, const std::string& label);
+    // One car's input for this tick (the game sends one per car).
+    int CarInput() { return host_.FireEvent(events::CarSetInput); }
+    int CarHitBall() { return host_.FireEvent(events::CarHitBall); }
+
+private:
+    Host& host_;
+    std::list<game::StatEvent> statEvents_;  // stat events handed out stay valid for the host's life
+};
+
+}  // namespace host
