@@ -53,6 +53,8 @@ void ZANDO::onLoad() {
     RegisterSettingsVariables();
     ReadSettingsIntoMembers();
     ResetStats();
+    LoadAllTimeHeatmap();
+    HookGameEvents();
 }
 
 void ZANDO::onUnload() { gameWrapper->UnregisterDrawables(); }

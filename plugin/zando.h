@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
+#include <memory>
 #include <string>
 
 #include "host/sdk/canvas_wrapper.h"
@@ -41,6 +43,39 @@ public:
 
     // Copies a settings variable's new value into its member; the change callback of every variable.
     void OnSettingChanged(CVarWrapper cvar);
+
+    // [SECTION] Match lifecycle (game-event handlers)
+    void OnInitGame();
+    void OnActiveBeginState();
+    void OnCountdownEnd();
+    void OnCountdownBegin();
+    void OnScoreUpdated();
+    void OnMatchEnded();
+    void OnMatchWinnerSet();
+    void OnMatchDestroyed();
+    // The end-of-match step run 3 s after the end when an initial MMR was captured.
+    void FinishMatchAfterMmrDelay(GameWrapper* game, const char* completionLine);
+
+    // [SECTION] Touches, shots and goals
+    void RecordBallTouch();
+    void HandleGoalHit(ServerWrapper caller);
+    void HandleStatEvent(void* params);
+
+    // [SECTION] Per-tick sampling and metadata
+    void SampleTick();
+    void CaptureMatchMetadata();
+
+    // [SECTION] Zone heatmap
+    struct Zone {
+        int column;  // 0..GridCols-1
+        int row;     // 0..GridRows-1
+        bool operator==(const Zone&) const = default;
+    };
+    // The zone of a world position; rows are oriented by the team so that row 0 is the end it attacks.
+    Zone ZoneOf(float x, float y, int team) const;
+    std::filesystem::path AllTimeHeatmapPath() const;
+    void SaveAllTimeHeatmap();
+    void LoadAllTimeHeatmap();
 
     // [SECTION] Per-match counters and accumulators (cleared by ResetStats)
     int32_t shots = 0;                     // shots counted this match
@@ -129,4 +164,11 @@ public:
 private:
     void RegisterSettingsVariables();
     void ReadSettingsIntoMembers();
+    void HookGameEvents();
+    // The common end of a match (winner set or match ended); texts are the handler's six lines.
+    void ProcessMatchEnd(const char* const (&texts)[6]);
+    void ReadFinalMmr(GameWrapper* game);
+
+    // Expires with the object: a delayed callback that outlives it sees that and does nothing.
+    std::shared_ptr<bool> lifetime = std::make_shared<bool>(true);
 };

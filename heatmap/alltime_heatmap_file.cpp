@@ -1,0 +1,160 @@
+// The all-time heatmap file "zando_alltime_heatmap.dat": saved whole after each change, loaded once.
+//
+// Layout (little-endian int32 / float32, no padding):
+//   version 2:  version, width (50), height (62), 3100 shot-heat floats, 3100 goal-count ints  (24812 bytes)
+//   legacy:     width (50), height (62), 3100 shot-heat floats                                (12408 bytes)
+// A first value of 1..10 is a version (1 reads like legacy after its three-field header); any other
+// first value is a legacy file's width. Cells run row 0 first, column 0 first within a row.
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+#include <vector>
+
+#include "plugin/zando.h"
+
+namespace {
+
+constexpr const char* FileName = "zando_alltime_heatmap.dat";
+constexpr int32_t CurrentVersion = 2;
+constexpr std::size_t CellCount = static_cast<std::size_t>(GridRows) * GridCols;
+constexpr std::size_t CellBytes = CellCount * 4;
+
+void PutInt32(std::vector<char>& out, int32_t value) {
+    const auto bits = static_cast<uint32_t>(value);
+    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<char>((bits >> shift) & 0xFF));
+}
+
+void PutFloat(std::vector<char>& out, float value) {
+    int32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    PutInt32(out, bits);
+}
+
+int32_t GetInt32(const std::vector<char>& in, std::size_t offset) {
+    uint32_t bits = 0;
+    for (int i = 3; i >= 0; --i) bits = (bits << 8) | static_cast<unsigned char>(in[offset + static_cast<std::size_t>(i)]);
+    return static_cast<int32_t>(bits);
+}
+
+float GetFloat(const std::vector<char>& in, std::size_t offset) {
+    const int32_t bits = GetInt32(in, offset);
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+// Keeps a file the loader could not use beside it, under the first free backup name.
+std::filesystem::path KeepBackup(const std::filesystem::path& file) {
+    std::error_code error;
+    for (int n = 1; n < 1000; ++n) {
+        std::filesystem::path backup = file;
+        backup += n == 1 ? std::string(".bak") : ".bak" + std::to_string(n);
+        if (std::filesystem::exists(backup, error)) continue;
+        if (std::filesystem::copy_file(file, backup, error)) return backup;
+        return {};
+    }
+    return {};
+}
+
+}  // namespace
+
+std::filesystem::path ZANDO::AllTimeHeatmapPath() const {
+    return gameWrapper->GetDataFolder().string() + "/" + FileName;
+}
+
+void ZANDO::SaveAllTimeHeatmap() {
+    const std::filesystem::path path = AllTimeHeatmapPath();
+    std::vector<char> bytes;
+    bytes.reserve(12 + 2 * CellBytes);
+    PutInt32(bytes, CurrentVersion);
+    PutInt32(bytes, GridCols);
+    PutInt32(bytes, GridRows);
+    for (const auto& row : allTimeShotHeatmap)
+        for (float cell : row) PutFloat(bytes, cell);
+    for (const auto& row : allTimeGoalHeatmap)
+        for (int32_t cell : row) PutInt32(bytes, cell);
+
+    // The old file is replaced only by a complete new one: a failed write never costs all-time data.
+    std::filesystem::path temporary = path;
+    temporary += ".tmp";
+    bool written = false;
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (out) {
+            out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+            out.close();
+            written = !out.fail();
+        }
+    }
+    std::error_code error;
+    if (written) std::filesystem::rename(temporary, path, error);
+    if (!written || error) {
+        std::filesystem::remove(temporary, error);
+        cvarManager->log("[SAVE] Failed to save all-time heatmap to " + path.string() + " - previous file kept");
+        return;
+    }
+    cvarManager->log("[SAVE] All-time heatmap saved (shots + goals)");
+}
+
+void ZANDO::LoadAllTimeHeatmap() {
+    const std::filesystem::path path = AllTimeHeatmapPath();
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        cvarManager->log("[LOAD] No existing all-time heatmap found (starting fresh)");
+        return;
+    }
+    const std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    in.close();
+
+    auto reject = [&](const std::string& line) {
+        cvarManager->log(line);
+        if (std::filesystem::path backup = KeepBackup(path); !backup.empty())
+            cvarManager->log("[LOAD] Old heatmap file kept as " + backup.string());
+    };
+    const std::string truncated = "[LOAD] Heatmap file is shorter than its header promises - ignoring old data";
+
+    if (bytes.size() < 8) return reject(truncated);
+    int32_t version = GetInt32(bytes, 0);
+    int32_t width = 0;
+    int32_t height = 0;
+    std::size_t offset = 0;
+    if (version >= 1 && version <= 10) {
+        if (bytes.size() < 12) return reject(truncated);
+        width = GetInt32(bytes, 4);
+        height = GetInt32(bytes, 8);
+        offset = 12;
+    } else {
+        width = version;
+        version = 1;
+        height = GetInt32(bytes, 4);
+        offset = 8;
+    }
+    if (width != GridCols || height != GridRows) return reject("[LOAD] Heatmap dimensions mismatch - ignoring old data");
+    if (bytes.size() < offset + (version >= 2 ? 2 : 1) * CellBytes) return reject(truncated);
+
+    int shotZones = 0;
+    for (auto& row : allTimeShotHeatmap) {
+        for (float& cell : row) {
+            const float value = GetFloat(bytes, offset);
+            offset += 4;
+            cell = std::isfinite(value) ? value : 0.0f;
+            if (cell > 0.0f) ++shotZones;
+        }
+    }
+    if (version >= 2) {
+        int goalZones = 0;
+        for (auto& row : allTimeGoalHeatmap) {
+            for (int32_t& cell : row) {
+                cell = GetInt32(bytes, offset);
+                offset += 4;
+                if (cell > 0) ++goalZones;
+            }
+        }
+        cvarManager->log("[LOAD] All-time heatmap loaded (v" + std::to_string(version) + "): " +
+                         std::to_string(shotZones) + " shot zones, " + std::to_string(goalZones) + " goal zones");
+    } else {
+        cvarManager->log("[LOAD] All-time heatmap loaded (v1 - legacy): " + std::to_string(shotZones) + " hot zones");
+    }
+}

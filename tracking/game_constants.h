@@ -1,0 +1,51 @@
+// Game constants and detection thresholds of match tracking, each with its unit and its reason.
+#pragma once
+
+#include <array>
+
+#include "host/sdk/vector.h"
+
+namespace zando::constants {
+
+// [SECTION] Goals and touches
+inline constexpr float GoalLineY = 4500.0f;        // units on Y: a ball beyond it is inside a goal
+inline constexpr float TouchAgeLimit = 3.0f;       // s: a goal counts only this soon after the player's touch
+inline constexpr float GoalDuplicateWindow = 2.0f; // s: one goal reported again within this is the same goal
+
+// [SECTION] Shots
+inline constexpr float ShotDuplicateWindow = 1.0f;    // s: a second shot report within this...
+inline constexpr float ShotDuplicateDistance = 300.0f;  // units: ...and closer than this is the same shot
+inline constexpr float ShotHeat = 5.0f;               // heat added to a zone per counted shot
+inline constexpr int GoalCount = 1;                   // added to a zone per counted goal
+inline constexpr const char* ShotLabel = "Shot on Goal";  // stat-ticker label of a shot
+inline constexpr const char* GoalLabel = "Goal";          // stat-ticker label of a goal
+
+// [SECTION] Speed sampling
+inline constexpr float SpeedIntervalLimit = 0.1f;  // s: a speed sample needs 0 < interval < this
+inline constexpr float SpeedCeiling = 10000.0f;    // units/s: faster readings are teleports, not driving
+
+// [SECTION] Boost sampling (amounts are fractions of a full tank, gains and uses percent points)
+inline constexpr float PickupThreshold = 0.003f;   // a rise above this is a pickup
+inline constexpr float SpendThreshold = 0.0001f;   // a fall beyond this is spending
+inline constexpr float SmallPadGainMin = 10.0f;    // a gain in [min, max] is a small pad
+inline constexpr float SmallPadGainMax = 14.0f;
+inline constexpr float LargePadGain = 95.0f;       // a gain of at least this is a large pad
+inline constexpr float SmallPadCredit = 12.0f;     // pad units credited for a small pad
+inline constexpr float LargePadCredit = 100.0f;    // pad units credited for a large pad
+inline constexpr float SpendCeiling = 10.0f;       // larger falls in one sample (demolitions, respawns) are not use
+inline constexpr float LargePadRadius = 300.0f;    // units: a pickup this close to a large pad is one
+inline constexpr std::array<Vector, 6> LargePadLocations = {{
+    {-3072.0f, -4096.0f, 73.0f}, {3072.0f, -4096.0f, 73.0f}, {-3072.0f, 4096.0f, 73.0f},
+    {3072.0f, 4096.0f, 73.0f},   {-3584.0f, 0.0f, 73.0f},    {3584.0f, 0.0f, 73.0f},
+}};
+
+// [SECTION] Possession sampling
+inline constexpr float PossessionIntervalLimit = 0.5f;  // s: a possession sample needs 0 < interval < this
+inline constexpr float PossessionRadius = 400.0f;       // units: the nearest car must be closer than this
+inline constexpr float NearestCarStart = 99999.0f;      // units: start value of the nearest distance
+
+// [SECTION] Match end and metadata
+inline constexpr float MmrDelaySeconds = 3.0f;  // s: wait after the end for the game to post the new MMR
+inline constexpr std::array<int, 8> RankedPlaylistIds = {10, 11, 13, 24, 25, 26, 27, 34};  // ranked even when the game's flag says not
+
+}  // namespace zando::constants

@@ -1,0 +1,169 @@
+// Match lifecycle: the game-event hooks and the handlers that move the match flags, show the
+// overlays at the end and finish the match (at once, or 3 s later for the new MMR).
+#include <exception>
+
+#include "host/sdk/game_events.h"
+#include "plugin/zando.h"
+#include "tracking/game_constants.h"
+
+namespace {
+
+// The six lines of each end-of-match handler: triggered, overtime, processing, delaying, done, done later.
+constexpr const char* MatchEndedTexts[6] = {
+    "[EVENT] EventMatchEnded triggered",
+    "[STATS] Overtime detected - waiting for final result",
+    "[STATS] Match ended (no overtime) - Processing stats...",
+    "[METADATA] Match ended - delaying upload 3s for MMR update...",
+    "[STATS] Match ended processing complete.",
+    "[STATS] Match ended processing complete (delayed for MMR).",
+};
+constexpr const char* MatchWinnerSetTexts[6] = {
+    "[EVENT] EventMatchWinnerSet triggered",
+    "[STATS] Match winner set during overtime - waiting for overtime to finish",
+    "[STATS] Match winner set (forfeit or normal) - Processing stats...",
+    "[METADATA] Winner set - delaying upload 3s for MMR update...",
+    "[STATS] Match winner set processing complete.",
+    "[STATS] Match winner set processing complete (delayed for MMR).",
+};
+
+}  // namespace
+
+void ZANDO::HookGameEvents() {
+    gameWrapper->HookEvent(host::events::InitGame, [this](std::string) { OnInitGame(); });
+    gameWrapper->HookEvent(host::events::ActiveBeginState, [this](std::string) { OnActiveBeginState(); });
+    gameWrapper->HookEvent(host::events::CountdownEndState, [this](std::string) { OnCountdownEnd(); });
+    gameWrapper->HookEvent(host::events::MatchEnded, [this](std::string) { OnMatchEnded(); });
+    gameWrapper->HookEvent(host::events::ScoreUpdated, [this](std::string) { OnScoreUpdated(); });
+    gameWrapper->HookEvent(host::events::CountdownBeginState, [this](std::string) { OnCountdownBegin(); });
+    gameWrapper->HookEvent(host::events::MatchWinnerSet, [this](std::string) { OnMatchWinnerSet(); });
+    gameWrapper->HookEvent(host::events::MatchDestroyed, [this](std::string) { OnMatchDestroyed(); });
+    gameWrapper->HookEventWithCaller<ServerWrapper>(
+        host::events::BallHitGoal, [this](ServerWrapper caller, void*, std::string) { HandleGoalHit(caller); });
+    gameWrapper->HookEvent(host::events::CarHitBall, [this](std::string) { RecordBallTouch(); });
+    gameWrapper->HookEventWithCallerPost<ServerWrapper>(
+        host::events::StatTickerMessage, [this](ServerWrapper, void* params, std::string) { HandleStatEvent(params); });
+    gameWrapper->HookEvent(host::events::CarSetInput, [this](std::string) { SampleTick(); });
+}
+
+// [SECTION] Start, kickoff and goal replay
+
+void ZANDO::OnInitGame() {
+    try {
+        cvarManager->log("[RESET] InitGame fired - resetting stats and hiding UI");
+        ResetStats();
+        showPostGame = false;
+        showHeatmap = false;
+        matchActive = true;
+        trackingPaused = true;
+    } catch (...) {
+        if (cvarManager) cvarManager->log("[ZANDO ERROR] InitGame hook crashed");
+    }
+}
+
+void ZANDO::OnActiveBeginState() {
+    try {
+        if (matchActive) {
+            cvarManager->log("[ACTIVE] Active.BeginState - mid-match, NOT resetting");
+        } else {
+            cvarManager->log("[RESET] Active.BeginState - NEW match starting, resetting and hiding UI");
+            ResetStats();
+            showPostGame = false;
+            showHeatmap = false;
+            matchActive = true;
+        }
+        trackingPaused = false;
+    } catch (...) {
+        if (cvarManager) cvarManager->log("[ZANDO ERROR] Active.BeginState hook crashed");
+    }
+}
+
+void ZANDO::OnCountdownEnd() {
+    try {
+        trackingPaused = false;
+        cvarManager->log("[COUNTDOWN] Countdown ended - resuming stat tracking");
+    } catch (...) {
+        if (cvarManager) cvarManager->log("[ZANDO ERROR] Countdown.EndState hook crashed");
+    }
+}
+
+void ZANDO::OnCountdownBegin() {
+    inGoalReplay = false;
+    trackingPaused = true;
+    cvarManager->log("[COUNTDOWN] Countdown started - pausing stat tracking");
+    if (!matchActive) {
+        cvarManager->log("[COUNTDOWN] New match starting - resetting stats and hiding UI");
+        ResetStats();
+        showPostGame = false;
+        showHeatmap = false;
+        uploadedThisMatch = false;
+        matchActive = true;
+        CaptureMatchMetadata();
+    }
+}
+
+void ZANDO::OnScoreUpdated() {
+    inGoalReplay = true;
+    trackingPaused = false;
+    cvarManager->log("[GOAL] Score updated - entering replay state (match still active)");
+}
+
+// [SECTION] End of the match
+
+void ZANDO::OnMatchEnded() { ProcessMatchEnd(MatchEndedTexts); }
+
+void ZANDO::OnMatchWinnerSet() { ProcessMatchEnd(MatchWinnerSetTexts); }
+
+void ZANDO::ProcessMatchEnd(const char* const (&texts)[6]) {
+    ServerWrapper state = gameWrapper->GetCurrentGameState();
+    cvarManager->log(texts[0]);
+    if (!state.IsNull() && state.GetbOverTime()) {
+        cvarManager->log(texts[1]);
+        return;
+    }
+    cvarManager->log(texts[2]);
+    matchActive = false;
+    trackingPaused = false;
+    showPostGame = true;
+    showHeatmap = true;
+
+    if (initialMmr > 0.0f) {
+        awaitingMmrUpload = true;
+        cvarManager->log(texts[3]);
+        // The callback may outlive this object (the plug-in unloaded within the delay): it checks first.
+        std::weak_ptr<bool> alive = lifetime;
+        const char* completionLine = texts[5];
+        gameWrapper->SetTimeout(
+            [this, alive, completionLine](GameWrapper* game) {
+                if (alive.expired()) return;
+                FinishMatchAfterMmrDelay(game, completionLine);
+            },
+            zando::constants::MmrDelaySeconds);
+        return;
+    }
+    // The statistics file and the dashboard upload follow each of the two lines below once the
+    // exporter and the upload client are part of the plug-in.
+    cvarManager->log("[STATS] Exporting stats to JSON...");
+    cvarManager->log("[STATS] Triggering upload to server...");
+    cvarManager->log(texts[4]);
+}
+
+void ZANDO::FinishMatchAfterMmrDelay(GameWrapper* game, const char* completionLine) {
+    ReadFinalMmr(game);
+    awaitingMmrUpload = false;
+    cvarManager->log("[STATS] Exporting stats to JSON...");
+    cvarManager->log("[STATS] Triggering upload to server...");
+    cvarManager->log(completionLine);
+}
+
+void ZANDO::OnMatchDestroyed() {
+    if (awaitingMmrUpload) {
+        cvarManager->log("[STATS] Match destroyed but delayed upload pending - skipping to avoid race");
+    } else if (!matchActive) {
+        return;
+    } else if (shots <= 0 && goals <= 0 && !(gameTime > 5.0f)) {
+        return;
+    } else {
+        cvarManager->log("[STATS] Match destroyed with active stats - uploading before reset");
+    }
+    matchActive = false;
+}

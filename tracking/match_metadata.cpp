@@ -1,0 +1,82 @@
+// Match metadata: playlist, ranked flag and MMR at the first kickoff, and the MMR change after the end.
+#include <algorithm>
+#include <exception>
+#include <string>
+
+#include "plugin/zando.h"
+#include "tracking/game_constants.h"
+
+namespace {
+
+bool InRankedList(int playlistId) {
+    const auto& ids = zando::constants::RankedPlaylistIds;
+    return std::find(ids.begin(), ids.end(), playlistId) != ids.end();
+}
+
+const char* YesNo(bool value) { return value ? "Yes" : "No"; }
+
+}  // namespace
+
+void ZANDO::CaptureMatchMetadata() {
+    if (!gameWrapper) {
+        cvarManager->log("[METADATA] gameWrapper is null");
+        return;
+    }
+    ServerWrapper server = gameWrapper->GetCurrentGameState();
+    if (server.IsNull()) server = gameWrapper->GetOnlineGame();
+    if (server.IsNull()) {
+        cvarManager->log("[METADATA] Server is null, cannot capture match metadata");
+        return;
+    }
+
+    GameSettingPlaylistWrapper playlist = server.GetPlaylist();
+    if (playlist.IsNull()) {
+        playlistName = "Unknown";
+        isRanked = false;
+        cvarManager->log("[METADATA] Playlist is null, using defaults");
+    } else {
+        playlistName = playlist.GetTitle().ToString();
+        isRanked = playlist.GetbRanked() != 0;
+        playlistId = playlist.GetPlaylistId();
+        // The game's flag is kept when it says ranked; the list only adds playlists it misreports.
+        if (!isRanked && InRankedList(playlistId)) {
+            isRanked = true;
+            cvarManager->log("[METADATA] GetbRanked returned false, but playlist ID " + std::to_string(playlistId) +
+                             " is ranked - overriding");
+        }
+        cvarManager->log("[METADATA] Playlist: " + playlistName + " | Ranked: " + YesNo(isRanked) +
+                         " | Playlist ID: " + std::to_string(playlistId));
+    }
+
+    initialMmr = 0.0f;
+    mmrChange = 0.0f;
+    if (!playlist.IsNull() && playlistId >= 1) {
+        try {
+            MMRWrapper mmr = gameWrapper->GetMMRWrapper();
+            UniqueIDWrapper player = gameWrapper->GetUniqueID();
+            initialMmr = mmr.GetPlayerMMR(player, playlistId);
+            cvarManager->log("[METADATA] Initial MMR: " + std::to_string(initialMmr) + " (Playlist ID: " +
+                             std::to_string(playlistId) + ", Ranked: " + YesNo(isRanked) + ")");
+        } catch (...) {
+            cvarManager->log("[METADATA] Failed to get MMR - continuing without it");
+            initialMmr = 0.0f;
+        }
+    }
+}
+
+void ZANDO::ReadFinalMmr(GameWrapper* game) {
+    try {
+        MMRWrapper mmr = game->GetMMRWrapper();
+        UniqueIDWrapper player = game->GetUniqueID();
+        const float finalMmr = mmr.GetPlayerMMR(player, playlistId);
+        if (finalMmr > 0.0f) {
+            mmrChange = finalMmr - initialMmr;
+            cvarManager->log("[METADATA] MMR Change: " + std::to_string(mmrChange) + " (Initial: " +
+                             std::to_string(initialMmr) + ", Final: " + std::to_string(finalMmr) + ")");
+        } else {
+            cvarManager->log("[METADATA] Final MMR was 0 or invalid, skipping MMR change calc");
+        }
+    } catch (...) {
+        cvarManager->log("[METADATA] Failed to get final MMR in delayed callback");
+    }
+}

@@ -1,0 +1,170 @@
+// Touches, shots and goals: the last touch of the local car, goals from the ball entering a goal and
+// from the stat ticker, shots from the stat ticker, each placed on the zone grids.
+#include <string>
+
+#include "host/sdk/game_objects.h"
+#include "plugin/zando.h"
+#include "tracking/event_guards.h"
+#include "tracking/game_constants.h"
+
+namespace c = zando::constants;
+namespace g = zando::guards;
+
+namespace {
+
+std::string Int(float value) { return std::to_string(static_cast<int>(value)); }
+
+std::string ZoneText(const ZANDO::Zone& zone) {
+    return "(" + std::to_string(zone.column) + "," + std::to_string(zone.row) + ")";
+}
+
+
+}  // namespace
+
+void ZANDO::RecordBallTouch() {
+    ServerWrapper state = gameWrapper->GetCurrentGameState();
+    if (state.IsNull()) return;
+    CarWrapper car = gameWrapper->GetLocalCar();
+    if (car.IsNull()) return;
+    lastTouchLocation = car.GetLocation();
+    lastTouchTime = state.GetSecondsElapsed();
+    cvarManager->log("[TOUCH] Recorded ball touch at Y=" + Int(lastTouchLocation.Y) + " X=" + Int(lastTouchLocation.X));
+}
+
+void ZANDO::HandleGoalHit(ServerWrapper caller) {
+    if (caller.IsNull()) return;
+    CarWrapper car = gameWrapper->GetLocalCar();
+    if (car.IsNull()) return;
+    BallWrapper ball = caller.GetBall();
+    if (ball.IsNull()) return;
+    const Vector ballLocation = ball.GetLocation();
+    PriWrapper pri = car.GetPRI();
+    if (pri.IsNull()) return;
+
+    const int team = pri.GetTeamNum();
+    const bool intoOpponentGoal =
+        (team == 0 && ballLocation.Y > c::GoalLineY) || (team == 1 && ballLocation.Y < -c::GoalLineY);
+    if (!intoOpponentGoal) {
+        cvarManager->log("[GOAL] Goal was scored in own goal or neutral - not counting");
+        return;
+    }
+
+    const float now = caller.GetSecondsElapsed();
+    const float touchAge = now - lastTouchTime;
+    if (lastTouchTime >= 0.0f && touchAge < c::TouchAgeLimit) {
+        const Zone zone = ZoneOf(lastTouchLocation.X, lastTouchLocation.Y, playerTeam);
+        const bool sameAsLast = g::WithinWindow(now, g::lastGoalHitTime, c::GoalDuplicateWindow) &&
+                                zone == Zone{g::lastGoalHitCol, g::lastGoalHitRow};
+        // The stat ticker reports the same goal: one it counted within the window is this goal.
+        const bool countedByStatTicker = g::WithinWindow(now, g::lastGoalEventTime, c::GoalDuplicateWindow);
+        if (sameAsLast || countedByStatTicker) {
+            cvarManager->log("[GOAL] DUPLICATE goal ignored at zone " + ZoneText(zone));
+            return;
+        }
+        goalHeatmap[zone.row][zone.column] += c::GoalCount;
+        allTimeGoalHeatmap[zone.row][zone.column] += c::GoalCount;
+        goals += 1;
+        g::lastGoalHitTime = now;
+        g::lastGoalHitCol = zone.column;
+        g::lastGoalHitRow = zone.row;
+        SaveAllTimeHeatmap();
+        cvarManager->log("[GOAL TRACKED] Goal #" + std::to_string(goals) + " at zone " + ZoneText(zone) +
+                         " - Touch was " + std::to_string(touchAge) + "s ago");
+    } else if (lastTouchTime < 0.0f) {
+        cvarManager->log("[GOAL] Not counting - no player touch recorded");
+    } else {
+        cvarManager->log("[GOAL] Not counting - touch was " + std::to_string(touchAge) + "s ago (too old)");
+    }
+}
+
+void ZANDO::HandleStatEvent(void* params) {
+    if (!matchActive) {
+        cvarManager->log("[SHOT] Match not active - skipping");
+        return;
+    }
+    ServerWrapper state = gameWrapper->GetCurrentGameState();
+    if (state.IsNull()) return;
+    CarWrapper car = gameWrapper->GetLocalCar();
+    if (car.IsNull() || !params) return;
+    const auto* block = static_cast<const host::game::StatTickerParams*>(params);
+    if (block->statEvent == 0) return;
+    StatEventWrapper statEvent(block->statEvent);
+    if (statEvent.IsNull()) return;
+
+    const std::string label = statEvent.GetLabel().ToString();
+    cvarManager->log("[STAT EVENT] " + label);
+    const bool isShot = label == c::ShotLabel;
+    const bool isGoal = label == c::GoalLabel;
+    if (!isShot && !isGoal) return;
+
+    PriWrapper receiver(block->receiver);
+    if (receiver.IsNull()) return;
+    PriWrapper localPri = car.GetPRI();
+    if (localPri.IsNull()) return;
+    if (receiver.memory_address != localPri.memory_address) {
+        cvarManager->log(isGoal ? "[GOAL] Not our goal, ignoring" : "[SHOT] Not our shot, ignoring");
+        return;
+    }
+
+    const int team = localPri.GetTeamNum();
+    playerTeam = team;
+    BallWrapper ball = state.GetBall();
+    if (ball.IsNull()) return;
+    const Vector ballLocation = ball.GetLocation();
+    if (!((team == 0 && ballLocation.Y > 0.0f) || (team == 1 && ballLocation.Y < 0.0f))) {
+        cvarManager->log("[SHOT] Shot towards own goal (save attempt), ignoring");
+        return;
+    }
+
+    if (isGoal) {
+        Vector position = lastTouchLocation;
+        if (lastTouchTime < 0.0f) {
+            cvarManager->log("[GOAL] WARNING: No ball touch recorded! Using car position as fallback");
+            position = car.GetLocation();
+        }
+        const float now = state.GetSecondsElapsed();
+        const Zone zone = ZoneOf(position.X, position.Y, team);
+        const bool sameAsLast = g::WithinWindow(now, g::lastGoalEventTime, c::GoalDuplicateWindow) &&
+                                zone == Zone{g::lastGoalEventCol, g::lastGoalEventRow};
+        // The ball entering the goal reports the same goal: one counted there within the window is this goal.
+        const bool countedByGoalHit = g::WithinWindow(now, g::lastGoalHitTime, c::GoalDuplicateWindow);
+        if (sameAsLast || countedByGoalHit) {
+            cvarManager->log("[GOAL] DUPLICATE goal event ignored at zone " + ZoneText(zone));
+            return;
+        }
+        goalHeatmap[zone.row][zone.column] += c::GoalCount;
+        allTimeGoalHeatmap[zone.row][zone.column] += c::GoalCount;
+        goals += 1;
+        g::lastGoalEventTime = now;
+        g::lastGoalEventCol = zone.column;
+        g::lastGoalEventRow = zone.row;
+        SaveAllTimeHeatmap();
+        cvarManager->log("[GOAL TRACKED #" + std::to_string(goals) + "] at zone " + ZoneText(zone));
+        return;
+    }
+
+    Vector position = lastTouchLocation;
+    if (lastTouchTime < 0.0f) {
+        cvarManager->log("[SHOT] WARNING: No ball touch recorded! Using car position as fallback");
+        position = car.GetLocation();
+    } else {
+        cvarManager->log("[SHOT] Using last touch position: Y=" + Int(position.Y) + " X=" + Int(position.X));
+    }
+    const float now = state.GetSecondsElapsed();
+    if (g::WithinWindow(now, g::lastShotTime, c::ShotDuplicateWindow)) {
+        const float distance = (position - g::lastShotLocation).magnitude();
+        if (distance < c::ShotDuplicateDistance) {
+            cvarManager->log("[SHOT] DUPLICATE shot ignored (dist=" + Int(distance) + " units)");
+            return;
+        }
+    }
+    const Zone zone = ZoneOf(position.X, position.Y, team);
+    shotHeatmap[zone.row][zone.column] += c::ShotHeat;
+    allTimeShotHeatmap[zone.row][zone.column] += c::ShotHeat;
+    shots += 1;
+    g::lastShotTime = now;
+    g::lastShotLocation = position;
+    SaveAllTimeHeatmap();
+    cvarManager->log("[SHOT COUNTED #" + std::to_string(shots) + "] at (" + Int(position.X) + "," + Int(position.Y) +
+                     ") Team=" + std::to_string(team));
+}
