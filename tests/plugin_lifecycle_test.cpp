@@ -59,7 +59,8 @@ TEST(PluginLoad, AfterOnLoadTheMatchRecordIsFreshPausedAndSized) {
         ASSERT_EQ(grid->size(), 62u);
         for (const auto& row : *grid) ASSERT_EQ(row, std::vector<int32_t>(50, 0));
     }
-    EXPECT_EQ(zando.Lines(), (std::vector<std::string>{"[RESET STATS] Clearing all data..."}))
+    EXPECT_EQ(zando.Lines(), (std::vector<std::string>{"[RESET STATS] Clearing all data...",
+                                                       "[LOAD] No existing all-time heatmap found (starting fresh)"}))
         << "onLoad logs nothing of its own";
     EXPECT_TRUE(zando.hostMessages.empty());
 }
@@ -106,6 +107,7 @@ TEST(Sandbox, LoadsRunsStatementsAndUnloadsPrintingOnlyConsoleLinesOnStandardOut
     EXPECT_EQ(first.exitCode, 0) << first.err;
     EXPECT_EQ(first.out,
               "[RESET STATS] Clearing all data...\n"
+              "[LOAD] No existing all-time heatmap found (starting fresh)\n"
               "zando_heatmap_pos_x \"2000\"\n"
               "zando_heatmap_pos_y \"60\"\n"
               "[RESET STATS] Clearing all data...\n"
@@ -114,7 +116,10 @@ TEST(Sandbox, LoadsRunsStatementsAndUnloadsPrintingOnlyConsoleLinesOnStandardOut
     EXPECT_NE(first.err.find("unloaded ZANDO and deleted the plug-in object"), std::string::npos) << first.err;
 
     auto second = zando_test::RunCommand(sandbox + " --exec zando_heatmap_pos_x", home.path());
-    EXPECT_EQ(second.out, "[RESET STATS] Clearing all data...\nzando_heatmap_pos_x \"2000\"\n")
+    EXPECT_EQ(second.out,
+              "[RESET STATS] Clearing all data...\n"
+              "[LOAD] No existing all-time heatmap found (starting fresh)\n"
+              "zando_heatmap_pos_x \"2000\"\n")
         << "a saved setting is read back in the next run";
 
     auto refused = zando_test::RunCommand(sandbox + " --plugin " + ZANDO_PROBE_PLUGIN_PATH + " --exec cvarlist", home.path());

@@ -1,0 +1,190 @@
+// Match lifecycle: the flags each event moves, the end of the match at once or after the MMR delay,
+// overtime, forfeits and the match object's destruction.
+#include "match_support.h"
+
+using zando_test::MatchTest;
+namespace events = host::events;
+using Lines = std::vector<std::string>;
+
+class MatchLifecycle : public MatchTest {};
+
+TEST_F(MatchLifecycle, AWholeEventSequenceMovesTheFlagsAsTheGameProgresses) {
+    StartPlaying();
+    ZANDO& z = Z();
+    MarkLines();
+    match.Fire(events::InitGame);
+    EXPECT_EQ(NewLines(), (Lines{"[RESET] InitGame fired - resetting stats and hiding UI", "[RESET STATS] Clearing all data..."}));
+    EXPECT_TRUE(z.matchActive && z.trackingPaused);
+    EXPECT_FALSE(z.showHeatmap || z.showPostGame);
+
+    MarkLines();
+    match.Fire(events::CountdownBeginState);
+    EXPECT_EQ(NewLines(), (Lines{"[COUNTDOWN] Countdown started - pausing stat tracking"}))
+        << "a countdown in a followed match neither resets nor captures metadata";
+    match.Fire(events::CountdownEndState);
+    EXPECT_FALSE(z.trackingPaused);
+    EXPECT_EQ(zando.Lines().back(), "[COUNTDOWN] Countdown ended - resuming stat tracking");
+
+    match.Fire(events::ScoreUpdated);
+    EXPECT_TRUE(z.inGoalReplay);
+    EXPECT_FALSE(z.trackingPaused);
+    EXPECT_EQ(zando.Lines().back(), "[GOAL] Score updated - entering replay state (match still active)");
+    match.Fire(events::CountdownBeginState);
+    EXPECT_FALSE(z.inGoalReplay);
+    EXPECT_TRUE(z.trackingPaused);
+    match.Fire(events::CountdownEndState);
+
+    MarkLines();
+    match.Fire(events::MatchWinnerSet);
+    EXPECT_EQ(NewLines(), (Lines{"[EVENT] EventMatchWinnerSet triggered",
+                                 "[STATS] Match winner set (forfeit or normal) - Processing stats...",
+                                 "[STATS] Exporting stats to JSON...", "[STATS] Triggering upload to server...",
+                                 "[STATS] Match winner set processing complete."}));
+    EXPECT_FALSE(z.matchActive || z.trackingPaused || z.awaitingMmrUpload);
+    EXPECT_TRUE(z.showHeatmap && z.showPostGame);
+
+    MarkLines();
+    match.Fire(events::MatchEnded);
+    EXPECT_EQ(NewLines(), (Lines{"[EVENT] EventMatchEnded triggered", "[STATS] Match ended (no overtime) - Processing stats...",
+                                 "[STATS] Exporting stats to JSON...", "[STATS] Triggering upload to server...",
+                                 "[STATS] Match ended processing complete."}))
+        << "both end events process the match";
+    MarkLines();
+    match.Fire(events::MatchDestroyed);
+    EXPECT_TRUE(NewLines().empty());
+    EXPECT_FALSE(z.matchActive);
+
+    // The next match starts at its first countdown, which resets, hides the overlays and reads the playlist.
+    z.uploadedThisMatch = true;
+    match.StartMatch(&zando_test::RankedDoubles);
+    MarkLines();
+    match.Fire(events::CountdownBeginState);
+    EXPECT_EQ(NewLines(), (Lines{"[COUNTDOWN] Countdown started - pausing stat tracking",
+                                 "[COUNTDOWN] New match starting - resetting stats and hiding UI",
+                                 "[RESET STATS] Clearing all data...",
+                                 "[METADATA] Playlist: Ranked Doubles | Ranked: Yes | Playlist ID: 11",
+                                 "[METADATA] Initial MMR: 0.000000 (Playlist ID: 11, Ranked: Yes)"}));
+    EXPECT_TRUE(z.matchActive && z.trackingPaused);
+    EXPECT_FALSE(z.showHeatmap || z.showPostGame || z.uploadedThisMatch);
+}
+
+TEST_F(MatchLifecycle, ActiveBeginStateResetsOnlyWhenNoMatchIsFollowed) {
+    StartPlaying();
+    match.Fire(events::InitGame);
+    MarkLines();
+    match.Fire(events::ActiveBeginState);
+    EXPECT_EQ(NewLines(), (Lines{"[ACTIVE] Active.BeginState - mid-match, NOT resetting"}));
+    EXPECT_FALSE(Z().trackingPaused);
+
+    Z().matchActive = false;
+    Z().shots = 3;
+    MarkLines();
+    match.Fire(events::ActiveBeginState);
+    EXPECT_EQ(NewLines(), (Lines{"[RESET] Active.BeginState - NEW match starting, resetting and hiding UI",
+                                 "[RESET STATS] Clearing all data..."}));
+    EXPECT_EQ(Z().shots, 0);
+    EXPECT_TRUE(Z().matchActive);
+    EXPECT_FALSE(Z().trackingPaused || Z().showHeatmap || Z().showPostGame);
+}
+
+TEST_F(MatchLifecycle, AnEndDuringOvertimeWaitsForTheFinalResult) {
+    StartPlaying();
+    match.Fire(events::InitGame);
+    match.Match().overtime = true;
+    MarkLines();
+    match.Fire(events::MatchEnded);
+    match.Fire(events::MatchWinnerSet);
+    EXPECT_EQ(NewLines(), (Lines{"[EVENT] EventMatchEnded triggered", "[STATS] Overtime detected - waiting for final result",
+                                 "[EVENT] EventMatchWinnerSet triggered",
+                                 "[STATS] Match winner set during overtime - waiting for overtime to finish"}));
+    EXPECT_TRUE(Z().matchActive);
+    EXPECT_FALSE(Z().showPostGame);
+
+    match.Match().overtime = false;
+    match.Fire(events::MatchEnded);
+    EXPECT_FALSE(Z().matchActive);
+    EXPECT_TRUE(Z().showPostGame);
+}
+
+TEST_F(MatchLifecycle, WithAnInitialMmrTheEndWaitsThreeSecondsForTheNewRating) {
+    StartPlaying(&zando_test::RankedDoubles);
+    match.SetMmr(11, 1012.5f);
+    Z().matchActive = false;
+    match.Fire(events::CountdownBeginState);
+    EXPECT_TRUE(Logged("[METADATA] Initial MMR: 1012.500000 (Playlist ID: 11, Ranked: Yes)"));
+
+    MarkLines();
+    match.Fire(events::MatchEnded);
+    EXPECT_EQ(NewLines(), (Lines{"[EVENT] EventMatchEnded triggered", "[STATS] Match ended (no overtime) - Processing stats...",
+                                 "[METADATA] Match ended - delaying upload 3s for MMR update..."}));
+    EXPECT_TRUE(Z().awaitingMmrUpload);
+
+    // The match object goes away within the delay: nothing is finished twice.
+    MarkLines();
+    match.Fire(events::MatchDestroyed);
+    match.RemoveMatch();
+    EXPECT_EQ(NewLines(), (Lines{"[STATS] Match destroyed but delayed upload pending - skipping to avoid race"}));
+    EXPECT_FALSE(Z().matchActive);
+
+    match.SetMmr(11, 1022.0f);
+    MarkLines();
+    Host().Advance(2.9);
+    EXPECT_TRUE(NewLines().empty());
+    Host().Advance(0.1);
+    EXPECT_EQ(NewLines(), (Lines{"[METADATA] MMR Change: 9.500000 (Initial: 1012.500000, Final: 1022.000000)",
+                                 "[STATS] Exporting stats to JSON...", "[STATS] Triggering upload to server...",
+                                 "[STATS] Match ended processing complete (delayed for MMR)."}));
+    EXPECT_FLOAT_EQ(Z().mmrChange, 9.5f);
+    EXPECT_FALSE(Z().awaitingMmrUpload);
+}
+
+TEST_F(MatchLifecycle, AFinalMmrThatIsMissingOrFailsLeavesTheChangeAlone) {
+    StartPlaying(&zando_test::RankedDoubles);
+    match.SetMmr(11, 1012.5f);
+    Z().matchActive = false;
+    match.Fire(events::CountdownBeginState);
+    match.Fire(events::MatchWinnerSet);
+    match.SetMmr(11, 0.0f);
+    MarkLines();
+    Host().Advance(3.0);
+    EXPECT_EQ(NewLines().front(), "[METADATA] Final MMR was 0 or invalid, skipping MMR change calc");
+    EXPECT_EQ(NewLines().back(), "[STATS] Match winner set processing complete (delayed for MMR).");
+    EXPECT_EQ(Z().mmrChange, 0.0f);
+
+    Z().mmrChange = 4.0f;
+    Host().World().mmr.failing = true;
+    match.Fire(events::MatchEnded);
+    MarkLines();
+    Host().Advance(3.0);
+    EXPECT_EQ(NewLines().front(), "[METADATA] Failed to get final MMR in delayed callback");
+    EXPECT_EQ(Z().mmrChange, 4.0f);
+    EXPECT_FALSE(Z().awaitingMmrUpload);
+}
+
+TEST_F(MatchLifecycle, TheDelayedEndNeverTouchesAPluginObjectDeletedMeanwhile) {
+    StartPlaying(&zando_test::RankedDoubles);
+    match.SetMmr(11, 1000.0f);
+    Z().matchActive = false;
+    match.Fire(events::CountdownBeginState);
+    match.Fire(events::MatchEnded);
+    // A host that deletes the object but keeps its timers: the callback must see the object is gone.
+    zando.Plugin().info->deleteFunc();
+    MarkLines();
+    Host().Advance(5.0);
+    EXPECT_TRUE(NewLines().empty());
+}
+
+TEST_F(MatchLifecycle, DestroyedFinishesAFollowedMatchOnlyWhenItHasSomethingToReport) {
+    StartPlaying();
+    match.Fire(events::InitGame);
+    Z().gameTime = 5.0f;
+    MarkLines();
+    match.Fire(events::MatchDestroyed);
+    EXPECT_TRUE(NewLines().empty());
+    EXPECT_TRUE(Z().matchActive) << "an empty match stays followed";
+
+    Z().gameTime = 5.1f;
+    match.Fire(events::MatchDestroyed);
+    EXPECT_EQ(NewLines(), (Lines{"[STATS] Match destroyed with active stats - uploading before reset"}));
+    EXPECT_FALSE(Z().matchActive);
+}

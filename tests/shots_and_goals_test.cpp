@@ -1,0 +1,190 @@
+// Touches, shots and goals: placement on the zone grid, team and half checks, duplicate windows,
+// and one goal seen by both the ball entering the goal and the stat ticker.
+#include "match_support.h"
+
+using zando_test::MatchTest;
+namespace events = host::events;
+using Lines = std::vector<std::string>;
+
+class ShotsAndGoals : public MatchTest {
+protected:
+    void SetUp() override {
+        local = &StartPlaying();
+        match.Fire(events::InitGame);
+        match.Fire(events::CountdownEndState);
+        match.SetBall({0, 3000, 93});  // in the opponent's half of team 0
+    }
+
+    // Shoots from position at the given clock and returns the zone (column, row) that got the heat.
+    std::pair<int, int> ShotZone(Vector position, float clock) {
+        match.SetClock(clock);
+        TouchFrom(*local, position);
+        match.StatTicker(*local, "Shot on Goal");
+        for (int row = 0; row < GridRows; ++row)
+            for (int column = 0; column < GridCols; ++column)
+                if (Z().shotHeatmap[row][column] > 0) {
+                    std::pair<int, int> zone{column, row};
+                    Z().shotHeatmap[row][column] = 0;
+                    return zone;
+                }
+        return {-1, -1};
+    }
+
+    host::game::Car* local = nullptr;
+};
+
+TEST_F(ShotsAndGoals, ShotsArePlacedAtTheLastTouchOnTheZoneGrid) {
+    EXPECT_EQ(ShotZone({0, 0, 17}, 10), std::make_pair(25, 31));
+    EXPECT_EQ(ShotZone({0, 4500, 17}, 20), std::make_pair(25, 0));
+    EXPECT_EQ(ShotZone({4096, 0, 17}, 30), std::make_pair(5, 31));
+    EXPECT_EQ(ShotZone({-4096, 0, 17}, 40), std::make_pair(45, 31));
+    EXPECT_EQ(ShotZone({-6000, 0, 17}, 50), std::make_pair(49, 31));
+    EXPECT_EQ(ShotZone({1e30f, -1e30f, 17}, 60), std::make_pair(0, 61)) << "far outside the field still lands inside";
+    EXPECT_EQ(Z().shots, 6);
+    EXPECT_FLOAT_EQ(CellSum(Z().allTimeShotHeatmap), 30.0f);
+    EXPECT_TRUE(Logged("[SHOT] Using last touch position: Y=4500 X=0"));
+    EXPECT_TRUE(Logged("[SHOT COUNTED #3] at (4096,0) Team=0"));
+    EXPECT_TRUE(Logged("[SAVE] All-time heatmap saved (shots + goals)"));
+}
+
+TEST_F(ShotsAndGoals, RowsAreOrientedByTheTeamSoRowZeroIsTheEndItAttacks) {
+    StartPlaying(nullptr, 1);
+    local = Host().World().localCar;
+    match.SetBall({0, -3000, 93});
+    EXPECT_EQ(ShotZone({0, 4500, 17}, 10), std::make_pair(25, 61));
+    EXPECT_EQ(ShotZone({0, -4500, 17}, 20), std::make_pair(25, 0));
+    EXPECT_EQ(Z().playerTeam, 1);
+}
+
+TEST_F(ShotsAndGoals, ATouchByAnyCarRecordsWhereTheLocalCarIs) {
+    match.SetClock(12.5f);
+    local->location = {-123.9f, 456.7f, 17};
+    MarkLines();
+    match.CarHitBall();
+    EXPECT_EQ(NewLines(), (Lines{"[TOUCH] Recorded ball touch at Y=456 X=-123"}));
+    EXPECT_EQ(Z().lastTouchLocation, (Vector{-123.9f, 456.7f, 17}));
+    EXPECT_FLOAT_EQ(Z().lastTouchTime, 12.5f);
+}
+
+TEST_F(ShotsAndGoals, StatEventsAreCheckedForLabelPlayerAndDirection) {
+    host::game::Car& mate = *match.Match().cars[1];
+    match.SetClock(10);
+    MarkLines();
+    match.StatTicker(*local, "Save");
+    match.StatTicker(mate, "Shot on Goal");
+    match.StatTicker(mate, "Goal");
+    match.StatTicker(*local, "shot on goal");
+    match.SetBall({0, -10, 93});
+    match.StatTicker(*local, "Shot on Goal");
+    EXPECT_EQ(NewLines(), (Lines{"[STAT EVENT] Save", "[STAT EVENT] Shot on Goal", "[SHOT] Not our shot, ignoring",
+                                 "[STAT EVENT] Goal", "[GOAL] Not our goal, ignoring", "[STAT EVENT] shot on goal",
+                                 "[STAT EVENT] Shot on Goal", "[SHOT] Shot towards own goal (save attempt), ignoring"}));
+    EXPECT_EQ(Z().shots + Z().goals, 0);
+
+    Z().matchActive = false;
+    MarkLines();
+    match.StatTicker(*local, "Shot on Goal");
+    EXPECT_EQ(NewLines(), (Lines{"[SHOT] Match not active - skipping"}));
+}
+
+TEST_F(ShotsAndGoals, WithoutAnyTouchTheCarPositionIsUsed) {
+    ASSERT_LT(Z().lastTouchTime, 0.0f);
+    local->location = {0, 0, 17};
+    match.SetClock(10);
+    MarkLines();
+    match.StatTicker(*local, "Shot on Goal");
+    EXPECT_EQ(NewLines()[1], "[SHOT] WARNING: No ball touch recorded! Using car position as fallback");
+    EXPECT_EQ(Z().shotHeatmap[31][25], 5.0f);
+}
+
+TEST_F(ShotsAndGoals, ASecondShotSoonAndCloseIsTheSameShot) {
+    match.SetClock(20);
+    TouchFrom(*local, {0, 1000, 17});
+    match.StatTicker(*local, "Shot on Goal");
+    match.SetClock(20.5f);
+    TouchFrom(*local, {0, 1250, 17});
+    MarkLines();
+    match.StatTicker(*local, "Shot on Goal");
+    EXPECT_EQ(NewLines().back(), "[SHOT] DUPLICATE shot ignored (dist=250 units)");
+    EXPECT_EQ(Z().shots, 1);
+    TouchFrom(*local, {0, 1350, 17});
+    match.StatTicker(*local, "Shot on Goal");
+    EXPECT_EQ(Z().shots, 2) << "350 units away is another shot";
+}
+
+TEST_F(ShotsAndGoals, AShotOfANewMatchIsNotTakenForTheLastShotOfThePreviousOne) {
+    match.SetClock(300);
+    TouchFrom(*local, {0, 1000, 17});
+    match.StatTicker(*local, "Shot on Goal");
+    match.Fire(events::InitGame);  // the next match: its clock starts again from 0
+    match.SetClock(299.5f - 295.0f);
+    TouchFrom(*local, {0, 1000, 17});
+    match.StatTicker(*local, "Shot on Goal");
+    EXPECT_EQ(Z().shots, 1);
+    EXPECT_EQ(Z().shotHeatmap[23][25], 5.0f);
+}
+
+TEST_F(ShotsAndGoals, GoalStatEventsInTheSameZoneWithinTwoSecondsAreOneGoal) {
+    match.SetClock(40);
+    TouchFrom(*local, {0, 2000, 17});
+    match.StatTicker(*local, "Goal");
+    EXPECT_EQ(zando.Lines().back(), "[GOAL TRACKED #1] at zone (25,15)");
+    match.SetClock(41.5f);
+    match.StatTicker(*local, "Goal");
+    EXPECT_EQ(zando.Lines().back(), "[GOAL] DUPLICATE goal event ignored at zone (25,15)");
+    TouchFrom(*local, {2000, 2000, 17});
+    match.StatTicker(*local, "Goal");
+    EXPECT_EQ(Z().goals, 2) << "another zone within the window is another goal";
+    EXPECT_EQ(CellSum(Z().allTimeGoalHeatmap), 2);
+}
+
+TEST_F(ShotsAndGoals, ABallInTheGoalCountsOnlyAfterARecentTouchByThePlayer) {
+    match.SetClock(50);
+    TouchFrom(*local, {0, 3000, 17});
+    match.SetBall({0, 5200, 93});
+    match.SetClock(53.0f);
+    MarkLines();
+    match.BallHitGoal();
+    EXPECT_EQ(NewLines(), (Lines{"[GOAL] Not counting - touch was 3.000000s ago (too old)"}));
+    match.SetClock(52.9f);
+    match.BallHitGoal();
+    EXPECT_EQ(Z().goals, 1);
+    EXPECT_EQ(zando.Lines().back().rfind("[GOAL TRACKED] Goal #1 at zone (25,8) - Touch was 2.9", 0), 0u)
+        << zando.Lines().back();
+
+    match.SetBall({0, -5200, 93});
+    MarkLines();
+    match.BallHitGoal();
+    EXPECT_EQ(NewLines(), (Lines{"[GOAL] Goal was scored in own goal or neutral - not counting"}));
+}
+
+TEST_F(ShotsAndGoals, OneGoalReportedByBothPathsCountsOnceAndIsSaved) {
+    match.SetClock(60);
+    TouchFrom(*local, {0, 3000, 17});
+    match.SetBall({0, 5200, 93});
+    match.SetClock(61);
+    match.BallHitGoal();
+    match.SetClock(61.4f);
+    MarkLines();
+    match.StatTicker(*local, "Goal");
+    EXPECT_EQ(NewLines(), (Lines{"[STAT EVENT] Goal", "[GOAL] DUPLICATE goal event ignored at zone (25,8)"}));
+    EXPECT_EQ(Z().goals, 1);
+    EXPECT_EQ(Z().goalHeatmap[8][25], 1);
+
+    // The goal-hit path saved its goal: a fresh load sees it.
+    zando.Unload();
+    zando_test::LoadedZando reloaded(home.path());
+    EXPECT_EQ(reloaded.Zando().allTimeGoalHeatmap[8][25], 1);
+}
+
+TEST_F(ShotsAndGoals, AGoalCountedFromTheStatTickerIsNotCountedAgainWhenTheBallIsSeenInTheGoal) {
+    match.SetClock(70);
+    TouchFrom(*local, {0, 3000, 17});
+    match.StatTicker(*local, "Goal");
+    match.SetBall({0, 5200, 93});
+    match.SetClock(71.9f);
+    MarkLines();
+    match.BallHitGoal();
+    EXPECT_EQ(NewLines(), (Lines{"[GOAL] DUPLICATE goal ignored at zone (25,8)"}));
+    EXPECT_EQ(Z().goals, 1);
+}
