@@ -7,6 +7,10 @@
 
 namespace host {
 
+MatchControl::MatchControl(Host& host) : host_(host) {
+    if (host_.World().localPlayer.id == 0) host_.World().localPlayer = {76561190000000001ull, 1};
+}
+
 game::Server& MatchControl::StartMatch(const game::Playlist* playlist) {
     game::World& world = host_.World();
     world.localCar = nullptr;
@@ -14,7 +18,6 @@ game::Server& MatchControl::StartMatch(const game::Playlist* playlist) {
     world.currentGame->ball = std::make_unique<game::Ball>();
     world.currentGame->ball->location = {0.0f, 0.0f, 92.75f};
     if (playlist) world.currentGame->playlist = std::make_unique<game::Playlist>(*playlist);
-    if (world.localPlayer.id == 0) world.localPlayer = {76561190000000001ull, 1};
     return *world.currentGame;
 }
 

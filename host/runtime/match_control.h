@@ -13,7 +13,8 @@ namespace host {
 
 class MatchControl {
 public:
-    explicit MatchControl(Host& host) : host_(host) {}
+    // Gives the local player an account when the host has none yet, so ratings can be set for it.
+    explicit MatchControl(Host& host);
 
     // [SECTION] State
     // A new match object: clock 0, ball at the centre, no cars; replaces any match in progress.

@@ -1,0 +1,65 @@
+// Match tracking hot paths, on the plug-in library loaded by its symbols: one SampleTick (a car's
+// input) in a 3v3 match, and one all-time heatmap save (a counted shot rewrites the whole file).
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <string>
+
+#include "host/runtime/host.h"
+#include "host/runtime/match_control.h"
+
+namespace {
+
+struct LoadedMatch {
+    std::filesystem::path home = std::filesystem::temp_directory_path() / "zando-bench-match";
+    host::Host host{home};
+    host::MatchControl match{host};
+    host::game::Car* local = nullptr;
+
+    LoadedMatch() {
+        host.GetConsole().SetLineSink(nullptr);
+        host::LoadResult loaded = host.LoadPlugin(ZANDO_PLUGIN_PATH, "ZANDO");
+        if (!loaded.plugin) throw std::runtime_error(loaded.error);
+        const host::game::Playlist standard{"Ranked Standard", 1, 13};
+        match.StartMatch(&standard);
+        for (int i = 0; i < 6; ++i) {
+            host::game::Car& car = match.AddCar(i % 2, {i * 500.0f - 1500.0f, i % 2 ? 2000.0f : -2000.0f, 17}, i == 0);
+            if (i == 0) local = &car;
+        }
+        host.FireEvent(host::events::InitGame);
+        host.FireEvent(host::events::CountdownEndState);
+    }
+    ~LoadedMatch() {
+        while (!host.Plugins().empty()) host.UnloadPlugin(host.Plugins().back().get());
+        std::filesystem::remove_all(home);
+    }
+};
+
+void BM_SampleTickIn3v3(benchmark::State& state) {
+    LoadedMatch game;
+    float clock = 0.0f;
+    for (auto _ : state) {
+        clock += 1.0f / 120.0f;
+        game.match.SetClock(clock);
+        game.local->location.Y += 10.0f;
+        game.match.CarInput();
+        game.host.GetConsole().ClearLines();
+    }
+}
+BENCHMARK(BM_SampleTickIn3v3);
+
+void BM_AllTimeSaveOnACountedShot(benchmark::State& state) {
+    LoadedMatch game;
+    game.match.SetBall({0, 3000, 93});
+    float clock = 0.0f;
+    for (auto _ : state) {
+        clock += 2.0f;  // beyond the duplicate window
+        game.match.SetClock(clock);
+        game.host.FireEvent(host::events::CarHitBall);
+        game.match.StatTicker(*game.local, "Shot on Goal");
+        game.host.GetConsole().ClearLines();
+    }
+}
+BENCHMARK(BM_AllTimeSaveOnACountedShot);
+
+}  // namespace

@@ -1,0 +1,203 @@
+// The all-time heatmap file: both layouts, the loader's checks, backups of rejected files, and saves
+// that never cost the previous file.
+#include <sys/resource.h>
+
+#include <csignal>
+#include <cstring>
+#include <limits>
+
+#include "match_support.h"
+
+using zando_test::LoadedZando;
+using zando_test::ReadFile;
+using zando_test::TempDir;
+using zando_test::WriteFile;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+constexpr int Cells = 62 * 50;
+
+struct HeatmapFile {
+    std::string bytes;
+    void Int(int32_t value) {
+        for (int shift = 0; shift < 32; shift += 8) bytes += static_cast<char>((static_cast<uint32_t>(value) >> shift) & 0xFF);
+    }
+    void Float(float value) {
+        int32_t bits;
+        std::memcpy(&bits, &value, 4);
+        Int(bits);
+    }
+    // Shot cells: the given values at the given cell indices, zero elsewhere.
+    void Floats(std::map<int, float> values) {
+        for (int i = 0; i < Cells; ++i) Float(values.count(i) ? values[i] : 0.0f);
+    }
+    void Ints(std::map<int, int32_t> values) {
+        for (int i = 0; i < Cells; ++i) Int(values.count(i) ? values[i] : 0);
+    }
+};
+
+// Compares file contents, naming the first differing byte rather than printing 24 KB.
+::testing::AssertionResult SameBytes(const std::string& actual, const std::string& expected) {
+    if (actual == expected) return ::testing::AssertionSuccess();
+    std::size_t at = 0;
+    while (at < actual.size() && at < expected.size() && actual[at] == expected[at]) ++at;
+    return ::testing::AssertionFailure() << "sizes " << actual.size() << " and " << expected.size()
+                                         << ", first difference at byte " << at;
+}
+
+std::string Version2(std::map<int, float> shots, std::map<int, int32_t> goals) {
+    HeatmapFile file;
+    file.Int(2);
+    file.Int(50);
+    file.Int(62);
+    file.Floats(std::move(shots));
+    file.Ints(std::move(goals));
+    return file.bytes;
+}
+
+class AllTimeFile : public ::testing::Test {
+protected:
+    std::filesystem::path Path() { return home.path() / "data" / "zando_alltime_heatmap.dat"; }
+    void Store(const std::string& bytes) {
+        std::filesystem::create_directories(home.path() / "data");
+        WriteFile(Path(), bytes);
+    }
+    // Loads the plug-in and returns its "[LOAD]" lines.
+    Lines Load() {
+        zando.reset();  // one plug-in object per process: the previous load goes first
+        zando = std::make_unique<LoadedZando>(home.path());
+        Lines lines;
+        for (const auto& line : zando->Lines())
+            if (line.rfind("[LOAD]", 0) == 0) lines.push_back(line);
+        return lines;
+    }
+    ZANDO& Z() { return zando->Zando(); }
+    // Counts one shot from the centre of the field (zone column 25, row 31) through the stat ticker.
+    void CountShot() {
+        host::MatchControl match(zando->Host());
+        match.StartMatch();
+        host::game::Car& local = match.AddCar(0, {0, 0, 17}, true);
+        match.SetBall({0, 1000, 93});
+        match.SetClock(1000.0f + static_cast<float>(shotsCounted++) * 10.0f);
+        match.CarHitBall();
+        match.StatTicker(local, "Shot on Goal");
+    }
+
+    TempDir home;
+    std::unique_ptr<LoadedZando> zando;
+    int shotsCounted = 0;
+};
+
+}  // namespace
+
+TEST_F(AllTimeFile, AVersion2FileLoadsAndIsWrittenBackByteForByte) {
+    const std::string original = Version2({{0, 15.0f}, {31 * 50 + 25, 5.0f}, {100, -5.0f}}, {{0, 2}, {7, -1}});
+    Store(original);
+    EXPECT_EQ(Load(), (Lines{"[LOAD] All-time heatmap loaded (v2): 2 shot zones, 1 goal zones"}))
+        << "negative cells count towards neither";
+    EXPECT_EQ(Z().allTimeShotHeatmap[0][0], 15.0f);
+    EXPECT_EQ(Z().allTimeShotHeatmap[2][0], -5.0f);
+    EXPECT_EQ(Z().allTimeGoalHeatmap[0][7], -1);
+
+    CountShot();
+    EXPECT_TRUE(SameBytes(ReadFile(Path()), Version2({{0, 15.0f}, {31 * 50 + 25, 10.0f}, {100, -5.0f}}, {{0, 2}, {7, -1}})));
+    EXPECT_EQ(ReadFile(Path()).size(), 24812u);
+    EXPECT_FALSE(std::filesystem::exists(Path().string() + ".tmp"));
+}
+
+TEST_F(AllTimeFile, LegacyFilesLoadTheirShotsAndAreUpgradedByTheNextSave) {
+    HeatmapFile legacy;
+    legacy.Int(50);
+    legacy.Int(62);
+    legacy.Floats({{5, 5.0f}, {6, 10.0f}, {7, 0.0f}});
+    Store(legacy.bytes);
+    EXPECT_EQ(Load(), (Lines{"[LOAD] All-time heatmap loaded (v1 - legacy): 2 hot zones"}));
+    EXPECT_EQ(Z().allTimeShotHeatmap[0][6], 10.0f);
+
+    CountShot();
+    EXPECT_TRUE(SameBytes(ReadFile(Path()), Version2({{5, 5.0f}, {6, 10.0f}, {31 * 50 + 25, 5.0f}}, {})));
+
+    HeatmapFile versioned;
+    versioned.Int(1);
+    versioned.Int(50);
+    versioned.Int(62);
+    versioned.Floats({{9, 20.0f}});
+    Store(versioned.bytes);
+    EXPECT_EQ(Load(), (Lines{"[LOAD] All-time heatmap loaded (v1 - legacy): 1 hot zones"}));
+    EXPECT_EQ(Z().allTimeShotHeatmap[0][9], 20.0f);
+}
+
+TEST_F(AllTimeFile, OtherDimensionsAreRejectedAndTheFileIsKeptAsABackup) {
+    for (auto header : std::vector<std::vector<int32_t>>{{2, 62, 50}, {0, 62}, {-3, 62}, {11, 62}, {50, 61}}) {
+        HeatmapFile file;
+        for (int32_t value : header) file.Int(value);
+        file.Floats({{0, 5.0f}});
+        file.Ints({});
+        Store(file.bytes);
+        std::filesystem::remove(Path().string() + ".bak");
+        EXPECT_EQ(Load(), (Lines{"[LOAD] Heatmap dimensions mismatch - ignoring old data",
+                                 "[LOAD] Old heatmap file kept as " + Path().string() + ".bak"}))
+            << header[0];
+        EXPECT_EQ(Z().allTimeShotHeatmap[0][0], 0.0f);
+        EXPECT_TRUE(SameBytes(ReadFile(Path()), file.bytes)) << "the rejected file stays until the next save";
+        EXPECT_TRUE(SameBytes(ReadFile(Path().string() + ".bak"), file.bytes));
+    }
+    // A second rejected file does not replace the first backup.
+    Store("\x02\x00\x00\x00");
+    Load();
+    EXPECT_TRUE(std::filesystem::exists(Path().string() + ".bak2"));
+}
+
+TEST_F(AllTimeFile, AShortFileIsRejectedWithoutTakingAnyOfItsCells) {
+    std::string file = Version2({{0, 5.0f}}, {{0, 1}});
+    file.resize(file.size() - 4);
+    Store(file);
+    EXPECT_EQ(Load(), (Lines{"[LOAD] Heatmap file is shorter than its header promises - ignoring old data",
+                             "[LOAD] Old heatmap file kept as " + Path().string() + ".bak"}));
+    EXPECT_EQ(Z().allTimeShotHeatmap[0][0], 0.0f);
+    EXPECT_EQ(Z().allTimeGoalHeatmap[0][0], 0);
+
+    Store(std::string("\x32\x00\x00\x00", 4));
+    EXPECT_EQ(Load().front(), "[LOAD] Heatmap file is shorter than its header promises - ignoring old data");
+}
+
+TEST_F(AllTimeFile, CellsThatAreNotFiniteNumbersReadAsZero) {
+    Store(Version2({{0, std::numeric_limits<float>::quiet_NaN()}, {1, std::numeric_limits<float>::infinity()}, {2, 5.0f}}, {}));
+    EXPECT_EQ(Load(), (Lines{"[LOAD] All-time heatmap loaded (v2): 1 shot zones, 0 goal zones"}));
+    EXPECT_EQ(Z().allTimeShotHeatmap[0][0], 0.0f);
+    EXPECT_EQ(Z().allTimeShotHeatmap[0][1], 0.0f);
+}
+
+TEST_F(AllTimeFile, AFailedSaveSaysSoAndKeepsThePreviousFile) {
+    const std::string previous = Version2({{0, 5.0f}}, {});
+    Store(previous);
+    Load();
+
+    // A disk that fills up during the write: the file size limit stops it after 1000 bytes.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit small = old;
+    small.rlim_cur = 1000;
+    setrlimit(RLIMIT_FSIZE, &small);
+    CountShot();
+    setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_EQ(zando->Lines().back().rfind("[SHOT COUNTED #1]", 0), 0u);
+    const Lines& lines = zando->Lines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "[SAVE] Failed to save all-time heatmap to " + Path().string() + " - previous file kept"),
+              lines.end());
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "[SAVE] All-time heatmap saved (shots + goals)"), 0);
+    EXPECT_TRUE(SameBytes(ReadFile(Path()), previous));
+    EXPECT_FALSE(std::filesystem::exists(Path().string() + ".tmp"));
+
+    // The next save that can write succeeds and carries both shots.
+    CountShot();
+    EXPECT_TRUE(SameBytes(ReadFile(Path()), Version2({{0, 5.0f}, {31 * 50 + 25, 10.0f}}, {})));
+}
+
+TEST_F(AllTimeFile, NoFileMeansAFreshStart) {
+    EXPECT_EQ(Load(), (Lines{"[LOAD] No existing all-time heatmap found (starting fresh)"}));
+    EXPECT_FALSE(std::filesystem::exists(Path()));
+}

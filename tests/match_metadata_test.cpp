@@ -1,0 +1,82 @@
+// Match metadata: playlist, ranked flag and MMR captured at the first countdown of a new match.
+#include "match_support.h"
+
+using zando_test::MatchTest;
+namespace events = host::events;
+using Lines = std::vector<std::string>;
+
+class MatchMetadata : public MatchTest {
+protected:
+    Lines CaptureFor(const host::game::Playlist* playlist) {
+        StartPlaying(playlist);
+        Z().matchActive = false;
+        MarkLines();
+        match.Fire(events::CountdownBeginState);
+        Lines lines = NewLines();
+        return Lines(lines.begin() + 3, lines.end());  // after the countdown and reset lines
+    }
+};
+
+TEST_F(MatchMetadata, TheRankedListAddsPlaylistsTheGameReportsAsNotRanked) {
+    const host::game::Playlist solo{"Ranked Solo Standard", 0, 13};
+    match.SetMmr(13, 980.25f);
+    EXPECT_EQ(CaptureFor(&solo),
+              (Lines{"[METADATA] GetbRanked returned false, but playlist ID 13 is ranked - overriding",
+                     "[METADATA] Playlist: Ranked Solo Standard | Ranked: Yes | Playlist ID: 13",
+                     "[METADATA] Initial MMR: 980.250000 (Playlist ID: 13, Ranked: Yes)"}));
+    EXPECT_TRUE(Z().isRanked);
+    EXPECT_EQ(Z().playlistId, 13);
+    EXPECT_FLOAT_EQ(Z().initialMmr, 980.25f);
+
+    const host::game::Playlist casual{"Casual Doubles", 0, 12};
+    CaptureFor(&casual);
+    EXPECT_FALSE(Z().isRanked);
+    EXPECT_EQ(Z().playlistName, "Casual Doubles");
+
+    const host::game::Playlist tournament{"Tournament", 1, 99};
+    EXPECT_EQ(CaptureFor(&tournament).front(), "[METADATA] Playlist: Tournament | Ranked: Yes | Playlist ID: 99")
+        << "a playlist the game reports as ranked stays ranked";
+}
+
+TEST_F(MatchMetadata, WithoutPlaylistOrIdNoMmrIsReadAndTheEndIsNotDelayed) {
+    Z().initialMmr = 5.0f;
+    EXPECT_EQ(CaptureFor(nullptr), (Lines{"[METADATA] Playlist is null, using defaults"}));
+    EXPECT_EQ(Z().playlistName, "Unknown");
+    EXPECT_EQ(Z().initialMmr, 0.0f);
+
+    const host::game::Playlist freeplay{"Freeplay", 0, 0};
+    EXPECT_EQ(CaptureFor(&freeplay), (Lines{"[METADATA] Playlist: Freeplay | Ranked: No | Playlist ID: 0"}));
+    match.Fire(events::MatchEnded);
+    EXPECT_EQ(zando.Lines().back(), "[STATS] Match ended processing complete.");
+}
+
+TEST_F(MatchMetadata, AnUnavailableRatingServiceIsLoggedAndTheMatchGoesOn) {
+    Host().World().mmr.failing = true;
+    EXPECT_EQ(CaptureFor(&zando_test::RankedDoubles).back(), "[METADATA] Failed to get MMR - continuing without it");
+    EXPECT_EQ(Z().initialMmr, 0.0f);
+}
+
+TEST_F(MatchMetadata, NoMatchAtAllChangesNothing) {
+    StartPlaying(&zando_test::RankedDoubles);
+    Z().matchActive = false;
+    match.RemoveMatch();
+    Z().playlistName = "Previous";
+    MarkLines();
+    match.Fire(events::CountdownBeginState);
+    EXPECT_EQ(NewLines().back(), "[METADATA] Server is null, cannot capture match metadata");
+    EXPECT_EQ(Z().playlistName, "Previous");
+}
+
+TEST_F(MatchMetadata, TheFinalMmrIsAskedForThePlaylistOfTheMatchStart) {
+    StartPlaying(&zando_test::RankedDoubles);
+    match.SetMmr(11, 1012.5f);
+    Z().matchActive = false;
+    match.Fire(events::CountdownBeginState);
+    match.Fire(events::MatchEnded);
+    const host::game::Playlist next{"Ranked Duel", 1, 10};
+    match.StartMatch(&next);  // the game has moved on to another playlist
+    match.SetMmr(10, 500.0f);
+    match.SetMmr(11, 1000.0f);
+    Host().Advance(3.0);
+    EXPECT_FLOAT_EQ(Z().mmrChange, -12.5f);
+}

@@ -1,0 +1,99 @@
+// Per-tick sampling: speed from the local car's movement, boost pickups and use, ball possession.
+#include "match_support.h"
+
+using zando_test::MatchTest;
+namespace events = host::events;
+
+class TickSampling : public MatchTest {
+protected:
+    void SetUp() override {
+        local = &StartPlaying();
+        match.Fire(events::InitGame);
+        match.Fire(events::CountdownEndState);
+    }
+    void TickAt(float clock) {
+        match.SetClock(clock);
+        match.CarInput();
+    }
+    host::game::Car* local = nullptr;
+};
+
+TEST_F(TickSampling, SpeedIsMeasuredOnlyOverARealShortInterval) {
+    local->location = {0, 0, 17};
+    TickAt(10.0f);
+    local->location = {50, 0, 17};
+    TickAt(10.05f);
+    EXPECT_EQ(Z().speedSamples, 1);
+    EXPECT_NEAR(Z().speedSum, 1000.0f, 0.5f);
+
+    match.CarInput();  // another car's input at the same clock
+    EXPECT_EQ(Z().speedSamples, 1) << "a call that measures no interval adds no sample";
+    TickAt(10.25f);
+    EXPECT_EQ(Z().speedSamples, 1) << "0.2 s is too long to measure";
+    local->location = {2050, 0, 17};
+    TickAt(10.30f);
+    EXPECT_EQ(Z().speedSamples, 1) << "40000 units/s is not driving";
+    TickAt(10.35f);
+    EXPECT_EQ(Z().speedSamples, 2) << "standing still over a real interval is a true 0";
+    EXPECT_NEAR(Z().AverageSpeed(), 500.0f, 0.5f);
+}
+
+TEST_F(TickSampling, NothingIsSampledWhilePausedOrAfterTheMatch) {
+    match.Fire(events::CountdownBeginState);
+    TickAt(1.0f);
+    TickAt(1.05f);
+    Z().trackingPaused = false;
+    Z().matchActive = false;
+    TickAt(1.1f);
+    EXPECT_EQ(Z().speedSamples, 0);
+    EXPECT_EQ(Z().lastBoostAmount, -1.0f);
+}
+
+TEST_F(TickSampling, BoostPickupsAreCreditedAsPadsAndSmallFallsAsUse) {
+    struct Case {
+        float from, to;
+        Vector where;
+        float collected, used;
+    } cases[] = {
+        {0.30f, 0.42f, {0, 0, 17}, 12, 0},         {0.00f, 1.00f, {0, 0, 17}, 100, 0},
+        {0.50f, 0.80f, {3000, 4000, 17}, 100, 0},  {0.50f, 0.80f, {0, 0, 17}, 12, 0},
+        {0.60f, 0.55f, {0, 0, 17}, 0, 5},          {1.00f, 0.00f, {0, 0, 17}, 0, 0},
+    };
+    float clock = 20.0f;
+    for (const Case& c : cases) {
+        local->location = c.where;
+        local->boost->amount = c.from;
+        TickAt(clock += 1.0f);
+        Z().boostCollected = Z().boostUsed = 0;
+        local->boost->amount = c.to;
+        TickAt(clock += 0.05f);
+        EXPECT_NEAR(Z().boostCollected, c.collected, 0.01f) << c.from << " -> " << c.to;
+        EXPECT_NEAR(Z().boostUsed, c.used, 0.01f) << c.from << " -> " << c.to;
+    }
+}
+
+TEST_F(TickSampling, PossessionGoesToTheTeamOfTheCarNearestTheBall) {
+    host::game::Car& mate = *match.Match().cars[1];
+    mate.location = {0, 0, 17};
+    match.SetBall({399, 0, 17});
+    TickAt(30.0f);
+    TickAt(30.2f);
+    EXPECT_NEAR(Z().gameTime, 0.2f, 1e-4f);
+    EXPECT_NEAR(Z().teamPossessionTime, 0.2f, 1e-4f);
+    EXPECT_NEAR(Z().possessionTime, 0.2f, 1e-4f);
+    EXPECT_TRUE(Z().hasPossession);
+
+    match.SetBall({400, 0, 17});
+    TickAt(30.4f);
+    EXPECT_NEAR(Z().gameTime, 0.4f, 1e-4f);
+    EXPECT_NEAR(Z().possessionTime, 0.2f, 1e-4f) << "400 units is nobody's ball";
+    EXPECT_FALSE(Z().hasPossession);
+
+    match.SetBall({0, 2900, 17});  // beside the opponent
+    TickAt(30.6f);
+    EXPECT_NEAR(Z().opponentPossessionTime, 0.2f, 1e-4f);
+
+    local->boost.reset();
+    TickAt(30.8f);
+    EXPECT_NEAR(Z().gameTime, 0.6f, 1e-4f) << "without a boost component nothing past speed is sampled";
+}

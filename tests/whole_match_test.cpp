@@ -1,0 +1,87 @@
+// A whole ranked match played through the host's events: kickoff, touches, shots, goals seen by both
+// paths, a goal replay, overtime, the end with the MMR delay, and the match object's destruction.
+#include "match_support.h"
+
+using zando_test::MatchTest;
+namespace events = host::events;
+
+class WholeMatch : public MatchTest {};
+
+TEST_F(WholeMatch, StatisticsGridsMetadataLinesAndFileAreWhatTheMatchWas) {
+    host::game::Car& me = StartPlaying(&zando_test::RankedDoubles);
+    match.SetMmr(11, 1012.5f);
+    Z().matchActive = false;  // the previous match ended: the first kickoff starts this one
+    match.Fire(events::CountdownBeginState);
+    match.Fire(events::CountdownEndState);
+    ASSERT_FALSE(Z().trackingPaused);
+
+    // Driving: 1000 units/s for a second, picking up a small pad, spending a little, near the ball.
+    float clock = 0.0f;
+    for (int tick = 0; tick < 20; ++tick) {
+        clock += 0.05f;
+        match.SetClock(clock);
+        me.location.Y += 50.0f;
+        match.SetBall({me.location.X, me.location.Y + 100.0f, 93});
+        if (tick == 5) me.boost->amount += 0.12f;
+        if (tick == 10) me.boost->amount -= 0.04f;
+        match.CarInput();
+        match.CarInput();  // the other cars' inputs at the same clock
+    }
+    EXPECT_EQ(Z().speedSamples, 19);
+    EXPECT_NEAR(Z().AverageSpeed(), 1000.0f, 1.0f);
+    EXPECT_FLOAT_EQ(Z().boostCollected, 12.0f);
+    EXPECT_NEAR(Z().boostUsed, 4.0f, 0.01f);
+    EXPECT_NEAR(Z().possessionTime, 0.95f, 0.01f);
+
+    // A shot from the touch position, then a goal reported by the ball and by the stat ticker.
+    match.SetClock(30.0f);
+    me.location = {0, 1000, 17};
+    match.CarHitBall();
+    match.SetBall({0, 3000, 93});
+    match.StatTicker(me, "Shot on Goal");
+    match.SetClock(31.0f);
+    match.SetBall({0, 5200, 93});
+    match.BallHitGoal();
+    match.StatTicker(me, "Goal");
+    match.Fire(events::ScoreUpdated);
+    EXPECT_TRUE(Z().inGoalReplay);
+    match.Fire(events::CountdownBeginState);
+    match.Fire(events::CountdownEndState);
+
+    // Overtime: the first end event waits; the winner after overtime ends the match.
+    match.Match().overtime = true;
+    match.SetClock(300.0f);
+    match.Fire(events::MatchEnded);
+    EXPECT_TRUE(Z().matchActive);
+    match.Match().overtime = false;
+    match.Fire(events::MatchWinnerSet);
+    match.Fire(events::MatchDestroyed);
+    match.RemoveMatch();
+    match.SetMmr(11, 1022.0f);
+    Host().Advance(3.0);
+
+    ZANDO& z = Z();
+    EXPECT_EQ(z.shots, 1);
+    EXPECT_EQ(z.goals, 1);
+    EXPECT_EQ(z.shotHeatmap[23][25], 5.0f);
+    EXPECT_EQ(z.goalHeatmap[23][25], 1);
+    EXPECT_EQ(CellSum(z.goalHeatmap), 1);
+    EXPECT_EQ(z.playlistName, "Ranked Doubles");
+    EXPECT_TRUE(z.isRanked);
+    EXPECT_FLOAT_EQ(z.mmrChange, 9.5f);
+    EXPECT_FALSE(z.matchActive || z.awaitingMmrUpload);
+    EXPECT_TRUE(z.showHeatmap && z.showPostGame);
+    for (const char* line : {"[SHOT COUNTED #1] at (0,1000) Team=0", "[GOAL TRACKED] Goal #1 at zone (25,23) - Touch was 1.000000s ago",
+                             "[GOAL] DUPLICATE goal event ignored at zone (25,23)",
+                             "[STATS] Match destroyed but delayed upload pending - skipping to avoid race",
+                             "[METADATA] MMR Change: 9.500000 (Initial: 1012.500000, Final: 1022.000000)",
+                             "[STATS] Match winner set processing complete (delayed for MMR)."})
+        EXPECT_TRUE(Logged(line)) << line;
+
+    // The all-time file holds the shot and the goal for the next run.
+    zando.Unload();
+    zando_test::LoadedZando next(home.path());
+    EXPECT_EQ(next.Zando().allTimeShotHeatmap[23][25], 5.0f);
+    EXPECT_EQ(next.Zando().allTimeGoalHeatmap[23][25], 1);
+    EXPECT_EQ(next.Lines().back(), "[LOAD] All-time heatmap loaded (v2): 1 shot zones, 1 goal zones");
+}
