@@ -168,6 +168,7 @@ private:
     // The common end of a match (winner set or match ended); texts are the handler's six lines.
     void ProcessMatchEnd(const char* const (&texts)[6]);
     void ReadFinalMmr(GameWrapper* game);
+    void CountGoal(Zone zone);
 
     // Expires with the object: a delayed callback that outlives it sees that and does nothing.
     std::shared_ptr<bool> lifetime = std::make_shared<bool>(true);

@@ -21,6 +21,14 @@ std::string ZoneText(const ZANDO::Zone& zone) {
 
 }  // namespace
 
+// A counted goal, whichever path saw it: both goal grids, the match's count, and the all-time file.
+void ZANDO::CountGoal(Zone zone) {
+    goalHeatmap[zone.row][zone.column] += c::GoalCount;
+    allTimeGoalHeatmap[zone.row][zone.column] += c::GoalCount;
+    goals += 1;
+    SaveAllTimeHeatmap();
+}
+
 void ZANDO::RecordBallTouch() {
     ServerWrapper state = gameWrapper->GetCurrentGameState();
     if (state.IsNull()) return;
@@ -61,13 +69,10 @@ void ZANDO::HandleGoalHit(ServerWrapper caller) {
             cvarManager->log("[GOAL] DUPLICATE goal ignored at zone " + ZoneText(zone));
             return;
         }
-        goalHeatmap[zone.row][zone.column] += c::GoalCount;
-        allTimeGoalHeatmap[zone.row][zone.column] += c::GoalCount;
-        goals += 1;
         g::lastGoalHitTime = now;
         g::lastGoalHitCol = zone.column;
         g::lastGoalHitRow = zone.row;
-        SaveAllTimeHeatmap();
+        CountGoal(zone);
         cvarManager->log("[GOAL TRACKED] Goal #" + std::to_string(goals) + " at zone " + ZoneText(zone) +
                          " - Touch was " + std::to_string(touchAge) + "s ago");
     } else if (lastTouchTime < 0.0f) {
@@ -132,13 +137,10 @@ void ZANDO::HandleStatEvent(void* params) {
             cvarManager->log("[GOAL] DUPLICATE goal event ignored at zone " + ZoneText(zone));
             return;
         }
-        goalHeatmap[zone.row][zone.column] += c::GoalCount;
-        allTimeGoalHeatmap[zone.row][zone.column] += c::GoalCount;
-        goals += 1;
         g::lastGoalEventTime = now;
         g::lastGoalEventCol = zone.column;
         g::lastGoalEventRow = zone.row;
-        SaveAllTimeHeatmap();
+        CountGoal(zone);
         cvarManager->log("[GOAL TRACKED #" + std::to_string(goals) + "] at zone " + ZoneText(zone));
         return;
     }
