@@ -1,6 +1,7 @@
 // Match metadata: playlist, ranked flag and MMR at the first kickoff, and the MMR change after the end.
 #include <algorithm>
 #include <exception>
+#include <stdexcept>
 #include <string>
 
 #include "plugin/zando.h"
@@ -66,6 +67,7 @@ void ZANDO::CaptureMatchMetadata() {
 
 void ZANDO::ReadFinalMmr(GameWrapper* game) {
     try {
+        if (!game) throw std::runtime_error("no game handle");
         MMRWrapper mmr = game->GetMMRWrapper();
         UniqueIDWrapper player = game->GetUniqueID();
         const float finalMmr = mmr.GetPlayerMMR(player, playlistId);
