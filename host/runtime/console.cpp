@@ -111,7 +111,9 @@ bool Console::SetCvarValue(CVarRecord* cvar, const std::string& text) {
     if (cvar->value != oldValue) PersistIfSaved(*cvar);
 
     // Callbacks may register or drop others while they run: walk a snapshot.
-    std::vector<std::shared_ptr<Listener>> listeners = variables_[cvar->name].listeners;
+    auto variable = variables_.find(cvar->name);
+    if (variable == variables_.end()) return true;
+    std::vector<std::shared_ptr<Listener>> listeners = variable->second.listeners;
     for (const auto& listener : listeners) {
         try {
             listener->callback(oldValue, CVarWrapper(listener->backend, cvar));
@@ -125,8 +127,9 @@ bool Console::SetCvarValue(CVarRecord* cvar, const std::string& text) {
 }
 
 void Console::AddCvarListener(CVarRecord* cvar, OwnerId owner, ConsoleBackend* backend, CVarChangedCallback callback) {
-    if (!cvar) return;
-    variables_[cvar->name].listeners.push_back(std::make_shared<Listener>(Listener{owner, backend, std::move(callback)}));
+    auto variable = cvar ? variables_.find(cvar->name) : variables_.end();
+    if (variable == variables_.end()) return;
+    variable->second.listeners.push_back(std::make_shared<Listener>(Listener{owner, backend, std::move(callback)}));
 }
 
 void Console::PersistIfSaved(const CVarRecord& cvar) {
