@@ -39,7 +39,7 @@ protected:
         return std::find(all.begin(), all.end(), line) != all.end();
     }
 
-    // A counted shot or goal from the stat ticker at the current clock, after a touch from position.
+    // Moves the car to position and reports a ball hit there: the last touch shots and goals are placed at.
     void TouchFrom(host::game::Car& car, Vector position) {
         car.location = position;
         match.CarHitBall();

@@ -26,7 +26,7 @@ void ZANDO::SampleTick() {
     // Speed: this is called for every car's input and every frame, so most calls see the clock of
     // the previous one; only a call a real interval later measures anything.
     const Vector location = car.GetLocation();
-    float now = state.GetSecondsElapsed();
+    const float now = state.GetSecondsElapsed();
     const float interval = now - g::lastSpeedSampleTime;
     const bool measured = g::lastSpeedSampleTime > 0.0f && interval > 0.0f && interval < c::SpeedIntervalLimit;
     const float speed = measured ? (location - g::lastCarLocation).magnitude() / interval : 0.0f;
@@ -45,7 +45,7 @@ void ZANDO::SampleTick() {
         if (delta > c::PickupThreshold) {
             const float gain = delta * 100.0f;
             if (gain >= c::SmallPadGainMin && gain <= c::SmallPadGainMax) boostCollected += c::SmallPadCredit;
-            else if (gain >= c::LargePadGain || NearLargePad(car.GetLocation())) boostCollected += c::LargePadCredit;
+            else if (gain >= c::LargePadGain || NearLargePad(location)) boostCollected += c::LargePadCredit;
             else boostCollected += c::SmallPadCredit;
         } else if (delta < -c::SpendThreshold) {
             const float used = -delta * 100.0f;
@@ -56,7 +56,6 @@ void ZANDO::SampleTick() {
 
     BallWrapper ball = state.GetBall();
     if (ball.IsNull()) return;
-    now = state.GetSecondsElapsed();
     const float possessionInterval = now - lastPossessionSampleTime;
     if (lastPossessionSampleTime >= 0.0f && possessionInterval > 0.0f && possessionInterval < c::PossessionIntervalLimit) {
         gameTime += possessionInterval;
