@@ -42,7 +42,7 @@ void BM_SampleTickIn3v3(benchmark::State& state) {
         clock += 1.0f / 120.0f;
         game.match.SetClock(clock);
         game.local->location.Y += 10.0f;
-        game.match.CarInput();
+        game.match.CarInput(*game.local);
         game.host.GetConsole().ClearLines();
     }
 }
@@ -55,7 +55,7 @@ void BM_AllTimeSaveOnACountedShot(benchmark::State& state) {
     for (auto _ : state) {
         clock += 2.0f;  // beyond the duplicate window
         game.match.SetClock(clock);
-        game.host.FireEvent(host::events::CarHitBall);
+        game.match.CarHitBall(*game.local);
         game.match.StatTicker(*game.local, "Shot on Goal");
         game.host.GetConsole().ClearLines();
     }

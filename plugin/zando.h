@@ -57,7 +57,7 @@ public:
     void FinishMatchAfterMmrDelay(GameWrapper* game, const char* completionLine);
 
     // [SECTION] Touches, shots and goals
-    void RecordBallTouch();
+    void RecordBallTouch(CarWrapper hitter);
     void HandleGoalHit(ServerWrapper caller);
     void HandleStatEvent(void* params);
 
@@ -102,6 +102,7 @@ public:
     // [SECTION] Ball-touch record (not cleared by ResetStats)
     Vector lastTouchLocation{0.0f, 0.0f, 0.0f};  // the local car's location at the latest ball hit
     float lastTouchTime = -10.0f;                // match clock at that hit; negative = none recorded
+    bool lastTouchByLocalCar = false;            // whether the car that made that hit was the local car
 
     // [SECTION] Match state flags
     bool matchActive = true;          // a match is being followed

@@ -80,7 +80,7 @@ protected:
         host::game::Car& local = match.AddCar(0, {0, 0, 17}, true);
         match.SetBall({0, 1000, 93});
         match.SetClock(1000.0f + static_cast<float>(shotsCounted++) * 10.0f);
-        match.CarHitBall();
+        match.CarHitBall(local);
         match.StatTicker(local, "Shot on Goal");
     }
 

@@ -42,7 +42,7 @@ protected:
     // Moves the car to position and reports a ball hit there: the last touch shots and goals are placed at.
     void TouchFrom(host::game::Car& car, Vector position) {
         car.location = position;
-        match.CarHitBall();
+        match.CarHitBall(car);
     }
 
     float CellSum(const Grid<float>& grid) {

@@ -60,7 +60,7 @@ TEST_F(ShotsAndGoals, ATouchByAnyCarRecordsWhereTheLocalCarIs) {
     match.SetClock(12.5f);
     local->location = {-123.9f, 456.7f, 17};
     MarkLines();
-    match.CarHitBall();
+    match.CarHitBall(*local);
     EXPECT_EQ(NewLines(), (Lines{"[TOUCH] Recorded ball touch at Y=456 X=-123"}));
     EXPECT_EQ(Z().lastTouchLocation, (Vector{-123.9f, 456.7f, 17}));
     EXPECT_FLOAT_EQ(Z().lastTouchTime, 12.5f);
@@ -156,6 +156,34 @@ TEST_F(ShotsAndGoals, ABallInTheGoalCountsOnlyAfterARecentTouchByThePlayer) {
     MarkLines();
     match.BallHitGoal();
     EXPECT_EQ(NewLines(), (Lines{"[GOAL] Goal was scored in own goal or neutral - not counting"}));
+}
+
+TEST_F(ShotsAndGoals, ABallInTheGoalAfterAnotherCarsHitIsNotThePlayersGoal) {
+    host::game::Car& mate = *match.Match().cars[1];
+    host::game::Car& opponent = *match.Match().cars[2];
+    match.SetBall({0, 5200, 93});
+    for (host::game::Car* hitter : {&mate, &opponent}) {
+        match.SetClock(80);
+        local->location = {0, 3000, 17};
+        match.CarHitBall(*hitter);
+        EXPECT_EQ(Z().lastTouchLocation, local->location) << "the touch is still placed where the player is";
+        match.SetClock(81);
+        MarkLines();
+        match.BallHitGoal();
+        EXPECT_EQ(NewLines(), (Lines{"[GOAL] Not counting - the last touch was another car's"}));
+    }
+    EXPECT_EQ(Z().goals, 0);
+
+    // The game credits the player anyway (an opponent deflected the player's shot): the stat ticker counts it.
+    match.StatTicker(*local, "Goal");
+    EXPECT_EQ(Z().goals, 1);
+
+    // A hit reported without its car is not assumed to be the player's.
+    match.SetClock(120);
+    Host().FireEvent(events::CarHitBall);
+    match.SetClock(121);
+    match.BallHitGoal();
+    EXPECT_EQ(Z().goals, 1);
 }
 
 TEST_F(ShotsAndGoals, OneGoalReportedByBothPathsCountsOnceAndIsSaved) {

@@ -13,7 +13,7 @@ protected:
     }
     void TickAt(float clock) {
         match.SetClock(clock);
-        match.CarInput();
+        match.CarInput(*local);
     }
     host::game::Car* local = nullptr;
 };
@@ -26,7 +26,7 @@ TEST_F(TickSampling, SpeedIsMeasuredOnlyOverARealShortInterval) {
     EXPECT_EQ(Z().speedSamples, 1);
     EXPECT_NEAR(Z().speedSum, 1000.0f, 0.5f);
 
-    match.CarInput();  // another car's input at the same clock
+    match.CarInput(*match.Match().cars[1]);  // another car's input at the same clock
     EXPECT_EQ(Z().speedSamples, 1) << "a call that measures no interval adds no sample";
     TickAt(10.25f);
     EXPECT_EQ(Z().speedSamples, 1) << "0.2 s is too long to measure";

@@ -24,8 +24,8 @@ TEST_F(WholeMatch, StatisticsGridsMetadataLinesAndFileAreWhatTheMatchWas) {
         match.SetBall({me.location.X, me.location.Y + 100.0f, 93});
         if (tick == 5) me.boost->amount += 0.12f;
         if (tick == 10) me.boost->amount -= 0.04f;
-        match.CarInput();
-        match.CarInput();  // the other cars' inputs at the same clock
+        match.CarInput(me);
+        match.CarInput(*match.Match().cars[1]);  // the other cars' inputs at the same clock
     }
     EXPECT_EQ(Z().speedSamples, 19);
     EXPECT_NEAR(Z().AverageSpeed(), 1000.0f, 1.0f);
@@ -36,7 +36,7 @@ TEST_F(WholeMatch, StatisticsGridsMetadataLinesAndFileAreWhatTheMatchWas) {
     // A shot from the touch position, then a goal reported by the ball and by the stat ticker.
     match.SetClock(30.0f);
     me.location = {0, 1000, 17};
-    match.CarHitBall();
+    match.CarHitBall(me);
     match.SetBall({0, 3000, 93});
     match.StatTicker(me, "Shot on Goal");
     match.SetClock(31.0f);

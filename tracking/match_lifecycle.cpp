@@ -39,7 +39,8 @@ void ZANDO::HookGameEvents() {
     gameWrapper->HookEvent(host::events::MatchDestroyed, [this](std::string) { OnMatchDestroyed(); });
     gameWrapper->HookEventWithCaller<ServerWrapper>(
         host::events::BallHitGoal, [this](ServerWrapper caller, void*, std::string) { HandleGoalHit(caller); });
-    gameWrapper->HookEvent(host::events::CarHitBall, [this](std::string) { RecordBallTouch(); });
+    gameWrapper->HookEventWithCaller<CarWrapper>(
+        host::events::CarHitBall, [this](CarWrapper hitter, void*, std::string) { RecordBallTouch(hitter); });
     gameWrapper->HookEventWithCallerPost<ServerWrapper>(
         host::events::StatTickerMessage, [this](ServerWrapper, void* params, std::string) { HandleStatEvent(params); });
     gameWrapper->HookEvent(host::events::CarSetInput, [this](std::string) { SampleTick(); });

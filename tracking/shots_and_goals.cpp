@@ -29,13 +29,16 @@ void ZANDO::CountGoal(Zone zone) {
     SaveAllTimeHeatmap();
 }
 
-void ZANDO::RecordBallTouch() {
+void ZANDO::RecordBallTouch(CarWrapper hitter) {
     ServerWrapper state = gameWrapper->GetCurrentGameState();
     if (state.IsNull()) return;
     CarWrapper car = gameWrapper->GetLocalCar();
     if (car.IsNull()) return;
     lastTouchLocation = car.GetLocation();
     lastTouchTime = state.GetSecondsElapsed();
+    // Only the local car's own hit makes a goal into the opponent's net the player's goal; an
+    // unknown hitter is not assumed to be the player (the stat ticker still reports the player's goals).
+    lastTouchByLocalCar = !hitter.IsNull() && hitter.memory_address == car.memory_address;
     cvarManager->log("[TOUCH] Recorded ball touch at Y=" + Int(lastTouchLocation.Y) + " X=" + Int(lastTouchLocation.X));
 }
 
@@ -59,7 +62,11 @@ void ZANDO::HandleGoalHit(ServerWrapper caller) {
 
     const float now = caller.GetSecondsElapsed();
     const float touchAge = now - lastTouchTime;
-    if (lastTouchTime >= 0.0f && touchAge < c::TouchAgeLimit) {
+    if (lastTouchTime >= 0.0f && !lastTouchByLocalCar) {
+        // A team-mate's or an opponent's hit was the last one: the goal is not the player's own
+        // (when the game credits it to the player anyway, its "Goal" stat event counts it).
+        cvarManager->log("[GOAL] Not counting - the last touch was another car's");
+    } else if (lastTouchTime >= 0.0f && touchAge < c::TouchAgeLimit) {
         const Zone zone = ZoneOf(lastTouchLocation.X, lastTouchLocation.Y, playerTeam);
         const bool sameAsLast = g::WithinWindow(now, g::lastGoalHitTime, c::GoalDuplicateWindow) &&
                                 zone == Zone{g::lastGoalHitCol, g::lastGoalHitRow};

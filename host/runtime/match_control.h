@@ -34,9 +34,12 @@ public:
     int BallHitGoal();
     // A stat-ticker message about the driver of receiver ("Shot on Goal", "Goal", ...).
     int StatTicker(const game::Car& receiver, const std::string& label);
-    // One car's input for this tick (the game sends one per car).
-    int CarInput() { return host_.FireEvent(events::CarSetInput); }
-    int CarHitBall() { return host_.FireEvent(events::CarHitBall); }
+    // One car's input for this tick (the game sends one per car); the car is the caller.
+    int CarInput(const game::Car& car) { return host_.FireEvent(events::CarSetInput, Address(car)); }
+    // A car hitting the ball; the car is the caller.
+    int CarHitBall(const game::Car& hitter) { return host_.FireEvent(events::CarHitBall, Address(hitter)); }
+
+    static std::uintptr_t Address(const game::Car& car) { return reinterpret_cast<std::uintptr_t>(&car); }
 
 private:
     Host& host_;
