@@ -109,6 +109,7 @@ public:
     bool trackingPaused = false;      // tick sampling suspended (kickoff countdown)
     bool inGoalReplay = false;        // a goal was scored and its replay runs
     bool awaitingMmrUpload = false;   // the delayed end-of-match export and upload is pending
+    bool matchMetadataCaptured = false;  // the followed match's playlist, ranked flag and MMR have been read
     bool showHeatmap = true;          // heatmap overlay visible; cached "zando_show_heatmap"
     bool showPostGame = false;        // post-game overlay visible; cached "zando_show_postgame"
     int32_t playerTeam = 0;           // the local player's team, 0 or 1

@@ -19,8 +19,10 @@ TEST_F(MatchLifecycle, AWholeEventSequenceMovesTheFlagsAsTheGameProgresses) {
 
     MarkLines();
     match.Fire(events::CountdownBeginState);
-    EXPECT_EQ(NewLines(), (Lines{"[COUNTDOWN] Countdown started - pausing stat tracking"}))
-        << "a countdown in a followed match neither resets nor captures metadata";
+    EXPECT_EQ(NewLines(), (Lines{"[COUNTDOWN] Countdown started - pausing stat tracking",
+                                 "[COUNTDOWN] First kickoff of this match - reading match metadata",
+                                 "[METADATA] Playlist is null, using defaults"}))
+        << "the first countdown of a match followed since InitGame does not reset, but reads the metadata";
     match.Fire(events::CountdownEndState);
     EXPECT_FALSE(z.trackingPaused);
     EXPECT_EQ(zando.Lines().back(), "[COUNTDOWN] Countdown ended - resuming stat tracking");

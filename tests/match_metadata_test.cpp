@@ -80,3 +80,25 @@ TEST_F(MatchMetadata, TheFinalMmrIsAskedForThePlaylistOfTheMatchStart) {
     Host().Advance(3.0);
     EXPECT_FLOAT_EQ(Z().mmrChange, -12.5f);
 }
+
+TEST_F(MatchMetadata, AMatchFollowedSinceLoadOrInitGameReadsItsMetadataAtItsFirstKickoffOnly) {
+    match.SetMmr(11, 1200.5f);
+    for (const char* start : {"load", events::InitGame}) {
+        StartPlaying(&zando_test::RankedDoubles);
+        if (std::string(start) != "load") match.Fire(start);
+        ASSERT_TRUE(Z().matchActive);
+        Z().initialMmr = 0.0f;
+        MarkLines();
+        match.Fire(events::CountdownBeginState);
+        EXPECT_EQ(NewLines().at(1), "[COUNTDOWN] First kickoff of this match - reading match metadata") << start;
+        EXPECT_FLOAT_EQ(Z().initialMmr, 1200.5f) << start;
+        EXPECT_EQ(Z().playlistId, 11) << start;
+
+        MarkLines();
+        match.Fire(events::CountdownBeginState);  // the kickoff after a goal
+        EXPECT_EQ(NewLines(), (Lines{"[COUNTDOWN] Countdown started - pausing stat tracking"})) << start;
+    }
+    // The end of such a match waits for the new MMR.
+    match.Fire(events::MatchEnded);
+    EXPECT_TRUE(Z().awaitingMmrUpload);
+}

@@ -56,6 +56,7 @@ void ZANDO::OnInitGame() {
         showHeatmap = false;
         matchActive = true;
         trackingPaused = true;
+        matchMetadataCaptured = false;  // read at this match's first kickoff countdown
     } catch (...) {
         if (cvarManager) cvarManager->log("[ZANDO ERROR] InitGame hook crashed");
     }
@@ -71,6 +72,7 @@ void ZANDO::OnActiveBeginState() {
             showPostGame = false;
             showHeatmap = false;
             matchActive = true;
+            matchMetadataCaptured = false;
         }
         trackingPaused = false;
     } catch (...) {
@@ -98,6 +100,11 @@ void ZANDO::OnCountdownBegin() {
         showHeatmap = false;
         uploadedThisMatch = false;
         matchActive = true;
+        CaptureMatchMetadata();
+    } else if (!matchMetadataCaptured) {
+        // A match followed since InitGame, or since the plug-in loaded, has not had its playlist and
+        // MMR read yet: its first kickoff reads them, so its upload and MMR change are not lost.
+        cvarManager->log("[COUNTDOWN] First kickoff of this match - reading match metadata");
         CaptureMatchMetadata();
     }
 }

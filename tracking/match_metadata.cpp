@@ -29,6 +29,7 @@ void ZANDO::CaptureMatchMetadata() {
         cvarManager->log("[METADATA] Server is null, cannot capture match metadata");
         return;
     }
+    matchMetadataCaptured = true;
 
     GameSettingPlaylistWrapper playlist = server.GetPlaylist();
     if (playlist.IsNull()) {
