@@ -1,13 +1,21 @@
 // zando-sandbox: loads the ZANDO plug-in library into the stand-in host as the game does, runs console
-// statements or a console prompt, then unloads it. Console lines go to standard output, the sandbox's
-// own messages to standard error.
+// statements, then a console prompt, a replayed trace or a simulated match, and unloads it. Console
+// lines (and the simulation report) go to standard output, the sandbox's own messages to standard error.
+#include <fstream>
 #include <iostream>
+#include <optional>
 #include <string>
 
 #include "host/runtime/host.h"
 #include "sandbox/sandbox_options.h"
+#include "sandbox/simulated_play.h"
+#include "sandbox/simulation_report.h"
+#include "sandbox/trace_format.h"
+#include "sandbox/trace_player.h"
 
 namespace {
+
+void Say(const std::string& message) { std::cerr << "zando-sandbox: " << message << '\n'; }
 
 void RunPrompt(host::Host& host) {
     std::string line;
@@ -19,6 +27,21 @@ void RunPrompt(host::Host& host) {
     }
 }
 
+// A replay's trace is read and checked whole before anything is loaded or played.
+std::optional<sandbox::Trace> ReadTraceFile(const std::filesystem::path& path) {
+    std::ifstream in(path);
+    if (!in) {
+        Say("cannot open the trace " + path.string());
+        return std::nullopt;
+    }
+    try {
+        return sandbox::ReadTrace(in);
+    } catch (const sandbox::TraceError& e) {
+        Say("refused the trace " + path.string() + ": " + e.what());
+        return std::nullopt;
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -26,29 +49,76 @@ int main(int argc, char** argv) {
     std::optional<sandbox::SandboxOptions> options = sandbox::ParseSandboxOptions(argc, argv, exitCode);
     if (!options) return exitCode;
 
+    std::optional<sandbox::Trace> trace;
+    if (options->activity == sandbox::Activity::Replay && !(trace = ReadTraceFile(options->trace))) return 1;
+    std::ofstream traceOut;
+    if (!options->out.empty()) {
+        traceOut.open(options->out, std::ios::binary | std::ios::trunc);
+        if (!traceOut) {
+            Say("cannot write the trace " + options->out.string());
+            return 1;
+        }
+    }
+
     host::Host host(options->home);
-    host.GetConsole().SetLineSink([](const std::string& line) { std::cout << line << '\n' << std::flush; });
-    host.SetMessageSink([](const std::string& message) { std::cerr << "zando-sandbox: " << message << '\n'; });
+    host.GetConsole().SetLineSink([](const std::string& line) { std::cout << line << '\n'; });
+    host.SetMessageSink(Say);
 
     host::LoadResult loaded = host.LoadPlugin(options->plugin, "ZANDO");
     if (!loaded.plugin) {
-        std::cerr << "zando-sandbox: " << loaded.error << '\n';
+        Say(loaded.error);
         return 1;
     }
     const auto* info = loaded.plugin->info;
     const std::string pluginName = info->pluginName;  // the record goes away with the library
-    std::cerr << "zando-sandbox: loaded " << info->pluginName << ' ' << info->pluginVersion << " (API build "
-              << info->apiBuildVersion << ") from " << options->plugin.string() << "; host folder "
-              << options->home.string() << '\n';
+    Say("loaded " + pluginName + ' ' + info->pluginVersion + " (API build " + std::to_string(info->apiBuildVersion) +
+        ") from " + options->plugin.string() + "; host folder " + options->home.string());
 
     if (!options->exec.empty()) {
-        std::cerr << "zando-sandbox: running: " << options->exec << '\n';
+        Say("running: " + options->exec);
         host.GetConsole().Execute(options->exec);
         host.Advance(0.0);
     }
-    if (options->interactive) RunPrompt(host);
+    switch (options->activity) {
+    case sandbox::Activity::Statements:
+    case sandbox::Activity::Console:
+        if (options->interactive) RunPrompt(host);
+        break;
+    case sandbox::Activity::Replay: {
+        sandbox::TracePlayer player(host);
+        for (const sandbox::TraceRecord& record : trace->records) player.Play(record);
+        Say("replayed " + std::to_string(trace->records.size()) + " records (" + std::to_string(player.Now()) +
+            " s) from " + options->trace.string());
+        break;
+    }
+    case sandbox::Activity::Simulate: {
+        const sandbox::SimulationSettings settings{options->seed, options->teamSize, options->fps};
+        try {
+            const sandbox::SimulatedMatch match =
+                sandbox::PlaySimulatedMatch(host, settings, traceOut.is_open() ? &traceOut : nullptr);
+            if (options->report) {
+                if (const auto figures = sandbox::ReadPluginFigures(*loaded.plugin))
+                    std::cout << sandbox::FormatReport(match.truth, match.outcome, *figures);
+            }
+        } catch (const sandbox::TraceError& e) {
+            Say(std::string("the simulation made a record a trace may not hold: ") + e.what());
+            exitCode = 1;
+        }
+        if (traceOut.is_open()) {
+            traceOut.close();
+            if (traceOut.fail()) {
+                Say("could not write the whole trace to " + options->out.string());
+                exitCode = 1;
+            } else {
+                Say("wrote the match's trace to " + options->out.string());
+            }
+        }
+        break;
+    }
+    }
+    std::cout << std::flush;
 
     host.UnloadPlugin(loaded.plugin);
-    std::cerr << "zando-sandbox: unloaded " << pluginName << " and deleted the plug-in object\n";
-    return 0;
+    Say("unloaded " + pluginName + " and deleted the plug-in object");
+    return exitCode;
 }

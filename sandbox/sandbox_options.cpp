@@ -32,7 +32,17 @@ std::optional<SandboxOptions> ParseSandboxOptions(int argc, char** argv, int& ex
     app.add_option("--home", options.home, "Host folder: configuration file and data folder (default: per-user folder)");
     app.add_option("--plugin", options.plugin, "Plug-in library to load (default: the one built beside this program)");
     app.add_option("--exec", options.exec, "Console statements to run after loading, separated by ';'");
+    app.require_subcommand(0, 1);
     CLI::App* console = app.add_subcommand("console", "Console prompt on standard input");
+    CLI::App* replay = app.add_subcommand("replay", "Play a match trace (JSON Lines, docs/trace-format.md) through the plug-in");
+    replay->add_option("TRACE", options.trace, "The trace file")->required();
+    CLI::App* simulate = app.add_subcommand("simulate", "Simulate a ranked match and play it through the plug-in");
+    simulate->add_option("--seed", options.seed, "The match's seed: the same seed gives the same match")->required();
+    std::string mode = "3v3";
+    simulate->add_option("--mode", mode, "Cars a team")->check(CLI::IsMember({"1v1", "2v2", "3v3"}))->capture_default_str();
+    simulate->add_option("--out", options.out, "Also write the match's trace to this file");
+    simulate->add_flag("--report", options.report, "Print the local player's true figures beside the plug-in's");
+    simulate->add_option("--fps", options.fps, "Rendered frames a second")->check(CLI::Range(1.0, 1000.0))->capture_default_str();
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -41,7 +51,12 @@ std::optional<SandboxOptions> ParseSandboxOptions(int argc, char** argv, int& ex
     }
     if (options.home.empty()) options.home = DefaultHome();
     if (options.plugin.empty()) options.plugin = DefaultPluginPath(argc > 0 ? argv[0] : "zando-sandbox");
-    options.interactive = console->parsed() || options.exec.empty();
+    options.teamSize = mode[0] - '0';
+    if (console->parsed()) options.activity = Activity::Console;
+    if (replay->parsed()) options.activity = Activity::Replay;
+    if (simulate->parsed()) options.activity = Activity::Simulate;
+    options.interactive =
+        options.activity == Activity::Console || (options.activity == Activity::Statements && options.exec.empty());
     return options;
 }
 

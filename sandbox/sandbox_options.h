@@ -1,17 +1,33 @@
 // The sandbox's command line: where the host folder is, which plug-in to load, what to run.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
 
 namespace sandbox {
 
+enum class Activity {
+    Statements,  // only the --exec statements (or, without them, a console prompt)
+    Console,     // a console prompt on standard input
+    Replay,      // a trace file played through the plug-in
+    Simulate,    // a simulated match played through the plug-in
+};
+
 struct SandboxOptions {
     std::filesystem::path home;    // host folder: configuration file and data folder
     std::filesystem::path plugin;  // plug-in library to load
     std::string exec;              // console statements run right after loading
+    Activity activity = Activity::Statements;
     bool interactive = false;      // a console prompt on standard input
+
+    std::filesystem::path trace;   // replay: the trace to play
+    std::uint64_t seed = 0;        // simulate: the match's seed
+    int teamSize = 3;              // simulate: cars a team (--mode 1v1|2v2|3v3)
+    std::filesystem::path out;     // simulate: where to write the match's trace too
+    bool report = false;           // simulate: the truth beside the plug-in's figures
+    double fps = 60.0;             // simulate: rendered frames a second
 };
 
 // Parses the command line. Returns the options, or nothing with exitCode set when the program should

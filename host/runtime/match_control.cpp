@@ -57,10 +57,11 @@ int MatchControl::BallHitGoal() {
     return host_.FireEvent(events::BallHitGoal, caller, nullptr);
 }
 
-int MatchControl::StatTicker(const game::Car& receiver, const std::string& label) {
+int MatchControl::StatTicker(const game::Car& receiver, const std::string& label, const game::Car* victim) {
     game::StatEvent& statEvent = statEvents_.emplace_back(game::StatEvent{label});
     game::StatTickerParams params;
     params.receiver = receiver.pri ? reinterpret_cast<std::uintptr_t>(&*receiver.pri) : 0;
+    params.victim = victim && victim->pri ? reinterpret_cast<std::uintptr_t>(&*victim->pri) : 0;
     params.statEvent = reinterpret_cast<std::uintptr_t>(&statEvent);
     auto caller = reinterpret_cast<std::uintptr_t>(host_.World().currentGame.get());
     return host_.FireEvent(events::StatTickerMessage, caller, &params);

@@ -32,8 +32,9 @@ public:
     int Fire(const char* eventName) { return host_.FireEvent(eventName); }
     // The ball entering a goal: the match object is the caller.
     int BallHitGoal();
-    // A stat-ticker message about the driver of receiver ("Shot on Goal", "Goal", ...).
-    int StatTicker(const game::Car& receiver, const std::string& label);
+    // A stat-ticker message about the driver of receiver ("Shot on Goal", "Goal", ...); victim, when
+    // given, is the other driver involved.
+    int StatTicker(const game::Car& receiver, const std::string& label, const game::Car* victim = nullptr);
     // One car's input for this tick (the game sends one per car); the car is the caller.
     int CarInput(const game::Car& car) { return host_.FireEvent(events::CarSetInput, Address(car)); }
     // A car hitting the ball; the car is the caller.

@@ -1,0 +1,137 @@
+// A whole simulated online match, tick by tick at the game's 120 physics ticks a second: kickoff
+// countdowns, cars driving and boosting at game speeds, boost pads, ball touches, shots, saves and
+// goals with their stat-ticker messages, goal replays, overtime, forfeits, the end of the match with
+// the new rating, and the match object's destruction. The match comes out as trace records, in time
+// order; the local player's true figures are kept beside it, to compare with what the plug-in measured.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "sandbox/field_layout.h"
+#include "sandbox/trace_record.h"
+
+namespace sandbox {
+
+struct SimulationSettings {
+    std::uint64_t seed = 1;
+    int teamSize = 3;    // 1, 2 or 3 cars a team
+    double fps = 60.0;   // rendered frames a second
+};
+
+// The local player's figures as they really were.
+struct LocalTruth {
+    std::string name;
+    int team = 0;
+    double playSeconds = 0.0;        // match-clock time in play
+    double distance = 0.0;           // units driven while the clock ran
+    double boostCollected = 0.0;     // percent points taken from pads
+    double boostUsed = 0.0;          // percent points burnt
+    int shots = 0;                   // "Shot on Goal" messages about the player
+    int goals = 0;                   // "Goal" messages about the player
+    double possessionSeconds = 0.0;  // clock time in which the car nearest the ball (within 400 units) was a team-mate's or the player's
+    double AverageSpeed() const { return playSeconds > 0.0 ? distance / playSeconds : 0.0; }  // units/s, time-weighted
+};
+
+struct MatchOutcome {
+    std::string playlist;
+    int goals[2] = {0, 0};  // blue, orange
+    bool overtime = false;
+    int forfeitingTeam = -1;
+    float mmrBefore = 0.0f;
+    float mmrAfter = 0.0f;
+    double clock = 0.0;     // match clock at the end, seconds
+};
+
+class MatchSimulator {
+public:
+    using Sink = std::function<void(const TraceRecord&)>;
+
+    MatchSimulator(SimulationSettings settings, Sink sink);
+    void Run();  // the whole match, from joining it to the menu after it
+
+    const LocalTruth& Truth() const { return truth_; }
+    const MatchOutcome& Outcome() const { return outcome_; }
+    std::string Source() const;  // the command that makes this match, for the trace header
+
+private:
+    enum class Role { Attacker, Support, Goalie };
+    struct Car {
+        int team = 0;
+        std::string name;
+        bool local = false;
+        double x = 0, y = 0, heading = 0, speed = 0;
+        double boost = 33.0;       // percent points
+        double touchReadyAt = 0;   // host time from which it can touch the ball again
+        double shotReadyAt = 0;    // host time from which a hit of it can be a shot again
+        double wanderX = 0, wanderY = 0, wanderUntil = 0;
+        Role role = Role::Support;
+    };
+    struct Ball {
+        double x = 0, y = 0, z = field::BallRadius, vx = 0, vy = 0, vz = 0;
+        bool exists = true;
+    };
+    enum class Phase { Countdown, Play, Celebration, Idle };
+
+    // [SECTION] Match flow
+    void Kickoff();          // cars and ball to their kickoff places, shown to the game
+    void PlaceForKickoff();
+    bool PlayUntilStoppage();  // false when the match is over
+    void AfterGoal();
+    void EndMatch();
+    void RunTicks(double seconds, Phase phase);
+
+    // [SECTION] One tick
+    void Tick(Phase phase);
+    void AssignRoles();
+    void Drive(Car& car, double targetX, double targetY, double wantedSpeed, bool mayBoost);
+    void PickUpPads(Car& car);
+    void MoveBall();
+    void TouchBall();
+    void Hit(int carIndex);
+    bool CheckGoal();
+    void MeasureLocal(double oldX, double oldY);
+
+    // [SECTION] Output
+    double Now() const;
+    float Clock() const;
+    void Emit(RecordBody body);
+    void EmitEvent(GameEvent event, int car = -1);
+    void EmitStat(int receiver, const std::string& label, int victim = -1);
+    void EmitState(bool withCars, bool withOvertime = false);
+
+    double Uniform(double low, double high);
+    int Attack(int team) const { return team == 0 ? 1 : -1; }  // +1: the team scores at +Y
+
+    SimulationSettings settings_;
+    Sink sink_;
+    std::mt19937_64 rng_;
+    std::vector<Car> cars_;
+    int localIndex_ = 0;
+    Ball ball_;
+    struct PadState {
+        double readyAt = 0;
+    };
+    std::vector<PadState> pads_;
+    long long tick_ = 0;         // host ticks since the trace began
+    long long clockTicks_ = 0;   // ticks the match clock has run
+    long long nextFrame_ = 0;
+    bool overtime_ = false;
+    int lastTeamToucher_[2] = {-1, -1};
+    int previousTeamToucher_[2] = {-1, -1};
+    double lastTeamTouchTime_[2] = {-100, -100};
+    double previousTeamTouchTime_[2] = {-100, -100};
+    double ballTouchableAt_ = 0.0;  // host time from which a car can hit the ball again
+    int shooter_ = -1;           // whose on-target shot the ball is, -1 for none
+    int scoringTeam_ = -1;       // the team that scored the goal just reported
+    double forfeitAt_ = -1.0;    // match clock at which a team far behind may forfeit
+    double regulationSeconds_ = 300.0;
+    LocalTruth truth_;
+    MatchOutcome outcome_;
+    host::game::Playlist playlist_;
+};
+
+}  // namespace sandbox

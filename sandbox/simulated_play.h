@@ -1,0 +1,21 @@
+// A simulated match played through the plug-in: each record the simulation makes is written as a
+// trace line, read back and played, so a replay of the written trace plays exactly the same match.
+#pragma once
+
+#include <ostream>
+
+#include "host/runtime/host.h"
+#include "sandbox/match_simulator.h"
+
+namespace sandbox {
+
+struct SimulatedMatch {
+    LocalTruth truth;
+    MatchOutcome outcome;
+};
+
+// traceOut, when given, receives the whole trace, header first. Throws TraceError if the simulation
+// made a record a trace may not hold.
+SimulatedMatch PlaySimulatedMatch(host::Host& host, const SimulationSettings& settings, std::ostream* traceOut = nullptr);
+
+}  // namespace sandbox

@@ -1,0 +1,72 @@
+// Reading the plug-in's figures and laying out the report.
+#include "sandbox/simulation_report.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "plugin/zando.h"
+
+namespace sandbox {
+
+namespace {
+
+constexpr double KmhPerUnit = 0.036;  // units/s to km/h, as the plug-in's displays convert
+
+std::string Row(const char* figure, double truth, double zando, int decimals, bool percentToo) {
+    char line[160];
+    const double difference = zando - truth;
+    std::snprintf(line, sizeof line, "%-24s %10.*f %10.*f %+10.*f", figure, decimals, truth, decimals, zando, decimals,
+                  difference);
+    std::string row = line;
+    if (percentToo && truth != 0.0) {
+        std::snprintf(line, sizeof line, " (%+.1f%%)", difference / truth * 100.0);
+        row += line;
+    }
+    return row + '\n';
+}
+
+const char* TeamName(int team) { return team == 0 ? "blue" : "orange"; }
+
+}  // namespace
+
+std::optional<PluginFigures> ReadPluginFigures(const host::LoadedPlugin& plugin) {
+    if (!plugin.info || std::strcmp(plugin.info->className, "ZANDO") != 0 || !plugin.Object()) return std::nullopt;
+    const auto& zando = static_cast<const ZANDO&>(*plugin.Object());
+    PluginFigures figures;
+    figures.averageSpeed = zando.AverageSpeed();
+    figures.boostCollected = zando.boostCollected;
+    figures.boostUsed = zando.boostUsed;
+    figures.shots = zando.shots;
+    figures.goals = zando.goals;
+    figures.possessionTime = zando.possessionTime;
+    figures.gameTime = zando.gameTime;
+    return figures;
+}
+
+std::string FormatReport(const LocalTruth& truth, const MatchOutcome& outcome, const PluginFigures& zando) {
+    std::string report;
+    char line[200];
+    std::snprintf(line, sizeof line, "Match: %s, blue %d - %d orange%s%s\n", outcome.playlist.c_str(), outcome.goals[0],
+                  outcome.goals[1], outcome.overtime ? " after overtime" : "",
+                  outcome.forfeitingTeam >= 0 ? (outcome.forfeitingTeam == 0 ? ", blue forfeited" : ", orange forfeited") : "");
+    report += line;
+    std::snprintf(line, sizeof line, "Local player: %s (%s), rating %.2f -> %.2f, %.1f s of match clock\n",
+                  truth.name.c_str(), TeamName(truth.team), outcome.mmrBefore, outcome.mmrAfter, outcome.clock);
+    report += line;
+    std::snprintf(line, sizeof line, "%-24s %10s %10s %10s\n", "Figure", "Truth", "ZANDO", "Difference");
+    report += line;
+    const double truePercent = truth.playSeconds > 0.0 ? truth.possessionSeconds / truth.playSeconds * 100.0 : 0.0;
+    const double zandoPercent = zando.gameTime > 0.0f ? zando.possessionTime / zando.gameTime * 100.0 : 0.0;
+    report += Row("Average speed (km/h)", truth.AverageSpeed() * KmhPerUnit, zando.averageSpeed * KmhPerUnit, 2, true);
+    report += Row("Boost collected", truth.boostCollected, zando.boostCollected, 1, true);
+    report += Row("Boost used", truth.boostUsed, zando.boostUsed, 1, true);
+    report += Row("Shots", truth.shots, zando.shots, 0, false);
+    report += Row("Goals", truth.goals, zando.goals, 0, false);
+    report += Row("Possession (s)", truth.possessionSeconds, zando.possessionTime, 1, true);
+    report += Row("Possession (%)", truePercent, zandoPercent, 1, false);
+    report += Row("Time in play (s)", truth.playSeconds, zando.gameTime, 1, false);
+    return report;
+}
+
+}  // namespace sandbox

@@ -1,0 +1,385 @@
+// Writing, reading and checking trace lines.
+#include "sandbox/trace_format.h"
+
+#include <charconv>
+#include <cmath>
+#include <set>
+#include <sstream>
+
+#include <nlohmann/json.hpp>
+
+namespace sandbox {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+const char* TypeName(const RecordBody& body) {
+    static constexpr const char* names[] = {"match", "car", "state", "event", "mmr", "console", "frame", "remove_match"};
+    return names[body.index()];
+}
+
+// A float written with the fewest digits that read back as the same float ("1234.56", not the
+// double expansion of the float).
+double Short(float value) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    double shortest = value;
+    std::from_chars(text, end, shortest);
+    return shortest;
+}
+
+Json VectorJson(const Vector& v) { return Json::array({Short(v.X), Short(v.Y), Short(v.Z)}); }
+
+// [SECTION] Writing
+
+struct BodyWriter {
+    Json& out;
+    void operator()(const record::Match& m) const {
+        if (m.playlist) {
+            out["playlist"] = {{"title", m.playlist->title}, {"ranked", m.playlist->ranked != 0}, {"id", m.playlist->id}};
+        } else {
+            out["playlist"] = nullptr;
+        }
+        out["online"] = m.online;
+    }
+    void operator()(const record::Car& c) const {
+        out["team"] = c.team;
+        out["name"] = c.name;
+        out["local"] = c.local;
+        out["location"] = VectorJson(c.location);
+        out["boost"] = Short(c.boost);
+    }
+    void operator()(const record::State& s) const {
+        if (s.clock) out["clock"] = Short(*s.clock);
+        if (s.overtime) out["overtime"] = *s.overtime;
+        if (s.removeBall) out["ball"] = nullptr;
+        else if (s.ball) out["ball"] = VectorJson(*s.ball);
+        if (!s.cars.empty()) {
+            Json cars = Json::array();
+            for (const record::CarState& car : s.cars)
+                cars.push_back({Short(car.location.X), Short(car.location.Y), Short(car.location.Z), Short(car.boost)});
+            out["cars"] = std::move(cars);
+        }
+    }
+    void operator()(const record::Event& e) const {
+        out["name"] = NameOf(e.event).traceName;
+        if (e.event == GameEvent::CarHitBall || e.event == GameEvent::CarSetInput) out["car"] = e.car;
+        if (e.event == GameEvent::StatTickerMessage) {
+            out["receiver"] = e.receiver;
+            if (e.victim >= 0) out["victim"] = e.victim;
+            out["label"] = e.label;
+        }
+    }
+    void operator()(const record::Mmr& m) const {
+        out["playlist"] = m.playlist;
+        out["mmr"] = Short(m.mmr);
+    }
+    void operator()(const record::Console& c) const { out["statements"] = c.statements; }
+    void operator()(const record::Frame&) const {}
+    void operator()(const record::RemoveMatch&) const {}
+};
+
+// [SECTION] Reading
+
+// The fields of one line, taken one by one; whatever is left over at the end is an unknown field.
+class Fields {
+public:
+    Fields(const Json& object, std::string what) : object_(object), what_(std::move(what)) {
+        for (const auto& item : object.items()) left_.insert(item.key());
+    }
+
+    bool Has(const std::string& key) const { return object_.contains(key); }
+    const Json& Get(const std::string& key) {
+        if (!object_.contains(key)) throw TraceError("missing field \"" + key + "\" in " + what_);
+        left_.erase(key);
+        return object_.at(key);
+    }
+    double Number(const std::string& key) {
+        const Json& value = Get(key);
+        if (!value.is_number()) Mistyped(key, "a number");
+        return value.get<double>();
+    }
+    float Float(const std::string& key) { return static_cast<float>(Number(key)); }
+    int Integer(const std::string& key, int low, int high) {
+        const Json& value = Get(key);
+        if (!value.is_number_integer() || value.get<long long>() < low || value.get<long long>() > high)
+            Mistyped(key, "a whole number from " + std::to_string(low) + " to " + std::to_string(high));
+        return value.get<int>();
+    }
+    bool Bool(const std::string& key) {
+        const Json& value = Get(key);
+        if (!value.is_boolean()) Mistyped(key, "true or false");
+        return value.get<bool>();
+    }
+    std::string String(const std::string& key) {
+        const Json& value = Get(key);
+        if (!value.is_string()) Mistyped(key, "a string");
+        return value.get<std::string>();
+    }
+    Vector Location(const std::string& key) { return ToVector(key, Get(key)); }
+    Vector ToVector(const std::string& key, const Json& value) {
+        if (!value.is_array() || value.size() != 3 || !value[0].is_number() || !value[1].is_number() || !value[2].is_number())
+            Mistyped(key, "a list of three numbers [x, y, z]");
+        return {value[0].get<float>(), value[1].get<float>(), value[2].get<float>()};
+    }
+    float Fraction(const std::string& key) {
+        const double value = Number(key);
+        if (!(value >= 0.0 && value <= 1.0)) Mistyped(key, "a fraction of a full tank from 0 to 1");
+        return static_cast<float>(value);
+    }
+    void Done() const {
+        if (!left_.empty()) throw TraceError("unknown field \"" + *left_.begin() + "\" in " + what_);
+    }
+    [[noreturn]] void Mistyped(const std::string& key, const std::string& expected) const {
+        throw TraceError("field \"" + key + "\" in " + what_ + " must be " + expected);
+    }
+
+private:
+    const Json& object_;
+    std::string what_;
+    std::set<std::string> left_;
+};
+
+Json ParseObject(std::string_view line) {
+    Json value;
+    try {
+        value = Json::parse(line);
+    } catch (const Json::parse_error& e) {
+        std::string reason = e.what();
+        if (const auto colon = reason.find("parse error"); colon != std::string::npos) reason = reason.substr(colon);
+        throw TraceError("not valid JSON (" + reason + ")");
+    }
+    if (!value.is_object()) throw TraceError("a line must hold one JSON object");
+    return value;
+}
+
+record::Match ReadMatch(Fields& f) {
+    record::Match m;
+    const Json& playlist = f.Get("playlist");
+    if (!playlist.is_null()) {
+        if (!playlist.is_object()) f.Mistyped("playlist", "an object {\"title\", \"ranked\", \"id\"} or null");
+        Fields p(playlist, "the playlist");
+        host::game::Playlist value;
+        value.title = p.String("title");
+        value.ranked = p.Bool("ranked") ? 1 : 0;
+        value.id = p.Integer("id", 0, 100000);
+        p.Done();
+        m.playlist = value;
+    }
+    if (f.Has("online")) m.online = f.Bool("online");
+    return m;
+}
+
+record::Car ReadCar(Fields& f) {
+    record::Car c;
+    c.team = f.Integer("team", 0, 1);
+    c.name = f.String("name");
+    if (f.Has("local")) c.local = f.Bool("local");
+    c.location = f.Location("location");
+    c.boost = f.Fraction("boost");
+    return c;
+}
+
+record::State ReadState(Fields& f) {
+    record::State s;
+    if (f.Has("clock")) {
+        s.clock = f.Float("clock");
+        if (!(*s.clock >= 0.0f) || !std::isfinite(*s.clock)) f.Mistyped("clock", "a number of seconds, 0 or more");
+    }
+    if (f.Has("overtime")) s.overtime = f.Bool("overtime");
+    if (f.Has("ball")) {
+        const Json& ball = f.Get("ball");
+        if (ball.is_null()) s.removeBall = true;
+        else s.ball = f.ToVector("ball", ball);
+    }
+    if (f.Has("cars")) {
+        const Json& cars = f.Get("cars");
+        if (!cars.is_array() || cars.empty()) f.Mistyped("cars", "a list of [x, y, z, boost], one for every car");
+        for (const Json& car : cars) {
+            if (!car.is_array() || car.size() != 4 || !car[0].is_number() || !car[1].is_number() || !car[2].is_number() ||
+                !car[3].is_number() || !(car[3].get<double>() >= 0.0 && car[3].get<double>() <= 1.0))
+                f.Mistyped("cars", "a list of [x, y, z, boost] with boost from 0 to 1, one for every car");
+            s.cars.push_back({{car[0].get<float>(), car[1].get<float>(), car[2].get<float>()}, car[3].get<float>()});
+        }
+    }
+    return s;
+}
+
+record::Event ReadEvent(Fields& f) {
+    record::Event e;
+    const std::string name = f.String("name");
+    const std::optional<GameEvent> event = EventFromTraceName(name);
+    if (!event) throw TraceError("unknown event \"" + name + "\"");
+    e.event = *event;
+    if (e.event == GameEvent::CarHitBall || e.event == GameEvent::CarSetInput) e.car = f.Integer("car", 0, 1000);
+    if (e.event == GameEvent::StatTickerMessage) {
+        e.receiver = f.Integer("receiver", 0, 1000);
+        if (f.Has("victim")) e.victim = f.Integer("victim", 0, 1000);
+        e.label = f.String("label");
+    }
+    return e;
+}
+
+}  // namespace
+
+// [SECTION] Event names
+
+const std::vector<GameEventName>& GameEventNames() {
+    static const std::vector<GameEventName> names = {
+        {GameEvent::InitGame, "InitGame", "Function TAGame.GameEvent_Soccar_TA.InitGame"},
+        {GameEvent::ActiveBeginState, "Active.BeginState", "Function GameEvent_Soccar_TA.Active.BeginState"},
+        {GameEvent::CountdownEndState, "Countdown.EndState", "Function GameEvent_Soccar_TA.Countdown.EndState"},
+        {GameEvent::MatchEnded, "EventMatchEnded", "Function TAGame.GameEvent_Soccar_TA.EventMatchEnded"},
+        {GameEvent::ScoreUpdated, "EventScoreUpdated", "Function TAGame.Team_TA.EventScoreUpdated"},
+        {GameEvent::CountdownBeginState, "Countdown.BeginState", "Function GameEvent_Soccar_TA.Countdown.BeginState"},
+        {GameEvent::MatchWinnerSet, "EventMatchWinnerSet", "Function TAGame.GameEvent_Soccar_TA.EventMatchWinnerSet"},
+        {GameEvent::MatchDestroyed, "Destroyed", "Function TAGame.GameEvent_Soccar_TA.Destroyed"},
+        {GameEvent::BallHitGoal, "OnHitGoal", "Function TAGame.Ball_TA.OnHitGoal"},
+        {GameEvent::CarHitBall, "EventHitBall", "Function TAGame.Car_TA.EventHitBall"},
+        {GameEvent::StatTickerMessage, "HandleStatTickerMessage", "Function TAGame.GFxHUD_TA.HandleStatTickerMessage"},
+        {GameEvent::CarSetInput, "SetInput", "Function TAGame.Car_TA.SetInput"},
+    };
+    return names;
+}
+
+const GameEventName& NameOf(GameEvent event) { return GameEventNames()[static_cast<std::size_t>(event)]; }
+
+std::optional<GameEvent> EventFromTraceName(const std::string& traceName) {
+    for (const GameEventName& name : GameEventNames())
+        if (traceName == name.traceName) return name.event;
+    return std::nullopt;
+}
+
+// [SECTION] Lines
+
+std::string FormatHeader(const TraceHeader& header) {
+    Json out;
+    out["trace"] = "zando";
+    out["version"] = header.version;
+    out["source"] = header.source;
+    return out.dump();
+}
+
+std::string FormatRecord(const TraceRecord& record) {
+    Json out;
+    out["t"] = record.t;
+    out["type"] = TypeName(record.body);
+    std::visit(BodyWriter{out}, record.body);
+    return out.dump();
+}
+
+TraceHeader ParseHeader(std::string_view line) {
+    const Json object = ParseObject(line);
+    Fields f(object, "the header");
+    if (f.String("trace") != "zando") throw TraceError("not a ZANDO trace: the header's \"trace\" must be \"zando\"");
+    TraceHeader header;
+    header.version = f.Integer("version", 0, 1000000);
+    if (header.version != TraceFormatVersion)
+        throw TraceError("trace format version " + std::to_string(header.version) + " is not supported (this sandbox reads version " +
+                         std::to_string(TraceFormatVersion) + ")");
+    if (f.Has("source")) header.source = f.String("source");
+    f.Done();
+    return header;
+}
+
+TraceRecord ParseRecord(std::string_view line) {
+    const Json object = ParseObject(line);
+    Fields top(object, "the record");
+    TraceRecord record;
+    record.t = top.Number("t");
+    if (!(record.t >= 0.0) || !std::isfinite(record.t)) top.Mistyped("t", "a number of seconds, 0 or more");
+    const std::string type = top.String("type");
+    Fields f(object, "a \"" + type + "\" record");
+    f.Get("t");
+    f.Get("type");
+    if (type == "match") record.body = ReadMatch(f);
+    else if (type == "car") record.body = ReadCar(f);
+    else if (type == "state") record.body = ReadState(f);
+    else if (type == "event") record.body = ReadEvent(f);
+    else if (type == "mmr") record.body = record::Mmr{f.Integer("playlist", 0, 100000), f.Float("mmr")};
+    else if (type == "console") record.body = record::Console{f.String("statements")};
+    else if (type == "frame") record.body = record::Frame{};
+    else if (type == "remove_match") record.body = record::RemoveMatch{};
+    else throw TraceError("unknown record type \"" + type + "\"");
+    f.Done();
+    return record;
+}
+
+// [SECTION] The trace as a whole
+
+void TraceChecker::Check(const TraceRecord& record) {
+    if (record.t < lastTime_) {
+        std::ostringstream reason;
+        reason << "time goes backwards: " << record.t << " s after " << lastTime_ << " s";
+        throw TraceError(reason.str());
+    }
+    lastTime_ = record.t;
+    const auto needMatch = [&](const char* what) {
+        if (!matchOpen_) throw TraceError(std::string(what) + " needs a match, and no match has been started");
+    };
+    const auto needCar = [&](int car, const char* role) {
+        needMatch("an event about a car");
+        if (car >= cars_)
+            throw TraceError(std::string(role) + " " + std::to_string(car) + " does not exist (the match has " +
+                             std::to_string(cars_) + (cars_ == 1 ? " car)" : " cars)"));
+    };
+    if (const auto* match = std::get_if<record::Match>(&record.body)) {
+        (void)match;
+        matchOpen_ = true;
+        cars_ = 0;
+        localCar_ = false;
+    } else if (const auto* car = std::get_if<record::Car>(&record.body)) {
+        needMatch("a car");
+        if (car->local && localCar_) throw TraceError("a second local car: the match already has one");
+        localCar_ = localCar_ || car->local;
+        ++cars_;
+    } else if (const auto* state = std::get_if<record::State>(&record.body)) {
+        if (state->clock || state->overtime || state->ball || state->removeBall) needMatch("a match state");
+        if (!state->cars.empty() && static_cast<int>(state->cars.size()) != cars_) {
+            needMatch("a cars list");
+            throw TraceError("the \"cars\" list has " + std::to_string(state->cars.size()) + " entries, but the match has " +
+                             std::to_string(cars_) + (cars_ == 1 ? " car" : " cars"));
+        }
+    } else if (const auto* event = std::get_if<record::Event>(&record.body)) {
+        if (event->car >= 0) needCar(event->car, "car");
+        if (event->event == GameEvent::StatTickerMessage) {
+            needCar(event->receiver, "receiver car");
+            if (event->victim >= 0) needCar(event->victim, "victim car");
+        }
+    } else if (std::holds_alternative<record::RemoveMatch>(record.body)) {
+        matchOpen_ = false;
+        cars_ = 0;
+        localCar_ = false;
+    }
+}
+
+Trace ReadTrace(std::istream& in) {
+    Trace trace;
+    TraceChecker checker;
+    std::string line;
+    std::size_t number = 0;
+    bool headerSeen = false;
+    while (std::getline(in, line)) {
+        ++number;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty()) continue;
+        try {
+            if (!headerSeen) {
+                trace.header = ParseHeader(line);
+                headerSeen = true;
+                continue;
+            }
+            TraceRecord record = ParseRecord(line);
+            checker.Check(record);
+            trace.records.push_back(std::move(record));
+        } catch (const TraceError& e) {
+            throw TraceError("line " + std::to_string(number) + ": " + e.what());
+        }
+    }
+    if (in.bad()) throw TraceError("the trace could not be read");
+    if (!headerSeen) throw TraceError("the trace is empty: its first line must be the header {\"trace\":\"zando\",\"version\":1}");
+    return trace;
+}
+
+}  // namespace sandbox

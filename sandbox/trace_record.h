@@ -1,0 +1,105 @@
+// One record of a match trace: something the game does at a moment of the host's clock (a match
+// appears, a car joins, the world moves, a game event fires, a console statement, a rendered frame).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "host/sdk/game_objects.h"
+#include "host/sdk/vector.h"
+
+namespace sandbox {
+
+// The twelve game functions the plug-in hooks, named in traces by the part after the last '.'
+// (Active.BeginState and the two Countdown states keep their state name).
+enum class GameEvent {
+    InitGame,
+    ActiveBeginState,
+    CountdownEndState,
+    MatchEnded,
+    ScoreUpdated,
+    CountdownBeginState,
+    MatchWinnerSet,
+    MatchDestroyed,
+    BallHitGoal,
+    CarHitBall,
+    StatTickerMessage,
+    CarSetInput,
+};
+
+struct GameEventName {
+    GameEvent event;
+    const char* traceName;     // as written in a trace
+    const char* functionName;  // the game function the host reports
+};
+const std::vector<GameEventName>& GameEventNames();
+const GameEventName& NameOf(GameEvent event);
+std::optional<GameEvent> EventFromTraceName(const std::string& traceName);
+
+namespace record {
+
+// A new match object replaces any match in progress: clock 0, the ball at the centre, no cars.
+struct Match {
+    std::optional<host::game::Playlist> playlist;  // none: the game reports no playlist
+    bool online = true;
+};
+// A car joins the match; cars are numbered from 0 in the order they join.
+struct Car {
+    int team = 0;
+    std::string name;
+    bool local = false;  // the local player's car
+    Vector location;
+    float boost = 0.33f;  // fraction of a full tank
+};
+struct CarState {
+    Vector location;
+    float boost = 0.0f;
+};
+// The world at this moment; absent fields keep their values.
+struct State {
+    std::optional<float> clock;     // match clock, seconds
+    std::optional<bool> overtime;
+    std::optional<Vector> ball;     // the ball's location
+    bool removeBall = false;        // the ball does not exist (after it exploded in a goal)
+    std::vector<CarState> cars;     // every car, in order; empty: unchanged
+};
+struct Event {
+    GameEvent event = GameEvent::InitGame;
+    int car = -1;        // CarHitBall, CarSetInput: the car whose function fires
+    int receiver = -1;   // StatTickerMessage: the car whose driver the message is about
+    int victim = -1;     // StatTickerMessage: the other driver involved, -1 for none
+    std::string label;   // StatTickerMessage: "Shot on Goal", "Goal", "Save", ...
+};
+// The local player's skill rating in a playlist, as the rating service will answer it from now on.
+struct Mmr {
+    int playlist = 0;
+    float mmr = 0.0f;
+};
+struct Console {
+    std::string statements;
+};
+struct Frame {};
+// The match object is gone (after its Destroyed event): no current game, no local car.
+struct RemoveMatch {};
+
+}  // namespace record
+
+using RecordBody = std::variant<record::Match, record::Car, record::State, record::Event, record::Mmr,
+                                record::Console, record::Frame, record::RemoveMatch>;
+
+struct TraceRecord {
+    double t = 0.0;  // seconds on the host's clock since the trace began
+    RecordBody body;
+};
+
+inline constexpr int TraceFormatVersion = 1;
+
+// The first line of a trace.
+struct TraceHeader {
+    int version = TraceFormatVersion;
+    std::string source;  // what made the trace, free text
+};
+
+}  // namespace sandbox
