@@ -87,10 +87,13 @@ struct ProcessResult {
 };
 
 // Runs a shell command line, capturing its standard output and standard error.
-inline ProcessResult RunCommand(const std::string& commandLine, const std::filesystem::path& scratch) {
+// Runs a shell command line with standard input from input (a file; none: empty) and captures its
+// output and exit code; scratch holds the captured files.
+inline ProcessResult RunCommand(const std::string& commandLine, const std::filesystem::path& scratch,
+                                const std::filesystem::path& input = "/dev/null") {
     const auto out = scratch / "stdout.txt";
     const auto err = scratch / "stderr.txt";
-    const std::string full = commandLine + " >" + out.string() + " 2>" + err.string() + " </dev/null";
+    const std::string full = commandLine + " >" + out.string() + " 2>" + err.string() + " <" + input.string();
     int status = std::system(full.c_str());
     ProcessResult result;
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

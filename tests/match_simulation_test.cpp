@@ -1,0 +1,164 @@
+// The simulated match: it moves and scores the way the game does, it is the same for the same seed,
+// and the plug-in's shots, goals and average speed match the match's truth.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <set>
+
+#include "sandbox/match_simulator.h"
+#include "sandbox/simulated_play.h"
+#include "sandbox/trace_format.h"
+#include "test_support.h"
+
+namespace sb = sandbox;
+using sb::GameEvent;
+
+namespace {
+
+std::vector<sb::TraceRecord> Simulate(std::uint64_t seed, int teamSize, double fps = 60.0) {
+    std::vector<sb::TraceRecord> records;
+    sb::MatchSimulator simulator({seed, teamSize, fps}, [&](const sb::TraceRecord& r) { records.push_back(r); });
+    simulator.Run();
+    return records;
+}
+
+const sb::record::Event* EventOf(const sb::TraceRecord& r) { return std::get_if<sb::record::Event>(&r.body); }
+
+}  // namespace
+
+class SimulatedMatchShape : public ::testing::TestWithParam<int> {};
+
+TEST_P(SimulatedMatchShape, CarsBallBoostAndEventsBehaveLikeTheGame) {
+    const int teamSize = GetParam();
+    const std::vector<sb::TraceRecord> records = Simulate(40 + static_cast<std::uint64_t>(teamSize), teamSize);
+    sb::TraceChecker checker;
+    for (const sb::TraceRecord& r : records) ASSERT_NO_THROW(checker.Check(r)) << sb::FormatRecord(r);
+
+    std::vector<GameEvent> lifecycle;  // the match's own events, in order
+    std::map<std::string, int> labels;
+    int cars = 0, frames = 0, inputsSinceState = 0, goalsScored = 0;
+    float lastClock = -1.0f;
+    std::vector<Vector> lastPlaces;
+    double fastest = 0.0;
+    int smallPickups = 0, largePickups = 0;
+    std::vector<float> lastBoost;
+    // The state shown right before each countdown puts every car back on its kickoff spot with a third
+    // of a tank: no driving and no pads are involved in that change.
+    std::set<std::size_t> kickoffStates;
+    for (std::size_t i = 0, lastState = 0; i < records.size(); ++i) {
+        if (std::holds_alternative<sb::record::State>(records[i].body)) lastState = i;
+        if (const auto* e = EventOf(records[i]); e && e->event == GameEvent::CountdownBeginState) kickoffStates.insert(lastState);
+    }
+    for (std::size_t index = 0; index < records.size(); ++index) {
+        const sb::TraceRecord& r = records[index];
+        if (std::holds_alternative<sb::record::Car>(r.body)) ++cars;
+        if (std::holds_alternative<sb::record::Frame>(r.body)) ++frames;
+        if (const auto* s = std::get_if<sb::record::State>(&r.body)) {
+            if (s->ball) {
+                EXPECT_LE(std::abs(s->ball->X), 4096.0f);
+                EXPECT_LE(std::abs(s->ball->Y), 5120.0f + 2 * 92.75f);
+                EXPECT_GE(s->ball->Z, 92.0f);
+            }
+            if (s->cars.empty()) continue;
+            ASSERT_EQ(static_cast<int>(s->cars.size()), cars);
+            const bool kickoff = kickoffStates.count(index) > 0;
+            if (kickoff) lastBoost.clear();
+            const bool oneTick = !kickoff && s->clock && std::abs(*s->clock - lastClock - 1.0f / 120.0f) < 1e-4f;
+            for (std::size_t i = 0; oneTick && i < s->cars.size() && i < lastPlaces.size(); ++i) {
+                const double speed = (s->cars[i].location - lastPlaces[i]).magnitude() * 120.0;
+                EXPECT_LE(speed, 2300.0 * 1.01) << "car " << i << " at t=" << r.t;
+                fastest = std::max(fastest, speed);
+            }
+            for (std::size_t i = 0; i < s->cars.size() && i < lastBoost.size(); ++i) {
+                const float gain = (s->cars[i].boost - lastBoost[i]) * 100.0f;
+                if (gain > 0.5f && gain < 12.5f) ++smallPickups;
+                if (gain > 12.5f && s->cars[i].boost < 0.999f && gain < 66.0f) ADD_FAILURE() << "a pad gives 12 or 100, not " << gain;
+                if (gain >= 66.0f) ++largePickups;
+                EXPECT_GE(gain, -(33.3f / 120.0f) * 1.01f) << "boost burns at 33.3 a second";
+            }
+            lastPlaces.clear();
+            lastBoost.clear();
+            for (const auto& car : s->cars) {
+                lastPlaces.push_back(car.location);
+                lastBoost.push_back(car.boost);
+            }
+            if (s->clock) lastClock = *s->clock;
+            inputsSinceState = 0;
+        }
+        if (const auto* e = EventOf(r)) {
+            if (e->event == GameEvent::CarSetInput) {
+                EXPECT_EQ(e->car, inputsSinceState % cars) << "one input per car, in order";
+                ++inputsSinceState;
+            } else if (e->event == GameEvent::StatTickerMessage) {
+                ++labels[e->label];
+            } else if (e->event == GameEvent::BallHitGoal) {
+                ++goalsScored;
+            } else if (e->event != GameEvent::CarHitBall) {
+                lifecycle.push_back(e->event);
+            }
+        }
+    }
+    EXPECT_GT(fastest, 2200.0) << "cars go supersonic";
+    EXPECT_GT(smallPickups, 0);
+    EXPECT_GT(largePickups, 0);
+    EXPECT_GT(labels["Shot on Goal"], 0);
+    EXPECT_GT(labels["Save"], 0);
+    EXPECT_EQ(labels["Goal"], goalsScored) << "every goal in this match had a scorer";
+    EXPECT_NEAR(frames, records.back().t * 60.0, 2.0) << "60 frames a second";
+
+    ASSERT_FALSE(lifecycle.empty());
+    EXPECT_EQ(lifecycle.front(), GameEvent::CountdownBeginState) << "an online match is joined at its first countdown";
+    EXPECT_EQ(std::count(lifecycle.begin(), lifecycle.end(), GameEvent::ScoreUpdated), goalsScored);
+    EXPECT_EQ(std::count(lifecycle.begin(), lifecycle.end(), GameEvent::CountdownBeginState),
+              std::count(lifecycle.begin(), lifecycle.end(), GameEvent::CountdownEndState));
+    EXPECT_EQ(lifecycle.back(), GameEvent::MatchDestroyed);
+    EXPECT_EQ(std::count(lifecycle.begin(), lifecycle.end(), GameEvent::MatchWinnerSet), 1);
+    ASSERT_GE(records.size(), 2u);
+    EXPECT_TRUE(std::any_of(records.end() - 100, records.end(),
+                            [](const sb::TraceRecord& r) { return std::holds_alternative<sb::record::RemoveMatch>(r.body); }))
+        << "the match object goes after its Destroyed event, shortly before the trace ends";
+    // The new rating is posted after the end and before the match object goes.
+    int ratings = 0;
+    for (const sb::TraceRecord& r : records) ratings += std::holds_alternative<sb::record::Mmr>(r.body);
+    EXPECT_EQ(ratings, 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, SimulatedMatchShape, ::testing::Values(1, 2, 3));
+
+TEST(SimulatedMatch, TheSameSeedMakesTheSameMatchAndAnotherSeedAnother) {
+    const auto first = Simulate(7, 2, 30.0);
+    const auto again = Simulate(7, 2, 30.0);
+    const auto other = Simulate(8, 2, 30.0);
+    ASSERT_EQ(first.size(), again.size());
+    for (std::size_t i = 0; i < first.size(); ++i) ASSERT_EQ(sb::FormatRecord(first[i]), sb::FormatRecord(again[i])) << i;
+    bool differs = first.size() != other.size();
+    for (std::size_t i = 0; !differs && i < first.size(); ++i) differs = sb::FormatRecord(first[i]) != sb::FormatRecord(other[i]);
+    EXPECT_TRUE(differs);
+}
+
+// The plug-in against the truth, on several seeds and every mode.
+class PluginAccuracy : public ::testing::TestWithParam<std::pair<int, int>> {};
+
+TEST_P(PluginAccuracy, ShotsAndGoalsAreExactAndTheAverageSpeedIsWithinTwoPercent) {
+    const auto [seed, teamSize] = GetParam();
+    zando_test::TempDir home;
+    zando_test::LoadedZando zando(home.path());
+    const sb::SimulatedMatch match = sb::PlaySimulatedMatch(zando.Host(), {static_cast<std::uint64_t>(seed), teamSize, 60.0});
+    const ZANDO& z = zando.Zando();
+    EXPECT_EQ(z.shots, match.truth.shots);
+    EXPECT_EQ(z.goals, match.truth.goals);
+    ASSERT_GT(match.truth.AverageSpeed(), 500.0);
+    EXPECT_NEAR(z.AverageSpeed(), match.truth.AverageSpeed(), 0.02 * match.truth.AverageSpeed());
+    EXPECT_NEAR(z.gameTime, match.truth.playSeconds, 1.0);
+    // The match was ranked and its rating change was read after the end.
+    EXPECT_TRUE(z.isRanked);
+    EXPECT_FLOAT_EQ(z.initialMmr, match.outcome.mmrBefore);
+    if (!match.outcome.overtime) {
+        EXPECT_NEAR(z.mmrChange, match.outcome.mmrAfter - match.outcome.mmrBefore, 0.01);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, PluginAccuracy,
+                         ::testing::Values(std::pair{1, 1}, std::pair{2, 2}, std::pair{3, 3}, std::pair{4, 3}, std::pair{5, 1},
+                                           std::pair{6, 2}));
