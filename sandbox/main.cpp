@@ -1,6 +1,7 @@
 // zando-sandbox: loads the ZANDO plug-in library into the stand-in host as the game does, runs console
 // statements, then a console prompt, a replayed trace or a simulated match, and unloads it. Console
 // lines (and the simulation report) go to standard output, the sandbox's own messages to standard error.
+#include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <optional>
@@ -87,8 +88,10 @@ int main(int argc, char** argv) {
     case sandbox::Activity::Replay: {
         sandbox::TracePlayer player(host);
         for (const sandbox::TraceRecord& record : trace->records) player.Play(record);
-        Say("replayed " + std::to_string(trace->records.size()) + " records (" + std::to_string(player.Now()) +
-            " s) from " + options->trace.string());
+        char span[32];
+        std::snprintf(span, sizeof span, "%.1f", player.Now());
+        Say("replayed " + std::to_string(trace->records.size()) + " records (" + span + " s of host time) from " +
+            options->trace.string());
         break;
     }
     case sandbox::Activity::Simulate: {
