@@ -55,6 +55,7 @@ void ZANDO::onLoad() {
     ResetStats();
     LoadAllTimeHeatmap();
     HookGameEvents();
+    RegisterOverlays();
 }
 
 void ZANDO::onUnload() { gameWrapper->UnregisterDrawables(); }

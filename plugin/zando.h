@@ -65,6 +65,12 @@ public:
     void SampleTick();
     void CaptureMatchMetadata();
 
+    // [SECTION] Canvas overlays (drawn once per frame by the drawable registered at load)
+    void RegisterOverlays();
+    void RenderOverlays(CanvasWrapper canvas);
+    void RenderPostGameOverlay(CanvasWrapper canvas);
+    void RenderHeatmapOverlay(CanvasWrapper canvas);
+
     // [SECTION] Zone heatmap
     struct Zone {
         int column;  // 0..GridCols-1

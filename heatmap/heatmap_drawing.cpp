@@ -1,0 +1,154 @@
+// Heatmap smoothing, colour ramps and the schematic field outline.
+#include "heatmap/heatmap_drawing.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace zando {
+
+namespace {
+
+int Trunc(float value) { return static_cast<int>(value); }
+
+// exp(-d*d/2) for d = -2..2, normalised to sum 1.
+std::array<float, 5> SmoothingWeights() {
+    std::array<float, 5> weights{};
+    float sum = 0.0f;
+    for (int d = -2; d <= 2; ++d) sum += weights[static_cast<std::size_t>(d + 2)] = std::exp(-static_cast<float>(d * d) / 2.0f);
+    for (float& weight : weights) weight /= sum;
+    return weights;
+}
+
+void Line(CanvasWrapper& canvas, int x1, int y1, int x2, int y2) { canvas.DrawLine(Vector2{x1, y1}, Vector2{x2, y2}); }
+
+}  // namespace
+
+int Clamp255(int value) { return std::clamp(value, 0, 255); }
+
+void SetColor(CanvasWrapper& canvas, Rgba colour) {
+    canvas.SetColor(static_cast<std::uint8_t>(Clamp255(colour.red)), static_cast<std::uint8_t>(Clamp255(colour.green)),
+                    static_cast<std::uint8_t>(Clamp255(colour.blue)), static_cast<std::uint8_t>(Clamp255(colour.alpha)));
+}
+
+void SmoothHeatmap(Grid<float>& grid) {
+    static const std::array<float, 5> weights = SmoothingWeights();
+    const int rows = static_cast<int>(grid.size());
+    Grid<float> copy = grid;
+    for (int r = 0; r < rows; ++r) {
+        const int cols = static_cast<int>(grid[static_cast<std::size_t>(r)].size());
+        for (int c = 0; c < cols; ++c) {
+            float sum = 0.0f;
+            for (int d = -2; d <= 2; ++d)
+                if (c + d >= 0 && c + d < cols)
+                    sum += grid[static_cast<std::size_t>(r)][static_cast<std::size_t>(c + d)] * weights[static_cast<std::size_t>(d + 2)];
+            copy[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] = sum;
+        }
+    }
+    for (int r = 0; r < rows; ++r) {
+        auto& row = grid[static_cast<std::size_t>(r)];
+        for (int c = 0; c < static_cast<int>(row.size()); ++c) {
+            float sum = 0.0f;
+            for (int d = -2; d <= 2; ++d) {
+                if (r + d < 0 || r + d >= rows) continue;
+                const auto& source = copy[static_cast<std::size_t>(r + d)];
+                if (c < static_cast<int>(source.size())) sum += source[static_cast<std::size_t>(c)] * weights[static_cast<std::size_t>(d + 2)];
+            }
+            row[static_cast<std::size_t>(c)] = sum;
+        }
+    }
+}
+
+Rgba FrequencyCellColour(float t, float opacity) {
+    float red, green, blue, alphaBase;
+    if (t < 0.2f) {
+        const float u = t / 0.2f;
+        red = 100 * u, green = 150 * u + 50, blue = 55 * u + 200, alphaBase = 80 * u + 80;
+    } else if (t < 0.4f) {
+        const float u = (t - 0.2f) / 0.2f;
+        red = 50 * u + 100, green = 55 * u + 200, blue = 255 - 155 * u, alphaBase = 50 * u + 160;
+    } else if (t < 0.6f) {
+        const float u = (t - 0.4f) / 0.2f;
+        red = 105 * u + 150, green = 255, blue = 100 - 100 * u, alphaBase = 25 * u + 210;
+    } else if (t < 0.8f) {
+        const float u = (t - 0.6f) / 0.2f;
+        red = 255, green = 255 - 100 * u, blue = 0, alphaBase = 10 * u + 235;
+    } else {
+        const float u = (t - 0.8f) / 0.2f;
+        red = 255, green = 155 - 155 * u, blue = 0, alphaBase = 10 * u + 245;
+    }
+    return {Trunc(red), Trunc(green), Trunc(blue), Trunc(static_cast<float>(Trunc(alphaBase)) * opacity)};
+}
+
+Rgba AccuracyCellColour(float a, float opacity) {
+    const int alpha = Trunc(opacity * 180.0f);
+    if (a < 0.5f) return {255, Trunc(2.0f * a * 255.0f), 0, alpha};
+    return {Trunc(255.0f - 2.0f * (a - 0.5f) * 255.0f), 255, 0, alpha};
+}
+
+Rgba FrequencyLegendColour(float t, int alpha) {
+    if (t < 0.25f) {
+        const float u = 4 * t;
+        return {Trunc(40 * u + 40), Trunc(100 * u + 120), Trunc(220 - 120 * u), alpha};
+    }
+    if (t < 0.5f) {
+        const float u = 4 * (t - 0.25f);
+        return {Trunc(75 * u + 80), Trunc(35 * u + 220), Trunc(100 - 100 * u), alpha};
+    }
+    if (t < 0.75f) {
+        const float u = 4 * (t - 0.5f);
+        return {Trunc(100 * u + 155), Trunc(255 - 90 * u), 0, alpha};
+    }
+    const float u = 4 * (t - 0.75f);
+    return {255, Trunc(165 - 165 * u), 0, alpha};
+}
+
+Rgba AccuracyLegendColour(float t, int alpha) {
+    Rgba colour = AccuracyCellColour(t, 1.0f);
+    colour.alpha = alpha;
+    return colour;
+}
+
+void DrawFieldOutline(CanvasWrapper& canvas, int x, int y, int w, int h, float opacity) {
+    const int base = Trunc(opacity * 200.0f);
+    SetColor(canvas, {160, 180, 200, base});
+    for (int k = 0; k < 3; ++k) {
+        Line(canvas, x, y + k, x + w, y + k);
+        Line(canvas, x + w, y + h - k, x, y + h - k);
+        Line(canvas, x + k, y, x + k, y + h);
+        Line(canvas, x + w - k, y, x + w - k, y + h);
+    }
+    const int cx = x + w / 2, cy = y + h / 2;
+    SetColor(canvas, {140, 160, 180, Trunc(static_cast<float>(base) * 0.7f)});
+    Line(canvas, x, cy, x + w, cy);
+    Line(canvas, x, cy + 1, x + w, cy + 1);
+
+    const int radius = w / 5;
+    const auto ring = [&](int r) {
+        for (int i = 0; i < 16; ++i) {
+            const auto point = [&](int k) {
+                const double angle = k * 3.14159 * 0.125;
+                return Vector2{static_cast<int>(std::cos(angle) * r + cx), static_cast<int>(std::sin(angle) * r + cy)};
+            };
+            canvas.DrawLine(point(i), point(i + 1));
+        }
+    };
+    SetColor(canvas, {120, 140, 160, Trunc(static_cast<float>(base) * 0.3f)});
+    ring(radius + 3);
+    SetColor(canvas, {140, 160, 180, Trunc(static_cast<float>(base) * 0.6f)});
+    ring(radius);
+
+    const int goalHalfWidth = w / 6, goalDepth = h / 10;
+    SetColor(canvas, {255, 120, 120, Trunc(static_cast<float>(base) * 0.5f)});
+    canvas.DrawRect(Vector2{cx - goalHalfWidth, y}, Vector2{cx + goalHalfWidth, y + goalDepth});
+    SetColor(canvas, {120, 120, 255, Trunc(static_cast<float>(base) * 0.5f)});
+    canvas.DrawRect(Vector2{cx - goalHalfWidth, y + h - goalDepth}, Vector2{cx + goalHalfWidth, y + h});
+
+    SetColor(canvas, {255, 255, 255, Trunc(static_cast<float>(base) * 0.4f)});
+    canvas.SetPosition(Vector2{cx - 15, y + 8});
+    canvas.DrawString("OPP");
+    canvas.SetPosition(Vector2{cx - 20, y + h - goalDepth + 8});
+    canvas.DrawString("YOU");
+}
+
+}  // namespace zando

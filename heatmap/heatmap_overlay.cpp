@@ -1,0 +1,188 @@
+// The heatmap overlay on the game canvas: tabs, mode line, the zone grid coloured by shot frequency or
+// goal accuracy, the field, the legend and the selected zone with its stats box.
+#include <string>
+
+#include "heatmap/heatmap_drawing.h"
+#include "plugin/zando.h"
+
+namespace {
+
+int Trunc(float value) { return static_cast<int>(value); }
+int ShotsIn(float cell) { return Trunc(cell / 5.0f); }  // a shot adds 5.0 to its zone
+
+void Text(CanvasWrapper& canvas, int x, int y, const std::string& text) {
+    canvas.SetPosition(Vector2{x, y});
+    canvas.DrawString(text);
+}
+
+void Fill(CanvasWrapper& canvas, int x1, int y1, int x2, int y2) { canvas.DrawRect(Vector2{x1, y1}, Vector2{x2, y2}); }
+
+}  // namespace
+
+void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
+    using zando::Rgba;
+    if (!gameWrapper) return;
+    ServerWrapper state = gameWrapper->GetCurrentGameState();
+    if (state.IsNull()) return;
+    if (shotHeatmap.size() != GridRows || allTimeShotHeatmap.size() != GridRows) return;
+
+    const Grid<float>& shotGrid = showAllTimeHeatmap ? allTimeShotHeatmap : shotHeatmap;
+    const Grid<int32_t>& goalGrid = showAllTimeHeatmap ? allTimeGoalHeatmap : goalHeatmap;
+    const float S = heatmapScale, O = windowOpacity;
+    const auto s = [S](float value) { return Trunc(value * S); };
+    const auto alpha = [O](float factor) { return Trunc(O * factor); };
+    const int A = alpha(255.0f);
+    const int X0 = heatmapPosX, Y0 = heatmapPosY;
+    const int W = s(250), H = s(310), cell = std::max(1, W / 50);
+    const int tabW = s(100), tabH = s(25), gap = s(2);
+
+    // Tabs and their labels.
+    const int tab2X = X0 + tabW + gap;
+    const int activeX = showAllTimeHeatmap ? tab2X : X0;
+    const int inactiveX = showAllTimeHeatmap ? X0 : tab2X;
+    zando::SetColor(canvas, {45, 85, 135, alpha(240)});
+    Fill(canvas, activeX, Y0, activeX + tabW, Y0 + tabH);
+    zando::SetColor(canvas, {80, 150, 255, alpha(120)});
+    Fill(canvas, activeX, Y0 + tabH - 2, activeX + tabW, Y0 + tabH);
+    zando::SetColor(canvas, {20, 25, 32, alpha(180)});
+    Fill(canvas, inactiveX, Y0, inactiveX + tabW, Y0 + tabH);
+    const Rgba activeLabel{255, 255, 255, A}, inactiveLabel{150, 160, 170, Trunc(static_cast<float>(A) * 0.7f)};
+    zando::SetColor(canvas, showAllTimeHeatmap ? inactiveLabel : activeLabel);
+    Text(canvas, X0 + s(8), Y0 + s(5), "THIS MATCH");
+    zando::SetColor(canvas, showAllTimeHeatmap ? activeLabel : inactiveLabel);
+    Text(canvas, tab2X + s(12), Y0 + s(5), "ALL-TIME");
+
+    // Mode line with the shot total.
+    int totalShots = 0;
+    for (const auto& row : shotGrid)
+        for (float value : row) totalShots += ShotsIn(value);
+    const int Y1 = Y0 + tabH + s(8);
+    zando::SetColor(canvas, {120, 200, 255, A});
+    Text(canvas, X0 + s(8), Y1 + s(5),
+         std::string(showAccuracyOverlay ? "⊙ " : "▣ ") + (showAllTimeHeatmap ? "All-Time | " : "") +
+             (showAccuracyOverlay ? "Accuracy | " : "Heatmap | ") + std::to_string(totalShots) + " shots");
+
+    // Grid box.
+    const int Y2 = Y1 + s(32);
+    zando::SetColor(canvas, {10, 12, 15, alpha(200)});
+    Fill(canvas, X0, Y2, X0 + W, Y2 + H);
+    zando::SetColor(canvas, {40, 70, 110, alpha(160)});
+    Fill(canvas, X0, Y2, X0 + W, Y2 + 1);
+    Fill(canvas, X0, Y2, X0 + 1, Y2 + H);
+    Fill(canvas, X0 + W - 1, Y2, X0 + W, Y2 + H);
+    Fill(canvas, X0, Y2 + H - 1, X0 + W, Y2 + H);
+
+    for (const auto& row : shotGrid) {
+        if (row.size() != GridCols) {
+            cvarManager->log("[ZANDO ERROR] Invalid heatmap width");
+            return;
+        }
+    }
+    bool anyShot = false;
+    for (const auto& row : shotGrid)
+        for (float value : row) anyShot = anyShot || value > 0.0f;
+
+    if (!anyShot) {
+        zando::SetColor(canvas, {100, 100, 120, alpha(180)});
+        Text(canvas, X0 + s(70), Y2 + s(145), showAllTimeHeatmap ? "No all-time data yet" : "No shots yet");
+    } else {
+        if (goalGrid.size() != GridRows) {
+            cvarManager->log("[ZANDO ERROR] Invalid goal heatmap height");
+            return;
+        }
+        for (const auto& row : goalGrid) {
+            if (row.size() != GridCols) {
+                cvarManager->log("[ZANDO ERROR] Invalid goal heatmap width");
+                return;
+            }
+        }
+        const auto fillCell = [&](int r, int c) {
+            Fill(canvas, X0 + c * cell, Y2 + r * cell, X0 + (c + 1) * cell, Y2 + (r + 1) * cell);
+        };
+        if (!showAccuracyOverlay) {
+            Grid<float> smoothed = shotGrid;
+            zando::SmoothHeatmap(smoothed);
+            float peak = 0.0f;
+            for (const auto& row : smoothed)
+                for (float value : row) peak = std::max(peak, value);
+            for (int r = 0; r < GridRows; ++r) {
+                for (int c = 0; c < GridCols; ++c) {
+                    const float value = smoothed[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
+                    if (!(value > 0.001f)) continue;
+                    zando::SetColor(canvas, zando::FrequencyCellColour(value / peak, O));
+                    fillCell(r, c);
+                }
+            }
+        } else {
+            Grid<float> accuracy;
+            SizeGrid(accuracy);
+            for (int r = 0; r < GridRows; ++r) {
+                for (int c = 0; c < GridCols; ++c) {
+                    const int zoneShots = ShotsIn(shotGrid[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]);
+                    if (zoneShots <= 0) continue;
+                    const int zoneGoals = std::min(goalGrid[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)], zoneShots);
+                    accuracy[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] =
+                        static_cast<float>(zoneGoals) / static_cast<float>(zoneShots);
+                }
+            }
+            zando::SmoothHeatmap(accuracy);
+            for (int r = 0; r < GridRows; ++r) {
+                for (int c = 0; c < GridCols; ++c) {
+                    if (ShotsIn(shotGrid[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]) <= 0) continue;
+                    const float value = std::min(1.0f, accuracy[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]);
+                    zando::SetColor(canvas, zando::AccuracyCellColour(value, O));
+                    fillCell(r, c);
+                }
+            }
+        }
+    }
+
+    zando::DrawFieldOutline(canvas, X0, Y2, W, H, O);
+
+    // Legend.
+    const int L = X0 + W - s(80), T = Y2 + H - s(60), LW = s(70);
+    zando::SetColor(canvas, {0, 0, 0, alpha(120)});
+    Fill(canvas, L, T, L + LW, T + s(50));
+    zando::SetColor(canvas, {180, 180, 200, A});
+    Text(canvas, L + s(5), T + s(5), showAccuracyOverlay ? "ACCURACY" : "HEAT");
+    const int bar = LW - 10;
+    for (int i = 0; bar > 0 && i <= LW - 11; ++i) {
+        const float t = static_cast<float>(i) / static_cast<float>(bar);
+        zando::SetColor(canvas, showAccuracyOverlay ? zando::AccuracyLegendColour(t, A) : zando::FrequencyLegendColour(t, A));
+        canvas.DrawLine(Vector2{L + 5 + i, T + s(25)}, Vector2{L + 5 + i, T + s(35)});
+    }
+    zando::SetColor(canvas, {150, 150, 170, A});
+    Text(canvas, L + s(5), T + s(37), showAccuracyOverlay ? "0%" : "Low");
+    Text(canvas, L + s(40), T + s(37), showAccuracyOverlay ? "100%" : "High");
+
+    // The zone picked in the zone inspector, with its stats box.
+    if (selectedZoneCol < 0 || selectedZoneCol >= GridCols || selectedZoneRow < 0 || selectedZoneRow >= GridRows) return;
+    const int zx = X0 + selectedZoneCol * cell, zy = Y2 + selectedZoneRow * cell;
+    zando::SetColor(canvas, {255, 255, 100, alpha(255)});
+    canvas.DrawLine(Vector2{zx, zy}, Vector2{zx + cell, zy}, 2.0f);
+    canvas.DrawLine(Vector2{zx + cell, zy}, Vector2{zx + cell, zy + cell}, 2.0f);
+    canvas.DrawLine(Vector2{zx + cell, zy + cell}, Vector2{zx, zy + cell}, 2.0f);
+    canvas.DrawLine(Vector2{zx, zy + cell}, Vector2{zx, zy}, 2.0f);
+    const int zoneShots = ShotsIn(shotGrid[static_cast<std::size_t>(selectedZoneRow)][static_cast<std::size_t>(selectedZoneCol)]);
+    if (zoneShots < 1) return;
+    const int zoneGoals =
+        std::min(goalGrid[static_cast<std::size_t>(selectedZoneRow)][static_cast<std::size_t>(selectedZoneCol)], zoneShots);
+    const float accuracy = static_cast<float>(zoneGoals) * 100.0f / static_cast<float>(zoneShots);
+    const int tw = s(120), th = s(60);
+    int tx = zx + cell + s(5);
+    if (tx + tw > X0 + W) tx = zx - s(5) - tw;
+    zando::SetColor(canvas, {15, 15, 20, alpha(240)});
+    Fill(canvas, tx, zy, tx + tw, zy + th);
+    zando::SetColor(canvas, {100, 200, 255, alpha(200)});
+    canvas.DrawLine(Vector2{tx, zy}, Vector2{tx + tw, zy}, 1.0f);
+    canvas.DrawLine(Vector2{tx + tw, zy}, Vector2{tx + tw, zy + th}, 1.0f);
+    canvas.DrawLine(Vector2{tx + tw, zy + th}, Vector2{tx, zy + th}, 1.0f);
+    canvas.DrawLine(Vector2{tx, zy + th}, Vector2{tx, zy}, 1.0f);
+    const int textX = tx + s(5);
+    zando::SetColor(canvas, {255, 255, 255, A});
+    Text(canvas, textX, zy + s(5), "Zone Stats:");
+    Text(canvas, textX, zy + s(18), "Shots: " + std::to_string(zoneShots));
+    Text(canvas, textX, zy + s(31), "Goals: " + std::to_string(zoneGoals));
+    zando::SetColor(canvas, {100, 255, 100, A});
+    Text(canvas, textX, zy + s(44), "Accuracy: " + std::to_string(Trunc(accuracy)) + "%");
+}

@@ -1,0 +1,24 @@
+// The per-frame drawable: samples once more, then draws the post-game overlay and the heatmap overlay
+// when their visibility rules say so, keeping every exception of the drawing from the host.
+#include <exception>
+#include <string>
+
+#include "plugin/zando.h"
+
+void ZANDO::RegisterOverlays() {
+    gameWrapper->RegisterDrawable([this](CanvasWrapper canvas) { RenderOverlays(canvas); });
+}
+
+void ZANDO::RenderOverlays(CanvasWrapper canvas) {
+    if (!gameWrapper) return;
+    try {
+        SampleTick();
+        const bool replay = inGoalReplay;
+        if (showPostGame || stickyMode || (showPostGameInReplay && replay)) RenderPostGameOverlay(canvas);
+        if (showHeatmap || stickyMode || (showHeatmapInReplay && replay)) RenderHeatmapOverlay(canvas);
+    } catch (const std::exception& e) {
+        if (cvarManager) cvarManager->log(std::string("[ZANDO ERROR] Render exception: ") + e.what());
+    } catch (...) {
+        if (cvarManager) cvarManager->log("[ZANDO ERROR] Unknown render exception");
+    }
+}

@@ -1,0 +1,116 @@
+// The post-game stats overlay: a card with one block per statistic, or a two-line compact strip.
+#include <string>
+
+#include "heatmap/heatmap_drawing.h"
+#include "plugin/zando.h"
+
+namespace {
+
+int Trunc(float value) { return static_cast<int>(value); }
+
+constexpr float KmhPerUnit = 0.036f;   // game units per second to km/h
+constexpr float MphPerUnit = 0.0224f;  // game units per second to mph
+
+void Text(CanvasWrapper& canvas, int x, int y, const std::string& text) {
+    canvas.SetPosition(Vector2{x, y});
+    canvas.DrawString(text);
+}
+
+}  // namespace
+
+void ZANDO::RenderPostGameOverlay(CanvasWrapper canvas) {
+    using zando::Rgba;
+    const Vector2 size = canvas.GetSize();
+    const int width = size.X < 800 ? 1920 : size.X;
+    const int height = size.Y < 600 ? 1080 : size.Y;
+    screenWidth = width;
+    screenHeight = height;
+
+    const float S = postGameScale, O = windowOpacity;
+    const auto s = [S](float value) { return Trunc(value * S); };
+    const auto alpha = [O](float factor) { return Trunc(O * factor); };
+    const int A = alpha(255.0f);
+    const int px = Trunc(static_cast<float>(postGamePosX) * (static_cast<float>(width) / 1920.0f));
+    const int py = Trunc(static_cast<float>(postGamePosY) * (static_cast<float>(height) / 1080.0f));
+    const int shown = int{showSpeed} + int{showBoost} + int{showShots} + int{showPossession} + int{showGameTime};
+    const int PW = s(450);
+    const int PH = minimalisticMode ? s(80) : s(130) + shown * s(73);
+
+    zando::SetColor(canvas, {10, 15, 25, alpha(235)});
+    canvas.DrawRect(Vector2{px, py}, Vector2{px + PW, py + PH});
+    zando::SetColor(canvas, {20, 30, 45, alpha(140)});
+    canvas.DrawRect(Vector2{px, py}, Vector2{px + PW, py + s(40)});
+    zando::SetColor(canvas, {60, 120, 200, alpha(160)});
+    canvas.DrawLine(Vector2{px, py}, Vector2{px + PW, py}, 1.5f);
+    canvas.DrawLine(Vector2{px + PW, py}, Vector2{px + PW, py + PH}, 1.5f);
+    canvas.DrawLine(Vector2{px + PW, py + PH}, Vector2{px, py + PH}, 1.5f);
+    canvas.DrawLine(Vector2{px, py + PH}, Vector2{px, py}, 1.5f);
+    zando::SetColor(canvas, {80, 150, 255, A});
+    for (int k = 0; k < 3; ++k) canvas.DrawLine(Vector2{px, py + k}, Vector2{px + PW, py + k});
+
+    const float averageSpeed = AverageSpeed();
+    const int kph = Trunc(averageSpeed * KmhPerUnit);
+    const int mph = Trunc(averageSpeed * MphPerUnit);
+    const int possessionPercent = gameTime > 0.0f ? Trunc(possessionTime / gameTime * 100.0f) : 0;
+    const int seconds = Trunc(gameTime);
+
+    if (minimalisticMode) {
+        zando::SetColor(canvas, {120, 200, 255, A});
+        Text(canvas, px + s(20), py + s(18), "⚡ STATS");
+        std::string line;
+        if (showSpeed) line += "Spd:" + std::to_string(kph) + "kph";
+        if (showBoost) line += "Bst:" + std::to_string(Trunc(boostUsed));
+        if (showShots) line += "Shts:" + std::to_string(shots);
+        if (showPossession) line += "Poss:" + std::to_string(possessionPercent) + "%";
+        if (showGameTime) {
+            const int rest = seconds % 60;
+            line += "Time:" + std::to_string(seconds / 60) + ":" + (rest < 10 ? "0" : "") + std::to_string(rest);
+        }
+        zando::SetColor(canvas, {220, 220, 220, A});
+        Text(canvas, px + s(20), py + s(42), line);
+        return;
+    }
+
+    zando::SetColor(canvas, {120, 200, 255, A});
+    Text(canvas, px + PW / 2 - s(90), py + s(20), "MATCH STATS");
+    int y = py + s(20) + s(45);
+    zando::SetColor(canvas, {50, 90, 140, alpha(180)});
+    canvas.DrawLine(Vector2{px + s(20), y}, Vector2{px + PW - s(20), y}, 1.5f);
+    y += s(25);
+
+    struct Block {
+        bool shown;
+        const char* label;
+        Rgba colour;  // alpha unused
+        Rgba valueColour;
+        std::string value;
+        std::string secondValue;  // boost only
+    };
+    const Block blocks[] = {
+        {showSpeed, "AVERAGE SPEED", {80, 150, 255}, {240, 245, 255},
+         std::to_string(kph) + " kph  /  " + std::to_string(mph) + " mph", ""},
+        {showBoost, "BOOST USAGE", {255, 180, 60}, {255, 250, 240}, "Collected: " + std::to_string(Trunc(boostCollected)),
+         "Used: " + std::to_string(Trunc(boostUsed))},
+        {showShots, "SHOTS ON GOAL", {255, 100, 130}, {255, 245, 250}, std::to_string(shots) + " shots", ""},
+        {showPossession, "BALL POSSESSION", {100, 255, 150}, {245, 255, 250},
+         std::to_string(Trunc(possessionTime)) + "s  (" + std::to_string(possessionPercent) + "%)", ""},
+        {showGameTime, "MATCH DURATION", {180, 160, 220}, {250, 245, 255},
+         std::to_string(seconds / 60) + "m " + std::to_string(seconds % 60) + "s", ""},
+    };
+    for (const Block& block : blocks) {
+        if (!block.shown) continue;
+        const bool twoLines = !block.secondValue.empty();
+        zando::SetColor(canvas, {block.colour.red, block.colour.green, block.colour.blue, A});
+        Text(canvas, px + s(25), y, block.label);
+        zando::SetColor(canvas, {block.colour.red, block.colour.green, block.colour.blue, alpha(60)});
+        canvas.DrawRect(Vector2{px + s(15), y - s(3)}, Vector2{px + PW - s(15), y + (twoLines ? s(83) : s(58))});
+        y += s(28);
+        zando::SetColor(canvas, {block.valueColour.red, block.valueColour.green, block.valueColour.blue, A});
+        Text(canvas, px + s(45), y, block.value);
+        if (twoLines) {
+            y += s(28);
+            Text(canvas, px + s(45), y, block.secondValue);
+        }
+        if (&block != &blocks[4]) y += s(35) + s(15);
+    }
+}
