@@ -1,0 +1,248 @@
+// The overlays the plug-in draws each frame, on the recording canvas: which overlay shows when, the
+// heatmap's cells, modes, selected zone and scale, and the post-game card at several screen sizes.
+#include <stdexcept>
+
+#include "heatmap/heatmap_drawing.h"
+#include "host/runtime/recording_canvas.h"
+#include "match_support.h"
+
+using host::CanvasCall;
+using host::CanvasColour;
+using zando_test::MatchTest;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+// Fails the frame when the post-game card draws its title.
+class FailingCanvas : public host::RecordingCanvas {
+public:
+    void DrawString(const std::string& text, float xScale, float yScale) override {
+        if (text == "MATCH STATS") throw std::runtime_error("the canvas went away");
+        RecordingCanvas::DrawString(text, xScale, yScale);
+    }
+};
+
+}  // namespace
+
+class CanvasOverlays : public MatchTest {
+protected:
+    void SetUp() override {
+        match.StartMatch();
+        Z().showHeatmap = Z().showPostGame = Z().stickyMode = false;
+        Z().showHeatmapInReplay = Z().showPostGameInReplay = false;
+    }
+    host::RecordingCanvas& Frame(Vector2 size = {1920, 1080}) {
+        canvas = host::RecordingCanvas(size);
+        Host().RenderFrame(&canvas);
+        return canvas;
+    }
+    bool PostGameDrawn() const { return canvas.FindText("MATCH STATS") || canvas.FindText("⚡ STATS"); }
+    bool HeatmapDrawn() const { return canvas.FindText("THIS MATCH") != nullptr; }
+    // The filled rectangle of the heatmap cell (row, column) at scale 1 and the default position.
+    const CanvasCall* CellAt(int row, int column, int cell = 5, int x0 = 1154, int y2 = 125) {
+        for (const CanvasCall& call : canvas.Calls())
+            if (call.kind == CanvasCall::Kind::DrawRect && call.start == Vector2{x0 + column * cell, y2 + row * cell} &&
+                call.end == Vector2{x0 + (column + 1) * cell, y2 + (row + 1) * cell})
+                return &call;
+        return nullptr;
+    }
+    int CellsDrawn(int cell = 5) {
+        int count = 0;
+        for (const CanvasCall& call : canvas.CallsOf(CanvasCall::Kind::DrawRect))
+            count += call.end.X - call.start.X == cell && call.end.Y - call.start.Y == cell;
+        return count;
+    }
+    void Shots(int row, int column, int shots, int goals = 0) {
+        Z().shotHeatmap[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = 5.0f * static_cast<float>(shots);
+        Z().goalHeatmap[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = goals;
+    }
+
+    host::RecordingCanvas canvas;
+};
+
+TEST_F(CanvasOverlays, EachOverlayShowsWhenItsRulesSayAndTheHeatmapOnlyInAGame) {
+    struct Case {
+        bool postGame, heatmap, sticky, postGameInReplay, heatmapInReplay, inReplay;
+        bool expectPostGame, expectHeatmap;
+    };
+    const Case cases[] = {
+        {false, false, false, false, false, false, false, false}, {true, false, false, false, false, false, true, false},
+        {false, true, false, false, false, false, false, true},   {false, false, true, false, false, false, true, true},
+        {false, false, false, false, true, true, false, true},    {false, false, false, false, true, false, false, false},
+        {false, false, false, true, false, true, true, false},
+    };
+    for (const Case& c : cases) {
+        Z().showPostGame = c.postGame;
+        Z().showHeatmap = c.heatmap;
+        Z().stickyMode = c.sticky;
+        Z().showPostGameInReplay = c.postGameInReplay;
+        Z().showHeatmapInReplay = c.heatmapInReplay;
+        Z().inGoalReplay = c.inReplay;
+        Frame();
+        EXPECT_EQ(PostGameDrawn(), c.expectPostGame) << &c - cases;
+        EXPECT_EQ(HeatmapDrawn(), c.expectHeatmap) << &c - cases;
+    }
+    match.RemoveMatch();
+    Frame();
+    EXPECT_TRUE(PostGameDrawn()) << "the card shows outside a match";
+    EXPECT_FALSE(HeatmapDrawn()) << "the heatmap needs a current game";
+    EXPECT_TRUE(canvas.CallsOf(CanvasCall::Kind::DrawRect).size() < 20u);
+}
+
+TEST_F(CanvasOverlays, AnExceptionWhileDrawingSkipsTheRestOfThatFrameOnly) {
+    Z().showPostGame = Z().showHeatmap = true;
+    FailingCanvas failing;
+    MarkLines();
+    Host().RenderFrame(&failing);
+    EXPECT_EQ(NewLines(), (Lines{"[ZANDO ERROR] Render exception: the canvas went away"}));
+    EXPECT_EQ(failing.FindText("THIS MATCH"), nullptr) << "the heatmap is skipped in that frame";
+    Frame();
+    EXPECT_TRUE(PostGameDrawn() && HeatmapDrawn()) << "the next frame starts afresh";
+}
+
+TEST_F(CanvasOverlays, ASingleShotIsRedWithItsNeighboursFurtherDownTheRamp) {
+    Z().showHeatmap = true;
+    Shots(30, 25, 1);
+    Frame();
+    ASSERT_NE(CellAt(30, 25), nullptr);
+    EXPECT_EQ(CellAt(30, 25)->colour, (CanvasColour{255, 0, 0, 216})) << "t = 1 at opacity 0.85";
+    ASSERT_NE(CellAt(30, 26), nullptr);
+    const zando::Rgba neighbour = zando::FrequencyCellColour(std::exp(-0.5f), 0.85f);
+    EXPECT_NEAR(CellAt(30, 26)->colour.green, neighbour.green, 2);
+    EXPECT_NEAR(CellAt(31, 24)->colour.green, zando::FrequencyCellColour(std::exp(-1.0f), 0.85f).green, 2);
+    EXPECT_EQ(CellsDrawn(), 25) << "only the zones within two rows and columns";
+    EXPECT_NE(canvas.FindText("▣ Heatmap | 1 shots"), nullptr);
+    EXPECT_EQ(canvas.FindText("▣ Heatmap | 1 shots")->position, (Vector2{1162, 98}));
+
+    // A corner shot is normalised to its own peak: red as well.
+    Shots(30, 25, 0);
+    Shots(0, 0, 2);
+    Frame();
+    ASSERT_NE(CellAt(0, 0), nullptr);
+    EXPECT_EQ(CellAt(0, 0)->colour, (CanvasColour{255, 0, 0, 216}));
+    EXPECT_EQ(CellsDrawn(), 9);
+}
+
+TEST_F(CanvasOverlays, AccuracyColoursOnlyZonesWithShotsAndNeverCountsMoreGoalsThanShots) {
+    Z().showHeatmap = true;
+    Z().showAccuracyOverlay = true;
+    Shots(10, 10, 1, 3);  // more goals than shots
+    Shots(40, 40, 0, 2);  // goals without shots
+    Z().selectedZoneCol = 10;
+    Z().selectedZoneRow = 10;
+    Frame();
+    EXPECT_NE(canvas.FindText("⊙ Accuracy | 1 shots"), nullptr);
+    EXPECT_EQ(CellsDrawn(), 1) << "zones without shots stay empty";
+    ASSERT_NE(CellAt(10, 10), nullptr);
+    EXPECT_EQ(CellAt(10, 10)->colour.alpha, 153);
+    EXPECT_NE(canvas.FindText("Goals: 1"), nullptr);
+    EXPECT_NE(canvas.FindText("Accuracy: 100%"), nullptr);
+    EXPECT_NE(canvas.FindText("ACCURACY"), nullptr);
+    EXPECT_NE(canvas.FindText("100%"), nullptr);
+}
+
+TEST_F(CanvasOverlays, TheSelectedZonesBoxMovesLeftNearTheRightEdge) {
+    Z().showHeatmap = true;
+    Shots(20, 48, 2, 1);
+    Z().selectedZoneCol = 48;
+    Z().selectedZoneRow = 20;
+    Frame();
+    const int zx = 1154 + 48 * 5, zy = 125 + 20 * 5;
+    const CanvasCall* title = canvas.FindText("Zone Stats:");
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(title->position, (Vector2{zx - 5 - 120 + 5, zy + 5}));
+    EXPECT_NE(canvas.FindText("Accuracy: 50%"), nullptr);
+
+    Z().selectedZoneCol = 5;
+    Shots(20, 5, 1);
+    Frame();
+    EXPECT_EQ(canvas.FindText("Zone Stats:")->position, (Vector2{1154 + 5 * 5 + 5 + 5 + 5, zy + 5})) << "on the right elsewhere: zone, cell, gap, margin";
+
+    Shots(20, 5, 0);
+    Frame();
+    EXPECT_EQ(canvas.FindText("Zone Stats:"), nullptr) << "a zone without shots gets its outline only";
+    EXPECT_EQ(canvas.CallsOf(CanvasCall::Kind::DrawLine).back().width, 2.0f);
+}
+
+TEST_F(CanvasOverlays, AtScaleOneAndAHalfTheGridBoxIsLargerThanItsCells) {
+    Z().showHeatmap = true;
+    Z().heatmapScale = 1.5f;
+    Shots(61, 49, 1);
+    Frame();
+    const int y2 = 60 + 37 + 12 + 48;  // tab height, gap and mode line at 1.5
+    const auto rects = canvas.CallsOf(CanvasCall::Kind::DrawRect);
+    const bool box = std::any_of(rects.begin(), rects.end(), [&](const CanvasCall& r) {
+        return r.start == Vector2{1154, y2} && r.end == Vector2{1154 + 375, y2 + 465};
+    });
+    EXPECT_TRUE(box) << "the 375 x 465 grid box";
+    EXPECT_NE(CellAt(61, 49, 7, 1154, y2), nullptr) << "7-pixel cells: the last one ends at 350 x 434";
+}
+
+TEST_F(CanvasOverlays, WithoutShotsTheHeatmapShowsItsEmptyState) {
+    Z().showHeatmap = true;
+    Frame();
+    EXPECT_NE(canvas.FindText("▣ Heatmap | 0 shots"), nullptr);
+    ASSERT_NE(canvas.FindText("No shots yet"), nullptr);
+    EXPECT_EQ(canvas.FindText("No shots yet")->position, (Vector2{1154 + 70, 125 + 145}));
+    EXPECT_NE(canvas.FindText("OPP"), nullptr) << "the field is drawn";
+    EXPECT_NE(canvas.FindText("High"), nullptr) << "and the legend";
+    EXPECT_EQ(CellsDrawn(), 0);
+    Z().showAllTimeHeatmap = true;
+    Frame();
+    EXPECT_NE(canvas.FindText("▣ All-Time | Heatmap | 0 shots"), nullptr);
+    EXPECT_NE(canvas.FindText("No all-time data yet"), nullptr);
+    EXPECT_EQ(canvas.FindText("ALL-TIME")->colour, (CanvasColour{255, 255, 255, 216})) << "the active tab's label";
+}
+
+TEST_F(CanvasOverlays, ThePostGameCardKeepsItsPlaceInReferencePixelsAndItsSize) {
+    Z().showPostGame = true;
+    Frame({640, 480});
+    EXPECT_EQ(Z().screenWidth, 1920);
+    EXPECT_EQ(Z().screenHeight, 1080);
+    const auto rects = canvas.CallsOf(CanvasCall::Kind::DrawRect);
+    ASSERT_FALSE(rects.empty());
+    EXPECT_EQ(rects[0].start, (Vector2{1441, 29}));
+    EXPECT_EQ(rects[0].end, (Vector2{1441 + 450, 29 + 130 + 5 * 73}));
+
+    Frame({3840, 2160});
+    EXPECT_EQ(Z().screenWidth, 3840);
+    EXPECT_EQ(canvas.CallsOf(CanvasCall::Kind::DrawRect)[0].start, (Vector2{2882, 58}));
+    EXPECT_EQ(canvas.CallsOf(CanvasCall::Kind::DrawRect)[0].end, (Vector2{2882 + 450, 58 + 495}));
+}
+
+TEST_F(CanvasOverlays, ThePostGameCardShowsTheMatchAndItsCompactLine) {
+    Z().showPostGame = true;
+    Z().speedSum = 1444.5f * 10;  // 52 kph, 32 mph
+    Z().speedSamples = 10;
+    Z().boostCollected = 812.9f;
+    Z().boostUsed = 310.7f;
+    Z().shots = 4;
+    Z().gameTime = 307.9f;
+    Z().possessionTime = 145.0f;  // 47 %
+    Frame();
+    for (const char* text : {"52 kph  /  32 mph", "Collected: 812", "Used: 310", "4 shots", "145s  (47%)", "5m 7s"})
+        EXPECT_NE(canvas.FindText(text), nullptr) << text;
+    EXPECT_EQ(canvas.FindText("AVERAGE SPEED")->colour, (CanvasColour{80, 150, 255, 216}));
+
+    Z().minimalisticMode = true;
+    Frame();
+    EXPECT_NE(canvas.FindText("⚡ STATS"), nullptr);
+    ASSERT_NE(canvas.FindText("Spd:52kphBst:310Shts:4Poss:47%Time:5:07"), nullptr);
+    EXPECT_EQ(canvas.CallsOf(CanvasCall::Kind::DrawRect)[0].end, (Vector2{1441 + 450, 29 + 80}));
+    Z().showSpeed = Z().showShots = false;
+    Frame();
+    EXPECT_NE(canvas.FindText("Bst:310Poss:47%Time:5:07"), nullptr);
+
+    // Nothing measured: zeros, not a division by zero; all blocks off: the title only.
+    Z().minimalisticMode = false;
+    Z().speedSamples = 0;
+    Z().gameTime = 0.0f;
+    Z().showSpeed = true;
+    Frame();
+    EXPECT_NE(canvas.FindText("0 kph  /  0 mph"), nullptr);
+    EXPECT_NE(canvas.FindText("0m 0s"), nullptr);
+    Z().showSpeed = Z().showBoost = Z().showShots = Z().showPossession = Z().showGameTime = false;
+    Frame();
+    EXPECT_EQ(canvas.CallsOf(CanvasCall::Kind::DrawString).size(), 1u);
+    EXPECT_EQ(canvas.CallsOf(CanvasCall::Kind::DrawRect)[0].end, (Vector2{1441 + 450, 29 + 130}));
+}

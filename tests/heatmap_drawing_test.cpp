@@ -1,0 +1,92 @@
+// Heatmap smoothing, the colour ramps and the schematic field.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "heatmap/heatmap_drawing.h"
+#include "host/runtime/recording_canvas.h"
+
+using zando::Rgba;
+
+namespace {
+
+int Distance(const Rgba& a, const Rgba& b) {
+    return std::max({std::abs(a.red - b.red), std::abs(a.green - b.green), std::abs(a.blue - b.blue), std::abs(a.alpha - b.alpha)});
+}
+
+Grid<float> OneCell(int row, int col) {
+    Grid<float> grid;
+    SizeGrid(grid);
+    grid[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)] = 1.0f;
+    return grid;
+}
+
+}  // namespace
+
+TEST(ColourRamps, AreContinuousAndEndAtTheirStops) {
+    EXPECT_EQ(zando::FrequencyCellColour(0.0f, 1.0f), (Rgba{0, 50, 200, 80}));
+    EXPECT_EQ(zando::FrequencyCellColour(1.0f, 1.0f), (Rgba{255, 0, 0, 255}));
+    EXPECT_EQ(zando::FrequencyCellColour(1.0f, 0.5f).alpha, 127) << "alpha follows the opacity";
+    for (float stop : {0.2f, 0.4f, 0.6f, 0.8f})
+        EXPECT_LE(Distance(zando::FrequencyCellColour(stop - 1e-4f, 1.0f), zando::FrequencyCellColour(stop, 1.0f)), 1) << stop;
+    for (float stop : {0.25f, 0.5f, 0.75f})
+        EXPECT_LE(Distance(zando::FrequencyLegendColour(stop - 1e-4f, 200), zando::FrequencyLegendColour(stop, 200)), 1) << stop;
+    EXPECT_EQ(zando::FrequencyLegendColour(0.0f, 200), (Rgba{40, 120, 220, 200}));
+    EXPECT_EQ(zando::FrequencyLegendColour(1.0f, 200), (Rgba{255, 0, 0, 200}));
+
+    EXPECT_EQ(zando::AccuracyCellColour(0.0f, 1.0f), (Rgba{255, 0, 0, 180}));
+    EXPECT_EQ(zando::AccuracyCellColour(0.5f, 1.0f), (Rgba{255, 255, 0, 180}));
+    EXPECT_EQ(zando::AccuracyCellColour(1.0f, 0.5f), (Rgba{0, 255, 0, 90}));
+    EXPECT_LE(Distance(zando::AccuracyCellColour(0.5f - 1e-4f, 1.0f), zando::AccuracyCellColour(0.5f, 1.0f)), 1);
+    EXPECT_EQ(zando::AccuracyLegendColour(1.0f, 77), (Rgba{0, 255, 0, 77}));
+}
+
+TEST(HeatmapSmoothing, SpreadsAZoneOverTwoRowsAndColumnsAndDarkensTheBorder) {
+    Grid<float> interior = OneCell(30, 25);
+    zando::SmoothHeatmap(interior);
+    const float peak = interior[30][25];
+    EXPECT_NEAR(peak, 0.4026f * 0.4026f, 1e-4f);
+    EXPECT_NEAR(interior[30][26] / peak, 0.6065f, 1e-3f);
+    EXPECT_NEAR(interior[29][25] / peak, 0.6065f, 1e-3f);
+    EXPECT_NEAR(interior[31][24] / peak, 0.3679f, 1e-3f);
+    EXPECT_NEAR(interior[28][27] / peak, std::exp(-4.0f), 1e-3f);
+    int nonZero = 0;
+    float total = 0.0f;
+    for (const auto& row : interior)
+        for (float value : row) {
+            nonZero += value > 0.0f;
+            total += value;
+        }
+    EXPECT_EQ(nonZero, 25);
+    EXPECT_NEAR(total, 1.0f, 1e-4f) << "inside the grid nothing is lost";
+
+    Grid<float> corner = OneCell(0, 0);
+    zando::SmoothHeatmap(corner);
+    // The corner keeps its own share (only its own tap is non-zero); what the dropped taps cost is the
+    // heat that would have spread beyond the border, which is not given back to the zones inside.
+    EXPECT_NEAR(corner[0][0], peak, 1e-6f);
+    float cornerTotal = 0.0f;
+    for (const auto& row : corner)
+        for (float value : row) cornerTotal += value;
+    EXPECT_NEAR(cornerTotal, (0.4026f + 0.2442f + 0.0545f) * (0.4026f + 0.2442f + 0.0545f), 1e-3f);
+}
+
+TEST(FieldOutline, HasRingsOfAFifthOfTheWidthAndGoalsOfAThird) {
+    host::RecordingCanvas recording;
+    CanvasWrapper canvas(&recording);
+    zando::DrawFieldOutline(canvas, 100, 200, 250, 310, 1.0f);
+    const auto lines = recording.CallsOf(host::CanvasCall::Kind::DrawLine);
+    ASSERT_EQ(lines.size(), 12u + 2u + 32u);
+    const int cx = 225, cy = 355;
+    EXPECT_EQ(lines[14].start, (Vector2{cx + 53, cy})) << "outer ring";
+    EXPECT_EQ(lines[30].start, (Vector2{cx + 50, cy})) << "inner ring";
+    EXPECT_EQ(lines[14].colour, (host::CanvasColour{120, 140, 160, 60}));
+    const auto goals = recording.CallsOf(host::CanvasCall::Kind::DrawRect);
+    ASSERT_EQ(goals.size(), 2u);
+    EXPECT_EQ(goals[0].end.X - goals[0].start.X, 82);
+    EXPECT_EQ(goals[0].start, (Vector2{cx - 41, 200})) << "the opponent's goal at the top";
+    EXPECT_EQ(goals[1].end, (Vector2{cx + 41, 510}));
+    EXPECT_EQ(goals[1].colour, (host::CanvasColour{120, 120, 255, 100}));
+    ASSERT_NE(recording.FindText("YOU"), nullptr);
+    EXPECT_EQ(recording.FindText("YOU")->position, (Vector2{cx - 20, 510 - 31 + 8}));
+}
