@@ -4,11 +4,13 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "host/runtime/host.h"
 #include "sandbox/sandbox_options.h"
+#include "sandbox/screen_camera.h"
 #include "sandbox/simulated_play.h"
 #include "sandbox/simulation_report.h"
 #include "sandbox/trace_format.h"
@@ -62,6 +64,17 @@ int main(int argc, char** argv) {
     }
 
     host::Host host(options->home);
+    std::unique_ptr<sandbox::ScreenCamera> camera;
+    try {
+        camera = std::make_unique<sandbox::ScreenCamera>(
+            host,
+            sandbox::ScreenshotSettings{options->screenshotAt, options->screenshotDir, options->screenWidth,
+                                        options->screenHeight},
+            Say);
+    } catch (const std::exception& e) {
+        Say(e.what());
+        return 1;
+    }
     host.GetConsole().SetLineSink([](const std::string& line) { std::cout << line << '\n'; });
     host.SetMessageSink(Say);
 
@@ -86,8 +99,10 @@ int main(int argc, char** argv) {
         if (options->interactive) RunPrompt(host);
         break;
     case sandbox::Activity::Replay: {
-        sandbox::TracePlayer player(host);
+        sandbox::TracePlayer player(
+            host, [&](double t) { camera->Frame(t); }, [&](const sandbox::TraceRecord& record) { camera->BeforeRecord(record); });
         for (const sandbox::TraceRecord& record : trace->records) player.Play(record);
+        if (!camera->Finish()) exitCode = 1;
         char span[32];
         std::snprintf(span, sizeof span, "%.1f", player.Now());
         Say("replayed " + std::to_string(trace->records.size()) + " records (" + span + " s of host time) from " +
@@ -98,7 +113,8 @@ int main(int argc, char** argv) {
         const sandbox::SimulationSettings settings{options->seed, options->teamSize, options->fps};
         try {
             const sandbox::SimulatedMatch match =
-                sandbox::PlaySimulatedMatch(host, settings, traceOut.is_open() ? &traceOut : nullptr);
+                sandbox::PlaySimulatedMatch(host, settings, traceOut.is_open() ? &traceOut : nullptr, camera.get());
+            if (!camera->Finish()) exitCode = 1;
             if (options->report) {
                 if (const auto figures = sandbox::ReadPluginFigures(*loaded.plugin))
                     std::cout << sandbox::FormatReport(match.truth, match.outcome, *figures);

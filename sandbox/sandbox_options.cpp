@@ -1,6 +1,7 @@
 // Command-line parsing of zando-sandbox, with its default host folder and plug-in path.
 #include "sandbox/sandbox_options.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <system_error>
 
@@ -43,6 +44,26 @@ std::optional<SandboxOptions> ParseSandboxOptions(int argc, char** argv, int& ex
     simulate->add_option("--out", options.out, "Also write the match's trace to this file");
     simulate->add_flag("--report", options.report, "Print the local player's true figures beside the plug-in's");
     simulate->add_option("--fps", options.fps, "Rendered frames a second")->check(CLI::Range(1.0, 1000.0))->capture_default_str();
+    std::string resolution = "1920x1080";
+    for (CLI::App* playing : {replay, simulate}) {
+        playing->add_option("--screenshot-at", options.screenshotAt, "Picture the game screen at these match-clock seconds (T,T,...)")
+            ->delimiter(',')
+            ->check(CLI::NonNegativeNumber);
+        playing->add_option("--screenshot-dir", options.screenshotDir,
+                            "Folder for the pictures, PNG; the post-game screen is pictured too (default with --screenshot-at: .)");
+        playing->add_option("--resolution", resolution, "Size of the game screen, WIDTHxHEIGHT")
+            ->check(CLI::Validator(
+                [](std::string& text) -> std::string {
+                    int width = 0, height = 0;
+                    char x = 0, extra = 0;
+                    if (std::sscanf(text.c_str(), "%d%c%d%c", &width, &x, &height, &extra) != 3 || x != 'x' || width < 64 ||
+                        height < 64 || width > 7680 || height > 4320)
+                        return "expected WIDTHxHEIGHT, from 64x64 to 7680x4320, such as 1920x1080";
+                    return {};
+                },
+                "WIDTHxHEIGHT"))
+            ->capture_default_str();
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -52,6 +73,8 @@ std::optional<SandboxOptions> ParseSandboxOptions(int argc, char** argv, int& ex
     if (options.home.empty()) options.home = DefaultHome();
     if (options.plugin.empty()) options.plugin = DefaultPluginPath(argc > 0 ? argv[0] : "zando-sandbox");
     options.teamSize = mode[0] - '0';
+    std::sscanf(resolution.c_str(), "%dx%d", &options.screenWidth, &options.screenHeight);
+    if (!options.screenshotAt.empty() && options.screenshotDir.empty()) options.screenshotDir = ".";
     if (console->parsed()) options.activity = Activity::Console;
     if (replay->parsed()) options.activity = Activity::Replay;
     if (simulate->parsed()) options.activity = Activity::Simulate;

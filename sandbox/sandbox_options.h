@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace sandbox {
 
@@ -28,6 +29,12 @@ struct SandboxOptions {
     std::filesystem::path out;     // simulate: where to write the match's trace too
     bool report = false;           // simulate: the truth beside the plug-in's figures
     double fps = 60.0;             // simulate: rendered frames a second
+
+    // replay, simulate: pictures of the game screen
+    std::vector<double> screenshotAt;   // match-clock seconds
+    std::filesystem::path screenshotDir;  // where they go (and the post-game screen); empty: no pictures
+    int screenWidth = 1920;
+    int screenHeight = 1080;
 };
 
 // Parses the command line. Returns the options, or nothing with exitCode set when the program should

@@ -6,8 +6,12 @@
 
 namespace sandbox {
 
-SimulatedMatch PlaySimulatedMatch(host::Host& host, const SimulationSettings& settings, std::ostream* traceOut) {
-    TracePlayer player(host);
+SimulatedMatch PlaySimulatedMatch(host::Host& host, const SimulationSettings& settings, std::ostream* traceOut,
+                                  ScreenCamera* camera) {
+    TracePlayer player = camera ? TracePlayer(
+                                      host, [camera](double t) { camera->Frame(t); },
+                                      [camera](const TraceRecord& record) { camera->BeforeRecord(record); })
+                                : TracePlayer(host);
     TraceChecker checker;
     MatchSimulator simulator(settings, [&](const TraceRecord& record) {
         const std::string line = FormatRecord(record);

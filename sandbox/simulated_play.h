@@ -6,6 +6,7 @@
 
 #include "host/runtime/host.h"
 #include "sandbox/match_simulator.h"
+#include "sandbox/screen_camera.h"
 
 namespace sandbox {
 
@@ -14,8 +15,9 @@ struct SimulatedMatch {
     MatchOutcome outcome;
 };
 
-// traceOut, when given, receives the whole trace, header first. Throws TraceError if the simulation
-// made a record a trace may not hold.
-SimulatedMatch PlaySimulatedMatch(host::Host& host, const SimulationSettings& settings, std::ostream* traceOut = nullptr);
+// traceOut, when given, receives the whole trace, header first; camera, when given, gets the frames
+// and sees the records. Throws TraceError if the simulation made a record a trace may not hold.
+SimulatedMatch PlaySimulatedMatch(host::Host& host, const SimulationSettings& settings, std::ostream* traceOut = nullptr,
+                                  ScreenCamera* camera = nullptr);
 
 }  // namespace sandbox

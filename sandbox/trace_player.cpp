@@ -3,14 +3,15 @@
 
 namespace sandbox {
 
-TracePlayer::TracePlayer(host::Host& host, FrameCallback onFrame)
-    : host_(host), match_(host), onFrame_(std::move(onFrame)) {}
+TracePlayer::TracePlayer(host::Host& host, FrameCallback onFrame, RecordObserver beforeRecord)
+    : host_(host), match_(host), onFrame_(std::move(onFrame)), beforeRecord_(std::move(beforeRecord)) {}
 
 void TracePlayer::Play(const TraceRecord& record) {
     if (record.t > now_) {
         host_.Advance(record.t - now_);
         now_ = record.t;
     }
+    if (beforeRecord_) beforeRecord_(record);
     std::visit([this](const auto& body) { Apply(body); }, record.body);
 }
 

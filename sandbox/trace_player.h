@@ -14,8 +14,10 @@ namespace sandbox {
 class TracePlayer {
 public:
     // onFrame renders one frame at the given host time; by default the drawables get a null canvas.
+    // beforeRecord sees each record after the clock moved to it and before it is applied.
     using FrameCallback = std::function<void(double t)>;
-    explicit TracePlayer(host::Host& host, FrameCallback onFrame = {});
+    using RecordObserver = std::function<void(const TraceRecord&)>;
+    explicit TracePlayer(host::Host& host, FrameCallback onFrame = {}, RecordObserver beforeRecord = {});
 
     // Records must come in time order (a checked trace, or a TraceChecker in front).
     void Play(const TraceRecord& record);
@@ -34,6 +36,7 @@ private:
     host::Host& host_;
     host::MatchControl match_;
     FrameCallback onFrame_;
+    RecordObserver beforeRecord_;
     std::vector<host::game::Car*> cars_;  // the current match's cars, in the order they joined
     double now_ = 0.0;
 };

@@ -1,0 +1,88 @@
+// Picturing the game screen during a played match.
+#include "sandbox/screen_camera.h"
+
+#include <algorithm>
+#include <sstream>
+#include <system_error>
+
+namespace sandbox {
+
+namespace {
+
+constexpr double PostGameDelay = 2.0;  // s after the end: the post-game overlays are up
+
+std::string Seconds(double value) {
+    std::ostringstream text;
+    text << value;
+    return text.str();
+}
+
+}  // namespace
+
+ScreenCamera::ScreenCamera(host::Host& host, ScreenshotSettings settings, Say say)
+    : host_(host), settings_(std::move(settings)), say_(std::move(say)), blind_(Vector2{settings_.width, settings_.height}) {
+    if (settings_.folder.empty()) return;
+    std::error_code error;
+    std::filesystem::create_directories(settings_.folder, error);
+    if (error) throw std::runtime_error("cannot make the picture folder " + settings_.folder.string() + ": " + error.message());
+    renderer_ = std::make_unique<host::ScreenRenderer>(settings_.width, settings_.height);
+    pending_ = settings_.clockTimes;
+    std::sort(pending_.begin(), pending_.end());
+}
+
+std::string ScreenCamera::FileNameAt(double clock) { return "screen-at-" + Seconds(clock) + "s.png"; }
+
+void ScreenCamera::BeforeRecord(const TraceRecord& record) {
+    if (!renderer_) return;
+    if (const auto* event = std::get_if<record::Event>(&record.body)) {
+        if ((event->event == GameEvent::MatchEnded || event->event == GameEvent::MatchWinnerSet) && endedAt_ < 0.0)
+            endedAt_ = record.t;
+    }
+    // The match object goes before the post-game screen was pictured: picture it now, while it is there.
+    if (std::holds_alternative<record::RemoveMatch>(record.body) && endedAt_ >= 0.0 && !endPictured_ && HasMatch()) {
+        endPictured_ = true;
+        Picture(MatchEndFileName, "the post-game screen");
+    }
+}
+
+void ScreenCamera::Frame(double t) {
+    if (renderer_ && HasMatch()) {
+        const double clock = host_.World().currentGame->secondsElapsed;
+        if (!pending_.empty() && clock >= pending_.front()) {
+            const double at = pending_.front();
+            while (!pending_.empty() && clock >= pending_.front()) pending_.erase(pending_.begin());
+            Picture(FileNameAt(at), "the game screen at match clock " + Seconds(at) + " s");
+            return;
+        }
+        if (endedAt_ >= 0.0 && !endPictured_ && t >= endedAt_ + PostGameDelay) {
+            endPictured_ = true;
+            Picture(MatchEndFileName, "the post-game screen");
+            return;
+        }
+    }
+    host_.RenderFrame(&blind_);
+}
+
+void ScreenCamera::Picture(const std::string& fileName, const std::string& what) {
+    host::CanvasBackend& canvas = renderer_->BeginFrame();
+    host_.RenderFrame(&canvas);
+    const host::ScreenImage image = renderer_->EndFrame();
+    const std::filesystem::path path = settings_.folder / fileName;
+    if (!host::WritePng(image, path)) {
+        say_("could not write " + what + " to " + path.string());
+        failed_ = true;
+        return;
+    }
+    written_.push_back(path);
+    say_("wrote " + what + " to " + path.string());
+}
+
+bool ScreenCamera::Finish() {
+    for (double clock : pending_) {
+        say_("no frame reached match clock " + Seconds(clock) + " s: no picture of it");
+        failed_ = true;
+    }
+    return !failed_;
+}
+
+}  // namespace sandbox

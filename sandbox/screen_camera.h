@@ -1,0 +1,57 @@
+// The sandbox's view of the game screen: every rendered frame gets a canvas of the screen's size, and
+// the frames asked for (at match-clock times, and the post-game screen at the match end) are drawn in
+// pixels and written as PNG files.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/runtime/host.h"
+#include "host/runtime/recording_canvas.h"
+#include "host/runtime/screen_renderer.h"
+#include "sandbox/trace_record.h"
+
+namespace sandbox {
+
+struct ScreenshotSettings {
+    std::vector<double> clockTimes;  // match-clock seconds to picture
+    std::filesystem::path folder;    // where the pictures go; empty: no pictures
+    int width = 1920;
+    int height = 1080;
+};
+
+class ScreenCamera {
+public:
+    using Say = std::function<void(const std::string&)>;
+    // Throws std::runtime_error when pictures are asked for and the screen cannot be drawn.
+    ScreenCamera(host::Host& host, ScreenshotSettings settings, Say say);
+
+    void BeforeRecord(const TraceRecord& record);  // notes the match's end; pictures it before the match goes
+    void Frame(double t);                          // one rendered frame
+    // Reports clock times that never came; false when a picture could not be written or never came.
+    bool Finish();
+
+    const std::vector<std::filesystem::path>& Written() const { return written_; }
+    static std::string FileNameAt(double clock);
+    static constexpr const char* MatchEndFileName = "screen-match-end.png";
+
+private:
+    void Picture(const std::string& fileName, const std::string& what);
+    bool HasMatch() const { return host_.World().currentGame != nullptr; }
+
+    host::Host& host_;
+    ScreenshotSettings settings_;
+    Say say_;
+    std::unique_ptr<host::ScreenRenderer> renderer_;
+    host::BlindCanvas blind_;
+    std::vector<double> pending_;  // clock times still to picture, ascending
+    double endedAt_ = -1.0;        // host time of the match's end event; negative: not ended
+    bool endPictured_ = false;
+    bool failed_ = false;
+    std::vector<std::filesystem::path> written_;
+};
+
+}  // namespace sandbox
