@@ -12,6 +12,7 @@
 #include <system_error>
 #include <vector>
 
+#include "plugin/whole_file.h"
 #include "plugin/zando.h"
 
 namespace {
@@ -77,21 +78,7 @@ void ZANDO::SaveAllTimeHeatmap() {
         for (int32_t cell : row) PutInt32(bytes, cell);
 
     // The old file is replaced only by a complete new one: a failed write never costs all-time data.
-    std::filesystem::path temporary = path;
-    temporary += ".tmp";
-    bool written = false;
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (out) {
-            out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-            out.close();
-            written = !out.fail();
-        }
-    }
-    std::error_code error;
-    if (written) std::filesystem::rename(temporary, path, error);
-    if (!written || error) {
-        std::filesystem::remove(temporary, error);
+    if (zando::ReplaceFileWhole(path, std::string_view(bytes.data(), bytes.size()), false) != zando::WriteOutcome::Written) {
         cvarManager->log("[SAVE] Failed to save all-time heatmap to " + path.string() + " - previous file kept");
         return;
     }

@@ -55,6 +55,7 @@ void ZANDO::onLoad() {
     ResetStats();
     LoadAllTimeHeatmap();
     HookGameEvents();
+    RegisterConsoleCommands();
     RegisterOverlays();
 }
 

@@ -71,6 +71,19 @@ public:
     void RenderPostGameOverlay(CanvasWrapper canvas);
     void RenderHeatmapOverlay(CanvasWrapper canvas);
 
+    // [SECTION] Exports (each true when its file was written whole)
+    bool ExportHeatmapCsv();
+    bool ExportStatsJson();
+
+    // [SECTION] Dashboard upload and connection test
+    std::string BuildUploadPayload() const;
+    std::string ComputeSignature(const std::string& key, const std::string& body);
+    void UploadMatchStats();
+    void StartConnectionTest();  // the panel's "Test Connection" press
+    void TestConnection();       // run on the game thread
+    // Why the API key or the server address cannot be sent as they are; empty when they can.
+    std::string InvalidConnectionSetting() const;
+
     // [SECTION] Zone heatmap
     struct Zone {
         int column;  // 0..GridCols-1
@@ -165,17 +178,23 @@ public:
     std::string apiKey;                // "zando_api_key"
     std::string serverUrl = zando::FallbackServerUrl;  // "zando_server_url"
 
+    // [SECTION] Connection test
+    std::string connectionTestResult;  // result of the last test; shown by the panel when not empty
+    int32_t connectionTestStatus = 0;  // HTTP status of the last test that got a response; 0 = none
+
     // [SECTION] Control panel
     std::string menuTitle = "ZANDO";  // the panel window's title
     bool isWindowOpen = false;        // the panel window is open
 
 private:
     void RegisterSettingsVariables();
+    void RegisterConsoleCommands();
     void ReadSettingsIntoMembers();
     void HookGameEvents();
     // The common end of a match (winner set or match ended); texts are the handler's six lines.
     void ProcessMatchEnd(const char* const (&texts)[6]);
     void ReadFinalMmr(GameWrapper* game);
+    void ExportAndUpload();  // the statistics file, then the upload, each announced
     void CountGoal(Zone zone);
 
     // Expires with the object: a delayed callback that outlives it sees that and does nothing.

@@ -38,16 +38,20 @@ const std::string HandTrace =
 }  // namespace
 
 TEST_F(SandboxProgram, TheSameSeedGivesTheSameOutputAndItsTraceReplaysToIt) {
-    const auto first = Run("simulate --seed 3 --mode 1v1 --report --out " + Path("match.jsonl"), "first");
+    // Each run starts from an empty host folder of the same name, as the files it writes name it.
+    const auto fresh = [&] { std::filesystem::remove_all(dir.path() / "home"); };
+    const auto first = Run("simulate --seed 3 --mode 1v1 --report --out " + Path("match.jsonl"));
     ASSERT_EQ(first.exitCode, 0) << first.err;
-    const auto second = Run("simulate --seed 3 --mode 1v1 --report", "second");
+    fresh();
+    const auto second = Run("simulate --seed 3 --mode 1v1 --report");
     ASSERT_EQ(second.exitCode, 0) << second.err;
     EXPECT_EQ(first.out, second.out) << "byte for byte";
     EXPECT_NE(first.err.find("wrote the match's trace to " + Path("match.jsonl")), std::string::npos) << first.err;
     EXPECT_EQ(zando_test::SplitLines(zando_test::ReadFile(dir.path() / "match.jsonl")).front(),
               R"({"trace":"zando","version":1,"source":"zando-sandbox simulate --seed 3 --mode 1v1"})");
 
-    const auto replayed = Run("replay " + Path("match.jsonl"), "third");
+    fresh();
+    const auto replayed = Run("replay " + Path("match.jsonl"));
     ASSERT_EQ(replayed.exitCode, 0) << replayed.err;
     ASSERT_LT(replayed.out.size(), first.out.size());
     EXPECT_EQ(first.out.substr(0, replayed.out.size()), replayed.out) << "the same console lines";

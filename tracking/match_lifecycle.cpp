@@ -148,19 +148,22 @@ void ZANDO::ProcessMatchEnd(const char* const (&texts)[6]) {
             zando::constants::MmrDelaySeconds);
         return;
     }
-    // The statistics file and the dashboard upload follow each of the two lines below once the
-    // exporter and the upload client are part of the plug-in.
-    cvarManager->log("[STATS] Exporting stats to JSON...");
-    cvarManager->log("[STATS] Triggering upload to server...");
+    ExportAndUpload();
     cvarManager->log(texts[4]);
 }
 
 void ZANDO::FinishMatchAfterMmrDelay(GameWrapper* game, const char* completionLine) {
     ReadFinalMmr(game);
     awaitingMmrUpload = false;
-    cvarManager->log("[STATS] Exporting stats to JSON...");
-    cvarManager->log("[STATS] Triggering upload to server...");
+    ExportAndUpload();
     cvarManager->log(completionLine);
+}
+
+void ZANDO::ExportAndUpload() {
+    cvarManager->log("[STATS] Exporting stats to JSON...");
+    ExportStatsJson();
+    cvarManager->log("[STATS] Triggering upload to server...");
+    UploadMatchStats();
 }
 
 void ZANDO::OnMatchDestroyed() {
@@ -172,6 +175,8 @@ void ZANDO::OnMatchDestroyed() {
         return;
     } else {
         cvarManager->log("[STATS] Match destroyed with active stats - uploading before reset");
+        ExportStatsJson();
+        UploadMatchStats();
     }
     matchActive = false;
 }

@@ -1,0 +1,30 @@
+// The CSV export of the current match's shot heatmap: "X,Y,Shots,Position", one line per zone with heat.
+#include <string>
+
+#include "export/number_text.h"
+#include "plugin/whole_file.h"
+#include "plugin/zando.h"
+
+bool ZANDO::ExportHeatmapCsv() {
+    const std::string fileName = gameWrapper->GetDataFolder().string() + "/shot_heatmap_data.csv";
+    std::string csv = "X,Y,Shots,Position\n";
+    for (std::size_t y = 0; y < shotHeatmap.size() && y < positionHeatmap.size(); ++y) {
+        for (std::size_t x = 0; x < shotHeatmap[y].size() && x < positionHeatmap[y].size(); ++x) {
+            const float shot = shotHeatmap[y][x], position = positionHeatmap[y][x];
+            if (!(shot > 0.0f || position > 0.0f)) continue;
+            csv += std::to_string(x) + "," + std::to_string(y) + "," + zando::NumberText(shot) + "," + zando::NumberText(position) + "\n";
+        }
+    }
+    switch (zando::ReplaceFileWhole(fileName, csv, true)) {
+    case zando::WriteOutcome::OpenFailed:
+        cvarManager->log("Failed to open file: " + fileName);
+        return false;
+    case zando::WriteOutcome::WriteFailed:
+        cvarManager->log("Failed to write file: " + fileName);
+        return false;
+    case zando::WriteOutcome::Written:
+        break;
+    }
+    cvarManager->log("Heatmap exported to: " + fileName);
+    return true;
+}

@@ -1,0 +1,63 @@
+// The console commands of every main action: resets, overlay switches, heatmap views, clearing the
+// all-time heatmap and the two exports. Each reports what it did with one console line.
+#include <string>
+#include <vector>
+
+#include "plugin/zando.h"
+
+namespace {
+
+std::string StateWord(bool enabled) { return enabled ? "enabled" : "disabled"; }
+
+}  // namespace
+
+void ZANDO::RegisterConsoleCommands() {
+    const auto command = [this](const char* name, const char* description, std::function<void()> action) {
+        cvarManager->registerNotifier(
+            name, [action = std::move(action)](std::vector<std::string>) { action(); }, description, 0);
+    };
+    // Writes a switch's new value to its settings variable, whose change callback stores it back.
+    const auto writeSetting = [this](const char* name, bool value) { cvarManager->getCvar(name).setValue(value ? 1 : 0); };
+
+    command("reset_stats", "Manually reset all stats", [this] {
+        ResetStats();
+        showPostGame = false;
+        cvarManager->log("[MANUAL RESET] All stats cleared");
+    });
+    command("toggle_heatmap", "Toggle heatmap display", [this, writeSetting] {
+        showHeatmap = !showHeatmap;
+        writeSetting("zando_show_heatmap", showHeatmap);
+        cvarManager->log("Heatmap " + StateWord(showHeatmap));
+    });
+    command("toggle_postgame", "Toggle post-game stats display", [this, writeSetting] {
+        showPostGame = !showPostGame;
+        writeSetting("zando_show_postgame", showPostGame);
+        cvarManager->log("Post-game stats " + StateWord(showPostGame));
+    });
+    command("toggle_minimalistic", "Toggle minimalistic post-game view", [this] {
+        minimalisticMode = !minimalisticMode;
+        cvarManager->log("Minimalistic view " + StateWord(minimalisticMode));
+    });
+    command("toggle_sticky", "Toggle sticky mode (keep stats visible during match)", [this] {
+        stickyMode = !stickyMode;
+        cvarManager->log("Sticky mode " + StateWord(stickyMode));
+    });
+    command("toggle_heatmap_view", "Toggle between current game and all-time heatmap", [this] {
+        showAllTimeHeatmap = !showAllTimeHeatmap;
+        cvarManager->log(showAllTimeHeatmap ? "Showing ALL-TIME heatmap" : "Showing CURRENT GAME heatmap");
+    });
+    command("toggle_accuracy_view", "Toggle between frequency and accuracy heatmap display", [this, writeSetting] {
+        showAccuracyOverlay = !showAccuracyOverlay;
+        writeSetting("zando_show_accuracy_overlay", showAccuracyOverlay);
+        cvarManager->log(showAccuracyOverlay ? "Showing ACCURACY overlay" : "Showing FREQUENCY overlay");
+    });
+    command("reset_alltime_heatmap", "Clear all-time heatmap data", [this] {
+        // Both grids: goals left without their shots would make every later accuracy wrong.
+        ClearGrid(allTimeShotHeatmap);
+        ClearGrid(allTimeGoalHeatmap);
+        SaveAllTimeHeatmap();
+        cvarManager->log("[RESET] All-time heatmap cleared!");
+    });
+    command("export_heatmap", "Export heatmap data to CSV", [this] { ExportHeatmapCsv(); });
+    command("export_stats", "Export current session stats to JSON", [this] { ExportStatsJson(); });
+}

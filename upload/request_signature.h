@@ -1,0 +1,14 @@
+// HMAC-SHA256 of the upload body under the API key, behind one seam with two backends chosen at build
+// time: CryptoAPI on Windows, OpenSSL's libcrypto on Linux. Keys of any length sign correctly.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace zando {
+
+// 64 lowercase hexadecimal characters; empty when a step failed, after logging that step's line.
+std::string HmacSha256Hex(std::string_view key, std::string_view message, const std::function<void(const std::string&)>& log);
+
+}  // namespace zando
