@@ -1,0 +1,101 @@
+// The test dashboard server (tests/dashboard/dashboard_test_server.py) run as a child process on
+// loopback, with the requests it recorded; and a test certificate authority made for one test.
+#pragma once
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fcntl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+extern char** environ;
+
+namespace zando_test {
+
+class DashboardServer {
+public:
+    // options: extra arguments ("--statuses 401,403", "--behaviour hang", "--cert ... --cert-key ...").
+    DashboardServer(const std::filesystem::path& folder, const std::string& key, const std::vector<std::string>& options = {})
+        : record_(folder / "requests.jsonl"), log_(folder / "dashboard.log") {
+        std::vector<std::string> words = {"python3", ZANDO_DASHBOARD_SERVER_PATH, "--key", key, "--record", record_.string()};
+        words.insert(words.end(), options.begin(), options.end());
+        std::vector<char*> argv;
+        for (std::string& word : words) argv.push_back(word.data());
+        argv.push_back(nullptr);
+        int out[2];
+        if (pipe(out) != 0) throw std::runtime_error("pipe failed");
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        posix_spawn_file_actions_addopen(&actions, 2, log_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addclose(&actions, out[0]);
+        const int spawned = posix_spawnp(&pid_, "python3", &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        close(out[1]);
+        if (spawned != 0) throw std::runtime_error("cannot start python3");
+        FILE* stream = fdopen(out[0], "r");
+        if (!stream || std::fscanf(stream, "listening on %d", &port_) != 1) {
+            if (stream) std::fclose(stream);
+            throw std::runtime_error("the test dashboard did not start; see " + log_.string());
+        }
+        std::fclose(stream);
+    }
+    ~DashboardServer() {
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+    DashboardServer(const DashboardServer&) = delete;
+    DashboardServer& operator=(const DashboardServer&) = delete;
+
+    int Port() const { return port_; }
+    std::string Url(const std::string& scheme = "http", const std::string& path = "") const {
+        return scheme + "://127.0.0.1:" + std::to_string(port_) + path;
+    }
+    // Every request the server recorded, oldest first.
+    std::vector<nlohmann::json> Requests() const {
+        std::vector<nlohmann::json> requests;
+        std::ifstream in(record_);
+        for (std::string line; std::getline(in, line);)
+            if (!line.empty()) requests.push_back(nlohmann::json::parse(line));
+        return requests;
+    }
+    static std::string Header(const nlohmann::json& request, const std::string& name) {
+        for (const auto& pair : request["headers"])
+            if (pair[0].get<std::string>() == name) return pair[1].get<std::string>();
+        return "<none>";
+    }
+
+private:
+    std::filesystem::path record_;
+    std::filesystem::path log_;
+    pid_t pid_ = 0;
+    int port_ = 0;
+};
+
+// A certificate authority made for the test, and a certificate for 127.0.0.1 signed by it:
+// folder/"ca.pem", folder/"server.pem", folder/"server.key".
+inline void MakeTestCertificates(const std::filesystem::path& folder) {
+    const std::string f = folder.string();
+    const std::string commands =
+        "cd '" + f + "' && "
+        "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -keyout ca.key -out ca.pem -days 2 "
+        "-subj '/CN=ZANDO Test Authority' && "
+        "openssl req -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -keyout server.key -out server.csr "
+        "-subj '/CN=127.0.0.1' && "
+        "printf 'subjectAltName=IP:127.0.0.1,DNS:localhost\\n' > san.cnf && "
+        "openssl x509 -req -in server.csr -CA ca.pem -CAkey ca.key -CAcreateserial -out server.pem -days 2 -extfile san.cnf";
+    if (std::system((commands + " >/dev/null 2>&1").c_str()) != 0) throw std::runtime_error("openssl could not make the test certificates");
+}
+
+}  // namespace zando_test

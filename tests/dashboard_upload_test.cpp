@@ -1,0 +1,225 @@
+// The upload of a match and the connection test, with the real client against the test dashboard
+// server over real sockets, HTTP and HTTPS: the request's bytes, the signature the server verifies on
+// its own, every outcome's line, the preconditions and the mends.
+#include <cstdlib>
+
+#include "dashboard_server.h"
+#include "match_support.h"
+
+using zando_test::DashboardServer;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+const std::string Key = "zk_test_4f9a0c2e";
+
+}  // namespace
+
+class DashboardUpload : public zando_test::MatchTest {
+protected:
+    void SetUp() override {
+        Z().uploadEnabled = true;
+        Z().apiKey = Key;
+        Z().shots = 3;
+        Z().goals = 1;
+        Z().gameTime = 287.6f;
+        Z().playlistName = "Ranked Doubles";
+        Z().shotHeatmap[30][25] = 10.0f;
+    }
+    std::filesystem::path Folder(const std::string& name) {
+        const auto folder = home.path() / name;
+        std::filesystem::create_directories(folder);
+        return folder;
+    }
+    // The end of a match without an MMR to wait for: the statistics file, then the upload. The lines
+    // of the upload attempt only.
+    Lines Upload() {
+        MarkLines();
+        match.Fire(zando_test::events::MatchEnded);
+        const Lines all = NewLines();
+        const auto from = std::find(all.begin(), all.end(), "[STATS] Triggering upload to server...");
+        const auto to = std::find(all.begin(), all.end(), "[STATS] Match ended processing complete.");
+        if (from == all.end() || to == all.end() || to < from) return {"<no upload attempt in: " + std::to_string(all.size()) + " lines>"};
+        return Lines(from + 1, to);
+    }
+    // A whole attempt: its start, the body size, the outcome and the completion line.
+    void ExpectAttempt(const Lines& lines, const std::string& outcome, const std::string& start = DefaultStart) {
+        ASSERT_EQ(lines.size(), 4u) << ::testing::PrintToString(lines);
+        EXPECT_EQ(lines[0], start);
+        EXPECT_EQ(lines[1].rfind("[ZANDO] JSON payload size: ", 0), 0u) << lines[1];
+        EXPECT_EQ(lines[2], outcome);
+        EXPECT_EQ(lines[3], "[ZANDO] Upload attempt completed");
+    }
+    static inline const std::string DefaultStart = "[ZANDO] 🔄 Starting upload... (Shots: 3, Goals: 1, Time: 287s)";
+};
+
+TEST_F(DashboardUpload, AMatchReachesTheServerSignedAndIsUploadedOnce) {
+    DashboardServer server(Folder("server"), Key);
+    Z().serverUrl = server.Url("http", "/base/");
+    const Lines lines = Upload();
+    ExpectAttempt(lines, "[ZANDO] ✅ Stats uploaded successfully! (Status: 200)");
+    EXPECT_TRUE(Z().uploadedThisMatch);
+    EXPECT_FALSE(Z().uploadInProgress);
+
+    const auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    const auto& request = requests[0];
+    EXPECT_EQ(request["request_line"], "POST /base/api/stats/upload HTTP/1.1");
+    EXPECT_TRUE(request["key_ok"].get<bool>());
+    EXPECT_TRUE(request["signature_ok"].get<bool>()) << "verified by the server with Python's hmac";
+    EXPECT_EQ(DashboardServer::Header(request, "Content-Type"), "application/json");
+    EXPECT_EQ(DashboardServer::Header(request, "Authorization"), "Bearer " + Key);
+    EXPECT_EQ(DashboardServer::Header(request, "X-ZANDO-Plugin-Version"), "1.0.0");
+    EXPECT_EQ(DashboardServer::Header(request, "User-Agent"), "ZANDO-Plugin/1.0");
+    EXPECT_EQ(DashboardServer::Header(request, "Expect"), "<none>");
+    EXPECT_EQ(DashboardServer::Header(request, "X-ZANDO-Signature").size(), 7u + 64u);
+
+    // The body: the keys in their order, compact, the numbers as written.
+    const std::string body = request["body"];
+    EXPECT_EQ(lines[1], "[ZANDO] JSON payload size: " + std::to_string(body.size()) + " bytes");
+    EXPECT_EQ(body.find(": "), std::string::npos);
+    EXPECT_EQ(body.find(", "), std::string::npos);
+    const auto parsed = nlohmann::ordered_json::parse(body);
+    std::vector<std::string> keys;
+    for (const auto& item : parsed.items()) keys.push_back(item.key());
+    EXPECT_EQ(keys, (std::vector<std::string>{"timestamp", "shots", "goals", "averageSpeed", "speedSamples", "boostCollected",
+                                              "boostUsed", "gameTime", "possessionTime", "teamPossessionTime",
+                                              "opponentPossessionTime", "playlist", "isRanked", "mmr", "mmrChange",
+                                              "shotHeatmap", "goalHeatmap"}));
+    EXPECT_NE(body.find(",\"gameTime\":287.6,"), std::string::npos) << body;
+    EXPECT_NE(body.find(",\"isRanked\":false,\"mmr\":0,\"mmrChange\":0,"), std::string::npos) << body;
+    EXPECT_NE(body.find(",\"shotHeatmap\":[[0,0,0,0,0,0,0,0,0,0],"), std::string::npos) << body;
+    EXPECT_NEAR(parsed["shotHeatmap"][4][5].get<double>(), 10.0 / 35.0, 1e-6) << "rows 24..30 and columns 25..29 make one block";
+    EXPECT_EQ(parsed["timestamp"].get<std::string>().back(), 'Z');
+
+    EXPECT_EQ(Upload(), (Lines{"[ZANDO] ℹ Stats already uploaded for this match - skipping duplicate"}));
+    EXPECT_EQ(server.Requests().size(), 1u);
+}
+
+TEST_F(DashboardUpload, EveryAnswerHasItsLineAndOnlyTwoHundredMarksTheMatchUploaded) {
+    const std::vector<std::pair<int, std::string>> answers = {
+        {401, "[ZANDO] ✗ Upload failed: Invalid API key (401) - Check your API key in settings"},
+        {403, "[ZANDO] ✗ Upload failed: Forbidden (403) - API key may be revoked"},
+        {404, "[ZANDO] ✗ Upload failed: Endpoint not found (404) - Check server URL"},
+        {503, "[ZANDO] ⚠ Upload failed: Server unavailable (503) - Try again later"},
+        {500, "[ZANDO] ✗ Upload failed: Server error (500)"},
+        {502, "[ZANDO] ✗ Upload failed: Server error (502)"},
+        {201, "[ZANDO] ⚠ Upload returned unexpected status: 201"},
+        {301, "[ZANDO] ⚠ Upload returned unexpected status: 301"},
+        {418, "[ZANDO] ⚠ Upload returned unexpected status: 418"},
+    };
+    std::string statuses;
+    for (const auto& [status, line] : answers) statuses += (statuses.empty() ? "" : ",") + std::to_string(status);
+    DashboardServer server(Folder("server"), Key, {"--statuses", statuses});
+    Z().serverUrl = server.Url();
+    for (const auto& [status, line] : answers) {
+        ExpectAttempt(Upload(), line);
+        EXPECT_FALSE(Z().uploadedThisMatch) << status;
+    }
+}
+
+TEST_F(DashboardUpload, PreconditionsAreCheckedInOrderAndLeaveTheFlagsAlone) {
+    Z().uploadEnabled = false;
+    Z().apiKey.clear();
+    EXPECT_EQ(Upload(), (Lines{"[ZANDO] Upload disabled - enable in Dashboard Integration settings"}));
+    Z().uploadEnabled = true;
+    EXPECT_EQ(Upload(), (Lines{"[ZANDO] ✗ No API key set - cannot upload. Set your API key in Dashboard Integration."}));
+    Z().apiKey = Key;
+    Z().uploadedThisMatch = true;
+    EXPECT_EQ(Upload(), (Lines{"[ZANDO] ℹ Stats already uploaded for this match - skipping duplicate"}));
+    Z().uploadedThisMatch = false;
+    Z().uploadInProgress = true;
+    EXPECT_EQ(Upload(), (Lines{"[ZANDO] ⚠ Upload already in progress - skipping duplicate upload"}));
+    EXPECT_TRUE(Z().uploadInProgress);
+    Z().uploadInProgress = false;
+    Z().shots = Z().goals = 0;
+    Z().gameTime = 9.9f;
+    EXPECT_EQ(Upload(), (Lines{"[ZANDO] ℹ No significant activity to upload (< 10s, no shots/goals)"}));
+
+    // 10.0 s is enough: the attempt runs (against an address nobody listens on).
+    Z().gameTime = 10.0f;
+    Z().serverUrl = "http://127.0.0.1:9";
+    const Lines lines = Upload();
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "[ZANDO] 🔄 Starting upload... (Shots: 0, Goals: 0, Time: 10s)");
+    EXPECT_EQ(lines[2], "[ZANDO] ✗ Failed to send request to server (Error: 12029)") << "a refused connection";
+    EXPECT_FALSE(Z().uploadInProgress);
+}
+
+TEST_F(DashboardUpload, AnAddressWithoutSchemeAndBrokenServersEndTheAttemptWithTheirLine) {
+    Z().serverUrl = "127.0.0.1:8080/x";
+    ExpectAttempt(Upload(), "[ZANDO] ✗ Failed to connect to server: 127.0.0.1:8080/x");
+
+    DashboardServer closing(Folder("closing"), Key, {"--behaviour", "close"});
+    Z().serverUrl = closing.Url();
+    ExpectAttempt(Upload(), "[ZANDO] ✗ Failed to receive response from server (Error: 12030)");
+    EXPECT_EQ(closing.Requests().size(), 1u) << "the request was sent whole";
+}
+
+TEST_F(DashboardUpload, AServerThatNeverAnswersCostsEightSecondsNotTheGame) {
+    DashboardServer hung(Folder("hung"), Key, {"--behaviour", "hang"});
+    Z().serverUrl = hung.Url();
+    const auto started = std::chrono::steady_clock::now();
+    ExpectAttempt(Upload(), "[ZANDO] ✗ Failed to receive response from server (Error: 12002)");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(30)) << "the attempt gives up";
+    EXPECT_FALSE(Z().uploadInProgress);
+}
+
+TEST_F(DashboardUpload, OverHttpsTheCertificateIsVerifiedAgainstTheTrustedAuthority) {
+    const auto certificates = Folder("certificates");
+    zando_test::MakeTestCertificates(certificates);
+    DashboardServer server(Folder("server"), Key,
+                           {"--cert", (certificates / "server.pem").string(), "--cert-key", (certificates / "server.key").string()});
+    Z().serverUrl = server.Url("https");
+
+    unsetenv("ZANDO_CA_BUNDLE");
+    ExpectAttempt(Upload(), "[ZANDO] ✗ Failed to send request to server (Error: 12175)");  // an authority nobody trusts
+    setenv("ZANDO_CA_BUNDLE", (certificates / "ca.pem").c_str(), 1);
+    ExpectAttempt(Upload(), "[ZANDO] ✅ Stats uploaded successfully! (Status: 200)");
+    unsetenv("ZANDO_CA_BUNDLE");
+    ASSERT_EQ(server.Requests().size(), 1u);
+    EXPECT_TRUE(server.Requests()[0]["signature_ok"].get<bool>());
+}
+
+TEST_F(DashboardUpload, TheBodyLimitIsOneHundredThousandBytes) {
+    DashboardServer server(Folder("server"), Key, {"--statuses", "500"});
+    Z().serverUrl = server.Url();
+    Z().playlistName.clear();
+    Upload();
+    ASSERT_EQ(server.Requests().size(), 1u);
+    const std::size_t bare = server.Requests()[0]["body"].get<std::string>().size();  // the timestamp has a fixed width
+
+    Z().playlistName.assign(100000 - bare, 'x');
+    const Lines sent = Upload();
+    ExpectAttempt(sent, "[ZANDO] ✗ Upload failed: Server error (500)");
+    EXPECT_EQ(sent[1], "[ZANDO] JSON payload size: 100000 bytes");
+    EXPECT_EQ(server.Requests().size(), 2u);
+
+    Z().playlistName += "x";
+    EXPECT_EQ(Upload(), (Lines{DefaultStart, "[ZANDO] ✗ JSON payload too large (100001 bytes) - aborting upload"}));
+    EXPECT_FALSE(Z().uploadInProgress);
+    EXPECT_EQ(server.Requests().size(), 2u);
+}
+
+TEST_F(DashboardUpload, MendedKeysTitlesAndAddressesAreSentSafelyOrNotAtAll) {
+    DashboardServer server(Folder("server"), std::string(300, 'k'));
+    Z().serverUrl = server.Url();
+
+    // A line break in the key or the address would write a header of its own: refused before sending.
+    Z().apiKey = Key + "\r\nX-Admin: yes";
+    EXPECT_EQ(Upload(), (Lines{"[ZANDO] ✗ The API key contains a control character (such as a line break) - enter it again in "
+                               "Dashboard Integration"}));
+    Z().apiKey = std::string(300, 'k');
+    Z().serverUrl = server.Url() + "\n";
+    EXPECT_EQ(Upload(), (Lines{"[ZANDO] ✗ The server URL contains a control character (such as a line break) - enter it again"}));
+    EXPECT_TRUE(server.Requests().empty());
+    EXPECT_FALSE(Z().uploadInProgress);
+
+    // A key longer than 256 bytes signs correctly; a title with quotes and a backslash keeps the body JSON.
+    Z().serverUrl = server.Url();
+    Z().playlistName = "Rumble \"Ranked\" \\ Tuesday\tnight";
+    ExpectAttempt(Upload(), "[ZANDO] ✅ Stats uploaded successfully! (Status: 200)");
+    ASSERT_EQ(server.Requests().size(), 1u);
+    EXPECT_TRUE(server.Requests()[0]["signature_ok"].get<bool>());
+    EXPECT_EQ(nlohmann::json::parse(server.Requests()[0]["body"].get<std::string>())["playlist"], Z().playlistName);
+}

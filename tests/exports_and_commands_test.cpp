@@ -1,0 +1,137 @@
+// The CSV and JSON exports (their bytes, their overwrite, their failures) and the console commands
+// (each one's line and the settings it writes), through the plug-in's own commands.
+#include <sys/resource.h>
+
+#include <csignal>
+
+#include "match_support.h"
+
+using zando_test::MatchTest;
+using Lines = std::vector<std::string>;
+
+class ExportsAndCommands : public MatchTest {
+protected:
+    Lines Run(const std::string& statements) {
+        MarkLines();
+        zando.Run(statements);
+        return NewLines();
+    }
+    std::filesystem::path Data(const char* name) { return Host().DataFolder() / name; }
+    std::string Value(const char* name) { return zando.Value(name); }
+};
+
+TEST_F(ExportsAndCommands, TheCsvListsZonesWithHeatOnly) {
+    EXPECT_EQ(Run("export_heatmap"), (Lines{"Heatmap exported to: " + Data("shot_heatmap_data.csv").string()}));
+    EXPECT_EQ(zando_test::ReadFile(Data("shot_heatmap_data.csv")), "X,Y,Shots,Position\n");
+
+    Z().shotHeatmap[31][25] = 5.0f;
+    Z().shotHeatmap[0][49] = 10.0f;
+    Z().shotHeatmap[61][0] = 0.25f;
+    Run("export_heatmap");
+    EXPECT_EQ(zando_test::ReadFile(Data("shot_heatmap_data.csv")), "X,Y,Shots,Position\n49,0,10,0\n25,31,5,0\n0,61,0.25,0\n")
+        << "rows outer, columns inner; overwritten, not appended";
+}
+
+TEST_F(ExportsAndCommands, TheStatsFileHasItsHundredAndFortyOneLines) {
+    Z().shots = 4;
+    Z().goals = 1;
+    Z().speedSum = 1500.0f * 3;
+    Z().speedSamples = 3;
+    Z().boostCollected = 812.5f;
+    Z().boostUsed = 1234.5678f;
+    Z().gameTime = 300.0f;
+    Z().possessionTime = 121.5f;
+    Z().teamPossessionTime = 160.25f;
+    Z().opponentPossessionTime = 0.0001f;
+    Z().shotHeatmap[0][1] = 5.0f;
+    Z().goalHeatmap[61][49] = 2;
+    EXPECT_EQ(Run("export_stats"), (Lines{"[EXPORT] Stats exported to: " + Data("zando_stats.json").string()}));
+    const Lines lines = zando_test::SplitLines(zando_test::ReadFile(Data("zando_stats.json")));
+    ASSERT_EQ(lines.size(), 141u);
+    EXPECT_EQ(lines[0], "{");
+    EXPECT_EQ(lines[1].substr(0, 15), "  \"timestamp\": ");
+    EXPECT_EQ(lines[1].size(), 15u + 22u + 1u);
+    const Lines members(lines.begin() + 2, lines.begin() + 12);
+    EXPECT_EQ(members, (Lines{"  \"shots\": 4,", "  \"goals\": 1,", "  \"averageSpeed\": 1500,", "  \"speedSamples\": 3,",
+                              "  \"boostCollected\": 812.5,", "  \"boostUsed\": 1234.57,", "  \"gameTime\": 300,",
+                              "  \"possessionTime\": 121.5,", "  \"teamPossessionTime\": 160.25,",
+                              "  \"opponentPossessionTime\": 0.0001,"}));
+    EXPECT_EQ(lines[12], "  \"shotHeatmap\": [");
+    EXPECT_EQ(lines[13].substr(0, 14), "    [0, 5, 0, ");
+    EXPECT_EQ(std::count(lines[13].begin(), lines[13].end(), ','), 50) << "49 separators and the row's comma";
+    EXPECT_EQ(lines[74].back(), ']') << "the last row has no comma";
+    EXPECT_EQ(lines[75], "  ],");
+    EXPECT_EQ(lines[76], "  \"goalHeatmap\": [");
+    EXPECT_EQ(lines[138].substr(lines[138].size() - 5), "0, 2]") << "integer cells";
+    EXPECT_EQ(lines[139], "  ]");
+    EXPECT_EQ(lines[140], "}");
+    EXPECT_EQ(zando_test::ReadFile(Data("zando_stats.json")).back(), '\n');
+
+    Z().speedSamples = 0;
+    Run("export_stats");
+    const Lines again = zando_test::SplitLines(zando_test::ReadFile(Data("zando_stats.json")));
+    EXPECT_EQ(again[4], "  \"averageSpeed\": 0,");
+    EXPECT_EQ(again[5], "  \"speedSamples\": 0,");
+}
+
+TEST_F(ExportsAndCommands, AnExportThatCannotBeWrittenSaysSoAndKeepsTheOldFile) {
+    Run("export_stats; export_heatmap");
+    const std::string before = zando_test::ReadFile(Data("zando_stats.json"));
+
+    // A disk that fills up: the write fails part way, the old file stays whole.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit saved = limit;
+    limit.rlim_cur = 1000;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    const Lines failed = Run("export_stats");
+    setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_EQ(failed, (Lines{"[EXPORT] Failed to write file: " + Data("zando_stats.json").string()}));
+    EXPECT_EQ(zando_test::ReadFile(Data("zando_stats.json")), before);
+    EXPECT_FALSE(std::filesystem::exists(Data("zando_stats.json.tmp")));
+
+    // A data folder that is gone: nothing can be opened.
+    std::filesystem::remove_all(Host().DataFolder());
+    EXPECT_EQ(Run("export_stats"), (Lines{"[EXPORT] Failed to open file: " + Data("zando_stats.json").string()}));
+    EXPECT_EQ(Run("export_heatmap"), (Lines{"Failed to open file: " + Data("shot_heatmap_data.csv").string()}));
+}
+
+TEST_F(ExportsAndCommands, EachCommandSaysWhatItDidAndWritesItsSetting) {
+    const bool heatmap = Z().showHeatmap;
+    EXPECT_EQ(Run("toggle_heatmap"), (Lines{heatmap ? "Heatmap disabled" : "Heatmap enabled"}));
+    EXPECT_EQ(Value("zando_show_heatmap"), heatmap ? "0" : "1");
+    EXPECT_EQ(Run("toggle_heatmap"), (Lines{heatmap ? "Heatmap enabled" : "Heatmap disabled"}));
+    EXPECT_EQ(Z().showHeatmap, heatmap);
+
+    EXPECT_EQ(Run("toggle_postgame"), (Lines{"Post-game stats enabled"}));
+    EXPECT_EQ(Value("zando_show_postgame"), "1");
+    EXPECT_EQ(Run("toggle_accuracy_view extra words"), (Lines{"Showing ACCURACY overlay"}));
+    EXPECT_EQ(Value("zando_show_accuracy_overlay"), "1");
+    EXPECT_EQ(Run("toggle_accuracy_view"), (Lines{"Showing FREQUENCY overlay"}));
+
+    // These change the member only; their settings keep the old value.
+    EXPECT_EQ(Run("toggle_minimalistic"), (Lines{"Minimalistic view enabled"}));
+    EXPECT_EQ(Run("toggle_sticky"), (Lines{"Sticky mode enabled"}));
+    EXPECT_EQ(Value("zando_sticky_mode"), "0");
+    EXPECT_EQ(Run("toggle_heatmap_view"), (Lines{"Showing ALL-TIME heatmap"}));
+    EXPECT_EQ(Run("toggle_heatmap_view"), (Lines{"Showing CURRENT GAME heatmap"}));
+    EXPECT_TRUE(Z().minimalisticMode && Z().stickyMode);
+
+    Z().shots = 3;
+    EXPECT_EQ(Run("reset_stats"), (Lines{"[RESET STATS] Clearing all data...", "[MANUAL RESET] All stats cleared"}));
+    EXPECT_EQ(Z().shots, 0);
+    EXPECT_FALSE(Z().showPostGame);
+    EXPECT_EQ(Value("zando_show_postgame"), "1") << "the variable is not written";
+}
+
+TEST_F(ExportsAndCommands, ClearingTheAllTimeHeatmapClearsGoalsWithTheirShots) {
+    Z().allTimeShotHeatmap[10][10] = 15.0f;
+    Z().allTimeGoalHeatmap[10][10] = 2;
+    EXPECT_EQ(Run("reset_alltime_heatmap"), (Lines{"[SAVE] All-time heatmap saved (shots + goals)", "[RESET] All-time heatmap cleared!"}));
+    EXPECT_EQ(Z().allTimeShotHeatmap[10][10], 0.0f);
+    EXPECT_EQ(Z().allTimeGoalHeatmap[10][10], 0) << "goals without their shots would spoil every later accuracy";
+    zando.Unload();
+    zando_test::LoadedZando reloaded(home.path());
+    EXPECT_EQ(reloaded.Zando().allTimeGoalHeatmap[10][10], 0) << "and the file says so";
+}

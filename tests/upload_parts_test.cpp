@@ -1,0 +1,120 @@
+// The parts of the upload that stand alone: the body's number texts and escaped strings, the 10 x 10
+// reductions, the dashboard address, and HMAC-SHA256 against the published RFC 4231 vectors.
+#include <gtest/gtest.h>
+
+#include "export/number_text.h"
+#include "upload/heatmap_downsampling.h"
+#include "upload/json_string.h"
+#include "upload/request_signature.h"
+#include "upload/server_url.h"
+
+namespace {
+
+std::string Hex(const std::string& bytes) {
+    static constexpr char Digits[] = "0123456789abcdef";
+    std::string hex;
+    for (unsigned char c : bytes) hex += std::string{Digits[c >> 4], Digits[c & 15]};
+    return hex;
+}
+
+std::string Sign(const std::string& key, const std::string& message, std::vector<std::string>* logged = nullptr) {
+    return zando::HmacSha256Hex(key, message, [&](const std::string& line) {
+        if (logged) logged->push_back(line);
+    });
+}
+
+}  // namespace
+
+TEST(UploadBody, NumbersAreWrittenInTheStreamsGeneralStyle) {
+    const std::vector<std::pair<double, std::string>> cases = {
+        {0.0, "0"},          {5.0, "5"},         {37.5, "37.5"},          {1234.5678, "1234.57"}, {1500000.0, "1.5e+06"},
+        {1000000.0, "1e+06"}, {0.0001, "0.0001"}, {0.00001234, "1.234e-05"}, {-9.123456, "-9.12346"}, {287.6f, "287.6"},
+    };
+    for (const auto& [value, text] : cases) EXPECT_EQ(zando::NumberText(value), text) << value;
+}
+
+TEST(UploadBody, StringsAreEscapedAsJsonRequires) {
+    EXPECT_EQ(zando::JsonEscaped("Ranked Doubles"), "Ranked Doubles");
+    EXPECT_EQ(zando::JsonEscaped("a\"b\\c"), "a\\\"b\\\\c");
+    EXPECT_EQ(zando::JsonEscaped("tab\tline\nbell\x07"), "tab\\tline\\nbell\\u0007");
+    EXPECT_EQ(zando::JsonEscaped("Ünïcödé ⚡"), "Ünïcödé ⚡") << "UTF-8 bytes pass unchanged";
+}
+
+TEST(UploadBody, GridsAreReducedToTenByTenBlockMeans) {
+    // The zone grid: row blocks of 6 or 7 rows, column blocks of 5.
+    Grid<float> zones;
+    SizeGrid(zones);
+    zones[30][25] = 10.0f;
+    zones[61][49] = 35.0f;
+    const Grid<float> reduced = zando::DownsampleShotHeatmap(zones);
+    ASSERT_EQ(reduced.size(), 10u);
+    ASSERT_EQ(reduced[0].size(), 10u);
+    EXPECT_FLOAT_EQ(reduced[4][5], 10.0f / 35.0f);
+    EXPECT_FLOAT_EQ(reduced[9][9], 1.0f);
+
+    // 10 x 10 is copied; 20 x 20 blocks of four; a 5-row grid fills only the odd rows.
+    Grid<int32_t> ten(10, std::vector<int32_t>(10));
+    ten[3][7] = 4;
+    EXPECT_EQ(zando::DownsampleGoalHeatmap(ten), ten);
+    Grid<int32_t> twenty(20, std::vector<int32_t>(20));
+    twenty[0][0] = 1;
+    twenty[2][2] = 3;
+    twenty[3][3] = 1;
+    EXPECT_EQ(zando::DownsampleGoalHeatmap(twenty)[0][0], 0) << "1 / 4 cut toward zero";
+    EXPECT_EQ(zando::DownsampleGoalHeatmap(twenty)[1][1], 1);
+    Grid<float> twentyShots(20, std::vector<float>(20));
+    twentyShots[0][0] = 1.0f;
+    EXPECT_FLOAT_EQ(zando::DownsampleShotHeatmap(twentyShots)[0][0], 0.25f);
+    Grid<float> five(5, std::vector<float>(10, 2.0f));
+    const Grid<float> fiveReduced = zando::DownsampleShotHeatmap(five);
+    for (int row = 0; row < 10; ++row) EXPECT_FLOAT_EQ(fiveReduced[static_cast<std::size_t>(row)][0], row % 2 ? 2.0f : 0.0f) << row;
+
+    EXPECT_TRUE(zando::DownsampleShotHeatmap({}).empty());
+    EXPECT_TRUE(zando::DownsampleGoalHeatmap({}).empty());
+}
+
+TEST(DashboardAddress, IsSplitIntoSchemeHostPortAndPath) {
+    const auto plain = zando::SplitServerUrl("http://127.0.0.1:8080/x");
+    ASSERT_TRUE(plain);
+    EXPECT_FALSE(plain->https);
+    EXPECT_EQ(plain->host, "127.0.0.1");
+    EXPECT_EQ(plain->port, 8080);
+    EXPECT_EQ(zando::RequestPath(plain->path, "/api/stats/upload"), "/x/api/stats/upload");
+    const auto secure = zando::SplitServerUrl("HTTPS://dashboard.zando.example");
+    ASSERT_TRUE(secure);
+    EXPECT_TRUE(secure->https);
+    EXPECT_EQ(secure->port, 443);
+    EXPECT_EQ(zando::RequestPath(secure->path, "/api/health"), "/api/health");
+    EXPECT_EQ(zando::RequestPath("/", "/api/stats/upload"), "/api/stats/upload");
+    EXPECT_EQ(zando::RequestPath("/base/", "/api/stats/upload"), "/base/api/stats/upload");
+    for (const char* bad : {"dashboard.zando.example", "ftp://host/", "http://", "http://host:0/", "http://host:99999", "http://host:8o/"})
+        EXPECT_FALSE(zando::SplitServerUrl(bad)) << bad;
+
+    EXPECT_FALSE(zando::HasControlCharacter("zk_live_abc-123"));
+    for (const char* bad : {"key\r\nX: y", "key\n", "key\t", "key\x7f"}) EXPECT_TRUE(zando::HasControlCharacter(bad)) << bad;
+}
+
+TEST(RequestSignature, MatchesTheRfc4231VectorsForKeysOfAnyLength) {
+    struct Vector {
+        std::string key, data, mac;
+    };
+    const std::vector<Vector> vectors = {
+        {std::string(20, '\x0b'), "Hi There", "b0344c61d8db38535ca8afceaf0bf12b881dc200c9833da726e9376c2e32cff7"},
+        {"Jefe", "what do ya want for nothing?", "5bdcc146bf60754e6a042426089575c75a003f089d2739839dec58b964ec3843"},
+        {std::string(20, '\xaa'), std::string(50, '\xdd'), "773ea91e36800e46854db8ebd09181a72959098b3ef8c122d9635514ced565fe"},
+        {std::string(131, '\xaa'), "Test Using Larger Than Block-Size Key - Hash Key First",
+         "60e431591ee0b67f0d8a26aacbf5b77f8e0bc6213728c5140546040f0ee37f54"},
+        {std::string(131, '\xaa'),
+         "This is a test using a larger than block-size key and a larger than block-size data. The key needs to be hashed "
+         "before being used by the HMAC algorithm.",
+         "9b09ffa71b942fcb27635fbcd5b0e944bfdc63644f0713938a7f51535c3a35e2"},
+    };
+    for (const Vector& v : vectors) EXPECT_EQ(Sign(v.key, v.data), v.mac) << Hex(v.key).substr(0, 16);
+
+    // Longer than the 256 bytes the Windows key blob holds, and empty: standard HMAC all the same.
+    EXPECT_EQ(Sign(std::string(300, 'k'), "{}").size(), 64u);
+    EXPECT_NE(Sign(std::string(300, 'k'), "{}"), Sign(std::string(299, 'k'), "{}"));
+    EXPECT_EQ(Sign("", ""), "b613679a0814d9ec772f95d778c35fc5ff1697c493715653c6c712144292c5ad");
+    // One byte more in the body is another signature.
+    EXPECT_NE(Sign("Jefe", "{\"shots\":4}"), Sign("Jefe", "{\"shots\":4 }"));
+}
