@@ -2,40 +2,12 @@
 // settings across runs, and clear refusals of anything it cannot load or play.
 #include <gtest/gtest.h>
 
-#include "test_support.h"
+#include "sandbox_program_support.h"
 
+using zando_test::HandTrace;
 using zando_test::RunCommand;
+using zando_test::SandboxProgram;
 using zando_test::TempDir;
-
-namespace {
-
-class SandboxProgram : public ::testing::Test {
-protected:
-    std::string Sandbox(const std::string& arguments, const std::string& homeName = "home") {
-        return std::string(ZANDO_SANDBOX_PATH) + " --home " + (dir.path() / homeName).string() + " " + arguments;
-    }
-    zando_test::ProcessResult Run(const std::string& arguments, const std::string& homeName = "home") {
-        return RunCommand(Sandbox(arguments, homeName), dir.path());
-    }
-    std::string Path(const std::string& name) { return (dir.path() / name).string(); }
-
-    TempDir dir;
-};
-
-// A short ranked match by hand: the first countdown reads the rating, a console statement at 1 s, the
-// end at 2 s waits 3 s for the new rating, which the trace posts at 3 s.
-const std::string HandTrace =
-    R"({"trace":"zando","version":1,"source":"written by hand"})" "\n"
-    R"({"t":0,"type":"match","playlist":{"title":"Ranked Duel","ranked":true,"id":10}})" "\n"
-    R"({"t":0,"type":"mmr","playlist":10,"mmr":900.5})" "\n"
-    R"({"t":0,"type":"car","team":0,"name":"You","local":true,"location":[0,-2000,17],"boost":0.33})" "\n"
-    R"({"t":0,"type":"event","name":"Countdown.BeginState"})" "\n"
-    R"({"t":0.5,"type":"event","name":"Countdown.EndState"})" "\n"
-    R"({"t":1,"type":"console","statements":"zando_heatmap_scale"})" "\n"
-    R"({"t":2,"type":"event","name":"EventMatchEnded"})" "\n"
-    R"({"t":3,"type":"mmr","playlist":10,"mmr":910})" "\n";
-
-}  // namespace
 
 TEST_F(SandboxProgram, TheSameSeedGivesTheSameOutputAndItsTraceReplaysToIt) {
     // Each run starts from an empty host folder of the same name, as the files it writes name it.
@@ -127,31 +99,4 @@ TEST_F(SandboxProgram, WhatCannotBeLoadedOrPlayedIsRefusedClearly) {
         EXPECT_EQ(result.out, "") << "nothing was played: " << refusal.arguments;
         EXPECT_NE(result.err.find(refusal.message), std::string::npos) << refusal.arguments << "\n" << result.err;
     }
-}
-
-TEST_F(SandboxProgram, PicturesOfTheGameScreenAreWrittenAtClockTimesAndAtTheEnd) {
-    zando_test::WriteFile(dir.path() / "hand.jsonl",
-                          HandTrace + R"({"t":3.5,"type":"state","clock":40})" "\n" R"({"t":3.6,"type":"frame"})" "\n"
-                                      R"({"t":5.5,"type":"frame"})" "\n" R"({"t":6,"type":"remove_match"})" "\n");
-    const auto result = Run("replay " + Path("hand.jsonl") + " --screenshot-at 30 --resolution 800x600 --screenshot-dir " + Path("shots"));
-    ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_NE(result.err.find("wrote the game screen at match clock 30 s to " + Path("shots/screen-at-30s.png")), std::string::npos)
-        << result.err;
-    EXPECT_NE(result.err.find("wrote the post-game screen to " + Path("shots/screen-match-end.png")), std::string::npos)
-        << result.err;
-    const std::string png = zando_test::ReadFile(dir.path() / "shots" / "screen-match-end.png");
-    ASSERT_GT(png.size(), 24u);
-    EXPECT_EQ(png.substr(1, 3), "PNG");
-    const auto bigEndian = [&](std::size_t at) {
-        return (static_cast<unsigned char>(png[at]) << 24) | (static_cast<unsigned char>(png[at + 1]) << 16) |
-               (static_cast<unsigned char>(png[at + 2]) << 8) | static_cast<unsigned char>(png[at + 3]);
-    };
-    EXPECT_EQ(bigEndian(16), 800);
-    EXPECT_EQ(bigEndian(20), 600);
-
-    // A clock time the match never reaches is said, and the run fails.
-    const auto late = Run("replay " + Path("hand.jsonl") + " --screenshot-at 500 --screenshot-dir " + Path("late"));
-    EXPECT_EQ(late.exitCode, 1);
-    EXPECT_NE(late.err.find("no frame reached match clock 500 s"), std::string::npos) << late.err;
-    EXPECT_NE(Run("replay " + Path("hand.jsonl") + " --resolution 12").exitCode, 0);
 }
