@@ -71,6 +71,4 @@ bool ZANDO::ShouldBlockInput() {
     return io.WantCaptureMouse || io.WantCaptureKeyboard;
 }
 
-// The settings page and the control panel are drawn by the UI; until it is in place they draw nothing.
-void ZANDO::RenderSettings() {}
-void ZANDO::Render() {}
+

@@ -1,10 +1,13 @@
 // ZANDO: the plug-in class, its data members with their defaults, and its operations.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
+
+#include <imgui.h>
 
 #include "host/sdk/canvas_wrapper.h"
 #include "host/sdk/plugin.h"
@@ -185,8 +188,34 @@ public:
     // [SECTION] Control panel
     std::string menuTitle = "ZANDO";  // the panel window's title
     bool isWindowOpen = false;        // the panel window is open
+    int32_t selectedTab = 0;          // the panel's tab shown, 0..7
+    // Figures of the Dashboard tab, worked out at the start of every panel frame.
+    struct DashboardFigures {
+        float averageSpeed = 0.0f;       // units/s
+        float possessionPercent = 0.0f;
+        int allTimeShotTotal = 0;
+        int allTimeGoalTotal = 0;
+        float lifetimeAccuracy = 0.0f;   // percent
+        int hotZones = 0;                // all-time zones with more than four shots
+    } dashboardFigures;
+    std::array<char, 256> apiKeyInputBuffer{};     // the API key field's text
+    bool showApiKeyInPanel = false;                // "Show API Key"
+    std::array<char, 512> serverUrlInputBuffer{};  // the server address field's text
 
 private:
+    // [SECTION] Control panel tabs and the heatmap window
+    void ComputeDashboardFigures();
+    void RenderDashboardTab();
+    void RenderHeatmapTab();
+    void RenderZoneInspectorTab();
+    ImU32 MiniCellColour(int zoneRow, int zoneCol) const;
+    void RenderDisplayTab();
+    void RenderPostGameTab();
+    void RenderExportTab();
+    void RenderIntegrationTab();
+    void RenderAboutTab();
+    void RenderHeatmapWindow();
+
     void RegisterSettingsVariables();
     void RegisterConsoleCommands();
     void ReadSettingsIntoMembers();

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "host/runtime/host.h"
+#include "sandbox/panel_control.h"
 #include "sandbox/sandbox_options.h"
 #include "sandbox/screen_camera.h"
 #include "sandbox/simulated_play.h"
@@ -88,6 +89,9 @@ int main(int argc, char** argv) {
     Say("loaded " + pluginName + ' ' + info->pluginVersion + " (API build " + std::to_string(info->apiBuildVersion) +
         ") from " + options->plugin.string() + "; host folder " + options->home.string());
 
+    if (options->panelTab >= 0 && !sandbox::ShowPanelTab(host, *loaded.plugin, options->panelTab)) Say("this plug-in has no control panel");
+    if (options->settingsPage && !host.ShowSettingsPage(pluginName, true)) Say("this plug-in has no settings page");
+
     if (!options->exec.empty()) {
         Say("running: " + options->exec);
         host.GetConsole().Execute(options->exec);
@@ -107,6 +111,18 @@ int main(int argc, char** argv) {
         std::snprintf(span, sizeof span, "%.1f", player.Now());
         Say("replayed " + std::to_string(trace->records.size()) + " records (" + span + " s of host time) from " +
             options->trace.string());
+        break;
+    }
+    case sandbox::Activity::UiPictures: {
+        const sandbox::SimulationSettings settings{options->seed, 3, 60.0};
+        try {
+            sandbox::PlaySimulatedMatch(host, settings, nullptr, camera.get());
+        } catch (const sandbox::TraceError& e) {
+            Say(std::string("the simulation made a record a trace may not hold: ") + e.what());
+            exitCode = 1;
+        }
+        sandbox::PictureUi(host, *loaded.plugin, *camera);
+        if (!camera->Finish()) exitCode = 1;
         break;
     }
     case sandbox::Activity::Simulate: {

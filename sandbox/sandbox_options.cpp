@@ -63,7 +63,14 @@ std::optional<SandboxOptions> ParseSandboxOptions(int argc, char** argv, int& ex
                 },
                 "WIDTHxHEIGHT"))
             ->capture_default_str();
+        playing->add_option("--panel-tab", options.panelTab, "Open the control panel on this tab (0-7) for the pictures")
+            ->check(CLI::Range(0, 7));
+        playing->add_flag("--settings-page", options.settingsPage, "Show the plug-in's settings page for the pictures");
     }
+    CLI::App* pictures = app.add_subcommand("ui-pictures", "Picture the settings page and every control-panel tab after a simulated match");
+    pictures->add_option("--dir", options.screenshotDir, "Folder for the pictures")->required();
+    pictures->add_option("--seed", options.seed, "The simulated match's seed")->capture_default_str();
+    pictures->add_option("--resolution", resolution, "Size of the game screen, WIDTHxHEIGHT")->capture_default_str();
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -78,6 +85,7 @@ std::optional<SandboxOptions> ParseSandboxOptions(int argc, char** argv, int& ex
     if (console->parsed()) options.activity = Activity::Console;
     if (replay->parsed()) options.activity = Activity::Replay;
     if (simulate->parsed()) options.activity = Activity::Simulate;
+    if (pictures->parsed()) options.activity = Activity::UiPictures;
     options.interactive =
         options.activity == Activity::Console || (options.activity == Activity::Statements && options.exec.empty());
     return options;

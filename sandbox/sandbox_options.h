@@ -14,6 +14,7 @@ enum class Activity {
     Console,     // a console prompt on standard input
     Replay,      // a trace file played through the plug-in
     Simulate,    // a simulated match played through the plug-in
+    UiPictures,  // a simulated match, then pictures of the settings page and every panel tab
 };
 
 struct SandboxOptions {
@@ -24,7 +25,7 @@ struct SandboxOptions {
     bool interactive = false;      // a console prompt on standard input
 
     std::filesystem::path trace;   // replay: the trace to play
-    std::uint64_t seed = 0;        // simulate: the match's seed
+    std::uint64_t seed = 8;        // simulate, ui-pictures: the match's seed
     int teamSize = 3;              // simulate: cars a team (--mode 1v1|2v2|3v3)
     std::filesystem::path out;     // simulate: where to write the match's trace too
     bool report = false;           // simulate: the truth beside the plug-in's figures
@@ -35,6 +36,8 @@ struct SandboxOptions {
     std::filesystem::path screenshotDir;  // where they go (and the post-game screen); empty: no pictures
     int screenWidth = 1920;
     int screenHeight = 1080;
+    int panelTab = -1;             // replay, simulate: the control panel is open on this tab (-1: closed)
+    bool settingsPage = false;     // replay, simulate: the settings page is shown
 };
 
 // Parses the command line. Returns the options, or nothing with exitCode set when the program should

@@ -26,6 +26,8 @@ ScreenCamera::ScreenCamera(host::Host& host, ScreenshotSettings settings, Say sa
     std::filesystem::create_directories(settings_.folder, error);
     if (error) throw std::runtime_error("cannot make the picture folder " + settings_.folder.string() + ": " + error.message());
     renderer_ = std::make_unique<host::ScreenRenderer>(settings_.width, settings_.height);
+    // The plug-ins draw their windows into the same frame as the canvas, in the host's context.
+    host_.SetImGuiContext(reinterpret_cast<std::uintptr_t>(renderer_->Context()));
     pending_ = settings_.clockTimes;
     std::sort(pending_.begin(), pending_.end());
 }
@@ -64,9 +66,7 @@ void ScreenCamera::Frame(double t) {
 }
 
 void ScreenCamera::Picture(const std::string& fileName, const std::string& what) {
-    host::CanvasBackend& canvas = renderer_->BeginFrame();
-    host_.RenderFrame(&canvas);
-    const host::ScreenImage image = renderer_->EndFrame();
+    const host::ScreenImage image = DrawScreen();
     const std::filesystem::path path = settings_.folder / fileName;
     if (!host::WritePng(image, path)) {
         say_("could not write " + what + " to " + path.string());
@@ -75,6 +75,19 @@ void ScreenCamera::Picture(const std::string& fileName, const std::string& what)
     }
     written_.push_back(path);
     say_("wrote " + what + " to " + path.string());
+}
+
+host::ScreenImage ScreenCamera::DrawScreen() {
+    // A window's first frame only measures its contents: a window that was not drawn in the last
+    // picture gets one frame more, so every picture shows its windows laid out.
+    for (int frame = 0; frame < 2; ++frame) {
+        host::CanvasBackend& canvas = renderer_->BeginFrame();
+        host_.RenderFrame(&canvas);
+        host_.RenderWindows();
+        host::ScreenImage image = renderer_->EndFrame();
+        if (frame == 1 || !host_.AnyWindowShown()) return image;
+    }
+    return {};
 }
 
 bool ScreenCamera::Finish() {

@@ -31,6 +31,11 @@ public:
 
     void BeforeRecord(const TraceRecord& record);  // notes the match's end; pictures it before the match goes
     void Frame(double t);                          // one rendered frame
+    // The game screen now, windows included, in pixels (only when pictures were asked for).
+    host::ScreenImage DrawScreen();
+    // Writes the game screen now to fileName in the picture folder, saying so with what.
+    void Picture(const std::string& fileName, const std::string& what);
+    bool Drawing() const { return renderer_ != nullptr; }
     // Reports clock times that never came; false when a picture could not be written or never came.
     bool Finish();
 
@@ -39,7 +44,6 @@ public:
     static constexpr const char* MatchEndFileName = "screen-match-end.png";
 
 private:
-    void Picture(const std::string& fileName, const std::string& what);
     bool HasMatch() const { return host_.World().currentGame != nullptr; }
 
     host::Host& host_;

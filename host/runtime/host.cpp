@@ -1,6 +1,8 @@
 // Host: plug-in loading and unloading, event dispatch, frames and the host's own console commands.
 #include "host.h"
 
+#include <imgui.h>
+
 #include <algorithm>
 #include <cstring>
 #include <exception>
@@ -95,7 +97,57 @@ LoadResult Host::LoadPlugin(const std::filesystem::path& path, const std::string
         UnloadPlugin(result);
         return {nullptr, "Plug-in " + std::string(info->pluginName) + " failed in onLoad: " + error};
     }
+    if (imguiContext_) HandImGuiContext(*result);
     return {result, {}};
+}
+
+void Host::HandImGuiContext(LoadedPlugin& plugin) {
+    if (plugin.window) plugin.window->SetImGuiContext(imguiContext_);
+    if (plugin.settings) plugin.settings->SetImGuiContext(imguiContext_);
+}
+
+void Host::SetImGuiContext(std::uintptr_t context) {
+    imguiContext_ = context;
+    for (const auto& plugin : plugins_) HandImGuiContext(*plugin);
+}
+
+bool Host::ShowSettingsPage(const std::string& pluginName, bool shown) {
+    for (const auto& plugin : plugins_) {
+        if (plugin->settings && plugin->settings->GetPluginName() == pluginName) {
+            plugin->settingsShown = shown;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Host::AnyWindowShown() const {
+    for (const auto& plugin : plugins_)
+        if ((plugin->windowOpen && plugin->window) || (plugin->settingsShown && plugin->settings)) return true;
+    return false;
+}
+
+void Host::RenderWindows() {
+    if (!imguiContext_) return;
+    std::vector<LoadedPlugin*> plugins;
+    for (const auto& plugin : plugins_) plugins.push_back(plugin.get());
+    for (LoadedPlugin* plugin : plugins) {
+        try {
+            if (plugin->settingsShown && plugin->settings) {
+                // The host's settings window holds the plug-in's page, as the game's plug-in menu does.
+                const std::string title = "Plug-in settings: " + plugin->settings->GetPluginName();
+                ImGui::SetNextWindowSize({640.0f, 760.0f}, ImGuiCond_FirstUseEver);
+                ImGui::SetNextWindowPos({40.0f, 40.0f}, ImGuiCond_FirstUseEver);
+                if (ImGui::Begin(title.c_str(), &plugin->settingsShown)) plugin->settings->RenderSettings();
+                ImGui::End();
+            }
+            if (plugin->windowOpen && plugin->window) plugin->window->Render();
+        } catch (const std::exception& e) {
+            Report(std::string("a plug-in window threw: ") + e.what());
+        } catch (...) {
+            Report("a plug-in window threw an unknown exception");
+        }
+    }
 }
 
 void Host::UnloadPlugin(LoadedPlugin* loaded) {
@@ -183,6 +235,20 @@ void Host::RegisterHostCommands() {
             }
         },
         "Open or close a plug-in window by its menu name", 0);
+    console_.RegisterNotifier(
+        "pluginsettings", HostOwner,
+        [this](std::vector<std::string> words) {
+            if (words.size() < 2) {
+                console_.AddLine("Usage: pluginsettings NAME [0|1]");
+                return;
+            }
+            bool shown = true;
+            for (const auto& plugin : plugins_)
+                if (plugin->settings && plugin->settings->GetPluginName() == words[1]) shown = !plugin->settingsShown;
+            if (words.size() > 2) shown = words[2] != "0";
+            if (!ShowSettingsPage(words[1], shown)) console_.AddLine("No settings page named " + QuoteWord(words[1]));
+        },
+        "Show or hide a plug-in's page in the host's settings window", 0);
     console_.RegisterNotifier(
         "cvarlist", HostOwner,
         [this](std::vector<std::string> words) {

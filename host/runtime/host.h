@@ -30,6 +30,7 @@ struct LoadedPlugin {
     BakkesMod::Plugin::PluginWindow* window = nullptr;              // null when the plug-in has no window
     BakkesMod::Plugin::PluginSettingsWindow* settings = nullptr;    // null when it has no settings page
     bool windowOpen = false;
+    bool settingsShown = false;  // its page is shown in the host's settings window
 
     BakkesMod::Plugin::BakkesModPlugin* Object() const { return instance ? instance->get() : nullptr; }
 };
@@ -73,6 +74,16 @@ public:
     // Opens or closes the window whose menu name is given; false when no plug-in has it.
     bool ToggleMenu(const std::string& menuName);
 
+    // [SECTION] Plug-in windows (Dear ImGui)
+    // The host's Dear ImGui context, handed to every plug-in now and to every plug-in loaded later
+    // through their context-setter slots.
+    void SetImGuiContext(std::uintptr_t context);
+    // Shows or hides the settings page of the named plug-in; false when no plug-in has that page.
+    bool ShowSettingsPage(const std::string& pluginName, bool shown);
+    // Inside the current Dear ImGui frame: the settings pages shown, then every open plug-in window.
+    void RenderWindows();
+    bool AnyWindowShown() const;
+
     // [SECTION] Messages
     // The host's own messages (a plug-in callback that threw, a file it could not write); these are
     // not console lines. Default: standard error.
@@ -92,6 +103,7 @@ private:
     void RegisterHostCommands();
     void RemoveRegistrations(OwnerId owner);
     LoadedPlugin* FindWindow(const std::string& menuName);
+    void HandImGuiContext(LoadedPlugin& plugin);
 
     std::filesystem::path home_;
     std::filesystem::path dataFolder_;
@@ -103,6 +115,7 @@ private:
     std::vector<std::unique_ptr<LoadedPlugin>> plugins_;
     OwnerId nextOwner_ = HostOwner + 1;
     std::function<void(const std::string&)> messageSink_;
+    std::uintptr_t imguiContext_ = 0;
 };
 
 }  // namespace host

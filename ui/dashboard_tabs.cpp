@@ -1,0 +1,166 @@
+// The Dashboard tab (this match beside the all-time figures, and clearing the all-time data) and the
+// Heatmap tab (what the heatmap overlay shows, its scale, position and visibility).
+#include "plugin/zando.h"
+#include "ui/panel_widgets.h"
+
+namespace ui = zando::ui;
+
+namespace {
+
+int Trunc(float value) { return static_cast<int>(value); }
+
+}  // namespace
+
+void ZANDO::ComputeDashboardFigures() {
+    DashboardFigures& f = dashboardFigures;
+    f.averageSpeed = speedSamples > 0 ? speedSum / static_cast<float>(speedSamples) : 0.0f;
+    f.possessionPercent = gameTime > 0.0f ? possessionTime / gameTime * 100.0f : 0.0f;
+    f.allTimeShotTotal = 0;
+    f.allTimeGoalTotal = 0;
+    f.hotZones = 0;
+    for (const auto& row : allTimeShotHeatmap)
+        for (float cell : row) {
+            f.allTimeShotTotal += Trunc(cell / 5.0f);
+            f.hotZones += cell > 20.0f;
+        }
+    for (const auto& row : allTimeGoalHeatmap)
+        for (int32_t cell : row) f.allTimeGoalTotal += cell;
+    f.lifetimeAccuracy = f.allTimeShotTotal > 0 ? static_cast<float>(f.allTimeGoalTotal) * 100.0f / static_cast<float>(f.allTimeShotTotal) : 0.0f;
+}
+
+void ZANDO::RenderDashboardTab() {
+    const DashboardFigures& f = dashboardFigures;
+    ImGui::Spacing();
+    ImGui::BeginChild("DashboardLeft", {ImGui::GetContentRegionAvail().x * 0.5f - 5.0f, 0.0f}, true);
+    ui::Heading(" CURRENT MATCH", {0.7f, 0.5f, 0.9f, 1.0f});
+    ui::BeginStatRows("CurrentMatchCols", 200.0f);
+    ui::StatLabel("Average Speed");
+    ImGui::Text("%d kph  /  %d mph", Trunc(f.averageSpeed * 0.036f), Trunc(f.averageSpeed * 0.0224f));
+    ImGui::NextColumn();
+    ui::StatLabel("Boost Collected");
+    ImGui::Text("%.0f", boostCollected);
+    ImGui::NextColumn();
+    ui::StatLabel("Boost Used");
+    ImGui::Text("%.0f (%.0f%%)", boostUsed, boostCollected > 0.0f ? boostUsed / boostCollected * 100.0f : 0.0f);
+    ImGui::NextColumn();
+    ui::StatLabel("Shots on Goal");
+    ImGui::Text("%d", shots);
+    ImGui::NextColumn();
+    ui::StatLabel("Goals Scored");
+    ImGui::Text("%d", goals);
+    ImGui::NextColumn();
+    const float accuracy = shots >= 1 ? static_cast<float>(goals) * 100.0f / static_cast<float>(shots) : 0.0f;
+    ui::StatLabel("Shot Accuracy");
+    ImGui::TextColored(accuracy > 50.0f ? ui::Good : ui::Fair, "%.1f%%", accuracy);
+    ImGui::NextColumn();
+    ui::StatLabel("Possession Time");
+    ImGui::Text("%.0fs (%.0f%%)", possessionTime, f.possessionPercent);
+    ImGui::NextColumn();
+    const int seconds = Trunc(gameTime);
+    ui::StatLabel("Match Duration");
+    ImGui::Text("%dm %02ds", seconds / 60, seconds % 60);
+    ImGui::NextColumn();
+    ui::EndStatRows();
+    ImGui::EndChild();
+
+    ImGui::SameLine();
+    ImGui::BeginChild("DashboardRight", {0.0f, 0.0f}, true);
+    ui::Heading(" ALL-TIME STATS", {0.9f, 0.7f, 0.5f, 1.0f});
+    ui::BeginStatRows("AllTimeCols", 200.0f);
+    ui::StatLabel("Total Shots");
+    ImGui::Text("%d", f.allTimeShotTotal);
+    ImGui::NextColumn();
+    ui::StatLabel("Total Goals");
+    ImGui::Text("%d", f.allTimeGoalTotal);
+    ImGui::NextColumn();
+    ui::StatLabel("Lifetime Accuracy");
+    ImGui::TextColored(f.lifetimeAccuracy > 50.0f ? ui::Good : ui::Fair, "%.1f%%", f.lifetimeAccuracy);
+    ImGui::NextColumn();
+    ui::StatLabel("Hot Zones");
+    ImGui::Text("%d zones", f.hotZones);
+    ImGui::NextColumn();
+    ui::EndStatRows();
+    ImGui::Spacing();
+    ImGui::Separator();
+    ImGui::Spacing();
+    if (ui::ColouredButton("Clear All-Time Data", {-1.0f, 35.0f}, {0.9f, 0.3f, 0.3f, 1.0f}, {1.0f, 0.4f, 0.4f, 1.0f})) {
+        ClearGrid(allTimeShotHeatmap);
+        ClearGrid(allTimeGoalHeatmap);
+        SaveAllTimeHeatmap();
+    }
+    ui::Tooltip("WARNING: This cannot be undone!");
+    ImGui::EndChild();
+}
+
+void ZANDO::RenderHeatmapTab() {
+    CVarManagerWrapper& cvars = *cvarManager;
+    ImGui::Spacing();
+    ImGui::BeginChild("HeatmapControls", {0.0f, 0.0f}, true);
+    ui::Heading(" HEATMAP DISPLAY", {0.7f, 0.5f, 0.9f, 1.0f});
+    ImGui::TextWrapped("Control what your heatmap shows and how it looks:");
+    ImGui::Spacing();
+
+    ui::Label("View Mode", {0.4f, 0.8f, 1.0f, 1.0f});
+    if (ImGui::RadioButton("This Match Only", !showAllTimeHeatmap)) {
+        showAllTimeHeatmap = false;
+        ui::Write(cvars, "zando_show_alltime_heatmap", showAllTimeHeatmap);
+    }
+    ImGui::SameLine();
+    if (ImGui::RadioButton("All-Time Data", showAllTimeHeatmap)) {
+        showAllTimeHeatmap = true;
+        ui::Write(cvars, "zando_show_alltime_heatmap", showAllTimeHeatmap);
+    }
+    ImGui::Spacing();
+    ImGui::Separator();
+    ImGui::Spacing();
+
+    ui::Label("Display Mode", {0.4f, 1.0f, 0.7f, 1.0f});
+    if (ImGui::RadioButton("Shot Frequency (Heat)", !showAccuracyOverlay)) {
+        showAccuracyOverlay = false;
+        ui::Write(cvars, "zando_show_accuracy_overlay", showAccuracyOverlay);
+    }
+    ui::Tooltip("Blue (cold) to Red (hot) - shows shot count per zone");
+    if (ImGui::RadioButton("Shot Accuracy (Goals)", showAccuracyOverlay)) {
+        showAccuracyOverlay = true;
+        ui::Write(cvars, "zando_show_accuracy_overlay", showAccuracyOverlay);
+    }
+    ui::Tooltip("Red (0%%) to Green (100%%) - shows goal conversion rate");
+    ImGui::Spacing();
+    ImGui::Text("Console command: toggle_accuracy_view");
+    ImGui::Spacing();
+    ImGui::Separator();
+    ImGui::Spacing();
+
+    ui::Label("Scale & Position", {1.0f, 0.7f, 0.4f, 1.0f});
+    if (ImGui::SliderFloat("Heatmap Scale", &heatmapScale, 0.5f, 2.5f, "%.2fx")) ui::Write(cvars, "zando_heatmap_scale", heatmapScale);
+    ImGui::Spacing();
+    ui::BeginStatRows("HeatmapPos", 100.0f);
+    ui::StatLabel("X Position");
+    if (ImGui::SliderInt("##HeatmapX", &heatmapPosX, 0, 2560, "%d")) ui::Write(cvars, "zando_heatmap_pos_x", heatmapPosX);
+    ImGui::NextColumn();
+    ui::StatLabel("Y Position");
+    if (ImGui::SliderInt("##HeatmapY", &heatmapPosY, 0, 1440, "%d")) ui::Write(cvars, "zando_heatmap_pos_y", heatmapPosY);
+    ImGui::NextColumn();
+    ui::EndStatRows();
+    ImGui::Spacing();
+    ImGui::Separator();
+    ImGui::Spacing();
+
+    ui::Label("Visibility", {0.9f, 0.4f, 0.9f, 1.0f});
+    ImGui::Checkbox("Show During Replays", &showHeatmapInReplay);
+    if (ui::EditEnded()) ui::Write(cvars, "zando_show_heatmap_replay", showHeatmapInReplay);
+    ImGui::Checkbox("Sticky Mode (Always Visible)", &stickyMode);
+    if (ui::EditEnded()) ui::Write(cvars, "zando_sticky_mode", stickyMode);
+    ImGui::Spacing();
+    ImGui::Separator();
+    ImGui::Spacing();
+    if (ImGui::Button("Reset to Default Position", {-1.0f, 35.0f})) {
+        heatmapPosX = 1154;
+        heatmapPosY = 60;
+        heatmapScale = 1.0f;
+        ui::Write(cvars, "zando_heatmap_pos_x", heatmapPosX);
+        ui::Write(cvars, "zando_heatmap_pos_y", heatmapPosY);
+        ui::Write(cvars, "zando_heatmap_scale", heatmapScale);
+    }
+    ImGui::EndChild();
+}

@@ -1,0 +1,220 @@
+// The Export & Data tab (the two exports, where they go, how much data there is), the Dashboard
+// Integration tab (upload switch, API key, server address, connection test) and the About & Help tab.
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <string>
+
+#include "plugin/zando.h"
+#include "ui/panel_widgets.h"
+#include "upload/server_url.h"
+
+namespace ui = zando::ui;
+
+namespace {
+
+// The dashboard's web site, named by the help texts.
+constexpr const char* DashboardSite = zando::DefaultServerUrl;
+
+void WrappedLine(const std::string& text) { ImGui::TextWrapped("%s", text.c_str()); }
+
+// Copies text into a fixed buffer, cut to fit with its terminator.
+template <std::size_t N>
+void Fill(std::array<char, N>& buffer, const std::string& text) {
+    const std::size_t length = std::min(text.size(), N - 1);
+    std::memcpy(buffer.data(), text.data(), length);
+    buffer[length] = '\0';
+}
+
+}  // namespace
+
+void ZANDO::RenderExportTab() {
+    ImGui::BeginChild("ExportContent", {0.0f, 0.0f}, false);
+    ui::Heading("DATA EXPORT & MANAGEMENT", {0.8f, 0.6f, 0.85f, 1.0f});
+    ui::Label("Export Options", {0.6f, 0.8f, 1.0f, 1.0f});
+    ImGui::Spacing();
+    ImGui::TextDisabled("Export your heatmap data for external analysis");
+    ImGui::Spacing();
+    // Each button confirms only an export that was written; a failed one has said why.
+    if (ui::ColouredButton(" Export Heatmap to CSV ", {300.0f, 45.0f}, {0.3f, 0.5f, 0.8f, 1.0f}, {0.4f, 0.6f, 0.9f, 1.0f})) {
+        if (ExportHeatmapCsv()) cvarManager->log("[ZANDO] Heatmap data exported to CSV");
+    }
+    ui::Tooltip("Creates a CSV file with all heatmap data");
+    ui::Spacings(2);
+    if (ui::ColouredButton(" Export Stats to JSON ", {300.0f, 45.0f}, {0.3f, 0.8f, 0.5f, 1.0f}, {0.4f, 0.9f, 0.6f, 1.0f})) {
+        if (ExportStatsJson()) cvarManager->log("[ZANDO] Stats data exported to JSON");
+    }
+    ui::Tooltip("Creates a JSON file with current session stats");
+
+    ImGui::BeginChild("FileInfo", {0.0f, 100.0f}, true);
+    ImGui::Text("Export Location:");
+    ImGui::Spacing();
+    const std::string folder = gameWrapper->GetDataFolder().string();
+    ImGui::TextWrapped("%s/shot_heatmap_data.csv", folder.c_str());
+    ImGui::TextWrapped("%s/zando_stats.json", folder.c_str());
+    ImGui::Spacing();
+    ImGui::TextDisabled("CSV format includes X, Y coordinates and shot counts");
+    ImGui::TextDisabled("JSON format includes session stats and heatmap data");
+    ImGui::EndChild();
+
+    ImGui::Spacing();
+    ImGui::Separator();
+    ImGui::Spacing();
+    ui::Label("Data Management", {1.0f, 0.7f, 0.5f, 1.0f});
+    ImGui::Spacing();
+    ImGui::Text("Current Session:");
+    ImGui::BulletText("Shots Tracked: %d", shots);
+    ImGui::BulletText("Goals Tracked: %d", goals);
+    ImGui::BulletText("Session Time: %.0f seconds", gameTime);
+    ImGui::Spacing();
+    int activeZones = 0;
+    for (const auto& row : allTimeShotHeatmap)
+        for (float cell : row) activeZones += cell > 0.0f;
+    ImGui::Text("All-Time Data:");
+    ImGui::BulletText("Total Shots: %d", dashboardFigures.allTimeShotTotal);
+    ImGui::BulletText("Active Zones: %d / %d", activeZones, GridRows * GridCols);
+    ui::Spacings(2);
+    ImGui::TextDisabled("Estimated data size: %.2f KB", static_cast<float>(activeZones * 8) / 1024.0f);
+    ImGui::EndChild();
+}
+
+void ZANDO::RenderIntegrationTab() {
+    CVarManagerWrapper& cvars = *cvarManager;
+    ImGui::BeginChild("DashboardContent", {0.0f, 0.0f}, false);
+    ui::Heading(" DASHBOARD INTEGRATION", {0.7f, 0.5f, 0.9f, 1.0f});
+    WrappedLine(std::string("Connect ZANDO to the web dashboard at ") + DashboardSite +
+                " to view your stats online and track progress over time.");
+    ui::Spacings(2);
+
+    ui::Heading("Upload Status", {0.4f, 1.0f, 0.7f, 1.0f});
+    bool enabled = uploadEnabled;
+    if (ImGui::Checkbox("Enable Automatic Upload", &enabled)) {
+        uploadEnabled = enabled;
+        ui::Write(cvars, "zando_enable_upload", uploadEnabled);
+    }
+    ui::Tooltip("Automatically upload match stats to the web dashboard after each game");
+    ImGui::Spacing();
+    if (!uploadEnabled) ImGui::TextColored({0.9f, 0.9f, 0.5f, 1.0f}, "⚠ Upload Disabled");
+    else if (!apiKey.empty()) ImGui::TextColored({0.4f, 1.0f, 0.4f, 1.0f}, "✓ Upload Enabled");
+    else ImGui::TextColored({1.0f, 0.4f, 0.4f, 1.0f}, "✗ No API Key Set");
+    ui::Spacings(2);
+
+    ui::Heading("API Key Configuration", {1.0f, 0.7f, 0.4f, 1.0f});
+    WrappedLine(std::string("Get your API key from your account settings on ") + DashboardSite);
+    ImGui::Spacing();
+    if (apiKeyInputBuffer[0] == '\0' && !apiKey.empty()) Fill(apiKeyInputBuffer, apiKey);
+    ImGui::Text("API Key:");
+    ImGui::SetNextItemWidth(-1.0f);
+    if (ImGui::InputText("##APIKey", apiKeyInputBuffer.data(), apiKeyInputBuffer.size(), ImGuiInputTextFlags_Password)) {
+        apiKey = apiKeyInputBuffer.data();
+        ui::Write(cvars, "zando_api_key", apiKey);
+    }
+    if (ImGui::IsItemHovered()) ImGui::SetTooltip("Enter your API key from %s/settings", DashboardSite);
+    ImGui::Spacing();
+    ImGui::Checkbox("Show API Key", &showApiKeyInPanel);
+    if (showApiKeyInPanel && !apiKey.empty()) ImGui::TextColored({0.7f, 0.7f, 0.7f, 1.0f}, "Key: %s", apiKey.c_str());
+    ui::Spacings(2);
+
+    // For players who run their own dashboard: the address is taken when the field is left, and
+    // refused when it holds a control character.
+    ui::Heading("Server Configuration (Advanced)", {0.9f, 0.4f, 0.9f, 1.0f});
+    if (serverUrlInputBuffer[0] == '\0' && !serverUrl.empty()) Fill(serverUrlInputBuffer, serverUrl);
+    ImGui::Text("Server URL:");
+    ImGui::SetNextItemWidth(-1.0f);
+    ImGui::InputText("##ServerUrl", serverUrlInputBuffer.data(), serverUrlInputBuffer.size());
+    if (ui::EditEnded()) {
+        const std::string entered = serverUrlInputBuffer.data();
+        if (zando::HasControlCharacter(entered)) {
+            cvarManager->log("[ZANDO] ✗ The server URL contains a control character (such as a line break) - enter it again");
+            Fill(serverUrlInputBuffer, serverUrl);
+        } else {
+            serverUrl = entered;
+            ui::Write(cvars, "zando_server_url", serverUrl);
+        }
+    }
+    ui::Tooltip("The address of the dashboard the matches are uploaded to");
+    ui::Spacings(2);
+
+    ui::Heading("Setup Instructions", {0.5f, 0.85f, 0.7f, 1.0f});
+    WrappedLine(std::string("1. Visit ") + DashboardSite + " and create an account");
+    WrappedLine("2. Go to your account settings page");
+    WrappedLine("3. Copy your API key from the settings");
+    WrappedLine("4. Paste it in the API Key field above");
+    WrappedLine("5. Enable 'Automatic Upload'");
+    WrappedLine("6. Play matches - stats will upload automatically!");
+    ui::Spacings(2);
+
+    if (ImGui::Button("Test Connection", {-1.0f, 35.0f})) StartConnectionTest();
+    ui::Tooltip("Test your connection and API key with the web dashboard");
+    ImGui::Spacing();
+    if (!connectionTestResult.empty()) {
+        ImGui::Separator();
+        ImGui::Spacing();
+        const auto has = [this](const char* symbol) { return connectionTestResult.find(symbol) != std::string::npos; };
+        ImVec4 colour{0.6f, 0.8f, 1.0f, 1.0f};
+        if (has("✓")) colour = {0.4f, 1.0f, 0.4f, 1.0f};
+        else if (has("✗")) colour = {1.0f, 0.4f, 0.4f, 1.0f};
+        else if (has("⚠")) colour = {1.0f, 0.9f, 0.4f, 1.0f};
+        else if (has("🔄")) colour = {0.4f, 0.8f, 1.0f, 1.0f};
+        ImGui::PushStyleColor(ImGuiCol_Text, colour);
+        ImGui::TextWrapped("%s", connectionTestResult.c_str());
+        ImGui::PopStyleColor();
+        if (connectionTestStatus > 0) ImGui::TextDisabled("HTTP Status Code: %d", connectionTestStatus);
+        ImGui::Spacing();
+    }
+    ui::Spacings(2);
+    ImGui::EndChild();
+}
+
+void ZANDO::RenderAboutTab() {
+    ImGui::BeginChild("AboutContent", {0.0f, 0.0f}, false);
+    ImGui::SetWindowFontScale(1.3f);
+    ImGui::TextColored({0.7f, 0.5f, 0.9f, 1.0f}, "ZANDO");
+    ImGui::SetWindowFontScale(1.0f);
+    ImGui::TextColored({0.6f, 0.7f, 0.85f, 1.0f}, "Match Statistics & Shot Heatmaps for Rocket League");
+    ImGui::Separator();
+    ImGui::Spacing();
+    ImGui::Text("Version: 1.0.3");
+    ImGui::Text("Made by the ZANDO team");
+    ImGui::Text("Your matches, your numbers: nothing leaves your game unless you enable the upload");
+
+    ui::Spacings(2);
+    ui::Heading("FEATURES", {0.7f, 0.5f, 0.85f, 1.0f});
+    ImGui::BeginChild("Features", {0.0f, 150.0f}, true);
+    for (const char* feature :
+         {"Real-time speed tracking (KPH/MPH)", "Boost collection & usage statistics", "Interactive shot heatmap visualization",
+          "Shot accuracy tracking by field zone", "Persistent all-time data storage", "Ball possession time analytics",
+          "Post-game stats summary overlay", "CSV data export for external analysis", "Customizable display modes and positioning"})
+        ImGui::BulletText("%s", feature);
+    ImGui::EndChild();
+
+    ui::Spacings(2);
+    ui::Heading("CONSOLE COMMANDS", {0.5f, 0.7f, 0.85f, 1.0f});
+    ImGui::BeginChild("Commands", {0.0f, 180.0f}, true);
+    ImGui::Columns(2, "CommandCols", true);
+    const std::pair<const char*, const char*> commands[] = {
+        {"toggle_heatmap", "Toggle heatmap overlay"},        {"toggle_postgame", "Toggle post-game stats"},
+        {"toggle_heatmap_view", "Switch match/all-time"},    {"toggle_accuracy_view", "Switch frequency/accuracy"},
+        {"reset_stats", "Reset current match stats"},        {"export_heatmap", "Export data to CSV"},
+        {"export_stats", "Export current session stats to JSON"},
+    };
+    for (const auto& [name, description] : commands) {
+        ImGui::TextColored({0.9f, 0.9f, 0.5f, 1.0f}, "%s", name);
+        ImGui::NextColumn();
+        ImGui::TextDisabled("%s", description);
+        ImGui::NextColumn();
+    }
+    ImGui::Columns(1);
+    ImGui::EndChild();
+
+    ui::Spacings(2);
+    ui::Heading("TIPS & TRICKS", {0.5f, 0.85f, 0.7f, 1.0f});
+    ImGui::BeginChild("Tips", {0.0f, 0.0f}, true);
+    for (const char* tip :
+         {"Use the Interactive Zones tab to analyze your shooting patterns", "Toggle between frequency and accuracy modes for different insights",
+          "Export your data regularly to track long-term improvement", "Adjust window positions and scales to fit your screen setup",
+          "Enable sticky mode to keep overlays visible during training", "All-time data persists across sessions automatically"})
+        ImGui::BulletText("%s", tip);
+    ImGui::EndChild();
+    ImGui::EndChild();
+}

@@ -1,0 +1,116 @@
+// The heatmap window drawn after the control panel: the smoothed zone grid by frequency or accuracy,
+// the field over it, and the totals of the displayed grids.
+#include <algorithm>
+
+#include "heatmap/heatmap_drawing.h"
+#include "plugin/zando.h"
+#include "ui/panel_widgets.h"
+
+namespace ui = zando::ui;
+
+namespace {
+
+int Trunc(float value) { return static_cast<int>(value); }
+
+}  // namespace
+
+void ZANDO::RenderHeatmapWindow() {
+    const float S = heatmapScale, O = windowOpacity;
+    const float W = 300.0f * S, H = 372.0f * S;
+    ImGui::PushStyleColor(ImGuiCol_WindowBg, {0.05f, 0.04f, 0.08f, O});
+    ImGui::PushStyleColor(ImGuiCol_Border, {0.45f, 0.30f, 0.65f, 0.80f});
+    ImGui::PushStyleColor(ImGuiCol_TitleBg, {0.10f, 0.08f, 0.14f, 1.0f});
+    ImGui::PushStyleColor(ImGuiCol_TitleBgActive, {0.18f, 0.14f, 0.26f, 1.0f});
+    ImGui::PushStyleColor(ImGuiCol_Text, {0.85f, 0.82f, 0.92f, 1.0f});
+    ImGui::PushStyleVar(ImGuiStyleVar_WindowRounding, 8.0f);
+    ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, {12.0f, 12.0f});
+    ImGui::SetNextWindowPos({static_cast<float>(heatmapPosX), static_cast<float>(heatmapPosY)}, ImGuiCond_FirstUseEver, {0.0f, 0.0f});
+    ImGui::SetNextWindowSize({W + 24.0f, H + 130.0f}, ImGuiCond_Always);
+    if (ImGui::Begin("ZANDO Heatmap", &showHeatmap, ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoCollapse)) {
+        const Grid<float>& shotGrid = showAllTimeHeatmap ? allTimeShotHeatmap : shotHeatmap;
+        const Grid<int32_t>& goalGrid = showAllTimeHeatmap ? allTimeGoalHeatmap : goalHeatmap;
+        ImGui::TextColored({0.7f, 0.5f, 0.95f, 1.0f}, showAllTimeHeatmap ? "ALL-TIME HEATMAP" : "CURRENT MATCH");
+        ImGui::Separator();
+        ImGui::Spacing();
+
+        const ImVec2 origin = ImGui::GetCursorScreenPos();
+        ImDrawList* list = ImGui::GetWindowDrawList();
+        const float cellW = W / static_cast<float>(GridCols), cellH = H / static_cast<float>(GridRows);
+        const auto fill = [&](int r, int c, const ImVec4& colour) {
+            list->AddRectFilled({origin.x + static_cast<float>(c) * cellW, origin.y + static_cast<float>(r) * cellH},
+                                {origin.x + static_cast<float>(c + 1) * cellW, origin.y + static_cast<float>(r + 1) * cellH},
+                                ImGui::ColorConvertFloat4ToU32(colour));
+        };
+        const auto shotsIn = [&](int r, int c) { return Trunc(shotGrid[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] / 5.0f); };
+        if (!showAccuracyOverlay) {
+            Grid<float> smoothed = shotGrid;
+            zando::SmoothHeatmap(smoothed);
+            float peak = 0.0f;
+            for (const auto& row : smoothed)
+                for (float v : row) peak = std::max(peak, v);
+            for (int r = 0; r < GridRows; ++r)
+                for (int c = 0; c < GridCols; ++c) {
+                    const float v = smoothed[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
+                    if (!(v > 0.001f)) continue;
+                    // The overlay's ramp, not truncated: its colour over 255, its alpha base over 255 times the opacity.
+                    const zando::Rgba ramp = zando::FrequencyCellColour(v / peak, 1.0f);
+                    fill(r, c, {static_cast<float>(ramp.red) / 255.0f, static_cast<float>(ramp.green) / 255.0f,
+                                static_cast<float>(ramp.blue) / 255.0f, static_cast<float>(ramp.alpha) / 255.0f * O});
+                }
+        } else {
+            Grid<float> accuracy;
+            SizeGrid(accuracy);
+            for (int r = 0; r < GridRows; ++r)
+                for (int c = 0; c < GridCols; ++c)
+                    if (shotsIn(r, c) > 0)
+                        accuracy[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] =
+                            static_cast<float>(goalGrid[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]) /
+                            static_cast<float>(shotsIn(r, c));
+            zando::SmoothHeatmap(accuracy);
+            for (int r = 0; r < GridRows; ++r)
+                for (int c = 0; c < GridCols; ++c) {
+                    if (shotsIn(r, c) <= 0) continue;
+                    const float a = std::min(1.0f, accuracy[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]);
+                    fill(r, c, a < 0.5f ? ImVec4{1.0f, 2.0f * a, 0.0f, 0.7f * O} : ImVec4{1.0f - 2.0f * (a - 0.5f), 1.0f, 0.0f, 0.7f * O});
+                }
+        }
+
+        const ImU32 line = ImGui::ColorConvertFloat4ToU32({0.6f, 0.5f, 0.8f, 0.8f * O});
+        list->AddRect(origin, {origin.x + W, origin.y + H}, line, 0.0f, 0, 2.0f);
+        list->AddLine({origin.x, origin.y + H / 2.0f}, {origin.x + W, origin.y + H / 2.0f}, line, 1.5f);
+        list->AddCircle({origin.x + W / 2.0f, origin.y + H / 2.0f}, 0.15f * W, line, 32, 1.5f);
+        list->AddRect({origin.x + 0.35f * W, origin.y}, {origin.x + 0.65f * W, origin.y + 0.15f * H},
+                      ImGui::ColorConvertFloat4ToU32({1.0f, 0.47f, 0.47f, 0.5f * O}), 0.0f, 0, 1.5f);
+        list->AddRect({origin.x + 0.35f * W, origin.y + H - 0.15f * H}, {origin.x + 0.65f * W, origin.y + H},
+                      ImGui::ColorConvertFloat4ToU32({0.47f, 0.47f, 1.0f, 0.5f * O}), 0.0f, 0, 1.5f);
+        ImGui::Dummy({W, H});
+        ImGui::Spacing();
+        ImGui::Separator();
+        ImGui::Spacing();
+
+        int totalShots = 0, totalGoals = 0;
+        for (int r = 0; r < GridRows; ++r)
+            for (int c = 0; c < GridCols; ++c) {
+                totalShots += shotsIn(r, c);
+                totalGoals += goalGrid[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
+            }
+        ImGui::TextDisabled("Mode:");
+        ImGui::SameLine();
+        ImGui::Text(showAccuracyOverlay ? "Accuracy" : "Frequency");
+        ImGui::TextDisabled("Shots:");
+        ImGui::SameLine();
+        ImGui::Text("%d", totalShots);
+        ImGui::TextDisabled("Goals:");
+        ImGui::SameLine();
+        ImGui::Text("%d", totalGoals);
+        if (totalShots > 0) {
+            const float accuracy = static_cast<float>(totalGoals) * 100.0f / static_cast<float>(totalShots);
+            ImGui::TextDisabled("Accuracy:");
+            ImGui::SameLine();
+            ImGui::TextColored(accuracy > 50.0f ? ui::Good : ui::Fair, "%.1f%%", accuracy);
+        }
+    }
+    ImGui::End();
+    ImGui::PopStyleVar(2);
+    ImGui::PopStyleColor(5);
+}

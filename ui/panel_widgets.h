@@ -1,0 +1,57 @@
+// The drawing conventions the control panel's tabs and the settings page share: headings, labels,
+// regions, stat rows, tooltips, coloured buttons, and writing a member back to its settings variable.
+#pragma once
+
+#include <imgui.h>
+
+#include <string>
+
+#include "host/sdk/cvar_wrappers.h"
+
+namespace zando::ui {
+
+inline const ImVec4 Disabled{0.45f, 0.40f, 0.50f, 1.0f};   // the panel theme's TextDisabled colour
+inline const ImVec4 Good{0.4f, 1.0f, 0.4f, 1.0f};           // an accuracy above 50 %
+inline const ImVec4 Fair{1.0f, 0.6f, 0.3f, 1.0f};           // 50 % and below
+
+// The text, a separator and one spacing line.
+inline void Heading(const char* text, const ImVec4& colour) {
+    ImGui::TextColored(colour, "%s", text);
+    ImGui::Separator();
+    ImGui::Spacing();
+}
+inline void Label(const char* text, const ImVec4& colour) { ImGui::TextColored(colour, "%s", text); }
+inline void Tooltip(const char* format) {
+    if (ImGui::IsItemHovered()) ImGui::SetTooltip(format);
+}
+inline void Spacings(int count) {
+    for (int i = 0; i < count; ++i) ImGui::Spacing();
+}
+inline bool ColouredButton(const char* label, ImVec2 size, const ImVec4& colour, const ImVec4& hovered) {
+    ImGui::PushStyleColor(ImGuiCol_Button, colour);
+    ImGui::PushStyleColor(ImGuiCol_ButtonHovered, hovered);
+    const bool pressed = ImGui::Button(label, size);
+    ImGui::PopStyleColor(2);
+    return pressed;
+}
+// Two columns without border, the first of the given width; rows of a disabled label and a value.
+inline void BeginStatRows(const char* id, float firstWidth) {
+    ImGui::Columns(2, id, false);
+    ImGui::SetColumnWidth(0, firstWidth);
+}
+inline void StatLabel(const char* label) {
+    ImGui::TextColored(Disabled, "%s", label);
+    ImGui::NextColumn();
+}
+inline void EndStatRows() { ImGui::Columns(1); }
+
+// Settings variables: the change callback stores the value back into the member.
+inline void Write(CVarManagerWrapper& cvars, const char* name, bool value) { cvars.getCvar(name).setValue(value ? 1 : 0); }
+inline void Write(CVarManagerWrapper& cvars, const char* name, int value) { cvars.getCvar(name).setValue(value); }
+inline void Write(CVarManagerWrapper& cvars, const char* name, float value) { cvars.getCvar(name).setValue(value); }
+inline void Write(CVarManagerWrapper& cvars, const char* name, const std::string& value) { cvars.getCvar(name).setValue(value); }
+
+// True once the item just drawn was released after an edit ("on edit end").
+inline bool EditEnded() { return ImGui::IsItemDeactivatedAfterEdit(); }
+
+}  // namespace zando::ui

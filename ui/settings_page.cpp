@@ -1,0 +1,115 @@
+// The plug-in's page in the host's settings window: title, a button to the control panel, the
+// match's key numbers, the common visual settings and display switches, and three quick actions.
+#include "plugin/zando.h"
+#include "ui/panel_widgets.h"
+
+namespace ui = zando::ui;
+
+void ZANDO::RenderSettings() {
+    // 1-2. Title and version.
+    const ImVec4 letters[] = {{0.4f, 0.7f, 1.0f, 1.0f}, {0.5f, 0.75f, 1.0f, 1.0f}, {0.6f, 0.8f, 1.0f, 1.0f},
+                              {0.7f, 0.85f, 1.0f, 1.0f}, {0.85f, 0.9f, 1.0f, 1.0f}};
+    const char* word = "ZANDO";
+    for (int i = 0; i < 5; ++i) {
+        if (i > 0) ImGui::SameLine(0.0f, 0.0f);
+        ImGui::TextColored(letters[i], "%c", word[i]);
+    }
+    ImGui::SameLine();
+    ImGui::TextColored({0.6f, 0.8f, 1.0f, 0.8f}, " | Match Statistics & Shot Heatmaps for Rocket League");
+    ImGui::TextDisabled("v1.0.3 | Real-time Performance Analytics");
+    ImGui::Separator();
+    ImGui::Spacing();
+
+    // 3-4. The control panel.
+    ImGui::PushStyleColor(ImGuiCol_Button, {0.25f, 0.5f, 0.85f, 1.0f});
+    ImGui::PushStyleColor(ImGuiCol_ButtonHovered, {0.35f, 0.6f, 0.95f, 1.0f});
+    ImGui::PushStyleColor(ImGuiCol_ButtonActive, {0.15f, 0.4f, 0.75f, 1.0f});
+    ImGui::PushStyleVar(ImGuiStyleVar_FrameRounding, 5.0f);
+    if (ImGui::Button("  Open Full Control Panel", {-1.0f, 50.0f})) {
+        const std::string command = "togglemenu " + GetMenuName();
+        std::shared_ptr<CVarManagerWrapper> cvars = cvarManager;
+        gameWrapper->Execute([cvars, command](GameWrapper*) { cvars->executeCommand(command, true); });
+    }
+    ImGui::PopStyleVar();
+    ImGui::PopStyleColor(3);
+    ImGui::Spacing();
+    ImGui::TextDisabled("Access complete stats, heatmap zones, and advanced settings");
+    ImGui::Spacing();
+    ImGui::Separator();
+    ImGui::Spacing();
+
+    // 5. The match.
+    ImGui::TextColored({0.8f, 0.9f, 1.0f, 1.0f}, "Current Session");
+    ImGui::Spacing();
+    ImGui::BulletText("Shots: %d", shots);
+    ImGui::BulletText("Goals: %d", goals);
+    ImGui::BulletText("Avg Speed: %.0f kph", speedSamples > 0 ? speedSum / static_cast<float>(speedSamples) * 0.036f : 0.0f);
+    ImGui::BulletText("Possession: %.0f%%", gameTime > 0.0f ? possessionTime / gameTime * 100.0f : 0.0f);
+    ImGui::Spacing();
+    ImGui::Separator();
+    ImGui::Spacing();
+
+    CVarManagerWrapper& cvars = *cvarManager;
+    // 6. Visual settings, written on every change.
+    if (ImGui::CollapsingHeader("Visual Settings", ImGuiTreeNodeFlags_DefaultOpen)) {
+        ImGui::Indent();
+        if (ImGui::SliderFloat("Window Opacity", &windowOpacity, 0.2f, 1.0f, "%.2f")) ui::Write(cvars, "zando_window_opacity", windowOpacity);
+        if (ImGui::SliderFloat("Heatmap Scale", &heatmapScale, 0.5f, 2.5f, "%.2fx")) ui::Write(cvars, "zando_heatmap_scale", heatmapScale);
+        if (ImGui::SliderFloat("Post-Game Scale", &postGameScale, 0.5f, 2.5f, "%.2fx"))
+            ui::Write(cvars, "zando_postgame_scale", postGameScale);
+        ImGui::Unindent();
+    }
+    ImGui::Spacing();
+
+    // 7. Display switches.
+    if (ImGui::CollapsingHeader("Display Toggles", ImGuiTreeNodeFlags_DefaultOpen)) {
+        ImGui::Indent();
+        ImGui::Checkbox("Show Heatmap", &showHeatmap);
+        ImGui::Checkbox("Show Post-Game Stats", &showPostGame);
+        if (ImGui::Checkbox("Show All-Time Data", &showAllTimeHeatmap)) ui::Write(cvars, "zando_show_alltime_heatmap", showAllTimeHeatmap);
+        ImGui::Spacing();
+        ImGui::TextDisabled("Replay Options:");
+        if (ImGui::Checkbox("Heatmap on Replay", &showHeatmapInReplay)) ui::Write(cvars, "zando_show_heatmap_replay", showHeatmapInReplay);
+        if (ImGui::Checkbox("Post-Game on Replay", &showPostGameInReplay))
+            ui::Write(cvars, "zando_show_postgame_replay", showPostGameInReplay);
+        ImGui::Spacing();
+        ImGui::TextDisabled("View Modes:");
+        if (ImGui::Checkbox("Minimalistic Mode", &minimalisticMode)) ui::Write(cvars, "zando_minimalistic", minimalisticMode);
+        if (ImGui::Checkbox("Sticky Mode (Always Visible)", &stickyMode)) ui::Write(cvars, "zando_sticky_mode", stickyMode);
+        ImGui::Spacing();
+        ImGui::TextDisabled("Heatmap Display Mode:");
+        ImGui::Text("Toggle between frequency (blue->red) and accuracy (red->green)");
+        if (ImGui::Checkbox("Show Accuracy Overlay", &showAccuracyOverlay))
+            ui::Write(cvars, "zando_show_accuracy_overlay", showAccuracyOverlay);
+        ui::Tooltip("Toggle between shot frequency (heat) and shot accuracy (goal %%) display\nConsole: toggle_accuracy_view");
+        ImGui::Unindent();
+    }
+    ImGui::Spacing();
+
+    // 8. Quick actions.
+    if (ImGui::CollapsingHeader("Quick Actions")) {
+        ImGui::Indent();
+        if (ImGui::Button("Reset Current Stats", {200.0f, 30.0f})) {
+            ResetStats();
+            cvarManager->log("Stats reset successfully");
+        }
+        ImGui::SameLine();
+        if (ImGui::Button("Export to CSV", {150.0f, 30.0f})) {
+            // Confirmed only when the file was written; a failed export has said why.
+            if (ExportHeatmapCsv()) cvarManager->log("Heatmap exported to CSV");
+        }
+        ImGui::Spacing();
+        if (ImGui::Button("Toggle Heatmap View", {200.0f, 30.0f})) {
+            showAllTimeHeatmap = !showAllTimeHeatmap;
+            ui::Write(cvars, "zando_show_alltime_heatmap", showAllTimeHeatmap);
+        }
+        ImGui::TextDisabled(showAllTimeHeatmap ? "(Currently: All-Time)" : "(Currently: This Match)");
+        ImGui::Unindent();
+    }
+
+    // 9. Footer.
+    ImGui::Spacing();
+    ImGui::Separator();
+    ImGui::Spacing();
+    ImGui::TextDisabled("For advanced features, open the Control Panel above");
+}

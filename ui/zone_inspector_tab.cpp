@@ -1,0 +1,101 @@
+// The Interactive Zones tab: a clickable 15 x 12 miniature of the zone grid (every fourth zone each
+// way) and the chosen zone's shots, goals and accuracy.
+#include <algorithm>
+#include <cstdio>
+
+#include "plugin/zando.h"
+#include "ui/panel_widgets.h"
+
+namespace ui = zando::ui;
+
+namespace {
+
+constexpr int MiniRows = 15, MiniCols = 12;
+constexpr float MiniCell = 20.0f;  // pixels
+constexpr int ZoneStep = 4;        // zones per mini cell, each way
+
+int Trunc(float value) { return static_cast<int>(value); }
+
+}  // namespace
+
+ImU32 ZANDO::MiniCellColour(int zoneRow, int zoneCol) const {
+    if (zoneCol == selectedZoneCol && zoneRow == selectedZoneRow) return IM_COL32(255, 255, 100, 255);
+    const Grid<float>& shotGrid = showAllTimeHeatmap ? allTimeShotHeatmap : shotHeatmap;
+    const Grid<int32_t>& goalGrid = showAllTimeHeatmap ? allTimeGoalHeatmap : goalHeatmap;
+    const float v = shotGrid[static_cast<std::size_t>(zoneRow)][static_cast<std::size_t>(zoneCol)];
+    if (!showAccuracyOverlay) {
+        if (v <= 0.0f) return IM_COL32(30, 30, 35, 255);
+        const float t = std::min(1.0f, v / 25.0f);
+        return IM_COL32(Trunc(255.0f * t), Trunc(150.0f * (1.0f - t)), Trunc(200.0f * (1.0f - t)), 255);
+    }
+    const int zoneShots = Trunc(v / 5.0f);
+    if (zoneShots < 1) return IM_COL32(30, 30, 35, 255);
+    const float r = std::min(1.0f, static_cast<float>(goalGrid[static_cast<std::size_t>(zoneRow)][static_cast<std::size_t>(zoneCol)]) /
+                                       static_cast<float>(zoneShots));
+    if (r < 0.5f) return IM_COL32(255, Trunc(2.0f * r * 255.0f), 0, 220);
+    return IM_COL32(Trunc((1.0f - 2.0f * (r - 0.5f)) * 255.0f), 255, 0, 220);
+}
+
+void ZANDO::RenderZoneInspectorTab() {
+    ImGui::Spacing();
+    ui::Heading(" ZONE INSPECTOR", {0.7f, 0.5f, 0.9f, 1.0f});
+    ImGui::TextWrapped("Click on the mini-grid below to inspect detailed stats for specific field zones:");
+    ImGui::Spacing();
+
+    const ImVec2 origin = ImGui::GetCursorScreenPos();
+    ImDrawList* list = ImGui::GetWindowDrawList();
+    const ImGuiIO& io = ImGui::GetIO();
+    // Only a click on the panel selects: a click on another window above the grid is that window's.
+    const bool panelHovered = ImGui::IsWindowHovered(ImGuiHoveredFlags_RootAndChildWindows);
+    const bool clicked = io.MouseDown[0] && io.MouseDownDuration[0] == 0.0f && panelHovered;
+    for (int i = 0; i < MiniRows; ++i) {
+        for (int j = 0; j < MiniCols; ++j) {
+            const ImVec2 from{origin.x + MiniCell * static_cast<float>(j), origin.y + MiniCell * static_cast<float>(i)};
+            const ImVec2 to{from.x + MiniCell, from.y + MiniCell};
+            list->AddRectFilled(from, to, MiniCellColour(ZoneStep * i, ZoneStep * j));
+            list->AddRect(from, to, IM_COL32(60, 60, 70, 255), 0.0f, 0, 1.0f);
+            const ImVec2 mouse = io.MousePos;
+            if (clicked && mouse.x >= from.x && mouse.x <= to.x && mouse.y >= from.y && mouse.y <= to.y) {
+                selectedZoneCol = ZoneStep * j;
+                selectedZoneRow = ZoneStep * i;
+                zoneSelected = true;
+            }
+        }
+    }
+    ImGui::Dummy({MiniCell * MiniCols, MiniCell * MiniRows});
+    ImGui::Spacing();
+    ImGui::Separator();
+    ImGui::Spacing();
+
+    if (zoneSelected && selectedZoneCol >= 0 && selectedZoneRow >= 0) {
+        const Grid<float>& shotGrid = showAllTimeHeatmap ? allTimeShotHeatmap : shotHeatmap;
+        const Grid<int32_t>& goalGrid = showAllTimeHeatmap ? allTimeGoalHeatmap : goalHeatmap;
+        const int zoneShots = Trunc(shotGrid[static_cast<std::size_t>(selectedZoneRow)][static_cast<std::size_t>(selectedZoneCol)] / 5.0f);
+        const int zoneGoals = goalGrid[static_cast<std::size_t>(selectedZoneRow)][static_cast<std::size_t>(selectedZoneCol)];
+        const float accuracy = zoneShots > 0 ? static_cast<float>(zoneGoals) * 100.0f / static_cast<float>(zoneShots) : 0.0f;
+        ImGui::BeginChild("ZoneStats", {0.0f, 120.0f}, true);
+        char heading[48];
+        std::snprintf(heading, sizeof heading, " ZONE (%d, %d)", selectedZoneCol, selectedZoneRow);
+        ui::Heading(heading, {1.0f, 1.0f, 0.4f, 1.0f});
+        ui::BeginStatRows("ZoneStatsCols", 150.0f);
+        ui::StatLabel("Shots from Zone");
+        ImGui::Text("%d", zoneShots);
+        ImGui::NextColumn();
+        ui::StatLabel("Goals from Zone");
+        ImGui::Text("%d", zoneGoals);
+        ImGui::NextColumn();
+        ui::StatLabel("Accuracy");
+        ImGui::TextColored(accuracy > 50.0f ? ui::Good : ui::Fair, "%.1f%%", accuracy);
+        ImGui::NextColumn();
+        ui::EndStatRows();
+        ImGui::EndChild();
+        ImGui::Spacing();
+        if (ImGui::Button("Clear Selection", {150.0f, 30.0f})) {
+            selectedZoneCol = -1;
+            selectedZoneRow = -1;
+            zoneSelected = false;
+        }
+    } else {
+        ImGui::TextDisabled("Click on a zone to see detailed statistics");
+    }
+}
