@@ -1,0 +1,231 @@
+// The control panel, the settings page and the heatmap window driven like a player drives them:
+// clicks on the sidebar, buttons, check boxes and the zone inspector, and what each one changes.
+#include "dashboard_server.h"
+#include "imgui_driver.h"
+#include "match_support.h"
+
+using zando_test::ImGuiDriver;
+using Lines = std::vector<std::string>;
+
+class ControlPanel : public zando_test::MatchTest {
+protected:
+    ControlPanel() : ui(Host()) {}
+    void SetUp() override {
+        Host().ToggleMenu("ZANDO");
+        ui.Frame();  // the windows exist from their first frame on
+        // The panel where the test expects it, the heatmap window out of its way.
+        ui.Frame({-FLT_MAX, -FLT_MAX}, false, [] {
+            ImGui::SetWindowPos("ZANDO", {0.0f, 0.0f});
+            ImGui::SetWindowSize("ZANDO", {1100.0f, 1075.0f});  // tall enough for every tab without scrolling
+            ImGui::SetWindowPos("ZANDO Heatmap", {1500.0f, 0.0f});
+        });
+        ui.Frame();
+    }
+    void ShowTab(int tab) {
+        Z().selectedTab = tab;
+        ui.Frame();
+        ui.Frame();
+    }
+    // A widget of the tab's region, by its label, in the column x of that region.
+    void ClickIn(const std::string& region, const std::string& label, float x = 40.0f) {
+        const ImVec2 at = ui.Locate(region, label, x);
+        ASSERT_GE(at.x, 0.0f) << label << " not found in " << region;
+        ui.Click(at);
+    }
+
+    ImGuiDriver ui;
+};
+
+TEST_F(ControlPanel, ASidebarClickShowsTheNewTabInTheSameFrame) {
+    Z().apiKey = "zk_live_1234";
+    const ImVec2 entry = ui.Locate("Sidebar", "  Dashboard Integration", 60.0f);
+    ASSERT_GE(entry.x, 0.0f);
+    ui.Frame(entry, false);
+    ui.Frame(entry, true);
+    EXPECT_EQ(Z().selectedTab, 0) << "a selectable acts on release";
+    ui.Frame(entry, false);
+    EXPECT_EQ(Z().selectedTab, 6);
+    EXPECT_EQ(std::string(Z().apiKeyInputBuffer.data()), "zk_live_1234") << "the integration tab ran in the frame of the click";
+}
+
+TEST_F(ControlPanel, ACollapsedPanelPopsWhatItPushedAndDrawsNoTabNorHeatmap) {
+    std::size_t colours = 99, variables = 99;
+    ui.Inside([&] {
+        colours = static_cast<std::size_t>(GImGui->ColorStack.Size);
+        variables = static_cast<std::size_t>(GImGui->StyleVarStack.Size);
+    });
+    ui.Frame({-FLT_MAX, -FLT_MAX}, false, [] { ImGui::SetWindowCollapsed("ZANDO", true); });
+    ui.Frame();
+    EXPECT_EQ(colours, 0u);
+    EXPECT_EQ(variables, 0u);
+    EXPECT_FALSE(ImGuiDriver::Window("ZANDO Heatmap")->Active) << "no heatmap window while the panel is collapsed";
+    EXPECT_FALSE(ImGuiDriver::Window("DashboardLeft")->Active) << "and no tab";
+
+    ui.Frame({-FLT_MAX, -FLT_MAX}, false, [] { ImGui::SetWindowCollapsed("ZANDO", false); });
+    ui.Frame();
+    EXPECT_TRUE(ImGuiDriver::Window("ZANDO Heatmap")->Active);
+    EXPECT_EQ(colours, 0u);
+    EXPECT_EQ(variables, 0u);
+}
+
+TEST_F(ControlPanel, TheHeatmapWindowFollowsTheScaleAndItsFlag) {
+    Z().heatmapScale = 2.0f;
+    ui.Frame();
+    ui.Frame();
+    const ImGuiWindow* window = ImGuiDriver::Window("ZANDO Heatmap");
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->Size.x, 624.0f);
+    EXPECT_EQ(window->Size.y, 874.0f);
+
+    ShowTab(3);
+    MarkLines();
+    ClickIn("DisplayContent", "Show Heatmap Window", 10.0f);
+    EXPECT_EQ(NewLines(), (Lines{"[ZANDO] Heatmap visibility set to: DISABLED"}));
+    EXPECT_EQ(zando.Value("zando_show_heatmap"), "0");
+    ui.Frame();
+    EXPECT_FALSE(ImGuiDriver::Window("ZANDO Heatmap")->Active);
+}
+
+TEST_F(ControlPanel, PositionSlidersWriteOnReleaseAndResetRestoresTheDefaults) {
+    ShowTab(3);
+    const ImVec2 slider = ui.Locate("DisplayContent", "##HeatmapX", 60.0f);
+    ASSERT_GE(slider.x, 0.0f);
+    const std::string saved = zando.Value("zando_heatmap_pos_x");
+    ui.Frame(slider, false);
+    ui.Frame(slider, true);
+    ui.Frame({slider.x + 120.0f, slider.y}, true);
+    EXPECT_NE(Z().heatmapPosX, 1154) << "the member follows the drag";
+    EXPECT_EQ(zando.Value("zando_heatmap_pos_x"), saved) << "the variable waits for the release";
+    ui.Frame({slider.x + 120.0f, slider.y}, false);
+    EXPECT_EQ(zando.Value("zando_heatmap_pos_x"), std::to_string(Z().heatmapPosX));
+
+    Z().postGameScale = 2.0f;
+    Z().showPostGame = true;
+    ClickIn("DisplayContent", "Reset All to Defaults");
+    EXPECT_EQ(Z().heatmapPosX, 1154);
+    EXPECT_EQ(zando.Value("zando_heatmap_pos_x"), "1154");
+    EXPECT_EQ(zando.Value("zando_postgame_scale"), "1.000000");
+    EXPECT_TRUE(Z().showPostGame) << "visibility is not a position";
+}
+
+TEST_F(ControlPanel, EnableAndDisableAllStatsUpdateThePreview) {
+    ShowTab(4);
+    ClickIn("PostGameContent", " Disable All Stats ", 240.0f);
+    EXPECT_FALSE(Z().showSpeed || Z().showBoost || Z().showShots || Z().showPossession || Z().showGameTime);
+    EXPECT_EQ(zando.Value("zando_show_gametime"), "0");
+    ClickIn("PostGameContent", " Enable All Stats ", 40.0f);
+    EXPECT_TRUE(Z().showSpeed && Z().showBoost && Z().showShots && Z().showPossession && Z().showGameTime);
+    EXPECT_EQ(zando.Value("zando_show_speed"), "1");
+}
+
+TEST_F(ControlPanel, TheZoneInspectorSelectsTheClickedZoneOnlyWhenThePanelIsUnderTheMouse) {
+    ShowTab(2);
+    Z().shotHeatmap[4][8] = 10.0f;
+    Z().goalHeatmap[4][8] = 1;
+    // The grid starts under the heading and its text: find its first cell's top edge, then its left
+    // edge, by clicking down and then across until a zone is selected.
+    const ImGuiWindow* content = ImGuiDriver::Window("Content");
+    ASSERT_NE(content, nullptr);
+    float top = -1.0f, left = -1.0f;
+    for (float y = content->Pos.y; y < content->Pos.y + 200.0f && top < 0.0f; y += 1.0f) {
+        ui.Click({content->Pos.x + 30.0f, y});
+        if (Z().zoneSelected) top = y;
+    }
+    ASSERT_GE(top, 0.0f);
+    for (float x = content->Pos.x; x < content->Pos.x + 60.0f && left < 0.0f; x += 1.0f) {
+        Z().zoneSelected = false;
+        ui.Click({x, top + 5.0f});
+        if (Z().zoneSelected) left = x;
+    }
+    ASSERT_GE(left, 0.0f);
+    ui.Click({left + 2 * 20 + 10, top + 1 * 20 + 10});
+    EXPECT_EQ(Z().selectedZoneCol, 8);
+    EXPECT_EQ(Z().selectedZoneRow, 4);
+    // A click on the edge two cells share selects the later one.
+    ui.Click({left + 3 * 20, top + 1 * 20 + 10});
+    EXPECT_EQ(Z().selectedZoneCol, 12);
+
+    // Another window over the grid takes the click.
+    Z().selectedZoneCol = Z().selectedZoneRow = -1;
+    Z().zoneSelected = false;
+    ui.Frame({-FLT_MAX, -FLT_MAX}, false, [&] {
+        ImGui::SetWindowPos("ZANDO Heatmap", {left, top});
+        ImGui::SetWindowFocus("ZANDO Heatmap");
+    });
+    ui.Click({left + 2 * 20 + 10, top + 1 * 20 + 10});
+    EXPECT_FALSE(Z().zoneSelected);
+    EXPECT_EQ(Z().selectedZoneCol, -1);
+}
+
+TEST_F(ControlPanel, TheConnectionTestShowsEachOutcome) {
+    zando_test::DashboardServer server(home.path(), "zk_test", {"--statuses", "200,403,404,503,502,204,301"});
+    Z().apiKey = "zk_test";
+    Z().uploadEnabled = true;
+    Z().serverUrl = server.Url("http", "/");
+    ShowTab(6);
+    const ImVec2 button = ui.Locate("DashboardContent", "Test Connection", 100.0f);
+    ASSERT_GE(button.x, 0.0f);
+    const std::vector<std::pair<std::string, int>> outcomes = {
+        {"✓ Connection successful! Your API key is valid.", 200},
+        {"✗ Invalid API key (Status: 403)", 403},
+        {"⚠ Server reached but endpoint not found (404)", 404},
+        {"⚠ Server unavailable (503) - Service may be starting up or down", 503},
+        {"✗ Server error (502) - Please try again later", 502},
+        {"⚠ Unexpected status: 204", 204},
+        {"⚠ Unexpected status: 301", 301},
+    };
+    for (const auto& [text, status] : outcomes) {
+        MarkLines();
+        ui.Click(button);
+        EXPECT_EQ(Z().connectionTestResult, "🔄 Testing connection...");
+        Host().Advance(0.0);  // the game thread runs the test
+        EXPECT_EQ(Z().connectionTestResult, text);
+        EXPECT_EQ(Z().connectionTestStatus, status);
+        EXPECT_EQ(NewLines(), (Lines{"[ZANDO] Testing connection to " + server.Url("http", "/") + "...", "[ZANDO] " + text}));
+    }
+    const auto request = server.Requests().front();
+    EXPECT_EQ(request["request_line"], "GET /api/health HTTP/1.1");
+    EXPECT_EQ(zando_test::DashboardServer::Header(request, "User-Agent"), "ZANDO/1.0");
+    EXPECT_EQ(zando_test::DashboardServer::Header(request, "Authorization"), "Bearer zk_test");
+
+    // What the press decides on its own, and failures before any answer (no status).
+    const auto press = [&](const std::string& url) {
+        Z().serverUrl = url;
+        ui.Click(button);
+        Host().Advance(0.0);
+        return std::make_pair(Z().connectionTestResult, Z().connectionTestStatus);
+    };
+    EXPECT_EQ(press("127.0.0.1:1/"), std::make_pair(std::string("✗ Invalid server URL format."), 0));
+    EXPECT_EQ(press("http://127.0.0.1:9"), std::make_pair(std::string("✗ Failed to send request. Check server URL."), 0));
+    Z().uploadEnabled = false;
+    EXPECT_EQ(press(server.Url()), std::make_pair(std::string("ℹ Upload is disabled. Enable it to test connection."), 0));
+    Z().apiKey.clear();
+    EXPECT_EQ(press(server.Url()), std::make_pair(std::string("✗ Please enter an API key first"), 0));
+    Z().uploadEnabled = true;
+    Z().apiKey = "bad\nkey";
+    EXPECT_EQ(press(server.Url()).first,
+              "✗ The API key contains a control character (such as a line break) - enter it again in Dashboard Integration");
+}
+
+TEST_F(ControlPanel, TheSettingsPageOpensThePanelAndItsTogglesWriteTheirVariables) {
+    Host().ToggleMenu("ZANDO");  // closed again
+    ASSERT_TRUE(Host().ShowSettingsPage("ZANDO", true));
+    ui.Frame();
+    ui.Frame();
+    const std::string page = "Plug-in settings: ZANDO";
+    ClickIn(page, "  Open Full Control Panel", 100.0f);
+    MarkLines();
+    Host().Advance(0.0);
+    EXPECT_EQ(NewLines(), (Lines{"] togglemenu ZANDO"}));
+    EXPECT_TRUE(Z().isWindowOpen);
+    Host().ToggleMenu("ZANDO");  // the panel would cover the page
+    ui.Frame();
+
+    const bool allTime = Z().showAllTimeHeatmap;
+    ClickIn(page, "Show All-Time Data", 80.0f);
+    EXPECT_EQ(Z().showAllTimeHeatmap, !allTime);
+    EXPECT_EQ(zando.Value("zando_show_alltime_heatmap"), allTime ? "0" : "1");
+    const std::string heatmapVariable = zando.Value("zando_show_heatmap");
+    ClickIn(page, "Show Heatmap", 80.0f);
+    EXPECT_EQ(zando.Value("zando_show_heatmap"), heatmapVariable) << "this one does not outlive the session";
+}

@@ -1,0 +1,90 @@
+// Drives the plug-in's Dear ImGui windows without a screen: a context of the test's own with a built
+// font atlas, handed to the plug-in through the host; frames with a mouse in 1.86's io.MousePos /
+// io.MouseDown style; and finding a widget by moving the mouse over its window until it is hovered.
+#pragma once
+
+#include <imgui.h>
+#include <imgui_internal.h>
+
+#include <cfloat>
+#include <functional>
+#include <string>
+
+#include "host/runtime/host.h"
+
+namespace zando_test {
+
+class ImGuiDriver {
+public:
+    explicit ImGuiDriver(host::Host& host) : host_(host), context_(ImGui::CreateContext()) {
+        ImGui::SetCurrentContext(context_);
+        ImGuiIO& io = ImGui::GetIO();
+        io.IniFilename = nullptr;
+        io.DisplaySize = {1920.0f, 1080.0f};
+        unsigned char* pixels = nullptr;
+        int width = 0, height = 0;
+        io.Fonts->GetTexDataAsRGBA32(&pixels, &width, &height);
+        host_.SetImGuiContext(reinterpret_cast<std::uintptr_t>(context_));
+    }
+    ~ImGuiDriver() {
+        host_.SetImGuiContext(0);
+        ImGui::DestroyContext(context_);
+    }
+    ImGuiDriver(const ImGuiDriver&) = delete;
+    ImGuiDriver& operator=(const ImGuiDriver&) = delete;
+
+    // One frame; before() runs inside it, ahead of the host's windows (to place or collapse them).
+    void Frame(ImVec2 mouse = {-FLT_MAX, -FLT_MAX}, bool down = false, const std::function<void()>& before = {}) {
+        ImGui::SetCurrentContext(context_);
+        ImGuiIO& io = ImGui::GetIO();
+        io.DeltaTime = 1.0f / 60.0f;
+        io.MousePos = mouse;
+        io.MouseDown[0] = down;
+        ImGui::NewFrame();
+        if (before) before();
+        host_.RenderWindows();
+        if (inside_) inside_();
+        ImGui::Render();
+    }
+    // Hover, press, release: a click as a player makes it.
+    void Click(ImVec2 at) {
+        Frame(at, false);
+        Frame(at, true);
+        Frame(at, false);
+    }
+    // Runs after the host's windows in each frame, before the frame ends (to look at its stacks).
+    void Inside(std::function<void()> check) { inside_ = std::move(check); }
+
+    // The window whose name is name, or, for a child region, ends with "/name_" and its id.
+    static ImGuiWindow* Window(const std::string& name) {
+        if (ImGuiWindow* window = ImGui::FindWindowByName(name.c_str())) return window;
+        for (ImGuiWindow* window : GImGui->Windows)
+            if (std::string(window->Name).find("/" + name + "_") != std::string::npos) return window;
+        return nullptr;
+    }
+    // The centre of the widget labelled label in window, found by moving the mouse down the column x
+    // (relative to the window) until the widget is hovered; (-1, -1) when it never is.
+    ImVec2 Locate(const std::string& windowName, const std::string& label, float x) {
+        ImGuiWindow* window = Window(windowName);
+        if (!window) return {-1.0f, -1.0f};
+        const ImGuiID id = window->GetID(label.c_str());
+        const ImVec2 origin = window->Pos;
+        float first = -1.0f, last = -1.0f;
+        for (float y = 0.0f; y < window->Size.y; y += 2.0f) {
+            Frame({origin.x + x, origin.y + y});
+            const bool hovered = GImGui->HoveredId == id;
+            if (hovered && first < 0.0f) first = y;
+            if (hovered) last = y;
+            if (!hovered && first >= 0.0f) break;
+        }
+        if (first < 0.0f) return {-1.0f, -1.0f};
+        return {origin.x + x, origin.y + (first + last) / 2.0f};
+    }
+
+private:
+    host::Host& host_;
+    ImGuiContext* context_;
+    std::function<void()> inside_;
+};
+
+}  // namespace zando_test
