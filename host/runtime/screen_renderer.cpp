@@ -20,12 +20,15 @@ namespace host {
 namespace {
 
 constexpr const char* FontFile = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";  // fonts-dejavu-core
+// Symbols DejaVu Sans lacks (the circling arrows of "🔄 Testing connection..."), merged in.
+constexpr const char* SymbolFontFile = "/usr/share/fonts/truetype/ancient-scripts/Symbola_hint.ttf";  // fonts-symbola
 constexpr float FontPixels = 16.0f;
 constexpr float Background[4] = {0.07f, 0.11f, 0.09f, 1.0f};  // the pitch at night, behind the overlays
 
 // Latin-1 and the symbols the overlays and status texts draw.
 const ImWchar GlyphRanges[] = {0x0020, 0x00FF, 0x2139, 0x2139, 0x2299, 0x2299, 0x25A3, 0x25A3,
                                0x26A0, 0x26A1, 0x2713, 0x2713, 0x2717, 0x2717, 0};
+const ImWchar SymbolRanges[] = {0x2705, 0x2705, 0x1F504, 0x1F504, 0};  // ✅ 🔄
 
 [[noreturn]] void Fail(const std::string& what) { throw std::runtime_error("cannot draw the game screen: " + what); }
 
@@ -95,6 +98,10 @@ ScreenRenderer::ScreenRenderer(int width, int height) : state_(std::make_unique<
     io.DisplaySize = ImVec2(static_cast<float>(width), static_cast<float>(height));
     ImFont* font = io.Fonts->AddFontFromFileTTF(FontFile, FontPixels, nullptr, GlyphRanges);
     if (!font) Fail(std::string("the font ") + FontFile + " is missing (install fonts-dejavu-core)");
+    ImFontConfig merge;
+    merge.MergeMode = true;
+    if (!io.Fonts->AddFontFromFileTTF(SymbolFontFile, FontPixels, &merge, SymbolRanges))
+        Fail(std::string("the font ") + SymbolFontFile + " is missing (install fonts-symbola)");
     if (!io.Fonts->Build()) Fail("the font atlas could not be built");
     if (!ImGui_ImplOpenGL3_Init("#version 330 core")) Fail("Dear ImGui's OpenGL 3 backend did not start");
     s.backend = true;

@@ -50,7 +50,7 @@ private:
     int height_;
 };
 
-// The symbols the overlays and the status texts draw, beyond Latin-1: ⚡ ⊙ ▣ ✓ ✗ ⚠ ℹ.
-inline constexpr char32_t ScreenSymbols[] = {U'⚡', U'⊙', U'▣', U'✓', U'✗', U'⚠', U'ℹ'};
+// The symbols the overlays and the status texts draw, beyond Latin-1: ⚡ ⊙ ▣ ✓ ✗ ⚠ ℹ ✅ 🔄.
+inline constexpr char32_t ScreenSymbols[] = {U'⚡', U'⊙', U'▣', U'✓', U'✗', U'⚠', U'ℹ', U'✅', U'🔄'};
 
 }  // namespace host

@@ -1,0 +1,29 @@
+# Dear ImGui 1.86 built from Debian's own source package (./run fetches it into build/imgui-src with
+# apt-get source imgui), with 32-bit characters, so that symbols beyond the 16-bit range (🔄) decode.
+# The plug-in, the host and the tests each link their own copy; they share one context at run time,
+# so every copy is built the same way.
+set(ZANDO_IMGUI_SOURCE_DIR "${CMAKE_SOURCE_DIR}/build/imgui-src/imgui-1.86+ds" CACHE PATH "Dear ImGui's sources")
+if(NOT EXISTS "${ZANDO_IMGUI_SOURCE_DIR}/imgui.cpp")
+  message(FATAL_ERROR "Dear ImGui's sources are not in ${ZANDO_IMGUI_SOURCE_DIR}: run ./run build, which fetches them")
+endif()
+pkg_check_modules(STB REQUIRED IMPORTED_TARGET stb)
+add_library(zando_imgui STATIC
+  ${ZANDO_IMGUI_SOURCE_DIR}/imgui.cpp
+  ${ZANDO_IMGUI_SOURCE_DIR}/imgui_draw.cpp
+  ${ZANDO_IMGUI_SOURCE_DIR}/imgui_tables.cpp
+  ${ZANDO_IMGUI_SOURCE_DIR}/imgui_widgets.cpp
+  ${ZANDO_IMGUI_SOURCE_DIR}/backends/imgui_impl_opengl3.cpp)
+set_target_properties(zando_imgui PROPERTIES
+  POSITION_INDEPENDENT_CODE ON
+  CXX_VISIBILITY_PRESET hidden
+  VISIBILITY_INLINES_HIDDEN ON)
+target_include_directories(zando_imgui SYSTEM PUBLIC ${ZANDO_IMGUI_SOURCE_DIR})
+target_compile_definitions(zando_imgui
+  PUBLIC IMGUI_USE_WCHAR32
+  PRIVATE
+    IMGUI_DISABLE_STB_RECT_PACK_IMPLEMENTATION
+    "IMGUI_STB_RECT_PACK_FILENAME=<stb/stb_rect_pack.h>"
+    IMGUI_DISABLE_STB_TRUETYPE_IMPLEMENTATION
+    "IMGUI_STB_TRUETYPE_FILENAME=<stb/stb_truetype.h>")
+target_link_libraries(zando_imgui PUBLIC PkgConfig::STB ${CMAKE_DL_LIBS})
+target_compile_options(zando_imgui PRIVATE -w)  # third-party code: its warnings are not ours to fix
