@@ -27,3 +27,9 @@ target_compile_definitions(zando_imgui
     "IMGUI_STB_TRUETYPE_FILENAME=<stb/stb_truetype.h>")
 target_link_libraries(zando_imgui PUBLIC PkgConfig::STB ${CMAKE_DL_LIBS})
 target_compile_options(zando_imgui PRIVATE -w)  # third-party code: its warnings are not ours to fix
+
+# Its SDL2 platform backend, for the sandbox's live window.
+pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
+add_library(zando_imgui_sdl STATIC ${ZANDO_IMGUI_SOURCE_DIR}/backends/imgui_impl_sdl.cpp)
+target_link_libraries(zando_imgui_sdl PUBLIC zando_imgui PkgConfig::SDL2)
+target_compile_options(zando_imgui_sdl PRIVATE -w)

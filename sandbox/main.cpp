@@ -9,6 +9,7 @@
 #include <string>
 
 #include "host/runtime/host.h"
+#include "sandbox/live_window.h"
 #include "sandbox/panel_control.h"
 #include "sandbox/sandbox_options.h"
 #include "sandbox/screen_camera.h"
@@ -111,6 +112,23 @@ int main(int argc, char** argv) {
         std::snprintf(span, sizeof span, "%.1f", player.Now());
         Say("replayed " + std::to_string(trace->records.size()) + " records (" + span + " s of host time) from " +
             options->trace.string());
+        break;
+    }
+    case sandbox::Activity::Play: {
+        sandbox::LiveSettings live;
+        live.match = {options->seed, options->teamSize, 60.0};
+        if (options->screenWidth != 1920 || options->screenHeight != 1080) {
+            live.width = options->screenWidth;
+            live.height = options->screenHeight;
+        }
+        live.quitAfter = options->quitAfter;
+        live.screenshot = options->windowPicture;
+        try {
+            exitCode = sandbox::PlayLive(host, live, Say);
+        } catch (const std::exception& e) {
+            Say(e.what());
+            exitCode = 1;
+        }
         break;
     }
     case sandbox::Activity::UiPictures: {

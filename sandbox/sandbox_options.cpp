@@ -71,6 +71,12 @@ std::optional<SandboxOptions> ParseSandboxOptions(int argc, char** argv, int& ex
     pictures->add_option("--dir", options.screenshotDir, "Folder for the pictures")->required();
     pictures->add_option("--seed", options.seed, "The simulated match's seed")->capture_default_str();
     pictures->add_option("--resolution", resolution, "Size of the game screen, WIDTHxHEIGHT")->capture_default_str();
+    CLI::App* play = app.add_subcommand("play", "Watch a simulated match live in a window: F1 control panel, F2 settings page");
+    play->add_option("--seed", options.seed, "The match's seed")->capture_default_str();
+    play->add_option("--mode", mode, "Cars a team")->check(CLI::IsMember({"1v1", "2v2", "3v3"}))->capture_default_str();
+    play->add_option("--resolution", resolution, "Size of the window, WIDTHxHEIGHT")->capture_default_str();
+    play->add_option("--quit-after", options.quitAfter, "Close the window after this many seconds")->check(CLI::NonNegativeNumber);
+    play->add_option("--screenshot", options.windowPicture, "Picture the window (PNG) just before it closes");
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -86,6 +92,7 @@ std::optional<SandboxOptions> ParseSandboxOptions(int argc, char** argv, int& ex
     if (replay->parsed()) options.activity = Activity::Replay;
     if (simulate->parsed()) options.activity = Activity::Simulate;
     if (pictures->parsed()) options.activity = Activity::UiPictures;
+    if (play->parsed()) options.activity = Activity::Play;
     options.interactive =
         options.activity == Activity::Console || (options.activity == Activity::Statements && options.exec.empty());
     return options;

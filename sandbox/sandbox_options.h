@@ -15,6 +15,7 @@ enum class Activity {
     Replay,      // a trace file played through the plug-in
     Simulate,    // a simulated match played through the plug-in
     UiPictures,  // a simulated match, then pictures of the settings page and every panel tab
+    Play,        // a simulated match live in a window
 };
 
 struct SandboxOptions {
@@ -38,6 +39,8 @@ struct SandboxOptions {
     int screenHeight = 1080;
     int panelTab = -1;             // replay, simulate: the control panel is open on this tab (-1: closed)
     bool settingsPage = false;     // replay, simulate: the settings page is shown
+    double quitAfter = 0.0;        // play: close the window after this many seconds (0: when the user does)
+    std::filesystem::path windowPicture;  // play: the window in PNG, just before it closes
 };
 
 // Parses the command line. Returns the options, or nothing with exitCode set when the program should

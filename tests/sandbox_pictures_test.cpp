@@ -30,3 +30,17 @@ TEST_F(SandboxProgram, PicturesOfTheGameScreenAreWrittenAtClockTimesAndAtTheEnd)
     EXPECT_NE(late.err.find("no frame reached match clock 500 s"), std::string::npos) << late.err;
     EXPECT_NE(Run("replay " + Path("hand.jsonl") + " --resolution 12").exitCode, 0);
 }
+
+TEST_F(SandboxProgram, TheLiveWindowOpensOnAVirtualDisplayAndShowsTheMatch) {
+    const auto result = zando_test::RunCommand("xvfb-run -a -s '-screen 0 1280x720x24' " +
+                                                   Sandbox("play --seed 2 --mode 2v2 --quit-after 2 --screenshot " + Path("live.png")),
+                                               dir.path());
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.err.find("wrote the live window to " + Path("live.png")), std::string::npos) << result.err;
+    EXPECT_NE(result.out.find("[COUNTDOWN] Countdown started - pausing stat tracking"), std::string::npos)
+        << "the match was played through the plug-in";
+    const std::string png = zando_test::ReadFile(dir.path() / "live.png");
+    ASSERT_GT(png.size(), 24u);
+    EXPECT_EQ(png.substr(1, 3), "PNG");
+    EXPECT_EQ(static_cast<unsigned char>(png[18]) * 256 + static_cast<unsigned char>(png[19]), 1280);
+}

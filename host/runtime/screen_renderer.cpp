@@ -34,6 +34,17 @@ const ImWchar SymbolRanges[] = {0x2705, 0x2705, 0x1F504, 0x1F504, 0};  // âœ… ðŸ
 
 }  // namespace
 
+ImFont* LoadScreenFonts(ImGuiIO& io) {
+    ImFont* font = io.Fonts->AddFontFromFileTTF(FontFile, FontPixels, nullptr, GlyphRanges);
+    if (!font) Fail(std::string("the font ") + FontFile + " is missing (install fonts-dejavu-core)");
+    ImFontConfig merge;
+    merge.MergeMode = true;
+    if (!io.Fonts->AddFontFromFileTTF(SymbolFontFile, FontPixels, &merge, SymbolRanges))
+        Fail(std::string("the font ") + SymbolFontFile + " is missing (install fonts-symbola)");
+    if (!io.Fonts->Build()) Fail("the font atlas could not be built");
+    return font;
+}
+
 struct ScreenRenderer::State {
     EGLDisplay display = EGL_NO_DISPLAY;
     EGLContext context = EGL_NO_CONTEXT;
@@ -96,13 +107,7 @@ ScreenRenderer::ScreenRenderer(int width, int height) : state_(std::make_unique<
     io.IniFilename = nullptr;
     io.LogFilename = nullptr;
     io.DisplaySize = ImVec2(static_cast<float>(width), static_cast<float>(height));
-    ImFont* font = io.Fonts->AddFontFromFileTTF(FontFile, FontPixels, nullptr, GlyphRanges);
-    if (!font) Fail(std::string("the font ") + FontFile + " is missing (install fonts-dejavu-core)");
-    ImFontConfig merge;
-    merge.MergeMode = true;
-    if (!io.Fonts->AddFontFromFileTTF(SymbolFontFile, FontPixels, &merge, SymbolRanges))
-        Fail(std::string("the font ") + SymbolFontFile + " is missing (install fonts-symbola)");
-    if (!io.Fonts->Build()) Fail("the font atlas could not be built");
+    ImFont* font = LoadScreenFonts(io);
     if (!ImGui_ImplOpenGL3_Init("#version 330 core")) Fail("Dear ImGui's OpenGL 3 backend did not start");
     s.backend = true;
     s.canvas = std::make_unique<DrawingCanvas>(Vector2{width, height}, font);
@@ -138,18 +143,22 @@ ScreenImage ScreenRenderer::EndFrame() {
     ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
     glFinish();
 
+    return ReadScreen(width_, height_);
+}
+
+ScreenImage ReadScreen(int width, int height) {
     ScreenImage image;
-    image.width = width_;
-    image.height = height_;
-    image.rgba.resize(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_) * 4);
+    image.width = width;
+    image.height = height;
+    image.rgba.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width_, height_, GL_RGBA, GL_UNSIGNED_BYTE, image.rgba.data());
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, image.rgba.data());
     // OpenGL's first row is the bottom one; the image's is the top.
-    const std::size_t row = static_cast<std::size_t>(width_) * 4;
+    const std::size_t row = static_cast<std::size_t>(width) * 4;
     std::vector<std::uint8_t> swap(row);
-    for (int y = 0; y < height_ / 2; ++y) {
+    for (int y = 0; y < height / 2; ++y) {
         std::uint8_t* top = image.rgba.data() + static_cast<std::size_t>(y) * row;
-        std::uint8_t* bottom = image.rgba.data() + static_cast<std::size_t>(height_ - 1 - y) * row;
+        std::uint8_t* bottom = image.rgba.data() + static_cast<std::size_t>(height - 1 - y) * row;
         std::copy(top, top + row, swap.data());
         std::copy(bottom, bottom + row, top);
         std::copy(swap.data(), swap.data() + row, bottom);

@@ -11,7 +11,9 @@
 
 #include "host/sdk/backends.h"
 
+struct ImFont;
 struct ImGuiContext;
+struct ImGuiIO;
 
 namespace host {
 
@@ -23,6 +25,13 @@ struct ScreenImage {
 
     std::uint32_t Pixel(int x, int y) const;  // 0xRRGGBBAA
 };
+
+// Reads the current OpenGL framebuffer (width x height from its bottom-left corner) into an image.
+ScreenImage ReadScreen(int width, int height);
+
+// DejaVu Sans with the symbols of Symbola merged in, as the font of io's atlas, built. Throws
+// std::runtime_error naming a font file that is missing.
+ImFont* LoadScreenFonts(ImGuiIO& io);
 
 // Writes the image as a PNG file; false when the file cannot be written.
 bool WritePng(const ScreenImage& image, const std::filesystem::path& path);
