@@ -229,3 +229,54 @@ TEST_F(ControlPanel, TheSettingsPageOpensThePanelAndItsTogglesWriteTheirVariable
     ClickIn(page, "Show Heatmap", 80.0f);
     EXPECT_EQ(zando.Value("zando_show_heatmap"), heatmapVariable) << "this one does not outlive the session";
 }
+
+TEST_F(ControlPanel, TheApiKeyFieldStoresWhatIsTypedAndTheStatusFollows) {
+    Z().uploadEnabled = true;
+    Z().apiKey.clear();
+    ShowTab(6);
+    const ImVec2 field = ui.Locate("DashboardContent", "##APIKey", 100.0f);
+    ASSERT_GE(field.x, 0.0f);
+    ui.Click(field);
+    ui.Frame(field, false, [] { ImGui::GetIO().AddInputCharacter('k'); });
+    EXPECT_EQ(Z().apiKey, "k") << "the key is stored with the edit";
+    EXPECT_EQ(zando.Value("zando_api_key"), "k");
+    ui.Frame(field, false, [] { ImGui::GetIO().AddInputCharacter('7'); });
+    EXPECT_EQ(Z().apiKey, "k7");
+
+    // A key set elsewhere later does not reach a field that already holds text.
+    Z().apiKey = "zk_other";
+    ui.Frame();
+    EXPECT_EQ(std::string(Z().apiKeyInputBuffer.data()), "k7");
+}
+
+TEST_F(ControlPanel, ExportButtonsConfirmOnlyAWrittenFile) {
+    ShowTab(5);
+    const ImVec2 csv = ui.Locate("ExportContent", " Export Heatmap to CSV ", 100.0f);
+    ASSERT_GE(csv.x, 0.0f);
+    MarkLines();
+    ui.Click(csv);
+    EXPECT_EQ(NewLines(), (Lines{"Heatmap exported to: " + (Host().DataFolder() / "shot_heatmap_data.csv").string(),
+                                 "[ZANDO] Heatmap data exported to CSV"}));
+    std::filesystem::remove_all(Host().DataFolder());
+    MarkLines();
+    ui.Click(csv);
+    EXPECT_EQ(NewLines(), (Lines{"Failed to open file: " + (Host().DataFolder() / "shot_heatmap_data.csv").string()}))
+        << "no confirmation of a file that was not written";
+}
+
+TEST_F(ControlPanel, TheHeatmapTabResetsThePositionAndScaleOnly) {
+    ShowTab(1);
+    Z().heatmapPosX = 300;
+    Z().heatmapScale = 2.0f;
+    Z().showAccuracyOverlay = true;
+    ClickIn("HeatmapControls", "Reset to Default Position", 100.0f);
+    EXPECT_EQ(Z().heatmapPosX, 1154);
+    EXPECT_EQ(Z().heatmapPosY, 60);
+    EXPECT_EQ(Z().heatmapScale, 1.0f);
+    EXPECT_EQ(zando.Value("zando_heatmap_pos_x"), "1154");
+    EXPECT_TRUE(Z().showAccuracyOverlay) << "the display mode is not a position";
+
+    ClickIn("HeatmapControls", "All-Time Data", 200.0f);
+    EXPECT_TRUE(Z().showAllTimeHeatmap);
+    EXPECT_EQ(zando.Value("zando_show_alltime_heatmap"), "1");
+}
