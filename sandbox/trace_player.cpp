@@ -26,6 +26,7 @@ void TracePlayer::Apply(const record::Car& c) {
 }
 
 void TracePlayer::Apply(const record::State& s) {
+    if (!host_.World().currentGame) return;  // nothing to change: a checked trace names no match state without a match
     host::game::Server& server = match_.Match();
     if (s.clock) server.secondsElapsed = *s.clock;
     if (s.overtime) server.overtime = *s.overtime;

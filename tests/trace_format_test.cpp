@@ -5,6 +5,8 @@
 #include <sstream>
 
 #include "sandbox/trace_format.h"
+#include "sandbox/trace_player.h"
+#include "test_support.h"
 
 namespace sb = sandbox;
 
@@ -121,4 +123,15 @@ TEST(TraceFormat, ATraceIsCheckedAsAWholeAndTheLineIsNamed) {
     std::istringstream good(Header + "\r\n" + match + car + "\n" + R"({"t":0.5,"type":"event","name":"Destroyed"})" "\r\n");
     const sb::Trace trace = sb::ReadTrace(good);
     EXPECT_EQ(trace.records.size(), 3u);
+}
+
+TEST(TracePlayer, AnEmptyStateBeforeAnyMatchChangesNothing) {
+    zando_test::TempDir home;
+    host::Host host(home.path());
+    sb::TracePlayer player(host);
+    std::istringstream in(Header + R"({"t":0,"type":"state"})" "\n" R"({"t":0.5,"type":"frame"})" "\n");
+    const sb::Trace trace = sb::ReadTrace(in);
+    for (const sb::TraceRecord& record : trace.records) EXPECT_NO_THROW(player.Play(record));
+    EXPECT_EQ(host.World().currentGame, nullptr);
+    EXPECT_EQ(player.Now(), 0.5);
 }
