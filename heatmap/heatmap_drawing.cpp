@@ -59,6 +59,29 @@ void SmoothHeatmap(Grid<float>& grid) {
     }
 }
 
+SmoothedGrid SmoothedShots(const Grid<float>& shots) {
+    SmoothedGrid smoothed{shots, 0.0f};
+    SmoothHeatmap(smoothed.values);
+    for (const auto& row : smoothed.values)
+        for (float value : row) smoothed.peak = std::max(smoothed.peak, value);
+    return smoothed;
+}
+
+Grid<float> SmoothedAccuracy(const Grid<float>& shots, const Grid<int32_t>& goals, bool limitGoals) {
+    Grid<float> accuracy;
+    SizeGrid(accuracy);
+    for (std::size_t r = 0; r < accuracy.size(); ++r) {
+        for (std::size_t c = 0; c < accuracy[r].size(); ++c) {
+            const int zoneShots = ShotsIn(shots[r][c]);
+            if (zoneShots <= 0) continue;
+            const int zoneGoals = limitGoals ? std::min(goals[r][c], zoneShots) : goals[r][c];
+            accuracy[r][c] = static_cast<float>(zoneGoals) / static_cast<float>(zoneShots);
+        }
+    }
+    SmoothHeatmap(accuracy);
+    return accuracy;
+}
+
 Rgba FrequencyCellColour(float t, float opacity) {
     float red, green, blue, alphaBase;
     if (t < 0.2f) {

@@ -23,6 +23,20 @@ void SetColor(CanvasWrapper& canvas, Rgba colour);  // each component clamped to
 // radius 2). Taps outside the grid are dropped without renormalising, so borders come out darker.
 void SmoothHeatmap(Grid<float>& grid);
 
+// Shots in a zone: a shot adds 5.0 to its zone's shot cell.
+inline int ShotsIn(float cell) { return static_cast<int>(cell / 5.0f); }
+
+// A shot grid smoothed, with its largest smoothed value (0 for an empty grid).
+struct SmoothedGrid {
+    Grid<float> values;
+    float peak = 0.0f;
+};
+SmoothedGrid SmoothedShots(const Grid<float>& shots);
+
+// Each zone with shots set to goals / shots (goals first limited to the shots when limitGoals),
+// every other zone 0, then smoothed. The grids are 62 x 50.
+Grid<float> SmoothedAccuracy(const Grid<float>& shots, const Grid<int32_t>& goals, bool limitGoals);
+
 // Colour ramps, t and a in 0..1; opacity is the overlay opacity (0..1).
 Rgba FrequencyCellColour(float t, float opacity);  // dark blue, light blue, lime, yellow, orange, red
 Rgba AccuracyCellColour(float a, float opacity);   // red at 0, yellow at 0.5, green at 1

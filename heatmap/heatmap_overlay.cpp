@@ -5,10 +5,11 @@
 #include "heatmap/heatmap_drawing.h"
 #include "plugin/zando.h"
 
+using zando::ShotsIn;
+
 namespace {
 
 int Trunc(float value) { return static_cast<int>(value); }
-int ShotsIn(float cell) { return Trunc(cell / 5.0f); }  // a shot adds 5.0 to its zone
 
 void Text(CanvasWrapper& canvas, int x, int y, const std::string& text) {
     canvas.SetPosition(Vector2{x, y});
@@ -100,32 +101,17 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
             Fill(canvas, X0 + c * cell, Y2 + r * cell, X0 + (c + 1) * cell, Y2 + (r + 1) * cell);
         };
         if (!showAccuracyOverlay) {
-            Grid<float> smoothed = shotGrid;
-            zando::SmoothHeatmap(smoothed);
-            float peak = 0.0f;
-            for (const auto& row : smoothed)
-                for (float value : row) peak = std::max(peak, value);
+            const zando::SmoothedGrid smoothed = zando::SmoothedShots(shotGrid);
             for (int r = 0; r < GridRows; ++r) {
                 for (int c = 0; c < GridCols; ++c) {
-                    const float value = smoothed[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
+                    const float value = smoothed.values[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
                     if (!(value > 0.001f)) continue;
-                    zando::SetColor(canvas, zando::FrequencyCellColour(value / peak, O));
+                    zando::SetColor(canvas, zando::FrequencyCellColour(value / smoothed.peak, O));
                     fillCell(r, c);
                 }
             }
         } else {
-            Grid<float> accuracy;
-            SizeGrid(accuracy);
-            for (int r = 0; r < GridRows; ++r) {
-                for (int c = 0; c < GridCols; ++c) {
-                    const int zoneShots = ShotsIn(shotGrid[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]);
-                    if (zoneShots <= 0) continue;
-                    const int zoneGoals = std::min(goalGrid[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)], zoneShots);
-                    accuracy[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] =
-                        static_cast<float>(zoneGoals) / static_cast<float>(zoneShots);
-                }
-            }
-            zando::SmoothHeatmap(accuracy);
+            const Grid<float> accuracy = zando::SmoothedAccuracy(shotGrid, goalGrid, true);
             for (int r = 0; r < GridRows; ++r) {
                 for (int c = 0; c < GridCols; ++c) {
                     if (ShotsIn(shotGrid[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]) <= 0) continue;

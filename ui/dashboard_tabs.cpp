@@ -1,5 +1,6 @@
 // The Dashboard tab (this match beside the all-time figures, and clearing the all-time data) and the
 // Heatmap tab (what the heatmap overlay shows, its scale, position and visibility).
+#include "heatmap/heatmap_drawing.h"
 #include "plugin/zando.h"
 #include "ui/panel_widgets.h"
 
@@ -20,7 +21,7 @@ void ZANDO::ComputeDashboardFigures() {
     f.hotZones = 0;
     for (const auto& row : allTimeShotHeatmap)
         for (float cell : row) {
-            f.allTimeShotTotal += Trunc(cell / 5.0f);
+            f.allTimeShotTotal += zando::ShotsIn(cell);
             f.hotZones += cell > 20.0f;
         }
     for (const auto& row : allTimeGoalHeatmap)

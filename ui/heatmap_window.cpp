@@ -8,12 +8,6 @@
 
 namespace ui = zando::ui;
 
-namespace {
-
-int Trunc(float value) { return static_cast<int>(value); }
-
-}  // namespace
-
 void ZANDO::RenderHeatmapWindow() {
     const float S = heatmapScale, O = windowOpacity;
     const float W = 300.0f * S, H = 372.0f * S;
@@ -41,32 +35,21 @@ void ZANDO::RenderHeatmapWindow() {
                                 {origin.x + static_cast<float>(c + 1) * cellW, origin.y + static_cast<float>(r + 1) * cellH},
                                 ImGui::ColorConvertFloat4ToU32(colour));
         };
-        const auto shotsIn = [&](int r, int c) { return Trunc(shotGrid[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] / 5.0f); };
+        const auto shotsIn = [&](int r, int c) { return zando::ShotsIn(shotGrid[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]); };
         if (!showAccuracyOverlay) {
-            Grid<float> smoothed = shotGrid;
-            zando::SmoothHeatmap(smoothed);
-            float peak = 0.0f;
-            for (const auto& row : smoothed)
-                for (float v : row) peak = std::max(peak, v);
+            const zando::SmoothedGrid smoothed = zando::SmoothedShots(shotGrid);
             for (int r = 0; r < GridRows; ++r)
                 for (int c = 0; c < GridCols; ++c) {
-                    const float v = smoothed[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
+                    const float v = smoothed.values[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
                     if (!(v > 0.001f)) continue;
                     // The overlay's ramp, not truncated: its colour over 255, its alpha base over 255 times the opacity.
-                    const zando::Rgba ramp = zando::FrequencyCellColour(v / peak, 1.0f);
+                    const zando::Rgba ramp = zando::FrequencyCellColour(v / smoothed.peak, 1.0f);
                     fill(r, c, {static_cast<float>(ramp.red) / 255.0f, static_cast<float>(ramp.green) / 255.0f,
                                 static_cast<float>(ramp.blue) / 255.0f, static_cast<float>(ramp.alpha) / 255.0f * O});
                 }
         } else {
-            Grid<float> accuracy;
-            SizeGrid(accuracy);
-            for (int r = 0; r < GridRows; ++r)
-                for (int c = 0; c < GridCols; ++c)
-                    if (shotsIn(r, c) > 0)
-                        accuracy[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] =
-                            static_cast<float>(goalGrid[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]) /
-                            static_cast<float>(shotsIn(r, c));
-            zando::SmoothHeatmap(accuracy);
+            // Unlike the canvas overlay, goals are not limited to the shots before smoothing.
+            const Grid<float> accuracy = zando::SmoothedAccuracy(shotGrid, goalGrid, false);
             for (int r = 0; r < GridRows; ++r)
                 for (int c = 0; c < GridCols; ++c) {
                     if (shotsIn(r, c) <= 0) continue;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "heatmap/heatmap_drawing.h"
 #include "plugin/zando.h"
 #include "ui/panel_widgets.h"
 
@@ -28,7 +29,7 @@ ImU32 ZANDO::MiniCellColour(int zoneRow, int zoneCol) const {
         const float t = std::min(1.0f, v / 25.0f);
         return IM_COL32(Trunc(255.0f * t), Trunc(150.0f * (1.0f - t)), Trunc(200.0f * (1.0f - t)), 255);
     }
-    const int zoneShots = Trunc(v / 5.0f);
+    const int zoneShots = zando::ShotsIn(v);
     if (zoneShots < 1) return IM_COL32(30, 30, 35, 255);
     const float r = std::min(1.0f, static_cast<float>(goalGrid[static_cast<std::size_t>(zoneRow)][static_cast<std::size_t>(zoneCol)]) /
                                        static_cast<float>(zoneShots));
@@ -70,7 +71,7 @@ void ZANDO::RenderZoneInspectorTab() {
     if (zoneSelected && selectedZoneCol >= 0 && selectedZoneRow >= 0) {
         const Grid<float>& shotGrid = showAllTimeHeatmap ? allTimeShotHeatmap : shotHeatmap;
         const Grid<int32_t>& goalGrid = showAllTimeHeatmap ? allTimeGoalHeatmap : goalHeatmap;
-        const int zoneShots = Trunc(shotGrid[static_cast<std::size_t>(selectedZoneRow)][static_cast<std::size_t>(selectedZoneCol)] / 5.0f);
+        const int zoneShots = zando::ShotsIn(shotGrid[static_cast<std::size_t>(selectedZoneRow)][static_cast<std::size_t>(selectedZoneCol)]);
         const int zoneGoals = goalGrid[static_cast<std::size_t>(selectedZoneRow)][static_cast<std::size_t>(selectedZoneCol)];
         const float accuracy = zoneShots > 0 ? static_cast<float>(zoneGoals) * 100.0f / static_cast<float>(zoneShots) : 0.0f;
         ImGui::BeginChild("ZoneStats", {0.0f, 120.0f}, true);
