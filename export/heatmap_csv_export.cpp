@@ -2,7 +2,6 @@
 #include <string>
 
 #include "export/number_text.h"
-#include "plugin/whole_file.h"
 #include "plugin/zando.h"
 
 bool ZANDO::ExportHeatmapCsv() {
@@ -15,16 +14,5 @@ bool ZANDO::ExportHeatmapCsv() {
             csv += std::to_string(x) + "," + std::to_string(y) + "," + zando::NumberText(shot) + "," + zando::NumberText(position) + "\n";
         }
     }
-    switch (zando::ReplaceFileWhole(fileName, csv, true)) {
-    case zando::WriteOutcome::OpenFailed:
-        cvarManager->log("Failed to open file: " + fileName);
-        return false;
-    case zando::WriteOutcome::WriteFailed:
-        cvarManager->log("Failed to write file: " + fileName);
-        return false;
-    case zando::WriteOutcome::Written:
-        break;
-    }
-    cvarManager->log("Heatmap exported to: " + fileName);
-    return true;
+    return WriteExportFile(fileName, csv, "", "Heatmap exported to: " + fileName);
 }

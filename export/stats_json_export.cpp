@@ -5,7 +5,6 @@
 
 #include "export/number_text.h"
 #include "export/utc_timestamp.h"
-#include "plugin/whole_file.h"
 #include "plugin/zando.h"
 
 namespace {
@@ -45,16 +44,5 @@ bool ZANDO::ExportStatsJson() {
     json += "  \"shotHeatmap\": [\n" + GridLines(shotHeatmap) + "  ],\n";
     json += "  \"goalHeatmap\": [\n" + GridLines(goalHeatmap) + "  ]\n";
     json += "}\n";
-    switch (zando::ReplaceFileWhole(fileName, json, true)) {
-    case zando::WriteOutcome::OpenFailed:
-        cvarManager->log("[EXPORT] Failed to open file: " + fileName);
-        return false;
-    case zando::WriteOutcome::WriteFailed:
-        cvarManager->log("[EXPORT] Failed to write file: " + fileName);
-        return false;
-    case zando::WriteOutcome::Written:
-        break;
-    }
-    cvarManager->log("[EXPORT] Stats exported to: " + fileName);
-    return true;
+    return WriteExportFile(fileName, json, "[EXPORT] ", "[EXPORT] Stats exported to: " + fileName);
 }

@@ -224,6 +224,9 @@ private:
     void ProcessMatchEnd(const char* const (&texts)[6]);
     void ReadFinalMmr(GameWrapper* game);
     void ExportAndUpload();  // the statistics file, then the upload, each announced
+    // Writes an export in text mode, whole; logs successLine, or prefix + why it failed. True when written.
+    bool WriteExportFile(const std::string& fileName, const std::string& content, const std::string& prefix,
+                         const std::string& successLine);
     void CountGoal(Zone zone);
 
     // Expires with the object: a delayed callback that outlives it sees that and does nothing.
