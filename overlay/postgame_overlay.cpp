@@ -51,7 +51,7 @@ void ZANDO::RenderPostGameOverlay(CanvasWrapper canvas) {
     const float averageSpeed = AverageSpeed();
     const int kph = Trunc(averageSpeed * KmhPerUnit);
     const int mph = Trunc(averageSpeed * MphPerUnit);
-    const int possessionPercent = gameTime > 0.0f ? Trunc(possessionTime / gameTime * 100.0f) : 0;
+    const int possessionPercent = Trunc(PossessionPercent());
     const int seconds = Trunc(gameTime);
 
     if (minimalisticMode) {

@@ -43,6 +43,8 @@ public:
     // [SECTION] Operations
     void ResetStats();
     float AverageSpeed() const { return speedSamples >= 1 ? speedSum / static_cast<float>(speedSamples) : 0.0f; }
+    // Share of the sampled game time in which the player's team had the ball, percent; 0 without game time.
+    float PossessionPercent() const { return gameTime > 0.0f ? possessionTime / gameTime * 100.0f : 0.0f; }
 
     // Copies a settings variable's new value into its member; the change callback of every variable.
     void OnSettingChanged(CVarWrapper cvar);

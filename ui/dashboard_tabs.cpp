@@ -14,8 +14,8 @@ int Trunc(float value) { return static_cast<int>(value); }
 
 void ZANDO::ComputeDashboardFigures() {
     DashboardFigures& f = dashboardFigures;
-    f.averageSpeed = speedSamples > 0 ? speedSum / static_cast<float>(speedSamples) : 0.0f;
-    f.possessionPercent = gameTime > 0.0f ? possessionTime / gameTime * 100.0f : 0.0f;
+    f.averageSpeed = AverageSpeed();
+    f.possessionPercent = PossessionPercent();
     f.allTimeShotTotal = 0;
     f.allTimeGoalTotal = 0;
     f.hotZones = 0;

@@ -43,8 +43,8 @@ void ZANDO::RenderSettings() {
     ImGui::Spacing();
     ImGui::BulletText("Shots: %d", shots);
     ImGui::BulletText("Goals: %d", goals);
-    ImGui::BulletText("Avg Speed: %.0f kph", speedSamples > 0 ? speedSum / static_cast<float>(speedSamples) * 0.036f : 0.0f);
-    ImGui::BulletText("Possession: %.0f%%", gameTime > 0.0f ? possessionTime / gameTime * 100.0f : 0.0f);
+    ImGui::BulletText("Avg Speed: %.0f kph", AverageSpeed() * 0.036f);
+    ImGui::BulletText("Possession: %.0f%%", PossessionPercent());
     ImGui::Spacing();
     ImGui::Separator();
     ImGui::Spacing();
