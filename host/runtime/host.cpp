@@ -94,8 +94,10 @@ LoadResult Host::LoadPlugin(const std::filesystem::path& path, const std::string
         error = "an unknown exception";
     }
     if (!error.empty()) {
+        // The record lives in the library, which unloading releases: the message is made first.
+        std::string message = "Plug-in " + std::string(info->pluginName) + " failed in onLoad: " + error;
         UnloadPlugin(result);
-        return {nullptr, "Plug-in " + std::string(info->pluginName) + " failed in onLoad: " + error};
+        return {nullptr, std::move(message)};
     }
     if (imguiContext_) HandImGuiContext(*result);
     return {result, {}};
