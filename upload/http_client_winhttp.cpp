@@ -1,6 +1,6 @@
 // The HTTP seam on WinHTTP, as the game runs it. Text goes to UTF-16 one byte per code unit. The
 // connect and resolve time-outs are 3 s; the response is waited for only as long as the exchange's
-// 8 s leave.
+// 8 s leave. Redirects are not followed.
 #include <windows.h>
 #include <winhttp.h>
 
@@ -71,6 +71,10 @@ HttpOutcome PerformHttpRequest(const HttpRequest& request) {
     h.request = WinHttpOpenRequest(h.connection, Widen(request.verb).c_str(), requestPath.c_str(), nullptr, WINHTTP_NO_REFERER,
                                    WINHTTP_DEFAULT_ACCEPT_TYPES, parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0);
     if (!h.request) return Failed(HttpOutcome::Stage::NoRequest);
+    // A redirect is an answer like any other: WinHTTP would otherwise follow it on its own, sending the
+    // body and the bearer key on to whatever address the server names (libcurl never follows one).
+    DWORD noRedirects = WINHTTP_DISABLE_REDIRECTS;
+    WinHttpSetOption(h.request, WINHTTP_OPTION_DISABLE_FEATURE, &noRedirects, sizeof noRedirects);
 
     std::string headerBlock;
     for (const std::string& header : request.headers) headerBlock += (headerBlock.empty() ? "" : "\r\n") + header;

@@ -111,8 +111,11 @@ class Dashboard:
             signature_text = {None: "no signature", True: "signature verified", False: "signature INVALID"}[signature_ok]
             print("dashboard: %s - key %s, %s - answered %d" % (request_line, "accepted" if key_ok else "REJECTED",
                                                                 signature_text, status), file=sys.stderr, flush=True)
-            reply = "HTTP/1.1 %d Status %d\r\nContent-Type: application/json\r\nContent-Length: 2\r\nConnection: close\r\n\r\n{}" % (
-                status, status)
+            # A redirection names another address on this server; a client that follows it shows up
+            # as a second request.
+            moved = "Location: /moved-elsewhere\r\n" if 300 <= status < 400 else ""
+            reply = ("HTTP/1.1 %d Status %d\r\nContent-Type: application/json\r\nContent-Length: 2\r\n%s"
+                     "Connection: close\r\n\r\n{}") % (status, status, moved)
             connection.sendall(reply.encode("ascii"))
         except (OSError, ssl.SSLError):
             pass
