@@ -5,6 +5,7 @@
 
 #include "export/number_text.h"
 #include "export/utc_timestamp.h"
+#include "plugin/path_text.h"
 #include "plugin/zando.h"
 
 namespace {
@@ -27,7 +28,7 @@ std::string GridLines(const Grid<Cell>& grid) {
 }  // namespace
 
 bool ZANDO::ExportStatsJson() {
-    const std::string fileName = gameWrapper->GetDataFolder().string() + "/zando_stats.json";
+    const std::string fileName = zando::PathText(gameWrapper->GetDataFolder()) + "/zando_stats.json";
     const auto member = [](const char* key, const std::string& value) { return std::string("  \"") + key + "\": " + value + ",\n"; };
     std::string json = "{\n";
     json += member("timestamp", "\"" + zando::UtcTimestamp() + "\"");

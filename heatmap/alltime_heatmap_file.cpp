@@ -12,6 +12,7 @@
 #include <system_error>
 #include <vector>
 
+#include "plugin/path_text.h"
 #include "plugin/whole_file.h"
 #include "plugin/zando.h"
 
@@ -62,7 +63,7 @@ std::filesystem::path KeepBackup(const std::filesystem::path& file) {
 }  // namespace
 
 std::filesystem::path ZANDO::AllTimeHeatmapPath() const {
-    return gameWrapper->GetDataFolder().string() + "/" + FileName;
+    return zando::TextPath(zando::PathText(gameWrapper->GetDataFolder()) + "/" + FileName);
 }
 
 void ZANDO::SaveAllTimeHeatmap() {
@@ -79,7 +80,7 @@ void ZANDO::SaveAllTimeHeatmap() {
 
     // The old file is replaced only by a complete new one: a failed write never costs all-time data.
     if (zando::ReplaceFileWhole(path, std::string_view(bytes.data(), bytes.size()), false) != zando::WriteOutcome::Written) {
-        cvarManager->log("[SAVE] Failed to save all-time heatmap to " + path.string() + " - previous file kept");
+        cvarManager->log("[SAVE] Failed to save all-time heatmap to " + zando::PathText(path) + " - previous file kept");
         return;
     }
     cvarManager->log("[SAVE] All-time heatmap saved (shots + goals)");
@@ -98,7 +99,7 @@ void ZANDO::LoadAllTimeHeatmap() {
     auto reject = [&](const std::string& line) {
         cvarManager->log(line);
         if (std::filesystem::path backup = KeepBackup(path); !backup.empty())
-            cvarManager->log("[LOAD] Old heatmap file kept as " + backup.string());
+            cvarManager->log("[LOAD] Old heatmap file kept as " + zando::PathText(backup));
     };
     const std::string truncated = "[LOAD] Heatmap file is shorter than its header promises - ignoring old data";
 

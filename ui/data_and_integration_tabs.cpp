@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "plugin/path_text.h"
 #include "plugin/zando.h"
 #include "ui/panel_widgets.h"
 #include "upload/server_url.h"
@@ -49,7 +50,7 @@ void ZANDO::RenderExportTab() {
     ImGui::BeginChild("FileInfo", {0.0f, 100.0f}, true);
     ImGui::Text("Export Location:");
     ImGui::Spacing();
-    const std::string folder = gameWrapper->GetDataFolder().string();
+    const std::string folder = zando::PathText(gameWrapper->GetDataFolder());
     ImGui::TextWrapped("%s/shot_heatmap_data.csv", folder.c_str());
     ImGui::TextWrapped("%s/zando_stats.json", folder.c_str());
     ImGui::Spacing();

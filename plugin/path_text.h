@@ -1,0 +1,19 @@
+// Paths as the plug-in's text: UTF-8 on every platform. The data folder is shown in console lines and
+// in the control panel (Dear ImGui reads UTF-8), and file names are made by appending to that text;
+// turning a name back into a path decodes it as UTF-8 again, so a folder named beyond ASCII (a
+// player's user name in it) is written and read where it is. On Linux both are the bytes as they are.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace zando {
+
+inline std::string PathText(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return {text.begin(), text.end()};
+}
+
+inline std::filesystem::path TextPath(const std::string& text) { return std::u8string(text.begin(), text.end()); }
+
+}  // namespace zando
