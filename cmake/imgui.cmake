@@ -6,13 +6,11 @@ set(ZANDO_IMGUI_SOURCE_DIR "${CMAKE_SOURCE_DIR}/build/imgui-src/imgui-1.86+ds" C
 if(NOT EXISTS "${ZANDO_IMGUI_SOURCE_DIR}/imgui.cpp")
   message(FATAL_ERROR "Dear ImGui's sources are not in ${ZANDO_IMGUI_SOURCE_DIR}: run ./run build, which fetches them")
 endif()
-pkg_check_modules(STB REQUIRED IMPORTED_TARGET stb)
 add_library(zando_imgui STATIC
   ${ZANDO_IMGUI_SOURCE_DIR}/imgui.cpp
   ${ZANDO_IMGUI_SOURCE_DIR}/imgui_draw.cpp
   ${ZANDO_IMGUI_SOURCE_DIR}/imgui_tables.cpp
-  ${ZANDO_IMGUI_SOURCE_DIR}/imgui_widgets.cpp
-  ${ZANDO_IMGUI_SOURCE_DIR}/backends/imgui_impl_opengl3.cpp)
+  ${ZANDO_IMGUI_SOURCE_DIR}/imgui_widgets.cpp)
 set_target_properties(zando_imgui PROPERTIES
   POSITION_INDEPENDENT_CODE ON
   CXX_VISIBILITY_PRESET hidden
@@ -25,10 +23,15 @@ target_compile_definitions(zando_imgui
     "IMGUI_STB_RECT_PACK_FILENAME=<stb/stb_rect_pack.h>"
     IMGUI_DISABLE_STB_TRUETYPE_IMPLEMENTATION
     "IMGUI_STB_TRUETYPE_FILENAME=<stb/stb_truetype.h>")
-target_link_libraries(zando_imgui PUBLIC PkgConfig::STB ${CMAKE_DL_LIBS})
+target_link_libraries(zando_imgui PUBLIC zando_stb ${CMAKE_DL_LIBS})
 target_compile_options(zando_imgui PRIVATE -w)  # third-party code: its warnings are not ours to fix
 
-# Its SDL2 platform backend, for the sandbox's live window.
+# Its OpenGL 3 renderer, for the pictures of the game screen, and its SDL2 platform backend, for the
+# sandbox's live window: Linux only (Mesa's EGL and SDL2 are not in the Windows build).
+if(WIN32)
+  return()
+endif()
+target_sources(zando_imgui PRIVATE ${ZANDO_IMGUI_SOURCE_DIR}/backends/imgui_impl_opengl3.cpp)
 pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
 add_library(zando_imgui_sdl STATIC ${ZANDO_IMGUI_SOURCE_DIR}/backends/imgui_impl_sdl.cpp)
 target_link_libraries(zando_imgui_sdl PUBLIC zando_imgui PkgConfig::SDL2)

@@ -7,8 +7,26 @@
 
 #include <CLI/CLI.hpp>
 
+#if defined(_WIN32)
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
+
 namespace sandbox {
 
+#if defined(_WIN32)
+std::filesystem::path DefaultHome() {
+    if (const wchar_t* local = _wgetenv(L"LOCALAPPDATA"); local && *local) return std::filesystem::path(local) / "zando-sandbox";
+    return ".zando-sandbox";
+}
+
+std::filesystem::path DefaultPluginPath(const char* argv0) {
+    wchar_t self[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
+    if (length == 0 || length == MAX_PATH) return std::filesystem::absolute(argv0).parent_path() / "zando.dll";
+    return std::filesystem::path(self).parent_path() / "zando.dll";
+}
+#else
 std::filesystem::path DefaultHome() {
     if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) return std::filesystem::path(xdg) / "zando-sandbox";
     if (const char* home = std::getenv("HOME"); home && *home)
@@ -20,12 +38,9 @@ std::filesystem::path DefaultPluginPath(const char* argv0) {
     std::error_code error;
     std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
     if (error) self = std::filesystem::absolute(argv0, error);
-#if defined(_WIN32)
-    return self.parent_path() / "zando.dll";
-#else
     return self.parent_path() / "zando.so";
-#endif
 }
+#endif
 
 std::optional<SandboxOptions> ParseSandboxOptions(int argc, char** argv, int& exitCode) {
     SandboxOptions options;

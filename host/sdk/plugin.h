@@ -28,8 +28,10 @@ enum PluginType : unsigned int {
 
 class HOSTSDK_API BakkesModPlugin {
 public:
-    virtual void onLoad() {}
-    virtual void onUnload() {}
+    // Both do nothing unless overridden. They are defined in the SDK library, so that its table of
+    // virtual functions lives there, where a Windows plug-in imports it from.
+    virtual void onLoad();
+    virtual void onUnload();
 
     std::shared_ptr<CVarManagerWrapper> cvarManager;  // set by the host before onLoad
     std::shared_ptr<GameWrapper> gameWrapper;         // set by the host before onLoad

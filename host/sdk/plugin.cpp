@@ -1,0 +1,9 @@
+// The plug-in base's default load and unload steps.
+#include "plugin.h"
+
+namespace BakkesMod::Plugin {
+
+void BakkesModPlugin::onLoad() {}
+void BakkesModPlugin::onUnload() {}
+
+}  // namespace BakkesMod::Plugin
