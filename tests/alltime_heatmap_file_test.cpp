@@ -1,8 +1,5 @@
 // The all-time heatmap file: both layouts, the loader's checks, backups of rejected files, and saves
 // that never cost the previous file.
-#include <sys/resource.h>
-
-#include <csignal>
 #include <cstring>
 #include <limits>
 
@@ -58,7 +55,7 @@ std::string Version2(std::map<int, float> shots, std::map<int, int32_t> goals) {
 
 class AllTimeFile : public ::testing::Test {
 protected:
-    std::filesystem::path Path() { return home.path() / "data" / "zando_alltime_heatmap.dat"; }
+    std::filesystem::path Path() { return zando_test::InDataFolder(home.path() / "data", "zando_alltime_heatmap.dat"); }
     void Store(const std::string& bytes) {
         std::filesystem::create_directories(home.path() / "data");
         WriteFile(Path(), bytes);
@@ -170,19 +167,16 @@ TEST_F(AllTimeFile, CellsThatAreNotFiniteNumbersReadAsZero) {
 }
 
 TEST_F(AllTimeFile, AFailedSaveSaysSoAndKeepsThePreviousFile) {
+    ZANDO_SKIP_WITHOUT_FILE_SIZE_LIMIT();
     const std::string previous = Version2({{0, 5.0f}}, {});
     Store(previous);
     Load();
 
     // A disk that fills up during the write: the file size limit stops it after 1000 bytes.
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit small = old;
-    small.rlim_cur = 1000;
-    setrlimit(RLIMIT_FSIZE, &small);
-    CountShot();
-    setrlimit(RLIMIT_FSIZE, &old);
+    {
+        zando_test::FileSizeLimit full(1000);
+        CountShot();
+    }
     EXPECT_EQ(zando->Lines().back().rfind("[SHOT COUNTED #1]", 0), 0u);
     const Lines& lines = zando->Lines();
     EXPECT_NE(std::find(lines.begin(), lines.end(),

@@ -255,12 +255,12 @@ TEST_F(ControlPanel, ExportButtonsConfirmOnlyAWrittenFile) {
     ASSERT_GE(csv.x, 0.0f);
     MarkLines();
     ui.Click(csv);
-    EXPECT_EQ(NewLines(), (Lines{"Heatmap exported to: " + (Host().DataFolder() / "shot_heatmap_data.csv").string(),
+    EXPECT_EQ(NewLines(), (Lines{"Heatmap exported to: " + zando_test::InDataFolder(Host().DataFolder(), "shot_heatmap_data.csv").string(),
                                  "[ZANDO] Heatmap data exported to CSV"}));
     std::filesystem::remove_all(Host().DataFolder());
     MarkLines();
     ui.Click(csv);
-    EXPECT_EQ(NewLines(), (Lines{"Failed to open file: " + (Host().DataFolder() / "shot_heatmap_data.csv").string()}))
+    EXPECT_EQ(NewLines(), (Lines{"Failed to open file: " + zando_test::InDataFolder(Host().DataFolder(), "shot_heatmap_data.csv").string()}))
         << "no confirmation of a file that was not written";
 }
 

@@ -1,13 +1,25 @@
 // The test dashboard server (tests/dashboard/dashboard_test_server.py) run as a child process on
 // loopback, with the requests it recorded; and a test certificate authority made for one test.
+// A Windows test program runs under Wine, which cannot start a Linux program: there the dashboard is
+// started and ended by tests/dashboard/dashboard_launcher.py, whose address is in the environment
+// variable ZANDO_TEST_DASHBOARD_LAUNCHER.
 #pragma once
 
+#if defined(_WIN32)
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include "upload/http_client.h"
+#else
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <fcntl.h>
+
+extern char** environ;
+#endif
 
 #include <cstdio>
 #include <cstdlib>
@@ -19,13 +31,40 @@
 
 #include <nlohmann/json.hpp>
 
-extern char** environ;
-
 namespace zando_test {
+
+#if defined(_WIN32)
+// The Linux path of a file under Wine, for the Linux programs that write it.
+inline std::string LinuxPath(const std::filesystem::path& path) {
+    using ToUnix = char* (*)(const wchar_t*);
+    const auto toUnix = reinterpret_cast<ToUnix>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (!toUnix) throw std::runtime_error("the test dashboard is reached only under Wine");
+    char* unixPath = toUnix(std::filesystem::absolute(path).c_str());
+    if (!unixPath) throw std::runtime_error("no Linux path for " + path.string());
+    std::string result = unixPath;
+    HeapFree(GetProcessHeap(), 0, unixPath);
+    return result;
+}
+#endif
 
 class DashboardServer {
 public:
     // options: extra arguments ("--statuses 401,403", "--behaviour hang", "--cert ... --cert-key ...").
+#if defined(_WIN32)
+    DashboardServer(const std::filesystem::path& folder, const std::string& key, const std::vector<std::string>& options = {})
+        : record_(folder / "requests.jsonl"), log_(folder / "dashboard.log") {
+        std::vector<std::string> arguments = {"--key", key, "--record", LinuxPath(record_)};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        const std::filesystem::path portFile = folder / "dashboard.port";
+        const int status = AskLauncher("/start", nlohmann::json{{"arguments", arguments},
+                                                                {"log", LinuxPath(log_)},
+                                                                {"port_file", LinuxPath(portFile)}});
+        std::ifstream in(portFile);
+        if (status != 204 || !(in >> port_)) throw std::runtime_error("the test dashboard did not start; see " + log_.string());
+    }
+    ~DashboardServer() { AskLauncher("/stop", nlohmann::json{{"port", port_}}); }
+#else
     DashboardServer(const std::filesystem::path& folder, const std::string& key, const std::vector<std::string>& options = {})
         : record_(folder / "requests.jsonl"), log_(folder / "dashboard.log") {
         std::vector<std::string> words = {"python3", ZANDO_DASHBOARD_SERVER_PATH, "--key", key, "--record", record_.string()};
@@ -55,6 +94,7 @@ public:
         kill(pid_, SIGTERM);
         waitpid(pid_, nullptr, 0);
     }
+#endif
     DashboardServer(const DashboardServer&) = delete;
     DashboardServer& operator=(const DashboardServer&) = delete;
 
@@ -77,9 +117,25 @@ public:
     }
 
 private:
+#if defined(_WIN32)
+    // The launcher's status code for one request (0: no answer).
+    static int AskLauncher(const std::string& path, const nlohmann::json& body) {
+        const char* launcher = std::getenv("ZANDO_TEST_DASHBOARD_LAUNCHER");
+        if (!launcher || !*launcher) throw std::runtime_error("ZANDO_TEST_DASHBOARD_LAUNCHER is not set: run ./run test-windows");
+        zando::HttpRequest request;
+        request.userAgent = "zando-tests";
+        request.verb = "POST";
+        request.serverUrl = launcher;
+        request.pathSuffix = path;
+        request.headers = {"Content-Type: application/json"};
+        request.body = body.dump();
+        return zando::PerformHttpRequest(request).status;
+    }
+#else
+    pid_t pid_ = 0;
+#endif
     std::filesystem::path record_;
     std::filesystem::path log_;
-    pid_t pid_ = 0;
     int port_ = 0;
 };
 

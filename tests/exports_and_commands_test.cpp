@@ -1,8 +1,5 @@
 // The CSV and JSON exports (their bytes, their overwrite, their failures) and the console commands
 // (each one's line and the settings it writes), through the plug-in's own commands.
-#include <sys/resource.h>
-
-#include <csignal>
 
 #include "match_support.h"
 
@@ -16,19 +13,19 @@ protected:
         zando.Run(statements);
         return NewLines();
     }
-    std::filesystem::path Data(const char* name) { return Host().DataFolder() / name; }
+    std::filesystem::path Data(const char* name) { return zando_test::InDataFolder(Host().DataFolder(), name); }
     std::string Value(const char* name) { return zando.Value(name); }
 };
 
 TEST_F(ExportsAndCommands, TheCsvListsZonesWithHeatOnly) {
     EXPECT_EQ(Run("export_heatmap"), (Lines{"Heatmap exported to: " + Data("shot_heatmap_data.csv").string()}));
-    EXPECT_EQ(zando_test::ReadFile(Data("shot_heatmap_data.csv")), "X,Y,Shots,Position\n");
+    EXPECT_EQ(zando_test::ReadTextFile(Data("shot_heatmap_data.csv")), "X,Y,Shots,Position\n");
 
     Z().shotHeatmap[31][25] = 5.0f;
     Z().shotHeatmap[0][49] = 10.0f;
     Z().shotHeatmap[61][0] = 0.25f;
     Run("export_heatmap");
-    EXPECT_EQ(zando_test::ReadFile(Data("shot_heatmap_data.csv")), "X,Y,Shots,Position\n49,0,10,0\n25,31,5,0\n0,61,0.25,0\n")
+    EXPECT_EQ(zando_test::ReadTextFile(Data("shot_heatmap_data.csv")), "X,Y,Shots,Position\n49,0,10,0\n25,31,5,0\n0,61,0.25,0\n")
         << "rows outer, columns inner; overwritten, not appended";
 }
 
@@ -46,7 +43,7 @@ TEST_F(ExportsAndCommands, TheStatsFileHasItsHundredAndFortyOneLines) {
     Z().shotHeatmap[0][1] = 5.0f;
     Z().goalHeatmap[61][49] = 2;
     EXPECT_EQ(Run("export_stats"), (Lines{"[EXPORT] Stats exported to: " + Data("zando_stats.json").string()}));
-    const Lines lines = zando_test::SplitLines(zando_test::ReadFile(Data("zando_stats.json")));
+    const Lines lines = zando_test::SplitLines(zando_test::ReadTextFile(Data("zando_stats.json")));
     ASSERT_EQ(lines.size(), 141u);
     EXPECT_EQ(lines[0], "{");
     EXPECT_EQ(lines[1].substr(0, 15), "  \"timestamp\": ");
@@ -65,33 +62,32 @@ TEST_F(ExportsAndCommands, TheStatsFileHasItsHundredAndFortyOneLines) {
     EXPECT_EQ(lines[138].substr(lines[138].size() - 5), "0, 2]") << "integer cells";
     EXPECT_EQ(lines[139], "  ]");
     EXPECT_EQ(lines[140], "}");
-    EXPECT_EQ(zando_test::ReadFile(Data("zando_stats.json")).back(), '\n');
+    EXPECT_EQ(zando_test::ReadTextFile(Data("zando_stats.json")).back(), '\n');
 
     Z().speedSamples = 0;
     Run("export_stats");
-    const Lines again = zando_test::SplitLines(zando_test::ReadFile(Data("zando_stats.json")));
+    const Lines again = zando_test::SplitLines(zando_test::ReadTextFile(Data("zando_stats.json")));
     EXPECT_EQ(again[4], "  \"averageSpeed\": 0,");
     EXPECT_EQ(again[5], "  \"speedSamples\": 0,");
 }
 
 TEST_F(ExportsAndCommands, AnExportThatCannotBeWrittenSaysSoAndKeepsTheOldFile) {
+    ZANDO_SKIP_WITHOUT_FILE_SIZE_LIMIT();
     Run("export_stats; export_heatmap");
-    const std::string before = zando_test::ReadFile(Data("zando_stats.json"));
+    const std::string before = zando_test::ReadTextFile(Data("zando_stats.json"));
 
     // A disk that fills up: the write fails part way, the old file stays whole.
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{};
-    getrlimit(RLIMIT_FSIZE, &limit);
-    const rlimit saved = limit;
-    limit.rlim_cur = 1000;
-    setrlimit(RLIMIT_FSIZE, &limit);
-    const Lines failed = Run("export_stats");
-    setrlimit(RLIMIT_FSIZE, &saved);
+    Lines failed;
+    {
+        zando_test::FileSizeLimit full(1000);
+        failed = Run("export_stats");
+    }
     EXPECT_EQ(failed, (Lines{"[EXPORT] Failed to write file: " + Data("zando_stats.json").string()}));
-    EXPECT_EQ(zando_test::ReadFile(Data("zando_stats.json")), before);
+    EXPECT_EQ(zando_test::ReadTextFile(Data("zando_stats.json")), before);
     EXPECT_FALSE(std::filesystem::exists(Data("zando_stats.json.tmp")));
+}
 
-    // A data folder that is gone: nothing can be opened.
+TEST_F(ExportsAndCommands, AnExportIntoAFolderThatIsGoneSaysItCannotOpenTheFile) {
     std::filesystem::remove_all(Host().DataFolder());
     EXPECT_EQ(Run("export_stats"), (Lines{"[EXPORT] Failed to open file: " + Data("zando_stats.json").string()}));
     EXPECT_EQ(Run("export_heatmap"), (Lines{"Failed to open file: " + Data("shot_heatmap_data.csv").string()}));

@@ -58,7 +58,7 @@ protected:
         return sum;
     }
 
-    std::filesystem::path AllTimeFile() { return Host().DataFolder() / "zando_alltime_heatmap.dat"; }
+    std::filesystem::path AllTimeFile() { return zando_test::InDataFolder(Host().DataFolder(), "zando_alltime_heatmap.dat"); }
 
     TempDir home;
     LoadedZando zando;

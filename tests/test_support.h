@@ -8,9 +8,19 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#if defined(_WIN32)
+#include <stdlib.h>
+#else
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include <csignal>
+#endif
 
 #include "host/runtime/host.h"
 #include "plugin/zando.h"
@@ -21,9 +31,17 @@ namespace zando_test {
 class TempDir {
 public:
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zando-test-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
+        std::random_device seed;
+        std::mt19937_64 random(seed());
+        const std::filesystem::path parent = std::filesystem::temp_directory_path();
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            std::filesystem::path candidate = parent / ("zando-test-" + std::to_string(random() % 1000000000));
+            if (std::filesystem::create_directory(candidate)) {  // false: the name was taken
+                path_ = candidate;
+                return;
+            }
+        }
+        throw std::runtime_error("no free temporary folder name in " + parent.string());
     }
     ~TempDir() {
         std::error_code error;
@@ -40,6 +58,27 @@ private:
 inline std::string ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A file the plug-in wrote in text mode, with its line ends as "\n". On Windows every line must end
+// with CR LF there; a bare LF is shown in the text returned, so that a comparison fails on it.
+inline std::string ReadTextFile(const std::filesystem::path& path) {
+    std::string text = ReadFile(path);
+#if defined(_WIN32)
+    std::string lf;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        if (text[at] == '\r' && at + 1 < text.size() && text[at + 1] == '\n') continue;
+        if (text[at] == '\n' && (at == 0 || text[at - 1] != '\r')) lf += "<LF without CR>";
+        lf += text[at];
+    }
+    text = lf;
+#endif
+    return text;
+}
+
+// A file in the plug-in's data folder named as the plug-in names it: the folder, "/", the file name.
+inline std::filesystem::path InDataFolder(const std::filesystem::path& folder, const std::string& name) {
+    return folder.string() + "/" + name;
 }
 
 inline void WriteFile(const std::filesystem::path& path, const std::string& content) {
@@ -80,25 +119,84 @@ private:
     host::LoadedPlugin* plugin_ = nullptr;
 };
 
+// Every file write past a size stops, as on a disk that fills up, while this lives. It is made with
+// the POSIX file-size limit; Windows has none, so a test that needs it skips there (SkipWithoutFileSizeLimit).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit([[maybe_unused]] long long bytes) {
+#if !defined(_WIN32)
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        rlimit limit = saved_;
+        limit.rlim_cur = static_cast<rlim_t>(bytes);
+        setrlimit(RLIMIT_FSIZE, &limit);
+#endif
+    }
+    ~FileSizeLimit() {
+#if !defined(_WIN32)
+        setrlimit(RLIMIT_FSIZE, &saved_);
+#endif
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+#if defined(_WIN32)
+    static constexpr bool Available = false;
+#else
+    static constexpr bool Available = true;
+
+private:
+    rlimit saved_{};
+#endif
+};
+
+#define ZANDO_SKIP_WITHOUT_FILE_SIZE_LIMIT()                                                                  \
+    if (!zando_test::FileSizeLimit::Available)                                                                \
+    GTEST_SKIP() << "a disk that fills up is made with the POSIX file-size limit, which this system does not have"
+
+// Sets (or, with no value, removes) a variable of this process's environment.
+inline void SetEnvironment(const std::string& name, const std::string& value = "") {
+#if defined(_WIN32)
+    _putenv_s(name.c_str(), value.c_str());  // an empty value removes it
+#else
+    if (value.empty())
+        unsetenv(name.c_str());
+    else
+        setenv(name.c_str(), value.c_str(), 1);
+#endif
+}
+
 struct ProcessResult {
     int exitCode = -1;
     std::string out;
     std::string err;
 };
 
-// Runs a shell command line, capturing its standard output and standard error.
-// Runs a shell command line with standard input from input (a file; none: empty) and captures its
-// output and exit code; scratch holds the captured files.
+#if defined(_WIN32)
+inline const std::filesystem::path NoInput = "NUL";
+#else
+inline const std::filesystem::path NoInput = "/dev/null";
+#endif
+
+// Runs a command line through the system's command interpreter with standard input from input (a file;
+// none: empty) and captures its output and exit code; scratch holds the captured files.
 inline ProcessResult RunCommand(const std::string& commandLine, const std::filesystem::path& scratch,
-                                const std::filesystem::path& input = "/dev/null") {
+                                const std::filesystem::path& input = NoInput) {
     const auto out = scratch / "stdout.txt";
     const auto err = scratch / "stderr.txt";
     const std::string full = commandLine + " >" + out.string() + " 2>" + err.string() + " <" + input.string();
     int status = std::system(full.c_str());
     ProcessResult result;
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     result.out = ReadFile(out);
     result.err = ReadFile(err);
+#if defined(_WIN32)
+    result.exitCode = status;  // the program's own exit code
+    // A Windows program's text output ends its lines with CR LF.
+    for (std::string* text : {&result.out, &result.err})
+        for (std::size_t at; (at = text->find("\r\n")) != std::string::npos;) text->erase(at, 1);
+#else
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
     return result;
 }
 
