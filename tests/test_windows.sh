@@ -4,8 +4,10 @@
 #   2. the test suite, run by CTest under Wine, with the test dashboards started by a launcher on the
 #      Linux side (a program under Wine cannot start a Linux one);
 #   3. a simulated ranked match in the Windows sandbox, uploaded over WinHTTP with a CryptoAPI
-#      signature to a test dashboard that verifies it on its own.
-# Run from the repository's root by ./run test-windows, which installs what it needs first.
+#      signature to a test dashboard that verifies it on its own;
+#   4. a match traced by the Linux sandbox and replayed by both: the same console lines, paths aside.
+# Run from the repository's root by ./run test-windows, which installs what it needs and builds the
+# Linux sandbox first.
 set -euo pipefail
 
 log() { printf '==> %s\n' "$*" >&2; }
@@ -65,4 +67,18 @@ stats="$work/home/data/zando_stats.json"
 [ "$(wc -l <"$stats")" = 141 ] && [ "$(grep -c $'\r$' "$stats")" = 141 ] ||
   fail "zando_stats.json does not have 141 lines, each ending in CR LF"
 log "the dashboard's verdict: $(cat "$work/dashboard.log")"
-log "the Windows build passed: DLL exports, tests under Wine, and a signed upload from the Windows sandbox"
+
+log "a match traced by the Linux sandbox, replayed in the Windows sandbox"
+paths_aside() { tr -d '\r' | sed -E 's#[^ ]*[/\\]data/#<data folder>/#g'; }
+linux=build/default/zando-sandbox
+[ -x "$linux" ] || fail "the Linux sandbox ($linux) is not built"
+"$linux" --home "$work/linux" --exec "zando_enable_upload 0" simulate --seed 4 --mode 2v2 --out "$work/match.jsonl" \
+  >/dev/null 2>&1 || fail "the Linux sandbox could not trace a match"
+"$linux" --home "$work/linux-replay" --exec "zando_enable_upload 0" replay "$work/match.jsonl" 2>/dev/null |
+  paths_aside >"$work/linux-replay.txt"
+mkdir -p "$work/windows-replay"
+wine "$build/zando-sandbox.exe" --home "$(winepath -w "$work/windows-replay")" --exec "zando_enable_upload 0" \
+  replay "$(winepath -w "$work/match.jsonl")" 2>/dev/null | paths_aside >"$work/windows-replay.txt"
+diff "$work/linux-replay.txt" "$work/windows-replay.txt" >&2 || fail "the Windows replay's console lines differ from Linux's"
+log "both replays logged the same $(wc -l <"$work/windows-replay.txt") console lines"
+log "the Windows build passed: DLL exports, tests under Wine, a signed upload from the Windows sandbox, a replay"
