@@ -83,7 +83,7 @@ TEST_F(SandboxProgram, WhatCannotBeLoadedOrPlayedIsRefusedClearly) {
     zando_test::WriteFile(dir.path() / "notes.txt", "not a library\n");
     zando_test::WriteFile(dir.path() / "bad.jsonl", HandTrace.substr(0, HandTrace.find("{\"t\":0.5")) +
                                                        R"({"t":0.5,"type":"event","name":"SetInput","car":4})" "\n");
-    const std::vector<Refusal> refusals = {
+    std::vector<Refusal> refusals = {
         {"--plugin " + Path("missing.so") + " --exec cvarlist", "missing.so"},
         {"--plugin " + Path("notes.txt") + " --exec cvarlist", "notes.txt"},
         {std::string("--plugin ") + ZANDO_OLD_API_PLUGIN_PATH + " --exec cvarlist", "it was built for API build 94, this host speaks 95"},
@@ -92,6 +92,10 @@ TEST_F(SandboxProgram, WhatCannotBeLoadedOrPlayedIsRefusedClearly) {
         {"simulate --seed 1 --out " + Path("no/such/folder/t.jsonl"), "cannot write the trace"},
         {"simulate --seed 1 --mode 4v4", "4v4"},
     };
+#if defined(_WIN32)
+    // The Windows build draws no screen: pictures are refused before anything is loaded.
+    refusals.push_back({"simulate --seed 1 --screenshot-at 10 --screenshot-dir " + Path("screens"), "this build has no offscreen renderer"});
+#endif
     for (const Refusal& refusal : refusals) {
         const auto result = Run(refusal.arguments);
         EXPECT_NE(result.exitCode, 0) << refusal.arguments;
@@ -100,3 +104,12 @@ TEST_F(SandboxProgram, WhatCannotBeLoadedOrPlayedIsRefusedClearly) {
         EXPECT_NE(result.err.find(refusal.message), std::string::npos) << refusal.arguments << "\n" << result.err;
     }
 }
+
+#if defined(_WIN32)
+TEST_F(SandboxProgram, PlaySaysTheWindowsBuildHasNoWindow) {
+    const auto result = Run("play --quit-after 1");
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("play needs a window (SDL2 and OpenGL), which this build does not have"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("unloaded ZANDO"), std::string::npos) << "the plug-in was unloaded as usual";
+}
+#endif

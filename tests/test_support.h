@@ -23,6 +23,7 @@
 #endif
 
 #include "host/runtime/host.h"
+#include "plugin/path_text.h"
 #include "plugin/zando.h"
 
 namespace zando_test {
@@ -78,7 +79,7 @@ inline std::string ReadTextFile(const std::filesystem::path& path) {
 
 // A file in the plug-in's data folder named as the plug-in names it: the folder, "/", the file name.
 inline std::filesystem::path InDataFolder(const std::filesystem::path& folder, const std::string& name) {
-    return folder.string() + "/" + name;
+    return zando::TextPath(zando::PathText(folder) + "/" + name);
 }
 
 inline void WriteFile(const std::filesystem::path& path, const std::string& content) {
