@@ -33,8 +33,8 @@ extern char** environ;
 
 namespace zando_test {
 
+// The Linux path of a file, for the Linux programs that read or write it (under Wine, its Unix name).
 #if defined(_WIN32)
-// The Linux path of a file under Wine, for the Linux programs that write it.
 inline std::string LinuxPath(const std::filesystem::path& path) {
     using ToUnix = char* (*)(const wchar_t*);
     const auto toUnix = reinterpret_cast<ToUnix>(
@@ -46,6 +46,8 @@ inline std::string LinuxPath(const std::filesystem::path& path) {
     HeapFree(GetProcessHeap(), 0, unixPath);
     return result;
 }
+#else
+inline std::string LinuxPath(const std::filesystem::path& path) { return path.string(); }
 #endif
 
 class DashboardServer {
@@ -116,7 +118,6 @@ public:
         return "<none>";
     }
 
-private:
 #if defined(_WIN32)
     // The launcher's status code for one request (0: no answer).
     static int AskLauncher(const std::string& path, const nlohmann::json& body) {
@@ -131,7 +132,10 @@ private:
         request.body = body.dump();
         return zando::PerformHttpRequest(request).status;
     }
-#else
+#endif
+
+private:
+#if !defined(_WIN32)
     pid_t pid_ = 0;
 #endif
     std::filesystem::path record_;
@@ -142,16 +146,12 @@ private:
 // A certificate authority made for the test, and a certificate for 127.0.0.1 signed by it:
 // folder/"ca.pem", folder/"server.pem", folder/"server.key".
 inline void MakeTestCertificates(const std::filesystem::path& folder) {
-    const std::string f = folder.string();
-    const std::string commands =
-        "cd '" + f + "' && "
-        "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -keyout ca.key -out ca.pem -days 2 "
-        "-subj '/CN=ZANDO Test Authority' && "
-        "openssl req -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -keyout server.key -out server.csr "
-        "-subj '/CN=127.0.0.1' && "
-        "printf 'subjectAltName=IP:127.0.0.1,DNS:localhost\\n' > san.cnf && "
-        "openssl x509 -req -in server.csr -CA ca.pem -CAkey ca.key -CAcreateserial -out server.pem -days 2 -extfile san.cnf";
-    if (std::system((commands + " >/dev/null 2>&1").c_str()) != 0) throw std::runtime_error("openssl could not make the test certificates");
+#if defined(_WIN32)
+    const bool made = DashboardServer::AskLauncher("/certificates", nlohmann::json{{"folder", LinuxPath(folder)}}) == 204;
+#else
+    const bool made = std::system(("sh '" + std::string(ZANDO_DASHBOARD_CERTIFICATES_PATH) + "' '" + folder.string() + "' >/dev/null 2>&1").c_str()) == 0;
+#endif
+    if (!made) throw std::runtime_error("openssl could not make the test certificates");
 }
 
 }  // namespace zando_test

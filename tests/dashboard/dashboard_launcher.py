@@ -8,6 +8,9 @@ Listens on loopback only and prints "listening on PORT" on standard output. Requ
       writes its port to the port file and answers 204 (500 when it did not start)
   POST /stop {"port": N}
       ends the dashboard listening on that port and answers 204 (404 when there is none)
+  POST /certificates {"folder": PATH}
+      makes a test certificate authority and a certificate for 127.0.0.1 in the folder
+      (make_test_certificates.sh) and answers 204 (500 when it could not)
 Every dashboard still running is ended when the launcher ends.
 """
 import http.server
@@ -18,7 +21,9 @@ import subprocess
 import sys
 import threading
 
-SERVER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "dashboard_test_server.py")
+HERE = os.path.dirname(os.path.abspath(__file__))
+SERVER = os.path.join(HERE, "dashboard_test_server.py")
+CERTIFICATES = os.path.join(HERE, "make_test_certificates.sh")
 dashboards = {}  # port -> process
 lock = threading.Lock()
 
@@ -30,6 +35,10 @@ class Launcher(http.server.BaseHTTPRequestHandler):
             self.answer(self.start(request))
         elif self.path == "/stop":
             self.answer(self.stop(request))
+        elif self.path == "/certificates":
+            made = subprocess.run(["sh", CERTIFICATES, request["folder"]], stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL).returncode == 0
+            self.answer(204 if made else 500)
         else:
             self.answer(404)
 
