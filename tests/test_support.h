@@ -13,9 +13,7 @@
 #include <string>
 #include <vector>
 
-#if defined(_WIN32)
-#include <stdlib.h>
-#else
+#if !defined(_WIN32)
 #include <sys/resource.h>
 #include <sys/wait.h>
 
@@ -121,7 +119,7 @@ private:
 };
 
 // Every file write past a size stops, as on a disk that fills up, while this lives. It is made with
-// the POSIX file-size limit; Windows has none, so a test that needs it skips there (SkipWithoutFileSizeLimit).
+// the POSIX file-size limit; Windows has none, so a test that needs it skips there (ZANDO_SKIP_WITHOUT_FILE_SIZE_LIMIT).
 class FileSizeLimit {
 public:
     explicit FileSizeLimit([[maybe_unused]] long long bytes) {
