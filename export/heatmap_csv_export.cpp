@@ -6,7 +6,7 @@
 #include "plugin/zando.h"
 
 bool ZANDO::ExportHeatmapCsv() {
-    const std::string fileName = zando::PathText(gameWrapper->GetDataFolder()) + "/shot_heatmap_data.csv";
+    const std::string fileName = zando::FileInFolder(gameWrapper->GetDataFolder(), "shot_heatmap_data.csv");
     std::string csv = "X,Y,Shots,Position\n";
     for (std::size_t y = 0; y < shotHeatmap.size() && y < positionHeatmap.size(); ++y) {
         for (std::size_t x = 0; x < shotHeatmap[y].size() && x < positionHeatmap[y].size(); ++x) {

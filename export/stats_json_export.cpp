@@ -28,7 +28,7 @@ std::string GridLines(const Grid<Cell>& grid) {
 }  // namespace
 
 bool ZANDO::ExportStatsJson() {
-    const std::string fileName = zando::PathText(gameWrapper->GetDataFolder()) + "/zando_stats.json";
+    const std::string fileName = zando::FileInFolder(gameWrapper->GetDataFolder(), "zando_stats.json");
     const auto member = [](const char* key, const std::string& value) { return std::string("  \"") + key + "\": " + value + ",\n"; };
     std::string json = "{\n";
     json += member("timestamp", "\"" + zando::UtcTimestamp() + "\"");

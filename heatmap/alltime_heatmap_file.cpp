@@ -63,7 +63,7 @@ std::filesystem::path KeepBackup(const std::filesystem::path& file) {
 }  // namespace
 
 std::filesystem::path ZANDO::AllTimeHeatmapPath() const {
-    return zando::TextPath(zando::PathText(gameWrapper->GetDataFolder()) + "/" + FileName);
+    return zando::TextPath(zando::FileInFolder(gameWrapper->GetDataFolder(), FileName));
 }
 
 void ZANDO::SaveAllTimeHeatmap() {

@@ -16,4 +16,10 @@ inline std::string PathText(const std::filesystem::path& path) {
 
 inline std::filesystem::path TextPath(const std::string& text) { return std::u8string(text.begin(), text.end()); }
 
+// A file's name in a folder as the plug-in writes it: the folder's text, a forward slash whatever
+// separator the folder uses, the file's name.
+inline std::string FileInFolder(const std::filesystem::path& folder, const std::string& name) {
+    return PathText(folder) + "/" + name;
+}
+
 }  // namespace zando
