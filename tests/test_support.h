@@ -77,7 +77,7 @@ inline std::string ReadTextFile(const std::filesystem::path& path) {
 
 // A file in the plug-in's data folder named as the plug-in names it: the folder, "/", the file name.
 inline std::filesystem::path InDataFolder(const std::filesystem::path& folder, const std::string& name) {
-    return zando::TextPath(zando::PathText(folder) + "/" + name);
+    return zando::TextPath(zando::FileInFolder(folder, name));
 }
 
 inline void WriteFile(const std::filesystem::path& path, const std::string& content) {
@@ -186,13 +186,10 @@ inline ProcessResult RunCommand(const std::string& commandLine, const std::files
     const std::string full = commandLine + " >" + out.string() + " 2>" + err.string() + " <" + input.string();
     int status = std::system(full.c_str());
     ProcessResult result;
-    result.out = ReadFile(out);
-    result.err = ReadFile(err);
+    result.out = ReadTextFile(out);  // text output: its lines end with CR LF on Windows
+    result.err = ReadTextFile(err);
 #if defined(_WIN32)
     result.exitCode = status;  // the program's own exit code
-    // A Windows program's text output ends its lines with CR LF.
-    for (std::string* text : {&result.out, &result.err})
-        for (std::size_t at; (at = text->find("\r\n")) != std::string::npos;) text->erase(at, 1);
 #else
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 #endif
