@@ -1,5 +1,6 @@
 // The statistics file "zando_stats.json": 141 pretty-printed lines with the match's figures and both
 // per-match grids.
+#include <cmath>
 #include <string>
 #include <type_traits>
 
@@ -27,23 +28,31 @@ std::string GridLines(const Grid<Cell>& grid) {
 
 }  // namespace
 
-bool ZANDO::ExportStatsJson() {
+bool ZANDO::ExportStatsJson() { return ExportStatsJson(CurrentRecord()); }
+
+bool ZANDO::ExportStatsJson(const MatchRecord& record) {
     const std::string fileName = zando::FileInFolder(gameWrapper->GetDataFolder(), "zando_stats.json");
     const auto member = [](const char* key, const std::string& value) { return std::string("  \"") + key + "\": " + value + ",\n"; };
+    // JSON has no infinity or NaN: such a figure is written as 0, and said so.
+    const auto number = [this](const char* key, float value) {
+        if (std::isfinite(value)) return zando::NumberText(value);
+        cvarManager->log(std::string("[EXPORT] ⚠ ") + key + " is not a finite number - written as 0");
+        return std::string("0");
+    };
     std::string json = "{\n";
     json += member("timestamp", "\"" + zando::UtcTimestamp() + "\"");
-    json += member("shots", std::to_string(shots));
-    json += member("goals", std::to_string(goals));
-    json += member("averageSpeed", zando::NumberText(AverageSpeed()));
-    json += member("speedSamples", std::to_string(speedSamples));
-    json += member("boostCollected", zando::NumberText(boostCollected));
-    json += member("boostUsed", zando::NumberText(boostUsed));
-    json += member("gameTime", zando::NumberText(gameTime));
-    json += member("possessionTime", zando::NumberText(possessionTime));
-    json += member("teamPossessionTime", zando::NumberText(teamPossessionTime));
-    json += member("opponentPossessionTime", zando::NumberText(opponentPossessionTime));
-    json += "  \"shotHeatmap\": [\n" + GridLines(shotHeatmap) + "  ],\n";
-    json += "  \"goalHeatmap\": [\n" + GridLines(goalHeatmap) + "  ]\n";
+    json += member("shots", std::to_string(record.shots));
+    json += member("goals", std::to_string(record.goals));
+    json += member("averageSpeed", number("averageSpeed", record.AverageSpeed()));
+    json += member("speedSamples", std::to_string(record.speedSamples));
+    json += member("boostCollected", number("boostCollected", record.boostCollected));
+    json += member("boostUsed", number("boostUsed", record.boostUsed));
+    json += member("gameTime", number("gameTime", record.gameTime));
+    json += member("possessionTime", number("possessionTime", record.possessionTime));
+    json += member("teamPossessionTime", number("teamPossessionTime", record.teamPossessionTime));
+    json += member("opponentPossessionTime", number("opponentPossessionTime", record.opponentPossessionTime));
+    json += "  \"shotHeatmap\": [\n" + GridLines(record.shotHeatmap) + "  ],\n";
+    json += "  \"goalHeatmap\": [\n" + GridLines(record.goalHeatmap) + "  ]\n";
     json += "}\n";
     return WriteExportFile(fileName, json, "[EXPORT] ", "[EXPORT] Stats exported to: " + fileName);
 }

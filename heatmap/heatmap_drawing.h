@@ -5,6 +5,7 @@
 
 #include "host/sdk/canvas_wrapper.h"
 #include "plugin/grid.h"
+#include "plugin/saturating.h"
 
 namespace zando {
 
@@ -23,8 +24,14 @@ void SetColor(CanvasWrapper& canvas, Rgba colour);  // each component clamped to
 // radius 2). Taps outside the grid are dropped without renormalising, so borders come out darker.
 void SmoothHeatmap(Grid<float>& grid);
 
-// Shots in a zone: a shot adds 5.0 to its zone's shot cell.
-inline int ShotsIn(float cell) { return static_cast<int>(cell / 5.0f); }
+// Shots in a zone: a shot adds 5.0 to its zone's shot cell. A heat beyond what an int counts (an
+// edited file) gives the largest count; no heat, a negative one or NaN gives 0.
+inline int ShotsIn(float cell) {
+    const float shots = cell / 5.0f;
+    if (!(shots >= 1.0f)) return 0;
+    if (shots >= 2147483520.0f) return zando::CountCeiling;  // the largest float below 2^31
+    return static_cast<int>(shots);
+}
 
 // A shot grid smoothed, with its largest smoothed value (0 for an empty grid).
 struct SmoothedGrid {

@@ -56,7 +56,7 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
     // Mode line with the shot total.
     int totalShots = 0;
     for (const auto& row : shotGrid)
-        for (float value : row) totalShots += ShotsIn(value);
+        for (float value : row) totalShots = zando::SaturatingAdd(totalShots, ShotsIn(value));
     const int Y1 = Y0 + tabH + s(8);
     zando::SetColor(canvas, {120, 200, 255, A});
     Text(canvas, X0 + s(8), Y1 + s(5),

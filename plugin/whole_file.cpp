@@ -1,15 +1,97 @@
-// Whole-file replacement through a temporary file.
+// Whole-file replacement through a temporary file that is flushed to the disk before it takes the
+// file's name, so neither a failed write nor a power cut leaves a half-written or empty file.
 #include "plugin/whole_file.h"
 
-#include <fstream>
+#include <algorithm>
+#include <atomic>
 #include <string>
 #include <system_error>
 
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#endif
+
 namespace zando {
 
-WriteOutcome ReplaceFileWhole(const std::filesystem::path& path, std::string_view content, bool textMode) {
+namespace {
+
+// A temporary name of this process and this write alone: two game clients (or the sandbox beside the
+// game) sharing a data folder never write into each other's temporary file.
+std::filesystem::path TemporaryName(const std::filesystem::path& path) {
+    static std::atomic<unsigned long> counter{0};
+#if defined(_WIN32)
+    const unsigned long process = GetCurrentProcessId();
+#else
+    const auto process = static_cast<unsigned long>(getpid());
+#endif
     std::filesystem::path temporary = path;
-    temporary += ".tmp";
+    temporary += ".tmp." + std::to_string(process) + "." + std::to_string(counter++);
+    return temporary;
+}
+
+#if defined(_WIN32)
+
+WriteOutcome WriteDurably(const std::filesystem::path& temporary, const std::string& bytes) {
+    HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return WriteOutcome::OpenFailed;
+    bool ok = true;
+    std::size_t done = 0;
+    while (ok && done < bytes.size()) {
+        DWORD written = 0;
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+        ok = WriteFile(file, bytes.data() + done, chunk, &written, nullptr) && written > 0;
+        done += written;
+    }
+    ok = ok && FlushFileBuffers(file);
+    ok = CloseHandle(file) && ok;
+    return ok ? WriteOutcome::Written : WriteOutcome::WriteFailed;
+}
+
+bool Replace(const std::filesystem::path& temporary, const std::filesystem::path& path) {
+    return MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+#else
+
+WriteOutcome WriteDurably(const std::filesystem::path& temporary, const std::string& bytes) {
+    const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return WriteOutcome::OpenFailed;
+    bool ok = true;
+    std::size_t done = 0;
+    while (ok && done < bytes.size()) {
+        const ssize_t written = write(fd, bytes.data() + done, bytes.size() - done);
+        if (written < 0 && errno == EINTR) continue;
+        ok = written > 0;
+        if (ok) done += static_cast<std::size_t>(written);
+    }
+    ok = ok && fsync(fd) == 0;
+    ok = close(fd) == 0 && ok;
+    return ok ? WriteOutcome::Written : WriteOutcome::WriteFailed;
+}
+
+bool Replace(const std::filesystem::path& temporary, const std::filesystem::path& path) {
+    if (rename(temporary.c_str(), path.c_str()) != 0) return false;
+    // The new name is durable once the folder's entry is on the disk too.
+    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+    const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        fsync(dir);
+        close(dir);
+    }
+    return true;
+}
+
+#endif
+
+}  // namespace
+
+WriteOutcome ReplaceFileWhole(const std::filesystem::path& path, std::string_view content, bool textMode) {
+    const std::filesystem::path temporary = TemporaryName(path);
     std::string bytes(content);
 #if defined(_WIN32)
     if (textMode) {
@@ -22,21 +104,11 @@ WriteOutcome ReplaceFileWhole(const std::filesystem::path& path, std::string_vie
 #else
     (void)textMode;
 #endif
-    bool written = false;
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return WriteOutcome::OpenFailed;
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        written = !out.fail();
-    }
+    const WriteOutcome written = WriteDurably(temporary, bytes);
     std::error_code error;
-    if (written) std::filesystem::rename(temporary, path, error);
-    if (!written || error) {
-        std::filesystem::remove(temporary, error);
-        return WriteOutcome::WriteFailed;
-    }
-    return WriteOutcome::Written;
+    if (written == WriteOutcome::Written && Replace(temporary, path)) return WriteOutcome::Written;
+    std::filesystem::remove(temporary, error);
+    return written == WriteOutcome::OpenFailed ? WriteOutcome::OpenFailed : WriteOutcome::WriteFailed;
 }
 
 }  // namespace zando

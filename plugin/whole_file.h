@@ -1,5 +1,6 @@
-// Writing a file whole: the content goes to "<file>.tmp", which replaces the file only once every
-// byte was written, so a failed write (a full disk, a folder that went away) never leaves a half file.
+// Writing a file whole: the content goes to a temporary file of this process beside it
+// ("<file>.tmp.<process>.<n>"), which is flushed to the disk and only then replaces the file, so a
+// failed write (a full disk, a folder that went away) or a power cut never leaves a half or empty file.
 #pragma once
 
 #include <filesystem>

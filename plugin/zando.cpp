@@ -53,13 +53,32 @@ void ZANDO::onLoad() {
     RegisterSettingsVariables();
     ReadSettingsIntoMembers();
     ResetStats();
+    BeginFollowingMatch();
     LoadAllTimeHeatmap();
     HookGameEvents();
     RegisterConsoleCommands();
     RegisterOverlays();
+    FollowMatchInProgress();
 }
 
-void ZANDO::onUnload() { gameWrapper->UnregisterDrawables(); }
+// Loaded (or reloaded) while a match is being played: no kickoff countdown may come before its end,
+// so the match is followed from this moment, with its playlist and MMR read now.
+void ZANDO::FollowMatchInProgress() {
+    if (gameWrapper->GetCurrentGameState().IsNull()) return;
+    cvarManager->log("[ACTIVE] Loaded during a match - following it from now");
+    trackingPaused = false;
+    CaptureMatchMetadata();
+}
+
+void ZANDO::onUnload() {
+    // The match that ended within the last 3 s is finished now, without its wait for the new MMR:
+    // unloading must not cost the match its statistics file and its upload.
+    if (pendingEnd) {
+        cvarManager->log("[STATS] Unloading with the match end pending - finishing it now");
+        FinishPendingEnd(gameWrapper.get());
+    }
+    gameWrapper->UnregisterDrawables();
+}
 
 // [SECTION] Windows
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <imgui.h>
@@ -13,6 +14,7 @@
 #include "host/sdk/plugin.h"
 #include "host/sdk/vector.h"
 #include "plugin/grid.h"
+#include "plugin/match_record.h"
 #include "plugin/service_addresses.h"
 
 class ZANDO : public BakkesMod::Plugin::BakkesModPlugin,
@@ -58,8 +60,11 @@ public:
     void OnMatchEnded();
     void OnMatchWinnerSet();
     void OnMatchDestroyed();
-    // The end-of-match step run 3 s after the end when an initial MMR was captured.
-    void FinishMatchAfterMmrDelay(GameWrapper* game, const char* completionLine);
+    // The end-of-match step run 3 s after the end when an initial MMR was captured: the new MMR, the
+    // statistics file and the upload of the match that ended (its record as it was at the end).
+    void FinishMatchAfterMmrDelay(GameWrapper* game);
+    // The figures and metadata of the match followed now, as the statistics file and the upload write them.
+    MatchRecord CurrentRecord() const;
 
     // [SECTION] Touches, shots and goals
     void RecordBallTouch(CarWrapper hitter);
@@ -78,12 +83,15 @@ public:
 
     // [SECTION] Exports (each true when its file was written whole)
     bool ExportHeatmapCsv();
-    bool ExportStatsJson();
+    bool ExportStatsJson();  // the match followed now
+    bool ExportStatsJson(const MatchRecord& record);
 
     // [SECTION] Dashboard upload and connection test
-    std::string BuildUploadPayload() const;
+    std::string BuildUploadPayload() const;  // the match followed now
+    std::string BuildUploadPayload(const MatchRecord& record) const;
     std::string ComputeSignature(const std::string& key, const std::string& body);
-    void UploadMatchStats();
+    void UploadMatchStats();  // the match followed now
+    void UploadMatchStats(const MatchRecord& record);
     void StartConnectionTest();  // the panel's "Test Connection" press
     void TestConnection();       // run on the game thread
     // Why the API key or the server address cannot be sent as they are; empty when they can.
@@ -100,6 +108,8 @@ public:
     std::filesystem::path AllTimeHeatmapPath() const;
     void SaveAllTimeHeatmap();
     void LoadAllTimeHeatmap();
+    // The all-time file found at load could not be read (nor kept as a backup): saves leave it alone.
+    bool allTimeFileHeld = false;
 
     // [SECTION] Per-match counters and accumulators (cleared by ResetStats)
     int32_t shots = 0;                     // shots counted this match
@@ -133,6 +143,8 @@ public:
     bool trackingPaused = false;      // tick sampling suspended (kickoff countdown)
     bool inGoalReplay = false;        // a goal was scored and its replay runs
     bool awaitingMmrUpload = false;   // the delayed end-of-match export and upload is pending
+    bool matchFinished = false;       // this match's end was processed (or is pending); later end events do nothing
+    uint64_t matchNumber = 0;         // counts the matches followed since load; names the match a pending end belongs to
     bool matchMetadataCaptured = false;  // the followed match's playlist, ranked flag and MMR have been read
     bool showHeatmap = true;          // heatmap overlay visible; cached "zando_show_heatmap"
     bool showPostGame = false;        // post-game overlay visible; cached "zando_show_postgame"
@@ -222,14 +234,30 @@ private:
     void RegisterConsoleCommands();
     void ReadSettingsIntoMembers();
     void HookGameEvents();
-    // The common end of a match (winner set or match ended); texts are the handler's six lines.
-    void ProcessMatchEnd(const char* const (&texts)[6]);
-    void ReadFinalMmr(GameWrapper* game);
-    void ExportAndUpload();  // the statistics file, then the upload, each announced
+    void FollowMatchInProgress();
+    void ReadAllTimeHeatmapFile();
+    // The common end of a match (winner set or match ended); texts are the handler's six lines;
+    // matchOver: the event that ends the match even in overtime (EventMatchEnded).
+    void ProcessMatchEnd(const char* const (&texts)[6], bool matchOver);
+    // Reads the new MMR for the record's playlist and sets its mmrChange when the reading is valid.
+    void ReadFinalMmr(GameWrapper* game, MatchRecord& record);
     // Writes an export in text mode, whole; logs successLine, or prefix + why it failed. True when written.
     bool WriteExportFile(const std::string& fileName, const std::string& content, const std::string& prefix,
                          const std::string& successLine);
     void CountGoal(Zone zone);
+
+    // The end of a match waiting for the new MMR: what is written and sent 3 s after the end.
+    struct PendingMatchEnd {
+        MatchRecord record;          // the match as it was when it ended
+        const char* completionLine;  // the scheduling handler's "(delayed for MMR)" line
+        uint64_t match;              // matchNumber of the match that ended
+    };
+    std::optional<PendingMatchEnd> pendingEnd;
+    // Starts a new followed match afresh: its end not yet processed, the duplicate guards cleared.
+    void BeginFollowingMatch();
+    // Finishes the pending end now (the delayed step, or an unload that cannot wait for it).
+    void FinishPendingEnd(GameWrapper* game);
+    void ExportAndUpload(const MatchRecord& record);
 
     // Expires with the object: a delayed callback that outlives it sees that and does nothing.
     std::shared_ptr<bool> lifetime = std::make_shared<bool>(true);

@@ -100,7 +100,7 @@ TEST_F(AllTimeFile, AVersion2FileLoadsAndIsWrittenBackByteForByte) {
     CountShot();
     EXPECT_TRUE(SameBytes(ReadFile(Path()), Version2({{0, 15.0f}, {31 * 50 + 25, 10.0f}, {100, -5.0f}}, {{0, 2}, {7, -1}})));
     EXPECT_EQ(ReadFile(Path()).size(), 24812u);
-    EXPECT_FALSE(std::filesystem::exists(Path().string() + ".tmp"));
+    EXPECT_TRUE(zando_test::TemporaryFilesBeside(Path()).empty());
 }
 
 TEST_F(AllTimeFile, LegacyFilesLoadTheirShotsAndAreUpgradedByTheNextSave) {
@@ -184,7 +184,7 @@ TEST_F(AllTimeFile, AFailedSaveSaysSoAndKeepsThePreviousFile) {
               lines.end());
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "[SAVE] All-time heatmap saved (shots + goals)"), 0);
     EXPECT_TRUE(SameBytes(ReadFile(Path()), previous));
-    EXPECT_FALSE(std::filesystem::exists(Path().string() + ".tmp"));
+    EXPECT_TRUE(zando_test::TemporaryFilesBeside(Path()).empty());
 
     // The next save that can write succeeds and carries both shots.
     CountShot();

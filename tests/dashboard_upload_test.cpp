@@ -35,6 +35,7 @@ protected:
     // The end of a match without an MMR to wait for: the statistics file, then the upload. The lines
     // of the upload attempt only.
     Lines Upload() {
+        Z().matchFinished = false;  // each attempt is the end of a match of its own
         MarkLines();
         match.Fire(zando_test::events::MatchEnded);
         const Lines all = NewLines();

@@ -84,7 +84,7 @@ TEST_F(ExportsAndCommands, AnExportThatCannotBeWrittenSaysSoAndKeepsTheOldFile) 
     }
     EXPECT_EQ(failed, (Lines{"[EXPORT] Failed to write file: " + Data("zando_stats.json").string()}));
     EXPECT_EQ(zando_test::ReadTextFile(Data("zando_stats.json")), before);
-    EXPECT_FALSE(std::filesystem::exists(Data("zando_stats.json.tmp")));
+    EXPECT_TRUE(zando_test::TemporaryFilesBeside(Data("zando_stats.json")).empty());
 }
 
 TEST_F(ExportsAndCommands, AnExportIntoAFolderThatIsGoneSaysItCannotOpenTheFile) {

@@ -59,9 +59,8 @@ TEST_F(MatchLifecycle, AWholeEventSequenceMovesTheFlagsAsTheGameProgresses) {
 
     MarkLines();
     match.Fire(events::MatchEnded);
-    EXPECT_EQ(NewLines(), Join({"[EVENT] EventMatchEnded triggered", "[STATS] Match ended (no overtime) - Processing stats..."},
-                               ExportAndUpload(), {"[STATS] Match ended processing complete."}))
-        << "both end events process the match";
+    EXPECT_EQ(NewLines(), (Lines{"[EVENT] EventMatchEnded triggered", "[STATS] Match already processed - nothing more to do"}))
+        << "the match is finished once, by the first of its end events";
     MarkLines();
     match.Fire(events::MatchDestroyed);
     EXPECT_TRUE(NewLines().empty());
@@ -100,23 +99,31 @@ TEST_F(MatchLifecycle, ActiveBeginStateResetsOnlyWhenNoMatchIsFollowed) {
     EXPECT_FALSE(Z().trackingPaused || Z().showHeatmap || Z().showPostGame);
 }
 
-TEST_F(MatchLifecycle, AnEndDuringOvertimeWaitsForTheFinalResult) {
+TEST_F(MatchLifecycle, InOvertimeTheWinnerWaitsAndTheMatchEndFinishesTheMatchOnce) {
     StartPlaying();
     match.Fire(events::InitGame);
     match.Match().overtime = true;
     MarkLines();
-    match.Fire(events::MatchEnded);
     match.Fire(events::MatchWinnerSet);
-    EXPECT_EQ(NewLines(), (Lines{"[EVENT] EventMatchEnded triggered", "[STATS] Overtime detected - waiting for final result",
-                                 "[EVENT] EventMatchWinnerSet triggered",
+    EXPECT_EQ(NewLines(), (Lines{"[EVENT] EventMatchWinnerSet triggered",
                                  "[STATS] Match winner set during overtime - waiting for overtime to finish"}));
     EXPECT_TRUE(Z().matchActive);
     EXPECT_FALSE(Z().showPostGame);
 
-    match.Match().overtime = false;
+    // The game keeps the overtime flag set at the end of a match decided in overtime.
+    MarkLines();
     match.Fire(events::MatchEnded);
+    EXPECT_EQ(NewLines(), Join({"[EVENT] EventMatchEnded triggered", "[STATS] Match ended in overtime - Processing stats..."},
+                               ExportAndUpload(), {"[STATS] Match ended processing complete."}));
     EXPECT_FALSE(Z().matchActive);
-    EXPECT_TRUE(Z().showPostGame);
+    EXPECT_TRUE(Z().showPostGame && Z().showHeatmap);
+
+    MarkLines();
+    match.Match().overtime = false;
+    match.Fire(events::MatchWinnerSet);
+    match.Fire(events::MatchEnded);
+    EXPECT_EQ(NewLines(), (Lines{"[EVENT] EventMatchWinnerSet triggered", "[STATS] Match already processed - nothing more to do",
+                                 "[EVENT] EventMatchEnded triggered", "[STATS] Match already processed - nothing more to do"}));
 }
 
 TEST_F(MatchLifecycle, WithAnInitialMmrTheEndWaitsThreeSecondsForTheNewRating) {
@@ -159,15 +166,21 @@ TEST_F(MatchLifecycle, AFinalMmrThatIsMissingOrFailsLeavesTheChangeAlone) {
     match.SetMmr(11, 0.0f);
     MarkLines();
     Host().Advance(3.0);
+    ASSERT_FALSE(NewLines().empty());
     EXPECT_EQ(NewLines().front(), "[METADATA] Final MMR was 0 or invalid, skipping MMR change calc");
     EXPECT_EQ(NewLines().back(), "[STATS] Match winner set processing complete (delayed for MMR).");
     EXPECT_EQ(Z().mmrChange, 0.0f);
 
+    // The next match, whose new rating cannot be read at all.
+    match.Fire(events::MatchDestroyed);
+    match.SetMmr(11, 1012.5f);
+    match.Fire(events::CountdownBeginState);
     Z().mmrChange = 4.0f;
     Host().World().mmr.failing = true;
     match.Fire(events::MatchEnded);
     MarkLines();
     Host().Advance(3.0);
+    ASSERT_FALSE(NewLines().empty());
     EXPECT_EQ(NewLines().front(), "[METADATA] Failed to get final MMR in delayed callback");
     EXPECT_EQ(Z().mmrChange, 4.0f);
     EXPECT_FALSE(Z().awaitingMmrUpload);
@@ -186,16 +199,18 @@ TEST_F(MatchLifecycle, TheDelayedEndNeverTouchesAPluginObjectDeletedMeanwhile) {
     EXPECT_TRUE(NewLines().empty());
 }
 
-TEST_F(MatchLifecycle, DestroyedFinishesAFollowedMatchOnlyWhenItHasSomethingToReport) {
+TEST_F(MatchLifecycle, DestroyedFinishesAFollowedMatchOnlyWhenItHasSomethingToReportAndAlwaysStopsFollowingIt) {
     StartPlaying();
     match.Fire(events::InitGame);
     Z().gameTime = 5.0f;
     MarkLines();
     match.Fire(events::MatchDestroyed);
     EXPECT_TRUE(NewLines().empty());
-    EXPECT_TRUE(Z().matchActive) << "an empty match stays followed";
+    EXPECT_FALSE(Z().matchActive) << "a match left early is not followed any more: the next one starts afresh";
 
+    match.Fire(events::InitGame);
     Z().gameTime = 5.1f;
+    MarkLines();
     match.Fire(events::MatchDestroyed);
     Lines destroyed = ExportAndUpload();
     destroyed.erase(destroyed.begin() + 2);  // announced by its own line, not by the two end-of-match lines

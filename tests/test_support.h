@@ -80,6 +80,16 @@ inline std::filesystem::path InDataFolder(const std::filesystem::path& folder, c
     return zando::TextPath(zando::FileInFolder(folder, name));
 }
 
+// The names beside file that begin with its name and ".tmp": temporary files a write left behind.
+inline std::vector<std::string> TemporaryFilesBeside(const std::filesystem::path& file) {
+    std::vector<std::string> left;
+    const std::string prefix = file.filename().string() + ".tmp";
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(file.parent_path(), error))
+        if (entry.path().filename().string().rfind(prefix, 0) == 0) left.push_back(entry.path().filename().string());
+    return left;
+}
+
 inline void WriteFile(const std::filesystem::path& path, const std::string& content) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << content;

@@ -48,13 +48,12 @@ TEST_F(WholeMatch, StatisticsGridsMetadataLinesAndFileAreWhatTheMatchWas) {
     match.Fire(events::CountdownBeginState);
     match.Fire(events::CountdownEndState);
 
-    // Overtime: the first end event waits; the winner after overtime ends the match.
+    // Overtime: the winner set during it waits; the match's end finishes it with the flag still set.
     match.Match().overtime = true;
     match.SetClock(300.0f);
-    match.Fire(events::MatchEnded);
-    EXPECT_TRUE(Z().matchActive);
-    match.Match().overtime = false;
     match.Fire(events::MatchWinnerSet);
+    EXPECT_TRUE(Z().matchActive);
+    match.Fire(events::MatchEnded);
     match.Fire(events::MatchDestroyed);
     match.RemoveMatch();
     match.SetMmr(11, 1022.0f);
@@ -75,7 +74,7 @@ TEST_F(WholeMatch, StatisticsGridsMetadataLinesAndFileAreWhatTheMatchWas) {
                              "[GOAL] DUPLICATE goal event ignored at zone (25,23)",
                              "[STATS] Match destroyed but delayed upload pending - skipping to avoid race",
                              "[METADATA] MMR Change: 9.500000 (Initial: 1012.500000, Final: 1022.000000)",
-                             "[STATS] Match winner set processing complete (delayed for MMR)."})
+                             "[STATS] Match ended processing complete (delayed for MMR)."})
         EXPECT_TRUE(Logged(line)) << line;
 
     // The all-time file holds the shot and the goal for the next run.

@@ -14,7 +14,7 @@ TEST(WindowsFiles, AnExistingFileIsReplacedWholeAndTextHasCrLf) {
     ASSERT_EQ(zando::ReplaceFileWhole(file, "{\n  \"shots\": 2\n}\n", true), zando::WriteOutcome::Written)
         << "replacing a file that exists must work on Windows too";
     EXPECT_EQ(ReadFile(file), "{\r\n  \"shots\": 2\r\n}\r\n");
-    EXPECT_FALSE(std::filesystem::exists(folder.path() / "zando_stats.json.tmp"));
+    EXPECT_TRUE(zando_test::TemporaryFilesBeside(folder.path() / "zando_stats.json").empty());
 
     const auto binary = folder.path() / "zando_alltime_heatmap.dat";
     ASSERT_EQ(zando::ReplaceFileWhole(binary, std::string("\x01\n\x02", 3), false), zando::WriteOutcome::Written);

@@ -1,5 +1,6 @@
-// The event handlers' memory of their previous event: process-wide values, kept across matches and
-// never cleared by ResetStats.
+// The event handlers' memory of their previous event: process-wide values, never cleared by
+// ResetStats, and started afresh with each match followed (a goal of a new match in the zone of the
+// previous match's last goal is not that goal again).
 #pragma once
 
 #include "host/sdk/vector.h"
@@ -16,6 +17,20 @@ inline int lastGoalEventRow = -999;
 inline float lastGoalHitTime = -5.0f;      // match clock of the last goal counted from the ball entering a goal, s
 inline int lastGoalHitCol = -999;
 inline int lastGoalHitRow = -999;
+
+// Back to the values before any event.
+inline void Forget() {
+    lastSpeedSampleTime = -1.0f;
+    lastCarLocation = {0.0f, 0.0f, 0.0f};
+    lastShotTime = -5.0f;
+    lastShotLocation = {0.0f, 0.0f, 0.0f};
+    lastGoalEventTime = -5.0f;
+    lastGoalEventCol = -999;
+    lastGoalEventRow = -999;
+    lastGoalHitTime = -5.0f;
+    lastGoalHitCol = -999;
+    lastGoalHitRow = -999;
+}
 
 // True when now falls in [last, last + window): the same event reported again. A last value from a
 // previous match (its clock ahead of this match's) is not a duplicate.

@@ -4,6 +4,7 @@
 
 #include "host/sdk/game_events.h"
 #include "plugin/zando.h"
+#include "tracking/event_guards.h"
 #include "tracking/game_constants.h"
 
 namespace {
@@ -57,6 +58,7 @@ void ZANDO::OnInitGame() {
         matchActive = true;
         trackingPaused = true;
         matchMetadataCaptured = false;  // read at this match's first kickoff countdown
+        BeginFollowingMatch();
     } catch (...) {
         if (cvarManager) cvarManager->log("[ZANDO ERROR] InitGame hook crashed");
     }
@@ -73,6 +75,7 @@ void ZANDO::OnActiveBeginState() {
             showHeatmap = false;
             matchActive = true;
             matchMetadataCaptured = false;
+            BeginFollowingMatch();
         }
         trackingPaused = false;
     } catch (...) {
@@ -100,6 +103,7 @@ void ZANDO::OnCountdownBegin() {
         showHeatmap = false;
         uploadedThisMatch = false;
         matchActive = true;
+        BeginFollowingMatch();
         CaptureMatchMetadata();
     } else if (!matchMetadataCaptured) {
         // A match followed since InitGame, or since the plug-in loaded, has not had its playlist and
@@ -117,66 +121,96 @@ void ZANDO::OnScoreUpdated() {
 
 // [SECTION] End of the match
 
-void ZANDO::OnMatchEnded() { ProcessMatchEnd(MatchEndedTexts); }
+void ZANDO::BeginFollowingMatch() {
+    matchFinished = false;
+    ++matchNumber;
+    zando::guards::Forget();
+}
 
-void ZANDO::OnMatchWinnerSet() { ProcessMatchEnd(MatchWinnerSetTexts); }
+void ZANDO::OnMatchEnded() { ProcessMatchEnd(MatchEndedTexts, true); }
 
-void ZANDO::ProcessMatchEnd(const char* const (&texts)[6]) {
+void ZANDO::OnMatchWinnerSet() { ProcessMatchEnd(MatchWinnerSetTexts, false); }
+
+// A match is finished once, by the first end event with its result final: EventMatchEnded always
+// (the game keeps the overtime flag set at the end of a match decided in overtime), the winner being
+// set outside overtime.
+void ZANDO::ProcessMatchEnd(const char* const (&texts)[6], bool matchOver) {
     ServerWrapper state = gameWrapper->GetCurrentGameState();
     cvarManager->log(texts[0]);
-    if (!state.IsNull() && state.GetbOverTime()) {
+    if (matchFinished) {
+        cvarManager->log("[STATS] Match already processed - nothing more to do");
+        return;
+    }
+    const bool overtime = !state.IsNull() && state.GetbOverTime();
+    if (overtime && !matchOver) {
         cvarManager->log(texts[1]);
         return;
     }
-    cvarManager->log(texts[2]);
+    cvarManager->log(overtime ? "[STATS] Match ended in overtime - Processing stats..." : texts[2]);
+    matchFinished = true;
     matchActive = false;
     trackingPaused = false;
     showPostGame = true;
     showHeatmap = true;
 
     if (initialMmr > 0.0f) {
+        // An end still waiting (a match that ended within the last 3 s) is finished before this one.
+        if (pendingEnd) FinishPendingEnd(gameWrapper.get());
         awaitingMmrUpload = true;
+        pendingEnd = PendingMatchEnd{CurrentRecord(), texts[5], matchNumber};
         cvarManager->log(texts[3]);
-        // The callback may outlive this object (the plug-in unloaded within the delay): it checks first.
+        // The callback may outlive this object (the plug-in unloaded within the delay): it checks first,
+        // and does nothing when this end was already finished (at unload).
         std::weak_ptr<bool> alive = lifetime;
-        const char* completionLine = texts[5];
+        const uint64_t match = matchNumber;
         gameWrapper->SetTimeout(
-            [this, alive, completionLine](GameWrapper* game) {
-                if (alive.expired()) return;
-                FinishMatchAfterMmrDelay(game, completionLine);
+            [this, alive, match](GameWrapper* game) {
+                if (alive.expired() || !pendingEnd || pendingEnd->match != match) return;
+                FinishMatchAfterMmrDelay(game);
             },
             zando::constants::MmrDelaySeconds);
         return;
     }
-    ExportAndUpload();
+    ExportAndUpload(CurrentRecord());
     cvarManager->log(texts[4]);
 }
 
-void ZANDO::FinishMatchAfterMmrDelay(GameWrapper* game, const char* completionLine) {
-    ReadFinalMmr(game);
+void ZANDO::FinishMatchAfterMmrDelay(GameWrapper* game) { FinishPendingEnd(game); }
+
+void ZANDO::FinishPendingEnd(GameWrapper* game) {
+    if (!pendingEnd) return;
+    PendingMatchEnd end = std::move(*pendingEnd);
+    pendingEnd.reset();
+    ReadFinalMmr(game, end.record);
+    if (end.match == matchNumber) mmrChange = end.record.mmrChange;  // the card shows it while it stays up
     awaitingMmrUpload = false;
-    ExportAndUpload();
-    cvarManager->log(completionLine);
+    // A new match may be followed by now: its own "uploaded" flag is neither used nor changed here.
+    const bool stillCurrent = end.match == matchNumber;
+    const bool currentUploaded = uploadedThisMatch;
+    if (!stillCurrent) uploadedThisMatch = false;
+    ExportAndUpload(end.record);
+    if (!stillCurrent) uploadedThisMatch = currentUploaded;
+    cvarManager->log(end.completionLine);
 }
 
-void ZANDO::ExportAndUpload() {
+void ZANDO::ExportAndUpload(const MatchRecord& record) {
     cvarManager->log("[STATS] Exporting stats to JSON...");
-    ExportStatsJson();
+    ExportStatsJson(record);
     cvarManager->log("[STATS] Triggering upload to server...");
-    UploadMatchStats();
+    UploadMatchStats(record);
 }
 
 void ZANDO::OnMatchDestroyed() {
     if (awaitingMmrUpload) {
         cvarManager->log("[STATS] Match destroyed but delayed upload pending - skipping to avoid race");
-    } else if (!matchActive) {
-        return;
-    } else if (shots <= 0 && goals <= 0 && !(gameTime > 5.0f)) {
-        return;
-    } else {
+    } else if (matchActive && !matchFinished && (shots > 0 || goals > 0 || gameTime > 5.0f)) {
         cvarManager->log("[STATS] Match destroyed with active stats - uploading before reset");
-        ExportStatsJson();
-        UploadMatchStats();
+        matchFinished = true;
+        const MatchRecord record = CurrentRecord();
+        ExportStatsJson(record);
+        UploadMatchStats(record);
     }
+    // The match object is gone: whatever happened above, it is no longer followed, so the next match
+    // starts afresh at its first countdown even without an InitGame.
     matchActive = false;
 }

@@ -1,5 +1,6 @@
 // Match metadata: playlist, ranked flag and MMR at the first kickoff, and the MMR change after the end.
 #include <algorithm>
+#include <cmath>
 #include <exception>
 #include <stdexcept>
 #include <string>
@@ -57,6 +58,10 @@ void ZANDO::CaptureMatchMetadata() {
             MMRWrapper mmr = gameWrapper->GetMMRWrapper();
             UniqueIDWrapper player = gameWrapper->GetUniqueID();
             initialMmr = mmr.GetPlayerMMR(player, playlistId);
+            if (!std::isfinite(initialMmr)) {
+                cvarManager->log("[METADATA] Initial MMR is not a number - continuing without it");
+                initialMmr = 0.0f;
+            }
             cvarManager->log("[METADATA] Initial MMR: " + std::to_string(initialMmr) + " (Playlist ID: " +
                              std::to_string(playlistId) + ", Ranked: " + YesNo(isRanked) + ")");
         } catch (...) {
@@ -66,16 +71,17 @@ void ZANDO::CaptureMatchMetadata() {
     }
 }
 
-void ZANDO::ReadFinalMmr(GameWrapper* game) {
+void ZANDO::ReadFinalMmr(GameWrapper* game, MatchRecord& record) {
     try {
         if (!game) throw std::runtime_error("no game handle");
         MMRWrapper mmr = game->GetMMRWrapper();
         UniqueIDWrapper player = game->GetUniqueID();
-        const float finalMmr = mmr.GetPlayerMMR(player, playlistId);
-        if (finalMmr > 0.0f) {
-            mmrChange = finalMmr - initialMmr;
-            cvarManager->log("[METADATA] MMR Change: " + std::to_string(mmrChange) + " (Initial: " +
-                             std::to_string(initialMmr) + ", Final: " + std::to_string(finalMmr) + ")");
+        const float finalMmr = mmr.GetPlayerMMR(player, record.playlistId);
+        // A rating that is not a finite number is as invalid as one of 0 (it would make the change so too).
+        if (finalMmr > 0.0f && std::isfinite(finalMmr)) {
+            record.mmrChange = finalMmr - record.initialMmr;
+            cvarManager->log("[METADATA] MMR Change: " + std::to_string(record.mmrChange) + " (Initial: " +
+                             std::to_string(record.initialMmr) + ", Final: " + std::to_string(finalMmr) + ")");
         } else {
             cvarManager->log("[METADATA] Final MMR was 0 or invalid, skipping MMR change calc");
         }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "host/sdk/game_objects.h"
+#include "plugin/saturating.h"
 #include "plugin/zando.h"
 #include "tracking/event_guards.h"
 #include "tracking/game_constants.h"
@@ -23,9 +24,11 @@ std::string ZoneText(const ZANDO::Zone& zone) {
 
 // A counted goal, whichever path saw it: both goal grids, the match's count, and the all-time file.
 void ZANDO::CountGoal(Zone zone) {
-    goalHeatmap[zone.row][zone.column] += c::GoalCount;
-    allTimeGoalHeatmap[zone.row][zone.column] += c::GoalCount;
-    goals += 1;
+    int32_t& matchCell = goalHeatmap[zone.row][zone.column];
+    int32_t& allTimeCell = allTimeGoalHeatmap[zone.row][zone.column];
+    matchCell = zando::SaturatingAdd(matchCell, c::GoalCount);
+    allTimeCell = zando::SaturatingAdd(allTimeCell, c::GoalCount);
+    goals = zando::SaturatingAdd(goals, 1);
     SaveAllTimeHeatmap();
 }
 
@@ -170,7 +173,7 @@ void ZANDO::HandleStatEvent(void* params) {
     const Zone zone = ZoneOf(position.X, position.Y, team);
     shotHeatmap[zone.row][zone.column] += c::ShotHeat;
     allTimeShotHeatmap[zone.row][zone.column] += c::ShotHeat;
-    shots += 1;
+    shots = zando::SaturatingAdd(shots, 1);
     g::lastShotTime = now;
     g::lastShotLocation = position;
     SaveAllTimeHeatmap();

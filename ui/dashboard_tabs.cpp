@@ -1,5 +1,7 @@
 // The Dashboard tab (this match beside the all-time figures, and clearing the all-time data) and the
 // Heatmap tab (what the heatmap overlay shows, its scale, position and visibility).
+#include <algorithm>
+
 #include "heatmap/heatmap_drawing.h"
 #include "plugin/zando.h"
 #include "ui/panel_widgets.h"
@@ -21,11 +23,11 @@ void ZANDO::ComputeDashboardFigures() {
     f.hotZones = 0;
     for (const auto& row : allTimeShotHeatmap)
         for (float cell : row) {
-            f.allTimeShotTotal += zando::ShotsIn(cell);
+            f.allTimeShotTotal = zando::SaturatingAdd(f.allTimeShotTotal, zando::ShotsIn(cell));
             f.hotZones += cell > 20.0f;
         }
     for (const auto& row : allTimeGoalHeatmap)
-        for (int32_t cell : row) f.allTimeGoalTotal += cell;
+        for (int32_t cell : row) f.allTimeGoalTotal = zando::SaturatingAdd(f.allTimeGoalTotal, std::max(cell, 0));
     f.lifetimeAccuracy = f.allTimeShotTotal > 0 ? static_cast<float>(f.allTimeGoalTotal) * 100.0f / static_cast<float>(f.allTimeShotTotal) : 0.0f;
 }
 

@@ -43,7 +43,9 @@ std::string ZANDO::InvalidConnectionSetting() const {
     return {};
 }
 
-void ZANDO::UploadMatchStats() {
+void ZANDO::UploadMatchStats() { UploadMatchStats(CurrentRecord()); }
+
+void ZANDO::UploadMatchStats(const MatchRecord& record) {
     if (!uploadEnabled) {
         cvarManager->log("[ZANDO] Upload disabled - enable in Dashboard Integration settings");
         return;
@@ -60,7 +62,7 @@ void ZANDO::UploadMatchStats() {
         cvarManager->log("[ZANDO] ⚠ Upload already in progress - skipping duplicate upload");
         return;
     }
-    if (shots == 0 && goals == 0 && gameTime < ActivityThreshold) {
+    if (record.shots == 0 && record.goals == 0 && record.gameTime < ActivityThreshold) {
         cvarManager->log("[ZANDO] ℹ No significant activity to upload (< 10s, no shots/goals)");
         return;
     }
@@ -70,11 +72,11 @@ void ZANDO::UploadMatchStats() {
         return;
     }
 
-    cvarManager->log("[ZANDO] 🔄 Starting upload... (Shots: " + std::to_string(shots) + ", Goals: " + std::to_string(goals) +
-                     ", Time: " + std::to_string(static_cast<int>(gameTime)) + "s)");
+    cvarManager->log("[ZANDO] 🔄 Starting upload... (Shots: " + std::to_string(record.shots) +
+                     ", Goals: " + std::to_string(record.goals) + ", Time: " + std::to_string(static_cast<int>(record.gameTime)) + "s)");
     uploadInProgress = true;
     try {
-        const std::string body = BuildUploadPayload();
+        const std::string body = BuildUploadPayload(record);
         if (body.size() > LargestBody) {
             cvarManager->log("[ZANDO] ✗ JSON payload too large (" + std::to_string(body.size()) + " bytes) - aborting upload");
             uploadInProgress = false;

@@ -1,5 +1,6 @@
 // The upload body: one compact JSON line with the match's figures, its metadata and both grids
 // reduced to 10 x 10, in a fixed key order.
+#include <cmath>
 #include <string>
 #include <type_traits>
 
@@ -29,26 +30,33 @@ std::string GridArray(const Grid<Cell>& grid) {
 
 }  // namespace
 
-std::string ZANDO::BuildUploadPayload() const {
-    const auto number = [](float value) { return zando::NumberText(value); };
+std::string ZANDO::BuildUploadPayload() const { return BuildUploadPayload(CurrentRecord()); }
+
+std::string ZANDO::BuildUploadPayload(const MatchRecord& record) const {
+    // JSON has no infinity or NaN: such a figure is sent as 0, and said so, so the body stays JSON.
+    const auto number = [this](const char* key, float value) {
+        if (std::isfinite(value)) return zando::NumberText(value);
+        cvarManager->log(std::string("[ZANDO] ⚠ ") + key + " is not a finite number - sent as 0");
+        return std::string("0");
+    };
     std::string body = "{";
     body += "\"timestamp\":\"" + zando::UtcTimestamp() + "\"";
-    body += ",\"shots\":" + std::to_string(shots);
-    body += ",\"goals\":" + std::to_string(goals);
-    body += ",\"averageSpeed\":" + number(AverageSpeed());
-    body += ",\"speedSamples\":" + std::to_string(speedSamples);
-    body += ",\"boostCollected\":" + number(boostCollected);
-    body += ",\"boostUsed\":" + number(boostUsed);
-    body += ",\"gameTime\":" + number(gameTime);
-    body += ",\"possessionTime\":" + number(possessionTime);
-    body += ",\"teamPossessionTime\":" + number(teamPossessionTime);
-    body += ",\"opponentPossessionTime\":" + number(opponentPossessionTime);
+    body += ",\"shots\":" + std::to_string(record.shots);
+    body += ",\"goals\":" + std::to_string(record.goals);
+    body += ",\"averageSpeed\":" + number("averageSpeed", record.AverageSpeed());
+    body += ",\"speedSamples\":" + std::to_string(record.speedSamples);
+    body += ",\"boostCollected\":" + number("boostCollected", record.boostCollected);
+    body += ",\"boostUsed\":" + number("boostUsed", record.boostUsed);
+    body += ",\"gameTime\":" + number("gameTime", record.gameTime);
+    body += ",\"possessionTime\":" + number("possessionTime", record.possessionTime);
+    body += ",\"teamPossessionTime\":" + number("teamPossessionTime", record.teamPossessionTime);
+    body += ",\"opponentPossessionTime\":" + number("opponentPossessionTime", record.opponentPossessionTime);
     // The title is the game's text: escaped, so a quote or a backslash in it cannot break the body.
-    body += ",\"playlist\":\"" + zando::JsonEscaped(playlistName) + "\"";
-    body += std::string(",\"isRanked\":") + (isRanked ? "true" : "false");
-    body += ",\"mmr\":" + number(initialMmr);
-    body += ",\"mmrChange\":" + number(mmrChange);
-    body += ",\"shotHeatmap\":" + GridArray(zando::DownsampleShotHeatmap(shotHeatmap));
-    body += ",\"goalHeatmap\":" + GridArray(zando::DownsampleGoalHeatmap(goalHeatmap));
+    body += ",\"playlist\":\"" + zando::JsonEscaped(record.playlistName) + "\"";
+    body += std::string(",\"isRanked\":") + (record.isRanked ? "true" : "false");
+    body += ",\"mmr\":" + number("mmr", record.initialMmr);
+    body += ",\"mmrChange\":" + number("mmrChange", record.mmrChange);
+    body += ",\"shotHeatmap\":" + GridArray(zando::DownsampleShotHeatmap(record.shotHeatmap));
+    body += ",\"goalHeatmap\":" + GridArray(zando::DownsampleGoalHeatmap(record.goalHeatmap));
     return body + "}";
 }
