@@ -144,13 +144,14 @@ int main(int argc, char** argv) {
         break;
     }
     case sandbox::Activity::Simulate: {
-        const sandbox::SimulationSettings settings{options->seed, options->teamSize, options->fps};
+        const sandbox::SimulationSettings settings{options->seed, options->teamSize, options->fps, options->matches};
         try {
             const sandbox::SimulatedMatch match =
                 sandbox::PlaySimulatedMatch(host, settings, traceOut.is_open() ? &traceOut : nullptr, camera.get());
             if (!camera->Finish()) exitCode = 1;
             if (options->report) {
-                if (const auto figures = sandbox::ReadPluginFigures(*loaded.plugin))
+                host::LoadedPlugin* now = host.FindPlugin(pluginName);  // a trace may have reloaded it
+                if (const auto figures = now ? sandbox::ReadPluginFigures(*now) : std::nullopt)
                     std::cout << sandbox::FormatReport(match.truth, match.outcome, *figures);
             }
         } catch (const sandbox::TraceError& e) {
@@ -171,7 +172,8 @@ int main(int argc, char** argv) {
     }
     std::cout << std::flush;
 
-    host.UnloadPlugin(loaded.plugin);
+    // The plug-in loaded now: a "plugin reload" in the trace or at the prompt replaces the first one.
+    if (host::LoadedPlugin* now = host.FindPlugin(pluginName)) host.UnloadPlugin(now);
     Say("unloaded " + pluginName + " and deleted the plug-in object");
     return exitCode;
 }

@@ -62,19 +62,36 @@ double ThrottleAcceleration(double speed) {
 }  // namespace
 
 MatchSimulator::MatchSimulator(SimulationSettings settings, Sink sink)
-    : settings_(settings), sink_(std::move(sink)), rng_(settings.seed), pads_(field::Pads.size()) {
+    : settings_(settings), sink_(std::move(sink)), rng_(settings.seed), sessionRng_(settings.seed ^ 0x5e55'10f5'eed5'0001ULL),
+      pads_(field::Pads.size()) {
+    settings_.teamSize = std::clamp(settings_.teamSize, 1, 3);
+    settings_.matches = std::max(settings_.matches, 1);
+    SetUpMatch(settings_.teamSize);
+}
+
+void MatchSimulator::SetUpMatch(int teamSize) {
     static const host::game::Playlist playlists[] = {
         {"Ranked Duel", 1, 10}, {"Ranked Doubles", 1, 11}, {"Ranked Standard", 1, 13}};
-    settings_.teamSize = std::clamp(settings_.teamSize, 1, 3);
-    playlist_ = playlists[settings_.teamSize - 1];
+    playlist_ = playlists[teamSize - 1];
+    outcome_ = MatchOutcome{};
     outcome_.playlist = playlist_.title;
+    outcome_.teamSize = teamSize;
+    truth_ = LocalTruth{};
+    cars_.clear();
+    clockTicks_ = 0;
+    overtime_ = false;
+    ballTouchableAt_ = 0.0;
+    shooter_ = -1;
+    scoringTeam_ = -1;
+    forfeitAt_ = -1.0;
+    for (PadState& pad : pads_) pad.readyAt = 0.0;
 
     const int localTeam = Uniform(0.0, 1.0) < 0.5 ? 0 : 1;
     std::vector<const char*> names(OtherPlayers.begin(), OtherPlayers.end());
     std::shuffle(names.begin(), names.end(), rng_);
     std::size_t nextName = 0;
     for (int team = 0; team < 2; ++team) {
-        for (int i = 0; i < settings_.teamSize; ++i) {
+        for (int i = 0; i < teamSize; ++i) {
             Car car;
             car.team = team;
             car.local = team == localTeam && i == 0;
@@ -87,12 +104,22 @@ MatchSimulator::MatchSimulator(SimulationSettings settings, Sink sink)
     truth_.team = localTeam;
     if (Uniform(0.0, 1.0) < 0.12) forfeitAt_ = Uniform(150.0, 280.0);
     outcome_.mmrBefore = static_cast<float>(RoundTo(Uniform(400.0, 1500.0), 0.01));
+
+    // The session's turns come from their own stream, so that they do not change how a match is played.
+    const auto chance = [this](double p) { return SessionUniform(0.0, 1.0) < p; };
+    const auto between = [this](double low, double high) { return SessionUniform(low, high); };
+    outcome_.initGame = chance(0.8);
+    leaveAt_ = -1.0;
+    if (chance(0.08)) leaveAt_ = chance(0.5) ? between(0.5, 4.5) : between(30.0, 250.0);
+    reloadAt_ = chance(0.06) ? between(20.0, 280.0) : -1.0;
+    outcome_.reloadedInMmrWait = chance(0.06);
 }
 
 std::string MatchSimulator::Source() const {
     std::string source = "zando-sandbox simulate --seed " + std::to_string(settings_.seed) + " --mode " +
                          std::to_string(settings_.teamSize) + "v" + std::to_string(settings_.teamSize);
     if (settings_.fps != 60.0) source += " --fps " + std::to_string(settings_.fps);
+    if (settings_.matches != 1) source += " --matches " + std::to_string(settings_.matches);
     return source;
 }
 
@@ -100,9 +127,21 @@ double MatchSimulator::Uniform(double low, double high) {
     return low + (high - low) * static_cast<double>(rng_() >> 11) * 0x1.0p-53;
 }
 
+double MatchSimulator::SessionUniform(double low, double high) {
+    return low + (high - low) * static_cast<double>(sessionRng_() >> 11) * 0x1.0p-53;
+}
+
 // [SECTION] Match flow
 
 void MatchSimulator::Run() {
+    for (int match = 0; match < settings_.matches; ++match) {
+        if (match > 0) SetUpMatch(1 + static_cast<int>(std::min(2.0, Uniform(0.0, 3.0))));
+        PlayMatch();
+        results_.push_back({truth_, outcome_});
+    }
+}
+
+void MatchSimulator::PlayMatch() {
     Emit(record::Match{playlist_, true});
     Emit(record::Mmr{playlist_.id, outcome_.mmrBefore});
     PlaceForKickoff();
@@ -110,14 +149,25 @@ void MatchSimulator::Run() {
         Emit(record::Car{car.team, car.name, car.local,
                          {static_cast<float>(car.x), static_cast<float>(car.y), static_cast<float>(field::CarRestZ)}, 0.33f});
     EmitState(true, true);
+    if (outcome_.initGame) EmitEvent(GameEvent::InitGame);
     RunTicks(LoadingSeconds, Phase::Idle);  // the match loads; it begins with the first countdown
     for (;;) {
         EmitEvent(GameEvent::CountdownBeginState);
         RunTicks(CountdownSeconds, Phase::Countdown);
         EmitEvent(GameEvent::CountdownEndState);
         EmitEvent(GameEvent::ActiveBeginState);
-        const bool goal = PlayUntilStoppage();
-        if (goal) {
+        const Stoppage stoppage = PlayUntilStoppage();
+        if (stoppage == Stoppage::LocalLeft) {
+            // Back to the menu: the match object goes without any end event, and no new rating is posted.
+            outcome_.localLeft = true;
+            outcome_.clock = static_cast<double>(clockTicks_) / TickRate;
+            outcome_.mmrAfter = outcome_.mmrBefore;
+            EmitEvent(GameEvent::MatchDestroyed);
+            Emit(record::RemoveMatch{});
+            RunTicks(MenuSeconds, Phase::Idle);
+            return;
+        }
+        if (stoppage == Stoppage::Goal) {
             RunTicks(CelebrationSeconds, Phase::Celebration);
             if (overtime_) break;  // the golden goal ends the match
             RunTicks(ReplaySeconds, Phase::Idle);
@@ -130,6 +180,18 @@ void MatchSimulator::Run() {
         Kickoff();
     }
     EndMatch();
+}
+
+void MatchSimulator::ReloadPlugin(bool inPlay) {
+    Emit(record::Console{"plugin reload ZANDO"});
+    // Reloaded in play, the plug-in knows nothing of what came before: the truth starts now. After the
+    // end, the truth stays that of the match the unloading plug-in finished.
+    if (!inPlay) return;
+    const std::string name = truth_.name;
+    const int team = truth_.team;
+    truth_ = LocalTruth{};
+    truth_.name = name;
+    truth_.team = team;
 }
 
 void MatchSimulator::Kickoff() {
@@ -160,8 +222,18 @@ void MatchSimulator::PlaceForKickoff() {
     }
 }
 
-bool MatchSimulator::PlayUntilStoppage() {
+MatchSimulator::Stoppage MatchSimulator::PlayUntilStoppage() {
     for (;;) {
+        const double before = static_cast<double>(clockTicks_) / TickRate;
+        if (leaveAt_ >= 0.0 && before >= leaveAt_) {
+            leaveAt_ = -1.0;
+            return Stoppage::LocalLeft;
+        }
+        if (reloadAt_ >= 0.0 && before >= reloadAt_) {
+            reloadAt_ = -1.0;
+            outcome_.reloadedInPlay = true;
+            ReloadPlugin(true);
+        }
         Tick(Phase::Play);
         if (scoringTeam_ >= 0) {
             const int team = scoringTeam_;
@@ -177,7 +249,7 @@ bool MatchSimulator::PlayUntilStoppage() {
             EmitEvent(GameEvent::ScoreUpdated);
             ball_.exists = false;
             EmitState(false);
-            return true;
+            return Stoppage::Goal;
         }
         const double clock = static_cast<double>(clockTicks_) / TickRate;
         if (forfeitAt_ >= 0.0 && clock >= forfeitAt_) {
@@ -185,10 +257,10 @@ bool MatchSimulator::PlayUntilStoppage() {
             const int lead = outcome_.goals[0] - outcome_.goals[1];
             if (std::abs(lead) >= 2) {
                 outcome_.forfeitingTeam = lead > 0 ? 1 : 0;
-                return false;
+                return Stoppage::MatchOver;
             }
         }
-        if (!overtime_ && clock >= RegulationSeconds) return false;
+        if (!overtime_ && clock >= RegulationSeconds) return Stoppage::MatchOver;
     }
 }
 
@@ -201,7 +273,15 @@ void MatchSimulator::EndMatch() {
     outcome_.mmrAfter = static_cast<float>(RoundTo(outcome_.mmrBefore + (winner == truth_.team ? change : -change), 0.01));
     RunTicks(RatingPostedAfter, Phase::Idle);
     Emit(record::Mmr{playlist_.id, outcome_.mmrAfter});
-    RunTicks(PodiumSeconds - RatingPostedAfter, Phase::Idle);
+    double podium = PodiumSeconds - RatingPostedAfter;
+    if (outcome_.reloadedInMmrWait) {
+        // Within the plug-in's 3-second wait for the new rating, after the rating was posted.
+        const double wait = RoundTo(SessionUniform(0.1, 1.3), Dt);
+        RunTicks(wait, Phase::Idle);
+        ReloadPlugin(false);
+        podium -= wait;
+    }
+    RunTicks(podium, Phase::Idle);
     EmitEvent(GameEvent::MatchDestroyed);
     Emit(record::RemoveMatch{});
     RunTicks(MenuSeconds, Phase::Idle);

@@ -1,8 +1,10 @@
-// A whole simulated online match, tick by tick at the game's 120 physics ticks a second: kickoff
+// A session of simulated online matches, tick by tick at the game's 120 physics ticks a second: kickoff
 // countdowns, cars driving and boosting at game speeds, boost pads, ball touches, shots, saves and
 // goals with their stat-ticker messages, goal replays, overtime, forfeits, the end of the match with
-// the new rating, and the match object's destruction. The match comes out as trace records, in time
-// order; the local player's true figures are kept beside it, to compare with what the plug-in measured.
+// the new rating, and the match object's destruction; and the ways real sessions go: InitGame at most
+// match loads, the local player leaving a match, several matches in a row, the plug-in reloaded during
+// a match or while it waits for the new rating. The matches come out as trace records, in time order;
+// the local player's true figures are kept beside each, to compare with what the plug-in measured.
 #pragma once
 
 #include <cstdint>
@@ -20,9 +22,11 @@ struct SimulationSettings {
     std::uint64_t seed = 1;
     int teamSize = 3;    // 1, 2 or 3 cars a team
     double fps = 60.0;   // rendered frames a second
+    int matches = 1;     // matches in the session; the ones after the first are of a mode drawn by chance
 };
 
-// The local player's figures as they really were.
+// The local player's figures as they really were, since the plug-in last loaded (a reload during play
+// starts them again: the plug-in follows the match from that moment).
 struct LocalTruth {
     std::string name;
     int team = 0;
@@ -42,8 +46,19 @@ struct MatchOutcome {
     bool overtime = false;
     int forfeitingTeam = -1;
     float mmrBefore = 0.0f;
-    float mmrAfter = 0.0f;
+    float mmrAfter = 0.0f;  // the rating after the match (the one before it when the player left)
     double clock = 0.0;     // match clock at the end, seconds
+    int teamSize = 3;
+    // How the session went around this match.
+    bool initGame = true;          // the game sent InitGame when the match loaded
+    bool localLeft = false;        // the local player left before the end: Destroyed with no end events
+    bool reloadedInPlay = false;   // the plug-in was reloaded while the match was played
+    bool reloadedInMmrWait = false;  // ... within 3 s after the end, once the new rating was posted
+};
+
+struct SimulatedResult {
+    LocalTruth truth;
+    MatchOutcome outcome;
 };
 
 class MatchSimulator {
@@ -51,10 +66,12 @@ public:
     using Sink = std::function<void(const TraceRecord&)>;
 
     MatchSimulator(SimulationSettings settings, Sink sink);
-    void Run();  // the whole match, from joining it to the menu after it
+    void Run();  // every match of the session, from joining it to the menu after it
 
+    // The last match of the session.
     const LocalTruth& Truth() const { return truth_; }
     const MatchOutcome& Outcome() const { return outcome_; }
+    const std::vector<SimulatedResult>& Results() const { return results_; }  // every match, in order
     std::string Source() const;  // the command that makes this match, for the trace header
 
 private:
@@ -77,9 +94,13 @@ private:
     enum class Phase { Countdown, Play, Celebration, Idle };
 
     // [SECTION] Match flow
+    void SetUpMatch(int teamSize);  // the teams, names, rating and the session's turns for the next match
+    void PlayMatch();
+    void ReloadPlugin(bool inPlay);  // the console statement that reloads the plug-in
     void Kickoff();          // cars and ball to their kickoff places, shown to the game
     void PlaceForKickoff();
-    bool PlayUntilStoppage();  // false when the match is over
+    enum class Stoppage { Goal, MatchOver, LocalLeft };
+    Stoppage PlayUntilStoppage();
     void AfterGoal();
     void EndMatch();
     void RunTicks(double seconds, Phase phase);
@@ -104,11 +125,13 @@ private:
     void EmitState(bool withCars, bool withOvertime = false);
 
     double Uniform(double low, double high);
+    double SessionUniform(double low, double high);  // from the session's stream
     int Attack(int team) const { return team == 0 ? 1 : -1; }  // +1: the team scores at +Y
 
     SimulationSettings settings_;
     Sink sink_;
     std::mt19937_64 rng_;
+    std::mt19937_64 sessionRng_;  // the session's turns (leaving, reloads, InitGame), apart from the play's
     std::vector<Car> cars_;
     int localIndex_ = 0;
     Ball ball_;
@@ -129,8 +152,11 @@ private:
     int scoringTeam_ = -1;       // the team that scored the goal just reported
     double forfeitAt_ = -1.0;    // match clock at which a team far behind may forfeit
     double regulationSeconds_ = 300.0;
+    double leaveAt_ = -1.0;        // match clock at which the local player leaves, -1: stays
+    double reloadAt_ = -1.0;       // match clock at which the plug-in is reloaded, -1: not in play
     LocalTruth truth_;
     MatchOutcome outcome_;
+    std::vector<SimulatedResult> results_;
     host::game::Playlist playlist_;
 };
 

@@ -52,13 +52,16 @@ std::optional<SandboxOptions> ParseSandboxOptions(int argc, char** argv, int& ex
     CLI::App* console = app.add_subcommand("console", "Console prompt on standard input");
     CLI::App* replay = app.add_subcommand("replay", "Play a match trace (JSON Lines, docs/trace-format.md) through the plug-in");
     replay->add_option("TRACE", options.trace, "The trace file")->required();
-    CLI::App* simulate = app.add_subcommand("simulate", "Simulate a ranked match and play it through the plug-in");
+    CLI::App* simulate = app.add_subcommand("simulate", "Simulate a session of ranked matches and play it through the plug-in");
     simulate->add_option("--seed", options.seed, "The match's seed: the same seed gives the same match")->required();
     std::string mode = "3v3";
     simulate->add_option("--mode", mode, "Cars a team")->check(CLI::IsMember({"1v1", "2v2", "3v3"}))->capture_default_str();
     simulate->add_option("--out", options.out, "Also write the match's trace to this file");
     simulate->add_flag("--report", options.report, "Print the local player's true figures beside the plug-in's");
     simulate->add_option("--fps", options.fps, "Rendered frames a second")->check(CLI::Range(1.0, 1000.0))->capture_default_str();
+    simulate->add_option("--matches", options.matches, "Matches in the session, one after another (the first of --mode)")
+        ->check(CLI::Range(1, 1000))
+        ->capture_default_str();
     std::string resolution = "1920x1080";
     for (CLI::App* playing : {replay, simulate}) {
         playing->add_option("--screenshot-at", options.screenshotAt, "Picture the game screen at these match-clock seconds (T,T,...)")

@@ -31,6 +31,7 @@ struct SandboxOptions {
     std::filesystem::path out;     // simulate: where to write the match's trace too
     bool report = false;           // simulate: the truth beside the plug-in's figures
     double fps = 60.0;             // simulate: rendered frames a second
+    int matches = 1;               // simulate: matches in the session
 
     // replay, simulate: pictures of the game screen
     std::vector<double> screenshotAt;   // match-clock seconds

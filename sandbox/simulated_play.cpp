@@ -22,7 +22,7 @@ SimulatedMatch PlaySimulatedMatch(host::Host& host, const SimulationSettings& se
     });
     if (traceOut) *traceOut << FormatHeader(TraceHeader{TraceFormatVersion, simulator.Source()}) << '\n';
     simulator.Run();
-    return {simulator.Truth(), simulator.Outcome()};
+    return {simulator.Truth(), simulator.Outcome(), simulator.Results()};
 }
 
 }  // namespace sandbox

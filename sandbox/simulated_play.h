@@ -3,6 +3,7 @@
 #pragma once
 
 #include <ostream>
+#include <vector>
 
 #include "host/runtime/host.h"
 #include "sandbox/match_simulator.h"
@@ -11,8 +12,9 @@
 namespace sandbox {
 
 struct SimulatedMatch {
-    LocalTruth truth;
+    LocalTruth truth;      // the session's last match
     MatchOutcome outcome;
+    std::vector<SimulatedResult> matches;  // every match of the session, in order
 };
 
 // traceOut, when given, receives the whole trace, header first; camera, when given, gets the frames

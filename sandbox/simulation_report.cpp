@@ -51,6 +51,11 @@ std::string FormatReport(const LocalTruth& truth, const MatchOutcome& outcome, c
                   outcome.goals[1], outcome.overtime ? " after overtime" : "",
                   outcome.forfeitingTeam >= 0 ? (outcome.forfeitingTeam == 0 ? ", blue forfeited" : ", orange forfeited") : "");
     report += line;
+    if (outcome.localLeft) report += "The local player left the match before its end\n";
+    if (outcome.reloadedInPlay) report += "The plug-in was reloaded during the match: the truth counts from then on\n";
+    if (outcome.reloadedInMmrWait)
+        report += "The plug-in was reloaded while it waited for the new rating: it finished the match first, and the "
+                  "figures below are the reloaded plug-in's, empty\n";
     std::snprintf(line, sizeof line, "Local player: %s (%s), rating %.2f -> %.2f, %.1f s of match clock\n",
                   truth.name.c_str(), TeamName(truth.team), outcome.mmrBefore, outcome.mmrAfter, outcome.clock);
     report += line;

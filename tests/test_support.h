@@ -102,14 +102,18 @@ public:
         host_.SetMessageSink([this](const std::string& message) { hostMessages.push_back(message); });
         host::LoadResult result = host_.LoadPlugin(ZANDO_PLUGIN_PATH, "ZANDO");
         if (!result.plugin) throw std::runtime_error(result.error);
-        plugin_ = result.plugin;
     }
     ~LoadedZando() { Unload(); }
 
     host::Host& Host() { return host_; }
-    host::LoadedPlugin& Plugin() { return *plugin_; }
+    // The plug-in loaded now: a "plugin reload ZANDO" statement replaces the one this loaded.
+    host::LoadedPlugin& Plugin() {
+        host::LoadedPlugin* now = host_.FindPlugin("ZANDO");
+        if (!now) throw std::runtime_error("ZANDO is not loaded");
+        return *now;
+    }
     // The plug-in object, to read its members; its functions are reached only through the host.
-    ZANDO& Zando() { return *static_cast<ZANDO*>(plugin_->Object()); }
+    ZANDO& Zando() { return *static_cast<ZANDO*>(Plugin().Object()); }
     void Run(const std::string& statements) { host_.GetConsole().Execute(statements); }
     const std::vector<std::string>& Lines() { return host_.GetConsole().Lines(); }
     std::string Value(const std::string& name) {
@@ -117,15 +121,13 @@ public:
         return cvar ? cvar->value : "<no such variable>";
     }
     void Unload() {
-        if (plugin_) host_.UnloadPlugin(plugin_);
-        plugin_ = nullptr;
+        if (host::LoadedPlugin* now = host_.FindPlugin("ZANDO")) host_.UnloadPlugin(now);
     }
 
     std::vector<std::string> hostMessages;
 
 private:
     host::Host host_;
-    host::LoadedPlugin* plugin_ = nullptr;
 };
 
 // Every file write past a size stops, as on a disk that fills up, while this lives. It is made with

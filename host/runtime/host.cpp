@@ -4,6 +4,7 @@
 #include <imgui.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <exception>
 #include <iostream>
@@ -19,6 +20,11 @@ namespace plugin = BakkesMod::Plugin;
 namespace {
 
 bool IsBlank(const char* text) { return text == nullptr || *text == '\0'; }
+
+std::string Lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
 
 // Why a library's exports record is refused, or empty when it is acceptable.
 std::string CheckExports(const plugin::PluginInfo* info, void* getPlugin, void* deleteMe, const std::string& expectedClass) {
@@ -100,6 +106,7 @@ LoadResult Host::LoadPlugin(const std::filesystem::path& path, const std::string
         return {nullptr, std::move(message)};
     }
     if (imguiContext_) HandImGuiContext(*result);
+    libraryPaths_[Lower(info->pluginName)] = path;
     return {result, {}};
 }
 
@@ -209,6 +216,12 @@ void Host::RenderFrame(CanvasBackend* canvas) {
     }
 }
 
+LoadedPlugin* Host::FindPlugin(const std::string& pluginName) {
+    for (const auto& loaded : plugins_)
+        if (Lower(loaded->info->pluginName) == Lower(pluginName)) return loaded.get();
+    return nullptr;
+}
+
 LoadedPlugin* Host::FindWindow(const std::string& menuName) {
     for (const auto& loaded : plugins_)
         if (loaded->window && loaded->window->GetMenuName() == menuName) return loaded.get();
@@ -251,6 +264,38 @@ void Host::RegisterHostCommands() {
             if (!ShowSettingsPage(words[1], shown)) console_.AddLine("No settings page named " + QuoteWord(words[1]));
         },
         "Show or hide a plug-in's page in the host's settings window", 0);
+    // The game's plug-in manager: a plug-in can be unloaded and loaded again while a match runs.
+    console_.RegisterNotifier(
+        "plugin", HostOwner,
+        [this](std::vector<std::string> words) {
+            const std::string verb = words.size() > 1 ? words[1] : std::string();
+            if (words.size() != 3 || (verb != "load" && verb != "unload" && verb != "reload")) {
+                console_.AddLine("Usage: plugin load|unload|reload NAME");
+                return;
+            }
+            const std::string& name = words[2];
+            LoadedPlugin* loaded = FindPlugin(name);
+            if (verb != "load") {
+                if (!loaded) {
+                    console_.AddLine("No plug-in named " + QuoteWord(name) + " is loaded");
+                    return;
+                }
+                UnloadPlugin(loaded);
+                console_.AddLine("Unloaded plug-in " + name);
+                if (verb == "unload") return;
+            } else if (loaded) {
+                console_.AddLine("Plug-in " + name + " is already loaded");
+                return;
+            }
+            const auto path = libraryPaths_.find(Lower(name));
+            if (path == libraryPaths_.end()) {
+                console_.AddLine("No library known for a plug-in named " + QuoteWord(name));
+                return;
+            }
+            const LoadResult result = LoadPlugin(path->second);
+            console_.AddLine(result.plugin ? "Loaded plug-in " + name : result.error);
+        },
+        "Load, unload or reload a plug-in by its name", 0);
     console_.RegisterNotifier(
         "cvarlist", HostOwner,
         [this](std::vector<std::string> words) {

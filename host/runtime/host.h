@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -65,6 +66,8 @@ public:
     // then deleteMe, then the library is closed.
     void UnloadPlugin(LoadedPlugin* plugin);
     const std::vector<std::unique_ptr<LoadedPlugin>>& Plugins() const { return plugins_; }
+    // The loaded plug-in of that name (its exports record's plug-in name, any case), or null.
+    LoadedPlugin* FindPlugin(const std::string& pluginName);
 
     // [SECTION] Game
     int FireEvent(const std::string& eventName, std::uintptr_t caller = 0, void* params = nullptr);
@@ -116,6 +119,9 @@ private:
     OwnerId nextOwner_ = HostOwner + 1;
     std::function<void(const std::string&)> messageSink_;
     std::uintptr_t imguiContext_ = 0;
+    // Where each plug-in loaded so far came from, by its name in lower case: "plugin load NAME" and
+    // "plugin reload NAME" open that library again.
+    std::map<std::string, std::filesystem::path> libraryPaths_;
 };
 
 }  // namespace host
