@@ -48,6 +48,7 @@ void BM_SampleTickIn3v3(benchmark::State& state) {
 }
 BENCHMARK(BM_SampleTickIn3v3);
 
+// A counted shot and the all-time file saved whole: written, flushed to the disk, renamed into place.
 void BM_AllTimeSaveOnACountedShot(benchmark::State& state) {
     LoadedMatch game;
     game.match.SetBall({0, 3000, 93});

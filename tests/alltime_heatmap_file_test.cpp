@@ -1,7 +1,13 @@
 // The all-time heatmap file: both layouts, the loader's checks, backups of rejected files, and saves
 // that never cost the previous file.
+#include <cstdlib>
 #include <cstring>
 #include <limits>
+
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "match_support.h"
 
@@ -194,4 +200,112 @@ TEST_F(AllTimeFile, AFailedSaveSaysSoAndKeepsThePreviousFile) {
 TEST_F(AllTimeFile, NoFileMeansAFreshStart) {
     EXPECT_EQ(Load(), (Lines{"[LOAD] No existing all-time heatmap found (starting fresh)"}));
     EXPECT_FALSE(std::filesystem::exists(Path()));
+}
+
+// [SECTION] Files that are there but cannot be read, newer versions, and counts at their limit
+
+TEST_F(AllTimeFile, AFolderInPlaceOfTheFileNeitherStopsTheLoadNorIsReplaced) {
+    std::filesystem::create_directories(Path());
+    const Lines lines = Load();  // throws if the plug-in failed to load
+    ASSERT_EQ(lines.size(), 2u) << ::testing::PrintToString(lines);
+    EXPECT_EQ(lines[0], "[LOAD] All-time heatmap file exists but cannot be read (not a regular file): " + Path().string());
+    EXPECT_EQ(lines[1], "[LOAD] It is left untouched: all-time data of this session will not be saved over it");
+    CountShot();
+    EXPECT_EQ(zando->Lines().back(), "[SHOT COUNTED #1] at (0,0) Team=0");
+    EXPECT_TRUE(std::find(zando->Lines().begin(), zando->Lines().end(),
+                          "[SAVE] All-time heatmap not saved - " + Path().string() + " could not be read and is left untouched") !=
+                zando->Lines().end());
+    EXPECT_TRUE(std::filesystem::is_directory(Path()));
+}
+
+#if !defined(_WIN32)
+TEST_F(AllTimeFile, AFifoIsRefusedWithoutWaitingForAWriter) {
+    std::filesystem::create_directories(Path().parent_path());
+    ASSERT_EQ(mkfifo(Path().c_str(), 0600), 0);
+    const Lines lines = Load();  // opening the FIFO to read would wait here for ever
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0], "[LOAD] All-time heatmap file exists but cannot be read (not a regular file): " + Path().string());
+}
+
+// A file this process may not read. As root (CI), the load runs as user "nobody", for whom it is unreadable.
+TEST_F(AllTimeFile, AnUnreadableFileIsNeverOverwrittenBeforeItIsKeptAsABackup) {
+    const std::string previous = Version2({{0, 35.0f}}, {{0, 3}});
+    Store(previous);
+    std::filesystem::permissions(Path(), std::filesystem::perms::none);
+    Lines lines, saves;
+    {
+        // Root acts as "nobody" for as long as this lives.
+        struct Unprivileged {
+            bool root = geteuid() == 0;
+            bool acting = root && seteuid(65534) == 0;
+            ~Unprivileged() {
+                if (acting && seteuid(0) != 0) std::abort();
+            }
+        } user;
+        if (user.root && !user.acting) GTEST_SKIP() << "cannot act as an unprivileged user here";
+        if (!user.root && ::access(Path().c_str(), R_OK) == 0) GTEST_SKIP() << "this file system lets everyone read";
+        lines = Load();
+        CountShot();  // a save while the file still cannot be read
+        for (const auto& line : zando->Lines())
+            if (line.rfind("[SAVE]", 0) == 0) saves.push_back(line);
+    }
+    std::filesystem::permissions(Path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+
+    ASSERT_EQ(lines.size(), 2u) << ::testing::PrintToString(lines);
+    EXPECT_EQ(lines[0].rfind("[LOAD] All-time heatmap file exists but cannot be read (", 0), 0u) << lines[0];
+    EXPECT_EQ(lines[1], "[LOAD] It is left untouched: all-time data of this session will not be saved over it");
+    EXPECT_EQ(saves, (Lines{"[SAVE] All-time heatmap not saved - " + Path().string() + " could not be read and is left untouched"}));
+    EXPECT_TRUE(SameBytes(ReadFile(Path()), previous));
+
+    // Readable again (a sync tool let go of it): the next save keeps it as a backup first.
+    CountShot();
+    EXPECT_TRUE(SameBytes(ReadFile(Path().string() + ".bak"), previous));
+    EXPECT_TRUE(SameBytes(ReadFile(Path()), Version2({{31 * 50 + 25, 10.0f}}, {})));
+}
+#endif
+
+TEST_F(AllTimeFile, AFileLargerThanTheFormatIsRefusedWithoutBeingReadWhole) {
+    Store(Version2({{0, 5.0f}}, {}));
+    std::filesystem::resize_file(Path(), 400u * 1024 * 1024);  // sparse: 400 MB that take no room
+    const Lines lines = Load();
+    ASSERT_EQ(lines.size(), 2u) << ::testing::PrintToString(lines);
+    EXPECT_EQ(lines[0], "[LOAD] Heatmap file is larger than a heatmap file can be (419430400 bytes) - ignoring old data");
+    EXPECT_EQ(lines[1], "[LOAD] Old heatmap file kept as " + Path().string() + ".bak");
+    EXPECT_EQ(Z().allTimeShotHeatmap[0][0], 0.0f);
+}
+
+TEST_F(AllTimeFile, AFileOfANewerVersionIsKeptAsABackupBeforeItIsReplaced) {
+    std::string newer = Version2({{0, 25.0f}}, {{0, 1}});
+    newer[0] = 3;
+    newer += "cells of what version 3 adds";
+    Store(newer);
+    EXPECT_EQ(Load(), (Lines{"[LOAD] Heatmap file version 3 is newer than this build reads - ignoring old data",
+                             "[LOAD] Old heatmap file kept as " + Path().string() + ".bak"}));
+    EXPECT_EQ(Z().allTimeShotHeatmap[0][0], 0.0f) << "nothing is read from a layout this build does not know";
+    CountShot();
+    EXPECT_TRUE(SameBytes(ReadFile(Path()), Version2({{31 * 50 + 25, 5.0f}}, {})));
+    EXPECT_TRUE(SameBytes(ReadFile(Path().string() + ".bak"), newer));
+}
+
+TEST_F(AllTimeFile, TheSameRefusedFileIsBackedUpOnce) {
+    Store("\x02\x00\x00\x00");
+    for (int load = 0; load < 3; ++load) Load();
+    EXPECT_TRUE(std::filesystem::exists(Path().string() + ".bak"));
+    EXPECT_FALSE(std::filesystem::exists(Path().string() + ".bak2")) << "one backup per distinct content";
+}
+
+TEST_F(AllTimeFile, AGoalCellAtTheLargestCountStaysThereInsteadOfTurningNegative) {
+    constexpr int32_t Largest = std::numeric_limits<int32_t>::max();
+    Store(Version2({}, {{31 * 50 + 25, Largest}}));
+    Load();
+    host::MatchControl match(zando->Host());
+    match.StartMatch();
+    host::game::Car& local = match.AddCar(0, {0, 0, 17}, true);
+    match.SetBall({0, 5200, 93});
+    match.SetClock(50.0f);
+    match.CarHitBall(local);
+    match.StatTicker(local, "Goal");
+    EXPECT_EQ(Z().goals, 1);
+    EXPECT_EQ(Z().allTimeGoalHeatmap[31][25], Largest);
+    EXPECT_TRUE(SameBytes(ReadFile(Path()), Version2({}, {{31 * 50 + 25, Largest}})));
 }

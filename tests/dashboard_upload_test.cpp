@@ -2,6 +2,7 @@
 // server over real sockets, HTTP and HTTPS: the request's bytes, the signature the server verifies on
 // its own, every outcome's line, the preconditions and the mends.
 #include <cstdlib>
+#include <limits>
 
 #include "dashboard_server.h"
 #include "match_support.h"
@@ -250,4 +251,32 @@ TEST_F(DashboardUpload, MendedKeysTitlesAndAddressesAreSentSafelyOrNotAtAll) {
     ASSERT_EQ(server.Requests().size(), 1u);
     EXPECT_TRUE(server.Requests()[0]["signature_ok"].get<bool>());
     EXPECT_EQ(nlohmann::json::parse(server.Requests()[0]["body"].get<std::string>())["playlist"], Z().playlistName);
+}
+
+TEST_F(DashboardUpload, FiguresThatAreNotFiniteNumbersAreSentAndWrittenAsZeroAndSaidSo) {
+    DashboardServer server(Folder("server"), Key);
+    Z().serverUrl = server.Url();
+    Z().mmrChange = std::numeric_limits<float>::infinity();
+    Z().boostUsed = std::numeric_limits<float>::quiet_NaN();
+    Upload();
+    EXPECT_TRUE(Logged("[EXPORT] ⚠ boostUsed is not a finite number - written as 0"));
+    EXPECT_TRUE(Logged("[ZANDO] ⚠ boostUsed is not a finite number - sent as 0"));
+    EXPECT_TRUE(Logged("[ZANDO] ⚠ mmrChange is not a finite number - sent as 0"));
+    const auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    const auto body = nlohmann::json::parse(requests[0]["body"].get<std::string>());  // throws if it is not JSON
+    EXPECT_EQ(body["mmrChange"], 0);
+    EXPECT_EQ(body["boostUsed"], 0);
+    const auto file = nlohmann::json::parse(zando_test::ReadFile(zando_test::InDataFolder(Host().DataFolder(), "zando_stats.json")));
+    EXPECT_EQ(file["boostUsed"], 0);
+}
+
+// A rating service that answers with no number: the match neither waits for it nor sends it.
+TEST_F(DashboardUpload, ARatingThatIsNotANumberIsNotTakenAsTheInitialMmr) {
+    match.StartMatch(&zando_test::RankedDoubles);
+    match.SetMmr(11, std::numeric_limits<float>::quiet_NaN());
+    Z().matchActive = false;
+    match.Fire(zando_test::events::CountdownBeginState);
+    EXPECT_TRUE(Logged("[METADATA] Initial MMR is not a number - continuing without it"));
+    EXPECT_EQ(Z().initialMmr, 0.0f);
 }

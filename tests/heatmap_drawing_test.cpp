@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "heatmap/heatmap_drawing.h"
 #include "host/runtime/recording_canvas.h"
@@ -89,4 +90,16 @@ TEST(FieldOutline, HasRingsOfAFifthOfTheWidthAndGoalsOfAThird) {
     EXPECT_EQ(goals[1].colour, (host::CanvasColour{120, 120, 255, 100}));
     ASSERT_NE(recording.FindText("YOU"), nullptr);
     EXPECT_EQ(recording.FindText("YOU")->position, (Vector2{cx - 20, 510 - 31 + 8}));
+}
+
+TEST(ShotsInAZone, AreTheHeatOverFiveAndStopAtTheLargestCount) {
+    EXPECT_EQ(zando::ShotsIn(0.0f), 0);
+    EXPECT_EQ(zando::ShotsIn(14.9f), 2);
+    EXPECT_EQ(zando::ShotsIn(15.0f), 3);
+    EXPECT_EQ(zando::ShotsIn(-5.0f), 0);
+    EXPECT_EQ(zando::ShotsIn(std::nanf("")), 0);
+    EXPECT_EQ(zando::ShotsIn(1e30f), 2147483647) << "an edited file's heat is not a wrapped count";
+    EXPECT_EQ(zando::ShotsIn(std::numeric_limits<float>::infinity()), 2147483647);
+    EXPECT_EQ(zando::SaturatingAdd(2147483600, 100), 2147483647);
+    EXPECT_EQ(zando::SaturatingAdd(-5, 3), -2);
 }

@@ -10,6 +10,7 @@ namespace zando_test {
 
 namespace events = host::events;
 
+inline const host::game::Playlist RankedDuel{"Ranked Duel", 1, 10};
 inline const host::game::Playlist RankedDoubles{"Ranked Doubles", 1, 11};
 
 class MatchTest : public ::testing::Test {
