@@ -52,8 +52,16 @@ WriteOutcome WriteDurably(const std::filesystem::path& temporary, const std::str
     return ok ? WriteOutcome::Written : WriteOutcome::WriteFailed;
 }
 
+// A file another program has open for a moment (a second game client loading it, a sync or backup
+// tool, a virus scanner) cannot be replaced until it lets go: a few short tries before giving up.
 bool Replace(const std::filesystem::path& temporary, const std::filesystem::path& path) {
-    return MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    constexpr int Tries = 20;
+    for (int attempt = 1;; ++attempt) {
+        if (MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        const DWORD error = GetLastError();
+        if (attempt == Tries || (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION)) return false;
+        Sleep(5);
+    }
 }
 
 #else
