@@ -68,7 +68,7 @@ public:
 
     // [SECTION] Touches, shots and goals
     void RecordBallTouch(CarWrapper hitter);
-    void HandleGoalHit(ServerWrapper caller);
+    void HandleGoalHit(BallWrapper ball);  // the ball is the caller of the goal event
     void HandleStatEvent(void* params);
 
     // [SECTION] Per-tick sampling and metadata

@@ -57,8 +57,11 @@ struct BodyWriter {
         else if (s.ball) out["ball"] = VectorJson(*s.ball);
         if (!s.cars.empty()) {
             Json cars = Json::array();
-            for (const record::CarState& car : s.cars)
-                cars.push_back({Short(car.location.X), Short(car.location.Y), Short(car.location.Z), Short(car.boost)});
+            for (const record::CarState& car : s.cars) {
+                Json entry = {Short(car.location.X), Short(car.location.Y), Short(car.location.Z), Short(car.boost)};
+                if (car.demolished) entry.push_back(true);  // only then: traces without demolitions read as before
+                cars.push_back(std::move(entry));
+            }
             out["cars"] = std::move(cars);
         }
     }
@@ -195,12 +198,15 @@ record::State ReadState(Fields& f) {
     }
     if (f.Has("cars")) {
         const Json& cars = f.Get("cars");
-        if (!cars.is_array() || cars.empty()) f.Mistyped("cars", "a list of [x, y, z, boost], one for every car");
+        const char* expected = "a list of [x, y, z, boost] (boost from 0 to 1, then true for a demolished car), one for every car";
+        if (!cars.is_array() || cars.empty()) f.Mistyped("cars", expected);
         for (const Json& car : cars) {
-            if (!car.is_array() || car.size() != 4 || !car[0].is_number() || !car[1].is_number() || !car[2].is_number() ||
-                !car[3].is_number() || !(car[3].get<double>() >= 0.0 && car[3].get<double>() <= 1.0))
-                f.Mistyped("cars", "a list of [x, y, z, boost] with boost from 0 to 1, one for every car");
-            s.cars.push_back({{car[0].get<float>(), car[1].get<float>(), car[2].get<float>()}, car[3].get<float>()});
+            if (!car.is_array() || (car.size() != 4 && car.size() != 5) || !car[0].is_number() || !car[1].is_number() ||
+                !car[2].is_number() || !car[3].is_number() || !(car[3].get<double>() >= 0.0 && car[3].get<double>() <= 1.0) ||
+                (car.size() == 5 && !car[4].is_boolean()))
+                f.Mistyped("cars", expected);
+            s.cars.push_back({{car[0].get<float>(), car[1].get<float>(), car[2].get<float>()}, car[3].get<float>(),
+                              car.size() == 5 && car[4].get<bool>()});
         }
     }
     return s;

@@ -34,6 +34,7 @@ void TracePlayer::Apply(const record::State& s) {
     else if (s.ball) match_.SetBall(*s.ball);
     for (std::size_t i = 0; i < s.cars.size() && i < cars_.size(); ++i) {
         cars_[i]->location = s.cars[i].location;
+        cars_[i]->demolished = s.cars[i].demolished;
         if (cars_[i]->boost) cars_[i]->boost->amount = s.cars[i].boost;
     }
 }

@@ -56,6 +56,7 @@ struct Car {
 struct CarState {
     Vector location;
     float boost = 0.0f;
+    bool demolished = false;  // blown up: out of the match until it respawns
 };
 // The world at this moment; absent fields keep their values.
 struct State {

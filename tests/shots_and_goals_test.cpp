@@ -66,7 +66,7 @@ TEST_F(ShotsAndGoals, ATouchByAnyCarRecordsWhereTheLocalCarIs) {
     EXPECT_FLOAT_EQ(Z().lastTouchTime, 12.5f);
 }
 
-TEST_F(ShotsAndGoals, StatEventsAreCheckedForLabelPlayerAndDirection) {
+TEST_F(ShotsAndGoals, StatEventsAreCheckedForLabelPlayerAndAGoalForItsEnd) {
     host::game::Car& mate = *match.Match().cars[1];
     match.SetClock(10);
     MarkLines();
@@ -75,10 +75,10 @@ TEST_F(ShotsAndGoals, StatEventsAreCheckedForLabelPlayerAndDirection) {
     match.StatTicker(mate, "Goal");
     match.StatTicker(*local, "shot on goal");
     match.SetBall({0, -10, 93});
-    match.StatTicker(*local, "Shot on Goal");
+    match.StatTicker(*local, "Goal");
     EXPECT_EQ(NewLines(), (Lines{"[STAT EVENT] Save", "[STAT EVENT] Shot on Goal", "[SHOT] Not our shot, ignoring",
                                  "[STAT EVENT] Goal", "[GOAL] Not our goal, ignoring", "[STAT EVENT] shot on goal",
-                                 "[STAT EVENT] Shot on Goal", "[SHOT] Shot towards own goal (save attempt), ignoring"}));
+                                 "[STAT EVENT] Goal", "[SHOT] Shot towards own goal (save attempt), ignoring"}));
     EXPECT_EQ(Z().shots + Z().goals, 0);
 
     Z().matchActive = false;
@@ -215,4 +215,47 @@ TEST_F(ShotsAndGoals, AGoalCountedFromTheStatTickerIsNotCountedAgainWhenTheBallI
     match.BallHitGoal();
     EXPECT_EQ(NewLines(), (Lines{"[GOAL] DUPLICATE goal ignored at zone (25,8)"}));
     EXPECT_EQ(Z().goals, 1);
+}
+
+// [SECTION] As the game reports them: the ball as the goal's caller, the team of the moment, shots from anywhere
+
+TEST_F(ShotsAndGoals, AGoalIsPlacedByTheTeamOfTheMomentAndItsStatTickerReportIsItsDuplicate) {
+    // A team-1 player's first goal of a new match, before any shot of it: nothing has set a team yet.
+    local = &StartPlaying(nullptr, 1);
+    match.Fire(events::InitGame);
+    match.SetClock(40.0f);
+    TouchFrom(*local, {0, -3000, 17});
+    match.SetBall({0, -5200, 93});
+    match.SetClock(41.0f);
+    MarkLines();
+    match.BallHitGoal();
+    match.StatTicker(*local, "Goal");
+    EXPECT_EQ(Z().goals, 1);
+    EXPECT_EQ(Z().goalHeatmap[8][25], 1) << "row 8 of the end the player attacks, as a team-0 goal from Y=3000";
+    EXPECT_TRUE(Logged("[GOAL TRACKED] Goal #1 at zone (25,8) - Touch was 1.000000s ago")) << "the match's clock";
+    EXPECT_EQ(NewLines().back(), "[GOAL] DUPLICATE goal event ignored at zone (25,8)");
+}
+
+TEST_F(ShotsAndGoals, NoGoalIsCountedOutsideAFollowedMatch) {
+    match.SetClock(60.0f);
+    TouchFrom(*local, {0, 3000, 17});
+    match.SetBall({0, 5200, 93});
+    match.Fire(events::MatchEnded);  // the match is over: a goal after it (or in freeplay) is not one of it
+    match.SetClock(61.0f);
+    MarkLines();
+    match.BallHitGoal();
+    EXPECT_EQ(NewLines(), (Lines{"[GOAL] Match not active - not counting"}));
+    EXPECT_EQ(Z().goals, 0);
+    EXPECT_EQ(CellSum(Z().allTimeGoalHeatmap), 0);
+}
+
+TEST_F(ShotsAndGoals, EveryShotTheGameCreditsCountsWhereverTheBallIs) {
+    // Straight from the kickoff, the ball still on the centre spot.
+    match.SetBall({0, 0, 93});
+    EXPECT_EQ(ShotZone({0, -200, 17}, 5.0f), std::make_pair(25, 32));
+    // A long shot from the player's own half, the ball still in it.
+    match.SetBall({0, -2800, 93});
+    EXPECT_EQ(ShotZone({0, -3000, 17}, 20.0f), std::make_pair(25, 53));
+    EXPECT_EQ(Z().shots, 2);
+    EXPECT_FALSE(Logged("[SHOT] Shot towards own goal (save attempt), ignoring"));
 }

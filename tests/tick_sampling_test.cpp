@@ -97,3 +97,33 @@ TEST_F(TickSampling, PossessionGoesToTheTeamOfTheCarNearestTheBall) {
     TickAt(30.8f);
     EXPECT_NEAR(Z().gameTime, 0.6f, 1e-4f) << "without a boost component nothing past speed is sampled";
 }
+
+TEST_F(TickSampling, TheKickoffRefillAndADemolitionAreNeitherCollectedNorUsed) {
+    local->boost->amount = 0.10f;
+    TickAt(20.0f);
+    // A goal, then the kickoff: the tank is refilled to a third while the countdown runs.
+    match.Fire(events::CountdownBeginState);
+    local->boost->amount = 0.33f;
+    match.Fire(events::CountdownEndState);
+    TickAt(20.1f);
+    EXPECT_EQ(Z().boostCollected, 0.0f) << "a refill is not a 12-boost pad";
+
+    // Demolished with 5 boost, respawned 3 s later with a third of a tank.
+    local->boost->amount = 0.05f;
+    TickAt(30.0f);
+    local->demolished = true;
+    local->boost->amount = 0.0f;
+    TickAt(30.05f);
+    TickAt(31.0f);
+    local->demolished = false;
+    local->boost->amount = 0.33f;
+    TickAt(33.0f);
+    TickAt(33.05f);
+    EXPECT_EQ(Z().boostCollected, 0.0f);
+    EXPECT_EQ(Z().boostUsed, 0.0f);
+
+    // Driving on from there is measured again.
+    local->boost->amount = 0.30f;
+    TickAt(33.1f);
+    EXPECT_NEAR(Z().boostUsed, 3.0f, 0.01f);
+}

@@ -38,8 +38,8 @@ void ZANDO::HookGameEvents() {
     gameWrapper->HookEvent(host::events::CountdownBeginState, [this](std::string) { OnCountdownBegin(); });
     gameWrapper->HookEvent(host::events::MatchWinnerSet, [this](std::string) { OnMatchWinnerSet(); });
     gameWrapper->HookEvent(host::events::MatchDestroyed, [this](std::string) { OnMatchDestroyed(); });
-    gameWrapper->HookEventWithCaller<ServerWrapper>(
-        host::events::BallHitGoal, [this](ServerWrapper caller, void*, std::string) { HandleGoalHit(caller); });
+    gameWrapper->HookEventWithCaller<BallWrapper>(
+        host::events::BallHitGoal, [this](BallWrapper ball, void*, std::string) { HandleGoalHit(ball); });
     gameWrapper->HookEventWithCaller<CarWrapper>(
         host::events::CarHitBall, [this](CarWrapper hitter, void*, std::string) { RecordBallTouch(hitter); });
     gameWrapper->HookEventWithCallerPost<ServerWrapper>(
@@ -95,6 +95,7 @@ void ZANDO::OnCountdownEnd() {
 void ZANDO::OnCountdownBegin() {
     inGoalReplay = false;
     trackingPaused = true;
+    lastBoostAmount = -1.0f;  // the kickoff refills the tank to a third: not a pickup, not use
     cvarManager->log("[COUNTDOWN] Countdown started - pausing stat tracking");
     if (!matchActive) {
         cvarManager->log("[COUNTDOWN] New match starting - resetting stats and hiding UI");

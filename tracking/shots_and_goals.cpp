@@ -45,12 +45,19 @@ void ZANDO::RecordBallTouch(CarWrapper hitter) {
     cvarManager->log("[TOUCH] Recorded ball touch at Y=" + Int(lastTouchLocation.Y) + " X=" + Int(lastTouchLocation.X));
 }
 
-void ZANDO::HandleGoalHit(ServerWrapper caller) {
-    if (caller.IsNull()) return;
+// The ball entering a goal. The game calls this on the ball: the match and its clock come from the
+// current game state.
+void ZANDO::HandleGoalHit(BallWrapper ball) {
+    if (ball.IsNull()) return;
+    if (!matchActive) {
+        // After the end of a match, in freeplay or in training: not a goal of a followed match.
+        cvarManager->log("[GOAL] Match not active - not counting");
+        return;
+    }
+    ServerWrapper state = gameWrapper->GetCurrentGameState();
+    if (state.IsNull()) return;
     CarWrapper car = gameWrapper->GetLocalCar();
     if (car.IsNull()) return;
-    BallWrapper ball = caller.GetBall();
-    if (ball.IsNull()) return;
     const Vector ballLocation = ball.GetLocation();
     PriWrapper pri = car.GetPRI();
     if (pri.IsNull()) return;
@@ -63,14 +70,16 @@ void ZANDO::HandleGoalHit(ServerWrapper caller) {
         return;
     }
 
-    const float now = caller.GetSecondsElapsed();
+    const float now = state.GetSecondsElapsed();
     const float touchAge = now - lastTouchTime;
     if (lastTouchTime >= 0.0f && !lastTouchByLocalCar) {
         // A team-mate's or an opponent's hit was the last one: the goal is not the player's own
         // (when the game credits it to the player anyway, its "Goal" stat event counts it).
         cvarManager->log("[GOAL] Not counting - the last touch was another car's");
     } else if (lastTouchTime >= 0.0f && touchAge < c::TouchAgeLimit) {
-        const Zone zone = ZoneOf(lastTouchLocation.X, lastTouchLocation.Y, playerTeam);
+        // Oriented by the team read now: the team of an earlier match or of no shot yet would put the
+        // goal at the wrong end of the grid.
+        const Zone zone = ZoneOf(lastTouchLocation.X, lastTouchLocation.Y, team);
         const bool sameAsLast = g::WithinWindow(now, g::lastGoalHitTime, c::GoalDuplicateWindow) &&
                                 zone == Zone{g::lastGoalHitCol, g::lastGoalHitRow};
         // The stat ticker reports the same goal: one it counted within the window is this goal.
@@ -123,15 +132,18 @@ void ZANDO::HandleStatEvent(void* params) {
 
     const int team = localPri.GetTeamNum();
     playerTeam = team;
-    BallWrapper ball = state.GetBall();
-    if (ball.IsNull()) return;
-    const Vector ballLocation = ball.GetLocation();
-    if (!((team == 0 && ballLocation.Y > 0.0f) || (team == 1 && ballLocation.Y < 0.0f))) {
-        cvarManager->log("[SHOT] Shot towards own goal (save attempt), ignoring");
-        return;
-    }
 
     if (isGoal) {
+        // A goal reported while the ball is in the player's own half is not one scored at the
+        // opponent's end. (A shot is counted wherever the ball is: the game reports "Shot on Goal" only
+        // for a shot at the opponent's goal, also one from the own half or straight from the kickoff.)
+        BallWrapper ball = state.GetBall();
+        if (ball.IsNull()) return;
+        const Vector ballLocation = ball.GetLocation();
+        if (!((team == 0 && ballLocation.Y > 0.0f) || (team == 1 && ballLocation.Y < 0.0f))) {
+            cvarManager->log("[SHOT] Shot towards own goal (save attempt), ignoring");
+            return;
+        }
         Vector position = lastTouchLocation;
         if (lastTouchTime < 0.0f) {
             cvarManager->log("[GOAL] WARNING: No ball touch recorded! Using car position as fallback");

@@ -21,7 +21,12 @@ void ZANDO::SampleTick() {
     ServerWrapper state = gameWrapper->GetCurrentGameState();
     if (state.IsNull()) return;
     CarWrapper car = gameWrapper->GetLocalCar();
-    if (car.IsNull()) return;
+    if (car.IsNull()) {
+        // No car to drive (demolished, or not spawned yet): the tank it comes back with is a refill,
+        // neither used nor collected, so the next reading starts afresh.
+        lastBoostAmount = -1.0f;
+        return;
+    }
 
     // Speed: this is called for every car's input and every frame, so most calls see the clock of
     // the previous one; only a call a real interval later measures anything.

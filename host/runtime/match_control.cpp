@@ -53,7 +53,9 @@ void MatchControl::SetBall(Vector location) {
 }
 
 int MatchControl::BallHitGoal() {
-    auto caller = reinterpret_cast<std::uintptr_t>(host_.World().currentGame.get());
+    // The game calls the ball's function: the ball is the caller (none when the match has no ball).
+    const game::Server* match = host_.World().currentGame.get();
+    auto caller = reinterpret_cast<std::uintptr_t>(match ? match->ball.get() : nullptr);
     return host_.FireEvent(events::BallHitGoal, caller, nullptr);
 }
 

@@ -30,7 +30,7 @@ public:
 
     // [SECTION] Events
     int Fire(const char* eventName) { return host_.FireEvent(eventName); }
-    // The ball entering a goal: the match object is the caller.
+    // The ball entering a goal: the ball is the caller.
     int BallHitGoal();
     // A stat-ticker message about the driver of receiver ("Shot on Goal", "Goal", ...); victim, when
     // given, is the other driver involved.

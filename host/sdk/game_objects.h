@@ -42,6 +42,7 @@ struct Ball : Actor {};
 struct Car : Actor {
     std::optional<Pri> pri;                 // absent while the car has no driver info
     std::optional<BoostComponent> boost;    // absent for cars without a boost component
+    bool demolished = false;                // blown up: out of the match until it respawns
 };
 
 struct Playlist {

@@ -31,7 +31,8 @@ ServerWrapper GameWrapper::GetOnlineGame() {
 
 CarWrapper GameWrapper::GetLocalCar() {
     host::game::World& world = game_->World();
-    const host::game::Actor* car = world.currentGame ? world.localCar : nullptr;
+    // A demolished car is gone from the game until it respawns: no local car meanwhile.
+    const host::game::Car* car = world.currentGame && world.localCar && !world.localCar->demolished ? world.localCar : nullptr;
     return CarWrapper(reinterpret_cast<std::uintptr_t>(car));
 }
 

@@ -10,7 +10,7 @@
 #include "object_wrapper.h"
 #include "stat_event_wrapper.h"
 
-// A view of a list of game objects; Get out of range gives a null handle.
+// A view of a list of game objects; Get out of range, or of a demolished car, gives a null handle.
 template <class T>
 class ArrayWrapper {
 public:
@@ -18,8 +18,8 @@ public:
     int Count() const { return cars_ ? static_cast<int>(cars_->size()) : 0; }
     T Get(int index) const {
         if (!cars_ || index < 0 || index >= Count()) return T(0);
-        const host::game::Actor* actor = (*cars_)[static_cast<std::size_t>(index)].get();
-        return T(reinterpret_cast<std::uintptr_t>(actor));
+        const host::game::Car* car = (*cars_)[static_cast<std::size_t>(index)].get();
+        return T(car->demolished ? 0 : reinterpret_cast<std::uintptr_t>(car));
     }
 
 private:
