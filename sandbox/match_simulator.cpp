@@ -18,6 +18,7 @@ constexpr double MaxCarSpeed = 2300.0;
 constexpr double ThrottleTopSpeed = 1410.0;
 constexpr double BoostAcceleration = 991.667;
 constexpr double BrakeDeceleration = 3500.0;
+constexpr double CoastDeceleration = 525.0;  // off the throttle
 constexpr double BoostPerSecond = 33.3;
 constexpr double Gravity = 650.0;
 constexpr double BallBounce = 0.6;      // share of the speed kept by a bounce
@@ -30,6 +31,14 @@ constexpr double TouchCooldown = 0.3;                     // s between two hits 
 constexpr double BallTouchCooldown = 0.15;                // s after a hit before any car reaches the ball again
 constexpr double ShotCooldown = 1.5;                      // s between two shots of one car
 constexpr double PossessionReach = 400.0;                 // the nearest car this close has the ball
+constexpr double AerialReach = 160.0;      // a car's centre this close in height to a ball above TouchHeight hits it
+constexpr double JumpSpeed = 600.0;        // units/s upwards at a jump
+constexpr double AerialBoostSpeed = 450.0; // more upwards speed for a boosted jump at a high ball
+constexpr double AerialBoostCost = 8.0;    // percent points of boost that boosted jump burns
+constexpr double DemolitionReach = 130.0;  // a supersonic car this close to an opponent demolishes it
+constexpr double RespawnSeconds = 3.0;
+constexpr double HuntSeconds = 2.5;        // how long a car chases an opponent for a demolition
+constexpr double HuntsPerSecond = 1.0 / 20.0;  // chance a second that a car not attacking starts one
 
 // [SECTION] Match flow (seconds)
 constexpr double RegulationSeconds = 300.0;
@@ -212,10 +221,17 @@ void MatchSimulator::PlaceForKickoff() {
             car.heading = std::atan2(-car.y, -car.x);
             car.speed = 0.0;
             car.boost = 33.0;
+            car.z = field::CarRestZ;
+            car.vz = 0.0;
+            car.demolished = false;
+            car.supersonicAt = -1.0;
+            car.huntUntil = 0.0;
         }
     }
     ball_ = Ball{};
     shooter_ = -1;
+    kickoffPending_ = true;
+    lastToucherTeam_ = -1;
     for (int team = 0; team < 2; ++team) {
         lastTeamToucher_[team] = previousTeamToucher_[team] = -1;
         lastTeamTouchTime_[team] = previousTeamTouchTime_[team] = -100.0;
@@ -241,6 +257,7 @@ MatchSimulator::Stoppage MatchSimulator::PlayUntilStoppage() {
             outcome_.goals[team] += 1;
             EmitEvent(GameEvent::BallHitGoal);
             const int scorer = lastTeamToucher_[team];
+            if (scorer >= 0 && scorer != localIndex_ && team == truth_.team) outcome_.teamMateGoals += 1;
             if (scorer >= 0) {
                 EmitStat(scorer, "Goal");
                 const int assist = previousTeamToucher_[team];
@@ -304,17 +321,40 @@ void MatchSimulator::Tick(Phase phase) {
 
     if (phase == Phase::Play || phase == Phase::Celebration) {
         const Car& local = cars_[static_cast<std::size_t>(localIndex_)];
-        const double oldX = local.x, oldY = local.y;
+        const double oldX = local.x, oldY = local.y, oldZ = local.z;
+        localTeleported_ = false;
         if (phase == Phase::Play) AssignRoles();
         for (Car& car : cars_) {
+            if (car.demolished) {
+                if (Now() >= car.respawnAt) Respawn(car);
+                continue;
+            }
             const int dir = Attack(car.team);
+            if (phase == Phase::Play && car.role != Role::Attacker && Now() >= car.huntUntil &&
+                Uniform(0.0, 1.0) < HuntsPerSecond * Dt)
+                car.huntUntil = Now() + HuntSeconds;
             if (Now() >= car.wanderUntil) {
                 car.wanderX = Uniform(-500.0, 500.0);
                 car.wanderY = Uniform(-500.0, 500.0);
                 car.wanderUntil = Now() + Uniform(2.0, 4.0);
             }
+            const Car* prey = nullptr;
+            if (phase == Phase::Play && Now() < car.huntUntil && car.role != Role::Attacker) {
+                double nearest = 1e9;
+                for (const Car& other : cars_) {
+                    const double d = std::hypot(other.x - car.x, other.y - car.y);
+                    if (other.team != car.team && !other.demolished && d < nearest) {
+                        nearest = d;
+                        prey = &other;
+                    }
+                }
+            }
             if (phase == Phase::Celebration) {
                 Drive(car, car.wanderX * 6.0, car.wanderY * 8.0, 1600.0, car.wanderX > 300.0);
+            } else if (prey) {
+                // Straight at the nearest opponent, boosting to supersonic speed for the demolition.
+                Drive(car, prey->x + prey->speed * std::cos(prey->heading) * 0.3, prey->y + prey->speed * std::sin(prey->heading) * 0.3,
+                      MaxCarSpeed, true);
             } else if (car.role == Role::Attacker) {
                 // Come at the ball from behind it, towards the goal to score in, leading a moving ball.
                 const double aimX = 0.0, aimY = dir * field::BackWallY;
@@ -322,41 +362,66 @@ void MatchSimulator::Tick(Phase phase) {
                 const double norm = std::max(1.0, std::hypot(bx, by));
                 const double distance = std::hypot(ball_.x - car.x, ball_.y - car.y);
                 const double lead = std::min(distance / 1500.0, 1.0) * 0.6;
-                const double tx = ball_.x + bx / norm * 110.0 + ball_.vx * lead;
-                const double ty = ball_.y + by / norm * 110.0 + ball_.vy * lead;
-                Drive(car, tx, ty, MaxCarSpeed, distance > 700.0);
+                double tx = ball_.x + bx / norm * 110.0 + ball_.vx * lead;
+                double ty = ball_.y + by / norm * 110.0 + ball_.vy * lead;
+                // Low on boost and far from the ball: over a pad close by on the way.
+                const field::PadSpot* pad = car.boost < 70.0 && distance > 1200.0 ? NearestPad(car, 1100.0) : nullptr;
+                if (pad && std::hypot(pad->x - tx, pad->y - ty) < distance) {
+                    tx = pad->x;
+                    ty = pad->y;
+                }
+                Drive(car, tx, ty, MaxCarSpeed, distance > 500.0);
             } else if (car.role == Role::Support) {
-                // Behind the play, always on the move, picking up a large pad of the own half when low.
+                // Behind the play, always on the move, over the pads on the way when the tank is not full.
                 double tx = ball_.x * 0.4 + car.wanderX * 3.0, ty = ball_.y - dir * 1800.0 + car.wanderY * 2.0;
-                if (car.boost < 20.0) {
-                    tx = car.x < 0 ? -3072.0 : 3072.0;
-                    ty = -dir * 4096.0;
+                if (const field::PadSpot* pad = car.boost < 95.0 ? NearestPad(car, 2500.0) : nullptr) {
+                    tx = pad->x;
+                    ty = pad->y;
                 }
                 tx = std::clamp(tx, -3800.0, 3800.0);
                 ty = std::clamp(ty, -4700.0, 4700.0);
                 const double distance = std::hypot(tx - car.x, ty - car.y);
-                Drive(car, tx, ty, std::clamp(distance * 1.5, 1300.0, MaxCarSpeed), distance > 2000.0 && car.boost > 40.0);
+                Drive(car, tx, ty, std::clamp(distance * 1.5, 1600.0, MaxCarSpeed), distance > 700.0 && car.boost > 10.0);
             } else {
-                // In goal, moving across to where a ball coming at the goal will cross the line.
-                const double lineY = -dir * 4900.0;
-                double tx = std::clamp(ball_.x * 0.3, -700.0, 700.0) + car.wanderX * 0.4;
+                // In goal, moving across to where a ball coming at the goal will cross the line, and out
+                // over the pads near the goal while the ball is far.
+                double lineY = -dir * (4900.0 - std::abs(car.wanderY) * 1.5);
+                double tx = std::clamp(ball_.x * 0.3, -700.0, 700.0) + car.wanderX * 1.2;
                 bool hurry = false;
                 if (ball_.vy * dir < -200.0) {
+                    lineY = -dir * 4900.0;
                     const double along = (lineY - ball_.y) / ball_.vy;
                     tx = std::clamp(ball_.x + ball_.vx * along, -800.0, 800.0);
                     hurry = true;
+                } else if (const field::PadSpot* pad = car.boost < 70.0 && ball_.y * dir > 0.0 ? NearestPad(car, 2200.0) : nullptr) {
+                    tx = pad->x;
+                    lineY = pad->y;
                 }
                 const double distance = std::hypot(tx - car.x, lineY - car.y);
-                Drive(car, tx, lineY, hurry ? MaxCarSpeed : std::clamp(distance * 1.2, 900.0, 1400.0), hurry || distance > 3000.0);
+                Drive(car, tx, lineY, hurry ? MaxCarSpeed : std::clamp(distance * 1.5, 1300.0, 2100.0), hurry || (distance > 1500.0 && car.boost > 30.0));
             }
+            if (car.role == Role::Attacker && phase == Phase::Play && car.z <= field::CarRestZ + 1.0 &&
+                ball_.z > TouchHeight && ball_.z < 900.0 && std::hypot(ball_.x - car.x, ball_.y - car.y) < 350.0 &&
+                Uniform(0.0, 1.0) < 0.2) {
+                // A jump at a ball in the air; a boosted one (an aerial) for a high ball.
+                car.vz = JumpSpeed;
+                if (ball_.z > 450.0 && car.boost >= AerialBoostCost) {
+                    car.vz += AerialBoostSpeed;
+                    car.boost -= AerialBoostCost;
+                    if (car.local) truth_.boostUsed += AerialBoostCost;
+                }
+            }
+            MoveVertically(car);
+            if (car.speed >= 2200.0) car.supersonicAt = Now();
             PickUpPads(car);
         }
+        if (phase == Phase::Play) Demolitions();
         if (phase == Phase::Play) {
             MoveBall();
             ++clockTicks_;
             if (CheckGoal()) scoringTeam_ = ball_.y > 0 ? 0 : 1;
             EmitState(true);
-            MeasureLocal(oldX, oldY);
+            MeasureLocal(oldX, oldY, oldZ);
         } else {
             EmitState(true);
         }
@@ -369,28 +434,37 @@ void MatchSimulator::AssignRoles() {
     for (int team = 0; team < 2; ++team) {
         std::vector<int> members;
         for (int i = 0; i < static_cast<int>(cars_.size()); ++i)
-            if (cars_[static_cast<std::size_t>(i)].team == team) members.push_back(i);
+            if (cars_[static_cast<std::size_t>(i)].team == team && !cars_[static_cast<std::size_t>(i)].demolished) members.push_back(i);
+        if (members.empty()) continue;
         const auto toBall = [&](int i) {
             const Car& car = cars_[static_cast<std::size_t>(i)];
             return std::hypot(ball_.x - car.x, ball_.y - car.y);
         };
         std::sort(members.begin(), members.end(), [&](int a, int b) { return toBall(a) < toBall(b); });
         const int dir = Attack(team);
+        if (kickoffPending_) {
+            // Every kickoff is contested: the car nearest the ball of each team goes for it.
+            for (int i : members) cars_[static_cast<std::size_t>(i)].role = i == members[0] ? Role::Attacker : Role::Support;
+            continue;
+        }
         if (members.size() == 1) {
             // Alone: challenge when the ball is in the opponent's half or this car is clearly nearer than
             // theirs; otherwise shadow back to the own goal.
             double theirs = 1e9;
             for (std::size_t i = 0; i < cars_.size(); ++i)
-                if (cars_[i].team != team) theirs = std::min(theirs, std::hypot(ball_.x - cars_[i].x, ball_.y - cars_[i].y));
+                if (cars_[i].team != team && !cars_[i].demolished)
+                    theirs = std::min(theirs, std::hypot(ball_.x - cars_[i].x, ball_.y - cars_[i].y));
             cars_[static_cast<std::size_t>(members[0])].role =
                 ball_.y * dir > 0.0 || toBall(members[0]) < theirs - 300.0 ? Role::Attacker : Role::Goalie;
             continue;
         }
         cars_[static_cast<std::size_t>(members[0])].role = Role::Attacker;
-        // Of the others, the one nearest the own goal keeps it.
+        // Of the others, the one nearest the own goal keeps it; a pair's second car only while the ball
+        // is in the own half (with the ball up the field it supports, over the pads).
         auto keeper = std::min_element(members.begin() + 1, members.end(), [&](int a, int b) {
             return cars_[static_cast<std::size_t>(a)].y * dir < cars_[static_cast<std::size_t>(b)].y * dir;
         });
+        if (members.size() == 2 && ball_.y * dir > 0.0) keeper = members.end();
         for (auto it = members.begin() + 1; it != members.end(); ++it)
             cars_[static_cast<std::size_t>(*it)].role = it == keeper ? Role::Goalie : Role::Support;
     }
@@ -401,13 +475,14 @@ void MatchSimulator::Drive(Car& car, double targetX, double targetY, double want
     const double turn = WrapAngle(wanted - car.heading);
     const double maxTurn = std::clamp(4.6 - car.speed / 650.0, 1.1, 4.6) * Dt;  // tighter at low speed
     car.heading = WrapAngle(car.heading + std::clamp(turn, -maxTurn, maxTurn));
-    if (std::abs(turn) > 1.6) wantedSpeed = std::min(wantedSpeed, 700.0);  // turning round: slow down first
+    if (std::abs(turn) > 1.6) wantedSpeed = std::min(wantedSpeed, 1100.0);  // turning round: a powerslide
 
     const bool boosting = mayBoost && car.boost > 0.0 && std::abs(turn) < 0.35 && wantedSpeed > ThrottleTopSpeed &&
                           car.speed < MaxCarSpeed;
     double acceleration = 0.0;
     if (car.speed < wantedSpeed - 10.0) acceleration = ThrottleAcceleration(car.speed) + (boosting ? BoostAcceleration : 0.0);
-    else if (car.speed > wantedSpeed + 100.0) acceleration = -BrakeDeceleration;
+    else if (car.speed > wantedSpeed + 600.0) acceleration = -BrakeDeceleration;
+    else if (car.speed > wantedSpeed + 100.0) acceleration = -CoastDeceleration;
     car.speed = std::clamp(car.speed + acceleration * Dt, 0.0, MaxCarSpeed);
     if (boosting && car.speed < wantedSpeed) {
         const double used = std::min(car.boost, BoostPerSecond * Dt);
@@ -433,7 +508,10 @@ void MatchSimulator::PickUpPads(Car& car) {
         const double gain = std::min(pad.large ? field::LargePadBoost : field::SmallPadBoost, 100.0 - car.boost);
         car.boost += gain;
         pads_[i].readyAt = Now() + (pad.large ? field::LargePadRespawn : field::SmallPadRespawn);
-        if (car.local) truth_.boostCollected += gain;
+        if (car.local) {
+            truth_.boostCollected += pad.large ? field::LargePadBoost : field::SmallPadBoost;
+            truth_.boostGained += gain;
+        }
     }
 }
 
@@ -476,13 +554,15 @@ void MatchSimulator::MoveBall() {
 bool MatchSimulator::CheckGoal() { return ball_.exists && std::abs(ball_.y) >= field::BackWallY + field::BallRadius; }
 
 void MatchSimulator::TouchBall() {
-    if (!ball_.exists || ball_.z > TouchHeight || Now() < ballTouchableAt_) return;
+    if (!ball_.exists || Now() < ballTouchableAt_) return;
     // Of the cars that reach the ball this tick, one hits it; which is a matter of chance, so that no
     // car is favoured by its place in the list.
     std::vector<int> reaching;
     for (int i = 0; i < static_cast<int>(cars_.size()); ++i) {
         const Car& car = cars_[static_cast<std::size_t>(i)];
-        if (Now() >= car.touchReadyAt && std::hypot(ball_.x - car.x, ball_.y - car.y) < TouchReach) reaching.push_back(i);
+        const bool inReach = std::hypot(ball_.x - car.x, ball_.y - car.y) < TouchReach &&
+                             (ball_.z <= TouchHeight || std::abs(ball_.z - car.z) < AerialReach);
+        if (!car.demolished && Now() >= car.touchReadyAt && inReach) reaching.push_back(i);
     }
     if (reaching.empty()) return;
     const auto pick = std::min(reaching.size() - 1, static_cast<std::size_t>(Uniform(0.0, static_cast<double>(reaching.size()))));
@@ -498,6 +578,17 @@ void MatchSimulator::Hit(int index) {
 
     EmitEvent(GameEvent::CarHitBall, index);
     ballTouchableAt_ = Now() + BallTouchCooldown;
+    if (ball_.z > TouchHeight) outcome_.aerialTouches += 1;
+    const bool kickoff = kickoffPending_;
+    kickoffPending_ = false;
+    lastToucherTeam_ = car.team;
+    if (saving && Uniform(0.0, 1.0) < 0.1) {
+        // A deflection: the defender touches the shot and it still goes in, an own goal credited to the shooter.
+        ball_.vy = -dir * std::max(std::abs(ball_.vy), 1500.0);
+        ball_.vx = std::clamp(-ball_.x, -300.0, 300.0);
+        outcome_.deflections += 1;
+        return;
+    }
     const double clock = static_cast<double>(clockTicks_) / TickRate;
     if (lastTeamToucher_[car.team] != index) {
         previousTeamToucher_[car.team] = lastTeamToucher_[car.team];
@@ -524,14 +615,20 @@ void MatchSimulator::Hit(int index) {
     const double toGoal = std::hypot(ball_.x, dir * field::BackWallY - ball_.y);
     const double shotChance = toGoal < 2500.0 ? 0.75 : toGoal < 4000.0 ? 0.45 : 0.15;
     const bool attackingHalf = ball_.y * dir > 300.0;
-    if (attackingHalf && Now() >= car.shotReadyAt && Uniform(0.0, 1.0) < shotChance) {
+    // Besides shots from the attacking half: now and then one straight from the kickoff, and a long
+    // one from the own half.
+    const bool longShot = (kickoff && Uniform(0.0, 1.0) < 0.2) || (ball_.y * dir < -300.0 && Uniform(0.0, 1.0) < 0.03);
+    if (((attackingHalf && Uniform(0.0, 1.0) < shotChance) || longShot) && Now() >= car.shotReadyAt) {
         car.shotReadyAt = Now() + ShotCooldown;
         const bool onTarget = Uniform(0.0, 1.0) < 0.55;
         const double side = Uniform(0.0, 1.0) < 0.5 ? -1.0 : 1.0;
         const double aimX = onTarget ? Uniform(-(field::GoalHalfWidth - 150.0), field::GoalHalfWidth - 150.0)
                                      : side * Uniform(1000.0, 1600.0);
-        send(aimX, dir * (field::BackWallY + 200.0), Uniform(1700.0, 3000.0), Uniform(0.0, 350.0));
+        send(aimX, dir * (field::BackWallY + 200.0), longShot ? Uniform(2800.0, 3600.0) : Uniform(1700.0, 3000.0),
+             Uniform(0.0, 350.0));
         if (onTarget) {
+            if (kickoff) outcome_.kickoffShots += 1;
+            else if (ball_.y * dir < -300.0) outcome_.ownHalfShots += 1;
             EmitStat(index, "Shot on Goal");
             shooter_ = index;
         }
@@ -544,16 +641,79 @@ void MatchSimulator::Hit(int index) {
     send(tx, ty, Uniform(900.0, 2000.0), Uniform(0.0, 500.0));
 }
 
-void MatchSimulator::MeasureLocal(double oldX, double oldY) {
+// The nearest pad ready to be picked up within reach units, none when there is none.
+const field::PadSpot* MatchSimulator::NearestPad(const Car& car, double reach) const {
+    const field::PadSpot* nearest = nullptr;
+    double best = reach;
+    for (std::size_t i = 0; i < field::Pads.size(); ++i) {
+        const double d = std::hypot(field::Pads[i].x - car.x, field::Pads[i].y - car.y);
+        if (Now() >= pads_[i].readyAt && d < best) {
+            best = d;
+            nearest = &field::Pads[i];
+        }
+    }
+    return nearest;
+}
+
+void MatchSimulator::MoveVertically(Car& car) {
+    if (car.z <= field::CarRestZ && car.vz <= 0.0) return;
+    car.vz -= Gravity * Dt;
+    car.z += car.vz * Dt;
+    if (car.z <= field::CarRestZ) {
+        car.z = field::CarRestZ;
+        car.vz = 0.0;
+    }
+}
+
+// A supersonic car running into an opponent blows it up; the opponent's boost goes with it.
+void MatchSimulator::Demolitions() {
+    for (Car& hitter : cars_) {
+        if (hitter.demolished || !Supersonic(hitter)) continue;
+        for (Car& victim : cars_) {
+            if (victim.team == hitter.team || victim.demolished) continue;
+            if (std::hypot(victim.x - hitter.x, victim.y - hitter.y) >= DemolitionReach || std::abs(victim.z - hitter.z) > 100.0) continue;
+            victim.demolished = true;
+            victim.respawnAt = Now() + RespawnSeconds;
+            victim.speed = 0.0;
+            victim.vz = 0.0;
+            victim.boost = 0.0;  // lost, not used
+            hitter.huntUntil = 0.0;
+            if (victim.local) truth_.demolished += 1;
+            outcome_.demolitions += 1;
+        }
+    }
+}
+
+// Back on the field at one of the team's kickoff spots, standing, with a third of a tank.
+void MatchSimulator::Respawn(Car& car) {
+    const field::Spot spot = field::BlueKickoffSpots[static_cast<std::size_t>(std::min(4.0, Uniform(0.0, 5.0)))];
+    car.x = car.team == 0 ? spot.x : -spot.x;
+    car.y = car.team == 0 ? spot.y : -spot.y;
+    car.z = field::CarRestZ;
+    car.heading = std::atan2(ball_.y - car.y, ball_.x - car.x);
+    car.speed = 0.0;
+    car.vz = 0.0;
+    car.boost = 33.0;
+    car.demolished = false;
+    car.supersonicAt = -1.0;
+    if (car.local) localTeleported_ = true;
+}
+
+void MatchSimulator::MeasureLocal(double oldX, double oldY, double oldZ) {
     const Car& local = cars_[static_cast<std::size_t>(localIndex_)];
     truth_.playSeconds += Dt;
-    truth_.distance += std::hypot(local.x - oldX, local.y - oldY);
+    if (local.demolished) return;  // off the field: not driving, and no car to have the ball
+    truth_.drivingSeconds += Dt;
+    if (!localTeleported_) truth_.distance += std::sqrt((local.x - oldX) * (local.x - oldX) + (local.y - oldY) * (local.y - oldY) +
+                                                        (local.z - oldZ) * (local.z - oldZ));
     if (!ball_.exists) return;
+    if (lastToucherTeam_ == local.team) truth_.lastTouchPossessionSeconds += Dt;
     double nearest = PossessionReach;
     int nearestTeam = -1;
     for (const Car& car : cars_) {
+        if (car.demolished) continue;
         const double d = std::sqrt((car.x - ball_.x) * (car.x - ball_.x) + (car.y - ball_.y) * (car.y - ball_.y) +
-                                   (field::CarRestZ - ball_.z) * (field::CarRestZ - ball_.z));
+                                   (car.z - ball_.z) * (car.z - ball_.z));
         if (d < nearest) {
             nearest = d;
             nearestTeam = car.team;
@@ -601,8 +761,8 @@ void MatchSimulator::EmitState(bool withCars, bool withOvertime) {
     if (withCars) {
         for (const Car& car : cars_)
             s.cars.push_back({{static_cast<float>(RoundTo(car.x, 0.01)), static_cast<float>(RoundTo(car.y, 0.01)),
-                               static_cast<float>(field::CarRestZ)},
-                              static_cast<float>(RoundTo(car.boost / 100.0, 1e-5))});
+                               static_cast<float>(RoundTo(car.z, 0.01))},
+                              static_cast<float>(RoundTo(car.boost / 100.0, 1e-5)), car.demolished});
     }
     Emit(s);
 }

@@ -31,13 +31,17 @@ struct LocalTruth {
     std::string name;
     int team = 0;
     double playSeconds = 0.0;        // match-clock time in play
-    double distance = 0.0;           // units driven while the clock ran
-    double boostCollected = 0.0;     // percent points taken from pads
+    double drivingSeconds = 0.0;     // match-clock time in play with the car on the field (not demolished)
+    double distance = 0.0;           // units driven (and jumped) while the clock ran
+    double boostCollected = 0.0;     // pads' worth: 12 a small pad, 100 a large one, however full the tank was
+    double boostGained = 0.0;        // percent points the tank took from pads (a pad's worth less the overfill)
     double boostUsed = 0.0;          // percent points burnt
     int shots = 0;                   // "Shot on Goal" messages about the player
     int goals = 0;                   // "Goal" messages about the player
-    double possessionSeconds = 0.0;  // clock time in which the car nearest the ball (within 400 units) was a team-mate's or the player's
-    double AverageSpeed() const { return playSeconds > 0.0 ? distance / playSeconds : 0.0; }  // units/s, time-weighted
+    double possessionSeconds = 0.0;  // driving time in which the car nearest the ball (within 400 units) was a team-mate's or the player's
+    double lastTouchPossessionSeconds = 0.0;  // driving time in which the player's team made the last touch
+    int demolished = 0;              // times the player's car was demolished
+    double AverageSpeed() const { return drivingSeconds > 0.0 ? distance / drivingSeconds : 0.0; }  // units/s, time-weighted
 };
 
 struct MatchOutcome {
@@ -54,6 +58,13 @@ struct MatchOutcome {
     bool localLeft = false;        // the local player left before the end: Destroyed with no end events
     bool reloadedInPlay = false;   // the plug-in was reloaded while the match was played
     bool reloadedInMmrWait = false;  // ... within 3 s after the end, once the new rating was posted
+    // Situations of play in this match, any car.
+    int kickoffShots = 0;       // shots on goal straight from a kickoff, the ball on the centre spot
+    int ownHalfShots = 0;       // shots on goal from the shooter's own half
+    int deflections = 0;        // shots a defender touched that still went in (own goals)
+    int aerialTouches = 0;      // touches of a ball above the reach of a car on the ground
+    int demolitions = 0;
+    int teamMateGoals = 0;      // goals of the local player's team-mates
 };
 
 struct SimulatedResult {
@@ -81,7 +92,12 @@ private:
         std::string name;
         bool local = false;
         double x = 0, y = 0, heading = 0, speed = 0;
+        double z = 17.01, vz = 0;  // height of the car's centre and its vertical speed (jumps)
         double boost = 33.0;       // percent points
+        bool demolished = false;   // blown up: off the field until respawnAt
+        double respawnAt = 0;
+        double supersonicAt = -1;  // host time the car was last at 2200 units/s or more; -1 = never
+        double huntUntil = 0;      // host time until which it drives at the nearest opponent for a demolition
         double touchReadyAt = 0;   // host time from which it can touch the ball again
         double shotReadyAt = 0;    // host time from which a hit of it can be a shot again
         double wanderX = 0, wanderY = 0, wanderUntil = 0;
@@ -114,7 +130,15 @@ private:
     void TouchBall();
     void Hit(int carIndex);
     bool CheckGoal();
-    void MeasureLocal(double oldX, double oldY);
+    void MeasureLocal(double oldX, double oldY, double oldZ);
+    void MoveVertically(Car& car);
+    const field::PadSpot* NearestPad(const Car& car, double reach) const;
+    void Demolitions();
+    void Respawn(Car& car);
+    // Supersonic from 2200 units/s, and held down to 2100 for up to 1 s.
+    bool Supersonic(const Car& car) const {
+        return car.speed >= 2200.0 || (car.speed >= 2100.0 && car.supersonicAt >= 0.0 && Now() - car.supersonicAt <= 1.0);
+    }
 
     // [SECTION] Output
     double Now() const;
@@ -149,6 +173,9 @@ private:
     double previousTeamTouchTime_[2] = {-100, -100};
     double ballTouchableAt_ = 0.0;  // host time from which a car can hit the ball again
     int shooter_ = -1;           // whose on-target shot the ball is, -1 for none
+    bool kickoffPending_ = false;  // no car has touched the ball since the kickoff
+    int lastToucherTeam_ = -1;   // team of the car that touched the ball last
+    bool localTeleported_ = false;  // the local car respawned this tick: no distance driven
     int scoringTeam_ = -1;       // the team that scored the goal just reported
     double forfeitAt_ = -1.0;    // match clock at which a team far behind may forfeit
     double regulationSeconds_ = 300.0;

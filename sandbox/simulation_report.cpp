@@ -46,7 +46,7 @@ std::optional<PluginFigures> ReadPluginFigures(const host::LoadedPlugin& plugin)
 
 std::string FormatReport(const LocalTruth& truth, const MatchOutcome& outcome, const PluginFigures& zando) {
     std::string report;
-    char line[200];
+    char line[400];
     std::snprintf(line, sizeof line, "Match: %s, blue %d - %d orange%s%s\n", outcome.playlist.c_str(), outcome.goals[0],
                   outcome.goals[1], outcome.overtime ? " after overtime" : "",
                   outcome.forfeitingTeam >= 0 ? (outcome.forfeitingTeam == 0 ? ", blue forfeited" : ", orange forfeited") : "");
@@ -61,7 +61,7 @@ std::string FormatReport(const LocalTruth& truth, const MatchOutcome& outcome, c
     report += line;
     std::snprintf(line, sizeof line, "%-24s %10s %10s %10s\n", "Figure", "Truth", "ZANDO", "Difference");
     report += line;
-    const double truePercent = truth.playSeconds > 0.0 ? truth.possessionSeconds / truth.playSeconds * 100.0 : 0.0;
+    const double truePercent = truth.drivingSeconds > 0.0 ? truth.possessionSeconds / truth.drivingSeconds * 100.0 : 0.0;
     const double zandoPercent = zando.gameTime > 0.0f ? zando.possessionTime / zando.gameTime * 100.0 : 0.0;
     report += Row("Average speed (km/h)", truth.AverageSpeed() * KmhPerUnit, zando.averageSpeed * KmhPerUnit, 2, true);
     report += Row("Boost collected", truth.boostCollected, zando.boostCollected, 1, true);
@@ -70,7 +70,17 @@ std::string FormatReport(const LocalTruth& truth, const MatchOutcome& outcome, c
     report += Row("Goals", truth.goals, zando.goals, 0, false);
     report += Row("Possession (s)", truth.possessionSeconds, zando.possessionTime, 1, true);
     report += Row("Possession (%)", truePercent, zandoPercent, 1, false);
-    report += Row("Time in play (s)", truth.playSeconds, zando.gameTime, 1, false);
+    report += Row("Time in play (s)", truth.drivingSeconds, zando.gameTime, 1, false);
+    report += "Definitions: average speed is the distance driven over the time driven, clock running, car on the field;\n"
+              "  boost collected is each pad's worth (12 small, 100 large) however full the tank was; boost used is what\n"
+              "  was burnt; possession is the time the car nearest the ball, within 400 units, was the player's team's;\n"
+              "  time in play is the match clock with the player's car on the field (not while it is demolished).\n";
+    std::snprintf(line, sizeof line, "Other tools' definitions: boost collected as the tank's rise %.1f; possession by the team of\n"
+                                     "  the last touch %.1f s (%.1f%%); the player's car was demolished %d time%s\n",
+                  truth.boostGained, truth.lastTouchPossessionSeconds,
+                  truth.drivingSeconds > 0.0 ? truth.lastTouchPossessionSeconds / truth.drivingSeconds * 100.0 : 0.0, truth.demolished,
+                  truth.demolished == 1 ? "" : "s");
+    report += line;
     return report;
 }
 

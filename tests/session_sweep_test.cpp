@@ -41,13 +41,13 @@ Expected ExpectedOf(const sb::SimulatedResult& match) {
     Expected expected;
     if (match.outcome.localLeft) {
         // Left: Destroyed finishes the match when it has shots, goals or more than 5 s of play.
-        expected.finished = activity || truth.playSeconds > 5.5;
+        expected.finished = activity || truth.drivingSeconds > 5.5;
         expected.card = false;
     } else {
         expected.mmrChange = match.outcome.mmrAfter - match.outcome.mmrBefore;
     }
     // The dashboard is sent a match with shots, goals or at least 10 s of play.
-    expected.upload = expected.finished && (activity || truth.playSeconds > 10.5);
+    expected.upload = expected.finished && (activity || truth.drivingSeconds > 10.5);
     return expected;
 }
 
@@ -157,7 +157,8 @@ TEST_P(SessionSweep, EveryMatchIsFinishedOnceWithItsCardItsMmrChangeItsShotsAndG
         EXPECT_EQ(body["playlist"], match.outcome.playlist);
         EXPECT_NEAR(body["mmr"].get<double>(), match.outcome.mmrBefore, 0.01);
         EXPECT_NEAR(body["mmrChange"].get<double>(), expected.mmrChange, 0.01);
-        EXPECT_NEAR(body["gameTime"].get<double>(), match.truth.playSeconds, 1.0);
+        EXPECT_NEAR(body["gameTime"].get<double>(), match.truth.drivingSeconds, 1.0);
+        EXPECT_NEAR(body["boostUsed"].get<double>(), match.truth.boostUsed, 0.02 * match.truth.boostUsed + 0.5);
     }
     EXPECT_EQ(nextRequest, requests.size()) << "no match was uploaded twice";
 }
@@ -182,10 +183,19 @@ TEST(SessionSweepSeeds, PlayEveryWayAMatchGoes) {
             seen["left later"] += o.localLeft && o.clock > 5.0;
             seen["reloaded in play"] += o.reloadedInPlay;
             seen["reloaded in the MMR wait"] += o.reloadedInMmrWait && !o.localLeft;
+            seen["kickoff shot"] += o.kickoffShots;
+            seen["shot from the own half"] += o.ownHalfShots;
+            seen["deflected into the own goal"] += o.deflections;
+            seen["aerial touch"] += o.aerialTouches;
+            seen["demolition"] += o.demolitions;
+            seen["local player demolished"] += match.truth.demolished;
+            seen["team-mate's goal"] += o.teamMateGoals;
         }
     }
     for (const char* flow : {"mode 1", "mode 2", "mode 3", "InitGame", "no InitGame", "overtime", "forfeit", "left early",
-                             "left later", "reloaded in play", "reloaded in the MMR wait"})
+                             "left later", "reloaded in play", "reloaded in the MMR wait", "kickoff shot", "shot from the own half",
+                             "deflected into the own goal", "aerial touch", "demolition", "local player demolished",
+                             "team-mate's goal"})
         EXPECT_GT(seen[flow], 0) << flow;
 }
 
@@ -224,3 +234,31 @@ TEST_P(FailingDashboard, ReceivesExactlyOnePostForEachMatch) {
 INSTANTIATE_TEST_SUITE_P(Answers, FailingDashboard,
                          ::testing::Values(std::vector<std::string>{"--statuses", "500"},
                                            std::vector<std::string>{"--behaviour", "hang"}));
+
+// The simulated local player's figures are in the ranges of real ranked play: over 20 seeds of each
+// mode, a time-weighted average speed with a median of 1,350 to 1,700 units/s, and a median of 250 to
+// 500 boost (pads' worth) collected a minute.
+TEST(SimulatedPlay, SpeedAndBoostAreInTheRangesOfRankedPlay) {
+    for (int teamSize = 1; teamSize <= 3; ++teamSize) {
+        std::vector<double> speeds, boostPerMinute;
+        for (std::uint64_t seed = 1; seed <= 20; ++seed) {
+            sb::MatchSimulator simulator({seed, teamSize, 1.0, 1}, [](const sb::TraceRecord&) {});
+            simulator.Run();
+            const sb::LocalTruth& truth = simulator.Truth();
+            if (truth.drivingSeconds < 60.0) continue;  // left in the first minute
+            speeds.push_back(truth.AverageSpeed());
+            boostPerMinute.push_back(truth.boostCollected / (truth.drivingSeconds / 60.0));
+        }
+        ASSERT_GE(speeds.size(), 15u);
+        const auto median = [](std::vector<double> values) {
+            std::sort(values.begin(), values.end());
+            const std::size_t n = values.size();
+            return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
+        };
+        SCOPED_TRACE(std::to_string(teamSize) + "v" + std::to_string(teamSize));
+        EXPECT_GE(median(speeds), 1350.0);
+        EXPECT_LE(median(speeds), 1700.0);
+        EXPECT_GE(median(boostPerMinute), 250.0);
+        EXPECT_LE(median(boostPerMinute), 500.0);
+    }
+}

@@ -259,3 +259,16 @@ TEST_F(ShotsAndGoals, EveryShotTheGameCreditsCountsWhereverTheBallIs) {
     EXPECT_EQ(Z().shots, 2);
     EXPECT_FALSE(Logged("[SHOT] Shot towards own goal (save attempt), ignoring"));
 }
+
+TEST_F(ShotsAndGoals, AShotAndAGoalCreditedWhileThePlayersCarIsDemolishedCount) {
+    match.SetClock(90.0f);
+    TouchFrom(*local, {0, 3000, 17});
+    local->demolished = true;  // blown up right after the shot: no local car until it respawns
+    match.StatTicker(*local, "Shot on Goal");
+    match.SetBall({0, 5200, 93});
+    match.SetClock(91.0f);
+    match.StatTicker(*local, "Goal");
+    EXPECT_EQ(Z().shots, 1);
+    EXPECT_EQ(Z().goals, 1);
+    EXPECT_EQ(Z().goalHeatmap[8][25], 1) << "placed at the last touch";
+}

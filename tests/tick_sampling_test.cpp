@@ -127,3 +127,12 @@ TEST_F(TickSampling, TheKickoffRefillAndADemolitionAreNeitherCollectedNorUsed) {
     TickAt(33.1f);
     EXPECT_NEAR(Z().boostUsed, 3.0f, 0.01f);
 }
+
+TEST_F(TickSampling, ALargePadToppingUpANearlyFullTankIsALargePad) {
+    local->location = {3072, -4096, 17};  // on a corner's large pad
+    local->boost->amount = 0.88f;
+    TickAt(40.0f);
+    local->boost->amount = 1.0f;  // +12: what a small pad gives, but this is the large one
+    TickAt(40.01f);
+    EXPECT_EQ(Z().boostCollected, 100.0f);
+}

@@ -27,8 +27,6 @@ inline constexpr float SpeedCeiling = 10000.0f;    // units/s: faster readings a
 // [SECTION] Boost sampling (amounts are fractions of a full tank, gains and uses percent points)
 inline constexpr float PickupThreshold = 0.003f;   // a rise above this is a pickup
 inline constexpr float SpendThreshold = 0.0001f;   // a fall beyond this is spending
-inline constexpr float SmallPadGainMin = 10.0f;    // a gain in [min, max] is a small pad
-inline constexpr float SmallPadGainMax = 14.0f;
 inline constexpr float LargePadGain = 95.0f;       // a gain of at least this is a large pad
 inline constexpr float SmallPadCredit = 12.0f;     // pad units credited for a small pad
 inline constexpr float LargePadCredit = 100.0f;    // pad units credited for a large pad

@@ -107,9 +107,9 @@ void ZANDO::HandleStatEvent(void* params) {
         return;
     }
     ServerWrapper state = gameWrapper->GetCurrentGameState();
-    if (state.IsNull()) return;
+    if (state.IsNull() || !params) return;
+    // No local car while it is demolished: the game still credits the player's shot or goal then.
     CarWrapper car = gameWrapper->GetLocalCar();
-    if (car.IsNull() || !params) return;
     const auto* block = static_cast<const host::game::StatTickerParams*>(params);
     if (block->statEvent == 0) return;
     StatEventWrapper statEvent(block->statEvent);
@@ -123,14 +123,22 @@ void ZANDO::HandleStatEvent(void* params) {
 
     PriWrapper receiver(block->receiver);
     if (receiver.IsNull()) return;
-    PriWrapper localPri = car.GetPRI();
-    if (localPri.IsNull()) return;
-    if (receiver.memory_address != localPri.memory_address) {
+    bool ours = false;
+    if (!car.IsNull()) {
+        PriWrapper localPri = car.GetPRI();
+        if (localPri.IsNull()) return;
+        ours = receiver.memory_address == localPri.memory_address;
+    } else {
+        const UniqueIDWrapper me = gameWrapper->GetUniqueID();
+        const UniqueIDWrapper them = receiver.GetUniqueIdWrapper();
+        ours = !me.IsNull() && !them.IsNull() && me.GetUID() == them.GetUID() && me.GetPlatform() == them.GetPlatform();
+    }
+    if (!ours) {
         cvarManager->log(isGoal ? "[GOAL] Not our goal, ignoring" : "[SHOT] Not our shot, ignoring");
         return;
     }
 
-    const int team = localPri.GetTeamNum();
+    const int team = receiver.GetTeamNum();
     playerTeam = team;
 
     if (isGoal) {
@@ -147,7 +155,7 @@ void ZANDO::HandleStatEvent(void* params) {
         Vector position = lastTouchLocation;
         if (lastTouchTime < 0.0f) {
             cvarManager->log("[GOAL] WARNING: No ball touch recorded! Using car position as fallback");
-            position = car.GetLocation();
+            position = car.IsNull() ? ballLocation : car.GetLocation();
         }
         const float now = state.GetSecondsElapsed();
         const Zone zone = ZoneOf(position.X, position.Y, team);
@@ -168,9 +176,14 @@ void ZANDO::HandleStatEvent(void* params) {
     }
 
     Vector position = lastTouchLocation;
-    if (lastTouchTime < 0.0f) {
+    if (lastTouchTime < 0.0f && !car.IsNull()) {
         cvarManager->log("[SHOT] WARNING: No ball touch recorded! Using car position as fallback");
         position = car.GetLocation();
+    } else if (lastTouchTime < 0.0f) {
+        BallWrapper ball = state.GetBall();
+        if (ball.IsNull()) return;
+        cvarManager->log("[SHOT] WARNING: No ball touch recorded and no car! Using ball position as fallback");
+        position = ball.GetLocation();
     } else {
         cvarManager->log("[SHOT] Using last touch position: Y=" + Int(position.Y) + " X=" + Int(position.X));
     }

@@ -49,8 +49,9 @@ void ZANDO::SampleTick() {
         const float delta = amount - lastBoostAmount;
         if (delta > c::PickupThreshold) {
             const float gain = delta * 100.0f;
-            if (gain >= c::SmallPadGainMin && gain <= c::SmallPadGainMax) boostCollected += c::SmallPadCredit;
-            else if (gain >= c::LargePadGain || NearLargePad(location)) boostCollected += c::LargePadCredit;
+            // A large pad tops up a nearly full tank by as little as a small pad would: where the car is
+            // tells them apart first.
+            if (gain >= c::LargePadGain || NearLargePad(location)) boostCollected += c::LargePadCredit;
             else boostCollected += c::SmallPadCredit;
         } else if (delta < -c::SpendThreshold) {
             const float used = -delta * 100.0f;

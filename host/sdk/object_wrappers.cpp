@@ -57,6 +57,10 @@ unsigned char PlayerReplicationInfoWrapper::GetTeamNum() const {
     return IsNull() ? 255 : static_cast<unsigned char>(At<game::Pri>(memory_address)->team);
 }
 
+UniqueIDWrapper PriWrapper::GetUniqueIdWrapper() const {
+    return IsNull() ? UniqueIDWrapper() : UniqueIDWrapper(At<game::Pri>(memory_address)->uniqueId);
+}
+
 float MMRWrapper::GetPlayerMMR(UniqueIDWrapper player, int playlistId) const {
     if (IsNull()) throw std::runtime_error("MMR wrapper is null");
     const auto* service = At<game::MmrService>(memory_address);

@@ -12,9 +12,12 @@ public:
     unsigned char GetTeamNum() const;  // 0 or 1; 255 for a null handle
 };
 
+class UniqueIDWrapper;
+
 class HOSTSDK_API PriWrapper : public PlayerReplicationInfoWrapper {
 public:
     using PlayerReplicationInfoWrapper::PlayerReplicationInfoWrapper;
+    UniqueIDWrapper GetUniqueIdWrapper() const;  // the driver's account; null for a null handle
 };
 
 // A player's account id. A value, not a view: null when the host could not tell who the player is.
