@@ -12,15 +12,15 @@ using zando_test::TempDir;
 TEST_F(SandboxProgram, TheSameSeedGivesTheSameOutputAndItsTraceReplaysToIt) {
     // Each run starts from an empty host folder of the same name, as the files it writes name it.
     const auto fresh = [&] { std::filesystem::remove_all(dir.path() / "home"); };
-    const auto first = Run("simulate --seed 3 --mode 1v1 --report --out " + Path("match.jsonl"));
+    const auto first = Run("simulate --seed 3 --mode 1v1 --fps 10 --report --out " + Path("match.jsonl"));
     ASSERT_EQ(first.exitCode, 0) << first.err;
     fresh();
-    const auto second = Run("simulate --seed 3 --mode 1v1 --report");
+    const auto second = Run("simulate --seed 3 --mode 1v1 --fps 10 --report");
     ASSERT_EQ(second.exitCode, 0) << second.err;
     EXPECT_EQ(first.out, second.out) << "byte for byte";
     EXPECT_NE(first.err.find("wrote the match's trace to " + Path("match.jsonl")), std::string::npos) << first.err;
     EXPECT_EQ(zando_test::SplitLines(zando_test::ReadFile(dir.path() / "match.jsonl")).front(),
-              R"({"trace":"zando","version":1,"source":"zando-sandbox simulate --seed 3 --mode 1v1"})");
+              R"({"trace":"zando","version":1,"source":"zando-sandbox simulate --seed 3 --mode 1v1 --fps 10.000000"})");
 
     fresh();
     const auto replayed = Run("replay " + Path("match.jsonl"));
