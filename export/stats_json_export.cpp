@@ -1,6 +1,5 @@
 // The statistics file "zando_stats.json": 141 pretty-printed lines with the match's figures and both
 // per-match grids.
-#include <cmath>
 #include <string>
 #include <type_traits>
 
@@ -33,11 +32,8 @@ bool ZANDO::ExportStatsJson() { return ExportStatsJson(CurrentRecord()); }
 bool ZANDO::ExportStatsJson(const MatchRecord& record) {
     const std::string fileName = zando::FileInFolder(gameWrapper->GetDataFolder(), "zando_stats.json");
     const auto member = [](const char* key, const std::string& value) { return std::string("  \"") + key + "\": " + value + ",\n"; };
-    // JSON has no infinity or NaN: such a figure is written as 0, and said so.
     const auto number = [this](const char* key, float value) {
-        if (std::isfinite(value)) return zando::NumberText(value);
-        cvarManager->log(std::string("[EXPORT] ⚠ ") + key + " is not a finite number - written as 0");
-        return std::string("0");
+        return zando::FiniteNumberText(value, [&] { cvarManager->log(std::string("[EXPORT] ⚠ ") + key + " is not a finite number - written as 0"); });
     };
     std::string json = "{\n";
     json += member("timestamp", "\"" + zando::UtcTimestamp() + "\"");

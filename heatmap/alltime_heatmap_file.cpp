@@ -149,31 +149,30 @@ void ZANDO::ReadAllTimeHeatmapFile() {
         cvarManager->log("[LOAD] No existing all-time heatmap found (starting fresh)");
         return;
     }
-    // Something is there, but it cannot be read: kept as a backup if possible, never overwritten otherwise.
-    auto unreadable = [&](const std::string& why) {
-        cvarManager->log("[LOAD] All-time heatmap file exists but cannot be read (" + why + "): " + shown);
+    // A file the loader cannot use is kept as a backup before the next save replaces it; one that cannot
+    // be kept is held: this session's saves leave it alone.
+    const auto keepOrHold = [&](const std::string& heldLine) {
         std::filesystem::path backup;
         if (std::filesystem::is_regular_file(status)) backup = KeepBackup(path);
         if (!backup.empty()) {
             cvarManager->log("[LOAD] Old heatmap file kept as " + zando::PathText(backup));
         } else {
             allTimeFileHeld = true;
-            cvarManager->log("[LOAD] It is left untouched: all-time data of this session will not be saved over it");
+            cvarManager->log(heldLine);
         }
+    };
+    // Something is there, but it cannot be read.
+    auto unreadable = [&](const std::string& why) {
+        cvarManager->log("[LOAD] All-time heatmap file exists but cannot be read (" + why + "): " + shown);
+        keepOrHold("[LOAD] It is left untouched: all-time data of this session will not be saved over it");
     };
     if (error) return unreadable(error.message());
     if (!std::filesystem::is_regular_file(status)) return unreadable("not a regular file");
 
-    // A file that was read but holds no heatmap this build can use is kept as a backup before the
-    // next save replaces it.
+    // A file that was read but holds no heatmap this build can use.
     auto reject = [&](const std::string& line) {
         cvarManager->log(line);
-        if (std::filesystem::path backup = KeepBackup(path); !backup.empty()) {
-            cvarManager->log("[LOAD] Old heatmap file kept as " + zando::PathText(backup));
-        } else {
-            allTimeFileHeld = true;
-            cvarManager->log("[LOAD] It could not be kept as a backup: all-time data of this session will not be saved over it");
-        }
+        keepOrHold("[LOAD] It could not be kept as a backup: all-time data of this session will not be saved over it");
     };
     const std::uintmax_t size = std::filesystem::file_size(path, error);
     if (error) return unreadable(error.message());

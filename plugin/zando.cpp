@@ -75,7 +75,7 @@ void ZANDO::onUnload() {
     // unloading must not cost the match its statistics file and its upload.
     if (pendingEnd) {
         cvarManager->log("[STATS] Unloading with the match end pending - finishing it now");
-        FinishPendingEnd(gameWrapper.get());
+        FinishMatchAfterMmrDelay(gameWrapper.get());
     }
     gameWrapper->UnregisterDrawables();
 }

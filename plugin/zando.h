@@ -60,8 +60,9 @@ public:
     void OnMatchEnded();
     void OnMatchWinnerSet();
     void OnMatchDestroyed();
-    // The end-of-match step run 3 s after the end when an initial MMR was captured: the new MMR, the
-    // statistics file and the upload of the match that ended (its record as it was at the end).
+    // The end-of-match step run 3 s after the end when an initial MMR was captured (or at once, by an
+    // unload that cannot wait): the new MMR, the statistics file and the upload of the match that
+    // ended, its record as it was at the end. Does nothing when no end is pending.
     void FinishMatchAfterMmrDelay(GameWrapper* game);
     // The figures and metadata of the match followed now, as the statistics file and the upload write them.
     MatchRecord CurrentRecord() const;
@@ -255,8 +256,6 @@ private:
     std::optional<PendingMatchEnd> pendingEnd;
     // Starts a new followed match afresh: its end not yet processed, the duplicate guards cleared.
     void BeginFollowingMatch();
-    // Finishes the pending end now (the delayed step, or an unload that cannot wait for it).
-    void FinishPendingEnd(GameWrapper* game);
     void ExportAndUpload(const MatchRecord& record);
 
     // Expires with the object: a delayed callback that outlives it sees that and does nothing.

@@ -116,11 +116,10 @@ void MatchSimulator::SetUpMatch(int teamSize) {
 
     // The session's turns come from their own stream, so that they do not change how a match is played.
     const auto chance = [this](double p) { return SessionUniform(0.0, 1.0) < p; };
-    const auto between = [this](double low, double high) { return SessionUniform(low, high); };
     outcome_.initGame = chance(0.8);
     leaveAt_ = -1.0;
-    if (chance(0.08)) leaveAt_ = chance(0.5) ? between(0.5, 4.5) : between(30.0, 250.0);
-    reloadAt_ = chance(0.06) ? between(20.0, 280.0) : -1.0;
+    if (chance(0.08)) leaveAt_ = chance(0.5) ? SessionUniform(0.5, 4.5) : SessionUniform(30.0, 250.0);
+    reloadAt_ = chance(0.06) ? SessionUniform(20.0, 280.0) : -1.0;
     outcome_.reloadedInMmrWait = chance(0.06);
 }
 

@@ -156,7 +156,7 @@ void ZANDO::ProcessMatchEnd(const char* const (&texts)[6], bool matchOver) {
 
     if (initialMmr > 0.0f) {
         // An end still waiting (a match that ended within the last 3 s) is finished before this one.
-        if (pendingEnd) FinishPendingEnd(gameWrapper.get());
+        if (pendingEnd) FinishMatchAfterMmrDelay(gameWrapper.get());
         awaitingMmrUpload = true;
         pendingEnd = PendingMatchEnd{CurrentRecord(), texts[5], matchNumber};
         cvarManager->log(texts[3]);
@@ -176,19 +176,17 @@ void ZANDO::ProcessMatchEnd(const char* const (&texts)[6], bool matchOver) {
     cvarManager->log(texts[4]);
 }
 
-void ZANDO::FinishMatchAfterMmrDelay(GameWrapper* game) { FinishPendingEnd(game); }
-
-void ZANDO::FinishPendingEnd(GameWrapper* game) {
+void ZANDO::FinishMatchAfterMmrDelay(GameWrapper* game) {
     if (!pendingEnd) return;
     PendingMatchEnd end = std::move(*pendingEnd);
     pendingEnd.reset();
-    ReadFinalMmr(game, end.record);
-    if (end.match == matchNumber) mmrChange = end.record.mmrChange;  // the card shows it while it stays up
     awaitingMmrUpload = false;
-    // A new match may be followed by now: its own "uploaded" flag is neither used nor changed here.
+    ReadFinalMmr(game, end.record);
+    // A new match may be followed by now: its own MMR change and "uploaded" flag are left alone.
     const bool stillCurrent = end.match == matchNumber;
     const bool currentUploaded = uploadedThisMatch;
-    if (!stillCurrent) uploadedThisMatch = false;
+    if (stillCurrent) mmrChange = end.record.mmrChange;  // the card shows it while it stays up
+    else uploadedThisMatch = false;
     ExportAndUpload(end.record);
     if (!stillCurrent) uploadedThisMatch = currentUploaded;
     cvarManager->log(end.completionLine);

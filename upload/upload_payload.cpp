@@ -1,6 +1,5 @@
 // The upload body: one compact JSON line with the match's figures, its metadata and both grids
 // reduced to 10 x 10, in a fixed key order.
-#include <cmath>
 #include <string>
 #include <type_traits>
 
@@ -33,11 +32,8 @@ std::string GridArray(const Grid<Cell>& grid) {
 std::string ZANDO::BuildUploadPayload() const { return BuildUploadPayload(CurrentRecord()); }
 
 std::string ZANDO::BuildUploadPayload(const MatchRecord& record) const {
-    // JSON has no infinity or NaN: such a figure is sent as 0, and said so, so the body stays JSON.
     const auto number = [this](const char* key, float value) {
-        if (std::isfinite(value)) return zando::NumberText(value);
-        cvarManager->log(std::string("[ZANDO] ⚠ ") + key + " is not a finite number - sent as 0");
-        return std::string("0");
+        return zando::FiniteNumberText(value, [&] { cvarManager->log(std::string("[ZANDO] ⚠ ") + key + " is not a finite number - sent as 0"); });
     };
     std::string body = "{";
     body += "\"timestamp\":\"" + zando::UtcTimestamp() + "\"";
