@@ -24,11 +24,11 @@ void Line(CanvasWrapper& canvas, int x1, int y1, int x2, int y2) { canvas.DrawLi
 
 }  // namespace
 
-int Clamp255(int value) { return std::clamp(value, 0, 255); }
+// A component 0..255 as the canvas takes it: the bits of a char.
+char Component(int value) { return static_cast<char>(static_cast<unsigned char>(std::clamp(value, 0, 255))); }
 
 void SetColor(CanvasWrapper& canvas, Rgba colour) {
-    canvas.SetColor(static_cast<std::uint8_t>(Clamp255(colour.red)), static_cast<std::uint8_t>(Clamp255(colour.green)),
-                    static_cast<std::uint8_t>(Clamp255(colour.blue)), static_cast<std::uint8_t>(Clamp255(colour.alpha)));
+    canvas.SetColor(Component(colour.red), Component(colour.green), Component(colour.blue), Component(colour.alpha));
 }
 
 void SmoothHeatmap(Grid<float>& grid) {

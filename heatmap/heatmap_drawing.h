@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "host/sdk/canvas_wrapper.h"
+#include "bakkesmod/wrappers/canvaswrapper.h"
 #include "plugin/grid.h"
 #include "plugin/saturating.h"
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "heatmap/heatmap_drawing.h"
+#include "bakkesmod/wrappers/GameEvent/ServerWrapper.h"
 #include "plugin/zando.h"
 
 using zando::ShotsIn;

@@ -6,7 +6,7 @@
 #include "plugin/zando.h"
 
 void ZANDO::RegisterOverlays() {
-    gameWrapper->RegisterDrawable([this](CanvasWrapper canvas) { RenderOverlays(canvas); });
+    gameWrapper->RegisterDrawable(Locked([this](CanvasWrapper canvas) { RenderOverlays(canvas); }));
 }
 
 void ZANDO::RenderOverlays(CanvasWrapper canvas) {

@@ -14,7 +14,7 @@ std::string StateWord(bool enabled) { return enabled ? "enabled" : "disabled"; }
 void ZANDO::RegisterConsoleCommands() {
     const auto command = [this](const char* name, const char* description, std::function<void()> action) {
         cvarManager->registerNotifier(
-            name, [action = std::move(action)](std::vector<std::string>) { action(); }, description, 0);
+            name, Locked([action = std::move(action)](std::vector<std::string>) { action(); }), description, 0);
     };
     // Writes a switch's new value to its settings variable, whose change callback stores it back.
     const auto writeSetting = [this](const char* name, bool value) { cvarManager->getCvar(name).setValue(value ? 1 : 0); };

@@ -92,14 +92,14 @@ void ZANDO::RegisterSettingsVariables() {
     for (const zando::SettingVariable& variable : zando::SettingVariables()) {
         CVarWrapper cvar = cvarManager->registerCvar(variable.name, variable.defaultValue, variable.description, true,
                                                      variable.bounded, variable.min, variable.bounded, variable.max, true);
-        cvar.addOnValueChanged([this](std::string, CVarWrapper changed) { OnSettingChanged(changed); });
+        cvar.addOnValueChanged(Locked([this](std::string, CVarWrapper changed) { OnSettingChanged(changed); }));
     }
     cvarManager->registerNotifier(
         "zando_reset_stats",
-        [this](std::vector<std::string>) {
+        Locked([this](std::vector<std::string>) {
             ResetStats();
             cvarManager->log("[ZANDO] Stats have been reset!");
-        },
+        }),
         "Reset all match statistics", 0);
 }
 

@@ -1,49 +1,20 @@
 // The plug-in library's entry points (getPlugin, deleteMe, the exports record) and the plug-in's
-// load, unload and window slots.
+// load, unload, window and thread slots.
+#include "bakkesmod/wrappers/GameEvent/ServerWrapper.h"
 #include "plugin/zando.h"
 
-#include <cstring>
 #include <memory>
-#include <new>
 
 #include <imgui.h>
 
-namespace {
-
-// The one plug-in object; the host reaches it only through getPlugin.
-std::shared_ptr<BakkesMod::Plugin::BakkesModPlugin> pluginInstance;
-
-}  // namespace
-
-extern "C" {
-
-BAKKESMOD_PLUGIN_EXPORT std::shared_ptr<BakkesMod::Plugin::BakkesModPlugin>* getPlugin() {
-    if (!pluginInstance) {
-        void* storage = ::operator new(sizeof(ZANDO));
-        std::memset(storage, 0, sizeof(ZANDO));
-        pluginInstance = std::shared_ptr<ZANDO>(new (storage) ZANDO());
-    }
-    return &pluginInstance;
-}
-
-BAKKESMOD_PLUGIN_EXPORT void deleteMe() { pluginInstance.reset(); }
-
-BAKKESMOD_PLUGIN_EXPORT BakkesMod::Plugin::PluginInfo exports = {
-    BAKKESMOD_PLUGIN_API_VERSION,
-    __FILE__,
-    "ZANDO",
-    "ZANDO",
-    "1.0",
-    BakkesMod::Plugin::PLUGINTYPE_FREEPLAY,
-    &getPlugin,
-    &deleteMe,
-};
-
-}  // extern "C"
+// The library's entry points: getPlugin creates the one plug-in object on its first call (its members
+// zeroed, then given their defaults), deleteMe releases it.
+BAKKESMOD_PLUGIN(ZANDO, "ZANDO", "1.0", PLUGINTYPE_FREEPLAY)
 
 // [SECTION] Load and unload
 
 void ZANDO::onLoad() {
+    std::scoped_lock lock(stateLock);
     SizeGrid(positionHeatmap);
     SizeGrid(shotHeatmap);
     SizeGrid(allTimeShotHeatmap);
@@ -71,6 +42,7 @@ void ZANDO::FollowMatchInProgress() {
 }
 
 void ZANDO::onUnload() {
+    std::scoped_lock lock(stateLock);
     // The match that ended within the last 3 s is finished now, without its wait for the new MMR:
     // unloading must not cost the match its statistics file and its upload.
     if (pendingEnd) {
@@ -80,7 +52,27 @@ void ZANDO::onUnload() {
     gameWrapper->UnregisterDrawables();
 }
 
-// [SECTION] Windows
+// [SECTION] Windows and threads
+
+void ZANDO::OnOpen() {
+    std::scoped_lock lock(stateLock);
+    isWindowOpen = true;
+}
+
+void ZANDO::OnClose() {
+    std::scoped_lock lock(stateLock);
+    isWindowOpen = false;
+}
+
+void ZANDO::OnGameThread(std::function<void()> work) {
+    std::weak_ptr<bool> alive = lifetime;
+    // The object is looked at only once it is known to be alive: its lock dies with it.
+    gameWrapper->Execute([this, alive, work = std::move(work)](GameWrapper*) {
+        if (alive.expired()) return;
+        std::scoped_lock lock(stateLock);
+        work();
+    });
+}
 
 void ZANDO::SetImGuiContext(std::uintptr_t ctx) { ImGui::SetCurrentContext(reinterpret_cast<ImGuiContext*>(ctx)); }
 

@@ -1,28 +1,38 @@
 // ZANDO: the plug-in class, its data members with their defaults, and its operations.
 #pragma once
 
+// <filesystem> comes before the SDK's headers: the SDK declares GameWrapper::GetDataFolder only then.
+#include <filesystem>
+
 #include <array>
 #include <cstdint>
-#include <filesystem>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
 #include <imgui.h>
 
-#include "host/sdk/canvas_wrapper.h"
-#include "host/sdk/plugin.h"
-#include "host/sdk/vector.h"
+#include "bakkesmod/plugin/PluginSettingsWindow.h"
+#include "bakkesmod/plugin/bakkesmodplugin.h"
+#include "bakkesmod/plugin/pluginwindow.h"
+#include "bakkesmod/wrappers/GameObject/BallWrapper.h"
+#include "bakkesmod/wrappers/GameObject/CarWrapper.h"
+#include "bakkesmod/wrappers/canvaswrapper.h"
+#include "bakkesmod/wrappers/wrapperstructs.h"
 #include "plugin/grid.h"
 #include "plugin/match_record.h"
 #include "plugin/service_addresses.h"
 
-class ZANDO : public BakkesMod::Plugin::BakkesModPlugin,
+// The host owns the object through a shared pointer of this very class (the library's entry points
+// make it), so no base needs a virtual destructor.
+class ZANDO final : public BakkesMod::Plugin::BakkesModPlugin,
               public BakkesMod::Plugin::PluginSettingsWindow,
               public BakkesMod::Plugin::PluginWindow {
 public:
     ZANDO() = default;
-    ~ZANDO() override = default;
+    ~ZANDO() = default;
     ZANDO(const ZANDO&) = delete;
     ZANDO& operator=(const ZANDO&) = delete;
 
@@ -39,8 +49,26 @@ public:
     std::string GetMenuTitle() override { return menuTitle; }
     bool ShouldBlockInput() override;
     bool IsActiveOverlay() override { return true; }
-    void OnOpen() override { isWindowOpen = true; }
-    void OnClose() override { isWindowOpen = false; }
+    void OnOpen() override;
+    void OnClose() override;
+
+    // [SECTION] Threads
+    // The game thread (hooks, commands, setting callbacks, timers, Execute work, the drawable) and the
+    // host's render thread (the panel and the settings page) both reach the members: every entry point
+    // holds this lock while it runs. It is recursive because work on the game thread may set a settings
+    // variable, whose change callback (an entry point too) the host runs at once on the same thread.
+    std::recursive_mutex stateLock;
+    // A host callback that runs body with stateLock held.
+    template <class Body>
+    auto Locked(Body body) {
+        return [this, body = std::move(body)](auto... arguments) {
+            std::scoped_lock lock(stateLock);
+            body(std::move(arguments)...);
+        };
+    }
+    // Hands work from a window to the game thread, where the match's state and the settings change: it
+    // runs at the host's next game tick, under the lock, unless the plug-in was unloaded meanwhile.
+    void OnGameThread(std::function<void()> work);
 
     // [SECTION] Operations
     void ResetStats();

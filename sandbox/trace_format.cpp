@@ -72,6 +72,7 @@ struct BodyWriter {
             out["receiver"] = e.receiver;
             if (e.victim >= 0) out["victim"] = e.victim;
             out["label"] = e.label;
+            if (!e.stat.empty()) out["stat"] = e.stat;
         }
     }
     void operator()(const record::Mmr& m) const {
@@ -223,6 +224,7 @@ record::Event ReadEvent(Fields& f) {
         e.receiver = f.Integer("receiver", 0, 1000);
         if (f.Has("victim")) e.victim = f.Integer("victim", 0, 1000);
         e.label = f.String("label");
+        if (f.Has("stat")) e.stat = f.String("stat");
     }
     return e;
 }

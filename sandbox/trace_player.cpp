@@ -52,7 +52,7 @@ void TracePlayer::Apply(const record::Event& e) {
         return;
     case GameEvent::StatTickerMessage: {
         const host::game::Car* victim = e.victim >= 0 ? cars_.at(static_cast<std::size_t>(e.victim)) : nullptr;
-        match_.StatTicker(*cars_.at(static_cast<std::size_t>(e.receiver)), e.label, victim);
+        match_.StatTicker(*cars_.at(static_cast<std::size_t>(e.receiver)), e.label, victim, e.stat);
         return;
     }
     default:

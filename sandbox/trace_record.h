@@ -7,8 +7,8 @@
 #include <variant>
 #include <vector>
 
-#include "host/sdk/game_objects.h"
-#include "host/sdk/vector.h"
+#include "host/runtime/game_objects.h"
+#include "bakkesmod/wrappers/wrapperstructs.h"
 
 namespace sandbox {
 
@@ -72,6 +72,7 @@ struct Event {
     int receiver = -1;   // StatTickerMessage: the car whose driver the message is about
     int victim = -1;     // StatTickerMessage: the other driver involved, -1 for none
     std::string label;   // StatTickerMessage: "Shot on Goal", "Goal", "Save", ...
+    std::string stat;    // StatTickerMessage: the stat event's name ("Shot", ...); empty = the game's for an English label
 };
 // The local player's skill rating in a playlist, as the rating service will answer it from now on.
 struct Mmr {

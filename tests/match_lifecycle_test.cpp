@@ -193,7 +193,7 @@ TEST_F(MatchLifecycle, TheDelayedEndNeverTouchesAPluginObjectDeletedMeanwhile) {
     match.Fire(events::CountdownBeginState);
     match.Fire(events::MatchEnded);
     // A host that deletes the object but keeps its timers: the callback must see the object is gone.
-    zando.Plugin().info->deleteFunc();
+    zando.Plugin().info->delFunc();
     MarkLines();
     Host().Advance(5.0);
     EXPECT_TRUE(NewLines().empty());

@@ -74,7 +74,7 @@ TEST_P(SimulatedMatchShape, CarsBallBoostAndEventsBehaveLikeTheGame) {
             const auto offField = [&](std::size_t i) { return s->cars[i].demolished || (i < lastDemolished.size() && lastDemolished[i]); };
             for (std::size_t i = 0; oneTick && i < s->cars.size() && i < lastPlaces.size(); ++i) {
                 if (offField(i)) continue;
-                const Vector step = s->cars[i].location - lastPlaces[i];
+                const Vector step = Vector(s->cars[i].location) - lastPlaces[i];
                 const double speed = std::hypot(step.X, step.Y) * 120.0;
                 EXPECT_LE(speed, 2300.0 * 1.01) << "car " << i << " at t=" << r.t;
                 fastest = std::max(fastest, speed);

@@ -23,11 +23,12 @@ TEST(PluginEntryPoints, OneObjectPerProcessAndDeleteMeIsIdempotent) {
     EXPECT_STREQ(info->pluginVersion, "1.0");
     EXPECT_EQ(info->pluginType, 1u);
 
-    auto* first = info->initializeFunc();
+    using Object = std::shared_ptr<BakkesMod::Plugin::BakkesModPlugin>;
+    auto* first = reinterpret_cast<Object*>(info->initializeFunc());
     auto* object = first->get();
     ASSERT_NE(object, nullptr);
     EXPECT_EQ(first->use_count(), 1);
-    auto* second = info->initializeFunc();
+    auto* second = reinterpret_cast<Object*>(info->initializeFunc());
     EXPECT_EQ(second, first);
     EXPECT_EQ(second->get(), object);
 
@@ -36,9 +37,9 @@ TEST(PluginEntryPoints, OneObjectPerProcessAndDeleteMeIsIdempotent) {
     EXPECT_EQ(constructed->serverUrl, zando::FallbackServerUrl);
     EXPECT_EQ(constructed->menuTitle, "ZANDO");
 
-    info->deleteFunc();
+    info->delFunc();
     EXPECT_EQ(first->get(), nullptr);
-    info->deleteFunc();
+    info->delFunc();
     EXPECT_EQ(first->get(), nullptr);
 }
 

@@ -4,13 +4,14 @@
 
 #include <imgui.h>
 
+#include "sdk_value_equality.h"
 #include "host/runtime/screen_renderer.h"
-#include "host/sdk/canvas_wrapper.h"
+#include "bakkesmod/wrappers/canvaswrapper.h"
 
 namespace {
 
 host::ScreenImage DrawFrame(host::ScreenRenderer& screen, const std::function<void(CanvasWrapper&)>& draw) {
-    CanvasWrapper canvas(&screen.BeginFrame());
+    CanvasWrapper canvas(host::AddressOf<host::CanvasBackend>(&screen.BeginFrame()));
     draw(canvas);
     return screen.EndFrame();
 }
@@ -21,13 +22,13 @@ TEST(ScreenRenderer, CanvasCallsBecomeTheirPixels) {
     host::ScreenRenderer screen(320, 200);
     const auto image = DrawFrame(screen, [](CanvasWrapper& canvas) {
         EXPECT_EQ(canvas.GetSize(), (Vector2{320, 200}));
-        canvas.SetColor(255, 0, 0, 255);
+        canvas.SetColor(LinearColor{255, 0, 0, 255});
         canvas.DrawRect({10, 20}, {40, 50});  // covers x 10..39, y 20..49
-        canvas.SetColor(0, 0, 255, 255);
+        canvas.SetColor(LinearColor{0, 0, 255, 255});
         canvas.DrawLine({100, 100}, {200, 100}, 1.0f);
-        canvas.SetColor(0, 255, 0, 128);
+        canvas.SetColor(LinearColor{0, 255, 0, 128});
         canvas.DrawRect({0, 150}, {320, 200});
-        canvas.SetColor(255, 255, 255, 255);
+        canvas.SetColor(LinearColor{255, 255, 255, 255});
         canvas.SetPosition({200, 20});
         canvas.DrawString("MATCH STATS");
     });
@@ -59,7 +60,7 @@ TEST(ScreenRenderer, TheFontHasEverySymbolTheOverlaysDrawAndFramesRepeatExactly)
         EXPECT_NE(font->FindGlyphNoFallback(static_cast<ImWchar>(symbol)), nullptr) << "U+" << std::hex << static_cast<unsigned>(symbol);
 
     const auto draw = [](CanvasWrapper& canvas) {
-        canvas.SetColor(255, 255, 255, 255);
+        canvas.SetColor(LinearColor{255, 255, 255, 255});
         canvas.SetPosition({10, 10});
         canvas.DrawString("⚡ STATS ⊙ ▣");
     };

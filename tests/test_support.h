@@ -23,6 +23,7 @@
 #include "host/runtime/host.h"
 #include "plugin/path_text.h"
 #include "plugin/zando.h"
+#include "sdk_value_equality.h"
 
 namespace zando_test {
 

@@ -4,6 +4,7 @@
 
 #include <sstream>
 
+#include "sdk_value_equality.h"
 #include "sandbox/trace_format.h"
 #include "sandbox/trace_player.h"
 #include "test_support.h"
@@ -43,15 +44,15 @@ TEST(TraceFormat, EveryRecordReadsBackAsWritten) {
     state.cars = {{{100.01f, -2560.0f, 17.01f}, 0.33f}, {{0.0f, 0.0f, 17.01f}, 1.0f}};
     sb::record::State noBall;
     noBall.removeBall = true;
-    sb::record::Event stat{sb::GameEvent::StatTickerMessage, -1, 2, 4, "Save \"epic\""};
+    sb::record::Event stat{sb::GameEvent::StatTickerMessage, -1, 2, 4, "Save \"epic\"", ""};
     const std::vector<sb::TraceRecord> records = {
         {0.0, sb::record::Match{host::game::Playlist{"Ranked \"Doubles\"", 1, 11}, true}},
         {0.0, sb::record::Match{std::nullopt, false}},
         {0.5, sb::record::Car{1, "Kaiju", true, {2048.0f, 2560.0f, 17.01f}, 0.33f}},
         {1.0, state},
         {1.0, noBall},
-        {1.25, sb::record::Event{sb::GameEvent::CarSetInput, 3, -1, -1, ""}},
-        {1.25, sb::record::Event{sb::GameEvent::CountdownBeginState, -1, -1, -1, ""}},
+        {1.25, sb::record::Event{sb::GameEvent::CarSetInput, 3, -1, -1, "", ""}},
+        {1.25, sb::record::Event{sb::GameEvent::CountdownBeginState, -1, -1, -1, "", ""}},
         {1.25, stat},
         {2.0, sb::record::Mmr{13, 1012.37f}},
         {2.0, sb::record::Console{"zando_heatmap_scale 1.5; toggle_heatmap"}},

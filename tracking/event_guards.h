@@ -3,7 +3,7 @@
 // previous match's last goal is not that goal again).
 #pragma once
 
-#include "host/sdk/vector.h"
+#include "bakkesmod/wrappers/wrapperstructs.h"
 
 namespace zando::guards {
 

@@ -3,7 +3,7 @@
 
 #include <array>
 
-#include "host/sdk/vector.h"
+#include "bakkesmod/wrappers/wrapperstructs.h"
 
 namespace zando::constants {
 
@@ -17,8 +17,9 @@ inline constexpr float ShotDuplicateWindow = 1.0f;    // s: a second shot report
 inline constexpr float ShotDuplicateDistance = 300.0f;  // units: ...and closer than this is the same shot
 inline constexpr float ShotHeat = 5.0f;               // heat added to a zone per counted shot
 inline constexpr int GoalCount = 1;                   // added to a zone per counted goal
-inline constexpr const char* ShotLabel = "Shot on Goal";  // stat-ticker label of a shot
-inline constexpr const char* GoalLabel = "Goal";          // stat-ticker label of a goal
+// Stat events by their names, which stay the same in every language the game shows its labels in.
+inline constexpr const char* ShotEventName = "Shot";  // a shot on goal ("Shot on Goal")
+inline constexpr const char* GoalEventName = "Goal";  // a goal ("Goal")
 
 // [SECTION] Speed sampling
 inline constexpr float SpeedIntervalLimit = 0.1f;  // s: a speed sample needs 0 < interval < this
@@ -32,7 +33,7 @@ inline constexpr float SmallPadCredit = 12.0f;     // pad units credited for a s
 inline constexpr float LargePadCredit = 100.0f;    // pad units credited for a large pad
 inline constexpr float SpendCeiling = 10.0f;       // larger falls in one sample (demolitions, respawns) are not use
 inline constexpr float LargePadRadius = 300.0f;    // units: a pickup this close to a large pad is one
-inline constexpr std::array<Vector, 6> LargePadLocations = {{
+inline const std::array<Vector, 6> LargePadLocations = {{
     {-3072.0f, -4096.0f, 73.0f}, {3072.0f, -4096.0f, 73.0f}, {-3072.0f, 4096.0f, 73.0f},
     {3072.0f, 4096.0f, 73.0f},   {-3584.0f, 0.0f, 73.0f},    {3584.0f, 0.0f, 73.0f},
 }};

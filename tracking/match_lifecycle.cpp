@@ -2,10 +2,11 @@
 // overlays at the end and finish the match (at once, or 3 s later for the new MMR).
 #include <exception>
 
-#include "host/sdk/game_events.h"
+#include "bakkesmod/wrappers/GameEvent/ServerWrapper.h"
 #include "plugin/zando.h"
 #include "tracking/event_guards.h"
 #include "tracking/game_constants.h"
+#include "tracking/game_event_names.h"
 
 namespace {
 
@@ -30,21 +31,25 @@ constexpr const char* MatchWinnerSetTexts[6] = {
 }  // namespace
 
 void ZANDO::HookGameEvents() {
-    gameWrapper->HookEvent(host::events::InitGame, [this](std::string) { OnInitGame(); });
-    gameWrapper->HookEvent(host::events::ActiveBeginState, [this](std::string) { OnActiveBeginState(); });
-    gameWrapper->HookEvent(host::events::CountdownEndState, [this](std::string) { OnCountdownEnd(); });
-    gameWrapper->HookEvent(host::events::MatchEnded, [this](std::string) { OnMatchEnded(); });
-    gameWrapper->HookEvent(host::events::ScoreUpdated, [this](std::string) { OnScoreUpdated(); });
-    gameWrapper->HookEvent(host::events::CountdownBeginState, [this](std::string) { OnCountdownBegin(); });
-    gameWrapper->HookEvent(host::events::MatchWinnerSet, [this](std::string) { OnMatchWinnerSet(); });
-    gameWrapper->HookEvent(host::events::MatchDestroyed, [this](std::string) { OnMatchDestroyed(); });
+    namespace events = zando::events;
+    const auto hook = [this](const char* eventName, void (ZANDO::*handler)()) {
+        gameWrapper->HookEvent(eventName, Locked([this, handler](std::string) { (this->*handler)(); }));
+    };
+    hook(events::InitGame, &ZANDO::OnInitGame);
+    hook(events::ActiveBeginState, &ZANDO::OnActiveBeginState);
+    hook(events::CountdownEndState, &ZANDO::OnCountdownEnd);
+    hook(events::MatchEnded, &ZANDO::OnMatchEnded);
+    hook(events::ScoreUpdated, &ZANDO::OnScoreUpdated);
+    hook(events::CountdownBeginState, &ZANDO::OnCountdownBegin);
+    hook(events::MatchWinnerSet, &ZANDO::OnMatchWinnerSet);
+    hook(events::MatchDestroyed, &ZANDO::OnMatchDestroyed);
     gameWrapper->HookEventWithCaller<BallWrapper>(
-        host::events::BallHitGoal, [this](BallWrapper ball, void*, std::string) { HandleGoalHit(ball); });
+        events::BallHitGoal, Locked([this](BallWrapper ball, void*, std::string) { HandleGoalHit(ball); }));
     gameWrapper->HookEventWithCaller<CarWrapper>(
-        host::events::CarHitBall, [this](CarWrapper hitter, void*, std::string) { RecordBallTouch(hitter); });
+        events::CarHitBall, Locked([this](CarWrapper hitter, void*, std::string) { RecordBallTouch(hitter); }));
     gameWrapper->HookEventWithCallerPost<ServerWrapper>(
-        host::events::StatTickerMessage, [this](ServerWrapper, void* params, std::string) { HandleStatEvent(params); });
-    gameWrapper->HookEvent(host::events::CarSetInput, [this](std::string) { SampleTick(); });
+        events::StatTickerMessage, Locked([this](ServerWrapper, void* params, std::string) { HandleStatEvent(params); }));
+    hook(events::CarSetInput, &ZANDO::SampleTick);
 }
 
 // [SECTION] Start, kickoff and goal replay
@@ -166,7 +171,9 @@ void ZANDO::ProcessMatchEnd(const char* const (&texts)[6], bool matchOver) {
         const uint64_t match = matchNumber;
         gameWrapper->SetTimeout(
             [this, alive, match](GameWrapper* game) {
-                if (alive.expired() || !pendingEnd || pendingEnd->match != match) return;
+                if (alive.expired()) return;
+                std::scoped_lock lock(stateLock);
+                if (!pendingEnd || pendingEnd->match != match) return;
                 FinishMatchAfterMmrDelay(game);
             },
             zando::constants::MmrDelaySeconds);

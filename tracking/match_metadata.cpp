@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "bakkesmod/wrappers/GameEvent/ServerWrapper.h"
 #include "plugin/zando.h"
 #include "tracking/game_constants.h"
 
@@ -57,6 +58,8 @@ void ZANDO::CaptureMatchMetadata() {
         try {
             MMRWrapper mmr = gameWrapper->GetMMRWrapper();
             UniqueIDWrapper player = gameWrapper->GetUniqueID();
+            // A rating the service does not have (offline, or not fetched yet) reads 0: not a rating.
+            if (!mmr.IsSynced(player, playlistId)) throw std::runtime_error("rating not synced");
             initialMmr = mmr.GetPlayerMMR(player, playlistId);
             if (!std::isfinite(initialMmr)) {
                 cvarManager->log("[METADATA] Initial MMR is not a number - continuing without it");
@@ -76,6 +79,9 @@ void ZANDO::ReadFinalMmr(GameWrapper* game, MatchRecord& record) {
         if (!game) throw std::runtime_error("no game handle");
         MMRWrapper mmr = game->GetMMRWrapper();
         UniqueIDWrapper player = game->GetUniqueID();
+        // The match's update has arrived when the rating is synced and nothing is on its way any more;
+        // a rating read before that is the one from before the match.
+        if (!mmr.IsSynced(player, record.playlistId) || mmr.IsSyncing(player)) throw std::runtime_error("rating not synced");
         const float finalMmr = mmr.GetPlayerMMR(player, record.playlistId);
         // A rating that is not a finite number is as invalid as one of 0 (it would make the change so too).
         if (finalMmr > 0.0f && std::isfinite(finalMmr)) {

@@ -2,11 +2,14 @@
 // from the stat ticker, shots from the stat ticker, each placed on the zone grids.
 #include <string>
 
-#include "host/sdk/game_objects.h"
+#include "bakkesmod/wrappers/GameEvent/ServerWrapper.h"
+#include "bakkesmod/wrappers/GameObject/PriWrapper.h"
+#include "bakkesmod/wrappers/GameObject/Stats/StatEventWrapper.h"
 #include "plugin/saturating.h"
 #include "plugin/zando.h"
 #include "tracking/event_guards.h"
 #include "tracking/game_constants.h"
+#include "tracking/game_event_names.h"
 
 namespace c = zando::constants;
 namespace g = zando::guards;
@@ -110,15 +113,17 @@ void ZANDO::HandleStatEvent(void* params) {
     if (state.IsNull() || !params) return;
     // No local car while it is demolished: the game still credits the player's shot or goal then.
     CarWrapper car = gameWrapper->GetLocalCar();
-    const auto* block = static_cast<const host::game::StatTickerParams*>(params);
+    const auto* block = static_cast<const zando::events::StatTickerParams*>(params);
     if (block->statEvent == 0) return;
     StatEventWrapper statEvent(block->statEvent);
     if (statEvent.IsNull()) return;
 
+    // The label is what the player sees (and may be translated); the event's name says what it is.
     const std::string label = statEvent.GetLabel().ToString();
     cvarManager->log("[STAT EVENT] " + label);
-    const bool isShot = label == c::ShotLabel;
-    const bool isGoal = label == c::GoalLabel;
+    const std::string name = statEvent.GetEventName();
+    const bool isShot = name == c::ShotEventName;
+    const bool isGoal = name == c::GoalEventName;
     if (!isShot && !isGoal) return;
 
     PriWrapper receiver(block->receiver);
@@ -129,9 +134,10 @@ void ZANDO::HandleStatEvent(void* params) {
         if (localPri.IsNull()) return;
         ours = receiver.memory_address == localPri.memory_address;
     } else {
-        const UniqueIDWrapper me = gameWrapper->GetUniqueID();
-        const UniqueIDWrapper them = receiver.GetUniqueIdWrapper();
-        ours = !me.IsNull() && !them.IsNull() && me.GetUID() == them.GetUID() && me.GetPlatform() == them.GetPlatform();
+        // Without a car the driver is told by account; id 0 is nobody's.
+        UniqueIDWrapper me = gameWrapper->GetUniqueID();
+        UniqueIDWrapper them = receiver.GetUniqueIdWrapper();
+        ours = me.GetUID() != 0 && me.GetUID() == them.GetUID() && me.GetPlatform() == them.GetPlatform();
     }
     if (!ours) {
         cvarManager->log(isGoal ? "[GOAL] Not our goal, ignoring" : "[SHOT] Not our shot, ignoring");

@@ -1,4 +1,5 @@
 // Per-tick sampling of the local car's speed and boost and of ball possession.
+#include "bakkesmod/wrappers/GameEvent/ServerWrapper.h"
 #include "plugin/zando.h"
 #include "tracking/event_guards.h"
 #include "tracking/game_constants.h"
@@ -8,8 +9,8 @@ namespace g = zando::guards;
 
 namespace {
 
-bool NearLargePad(const Vector& location) {
-    for (const Vector& pad : c::LargePadLocations)
+bool NearLargePad(Vector location) {
+    for (Vector pad : c::LargePadLocations)
         if ((location - pad).magnitude() < c::LargePadRadius) return true;
     return false;
 }
@@ -30,7 +31,7 @@ void ZANDO::SampleTick() {
 
     // Speed: this is called for every car's input and every frame, so most calls see the clock of
     // the previous one; only a call a real interval later measures anything.
-    const Vector location = car.GetLocation();
+    Vector location = car.GetLocation();
     const float now = state.GetSecondsElapsed();
     const float interval = now - g::lastSpeedSampleTime;
     const bool measured = g::lastSpeedSampleTime > 0.0f && interval > 0.0f && interval < c::SpeedIntervalLimit;

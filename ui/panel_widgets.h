@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "host/sdk/cvar_wrappers.h"
+#include "bakkesmod/wrappers/cvarmanagerwrapper.h"
 
 namespace zando::ui {
 

@@ -30,10 +30,7 @@ void ZANDO::StartConnectionTest() {
     } else {
         connectionTestResult = "🔄 Testing connection...";
         cvarManager->log("[ZANDO] Testing connection to " + serverUrl + "...");
-        std::weak_ptr<bool> alive = lifetime;
-        gameWrapper->Execute([this, alive](GameWrapper*) {
-            if (!alive.expired()) TestConnection();
-        });
+        OnGameThread([this] { TestConnection(); });
         return;
     }
     cvarManager->log("[ZANDO] " + connectionTestResult);

@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <exception>
 
-#include "host/sdk/cvar_wrappers.h"
 #include "console_syntax.h"
 
 namespace host {
@@ -116,7 +115,7 @@ bool Console::SetCvarValue(CVarRecord* cvar, const std::string& text) {
     std::vector<std::shared_ptr<Listener>> listeners = variable->second.listeners;
     for (const auto& listener : listeners) {
         try {
-            listener->callback(oldValue, CVarWrapper(listener->backend, cvar));
+            listener->callback(oldValue, cvar);
         } catch (const std::exception& e) {
             ReportError("change callback of " + cvar->name + " threw: " + e.what());
         } catch (...) {
@@ -126,10 +125,10 @@ bool Console::SetCvarValue(CVarRecord* cvar, const std::string& text) {
     return true;
 }
 
-void Console::AddCvarListener(CVarRecord* cvar, OwnerId owner, ConsoleBackend* backend, CVarChangedCallback callback) {
+void Console::AddCvarListener(CVarRecord* cvar, OwnerId owner, ChangeCallback callback) {
     auto variable = cvar ? variables_.find(cvar->name) : variables_.end();
     if (variable == variables_.end()) return;
-    variable->second.listeners.push_back(std::make_shared<Listener>(Listener{owner, backend, std::move(callback)}));
+    variable->second.listeners.push_back(std::make_shared<Listener>(Listener{owner, std::move(callback)}));
 }
 
 void Console::PersistIfSaved(const CVarRecord& cvar) {

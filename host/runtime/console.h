@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "host/sdk/backends.h"
-#include "host/sdk/cvar_record.h"
+#include "backends.h"
+#include "cvar_record.h"
 #include "config_file.h"
 #include "owner.h"
 
@@ -34,8 +34,9 @@ public:
     // Stores text (clamped to the bounds) and runs the change callbacks. A bounded variable
     // refuses text that is not a number: nothing changes and false is returned.
     bool SetCvarValue(CVarRecord* cvar, const std::string& text);
-    // backend is what the callback's CVarWrapper talks to (the registering plug-in's session).
-    void AddCvarListener(CVarRecord* cvar, OwnerId owner, ConsoleBackend* backend, CVarChangedCallback callback);
+    // Runs callback after every change of the variable, with its value before the change.
+    using ChangeCallback = std::function<void(std::string oldValue, CVarRecord* cvar)>;
+    void AddCvarListener(CVarRecord* cvar, OwnerId owner, ChangeCallback callback);
 
     // [SECTION] Commands
     void RegisterNotifier(const std::string& name, OwnerId owner, NotifierCallback callback,
@@ -55,8 +56,7 @@ public:
 private:
     struct Listener {
         OwnerId owner;
-        ConsoleBackend* backend;
-        CVarChangedCallback callback;
+        ChangeCallback callback;
     };
     struct Variable {
         std::unique_ptr<CVarRecord> record;

@@ -1,7 +1,7 @@
 // A canvas that turns the drawables' calls into Dear ImGui draw-list primitives.
 #pragma once
 
-#include "host/sdk/backends.h"
+#include "backends.h"
 
 struct ImDrawList;
 struct ImFont;

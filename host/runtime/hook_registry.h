@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host/sdk/backends.h"
+#include "backends.h"
 #include "owner.h"
 
 namespace host {

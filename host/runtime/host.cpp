@@ -11,7 +11,6 @@
 #include <system_error>
 
 #include "console_syntax.h"
-#include "host/sdk/canvas_wrapper.h"
 
 namespace host {
 
@@ -36,7 +35,7 @@ std::string CheckExports(const plugin::PluginInfo* info, void* getPlugin, void* 
     if (IsBlank(info->className) || IsBlank(info->pluginName)) return "its exports record names no class or plug-in";
     if (!expectedClass.empty() && expectedClass != info->className)
         return "it holds the class \"" + std::string(info->className) + "\", not \"" + expectedClass + "\"";
-    if (reinterpret_cast<void*>(info->initializeFunc) != getPlugin || reinterpret_cast<void*>(info->deleteFunc) != deleteMe)
+    if (reinterpret_cast<void*>(info->initializeFunc) != getPlugin || reinterpret_cast<void*>(info->delFunc) != deleteMe)
         return "its exports record does not point at its getPlugin and deleteMe";
     return {};
 }
@@ -78,7 +77,8 @@ LoadResult Host::LoadPlugin(const std::filesystem::path& path, const std::string
     loaded->id = nextOwner_++;
     loaded->info = info;
     loaded->session = std::make_unique<PluginSession>(*this, loaded->id);
-    loaded->instance = info->initializeFunc();
+    // getPlugin gives the address of the library's shared pointer to its plug-in object.
+    loaded->instance = reinterpret_cast<std::shared_ptr<plugin::BakkesModPlugin>*>(info->initializeFunc());
     plugin::BakkesModPlugin* object = loaded->Object();
     loaded->library = std::move(library);
     plugins_.push_back(std::move(loaded));
@@ -90,7 +90,7 @@ LoadResult Host::LoadPlugin(const std::filesystem::path& path, const std::string
     result->window = dynamic_cast<plugin::PluginWindow*>(object);
     result->settings = dynamic_cast<plugin::PluginSettingsWindow*>(object);
 
-    object->cvarManager = std::make_shared<CVarManagerWrapper>(result->session.get());
+    object->cvarManager = result->session->Console();
     object->gameWrapper = result->session->Game();
     try {
         object->onLoad();
@@ -177,7 +177,7 @@ void Host::UnloadPlugin(LoadedPlugin* loaded) {
     }
     // Everything the plug-in registered runs code of its library: it goes before the library does.
     RemoveRegistrations(owned->id);
-    owned->info->deleteFunc();
+    owned->info->delFunc();
     owned->session.reset();
     owned->library.reset();
 }
@@ -207,7 +207,7 @@ void Host::RenderFrame(CanvasBackend* canvas) {
     std::vector<Drawable> frame = drawables_;  // a drawable may unregister drawables while it runs
     for (const Drawable& drawable : frame) {
         try {
-            (*drawable.callback)(CanvasWrapper(canvas));
+            (*drawable.callback)(CanvasWrapper(AddressOf(canvas)));
         } catch (const std::exception& e) {
             Report(std::string("drawable threw: ") + e.what());
         } catch (...) {

@@ -9,9 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "host/sdk/backends.h"
-#include "host/sdk/game_objects.h"
-#include "host/sdk/plugin.h"
+#include "backends.h"
+#include "bakkesmod/plugin/PluginSettingsWindow.h"
+#include "bakkesmod/plugin/bakkesmodplugin.h"
+#include "bakkesmod/plugin/pluginwindow.h"
+#include "game_objects.h"
 #include "console.h"
 #include "hook_registry.h"
 #include "owner.h"

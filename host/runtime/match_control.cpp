@@ -1,11 +1,31 @@
 // MatchControl: building matches in the modelled game and firing events with callers and parameters.
 #include "match_control.h"
 
+#include <cctype>
 #include <stdexcept>
-
-#include "host/sdk/game_events.h"
+#include <utility>
 
 namespace host {
+
+namespace {
+
+// The stable name the game gives the stat event shown with an (English) label.
+std::string StatEventNameOf(const std::string& label) {
+    static const std::pair<const char*, const char*> names[] = {
+        {"Shot on Goal", "Shot"},     {"Goal", "Goal"},           {"Save", "Save"},
+        {"Epic Save", "EpicSave"},    {"Assist", "Assist"},       {"Demolition", "Demolish"},
+        {"Aerial Goal", "AerialGoal"}, {"Bicycle Goal", "BicycleGoal"}, {"Long Goal", "LongGoal"},
+        {"Overtime Goal", "OvertimeGoal"}, {"Hat Trick", "HatTrick"}, {"Center Ball", "Center"},
+        {"Clearance", "Clear"},      {"First Touch", "FirstTouch"}};
+    for (const auto& [shown, name] : names)
+        if (label == shown) return name;
+    std::string name;  // another label: its letters and digits
+    for (char c : label)
+        if (std::isalnum(static_cast<unsigned char>(c))) name += c;
+    return name;
+}
+
+}  // namespace
 
 MatchControl::MatchControl(Host& host) : host_(host) {
     if (host_.World().localPlayer.id == 0) host_.World().localPlayer = {76561190000000001ull, 1};
@@ -59,8 +79,9 @@ int MatchControl::BallHitGoal() {
     return host_.FireEvent(events::BallHitGoal, caller, nullptr);
 }
 
-int MatchControl::StatTicker(const game::Car& receiver, const std::string& label, const game::Car* victim) {
-    game::StatEvent& statEvent = statEvents_.emplace_back(game::StatEvent{label});
+int MatchControl::StatTicker(const game::Car& receiver, const std::string& label, const game::Car* victim,
+                             const std::string& name) {
+    game::StatEvent& statEvent = statEvents_.emplace_back(game::StatEvent{name.empty() ? StatEventNameOf(label) : name, label});
     game::StatTickerParams params;
     params.receiver = receiver.pri ? reinterpret_cast<std::uintptr_t>(&*receiver.pri) : 0;
     params.victim = victim && victim->pri ? reinterpret_cast<std::uintptr_t>(&*victim->pri) : 0;

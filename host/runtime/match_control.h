@@ -5,9 +5,9 @@
 #include <list>
 #include <string>
 
-#include "host/sdk/game_objects.h"
+#include "game_events.h"
+#include "game_objects.h"
 #include "host.h"
-#include "host/sdk/game_events.h"
 
 namespace host {
 
@@ -32,9 +32,11 @@ public:
     int Fire(const char* eventName) { return host_.FireEvent(eventName); }
     // The ball entering a goal: the ball is the caller.
     int BallHitGoal();
-    // A stat-ticker message about the driver of receiver ("Shot on Goal", "Goal", ...); victim, when
-    // given, is the other driver involved.
-    int StatTicker(const game::Car& receiver, const std::string& label, const game::Car* victim = nullptr);
+    // A stat-ticker message about the driver of receiver, shown with label ("Shot on Goal", "Goal", ...);
+    // victim, when given, is the other driver involved. The event's name is the game's name for an
+    // English label ("Shot", "Goal", ...) unless given (a translated label keeps its event's name).
+    int StatTicker(const game::Car& receiver, const std::string& label, const game::Car* victim = nullptr,
+                   const std::string& name = {});
     // One car's input for this tick (the game sends one per car); the car is the caller.
     int CarInput(const game::Car& car) { return host_.FireEvent(events::CarSetInput, Address(car)); }
     // A car hitting the ball; the car is the caller.

@@ -6,17 +6,26 @@
 namespace host {
 
 PluginSession::PluginSession(Host& host, OwnerId owner)
-    : host_(host), owner_(owner), gameWrapper_(std::make_shared<GameWrapper>(this)) {}
+    : host_(host), owner_(owner), gameWrapper_(std::make_shared<GameWrapper>(AddressOf<GameBackend>(this))) {}
 
 // [SECTION] Console
 
-CVarRecord* PluginSession::RegisterCvar(const CVarRecord& definition) { return host_.GetConsole().RegisterCvar(definition); }
-CVarRecord* PluginSession::FindCvar(const std::string& name) { return host_.GetConsole().FindCvar(name); }
+CVarHandle* PluginSession::HandleOf(CVarRecord* record) {
+    if (!record) return nullptr;
+    return &cvarHandles_.try_emplace(record, CVarHandle{this, record}).first->second;
+}
+
+CVarHandle* PluginSession::RegisterCvar(const CVarRecord& definition) {
+    return HandleOf(host_.GetConsole().RegisterCvar(definition));
+}
+CVarHandle* PluginSession::FindCvar(const std::string& name) { return HandleOf(host_.GetConsole().FindCvar(name)); }
 bool PluginSession::SetCvarValue(CVarRecord* cvar, const std::string& text) {
     return host_.GetConsole().SetCvarValue(cvar, text);
 }
 void PluginSession::AddCvarListener(CVarRecord* cvar, CVarChangedCallback callback) {
-    host_.GetConsole().AddCvarListener(cvar, owner_, this, std::move(callback));
+    host_.GetConsole().AddCvarListener(cvar, owner_, [this, callback = std::move(callback)](std::string oldValue, CVarRecord* record) {
+        callback(std::move(oldValue), CVarWrapper(AddressOf(HandleOf(record))));
+    });
 }
 void PluginSession::RegisterNotifier(const std::string& name, NotifierCallback callback, const std::string& description,
                                      unsigned char permissions) {

@@ -2,10 +2,12 @@
 // plug-in's CVarManagerWrapper and GameWrapper and tags everything the plug-in registers with its owner id.
 #pragma once
 
+#include <map>
 #include <memory>
 
-#include "host/sdk/backends.h"
-#include "host/sdk/game_wrapper.h"
+#include "backends.h"
+#include "bakkesmod/wrappers/cvarmanagerwrapper.h"
+#include "bakkesmod/wrappers/gamewrapper.h"
 #include "owner.h"
 
 namespace host {
@@ -16,11 +18,13 @@ class PluginSession final : public ConsoleBackend, public GameBackend {
 public:
     PluginSession(Host& host, OwnerId owner);
     OwnerId Owner() const { return owner_; }
+    // The handles the plug-in is given: its console and its game.
+    std::shared_ptr<CVarManagerWrapper> Console() { return std::make_shared<CVarManagerWrapper>(AddressOf<ConsoleBackend>(this)); }
     const std::shared_ptr<GameWrapper>& Game() const { return gameWrapper_; }
 
     // ConsoleBackend
-    CVarRecord* RegisterCvar(const CVarRecord& definition) override;
-    CVarRecord* FindCvar(const std::string& name) override;
+    CVarHandle* RegisterCvar(const CVarRecord& definition) override;
+    CVarHandle* FindCvar(const std::string& name) override;
     bool SetCvarValue(CVarRecord* cvar, const std::string& text) override;
     void AddCvarListener(CVarRecord* cvar, CVarChangedCallback callback) override;
     void RegisterNotifier(const std::string& name, NotifierCallback callback, const std::string& description,
@@ -39,9 +43,13 @@ public:
     game::World& World() override;
 
 private:
+    // The handle of a variable for this plug-in; stable for the session's life.
+    CVarHandle* HandleOf(CVarRecord* record);
+
     Host& host_;
     OwnerId owner_;
     std::shared_ptr<GameWrapper> gameWrapper_;  // the handle timer and Execute callbacks are given
+    std::map<CVarRecord*, CVarHandle> cvarHandles_;
 };
 
 }  // namespace host

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/sdk/backends.h"
+#include "backends.h"
 
 namespace host {
 

@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "host/sdk/backends.h"
+#include "backends.h"
 
 struct ImFont;
 struct ImGuiContext;

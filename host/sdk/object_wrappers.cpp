@@ -1,10 +1,9 @@
 // Game-object handles: each reads the modelled game object at its address; a null handle reads defaults.
-#include <stdexcept>
-
-#include "actor_wrappers.h"
-#include "player_wrappers.h"
-#include "server_wrapper.h"
-#include "stat_event_wrapper.h"
+#include "bakkesmod/wrappers/GameEvent/ServerWrapper.h"
+#include "bakkesmod/wrappers/GameObject/CarWrapper.h"
+#include "bakkesmod/wrappers/GameObject/Stats/StatEventWrapper.h"
+#include "bakkesmod/wrappers/MMRWrapper.h"
+#include "host/runtime/game_objects.h"
 
 namespace game = host::game;
 
@@ -20,99 +19,150 @@ const game::Car* CarAt(std::uintptr_t address) {
     return address ? static_cast<const game::Car*>(At<game::Actor>(address)) : nullptr;
 }
 
-template <class Wrapper, class T>
-Wrapper WrapperOf(const T* object) {
-    return Wrapper(reinterpret_cast<std::uintptr_t>(object));
+template <class T>
+std::uintptr_t AddressOf(const T* object) {
+    return reinterpret_cast<std::uintptr_t>(object);
 }
 
 }  // namespace
 
+// [SECTION] Handles and their null test
+
+ObjectWrapper::ObjectWrapper(std::uintptr_t mem) : memory_address(mem) {}
+
+#define ZANDO_HANDLE(Class, Base)                              \
+    Class::Class(std::uintptr_t mem) : Base(mem) {}           \
+    bool Class::IsNull() { return memory_address == 0; }
+
+ZANDO_HANDLE(ActorWrapper, ObjectWrapper)
+ZANDO_HANDLE(UnrealStringWrapper, ObjectWrapper)
+ZANDO_HANDLE(PlayerReplicationInfoWrapper, ActorWrapper)
+ZANDO_HANDLE(PriWrapper, PlayerReplicationInfoWrapper)
+ZANDO_HANDLE(BoostWrapper, ActorWrapper)
+ZANDO_HANDLE(BallWrapper, ActorWrapper)
+ZANDO_HANDLE(VehicleWrapper, ActorWrapper)
+ZANDO_HANDLE(CarWrapper, VehicleWrapper)
+ZANDO_HANDLE(StatEventWrapper, ObjectWrapper)
+ZANDO_HANDLE(GameSettingPlaylistWrapper, ObjectWrapper)
+ZANDO_HANDLE(GameEventWrapper, ActorWrapper)
+ZANDO_HANDLE(ServerWrapper, GameEventWrapper)
+
+#undef ZANDO_HANDLE
+
 // [SECTION] Actors
 
-float BoostWrapper::GetCurrentBoostAmount() const {
-    return IsNull() ? 0.0f : At<game::BoostComponent>(memory_address)->amount;
-}
+float BoostWrapper::GetCurrentBoostAmount() { return IsNull() ? 0.0f : At<game::BoostComponent>(memory_address)->amount; }
 
-Vector ActorWrapper::GetLocation() const {
-    return IsNull() ? Vector{} : At<game::Actor>(memory_address)->location;
-}
+Vector ActorWrapper::GetLocation() { return IsNull() ? Vector() : At<game::Actor>(memory_address)->location; }
 
-unsigned char ActorWrapper::GetTeamNum2() const {
+unsigned char ActorWrapper::GetTeamNum2() {
     return IsNull() ? 255 : static_cast<unsigned char>(At<game::Actor>(memory_address)->teamNum2);
 }
 
-PriWrapper VehicleWrapper::GetPRI() const {
+PriWrapper VehicleWrapper::GetPRI() {
     const game::Car* car = CarAt(memory_address);
-    return (car && car->pri) ? WrapperOf<PriWrapper>(&*car->pri) : PriWrapper(0);
+    return PriWrapper(car && car->pri ? AddressOf(&*car->pri) : 0);
 }
 
-BoostWrapper VehicleWrapper::GetBoostComponent() const {
+BoostWrapper VehicleWrapper::GetBoostComponent() {
     const game::Car* car = CarAt(memory_address);
-    return (car && car->boost) ? WrapperOf<BoostWrapper>(&*car->boost) : BoostWrapper(0);
+    return BoostWrapper(car && car->boost ? AddressOf(&*car->boost) : 0);
 }
 
 // [SECTION] Players
 
-unsigned char PlayerReplicationInfoWrapper::GetTeamNum() const {
+unsigned char PlayerReplicationInfoWrapper::GetTeamNum() {
     return IsNull() ? 255 : static_cast<unsigned char>(At<game::Pri>(memory_address)->team);
 }
 
-UniqueIDWrapper PriWrapper::GetUniqueIdWrapper() const {
-    return IsNull() ? UniqueIDWrapper() : UniqueIDWrapper(At<game::Pri>(memory_address)->uniqueId);
+UniqueIDWrapper PriWrapper::GetUniqueIdWrapper() {
+    return UniqueIDWrapper(IsNull() ? 0 : AddressOf(&At<game::Pri>(memory_address)->uniqueId));
 }
 
-float MMRWrapper::GetPlayerMMR(UniqueIDWrapper player, int playlistId) const {
-    if (IsNull()) throw std::runtime_error("MMR wrapper is null");
+UniqueIDWrapper::UniqueIDWrapper() : memory_address(0) {}
+UniqueIDWrapper::UniqueIDWrapper(std::uintptr_t mem) : memory_address(mem) {}
+unsigned long long UniqueIDWrapper::GetUID() { return memory_address ? At<game::UniqueId>(memory_address)->id : 0; }
+int UniqueIDWrapper::GetPlatform() { return memory_address ? At<game::UniqueId>(memory_address)->platform : 0; }
+
+MMRWrapper::MMRWrapper(std::uintptr_t mem) : memory_address(mem) {}
+
+bool MMRWrapper::IsSynced(UniqueIDWrapper, int) {
+    return memory_address && !At<game::MmrService>(memory_address)->failing;
+}
+
+bool MMRWrapper::IsSyncing(UniqueIDWrapper) {
+    if (!memory_address) return false;
     const auto* service = At<game::MmrService>(memory_address);
-    if (service->failing) throw std::runtime_error("skill rating service unavailable");
-    if (player.IsNull()) return 0.0f;
-    auto found = service->ratings.find({player.GetUID(), playlistId});
-    return found == service->ratings.end() ? 0.0f : found->second;
+    return !service->failing && service->syncing;
+}
+
+float MMRWrapper::GetPlayerMMR(UniqueIDWrapper playerID, int playlistID) {
+    if (!IsSynced(playerID, playlistID)) return 0.0f;
+    const auto& ratings = At<game::MmrService>(memory_address)->ratings;
+    const auto found = ratings.find({playerID.GetUID(), playlistID});
+    return found == ratings.end() ? 0.0f : found->second;
 }
 
 // [SECTION] Strings and stat events
 
-std::string UnrealStringWrapper::ToString() const {
-    return IsNull() ? std::string() : *At<std::string>(memory_address);
-}
+std::string UnrealStringWrapper::ToString() { return IsNull() ? std::string() : *At<std::string>(memory_address); }
 
-UnrealStringWrapper StatEventWrapper::GetLabel() const {
-    return IsNull() ? UnrealStringWrapper(0) : WrapperOf<UnrealStringWrapper>(&At<game::StatEvent>(memory_address)->label);
+std::string StatEventWrapper::GetEventName() { return IsNull() ? std::string() : At<game::StatEvent>(memory_address)->name; }
+
+UnrealStringWrapper StatEventWrapper::GetLabel() {
+    return UnrealStringWrapper(IsNull() ? 0 : AddressOf(&At<game::StatEvent>(memory_address)->label));
 }
 
 // [SECTION] Match
 
-UnrealStringWrapper GameSettingPlaylistWrapper::GetTitle() const {
-    return IsNull() ? UnrealStringWrapper(0) : WrapperOf<UnrealStringWrapper>(&At<game::Playlist>(memory_address)->title);
+UnrealStringWrapper GameSettingPlaylistWrapper::GetTitle() {
+    return UnrealStringWrapper(IsNull() ? 0 : AddressOf(&At<game::Playlist>(memory_address)->title));
 }
 
-unsigned long GameSettingPlaylistWrapper::GetbRanked() const {
-    return IsNull() ? 0 : At<game::Playlist>(memory_address)->ranked;
+unsigned long GameSettingPlaylistWrapper::GetbRanked() { return IsNull() ? 0 : At<game::Playlist>(memory_address)->ranked; }
+
+int GameSettingPlaylistWrapper::GetPlaylistId() { return IsNull() ? 0 : At<game::Playlist>(memory_address)->id; }
+
+ArrayWrapper<CarWrapper> GameEventWrapper::GetCars() {
+    return ArrayWrapper<CarWrapper>(IsNull() ? 0 : AddressOf(&At<game::Server>(memory_address)->cars));
 }
 
-int GameSettingPlaylistWrapper::GetPlaylistId() const {
-    return IsNull() ? 0 : At<game::Playlist>(memory_address)->id;
+GameSettingPlaylistWrapper GameEventWrapper::GetPlaylist() {
+    return GameSettingPlaylistWrapper(IsNull() ? 0 : AddressOf(At<game::Server>(memory_address)->playlist.get()));
 }
 
-ArrayWrapper<CarWrapper> GameEventWrapper::GetCars() const {
-    return IsNull() ? ArrayWrapper<CarWrapper>() : ArrayWrapper<CarWrapper>(&At<game::Server>(memory_address)->cars);
+unsigned long ServerWrapper::GetbOverTime() { return (!IsNull() && At<game::Server>(memory_address)->overtime) ? 1 : 0; }
+
+float ServerWrapper::GetSecondsElapsed() { return IsNull() ? 0.0f : At<game::Server>(memory_address)->secondsElapsed; }
+
+BallWrapper ServerWrapper::GetBall() {
+    const game::Ball* ball = IsNull() ? nullptr : At<game::Server>(memory_address)->ball.get();
+    return BallWrapper(AddressOf(static_cast<const game::Actor*>(ball)));
 }
 
-GameSettingPlaylistWrapper GameEventWrapper::GetPlaylist() const {
-    return IsNull() ? GameSettingPlaylistWrapper(0)
-                    : WrapperOf<GameSettingPlaylistWrapper>(At<game::Server>(memory_address)->playlist.get());
+// [SECTION] Lists (the match's cars)
+
+using CarList = std::vector<std::unique_ptr<game::Car>>;
+
+template <class T>
+ArrayWrapper<T>::ArrayWrapper(std::uintptr_t mem) : memory_address(mem) {}
+
+template <class T>
+bool ArrayWrapper<T>::IsNull() {
+    return memory_address == 0;
 }
 
-unsigned long ServerWrapper::GetbOverTime() const {
-    return (!IsNull() && At<game::Server>(memory_address)->overtime) ? 1 : 0;
+template <class T>
+int ArrayWrapper<T>::Count() {
+    return IsNull() ? 0 : static_cast<int>(At<CarList>(memory_address)->size());
 }
 
-float ServerWrapper::GetSecondsElapsed() const {
-    return IsNull() ? 0.0f : At<game::Server>(memory_address)->secondsElapsed;
+// A demolished car is gone from the match until it respawns: its entry is a null handle.
+template <class T>
+T ArrayWrapper<T>::Get(int index) {
+    if (index < 0 || index >= Count()) return T(0);
+    const game::Car* car = (*At<CarList>(memory_address))[static_cast<std::size_t>(index)].get();
+    return T(car->demolished ? 0 : AddressOf(static_cast<const game::Actor*>(car)));
 }
 
-BallWrapper ServerWrapper::GetBall() const {
-    if (IsNull()) return BallWrapper(0);
-    const game::Ball* ball = At<game::Server>(memory_address)->ball.get();
-    return WrapperOf<BallWrapper>(static_cast<const game::Actor*>(ball));
-}
+template class ArrayWrapper<CarWrapper>;

@@ -1,5 +1,5 @@
 // The plug-in base's default load and unload steps.
-#include "plugin.h"
+#include "bakkesmod/plugin/bakkesmodplugin.h"
 
 namespace BakkesMod::Plugin {
 

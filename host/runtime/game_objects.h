@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "vector.h"
+#include "bakkesmod/wrappers/wrapperstructs.h"
 
 namespace host::game {
 
@@ -60,8 +60,10 @@ struct Server {
     std::unique_ptr<Playlist> playlist;         // null when the game reports none
 };
 
-// A stat-ticker event object ("Shot on Goal", "Goal", "Save", ...).
+// A stat-ticker event object: its stable name ("Shot", "Goal", "Save", ...) and the label the game
+// shows for it ("Shot on Goal", "Goal", "Save", ...).
 struct StatEvent {
+    std::string name;
     std::string label;
 };
 
@@ -72,10 +74,13 @@ struct StatTickerParams {
     std::uintptr_t statEvent = 0;  // StatEvent
 };
 
-// The skill-rating service: rating per (player, playlist); can be made to fail like an offline service.
+// The skill-rating service: a rating per (player, playlist), 0 for a playlist never played. The
+// ratings are synced while the service is reachable; while an update is on its way they are syncing;
+// while the service is offline (failing) nothing is synced and every rating reads 0.
 struct MmrService {
     std::map<std::pair<std::uint64_t, int>, float> ratings;  // (player id, playlist id) -> MMR
-    bool failing = false;                                    // every query throws while set
+    bool syncing = false;                                    // an update of the ratings is on its way
+    bool failing = false;                                    // the service cannot be reached
 };
 
 // Everything the SDK can reach of the running game.
