@@ -1,7 +1,10 @@
 # Dear ImGui 1.86 built from Debian's own source package (./run fetches it into build/imgui-src with
-# apt-get source imgui), with 32-bit characters, so that symbols beyond the 16-bit range (🔄) decode.
+# apt-get source imgui). With 32-bit characters (the pictures' build), symbols beyond the 16-bit range
+# (🔄) decode; without (ZANDO_IMGUI_WCHAR32 off) it is built as the game's host builds it, with 16-bit
+# characters, which the Windows build and the thread-checked build use.
 # The plug-in, the host and the tests each link their own copy; they share one context at run time,
 # so every copy is built the same way.
+option(ZANDO_IMGUI_WCHAR32 "Dear ImGui with 32-bit characters (off: 16-bit, as the game's host)" ON)
 set(ZANDO_IMGUI_SOURCE_DIR "${CMAKE_SOURCE_DIR}/build/imgui-src/imgui-1.86+ds" CACHE PATH "Dear ImGui's sources")
 if(NOT EXISTS "${ZANDO_IMGUI_SOURCE_DIR}/imgui.cpp")
   message(FATAL_ERROR "Dear ImGui's sources are not in ${ZANDO_IMGUI_SOURCE_DIR}: run ./run build, which fetches them")
@@ -16,8 +19,10 @@ set_target_properties(zando_imgui PROPERTIES
   CXX_VISIBILITY_PRESET hidden
   VISIBILITY_INLINES_HIDDEN ON)
 target_include_directories(zando_imgui SYSTEM PUBLIC ${ZANDO_IMGUI_SOURCE_DIR})
+if(ZANDO_IMGUI_WCHAR32)
+  target_compile_definitions(zando_imgui PUBLIC IMGUI_USE_WCHAR32)
+endif()
 target_compile_definitions(zando_imgui
-  PUBLIC IMGUI_USE_WCHAR32
   PRIVATE
     IMGUI_DISABLE_STB_RECT_PACK_IMPLEMENTATION
     "IMGUI_STB_RECT_PACK_FILENAME=<stb/stb_rect_pack.h>"

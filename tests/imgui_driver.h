@@ -1,6 +1,9 @@
 // Drives the plug-in's Dear ImGui windows without a screen: a context of the test's own with a built
 // font atlas, handed to the plug-in through the host; frames with a mouse in 1.86's io.MousePos /
 // io.MouseDown style; and finding a widget by moving the mouse over its window until it is hovered.
+// In lockstep (the default) the test's thread is both threads of the host: after each frame the game
+// thread has its turn, and the work the windows handed over with Execute runs. Otherwise the driver is
+// the render thread and another thread plays the game.
 #pragma once
 
 #include <imgui.h>
@@ -16,7 +19,8 @@ namespace zando_test {
 
 class ImGuiDriver {
 public:
-    explicit ImGuiDriver(host::Host& host) : host_(host), context_(ImGui::CreateContext()) {
+    explicit ImGuiDriver(host::Host& host, bool lockstep = true)
+        : host_(host), context_(ImGui::CreateContext()), lockstep_(lockstep) {
         ImGui::SetCurrentContext(context_);
         ImGuiIO& io = ImGui::GetIO();
         io.IniFilename = nullptr;
@@ -45,6 +49,7 @@ public:
         host_.RenderWindows();
         if (inside_) inside_();
         ImGui::Render();
+        if (lockstep_) host_.GetScheduler().RunPending();
     }
     // Hover, press, release: a click as a player makes it.
     void Click(ImVec2 at) {
@@ -52,6 +57,9 @@ public:
         Frame(at, true);
         Frame(at, false);
     }
+    // Whether the game thread has its turn after each frame (the default), or only when the test
+    // advances the host (to see what a window shows before the work it handed over has run).
+    void SetLockstep(bool lockstep) { lockstep_ = lockstep; }
     // Runs after the host's windows in each frame, before the frame ends (to look at its stacks).
     void Inside(std::function<void()> check) { inside_ = std::move(check); }
 
@@ -84,6 +92,7 @@ public:
 private:
     host::Host& host_;
     ImGuiContext* context_;
+    bool lockstep_;
     std::function<void()> inside_;
 };
 

@@ -87,16 +87,17 @@ void ZANDO::RenderDashboardTab() {
     ImGui::Separator();
     ImGui::Spacing();
     if (ui::ColouredButton("Clear All-Time Data", {-1.0f, 35.0f}, {0.9f, 0.3f, 0.3f, 1.0f}, {1.0f, 0.4f, 0.4f, 1.0f})) {
-        ClearGrid(allTimeShotHeatmap);
-        ClearGrid(allTimeGoalHeatmap);
-        SaveAllTimeHeatmap();
+        OnGameThread([this] {
+            ClearGrid(allTimeShotHeatmap);
+            ClearGrid(allTimeGoalHeatmap);
+            SaveAllTimeHeatmap();
+        });
     }
     ui::Tooltip("WARNING: This cannot be undone!");
     ImGui::EndChild();
 }
 
 void ZANDO::RenderHeatmapTab() {
-    CVarManagerWrapper& cvars = *cvarManager;
     ImGui::Spacing();
     ImGui::BeginChild("HeatmapControls", {0.0f, 0.0f}, true);
     ui::Heading(" HEATMAP DISPLAY", {0.7f, 0.5f, 0.9f, 1.0f});
@@ -106,12 +107,12 @@ void ZANDO::RenderHeatmapTab() {
     ui::Label("View Mode", {0.4f, 0.8f, 1.0f, 1.0f});
     if (ImGui::RadioButton("This Match Only", !showAllTimeHeatmap)) {
         showAllTimeHeatmap = false;
-        ui::Write(cvars, "zando_show_alltime_heatmap", showAllTimeHeatmap);
+        ui::Write(*this, "zando_show_alltime_heatmap", showAllTimeHeatmap);
     }
     ImGui::SameLine();
     if (ImGui::RadioButton("All-Time Data", showAllTimeHeatmap)) {
         showAllTimeHeatmap = true;
-        ui::Write(cvars, "zando_show_alltime_heatmap", showAllTimeHeatmap);
+        ui::Write(*this, "zando_show_alltime_heatmap", showAllTimeHeatmap);
     }
     ImGui::Spacing();
     ImGui::Separator();
@@ -120,12 +121,12 @@ void ZANDO::RenderHeatmapTab() {
     ui::Label("Display Mode", {0.4f, 1.0f, 0.7f, 1.0f});
     if (ImGui::RadioButton("Shot Frequency (Heat)", !showAccuracyOverlay)) {
         showAccuracyOverlay = false;
-        ui::Write(cvars, "zando_show_accuracy_overlay", showAccuracyOverlay);
+        ui::Write(*this, "zando_show_accuracy_overlay", showAccuracyOverlay);
     }
     ui::Tooltip("Blue (cold) to Red (hot) - shows shot count per zone");
     if (ImGui::RadioButton("Shot Accuracy (Goals)", showAccuracyOverlay)) {
         showAccuracyOverlay = true;
-        ui::Write(cvars, "zando_show_accuracy_overlay", showAccuracyOverlay);
+        ui::Write(*this, "zando_show_accuracy_overlay", showAccuracyOverlay);
     }
     ui::Tooltip("Red (0%%) to Green (100%%) - shows goal conversion rate");
     ImGui::Spacing();
@@ -135,14 +136,14 @@ void ZANDO::RenderHeatmapTab() {
     ImGui::Spacing();
 
     ui::Label("Scale & Position", {1.0f, 0.7f, 0.4f, 1.0f});
-    if (ImGui::SliderFloat("Heatmap Scale", &heatmapScale, 0.5f, 2.5f, "%.2fx")) ui::Write(cvars, "zando_heatmap_scale", heatmapScale);
+    if (ImGui::SliderFloat("Heatmap Scale", &heatmapScale, 0.5f, 2.5f, "%.2fx")) ui::Write(*this, "zando_heatmap_scale", heatmapScale);
     ImGui::Spacing();
     ui::BeginStatRows("HeatmapPos", 100.0f);
     ui::StatLabel("X Position");
-    if (ImGui::SliderInt("##HeatmapX", &heatmapPosX, 0, 2560, "%d")) ui::Write(cvars, "zando_heatmap_pos_x", heatmapPosX);
+    if (ImGui::SliderInt("##HeatmapX", &heatmapPosX, 0, 2560, "%d")) ui::Write(*this, "zando_heatmap_pos_x", heatmapPosX);
     ImGui::NextColumn();
     ui::StatLabel("Y Position");
-    if (ImGui::SliderInt("##HeatmapY", &heatmapPosY, 0, 1440, "%d")) ui::Write(cvars, "zando_heatmap_pos_y", heatmapPosY);
+    if (ImGui::SliderInt("##HeatmapY", &heatmapPosY, 0, 1440, "%d")) ui::Write(*this, "zando_heatmap_pos_y", heatmapPosY);
     ImGui::NextColumn();
     ui::EndStatRows();
     ImGui::Spacing();
@@ -151,9 +152,9 @@ void ZANDO::RenderHeatmapTab() {
 
     ui::Label("Visibility", {0.9f, 0.4f, 0.9f, 1.0f});
     ImGui::Checkbox("Show During Replays", &showHeatmapInReplay);
-    if (ui::EditEnded()) ui::Write(cvars, "zando_show_heatmap_replay", showHeatmapInReplay);
+    if (ui::EditEnded()) ui::Write(*this, "zando_show_heatmap_replay", showHeatmapInReplay);
     ImGui::Checkbox("Sticky Mode (Always Visible)", &stickyMode);
-    if (ui::EditEnded()) ui::Write(cvars, "zando_sticky_mode", stickyMode);
+    if (ui::EditEnded()) ui::Write(*this, "zando_sticky_mode", stickyMode);
     ImGui::Spacing();
     ImGui::Separator();
     ImGui::Spacing();
@@ -161,9 +162,9 @@ void ZANDO::RenderHeatmapTab() {
         heatmapPosX = 1154;
         heatmapPosY = 60;
         heatmapScale = 1.0f;
-        ui::Write(cvars, "zando_heatmap_pos_x", heatmapPosX);
-        ui::Write(cvars, "zando_heatmap_pos_y", heatmapPosY);
-        ui::Write(cvars, "zando_heatmap_scale", heatmapScale);
+        ui::Write(*this, "zando_heatmap_pos_x", heatmapPosX);
+        ui::Write(*this, "zando_heatmap_pos_y", heatmapPosY);
+        ui::Write(*this, "zando_heatmap_scale", heatmapScale);
     }
     ImGui::EndChild();
 }

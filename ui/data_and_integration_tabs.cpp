@@ -8,6 +8,7 @@
 #include "plugin/path_text.h"
 #include "plugin/zando.h"
 #include "ui/panel_widgets.h"
+#include "ui/symbol_fallback.h"
 #include "upload/server_url.h"
 
 namespace ui = zando::ui;
@@ -38,12 +39,16 @@ void ZANDO::RenderExportTab() {
     ImGui::Spacing();
     // Each button confirms only an export that was written; a failed one has said why.
     if (ui::ColouredButton(" Export Heatmap to CSV ", {300.0f, 45.0f}, {0.3f, 0.5f, 0.8f, 1.0f}, {0.4f, 0.6f, 0.9f, 1.0f})) {
-        if (ExportHeatmapCsv()) cvarManager->log("[ZANDO] Heatmap data exported to CSV");
+        OnGameThread([this] {
+            if (ExportHeatmapCsv()) cvarManager->log("[ZANDO] Heatmap data exported to CSV");
+        });
     }
     ui::Tooltip("Creates a CSV file with all heatmap data");
     ui::Spacings(2);
     if (ui::ColouredButton(" Export Stats to JSON ", {300.0f, 45.0f}, {0.3f, 0.8f, 0.5f, 1.0f}, {0.4f, 0.9f, 0.6f, 1.0f})) {
-        if (ExportStatsJson()) cvarManager->log("[ZANDO] Stats data exported to JSON");
+        OnGameThread([this] {
+            if (ExportStatsJson()) cvarManager->log("[ZANDO] Stats data exported to JSON");
+        });
     }
     ui::Tooltip("Creates a JSON file with current session stats");
 
@@ -80,7 +85,6 @@ void ZANDO::RenderExportTab() {
 }
 
 void ZANDO::RenderIntegrationTab() {
-    CVarManagerWrapper& cvars = *cvarManager;
     ImGui::BeginChild("DashboardContent", {0.0f, 0.0f}, false);
     ui::Heading(" DASHBOARD INTEGRATION", {0.7f, 0.5f, 0.9f, 1.0f});
     WrappedLine(std::string("Connect ZANDO to the web dashboard at ") + DashboardSite +
@@ -91,13 +95,13 @@ void ZANDO::RenderIntegrationTab() {
     bool enabled = uploadEnabled;
     if (ImGui::Checkbox("Enable Automatic Upload", &enabled)) {
         uploadEnabled = enabled;
-        ui::Write(cvars, "zando_enable_upload", uploadEnabled);
+        ui::Write(*this, "zando_enable_upload", uploadEnabled);
     }
     ui::Tooltip("Automatically upload match stats to the web dashboard after each game");
     ImGui::Spacing();
-    if (!uploadEnabled) ImGui::TextColored({0.9f, 0.9f, 0.5f, 1.0f}, "⚠ Upload Disabled");
-    else if (!apiKey.empty()) ImGui::TextColored({0.4f, 1.0f, 0.4f, 1.0f}, "✓ Upload Enabled");
-    else ImGui::TextColored({1.0f, 0.4f, 0.4f, 1.0f}, "✗ No API Key Set");
+    if (!uploadEnabled) ImGui::TextColored({0.9f, 0.9f, 0.5f, 1.0f}, "%s", ui::ShownText("⚠ Upload Disabled").c_str());
+    else if (!apiKey.empty()) ImGui::TextColored({0.4f, 1.0f, 0.4f, 1.0f}, "%s", ui::ShownText("✓ Upload Enabled").c_str());
+    else ImGui::TextColored({1.0f, 0.4f, 0.4f, 1.0f}, "%s", ui::ShownText("✗ No API Key Set").c_str());
     ui::Spacings(2);
 
     ui::Heading("API Key Configuration", {1.0f, 0.7f, 0.4f, 1.0f});
@@ -108,7 +112,7 @@ void ZANDO::RenderIntegrationTab() {
     ImGui::SetNextItemWidth(-1.0f);
     if (ImGui::InputText("##APIKey", apiKeyInputBuffer.data(), apiKeyInputBuffer.size(), ImGuiInputTextFlags_Password)) {
         apiKey = apiKeyInputBuffer.data();
-        ui::Write(cvars, "zando_api_key", apiKey);
+        ui::Write(*this, "zando_api_key", apiKey);
     }
     if (ImGui::IsItemHovered()) ImGui::SetTooltip("Enter your API key from %s/settings", DashboardSite);
     ImGui::Spacing();
@@ -130,7 +134,7 @@ void ZANDO::RenderIntegrationTab() {
             Fill(serverUrlInputBuffer, serverUrl);
         } else {
             serverUrl = entered;
-            ui::Write(cvars, "zando_server_url", serverUrl);
+            ui::Write(*this, "zando_server_url", serverUrl);
         }
     }
     ui::Tooltip("The address of the dashboard the matches are uploaded to");
@@ -158,7 +162,7 @@ void ZANDO::RenderIntegrationTab() {
         else if (has("⚠")) colour = {1.0f, 0.9f, 0.4f, 1.0f};
         else if (has("🔄")) colour = {0.4f, 0.8f, 1.0f, 1.0f};
         ImGui::PushStyleColor(ImGuiCol_Text, colour);
-        ImGui::TextWrapped("%s", connectionTestResult.c_str());
+        ImGui::TextWrapped("%s", ui::ShownText(connectionTestResult).c_str());
         ImGui::PopStyleColor();
         if (connectionTestStatus > 0) ImGui::TextDisabled("HTTP Status Code: %d", connectionTestStatus);
         ImGui::Spacing();

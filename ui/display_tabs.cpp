@@ -8,47 +8,46 @@
 namespace ui = zando::ui;
 
 void ZANDO::RenderDisplayTab() {
-    CVarManagerWrapper& cvars = *cvarManager;
     ImGui::BeginChild("DisplayContent", {0.0f, 0.0f}, false);
     ui::Heading("OVERLAY VISIBILITY", {0.5f, 0.7f, 0.85f, 1.0f});
     if (ImGui::Checkbox("Show Heatmap Window", &showHeatmap)) {
-        ui::Write(cvars, "zando_show_heatmap", showHeatmap);
+        ui::Write(*this, "zando_show_heatmap", showHeatmap);
         cvarManager->log(std::string("[ZANDO] Heatmap visibility set to: ") + (showHeatmap ? "ENABLED" : "DISABLED"));
     }
     ui::Tooltip("Toggle the main heatmap overlay");
     if (ImGui::Checkbox("Show Post-Game Stats Window", &showPostGame)) {
-        ui::Write(cvars, "zando_show_postgame", showPostGame);
+        ui::Write(*this, "zando_show_postgame", showPostGame);
         cvarManager->log(std::string("[ZANDO] Post-game stats visibility set to: ") + (showPostGame ? "ENABLED" : "DISABLED"));
     }
     ui::Tooltip("Show stats summary after match ends");
-    if (ImGui::Checkbox("Show All-Time Heatmap", &showAllTimeHeatmap)) ui::Write(cvars, "zando_show_alltime_heatmap", showAllTimeHeatmap);
+    if (ImGui::Checkbox("Show All-Time Heatmap", &showAllTimeHeatmap)) ui::Write(*this, "zando_show_alltime_heatmap", showAllTimeHeatmap);
     ui::Tooltip("Toggle between current match and all-time data");
 
     ui::Spacings(2);
     ui::Heading("REPLAY VISIBILITY", {0.7f, 0.5f, 0.85f, 1.0f});
     ImGui::TextDisabled("Show overlays during goal replays:");
     ImGui::Spacing();
-    if (ImGui::Checkbox("Heatmap on Replay", &showHeatmapInReplay)) ui::Write(cvars, "zando_show_heatmap_replay", showHeatmapInReplay);
+    if (ImGui::Checkbox("Heatmap on Replay", &showHeatmapInReplay)) ui::Write(*this, "zando_show_heatmap_replay", showHeatmapInReplay);
     if (ImGui::Checkbox("Post-Game Stats on Replay", &showPostGameInReplay))
-        ui::Write(cvars, "zando_show_postgame_replay", showPostGameInReplay);
+        ui::Write(*this, "zando_show_postgame_replay", showPostGameInReplay);
 
     ui::Spacings(2);
     ui::Heading("VIEW MODES", {0.85f, 0.7f, 0.4f, 1.0f});
-    if (ImGui::Checkbox("Minimalistic View", &minimalisticMode)) ui::Write(cvars, "zando_minimalistic", minimalisticMode);
+    if (ImGui::Checkbox("Minimalistic View", &minimalisticMode)) ui::Write(*this, "zando_minimalistic", minimalisticMode);
     ui::Tooltip("Reduced visual elements for cleaner display");
-    if (ImGui::Checkbox("Sticky Mode (Always Visible)", &stickyMode)) ui::Write(cvars, "zando_sticky_mode", stickyMode);
+    if (ImGui::Checkbox("Sticky Mode (Always Visible)", &stickyMode)) ui::Write(*this, "zando_sticky_mode", stickyMode);
     ui::Tooltip("Keep overlays visible even when not in-game");
 
     ui::Spacings(2);
     ui::Heading("APPEARANCE & SCALING", {0.5f, 0.85f, 0.7f, 1.0f});
     ImGui::Text("Window Opacity");
-    if (ImGui::SliderFloat("##opacity", &windowOpacity, 0.2f, 1.0f, "%.2f")) ui::Write(cvars, "zando_window_opacity", windowOpacity);
+    if (ImGui::SliderFloat("##opacity", &windowOpacity, 0.2f, 1.0f, "%.2f")) ui::Write(*this, "zando_window_opacity", windowOpacity);
     ImGui::Spacing();
     ImGui::Text("Heatmap Scale");
-    if (ImGui::SliderFloat("##heatmapscale", &heatmapScale, 0.5f, 2.5f, "%.2fx")) ui::Write(cvars, "zando_heatmap_scale", heatmapScale);
+    if (ImGui::SliderFloat("##heatmapscale", &heatmapScale, 0.5f, 2.5f, "%.2fx")) ui::Write(*this, "zando_heatmap_scale", heatmapScale);
     ImGui::Text("Post-Game Scale");
     if (ImGui::SliderFloat("##postgamescale", &postGameScale, 0.5f, 2.5f, "%.2fx"))
-        ui::Write(cvars, "zando_postgame_scale", postGameScale);
+        ui::Write(*this, "zando_postgame_scale", postGameScale);
     ImGui::TextDisabled("Detected Resolution: %dx%d", screenWidth, screenHeight);
 
     ui::Spacings(2);
@@ -58,15 +57,15 @@ void ZANDO::RenderDisplayTab() {
     ImGui::Columns(2, "PositionCols", true);
     ImGui::Text("Heatmap Position:");
     ImGui::SliderInt("##HeatmapX", &heatmapPosX, 0, 1920, "X: %d");
-    if (ui::EditEnded()) ui::Write(cvars, "zando_heatmap_pos_x", heatmapPosX);
+    if (ui::EditEnded()) ui::Write(*this, "zando_heatmap_pos_x", heatmapPosX);
     ImGui::SliderInt("##HeatmapY", &heatmapPosY, 0, 1080, "Y: %d");
-    if (ui::EditEnded()) ui::Write(cvars, "zando_heatmap_pos_y", heatmapPosY);
+    if (ui::EditEnded()) ui::Write(*this, "zando_heatmap_pos_y", heatmapPosY);
     ImGui::NextColumn();
     ImGui::Text("Post-Game Position:");
     ImGui::SliderInt("##PostGameX", &postGamePosX, 0, 1920, "X: %d");
-    if (ui::EditEnded()) ui::Write(cvars, "zando_postgame_pos_x", postGamePosX);
+    if (ui::EditEnded()) ui::Write(*this, "zando_postgame_pos_x", postGamePosX);
     ImGui::SliderInt("##PostGameY", &postGamePosY, 0, 1080, "Y: %d");
-    if (ui::EditEnded()) ui::Write(cvars, "zando_postgame_pos_y", postGamePosY);
+    if (ui::EditEnded()) ui::Write(*this, "zando_postgame_pos_y", postGamePosY);
     ImGui::Columns(1);
 
     ui::Spacings(2);
@@ -78,19 +77,18 @@ void ZANDO::RenderDisplayTab() {
         heatmapScale = 1.0f;
         postGameScale = 1.0f;
         windowOpacity = 0.85f;
-        ui::Write(cvars, "zando_heatmap_pos_x", heatmapPosX);
-        ui::Write(cvars, "zando_heatmap_pos_y", heatmapPosY);
-        ui::Write(cvars, "zando_postgame_pos_x", postGamePosX);
-        ui::Write(cvars, "zando_postgame_pos_y", postGamePosY);
-        ui::Write(cvars, "zando_heatmap_scale", heatmapScale);
-        ui::Write(cvars, "zando_postgame_scale", postGameScale);
-        ui::Write(cvars, "zando_window_opacity", windowOpacity);
+        ui::Write(*this, "zando_heatmap_pos_x", heatmapPosX);
+        ui::Write(*this, "zando_heatmap_pos_y", heatmapPosY);
+        ui::Write(*this, "zando_postgame_pos_x", postGamePosX);
+        ui::Write(*this, "zando_postgame_pos_y", postGamePosY);
+        ui::Write(*this, "zando_heatmap_scale", heatmapScale);
+        ui::Write(*this, "zando_postgame_scale", postGameScale);
+        ui::Write(*this, "zando_window_opacity", windowOpacity);
     }
     ImGui::EndChild();
 }
 
 void ZANDO::RenderPostGameTab() {
-    CVarManagerWrapper& cvars = *cvarManager;
     struct Switch {
         const char* label;
         bool* member;
@@ -111,19 +109,19 @@ void ZANDO::RenderPostGameTab() {
     ui::Spacings(2);
     ImGui::BeginChild("StatToggles", {0.0f, 200.0f}, true);
     for (const Switch& s : switches) {
-        if (ImGui::Checkbox(s.label, s.member)) ui::Write(cvars, s.variable, *s.member);
+        if (ImGui::Checkbox(s.label, s.member)) ui::Write(*this, s.variable, *s.member);
         ui::Tooltip(s.tooltip);
     }
     ImGui::EndChild();
     ImGui::Spacing();
     if (ui::ColouredButton(" Enable All Stats ", {180.0f, 35.0f}, {0.2f, 0.6f, 0.2f, 1.0f}, {0.3f, 0.7f, 0.3f, 1.0f})) {
         for (const Switch& s : switches) *s.member = true;
-        for (const Switch& s : switches) ui::Write(cvars, s.variable, true);
+        for (const Switch& s : switches) ui::Write(*this, s.variable, true);
     }
     ImGui::SameLine();
     if (ui::ColouredButton(" Disable All Stats ", {180.0f, 35.0f}, {0.6f, 0.2f, 0.2f, 1.0f}, {0.7f, 0.3f, 0.3f, 1.0f})) {
         for (const Switch& s : switches) *s.member = false;
-        for (const Switch& s : switches) ui::Write(cvars, s.variable, false);
+        for (const Switch& s : switches) ui::Write(*this, s.variable, false);
     }
     ui::Spacings(2);
     ImGui::Separator();

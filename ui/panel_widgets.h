@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "bakkesmod/wrappers/cvarmanagerwrapper.h"
+#include "plugin/zando.h"
 
 namespace zando::ui {
 
@@ -45,11 +45,20 @@ inline void StatLabel(const char* label) {
 }
 inline void EndStatRows() { ImGui::Columns(1); }
 
-// Settings variables: the change callback stores the value back into the member.
-inline void Write(CVarManagerWrapper& cvars, const char* name, bool value) { cvars.getCvar(name).setValue(value ? 1 : 0); }
-inline void Write(CVarManagerWrapper& cvars, const char* name, int value) { cvars.getCvar(name).setValue(value); }
-inline void Write(CVarManagerWrapper& cvars, const char* name, float value) { cvars.getCvar(name).setValue(value); }
-inline void Write(CVarManagerWrapper& cvars, const char* name, const std::string& value) { cvars.getCvar(name).setValue(value); }
+// Settings variables are written on the game thread, where their change callbacks run (each stores
+// the value back into its member): the windows hand the write over with the value of this frame.
+inline void Write(ZANDO& plugin, const char* name, bool value) {
+    plugin.OnGameThread([&plugin, name, value] { plugin.cvarManager->getCvar(name).setValue(value ? 1 : 0); });
+}
+inline void Write(ZANDO& plugin, const char* name, int value) {
+    plugin.OnGameThread([&plugin, name, value] { plugin.cvarManager->getCvar(name).setValue(value); });
+}
+inline void Write(ZANDO& plugin, const char* name, float value) {
+    plugin.OnGameThread([&plugin, name, value] { plugin.cvarManager->getCvar(name).setValue(value); });
+}
+inline void Write(ZANDO& plugin, const char* name, const std::string& value) {
+    plugin.OnGameThread([&plugin, name, value] { plugin.cvarManager->getCvar(name).setValue(value); });
+}
 
 // True once the item just drawn was released after an edit ("on edit end").
 inline bool EditEnded() { return ImGui::IsItemDeactivatedAfterEdit(); }

@@ -6,6 +6,7 @@
 namespace ui = zando::ui;
 
 void ZANDO::RenderSettings() {
+    std::scoped_lock lock(stateLock);
     // 1-2. Title and version.
     const ImVec4 letters[] = {{0.4f, 0.7f, 1.0f, 1.0f}, {0.5f, 0.75f, 1.0f, 1.0f}, {0.6f, 0.8f, 1.0f, 1.0f},
                               {0.7f, 0.85f, 1.0f, 1.0f}, {0.85f, 0.9f, 1.0f, 1.0f}};
@@ -27,8 +28,7 @@ void ZANDO::RenderSettings() {
     ImGui::PushStyleVar(ImGuiStyleVar_FrameRounding, 5.0f);
     if (ImGui::Button("  Open Full Control Panel", {-1.0f, 50.0f})) {
         const std::string command = "togglemenu " + GetMenuName();
-        std::shared_ptr<CVarManagerWrapper> cvars = cvarManager;
-        gameWrapper->Execute([cvars, command](GameWrapper*) { cvars->executeCommand(command, true); });
+        OnGameThread([this, command] { cvarManager->executeCommand(command, true); });
     }
     ImGui::PopStyleVar();
     ImGui::PopStyleColor(3);
@@ -49,14 +49,13 @@ void ZANDO::RenderSettings() {
     ImGui::Separator();
     ImGui::Spacing();
 
-    CVarManagerWrapper& cvars = *cvarManager;
     // 6. Visual settings, written on every change.
     if (ImGui::CollapsingHeader("Visual Settings", ImGuiTreeNodeFlags_DefaultOpen)) {
         ImGui::Indent();
-        if (ImGui::SliderFloat("Window Opacity", &windowOpacity, 0.2f, 1.0f, "%.2f")) ui::Write(cvars, "zando_window_opacity", windowOpacity);
-        if (ImGui::SliderFloat("Heatmap Scale", &heatmapScale, 0.5f, 2.5f, "%.2fx")) ui::Write(cvars, "zando_heatmap_scale", heatmapScale);
+        if (ImGui::SliderFloat("Window Opacity", &windowOpacity, 0.2f, 1.0f, "%.2f")) ui::Write(*this, "zando_window_opacity", windowOpacity);
+        if (ImGui::SliderFloat("Heatmap Scale", &heatmapScale, 0.5f, 2.5f, "%.2fx")) ui::Write(*this, "zando_heatmap_scale", heatmapScale);
         if (ImGui::SliderFloat("Post-Game Scale", &postGameScale, 0.5f, 2.5f, "%.2fx"))
-            ui::Write(cvars, "zando_postgame_scale", postGameScale);
+            ui::Write(*this, "zando_postgame_scale", postGameScale);
         ImGui::Unindent();
     }
     ImGui::Spacing();
@@ -66,21 +65,21 @@ void ZANDO::RenderSettings() {
         ImGui::Indent();
         ImGui::Checkbox("Show Heatmap", &showHeatmap);
         ImGui::Checkbox("Show Post-Game Stats", &showPostGame);
-        if (ImGui::Checkbox("Show All-Time Data", &showAllTimeHeatmap)) ui::Write(cvars, "zando_show_alltime_heatmap", showAllTimeHeatmap);
+        if (ImGui::Checkbox("Show All-Time Data", &showAllTimeHeatmap)) ui::Write(*this, "zando_show_alltime_heatmap", showAllTimeHeatmap);
         ImGui::Spacing();
         ImGui::TextDisabled("Replay Options:");
-        if (ImGui::Checkbox("Heatmap on Replay", &showHeatmapInReplay)) ui::Write(cvars, "zando_show_heatmap_replay", showHeatmapInReplay);
+        if (ImGui::Checkbox("Heatmap on Replay", &showHeatmapInReplay)) ui::Write(*this, "zando_show_heatmap_replay", showHeatmapInReplay);
         if (ImGui::Checkbox("Post-Game on Replay", &showPostGameInReplay))
-            ui::Write(cvars, "zando_show_postgame_replay", showPostGameInReplay);
+            ui::Write(*this, "zando_show_postgame_replay", showPostGameInReplay);
         ImGui::Spacing();
         ImGui::TextDisabled("View Modes:");
-        if (ImGui::Checkbox("Minimalistic Mode", &minimalisticMode)) ui::Write(cvars, "zando_minimalistic", minimalisticMode);
-        if (ImGui::Checkbox("Sticky Mode (Always Visible)", &stickyMode)) ui::Write(cvars, "zando_sticky_mode", stickyMode);
+        if (ImGui::Checkbox("Minimalistic Mode", &minimalisticMode)) ui::Write(*this, "zando_minimalistic", minimalisticMode);
+        if (ImGui::Checkbox("Sticky Mode (Always Visible)", &stickyMode)) ui::Write(*this, "zando_sticky_mode", stickyMode);
         ImGui::Spacing();
         ImGui::TextDisabled("Heatmap Display Mode:");
         ImGui::Text("Toggle between frequency (blue->red) and accuracy (red->green)");
         if (ImGui::Checkbox("Show Accuracy Overlay", &showAccuracyOverlay))
-            ui::Write(cvars, "zando_show_accuracy_overlay", showAccuracyOverlay);
+            ui::Write(*this, "zando_show_accuracy_overlay", showAccuracyOverlay);
         ui::Tooltip("Toggle between shot frequency (heat) and shot accuracy (goal %%) display\nConsole: toggle_accuracy_view");
         ImGui::Unindent();
     }
@@ -90,18 +89,22 @@ void ZANDO::RenderSettings() {
     if (ImGui::CollapsingHeader("Quick Actions")) {
         ImGui::Indent();
         if (ImGui::Button("Reset Current Stats", {200.0f, 30.0f})) {
-            ResetStats();
-            cvarManager->log("Stats reset successfully");
+            OnGameThread([this] {
+                ResetStats();
+                cvarManager->log("Stats reset successfully");
+            });
         }
         ImGui::SameLine();
         if (ImGui::Button("Export to CSV", {150.0f, 30.0f})) {
             // Confirmed only when the file was written; a failed export has said why.
-            if (ExportHeatmapCsv()) cvarManager->log("Heatmap exported to CSV");
+            OnGameThread([this] {
+                if (ExportHeatmapCsv()) cvarManager->log("Heatmap exported to CSV");
+            });
         }
         ImGui::Spacing();
         if (ImGui::Button("Toggle Heatmap View", {200.0f, 30.0f})) {
             showAllTimeHeatmap = !showAllTimeHeatmap;
-            ui::Write(cvars, "zando_show_alltime_heatmap", showAllTimeHeatmap);
+            ui::Write(*this, "zando_show_alltime_heatmap", showAllTimeHeatmap);
         }
         ImGui::TextDisabled(showAllTimeHeatmap ? "(Currently: All-Time)" : "(Currently: This Match)");
         ImGui::Unindent();

@@ -63,7 +63,18 @@ Console::Console(std::filesystem::path configPath) : configPath_(std::move(confi
 
 // [SECTION] Lines
 
+std::vector<std::string> Console::Snapshot() const {
+    std::scoped_lock lock(linesMutex_);
+    return lines_;
+}
+
+void Console::ClearLines() {
+    std::scoped_lock lock(linesMutex_);
+    lines_.clear();
+}
+
 void Console::AddLine(const std::string& text) {
+    std::scoped_lock lock(linesMutex_);
     lines_.push_back(text);
     if (lineSink_) lineSink_(text);
 }

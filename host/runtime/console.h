@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -21,10 +22,13 @@ public:
     explicit Console(std::filesystem::path configPath = {});
 
     // [SECTION] Lines
-    // Every line logged or printed, in order; the sink (if any) sees each one as it arrives.
+    // Every line logged or printed, in order; the sink (if any) sees each one as it arrives. Lines
+    // may come from any thread (a plug-in window logs on the render thread); Lines() is for the game
+    // thread while no other thread logs, Snapshot() for any time.
     void AddLine(const std::string& text);
     const std::vector<std::string>& Lines() const { return lines_; }
-    void ClearLines() { lines_.clear(); }
+    std::vector<std::string> Snapshot() const;
+    void ClearLines();
     void SetLineSink(std::function<void(const std::string&)> sink) { lineSink_ = std::move(sink); }
 
     // [SECTION] Variables
@@ -77,6 +81,7 @@ private:
     SavedValues savedValues_;  // every saved value known, including variables not registered this run
     std::map<std::string, Variable> variables_;
     std::map<std::string, Notifier> notifiers_;
+    mutable std::mutex linesMutex_;  // guards lines_ and the sink's calls
     std::vector<std::string> lines_;
     std::function<void(const std::string&)> lineSink_;
     std::function<void(const std::string&)> reportError_;

@@ -81,8 +81,11 @@ LoadResult Host::LoadPlugin(const std::filesystem::path& path, const std::string
     loaded->instance = reinterpret_cast<std::shared_ptr<plugin::BakkesModPlugin>*>(info->initializeFunc());
     plugin::BakkesModPlugin* object = loaded->Object();
     loaded->library = std::move(library);
-    plugins_.push_back(std::move(loaded));
-    LoadedPlugin* result = plugins_.back().get();
+    LoadedPlugin* result = loaded.get();
+    {
+        std::scoped_lock lock(windowsMutex_);
+        plugins_.push_back(std::move(loaded));
+    }
     if (!object) {
         UnloadPlugin(result);
         return {nullptr, refused + "its getPlugin gave no plug-in object"};
@@ -105,22 +108,36 @@ LoadResult Host::LoadPlugin(const std::filesystem::path& path, const std::string
         UnloadPlugin(result);
         return {nullptr, std::move(message)};
     }
-    if (imguiContext_) HandImGuiContext(*result);
+    {
+        std::scoped_lock lock(windowsMutex_);
+        result->ready = true;
+    }
     libraryPaths_[Lower(info->pluginName)] = path;
     return {result, {}};
 }
 
 void Host::HandImGuiContext(LoadedPlugin& plugin) {
+    plugin.imguiContext = imguiContext_;
     if (plugin.window) plugin.window->SetImGuiContext(imguiContext_);
     if (plugin.settings) plugin.settings->SetImGuiContext(imguiContext_);
 }
 
+std::vector<LoadedPlugin*> Host::ReadyPlugins() const {
+    std::scoped_lock lock(windowsMutex_);
+    std::vector<LoadedPlugin*> ready;
+    for (const auto& plugin : plugins_)
+        if (plugin->ready) ready.push_back(plugin.get());
+    return ready;
+}
+
 void Host::SetImGuiContext(std::uintptr_t context) {
+    std::scoped_lock pass(renderPassMutex_);
     imguiContext_ = context;
-    for (const auto& plugin : plugins_) HandImGuiContext(*plugin);
+    for (LoadedPlugin* plugin : ReadyPlugins()) HandImGuiContext(*plugin);
 }
 
 bool Host::ShowSettingsPage(const std::string& pluginName, bool shown) {
+    std::scoped_lock lock(windowsMutex_);
     for (const auto& plugin : plugins_) {
         if (plugin->settings && plugin->settings->GetPluginName() == pluginName) {
             plugin->settingsShown = shown;
@@ -131,26 +148,39 @@ bool Host::ShowSettingsPage(const std::string& pluginName, bool shown) {
 }
 
 bool Host::AnyWindowShown() const {
+    std::scoped_lock lock(windowsMutex_);
     for (const auto& plugin : plugins_)
         if ((plugin->windowOpen && plugin->window) || (plugin->settingsShown && plugin->settings)) return true;
     return false;
 }
 
 void Host::RenderWindows() {
+    std::scoped_lock pass(renderPassMutex_);
     if (!imguiContext_) return;
-    std::vector<LoadedPlugin*> plugins;
-    for (const auto& plugin : plugins_) plugins.push_back(plugin.get());
-    for (LoadedPlugin* plugin : plugins) {
+    for (LoadedPlugin* plugin : ReadyPlugins()) {
+        // A plug-in loaded since the last pass gets the context before its first window is drawn.
+        if (plugin->imguiContext != imguiContext_) HandImGuiContext(*plugin);
+        bool settingsShown = false, windowOpen = false;
+        {
+            std::scoped_lock lock(windowsMutex_);
+            settingsShown = plugin->settingsShown && plugin->settings;
+            windowOpen = plugin->windowOpen && plugin->window;
+        }
         try {
-            if (plugin->settingsShown && plugin->settings) {
+            if (settingsShown) {
                 // The host's settings window holds the plug-in's page, as the game's plug-in menu does.
                 const std::string title = "Plug-in settings: " + plugin->settings->GetPluginName();
                 ImGui::SetNextWindowSize({640.0f, 760.0f}, ImGuiCond_FirstUseEver);
                 ImGui::SetNextWindowPos({40.0f, 40.0f}, ImGuiCond_FirstUseEver);
-                if (ImGui::Begin(title.c_str(), &plugin->settingsShown)) plugin->settings->RenderSettings();
+                bool keepShown = true;
+                if (ImGui::Begin(title.c_str(), &keepShown)) plugin->settings->RenderSettings();
                 ImGui::End();
+                if (!keepShown) {
+                    std::scoped_lock lock(windowsMutex_);
+                    plugin->settingsShown = false;
+                }
             }
-            if (plugin->windowOpen && plugin->window) plugin->window->Render();
+            if (windowOpen) plugin->window->Render();
         } catch (const std::exception& e) {
             Report(std::string("a plug-in window threw: ") + e.what());
         } catch (...) {
@@ -162,8 +192,14 @@ void Host::RenderWindows() {
 void Host::UnloadPlugin(LoadedPlugin* loaded) {
     auto found = std::find_if(plugins_.begin(), plugins_.end(), [loaded](const auto& p) { return p.get() == loaded; });
     if (found == plugins_.end()) return;
-    std::unique_ptr<LoadedPlugin> owned = std::move(*found);
-    plugins_.erase(found);
+    std::unique_ptr<LoadedPlugin> owned;
+    {
+        std::scoped_lock lock(windowsMutex_);
+        owned = std::move(*found);
+        plugins_.erase(found);
+    }
+    // A render pass that began before may still be drawing its windows: it ends first.
+    { std::scoped_lock pass(renderPassMutex_); }
 
     if (plugin::BakkesModPlugin* object = owned->Object()) {
         if (owned->windowOpen && owned->window) owned->window->OnClose();
@@ -231,8 +267,12 @@ LoadedPlugin* Host::FindWindow(const std::string& menuName) {
 bool Host::ToggleMenu(const std::string& menuName) {
     LoadedPlugin* loaded = FindWindow(menuName);
     if (!loaded) return false;
-    loaded->windowOpen = !loaded->windowOpen;
-    if (loaded->windowOpen) loaded->window->OnOpen();
+    bool open = false;
+    {
+        std::scoped_lock lock(windowsMutex_);
+        open = loaded->windowOpen = !loaded->windowOpen;
+    }
+    if (open) loaded->window->OnOpen();
     else loaded->window->OnClose();
     return true;
 }
@@ -258,8 +298,11 @@ void Host::RegisterHostCommands() {
                 return;
             }
             bool shown = true;
-            for (const auto& plugin : plugins_)
-                if (plugin->settings && plugin->settings->GetPluginName() == words[1]) shown = !plugin->settingsShown;
+            {
+                std::scoped_lock lock(windowsMutex_);
+                for (const auto& plugin : plugins_)
+                    if (plugin->settings && plugin->settings->GetPluginName() == words[1]) shown = !plugin->settingsShown;
+            }
             if (words.size() > 2) shown = words[2] != "0";
             if (!ShowSettingsPage(words[1], shown)) console_.AddLine("No settings page named " + QuoteWord(words[1]));
         },

@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -32,8 +33,11 @@ struct LoadedPlugin {
     std::unique_ptr<PluginSession> session;
     BakkesMod::Plugin::PluginWindow* window = nullptr;              // null when the plug-in has no window
     BakkesMod::Plugin::PluginSettingsWindow* settings = nullptr;    // null when it has no settings page
+    // Read by the render thread: written under the host's window lock.
     bool windowOpen = false;
     bool settingsShown = false;  // its page is shown in the host's settings window
+    bool ready = false;          // onLoad has run: the render thread may draw its windows
+    std::uintptr_t imguiContext = 0;  // the context last handed to it (on the render thread)
 
     BakkesMod::Plugin::BakkesModPlugin* Object() const { return instance ? instance->get() : nullptr; }
 };
@@ -80,12 +84,15 @@ public:
     bool ToggleMenu(const std::string& menuName);
 
     // [SECTION] Plug-in windows (Dear ImGui)
-    // The host's Dear ImGui context, handed to every plug-in now and to every plug-in loaded later
-    // through their context-setter slots.
+    // The windows are drawn on the render thread (the thread that calls RenderWindows), concurrently
+    // with the game thread (everything else). Tests and pictures may call both from one thread.
+    // The host's Dear ImGui context, handed to every plug-in through its context-setter slots on the
+    // render thread, before the plug-in's first window is drawn. Call it on the render thread.
     void SetImGuiContext(std::uintptr_t context);
     // Shows or hides the settings page of the named plug-in; false when no plug-in has that page.
     bool ShowSettingsPage(const std::string& pluginName, bool shown);
-    // Inside the current Dear ImGui frame: the settings pages shown, then every open plug-in window.
+    // Inside the current Dear ImGui frame, on the render thread: the settings pages shown, then every
+    // open plug-in window. A plug-in being unloaded waits for the pass that draws it to end.
     void RenderWindows();
     bool AnyWindowShown() const;
 
@@ -108,7 +115,8 @@ private:
     void RegisterHostCommands();
     void RemoveRegistrations(OwnerId owner);
     LoadedPlugin* FindWindow(const std::string& menuName);
-    void HandImGuiContext(LoadedPlugin& plugin);
+    void HandImGuiContext(LoadedPlugin& plugin);  // render thread
+    std::vector<LoadedPlugin*> ReadyPlugins() const;
 
     std::filesystem::path home_;
     std::filesystem::path dataFolder_;
@@ -120,7 +128,11 @@ private:
     std::vector<std::unique_ptr<LoadedPlugin>> plugins_;
     OwnerId nextOwner_ = HostOwner + 1;
     std::function<void(const std::string&)> messageSink_;
-    std::uintptr_t imguiContext_ = 0;
+    // The render thread reads the plug-in list and the window flags under windowsMutex_; a render pass
+    // holds renderPassMutex_, which an unload takes to wait until no pass draws the plug-in any more.
+    mutable std::mutex windowsMutex_;
+    std::mutex renderPassMutex_;
+    std::uintptr_t imguiContext_ = 0;  // render thread only
     // Where each plug-in loaded so far came from, by its name in lower case: "plugin load NAME" and
     // "plugin reload NAME" open that library again.
     std::map<std::string, std::filesystem::path> libraryPaths_;

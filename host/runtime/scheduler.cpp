@@ -2,6 +2,7 @@
 #include "scheduler.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace host {
@@ -11,17 +12,31 @@ void Scheduler::SetTimeout(OwnerId owner, std::function<void()> task, double del
 }
 
 void Scheduler::Execute(OwnerId owner, std::function<void()> task) {
+    std::scoped_lock lock(queueMutex_);
     queue_.push_back(Queued{owner, std::move(task)});
+}
+
+std::optional<Scheduler::Queued> Scheduler::TakeQueued() {
+    std::scoped_lock lock(queueMutex_);
+    if (queue_.empty()) return std::nullopt;
+    Queued queued = std::move(queue_.front());
+    queue_.pop_front();
+    return queued;
 }
 
 void Scheduler::RunPending() {
     // Tasks queued by these tasks wait for the next round, so a task that re-queues itself cannot spin.
     // Tasks taken one at a time, so that a task which unloads a plug-in also drops that plug-in's
     // tasks still waiting in this round.
-    for (std::size_t count = queue_.size(); count > 0 && !queue_.empty(); --count) {
-        Queued queued = std::move(queue_.front());
-        queue_.pop_front();
-        queued.task();
+    std::size_t count = 0;
+    {
+        std::scoped_lock lock(queueMutex_);
+        count = queue_.size();
+    }
+    for (; count > 0; --count) {
+        std::optional<Queued> queued = TakeQueued();
+        if (!queued) break;
+        queued->task();
     }
 }
 
@@ -44,6 +59,7 @@ void Scheduler::Advance(double seconds) {
 
 void Scheduler::DropOwner(OwnerId owner) {
     std::erase_if(timers_, [owner](const Timer& timer) { return timer.owner == owner; });
+    std::scoped_lock lock(queueMutex_);
     std::erase_if(queue_, [owner](const Queued& queued) { return queued.owner == owner; });
 }
 

@@ -1,10 +1,13 @@
 // Scheduler: the host's virtual clock, SetTimeout timers and the Execute queue. Time moves only when
-// the host advances it, so runs are deterministic and tests never sleep.
+// the host advances it, so runs are deterministic and tests never sleep. Everything runs on the game
+// thread; only Execute may be called from any thread (the render thread hands work over with it).
 #pragma once
 
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <mutex>
+#include <optional>
 #include <vector>
 
 #include "owner.h"
@@ -28,7 +31,10 @@ public:
 
     // Drops every task of an owner that has not run yet (a plug-in being unloaded).
     void DropOwner(OwnerId owner);
-    std::size_t PendingCount() const { return timers_.size() + queue_.size(); }
+    std::size_t PendingCount() const {
+        std::scoped_lock lock(queueMutex_);
+        return timers_.size() + queue_.size();
+    }
 
 private:
     struct Timer {
@@ -42,9 +48,12 @@ private:
         std::function<void()> task;
     };
 
+    std::optional<Queued> TakeQueued();  // the oldest queued task, if any
+
     double now_ = 0.0;
     std::uint64_t nextSequence_ = 0;
     std::vector<Timer> timers_;
+    mutable std::mutex queueMutex_;  // guards queue_
     std::deque<Queued> queue_;
 };
 

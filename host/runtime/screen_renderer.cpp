@@ -28,7 +28,11 @@ constexpr float Background[4] = {0.07f, 0.11f, 0.09f, 1.0f};  // the pitch at ni
 // Latin-1 and the symbols the overlays and status texts draw.
 const ImWchar GlyphRanges[] = {0x0020, 0x00FF, 0x2139, 0x2139, 0x2299, 0x2299, 0x25A3, 0x25A3,
                                0x26A0, 0x26A1, 0x2713, 0x2713, 0x2717, 0x2717, 0};
+#if defined(IMGUI_USE_WCHAR32)
 const ImWchar SymbolRanges[] = {0x2705, 0x2705, 0x1F504, 0x1F504, 0};  // ✅ 🔄
+#else
+const ImWchar SymbolRanges[] = {0x2705, 0x2705, 0};  // ✅ (16-bit characters end at U+FFFF)
+#endif
 
 [[noreturn]] void Fail(const std::string& what) { throw std::runtime_error("cannot draw the game screen: " + what); }
 
