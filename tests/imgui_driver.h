@@ -71,14 +71,14 @@ public:
         return nullptr;
     }
     // The centre of the widget labelled label in window, found by moving the mouse down the column x
-    // (relative to the window) until the widget is hovered; (-1, -1) when it never is.
-    ImVec2 Locate(const std::string& windowName, const std::string& label, float x) {
+    // (relative to the window), step pixels a frame, until the widget is hovered; (-1, -1) when it never is.
+    ImVec2 Locate(const std::string& windowName, const std::string& label, float x, float step = 2.0f) {
         ImGuiWindow* window = Window(windowName);
         if (!window) return {-1.0f, -1.0f};
         const ImGuiID id = window->GetID(label.c_str());
         const ImVec2 origin = window->Pos;
         float first = -1.0f, last = -1.0f;
-        for (float y = 0.0f; y < window->Size.y; y += 2.0f) {
+        for (float y = 0.0f; y < window->Size.y; y += step) {
             Frame({origin.x + x, origin.y + y});
             const bool hovered = GImGui->HoveredId == id;
             if (hovered && first < 0.0f) first = y;

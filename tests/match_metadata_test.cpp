@@ -56,6 +56,36 @@ TEST_F(MatchMetadata, AnUnavailableRatingServiceIsLoggedAndTheMatchGoesOn) {
     EXPECT_EQ(Z().initialMmr, 0.0f);
 }
 
+TEST_F(MatchMetadata, TheNewRatingIsTakenOnlyOnceTheServiceHasSyncedIt) {
+    StartPlaying(&zando_test::RankedDoubles);
+    match.SetMmr(11, 1000.0f);
+    Z().matchActive = false;
+    match.Fire(events::CountdownBeginState);
+    ASSERT_FLOAT_EQ(Z().initialMmr, 1000.0f);
+
+    // The match's update is still on its way when the 3 s are up: the old rating is not a change of 0.
+    match.Fire(events::MatchEnded);
+    Host().World().mmr.syncing = true;
+    MarkLines();
+    Host().Advance(3.0);
+    EXPECT_EQ(NewLines().front(), "[METADATA] Failed to get final MMR in delayed callback");
+    EXPECT_FLOAT_EQ(Z().mmrChange, 0.0f);
+
+    // The next match: the update arrived within the 3 s.
+    Host().World().mmr.syncing = false;
+    Z().matchActive = false;
+    match.Fire(events::CountdownBeginState);
+    match.Fire(events::MatchEnded);
+    Host().World().mmr.syncing = true;
+    Host().Advance(1.5);
+    match.SetMmr(11, 1009.0f);
+    Host().World().mmr.syncing = false;
+    MarkLines();
+    Host().Advance(1.5);
+    EXPECT_EQ(NewLines().front(), "[METADATA] MMR Change: 9.000000 (Initial: 1000.000000, Final: 1009.000000)");
+    EXPECT_FLOAT_EQ(Z().mmrChange, 9.0f);
+}
+
 TEST_F(MatchMetadata, NoMatchAtAllChangesNothing) {
     StartPlaying(&zando_test::RankedDoubles);
     Z().matchActive = false;

@@ -69,7 +69,7 @@ private:
         placed_ = true;
     }
     bool Click(const std::string& region, const std::string& label, float x) {
-        const ImVec2 at = ui_.Locate(region, label, x);
+        const ImVec2 at = ui_.Locate(region, label, x, 8.0f);  // every widget pressed is 16 pixels or taller
         if (at.x < 0.0f) return false;
         ui_.Click(at);
         return true;
@@ -95,7 +95,7 @@ TEST(RenderThread, ButtonsPressedDuringAMatchDoTheirWorkOnTheGameThreadAndTheMat
     {
         PlayerAtThePanel player(host);  // its Dear ImGui context is used on the render thread only
         host::RenderThread render([&player] { return player.PressNext(); });
-        played = sandbox::PlaySimulatedMatch(host, {5, 2, 20.0});
+        played = sandbox::PlaySimulatedMatch(host, {5, 1, 10.0});  // a 1v1 match, 10 frames a second
         // The game goes on ticking until the player has pressed every button at least once.
         while (player.rounds.load() < 1 && !player.failed.load()) host.Advance(0.05);
         render.Stop();
@@ -104,6 +104,7 @@ TEST(RenderThread, ButtonsPressedDuringAMatchDoTheirWorkOnTheGameThreadAndTheMat
     host.Advance(0.0);  // the work handed over by the last press
 
     const ZANDO& z = zando.Zando();
+    ASSERT_GT(played.truth.shots, 0) << "a match with shots to count";
     EXPECT_EQ(z.shots, played.truth.shots);
     EXPECT_EQ(z.goals, played.truth.goals);
     const std::filesystem::path data = host.DataFolder();

@@ -87,6 +87,29 @@ TEST_F(ShotsAndGoals, StatEventsAreCheckedForLabelPlayerAndAGoalForItsEnd) {
     EXPECT_EQ(NewLines(), (Lines{"[SHOT] Match not active - skipping"}));
 }
 
+TEST_F(ShotsAndGoals, AStatEventIsKnownByItsNameInAnyLanguageNotByItsLabel) {
+    match.SetClock(10);
+    TouchFrom(*local, {0, 1000, 17});
+    MarkLines();
+    match.StatTicker(*local, "Tir cadré", nullptr, "Shot");  // the French game's "Shot on Goal"
+    EXPECT_EQ(NewLines(), (Lines{"[STAT EVENT] Tir cadré", "[SHOT] Using last touch position: Y=1000 X=0",
+                                 "[SAVE] All-time heatmap saved (shots + goals)", "[SHOT COUNTED #1] at (0,1000) Team=0"}));
+    EXPECT_EQ(Z().shots, 1);
+    EXPECT_EQ(Z().shotHeatmap[23][25], 5.0f);
+
+    match.SetClock(20);
+    TouchFrom(*local, {0, 2000, 17});
+    match.SetBall({0, 5200, 93});
+    match.StatTicker(*local, "Tor", nullptr, "Goal");
+    EXPECT_EQ(Z().goals, 1);
+    EXPECT_EQ(Z().goalHeatmap[15][25], 1);
+
+    // A label that reads like a shot, on an event that is not one (a mod's renamed save), counts nothing.
+    match.SetClock(30);
+    match.StatTicker(*local, "Shot on Goal", nullptr, "Save");
+    EXPECT_EQ(Z().shots, 1);
+}
+
 TEST_F(ShotsAndGoals, WithoutAnyTouchTheCarPositionIsUsed) {
     ASSERT_LT(Z().lastTouchTime, 0.0f);
     local->location = {0, 0, 17};
