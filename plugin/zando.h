@@ -28,8 +28,8 @@
 // The host owns the object through a shared pointer of this very class (the library's entry points
 // make it), so no base needs a virtual destructor.
 class ZANDO final : public BakkesMod::Plugin::BakkesModPlugin,
-              public BakkesMod::Plugin::PluginSettingsWindow,
-              public BakkesMod::Plugin::PluginWindow {
+                    public BakkesMod::Plugin::PluginSettingsWindow,
+                    public BakkesMod::Plugin::PluginWindow {
 public:
     ZANDO() = default;
     ~ZANDO() = default;
