@@ -1,10 +1,16 @@
 // The live window: the simulated match is made in advance, then played at the pace of the clock on
-// the wall; every displayed frame draws the pitch, the plug-in's canvas overlays and its windows.
+// the wall. As in the game, two threads: the game thread plays the match and runs the hooks, timers,
+// handed-over work and the canvas drawables; the render thread (this program's main thread, which owns
+// the window) draws the pitch, the overlays the game thread drew last, and the plug-in's windows.
 #include "sandbox/live_window.h"
 
 #include <SDL.h>
 
+#include <atomic>
 #include <chrono>
+#include <mutex>
+#include <optional>
+#include <thread>
 #include <vector>
 
 #define GL_GLEXT_PROTOTYPES 1
@@ -14,6 +20,7 @@
 #include <backends/imgui_impl_sdl.h>
 
 #include "host/runtime/drawing_canvas.h"
+#include "host/runtime/recording_canvas.h"
 #include "host/runtime/screen_renderer.h"
 #include "sandbox/trace_format.h"
 #include "sandbox/trace_player.h"
@@ -22,8 +29,46 @@ namespace sandbox {
 
 namespace {
 
+// What the game thread hands the render thread after each tick: where the cars and the ball are, and
+// the calls the canvas drawables made.
+struct GameFrame {
+    struct Car {
+        Vector location;
+        int team = 0;
+        bool local = false;
+    };
+    std::vector<Car> cars;
+    std::optional<Vector> ball;
+    std::vector<host::CanvasCall> overlays;
+};
+
+GameFrame Snapshot(const host::game::World& world) {
+    GameFrame frame;
+    if (!world.currentGame) return frame;
+    for (const auto& car : world.currentGame->cars) frame.cars.push_back({car->location, car->teamNum2, car.get() == world.localCar});
+    if (world.currentGame->ball) frame.ball = world.currentGame->ball->location;
+    return frame;
+}
+
+// The recorded drawing calls, made again on a canvas that draws.
+void Replay(const std::vector<host::CanvasCall>& calls, host::CanvasBackend& canvas) {
+    using Kind = host::CanvasCall::Kind;
+    for (const host::CanvasCall& call : calls) {
+        switch (call.kind) {
+        case Kind::SetColor:
+            canvas.SetColor(static_cast<std::uint8_t>(call.colour.red), static_cast<std::uint8_t>(call.colour.green),
+                            static_cast<std::uint8_t>(call.colour.blue), static_cast<std::uint8_t>(call.colour.alpha));
+            break;
+        case Kind::SetPosition: canvas.SetPosition(call.position); break;
+        case Kind::DrawRect: canvas.DrawRect(call.start, call.end); break;
+        case Kind::DrawLine: canvas.DrawLine(call.start, call.end, call.width); break;
+        case Kind::DrawString: canvas.DrawString(call.text, call.xScale, call.yScale); break;
+        }
+    }
+}
+
 // A top view of the pitch in the middle of the screen: the field, the goals, the cars and the ball.
-void DrawPitch(ImDrawList* list, const host::game::World& world, ImVec2 screen) {
+void DrawPitch(ImDrawList* list, const GameFrame& world, ImVec2 screen) {
     const float scale = std::min(screen.x * 0.5f / 8192.0f, screen.y * 0.9f / 10240.0f);
     const ImVec2 centre{screen.x * 0.5f, screen.y * 0.5f};
     // World +Y (orange's goal) is at the top of the screen.
@@ -34,14 +79,65 @@ void DrawPitch(ImDrawList* list, const host::game::World& world, ImVec2 screen) 
     list->AddCircle(at(0, 0), 1000 * scale, IM_COL32(200, 220, 200, 120), 48, 1.5f);
     list->AddRectFilled(at(893, 5120), at(-893, 5500), IM_COL32(255, 140, 40, 160));
     list->AddRectFilled(at(893, -5120), at(-893, -5500), IM_COL32(60, 120, 255, 160));
-    if (!world.currentGame) return;
-    for (const auto& car : world.currentGame->cars) {
-        const ImU32 colour = car->teamNum2 == 0 ? IM_COL32(80, 150, 255, 255) : IM_COL32(255, 150, 60, 255);
-        list->AddCircleFilled(at(car->location.X, car->location.Y), 7.0f, colour);
-        if (car.get() == world.localCar) list->AddCircle(at(car->location.X, car->location.Y), 11.0f, IM_COL32(255, 255, 255, 255), 0, 2.0f);
+    for (const GameFrame::Car& car : world.cars) {
+        const ImU32 colour = car.team == 0 ? IM_COL32(80, 150, 255, 255) : IM_COL32(255, 150, 60, 255);
+        list->AddCircleFilled(at(car.location.X, car.location.Y), 7.0f, colour);
+        if (car.local) list->AddCircle(at(car.location.X, car.location.Y), 11.0f, IM_COL32(255, 255, 255, 255), 0, 2.0f);
     }
-    if (const auto& ball = world.currentGame->ball) list->AddCircleFilled(at(ball->location.X, ball->location.Y), 6.0f, IM_COL32(240, 240, 240, 255));
+    if (world.ball) list->AddCircleFilled(at(world.ball->X, world.ball->Y), 6.0f, IM_COL32(240, 240, 240, 255));
 }
+
+// The game thread: plays the records whose time has come, gives the host its tick (work handed over
+// by the render thread, timers) and draws the canvas overlays, about 120 times a second.
+class GameThread {
+public:
+    GameThread(host::Host& host, const std::vector<TraceRecord>& records, Vector2 screen)
+        : host_(host), records_(records), screenWidth_(screen.X), screenHeight_(screen.Y), thread_([this] { Run(); }) {}
+    ~GameThread() {
+        stopping_ = true;
+        thread_.join();
+    }
+    GameThread(const GameThread&) = delete;
+    GameThread& operator=(const GameThread&) = delete;
+
+    void Resize(int width, int height) {
+        screenWidth_ = width;
+        screenHeight_ = height;
+    }
+    GameFrame Latest() {
+        std::scoped_lock lock(frameMutex_);
+        return latest_;
+    }
+
+private:
+    void Run() {
+        TracePlayer player(host_, [](double) {});
+        std::size_t next = 0;
+        const auto started = std::chrono::steady_clock::now();
+        while (!stopping_) {
+            const double now = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+            while (next < records_.size() && records_[next].t <= now) player.Play(records_[next++]);
+            host_.Advance(0.0);
+            host::RecordingCanvas canvas(Vector2{screenWidth_.load(), screenHeight_.load()});
+            host_.RenderFrame(&canvas);
+            GameFrame frame = Snapshot(host_.World());
+            frame.overlays = canvas.Calls();
+            {
+                std::scoped_lock lock(frameMutex_);
+                latest_ = std::move(frame);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(8));
+        }
+    }
+
+    host::Host& host_;
+    const std::vector<TraceRecord>& records_;
+    std::atomic<int> screenWidth_, screenHeight_;
+    std::atomic<bool> stopping_{false};
+    std::mutex frameMutex_;
+    GameFrame latest_;
+    std::thread thread_;  // last: it starts once everything above is ready
+};
 
 }  // namespace
 
@@ -80,10 +176,12 @@ int PlayLive(host::Host& host, const LiveSettings& settings, const std::function
     host.SetImGuiContext(reinterpret_cast<std::uintptr_t>(context));
     say("live match: F1 control panel, F2 settings page, Esc quits");
 
-    TracePlayer player(host, [](double) {});
-    std::size_t next = 0;
+    // Work for the game thread (keys, console statements) is handed over as the plug-in's windows do.
+    const auto onGameThread = [&host](std::function<void()> work) { host.GetScheduler().Execute(host::HostOwner, std::move(work)); };
     std::vector<char> consoleLine(256, '\0');
     const auto started = std::chrono::steady_clock::now();
+    std::optional<GameThread> game;
+    game.emplace(host, records, Vector2{settings.width, settings.height});
     bool running = true;
     while (running) {
         SDL_Event event;
@@ -91,20 +189,21 @@ int PlayLive(host::Host& host, const LiveSettings& settings, const std::function
             ImGui_ImplSDL2_ProcessEvent(&event);
             if (event.type == SDL_QUIT) running = false;
             if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) running = false;
-            if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_F1) host.ToggleMenu("ZANDO");
-            if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_F2) host.GetConsole().Execute("pluginsettings ZANDO");
+            if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_F1) onGameThread([&host] { host.ToggleMenu("ZANDO"); });
+            if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_F2)
+                onGameThread([&host] { host.GetConsole().Execute("pluginsettings ZANDO"); });
         }
         const double now = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-        while (next < records.size() && records[next].t <= now) player.Play(records[next++]);
-        host.Advance(0.0);
+        game->Resize(static_cast<int>(io.DisplaySize.x), static_cast<int>(io.DisplaySize.y));
+        const GameFrame frame = game->Latest();
 
         ImGui_ImplOpenGL3_NewFrame();
         ImGui_ImplSDL2_NewFrame();
         ImGui::NewFrame();
-        DrawPitch(ImGui::GetBackgroundDrawList(), host.World(), io.DisplaySize);
+        DrawPitch(ImGui::GetBackgroundDrawList(), frame, io.DisplaySize);
         host::DrawingCanvas canvas(Vector2{static_cast<int>(io.DisplaySize.x), static_cast<int>(io.DisplaySize.y)}, io.Fonts->Fonts[0]);
         canvas.Begin(ImGui::GetBackgroundDrawList());
-        host.RenderFrame(&canvas);
+        Replay(frame.overlays, canvas);
         host.RenderWindows();
         // The console line, at the bottom of the screen.
         ImGui::SetNextWindowPos({10.0f, io.DisplaySize.y - 50.0f});
@@ -113,7 +212,7 @@ int PlayLive(host::Host& host, const LiveSettings& settings, const std::function
         ImGui::SetNextItemWidth(-1.0f);
         if (ImGui::InputTextWithHint("##console", "console statement, e.g. toggle_heatmap - Enter runs it", consoleLine.data(),
                                      consoleLine.size(), ImGuiInputTextFlags_EnterReturnsTrue)) {
-            host.GetConsole().Execute(consoleLine.data());
+            onGameThread([&host, statement = std::string(consoleLine.data())] { host.GetConsole().Execute(statement); });
             consoleLine.assign(consoleLine.size(), '\0');
         }
         ImGui::End();
@@ -134,6 +233,7 @@ int PlayLive(host::Host& host, const LiveSettings& settings, const std::function
         SDL_GL_SwapWindow(window);
     }
 
+    game.reset();  // the game thread stops before the window and its Dear ImGui context go
     host.SetImGuiContext(0);
     ImGui_ImplOpenGL3_Shutdown();
     ImGui_ImplSDL2_Shutdown();
