@@ -68,18 +68,25 @@ SmoothedGrid SmoothedShots(const Grid<float>& shots) {
 }
 
 Grid<float> SmoothedAccuracy(const Grid<float>& shots, const Grid<int32_t>& goals, bool limitGoals) {
-    Grid<float> accuracy;
-    SizeGrid(accuracy);
-    for (std::size_t r = 0; r < accuracy.size(); ++r) {
-        for (std::size_t c = 0; c < accuracy[r].size(); ++c) {
+    // Goals and shots are smoothed apart and divided: each zone's accuracy weighs its neighbours by
+    // their shots, so zones without shots do not pull it towards 0 (a lone zone keeps its own figure).
+    Grid<float> scored, taken;
+    SizeGrid(scored);
+    SizeGrid(taken);
+    for (std::size_t r = 0; r < scored.size(); ++r) {
+        for (std::size_t c = 0; c < scored[r].size(); ++c) {
             const int zoneShots = ShotsIn(shots[r][c]);
             if (zoneShots <= 0) continue;
-            const int zoneGoals = limitGoals ? std::min(goals[r][c], zoneShots) : goals[r][c];
-            accuracy[r][c] = static_cast<float>(zoneGoals) / static_cast<float>(zoneShots);
+            const int zoneGoals = std::max(limitGoals ? std::min(goals[r][c], zoneShots) : goals[r][c], 0);
+            scored[r][c] = static_cast<float>(zoneGoals);
+            taken[r][c] = static_cast<float>(zoneShots);
         }
     }
-    SmoothHeatmap(accuracy);
-    return accuracy;
+    SmoothHeatmap(scored);
+    SmoothHeatmap(taken);
+    for (std::size_t r = 0; r < scored.size(); ++r)
+        for (std::size_t c = 0; c < scored[r].size(); ++c) scored[r][c] = taken[r][c] > 0.0f ? scored[r][c] / taken[r][c] : 0.0f;
+    return scored;
 }
 
 Rgba FrequencyCellColour(float t, float opacity) {

@@ -40,8 +40,9 @@ struct SmoothedGrid {
 };
 SmoothedGrid SmoothedShots(const Grid<float>& shots);
 
-// Each zone with shots set to goals / shots (goals first limited to the shots when limitGoals),
-// every other zone 0, then smoothed. The grids are 62 x 50.
+// Accuracy, goals / shots, smoothed with each zone weighted by its shots: the goals (first limited to
+// the shots when limitGoals) and the shots of the zones with shots are smoothed apart and divided; a
+// zone with no shot near it is 0. A zone alone keeps its own accuracy. The grids are 62 x 50.
 Grid<float> SmoothedAccuracy(const Grid<float>& shots, const Grid<int32_t>& goals, bool limitGoals);
 
 // Colour ramps, t and a in 0..1; opacity is the overlay opacity (0..1).

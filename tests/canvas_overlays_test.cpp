@@ -139,6 +139,28 @@ TEST_F(CanvasOverlays, AccuracyColoursOnlyZonesWithShotsAndNeverCountsMoreGoalsT
     EXPECT_NE(canvas.FindText("Accuracy: 100%"), nullptr);
     EXPECT_NE(canvas.FindText("ACCURACY"), nullptr);
     EXPECT_NE(canvas.FindText("100%"), nullptr);
+    EXPECT_EQ(CellAt(10, 10)->colour, (CanvasColour{0, 255, 0, 153})) << "a zone of 100% is the legend's green";
+}
+
+TEST_F(CanvasOverlays, EachZoneOfTheAccuracyViewIsColouredAsItsOwnFigureSays) {
+    Z().showHeatmap = true;
+    Z().showAccuracyOverlay = true;
+    Shots(10, 10, 2, 1);   // 50 %, alone
+    Shots(30, 20, 4, 0);   // 0 %, alone
+    Shots(40, 30, 3, 3);   // 100 % beside 0 %, with as many shots
+    Shots(40, 31, 3, 0);
+    Frame();
+    ASSERT_EQ(CellsDrawn(), 4);
+    EXPECT_EQ(CellAt(10, 10)->colour, (CanvasColour{255, 255, 0, 153})) << "the legend's yellow, at 50 %";
+    EXPECT_EQ(CellAt(30, 20)->colour, (CanvasColour{255, 0, 0, 153})) << "the legend's red, at 0 %";
+    // Two neighbours of equal weight pull towards each other alike: green-yellow and red-yellow,
+    // mirror images on the ramp (red + green of one = red + green of the other, both 255 + x).
+    const CanvasColour good = CellAt(40, 30)->colour, poor = CellAt(40, 31)->colour;
+    EXPECT_EQ(good.green, 255);
+    EXPECT_EQ(poor.red, 255);
+    EXPECT_LT(good.red, 255);
+    EXPECT_GT(poor.green, 0);
+    EXPECT_NEAR(good.red, poor.green, 1) << "as far from yellow on either side";
 }
 
 TEST_F(CanvasOverlays, TheSelectedZonesBoxMovesLeftNearTheRightEdge) {
