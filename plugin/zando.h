@@ -227,6 +227,8 @@ public:
     // [SECTION] Connection test
     std::string connectionTestResult;  // result of the last test; shown by the panel when not empty
     int32_t connectionTestStatus = 0;  // HTTP status of the last test that got a response; 0 = none
+    bool connectionTestQueued = false;   // a test was handed to the game thread and has not finished
+    bool connectionTestRefused = false;  // a press came while one was queued; the panel says so
 
     // [SECTION] Control panel
     std::string menuTitle = "ZANDO";  // the panel window's title

@@ -184,6 +184,22 @@ TEST_F(ControlPanel, TheConnectionTestShowsEachOutcome) {
         EXPECT_EQ(Z().connectionTestStatus, status);
         EXPECT_EQ(NewLines(), (Lines{"[ZANDO] Testing connection to " + server.Url("http", "/") + "...", "[ZANDO] " + text}));
     }
+    // Presses while a test waits for the game thread start no second one, and say why.
+    MarkLines();
+    ui.Click(button);
+    ui.Click(button);
+    ui.Click(button);
+    EXPECT_EQ(NewLines(), (Lines{"[ZANDO] Testing connection to " + server.Url("http", "/") + "...",
+                                 "[ZANDO] A connection test is already running - wait for its result",
+                                 "[ZANDO] A connection test is already running - wait for its result"}));
+    EXPECT_TRUE(Z().connectionTestRefused);
+    Host().Advance(0.0);
+    EXPECT_EQ(server.Requests().size(), outcomes.size() + 1) << "one request for the three presses";
+    EXPECT_FALSE(Z().connectionTestRefused);
+    ui.Click(button);
+    Host().Advance(0.0);
+    EXPECT_EQ(server.Requests().size(), outcomes.size() + 2) << "a press after the result starts a new test";
+
     const auto request = server.Requests().front();
     EXPECT_EQ(request["request_line"], "GET /api/health HTTP/1.1");
     EXPECT_EQ(zando_test::DashboardServer::Header(request, "User-Agent"), "ZANDO/1.0");

@@ -165,6 +165,7 @@ void ZANDO::RenderIntegrationTab() {
         ImGui::TextWrapped("%s", ui::ShownText(connectionTestResult).c_str());
         ImGui::PopStyleColor();
         if (connectionTestStatus > 0) ImGui::TextDisabled("HTTP Status Code: %d", connectionTestStatus);
+        if (connectionTestRefused) ImGui::TextDisabled("A test is already running - wait for its result");
         ImGui::Spacing();
     }
     ui::Spacings(2);

@@ -20,6 +20,12 @@ std::string ResultFor(int status) {
 }  // namespace
 
 void ZANDO::StartConnectionTest() {
+    // One test at a time: each waits for the server up to the time-outs, and the game waits with it.
+    if (connectionTestQueued) {
+        connectionTestRefused = true;
+        cvarManager->log("[ZANDO] A connection test is already running - wait for its result");
+        return;
+    }
     connectionTestStatus = 0;
     if (apiKey.empty()) {
         connectionTestResult = "✗ Please enter an API key first";
@@ -30,7 +36,13 @@ void ZANDO::StartConnectionTest() {
     } else {
         connectionTestResult = "🔄 Testing connection...";
         cvarManager->log("[ZANDO] Testing connection to " + serverUrl + "...");
-        OnGameThread([this] { TestConnection(); });
+        connectionTestQueued = true;
+        connectionTestRefused = false;
+        OnGameThread([this] {
+            TestConnection();
+            connectionTestQueued = false;
+            connectionTestRefused = false;
+        });
         return;
     }
     cvarManager->log("[ZANDO] " + connectionTestResult);
