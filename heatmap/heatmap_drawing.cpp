@@ -59,6 +59,26 @@ void SmoothHeatmap(Grid<float>& grid) {
     }
 }
 
+ZoneFigures FiguresOf(const Grid<float>& shots, const Grid<int32_t>& goals, int row, int column, int rows, int columns,
+                      bool limitGoals) {
+    ZoneFigures figures;
+    const int lastRow = std::min(row + rows, static_cast<int>(shots.size()));
+    for (int r = std::max(row, 0); r < lastRow; ++r) {
+        const auto& shotRow = shots[static_cast<std::size_t>(r)];
+        const auto& goalRow = goals[static_cast<std::size_t>(r)];
+        const int lastColumn = std::min({column + columns, static_cast<int>(shotRow.size()), static_cast<int>(goalRow.size())});
+        for (int c = std::max(column, 0); c < lastColumn; ++c) {
+            const float heat = shotRow[static_cast<std::size_t>(c)];
+            const int zoneShots = ShotsIn(heat);
+            const int zoneGoals = std::max(goalRow[static_cast<std::size_t>(c)], 0);
+            figures.shots = SaturatingAdd(figures.shots, zoneShots);
+            figures.goals = SaturatingAdd(figures.goals, limitGoals ? std::min(zoneGoals, zoneShots) : zoneGoals);
+            if (heat > 0.0f) figures.heat += heat;
+        }
+    }
+    return figures;
+}
+
 SmoothedGrid SmoothedShots(const Grid<float>& shots) {
     SmoothedGrid smoothed{shots, 0.0f};
     SmoothHeatmap(smoothed.values);

@@ -33,6 +33,18 @@ inline int ShotsIn(float cell) {
     return static_cast<int>(shots);
 }
 
+// The shots, goals and shot heat of a block of zones: rows [row, row + rows), columns [column,
+// column + columns), the part inside the grid. With limitGoals each zone counts no more goals than
+// shots. Counts stop at the largest int.
+struct ZoneFigures {
+    int shots = 0;
+    int goals = 0;
+    float heat = 0.0f;
+    float AccuracyPercent() const { return shots > 0 ? static_cast<float>(goals) * 100.0f / static_cast<float>(shots) : 0.0f; }
+};
+ZoneFigures FiguresOf(const Grid<float>& shots, const Grid<int32_t>& goals, int row, int column, int rows, int columns,
+                      bool limitGoals);
+
 // A shot grid smoothed, with its largest smoothed value (0 for an empty grid).
 struct SmoothedGrid {
     Grid<float> values;

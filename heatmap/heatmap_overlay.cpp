@@ -1,5 +1,6 @@
 // The heatmap overlay on the game canvas: tabs, mode line, the zone grid coloured by shot frequency or
 // goal accuracy, the field, the legend and the selected zone with its stats box.
+#include <algorithm>
 #include <string>
 
 #include "heatmap/heatmap_drawing.h"
@@ -142,21 +143,24 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
     Text(canvas, L + s(5), T + s(37), showAccuracyOverlay ? "0%" : "Low");
     Text(canvas, L + s(40), T + s(37), showAccuracyOverlay ? "100%" : "High");
 
-    // The zone picked in the zone inspector, with its stats box.
+    // The zones picked in the zone inspector (a zone, or a block of them), with their stats box.
     if (selectedZoneCol < 0 || selectedZoneCol >= GridCols || selectedZoneRow < 0 || selectedZoneRow >= GridRows) return;
+    const int pickedRows = std::clamp(selectedZoneRows, 1, GridRows - selectedZoneRow);
+    const int pickedCols = std::clamp(selectedZoneCols, 1, GridCols - selectedZoneCol);
     const int zx = X0 + selectedZoneCol * cell, zy = Y2 + selectedZoneRow * cell;
+    const int zx2 = zx + pickedCols * cell, zy2 = zy + pickedRows * cell;
     zando::SetColor(canvas, {255, 255, 100, alpha(255)});
-    canvas.DrawLine(Vector2{zx, zy}, Vector2{zx + cell, zy}, 2.0f);
-    canvas.DrawLine(Vector2{zx + cell, zy}, Vector2{zx + cell, zy + cell}, 2.0f);
-    canvas.DrawLine(Vector2{zx + cell, zy + cell}, Vector2{zx, zy + cell}, 2.0f);
-    canvas.DrawLine(Vector2{zx, zy + cell}, Vector2{zx, zy}, 2.0f);
-    const int zoneShots = ShotsIn(shotGrid[static_cast<std::size_t>(selectedZoneRow)][static_cast<std::size_t>(selectedZoneCol)]);
+    canvas.DrawLine(Vector2{zx, zy}, Vector2{zx2, zy}, 2.0f);
+    canvas.DrawLine(Vector2{zx2, zy}, Vector2{zx2, zy2}, 2.0f);
+    canvas.DrawLine(Vector2{zx2, zy2}, Vector2{zx, zy2}, 2.0f);
+    canvas.DrawLine(Vector2{zx, zy2}, Vector2{zx, zy}, 2.0f);
+    const zando::ZoneFigures picked =
+        zando::FiguresOf(shotGrid, goalGrid, selectedZoneRow, selectedZoneCol, pickedRows, pickedCols, true);
+    const int zoneShots = picked.shots, zoneGoals = picked.goals;
     if (zoneShots < 1) return;
-    const int zoneGoals =
-        std::min(goalGrid[static_cast<std::size_t>(selectedZoneRow)][static_cast<std::size_t>(selectedZoneCol)], zoneShots);
-    const float accuracy = static_cast<float>(zoneGoals) * 100.0f / static_cast<float>(zoneShots);
+    const float accuracy = picked.AccuracyPercent();
     const int tw = s(120), th = s(60);
-    int tx = zx + cell + s(5);
+    int tx = zx2 + s(5);
     if (tx + tw > X0 + W) tx = zx - s(5) - tw;
     zando::SetColor(canvas, {15, 15, 20, alpha(240)});
     Fill(canvas, tx, zy, tx + tw, zy + th);

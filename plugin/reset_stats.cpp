@@ -24,6 +24,8 @@ void ZANDO::ResetStats() {
     zoneSelected = false;
     selectedZoneCol = -1;
     selectedZoneRow = -1;
+    selectedZoneRows = 1;
+    selectedZoneCols = 1;
     trackingPaused = true;
 
     ClearGrid(positionHeatmap);

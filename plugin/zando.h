@@ -195,6 +195,9 @@ public:
     // [SECTION] Zone selection (cleared by ResetStats)
     int32_t selectedZoneCol = -1;  // -1 = none
     int32_t selectedZoneRow = -1;  // -1 = none
+    // The selection's extent from that zone: the zone inspector picks a block of zones at a time.
+    int32_t selectedZoneRows = 1;
+    int32_t selectedZoneCols = 1;
     bool zoneSelected = false;
 
     // [SECTION] Overlay geometry
@@ -253,7 +256,7 @@ private:
     void RenderDashboardTab();
     void RenderHeatmapTab();
     void RenderZoneInspectorTab();
-    ImU32 MiniCellColour(int zoneRow, int zoneCol) const;
+    ImU32 MiniCellColour(int miniRow, int miniCol) const;  // the colour of the zone inspector's cell of that block
     void RenderDisplayTab();
     void RenderPostGameTab();
     void RenderExportTab();

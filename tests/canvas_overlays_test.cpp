@@ -163,6 +163,27 @@ TEST_F(CanvasOverlays, EachZoneOfTheAccuracyViewIsColouredAsItsOwnFigureSays) {
     EXPECT_NEAR(good.red, poor.green, 1) << "as far from yellow on either side";
 }
 
+TEST_F(CanvasOverlays, ABlockPickedInTheInspectorIsMarkedWholeWithItsSums) {
+    Z().showHeatmap = true;
+    Shots(5, 9, 2, 1);
+    Shots(7, 11, 1, 0);
+    Shots(8, 9, 4, 4);  // the next block down: not counted
+    Z().selectedZoneRow = 4;
+    Z().selectedZoneCol = 8;
+    Z().selectedZoneRows = Z().selectedZoneCols = 4;
+    Frame();
+    EXPECT_NE(canvas.FindText("Shots: 3"), nullptr);
+    EXPECT_NE(canvas.FindText("Goals: 1"), nullptr);
+    EXPECT_NE(canvas.FindText("Accuracy: 33%"), nullptr);
+    const int x = 1154 + 8 * 5, y = 125 + 4 * 5;
+    const auto lines = canvas.CallsOf(CanvasCall::Kind::DrawLine);
+    const bool topEdge = std::any_of(lines.begin(), lines.end(), [&](const CanvasCall& line) {
+        return line.start == Vector2{x, y} && line.end == Vector2{x + 4 * 5, y} && line.width == 2.0f;
+    });
+    EXPECT_TRUE(topEdge) << "the mark spans the block's four zones";
+    EXPECT_EQ(canvas.FindText("Zone Stats:")->position.X, x + 4 * 5 + 5 + 5) << "the box beside the block";
+}
+
 TEST_F(CanvasOverlays, TheSelectedZonesBoxMovesLeftNearTheRightEdge) {
     Z().showHeatmap = true;
     Shots(20, 48, 2, 1);

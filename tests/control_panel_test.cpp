@@ -141,9 +141,17 @@ TEST_F(ControlPanel, TheZoneInspectorSelectsTheClickedZoneOnlyWhenThePanelIsUnde
     ui.Click({left + 2 * 20 + 10, top + 1 * 20 + 10});
     EXPECT_EQ(Z().selectedZoneCol, 8);
     EXPECT_EQ(Z().selectedZoneRow, 4);
+    EXPECT_EQ(Z().selectedZoneCols, 4) << "a cell stands for its block of 4 x 4 zones";
+    EXPECT_EQ(Z().selectedZoneRows, 4);
     // A click on the edge two cells share selects the later one.
     ui.Click({left + 3 * 20, top + 1 * 20 + 10});
     EXPECT_EQ(Z().selectedZoneCol, 12);
+    // The last row and column of cells take the zones the 4 x 4 blocks leave (rows 56-61, columns 44-49).
+    ui.Click({left + 11 * 20 + 10, top + 14 * 20 + 10});
+    EXPECT_EQ(Z().selectedZoneCol, 44);
+    EXPECT_EQ(Z().selectedZoneRow, 56);
+    EXPECT_EQ(Z().selectedZoneCols, 6);
+    EXPECT_EQ(Z().selectedZoneRows, 6);
 
     // Another window over the grid takes the click.
     Z().selectedZoneCol = Z().selectedZoneRow = -1;

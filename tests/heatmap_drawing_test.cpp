@@ -93,6 +93,26 @@ TEST(FieldOutline, HasRingsOfAFifthOfTheWidthAndGoalsOfAThird) {
     EXPECT_EQ(recording.FindText("YOU")->position, (Vector2{cx - 20, 510 - 31 + 8}));
 }
 
+TEST(ZoneFigures, SumABlockInsideTheGridAndLimitGoalsZoneByZone) {
+    Grid<float> shots;
+    Grid<int32_t> goals;
+    SizeGrid(shots);
+    SizeGrid(goals);
+    shots[60][48] = 10.0f;  // 2 shots
+    goals[60][48] = 3;      // an edited file: more goals than shots
+    shots[61][49] = 5.0f;
+    goals[57][45] = 1;      // goals without shots
+    shots[55][48] = 50.0f;  // outside the block
+    const zando::ZoneFigures raw = zando::FiguresOf(shots, goals, 56, 44, 8, 8, false);  // runs past the grid's end
+    EXPECT_EQ(raw.shots, 3);
+    EXPECT_EQ(raw.goals, 4);
+    EXPECT_FLOAT_EQ(raw.heat, 15.0f);
+    const zando::ZoneFigures limited = zando::FiguresOf(shots, goals, 56, 44, 8, 8, true);
+    EXPECT_EQ(limited.goals, 2) << "two goals in the zone of two shots, none where there was no shot";
+    EXPECT_FLOAT_EQ(limited.AccuracyPercent(), 200.0f / 3.0f);
+    EXPECT_EQ(zando::FiguresOf(shots, goals, -3, -3, 2, 2, false).shots, 0) << "wholly outside";
+}
+
 TEST(ShotsInAZone, AreTheHeatOverFiveAndStopAtTheLargestCount) {
     EXPECT_EQ(zando::ShotsIn(0.0f), 0);
     EXPECT_EQ(zando::ShotsIn(14.9f), 2);

@@ -1,5 +1,6 @@
-// The Interactive Zones tab: a clickable 15 x 12 miniature of the zone grid (every fourth zone each
-// way) and the chosen zone's shots, goals and accuracy.
+// The Interactive Zones tab: a clickable 15 x 12 miniature of the zone grid, each cell a block of 4 x 4
+// zones (the last row and column of blocks take the grid's remaining zones), and the chosen block's
+// shots, goals and accuracy.
 #include <algorithm>
 #include <cstdio>
 
@@ -17,22 +18,30 @@ constexpr int ZoneStep = 4;        // zones per mini cell, each way
 
 int Trunc(float value) { return static_cast<int>(value); }
 
+// The zones of mini cell (i, j): its first row and column and how many of each.
+struct Block {
+    int row, column, rows, columns;
+};
+Block BlockOf(int i, int j) {
+    const int row = ZoneStep * i, column = ZoneStep * j;
+    return {row, column, i == MiniRows - 1 ? GridRows - row : ZoneStep, j == MiniCols - 1 ? GridCols - column : ZoneStep};
+}
+
 }  // namespace
 
-ImU32 ZANDO::MiniCellColour(int zoneRow, int zoneCol) const {
-    if (zoneCol == selectedZoneCol && zoneRow == selectedZoneRow) return IM_COL32(255, 255, 100, 255);
+ImU32 ZANDO::MiniCellColour(int i, int j) const {
+    const Block block = BlockOf(i, j);
+    if (block.column == selectedZoneCol && block.row == selectedZoneRow) return IM_COL32(255, 255, 100, 255);
     const Grid<float>& shotGrid = showAllTimeHeatmap ? allTimeShotHeatmap : shotHeatmap;
     const Grid<int32_t>& goalGrid = showAllTimeHeatmap ? allTimeGoalHeatmap : goalHeatmap;
-    const float v = shotGrid[static_cast<std::size_t>(zoneRow)][static_cast<std::size_t>(zoneCol)];
+    const zando::ZoneFigures figures = zando::FiguresOf(shotGrid, goalGrid, block.row, block.column, block.rows, block.columns, false);
     if (!showAccuracyOverlay) {
-        if (v <= 0.0f) return IM_COL32(30, 30, 35, 255);
-        const float t = std::min(1.0f, v / 25.0f);
+        if (figures.heat <= 0.0f) return IM_COL32(30, 30, 35, 255);
+        const float t = std::min(1.0f, figures.heat / 25.0f);
         return IM_COL32(Trunc(255.0f * t), Trunc(150.0f * (1.0f - t)), Trunc(200.0f * (1.0f - t)), 255);
     }
-    const int zoneShots = zando::ShotsIn(v);
-    if (zoneShots < 1) return IM_COL32(30, 30, 35, 255);
-    const float r = std::min(1.0f, static_cast<float>(goalGrid[static_cast<std::size_t>(zoneRow)][static_cast<std::size_t>(zoneCol)]) /
-                                       static_cast<float>(zoneShots));
+    if (figures.shots < 1) return IM_COL32(30, 30, 35, 255);
+    const float r = std::min(1.0f, static_cast<float>(figures.goals) / static_cast<float>(figures.shots));
     if (r < 0.5f) return IM_COL32(255, Trunc(2.0f * r * 255.0f), 0, 220);
     return IM_COL32(Trunc((1.0f - 2.0f * (r - 0.5f)) * 255.0f), 255, 0, 220);
 }
@@ -53,12 +62,15 @@ void ZANDO::RenderZoneInspectorTab() {
         for (int j = 0; j < MiniCols; ++j) {
             const ImVec2 from{origin.x + MiniCell * static_cast<float>(j), origin.y + MiniCell * static_cast<float>(i)};
             const ImVec2 to{from.x + MiniCell, from.y + MiniCell};
-            list->AddRectFilled(from, to, MiniCellColour(ZoneStep * i, ZoneStep * j));
+            list->AddRectFilled(from, to, MiniCellColour(i, j));
             list->AddRect(from, to, IM_COL32(60, 60, 70, 255), 0.0f, 0, 1.0f);
             const ImVec2 mouse = io.MousePos;
             if (clicked && mouse.x >= from.x && mouse.x <= to.x && mouse.y >= from.y && mouse.y <= to.y) {
-                selectedZoneCol = ZoneStep * j;
-                selectedZoneRow = ZoneStep * i;
+                const Block block = BlockOf(i, j);
+                selectedZoneCol = block.column;
+                selectedZoneRow = block.row;
+                selectedZoneCols = block.columns;
+                selectedZoneRows = block.rows;
                 zoneSelected = true;
             }
         }
@@ -71,12 +83,17 @@ void ZANDO::RenderZoneInspectorTab() {
     if (zoneSelected && selectedZoneCol >= 0 && selectedZoneRow >= 0) {
         const Grid<float>& shotGrid = showAllTimeHeatmap ? allTimeShotHeatmap : shotHeatmap;
         const Grid<int32_t>& goalGrid = showAllTimeHeatmap ? allTimeGoalHeatmap : goalHeatmap;
-        const int zoneShots = zando::ShotsIn(shotGrid[static_cast<std::size_t>(selectedZoneRow)][static_cast<std::size_t>(selectedZoneCol)]);
-        const int zoneGoals = goalGrid[static_cast<std::size_t>(selectedZoneRow)][static_cast<std::size_t>(selectedZoneCol)];
-        const float accuracy = zoneShots > 0 ? static_cast<float>(zoneGoals) * 100.0f / static_cast<float>(zoneShots) : 0.0f;
+        const zando::ZoneFigures figures = zando::FiguresOf(shotGrid, goalGrid, selectedZoneRow, selectedZoneCol,
+                                                            selectedZoneRows, selectedZoneCols, false);
+        const int zoneShots = figures.shots, zoneGoals = figures.goals;
+        const float accuracy = figures.AccuracyPercent();
         ImGui::BeginChild("ZoneStats", {0.0f, 120.0f}, true);
-        char heading[48];
-        std::snprintf(heading, sizeof heading, " ZONE (%d, %d)", selectedZoneCol, selectedZoneRow);
+        char heading[64];
+        if (selectedZoneRows <= 1 && selectedZoneCols <= 1)
+            std::snprintf(heading, sizeof heading, " ZONE (%d, %d)", selectedZoneCol, selectedZoneRow);
+        else
+            std::snprintf(heading, sizeof heading, " ZONES (%d-%d, %d-%d)", selectedZoneCol, selectedZoneCol + selectedZoneCols - 1,
+                          selectedZoneRow, selectedZoneRow + selectedZoneRows - 1);
         ui::Heading(heading, {1.0f, 1.0f, 0.4f, 1.0f});
         ui::BeginStatRows("ZoneStatsCols", 150.0f);
         ui::StatLabel("Shots from Zone");
@@ -94,6 +111,7 @@ void ZANDO::RenderZoneInspectorTab() {
         if (ImGui::Button("Clear Selection", {150.0f, 30.0f})) {
             selectedZoneCol = -1;
             selectedZoneRow = -1;
+            selectedZoneRows = selectedZoneCols = 1;
             zoneSelected = false;
         }
     } else {
