@@ -2,14 +2,14 @@
 #include <string>
 
 #include "heatmap/heatmap_drawing.h"
+#include "plugin/figure_text.h"
 #include "plugin/zando.h"
+
+namespace figures = zando::figures;
 
 namespace {
 
-int Trunc(float value) { return static_cast<int>(value); }
-
-constexpr float KmhPerUnit = 0.036f;   // game units per second to km/h
-constexpr float MphPerUnit = 0.0224f;  // game units per second to mph
+int Trunc(float value) { return figures::Whole(value); }
 
 void Text(CanvasWrapper& canvas, int x, int y, const std::string& text) {
     canvas.SetPosition(Vector2{x, y});
@@ -49,9 +49,8 @@ void ZANDO::RenderPostGameOverlay(CanvasWrapper canvas) {
     for (int k = 0; k < 3; ++k) canvas.DrawLine(Vector2{px, py + k}, Vector2{px + PW, py + k});
 
     const float averageSpeed = AverageSpeed();
-    const int kph = Trunc(averageSpeed * KmhPerUnit);
-    const int mph = Trunc(averageSpeed * MphPerUnit);
-    const int possessionPercent = Trunc(PossessionPercent());
+    const int kph = figures::Kph(averageSpeed);
+    const int possessionPercent = figures::Whole(PossessionPercent());
     const int seconds = Trunc(gameTime);
 
     if (minimalisticMode) {
@@ -88,14 +87,14 @@ void ZANDO::RenderPostGameOverlay(CanvasWrapper canvas) {
     };
     const Block blocks[] = {
         {showSpeed, "AVERAGE SPEED", {80, 150, 255}, {240, 245, 255},
-         std::to_string(kph) + " kph  /  " + std::to_string(mph) + " mph", ""},
+         figures::SpeedText(averageSpeed), ""},
         {showBoost, "BOOST USAGE", {255, 180, 60}, {255, 250, 240}, "Collected: " + std::to_string(Trunc(boostCollected)),
          "Used: " + std::to_string(Trunc(boostUsed))},
         {showShots, "SHOTS ON GOAL", {255, 100, 130}, {255, 245, 250}, std::to_string(shots) + " shots", ""},
         {showPossession, "BALL POSSESSION", {100, 255, 150}, {245, 255, 250},
-         std::to_string(Trunc(possessionTime)) + "s  (" + std::to_string(possessionPercent) + "%)", ""},
+         figures::PossessionText(possessionTime, PossessionPercent()), ""},
         {showGameTime, "MATCH DURATION", {180, 160, 220}, {250, 245, 255},
-         std::to_string(seconds / 60) + "m " + std::to_string(seconds % 60) + "s", ""},
+         figures::DurationText(gameTime), ""},
     };
     for (const Block& block : blocks) {
         if (!block.shown) continue;

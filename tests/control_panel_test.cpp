@@ -1,6 +1,7 @@
 // The control panel, the settings page and the heatmap window driven like a player drives them:
 // clicks on the sidebar, buttons, check boxes and the zone inspector, and what each one changes.
 #include "dashboard_server.h"
+#include "host/runtime/recording_canvas.h"
 #include "imgui_driver.h"
 #include "match_support.h"
 
@@ -163,6 +164,65 @@ TEST_F(ControlPanel, TheZoneInspectorSelectsTheClickedZoneOnlyWhenThePanelIsUnde
     ui.Click({left + 2 * 20 + 10, top + 1 * 20 + 10});
     EXPECT_FALSE(Z().zoneSelected);
     EXPECT_EQ(Z().selectedZoneCol, -1);
+}
+
+// The text the windows drew in the last frame, read back from their vertices: each glyph is a quad
+// with the glyph's four corners in the font atlas. Spaces draw nothing, so they are not in it.
+std::string TextOfFrame(ImGuiDriver& ui) {
+    ui.Frame();
+    const ImFont* font = ImGui::GetIO().Fonts->Fonts[0];
+    std::string text;
+    for (const ImGuiWindow* window : GImGui->Windows) {
+        if (!window->WasActive) continue;
+        const ImVector<ImDrawVert>& v = window->DrawList->VtxBuffer;
+        for (int i = 0; i + 3 < v.Size; ++i) {
+            for (const ImFontGlyph& g : font->Glyphs) {
+                if (!g.Visible || g.Codepoint > 0x7F) continue;
+                const auto at = [](const ImDrawVert& vertex, float u, float w) { return vertex.uv.x == u && vertex.uv.y == w; };
+                if (at(v[i], g.U0, g.V0) && at(v[i + 1], g.U1, g.V0) && at(v[i + 2], g.U1, g.V1) && at(v[i + 3], g.U0, g.V1)) {
+                    text += static_cast<char>(g.Codepoint);
+                    i += 3;
+                    break;
+                }
+            }
+        }
+    }
+    return text;
+}
+
+std::string WithoutSpaces(std::string text) {
+    std::erase(text, ' ');
+    return text;
+}
+
+TEST_F(ControlPanel, AFigureReadsTheSameOnTheCardThePanelAndTheSettingsPage) {
+    // Figures whose rounding and cutting differ: 38.6 kph, 24.0 mph, 58.7 s of 299.9 s (19.6 %).
+    match.StartMatch();
+    Z().speedSum = 1072.2f * 10;
+    Z().speedSamples = 10;
+    Z().possessionTime = 58.7f;
+    Z().gameTime = 299.9f;
+    Z().boostCollected = 100.9f;
+    Z().boostUsed = 50.7f;
+    Z().showPostGame = true;
+    host::RecordingCanvas card;
+    Host().RenderFrame(&card);
+    for (const char* text : {"38 kph  /  24 mph", "58s  (19%)", "4m 59s", "Collected: 100", "Used: 50"})
+        EXPECT_NE(card.FindText(text), nullptr) << "card: " << text;
+
+    ShowTab(0);
+    const std::string dashboard = TextOfFrame(ui);
+    for (const char* text : {"38 kph  /  24 mph", "58s  (19%)", "4m 59s", "100", "50 (50%)"})
+        EXPECT_NE(dashboard.find(WithoutSpaces(text)), std::string::npos) << "dashboard: " << text << "\n" << dashboard;
+    ShowTab(5);
+    EXPECT_NE(TextOfFrame(ui).find(WithoutSpaces("Session Time: 4m 59s")), std::string::npos);
+
+    Host().ToggleMenu("ZANDO");
+    ASSERT_TRUE(Host().ShowSettingsPage("ZANDO", true));
+    ui.Frame();
+    const std::string page = TextOfFrame(ui);
+    for (const char* text : {"Avg Speed: 38 kph", "Possession: 19%"})
+        EXPECT_NE(page.find(WithoutSpaces(text)), std::string::npos) << "settings page: " << text << "\n" << page;
 }
 
 TEST_F(ControlPanel, TheConnectionTestShowsEachOutcome) {

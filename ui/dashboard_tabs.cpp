@@ -4,15 +4,11 @@
 
 #include "heatmap/heatmap_drawing.h"
 #include "plugin/zando.h"
+#include "plugin/figure_text.h"
 #include "ui/panel_widgets.h"
 
 namespace ui = zando::ui;
-
-namespace {
-
-int Trunc(float value) { return static_cast<int>(value); }
-
-}  // namespace
+namespace figures = zando::figures;
 
 void ZANDO::ComputeDashboardFigures() {
     DashboardFigures& f = dashboardFigures;
@@ -38,13 +34,13 @@ void ZANDO::RenderDashboardTab() {
     ui::Heading(" CURRENT MATCH", {0.7f, 0.5f, 0.9f, 1.0f});
     ui::BeginStatRows("CurrentMatchCols", 200.0f);
     ui::StatLabel("Average Speed");
-    ImGui::Text("%d kph  /  %d mph", Trunc(f.averageSpeed * 0.036f), Trunc(f.averageSpeed * 0.0224f));
+    ImGui::Text("%s", figures::SpeedText(f.averageSpeed).c_str());
     ImGui::NextColumn();
     ui::StatLabel("Boost Collected");
-    ImGui::Text("%.0f", boostCollected);
+    ImGui::Text("%d", figures::Whole(boostCollected));
     ImGui::NextColumn();
     ui::StatLabel("Boost Used");
-    ImGui::Text("%.0f (%.0f%%)", boostUsed, boostCollected > 0.0f ? boostUsed / boostCollected * 100.0f : 0.0f);
+    ImGui::Text("%d (%d%%)", figures::Whole(boostUsed), figures::Whole(boostCollected > 0.0f ? boostUsed / boostCollected * 100.0f : 0.0f));
     ImGui::NextColumn();
     ui::StatLabel("Shots on Goal");
     ImGui::Text("%d", shots);
@@ -57,11 +53,10 @@ void ZANDO::RenderDashboardTab() {
     ImGui::TextColored(accuracy > 50.0f ? ui::Good : ui::Fair, "%.1f%%", accuracy);
     ImGui::NextColumn();
     ui::StatLabel("Possession Time");
-    ImGui::Text("%.0fs (%.0f%%)", possessionTime, f.possessionPercent);
+    ImGui::Text("%s", figures::PossessionText(possessionTime, f.possessionPercent).c_str());
     ImGui::NextColumn();
-    const int seconds = Trunc(gameTime);
     ui::StatLabel("Match Duration");
-    ImGui::Text("%dm %02ds", seconds / 60, seconds % 60);
+    ImGui::Text("%s", figures::DurationText(gameTime).c_str());
     ImGui::NextColumn();
     ui::EndStatRows();
     ImGui::EndChild();

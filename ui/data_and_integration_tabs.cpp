@@ -6,6 +6,7 @@
 #include <string>
 
 #include "plugin/path_text.h"
+#include "plugin/figure_text.h"
 #include "plugin/zando.h"
 #include "ui/panel_widgets.h"
 #include "ui/symbol_fallback.h"
@@ -71,7 +72,7 @@ void ZANDO::RenderExportTab() {
     ImGui::Text("Current Session:");
     ImGui::BulletText("Shots Tracked: %d", shots);
     ImGui::BulletText("Goals Tracked: %d", goals);
-    ImGui::BulletText("Session Time: %.0f seconds", gameTime);
+    ImGui::BulletText("Session Time: %s", zando::figures::DurationText(gameTime).c_str());
     ImGui::Spacing();
     int activeZones = 0;
     for (const auto& row : allTimeShotHeatmap)

@@ -1,5 +1,6 @@
 // The plug-in's page in the host's settings window: title, a button to the control panel, the
 // match's key numbers, the common visual settings and display switches, and three quick actions.
+#include "plugin/figure_text.h"
 #include "plugin/zando.h"
 #include "ui/panel_widgets.h"
 
@@ -43,8 +44,8 @@ void ZANDO::RenderSettings() {
     ImGui::Spacing();
     ImGui::BulletText("Shots: %d", shots);
     ImGui::BulletText("Goals: %d", goals);
-    ImGui::BulletText("Avg Speed: %.0f kph", AverageSpeed() * 0.036f);
-    ImGui::BulletText("Possession: %.0f%%", PossessionPercent());
+    ImGui::BulletText("Avg Speed: %d kph", zando::figures::Kph(AverageSpeed()));
+    ImGui::BulletText("Possession: %d%%", zando::figures::Whole(PossessionPercent()));
     ImGui::Spacing();
     ImGui::Separator();
     ImGui::Spacing();

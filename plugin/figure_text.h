@@ -1,0 +1,30 @@
+// The match's figures as every view writes them (the post-game card, the panel, the settings page):
+// one rule for each, whole numbers cut towards zero, so a figure reads the same wherever it is shown.
+#pragma once
+
+#include <string>
+
+namespace zando::figures {
+
+inline constexpr float KmhPerUnit = 0.036f;   // game units per second to km/h
+inline constexpr float MphPerUnit = 0.0224f;  // game units per second to mph
+
+inline int Whole(float value) { return static_cast<int>(value); }  // towards zero
+inline int Kph(float unitsPerSecond) { return Whole(unitsPerSecond * KmhPerUnit); }
+inline int Mph(float unitsPerSecond) { return Whole(unitsPerSecond * MphPerUnit); }
+
+// "38 kph  /  23 mph"
+inline std::string SpeedText(float unitsPerSecond) {
+    return std::to_string(Kph(unitsPerSecond)) + " kph  /  " + std::to_string(Mph(unitsPerSecond)) + " mph";
+}
+// "58s  (19%)"
+inline std::string PossessionText(float seconds, float percent) {
+    return std::to_string(Whole(seconds)) + "s  (" + std::to_string(Whole(percent)) + "%)";
+}
+// "4m 59s"
+inline std::string DurationText(float seconds) {
+    const int whole = Whole(seconds);
+    return std::to_string(whole / 60) + "m " + std::to_string(whole % 60) + "s";
+}
+
+}  // namespace zando::figures
