@@ -60,7 +60,7 @@ void ZANDO::RenderExportTab() {
     ImGui::TextWrapped("%s/shot_heatmap_data.csv", folder.c_str());
     ImGui::TextWrapped("%s/zando_stats.json", folder.c_str());
     ImGui::Spacing();
-    ImGui::TextDisabled("CSV format includes X, Y coordinates and shot counts");
+    ImGui::TextDisabled("CSV columns: X, Y (zone), Shots (shot heat, 5 per shot), Position");
     ImGui::TextDisabled("JSON format includes session stats and heatmap data");
     ImGui::EndChild();
 
