@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <string>
 
-#include "heatmap/heatmap_drawing.h"
 #include "bakkesmod/wrappers/GameEvent/ServerWrapper.h"
+#include "heatmap/heatmap_drawing.h"
+#include "overlay/overlay_placement.h"
 #include "plugin/zando.h"
 
 using zando::ShotsIn;
@@ -13,10 +14,14 @@ namespace {
 
 int Trunc(float value) { return static_cast<int>(value); }
 
-void Text(CanvasWrapper& canvas, int x, int y, const std::string& text) {
+// Text at the overlay's scale: at 3840 x 2160 it is twice the size it is at 1920 x 1080.
+void DrawText(CanvasWrapper& canvas, int x, int y, const std::string& text, float scale) {
     canvas.SetPosition(Vector2{x, y});
-    canvas.DrawString(text);
+    canvas.DrawString(text, scale, scale);
 }
+
+// The overlay at scale 1, in reference pixels: the tabs, the mode line and the 250 x 310 grid box.
+constexpr float ReferenceWidth = 250.0f, ReferenceHeight = 25.0f + 8.0f + 32.0f + 310.0f;
 
 void Fill(CanvasWrapper& canvas, int x1, int y1, int x2, int y2) { canvas.DrawRect(Vector2{x1, y1}, Vector2{x2, y2}); }
 
@@ -31,11 +36,14 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
 
     const Grid<float>& shotGrid = showAllTimeHeatmap ? allTimeShotHeatmap : shotHeatmap;
     const Grid<int32_t>& goalGrid = showAllTimeHeatmap ? allTimeGoalHeatmap : goalHeatmap;
-    const float S = heatmapScale, O = windowOpacity;
+    const zando::Placement place = zando::PlaceOnCanvas(canvas.GetSize(), Vector2{heatmapPosX, heatmapPosY}, ReferenceWidth,
+                                                        ReferenceHeight, heatmapScale);
+    const float S = place.scale, O = windowOpacity;
     const auto s = [S](float value) { return Trunc(value * S); };
     const auto alpha = [O](float factor) { return Trunc(O * factor); };
+    const auto Text = [&canvas, S](int x, int y, const std::string& text) { DrawText(canvas, x, y, text, S); };
     const int A = alpha(255.0f);
-    const int X0 = heatmapPosX, Y0 = heatmapPosY;
+    const int X0 = place.x, Y0 = place.y;
     const int W = s(250), H = s(310), cell = std::max(1, W / 50);
     const int tabW = s(100), tabH = s(25), gap = s(2);
 
@@ -51,9 +59,9 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
     Fill(canvas, inactiveX, Y0, inactiveX + tabW, Y0 + tabH);
     const Rgba activeLabel{255, 255, 255, A}, inactiveLabel{150, 160, 170, Trunc(static_cast<float>(A) * 0.7f)};
     zando::SetColor(canvas, showAllTimeHeatmap ? inactiveLabel : activeLabel);
-    Text(canvas, X0 + s(8), Y0 + s(5), "THIS MATCH");
+    Text(X0 + s(8), Y0 + s(5), "THIS MATCH");
     zando::SetColor(canvas, showAllTimeHeatmap ? activeLabel : inactiveLabel);
-    Text(canvas, tab2X + s(12), Y0 + s(5), "ALL-TIME");
+    Text(tab2X + s(12), Y0 + s(5), "ALL-TIME");
 
     // Mode line with the shot total.
     int totalShots = 0;
@@ -61,7 +69,7 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
         for (float value : row) totalShots = zando::SaturatingAdd(totalShots, ShotsIn(value));
     const int Y1 = Y0 + tabH + s(8);
     zando::SetColor(canvas, {120, 200, 255, A});
-    Text(canvas, X0 + s(8), Y1 + s(5),
+    Text(X0 + s(8), Y1 + s(5),
          std::string(showAccuracyOverlay ? "⊙ " : "▣ ") + (showAllTimeHeatmap ? "All-Time | " : "") +
              (showAccuracyOverlay ? "Accuracy | " : "Heatmap | ") + std::to_string(totalShots) + " shots");
 
@@ -87,7 +95,7 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
 
     if (!anyShot) {
         zando::SetColor(canvas, {100, 100, 120, alpha(180)});
-        Text(canvas, X0 + s(70), Y2 + s(145), showAllTimeHeatmap ? "No all-time data yet" : "No shots yet");
+        Text(X0 + s(70), Y2 + s(145), showAllTimeHeatmap ? "No all-time data yet" : "No shots yet");
     } else {
         if (goalGrid.size() != GridRows) {
             cvarManager->log("[ZANDO ERROR] Invalid goal heatmap height");
@@ -132,7 +140,7 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
     zando::SetColor(canvas, {0, 0, 0, alpha(120)});
     Fill(canvas, L, T, L + LW, T + s(50));
     zando::SetColor(canvas, {180, 180, 200, A});
-    Text(canvas, L + s(5), T + s(5), showAccuracyOverlay ? "ACCURACY" : "HEAT");
+    Text(L + s(5), T + s(5), showAccuracyOverlay ? "ACCURACY" : "HEAT");
     const int bar = LW - 10;
     for (int i = 0; bar > 0 && i <= LW - 11; ++i) {
         const float t = static_cast<float>(i) / static_cast<float>(bar);
@@ -140,8 +148,8 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
         canvas.DrawLine(Vector2{L + 5 + i, T + s(25)}, Vector2{L + 5 + i, T + s(35)});
     }
     zando::SetColor(canvas, {150, 150, 170, A});
-    Text(canvas, L + s(5), T + s(37), showAccuracyOverlay ? "0%" : "Low");
-    Text(canvas, L + s(40), T + s(37), showAccuracyOverlay ? "100%" : "High");
+    Text(L + s(5), T + s(37), showAccuracyOverlay ? "0%" : "Low");
+    Text(L + s(40), T + s(37), showAccuracyOverlay ? "100%" : "High");
 
     // The zones picked in the zone inspector (a zone, or a block of them), with their stats box.
     if (selectedZoneCol < 0 || selectedZoneCol >= GridCols || selectedZoneRow < 0 || selectedZoneRow >= GridRows) return;
@@ -171,9 +179,9 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
     canvas.DrawLine(Vector2{tx, zy + th}, Vector2{tx, zy}, 1.0f);
     const int textX = tx + s(5);
     zando::SetColor(canvas, {255, 255, 255, A});
-    Text(canvas, textX, zy + s(5), "Zone Stats:");
-    Text(canvas, textX, zy + s(18), "Shots: " + std::to_string(zoneShots));
-    Text(canvas, textX, zy + s(31), "Goals: " + std::to_string(zoneGoals));
+    Text(textX, zy + s(5), "Zone Stats:");
+    Text(textX, zy + s(18), "Shots: " + std::to_string(zoneShots));
+    Text(textX, zy + s(31), "Goals: " + std::to_string(zoneGoals));
     zando::SetColor(canvas, {100, 255, 100, A});
-    Text(canvas, textX, zy + s(44), "Accuracy: " + std::to_string(Trunc(accuracy)) + "%");
+    Text(textX, zy + s(44), "Accuracy: " + std::to_string(Trunc(accuracy)) + "%");
 }

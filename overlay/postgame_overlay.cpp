@@ -2,6 +2,7 @@
 #include <string>
 
 #include "heatmap/heatmap_drawing.h"
+#include "overlay/overlay_placement.h"
 #include "plugin/figure_text.h"
 #include "plugin/zando.h"
 
@@ -11,28 +12,31 @@ namespace {
 
 int Trunc(float value) { return figures::Whole(value); }
 
-void Text(CanvasWrapper& canvas, int x, int y, const std::string& text) {
+// Text at the overlay's scale: at 3840 x 2160 it is twice the size it is at 1920 x 1080.
+void DrawText(CanvasWrapper& canvas, int x, int y, const std::string& text, float scale) {
     canvas.SetPosition(Vector2{x, y});
-    canvas.DrawString(text);
+    canvas.DrawString(text, scale, scale);
 }
 
 }  // namespace
 
 void ZANDO::RenderPostGameOverlay(CanvasWrapper canvas) {
     using zando::Rgba;
-    const Vector2 size = canvas.GetSize();
-    const int width = size.X < 800 ? 1920 : size.X;
-    const int height = size.Y < 600 ? 1080 : size.Y;
-    screenWidth = width;
-    screenHeight = height;
+    const Vector2 size = zando::LayoutSize(canvas.GetSize());
+    screenWidth = size.X;
+    screenHeight = size.Y;
 
-    const float S = postGameScale, O = windowOpacity;
+    // The card in reference pixels: 450 wide, a header and one block per statistic shown.
+    const int shown = int{showSpeed} + int{showBoost} + int{showShots} + int{showPossession} + int{showGameTime};
+    const float referenceHeight = minimalisticMode ? 80.0f : 130.0f + static_cast<float>(shown) * 73.0f;
+    const zando::Placement place =
+        zando::PlaceOnCanvas(size, Vector2{postGamePosX, postGamePosY}, 450.0f, referenceHeight, postGameScale);
+    const float S = place.scale, O = windowOpacity;
     const auto s = [S](float value) { return Trunc(value * S); };
     const auto alpha = [O](float factor) { return Trunc(O * factor); };
+    const auto Text = [&canvas, S](int x, int y, const std::string& text) { DrawText(canvas, x, y, text, S); };
     const int A = alpha(255.0f);
-    const int px = Trunc(static_cast<float>(postGamePosX) * (static_cast<float>(width) / 1920.0f));
-    const int py = Trunc(static_cast<float>(postGamePosY) * (static_cast<float>(height) / 1080.0f));
-    const int shown = int{showSpeed} + int{showBoost} + int{showShots} + int{showPossession} + int{showGameTime};
+    const int px = place.x, py = place.y;
     const int PW = s(450);
     const int PH = minimalisticMode ? s(80) : s(130) + shown * s(73);
 
@@ -55,7 +59,7 @@ void ZANDO::RenderPostGameOverlay(CanvasWrapper canvas) {
 
     if (minimalisticMode) {
         zando::SetColor(canvas, {120, 200, 255, A});
-        Text(canvas, px + s(20), py + s(18), "⚡ STATS");
+        Text(px + s(20), py + s(18), "⚡ STATS");
         std::string line;
         if (showSpeed) line += "Spd:" + std::to_string(kph) + "kph";
         if (showBoost) line += "Bst:" + std::to_string(Trunc(boostUsed));
@@ -66,12 +70,12 @@ void ZANDO::RenderPostGameOverlay(CanvasWrapper canvas) {
             line += "Time:" + std::to_string(seconds / 60) + ":" + (rest < 10 ? "0" : "") + std::to_string(rest);
         }
         zando::SetColor(canvas, {220, 220, 220, A});
-        Text(canvas, px + s(20), py + s(42), line);
+        Text(px + s(20), py + s(42), line);
         return;
     }
 
     zando::SetColor(canvas, {120, 200, 255, A});
-    Text(canvas, px + PW / 2 - s(90), py + s(20), "MATCH STATS");
+    Text(px + PW / 2 - s(90), py + s(20), "MATCH STATS");
     int y = py + s(20) + s(45);
     zando::SetColor(canvas, {50, 90, 140, alpha(180)});
     canvas.DrawLine(Vector2{px + s(20), y}, Vector2{px + PW - s(20), y}, 1.5f);
@@ -100,15 +104,15 @@ void ZANDO::RenderPostGameOverlay(CanvasWrapper canvas) {
         if (!block.shown) continue;
         const bool twoLines = !block.secondValue.empty();
         zando::SetColor(canvas, {block.colour.red, block.colour.green, block.colour.blue, A});
-        Text(canvas, px + s(25), y, block.label);
+        Text(px + s(25), y, block.label);
         zando::SetColor(canvas, {block.colour.red, block.colour.green, block.colour.blue, alpha(60)});
         canvas.DrawRect(Vector2{px + s(15), y - s(3)}, Vector2{px + PW - s(15), y + (twoLines ? s(83) : s(58))});
         y += s(28);
         zando::SetColor(canvas, {block.valueColour.red, block.valueColour.green, block.valueColour.blue, A});
-        Text(canvas, px + s(45), y, block.value);
+        Text(px + s(45), y, block.value);
         if (twoLines) {
             y += s(28);
-            Text(canvas, px + s(45), y, block.secondValue);
+            Text(px + s(45), y, block.secondValue);
         }
         if (&block != &blocks[4]) y += s(35) + s(15);
     }

@@ -237,7 +237,7 @@ TEST_F(CanvasOverlays, WithoutShotsTheHeatmapShowsItsEmptyState) {
     EXPECT_EQ(canvas.FindText("ALL-TIME")->colour, (CanvasColour{255, 255, 255, 216})) << "the active tab's label";
 }
 
-TEST_F(CanvasOverlays, ThePostGameCardKeepsItsPlaceInReferencePixelsAndItsSize) {
+TEST_F(CanvasOverlays, ThePostGameCardKeepsItsPlaceAndSizeInReferencePixels) {
     Z().showPostGame = true;
     Frame({640, 480});
     EXPECT_EQ(Z().screenWidth, 1920);
@@ -250,7 +250,54 @@ TEST_F(CanvasOverlays, ThePostGameCardKeepsItsPlaceInReferencePixelsAndItsSize) 
     Frame({3840, 2160});
     EXPECT_EQ(Z().screenWidth, 3840);
     EXPECT_EQ(canvas.CallsOf(CanvasCall::Kind::DrawRect)[0].start, (Vector2{2882, 58}));
-    EXPECT_EQ(canvas.CallsOf(CanvasCall::Kind::DrawRect)[0].end, (Vector2{2882 + 450, 58 + 495}));
+    EXPECT_EQ(canvas.CallsOf(CanvasCall::Kind::DrawRect)[0].end, (Vector2{2882 + 900, 58 + 990})) << "twice the size";
+    EXPECT_FLOAT_EQ(canvas.FindText("MATCH STATS")->yScale, 2.0f) << "and its text too";
+}
+
+// Both overlays at the default settings, and at the smallest and largest scales, on three screens:
+// every rectangle, line and text anchor inside the canvas, and the two apart at the defaults.
+TEST_F(CanvasOverlays, BothOverlaysStayWholeOnEveryScreenAtEveryScale) {
+    Shots(30, 25, 3, 1);
+    Z().selectedZoneRow = 30;
+    Z().selectedZoneCol = 25;
+    struct Box {
+        int left = 1 << 30, top = 1 << 30, right = -(1 << 30), bottom = -(1 << 30);
+        void Add(Vector2 p) {
+            left = std::min(left, p.X), top = std::min(top, p.Y), right = std::max(right, p.X), bottom = std::max(bottom, p.Y);
+        }
+    };
+    // What one overlay covers: its rectangles, lines and text anchors.
+    const auto extent = [this](Vector2 screen, bool heatmap) {
+        Z().showHeatmap = heatmap;
+        Z().showPostGame = !heatmap;
+        Frame(screen);
+        Box box;
+        for (const CanvasCall& call : canvas.Calls()) {
+            if (call.kind == CanvasCall::Kind::DrawRect || call.kind == CanvasCall::Kind::DrawLine) {
+                box.Add(call.start);
+                box.Add(call.end);
+            } else if (call.kind == CanvasCall::Kind::DrawString) {
+                box.Add(call.position);
+            }
+        }
+        return box;
+    };
+    for (const Vector2 screen : {Vector2{1280, 720}, Vector2{1920, 1080}, Vector2{3840, 2160}}) {
+        for (const float scale : {0.5f, 1.0f, 2.5f}) {
+            Z().heatmapScale = Z().postGameScale = scale;
+            const Box heatmap = extent(screen, true), card = extent(screen, false);
+            const std::string where = std::to_string(screen.X) + "x" + std::to_string(screen.Y) + " at " + std::to_string(scale);
+            for (const Box& box : {card, heatmap}) {
+                EXPECT_GE(box.left, 0) << where;
+                EXPECT_GE(box.top, 0) << where;
+                EXPECT_LE(box.right, screen.X) << where;
+                EXPECT_LE(box.bottom, screen.Y) << where;
+            }
+            if (scale == 1.0f) {
+                EXPECT_LT(heatmap.right, card.left) << "side by side at the defaults, " << where;
+            }
+        }
+    }
 }
 
 TEST_F(CanvasOverlays, ThePostGameCardShowsTheMatchAndItsCompactLine) {
