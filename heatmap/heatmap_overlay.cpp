@@ -135,12 +135,13 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
 
     zando::DrawFieldOutline(canvas, X0, Y2, W, H, O);
 
-    // Legend.
+    // Legend, its words in smaller text so that "ACCURACY" and "100%" fit its box.
+    const auto legendText = [&canvas, S](int x, int y, const std::string& text) { DrawText(canvas, x, y, text, 0.7f * S); };
     const int L = X0 + W - s(80), T = Y2 + H - s(60), LW = s(70);
     zando::SetColor(canvas, {0, 0, 0, alpha(120)});
     Fill(canvas, L, T, L + LW, T + s(50));
     zando::SetColor(canvas, {180, 180, 200, A});
-    Text(L + s(5), T + s(5), showAccuracyOverlay ? "ACCURACY" : "HEAT");
+    legendText(L + s(5), T + s(5), showAccuracyOverlay ? "ACCURACY" : "HEAT");
     const int bar = LW - 10;
     for (int i = 0; bar > 0 && i <= LW - 11; ++i) {
         const float t = static_cast<float>(i) / static_cast<float>(bar);
@@ -148,8 +149,8 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
         canvas.DrawLine(Vector2{L + 5 + i, T + s(25)}, Vector2{L + 5 + i, T + s(35)});
     }
     zando::SetColor(canvas, {150, 150, 170, A});
-    Text(L + s(5), T + s(37), showAccuracyOverlay ? "0%" : "Low");
-    Text(L + s(40), T + s(37), showAccuracyOverlay ? "100%" : "High");
+    legendText(L + s(5), T + s(37), showAccuracyOverlay ? "0%" : "Low");
+    legendText(L + s(40), T + s(37), showAccuracyOverlay ? "100%" : "High");
 
     // The zones picked in the zone inspector (a zone, or a block of them), with their stats box.
     if (selectedZoneCol < 0 || selectedZoneCol >= GridCols || selectedZoneRow < 0 || selectedZoneRow >= GridRows) return;

@@ -75,8 +75,9 @@ TEST_F(ControlPanel, TheHeatmapWindowFollowsTheScaleAndItsFlag) {
     ui.Frame();
     const ImGuiWindow* window = ImGuiDriver::Window("ZANDO Heatmap");
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(window->Size.x, 624.0f);
-    EXPECT_EQ(window->Size.y, 874.0f);
+    EXPECT_EQ(window->Size.x, 624.0f) << "the 600-pixel grid and the padding";
+    EXPECT_GE(window->Size.y, 744.0f + 5 * ImGui::GetTextLineHeightWithSpacing()) << "the 744-pixel grid and every line under it";
+    EXPECT_FALSE(window->ScrollbarY) << "sized to what it holds";
 
     ShowTab(3);
     MarkLines();
@@ -85,6 +86,33 @@ TEST_F(ControlPanel, TheHeatmapWindowFollowsTheScaleAndItsFlag) {
     EXPECT_EQ(zando.Value("zando_show_heatmap"), "0");
     ui.Frame();
     EXPECT_FALSE(ImGuiDriver::Window("ZANDO Heatmap")->Active);
+}
+
+class HeatmapWindow : public zando_test::MatchTest {};
+
+TEST_F(HeatmapWindow, OpensBesideTheCanvasHeatmapAndTheCardOnEveryScreen) {
+    struct Rect {
+        float left, top, right, bottom;
+        bool Overlaps(const Rect& o) const { return left < o.right && o.left < right && top < o.bottom && o.top < bottom; }
+    };
+    for (const ImVec2 display : {ImVec2{1280, 720}, ImVec2{1920, 1080}, ImVec2{3840, 2160}}) {
+        ImGuiDriver ui(Host());
+        ImGui::GetIO().DisplaySize = display;
+        if (!Z().isWindowOpen) Host().ToggleMenu("ZANDO");
+        ui.Frame();
+        ui.Frame();
+        const ImGuiWindow* window = ImGuiDriver::Window("ZANDO Heatmap");
+        ASSERT_NE(window, nullptr);
+        const Rect opened{window->Pos.x, window->Pos.y, window->Pos.x + window->Size.x, window->Pos.y + window->Size.y};
+        // The overlays at the default settings, scaled from their 1920 x 1080 places as they are drawn.
+        const float fx = display.x / 1920.0f, fy = display.y / 1080.0f, f = std::min(fx, fy);
+        const Rect heatmap{1154 * fx, 60 * fy, 1154 * fx + 250 * f, 60 * fy + 375 * f};
+        const Rect card{1441 * fx, 29 * fy, 1441 * fx + 450 * f, 29 * fy + 495 * f};
+        EXPECT_FALSE(opened.Overlaps(heatmap)) << display.x << "x" << display.y;
+        EXPECT_FALSE(opened.Overlaps(card)) << display.x << "x" << display.y;
+        EXPECT_GE(opened.left, 0.0f);
+        EXPECT_GE(opened.top, 0.0f);
+    }
 }
 
 TEST_F(ControlPanel, PositionSlidersWriteOnReleaseAndResetRestoresTheDefaults) {

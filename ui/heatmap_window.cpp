@@ -3,10 +3,28 @@
 #include <algorithm>
 
 #include "heatmap/heatmap_drawing.h"
+#include "overlay/overlay_placement.h"
 #include "plugin/zando.h"
 #include "ui/panel_widgets.h"
 
 namespace ui = zando::ui;
+
+namespace {
+
+// Where the window first opens: beside the canvas heatmap (to its left, or else below it), so that it
+// covers neither that heatmap nor the post-game card. width, height: the window's size.
+ImVec2 FirstPlace(ImVec2 display, int heatmapX, int heatmapY, float heatmapScale, float width, float height) {
+    const Vector2 screen{static_cast<int>(display.x), static_cast<int>(display.y)};
+    const zando::Placement heatmap = zando::PlaceOnCanvas(screen, Vector2{heatmapX, heatmapY}, 250.0f, 375.0f, heatmapScale);
+    const float gap = 10.0f;
+    const float left = static_cast<float>(heatmap.x) - width - gap;
+    if (left >= 0.0f) return {left, static_cast<float>(heatmap.y)};
+    const float below = static_cast<float>(heatmap.y) + 375.0f * heatmap.scale + gap;
+    return {std::clamp(static_cast<float>(heatmap.x), 0.0f, std::max(0.0f, display.x - width)),
+            std::clamp(below, 0.0f, std::max(0.0f, display.y - height))};
+}
+
+}  // namespace
 
 void ZANDO::RenderHeatmapWindow() {
     const float S = heatmapScale, O = windowOpacity;
@@ -18,9 +36,10 @@ void ZANDO::RenderHeatmapWindow() {
     ImGui::PushStyleColor(ImGuiCol_Text, {0.85f, 0.82f, 0.92f, 1.0f});
     ImGui::PushStyleVar(ImGuiStyleVar_WindowRounding, 8.0f);
     ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, {12.0f, 12.0f});
-    ImGui::SetNextWindowPos({static_cast<float>(heatmapPosX), static_cast<float>(heatmapPosY)}, ImGuiCond_FirstUseEver, {0.0f, 0.0f});
-    ImGui::SetNextWindowSize({W + 24.0f, H + 130.0f}, ImGuiCond_Always);
-    if (ImGui::Begin("ZANDO Heatmap", &showHeatmap, ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoCollapse)) {
+    ImGui::SetNextWindowPos(FirstPlace(ImGui::GetIO().DisplaySize, heatmapPosX, heatmapPosY, heatmapScale, W + 24.0f, H + 150.0f),
+                            ImGuiCond_FirstUseEver);
+    // Sized to what it holds: the grid and the totals under it, without a scroll bar.
+    if (ImGui::Begin("ZANDO Heatmap", &showHeatmap, ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoCollapse)) {
         const Grid<float>& shotGrid = showAllTimeHeatmap ? allTimeShotHeatmap : shotHeatmap;
         const Grid<int32_t>& goalGrid = showAllTimeHeatmap ? allTimeGoalHeatmap : goalHeatmap;
         ImGui::TextColored({0.7f, 0.5f, 0.95f, 1.0f}, showAllTimeHeatmap ? "ALL-TIME HEATMAP" : "CURRENT MATCH");
