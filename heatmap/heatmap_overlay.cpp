@@ -20,12 +20,16 @@ void DrawText(CanvasWrapper& canvas, int x, int y, const std::string& text, floa
     canvas.DrawString(text, scale, scale);
 }
 
-// The overlay at scale 1, in reference pixels: the tabs, the mode line and the 250 x 310 grid box.
-constexpr float ReferenceWidth = 250.0f, ReferenceHeight = 25.0f + 8.0f + 32.0f + 310.0f;
 
 void Fill(CanvasWrapper& canvas, int x1, int y1, int x2, int y2) { canvas.DrawRect(Vector2{x1, y1}, Vector2{x2, y2}); }
 
 }  // namespace
+
+// The overlay at scale 1, in reference pixels: the tabs, the mode line and the 250 x 310 grid box.
+zando::Placement ZANDO::HeatmapOverlayPlacement(Vector2 canvasSize) const {
+    return zando::PlaceOnCanvas(canvasSize, Vector2{heatmapPosX, heatmapPosY}, HeatmapOverlayWidth, HeatmapOverlayHeight,
+                                heatmapScale);
+}
 
 void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
     using zando::Rgba;
@@ -36,8 +40,7 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
 
     const Grid<float>& shotGrid = showAllTimeHeatmap ? allTimeShotHeatmap : shotHeatmap;
     const Grid<int32_t>& goalGrid = showAllTimeHeatmap ? allTimeGoalHeatmap : goalHeatmap;
-    const zando::Placement place = zando::PlaceOnCanvas(canvas.GetSize(), Vector2{heatmapPosX, heatmapPosY}, ReferenceWidth,
-                                                        ReferenceHeight, heatmapScale);
+    const zando::Placement place = HeatmapOverlayPlacement(canvas.GetSize());
     const float S = place.scale, O = windowOpacity;
     const auto s = [S](float value) { return Trunc(value * S); };
     const auto alpha = [O](float factor) { return Trunc(O * factor); };

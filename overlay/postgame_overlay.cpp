@@ -20,17 +20,25 @@ void DrawText(CanvasWrapper& canvas, int x, int y, const std::string& text, floa
 
 }  // namespace
 
+// The card in reference pixels: 450 wide, a header and one block per statistic shown.
+float ZANDO::PostGameCardHeight() const {
+    const int shown = int{showSpeed} + int{showBoost} + int{showShots} + int{showPossession} + int{showGameTime};
+    return minimalisticMode ? 80.0f : 130.0f + static_cast<float>(shown) * 73.0f;
+}
+
+zando::Placement ZANDO::PostGameCardPlacement(Vector2 canvasSize) const {
+    return zando::PlaceOnCanvas(canvasSize, Vector2{postGamePosX, postGamePosY}, PostGameCardWidth, PostGameCardHeight(),
+                                postGameScale);
+}
+
 void ZANDO::RenderPostGameOverlay(CanvasWrapper canvas) {
     using zando::Rgba;
     const Vector2 size = zando::LayoutSize(canvas.GetSize());
     screenWidth = size.X;
     screenHeight = size.Y;
 
-    // The card in reference pixels: 450 wide, a header and one block per statistic shown.
     const int shown = int{showSpeed} + int{showBoost} + int{showShots} + int{showPossession} + int{showGameTime};
-    const float referenceHeight = minimalisticMode ? 80.0f : 130.0f + static_cast<float>(shown) * 73.0f;
-    const zando::Placement place =
-        zando::PlaceOnCanvas(size, Vector2{postGamePosX, postGamePosY}, 450.0f, referenceHeight, postGameScale);
+    const zando::Placement place = PostGameCardPlacement(size);
     const float S = place.scale, O = windowOpacity;
     const auto s = [S](float value) { return Trunc(value * S); };
     const auto alpha = [O](float factor) { return Trunc(O * factor); };

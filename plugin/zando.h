@@ -21,6 +21,7 @@
 #include "bakkesmod/wrappers/GameObject/CarWrapper.h"
 #include "bakkesmod/wrappers/canvaswrapper.h"
 #include "bakkesmod/wrappers/wrapperstructs.h"
+#include "overlay/overlay_placement.h"
 #include "plugin/grid.h"
 #include "plugin/match_record.h"
 #include "plugin/service_addresses.h"
@@ -109,6 +110,12 @@ public:
     void RenderOverlays(CanvasWrapper canvas);
     void RenderPostGameOverlay(CanvasWrapper canvas);
     void RenderHeatmapOverlay(CanvasWrapper canvas);
+    // Where each overlay is drawn on a canvas of that size, at the current settings.
+    zando::Placement PostGameCardPlacement(Vector2 canvasSize) const;
+    zando::Placement HeatmapOverlayPlacement(Vector2 canvasSize) const;
+    static constexpr float PostGameCardWidth = 450.0f;  // reference pixels
+    float PostGameCardHeight() const;                   // reference pixels, for the blocks shown
+    static constexpr float HeatmapOverlayWidth = 250.0f, HeatmapOverlayHeight = 25.0f + 8.0f + 32.0f + 310.0f;
 
     // [SECTION] Exports (each true when its file was written whole)
     bool ExportHeatmapCsv();
@@ -263,6 +270,7 @@ private:
     void RenderIntegrationTab();
     void RenderAboutTab();
     void RenderHeatmapWindow();
+    ImVec2 FirstWindowPlace(float width, float height) const;  // the heatmap window's, on the display
 
     void RegisterSettingsVariables();
     void RegisterConsoleCommands();

@@ -102,17 +102,20 @@ void ZANDO::Render() {
         ui::Tooltip(Tabs[static_cast<std::size_t>(index)].tooltip);
     }
     ImGui::PopStyleVar(2);
-    ImGui::SetCursorPosY(ImGui::GetWindowHeight() - 50.0f);
+    // The footer's separator and two lines end at the sidebar's bottom edge.
+    const ImGuiStyle& style = ImGui::GetStyle();
+    ImGui::SetCursorPosY(ImGui::GetWindowHeight() - 2.0f * ImGui::GetTextLineHeightWithSpacing() - 3.0f * style.ItemSpacing.y -
+                         style.WindowPadding.y - 4.0f);
     ImGui::Separator();
     ImGui::Spacing();
     CentredDisabled("v1.0.3");
     CentredDisabled("Made for players, by players");
     ImGui::EndChild();
 
-    // Content.
+    // Content: every tab with the same inner margin.
     ImGui::SameLine();
-    ImGui::BeginChild("Content", {0.0f, 0.0f}, false);
-    ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, {15.0f, 15.0f});
+    ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, {15.0f, 12.0f});
+    ImGui::BeginChild("Content", {0.0f, 0.0f}, false, ImGuiWindowFlags_AlwaysUseWindowPadding);
     ComputeDashboardFigures();
     switch (selectedTab) {
     case 0: RenderDashboardTab(); break;
@@ -125,8 +128,8 @@ void ZANDO::Render() {
     case 7: RenderAboutTab(); break;
     default: break;
     }
-    ImGui::PopStyleVar();
     ImGui::EndChild();
+    ImGui::PopStyleVar();
     ImGui::End();
     PopTheme();
 

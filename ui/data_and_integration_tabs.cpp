@@ -53,12 +53,19 @@ void ZANDO::RenderExportTab() {
     }
     ui::Tooltip("Creates a JSON file with current session stats");
 
-    ImGui::BeginChild("FileInfo", {0.0f, 100.0f}, true);
+    // The box is as tall as its lines, the two paths wrapped to its width however long they are.
+    const std::string folder = zando::PathText(gameWrapper->GetDataFolder());
+    const std::string csvPath = folder + "/shot_heatmap_data.csv", jsonPath = folder + "/zando_stats.json";
+    const ImGuiStyle& style = ImGui::GetStyle();
+    const float wrapWidth = ImGui::GetContentRegionAvail().x - 2.0f * style.WindowPadding.x;
+    const float pathsHeight = ImGui::CalcTextSize(csvPath.c_str(), nullptr, false, wrapWidth).y +
+                              ImGui::CalcTextSize(jsonPath.c_str(), nullptr, false, wrapWidth).y;
+    const float boxHeight = pathsHeight + 3.0f * ImGui::GetTextLineHeight() + 7.0f * style.ItemSpacing.y + 2.0f * style.WindowPadding.y;
+    ImGui::BeginChild("FileInfo", {0.0f, boxHeight}, true, ImGuiWindowFlags_NoScrollbar);
     ImGui::Text("Export Location:");
     ImGui::Spacing();
-    const std::string folder = zando::PathText(gameWrapper->GetDataFolder());
-    ImGui::TextWrapped("%s/shot_heatmap_data.csv", folder.c_str());
-    ImGui::TextWrapped("%s/zando_stats.json", folder.c_str());
+    ImGui::TextWrapped("%s", csvPath.c_str());
+    ImGui::TextWrapped("%s", jsonPath.c_str());
     ImGui::Spacing();
     ImGui::TextDisabled("CSV columns: X, Y (zone), Shots (shot heat, 5 per shot), Position");
     ImGui::TextDisabled("JSON format includes session stats and heatmap data");
@@ -187,7 +194,8 @@ void ZANDO::RenderAboutTab() {
 
     ui::Spacings(2);
     ui::Heading("FEATURES", {0.7f, 0.5f, 0.85f, 1.0f});
-    ImGui::BeginChild("Features", {0.0f, 150.0f}, true);
+    const float line = ImGui::GetTextLineHeightWithSpacing(), padding = 2.0f * ImGui::GetStyle().WindowPadding.y;
+    ImGui::BeginChild("Features", {0.0f, 9.0f * line + padding}, true, ImGuiWindowFlags_NoScrollbar);
     for (const char* feature :
          {"Real-time speed tracking (KPH/MPH)", "Boost collection & usage statistics", "Interactive shot heatmap visualization",
           "Shot accuracy tracking by field zone", "Persistent all-time data storage", "Ball possession time analytics",
@@ -197,7 +205,7 @@ void ZANDO::RenderAboutTab() {
 
     ui::Spacings(2);
     ui::Heading("CONSOLE COMMANDS", {0.5f, 0.7f, 0.85f, 1.0f});
-    ImGui::BeginChild("Commands", {0.0f, 180.0f}, true);
+    ImGui::BeginChild("Commands", {0.0f, 7.0f * line + padding}, true, ImGuiWindowFlags_NoScrollbar);
     ImGui::Columns(2, "CommandCols", true);
     const std::pair<const char*, const char*> commands[] = {
         {"toggle_heatmap", "Toggle heatmap overlay"},        {"toggle_postgame", "Toggle post-game stats"},
@@ -216,7 +224,7 @@ void ZANDO::RenderAboutTab() {
 
     ui::Spacings(2);
     ui::Heading("TIPS & TRICKS", {0.5f, 0.85f, 0.7f, 1.0f});
-    ImGui::BeginChild("Tips", {0.0f, 0.0f}, true);
+    ImGui::BeginChild("Tips", {0.0f, 6.0f * line + padding}, true, ImGuiWindowFlags_NoScrollbar);
     for (const char* tip :
          {"Use the Interactive Zones tab to analyze your shooting patterns", "Toggle between frequency and accuracy modes for different insights",
           "Export your data regularly to track long-term improvement", "Adjust window positions and scales to fit your screen setup",

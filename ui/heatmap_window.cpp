@@ -11,20 +11,30 @@ namespace ui = zando::ui;
 
 namespace {
 
-// Where the window first opens: beside the canvas heatmap (to its left, or else below it), so that it
-// covers neither that heatmap nor the post-game card. width, height: the window's size.
-ImVec2 FirstPlace(ImVec2 display, int heatmapX, int heatmapY, float heatmapScale, float width, float height) {
-    const Vector2 screen{static_cast<int>(display.x), static_cast<int>(display.y)};
-    const zando::Placement heatmap = zando::PlaceOnCanvas(screen, Vector2{heatmapX, heatmapY}, 250.0f, 375.0f, heatmapScale);
-    const float gap = 10.0f;
-    const float left = static_cast<float>(heatmap.x) - width - gap;
-    if (left >= 0.0f) return {left, static_cast<float>(heatmap.y)};
-    const float below = static_cast<float>(heatmap.y) + 375.0f * heatmap.scale + gap;
-    return {std::clamp(static_cast<float>(heatmap.x), 0.0f, std::max(0.0f, display.x - width)),
-            std::clamp(below, 0.0f, std::max(0.0f, display.y - height))};
+// A screen area: an overlay's, from its placement and its size in reference pixels.
+struct Area {
+    float left, top, right, bottom;
+};
+Area AreaOf(const zando::Placement& place, float width, float height) {
+    return {static_cast<float>(place.x), static_cast<float>(place.y), static_cast<float>(place.x) + width * place.scale,
+            static_cast<float>(place.y) + height * place.scale};
 }
 
 }  // namespace
+
+// Where the window first opens: beside the canvas heatmap and the post-game card, never over them:
+// under the card when it fits there, else left of the canvas heatmap, else under that heatmap.
+ImVec2 ZANDO::FirstWindowPlace(float width, float height) const {
+    const ImVec2 display = ImGui::GetIO().DisplaySize;
+    const Vector2 screen{static_cast<int>(display.x), static_cast<int>(display.y)};
+    const Area heatmap = AreaOf(HeatmapOverlayPlacement(screen), HeatmapOverlayWidth, HeatmapOverlayHeight);
+    const Area card = AreaOf(PostGameCardPlacement(screen), PostGameCardWidth, PostGameCardHeight());
+    constexpr float gap = 10.0f;
+    if (card.bottom + gap + height <= display.y && card.left + width <= display.x) return {card.left, card.bottom + gap};
+    if (heatmap.left - gap - width >= 0.0f) return {heatmap.left - gap - width, heatmap.top};
+    return {std::clamp(heatmap.left, 0.0f, std::max(0.0f, display.x - width)),
+            std::clamp(heatmap.bottom + gap, 0.0f, std::max(0.0f, display.y - height))};
+}
 
 void ZANDO::RenderHeatmapWindow() {
     const float S = heatmapScale, O = windowOpacity;
@@ -36,8 +46,7 @@ void ZANDO::RenderHeatmapWindow() {
     ImGui::PushStyleColor(ImGuiCol_Text, {0.85f, 0.82f, 0.92f, 1.0f});
     ImGui::PushStyleVar(ImGuiStyleVar_WindowRounding, 8.0f);
     ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, {12.0f, 12.0f});
-    ImGui::SetNextWindowPos(FirstPlace(ImGui::GetIO().DisplaySize, heatmapPosX, heatmapPosY, heatmapScale, W + 24.0f, H + 150.0f),
-                            ImGuiCond_FirstUseEver);
+    ImGui::SetNextWindowPos(FirstWindowPlace(W + 24.0f, H + 150.0f), ImGuiCond_FirstUseEver);
     // Sized to what it holds: the grid and the totals under it, without a scroll bar.
     if (ImGui::Begin("ZANDO Heatmap", &showHeatmap, ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoCollapse)) {
         const Grid<float>& shotGrid = showAllTimeHeatmap ? allTimeShotHeatmap : shotHeatmap;
