@@ -96,7 +96,7 @@ std::filesystem::path ZANDO::AllTimeHeatmapPath() const {
     return zando::TextPath(zando::FileInFolder(gameWrapper->GetDataFolder(), FileName));
 }
 
-void ZANDO::SaveAllTimeHeatmap() {
+bool ZANDO::SaveAllTimeHeatmap() {
     const std::filesystem::path path = AllTimeHeatmapPath();
     // A file that could not be read at load is replaced only once it has been kept as a backup.
     if (allTimeFileHeld) {
@@ -106,7 +106,7 @@ void ZANDO::SaveAllTimeHeatmap() {
         if (backup.empty()) {
             cvarManager->log("[SAVE] All-time heatmap not saved - " + zando::PathText(path) +
                              " could not be read and is left untouched");
-            return;
+            return false;
         }
         allTimeFileHeld = false;
         cvarManager->log("[SAVE] Old heatmap file kept as " + zando::PathText(backup));
@@ -124,9 +124,10 @@ void ZANDO::SaveAllTimeHeatmap() {
     // The old file is replaced only by a complete new one: a failed write never costs all-time data.
     if (zando::ReplaceFileWhole(path, std::string_view(bytes.data(), bytes.size()), false) != zando::WriteOutcome::Written) {
         cvarManager->log("[SAVE] Failed to save all-time heatmap to " + zando::PathText(path) + " - previous file kept");
-        return;
+        return false;
     }
     cvarManager->log("[SAVE] All-time heatmap saved (shots + goals)");
+    return true;
 }
 
 void ZANDO::LoadAllTimeHeatmap() {

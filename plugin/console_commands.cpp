@@ -55,8 +55,8 @@ void ZANDO::RegisterConsoleCommands() {
         // Both grids: goals left without their shots would make every later accuracy wrong.
         ClearGrid(allTimeShotHeatmap);
         ClearGrid(allTimeGoalHeatmap);
-        SaveAllTimeHeatmap();
-        cvarManager->log("[RESET] All-time heatmap cleared!");
+        // Said only once the file says so too: a failed save has said why, and the old file stays.
+        if (SaveAllTimeHeatmap()) cvarManager->log("[RESET] All-time heatmap cleared!");
     });
     command("export_heatmap", "Export heatmap data to CSV", [this] { ExportHeatmapCsv(); });
     command("export_stats", "Export current session stats to JSON", [this] { ExportStatsJson(); });

@@ -142,7 +142,7 @@ public:
     // The zone of a world position; rows are oriented by the team so that row 0 is the end it attacks.
     Zone ZoneOf(float x, float y, int team) const;
     std::filesystem::path AllTimeHeatmapPath() const;
-    void SaveAllTimeHeatmap();
+    bool SaveAllTimeHeatmap();  // true when the file was written; a failure has said why
     void LoadAllTimeHeatmap();
     // The all-time file found at load could not be read (nor kept as a backup): saves leave it alone.
     bool allTimeFileHeld = false;

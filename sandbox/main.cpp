@@ -15,6 +15,7 @@
 #include "sandbox/screen_camera.h"
 #include "sandbox/simulated_play.h"
 #include "sandbox/simulation_report.h"
+#include "sandbox/statement_masking.h"
 #include "sandbox/trace_format.h"
 #include "sandbox/trace_player.h"
 
@@ -94,7 +95,7 @@ int main(int argc, char** argv) {
     if (options->settingsPage && !host.ShowSettingsPage(pluginName, true)) Say("this plug-in has no settings page");
 
     if (!options->exec.empty()) {
-        Say("running: " + options->exec);
+        Say("running: " + sandbox::MaskedStatements(options->exec));
         host.GetConsole().Execute(options->exec);
         host.Advance(0.0);
     }

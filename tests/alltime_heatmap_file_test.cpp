@@ -194,7 +194,16 @@ TEST_F(AllTimeFile, AFailedSaveSaysSoAndKeepsThePreviousFile) {
 
     // The next save that can write succeeds and carries both shots.
     CountShot();
-    EXPECT_TRUE(SameBytes(ReadFile(Path()), Version2({{0, 5.0f}, {31 * 50 + 25, 10.0f}}, {})));
+    const std::string twoShots = Version2({{0, 5.0f}, {31 * 50 + 25, 10.0f}}, {});
+    EXPECT_TRUE(SameBytes(ReadFile(Path()), twoShots));
+
+    // Clearing the all-time data says it did only when the file says so too.
+    {
+        zando_test::FileSizeLimit full(1000);
+        zando->Run("reset_alltime_heatmap");
+    }
+    EXPECT_EQ(zando->Lines().back(), "[SAVE] Failed to save all-time heatmap to " + Path().string() + " - previous file kept");
+    EXPECT_TRUE(SameBytes(ReadFile(Path()), twoShots));
 }
 
 TEST_F(AllTimeFile, NoFileMeansAFreshStart) {

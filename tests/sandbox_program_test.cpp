@@ -2,6 +2,7 @@
 // settings across runs, and clear refusals of anything it cannot load or play.
 #include <gtest/gtest.h>
 
+#include "sandbox/statement_masking.h"
 #include "sandbox_program_support.h"
 
 using zando_test::HandTrace;
@@ -73,6 +74,15 @@ TEST_F(SandboxProgram, StatementsRunBeforeTheMatchAndTheTraceRunsItsOwnAndItsTim
     // The setting made by the first run is what the plug-in's onLoad reads in the next one.
     zando_test::LoadedZando reloaded(dir.path() / "home");
     EXPECT_FLOAT_EQ(reloaded.Zando().heatmapScale, 1.5f);
+}
+
+TEST_F(SandboxProgram, TheStatementsItRepeatsShowOnlyTheStartOfTheApiKey) {
+    const auto result = Run("--exec \"zando_enable_upload 0; zando_api_key zk_live_secret_4711; cvarlist zando_api\" console", "home");
+    EXPECT_NE(result.err.find("running: zando_enable_upload 0; zando_api_key zk_l...; cvarlist zando_api"), std::string::npos)
+        << result.err;
+    EXPECT_EQ(result.err.find("secret_4711"), std::string::npos) << "the key's value is not repeated";
+    EXPECT_EQ(sandbox::MaskedStatements("zando_api_key \"a b;c\" extra"), "zando_api_key \"a b;...\" ...");
+    EXPECT_EQ(sandbox::MaskedStatements("zando_api_key"), "zando_api_key") << "printing the variable shows nothing to mask";
 }
 
 TEST_F(SandboxProgram, TheConsolePromptReadsStatementsFromStandardInput) {
