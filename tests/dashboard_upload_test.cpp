@@ -241,6 +241,15 @@ TEST_F(DashboardUpload, MendedKeysTitlesAndAddressesAreSentSafelyOrNotAtAll) {
     Z().apiKey = std::string(300, 'k');
     Z().serverUrl = server.Url() + "\n";
     EXPECT_EQ(Upload(), (Lines{"[ZANDO] ✗ The server URL contains a control character (such as a line break) - enter it again"}));
+    // Addresses whose request path would land in a fragment or query, or go to another host than shown.
+    const std::string hostPort = server.Url().substr(std::string("http://").size());
+    for (const std::string& url : {server.Url() + "/#dashboard", server.Url() + "/?tenant=1", "http://user@" + hostPort,
+                                   "http://127.0.0.2@" + hostPort + "/", server.Url() + "/my dashboard"}) {
+        Z().serverUrl = url;
+        const Lines lines = Upload();
+        ASSERT_EQ(lines.size(), 1u) << url;
+        EXPECT_EQ(lines[0].rfind("[ZANDO] ✗ The server URL contains ", 0), 0u) << url << ": " << lines[0];
+    }
     EXPECT_TRUE(server.Requests().empty());
     EXPECT_FALSE(Z().uploadInProgress);
 

@@ -87,8 +87,12 @@ TEST(DashboardAddress, IsSplitIntoSchemeHostPortAndPath) {
     EXPECT_EQ(zando::RequestPath(secure->path, "/api/health"), "/api/health");
     EXPECT_EQ(zando::RequestPath("/", "/api/stats/upload"), "/api/stats/upload");
     EXPECT_EQ(zando::RequestPath("/base/", "/api/stats/upload"), "/base/api/stats/upload");
-    for (const char* bad : {"dashboard.zando.example", "ftp://host/", "http://", "http://host:0/", "http://host:99999", "http://host:8o/"})
+    for (const char* bad : {"dashboard.zando.example", "ftp://host/", "http://", "http://host:0/", "http://host:99999", "http://host:8o/",
+                            "http://host/#x", "http://host/?a=1", "http://a@b/", "http://host/a b"})
         EXPECT_FALSE(zando::SplitServerUrl(bad)) << bad;
+    EXPECT_EQ(zando::AddressProblem("http://host/#x"), "The server URL contains '#' or '?' - enter the dashboard's address without them");
+    EXPECT_EQ(zando::AddressProblem("http://a@b"), "The server URL contains a user name ('@') - enter the dashboard's address without it");
+    EXPECT_EQ(zando::AddressProblem("http://host/p@th"), "") << "an '@' in the path is the path's";
 
     EXPECT_FALSE(zando::HasControlCharacter("zk_live_abc-123"));
     for (const char* bad : {"key\r\nX: y", "key\n", "key\t", "key\x7f"}) EXPECT_TRUE(zando::HasControlCharacter(bad)) << bad;

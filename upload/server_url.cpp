@@ -5,7 +5,19 @@
 
 namespace zando {
 
+std::string AddressProblem(std::string_view url) {
+    if (url.find_first_of("#?") != std::string_view::npos)
+        return "The server URL contains '#' or '?' - enter the dashboard's address without them";
+    const auto schemeEnd = url.find("://");
+    const std::string_view rest = schemeEnd == std::string_view::npos ? url : url.substr(schemeEnd + 3);
+    if (rest.substr(0, rest.find('/')).find('@') != std::string_view::npos)
+        return "The server URL contains a user name ('@') - enter the dashboard's address without it";
+    if (url.find_first_of(" \t") != std::string_view::npos) return "The server URL contains a space - enter it again";
+    return {};
+}
+
 std::optional<ServerUrl> SplitServerUrl(std::string_view url) {
+    if (!AddressProblem(url).empty()) return std::nullopt;
     const auto schemeEnd = url.find("://");
     if (schemeEnd == std::string_view::npos) return std::nullopt;
     std::string scheme(url.substr(0, schemeEnd));

@@ -15,8 +15,14 @@ struct ServerUrl {
     std::string path;   // as written, possibly empty
 };
 
-// "scheme://host[:port][/path]", scheme http or https; nothing for anything else.
+// "scheme://host[:port][/path]", scheme http or https; nothing for anything else, and nothing for an
+// address the request paths cannot be added to (see AddressProblem).
 std::optional<ServerUrl> SplitServerUrl(std::string_view url);
+
+// Why requests cannot go to the address as written, or empty: a fragment or query ('#', '?': the
+// request path would land inside them), user info ('@': the request would go to another host than
+// the one shown), or a blank. Control characters are HasControlCharacter's.
+std::string AddressProblem(std::string_view url);
 
 // The path requests go to: the address's path without one trailing "/", then suffix
 // ("" or "/" -> "/api/stats/upload", "/base/" -> "/base/api/stats/upload").

@@ -40,7 +40,7 @@ std::string ZANDO::InvalidConnectionSetting() const {
         return "The API key contains a control character (such as a line break) - enter it again in Dashboard Integration";
     if (zando::HasControlCharacter(serverUrl))
         return "The server URL contains a control character (such as a line break) - enter it again";
-    return {};
+    return zando::AddressProblem(serverUrl);
 }
 
 void ZANDO::UploadMatchStats() { UploadMatchStats(CurrentRecord()); }
