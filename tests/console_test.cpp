@@ -78,6 +78,25 @@ TEST(Console, ChangeCallbacksGetTheOldValueAndTheVariable) {
     EXPECT_EQ(seen.size(), 3u) << "a dropped owner's callbacks no longer run";
 }
 
+TEST(Console, ASavedValueWithALineBreakIsRefusedAndTheFileKeepsOneValuePerLine) {
+    zando_test::TempDir home;
+    const std::filesystem::path config = home.path() / "config.cfg";
+    {
+        host::Console console(config);
+        host::CVarRecord* key = console.RegisterCvar(Variable("zando_api_key", ""));
+        console.RegisterCvar(Variable("zando_scratch", "", false, 0, 0, false));
+        console.Execute("zando_api_key zk_live_1");
+        EXPECT_FALSE(console.SetCvarValue(key, "abc\nreset_alltime_heatmap"));
+        console.Execute("zando_api_key \"abc\rdef\"");
+        EXPECT_EQ(console.Lines().back(), "Invalid value for zando_api_key: a line break or other control character cannot be saved");
+        EXPECT_EQ(key->value, "zk_live_1");
+        EXPECT_TRUE(console.SetCvarValue(console.FindCvar("zando_scratch"), "two\nlines")) << "a value that is not saved may";
+    }
+    host::Console next(config);
+    EXPECT_EQ(next.RegisterCvar(Variable("zando_api_key", ""))->value, "zk_live_1") << "the next start reads the key whole";
+    EXPECT_EQ(zando_test::ReadFile(config), "zando_api_key \"zk_live_1\"\n");
+}
+
 TEST(Console, StatementsRunCommandsSetAndPrintVariables) {
     host::Console console;
     console.RegisterCvar(Variable("zando_api_key", ""));

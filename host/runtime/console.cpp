@@ -32,7 +32,16 @@ bool ParseNumber(const std::string& text, double& value) {
 bool IsBounded(const CVarRecord& cvar) { return cvar.hasMin || cvar.hasMax; }
 
 // The text to store for a requested value, or false when a bounded variable is given a non-number.
+// A control character (a line break above all) in a saved value would break the configuration file's
+// lines: such a value is refused.
+bool HasControlCharacter(const std::string& text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return true;
+    return false;
+}
+
 bool BoundedText(const CVarRecord& cvar, const std::string& text, std::string& stored) {
+    if (cvar.saved && HasControlCharacter(text)) return false;
     if (!IsBounded(cvar)) {
         stored = text;
         return true;
@@ -183,7 +192,11 @@ void Console::RunStatement(const std::string& statement) {
         if (words.size() == 1) {
             AddLine(name + " " + QuoteWord(cvar->value));
         } else if (!SetCvarValue(cvar, words[1])) {
-            AddLine("Invalid value " + QuoteWord(words[1]) + " for " + name + ": expected " + RangeText(*cvar));
+            // The refused value is not repeated when it holds a control character: it may be a key.
+            if (cvar->saved && HasControlCharacter(words[1]))
+                AddLine("Invalid value for " + name + ": a line break or other control character cannot be saved");
+            else
+                AddLine("Invalid value " + QuoteWord(words[1]) + " for " + name + ": expected " + RangeText(*cvar));
         }
         return;
     }
