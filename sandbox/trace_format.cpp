@@ -1,8 +1,10 @@
 // Writing, reading and checking trace lines.
 #include "sandbox/trace_format.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <set>
 #include <sstream>
 
@@ -104,7 +106,15 @@ public:
         if (!value.is_number()) Mistyped(key, "a number");
         return value.get<double>();
     }
-    float Float(const std::string& key) { return static_cast<float>(Number(key)); }
+    // A number a float holds: beyond its range it would not be that number any more.
+    float Float(const std::string& key) { return ToFloat(key, Get(key)); }
+    float ToFloat(const std::string& key, const Json& value) {
+        if (!value.is_number()) Mistyped(key, "a number");
+        const double number = value.get<double>();
+        if (!(std::fabs(number) <= static_cast<double>(std::numeric_limits<float>::max())))
+            Mistyped(key, "a number of at most 3.4e38 either way");
+        return static_cast<float>(number);
+    }
     int Integer(const std::string& key, int low, int high) {
         const Json& value = Get(key);
         if (!value.is_number_integer() || value.get<long long>() < low || value.get<long long>() > high)
@@ -125,7 +135,7 @@ public:
     Vector ToVector(const std::string& key, const Json& value) {
         if (!value.is_array() || value.size() != 3 || !value[0].is_number() || !value[1].is_number() || !value[2].is_number())
             Mistyped(key, "a list of three numbers [x, y, z]");
-        return {value[0].get<float>(), value[1].get<float>(), value[2].get<float>()};
+        return {ToFloat(key, value[0]), ToFloat(key, value[1]), ToFloat(key, value[2])};
     }
     float Fraction(const std::string& key) {
         const double value = Number(key);
@@ -145,13 +155,38 @@ private:
     std::set<std::string> left_;
 };
 
+// How deep a line's lists and objects go, outside its strings (a record needs 3).
+int NestingDepth(std::string_view line) {
+    int depth = 0, deepest = 0;
+    bool inString = false, escaped = false;
+    for (char c : line) {
+        if (inString) {
+            if (escaped) escaped = false;
+            else if (c == '\\') escaped = true;
+            else if (c == '"') inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '{' || c == '[') {
+            deepest = std::max(deepest, ++depth);
+        } else if (c == '}' || c == ']') {
+            --depth;
+        }
+    }
+    return deepest;
+}
+
 Json ParseObject(std::string_view line) {
+    if (line.size() > MaxTraceLineBytes)
+        throw TraceError("the line is longer than " + std::to_string(MaxTraceLineBytes) + " bytes, the most a line may hold");
+    if (NestingDepth(line) > MaxTraceNesting)
+        throw TraceError("lists and objects nest deeper than " + std::to_string(MaxTraceNesting) + " levels");
     Json value;
     try {
         value = Json::parse(line);
-    } catch (const Json::parse_error& e) {
+    } catch (const Json::exception& e) {
+        // A syntax error, and also a number no double holds (1e400).
         std::string reason = e.what();
-        if (const auto colon = reason.find("parse error"); colon != std::string::npos) reason = reason.substr(colon);
+        if (const auto bracket = reason.find("] "); bracket != std::string::npos) reason = reason.substr(bracket + 2);
         throw TraceError("not valid JSON (" + reason + ")");
     }
     if (!value.is_object()) throw TraceError("a line must hold one JSON object");
@@ -362,13 +397,36 @@ void TraceChecker::Check(const TraceRecord& record) {
     }
 }
 
+namespace {
+
+// The next line (without its '\n'); a line longer than the limit keeps only its first limit + 1
+// bytes, enough for the parser to refuse it by its length. False at the end of the stream.
+bool ReadBoundedLine(std::istream& in, std::string& line) {
+    line.clear();
+    std::streambuf* buffer = in.rdbuf();
+    bool any = false;
+    for (;;) {
+        const int c = buffer->sbumpc();
+        if (c == std::char_traits<char>::eof()) {
+            in.setstate(std::ios::eofbit);
+            return any;
+        }
+        any = true;
+        if (c == '\n') return true;
+        if (line.size() <= MaxTraceLineBytes) line.push_back(static_cast<char>(c));
+    }
+}
+
+}  // namespace
+
 Trace ReadTrace(std::istream& in) {
     Trace trace;
     TraceChecker checker;
     std::string line;
     std::size_t number = 0;
     bool headerSeen = false;
-    while (std::getline(in, line)) {
+    // Lines are read up to the longest a trace may hold: the rest of a longer one is not kept.
+    while (ReadBoundedLine(in, line)) {
         ++number;
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty()) continue;

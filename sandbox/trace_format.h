@@ -20,6 +20,10 @@ public:
     explicit TraceError(const std::string& reason) : std::runtime_error(reason) {}
 };
 
+// The most a line may hold, so that a bad trace is refused in bounded time and memory.
+inline constexpr std::size_t MaxTraceLineBytes = 65536;
+inline constexpr int MaxTraceNesting = 8;  // lists and objects inside each other
+
 std::string FormatHeader(const TraceHeader& header);
 std::string FormatRecord(const TraceRecord& record);  // one line, without its line end
 

@@ -98,8 +98,25 @@ TEST(TraceFormat, ABadLineIsRefusedWithItsReason) {
         {R"({"t":1,"type":"state","overtme":true})", "unknown field \"overtme\" in a \"state\" record"},
         {R"({"t":1,"type":"match","playlist":{"title":"X","ranked":1,"id":3}})", "field \"ranked\" in the playlist must be true or false"},
         {R"({"t":1,"type":"console"})", "missing field \"statements\""},
+        // Numbers beyond a double, or beyond a float where the game keeps a float.
+        {R"({"t":1e400,"type":"frame"})", "not valid JSON (number overflow parsing '1e400')"},
+        {R"({"t":1,"type":"car","team":0,"name":"A","location":[0,-1e39,17],"boost":0.3})", "must be a number of at most 3.4e38"},
+        {R"({"t":1,"type":"state","clock":1e300})", "field \"clock\" in a \"state\" record must be a number of at most 3.4e38"},
+        {std::string(10, '[') + std::string(10, ']'), "lists and objects nest deeper than 8 levels"},
     };
     for (const auto& [line, reason] : cases) EXPECT_NE(Reason(line).find(reason), std::string::npos) << line << "\n" << Reason(line);
+}
+
+TEST(TraceFormat, AnOverlongOrDeepLineIsRefusedWithoutBeingKeptWhole) {
+    // Deep brackets and a 9 MB line: refused by their depth and length, with their line.
+    EXPECT_EQ(TraceReason(Header + std::string(60000, '[') + "\n"), "line 2: lists and objects nest deeper than 8 levels");
+    EXPECT_EQ(TraceReason(Header + std::string(1000000, '[') + "\n"), "line 2: the line is longer than 65536 bytes, the most a line may hold");
+    const std::string huge = R"({"t":1,"type":"console","statements":")" + std::string(9 << 20, 'x') + "\"}";
+    EXPECT_EQ(TraceReason(Header + R"({"t":0,"type":"frame"})" "\n" + huge + "\n"),
+              "line 3: the line is longer than 65536 bytes, the most a line may hold");
+    const std::string longest = R"({"t":1,"type":"console","statements":")" + std::string(65536 - 40, 'x') + "\"}";
+    ASSERT_EQ(longest.size(), 65536u);
+    EXPECT_EQ(TraceReason(Header + longest + "\n"), "accepted") << "a line of exactly the limit is read";
 }
 
 TEST(TraceFormat, ATraceIsCheckedAsAWholeAndTheLineIsNamed) {
