@@ -31,6 +31,11 @@ void SetColor(CanvasWrapper& canvas, Rgba colour) {
     canvas.SetColor(Component(colour.red), Component(colour.green), Component(colour.blue), Component(colour.alpha));
 }
 
+void DrawText(CanvasWrapper& canvas, int x, int y, const std::string& text, float scale) {
+    canvas.SetPosition(Vector2{x, y});
+    canvas.DrawString(text, scale, scale);
+}
+
 void SmoothHeatmap(Grid<float>& grid) {
     static const std::array<float, 5> weights = SmoothingWeights();
     const int rows = static_cast<int>(grid.size());

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "bakkesmod/wrappers/canvaswrapper.h"
 #include "plugin/grid.h"
@@ -19,6 +20,8 @@ struct Rgba {
 
 int Clamp255(int value);                  // limited to 0..255
 void SetColor(CanvasWrapper& canvas, Rgba colour);  // each component clamped to 0..255
+// Text at (x, y), at an overlay's scale: at 3840 x 2160 it is twice the size it is at 1920 x 1080.
+void DrawText(CanvasWrapper& canvas, int x, int y, const std::string& text, float scale);
 
 // Spreads each zone's value over the zones within two rows and columns (a separable Gaussian of
 // radius 2). Taps outside the grid are dropped without renormalising, so borders come out darker.

@@ -14,13 +14,6 @@ namespace {
 
 int Trunc(float value) { return static_cast<int>(value); }
 
-// Text at the overlay's scale: at 3840 x 2160 it is twice the size it is at 1920 x 1080.
-void DrawText(CanvasWrapper& canvas, int x, int y, const std::string& text, float scale) {
-    canvas.SetPosition(Vector2{x, y});
-    canvas.DrawString(text, scale, scale);
-}
-
-
 void Fill(CanvasWrapper& canvas, int x1, int y1, int x2, int y2) { canvas.DrawRect(Vector2{x1, y1}, Vector2{x2, y2}); }
 
 }  // namespace
@@ -44,7 +37,7 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
     const float S = place.scale, O = windowOpacity;
     const auto s = [S](float value) { return Trunc(value * S); };
     const auto alpha = [O](float factor) { return Trunc(O * factor); };
-    const auto Text = [&canvas, S](int x, int y, const std::string& text) { DrawText(canvas, x, y, text, S); };
+    const auto Text = [&canvas, S](int x, int y, const std::string& text) { zando::DrawText(canvas, x, y, text, S); };
     const int A = alpha(255.0f);
     const int X0 = place.x, Y0 = place.y;
     const int W = s(250), H = s(310), cell = std::max(1, W / 50);
@@ -139,7 +132,7 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
     zando::DrawFieldOutline(canvas, X0, Y2, W, H, O);
 
     // Legend, its words in smaller text so that "ACCURACY" and "100%" fit its box.
-    const auto legendText = [&canvas, S](int x, int y, const std::string& text) { DrawText(canvas, x, y, text, 0.7f * S); };
+    const auto legendText = [&canvas, S](int x, int y, const std::string& text) { zando::DrawText(canvas, x, y, text, 0.7f * S); };
     const int L = X0 + W - s(80), T = Y2 + H - s(60), LW = s(70);
     zando::SetColor(canvas, {0, 0, 0, alpha(120)});
     Fill(canvas, L, T, L + LW, T + s(50));

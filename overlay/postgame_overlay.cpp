@@ -12,18 +12,15 @@ namespace {
 
 int Trunc(float value) { return figures::Whole(value); }
 
-// Text at the overlay's scale: at 3840 x 2160 it is twice the size it is at 1920 x 1080.
-void DrawText(CanvasWrapper& canvas, int x, int y, const std::string& text, float scale) {
-    canvas.SetPosition(Vector2{x, y});
-    canvas.DrawString(text, scale, scale);
-}
-
 }  // namespace
 
 // The card in reference pixels: 450 wide, a header and one block per statistic shown.
+int ZANDO::PostGameBlocksShown() const {
+    return int{showSpeed} + int{showBoost} + int{showShots} + int{showPossession} + int{showGameTime};
+}
+
 float ZANDO::PostGameCardHeight() const {
-    const int shown = int{showSpeed} + int{showBoost} + int{showShots} + int{showPossession} + int{showGameTime};
-    return minimalisticMode ? 80.0f : 130.0f + static_cast<float>(shown) * 73.0f;
+    return minimalisticMode ? 80.0f : 130.0f + static_cast<float>(PostGameBlocksShown()) * 73.0f;
 }
 
 zando::Placement ZANDO::PostGameCardPlacement(Vector2 canvasSize) const {
@@ -37,12 +34,12 @@ void ZANDO::RenderPostGameOverlay(CanvasWrapper canvas) {
     screenWidth = size.X;
     screenHeight = size.Y;
 
-    const int shown = int{showSpeed} + int{showBoost} + int{showShots} + int{showPossession} + int{showGameTime};
+    const int shown = PostGameBlocksShown();
     const zando::Placement place = PostGameCardPlacement(size);
     const float S = place.scale, O = windowOpacity;
     const auto s = [S](float value) { return Trunc(value * S); };
     const auto alpha = [O](float factor) { return Trunc(O * factor); };
-    const auto Text = [&canvas, S](int x, int y, const std::string& text) { DrawText(canvas, x, y, text, S); };
+    const auto Text = [&canvas, S](int x, int y, const std::string& text) { zando::DrawText(canvas, x, y, text, S); };
     const int A = alpha(255.0f);
     const int px = place.x, py = place.y;
     const int PW = s(450);

@@ -115,6 +115,7 @@ public:
     zando::Placement HeatmapOverlayPlacement(Vector2 canvasSize) const;
     static constexpr float PostGameCardWidth = 450.0f;  // reference pixels
     float PostGameCardHeight() const;                   // reference pixels, for the blocks shown
+    int PostGameBlocksShown() const;                    // the card's statistics switched on, 0..5
     static constexpr float HeatmapOverlayWidth = 250.0f, HeatmapOverlayHeight = 25.0f + 8.0f + 32.0f + 310.0f;
 
     // [SECTION] Exports (each true when its file was written whole)

@@ -3,25 +3,23 @@
 #include "bakkesmod/wrappers/GameObject/CarWrapper.h"
 #include "bakkesmod/wrappers/GameObject/Stats/StatEventWrapper.h"
 #include "bakkesmod/wrappers/MMRWrapper.h"
+#include "host/runtime/backends.h"
 #include "host/runtime/game_objects.h"
 
 namespace game = host::game;
+using host::AddressOf;
 
 namespace {
 
+// The modelled game object a handle's address points at; handles only read it.
 template <class T>
 const T* At(std::uintptr_t address) {
-    return reinterpret_cast<const T*>(address);
+    return host::ObjectAt<const T>(address);
 }
 
 // Actor handles hold the address of the Actor part of a ball or car.
 const game::Car* CarAt(std::uintptr_t address) {
     return address ? static_cast<const game::Car*>(At<game::Actor>(address)) : nullptr;
-}
-
-template <class T>
-std::uintptr_t AddressOf(const T* object) {
-    return reinterpret_cast<std::uintptr_t>(object);
 }
 
 }  // namespace
