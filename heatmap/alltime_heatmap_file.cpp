@@ -1,20 +1,18 @@
-// The all-time heatmap file "zando_alltime_heatmap.dat": saved whole after each change, loaded once.
-//
-// Layout (little-endian int32 / float32, no padding):
-//   version 2:  version, width (50), height (62), 3100 shot-heat floats, 3100 goal-count ints  (24812 bytes)
-//   legacy:     width (50), height (62), 3100 shot-heat floats                                (12408 bytes)
-// A first value of 1..10 is a version (1 reads like legacy after its three-field header); any other
-// first value is a legacy file's width. Cells run row 0 first, column 0 first within a row.
+// The all-time heatmap file "zando_alltime_heatmap.dat" on disk: saved whole after each change, loaded
+// once; a file the loader cannot use is kept as a backup. Its bytes are heatmap/alltime_heatmap_format.h's.
 #include <algorithm>
 #include <cerrno>
-#include <cmath>
 #include <cstring>
 #include <exception>
 #include <fstream>
 #include <iterator>
+#include <string>
 #include <system_error>
+#include <utility>
+#include <variant>
 #include <vector>
 
+#include "heatmap/alltime_heatmap_format.h"
 #include "plugin/path_text.h"
 #include "plugin/whole_file.h"
 #include "plugin/zando.h"
@@ -22,34 +20,6 @@
 namespace {
 
 constexpr const char* FileName = "zando_alltime_heatmap.dat";
-constexpr int32_t CurrentVersion = 2;
-constexpr std::size_t CellCount = static_cast<std::size_t>(GridRows) * GridCols;
-constexpr std::size_t CellBytes = CellCount * 4;
-constexpr std::size_t LargestFileBytes = 12 + 2 * CellBytes;  // a version 2 file: 24812 bytes
-
-void PutInt32(std::vector<char>& out, int32_t value) {
-    const auto bits = static_cast<uint32_t>(value);
-    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<char>((bits >> shift) & 0xFF));
-}
-
-void PutFloat(std::vector<char>& out, float value) {
-    int32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    PutInt32(out, bits);
-}
-
-int32_t GetInt32(const std::vector<char>& in, std::size_t offset) {
-    uint32_t bits = 0;
-    for (int i = 3; i >= 0; --i) bits = (bits << 8) | static_cast<unsigned char>(in[offset + static_cast<std::size_t>(i)]);
-    return static_cast<int32_t>(bits);
-}
-
-float GetFloat(const std::vector<char>& in, std::size_t offset) {
-    const int32_t bits = GetInt32(in, offset);
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
 
 // True when both files hold the same bytes; read a block at a time, so a large file is never held whole.
 bool SameContent(const std::filesystem::path& a, const std::filesystem::path& b) {
@@ -111,18 +81,10 @@ bool ZANDO::SaveAllTimeHeatmap() {
         allTimeFileHeld = false;
         cvarManager->log("[SAVE] Old heatmap file kept as " + zando::PathText(backup));
     }
-    std::vector<char> bytes;
-    bytes.reserve(LargestFileBytes);
-    PutInt32(bytes, CurrentVersion);
-    PutInt32(bytes, GridCols);
-    PutInt32(bytes, GridRows);
-    for (const auto& row : allTimeShotHeatmap)
-        for (float cell : row) PutFloat(bytes, cell);
-    for (const auto& row : allTimeGoalHeatmap)
-        for (int32_t cell : row) PutInt32(bytes, cell);
+    const std::string bytes = zando::EncodeAllTimeHeatmap(allTimeShotHeatmap, allTimeGoalHeatmap);
 
     // The old file is replaced only by a complete new one: a failed write never costs all-time data.
-    if (zando::ReplaceFileWhole(path, std::string_view(bytes.data(), bytes.size()), false) != zando::WriteOutcome::Written) {
+    if (zando::ReplaceFileWhole(path, bytes, false) != zando::WriteOutcome::Written) {
         cvarManager->log("[SAVE] Failed to save all-time heatmap to " + zando::PathText(path) + " - previous file kept");
         return false;
     }
@@ -181,57 +143,19 @@ void ZANDO::ReadAllTimeHeatmapFile() {
     std::ifstream in(path, std::ios::binary);
     if (!in) return unreadable(std::strerror(errno));
     // Never more than the largest heatmap file is read: a bigger one is refused by its size.
-    std::vector<char> bytes(static_cast<std::size_t>(std::min<std::uintmax_t>(size, LargestFileBytes)));
+    std::string bytes(static_cast<std::size_t>(std::min<std::uintmax_t>(size, zando::AllTimeFileBytes)), '\0');
     in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (in.gcount() != static_cast<std::streamsize>(bytes.size())) return unreadable("reading stopped early");
     in.close();
 
-    const std::string truncated = "[LOAD] Heatmap file is shorter than its header promises - ignoring old data";
-    if (bytes.size() < 8) return reject(truncated);
-    int32_t version = GetInt32(bytes, 0);
-    int32_t width = 0;
-    int32_t height = 0;
-    std::size_t offset = 0;
-    if (version >= 1 && version <= 10) {
-        if (version > CurrentVersion)
-            return reject("[LOAD] Heatmap file version " + std::to_string(version) +
-                          " is newer than this build reads - ignoring old data");
-        if (bytes.size() < 12) return reject(truncated);
-        width = GetInt32(bytes, 4);
-        height = GetInt32(bytes, 8);
-        offset = 12;
-    } else {
-        width = version;
-        version = 1;
-        height = GetInt32(bytes, 4);
-        offset = 8;
-    }
-    if (width != GridCols || height != GridRows) return reject("[LOAD] Heatmap dimensions mismatch - ignoring old data");
-    if (size > LargestFileBytes)
-        return reject("[LOAD] Heatmap file is larger than a heatmap file can be (" + std::to_string(size) +
-                      " bytes) - ignoring old data");
-    if (bytes.size() < offset + (version >= 2 ? 2 : 1) * CellBytes) return reject(truncated);
-    int shotZones = 0;
-    for (auto& row : allTimeShotHeatmap) {
-        for (float& cell : row) {
-            const float value = GetFloat(bytes, offset);
-            offset += 4;
-            cell = std::isfinite(value) ? value : 0.0f;
-            if (cell > 0.0f) ++shotZones;
-        }
-    }
-    if (version >= 2) {
-        int goalZones = 0;
-        for (auto& row : allTimeGoalHeatmap) {
-            for (int32_t& cell : row) {
-                cell = GetInt32(bytes, offset);
-                offset += 4;
-                if (cell > 0) ++goalZones;
-            }
-        }
-        cvarManager->log("[LOAD] All-time heatmap loaded (v" + std::to_string(version) + "): " +
-                         std::to_string(shotZones) + " shot zones, " + std::to_string(goalZones) + " goal zones");
-    } else {
-        cvarManager->log("[LOAD] All-time heatmap loaded (v1 - legacy): " + std::to_string(shotZones) + " hot zones");
-    }
+    auto decoded = zando::DecodeAllTimeHeatmap(bytes, size);
+    if (const auto* why = std::get_if<std::string>(&decoded)) return reject(*why);
+    auto& file = std::get<zando::DecodedAllTimeHeatmap>(decoded);
+    allTimeShotHeatmap = std::move(file.shots);
+    allTimeGoalHeatmap = std::move(file.goals);
+    if (file.version >= 2)
+        cvarManager->log("[LOAD] All-time heatmap loaded (v" + std::to_string(file.version) + "): " +
+                         std::to_string(file.shotZones) + " shot zones, " + std::to_string(file.goalZones) + " goal zones");
+    else
+        cvarManager->log("[LOAD] All-time heatmap loaded (v1 - legacy): " + std::to_string(file.shotZones) + " hot zones");
 }

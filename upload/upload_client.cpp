@@ -3,10 +3,12 @@
 #include <exception>
 #include <string>
 
+#include "export/utc_timestamp.h"
 #include "plugin/zando.h"
 #include "upload/http_client.h"
 #include "upload/request_signature.h"
 #include "upload/server_url.h"
+#include "upload/upload_body.h"
 
 namespace {
 
@@ -30,6 +32,14 @@ std::string StatusLine(int status) {
 }
 
 }  // namespace
+
+std::string ZANDO::BuildUploadPayload() const { return BuildUploadPayload(CurrentRecord()); }
+
+std::string ZANDO::BuildUploadPayload(const MatchRecord& record) const {
+    return zando::UploadBody(record, zando::UtcTimestamp(), [this](const char* key) {
+        cvarManager->log(std::string("[ZANDO] ⚠ ") + key + " is not a finite number - sent as 0");
+    });
+}
 
 std::string ZANDO::ComputeSignature(const std::string& key, const std::string& body) {
     return zando::HmacSha256Hex(key, body, [this](const std::string& line) { cvarManager->log(line); });

@@ -1,11 +1,9 @@
-// The upload body: one compact JSON line with the match's figures, its metadata and both grids
-// reduced to 10 x 10, in a fixed key order.
-#include <string>
+// The upload body written from a match record (key order in the header).
+#include "upload/upload_body.h"
+
 #include <type_traits>
 
 #include "export/number_text.h"
-#include "export/utc_timestamp.h"
-#include "plugin/zando.h"
 #include "upload/heatmap_downsampling.h"
 #include "upload/json_string.h"
 
@@ -29,14 +27,15 @@ std::string GridArray(const Grid<Cell>& grid) {
 
 }  // namespace
 
-std::string ZANDO::BuildUploadPayload() const { return BuildUploadPayload(CurrentRecord()); }
+namespace zando {
 
-std::string ZANDO::BuildUploadPayload(const MatchRecord& record) const {
-    const auto number = [this](const char* key, float value) {
-        return zando::FiniteNumberText(value, [&] { cvarManager->log(std::string("[ZANDO] ⚠ ") + key + " is not a finite number - sent as 0"); });
+std::string UploadBody(const MatchRecord& record, std::string_view timestamp,
+                       const std::function<void(const char* key)>& notFinite) {
+    const auto number = [&](const char* key, float value) {
+        return FiniteNumberText(value, [&] { notFinite(key); });
     };
     std::string body = "{";
-    body += "\"timestamp\":\"" + zando::UtcTimestamp() + "\"";
+    body += "\"timestamp\":\"" + JsonEscaped(timestamp) + "\"";
     body += ",\"shots\":" + std::to_string(record.shots);
     body += ",\"goals\":" + std::to_string(record.goals);
     body += ",\"averageSpeed\":" + number("averageSpeed", record.AverageSpeed());
@@ -48,11 +47,13 @@ std::string ZANDO::BuildUploadPayload(const MatchRecord& record) const {
     body += ",\"teamPossessionTime\":" + number("teamPossessionTime", record.teamPossessionTime);
     body += ",\"opponentPossessionTime\":" + number("opponentPossessionTime", record.opponentPossessionTime);
     // The title is the game's text: escaped, so a quote or a backslash in it cannot break the body.
-    body += ",\"playlist\":\"" + zando::JsonEscaped(record.playlistName) + "\"";
+    body += ",\"playlist\":\"" + JsonEscaped(record.playlistName) + "\"";
     body += std::string(",\"isRanked\":") + (record.isRanked ? "true" : "false");
     body += ",\"mmr\":" + number("mmr", record.initialMmr);
     body += ",\"mmrChange\":" + number("mmrChange", record.mmrChange);
-    body += ",\"shotHeatmap\":" + GridArray(zando::DownsampleShotHeatmap(record.shotHeatmap));
-    body += ",\"goalHeatmap\":" + GridArray(zando::DownsampleGoalHeatmap(record.goalHeatmap));
+    body += ",\"shotHeatmap\":" + GridArray(DownsampleShotHeatmap(record.shotHeatmap));
+    body += ",\"goalHeatmap\":" + GridArray(DownsampleGoalHeatmap(record.goalHeatmap));
     return body + "}";
 }
+
+}  // namespace zando

@@ -1,0 +1,18 @@
+// The upload body: one compact JSON line with the match's figures, its metadata and both grids
+// reduced to 10 x 10, in a fixed key order that the dashboard reads.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "plugin/match_record.h"
+
+namespace zando {
+
+// timestamp: the "timestamp" value as written (UTC, ISO 8601). A figure that is not a finite number
+// is sent as 0 after notFinite(key) is called with the figure's key.
+std::string UploadBody(const MatchRecord& record, std::string_view timestamp,
+                       const std::function<void(const char* key)>& notFinite);
+
+}  // namespace zando
