@@ -142,6 +142,21 @@ TEST(ConsolePersistence, SavedValuesAreInPlaceAsSoonAsRegisteredInTheNextRun) {
         << "values of variables not registered in a run survive its rewrites";
 }
 
+// Found by fuzzing: a line whose name the file could not write back as it stands ("" or a quoted
+// name with a blank) was read, and the next rewrite turned it into another variable's line.
+TEST(ConsolePersistence, ALineWhoseNameCannotBeWrittenBackIsSkipped) {
+    zando_test::TempDir dir;
+    const auto config = dir.path() / "config.cfg";
+    zando_test::WriteFile(config, "\"\" =\n\"two words\" 5\nplain \"kept\"\n");
+    EXPECT_EQ(host::ReadConfigFile(config), (host::SavedValues{{"plain", "kept"}}));
+    {
+        host::Console console(config);
+        console.RegisterCvar(Variable("saved", "1"));
+        console.Execute("saved 0");
+    }
+    EXPECT_EQ(zando_test::ReadFile(config), "plain \"kept\"\nsaved \"0\"\n");
+}
+
 TEST(ConsolePersistence, ASavedValueIsBoundedLikeAnyOtherSet) {
     zando_test::TempDir dir;
     const auto config = dir.path() / "config.cfg";

@@ -2,11 +2,17 @@
 // reductions, the dashboard address, and HMAC-SHA256 against the published RFC 4231 vectors.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
+
 #include "export/number_text.h"
 #include "upload/heatmap_downsampling.h"
 #include "upload/json_string.h"
 #include "upload/request_signature.h"
 #include "upload/server_url.h"
+#include "upload/upload_body.h"
 
 namespace {
 
@@ -69,8 +75,35 @@ TEST(UploadBody, GridsAreReducedToTenByTenBlockMeans) {
     const Grid<float> fiveReduced = zando::DownsampleShotHeatmap(five);
     for (int row = 0; row < 10; ++row) EXPECT_FLOAT_EQ(fiveReduced[static_cast<std::size_t>(row)][0], row % 2 ? 2.0f : 0.0f) << row;
 
+    // Found by fuzzing: a block of large cells overflowed its sum (to infinity, or past int32).
+    Grid<float> hugeBlocks(20, std::vector<float>(20, 3.0e38f));
+    EXPECT_FLOAT_EQ(zando::DownsampleShotHeatmap(hugeBlocks)[4][4], 3.0e38f);
+    Grid<int32_t> manyGoals(20, std::vector<int32_t>(20, INT32_MAX));
+    EXPECT_EQ(zando::DownsampleGoalHeatmap(manyGoals)[9][9], INT32_MAX);
+
     EXPECT_TRUE(zando::DownsampleShotHeatmap({}).empty());
     EXPECT_TRUE(zando::DownsampleGoalHeatmap({}).empty());
+}
+
+// Found by fuzzing: a cell that is not a finite number was written as "nan" or "inf", which no JSON
+// reader takes; it is sent as 0 and the grid named once.
+TEST(UploadBody, AFigureOrCellThatIsNotFiniteIsSentAsZeroAndNamedOnce) {
+    MatchRecord record;
+    SizeGrid(record.shotHeatmap);
+    SizeGrid(record.goalHeatmap);
+    record.boostUsed = std::numeric_limits<float>::infinity();
+    record.shotHeatmap[0][0] = std::numeric_limits<float>::quiet_NaN();
+    record.shotHeatmap[61][49] = std::numeric_limits<float>::infinity();
+    record.shotHeatmap[30][25] = 5.0f;
+    std::vector<std::string> named;
+    const std::string body = zando::UploadBody(record, "2026-12-07T20:00:00Z", [&](const char* key) { named.push_back(key); });
+    EXPECT_EQ(named, (std::vector<std::string>{"boostUsed", "shotHeatmap"}));
+    EXPECT_EQ(body.find("nan"), std::string::npos) << body;
+    EXPECT_EQ(body.find("inf"), std::string::npos) << body;
+    EXPECT_NE(body.find("\"boostUsed\":0,"), std::string::npos) << body;
+    // Row block 0 (rows 0-5), column block 0 (columns 0-4) holds the NaN; block [4][5] holds 5 / 35.
+    EXPECT_NE(body.find("\"shotHeatmap\":[[0,0,"), std::string::npos) << body;
+    EXPECT_NE(body.find(",0.142857,"), std::string::npos) << body;
 }
 
 TEST(DashboardAddress, IsSplitIntoSchemeHostPortAndPath) {
@@ -88,7 +121,8 @@ TEST(DashboardAddress, IsSplitIntoSchemeHostPortAndPath) {
     EXPECT_EQ(zando::RequestPath("/", "/api/stats/upload"), "/api/stats/upload");
     EXPECT_EQ(zando::RequestPath("/base/", "/api/stats/upload"), "/base/api/stats/upload");
     for (const char* bad : {"dashboard.zando.example", "ftp://host/", "http://", "http://host:0/", "http://host:99999", "http://host:8o/",
-                            "http://host/#x", "http://host/?a=1", "http://a@b/", "http://host/a b"})
+                            "http://host/#x", "http://host/?a=1", "http://a@b/", "http://host/a b", "http://ho\nst/",
+                            "http://host/\x7f", "http://evil.example\\.zando.example/"})
         EXPECT_FALSE(zando::SplitServerUrl(bad)) << bad;
     EXPECT_EQ(zando::AddressProblem("http://host/#x"), "The server URL contains '#' or '?' - enter the dashboard's address without them");
     EXPECT_EQ(zando::AddressProblem("http://a@b"), "The server URL contains a user name ('@') - enter the dashboard's address without it");

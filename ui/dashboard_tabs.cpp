@@ -123,7 +123,7 @@ void ZANDO::RenderHeatmapTab() {
         showAccuracyOverlay = true;
         ui::Write(*this, "zando_show_accuracy_overlay", showAccuracyOverlay);
     }
-    ui::Tooltip("Red (0%%) to Green (100%%) - shows goal conversion rate");
+    ui::Tooltip("Red (0%) to Green (100%) - shows goal conversion rate");
     ImGui::Spacing();
     ImGui::Text("Console command: toggle_accuracy_view");
     ImGui::Spacing();

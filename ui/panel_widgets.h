@@ -21,8 +21,9 @@ inline void Heading(const char* text, const ImVec4& colour) {
     ImGui::Spacing();
 }
 inline void Label(const char* text, const ImVec4& colour) { ImGui::TextColored(colour, "%s", text); }
-inline void Tooltip(const char* format) {
-    if (ImGui::IsItemHovered()) ImGui::SetTooltip(format);
+// The text as it stands: a '%' in it is shown, never read as a format.
+inline void Tooltip(const char* text) {
+    if (ImGui::IsItemHovered()) ImGui::SetTooltip("%s", text);
 }
 inline void Spacings(int count) {
     for (int i = 0; i < count; ++i) ImGui::Spacing();

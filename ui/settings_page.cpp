@@ -81,7 +81,7 @@ void ZANDO::RenderSettings() {
         ImGui::Text("Toggle between frequency (blue->red) and accuracy (red->green)");
         if (ImGui::Checkbox("Show Accuracy Overlay", &showAccuracyOverlay))
             ui::Write(*this, "zando_show_accuracy_overlay", showAccuracyOverlay);
-        ui::Tooltip("Toggle between shot frequency (heat) and shot accuracy (goal %%) display\nConsole: toggle_accuracy_view");
+        ui::Tooltip("Toggle between shot frequency (heat) and shot accuracy (goal %) display\nConsole: toggle_accuracy_view");
         ImGui::Unindent();
     }
     ImGui::Spacing();

@@ -35,7 +35,8 @@ Grid<Cell> Downsample(const Grid<Cell>& grid) {
 
 }  // namespace
 
-Grid<float> DownsampleShotHeatmap(const Grid<float>& grid) { return Downsample<float, float>(grid); }
-Grid<int32_t> DownsampleGoalHeatmap(const Grid<int32_t>& grid) { return Downsample<int32_t, int32_t>(grid); }
+// Sums are kept wider than the cells, so a block of large cells cannot overflow its sum.
+Grid<float> DownsampleShotHeatmap(const Grid<float>& grid) { return Downsample<float, double>(grid); }
+Grid<int32_t> DownsampleGoalHeatmap(const Grid<int32_t>& grid) { return Downsample<int32_t, int64_t>(grid); }
 
 }  // namespace zando

@@ -17,7 +17,7 @@ std::string AddressProblem(std::string_view url) {
 }
 
 std::optional<ServerUrl> SplitServerUrl(std::string_view url) {
-    if (!AddressProblem(url).empty()) return std::nullopt;
+    if (!AddressProblem(url).empty() || HasControlCharacter(url)) return std::nullopt;
     const auto schemeEnd = url.find("://");
     if (schemeEnd == std::string_view::npos) return std::nullopt;
     std::string scheme(url.substr(0, schemeEnd));
@@ -42,7 +42,8 @@ std::optional<ServerUrl> SplitServerUrl(std::string_view url) {
         split.port = value;
         authority = authority.substr(0, colon);
     }
-    if (authority.empty()) return std::nullopt;
+    // Some URL readers take '\\' for '/': a host holding one would name another host to them.
+    if (authority.empty() || authority.find('\\') != std::string_view::npos) return std::nullopt;
     split.host = std::string(authority);
     return split;
 }

@@ -15,8 +15,8 @@ struct ServerUrl {
     std::string path;   // as written, possibly empty
 };
 
-// "scheme://host[:port][/path]", scheme http or https; nothing for anything else, and nothing for an
-// address the request paths cannot be added to (see AddressProblem).
+// "scheme://host[:port][/path]", scheme http or https; nothing for anything else, for an address the
+// request paths cannot be added to (see AddressProblem) and for one with a control character.
 std::optional<ServerUrl> SplitServerUrl(std::string_view url);
 
 // Why requests cannot go to the address as written, or empty: a fragment or query ('#', '?': the

@@ -2,6 +2,7 @@
 #include "upload/upload_body.h"
 
 #include <type_traits>
+#include <utility>
 
 #include "export/number_text.h"
 #include "upload/heatmap_downsampling.h"
@@ -9,15 +10,15 @@
 
 namespace {
 
-template <class Cell>
-std::string GridArray(const Grid<Cell>& grid) {
+template <class Cell, class NotFinite>
+std::string GridArray(const Grid<Cell>& grid, NotFinite&& notFinite) {
     std::string text = "[";
     for (std::size_t r = 0; r < grid.size() && r < 10; ++r) {
         if (r > 0) text += ",";
         text += "[";
         for (std::size_t c = 0; c < grid[r].size() && c < 10; ++c) {
             if (c > 0) text += ",";
-            if constexpr (std::is_floating_point_v<Cell>) text += zando::NumberText(grid[r][c]);
+            if constexpr (std::is_floating_point_v<Cell>) text += zando::FiniteNumberText(grid[r][c], notFinite);
             else text += std::to_string(grid[r][c]);
         }
         text += "]";
@@ -51,8 +52,13 @@ std::string UploadBody(const MatchRecord& record, std::string_view timestamp,
     body += std::string(",\"isRanked\":") + (record.isRanked ? "true" : "false");
     body += ",\"mmr\":" + number("mmr", record.initialMmr);
     body += ",\"mmrChange\":" + number("mmrChange", record.mmrChange);
-    body += ",\"shotHeatmap\":" + GridArray(DownsampleShotHeatmap(record.shotHeatmap));
-    body += ",\"goalHeatmap\":" + GridArray(DownsampleGoalHeatmap(record.goalHeatmap));
+    // A cell that is not finite is sent as 0; the grid is named once, however many cells it has so.
+    bool heatNamed = false;
+    const auto heatNotFinite = [&] {
+        if (!std::exchange(heatNamed, true)) notFinite("shotHeatmap");
+    };
+    body += ",\"shotHeatmap\":" + GridArray(DownsampleShotHeatmap(record.shotHeatmap), heatNotFinite);
+    body += ",\"goalHeatmap\":" + GridArray(DownsampleGoalHeatmap(record.goalHeatmap), [] {});
     return body + "}";
 }
 

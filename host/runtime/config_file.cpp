@@ -8,6 +8,20 @@
 
 namespace host {
 
+namespace {
+
+// A name the file can hold as its line's first word: not empty, no blank, quote or control character.
+bool IsPlainName(const std::string& name) {
+    if (name.empty()) return false;
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte <= 0x20 || byte == 0x7F || c == '"' || c == '\\') return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 SavedValues ReadConfigFile(const std::filesystem::path& path) {
     SavedValues values;
     std::ifstream in(path);
@@ -15,7 +29,7 @@ SavedValues ReadConfigFile(const std::filesystem::path& path) {
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         std::vector<std::string> words = SplitWords(line);
-        if (words.size() >= 2 && words[0].rfind("//", 0) != 0) values[words[0]] = words[1];
+        if (words.size() >= 2 && words[0].rfind("//", 0) != 0 && IsPlainName(words[0])) values[words[0]] = words[1];
     }
     return values;
 }

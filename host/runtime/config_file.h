@@ -9,7 +9,8 @@ namespace host {
 
 using SavedValues = std::map<std::string, std::string>;
 
-// Reads the saved values; a missing file reads as none. Lines that are not `name value` are skipped.
+// Reads the saved values; a missing file reads as none. Lines that are not `name value`, and
+// names the file could not write back as they are (empty, or with a blank or quote), are skipped.
 SavedValues ReadConfigFile(const std::filesystem::path& path);
 
 // Writes every value, replacing the old file only once the new one is complete; false on failure.

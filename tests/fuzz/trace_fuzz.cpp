@@ -1,0 +1,58 @@
+// Fuzzes match traces, as a whole and line by line. A whole trace is either read or refused with its
+// line and reason; a line that is read is written back as a line that reads as the same record, and
+// written again the same way.
+#include <cstddef>
+#include <cstdint>
+#include <sstream>
+#include <string>
+
+#include "sandbox/trace_format.h"
+#include "tests/fuzz/fuzz_support.h"
+
+namespace {
+
+void CheckRoundTrip(std::string_view line) {
+    using zando_fuzz::Check;
+    sandbox::TraceRecord record;
+    try {
+        record = sandbox::ParseRecord(line);
+    } catch (const sandbox::TraceError&) {
+        try {
+            const sandbox::TraceHeader header = sandbox::ParseHeader(line);
+            const std::string written = sandbox::FormatHeader(header);
+            Check(sandbox::FormatHeader(sandbox::ParseHeader(written)) == written, "a header line changes when written again");
+        } catch (const sandbox::TraceError&) {
+        }
+        return;
+    }
+    const std::string written = sandbox::FormatRecord(record);
+    Check(written.find('\n') == std::string::npos, "a record was written on more than one line");
+    std::string again;
+    try {
+        again = sandbox::FormatRecord(sandbox::ParseRecord(written));
+    } catch (const sandbox::TraceError& e) {
+        zando_fuzz::Fail("a written record is refused (" + std::string(e.what()) + "): " + written);
+    }
+    Check(again == written, "a record changes when written again: " + written + " / " + again);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string text(zando_fuzz::AsText(data, size));
+    std::istringstream in(text);
+    try {
+        const sandbox::Trace trace = sandbox::ReadTrace(in);
+        zando_fuzz::Check(trace.header.version >= 1, "a trace without a version was read");
+    } catch (const sandbox::TraceError& e) {
+        const std::string reason = e.what();
+        zando_fuzz::Check(!reason.empty(), "a trace was refused without a reason");
+    }
+    std::size_t from = 0;
+    while (from <= text.size()) {
+        const std::size_t end = std::min(text.find('\n', from), text.size());
+        CheckRoundTrip(std::string_view(text).substr(from, end - from));
+        from = end + 1;
+    }
+    return 0;
+}
