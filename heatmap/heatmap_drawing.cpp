@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstddef>
+#include <vector>
 
 namespace zando {
 
@@ -37,29 +39,44 @@ void DrawText(CanvasWrapper& canvas, int x, int y, const std::string& text, floa
 }
 
 void SmoothHeatmap(Grid<float>& grid) {
-    static const std::array<float, 5> weights = SmoothingWeights();
-    const int rows = static_cast<int>(grid.size());
-    Grid<float> copy = grid;
-    for (int r = 0; r < rows; ++r) {
-        const int cols = static_cast<int>(grid[static_cast<std::size_t>(r)].size());
-        for (int c = 0; c < cols; ++c) {
-            float sum = 0.0f;
-            for (int d = -2; d <= 2; ++d)
-                if (c + d >= 0 && c + d < cols)
-                    sum += grid[static_cast<std::size_t>(r)][static_cast<std::size_t>(c + d)] * weights[static_cast<std::size_t>(d + 2)];
-            copy[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] = sum;
-        }
+    static const std::array<float, 5> w = SmoothingWeights();
+    const std::size_t rows = grid.size(), cols = grid.Cols();
+    if (rows == 0 || cols == 0) return;
+    // The rows' pass goes to a scratch grid kept by each thread, so smoothing allocates nothing after
+    // its first use. Zones two or more from the border take all five taps without a check; the sums
+    // run in the same order as at the border, so both give the same figures.
+    thread_local std::vector<float> scratch;
+    scratch.resize(rows * cols);
+    float* const cells = grid.Cells().data();
+    float* const across = scratch.data();
+    const auto tap = [&](const float* line, std::ptrdiff_t at, std::ptrdiff_t count, std::ptrdiff_t stride) {
+        float sum = 0.0f;
+        for (std::ptrdiff_t d = -2; d <= 2; ++d)
+            if (at + d >= 0 && at + d < count) sum += line[(at + d) * stride] * w[static_cast<std::size_t>(d + 2)];
+        return sum;
+    };
+    const auto all = [&](const float* centre, std::ptrdiff_t stride) {
+        float sum = 0.0f;
+        sum += centre[-2 * stride] * w[0];
+        sum += centre[-stride] * w[1];
+        sum += centre[0] * w[2];
+        sum += centre[stride] * w[3];
+        sum += centre[2 * stride] * w[4];
+        return sum;
+    };
+    const auto n = static_cast<std::ptrdiff_t>(cols), m = static_cast<std::ptrdiff_t>(rows);
+    for (std::ptrdiff_t r = 0; r < m; ++r) {
+        const float* line = cells + r * n;
+        float* out = across + r * n;
+        for (std::ptrdiff_t c = 0; c < n; ++c)
+            out[c] = c >= 2 && c + 2 < n ? all(line + c, 1) : tap(line, c, n, 1);
     }
-    for (int r = 0; r < rows; ++r) {
-        auto& row = grid[static_cast<std::size_t>(r)];
-        for (int c = 0; c < static_cast<int>(row.size()); ++c) {
-            float sum = 0.0f;
-            for (int d = -2; d <= 2; ++d) {
-                if (r + d < 0 || r + d >= rows) continue;
-                const auto& source = copy[static_cast<std::size_t>(r + d)];
-                if (c < static_cast<int>(source.size())) sum += source[static_cast<std::size_t>(c)] * weights[static_cast<std::size_t>(d + 2)];
-            }
-            row[static_cast<std::size_t>(c)] = sum;
+    for (std::ptrdiff_t r = 0; r < m; ++r) {
+        float* out = cells + r * n;
+        if (r >= 2 && r + 2 < m) {
+            for (std::ptrdiff_t c = 0; c < n; ++c) out[c] = all(across + r * n + c, n);
+        } else {
+            for (std::ptrdiff_t c = 0; c < n; ++c) out[c] = tap(across + c, r, m, n);
         }
     }
 }

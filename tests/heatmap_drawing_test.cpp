@@ -73,6 +73,32 @@ TEST(HeatmapSmoothing, SpreadsAZoneOverTwoRowsAndColumnsAndDarkensTheBorder) {
     EXPECT_NEAR(cornerTotal, (0.4026f + 0.2442f + 0.0545f) * (0.4026f + 0.2442f + 0.0545f), 1e-3f);
 }
 
+// Every zone of a grid with heat everywhere against a plain 5 x 5 sum in double precision: the weights
+// are exp(-d^2/2) normalised over d = -2..2, taps outside the grid dropped. Catches a wrong border
+// (the unchecked inner zones begin two from each edge) on every side.
+TEST(HeatmapSmoothing, MatchesAPlainFiveByFiveSumOnEveryZone) {
+    double weights[5], sum = 0.0;
+    for (int d = -2; d <= 2; ++d) sum += weights[d + 2] = std::exp(-d * d / 2.0);
+    for (double& weight : weights) weight /= sum;
+    Grid<float> grid;
+    SizeGrid(grid);
+    for (int r = 0; r < GridRows; ++r)
+        for (int c = 0; c < GridCols; ++c) grid[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] = static_cast<float>((r * 7 + c * 13) % 17);
+    const Grid<float> source = grid;
+    zando::SmoothHeatmap(grid);
+    for (int r = 0; r < GridRows; ++r) {
+        for (int c = 0; c < GridCols; ++c) {
+            double expected = 0.0;
+            for (int dr = -2; dr <= 2; ++dr)
+                for (int dc = -2; dc <= 2; ++dc)
+                    if (r + dr >= 0 && r + dr < GridRows && c + dc >= 0 && c + dc < GridCols)
+                        expected += weights[dr + 2] * weights[dc + 2] *
+                                    source[static_cast<std::size_t>(r + dr)][static_cast<std::size_t>(c + dc)];
+            ASSERT_NEAR(grid[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)], expected, 1e-4) << r << "," << c;
+        }
+    }
+}
+
 TEST(FieldOutline, HasRingsOfAFifthOfTheWidthAndGoalsOfAThird) {
     host::RecordingCanvas recording;
     CanvasWrapper canvas(host::AddressOf<host::CanvasBackend>(&recording));

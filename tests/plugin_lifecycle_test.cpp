@@ -53,12 +53,10 @@ TEST(PluginLoad, AfterOnLoadTheMatchRecordIsFreshPausedAndSized) {
     EXPECT_FALSE(z.showPostGame);
     EXPECT_EQ(z.serverUrl, zando::DefaultServerUrl);
     for (const auto* grid : {&z.positionHeatmap, &z.shotHeatmap, &z.allTimeShotHeatmap}) {
-        ASSERT_EQ(grid->size(), 62u);
-        for (const auto& row : *grid) ASSERT_EQ(row, std::vector<float>(50, 0.0f));
+        EXPECT_EQ(*grid, Grid<float>(62, 50));
     }
     for (const auto* grid : {&z.goalHeatmap, &z.allTimeGoalHeatmap}) {
-        ASSERT_EQ(grid->size(), 62u);
-        for (const auto& row : *grid) ASSERT_EQ(row, std::vector<int32_t>(50, 0));
+        EXPECT_EQ(*grid, Grid<int32_t>(62, 50));
     }
     EXPECT_EQ(zando.Lines(), (std::vector<std::string>{"[RESET STATS] Clearing all data...",
                                                        "[LOAD] No existing all-time heatmap found (starting fresh)"}))

@@ -59,26 +59,26 @@ TEST(UploadBody, GridsAreReducedToTenByTenBlockMeans) {
     EXPECT_FLOAT_EQ(reduced[9][9], 1.0f);
 
     // 10 x 10 is copied; 20 x 20 blocks of four; a 5-row grid fills only the odd rows.
-    Grid<int32_t> ten(10, std::vector<int32_t>(10));
+    Grid<int32_t> ten(10, 10);
     ten[3][7] = 4;
     EXPECT_EQ(zando::DownsampleGoalHeatmap(ten), ten);
-    Grid<int32_t> twenty(20, std::vector<int32_t>(20));
+    Grid<int32_t> twenty(20, 20);
     twenty[0][0] = 1;
     twenty[2][2] = 3;
     twenty[3][3] = 1;
     EXPECT_EQ(zando::DownsampleGoalHeatmap(twenty)[0][0], 0) << "1 / 4 cut toward zero";
     EXPECT_EQ(zando::DownsampleGoalHeatmap(twenty)[1][1], 1);
-    Grid<float> twentyShots(20, std::vector<float>(20));
+    Grid<float> twentyShots(20, 20);
     twentyShots[0][0] = 1.0f;
     EXPECT_FLOAT_EQ(zando::DownsampleShotHeatmap(twentyShots)[0][0], 0.25f);
-    Grid<float> five(5, std::vector<float>(10, 2.0f));
+    Grid<float> five(5, 10, 2.0f);
     const Grid<float> fiveReduced = zando::DownsampleShotHeatmap(five);
     for (int row = 0; row < 10; ++row) EXPECT_FLOAT_EQ(fiveReduced[static_cast<std::size_t>(row)][0], row % 2 ? 2.0f : 0.0f) << row;
 
     // Found by fuzzing: a block of large cells overflowed its sum (to infinity, or past int32).
-    Grid<float> hugeBlocks(20, std::vector<float>(20, 3.0e38f));
+    Grid<float> hugeBlocks(20, 20, 3.0e38f);
     EXPECT_FLOAT_EQ(zando::DownsampleShotHeatmap(hugeBlocks)[4][4], 3.0e38f);
-    Grid<int32_t> manyGoals(20, std::vector<int32_t>(20, INT32_MAX));
+    Grid<int32_t> manyGoals(20, 20, INT32_MAX);
     EXPECT_EQ(zando::DownsampleGoalHeatmap(manyGoals)[9][9], INT32_MAX);
 
     EXPECT_TRUE(zando::DownsampleShotHeatmap({}).empty());

@@ -13,7 +13,7 @@ Grid<Cell> Downsample(const Grid<Cell>& grid) {
     const std::size_t cols = grid[0].size();
     const float rowStep = static_cast<float>(rows) / 10.0f;
     const float colStep = static_cast<float>(cols) / 10.0f;
-    reduced.assign(10, std::vector<Cell>(10, Cell{}));
+    reduced = Grid<Cell>(10, 10);
     for (int i = 0; i < 10; ++i) {
         const auto rowFrom = static_cast<std::size_t>(static_cast<float>(i) * rowStep);
         const auto rowTo = static_cast<std::size_t>(static_cast<float>(i + 1) * rowStep);
