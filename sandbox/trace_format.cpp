@@ -241,8 +241,9 @@ record::State ReadState(Fields& f) {
                 !car[2].is_number() || !car[3].is_number() || !(car[3].get<double>() >= 0.0 && car[3].get<double>() <= 1.0) ||
                 (car.size() == 5 && !car[4].is_boolean()))
                 f.Mistyped("cars", expected);
-            s.cars.push_back({{car[0].get<float>(), car[1].get<float>(), car[2].get<float>()}, car[3].get<float>(),
-                              car.size() == 5 && car[4].get<bool>()});
+            // Each coordinate must fit a float, as every other position must.
+            s.cars.push_back({{f.ToFloat("cars", car[0]), f.ToFloat("cars", car[1]), f.ToFloat("cars", car[2])},
+                              car[3].get<float>(), car.size() == 5 && car[4].get<bool>()});
         }
     }
     return s;

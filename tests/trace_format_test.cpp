@@ -102,6 +102,8 @@ TEST(TraceFormat, ABadLineIsRefusedWithItsReason) {
         {R"({"t":1e400,"type":"frame"})", "not valid JSON (number overflow parsing '1e400')"},
         {R"({"t":1,"type":"car","team":0,"name":"A","location":[0,-1e39,17],"boost":0.3})", "must be a number of at most 3.4e38"},
         {R"({"t":1,"type":"state","clock":1e300})", "field \"clock\" in a \"state\" record must be a number of at most 3.4e38"},
+        // Found by fuzzing: a car's coordinate beyond a float's range was taken (and written back as null).
+        {R"({"t":1,"type":"state","cars":[[1781.09,1e39,17.01,0.0]]})", "field \"cars\" in a \"state\" record must be a number of at most 3.4e38"},
         {std::string(10, '[') + std::string(10, ']'), "lists and objects nest deeper than 8 levels"},
     };
     for (const auto& [line, reason] : cases) EXPECT_NE(Reason(line).find(reason), std::string::npos) << line << "\n" << Reason(line);
