@@ -59,10 +59,30 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
     zando::SetColor(canvas, showAllTimeHeatmap ? activeLabel : inactiveLabel);
     Text(tab2X + s(12), Y0 + s(5), "ALL-TIME");
 
-    // Mode line with the shot total.
+    // The zones' colours are worked out again only when the grid, the mode or the opacity changed.
+    // Grids of other sizes (never made by this plug-in) are drawn from scratch up to the check that stops them.
+    const bool shotWidthOk = shotGrid.Cols() == GridCols;
+    const bool goalGridOk = goalGrid.size() == GridRows && goalGrid.Cols() == GridCols;
+    const auto* shading = shotWidthOk && goalGridOk
+                              ? &overlayShading.Get(shotGrid, goalGrid, {showAccuracyOverlay, true, O},
+                                                    [&](float value) {
+                                                        return showAccuracyOverlay ? zando::AccuracyCellColour(value, O)
+                                                                                   : zando::FrequencyCellColour(value, O);
+                                                    })
+                              : nullptr;
     int totalShots = 0;
-    for (const auto& row : shotGrid)
-        for (float value : row) totalShots = zando::SaturatingAdd(totalShots, ShotsIn(value));
+    bool anyShot = false;
+    if (shading) {
+        totalShots = shading->totalShots;
+        anyShot = shading->anyShot;
+    } else {
+        for (const float value : shotGrid.Cells()) {
+            totalShots = zando::SaturatingAdd(totalShots, ShotsIn(value));
+            anyShot = anyShot || value > 0.0f;
+        }
+    }
+
+    // Mode line with the shot total.
     const int Y1 = Y0 + tabH + s(8);
     zando::SetColor(canvas, {120, 200, 255, A});
     Text(X0 + s(8), Y1 + s(5),
@@ -79,53 +99,22 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
     Fill(canvas, X0 + W - 1, Y2, X0 + W, Y2 + H);
     Fill(canvas, X0, Y2 + H - 1, X0 + W, Y2 + H);
 
-    for (const auto& row : shotGrid) {
-        if (row.size() != GridCols) {
-            cvarManager->log("[ZANDO ERROR] Invalid heatmap width");
-            return;
-        }
+    if (!shotWidthOk) {
+        cvarManager->log("[ZANDO ERROR] Invalid heatmap width");
+        return;
     }
-    bool anyShot = false;
-    for (const auto& row : shotGrid)
-        for (float value : row) anyShot = anyShot || value > 0.0f;
-
     if (!anyShot) {
         zando::SetColor(canvas, {100, 100, 120, alpha(180)});
         Text(X0 + s(70), Y2 + s(145), showAllTimeHeatmap ? "No all-time data yet" : "No shots yet");
     } else {
-        if (goalGrid.size() != GridRows) {
-            cvarManager->log("[ZANDO ERROR] Invalid goal heatmap height");
+        if (!goalGridOk) {
+            cvarManager->log(goalGrid.size() != GridRows ? "[ZANDO ERROR] Invalid goal heatmap height"
+                                                         : "[ZANDO ERROR] Invalid goal heatmap width");
             return;
         }
-        for (const auto& row : goalGrid) {
-            if (row.size() != GridCols) {
-                cvarManager->log("[ZANDO ERROR] Invalid goal heatmap width");
-                return;
-            }
-        }
-        const auto fillCell = [&](int r, int c) {
-            Fill(canvas, X0 + c * cell, Y2 + r * cell, X0 + (c + 1) * cell, Y2 + (r + 1) * cell);
-        };
-        if (!showAccuracyOverlay) {
-            const zando::SmoothedGrid smoothed = zando::SmoothedShots(shotGrid);
-            for (int r = 0; r < GridRows; ++r) {
-                for (int c = 0; c < GridCols; ++c) {
-                    const float value = smoothed.values[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
-                    if (!(value > 0.001f)) continue;
-                    zando::SetColor(canvas, zando::FrequencyCellColour(value / smoothed.peak, O));
-                    fillCell(r, c);
-                }
-            }
-        } else {
-            const Grid<float> accuracy = zando::SmoothedAccuracy(shotGrid, goalGrid, true);
-            for (int r = 0; r < GridRows; ++r) {
-                for (int c = 0; c < GridCols; ++c) {
-                    if (ShotsIn(shotGrid[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]) <= 0) continue;
-                    const float value = std::min(1.0f, accuracy[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]);
-                    zando::SetColor(canvas, zando::AccuracyCellColour(value, O));
-                    fillCell(r, c);
-                }
-            }
+        for (const auto& zone : shading->zones) {
+            zando::SetColor(canvas, zone.colour);
+            Fill(canvas, X0 + zone.col * cell, Y2 + zone.row * cell, X0 + (zone.col + 1) * cell, Y2 + (zone.row + 1) * cell);
         }
     }
 

@@ -21,6 +21,7 @@
 #include "bakkesmod/wrappers/GameObject/CarWrapper.h"
 #include "bakkesmod/wrappers/canvaswrapper.h"
 #include "bakkesmod/wrappers/wrapperstructs.h"
+#include "heatmap/zone_shading_cache.h"
 #include "overlay/overlay_placement.h"
 #include "plugin/grid.h"
 #include "plugin/match_record.h"
@@ -169,6 +170,10 @@ public:
     // [SECTION] All-time grids (kept across matches, persisted in the all-time file)
     Grid<float> allTimeShotHeatmap;        // shot heat over all matches
     Grid<int32_t> allTimeGoalHeatmap;      // goals over all matches per zone
+
+    // [SECTION] What the heatmap views coloured last, kept until their grid or mode changes
+    zando::ZoneShadingCache<zando::Rgba> overlayShading;  // the canvas overlay (game thread)
+    zando::ZoneShadingCache<ImU32> windowShading;         // the heatmap window (render thread)
 
     // [SECTION] Ball-touch record (not cleared by ResetStats)
     Vector lastTouchLocation{0.0f, 0.0f, 0.0f};  // the local car's location at the latest ball hit

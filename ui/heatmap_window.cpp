@@ -58,33 +58,21 @@ void ZANDO::RenderHeatmapWindow() {
         const ImVec2 origin = ImGui::GetCursorScreenPos();
         ImDrawList* list = ImGui::GetWindowDrawList();
         const float cellW = W / static_cast<float>(GridCols), cellH = H / static_cast<float>(GridRows);
-        const auto fill = [&](int r, int c, const ImVec4& colour) {
-            list->AddRectFilled({origin.x + static_cast<float>(c) * cellW, origin.y + static_cast<float>(r) * cellH},
-                                {origin.x + static_cast<float>(c + 1) * cellW, origin.y + static_cast<float>(r + 1) * cellH},
-                                ImGui::ColorConvertFloat4ToU32(colour));
-        };
-        const auto shotsIn = [&](int r, int c) { return zando::ShotsIn(shotGrid[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]); };
-        if (!showAccuracyOverlay) {
-            const zando::SmoothedGrid smoothed = zando::SmoothedShots(shotGrid);
-            for (int r = 0; r < GridRows; ++r)
-                for (int c = 0; c < GridCols; ++c) {
-                    const float v = smoothed.values[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
-                    if (!(v > 0.001f)) continue;
-                    // The overlay's ramp, not truncated: its colour over 255, its alpha base over 255 times the opacity.
-                    const zando::Rgba ramp = zando::FrequencyCellColour(v / smoothed.peak, 1.0f);
-                    fill(r, c, {static_cast<float>(ramp.red) / 255.0f, static_cast<float>(ramp.green) / 255.0f,
-                                static_cast<float>(ramp.blue) / 255.0f, static_cast<float>(ramp.alpha) / 255.0f * O});
-                }
-        } else {
-            // Unlike the canvas overlay, goals are not limited to the shots before smoothing.
-            const Grid<float> accuracy = zando::SmoothedAccuracy(shotGrid, goalGrid, false);
-            for (int r = 0; r < GridRows; ++r)
-                for (int c = 0; c < GridCols; ++c) {
-                    if (shotsIn(r, c) <= 0) continue;
-                    const float a = std::min(1.0f, accuracy[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]);
-                    fill(r, c, a < 0.5f ? ImVec4{1.0f, 2.0f * a, 0.0f, 0.7f * O} : ImVec4{1.0f - 2.0f * (a - 0.5f), 1.0f, 0.0f, 0.7f * O});
-                }
-        }
+        // The zones' colours are worked out again only when the grid, the mode or the opacity changed.
+        // Unlike the canvas overlay, accuracy does not limit goals to the shots before smoothing, and
+        // frequency takes the overlay's ramp untruncated: its alpha base over 255 times the opacity.
+        const auto& shading = windowShading.Get(shotGrid, goalGrid, {showAccuracyOverlay, false, O}, [&](float value) {
+            if (showAccuracyOverlay)
+                return ImGui::ColorConvertFloat4ToU32(value < 0.5f ? ImVec4{1.0f, 2.0f * value, 0.0f, 0.7f * O}
+                                                                   : ImVec4{1.0f - 2.0f * (value - 0.5f), 1.0f, 0.0f, 0.7f * O});
+            const zando::Rgba ramp = zando::FrequencyCellColour(value, 1.0f);
+            return ImGui::ColorConvertFloat4ToU32({static_cast<float>(ramp.red) / 255.0f, static_cast<float>(ramp.green) / 255.0f,
+                                                   static_cast<float>(ramp.blue) / 255.0f, static_cast<float>(ramp.alpha) / 255.0f * O});
+        });
+        for (const auto& zone : shading.zones)
+            list->AddRectFilled({origin.x + static_cast<float>(zone.col) * cellW, origin.y + static_cast<float>(zone.row) * cellH},
+                                {origin.x + static_cast<float>(zone.col + 1) * cellW, origin.y + static_cast<float>(zone.row + 1) * cellH},
+                                zone.colour);
 
         const ImU32 line = ImGui::ColorConvertFloat4ToU32({0.6f, 0.5f, 0.8f, 0.8f * O});
         list->AddRect(origin, {origin.x + W, origin.y + H}, line, 0.0f, 0, 2.0f);
@@ -99,12 +87,7 @@ void ZANDO::RenderHeatmapWindow() {
         ImGui::Separator();
         ImGui::Spacing();
 
-        int totalShots = 0, totalGoals = 0;
-        for (int r = 0; r < GridRows; ++r)
-            for (int c = 0; c < GridCols; ++c) {
-                totalShots += shotsIn(r, c);
-                totalGoals += goalGrid[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
-            }
+        const int totalShots = shading.totalShots, totalGoals = shading.totalGoals;
         ImGui::TextDisabled("Mode:");
         ImGui::SameLine();
         ImGui::Text(showAccuracyOverlay ? "Accuracy" : "Frequency");

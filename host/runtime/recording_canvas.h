@@ -19,8 +19,8 @@ struct CanvasCall {
     enum class Kind { SetColor, SetPosition, DrawRect, DrawLine, DrawString };
     Kind kind = Kind::SetColor;
     CanvasColour colour;   // the colour in force once the call was made
-    Vector2 position;      // the text position in force once the call was made
-    Vector2 start, end;    // DrawRect, DrawLine
+    Vector2 position{0, 0};              // the text position in force once the call was made
+    Vector2 start{0, 0}, end{0, 0};      // DrawRect, DrawLine
     float width = 0.0f;    // DrawLine
     std::string text;      // DrawString
     float xScale = 1.0f, yScale = 1.0f;  // DrawString
