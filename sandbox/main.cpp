@@ -16,6 +16,7 @@
 #include "sandbox/simulated_play.h"
 #include "sandbox/simulation_report.h"
 #include "sandbox/statement_masking.h"
+#include "sandbox/trace_file.h"
 #include "sandbox/trace_format.h"
 #include "sandbox/trace_player.h"
 
@@ -33,18 +34,19 @@ void RunPrompt(host::Host& host) {
     }
 }
 
-// A replay's trace is read and checked whole before anything is loaded or played.
-std::optional<sandbox::Trace> ReadTraceFile(const std::filesystem::path& path) {
-    std::ifstream in(path);
-    if (!in) {
-        Say("cannot open the trace " + path.string());
-        return std::nullopt;
-    }
+// A replay's trace is read and checked to its end before anything is loaded or played (a first pass
+// that keeps nothing but the checker's state), then read again as it is played.
+bool CheckTraceFile(const std::filesystem::path& path) {
     try {
-        return sandbox::ReadTrace(in);
+        sandbox::TraceReader reader(path);
+        sandbox::TraceRecord record;
+        while (reader.Next(record)) {
+        }
+        return true;
     } catch (const sandbox::TraceError& e) {
-        Say("refused the trace " + path.string() + ": " + e.what());
-        return std::nullopt;
+        const std::string reason = e.what();
+        Say(reason.rfind("cannot open", 0) == 0 ? reason : "refused the trace " + path.string() + ": " + reason);
+        return false;
     }
 }
 
@@ -55,13 +57,15 @@ int main(int argc, char** argv) {
     std::optional<sandbox::SandboxOptions> options = sandbox::ParseSandboxOptions(argc, argv, exitCode);
     if (!options) return exitCode;
 
-    std::optional<sandbox::Trace> trace;
-    if (options->activity == sandbox::Activity::Replay && !(trace = ReadTraceFile(options->trace))) return 1;
-    std::ofstream traceOut;
+    if (options->activity == sandbox::Activity::Replay && !CheckTraceFile(options->trace)) return 1;
+    std::unique_ptr<sandbox::TraceWriter> traceOut;
     if (!options->out.empty()) {
-        traceOut.open(options->out, std::ios::binary | std::ios::trunc);
-        if (!traceOut) {
-            Say("cannot write the trace " + options->out.string());
+        try {
+            const sandbox::SimulationSettings settings{options->seed, options->teamSize, options->fps, options->matches};
+            traceOut = std::make_unique<sandbox::TraceWriter>(
+                options->out, sandbox::TraceHeader{sandbox::TraceFormatVersion, sandbox::SimulationSource(settings)});
+        } catch (const sandbox::TraceError& e) {
+            Say(e.what());
             return 1;
         }
     }
@@ -107,12 +111,20 @@ int main(int argc, char** argv) {
     case sandbox::Activity::Replay: {
         sandbox::TracePlayer player(
             host, [&](double t) { camera->Frame(t); }, [&](const sandbox::TraceRecord& record) { camera->BeforeRecord(record); });
-        for (const sandbox::TraceRecord& record : trace->records) player.Play(record);
+        std::size_t records = 0;
+        try {
+            sandbox::TraceReader reader(options->trace);
+            sandbox::TraceRecord record;
+            while (reader.Next(record)) player.Play(record);
+            records = reader.Records();
+        } catch (const sandbox::TraceError& e) {  // the file changed since it was checked
+            Say("the trace " + options->trace.string() + " changed while it was replayed: " + e.what());
+            exitCode = 1;
+        }
         if (!camera->Finish()) exitCode = 1;
         char span[32];
         std::snprintf(span, sizeof span, "%.1f", player.Now());
-        Say("replayed " + std::to_string(trace->records.size()) + " records (" + span + " s of host time) from " +
-            options->trace.string());
+        Say("replayed " + std::to_string(records) + " records (" + span + " s of host time) from " + options->trace.string());
         break;
     }
     case sandbox::Activity::Play: {
@@ -148,7 +160,7 @@ int main(int argc, char** argv) {
         const sandbox::SimulationSettings settings{options->seed, options->teamSize, options->fps, options->matches};
         try {
             const sandbox::SimulatedMatch match =
-                sandbox::PlaySimulatedMatch(host, settings, traceOut.is_open() ? &traceOut : nullptr, camera.get());
+                sandbox::PlaySimulatedMatch(host, settings, traceOut.get(), camera.get());
             if (!camera->Finish()) exitCode = 1;
             if (options->report) {
                 host::LoadedPlugin* now = host.FindPlugin(pluginName);  // a trace may have reloaded it
@@ -159,9 +171,8 @@ int main(int argc, char** argv) {
             Say(std::string("the simulation made a record a trace may not hold: ") + e.what());
             exitCode = 1;
         }
-        if (traceOut.is_open()) {
-            traceOut.close();
-            if (traceOut.fail()) {
+        if (traceOut) {
+            if (!traceOut->Close()) {
                 Say("could not write the whole trace to " + options->out.string());
                 exitCode = 1;
             } else {

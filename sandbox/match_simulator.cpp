@@ -54,7 +54,9 @@ const std::array<const char*, 10> OtherPlayers = {"Kaiju", "Nimbus", "Sparrow", 
                                                   "Quill", "Ember",  "Rook",    "Tundra", "Halcyon"};
 
 double RoundTo(double value, double step) { return std::round(value / step) * step; }
-double Micro(double seconds) { return RoundTo(seconds, 1e-6); }
+// The nearest whole microsecond, as the double nearest to that decimal (so it is written with at most
+// six decimals: 6.45, not 6.449999999999999).
+double Micro(double seconds) { return std::round(seconds * 1e6) / 1e6; }
 double WrapAngle(double a) {
     while (a > std::numbers::pi) a -= 2 * std::numbers::pi;
     while (a < -std::numbers::pi) a += 2 * std::numbers::pi;

@@ -1,13 +1,14 @@
-// A simulated match played through the plug-in: each record the simulation makes is written as a
-// trace line, read back and played, so a replay of the written trace plays exactly the same match.
+// A simulated match played through the plug-in: each record the simulation makes is played as it is
+// made (and written as a trace line when a trace is asked for); a replay of the written trace plays
+// exactly the same match.
 #pragma once
 
-#include <ostream>
 #include <vector>
 
 #include "host/runtime/host.h"
 #include "sandbox/match_simulator.h"
 #include "sandbox/screen_camera.h"
+#include "sandbox/trace_file.h"
 
 namespace sandbox {
 
@@ -17,9 +18,13 @@ struct SimulatedMatch {
     std::vector<SimulatedResult> matches;  // every match of the session, in order
 };
 
-// traceOut, when given, receives the whole trace, header first; camera, when given, gets the frames
-// and sees the records. Throws TraceError if the simulation made a record a trace may not hold.
-SimulatedMatch PlaySimulatedMatch(host::Host& host, const SimulationSettings& settings, std::ostream* traceOut = nullptr,
+// traceOut, when given, receives every record (its header is written when it is made: see
+// SimulationSource); camera, when given, gets the frames and sees the records. Throws TraceError if
+// the simulation made a record a trace may not hold.
+SimulatedMatch PlaySimulatedMatch(host::Host& host, const SimulationSettings& settings, TraceWriter* traceOut = nullptr,
                                   ScreenCamera* camera = nullptr);
+
+// What the header of a simulated match's trace names as its source.
+std::string SimulationSource(const SimulationSettings& settings);
 
 }  // namespace sandbox

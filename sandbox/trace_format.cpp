@@ -2,9 +2,11 @@
 #include "sandbox/trace_format.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <set>
 #include <sstream>
 
@@ -85,6 +87,65 @@ struct BodyWriter {
     void operator()(const record::Frame&) const {}
     void operator()(const record::RemoveMatch&) const {}
 };
+
+// A coordinate after a move, as a reader makes it: the old coordinate as written (its shortest
+// text), plus the move, rounded to a float.
+float Moved(float from, double move) { return static_cast<float>(Short(from) + move); }
+
+// The move with the fewest decimals that gives back exactly the new coordinate, bit for bit.
+std::optional<double> ShortMove(float from, float to) {
+    const double exact = Short(to) - Short(from);
+    if (!std::isfinite(exact)) return std::nullopt;
+    const auto same = [&](double move) {
+        return std::bit_cast<std::uint32_t>(Moved(from, move)) == std::bit_cast<std::uint32_t>(to);
+    };
+    double scale = 1.0;
+    for (int decimals = 0; decimals <= 9; ++decimals, scale *= 10.0) {
+        const double move = std::round(exact * scale) / scale;
+        if (same(move)) return move;
+    }
+    if (same(exact)) return exact;
+    return std::nullopt;
+}
+
+// A move as few characters as it reads back: a whole number without its ".0".
+Json MoveJson(double move) {
+    if (move == std::trunc(move) && std::fabs(move) < 1e15 && !std::signbit(move)) return static_cast<long long>(move);
+    return move;
+}
+
+// A version-2 state's cars: "moved" when every car's x and y are exact moves from its location
+// before (short numbers), else "cars" with locations. An entry is [x, y] when the car's height and
+// boost are those of its entry before and it is not demolished. "inputs": false when the SetInputs
+// after the state are written out.
+void WriteCompactState(Json& out, const record::State& s, const TraceCarMemory& memory, bool inputsImplied) {
+    bool moved = memory.cars.size() == s.cars.size();
+    std::vector<std::pair<double, double>> moves;
+    for (std::size_t i = 0; moved && i < s.cars.size(); ++i) {
+        const auto dx = ShortMove(memory.cars[i].x, s.cars[i].location.X);
+        const auto dy = ShortMove(memory.cars[i].y, s.cars[i].location.Y);
+        moved = dx && dy;
+        if (moved) moves.emplace_back(*dx, *dy);
+    }
+    Json cars = Json::array();
+    for (std::size_t i = 0; i < s.cars.size(); ++i) {
+        const record::CarState& car = s.cars[i];
+        const bool same = !car.demolished && i < memory.cars.size() && memory.cars[i].height == car.location.Z &&
+                          memory.cars[i].boost == car.boost;
+        Json entry = moved ? Json{MoveJson(moves[i].first), MoveJson(moves[i].second)} : Json{Short(car.location.X), Short(car.location.Y)};
+        const bool sameHeight = !car.demolished && i < memory.cars.size() && memory.cars[i].height == car.location.Z;
+        if (sameHeight && !same) {
+            entry.push_back(Short(car.boost));
+        } else if (!same) {
+            entry.push_back(Short(car.location.Z));
+            entry.push_back(Short(car.boost));
+            if (car.demolished) entry.push_back(true);
+        }
+        cars.push_back(std::move(entry));
+    }
+    out[moved ? "moved" : "cars"] = std::move(cars);
+    if (!inputsImplied) out["inputs"] = false;
+}
 
 // [SECTION] Reading
 
@@ -220,7 +281,7 @@ record::Car ReadCar(Fields& f) {
     return c;
 }
 
-record::State ReadState(Fields& f) {
+record::State ReadState(Fields& f, int version) {
     record::State s;
     if (f.Has("clock")) {
         s.clock = f.Float("clock");
@@ -232,19 +293,60 @@ record::State ReadState(Fields& f) {
         if (ball.is_null()) s.removeBall = true;
         else s.ball = f.ToVector("ball", ball);
     }
-    if (f.Has("cars")) {
-        const Json& cars = f.Get("cars");
-        const char* expected = "a list of [x, y, z, boost] (boost from 0 to 1, then true for a demolished car), one for every car";
-        if (!cars.is_array() || cars.empty()) f.Mistyped("cars", expected);
+    if (version >= 2 && f.Has("frame")) s.compact.frameBefore = f.Bool("frame");
+    if (version >= 2 && f.Has("ballMoved")) {
+        if (f.Has("ball")) f.Mistyped("ballMoved", "not beside \"ball\"");
+        const Json& move = f.Get("ballMoved");
+        if (!move.is_array() || move.size() != 3 || !move[0].is_number() || !move[1].is_number() || !move[2].is_number())
+            f.Mistyped("ballMoved", "a list of three numbers [x, y, z]");
+        s.compact.ballMove = std::array<double, 3>{move[0].get<double>(), move[1].get<double>(), move[2].get<double>()};
+    }
+    const bool moved = version >= 2 && f.Has("moved");
+    if (moved && f.Has("cars")) f.Mistyped("moved", "not beside \"cars\"");
+    if (f.Has("cars") || moved) {
+        const char* key = moved ? "moved" : "cars";
+        const Json& cars = f.Get(key);
+        s.compact.moved = moved;
+        const char* expected = version >= 2 ? "a list of [x, y, z, boost] (boost from 0 to 1, then true for a demolished car), "
+                                              "[x, y, boost] (height as before) or [x, y] (height and boost as before), one for every car"
+                                            : "a list of [x, y, z, boost] (boost from 0 to 1, then true for a demolished car), one for every car";
+        if (!cars.is_array() || cars.empty()) f.Mistyped(key, expected);
         for (const Json& car : cars) {
-            if (!car.is_array() || (car.size() != 4 && car.size() != 5) || !car[0].is_number() || !car[1].is_number() ||
-                !car[2].is_number() || !car[3].is_number() || !(car[3].get<double>() >= 0.0 && car[3].get<double>() <= 1.0) ||
-                (car.size() == 5 && !car[4].is_boolean()))
-                f.Mistyped("cars", expected);
+            std::optional<float> boostOnly;  // [x, y, boost]: the height as before
+            if (version >= 2 && car.is_array() && car.size() == 2) {
+                if (!car[0].is_number() || !car[1].is_number()) f.Mistyped(key, expected);
+                s.compact.shortEntry.push_back(true);
+            } else if (version >= 2 && car.is_array() && car.size() == 3) {
+                if (!car[0].is_number() || !car[1].is_number() || !car[2].is_number() ||
+                    !(car[2].get<double>() >= 0.0 && car[2].get<double>() <= 1.0))
+                    f.Mistyped(key, expected);
+                s.compact.shortEntry.push_back(true);
+                boostOnly = car[2].get<float>();
+            } else {
+                if (version >= 2) s.compact.shortEntry.push_back(false);
+                if (!car.is_array() || (car.size() != 4 && car.size() != 5) || !car[0].is_number() || !car[1].is_number() ||
+                    !car[2].is_number() || !car[3].is_number() || !(car[3].get<double>() >= 0.0 && car[3].get<double>() <= 1.0) ||
+                    (car.size() == 5 && !car[4].is_boolean()))
+                    f.Mistyped(key, expected);
+            }
+            if (s.compact.shortEntry.size() > s.compact.boostGiven.size()) s.compact.boostGiven.push_back(boostOnly.has_value());
+            if (moved) {
+                s.compact.moves.emplace_back(car[0].get<double>(), car[1].get<double>());
+                s.cars.push_back({{0.0f, 0.0f, car.size() > 3 ? f.ToFloat(key, car[2]) : 0.0f},
+                                  car.size() > 3 ? car[3].get<float>() : boostOnly.value_or(0.0f), car.size() == 5 && car[4].get<bool>()});
+                continue;
+            }
+            if (car.size() <= 3) {
+                s.cars.push_back({{f.ToFloat(key, car[0]), f.ToFloat(key, car[1]), 0.0f}, boostOnly.value_or(0.0f), false});
+                continue;
+            }
             // Each coordinate must fit a float, as every other position must.
-            s.cars.push_back({{f.ToFloat("cars", car[0]), f.ToFloat("cars", car[1]), f.ToFloat("cars", car[2])},
+            s.cars.push_back({{f.ToFloat(key, car[0]), f.ToFloat(key, car[1]), f.ToFloat(key, car[2])},
                               car[3].get<float>(), car.size() == 5 && car[4].get<bool>()});
         }
+        if (version >= 2) s.compact.inputsImplied = !f.Has("inputs") || f.Bool("inputs");
+    } else if (version >= 2 && f.Has("inputs")) {
+        f.Mistyped("inputs", "only in a state with \"cars\" or \"moved\"");
     }
     return s;
 }
@@ -313,21 +415,72 @@ std::string FormatRecord(const TraceRecord& record) {
     return out.dump();
 }
 
+std::string FormatCompactRecord(const TraceRecord& record, const TraceCarMemory& memory, bool inputsImplied) {
+    const auto* state = std::get_if<record::State>(&record.body);
+    if (state && state->compact.inputsOnly) {
+        Json out;
+        out["t"] = record.t;
+        out["type"] = "inputs";
+        return out.dump();
+    }
+    if (!state) return FormatRecord(record);
+    Json out;
+    out["t"] = record.t;
+    out["type"] = "state";
+    if (state->compact.frameBefore) out["frame"] = true;
+    record::State rest = *state;
+    rest.cars.clear();
+    // A ball where it was is left out (an absent field keeps its value); one that moved is written as
+    // its move from there, when that is exact for all three coordinates.
+    const auto bits = [](const Vector& v) {
+        return std::array{std::bit_cast<std::uint32_t>(v.X), std::bit_cast<std::uint32_t>(v.Y), std::bit_cast<std::uint32_t>(v.Z)};
+    };
+    if (state->ball && !state->removeBall && memory.ball && bits(*state->ball) == bits(*memory.ball)) rest.ball.reset();
+    if (rest.ball && !state->removeBall && memory.ball) {
+        const auto dx = ShortMove(memory.ball->X, state->ball->X), dy = ShortMove(memory.ball->Y, state->ball->Y),
+                   dz = ShortMove(memory.ball->Z, state->ball->Z);
+        if (dx && dy && dz) {
+            rest.ball.reset();
+            BodyWriter{out}(rest);
+            out["ballMoved"] = {MoveJson(*dx), MoveJson(*dy), MoveJson(*dz)};
+            if (!state->cars.empty()) WriteCompactState(out, *state, memory, inputsImplied);
+            return out.dump();
+        }
+    }
+    BodyWriter{out}(rest);
+    if (!state->cars.empty()) WriteCompactState(out, *state, memory, inputsImplied);
+    return out.dump();
+}
+
+void TraceCarMemory::Update(const TraceRecord& record) {
+    if (std::holds_alternative<record::Match>(record.body) || std::holds_alternative<record::RemoveMatch>(record.body)) {
+        cars.clear();
+        ball.reset();
+    } else if (const auto* car = std::get_if<record::Car>(&record.body)) {
+        cars.push_back({car->location.X, car->location.Y, car->location.Z, car->boost});
+    } else if (const auto* state = std::get_if<record::State>(&record.body)) {
+        for (std::size_t i = 0; i < state->cars.size() && i < cars.size(); ++i)
+            cars[i] = {state->cars[i].location.X, state->cars[i].location.Y, state->cars[i].location.Z, state->cars[i].boost};
+        if (state->removeBall) ball.reset();
+        else if (state->ball) ball = state->ball;
+    }
+}
+
 TraceHeader ParseHeader(std::string_view line) {
     const Json object = ParseObject(line);
     Fields f(object, "the header");
     if (f.String("trace") != "zando") throw TraceError("not a ZANDO trace: the header's \"trace\" must be \"zando\"");
     TraceHeader header;
     header.version = f.Integer("version", 0, 1000000);
-    if (header.version != TraceFormatVersion)
-        throw TraceError("trace format version " + std::to_string(header.version) + " is not supported (this sandbox reads version " +
-                         std::to_string(TraceFormatVersion) + ")");
+    if (header.version < OldestTraceFormatVersion || header.version > TraceFormatVersion)
+        throw TraceError("trace format version " + std::to_string(header.version) + " is not supported (this sandbox reads versions " +
+                         std::to_string(OldestTraceFormatVersion) + " to " + std::to_string(TraceFormatVersion) + ")");
     if (f.Has("source")) header.source = f.String("source");
     f.Done();
     return header;
 }
 
-TraceRecord ParseRecord(std::string_view line) {
+TraceRecord ParseRecord(std::string_view line, int version) {
     const Json object = ParseObject(line);
     Fields top(object, "the record");
     TraceRecord record;
@@ -339,11 +492,16 @@ TraceRecord ParseRecord(std::string_view line) {
     f.Get("type");
     if (type == "match") record.body = ReadMatch(f);
     else if (type == "car") record.body = ReadCar(f);
-    else if (type == "state") record.body = ReadState(f);
+    else if (type == "state") record.body = ReadState(f, version);
     else if (type == "event") record.body = ReadEvent(f);
     else if (type == "mmr") record.body = record::Mmr{f.Integer("playlist", 0, 100000), f.Float("mmr")};
     else if (type == "console") record.body = record::Console{f.String("statements")};
     else if (type == "frame") record.body = record::Frame{};
+    else if (type == "inputs" && version >= 2) {
+        record::State inputs;
+        inputs.compact.inputsImplied = inputs.compact.inputsOnly = true;
+        record.body = inputs;
+    }
     else if (type == "remove_match") record.body = record::RemoveMatch{};
     else throw TraceError("unknown record type \"" + type + "\"");
     f.Done();
@@ -398,8 +556,6 @@ void TraceChecker::Check(const TraceRecord& record) {
     }
 }
 
-namespace {
-
 // The next line (without its '\n'); a line longer than the limit keeps only its first limit + 1
 // bytes, enough for the parser to refuse it by its length. False at the end of the stream.
 bool ReadBoundedLine(std::istream& in, std::string& line) {
@@ -418,35 +574,90 @@ bool ReadBoundedLine(std::istream& in, std::string& line) {
     }
 }
 
-}  // namespace
+void TraceDecoder::Line(std::string_view line, std::vector<TraceRecord>& out) {
+    if (!headerSeen_) {
+        header_ = ParseHeader(line);
+        headerSeen_ = true;
+        return;
+    }
+    TraceRecord record = ParseRecord(line, header_.version);
+    if (auto* state = std::get_if<record::State>(&record.body); state && !state->compact.shortEntry.empty()) {
+        // A move is added to the car's location before, a short entry takes the height and boost of its
+        // entry before; a list that does not fit the match's cars is the checker's to refuse.
+        if (state->cars.size() != memory_.cars.size())
+            throw TraceError("the \"" + std::string(state->compact.moved ? "moved" : "cars") + "\" list has " +
+                             std::to_string(state->cars.size()) + " entries, but the match has " + std::to_string(memory_.cars.size()) +
+                             (memory_.cars.size() == 1 ? " car" : " cars"));
+        for (std::size_t i = 0; i < state->cars.size(); ++i) {
+            record::CarState& car = state->cars[i];
+            if (state->compact.moved) {
+                car.location.X = Moved(memory_.cars[i].x, state->compact.moves[i].first);
+                car.location.Y = Moved(memory_.cars[i].y, state->compact.moves[i].second);
+                if (!std::isfinite(car.location.X) || !std::isfinite(car.location.Y))
+                    throw TraceError("a move in \"moved\" takes car " + std::to_string(i) + " beyond 3.4e38");
+            }
+            if (!state->compact.shortEntry[i]) continue;
+            car.location.Z = memory_.cars[i].height;
+            if (!state->compact.boostGiven[i]) car.boost = memory_.cars[i].boost;
+        }
+    }
+    if (auto* state = std::get_if<record::State>(&record.body); state && state->compact.ballMove) {
+        if (!memory_.ball) throw TraceError("\"ballMoved\" needs the ball's location from a line before");
+        const auto& move = *state->compact.ballMove;
+        const Vector ball{Moved(memory_.ball->X, move[0]), Moved(memory_.ball->Y, move[1]), Moved(memory_.ball->Z, move[2])};
+        if (!std::isfinite(ball.X) || !std::isfinite(ball.Y) || !std::isfinite(ball.Z))
+            throw TraceError("\"ballMoved\" takes the ball beyond 3.4e38");
+        state->ball = ball;
+    }
+    const auto* state = std::get_if<record::State>(&record.body);
+    if (state && state->compact.frameBefore) {
+        const TraceRecord frame{record.t, record::Frame{}};
+        checker_.Check(frame);
+        out.push_back(frame);
+    }
+    const bool inputsOnly = state && state->compact.inputsOnly;
+    if (!inputsOnly) {
+        checker_.Check(record);
+        memory_.Update(record);
+    }
+    const int implied = !state || !state->compact.inputsImplied ? 0
+                        : inputsOnly                             ? static_cast<int>(memory_.cars.size())
+                                                                 : static_cast<int>(state->cars.size());
+    record::Event setInput;
+    setInput.event = GameEvent::CarSetInput;
+    TraceRecord input{record.t, setInput};
+    if (!inputsOnly) out.push_back(std::move(record));
+    for (int car = 0; car < implied; ++car) {
+        std::get<record::Event>(input.body).car = car;
+        out.push_back(input);
+    }
+}
 
 Trace ReadTrace(std::istream& in) {
     Trace trace;
-    TraceChecker checker;
+    TraceDecoder decoder;
     std::string line;
     std::size_t number = 0;
-    bool headerSeen = false;
     // Lines are read up to the longest a trace may hold: the rest of a longer one is not kept.
     while (ReadBoundedLine(in, line)) {
         ++number;
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty()) continue;
         try {
-            if (!headerSeen) {
-                trace.header = ParseHeader(line);
-                headerSeen = true;
-                continue;
-            }
-            TraceRecord record = ParseRecord(line);
-            checker.Check(record);
-            trace.records.push_back(std::move(record));
+            decoder.Line(line, trace.records);
         } catch (const TraceError& e) {
             throw TraceError("line " + std::to_string(number) + ": " + e.what());
         }
     }
     if (in.bad()) throw TraceError("the trace could not be read");
-    if (!headerSeen) throw TraceError("the trace is empty: its first line must be the header {\"trace\":\"zando\",\"version\":1}");
+    if (!decoder.HeaderSeen()) throw TraceError(EmptyTraceReason());
+    trace.header = decoder.Header();
     return trace;
+}
+
+std::string EmptyTraceReason() {
+    return "the trace is empty: its first line must be the header {\"trace\":\"zando\",\"version\":" +
+           std::to_string(TraceFormatVersion) + "}";
 }
 
 }  // namespace sandbox

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <istream>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -24,11 +25,26 @@ public:
 inline constexpr std::size_t MaxTraceLineBytes = 65536;
 inline constexpr int MaxTraceNesting = 8;  // lists and objects inside each other
 
-std::string FormatHeader(const TraceHeader& header);
-std::string FormatRecord(const TraceRecord& record);  // one line, without its line end
+// The height and boost of each car of the match as the records so far left them: what a version-2
+// line may leave out of a car's entry.
+struct TraceCarMemory {
+    struct Car {
+        float x = 0.0f, y = 0.0f, height = 0.0f;
+        float boost = 0.0f;
+    };
+    std::vector<Car> cars;
+    std::optional<Vector> ball;  // where the ball is, when a line has said so since the match began
+    void Update(const TraceRecord& record);  // after the record was written or read
+};
 
-TraceHeader ParseHeader(std::string_view line);       // throws TraceError
-TraceRecord ParseRecord(std::string_view line);       // throws TraceError
+std::string FormatHeader(const TraceHeader& header);
+std::string FormatRecord(const TraceRecord& record);  // one line of either version, without its line end
+// A version-2 line: a state with cars leaves out what memory (the records before it) implies; with
+// inputsImplied the SetInput of every car that follows it is not written.
+std::string FormatCompactRecord(const TraceRecord& record, const TraceCarMemory& memory, bool inputsImplied);
+
+TraceHeader ParseHeader(std::string_view line);                   // throws TraceError
+TraceRecord ParseRecord(std::string_view line, int version = 1);  // throws TraceError; a state line as written
 
 // What the records before this one left in the game, to check the next record against.
 class TraceChecker {
@@ -41,6 +57,27 @@ private:
     int cars_ = 0;
     bool localCar_ = false;
 };
+
+// Turns a trace's lines, header first, into checked records, putting back what a version-2 line
+// leaves out (the SetInputs after a state, a car's height and boost). Throws TraceError.
+class TraceDecoder {
+public:
+    void Line(std::string_view line, std::vector<TraceRecord>& out);  // a line that is not blank
+    bool HeaderSeen() const { return headerSeen_; }
+    const TraceHeader& Header() const { return header_; }
+
+private:
+    TraceHeader header_;
+    bool headerSeen_ = false;
+    TraceChecker checker_;
+    TraceCarMemory memory_;
+};
+
+// The next line of a stream without its '\n'; a line longer than MaxTraceLineBytes keeps only its
+// first MaxTraceLineBytes + 1 bytes, enough to be refused by its length. False at the end.
+bool ReadBoundedLine(std::istream& in, std::string& line);
+
+std::string EmptyTraceReason();  // why a trace without a header is refused
 
 // Reads and checks a whole trace. Throws TraceError "line N: reason".
 struct Trace {

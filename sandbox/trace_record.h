@@ -2,7 +2,9 @@
 // appears, a car joins, the world moves, a game event fires, a console statement, a rendered frame).
 #pragma once
 
+#include <array>
 #include <optional>
+#include <utility>
 #include <string>
 #include <variant>
 #include <vector>
@@ -58,6 +60,18 @@ struct CarState {
     float boost = 0.0f;
     bool demolished = false;  // blown up: out of the match until it respawns
 };
+// What a version-2 line leaves out of a car's entry and of the inputs after a state, filled in by the
+// reader from the records before it (docs/trace-format.md).
+struct CompactState {
+    std::vector<bool> shortEntry;  // per car: the height (and boost) as in the car's entry before
+    std::vector<bool> boostGiven;  // per car: a short entry that gives the boost
+    bool moved = false;            // the entries' x and y are moves from each car's location before
+    std::vector<std::pair<double, double>> moves;  // those moves, as written
+    bool inputsImplied = false;    // one SetInput for every car, in car order, follows the state
+    bool inputsOnly = false;       // an "inputs" line: no state, only the SetInputs
+    bool frameBefore = false;      // a frame at the same moment comes before the state
+    std::optional<std::array<double, 3>> ballMove;  // "ballMoved": the ball's move from where it was
+};
 // The world at this moment; absent fields keep their values.
 struct State {
     std::optional<float> clock;     // match clock, seconds
@@ -65,6 +79,7 @@ struct State {
     std::optional<Vector> ball;     // the ball's location
     bool removeBall = false;        // the ball does not exist (after it exploded in a goal)
     std::vector<CarState> cars;     // every car, in order; empty: unchanged
+    CompactState compact;           // as read from a version-2 line; ignored when played
 };
 struct Event {
     GameEvent event = GameEvent::InitGame;
@@ -96,7 +111,8 @@ struct TraceRecord {
     RecordBody body;
 };
 
-inline constexpr int TraceFormatVersion = 1;
+inline constexpr int TraceFormatVersion = 2;        // the version written
+inline constexpr int OldestTraceFormatVersion = 1;  // still read, and played the same
 
 // The first line of a trace.
 struct TraceHeader {

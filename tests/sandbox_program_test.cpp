@@ -21,10 +21,14 @@ TEST_F(SandboxProgram, TheSameSeedGivesTheSameOutputAndItsTraceReplaysToIt) {
     EXPECT_EQ(first.out, second.out) << "byte for byte";
     EXPECT_NE(first.err.find("wrote the match's trace to " + Path("match.jsonl")), std::string::npos) << first.err;
     EXPECT_EQ(zando_test::SplitLines(zando_test::ReadFile(dir.path() / "match.jsonl")).front(),
-              R"({"trace":"zando","version":1,"source":"zando-sandbox simulate --seed 3 --mode 1v1 --fps 10.000000"})");
+              R"({"trace":"zando","version":2,"source":"zando-sandbox simulate --seed 3 --mode 1v1 --fps 10.000000"})");
+    const std::string allTime = zando_test::ReadFile(dir.path() / "home" / "data" / "zando_alltime_heatmap.dat");
+    ASSERT_EQ(allTime.size(), 24812u);
 
     fresh();
     const auto replayed = Run("replay " + Path("match.jsonl"));
+    EXPECT_EQ(zando_test::ReadFile(dir.path() / "home" / "data" / "zando_alltime_heatmap.dat"), allTime)
+        << "the replay saved the same all-time file as the simulation without a trace";
     ASSERT_EQ(replayed.exitCode, 0) << replayed.err;
     ASSERT_LT(replayed.out.size(), first.out.size());
     EXPECT_EQ(first.out.substr(0, replayed.out.size()), replayed.out) << "the same console lines";

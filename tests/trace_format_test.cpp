@@ -124,9 +124,9 @@ TEST(TraceFormat, AnOverlongOrDeepLineIsRefusedWithoutBeingKeptWhole) {
 TEST(TraceFormat, ATraceIsCheckedAsAWholeAndTheLineIsNamed) {
     const std::string match = R"({"t":0,"type":"match","playlist":null})" "\n";
     const std::string car = R"({"t":0,"type":"car","team":0,"name":"A","local":true,"location":[0,0,17],"boost":0.33})" "\n";
-    EXPECT_EQ(TraceReason(""), "the trace is empty: its first line must be the header {\"trace\":\"zando\",\"version\":1}");
-    EXPECT_EQ(TraceReason("{\"trace\":\"zando\",\"version\":2}\n"),
-              "line 1: trace format version 2 is not supported (this sandbox reads version 1)");
+    EXPECT_EQ(TraceReason(""), "the trace is empty: its first line must be the header {\"trace\":\"zando\",\"version\":2}");
+    EXPECT_EQ(TraceReason("{\"trace\":\"zando\",\"version\":3}\n"),
+              "line 1: trace format version 3 is not supported (this sandbox reads versions 1 to 2)");
     EXPECT_EQ(TraceReason("{\"trace\":\"other\",\"version\":1}\n"), "line 1: not a ZANDO trace: the header's \"trace\" must be \"zando\"");
     EXPECT_EQ(TraceReason(Header + match + R"({"t":2,"type":"frame"})" "\n" R"({"t":1.5,"type":"frame"})" "\n"),
               "line 4: time goes backwards: 1.5 s after 2 s");
