@@ -1,69 +1,139 @@
-// One frame of each canvas overlay on the recording canvas, on the plug-in library loaded by its
-// symbols: the heatmap in frequency and accuracy mode (a dozen shots spread over the field), and the
-// post-game card in its normal and compact views. Reports the canvas calls a frame makes.
+// Frames of the canvas overlays and the heatmap window, on the plug-in library loaded by its symbols.
+// Both overlays together (the heatmap and the post-game card, as after a match) on a sparse grid (a
+// dozen shots of this match) and on a filled one (the all-time grid with heat in every zone); unchanged
+// frames, drawn from what the views kept, and changed frames, where the opacity changes every frame so
+// the zones are worked out again. Each overlay alone too, and the heatmap window in a Dear ImGui frame.
 #include <benchmark/benchmark.h>
 
+#include <imgui.h>
+
 #include <filesystem>
+#include <fstream>
 #include <string>
 
+#include "heatmap/alltime_heatmap_format.h"
 #include "host/runtime/host.h"
 #include "host/runtime/match_control.h"
 #include "host/runtime/recording_canvas.h"
 
 namespace {
 
+// An all-time file with heat in every zone and goals in a third of them.
+void WriteFilledAllTimeFile(const std::filesystem::path& dataFolder) {
+    Grid<float> shots(GridRows, GridCols);
+    Grid<int32_t> goals(GridRows, GridCols);
+    for (int r = 0; r < GridRows; ++r)
+        for (int c = 0; c < GridCols; ++c) {
+            shots[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] = 5.0f * static_cast<float>(1 + (r * 7 + c * 3) % 11);
+            goals[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] = (r + c) % 3 == 0 ? 1 : 0;
+        }
+    std::filesystem::create_directories(dataFolder);
+    std::ofstream(dataFolder / "zando_alltime_heatmap.dat", std::ios::binary) << zando::EncodeAllTimeHeatmap(shots, goals);
+}
+
 struct ShownMatch {
     std::filesystem::path home = std::filesystem::temp_directory_path() / "zando-bench-overlay";
-    host::Host host{home};
-    host::MatchControl match{host};
+    std::unique_ptr<host::Host> host;
+    std::unique_ptr<host::MatchControl> match;
 
-    explicit ShownMatch(const std::string& settings) {
-        host.GetConsole().SetLineSink(nullptr);
-        host::LoadResult loaded = host.LoadPlugin(ZANDO_PLUGIN_PATH, "ZANDO");
+    ShownMatch(const std::string& settings, bool filled) {
+        std::filesystem::remove_all(home);
+        if (filled) WriteFilledAllTimeFile(home / "data");
+        host = std::make_unique<host::Host>(home);
+        match = std::make_unique<host::MatchControl>(*host);
+        host->GetConsole().SetLineSink(nullptr);
+        host::LoadResult loaded = host->LoadPlugin(ZANDO_PLUGIN_PATH, "ZANDO");
         if (!loaded.plugin) throw std::runtime_error(loaded.error);
-        match.StartMatch();
-        host::game::Car& local = match.AddCar(0, {0, 0, 17}, true);
-        match.SetBall({0, 3000, 93});
-        host.FireEvent(host::events::InitGame);
+        match->StartMatch();
+        host::game::Car& local = match->AddCar(0, {0, 0, 17}, true);
+        match->SetBall({0, 3000, 93});
+        host->FireEvent(host::events::InitGame);
         for (int shot = 0; shot < 12; ++shot) {  // shots from all over the attacking half, some of them goals
-            match.SetClock(10.0f + 5.0f * static_cast<float>(shot));
+            match->SetClock(10.0f + 5.0f * static_cast<float>(shot));
             local.location = {-3000.0f + 500.0f * static_cast<float>(shot), 400.0f * static_cast<float>(shot), 17};
-            match.CarHitBall(local);
-            match.StatTicker(local, "Shot on Goal");
-            if (shot % 3 == 0) match.StatTicker(local, "Goal");
+            match->CarHitBall(local);
+            match->StatTicker(local, "Shot on Goal");
+            if (shot % 3 == 0) match->StatTicker(local, "Goal");
         }
-        host.GetConsole().Execute(settings);
+        host->GetConsole().Execute(settings + (filled ? "; zando_show_alltime_heatmap 1" : ""));
+        host->GetConsole().ClearLines();
     }
     ~ShownMatch() {
-        while (!host.Plugins().empty()) host.UnloadPlugin(host.Plugins().back().get());
+        while (!host->Plugins().empty()) host->UnloadPlugin(host->Plugins().back().get());
+        match.reset();
+        host.reset();
         std::filesystem::remove_all(home);
     }
 };
 
-void Frame(benchmark::State& state, const std::string& settings) {
-    ShownMatch shown(settings);
-    host::RecordingCanvas canvas;
-    std::size_t calls = 0;
+// changed: the opacity alternates, so every frame works the zones out again. Frames are drawn on a
+// canvas that draws nothing, so the time is the plug-in's own; the calls a frame makes are counted
+// once on the recording canvas.
+void Frame(benchmark::State& state, const std::string& settings, bool filled = false, bool changed = false) {
+    ShownMatch shown(settings, filled);
+    host::RecordingCanvas recorded;
+    shown.host->RenderFrame(&recorded);
+    host::BlindCanvas canvas;
+    bool flip = false;
     for (auto _ : state) {
-        canvas.Clear();
-        shown.host.RenderFrame(&canvas);
-        calls = canvas.Calls().size();
-        benchmark::DoNotOptimize(calls);
+        if (changed) {  // the setting's change (a console statement that also saves the configuration) is not timed
+            state.PauseTiming();
+            shown.host->GetConsole().Execute((flip = !flip) ? "zando_window_opacity 0.84" : "zando_window_opacity 0.85");
+            state.ResumeTiming();
+        }
+        shown.host->RenderFrame(&canvas);
     }
-    state.counters["canvas_calls"] = static_cast<double>(calls);
+    state.counters["canvas_calls"] = static_cast<double>(recorded.Calls().size());
 }
 
+const std::string BothOverlays = "zando_show_heatmap 1; zando_show_postgame 1; zando_sticky_mode 1";
+
+void BM_BothOverlaysSparseUnchanged(benchmark::State& state) { Frame(state, BothOverlays); }
+void BM_BothOverlaysSparseChanged(benchmark::State& state) { Frame(state, BothOverlays, false, true); }
+void BM_BothOverlaysFilledUnchanged(benchmark::State& state) { Frame(state, BothOverlays, true); }
+void BM_BothOverlaysFilledChanged(benchmark::State& state) { Frame(state, BothOverlays, true, true); }
+void BM_BothOverlaysFilledAccuracyUnchanged(benchmark::State& state) {
+    Frame(state, BothOverlays + "; zando_show_accuracy_overlay 1", true);
+}
 void BM_HeatmapFrequencyFrame(benchmark::State& state) { Frame(state, "zando_show_heatmap 1; zando_show_postgame 0"); }
 void BM_HeatmapAccuracyFrame(benchmark::State& state) {
     Frame(state, "zando_show_heatmap 1; zando_show_postgame 0; zando_show_accuracy_overlay 1");
 }
 void BM_PostGameCardFrame(benchmark::State& state) { Frame(state, "zando_show_heatmap 0; zando_show_postgame 1"); }
-void BM_PostGameCompactFrame(benchmark::State& state) {
-    Frame(state, "zando_show_heatmap 0; zando_show_postgame 1; zando_minimalistic 1");
-}
+BENCHMARK(BM_BothOverlaysSparseUnchanged);
+BENCHMARK(BM_BothOverlaysSparseChanged);
+BENCHMARK(BM_BothOverlaysFilledUnchanged);
+BENCHMARK(BM_BothOverlaysFilledChanged);
+BENCHMARK(BM_BothOverlaysFilledAccuracyUnchanged);
 BENCHMARK(BM_HeatmapFrequencyFrame);
 BENCHMARK(BM_HeatmapAccuracyFrame);
 BENCHMARK(BM_PostGameCardFrame);
-BENCHMARK(BM_PostGameCompactFrame);
+
+// The control panel's frame with the heatmap window beside it, on the filled grid: one Dear ImGui
+// frame (new frame, the host's windows, render).
+void BM_HeatmapWindowFilledFrame(benchmark::State& state) {
+    ShownMatch shown("zando_show_heatmap 1", true);
+    ImGuiContext* context = ImGui::CreateContext();
+    ImGui::SetCurrentContext(context);
+    ImGuiIO& io = ImGui::GetIO();
+    io.IniFilename = nullptr;
+    io.DisplaySize = {1920.0f, 1080.0f};
+    unsigned char* pixels = nullptr;
+    int width = 0, height = 0;
+    io.Fonts->GetTexDataAsRGBA32(&pixels, &width, &height);
+    shown.host->SetImGuiContext(reinterpret_cast<std::uintptr_t>(context));
+    shown.host->GetConsole().Execute("togglemenu ZANDO");
+    for (auto _ : state) {
+        io.DeltaTime = 1.0f / 60.0f;
+        ImGui::NewFrame();
+        shown.host->RenderWindows();
+        ImGui::Render();
+        benchmark::DoNotOptimize(ImGui::GetDrawData()->TotalVtxCount);
+    }
+    state.counters["vertices"] = static_cast<double>(ImGui::GetDrawData()->TotalVtxCount);
+    shown.host->SetImGuiContext(0);
+    ImGui::DestroyContext(context);
+}
+BENCHMARK(BM_HeatmapWindowFilledFrame);
 
 }  // namespace
