@@ -29,9 +29,11 @@ void Line(CanvasWrapper& canvas, int x1, int y1, int x2, int y2) { canvas.DrawLi
 // A component 0..255 as the canvas takes it: the bits of a char.
 char Component(int value) { return static_cast<char>(static_cast<unsigned char>(std::clamp(value, 0, 255))); }
 
-void SetColor(CanvasWrapper& canvas, Rgba colour) {
-    canvas.SetColor(Component(colour.red), Component(colour.green), Component(colour.blue), Component(colour.alpha));
+CanvasColour ToCanvas(Rgba colour) {
+    return {Component(colour.red), Component(colour.green), Component(colour.blue), Component(colour.alpha)};
 }
+
+void SetColor(CanvasWrapper& canvas, Rgba colour) { SetCanvasColour(canvas, ToCanvas(colour)); }
 
 void DrawText(CanvasWrapper& canvas, int x, int y, const std::string& text, float scale) {
     canvas.SetPosition(Vector2{x, y});

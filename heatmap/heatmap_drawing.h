@@ -18,8 +18,18 @@ struct Rgba {
     bool operator==(const Rgba&) const = default;
 };
 
+// A colour as the canvas takes it: each component clamped to 0..255, as a char's bits.
+struct CanvasColour {
+    char red = 0, green = 0, blue = 0, alpha = 0;
+    bool operator==(const CanvasColour&) const = default;
+};
+CanvasColour ToCanvas(Rgba colour);
+
 int Clamp255(int value);                  // limited to 0..255
 void SetColor(CanvasWrapper& canvas, Rgba colour);  // each component clamped to 0..255
+inline void SetCanvasColour(CanvasWrapper& canvas, CanvasColour colour) {
+    canvas.SetColor(colour.red, colour.green, colour.blue, colour.alpha);
+}
 // Text at (x, y), at an overlay's scale: at 3840 x 2160 it is twice the size it is at 1920 x 1080.
 void DrawText(CanvasWrapper& canvas, int x, int y, const std::string& text, float scale);
 

@@ -66,8 +66,8 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
     const auto* shading = shotWidthOk && goalGridOk
                               ? &overlayShading.Get(shotGrid, goalGrid, {showAccuracyOverlay, true, O},
                                                     [&](float value) {
-                                                        return showAccuracyOverlay ? zando::AccuracyCellColour(value, O)
-                                                                                   : zando::FrequencyCellColour(value, O);
+                                                        return zando::ToCanvas(showAccuracyOverlay ? zando::AccuracyCellColour(value, O)
+                                                                                                   : zando::FrequencyCellColour(value, O));
                                                     })
                               : nullptr;
     int totalShots = 0;
@@ -113,7 +113,7 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
             return;
         }
         for (const auto& zone : shading->zones) {
-            zando::SetColor(canvas, zone.colour);
+            zando::SetCanvasColour(canvas, zone.colour);
             Fill(canvas, X0 + zone.col * cell, Y2 + zone.row * cell, X0 + (zone.col + 1) * cell, Y2 + (zone.row + 1) * cell);
         }
     }

@@ -172,7 +172,7 @@ public:
     Grid<int32_t> allTimeGoalHeatmap;      // goals over all matches per zone
 
     // [SECTION] What the heatmap views coloured last, kept until their grid or mode changes
-    zando::ZoneShadingCache<zando::Rgba> overlayShading;  // the canvas overlay (game thread)
+    zando::ZoneShadingCache<zando::CanvasColour> overlayShading;  // the canvas overlay (game thread)
     zando::ZoneShadingCache<ImU32> windowShading;         // the heatmap window (render thread)
 
     // [SECTION] Ball-touch record (not cleared by ResetStats)
