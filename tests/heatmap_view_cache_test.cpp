@@ -59,7 +59,7 @@ TEST(HeatmapViewCache, DrawsCallForCallWhatAViewDrawsFromScratch) {
     host::RecordingCanvas kept, fresh;
     bool checkpoint = false;
     long recomputedWhileKept = 0;
-    int checkpoints = 0, zonesSeen = 0;
+    int checkpoints = 0, checkpointsWithZones = 0;
     sb::TracePlayer player(zando.Host(), [&](double t) {
         kept.Clear();
         zando.Host().RenderFrame(&kept);
@@ -75,7 +75,13 @@ TEST(HeatmapViewCache, DrawsCallForCallWhatAViewDrawsFromScratch) {
             ASSERT_TRUE(SameCall(kept.Calls()[i], fresh.Calls()[i]))
                 << "call " << i << " at checkpoint " << checkpoints << " (" << t << " s): " << Describe(kept.Calls()[i]) << " / "
                 << Describe(fresh.Calls()[i]);
-        zonesSeen += static_cast<int>(kept.CallsOf(host::CanvasCall::Kind::DrawRect).size());
+        // Zones are the small squares (a cell is 5 pixels at scale 1); tabs, boxes and bars are not square.
+        int zones = 0;
+        for (const auto& rect : kept.CallsOf(host::CanvasCall::Kind::DrawRect)) {
+            const int width = rect.end.X - rect.start.X, height = rect.end.Y - rect.start.Y;
+            zones += width == height && width > 0 && width <= 12;
+        }
+        checkpointsWithZones += zones > 0;
     });
 
     const std::vector<std::string> changes = {"toggle_accuracy_view", "zando_window_opacity 0.5", "toggle_heatmap_view",
@@ -92,7 +98,7 @@ TEST(HeatmapViewCache, DrawsCallForCallWhatAViewDrawsFromScratch) {
     });
     simulator.Run();
     ASSERT_GE(checkpoints, 12);
-    EXPECT_GT(zonesSeen, checkpoints * 40) << "the heatmap drew zones at the checkpoints";
+    EXPECT_GE(checkpointsWithZones, 3) << "the frames compared drew zones (the first checkpoints come before any shot)";
 
     // One recomputation per change, not per frame: each of the player's shots and goals changes a
     // grid once, and each checkpoint's statement once more (a few more for the match's start and end).
