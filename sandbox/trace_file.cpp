@@ -170,16 +170,7 @@ TraceReader::~TraceReader() {
 
 bool TraceReader::NextLine(std::string& line) {
     for (;;) {
-        line.clear();
-        bool any = false;
-        for (;;) {
-            const int c = input_->Get();
-            if (c < 0) break;
-            any = true;
-            if (c == '\n') break;
-            if (line.size() <= MaxTraceLineBytes) line.push_back(static_cast<char>(c));
-        }
-        if (!any) return false;
+        if (!ReadBoundedLine([this] { return input_->Get(); }, line)) return false;
         ++lineNumber_;
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (!line.empty()) return true;

@@ -556,22 +556,16 @@ void TraceChecker::Check(const TraceRecord& record) {
     }
 }
 
-// The next line (without its '\n'); a line longer than the limit keeps only its first limit + 1
-// bytes, enough for the parser to refuse it by its length. False at the end of the stream.
 bool ReadBoundedLine(std::istream& in, std::string& line) {
-    line.clear();
     std::streambuf* buffer = in.rdbuf();
-    bool any = false;
-    for (;;) {
-        const int c = buffer->sbumpc();
-        if (c == std::char_traits<char>::eof()) {
+    return ReadBoundedLine(
+        [&] {
+            const int c = buffer->sbumpc();
+            if (c != std::char_traits<char>::eof()) return c;
             in.setstate(std::ios::eofbit);
-            return any;
-        }
-        any = true;
-        if (c == '\n') return true;
-        if (line.size() <= MaxTraceLineBytes) line.push_back(static_cast<char>(c));
-    }
+            return -1;
+        },
+        line);
 }
 
 void TraceDecoder::Line(std::string_view line, std::vector<TraceRecord>& out) {

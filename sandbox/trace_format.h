@@ -73,9 +73,21 @@ private:
     TraceCarMemory memory_;
 };
 
-// The next line of a stream without its '\n'; a line longer than MaxTraceLineBytes keeps only its
-// first MaxTraceLineBytes + 1 bytes, enough to be refused by its length. False at the end.
-bool ReadBoundedLine(std::istream& in, std::string& line);
+// The next line without its '\n', from next() (a byte 0..255, or a negative number at the end); a
+// line longer than MaxTraceLineBytes keeps only its first MaxTraceLineBytes + 1 bytes, enough to be
+// refused by its length. False at the end.
+template <class NextByte>
+bool ReadBoundedLine(NextByte&& next, std::string& line) {
+    line.clear();
+    bool any = false;
+    for (int c = next(); c >= 0; c = next()) {
+        any = true;
+        if (c == '\n') return true;
+        if (line.size() <= MaxTraceLineBytes) line.push_back(static_cast<char>(c));
+    }
+    return any;
+}
+bool ReadBoundedLine(std::istream& in, std::string& line);  // from a stream
 
 std::string EmptyTraceReason();  // why a trace without a header is refused
 
