@@ -26,13 +26,6 @@ void Line(CanvasWrapper& canvas, int x1, int y1, int x2, int y2) { canvas.DrawLi
 
 }  // namespace
 
-// A component 0..255 as the canvas takes it: the bits of a char.
-char Component(int value) { return static_cast<char>(static_cast<unsigned char>(std::clamp(value, 0, 255))); }
-
-CanvasColour ToCanvas(Rgba colour) {
-    return {Component(colour.red), Component(colour.green), Component(colour.blue), Component(colour.alpha)};
-}
-
 void SetColor(CanvasWrapper& canvas, Rgba colour) { SetCanvasColour(canvas, ToCanvas(colour)); }
 
 void DrawText(CanvasWrapper& canvas, int x, int y, const std::string& text, float scale) {
@@ -143,33 +136,6 @@ Grid<float> SmoothedAccuracy(const Grid<float>& shots, const Grid<int32_t>& goal
     for (std::size_t r = 0; r < scored.size(); ++r)
         for (std::size_t c = 0; c < scored[r].size(); ++c) scored[r][c] = taken[r][c] > 0.0f ? scored[r][c] / taken[r][c] : 0.0f;
     return scored;
-}
-
-Rgba FrequencyCellColour(float t, float opacity) {
-    float red, green, blue, alphaBase;
-    if (t < 0.2f) {
-        const float u = t / 0.2f;
-        red = 100 * u, green = 150 * u + 50, blue = 55 * u + 200, alphaBase = 80 * u + 80;
-    } else if (t < 0.4f) {
-        const float u = (t - 0.2f) / 0.2f;
-        red = 50 * u + 100, green = 55 * u + 200, blue = 255 - 155 * u, alphaBase = 50 * u + 160;
-    } else if (t < 0.6f) {
-        const float u = (t - 0.4f) / 0.2f;
-        red = 105 * u + 150, green = 255, blue = 100 - 100 * u, alphaBase = 25 * u + 210;
-    } else if (t < 0.8f) {
-        const float u = (t - 0.6f) / 0.2f;
-        red = 255, green = 255 - 100 * u, blue = 0, alphaBase = 10 * u + 235;
-    } else {
-        const float u = (t - 0.8f) / 0.2f;
-        red = 255, green = 155 - 155 * u, blue = 0, alphaBase = 10 * u + 245;
-    }
-    return {Trunc(red), Trunc(green), Trunc(blue), Trunc(static_cast<float>(Trunc(alphaBase)) * opacity)};
-}
-
-Rgba AccuracyCellColour(float a, float opacity) {
-    const int alpha = Trunc(opacity * 180.0f);
-    if (a < 0.5f) return {255, Trunc(2.0f * a * 255.0f), 0, alpha};
-    return {Trunc(255.0f - 2.0f * (a - 0.5f) * 255.0f), 255, 0, alpha};
 }
 
 Rgba FrequencyLegendColour(float t, int alpha) {

@@ -23,9 +23,11 @@ struct CanvasColour {
     char red = 0, green = 0, blue = 0, alpha = 0;
     bool operator==(const CanvasColour&) const = default;
 };
-CanvasColour ToCanvas(Rgba colour);
+inline char CanvasComponent(int value) { return static_cast<char>(static_cast<unsigned char>(value < 0 ? 0 : value > 255 ? 255 : value)); }
+inline CanvasColour ToCanvas(Rgba colour) {  // inline: a changed heatmap converts every zone's colour
+    return {CanvasComponent(colour.red), CanvasComponent(colour.green), CanvasComponent(colour.blue), CanvasComponent(colour.alpha)};
+}
 
-int Clamp255(int value);                  // limited to 0..255
 void SetColor(CanvasWrapper& canvas, Rgba colour);  // each component clamped to 0..255
 inline void SetCanvasColour(CanvasWrapper& canvas, CanvasColour colour) {
     canvas.SetColor(colour.red, colour.green, colour.blue, colour.alpha);
@@ -71,8 +73,35 @@ SmoothedGrid SmoothedShots(const Grid<float>& shots);
 Grid<float> SmoothedAccuracy(const Grid<float>& shots, const Grid<int32_t>& goals, bool limitGoals);
 
 // Colour ramps, t and a in 0..1; opacity is the overlay opacity (0..1).
-Rgba FrequencyCellColour(float t, float opacity);  // dark blue, light blue, lime, yellow, orange, red
-Rgba AccuracyCellColour(float a, float opacity);   // red at 0, yellow at 0.5, green at 1
+// A zone's colour (inline: a changed heatmap colours every zone). Frequency: dark blue, light blue,
+// lime, yellow, orange, red; accuracy: red at 0, yellow at 0.5, green at 1.
+inline Rgba FrequencyCellColour(float t, float opacity) {
+    float red, green, blue, alphaBase;
+    if (t < 0.2f) {
+        const float u = t / 0.2f;
+        red = 100 * u, green = 150 * u + 50, blue = 55 * u + 200, alphaBase = 80 * u + 80;
+    } else if (t < 0.4f) {
+        const float u = (t - 0.2f) / 0.2f;
+        red = 50 * u + 100, green = 55 * u + 200, blue = 255 - 155 * u, alphaBase = 50 * u + 160;
+    } else if (t < 0.6f) {
+        const float u = (t - 0.4f) / 0.2f;
+        red = 105 * u + 150, green = 255, blue = 100 - 100 * u, alphaBase = 25 * u + 210;
+    } else if (t < 0.8f) {
+        const float u = (t - 0.6f) / 0.2f;
+        red = 255, green = 255 - 100 * u, blue = 0, alphaBase = 10 * u + 235;
+    } else {
+        const float u = (t - 0.8f) / 0.2f;
+        red = 255, green = 155 - 155 * u, blue = 0, alphaBase = 10 * u + 245;
+    }
+    return {static_cast<int>(red), static_cast<int>(green), static_cast<int>(blue), static_cast<int>(static_cast<float>(static_cast<int>(alphaBase)) * opacity)};
+}
+
+inline Rgba AccuracyCellColour(float a, float opacity) {
+    const int alpha = static_cast<int>(opacity * 180.0f);
+    if (a < 0.5f) return {255, static_cast<int>(2.0f * a * 255.0f), 0, alpha};
+    return {static_cast<int>(255.0f - 2.0f * (a - 0.5f) * 255.0f), 255, 0, alpha};
+}
+
 Rgba FrequencyLegendColour(float t, int alpha);
 Rgba AccuracyLegendColour(float t, int alpha);
 

@@ -112,9 +112,14 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
                                                          : "[ZANDO ERROR] Invalid goal heatmap width");
             return;
         }
-        for (const auto& zone : shading->zones) {
-            zando::SetCanvasColour(canvas, zone.colour);
-            Fill(canvas, X0 + zone.col * cell, Y2 + zone.row * cell, X0 + (zone.col + 1) * cell, Y2 + (zone.row + 1) * cell);
+        // One colour at a time, each run of it one rectangle.
+        const auto& runs = overlayShading.PlacedRuns(X0, Y2, cell);
+        for (const auto& colour : runs.colours) {
+            zando::SetCanvasColour(canvas, colour.colour);
+            for (std::size_t i = colour.first; i < colour.first + colour.count; ++i) {
+                const auto& rect = runs.rects[i];
+                canvas.DrawRect(Vector2{rect.x1, rect.y1}, Vector2{rect.x2, rect.y2});
+            }
         }
     }
 

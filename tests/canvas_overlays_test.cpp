@@ -38,18 +38,22 @@ protected:
     }
     bool PostGameDrawn() const { return canvas.FindText("MATCH STATS") || canvas.FindText("⚡ STATS"); }
     bool HeatmapDrawn() const { return canvas.FindText("THIS MATCH") != nullptr; }
-    // The filled rectangle of the heatmap cell (row, column) at scale 1 and the default position.
+    // The filled rectangle that holds heatmap cell (row, column) at scale 1 and the default position:
+    // side-by-side cells of one colour share one rectangle, a cell high.
     const CanvasCall* CellAt(int row, int column, int cell = 5, int x0 = 1154, int y2 = 125) {
+        const int x = x0 + column * cell, y = y2 + row * cell;
         for (const CanvasCall& call : canvas.Calls())
-            if (call.kind == CanvasCall::Kind::DrawRect && call.start == Vector2{x0 + column * cell, y2 + row * cell} &&
-                call.end == Vector2{x0 + (column + 1) * cell, y2 + (row + 1) * cell})
+            if (call.kind == CanvasCall::Kind::DrawRect && call.start.Y == y && call.end.Y == y + cell && call.start.X <= x &&
+                call.end.X >= x + cell && (call.start.X - x0) % cell == 0 && (call.end.X - x0) % cell == 0)
                 return &call;
         return nullptr;
     }
+    // Cells drawn: rectangles a cell high and a whole number of cells wide.
     int CellsDrawn(int cell = 5) {
         int count = 0;
         for (const CanvasCall& call : canvas.CallsOf(CanvasCall::Kind::DrawRect))
-            count += call.end.X - call.start.X == cell && call.end.Y - call.start.Y == cell;
+            if (call.end.Y - call.start.Y == cell && call.end.X > call.start.X && (call.end.X - call.start.X) % cell == 0)
+                count += (call.end.X - call.start.X) / cell;
         return count;
     }
     void Shots(int row, int column, int shots, int goals = 0) {

@@ -3,8 +3,12 @@
 // they depend on (a shot, a goal, the view, the mode, the opacity) and on nothing else.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <map>
 #include <string>
+#include <tuple>
 #include <variant>
 #include <vector>
 
@@ -151,4 +155,70 @@ TEST(HeatmapViewCache, WorksTheZonesOutAgainOnlyWhenACellTheModeOrTheOpacityChan
     const auto& empty = get({true, false, 0.5f});
     EXPECT_FALSE(empty.anyShot);
     EXPECT_TRUE(empty.zones.empty());
+}
+
+// The canvas draws a view's zones as colour runs. Laid back onto the grid, the runs' rectangles must
+// give every zone exactly once, in its colour, and nothing else; each colour is set once, in the order
+// the colours first appear; no two runs of a colour touch in a row (each is as long as it can be).
+TEST(HeatmapViewCache, ColourRunsCoverEachZoneOnceInItsColour) {
+    Grid<float> shots;
+    Grid<int32_t> goals;
+    SizeGrid(shots);
+    SizeGrid(goals);
+    for (std::size_t r = 0; r < shots.size(); ++r)
+        for (std::size_t c = 0; c < shots.Cols(); ++c)
+            if ((r * 7 + c * 3) % 11 != 0 && r != 20) shots[r][c] = 5.0f * static_cast<float>(1 + (r + c) % 4);
+    zando::ZoneShadingCache<std::uint32_t> cache;
+    // Four colours from the smoothed value, so that neighbours often share one.
+    const auto& shading =
+        cache.Get(shots, goals, {false, true, 1.0f}, [](float value) { return static_cast<std::uint32_t>(value * 3.999f) + 100u; });
+    ASSERT_GT(shading.zones.size(), 2000u);
+
+    for (const auto& [x0, y0, cell] : {std::tuple{1154, 125, 5}, std::tuple{40, 7, 9}}) {
+        const auto& runs = cache.PlacedRuns(x0, y0, cell);
+        ASSERT_EQ(runs.rects.size(), runs.runs.size());
+        std::map<std::pair<int, int>, std::uint32_t> laid;  // (row, column) -> colour
+        std::vector<std::uint32_t> order;
+        std::size_t next = 0;
+        for (const auto& group : runs.colours) {
+            EXPECT_EQ(group.first, next) << "a colour's runs follow the colour before";
+            next += group.count;
+            order.push_back(group.colour);
+            for (std::size_t i = group.first; i < group.first + group.count; ++i) {
+                const auto& rect = runs.rects[i];
+                ASSERT_EQ(rect.y2 - rect.y1, cell);
+                ASSERT_EQ((rect.x1 - x0) % cell, 0);
+                ASSERT_EQ((rect.x2 - rect.x1) % cell, 0);
+                ASSERT_GT(rect.x2, rect.x1);
+                const int row = (rect.y1 - y0) / cell;
+                for (int col = (rect.x1 - x0) / cell; col < (rect.x2 - x0) / cell; ++col)
+                    EXPECT_TRUE(laid.emplace(std::pair{row, col}, group.colour).second) << "zone " << row << "," << col << " twice";
+                const std::pair<int, int> before{row, (rect.x1 - x0) / cell - 1}, after{row, (rect.x2 - x0) / cell};
+                for (const auto& beside : {before, after}) {
+                    const auto found = laid.find(beside);
+                    EXPECT_TRUE(found == laid.end() || found->second != group.colour) << "runs of one colour touch at " << row;
+                }
+            }
+        }
+        EXPECT_EQ(next, runs.runs.size());
+
+        std::map<std::pair<int, int>, std::uint32_t> zones;
+        std::vector<std::uint32_t> firstSeen;
+        for (const auto& zone : shading.zones) {
+            zones[{zone.row, zone.col}] = zone.colour;
+            if (std::find(firstSeen.begin(), firstSeen.end(), zone.colour) == firstSeen.end()) firstSeen.push_back(zone.colour);
+        }
+        EXPECT_EQ(laid, zones);
+        EXPECT_EQ(order, firstSeen);
+        EXPECT_GE(order.size(), 3u) << "the test needs colours that repeat";
+        EXPECT_LT(runs.runs.size(), zones.size() / 2) << "neighbours of one colour share a rectangle";
+    }
+
+    // A change of the grid groups the zones again.
+    shots[40][10] = 500.0f;
+    const auto& changed = cache.Get(shots, goals, {false, true, 1.0f}, [](float value) { return static_cast<std::uint32_t>(value * 3.999f); });
+    std::size_t zonesInRuns = 0;
+    for (const auto& run : cache.PlacedRuns(0, 0, 1).runs) zonesInRuns += static_cast<std::size_t>(run.length);
+    EXPECT_EQ(zonesInRuns, changed.zones.size());
+    for (const auto& group : cache.PlacedRuns(0, 0, 1).colours) EXPECT_LT(group.colour, 100u) << "the new colours";
 }
