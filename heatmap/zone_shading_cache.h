@@ -58,9 +58,9 @@ public:
         std::size_t count = 0;
     };
     struct Runs {
-        std::vector<Run> runs;             // grouped by colour, each colour's runs row 0 first
-        std::vector<Rect> rects;           // each run's rectangle, where the view was placed last
-        std::vector<ColourRuns> colours;   // in the order the colours first appear, row 0 first
+        std::vector<Run> runs;            // grouped by colour, each colour's runs row 0 first
+        std::vector<Rect> rects;          // each run's rectangle, where the view was placed last
+        std::vector<ColourRuns> colours;  // in the order the colours first appear, row 0 first
     };
 
     // The zones of these grids in this mode. colourOf(value) gives a zone's colour from its smoothed
@@ -92,7 +92,8 @@ public:
             runs_.rects.resize(runs_.runs.size());
             for (std::size_t i = 0; i < runs_.runs.size(); ++i) {
                 const Run& run = runs_.runs[i];
-                runs_.rects[i] = {x0 + run.col * cell, y0 + run.row * cell, x0 + (run.col + run.length) * cell, y0 + (run.row + 1) * cell};
+                runs_.rects[i] = {x0 + run.col * cell, y0 + run.row * cell, x0 + (run.col + run.length) * cell,
+                                  y0 + (run.row + 1) * cell};
             }
             placedX0_ = x0, placedY0_ = y0, placedCell_ = cell;
             placedValid_ = true;
@@ -191,7 +192,8 @@ private:
 
     // The colour's place in runs_.colours, adding it (and counting one more run of it).
     std::uint32_t ColourIndex(Key key, const Colour& colour) {
-        std::size_t slot = static_cast<std::size_t>((static_cast<std::uint64_t>(key) * 0x9E3779B97F4A7C15ull) >> (64 - TableBits));
+        std::size_t slot =
+            static_cast<std::size_t>((static_cast<std::uint64_t>(key) * 0x9E3779B97F4A7C15ull) >> (64 - TableBits));
         for (;; slot = (slot + 1) & (table_.size() - 1)) {
             Slot& entry = table_[slot];
             if (entry.stamp != stamp_) {
@@ -227,7 +229,7 @@ private:
     Runs runs_;
     std::vector<Run> rowRuns_;              // the runs in row order, while grouping
     std::vector<std::uint32_t> runColour_;  // each of those runs' colour index
-    std::vector<Slot> table_;  // made on first use: the window's views never group
+    std::vector<Slot> table_;               // made on first use: the window's views never group
     std::uint32_t stamp_ = 0;
 };
 

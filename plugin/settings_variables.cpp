@@ -24,7 +24,7 @@ constexpr SettingVariable Text(const char* name, const char* defaultValue, const
     return {name, defaultValue, description, false, 0.0f, 0.0f, member};
 }
 
-const std::array<SettingVariable, SettingVariableCount> kVariables = {{
+constexpr std::array<SettingVariable, SettingVariableCount> kVariables = {{
     Bounded("zando_heatmap_scale", "1.0", "Heatmap window scale", 0.5f, 2.5f, &ZANDO::heatmapScale),
     Bounded("zando_postgame_scale", "1.0", "Post-game window scale", 0.5f, 2.5f, &ZANDO::postGameScale),
     Bounded("zando_window_opacity", "0.85", "Window opacity", 0.2f, 1.0f, &ZANDO::windowOpacity),
@@ -50,7 +50,7 @@ const std::array<SettingVariable, SettingVariableCount> kVariables = {{
     Text("zando_server_url", DefaultServerUrl, "ZANDO server URL", &ZANDO::serverUrl),
 }};
 
-const std::array<const char*, 18> kReadAtLoad = {
+constexpr std::array<const char*, 18> kReadAtLoad = {
     "zando_heatmap_scale",       "zando_postgame_scale",       "zando_window_opacity",
     "zando_heatmap_pos_x",       "zando_heatmap_pos_y",        "zando_postgame_pos_x",
     "zando_postgame_pos_y",      "zando_show_heatmap",         "zando_show_postgame",
@@ -58,6 +58,37 @@ const std::array<const char*, 18> kReadAtLoad = {
     "zando_minimalistic",        "zando_sticky_mode",          "zando_show_accuracy_overlay",
     "zando_enable_upload",       "zando_server_url",           "zando_api_key",
 };
+
+constexpr bool SameName(const char* a, const char* b) {
+    if (!a || !b) return a == b;
+    while (*a && *a == *b) ++a, ++b;
+    return *a == *b;
+}
+
+constexpr bool InTable(const char* name) {
+    for (const SettingVariable& variable : kVariables)
+        if (SameName(variable.name, name)) return true;
+    return false;
+}
+
+// The table is as long as its count says (a missing row would be left empty), its names are unique,
+// and every variable read at load is in it.
+constexpr bool TableIsWhole() {
+    for (std::size_t i = 0; i < kVariables.size(); ++i) {
+        if (!kVariables[i].name || !kVariables[i].defaultValue || !kVariables[i].description) return false;
+        for (std::size_t j = 0; j < i; ++j)
+            if (SameName(kVariables[i].name, kVariables[j].name)) return false;
+    }
+    return true;
+}
+static_assert(TableIsWhole(), "every row of the settings table is filled in and named once");
+
+constexpr bool ReadAtLoadIsInTable() {
+    for (const char* name : kReadAtLoad)
+        if (!name || !InTable(name)) return false;
+    return true;
+}
+static_assert(ReadAtLoadIsInTable(), "the variables read at load are settings variables");
 
 }  // namespace
 

@@ -1,5 +1,6 @@
-// The connection test: a GET of "<server>/api/health" with the API key, started from the panel and
-// run on the game thread, ending in one result text and the status the server answered.
+// The connection check behind the panel's "Test Connection": a GET of "<server>/api/health" with the
+// API key, started from the panel and run on the game thread, ending in one result text and the
+// status the server answered.
 #include <exception>
 #include <string>
 
