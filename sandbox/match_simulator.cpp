@@ -88,6 +88,7 @@ void MatchSimulator::SetUpMatch(int teamSize) {
     outcome_.playlist = playlist_.title;
     outcome_.teamSize = teamSize;
     truth_ = LocalTruth{};
+    touchSeen_ = false;
     cars_.clear();
     clockTicks_ = 0;
     overtime_ = false;
@@ -200,6 +201,7 @@ void MatchSimulator::ReloadPlugin(bool inPlay) {
     const std::string name = truth_.name;
     const int team = truth_.team;
     truth_ = LocalTruth{};
+    touchSeen_ = false;
     truth_.name = name;
     truth_.team = team;
 }
@@ -578,6 +580,10 @@ void MatchSimulator::Hit(int index) {
     if (saving && Uniform(0.0, 1.0) < 0.25) return;  // beaten: the shot goes past
 
     EmitEvent(GameEvent::CarHitBall, index);
+    if (shownLocalOnField_) {
+        touchSpot_ = shownLocal_;
+        touchSeen_ = true;
+    }
     ballTouchableAt_ = Now() + BallTouchCooldown;
     if (ball_.z > TouchHeight) outcome_.aerialTouches += 1;
     const bool kickoff = kickoffPending_;
@@ -745,8 +751,15 @@ void MatchSimulator::EmitStat(int receiver, const std::string& label, int victim
     e.victim = victim;
     e.label = label;
     Emit(e);
-    if (receiver == localIndex_ && label == "Shot on Goal") truth_.shots += 1;
-    if (receiver == localIndex_ && label == "Goal") truth_.goals += 1;
+    const LocalTruth::Spot spot{touchSeen_ ? touchSpot_.x : shownLocal_.x, touchSeen_ ? touchSpot_.y : shownLocal_.y, truth_.team};
+    if (receiver == localIndex_ && label == "Shot on Goal") {
+        truth_.shots += 1;
+        truth_.shotSpots.push_back(spot);
+    }
+    if (receiver == localIndex_ && label == "Goal") {
+        truth_.goals += 1;
+        truth_.goalSpots.push_back(spot);
+    }
 }
 
 void MatchSimulator::EmitState(bool withCars, bool withOvertime) {
@@ -764,6 +777,9 @@ void MatchSimulator::EmitState(bool withCars, bool withOvertime) {
             s.cars.push_back({{static_cast<float>(RoundTo(car.x, 0.01)), static_cast<float>(RoundTo(car.y, 0.01)),
                                static_cast<float>(RoundTo(car.z, 0.01))},
                               static_cast<float>(RoundTo(car.boost / 100.0, 1e-5)), car.demolished});
+        const auto& local = s.cars[static_cast<std::size_t>(localIndex_)];
+        shownLocal_ = {local.location.X, local.location.Y, truth_.team};
+        shownLocalOnField_ = !local.demolished;
     }
     Emit(s);
 }

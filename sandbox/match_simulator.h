@@ -41,6 +41,15 @@ struct LocalTruth {
     double possessionSeconds = 0.0;  // driving time in which the car nearest the ball (within 400 units) was a team-mate's or the player's
     double lastTouchPossessionSeconds = 0.0;  // driving time in which the player's team made the last touch
     int demolished = 0;              // times the player's car was demolished
+    // Where each of the player's shots and goals is placed: the player's car as last shown to the game
+    // at the ball's last touch before it (any car's; the car itself when no touch was seen since the
+    // match or the plug-in began), with the player's team, which sets the grid's orientation.
+    struct Spot {
+        float x = 0.0f, y = 0.0f;
+        int team = 0;
+    };
+    std::vector<Spot> shotSpots;
+    std::vector<Spot> goalSpots;
     double AverageSpeed() const { return drivingSeconds > 0.0 ? distance / drivingSeconds : 0.0; }  // units/s, time-weighted
 };
 
@@ -182,6 +191,10 @@ private:
     double leaveAt_ = -1.0;        // match clock at which the local player leaves, -1: stays
     double reloadAt_ = -1.0;       // match clock at which the plug-in is reloaded, -1: not in play
     LocalTruth truth_;
+    LocalTruth::Spot shownLocal_;   // the player's car as last shown in a state
+    bool shownLocalOnField_ = false;  // ... and on the field then (not demolished)
+    LocalTruth::Spot touchSpot_;    // the player's car at the ball's last touch
+    bool touchSeen_ = false;        // a touch since the match or the plug-in began
     MatchOutcome outcome_;
     std::vector<SimulatedResult> results_;
     host::game::Playlist playlist_;

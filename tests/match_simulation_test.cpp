@@ -2,7 +2,10 @@
 // and the plug-in's shots, goals and average speed match the match's truth.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <cstdio>
 #include <map>
 #include <set>
@@ -27,6 +30,51 @@ std::vector<sb::TraceRecord> Simulate(std::uint64_t seed, int teamSize, double f
 }
 
 const sb::record::Event* EventOf(const sb::TraceRecord& r) { return std::get_if<sb::record::Event>(&r.body); }
+
+// The zone (row, column) of a field position, from the grid's definition: 50 columns over the field's
+// 10240 units of X, from +X (column 0) to -X; 62 rows over its 8192 units of Y, from the end the
+// player attacks (row 0) to their own; a position beyond an edge belongs to the zone at that edge.
+std::pair<int, int> ZoneOfSpot(const sb::LocalTruth::Spot& spot) {
+    const double across = (5120.0 - static_cast<double>(spot.x)) / 10240.0;
+    double along = (static_cast<double>(spot.y) + 4096.0) / 8192.0;
+    if (spot.team == 0) along = 1.0 - along;  // blue attacks +Y
+    const auto cell = [](double fraction, int cells) { return std::clamp(static_cast<int>(std::floor(fraction * cells)), 0, cells - 1); };
+    return {cell(along, 62), cell(across, 50)};
+}
+
+// Shots and goals per zone, as the all-time file holds them: little-endian version, width and height,
+// then each zone's shot heat (float, 5 a shot) and goal count (int32), row 0 first.
+struct ZoneCounts {
+    std::map<std::pair<int, int>, int> shots, goals;
+};
+
+ZoneCounts ReadAllTimeCounts(const std::string& bytes) {
+    const auto int32At = [&bytes](std::size_t at) {
+        std::uint32_t value = 0;
+        for (int b = 3; b >= 0; --b) value = value << 8 | static_cast<unsigned char>(bytes.at(at + static_cast<std::size_t>(b)));
+        return value;
+    };
+    EXPECT_EQ(int32At(0), 2u) << "version";
+    EXPECT_EQ(int32At(4), 50u);
+    EXPECT_EQ(int32At(8), 62u);
+    ZoneCounts counts;
+    for (int zone = 0; zone < 62 * 50; ++zone) {
+        const std::uint32_t heatBits = int32At(12 + 4 * static_cast<std::size_t>(zone));
+        float heat = 0.0f;
+        std::memcpy(&heat, &heatBits, sizeof heat);
+        const int goals = static_cast<int>(int32At(12 + 4 * (62 * 50 + static_cast<std::size_t>(zone))));
+        if (heat != 0.0f) counts.shots[{zone / 50, zone % 50}] = static_cast<int>(std::lround(heat / 5.0f));
+        if (goals != 0) counts.goals[{zone / 50, zone % 50}] = goals;
+    }
+    return counts;
+}
+
+ZoneCounts CountsOfTruth(const sb::LocalTruth& truth) {
+    ZoneCounts counts;
+    for (const auto& spot : truth.shotSpots) ++counts.shots[ZoneOfSpot(spot)];
+    for (const auto& spot : truth.goalSpots) ++counts.goals[ZoneOfSpot(spot)];
+    return counts;
+}
 
 }  // namespace
 
@@ -177,6 +225,14 @@ TEST_P(PluginAccuracy, ShotsAndGoalsAreExactAndTheAverageSpeedIsWithinTwoPercent
         nlohmann::json::parse(zando_test::ReadFile(zando_test::InDataFolder(zando.Host().DataFolder(), "zando_stats.json")));
     EXPECT_EQ(stats["shots"], match.truth.shots);
     EXPECT_EQ(stats["goals"], match.truth.goals);
+    // Each shot and goal in its zone: the all-time file began empty, so it holds this match's.
+    ASSERT_FALSE(match.outcome.reloadedInPlay);
+    ASSERT_GT(match.truth.shotSpots.size(), 0u);
+    const ZoneCounts placed = ReadAllTimeCounts(
+        zando_test::ReadFile(zando_test::InDataFolder(zando.Host().DataFolder(), "zando_alltime_heatmap.dat")));
+    const ZoneCounts truth = CountsOfTruth(match.truth);
+    EXPECT_EQ(placed.shots, truth.shots);
+    EXPECT_EQ(placed.goals, truth.goals);
     ASSERT_GT(match.truth.AverageSpeed(), 500.0);
     EXPECT_NEAR(stats["averageSpeed"].get<double>(), match.truth.AverageSpeed(), 0.02 * match.truth.AverageSpeed());
     EXPECT_NEAR(stats["gameTime"].get<double>(), match.truth.drivingSeconds, 1.0);
