@@ -111,9 +111,10 @@ TEST_F(CanvasOverlays, ASingleShotIsRedWithItsNeighboursFurtherDownTheRamp) {
     ASSERT_NE(CellAt(30, 25), nullptr);
     EXPECT_EQ(CellAt(30, 25)->colour, (CanvasColour{255, 0, 0, 216})) << "t = 1 at opacity 0.85";
     ASSERT_NE(CellAt(30, 26), nullptr);
-    const zando::Rgba neighbour = zando::FrequencyCellColour(std::exp(-0.5f), 0.85f);
-    EXPECT_NEAR(CellAt(30, 26)->colour.green, neighbour.green, 2);
-    EXPECT_NEAR(CellAt(31, 24)->colour.green, zando::FrequencyCellColour(std::exp(-1.0f), 0.85f).green, 2);
+    // A neighbour's heat is exp(-1/2) = 0.607 of the peak (the yellow-to-orange segment: green 255 -
+    // 100 x 0.033 = 251); a diagonal one's exp(-1) = 0.368 (light blue to lime: 200 + 55 x 0.84 = 246).
+    EXPECT_NEAR(CellAt(30, 26)->colour.green, 251, 2);
+    EXPECT_NEAR(CellAt(31, 24)->colour.green, 246, 2);
     EXPECT_EQ(CellsDrawn(), 25) << "only the zones within two rows and columns";
     EXPECT_NE(canvas.FindText("▣ Heatmap | 1 shots"), nullptr);
     EXPECT_EQ(canvas.FindText("▣ Heatmap | 1 shots")->position, (Vector2{1162, 98}));

@@ -1,8 +1,18 @@
 // The upload of a match and the connection test, with the real client against the test dashboard
 // server over real sockets, HTTP and HTTPS: the request's bytes, the signature the server verifies on
 // its own, every outcome's line, the preconditions and the mends.
+#include <chrono>
 #include <cstdlib>
 #include <limits>
+#include <thread>
+#include <vector>
+
+#if !defined(_WIN32)
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
 
 #include "dashboard_server.h"
 #include "match_support.h"
@@ -174,9 +184,47 @@ TEST_F(DashboardUpload, AServerThatNeverAnswersCostsEightSecondsNotTheGame) {
     Z().serverUrl = hung.Url();
     const auto started = std::chrono::steady_clock::now();
     ExpectAttempt(Upload(), "[ZANDO] ✗ Failed to receive response from server (Error: 12002)");
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(30)) << "the attempt gives up";
+    const double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    EXPECT_GE(waited, 7.5) << "the server had its eight seconds";
+    EXPECT_LT(waited, 9.5) << "the attempt gives up at eight seconds";
     EXPECT_FALSE(Z().uploadInProgress);
 }
+
+#if !defined(_WIN32)
+// A server whose listening queue is full: the kernel drops the connection's opening packets, so the
+// connection is never made and the attempt gives up after the three seconds it allows to connect.
+TEST_F(DashboardUpload, AServerThatNeverAcceptsCostsThreeSeconds) {
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 0), 0);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    // Connections nobody accepts fill the queue (a backlog of 0 holds one).
+    std::vector<int> waiting;
+    for (int i = 0; i < 2; ++i) {
+        const int client = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        ASSERT_GE(client, 0);
+        ::connect(client, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+        waiting.push_back(client);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    Z().serverUrl = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+    const auto started = std::chrono::steady_clock::now();
+    const Lines lines = Upload();
+    const double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    for (const int client : waiting) ::close(client);
+    ::close(listener);
+    ASSERT_EQ(lines.size(), 4u) << ::testing::PrintToString(lines);
+    EXPECT_EQ(lines[2].rfind("[ZANDO] ✗ ", 0), 0u) << lines[2];
+    EXPECT_GE(waited, 2.5) << "the server had its three seconds to take the connection";
+    EXPECT_LT(waited, 4.5) << "the attempt gives up at three seconds";
+    EXPECT_FALSE(Z().uploadInProgress);
+}
+#endif
 
 TEST_F(DashboardUpload, OverHttpsACertificateFromAnAuthorityNobodyTrustsIsRefused) {
     const auto certificates = Folder("certificates");

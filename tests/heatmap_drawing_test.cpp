@@ -43,6 +43,20 @@ TEST(ColourRamps, AreContinuousAndEndAtTheirStops) {
     EXPECT_EQ(zando::AccuracyLegendColour(1.0f, 77), (Rgba{0, 255, 0, 77}));
 }
 
+// Inside the ramps' segments, worked out by hand from the stops (dark blue 0, 50, 200 / 80 at 0;
+// light blue 100, 200, 255 / 160 at 0.2; lime 150, 255, 100 / 210 at 0.4; yellow 255, 255, 0 / 235 at
+// 0.6; orange 255, 155, 0 / 245 at 0.8; red 255, 0, 0 / 255 at 1), each component cut to a whole number.
+TEST(ColourRamps, BlendTheirStopsInsideEachSegment) {
+    EXPECT_EQ(zando::FrequencyCellColour(0.1f, 1.0f), (Rgba{50, 125, 227, 120}));
+    EXPECT_EQ(zando::FrequencyCellColour(0.3f, 1.0f), (Rgba{125, 227, 177, 185}));
+    EXPECT_EQ(zando::FrequencyCellColour(0.5f, 1.0f), (Rgba{202, 255, 50, 222}));
+    EXPECT_EQ(zando::FrequencyCellColour(0.85f, 1.0f), (Rgba{255, 116, 0, 247}));
+    EXPECT_EQ(zando::FrequencyCellColour(0.3f, 0.5f).alpha, 92) << "185 at half opacity";
+    // Accuracy: red to yellow over the first half, yellow to green over the second.
+    EXPECT_EQ(zando::AccuracyCellColour(0.25f, 1.0f), (Rgba{255, 127, 0, 180}));
+    EXPECT_EQ(zando::AccuracyCellColour(0.75f, 1.0f), (Rgba{127, 255, 0, 180}));
+}
+
 TEST(HeatmapSmoothing, SpreadsAZoneOverTwoRowsAndColumnsAndDarkensTheBorder) {
     Grid<float> interior = OneCell(30, 25);
     zando::SmoothHeatmap(interior);

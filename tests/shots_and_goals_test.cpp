@@ -40,8 +40,11 @@ TEST_F(ShotsAndGoals, ShotsArePlacedAtTheLastTouchOnTheZoneGrid) {
     EXPECT_EQ(ShotZone({-4096, 0, 17}, 40), std::make_pair(45, 31));
     EXPECT_EQ(ShotZone({-6000, 0, 17}, 50), std::make_pair(49, 31));
     EXPECT_EQ(ShotZone({1e30f, -1e30f, 17}, 60), std::make_pair(0, 61)) << "far outside the field still lands inside";
-    EXPECT_EQ(Z().shots, 6);
-    EXPECT_FLOAT_EQ(CellSum(Z().allTimeShotHeatmap), 30.0f);
+    // Exactly on the field's edges (X +-5120, Y +-4096): the zones at the edges, not one beyond.
+    EXPECT_EQ(ShotZone({-5120, -4096, 17}, 70), std::make_pair(49, 61));
+    EXPECT_EQ(ShotZone({5120, 4096, 17}, 80), std::make_pair(0, 0));
+    EXPECT_EQ(Z().shots, 8);
+    EXPECT_FLOAT_EQ(CellSum(Z().allTimeShotHeatmap), 40.0f);
     EXPECT_TRUE(Logged("[SHOT] Using last touch position: Y=4500 X=0"));
     EXPECT_TRUE(Logged("[SHOT COUNTED #3] at (4096,0) Team=0"));
     EXPECT_TRUE(Logged("[SAVE] All-time heatmap saved (shots + goals)"));

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "export/number_text.h"
 #include "upload/heatmap_downsampling.h"
 #include "upload/json_string.h"
@@ -44,6 +46,13 @@ TEST(UploadBody, StringsAreEscapedAsJsonRequires) {
     EXPECT_EQ(zando::JsonEscaped("a\"b\\c"), "a\\\"b\\\\c");
     EXPECT_EQ(zando::JsonEscaped("tab\tline\nbell\x07"), "tab\\tline\\nbell\\u0007");
     EXPECT_EQ(zando::JsonEscaped("Ünïcödé ⚡"), "Ünïcödé ⚡") << "UTF-8 bytes pass unchanged";
+    // Every ASCII byte, NUL and the other control bytes included: no control byte is left raw, and a
+    // JSON reader gives the same text back.
+    std::string every;
+    for (int byte = 0; byte < 0x80; ++byte) every += static_cast<char>(byte);
+    const std::string escaped = zando::JsonEscaped(every);
+    for (const char c : escaped) EXPECT_GE(static_cast<unsigned char>(c), 0x20) << "raw control byte " << static_cast<int>(c);
+    EXPECT_EQ(nlohmann::json::parse("\"" + escaped + "\"").get<std::string>(), every);
 }
 
 TEST(UploadBody, GridsAreReducedToTenByTenBlockMeans) {
