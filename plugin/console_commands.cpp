@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "plugin/settings_variables.h"
 #include "plugin/zando.h"
 
 namespace {
@@ -17,7 +18,7 @@ void ZANDO::RegisterConsoleCommands() {
             name, Locked([action = std::move(action)](std::vector<std::string>) { action(); }), description, 0);
     };
     // Writes a switch's new value to its settings variable, whose change callback stores it back.
-    const auto writeSetting = [this](const char* name, bool value) { cvarManager->getCvar(name).setValue(value ? 1 : 0); };
+    const auto writeSetting = [this](zando::SettingName name, bool value) { cvarManager->getCvar(name.c_str()).setValue(value ? 1 : 0); };
 
     command("reset_stats", "Manually reset all stats", [this] {
         ResetStats();

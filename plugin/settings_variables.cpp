@@ -83,6 +83,13 @@ constexpr bool TableIsWhole() {
 }
 static_assert(TableIsWhole(), "every row of the settings table is filled in and named once");
 
+constexpr bool NamedAsListed() {
+    for (std::size_t i = 0; i < kVariables.size(); ++i)
+        if (!SameName(kVariables[i].name, SettingNames[i].data())) return false;
+    return true;
+}
+static_assert(NamedAsListed(), "the table names its variables as SettingNames lists them, in that order");
+
 constexpr bool ReadAtLoadIsInTable() {
     for (const char* name : kReadAtLoad)
         if (!name || !InTable(name)) return false;

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <variant>
 
 class ZANDO;
@@ -23,6 +24,32 @@ struct SettingVariable {
 };
 
 inline constexpr std::size_t SettingVariableCount = 23;
+
+// The variables' names in registration order, for code that names a variable: the table's names are
+// checked against these when the plug-in is built.
+inline constexpr std::array<std::string_view, SettingVariableCount> SettingNames = {
+    "zando_heatmap_scale",       "zando_postgame_scale",       "zando_window_opacity",        "zando_heatmap_pos_x",
+    "zando_heatmap_pos_y",       "zando_postgame_pos_x",       "zando_postgame_pos_y",        "zando_show_heatmap",
+    "zando_show_postgame",       "zando_show_heatmap_replay",  "zando_show_postgame_replay",  "zando_show_alltime_heatmap",
+    "zando_minimalistic",        "zando_sticky_mode",          "zando_show_accuracy_overlay", "zando_show_speed",
+    "zando_show_boost",          "zando_show_shots",           "zando_show_possession",       "zando_show_gametime",
+    "zando_enable_upload",       "zando_api_key",              "zando_server_url",
+};
+
+// A settings variable's name, checked when the code is compiled: a misspelt name does not build
+// (writing a variable that does not exist would do nothing, silently).
+class SettingName {
+public:
+    consteval SettingName(const char* name) : name_(name) {  // NOLINT: implicit, so a literal names a variable
+        bool known = false;
+        for (std::string_view setting : SettingNames) known = known || setting == name;
+        if (!known) throw "not the name of a settings variable";
+    }
+    const char* c_str() const { return name_; }
+
+private:
+    const char* name_;
+};
 
 // All variables in registration order.
 const std::array<SettingVariable, SettingVariableCount>& SettingVariables();

@@ -133,7 +133,8 @@ TEST_F(ControlPanel, PositionSlidersWriteOnReleaseAndResetRestoresTheDefaults) {
     ClickIn("DisplayContent", "Reset All to Defaults");
     EXPECT_EQ(Z().heatmapPosX, 1154);
     EXPECT_EQ(zando.Value("zando_heatmap_pos_x"), "1154");
-    EXPECT_EQ(zando.Value("zando_postgame_scale"), "1.000000");
+    EXPECT_EQ(zando.Value("zando_postgame_scale"), "1.0") << "the registered default";
+    EXPECT_EQ(Z().postGameScale, 1.0f) << "the member too, though its variable held the default already";
     EXPECT_TRUE(Z().showPostGame) << "visibility is not a position";
 }
 

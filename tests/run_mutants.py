@@ -44,7 +44,8 @@ def copy_tree():
             continue
         os.makedirs(os.path.dirname(target), exist_ok=True)
         if not os.path.exists(target) or open(source, "rb").read() != open(target, "rb").read():
-            shutil.copy2(source, target)
+            shutil.copyfile(source, target)  # a new time, so the build sees the change
+            shutil.copymode(source, target)
     imgui = os.path.join(TREE, "build", "imgui-src")
     if not os.path.exists(imgui):
         os.makedirs(os.path.dirname(imgui), exist_ok=True)

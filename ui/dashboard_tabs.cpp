@@ -154,12 +154,7 @@ void ZANDO::RenderHeatmapTab() {
     ImGui::Separator();
     ImGui::Spacing();
     if (ImGui::Button("Reset to Default Position", {-1.0f, 35.0f})) {
-        heatmapPosX = 1154;
-        heatmapPosY = 60;
-        heatmapScale = 1.0f;
-        ui::Write(*this, "zando_heatmap_pos_x", heatmapPosX);
-        ui::Write(*this, "zando_heatmap_pos_y", heatmapPosY);
-        ui::Write(*this, "zando_heatmap_scale", heatmapScale);
+        ui::ResetToDefaults(*this, {"zando_heatmap_pos_x", "zando_heatmap_pos_y", "zando_heatmap_scale"});
     }
     ImGui::EndChild();
 }

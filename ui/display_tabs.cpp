@@ -70,20 +70,8 @@ void ZANDO::RenderDisplayTab() {
 
     ui::Spacings(2);
     if (ImGui::Button("Reset All to Defaults", {250.0f, 40.0f})) {
-        heatmapPosX = 1154;
-        heatmapPosY = 60;
-        postGamePosX = 1441;
-        postGamePosY = 29;
-        heatmapScale = 1.0f;
-        postGameScale = 1.0f;
-        windowOpacity = 0.85f;
-        ui::Write(*this, "zando_heatmap_pos_x", heatmapPosX);
-        ui::Write(*this, "zando_heatmap_pos_y", heatmapPosY);
-        ui::Write(*this, "zando_postgame_pos_x", postGamePosX);
-        ui::Write(*this, "zando_postgame_pos_y", postGamePosY);
-        ui::Write(*this, "zando_heatmap_scale", heatmapScale);
-        ui::Write(*this, "zando_postgame_scale", postGameScale);
-        ui::Write(*this, "zando_window_opacity", windowOpacity);
+        ui::ResetToDefaults(*this, {"zando_heatmap_pos_x", "zando_heatmap_pos_y", "zando_postgame_pos_x", "zando_postgame_pos_y",
+                                    "zando_heatmap_scale", "zando_postgame_scale", "zando_window_opacity"});
     }
     ImGui::EndChild();
 }
@@ -92,7 +80,7 @@ void ZANDO::RenderPostGameTab() {
     struct Switch {
         const char* label;
         bool* member;
-        const char* variable;
+        zando::SettingName variable;
         const char* tooltip;
         const char* preview;
     };

@@ -4,8 +4,11 @@
 
 #include <imgui.h>
 
+#include <initializer_list>
 #include <string>
+#include <vector>
 
+#include "plugin/settings_variables.h"
 #include "plugin/zando.h"
 
 namespace zando::ui {
@@ -48,17 +51,28 @@ inline void EndStatRows() { ImGui::Columns(1); }
 
 // Settings variables are written on the game thread, where their change callbacks run (each stores
 // the value back into its member): the windows hand the write over with the value of this frame.
-inline void Write(ZANDO& plugin, const char* name, bool value) {
-    plugin.OnGameThread([&plugin, name, value] { plugin.cvarManager->getCvar(name).setValue(value ? 1 : 0); });
+inline void Write(ZANDO& plugin, SettingName name, bool value) {
+    plugin.OnGameThread([&plugin, name, value] { plugin.cvarManager->getCvar(name.c_str()).setValue(value ? 1 : 0); });
 }
-inline void Write(ZANDO& plugin, const char* name, int value) {
-    plugin.OnGameThread([&plugin, name, value] { plugin.cvarManager->getCvar(name).setValue(value); });
+inline void Write(ZANDO& plugin, SettingName name, int value) {
+    plugin.OnGameThread([&plugin, name, value] { plugin.cvarManager->getCvar(name.c_str()).setValue(value); });
 }
-inline void Write(ZANDO& plugin, const char* name, float value) {
-    plugin.OnGameThread([&plugin, name, value] { plugin.cvarManager->getCvar(name).setValue(value); });
+inline void Write(ZANDO& plugin, SettingName name, float value) {
+    plugin.OnGameThread([&plugin, name, value] { plugin.cvarManager->getCvar(name.c_str()).setValue(value); });
 }
-inline void Write(ZANDO& plugin, const char* name, const std::string& value) {
-    plugin.OnGameThread([&plugin, name, value] { plugin.cvarManager->getCvar(name).setValue(value); });
+inline void Write(ZANDO& plugin, SettingName name, const std::string& value) {
+    plugin.OnGameThread([&plugin, name, value] { plugin.cvarManager->getCvar(name.c_str()).setValue(value); });
+}
+// Each variable back to its registered default, and its member stored from it by the change
+// callback's own code (also when the variable held the default already and so did not change).
+inline void ResetToDefaults(ZANDO& plugin, std::initializer_list<SettingName> names) {
+    plugin.OnGameThread([&plugin, list = std::vector<SettingName>(names)] {
+        for (const SettingName& name : list) {
+            CVarWrapper cvar = plugin.cvarManager->getCvar(name.c_str());
+            cvar.ResetToDefault();
+            plugin.OnSettingChanged(cvar);
+        }
+    });
 }
 
 // True once the item just drawn was released after an edit ("on edit end").
