@@ -1,8 +1,54 @@
 // Pictures of the game screen written by the sandbox at match-clock times and at the match's end.
+#include <array>
+#include <cstdlib>
+#include <set>
+#include <vector>
+
+#define STB_IMAGE_IMPLEMENTATION
+#include <stb_image.h>
+
 #include "sandbox_program_support.h"
 
 using zando_test::HandTrace;
 using zando_test::SandboxProgram;
+
+namespace {
+
+// A PNG's pixels, read with stb_image: RGBA, row 0 at the top.
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<unsigned char> rgba;
+    std::array<int, 3> At(int x, int y) const {
+        const std::size_t at = (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 4;
+        return {rgba[at], rgba[at + 1], rgba[at + 2]};
+    }
+    bool Near(int x, int y, std::array<int, 3> colour, int tolerance) const {
+        const auto found = At(x, y);
+        for (int i = 0; i < 3; ++i)
+            if (std::abs(found[static_cast<std::size_t>(i)] - colour[static_cast<std::size_t>(i)]) > tolerance) return false;
+        return true;
+    }
+    // Pixels of the area that are within tolerance of the colour.
+    int Count(int x0, int y0, int x1, int y1, std::array<int, 3> colour, int tolerance) const {
+        int count = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) count += Near(x, y, colour, tolerance);
+        return count;
+    }
+};
+
+Picture ReadPicture(const std::string& png) {
+    Picture picture;
+    int channels = 0;
+    unsigned char* pixels = stbi_load_from_memory(reinterpret_cast<const unsigned char*>(png.data()), static_cast<int>(png.size()),
+                                                  &picture.width, &picture.height, &channels, 4);
+    if (!pixels) return picture;
+    picture.rgba.assign(pixels, pixels + static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height) * 4);
+    stbi_image_free(pixels);
+    return picture;
+}
+
+}  // namespace
 
 TEST_F(SandboxProgram, PicturesOfTheGameScreenAreWrittenAtClockTimesAndAtTheEnd) {
     zando_test::WriteFile(dir.path() / "hand.jsonl",
@@ -23,6 +69,17 @@ TEST_F(SandboxProgram, PicturesOfTheGameScreenAreWrittenAtClockTimesAndAtTheEnd)
     };
     EXPECT_EQ(bigEndian(16), 800);
     EXPECT_EQ(bigEndian(20), 600);
+    const Picture end = ReadPicture(png);
+    ASSERT_EQ(end.width, 800);
+    ASSERT_EQ(end.height, 600);
+    // At 800 x 600 the card (from 1441, 29 at 1920 x 1080) starts near x 600, y 16 at 0.42 times its
+    // size. Its background, (10, 15, 25) at alpha 235 over the screen's (18, 28, 23), is about
+    // (11, 16, 25): it fills the strip under its top edge. The heatmap's grid box, (10, 12, 15) at alpha
+    // 200, is about (12, 15, 17) over the same screen, left of the card.
+    EXPECT_GT(end.Count(610, 32, 780, 48, {11, 16, 25}, 4), 170 * 16 * 9 / 10) << "the card's background";
+    EXPECT_GT(end.Count(490, 80, 580, 160, {12, 15, 17}, 4), 90 * 80 * 9 / 10) << "the heatmap's grid box";
+    EXPECT_FALSE(end.Near(100, 300, {11, 17, 25}, 6)) << "the screen around the overlays is not the card";
+    EXPECT_FALSE(end.Near(100, 300, {0, 0, 0}, 6)) << "nor black";
 
     // A clock time the match never reaches is said, and the run fails.
     const auto late = Run("replay " + Path("hand.jsonl") + " --screenshot-at 500 --screenshot-dir " + Path("late"));
@@ -43,4 +100,11 @@ TEST_F(SandboxProgram, TheLiveWindowOpensOnAVirtualDisplayAndShowsTheMatch) {
     ASSERT_GT(png.size(), 24u);
     EXPECT_EQ(png.substr(1, 3), "PNG");
     EXPECT_EQ(static_cast<unsigned char>(png[18]) * 256 + static_cast<unsigned char>(png[19]), 1280);
+    // The window shows a pitch with cars and a ball, not one colour: many colours on a coarse grid.
+    const Picture live = ReadPicture(png);
+    ASSERT_EQ(live.width, 1280);
+    std::set<std::array<int, 3>> colours;
+    for (int y = 0; y < live.height; y += 8)
+        for (int x = 0; x < live.width; x += 8) colours.insert(live.At(x, y));
+    EXPECT_GE(colours.size(), 8u);
 }
