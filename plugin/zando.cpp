@@ -14,6 +14,11 @@ BAKKESMOD_PLUGIN(ZANDO, "ZANDO", "1.0", PLUGINTYPE_FREEPLAY)
 // [SECTION] Load and unload
 
 void ZANDO::onLoad() {
+    LoadLocked();
+    PublishForSnapshots(true);  // outside the state lock: a snapshot takes the two locks in the other order
+}
+
+void ZANDO::LoadLocked() {
     std::scoped_lock lock(stateLock);
     SizeGrid(positionHeatmap);
     SizeGrid(shotHeatmap);
@@ -42,6 +47,7 @@ void ZANDO::FollowMatchInProgress() {
 }
 
 void ZANDO::onUnload() {
+    PublishForSnapshots(false);
     std::scoped_lock lock(stateLock);
     // The match that ended within the last 3 s is finished now, without its wait for the new MMR:
     // unloading must not cost the match its statistics file and its upload.

@@ -283,6 +283,9 @@ private:
     void ReadSettingsIntoMembers();
     void HookGameEvents();
     void FollowMatchInProgress();
+    void LoadLocked();  // onLoad's work, under the state lock
+    // Makes this plug-in the one the exported match snapshot reads (plugin/match_snapshot.h), or none.
+    void PublishForSnapshots(bool published);
     void ReadAllTimeHeatmapFile();
     // The common end of a match (winner set or match ended); texts are the handler's six lines;
     // matchOver: the event that ends the match even in overtime (EventMatchEnded).

@@ -1,10 +1,10 @@
-// The control panel's tab is a member of the plug-in object; the sandbox sets it through the class
-// it checked the library holds, as a player would by clicking the sidebar.
+// The control panel's tab, chosen through the function the plug-in library exports for it, as a
+// player would by clicking the sidebar.
 #include "sandbox/panel_control.h"
 
 #include <cstring>
 
-#include "plugin/zando.h"
+#include "plugin/match_snapshot.h"
 
 namespace sandbox {
 
@@ -16,10 +16,11 @@ const char* const TabNames[PanelTabs] = {"dashboard",       "heatmap",        "i
 }  // namespace
 
 bool ShowPanelTab(host::Host& host, const host::LoadedPlugin& plugin, int tab) {
-    if (!plugin.info || std::strcmp(plugin.info->className, "ZANDO") != 0 || !plugin.Object() || !plugin.window) return false;
+    if (!plugin.library || !plugin.window) return false;
+    const auto select = reinterpret_cast<ZandoSelectPanelTabFunction>(plugin.library->Symbol(ZandoSelectPanelTabSymbol));
+    if (!select) return false;
     if (!plugin.windowOpen) host.ToggleMenu(plugin.window->GetMenuName());
-    static_cast<ZANDO&>(*plugin.Object()).selectedTab = tab;
-    return true;
+    return select(tab) != 0;
 }
 
 void PictureUi(host::Host& host, const host::LoadedPlugin& plugin, ScreenCamera& camera) {

@@ -2,10 +2,12 @@
 #include "sandbox/simulation_report.h"
 
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 
-#include "plugin/zando.h"
+#include "host/runtime/plugin_library.h"
+#include "plugin/match_snapshot.h"
 
 namespace sandbox {
 
@@ -30,17 +32,23 @@ const char* TeamName(int team) { return team == 0 ? "blue" : "orange"; }
 
 }  // namespace
 
+// The figures from the snapshot the library exports; none from a library without one or from an
+// older snapshot than the one these figures need.
 std::optional<PluginFigures> ReadPluginFigures(const host::LoadedPlugin& plugin) {
-    if (!plugin.info || std::strcmp(plugin.info->className, "ZANDO") != 0 || !plugin.Object()) return std::nullopt;
-    const auto& zando = static_cast<const ZANDO&>(*plugin.Object());
+    if (!plugin.library) return std::nullopt;
+    const auto snapshotOf = reinterpret_cast<ZandoMatchSnapshotFunction>(plugin.library->Symbol(ZandoMatchSnapshotSymbol));
+    ZandoMatchSnapshot snapshot{};
+    if (!snapshotOf || !snapshotOf(&snapshot, sizeof snapshot) || snapshot.version < 1 ||
+        snapshot.size < offsetof(ZandoMatchSnapshot, goals) + sizeof snapshot.goals)
+        return std::nullopt;
     PluginFigures figures;
-    figures.averageSpeed = zando.AverageSpeed();
-    figures.boostCollected = zando.boostCollected;
-    figures.boostUsed = zando.boostUsed;
-    figures.shots = zando.shots;
-    figures.goals = zando.goals;
-    figures.possessionTime = zando.possessionTime;
-    figures.gameTime = zando.gameTime;
+    figures.averageSpeed = snapshot.averageSpeed;
+    figures.boostCollected = snapshot.boostCollected;
+    figures.boostUsed = snapshot.boostUsed;
+    figures.shots = snapshot.shots;
+    figures.goals = snapshot.goals;
+    figures.possessionTime = snapshot.possessionTime;
+    figures.gameTime = snapshot.gameTime;
     return figures;
 }
 

@@ -4,7 +4,10 @@
 
 #include <imgui.h>
 
+#include <cstring>
+
 #include "host/runtime/plugin_library.h"
+#include "plugin/match_snapshot.h"
 #include "test_support.h"
 
 using zando_test::LoadedZando;
@@ -62,6 +65,59 @@ TEST(PluginLoad, AfterOnLoadTheMatchRecordIsFreshPausedAndSized) {
                                                        "[LOAD] No existing all-time heatmap found (starting fresh)"}))
         << "onLoad logs nothing of its own";
     EXPECT_TRUE(zando.hostMessages.empty());
+}
+
+// The snapshot a program that loaded the library reads the match's figures from: only while the
+// plug-in is loaded, as much of it as the reader has room for, and the panel's tab within 0..7.
+TEST(PluginSnapshot, GivesTheMatchFiguresWhileLoadedAndOnlyWhatTheReaderHasRoomFor) {
+    TempDir home;
+    host::Host host(home.path());
+    host::LoadResult loaded = host.LoadPlugin(ZANDO_PLUGIN_PATH, "ZANDO");
+    ASSERT_NE(loaded.plugin, nullptr) << loaded.error;
+    const host::PluginLibrary& library = *loaded.plugin->library;
+    const auto snapshotOf = reinterpret_cast<ZandoMatchSnapshotFunction>(library.Symbol(ZandoMatchSnapshotSymbol));
+    const auto selectTab = reinterpret_cast<ZandoSelectPanelTabFunction>(library.Symbol(ZandoSelectPanelTabSymbol));
+    ASSERT_NE(snapshotOf, nullptr);
+    ASSERT_NE(selectTab, nullptr);
+
+    auto& zando = *static_cast<ZANDO*>(loaded.plugin->Object());
+    zando.shots = 7;
+    zando.goals = 2;
+    zando.boostUsed = 312.5f;
+    zando.speedSum = 3000.0f;
+    zando.speedSamples = 2;
+    ZandoMatchSnapshot whole{};
+    ASSERT_EQ(snapshotOf(&whole, sizeof whole), 1);
+    EXPECT_EQ(whole.version, 1u);
+    EXPECT_EQ(whole.size, 36u) << "two counts of 4 bytes and seven figures of 4 bytes";
+    EXPECT_EQ(whole.shots, 7);
+    EXPECT_EQ(whole.goals, 2);
+    EXPECT_EQ(whole.boostUsed, 312.5f);
+    EXPECT_EQ(whole.averageSpeed, 1500.0f);
+
+    // An older reader's smaller snapshot: the rest of its memory is left alone.
+    unsigned char older[16];
+    std::memset(older, 0xAB, sizeof older);
+    ASSERT_EQ(snapshotOf(reinterpret_cast<ZandoMatchSnapshot*>(older), 12), 1);
+    std::uint32_t size = 0;
+    std::memcpy(&size, older + 4, sizeof size);
+    EXPECT_EQ(size, 12u);
+    EXPECT_EQ(older[12], 0xAB);
+    EXPECT_EQ(snapshotOf(&whole, 7), 0) << "no room for the version and size";
+
+    EXPECT_EQ(selectTab(5), 1);
+    EXPECT_EQ(zando.selectedTab, 5);
+    EXPECT_EQ(selectTab(8), 0);
+    EXPECT_EQ(selectTab(-1), 0);
+    EXPECT_EQ(zando.selectedTab, 5);
+
+    host.UnloadPlugin(loaded.plugin);
+    // The library stays open while the host keeps it; here it has let it go, so open it again to ask.
+    std::string error;
+    auto again = host::PluginLibrary::Open(ZANDO_PLUGIN_PATH, error);
+    ASSERT_NE(again, nullptr) << error;
+    const auto unloadedSnapshot = reinterpret_cast<ZandoMatchSnapshotFunction>(again->Symbol(ZandoMatchSnapshotSymbol));
+    EXPECT_EQ(unloadedSnapshot(&whole, sizeof whole), 0) << "no plug-in is loaded";
 }
 
 TEST(PluginWindows, MenuSlotsOpenCloseAndInputBlockingFollowImGui) {

@@ -1,0 +1,54 @@
+// The exported snapshot of the match and the panel-tab switch, for a program that loaded the plug-in.
+#include "plugin/match_snapshot.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+#include <mutex>
+
+#include "plugin/zando.h"
+
+namespace {
+
+std::mutex loadedLock;
+ZANDO* loaded = nullptr;  // the plug-in between its onLoad and its onUnload
+
+}  // namespace
+
+void ZANDO::PublishForSnapshots(bool published) {
+    std::scoped_lock lock(loadedLock);
+    loaded = published ? this : nullptr;
+}
+
+extern "C" {
+
+BAKKESMOD_PLUGIN_EXPORT int zando_match_snapshot(ZandoMatchSnapshot* out, std::uint32_t capacity) {
+    if (!out || capacity < offsetof(ZandoMatchSnapshot, averageSpeed)) return 0;
+    std::scoped_lock lock(loadedLock);
+    if (!loaded) return 0;
+    ZandoMatchSnapshot snapshot{};
+    {
+        std::scoped_lock state(loaded->stateLock);
+        snapshot.averageSpeed = loaded->AverageSpeed();
+        snapshot.boostCollected = loaded->boostCollected;
+        snapshot.boostUsed = loaded->boostUsed;
+        snapshot.possessionTime = loaded->possessionTime;
+        snapshot.gameTime = loaded->gameTime;
+        snapshot.shots = loaded->shots;
+        snapshot.goals = loaded->goals;
+    }
+    snapshot.version = ZandoMatchSnapshotVersion;
+    snapshot.size = static_cast<std::uint32_t>(std::min<std::size_t>(capacity, sizeof snapshot));
+    std::memcpy(out, &snapshot, snapshot.size);
+    return 1;
+}
+
+BAKKESMOD_PLUGIN_EXPORT int zando_select_panel_tab(int tab) {
+    if (tab < 0 || tab >= 8) return 0;
+    std::scoped_lock lock(loadedLock);
+    if (!loaded) return 0;
+    std::scoped_lock state(loaded->stateLock);
+    loaded->selectedTab = tab;
+    return 1;
+}
+}
