@@ -16,8 +16,11 @@
 #include "sandbox/simulated_play.h"
 #include "sandbox/trace_format.h"
 #include "test_support.h"
+#include "zone_truth.h"
 
 namespace sb = sandbox;
+using zando_test::CountsOfTruth;
+using zando_test::ZoneCounts;
 using sb::GameEvent;
 
 namespace {
@@ -31,23 +34,8 @@ std::vector<sb::TraceRecord> Simulate(std::uint64_t seed, int teamSize, double f
 
 const sb::record::Event* EventOf(const sb::TraceRecord& r) { return std::get_if<sb::record::Event>(&r.body); }
 
-// The zone (row, column) of a field position, from the grid's definition: 50 columns over the field's
-// 10240 units of X, from +X (column 0) to -X; 62 rows over its 8192 units of Y, from the end the
-// player attacks (row 0) to their own; a position beyond an edge belongs to the zone at that edge.
-std::pair<int, int> ZoneOfSpot(const sb::LocalTruth::Spot& spot) {
-    const double across = (5120.0 - static_cast<double>(spot.x)) / 10240.0;
-    double along = (static_cast<double>(spot.y) + 4096.0) / 8192.0;
-    if (spot.team == 0) along = 1.0 - along;  // blue attacks +Y
-    const auto cell = [](double fraction, int cells) { return std::clamp(static_cast<int>(std::floor(fraction * cells)), 0, cells - 1); };
-    return {cell(along, 62), cell(across, 50)};
-}
-
-// Shots and goals per zone, as the all-time file holds them: little-endian version, width and height,
-// then each zone's shot heat (float, 5 a shot) and goal count (int32), row 0 first.
-struct ZoneCounts {
-    std::map<std::pair<int, int>, int> shots, goals;
-};
-
+// The all-time file's counts: little-endian version, width and height, then each zone's shot heat
+// (float) and goal count (int32), row 0 first.
 ZoneCounts ReadAllTimeCounts(const std::string& bytes) {
     const auto int32At = [&bytes](std::size_t at) {
         std::uint32_t value = 0;
@@ -69,12 +57,6 @@ ZoneCounts ReadAllTimeCounts(const std::string& bytes) {
     return counts;
 }
 
-ZoneCounts CountsOfTruth(const sb::LocalTruth& truth) {
-    ZoneCounts counts;
-    for (const auto& spot : truth.shotSpots) ++counts.shots[ZoneOfSpot(spot)];
-    for (const auto& spot : truth.goalSpots) ++counts.goals[ZoneOfSpot(spot)];
-    return counts;
-}
 
 }  // namespace
 

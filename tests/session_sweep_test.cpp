@@ -15,6 +15,7 @@
 #include "sandbox/trace_format.h"
 #include "sandbox/trace_player.h"
 #include "test_support.h"
+#include "zone_truth.h"
 
 namespace sb = sandbox;
 using zando_test::DashboardServer;
@@ -55,7 +56,17 @@ Expected ExpectedOf(const sb::SimulatedResult& match) {
 struct MatchSpan {
     std::size_t firstLine = 0;
     int cardFrames = 0;
+    zando_test::ZoneCounts placed;  // the match's grids as the plug-in held them when the next match began (or the session ended)
+    zando_test::ZoneCounts placedBeforeReload;  // ... and just before the plug-in was last reloaded
 };
+
+// The plug-in's grids of the match it follows (or followed last).
+zando_test::ZoneCounts PlacedNow(host::Host& host) {
+    host::LoadedPlugin* plugin = host.FindPlugin("ZANDO");
+    if (!plugin || !plugin->Object()) return {};
+    const ZANDO& zando = *static_cast<const ZANDO*>(plugin->Object());
+    return zando_test::CountsOfGrids(zando.shotHeatmap, zando.goalHeatmap);
+}
 
 struct PlayedSession {
     std::vector<sb::SimulatedResult> matches;
@@ -73,7 +84,12 @@ PlayedSession PlaySession(host::Host& host, const sb::SimulationSettings& settin
             if (!session.spans.empty() && canvas.FindText("MATCH STATS")) ++session.spans.back().cardFrames;
         },
         [&](const sb::TraceRecord& record) {
-            if (std::holds_alternative<sb::record::Match>(record.body)) session.spans.push_back({host.GetConsole().Lines().size(), 0});
+            const auto* console = std::get_if<sb::record::Console>(&record.body);
+            if (console && console->statements.find("plugin reload") != std::string::npos && !session.spans.empty())
+                session.spans.back().placedBeforeReload = PlacedNow(host);
+            if (!std::holds_alternative<sb::record::Match>(record.body)) return;
+            if (!session.spans.empty()) session.spans.back().placed = PlacedNow(host);
+            session.spans.push_back({host.GetConsole().Lines().size(), 0, {}, {}});
         });
     sb::TraceChecker checker;
     sb::MatchSimulator simulator(settings, [&](const sb::TraceRecord& record) {
@@ -81,6 +97,7 @@ PlayedSession PlaySession(host::Host& host, const sb::SimulationSettings& settin
         player.Play(record);
     });
     simulator.Run();
+    if (!session.spans.empty()) session.spans.back().placed = PlacedNow(host);
     session.matches = simulator.Results();
     return session;
 }
@@ -154,6 +171,13 @@ TEST_P(SessionSweep, EveryMatchIsFinishedOnceWithItsCardItsMmrChangeItsShotsAndG
         const nlohmann::json body = nlohmann::json::parse(request["body"].get<std::string>());
         EXPECT_EQ(body["shots"], match.truth.shots);
         EXPECT_EQ(body["goals"], match.truth.goals);
+        // Each shot and goal in the zone the truth places it in (reloaded while it waited for the
+        // rating, the plug-in had finished the match with the grids it held before the reload).
+        const zando_test::ZoneCounts truth = zando_test::CountsOfTruth(match.truth);
+        const zando_test::ZoneCounts& placed =
+            match.outcome.reloadedInMmrWait ? played.spans[m].placedBeforeReload : played.spans[m].placed;
+        EXPECT_EQ(placed.shots, truth.shots);
+        EXPECT_EQ(placed.goals, truth.goals);
         EXPECT_EQ(body["playlist"], match.outcome.playlist);
         EXPECT_NEAR(body["mmr"].get<double>(), match.outcome.mmrBefore, 0.01);
         EXPECT_NEAR(body["mmrChange"].get<double>(), expected.mmrChange, 0.01);
