@@ -138,6 +138,27 @@ TEST_F(ControlPanel, PositionSlidersWriteOnReleaseAndResetRestoresTheDefaults) {
     EXPECT_TRUE(Z().showPostGame) << "visibility is not a position";
 }
 
+// A scale or opacity slider spans its variable's range and writes only the variable: the member
+// changes when the variable's change callback runs on the game thread, not in the window's frame.
+TEST_F(ControlPanel, ValueSlidersWriteTheVariableWhoseCallbackStoresTheMember) {
+    ShowTab(3);
+    const ImVec2 slider = ui.Locate("DisplayContent", "##opacity", 60.0f);
+    ASSERT_GE(slider.x, 0.0f);
+    const float before = Z().windowOpacity;
+    ui.SetLockstep(false);
+    ui.Frame(slider, false);
+    ui.Frame(slider, true);
+    ui.Frame({slider.x + 2000.0f, slider.y}, true);  // far past the right end
+    EXPECT_EQ(Z().windowOpacity, before) << "the window's frame leaves the member alone";
+    Host().GetScheduler().RunPending();
+    EXPECT_EQ(Z().windowOpacity, 1.0f) << "the variable's maximum";
+    EXPECT_EQ(zando.Value("zando_window_opacity"), "1.000000");
+    ui.SetLockstep(true);
+    ui.Frame({slider.x - 2000.0f, slider.y}, true);
+    ui.Frame({slider.x - 2000.0f, slider.y}, false);
+    EXPECT_FLOAT_EQ(Z().windowOpacity, 0.2f) << "the variable's minimum";
+}
+
 TEST_F(ControlPanel, EnableAndDisableAllStatsUpdateThePreview) {
     ShowTab(4);
     ClickIn("PostGameContent", " Disable All Stats ", 240.0f);

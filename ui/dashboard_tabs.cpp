@@ -131,7 +131,7 @@ void ZANDO::RenderHeatmapTab() {
     ImGui::Spacing();
 
     ui::Label("Scale & Position", {1.0f, 0.7f, 0.4f, 1.0f});
-    if (ImGui::SliderFloat("Heatmap Scale", &heatmapScale, 0.5f, 2.5f, "%.2fx")) ui::Write(*this, "zando_heatmap_scale", heatmapScale);
+    ui::SettingSlider(*this, "Heatmap Scale", heatmapScale, "zando_heatmap_scale", "%.2fx");
     ImGui::Spacing();
     ui::BeginStatRows("HeatmapPos", 100.0f);
     ui::StatLabel("X Position");

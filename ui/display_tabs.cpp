@@ -41,13 +41,12 @@ void ZANDO::RenderDisplayTab() {
     ui::Spacings(2);
     ui::Heading("APPEARANCE & SCALING", {0.5f, 0.85f, 0.7f, 1.0f});
     ImGui::Text("Window Opacity");
-    if (ImGui::SliderFloat("##opacity", &windowOpacity, 0.2f, 1.0f, "%.2f")) ui::Write(*this, "zando_window_opacity", windowOpacity);
+    ui::SettingSlider(*this, "##opacity", windowOpacity, "zando_window_opacity", "%.2f");
     ImGui::Spacing();
     ImGui::Text("Heatmap Scale");
-    if (ImGui::SliderFloat("##heatmapscale", &heatmapScale, 0.5f, 2.5f, "%.2fx")) ui::Write(*this, "zando_heatmap_scale", heatmapScale);
+    ui::SettingSlider(*this, "##heatmapscale", heatmapScale, "zando_heatmap_scale", "%.2fx");
     ImGui::Text("Post-Game Scale");
-    if (ImGui::SliderFloat("##postgamescale", &postGameScale, 0.5f, 2.5f, "%.2fx"))
-        ui::Write(*this, "zando_postgame_scale", postGameScale);
+    ui::SettingSlider(*this, "##postgamescale", postGameScale, "zando_postgame_scale", "%.2fx");
     ImGui::TextDisabled("Detected Resolution: %dx%d", screenWidth, screenHeight);
 
     ui::Spacings(2);

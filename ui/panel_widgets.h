@@ -75,6 +75,17 @@ inline void ResetToDefaults(ZANDO& plugin, std::initializer_list<SettingName> na
     });
 }
 
+// A slider over a bounded settings variable's whole range, showing its member's value. What the
+// player picks is written to the variable; its change callback stores the member.
+inline bool SettingSlider(ZANDO& plugin, const char* label, float member, SettingName name, const char* format) {
+    const SettingVariable* variable = FindSettingVariable(name.c_str());
+    if (!variable || !variable->bounded) return false;
+    float value = member;
+    if (!ImGui::SliderFloat(label, &value, variable->min, variable->max, format)) return false;
+    Write(plugin, name, value);
+    return true;
+}
+
 // True once the item just drawn was released after an edit ("on edit end").
 inline bool EditEnded() { return ImGui::IsItemDeactivatedAfterEdit(); }
 

@@ -53,10 +53,9 @@ void ZANDO::RenderSettings() {
     // 6. Visual settings, written on every change.
     if (ImGui::CollapsingHeader("Visual Settings", ImGuiTreeNodeFlags_DefaultOpen)) {
         ImGui::Indent();
-        if (ImGui::SliderFloat("Window Opacity", &windowOpacity, 0.2f, 1.0f, "%.2f")) ui::Write(*this, "zando_window_opacity", windowOpacity);
-        if (ImGui::SliderFloat("Heatmap Scale", &heatmapScale, 0.5f, 2.5f, "%.2fx")) ui::Write(*this, "zando_heatmap_scale", heatmapScale);
-        if (ImGui::SliderFloat("Post-Game Scale", &postGameScale, 0.5f, 2.5f, "%.2fx"))
-            ui::Write(*this, "zando_postgame_scale", postGameScale);
+        ui::SettingSlider(*this, "Window Opacity", windowOpacity, "zando_window_opacity", "%.2f");
+        ui::SettingSlider(*this, "Heatmap Scale", heatmapScale, "zando_heatmap_scale", "%.2fx");
+        ui::SettingSlider(*this, "Post-Game Scale", postGameScale, "zando_postgame_scale", "%.2fx");
         ImGui::Unindent();
     }
     ImGui::Spacing();
