@@ -97,6 +97,32 @@ TEST_F(MatchMetadata, NoMatchAtAllChangesNothing) {
     EXPECT_EQ(Z().playlistName, "Previous");
 }
 
+// A match that the game starts with its active state (no InitGame, no countdown first), after a
+// match whose metadata was read: its own playlist and MMR are read at its first kickoff.
+TEST_F(MatchMetadata, AMatchStartedByItsActiveStateReadsItsOwnMetadataAtItsFirstKickoff) {
+    StartPlaying(&zando_test::RankedDoubles);
+    match.SetMmr(11, 1012.5f);
+    Z().matchActive = false;
+    match.Fire(events::CountdownBeginState);
+    ASSERT_EQ(Z().playlistId, 11);
+    match.Fire(events::MatchEnded);
+    Host().Advance(3.0);
+    ASSERT_FALSE(Z().matchActive) << "the first match is over";
+
+    const host::game::Playlist& duel = zando_test::RankedDuel;
+    match.StartMatch(&duel);
+    match.SetMmr(10, 640.0f);
+    match.Fire(events::ActiveBeginState);
+    ASSERT_TRUE(Z().matchActive);
+    MarkLines();
+    match.Fire(events::CountdownBeginState);
+    const Lines lines = NewLines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[1], "[COUNTDOWN] First kickoff of this match - reading match metadata");
+    EXPECT_EQ(Z().playlistId, 10);
+    EXPECT_FLOAT_EQ(Z().initialMmr, 640.0f);
+}
+
 TEST_F(MatchMetadata, TheFinalMmrIsAskedForThePlaylistOfTheMatchStart) {
     StartPlaying(&zando_test::RankedDoubles);
     match.SetMmr(11, 1012.5f);
