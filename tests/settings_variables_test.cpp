@@ -27,6 +27,28 @@ TEST(SettingsVariables, AllTwentyThreeAreRegisteredSavedAndBounded) {
               std::string::npos);
 }
 
+// Each bounded variable's range, as the player may set it: a value below it or above it is held at
+// its end.
+TEST(SettingsVariables, EachBoundedVariableHoldsAValueWithinItsRange) {
+    struct Range {
+        const char* name;
+        float min, max;
+    };
+    const Range ranges[] = {
+        {"zando_heatmap_scale", 0.5f, 2.5f},    {"zando_postgame_scale", 0.5f, 2.5f}, {"zando_window_opacity", 0.2f, 1.0f},
+        {"zando_heatmap_pos_x", 0.0f, 3840.0f}, {"zando_heatmap_pos_y", 0.0f, 2160.0f}, {"zando_postgame_pos_x", 0.0f, 3840.0f},
+        {"zando_postgame_pos_y", 0.0f, 2160.0f},
+    };
+    TempDir home;
+    LoadedZando zando(home.path());
+    for (const Range& range : ranges) {
+        zando.Run(std::string(range.name) + " -100000");
+        EXPECT_FLOAT_EQ(std::stof(zando.Value(range.name)), range.min) << range.name;
+        zando.Run(std::string(range.name) + " 100000");
+        EXPECT_FLOAT_EQ(std::stof(zando.Value(range.name)), range.max) << range.name;
+    }
+}
+
 TEST(SettingsVariables, ASetReachesItsMemberAtOnceThroughTheRightGetter) {
     TempDir home;
     LoadedZando zando(home.path());
