@@ -24,9 +24,12 @@ TEST_F(ExportsAndCommands, TheCsvListsZonesWithHeatOnly) {
     Z().shotHeatmap[31][25] = 5.0f;
     Z().shotHeatmap[0][49] = 10.0f;
     Z().shotHeatmap[61][0] = 0.25f;
+    Z().positionHeatmap[40][7] = 1.5f;  // where the car was, without a shot
+    Z().positionHeatmap[31][25] = 2.0f;
     Run("export_heatmap");
-    EXPECT_EQ(zando_test::ReadTextFile(Data("shot_heatmap_data.csv")), "X,Y,Shots,Position\n49,0,10,0\n25,31,5,0\n0,61,0.25,0\n")
-        << "rows outer, columns inner; overwritten, not appended";
+    EXPECT_EQ(zando_test::ReadTextFile(Data("shot_heatmap_data.csv")),
+              "X,Y,Shots,Position\n49,0,10,0\n25,31,5,2\n7,40,0,1.5\n0,61,0.25,0\n")
+        << "rows outer, columns inner; a zone with either heat; overwritten, not appended";
 }
 
 TEST_F(ExportsAndCommands, TheStatsFileHasItsHundredAndFortyOneLines) {
