@@ -2,6 +2,9 @@
 // across runs, and the reset command registered with them.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+
 #include "test_support.h"
 
 using zando_test::LoadedZando;
@@ -25,6 +28,21 @@ TEST(SettingsVariables, AllTwentyThreeAreRegisteredSavedAndBounded) {
     EXPECT_EQ(zando.Value("zando_window_opacity"), "0.85");
     EXPECT_NE(zando.Host().GetConsole().FindCvar("zando_api_key")->description.find("dashboard.zando.example"),
               std::string::npos);
+}
+
+// Load copies every variable into its member but the five post-game switches: their members' own
+// initial values must be the variables' defaults, or the card and the panel would disagree with
+// what is saved.
+TEST(SettingsVariables, ThePostGameSwitchesStartAsTheirVariablesSay) {
+    TempDir home;
+    LoadedZando zando(home.path());
+    ZANDO& z = zando.Zando();
+    const std::pair<const char*, bool ZANDO::*> switches[] = {
+        {"zando_show_speed", &ZANDO::showSpeed},         {"zando_show_boost", &ZANDO::showBoost},
+        {"zando_show_shots", &ZANDO::showShots},         {"zando_show_possession", &ZANDO::showPossession},
+        {"zando_show_gametime", &ZANDO::showGameTime},
+    };
+    for (const auto& [name, member] : switches) EXPECT_EQ(z.*member, zando.Value(name) == "1") << name;
 }
 
 // Each bounded variable's range, as the player may set it: a value below it or above it is held at
