@@ -23,9 +23,12 @@ struct CanvasColour {
     char red = 0, green = 0, blue = 0, alpha = 0;
     bool operator==(const CanvasColour&) const = default;
 };
-inline char CanvasComponent(int value) { return static_cast<char>(static_cast<unsigned char>(value < 0 ? 0 : value > 255 ? 255 : value)); }
+inline char CanvasComponent(int value) {
+    return static_cast<char>(static_cast<unsigned char>(value < 0 ? 0 : value > 255 ? 255 : value));
+}
 inline CanvasColour ToCanvas(Rgba colour) {  // inline: a changed heatmap converts every zone's colour
-    return {CanvasComponent(colour.red), CanvasComponent(colour.green), CanvasComponent(colour.blue), CanvasComponent(colour.alpha)};
+    return {CanvasComponent(colour.red), CanvasComponent(colour.green), CanvasComponent(colour.blue),
+            CanvasComponent(colour.alpha)};
 }
 
 void SetColor(CanvasWrapper& canvas, Rgba colour);  // each component clamped to 0..255
@@ -93,7 +96,8 @@ inline Rgba FrequencyCellColour(float t, float opacity) {
         const float u = (t - 0.8f) / 0.2f;
         red = 255, green = 155 - 155 * u, blue = 0, alphaBase = 10 * u + 245;
     }
-    return {static_cast<int>(red), static_cast<int>(green), static_cast<int>(blue), static_cast<int>(static_cast<float>(static_cast<int>(alphaBase)) * opacity)};
+    return {static_cast<int>(red), static_cast<int>(green), static_cast<int>(blue),
+            static_cast<int>(static_cast<float>(static_cast<int>(alphaBase)) * opacity)};
 }
 
 inline Rgba AccuracyCellColour(float a, float opacity) {

@@ -1,6 +1,7 @@
 // The settings-variable table, their registration with change callbacks, and the copy into members at load.
 #include "plugin/settings_variables.h"
 
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
@@ -59,25 +60,13 @@ constexpr std::array<const char*, 18> kReadAtLoad = {
     "zando_enable_upload",       "zando_server_url",           "zando_api_key",
 };
 
-constexpr bool SameName(const char* a, const char* b) {
-    if (!a || !b) return a == b;
-    while (*a && *a == *b) ++a, ++b;
-    return *a == *b;
-}
-
-constexpr bool InTable(const char* name) {
-    for (const SettingVariable& variable : kVariables)
-        if (SameName(variable.name, name)) return true;
-    return false;
-}
-
 // The table is as long as its count says (a missing row would be left empty), its names are unique,
 // and every variable read at load is in it.
 constexpr bool TableIsWhole() {
     for (std::size_t i = 0; i < kVariables.size(); ++i) {
         if (!kVariables[i].name || !kVariables[i].defaultValue || !kVariables[i].description) return false;
         for (std::size_t j = 0; j < i; ++j)
-            if (SameName(kVariables[i].name, kVariables[j].name)) return false;
+            if (std::string_view(kVariables[i].name) == kVariables[j].name) return false;
     }
     return true;
 }
@@ -85,14 +74,14 @@ static_assert(TableIsWhole(), "every row of the settings table is filled in and 
 
 constexpr bool NamedAsListed() {
     for (std::size_t i = 0; i < kVariables.size(); ++i)
-        if (!SameName(kVariables[i].name, SettingNames[i].data())) return false;
+        if (kVariables[i].name != SettingNames[i]) return false;
     return true;
 }
 static_assert(NamedAsListed(), "the table names its variables as SettingNames lists them, in that order");
 
 constexpr bool ReadAtLoadIsInTable() {
     for (const char* name : kReadAtLoad)
-        if (!name || !InTable(name)) return false;
+        if (!name || !IsSettingName(name)) return false;
     return true;
 }
 static_assert(ReadAtLoadIsInTable(), "the variables read at load are settings variables");

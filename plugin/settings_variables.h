@@ -36,14 +36,18 @@ inline constexpr std::array<std::string_view, SettingVariableCount> SettingNames
     "zando_enable_upload",       "zando_api_key",              "zando_server_url",
 };
 
+constexpr bool IsSettingName(std::string_view name) {
+    for (std::string_view setting : SettingNames)
+        if (setting == name) return true;
+    return false;
+}
+
 // A settings variable's name, checked when the code is compiled: a misspelt name does not build
 // (writing a variable that does not exist would do nothing, silently).
 class SettingName {
 public:
     consteval SettingName(const char* name) : name_(name) {  // NOLINT: implicit, so a literal names a variable
-        bool known = false;
-        for (std::string_view setting : SettingNames) known = known || setting == name;
-        if (!known) throw "not the name of a settings variable";
+        if (!IsSettingName(name)) throw "not the name of a settings variable";
     }
     const char* c_str() const { return name_; }
 

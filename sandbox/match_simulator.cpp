@@ -751,7 +751,8 @@ void MatchSimulator::EmitStat(int receiver, const std::string& label, int victim
     e.victim = victim;
     e.label = label;
     Emit(e);
-    const LocalTruth::Spot spot{touchSeen_ ? touchSpot_.x : shownLocal_.x, touchSeen_ ? touchSpot_.y : shownLocal_.y, truth_.team};
+    LocalTruth::Spot spot = touchSeen_ ? touchSpot_ : shownLocal_;
+    spot.team = truth_.team;
     if (receiver == localIndex_ && label == "Shot on Goal") {
         truth_.shots += 1;
         truth_.shotSpots.push_back(spot);
