@@ -1,8 +1,8 @@
 // Frames of the canvas overlays and the heatmap window, on the plug-in library loaded by its symbols.
 // Both overlays together (the heatmap and the post-game card, as after a match) on a sparse grid (a
 // dozen shots of this match) and on a filled one (the all-time grid with heat in every zone); unchanged
-// frames, drawn from what the views kept, and changed frames, where the opacity changes every frame so
-// the zones are worked out again. Each overlay alone too, and the heatmap window in a Dear ImGui frame.
+// frames, drawn from what the views kept; frames after an opacity change (a slider being dragged), which
+// colour the zones again; and frames after a shot, which smooth the grid and colour the zones again. Each overlay alone too, and the heatmap window in a Dear ImGui frame.
 #include <benchmark/benchmark.h>
 
 #include <imgui.h>
@@ -36,6 +36,8 @@ struct ShownMatch {
     std::filesystem::path home = std::filesystem::temp_directory_path() / "zando-bench-overlay";
     std::unique_ptr<host::Host> host;
     std::unique_ptr<host::MatchControl> match;
+    host::game::Car* local = nullptr;
+    float clock = 0.0f;
 
     ShownMatch(const std::string& settings, bool filled) {
         std::filesystem::remove_all(home);
@@ -46,18 +48,21 @@ struct ShownMatch {
         host::LoadResult loaded = host->LoadPlugin(ZANDO_PLUGIN_PATH, "ZANDO");
         if (!loaded.plugin) throw std::runtime_error(loaded.error);
         match->StartMatch();
-        host::game::Car& local = match->AddCar(0, {0, 0, 17}, true);
+        local = &match->AddCar(0, {0, 0, 17}, true);
         match->SetBall({0, 3000, 93});
         host->FireEvent(host::events::InitGame);
         for (int shot = 0; shot < 12; ++shot) {  // shots from all over the attacking half, some of them goals
-            match->SetClock(10.0f + 5.0f * static_cast<float>(shot));
-            local.location = {-3000.0f + 500.0f * static_cast<float>(shot), 400.0f * static_cast<float>(shot), 17};
-            match->CarHitBall(local);
-            match->StatTicker(local, "Shot on Goal");
-            if (shot % 3 == 0) match->StatTicker(local, "Goal");
+            Shoot({-3000.0f + 500.0f * static_cast<float>(shot), 400.0f * static_cast<float>(shot), 17});
+            if (shot % 3 == 0) match->StatTicker(*local, "Goal");
         }
         host->GetConsole().Execute(settings + (filled ? "; zando_show_alltime_heatmap 1" : ""));
         host->GetConsole().ClearLines();
+    }
+    void Shoot(Vector from) {
+        match->SetClock(clock += 5.0f);
+        local->location = from;
+        match->CarHitBall(*local);
+        match->StatTicker(*local, "Shot on Goal");
     }
     ~ShownMatch() {
         while (!host->Plugins().empty()) host->UnloadPlugin(host->Plugins().back().get());
@@ -67,20 +72,29 @@ struct ShownMatch {
     }
 };
 
-// changed: the opacity alternates, so every frame works the zones out again. Frames are drawn on a
+enum class Change { None, Opacity, Shot };
+
+// Opacity: the opacity alternates, so every frame colours the zones again; Shot: a shot from a place
+// that moves round the attacking half before every frame, so every frame smooths too. Frames are drawn on a
 // canvas that draws nothing, so the time is the plug-in's own; the calls a frame makes are counted
 // once on the recording canvas, after the timed frames (so that under callgrind with
 // --dump-before='host::Host::RenderFrame*' and one iteration, the third part is one timed frame).
-void Frame(benchmark::State& state, const std::string& settings, bool filled = false, bool changed = false) {
+void Frame(benchmark::State& state, const std::string& settings, bool filled = false, Change change = Change::None) {
     ShownMatch shown(settings, filled);
     host::BlindCanvas canvas;
     shown.host->RenderFrame(&canvas);  // the views work their zones out before the first timed frame
     bool flip = false;
+    int shots = 0;
     for (auto _ : state) {
-        // The setting's change (a console statement that also saves the configuration) is not timed:
-        // each frame is timed by hand, which costs less than pausing the benchmark's clock.
-        if (changed)
+        // The change (a console statement that also saves the configuration, or a shot that also saves
+        // the all-time file) is not timed: each frame is timed by hand, which costs less than pausing
+        // the benchmark's clock.
+        if (change == Change::Opacity)
             shown.host->GetConsole().Execute((flip = !flip) ? "zando_window_opacity 0.84" : "zando_window_opacity 0.85");
+        if (change == Change::Shot) {
+            ++shots;
+            shown.Shoot({static_cast<float>(shots * 379 % 8000 - 4000), static_cast<float>(shots * 211 % 4000), 17});
+        }
         const auto start = std::chrono::steady_clock::now();
         shown.host->RenderFrame(&canvas);
         state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
@@ -93,9 +107,10 @@ void Frame(benchmark::State& state, const std::string& settings, bool filled = f
 const std::string BothOverlays = "zando_show_heatmap 1; zando_show_postgame 1; zando_sticky_mode 1";
 
 void BM_BothOverlaysSparseUnchanged(benchmark::State& state) { Frame(state, BothOverlays); }
-void BM_BothOverlaysSparseChanged(benchmark::State& state) { Frame(state, BothOverlays, false, true); }
+void BM_BothOverlaysSparseChanged(benchmark::State& state) { Frame(state, BothOverlays, false, Change::Opacity); }
 void BM_BothOverlaysFilledUnchanged(benchmark::State& state) { Frame(state, BothOverlays, true); }
-void BM_BothOverlaysFilledChanged(benchmark::State& state) { Frame(state, BothOverlays, true, true); }
+void BM_BothOverlaysFilledChanged(benchmark::State& state) { Frame(state, BothOverlays, true, Change::Opacity); }
+void BM_BothOverlaysFilledShot(benchmark::State& state) { Frame(state, BothOverlays, true, Change::Shot); }
 void BM_BothOverlaysFilledAccuracyUnchanged(benchmark::State& state) {
     Frame(state, BothOverlays + "; zando_show_accuracy_overlay 1", true);
 }
@@ -108,6 +123,8 @@ BENCHMARK(BM_BothOverlaysSparseUnchanged)->UseManualTime();
 BENCHMARK(BM_BothOverlaysSparseChanged)->UseManualTime();
 BENCHMARK(BM_BothOverlaysFilledUnchanged)->UseManualTime();
 BENCHMARK(BM_BothOverlaysFilledChanged)->UseManualTime();
+// Each shot also saves the all-time file (untimed); a fixed count keeps the run short.
+BENCHMARK(BM_BothOverlaysFilledShot)->UseManualTime()->Iterations(2000);
 BENCHMARK(BM_BothOverlaysFilledAccuracyUnchanged)->UseManualTime();
 BENCHMARK(BM_HeatmapFrequencyFrame)->UseManualTime();
 BENCHMARK(BM_HeatmapAccuracyFrame)->UseManualTime();

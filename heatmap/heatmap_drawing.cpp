@@ -108,14 +108,6 @@ ZoneFigures FiguresOf(const Grid<float>& shots, const Grid<int32_t>& goals, int 
     return figures;
 }
 
-SmoothedGrid SmoothedShots(const Grid<float>& shots) {
-    SmoothedGrid smoothed{shots, 0.0f};
-    SmoothHeatmap(smoothed.values);
-    for (const auto& row : smoothed.values)
-        for (float value : row) smoothed.peak = std::max(smoothed.peak, value);
-    return smoothed;
-}
-
 Grid<float> SmoothedAccuracy(const Grid<float>& shots, const Grid<int32_t>& goals, bool limitGoals) {
     // Goals and shots are smoothed apart and divided: each zone's accuracy weighs its neighbours by
     // their shots, so zones without shots do not pull it towards 0 (a lone zone keeps its own figure).

@@ -63,13 +63,6 @@ struct ZoneFigures {
 ZoneFigures FiguresOf(const Grid<float>& shots, const Grid<int32_t>& goals, int row, int column, int rows, int columns,
                       bool limitGoals);
 
-// A shot grid smoothed, with its largest smoothed value (0 for an empty grid).
-struct SmoothedGrid {
-    Grid<float> values;
-    float peak = 0.0f;
-};
-SmoothedGrid SmoothedShots(const Grid<float>& shots);
-
 // Accuracy, goals / shots, smoothed with each zone weighted by its shots: the goals (first limited to
 // the shots when limitGoals) and the shots of the zones with shots are smoothed apart and divided; a
 // zone with no shot near it is 0. A zone alone keeps its own accuracy. The grids are 62 x 50.

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <span>
 #include <type_traits>
 #include <vector>
 
@@ -67,14 +68,21 @@ public:
     // the mode. The grids are 62 x 50.
     template <class ColourOf>
     const Shading& Get(const Grid<float>& shots, const Grid<int32_t>& goals, const ShadingMode& mode, ColourOf&& colourOf) {
-        if (valid_ && mode == mode_ && SameCells(shots, shots_) && SameCells(goals, goals_)) return shading_;
-        shots_ = shots;
-        goals_ = goals;
+        const bool sameCells = valid_ && SameCells(shots, shots_) && SameCells(goals, goals_);
+        if (sameCells && mode == mode_) return shading_;
+        // The smoothed values depend on the cells and on what is smoothed, not on the opacity: a
+        // slider being dragged only colours the zones again.
+        const bool sameValues = sameCells && mode.accuracy == mode_.accuracy && (!mode.accuracy || mode.limitGoals == mode_.limitGoals);
+        if (!sameCells) {
+            shots_ = shots;
+            goals_ = goals;
+        }
         mode_ = mode;
         valid_ = true;
         ++recomputations_;
         runsValid_ = false;
-        Recompute(colourOf);
+        if (!sameValues) WorkOutValues();
+        for (std::size_t k = 0; k < shading_.zones.size(); ++k) shading_.zones[k].colour = colourOf(values_[k]);
         return shading_;
     }
 
@@ -100,8 +108,10 @@ public:
         return runs_;
     }
 
-    // How often the zones were worked out: once per change, not once per frame.
+    // How often the zones were coloured: once per change, not once per frame.
     long Recomputations() const { return recomputations_; }
+    // How often the grids were smoothed: once per change of the cells or of what is smoothed.
+    long Smoothings() const { return smoothings_; }
 
 private:
     template <class Cell>
@@ -110,32 +120,45 @@ private:
                std::memcmp(now.Cells().data(), kept.Cells().data(), now.Cells().size_bytes()) == 0;
     }
 
-    template <class ColourOf>
-    void Recompute(ColourOf& colourOf) {
-        shading_.zones.clear();
-        shading_.totalShots = 0;
-        shading_.totalGoals = 0;
-        shading_.anyShot = false;
+    // The zones to colour and the value each is coloured from, with the totals.
+    void WorkOutValues() {
+        ++smoothings_;
+        auto& zones = shading_.zones;
+        zones.clear();
+        values_.clear();
+        int64_t shots = 0;
+        int32_t goals = 0;
+        bool anyShot = false;
         for (const float heat : shots_.Cells()) {
-            shading_.totalShots = SaturatingAdd(shading_.totalShots, ShotsIn(heat));
-            shading_.anyShot = shading_.anyShot || heat > 0.0f;
+            shots += ShotsIn(heat);  // each at most the ceiling, so 3,100 of them fit
+            anyShot = anyShot || heat > 0.0f;
         }
-        for (const int32_t goals : goals_.Cells()) shading_.totalGoals = SaturatingAdd(shading_.totalGoals, goals);
-        if (!shading_.anyShot) return;
+        for (const int32_t zoneGoals : goals_.Cells()) goals = SaturatingAdd(goals, zoneGoals);
+        shading_.totalShots = static_cast<int32_t>(std::min<int64_t>(shots, CountCeiling));
+        shading_.totalGoals = goals;
+        shading_.anyShot = anyShot;
+        if (!anyShot) return;
         if (!mode_.accuracy) {
-            const SmoothedGrid smoothed = SmoothedShots(shots_);
-            for (int r = 0; r < GridRows; ++r)
-                for (int c = 0; c < GridCols; ++c) {
-                    const float value = smoothed.values[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
-                    if (value > 0.001f) shading_.zones.push_back({r, c, colourOf(value / smoothed.peak)});
+            smoothed_ = shots_;  // reuses the kept grid's storage
+            SmoothHeatmap(smoothed_);
+            const std::span<const float> cells = smoothed_.Cells();
+            float peak = 0.0f;
+            for (const float value : cells) peak = std::max(peak, value);
+            for (int r = 0, i = 0; r < GridRows; ++r)
+                for (int c = 0; c < GridCols; ++c, ++i) {
+                    const float value = cells[static_cast<std::size_t>(i)];
+                    if (value > 0.001f) {
+                        zones.push_back({r, c, Colour{}});
+                        values_.push_back(value / peak);
+                    }
                 }
         } else {
             const Grid<float> accuracy = SmoothedAccuracy(shots_, goals_, mode_.limitGoals);
             for (int r = 0; r < GridRows; ++r)
                 for (int c = 0; c < GridCols; ++c) {
                     if (ShotsIn(shots_[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]) <= 0) continue;
-                    const float value = std::min(1.0f, accuracy[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]);
-                    shading_.zones.push_back({r, c, colourOf(value)});
+                    zones.push_back({r, c, Colour{}});
+                    values_.push_back(std::min(1.0f, accuracy[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]));
                 }
         }
     }
@@ -157,22 +180,26 @@ private:
             stamp_ = 1;
         }
         runs_.colours.clear();
-        const auto& zones = shading_.zones;
-        rowRuns_.resize(zones.size());
-        runColour_.resize(zones.size());
+        const std::size_t zoneCount = shading_.zones.size();
+        rowRuns_.resize(zoneCount);
+        runColour_.resize(zoneCount);
+        const Zone* zones = shading_.zones.data();
+        Run* rowRuns = rowRuns_.data();
+        std::uint32_t* runColour = runColour_.data();
         std::size_t count = 0;
         Key lastKey = 0;
-        for (const Zone& zone : zones) {
+        for (std::size_t z = 0; z < zoneCount; ++z) {
+            const Zone& zone = zones[z];
             const Key key = KeyOf(zone.colour);
             if (count > 0) {
-                Run& last = rowRuns_[count - 1];
+                Run& last = rowRuns[count - 1];
                 if (key == lastKey && zone.row == last.row && zone.col == last.col + last.length) {
                     ++last.length;
                     continue;
                 }
             }
-            rowRuns_[count] = {zone.row, zone.col, 1};
-            runColour_[count] = ColourIndex(key, zone.colour);
+            rowRuns[count] = {zone.row, zone.col, 1};
+            runColour[count] = ColourIndex(key, zone.colour);
             lastKey = key;
             ++count;
         }
@@ -183,18 +210,22 @@ private:
             group.count = 0;
         }
         runs_.runs.resize(count);
+        Run* grouped = runs_.runs.data();
+        ColourRuns* groups = runs_.colours.data();
         for (std::size_t r = 0; r < count; ++r) {
-            ColourRuns& group = runs_.colours[runColour_[r]];
-            runs_.runs[group.first + group.count++] = rowRuns_[r];
+            ColourRuns& group = groups[runColour[r]];
+            grouped[group.first + group.count++] = rowRuns[r];
         }
     }
 
     // The colour's place in runs_.colours, adding it (and counting one more run of it).
     std::uint32_t ColourIndex(Key key, const Colour& colour) {
+        constexpr std::size_t mask = (std::size_t{1} << TableBits) - 1;
+        Slot* const table = table_.data();
         std::size_t slot =
             static_cast<std::size_t>((static_cast<std::uint64_t>(key) * 0x9E3779B97F4A7C15ull) >> (64 - TableBits));
-        for (;; slot = (slot + 1) & (table_.size() - 1)) {
-            Slot& entry = table_[slot];
+        for (;; slot = (slot + 1) & mask) {
+            Slot& entry = table[slot];
             if (entry.stamp != stamp_) {
                 entry = {key, static_cast<std::uint32_t>(runs_.colours.size()), stamp_};
                 runs_.colours.push_back({colour, 0, 1});
@@ -221,6 +252,9 @@ private:
     ShadingMode mode_;
     bool valid_ = false;
     long recomputations_ = 0;
+    long smoothings_ = 0;
+    Grid<float> smoothed_;       // the shot grid smoothed (frequency)
+    std::vector<float> values_;  // each zone's value to colour from: over the peak, or its accuracy
     Shading shading_;
     bool runsValid_ = false;
     bool placedValid_ = false;

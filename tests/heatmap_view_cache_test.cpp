@@ -151,6 +151,19 @@ TEST(HeatmapViewCache, WorksTheZonesOutAgainOnlyWhenACellTheModeOrTheOpacityChan
     get({true, false, 0.5f});
     EXPECT_EQ(cache.Recomputations(), 6);
 
+    // The smoothed values depend on the cells and on what is smoothed, not on the opacity: of the six
+    // colourings so far, the first, the new shot, the goal, the change to accuracy and the change of
+    // the goal limit smoothed; the opacity change did not.
+    EXPECT_EQ(cache.Smoothings(), 5);
+    get({true, false, 0.25f});
+    get({false, false, 0.25f});
+    get({false, true, 0.25f});  // the goal limit does not change the frequency view's values
+    get({false, true, 0.75f});
+    EXPECT_EQ(cache.Recomputations(), 10);
+    EXPECT_EQ(cache.Smoothings(), 6);
+    EXPECT_EQ(get({false, true, 0.75f}).zones.size(), 30u);
+    EXPECT_EQ(cache.Recomputations(), 10);
+
     ClearGrid(shots);
     const auto& empty = get({true, false, 0.5f});
     EXPECT_FALSE(empty.anyShot);
