@@ -61,4 +61,5 @@ void ZANDO::RegisterConsoleCommands() {
     });
     command("export_heatmap", "Export heatmap data to CSV", [this] { ExportHeatmapCsv(); });
     command("export_stats", "Export current session stats to JSON", [this] { ExportStatsJson(); });
+    RegisterHistoryCommands();
 }

@@ -20,5 +20,10 @@ MatchRecord ZANDO::CurrentRecord() const {
     record.initialMmr = initialMmr;
     record.mmrChange = mmrChange;
     record.playlistId = playlistId;
+    record.supersonicTime = supersonicTime;
+    record.emptyTankTime = emptyTankTime;
+    record.fullTankTime = fullTankTime;
+    record.team = localTeam;
+    record.overtime = endedInOvertime;
     return record;
 }

@@ -26,6 +26,13 @@ struct MatchRecord {
     float initialMmr = 0.0f;               // MMR when the match started; 0 = none captured
     float mmrChange = 0.0f;                // final MMR minus initialMmr
     int32_t playlistId = 0;                // playlist id the MMR is asked for
+    // For the match history only (not written to the statistics file nor sent).
+    float supersonicTime = 0.0f;           // seconds of gameTime at the supersonic speed or faster
+    float emptyTankTime = 0.0f;            // seconds of gameTime with no boost
+    float fullTankTime = 0.0f;             // seconds of gameTime with a full tank
+    int32_t team = -1;                     // the local player's team, 0 or 1; -1 unknown
+    bool overtime = false;                 // the match was decided in overtime
+    bool left = false;                     // the match was left before its end
 
     float AverageSpeed() const { return speedSamples >= 1 ? speedSum / static_cast<float>(speedSamples) : 0.0f; }
 };

@@ -12,6 +12,11 @@ void ZANDO::ResetStats() {
     teamPossessionTime = 0.0f;
     opponentPossessionTime = 0.0f;
     gameTime = 0.0f;
+    supersonicTime = 0.0f;
+    emptyTankTime = 0.0f;
+    fullTankTime = 0.0f;
+    lastMeasuredSpeed = 0.0f;
+    endedInOvertime = false;
     shots = 0;
     goals = 0;
     playlistId = 0;

@@ -31,6 +31,7 @@ void ZANDO::LoadLocked() {
     ResetStats();
     BeginFollowingMatch();
     LoadAllTimeHeatmap();
+    OpenMatchHistory();
     HookGameEvents();
     RegisterConsoleCommands();
     RegisterOverlays();

@@ -23,6 +23,7 @@
 #include "bakkesmod/wrappers/wrapperstructs.h"
 #include "heatmap/zone_shading_cache.h"
 #include "overlay/overlay_placement.h"
+#include "history/match_history.h"
 #include "plugin/grid.h"
 #include "plugin/match_record.h"
 #include "plugin/service_addresses.h"
@@ -124,6 +125,12 @@ public:
     bool ExportStatsJson();  // the match followed now
     bool ExportStatsJson(const MatchRecord& record);
 
+    // [SECTION] Match history ("zando_history.sqlite3" in the data folder)
+    void OpenMatchHistory();
+    void RecordInHistory(const MatchRecord& record);  // a finished match, once
+    std::filesystem::path MatchHistoryPath() const;
+    std::unique_ptr<zando::MatchHistory> matchHistory;  // opened at load; refuses a file it cannot read
+
     // [SECTION] Dashboard upload and connection test
     std::string BuildUploadPayload() const;  // the match followed now
     std::string BuildUploadPayload(const MatchRecord& record) const;
@@ -162,6 +169,12 @@ public:
     float opponentPossessionTime = 0.0f;   // seconds the nearest car was on the other team
     float gameTime = 0.0f;                 // seconds of match time covered by possession sampling
     bool hasPossession = false;            // outcome of the latest possession sample
+    float supersonicTime = 0.0f;           // seconds of gameTime at the supersonic speed or faster
+    float emptyTankTime = 0.0f;            // seconds of gameTime with no boost
+    float fullTankTime = 0.0f;             // seconds of gameTime with a full tank
+    float lastMeasuredSpeed = 0.0f;        // units/s, the latest speed measured
+    int32_t localTeam = -1;                // the local car's team at the latest sample, 0 or 1; -1 none yet
+    bool endedInOvertime = false;          // the match's end came in overtime
     float lastPossessionSampleTime = -1.0f;  // match clock at the latest possession sample; negative = none
     Grid<float> shotHeatmap;               // shot heat this match, 5.0 per shot
     Grid<int32_t> goalHeatmap;             // goals this match per zone
@@ -280,6 +293,7 @@ private:
 
     void RegisterSettingsVariables();
     void RegisterConsoleCommands();
+    void RegisterHistoryCommands();
     void ReadSettingsIntoMembers();
     void HookGameEvents();
     void FollowMatchInProgress();

@@ -24,6 +24,7 @@ inline constexpr const char* GoalEventName = "Goal";  // a goal ("Goal")
 // [SECTION] Speed sampling
 inline constexpr float SpeedIntervalLimit = 0.1f;  // s: a speed sample needs 0 < interval < this
 inline constexpr float SpeedCeiling = 10000.0f;    // units/s: faster readings are teleports, not driving
+inline constexpr float SupersonicSpeed = 2200.0f;  // units/s: the game's supersonic speed
 
 // [SECTION] Boost sampling (amounts are fractions of a full tank, gains and uses percent points)
 inline constexpr float PickupThreshold = 0.003f;   // a rise above this is a pickup

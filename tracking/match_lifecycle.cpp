@@ -156,6 +156,7 @@ void ZANDO::ProcessMatchEnd(const char* const (&texts)[6], bool matchOver) {
     matchFinished = true;
     matchActive = false;
     trackingPaused = false;
+    endedInOvertime = overtime;
     showPostGame = true;
     showHeatmap = true;
 
@@ -202,6 +203,7 @@ void ZANDO::FinishMatchAfterMmrDelay(GameWrapper* game) {
 void ZANDO::ExportAndUpload(const MatchRecord& record) {
     cvarManager->log("[STATS] Exporting stats to JSON...");
     ExportStatsJson(record);
+    RecordInHistory(record);
     cvarManager->log("[STATS] Triggering upload to server...");
     UploadMatchStats(record);
 }
@@ -212,8 +214,10 @@ void ZANDO::OnMatchDestroyed() {
     } else if (matchActive && !matchFinished && (shots > 0 || goals > 0 || gameTime > 5.0f)) {
         cvarManager->log("[STATS] Match destroyed with active stats - uploading before reset");
         matchFinished = true;
-        const MatchRecord record = CurrentRecord();
+        MatchRecord record = CurrentRecord();
+        record.left = true;
         ExportStatsJson(record);
+        RecordInHistory(record);
         UploadMatchStats(record);
     }
     // The match object is gone: whatever happened above, it is no longer followed, so the next match

@@ -41,6 +41,7 @@ void ZANDO::SampleTick() {
     if (measured && speed >= 0.0f && speed <= c::SpeedCeiling) {
         speedSum += speed;
         speedSamples += 1;
+        lastMeasuredSpeed = speed;
     }
 
     BoostWrapper boost = car.GetBoostComponent();
@@ -66,9 +67,13 @@ void ZANDO::SampleTick() {
     const float possessionInterval = now - lastPossessionSampleTime;
     if (lastPossessionSampleTime >= 0.0f && possessionInterval > 0.0f && possessionInterval < c::PossessionIntervalLimit) {
         gameTime += possessionInterval;
+        if (lastMeasuredSpeed >= c::SupersonicSpeed) supersonicTime += possessionInterval;
+        if (amount <= 0.0f) emptyTankTime += possessionInterval;
+        else if (amount >= 1.0f) fullTankTime += possessionInterval;
         const Vector ballLocation = ball.GetLocation();
         ArrayWrapper<CarWrapper> cars = state.GetCars();
         const int myTeam = car.GetTeamNum2();
+        if (myTeam == 0 || myTeam == 1) localTeam = myTeam;
         float nearest = c::NearestCarStart;
         int nearestTeam = -1;
         for (int i = 0; i < cars.Count(); ++i) {

@@ -1,0 +1,113 @@
+// The player's match history: one row per finished match in "zando_history.sqlite3" (SQLite), its
+// schema versioned in the file (PRAGMA user_version) and brought up to date by the migrations in
+// match_history.cpp. A file this build cannot read (not a database, damaged, a newer schema, locked by
+// another program) is refused: the history says why once and leaves the file's bytes alone.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+
+namespace zando {
+
+// A zone of the 62 x 50 grid and how many shots or goals it holds.
+struct ZoneCount {
+    int row = 0;
+    int col = 0;
+    int32_t count = 0;
+    bool operator==(const ZoneCount&) const = default;
+};
+
+// One finished match as the history keeps it.
+struct HistoryRow {
+    int64_t id = 0;                      // given by the history; rows are numbered in the order added
+    std::string endedAt;                 // UTC, "2025-03-01T18:04:09Z"
+    int32_t playlistId = 0;
+    std::string playlistName;
+    bool ranked = false;
+    int32_t team = -1;                   // 0 blue, 1 orange; -1 unknown
+    std::string result;                  // "win", "loss", "forfeit"; empty when the final score is unknown
+    std::optional<int32_t> scoreFor;     // goals of the player's team, when the game gave the score
+    std::optional<int32_t> scoreAgainst;
+    bool overtime = false;
+    float duration = 0.0f;               // seconds of match time followed
+    float mmrBefore = 0.0f;              // 0: none read
+    float mmrAfter = 0.0f;               // mmrBefore + mmrChange when an MMR was read, else 0
+    float mmrChange = 0.0f;
+    // The match record's figures.
+    int32_t shots = 0;
+    int32_t goals = 0;
+    float averageSpeed = 0.0f;           // units per second
+    float boostCollected = 0.0f;         // pad units
+    float boostUsed = 0.0f;              // percent points of the tank
+    float possessionTime = 0.0f;         // seconds
+    float teamPossessionTime = 0.0f;     // seconds
+    float opponentPossessionTime = 0.0f; // seconds
+    // Figures derived from the match's samples (schema 2 on; a row migrated from schema 1 has 0).
+    float boostPerMinute = 0.0f;         // pad units collected per minute of match time
+    float supersonicShare = 0.0f;        // share of match time at 2200 units per second or faster, 0..1
+    float emptyTankShare = 0.0f;         // share of match time with no boost, 0..1
+    float fullTankShare = 0.0f;          // share of match time with a full tank, 0..1
+    float shotsPerGoal = 0.0f;           // shots over goals; 0 without a goal
+    std::vector<ZoneCount> shotZones;    // zones of the player's shots, row 0 first
+    std::vector<ZoneCount> goalZones;    // zones of the player's goals, row 0 first
+};
+
+// Why the history cannot be used (empty when it can).
+struct HistoryStatus {
+    bool usable = false;
+    std::string problem;  // the "[HISTORY] " line that said why, when not usable
+};
+
+class MatchHistory {
+public:
+    static constexpr int SchemaVersion = 2;
+    using Log = std::function<void(const std::string&)>;
+
+    // log receives the "[HISTORY] " lines.
+    explicit MatchHistory(Log log);
+    ~MatchHistory();
+    MatchHistory(const MatchHistory&) = delete;
+    MatchHistory& operator=(const MatchHistory&) = delete;
+
+    // Opens (or creates) the history file and brings its schema up to date. A file it refuses is
+    // closed again and left as it was; the history then adds and reads nothing until opened again.
+    HistoryStatus Open(const std::filesystem::path& file);
+    void Close();
+    bool IsOpen() const { return db_ != nullptr; }
+
+    // Adds a finished match in one transaction, written to the disk before it returns. False (and a
+    // "[HISTORY] " line) when the history is not open or the write failed; nothing is half-written.
+    bool Add(HistoryRow& row);
+
+    // The last count matches, newest last; all of them for count < 0.
+    std::vector<HistoryRow> Last(int count) const;
+    // The last count matches of one playlist, newest last.
+    std::vector<HistoryRow> LastOfPlaylist(int32_t playlistId, int count) const;
+    int64_t Count() const;
+
+private:
+    bool Execute(const char* sql) const;
+    std::string Problem(const std::string& what) const;
+    std::vector<HistoryRow> Query(const char* sql, const std::vector<int64_t>& parameters) const;
+    bool Migrate(int from);
+
+    Log log_;
+    sqlite3* db_ = nullptr;
+};
+
+// Zones as the history stores them: "row:col:count" separated by spaces. Reading skips what it cannot read.
+std::string ZoneCountsText(const std::vector<ZoneCount>& zones);
+std::vector<ZoneCount> ZoneCountsFromText(const std::string& text);
+
+// The history as "zando_history.csv": a header line, then one line per match, oldest first.
+std::string HistoryCsv(const std::vector<HistoryRow>& rows);
+// One match as a console line.
+std::string HistoryLine(const HistoryRow& row);
+
+}  // namespace zando

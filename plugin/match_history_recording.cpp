@@ -1,0 +1,105 @@
+// The plug-in's match history: opened at load, a row added for each finished match, and the two
+// console commands that print it ("zando_history [N]") and write it as "zando_history.csv".
+#include <charconv>
+#include <string>
+#include <vector>
+
+#include "export/utc_timestamp.h"
+#include "heatmap/heatmap_drawing.h"
+#include "plugin/path_text.h"
+#include "plugin/zando.h"
+
+namespace {
+
+// The zones of a grid that hold something, row 0 first, with their counts.
+template <class Cell, class CountOf>
+std::vector<zando::ZoneCount> ZonesOf(const Grid<Cell>& grid, CountOf countOf) {
+    std::vector<zando::ZoneCount> zones;
+    for (std::size_t r = 0; r < grid.size(); ++r)
+        for (std::size_t c = 0; c < grid.Cols(); ++c)
+            if (const int32_t count = countOf(grid[r][c]); count > 0)
+                zones.push_back({static_cast<int>(r), static_cast<int>(c), count});
+    return zones;
+}
+
+float ShareOf(float part, float whole) { return whole > 0.0f ? part / whole : 0.0f; }
+
+}  // namespace
+
+std::filesystem::path ZANDO::MatchHistoryPath() const { return gameWrapper->GetDataFolder() / "zando_history.sqlite3"; }
+
+void ZANDO::OpenMatchHistory() {
+    if (!matchHistory) matchHistory = std::make_unique<zando::MatchHistory>([this](const std::string& line) { cvarManager->log(line); });
+    std::error_code ignored;
+    std::filesystem::create_directories(gameWrapper->GetDataFolder(), ignored);
+    matchHistory->Open(MatchHistoryPath());
+}
+
+void ZANDO::RecordInHistory(const MatchRecord& record) {
+    if (!matchHistory) return;
+    // A history refused at load (locked by another program, say) is tried again for each match.
+    if (!matchHistory->IsOpen() && !matchHistory->Open(MatchHistoryPath()).usable) return;
+    zando::HistoryRow row;
+    row.endedAt = zando::UtcTimestamp();
+    row.playlistId = record.playlistId;
+    row.playlistName = record.playlistName;
+    row.ranked = record.isRanked;
+    row.team = record.team;
+    row.result = record.left ? "forfeit" : "";  // the game's final score is not read
+    row.overtime = record.overtime;
+    row.duration = record.gameTime;
+    row.mmrBefore = record.initialMmr;
+    row.mmrChange = record.mmrChange;
+    row.mmrAfter = record.initialMmr > 0.0f ? record.initialMmr + record.mmrChange : 0.0f;
+    row.shots = record.shots;
+    row.goals = record.goals;
+    row.averageSpeed = record.AverageSpeed();
+    row.boostCollected = record.boostCollected;
+    row.boostUsed = record.boostUsed;
+    row.possessionTime = record.possessionTime;
+    row.teamPossessionTime = record.teamPossessionTime;
+    row.opponentPossessionTime = record.opponentPossessionTime;
+    row.boostPerMinute = ShareOf(record.boostCollected, record.gameTime / 60.0f);
+    row.supersonicShare = ShareOf(record.supersonicTime, record.gameTime);
+    row.emptyTankShare = ShareOf(record.emptyTankTime, record.gameTime);
+    row.fullTankShare = ShareOf(record.fullTankTime, record.gameTime);
+    row.shotsPerGoal = record.goals > 0 ? static_cast<float>(record.shots) / static_cast<float>(record.goals) : 0.0f;
+    row.shotZones = ZonesOf(record.shotHeatmap, [](float heat) { return zando::ShotsIn(heat); });
+    row.goalZones = ZonesOf(record.goalHeatmap, [](int32_t goals) { return goals; });
+    if (matchHistory->Add(row)) cvarManager->log("[HISTORY] Match #" + std::to_string(row.id) + " added to the match history");
+}
+
+void ZANDO::RegisterHistoryCommands() {
+    cvarManager->registerNotifier(
+        "zando_history", Locked([this](std::vector<std::string> arguments) {
+            int count = 10;
+            if (arguments.size() >= 2) {
+                const std::string& text = arguments[1];
+                const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), count);
+                if (error != std::errc() || end != text.data() + text.size() || count < 1) {
+                    cvarManager->log("[HISTORY] Usage: zando_history [N] - N, the number of matches, is a whole number from 1");
+                    return;
+                }
+            }
+            if (!matchHistory || !matchHistory->IsOpen()) {
+                cvarManager->log("[HISTORY] The match history is unavailable");
+                return;
+            }
+            const std::vector<zando::HistoryRow> rows = matchHistory->Last(count);
+            if (rows.empty()) cvarManager->log("[HISTORY] No matches in the history yet");
+            for (const zando::HistoryRow& row : rows) cvarManager->log(zando::HistoryLine(row));
+        }),
+        "Print the last N matches of the match history (10 by default)", 0);
+    cvarManager->registerNotifier(
+        "export_history", Locked([this](std::vector<std::string>) {
+            if (!matchHistory || !matchHistory->IsOpen()) {
+                cvarManager->log("[HISTORY] The match history is unavailable - nothing exported");
+                return;
+            }
+            const std::vector<zando::HistoryRow> rows = matchHistory->Last(-1);
+            const std::string fileName = zando::FileInFolder(gameWrapper->GetDataFolder(), "zando_history.csv");
+            WriteExportFile(fileName, zando::HistoryCsv(rows), "[HISTORY] ",
+                            "[HISTORY] " + std::to_string(rows.size()) + (rows.size() == 1 ? " match" : " matches") + " exported to: " + fileName);
+        }),
+        "Export the match history to zando_history.csv", 0);
+}
