@@ -1,0 +1,310 @@
+// The match history: one row per finished match with the match's true figures and zones, kept across
+// loads; a file of an older build brought up to date; a file it cannot read refused byte for byte
+// untouched; its console lines and CSV. The rows are read back here with SQLite's own calls, not with
+// the history's reader.
+#include <gtest/gtest.h>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "history/match_history.h"
+#include "sandbox/simulated_play.h"
+#include "test_support.h"
+#include "zone_truth.h"
+
+namespace sb = sandbox;
+
+namespace {
+
+using Row = std::map<std::string, std::string>;  // column -> value as text ("" for NULL)
+
+// Every row of the file's matches table, oldest first, through SQLite directly.
+std::vector<Row> ReadRows(const std::filesystem::path& file) {
+    sqlite3* db = nullptr;
+    std::vector<Row> rows;
+    EXPECT_EQ(sqlite3_open_v2(file.string().c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    sqlite3_stmt* select = nullptr;
+    EXPECT_EQ(sqlite3_prepare_v2(db, "SELECT * FROM matches ORDER BY id", -1, &select, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    while (select && sqlite3_step(select) == SQLITE_ROW) {
+        Row row;
+        for (int c = 0; c < sqlite3_column_count(select); ++c) {
+            const unsigned char* text = sqlite3_column_text(select, c);
+            row[sqlite3_column_name(select, c)] = text ? reinterpret_cast<const char*>(text) : "";
+        }
+        rows.push_back(row);
+    }
+    sqlite3_finalize(select);
+    sqlite3_close(db);
+    return rows;
+}
+
+void RunSql(sqlite3* db, const char* sql) {
+    char* error = nullptr;
+    ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
+}
+
+// "row:col:count row:col:count" as a map.
+std::map<std::pair<int, int>, int> ZonesOfText(const std::string& text) {
+    std::map<std::pair<int, int>, int> zones;
+    std::istringstream words(text);
+    int row = 0, col = 0, count = 0;
+    char colon = 0;
+    while (words >> row >> colon >> col >> colon >> count) zones[{row, col}] += count;
+    return zones;
+}
+
+double Number(const Row& row, const std::string& column) { return std::stod(row.at(column)); }
+
+}  // namespace
+
+// A session of three simulated matches through the plug-in: one row for each, in order, with the
+// truth's shots, goals and zones and the figures of the statistics file written for it; the rows stay
+// when the plug-in loads again, and the next match is added after them.
+TEST(MatchHistory, ASessionAddsOneRowPerFinishedMatchWithItsTrueFiguresAndZones) {
+    zando_test::TempDir home;
+    const std::filesystem::path file = home.path() / "data" / "zando_history.sqlite3";
+    {
+        zando_test::LoadedZando zando(home.path());
+        zando.Run("zando_enable_upload 0");
+        const sb::SimulatedMatch session = sb::PlaySimulatedMatch(zando.Host(), {5, 2, 20.0, 3});
+        ASSERT_EQ(session.matches.size(), 3u);
+        const std::vector<Row> rows = ReadRows(file);
+        ASSERT_EQ(rows.size(), 3u) << "one row for each finished match, none twice";
+        for (std::size_t m = 0; m < rows.size(); ++m) {
+            const Row& row = rows[m];
+            const sb::SimulatedResult& match = session.matches[m];
+            EXPECT_EQ(row.at("id"), std::to_string(m + 1));
+            EXPECT_EQ(row.at("playlist_name"), match.outcome.playlist);
+            EXPECT_EQ(row.at("ranked"), "1");
+            EXPECT_EQ(row.at("result"), match.outcome.localLeft ? "forfeit" : "");
+            EXPECT_NEAR(Number(row, "mmr_before"), match.outcome.mmrBefore, 0.01);
+            if (!match.outcome.localLeft) {
+                EXPECT_NEAR(Number(row, "mmr_after"), match.outcome.mmrAfter, 0.01);
+            }
+            EXPECT_EQ(row.at("overtime"), match.outcome.overtime && !match.outcome.localLeft ? "1" : "0");
+            if (match.outcome.reloadedInPlay) continue;  // the truth of such a match starts at the reload
+            EXPECT_EQ(row.at("team"), std::to_string(match.truth.team));
+            EXPECT_EQ(row.at("shots"), std::to_string(match.truth.shots));
+            EXPECT_EQ(row.at("goals"), std::to_string(match.truth.goals));
+            const zando_test::ZoneCounts truth = zando_test::CountsOfTruth(match.truth);
+            EXPECT_EQ(ZonesOfText(row.at("shot_zones")), truth.shots) << "match " << m + 1;
+            EXPECT_EQ(ZonesOfText(row.at("goal_zones")), truth.goals) << "match " << m + 1;
+            EXPECT_NEAR(Number(row, "average_speed"), match.truth.AverageSpeed(), 0.02 * match.truth.AverageSpeed());
+            EXPECT_NEAR(Number(row, "boost_collected"), match.truth.boostCollected, 0.02 * match.truth.boostCollected + 1.0);
+            EXPECT_NEAR(Number(row, "boost_per_minute"), match.truth.boostCollected / (match.truth.drivingSeconds / 60.0),
+                        0.04 * match.truth.boostCollected / (match.truth.drivingSeconds / 60.0) + 1.0);
+            if (match.truth.goals > 0) {
+                EXPECT_NEAR(Number(row, "shots_per_goal"), static_cast<double>(match.truth.shots) / match.truth.goals, 1e-4);
+            }
+            for (const char* share : {"supersonic_share", "empty_tank_share", "full_tank_share"}) {
+                EXPECT_GE(Number(row, share), 0.0) << share;
+                EXPECT_LE(Number(row, share), 1.0) << share;
+            }
+            EXPECT_LE(Number(row, "empty_tank_share") + Number(row, "full_tank_share"), 1.0 + 1e-6);
+        }
+        // The last match's row holds what its statistics file holds.
+        const nlohmann::json stats =
+            nlohmann::json::parse(zando_test::ReadFile(zando_test::InDataFolder(zando.Host().DataFolder(), "zando_stats.json")));
+        EXPECT_EQ(rows.back().at("shots"), std::to_string(stats["shots"].get<int>()));
+        EXPECT_NEAR(Number(rows.back(), "boost_used"), stats["boostUsed"].get<double>(), 0.05);
+        EXPECT_NEAR(Number(rows.back(), "possession_time"), stats["possessionTime"].get<double>(), 0.05);
+    }
+    zando_test::LoadedZando again(home.path());
+    again.Run("zando_enable_upload 0");
+    sb::PlaySimulatedMatch(again.Host(), {9, 1, 20.0});
+    const std::vector<Row> rows = ReadRows(file);
+    ASSERT_EQ(rows.size(), 4u) << "the rows of the first load are kept, the new match follows them";
+    EXPECT_EQ(rows.back().at("id"), "4");
+
+    // The console: the last N matches, one line each, oldest first; a bad N says how it is used.
+    again.Run("zando_history 2");
+    std::vector<std::string> printed;
+    for (const std::string& line : again.Lines())
+        if (line.rfind("[HISTORY] #", 0) == 0) printed.push_back(line);
+    ASSERT_EQ(printed.size(), 2u);
+    EXPECT_EQ(printed[0].rfind("[HISTORY] #3 ", 0), 0u) << printed[0];
+    EXPECT_EQ(printed[1].rfind("[HISTORY] #4 ", 0), 0u) << printed[1];
+    again.Run("zando_history 0; zando_history two");
+    EXPECT_EQ(std::count(again.Lines().begin(), again.Lines().end(),
+                         "[HISTORY] Usage: zando_history [N] - N, the number of matches, is a whole number from 1"),
+              2);
+
+    // The CSV: a header line and one line per match.
+    again.Run("export_history");
+    const std::string csv = zando_test::ReadFile(zando_test::InDataFolder(again.Host().DataFolder(), "zando_history.csv"));
+    std::vector<std::string> lines;
+    std::istringstream stream(csv);
+    for (std::string line; std::getline(stream, line);) lines.push_back(line);
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[0].rfind("Match,Ended (UTC),Playlist ID,Playlist,", 0), 0u);
+    for (std::size_t m = 1; m < lines.size(); ++m) {
+        EXPECT_EQ(lines[m].rfind(std::to_string(m) + ",", 0), 0u) << lines[m];
+        EXPECT_EQ(std::count(lines[m].begin(), lines[m].end(), ','), std::count(lines[0].begin(), lines[0].end(), ','));
+    }
+}
+
+// A history of the first version (no derived figures) is brought up to date: its rows kept with the
+// new figures at 0, the file's version raised, and new matches added after them.
+TEST(MatchHistory, AFileOfTheFirstVersionIsMigratedWithItsRowsKept) {
+    zando_test::TempDir folder;
+    const std::filesystem::path file = folder.path() / "zando_history.sqlite3";
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.string().c_str(), &db), SQLITE_OK);
+    RunSql(db,
+        "CREATE TABLE matches (id INTEGER PRIMARY KEY, ended_at TEXT NOT NULL, playlist_id INTEGER NOT NULL,"
+        " playlist_name TEXT NOT NULL, ranked INTEGER NOT NULL, team INTEGER NOT NULL, result TEXT NOT NULL,"
+        " score_for INTEGER, score_against INTEGER, overtime INTEGER NOT NULL, duration REAL NOT NULL,"
+        " mmr_before REAL NOT NULL, mmr_after REAL NOT NULL, mmr_change REAL NOT NULL, shots INTEGER NOT NULL,"
+        " goals INTEGER NOT NULL, average_speed REAL NOT NULL, boost_collected REAL NOT NULL, boost_used REAL NOT NULL,"
+        " possession_time REAL NOT NULL, team_possession_time REAL NOT NULL, opponent_possession_time REAL NOT NULL,"
+        " shot_zones TEXT NOT NULL, goal_zones TEXT NOT NULL);"
+        "CREATE INDEX matches_by_playlist ON matches (playlist_id, id);"
+        "INSERT INTO matches VALUES (1, '2026-01-02T03:04:05Z', 11, 'Ranked Doubles', 1, 1, 'win', 3, 1, 0, 300.5, 1000, 1009.5,"
+        " 9.5, 4, 2, 1400.25, 900, 850, 40, 80, 70, '3:10:2 5:20:2', '3:10:2');"
+        "PRAGMA user_version = 1;");
+    sqlite3_close(db);
+
+    std::vector<std::string> lines;
+    zando::MatchHistory history([&](const std::string& line) { lines.push_back(line); });
+    ASSERT_TRUE(history.Open(file).usable) << (lines.empty() ? "" : lines[0]);
+    EXPECT_TRUE(lines.empty());
+    const std::vector<zando::HistoryRow> kept = history.Last(-1);
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].playlistName, "Ranked Doubles");
+    EXPECT_EQ(kept[0].result, "win");
+    EXPECT_EQ(kept[0].scoreFor, 3);
+    EXPECT_EQ(kept[0].scoreAgainst, 1);
+    EXPECT_FLOAT_EQ(kept[0].averageSpeed, 1400.25f);
+    EXPECT_EQ(kept[0].shotZones, (std::vector<zando::ZoneCount>{{3, 10, 2}, {5, 20, 2}}));
+    EXPECT_EQ(kept[0].boostPerMinute, 0.0f);
+    zando::HistoryRow next;
+    next.endedAt = "2026-01-02T03:20:00Z";
+    next.playlistId = 11;
+    next.playlistName = "Ranked Doubles";
+    next.boostPerMinute = 250.5f;
+    next.goalZones = {{0, 0, 1}};
+    ASSERT_TRUE(history.Add(next));
+    EXPECT_EQ(next.id, 2);
+    history.Close();
+
+    const std::vector<Row> rows = ReadRows(file);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].at("boost_per_minute"), "0.0");
+    EXPECT_EQ(rows[1].at("boost_per_minute"), "250.5");
+    EXPECT_EQ(rows[1].at("goal_zones"), "0:0:1");
+    EXPECT_EQ(rows[1].at("score_for"), "") << "no score read: NULL, not 0";
+    ASSERT_EQ(sqlite3_open(file.string().c_str(), &db), SQLITE_OK);
+    sqlite3_stmt* version = nullptr;
+    sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &version, nullptr);
+    ASSERT_EQ(sqlite3_step(version), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(version, 0), 2);
+    sqlite3_finalize(version);
+    sqlite3_close(db);
+}
+
+// A file the history cannot read is refused with one "[HISTORY] " line and left byte for byte as it
+// was, however often a match tries to add itself; the plug-in's other files are still written.
+TEST(MatchHistory, AFileItCannotReadIsRefusedAndLeftAsItWas) {
+    zando_test::TempDir folder;
+    const std::filesystem::path file = folder.path() / "zando_history.sqlite3";
+    std::vector<std::string> lines;
+    const auto refusedUntouched = [&](const std::string& bytes, const std::string& why) {
+        { std::ofstream(file, std::ios::binary) << bytes; }
+        zando::MatchHistory history([&](const std::string& line) { lines.push_back(line); });
+        const zando::HistoryStatus status = history.Open(file);
+        EXPECT_FALSE(status.usable) << why;
+        ASSERT_EQ(lines.size(), 1u) << why;
+        EXPECT_EQ(lines[0].rfind("[HISTORY] Match history unavailable: ", 0), 0u) << lines[0];
+        EXPECT_NE(lines[0].find(why), std::string::npos) << lines[0];
+        EXPECT_EQ(lines[0], status.problem);
+        zando::HistoryRow row;
+        EXPECT_FALSE(history.Add(row));
+        EXPECT_TRUE(history.Last(-1).empty());
+        EXPECT_EQ(zando_test::ReadFile(file), bytes) << why;
+        EXPECT_FALSE(std::filesystem::exists(file.string() + "-journal"));
+        lines.clear();
+    };
+    refusedUntouched(std::string(4096, 'z') + "not a database at all", "is not a match history that can be read");
+
+    // A history of a newer build: version 3.
+    std::filesystem::remove(file);
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.string().c_str(), &db), SQLITE_OK);
+    RunSql(db, "CREATE TABLE matches (id INTEGER PRIMARY KEY, whatever TEXT); INSERT INTO matches VALUES (1, 'kept');"
+            "PRAGMA user_version = 3;");
+    sqlite3_close(db);
+    refusedUntouched(zando_test::ReadFile(file), "was written by a newer ZANDO (history version 3, this one reads up to 2)");
+
+    // A history whose table pages were overwritten: its header still says SQLite.
+    std::filesystem::remove(file);
+    ASSERT_EQ(sqlite3_open(file.string().c_str(), &db), SQLITE_OK);
+    RunSql(db, "PRAGMA page_size = 4096; CREATE TABLE matches (id INTEGER PRIMARY KEY, note TEXT);"
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400)"
+            " INSERT INTO matches SELECT i, printf('%0500d', i) FROM n; PRAGMA user_version = 2;");
+    sqlite3_close(db);
+    std::string damaged = zando_test::ReadFile(file);
+    ASSERT_GT(damaged.size(), 5u * 4096u);
+    for (std::size_t at = 4096 + 8; at < 4096 * 4; ++at) damaged[at] = static_cast<char>(at * 131 % 251);
+    refusedUntouched(damaged, "is damaged");
+}
+
+// Another program holding the history's lock: the match is not added, nothing is lost or rewritten,
+// and once the lock is gone the next match is added.
+TEST(MatchHistory, ALockedFileIsNotWrittenAndTheNextMatchIsAddedOnceItIsFree) {
+    zando_test::TempDir folder;
+    const std::filesystem::path file = folder.path() / "zando_history.sqlite3";
+    std::vector<std::string> lines;
+    zando::MatchHistory history([&](const std::string& line) { lines.push_back(line); });
+    ASSERT_TRUE(history.Open(file).usable);
+    zando::HistoryRow row;
+    row.playlistName = "Ranked Duel";
+    ASSERT_TRUE(history.Add(row));
+    const std::string before = zando_test::ReadFile(file);
+
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(file.string().c_str(), &other), SQLITE_OK);
+    RunSql(other, "BEGIN EXCLUSIVE");
+    EXPECT_FALSE(history.Add(row));
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].rfind("[HISTORY] This match was not added: the history is locked by another program", 0), 0u) << lines[0];
+    RunSql(other, "ROLLBACK");
+    sqlite3_close(other);
+    EXPECT_EQ(zando_test::ReadFile(file), before);
+
+    ASSERT_TRUE(history.Add(row));
+    EXPECT_EQ(row.id, 2);
+    EXPECT_EQ(history.Count(), 2);
+}
+
+// The plug-in with a history it refuses still finishes the match: its statistics file is written.
+TEST(MatchHistory, ARefusedHistoryNeverStopsTheMatchsOtherFiles) {
+    zando_test::TempDir home;
+    std::filesystem::create_directories(home.path() / "data");
+    const std::filesystem::path file = home.path() / "data" / "zando_history.sqlite3";
+    const std::string garbage(3000, '\x7f');
+    { std::ofstream(file, std::ios::binary) << garbage; }
+    zando_test::LoadedZando zando(home.path());
+    zando.Run("zando_enable_upload 0");
+    EXPECT_EQ(std::count_if(zando.Lines().begin(), zando.Lines().end(),
+                            [](const std::string& line) { return line.rfind("[HISTORY] Match history unavailable: ", 0) == 0; }),
+              1);
+    const sb::SimulatedMatch match = sb::PlaySimulatedMatch(zando.Host(), {3, 1, 20.0});
+    const nlohmann::json stats =
+        nlohmann::json::parse(zando_test::ReadFile(zando_test::InDataFolder(zando.Host().DataFolder(), "zando_stats.json")));
+    EXPECT_EQ(stats["shots"], match.truth.shots);
+    EXPECT_EQ(zando_test::ReadFile(file), garbage);
+    EXPECT_EQ(std::count_if(zando.Lines().begin(), zando.Lines().end(),
+                            [](const std::string& line) { return line.rfind("[HISTORY] Match history unavailable: ", 0) == 0; }),
+              2)
+        << "tried again when the match ended";
+    zando.Run("zando_history");
+    EXPECT_EQ(zando.Lines().back(), "[HISTORY] The match history is unavailable");
+}
