@@ -135,6 +135,29 @@ HistoryRow ReadRow(const Statement& statement) {
     return row;
 }
 
+// The row's values for the INSERT of AddAll, in its column order.
+void BindRow(Statement& insert, const HistoryRow& row) {
+    int at = 1;
+    insert.Bind(at++, row.endedAt);
+    insert.Bind(at++, int64_t{row.playlistId});
+    insert.Bind(at++, row.playlistName);
+    insert.Bind(at++, int64_t{row.ranked});
+    insert.Bind(at++, int64_t{row.team});
+    insert.Bind(at++, row.result);
+    insert.Bind(at++, row.scoreFor);
+    insert.Bind(at++, row.scoreAgainst);
+    insert.Bind(at++, int64_t{row.overtime});
+    for (float figure : {row.duration, row.mmrBefore, row.mmrAfter, row.mmrChange}) insert.Bind(at++, double{figure});
+    insert.Bind(at++, int64_t{row.shots});
+    insert.Bind(at++, int64_t{row.goals});
+    for (float figure : {row.averageSpeed, row.boostCollected, row.boostUsed, row.possessionTime, row.teamPossessionTime,
+                         row.opponentPossessionTime, row.boostPerMinute, row.supersonicShare, row.emptyTankShare,
+                         row.fullTankShare, row.shotsPerGoal})
+        insert.Bind(at++, double{figure});
+    insert.Bind(at++, ZoneCountsText(row.shotZones));
+    insert.Bind(at++, ZoneCountsText(row.goalZones));
+}
+
 }  // namespace
 
 MatchHistory::MatchHistory(Log log) : log_(std::move(log)) {}
@@ -199,7 +222,7 @@ HistoryStatus MatchHistory::Open(const std::filesystem::path& file) {
 
 // [SECTION] Adding and reading
 
-bool MatchHistory::Add(HistoryRow& row) {
+bool MatchHistory::AddAll(std::span<HistoryRow> rows) {
     if (!db_) {
         log_("[HISTORY] This match was not added: the match history is unavailable");
         return false;
@@ -207,9 +230,11 @@ bool MatchHistory::Add(HistoryRow& row) {
     const auto fail = [&](const char* what) {
         log_("[HISTORY] This match was not added: " + Problem(what));
         Execute("ROLLBACK");
+        for (HistoryRow& row : rows) row.id = 0;
         return false;
     };
-    if (!Execute("BEGIN IMMEDIATE")) return fail(sqlite3_errcode(db_) == SQLITE_BUSY ? "the history is locked by another program" : "the history cannot be written");
+    if (!Execute("BEGIN IMMEDIATE"))
+        return fail(sqlite3_errcode(db_) == SQLITE_BUSY ? "the history is locked by another program" : "the history cannot be written");
     Statement insert(db_,
                      "INSERT INTO matches (ended_at, playlist_id, playlist_name, ranked, team, result, score_for, score_against,"
                      " overtime, duration, mmr_before, mmr_after, mmr_change, shots, goals, average_speed, boost_collected,"
@@ -217,28 +242,13 @@ bool MatchHistory::Add(HistoryRow& row) {
                      " supersonic_share, empty_tank_share, full_tank_share, shots_per_goal, shot_zones, goal_zones)"
                      " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
     if (!insert) return fail("the history cannot be written");
-    int at = 1;
-    insert.Bind(at++, row.endedAt);
-    insert.Bind(at++, int64_t{row.playlistId});
-    insert.Bind(at++, row.playlistName);
-    insert.Bind(at++, int64_t{row.ranked});
-    insert.Bind(at++, int64_t{row.team});
-    insert.Bind(at++, row.result);
-    insert.Bind(at++, row.scoreFor);
-    insert.Bind(at++, row.scoreAgainst);
-    insert.Bind(at++, int64_t{row.overtime});
-    for (float figure : {row.duration, row.mmrBefore, row.mmrAfter, row.mmrChange}) insert.Bind(at++, double{figure});
-    insert.Bind(at++, int64_t{row.shots});
-    insert.Bind(at++, int64_t{row.goals});
-    for (float figure : {row.averageSpeed, row.boostCollected, row.boostUsed, row.possessionTime, row.teamPossessionTime,
-                         row.opponentPossessionTime, row.boostPerMinute, row.supersonicShare, row.emptyTankShare,
-                         row.fullTankShare, row.shotsPerGoal})
-        insert.Bind(at++, double{figure});
-    insert.Bind(at++, ZoneCountsText(row.shotZones));
-    insert.Bind(at++, ZoneCountsText(row.goalZones));
-    if (insert.Step() != SQLITE_DONE) return fail("the match could not be written");
+    for (HistoryRow& row : rows) {
+        sqlite3_reset(insert.get());
+        BindRow(insert, row);
+        if (insert.Step() != SQLITE_DONE) return fail("the match could not be written");
+        row.id = sqlite3_last_insert_rowid(db_);
+    }
     if (!Execute("COMMIT")) return fail("the match could not be written to the disk");
-    row.id = sqlite3_last_insert_rowid(db_);
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -83,7 +84,9 @@ public:
 
     // Adds a finished match in one transaction, written to the disk before it returns. False (and a
     // "[HISTORY] " line) when the history is not open or the write failed; nothing is half-written.
-    bool Add(HistoryRow& row);
+    bool Add(HistoryRow& row) { return AddAll({&row, 1}); }
+    // Several matches in one transaction (a history brought over from elsewhere): all or none.
+    bool AddAll(std::span<HistoryRow> rows);
 
     // The last count matches, newest last; all of them for count < 0.
     std::vector<HistoryRow> Last(int count) const;

@@ -93,17 +93,24 @@ void ZANDO::RenderPostGameOverlay(CanvasWrapper canvas) {
         Rgba valueColour;
         std::string value;
         std::string secondValue;  // boost only
+        std::string average;      // the playlist's last 10 matches, when the card compares with them
     };
+    // The playlist's last 10 matches beside each figure, when asked for and when there are any.
+    const zando::FigureAverages& past = historyAverages;
+    const bool compare = compareWithHistory && past.count > 0;
+    const auto averageOf = [&](const std::string& text) { return compare ? "last " + std::to_string(past.count) + ": " + text : ""; };
     const Block blocks[] = {
         {showSpeed, "AVERAGE SPEED", {80, 150, 255}, {240, 245, 255},
-         figures::SpeedText(averageSpeed), ""},
+         figures::SpeedText(averageSpeed), "", averageOf(std::to_string(figures::Kph(past.averageSpeed)) + " kph")},
         {showBoost, "BOOST USAGE", {255, 180, 60}, {255, 250, 240}, "Collected: " + std::to_string(Trunc(boostCollected)),
-         "Used: " + std::to_string(Trunc(boostUsed))},
-        {showShots, "SHOTS ON GOAL", {255, 100, 130}, {255, 245, 250}, std::to_string(shots) + " shots", ""},
+         "Used: " + std::to_string(Trunc(boostUsed)),
+         averageOf(std::to_string(Trunc(past.boostCollected)) + " / " + std::to_string(Trunc(past.boostUsed)))},
+        {showShots, "SHOTS ON GOAL", {255, 100, 130}, {255, 245, 250}, std::to_string(shots) + " shots", "",
+         averageOf(figures::Tenths(past.shots) + " shots")},
         {showPossession, "BALL POSSESSION", {100, 255, 150}, {245, 255, 250},
-         figures::PossessionText(possessionTime, PossessionPercent()), ""},
+         figures::PossessionText(possessionTime, PossessionPercent()), "", averageOf(std::to_string(Trunc(past.possessionPercent)) + "%")},
         {showGameTime, "MATCH DURATION", {180, 160, 220}, {250, 245, 255},
-         figures::DurationText(gameTime), ""},
+         figures::DurationText(gameTime), "", ""},
     };
     for (const Block& block : blocks) {
         if (!block.shown) continue;
@@ -113,6 +120,10 @@ void ZANDO::RenderPostGameOverlay(CanvasWrapper canvas) {
         zando::SetColor(canvas, {block.colour.red, block.colour.green, block.colour.blue, alpha(60)});
         canvas.DrawRect(Vector2{px + s(15), y - s(3)}, Vector2{px + PW - s(15), y + (twoLines ? s(83) : s(58))});
         y += s(28);
+        if (!block.average.empty()) {
+            zando::SetColor(canvas, {170, 175, 190, alpha(220)});
+            Text(px + PW - s(185), y, block.average);
+        }
         zando::SetColor(canvas, {block.valueColour.red, block.valueColour.green, block.valueColour.blue, A});
         Text(px + s(45), y, block.value);
         if (twoLines) {

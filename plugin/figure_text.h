@@ -21,6 +21,11 @@ inline std::string SpeedText(float unitsPerSecond) {
 inline std::string PossessionText(float seconds, float percent) {
     return std::to_string(Whole(seconds)) + "s  (" + std::to_string(Whole(percent)) + "%)";
 }
+// "4.5": a figure that is not negative, to a tenth, cut towards zero
+inline std::string Tenths(float value) {
+    const int tenths = Whole(value * 10.0f);
+    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
+}
 // "4m 59s"
 inline std::string DurationText(float seconds) {
     const int whole = Whole(seconds);

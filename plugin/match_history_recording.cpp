@@ -33,6 +33,7 @@ void ZANDO::OpenMatchHistory() {
     std::error_code ignored;
     std::filesystem::create_directories(gameWrapper->GetDataFolder(), ignored);
     matchHistory->Open(MatchHistoryPath());
+    ++historyRevision;
 }
 
 void ZANDO::RecordInHistory(const MatchRecord& record) {
@@ -45,7 +46,14 @@ void ZANDO::RecordInHistory(const MatchRecord& record) {
     row.playlistName = record.playlistName;
     row.ranked = record.isRanked;
     row.team = record.team;
-    row.result = record.left ? "forfeit" : "";  // the game's final score is not read
+    if (record.finalScore && (record.team == 0 || record.team == 1)) {
+        row.scoreFor = (*record.finalScore)[static_cast<std::size_t>(record.team)];
+        row.scoreAgainst = (*record.finalScore)[static_cast<std::size_t>(1 - record.team)];
+    }
+    // Leaving a match forfeits it; otherwise the final score decides.
+    if (record.left) row.result = "forfeit";
+    else if (row.scoreFor && *row.scoreFor > *row.scoreAgainst) row.result = "win";
+    else if (row.scoreFor && *row.scoreFor < *row.scoreAgainst) row.result = "loss";
     row.overtime = record.overtime;
     row.duration = record.gameTime;
     row.mmrBefore = record.initialMmr;
@@ -66,7 +74,19 @@ void ZANDO::RecordInHistory(const MatchRecord& record) {
     row.shotsPerGoal = record.goals > 0 ? static_cast<float>(record.shots) / static_cast<float>(record.goals) : 0.0f;
     row.shotZones = ZonesOf(record.shotHeatmap, [](float heat) { return zando::ShotsIn(heat); });
     row.goalZones = ZonesOf(record.goalHeatmap, [](int32_t goals) { return goals; });
-    if (matchHistory->Add(row)) cvarManager->log("[HISTORY] Match #" + std::to_string(row.id) + " added to the match history");
+    if (!matchHistory->Add(row)) return;
+    ++historyRevision;
+    UpdateHistoryAverages(row.playlistId, true);
+    cvarManager->log("[HISTORY] Match #" + std::to_string(row.id) + " added to the match history");
+}
+
+// The card compares the match with the 10 before it in the same playlist.
+void ZANDO::UpdateHistoryAverages(int32_t playlistId, bool lastIsThisMatch) {
+    historyAverages = {};
+    if (!matchHistory || !matchHistory->IsOpen()) return;
+    std::vector<zando::HistoryRow> rows = matchHistory->LastOfPlaylist(playlistId, lastIsThisMatch ? 11 : 10);
+    if (lastIsThisMatch && !rows.empty()) rows.pop_back();
+    historyAverages = zando::AveragesOf(rows);
 }
 
 void ZANDO::RegisterHistoryCommands() {
@@ -102,4 +122,11 @@ void ZANDO::RegisterHistoryCommands() {
                             "[HISTORY] " + std::to_string(rows.size()) + (rows.size() == 1 ? " match" : " matches") + " exported to: " + fileName);
         }),
         "Export the match history to zando_history.csv", 0);
+    cvarManager->registerNotifier(
+        "zando_history_window", Locked([this](std::vector<std::string>) {
+            showHistoryWindow = !showHistoryWindow;
+            cvarManager->log(std::string("[HISTORY] History window ") + (showHistoryWindow ? "shown" : "hidden") +
+                             (showHistoryWindow && !isWindowOpen ? " - it opens with the ZANDO panel (togglemenu ZANDO)" : ""));
+        }),
+        "Show or hide the match history window (beside the ZANDO panel)", 0);
 }

@@ -25,5 +25,6 @@ MatchRecord ZANDO::CurrentRecord() const {
     record.fullTankTime = fullTankTime;
     record.team = localTeam;
     record.overtime = endedInOvertime;
+    record.finalScore = finalScore;
     return record;
 }

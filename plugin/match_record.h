@@ -3,7 +3,9 @@
 // change what is written and sent for the match that ended.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "plugin/grid.h"
@@ -33,6 +35,7 @@ struct MatchRecord {
     int32_t team = -1;                     // the local player's team, 0 or 1; -1 unknown
     bool overtime = false;                 // the match was decided in overtime
     bool left = false;                     // the match was left before its end
+    std::optional<std::array<int32_t, 2>> finalScore;  // blue's and orange's goals, when the game gave them
 
     float AverageSpeed() const { return speedSamples >= 1 ? speedSum / static_cast<float>(speedSamples) : 0.0f; }
 };

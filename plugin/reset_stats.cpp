@@ -17,6 +17,7 @@ void ZANDO::ResetStats() {
     fullTankTime = 0.0f;
     lastMeasuredSpeed = 0.0f;
     endedInOvertime = false;
+    finalScore.reset();
     shots = 0;
     goals = 0;
     playlistId = 0;

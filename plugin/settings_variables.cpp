@@ -49,6 +49,8 @@ constexpr std::array<SettingVariable, SettingVariableCount> kVariables = {{
     Switch("zando_enable_upload", "0", "Enable automatic upload to ZANDO server", &ZANDO::uploadEnabled),
     Text("zando_api_key", "", ApiKeyHint, &ZANDO::apiKey),
     Text("zando_server_url", DefaultServerUrl, "ZANDO server URL", &ZANDO::serverUrl),
+    Switch("zando_postgame_history", "0", "Show the average of the last 10 matches of the playlist beside each post-game figure",
+           &ZANDO::compareWithHistory),
 }};
 
 constexpr std::array<const char*, 18> kReadAtLoad = {

@@ -23,7 +23,7 @@ struct SettingVariable {
     SettingMember member;  // the member the change callback stores the value in
 };
 
-inline constexpr std::size_t SettingVariableCount = 23;
+inline constexpr std::size_t SettingVariableCount = 24;
 
 // The variables' names in registration order, for code that names a variable: the table's names are
 // checked against these when the plug-in is built.
@@ -33,7 +33,7 @@ inline constexpr std::array<std::string_view, SettingVariableCount> SettingNames
     "zando_show_postgame",       "zando_show_heatmap_replay",  "zando_show_postgame_replay",  "zando_show_alltime_heatmap",
     "zando_minimalistic",        "zando_sticky_mode",          "zando_show_accuracy_overlay", "zando_show_speed",
     "zando_show_boost",          "zando_show_shots",           "zando_show_possession",       "zando_show_gametime",
-    "zando_enable_upload",       "zando_api_key",              "zando_server_url",
+    "zando_enable_upload",       "zando_api_key",              "zando_server_url",            "zando_postgame_history",
 };
 
 constexpr bool IsSettingName(std::string_view name) {

@@ -23,6 +23,7 @@
 #include "bakkesmod/wrappers/wrapperstructs.h"
 #include "heatmap/zone_shading_cache.h"
 #include "overlay/overlay_placement.h"
+#include "history/history_summary.h"
 #include "history/match_history.h"
 #include "plugin/grid.h"
 #include "plugin/match_record.h"
@@ -106,6 +107,7 @@ public:
     // [SECTION] Per-tick sampling and metadata
     void SampleTick();
     void CaptureMatchMetadata();
+    void ReadFinalScore(ServerWrapper state);  // into finalScore
 
     // [SECTION] Canvas overlays (drawn once per frame by the drawable registered at load)
     void RegisterOverlays();
@@ -130,6 +132,31 @@ public:
     void RecordInHistory(const MatchRecord& record);  // a finished match, once
     std::filesystem::path MatchHistoryPath() const;
     std::unique_ptr<zando::MatchHistory> matchHistory;  // opened at load; refuses a file it cannot read
+    zando::FigureAverages historyAverages;  // the last 10 matches of the playlist before this one, for the card
+    void UpdateHistoryAverages(int32_t playlistId, bool lastIsThisMatch);
+    uint64_t historyRevision = 0;    // grows with each change of the history's rows (a match added, a reopening)
+    // The history window (render thread): the rows read and what is shown of them, with the choices
+    // they were worked out for.
+    struct HistoryView {
+        uint64_t rowsRevision = ~uint64_t{0};
+        std::vector<zando::HistoryRow> rows;
+        std::vector<std::pair<int32_t, std::string>> playlists;  // id and name, in the order first played
+        std::vector<zando::PlaylistSession> session;
+        int64_t sessionAt = 0;                  // when the session was worked out, UTC seconds (it ends an hour after a match)
+        int32_t playlist = zando::AnyPlaylist;  // the filter
+        int trendRange = 0;                     // last 10, last 50, all
+        int tableCount = 20;                    // matches in the table
+        int zoneFirst = 1, zoneLast = 1;        // matches on the grid, 1 = the oldest of the filter
+        bool shownValid = false;
+        int32_t shownPlaylist = 0;
+        int shownRange = 0, shownZoneFirst = 0, shownZoneLast = 0;
+        std::vector<const zando::HistoryRow*> filtered;
+        zando::Trends trends;
+        zando::ZoneTotals zones;
+    } historyView;
+    bool showHistoryWindow = false;  // the history window is open (with the panel)
+    void RefreshHistoryView();
+    void RenderHistoryWindow();
 
     // [SECTION] Dashboard upload and connection test
     std::string BuildUploadPayload() const;  // the match followed now
@@ -175,6 +202,7 @@ public:
     float lastMeasuredSpeed = 0.0f;        // units/s, the latest speed measured
     int32_t localTeam = -1;                // the local car's team at the latest sample, 0 or 1; -1 none yet
     bool endedInOvertime = false;          // the match's end came in overtime
+    std::optional<std::array<int32_t, 2>> finalScore;  // blue's and orange's goals at the end, when read
     float lastPossessionSampleTime = -1.0f;  // match clock at the latest possession sample; negative = none
     Grid<float> shotHeatmap;               // shot heat this match, 5.0 per shot
     Grid<int32_t> goalHeatmap;             // goals this match per zone
@@ -249,6 +277,7 @@ public:
     bool showShots = true;             // "zando_show_shots"
     bool showPossession = true;        // "zando_show_possession"
     bool showGameTime = true;          // "zando_show_gametime"
+    bool compareWithHistory = false;   // "zando_postgame_history": the last 10 matches' averages on the card
     bool uploadEnabled = false;        // "zando_enable_upload"
     std::string apiKey;                // "zando_api_key"
     std::string serverUrl = zando::FallbackServerUrl;  // "zando_server_url"

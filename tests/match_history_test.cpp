@@ -16,6 +16,8 @@
 #include <nlohmann/json.hpp>
 
 #include "history/match_history.h"
+#include "host/runtime/recording_canvas.h"
+#include "imgui_driver.h"
 #include "sandbox/simulated_play.h"
 #include "test_support.h"
 #include "zone_truth.h"
@@ -84,7 +86,12 @@ TEST(MatchHistory, ASessionAddsOneRowPerFinishedMatchWithItsTrueFiguresAndZones)
             EXPECT_EQ(row.at("id"), std::to_string(m + 1));
             EXPECT_EQ(row.at("playlist_name"), match.outcome.playlist);
             EXPECT_EQ(row.at("ranked"), "1");
-            EXPECT_EQ(row.at("result"), match.outcome.localLeft ? "forfeit" : "");
+            const int team = match.truth.team, scored = match.outcome.goals[team], conceded = match.outcome.goals[1 - team];
+            EXPECT_EQ(row.at("result"), match.outcome.localLeft ? "forfeit" : scored > conceded ? "win" : "loss");
+            if (!match.outcome.localLeft) {
+                EXPECT_EQ(row.at("score_for"), std::to_string(scored));
+                EXPECT_EQ(row.at("score_against"), std::to_string(conceded));
+            }
             EXPECT_NEAR(Number(row, "mmr_before"), match.outcome.mmrBefore, 0.01);
             if (!match.outcome.localLeft) {
                 EXPECT_NEAR(Number(row, "mmr_after"), match.outcome.mmrAfter, 0.01);
@@ -307,4 +314,89 @@ TEST(MatchHistory, ARefusedHistoryNeverStopsTheMatchsOtherFiles) {
         << "tried again when the match ended";
     zando.Run("zando_history");
     EXPECT_EQ(zando.Lines().back(), "[HISTORY] The match history is unavailable");
+}
+
+// The history window, opened by its console command with the panel: after a session of three matches
+// it shows them as this session's, and every shot and goal the file holds on its grid; a frame reads
+// the history file only after a change.
+TEST(HistoryWindow, ShowsTheSessionAndReadsTheFileOnlyAfterAChange) {
+    zando_test::TempDir home;
+    zando_test::LoadedZando zando(home.path());
+    zando.Run("zando_enable_upload 0");
+    sb::PlaySimulatedMatch(zando.Host(), {5, 2, 20.0, 3});
+    const std::vector<Row> stored = ReadRows(home.path() / "data" / "zando_history.sqlite3");
+    ASSERT_EQ(stored.size(), 3u);
+    int storedShots = 0, storedGoals = 0;
+    for (const Row& row : stored) {
+        storedShots += std::stoi(row.at("shots"));
+        storedGoals += std::stoi(row.at("goals"));
+    }
+    zando_test::ImGuiDriver driver(zando.Host());
+    zando.Run("togglemenu ZANDO; zando_history_window");
+    EXPECT_EQ(zando.Lines().back().rfind("[HISTORY] History window shown", 0), 0u) << zando.Lines().back();
+    driver.Frame();
+    ASSERT_NE(zando_test::ImGuiDriver::Window("ZANDO Match History"), nullptr);
+    const auto& view = zando.Zando().historyView;
+    ASSERT_EQ(view.rows.size(), 3u);
+    int sessionMatches = 0;
+    for (const auto& playlist : view.session) sessionMatches += playlist.matches;
+    EXPECT_EQ(sessionMatches, 3);
+    EXPECT_EQ(view.zones.matches, 3);
+    EXPECT_EQ(view.zones.shotTotal, storedShots) << "every shot of the session on the grid";
+    EXPECT_EQ(view.zones.goalTotal, storedGoals);
+
+    const zando::HistoryRow* first = view.rows.data();
+    driver.Frame();
+    EXPECT_EQ(view.rows.data(), first) << "the rows are kept from frame to frame";
+    sb::PlaySimulatedMatch(zando.Host(), {13, 1, 20.0});
+    driver.Frame();
+    EXPECT_EQ(view.rows.size(), 4u) << "read again after a match was added";
+
+    zando.Run("zando_history_window");
+    EXPECT_EQ(zando.Lines().back(), "[HISTORY] History window hidden");
+}
+
+// With "zando_postgame_history" on, the card shows beside each figure the average of the playlist's
+// matches before this one (at most 10), worked out here from the history file's rows; off, nothing.
+TEST(HistoryOnTheCard, EachFigureBesideTheAverageOfThePlaylistsLastMatches) {
+    zando_test::TempDir home;
+    zando_test::LoadedZando zando(home.path());
+    zando.Run("zando_enable_upload 0");
+    sb::PlaySimulatedMatch(zando.Host(), {31, 1, 20.0, 4});
+    const std::vector<Row> rows = ReadRows(home.path() / "data" / "zando_history.sqlite3");
+    ASSERT_EQ(rows.size(), 4u);
+    std::vector<const Row*> before;
+    for (std::size_t i = 0; i + 1 < rows.size(); ++i)
+        if (rows[i].at("playlist_id") == rows.back().at("playlist_id")) before.push_back(&rows[i]);
+    ASSERT_FALSE(before.empty()) << "this session plays the last match's playlist before it";
+    double shots = 0.0, possession = 0.0;
+    for (const Row* row : before) {
+        shots += Number(*row, "shots");
+        possession += 100.0 * Number(*row, "possession_time") / Number(*row, "duration");
+    }
+    const int count = static_cast<int>(before.size());
+    const int tenths = static_cast<int>(shots / count * 10.0);
+    const std::string expectedShots =
+        "last " + std::to_string(count) + ": " + std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " shots";
+    const std::string expectedPossession = "last " + std::to_string(count) + ": " + std::to_string(static_cast<int>(possession / count)) + "%";
+
+    const auto texts = [&] {
+        host::RecordingCanvas canvas;
+        zando.Host().RenderFrame(&canvas);
+        std::vector<std::string> drawn;
+        for (const host::CanvasCall& call : canvas.Calls())
+            if (call.kind == host::CanvasCall::Kind::DrawString) drawn.push_back(call.text);
+        return drawn;
+    };
+    zando.Run("zando_show_postgame 1; zando_sticky_mode 1");
+    std::vector<std::string> drawn = texts();
+    ASSERT_NE(std::find(drawn.begin(), drawn.end(), "MATCH STATS"), drawn.end());
+    EXPECT_EQ(std::count_if(drawn.begin(), drawn.end(), [](const std::string& text) { return text.rfind("last ", 0) == 0; }), 0)
+        << "off by default";
+    zando.Run("zando_postgame_history 1");
+    drawn = texts();
+    EXPECT_NE(std::find(drawn.begin(), drawn.end(), expectedShots), drawn.end()) << expectedShots;
+    EXPECT_NE(std::find(drawn.begin(), drawn.end(), expectedPossession), drawn.end()) << expectedPossession;
+    EXPECT_EQ(std::count_if(drawn.begin(), drawn.end(), [](const std::string& text) { return text.rfind("last ", 0) == 0; }), 4)
+        << "speed, boost, shots and possession; not the duration";
 }

@@ -10,7 +10,7 @@
 using zando_test::LoadedZando;
 using zando_test::TempDir;
 
-TEST(SettingsVariables, AllTwentyThreeAreRegisteredSavedAndBounded) {
+TEST(SettingsVariables, AllTwentyFourAreRegisteredSavedAndBounded) {
     TempDir home;
     LoadedZando zando(home.path());
     int count = 0;
@@ -23,7 +23,7 @@ TEST(SettingsVariables, AllTwentyThreeAreRegisteredSavedAndBounded) {
         const bool text = cvar->name == "zando_api_key" || cvar->name == "zando_server_url";
         EXPECT_EQ(cvar->hasMin && cvar->hasMax, !text) << cvar->name;
     }
-    EXPECT_EQ(count, 23);
+    EXPECT_EQ(count, 24);
     EXPECT_EQ(zando.Value("zando_server_url"), "https://dashboard.zando.example");
     EXPECT_EQ(zando.Value("zando_window_opacity"), "0.85");
     EXPECT_NE(zando.Host().GetConsole().FindCvar("zando_api_key")->description.find("dashboard.zando.example"),

@@ -157,6 +157,7 @@ void ZANDO::ProcessMatchEnd(const char* const (&texts)[6], bool matchOver) {
     matchActive = false;
     trackingPaused = false;
     endedInOvertime = overtime;
+    ReadFinalScore(state);
     showPostGame = true;
     showHeatmap = true;
 
@@ -200,6 +201,19 @@ void ZANDO::FinishMatchAfterMmrDelay(GameWrapper* game) {
     cvarManager->log(end.completionLine);
 }
 
+void ZANDO::ReadFinalScore(ServerWrapper state) {
+    finalScore.reset();
+    if (state.IsNull()) return;
+    ArrayWrapper<TeamWrapper> teams = state.GetTeams();
+    std::array<int32_t, 2> goals{-1, -1};
+    for (int i = 0; i < teams.Count(); ++i) {
+        TeamWrapper team = teams.Get(i);
+        const int index = team.GetTeamIndex();
+        if (!team.IsNull() && (index == 0 || index == 1)) goals[static_cast<std::size_t>(index)] = team.GetScore();
+    }
+    if (goals[0] >= 0 && goals[1] >= 0) finalScore = goals;
+}
+
 void ZANDO::ExportAndUpload(const MatchRecord& record) {
     cvarManager->log("[STATS] Exporting stats to JSON...");
     ExportStatsJson(record);
@@ -214,6 +228,7 @@ void ZANDO::OnMatchDestroyed() {
     } else if (matchActive && !matchFinished && (shots > 0 || goals > 0 || gameTime > 5.0f)) {
         cvarManager->log("[STATS] Match destroyed with active stats - uploading before reset");
         matchFinished = true;
+        ReadFinalScore(gameWrapper->GetCurrentGameState());
         MatchRecord record = CurrentRecord();
         record.left = true;
         ExportStatsJson(record);

@@ -52,6 +52,8 @@ void ZANDO::CaptureMatchMetadata() {
                          " | Playlist ID: " + std::to_string(playlistId));
     }
 
+    UpdateHistoryAverages(playlistId, false);  // the card's comparison: the playlist's last 10 matches
+
     initialMmr = 0.0f;
     mmrChange = 0.0f;
     if (!playlist.IsNull() && playlistId >= 1) {

@@ -134,4 +134,5 @@ void ZANDO::Render() {
     PopTheme();
 
     if (showHeatmap) RenderHeatmapWindow();
+    if (showHistoryWindow) RenderHistoryWindow();
 }

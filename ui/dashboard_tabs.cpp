@@ -81,6 +81,11 @@ void ZANDO::RenderDashboardTab() {
     ImGui::Spacing();
     ImGui::Separator();
     ImGui::Spacing();
+    if (ui::ColouredButton(showHistoryWindow ? "Hide Match History" : "Match History", {-1.0f, 35.0f}, {0.3f, 0.5f, 0.9f, 1.0f},
+                           {0.4f, 0.6f, 1.0f, 1.0f}))
+        showHistoryWindow = !showHistoryWindow;
+    ui::Tooltip("Every finished match: this session, trends, the last matches and their shots on the grid");
+    ImGui::Spacing();
     if (ui::ColouredButton("Clear All-Time Data", {-1.0f, 35.0f}, {0.9f, 0.3f, 0.3f, 1.0f}, {1.0f, 0.4f, 0.4f, 1.0f})) {
         OnGameThread([this] {
             ClearGrid(allTimeShotHeatmap);

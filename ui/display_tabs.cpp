@@ -110,6 +110,10 @@ void ZANDO::RenderPostGameTab() {
         for (const Switch& s : switches) *s.member = false;
         for (const Switch& s : switches) ui::Write(*this, s.variable, false);
     }
+    ImGui::Spacing();
+    if (ImGui::Checkbox("  Compare with my last 10 matches", &compareWithHistory))
+        ui::Write(*this, "zando_postgame_history", compareWithHistory);
+    ui::Tooltip("Beside each figure, your average over the last 10 matches of the same playlist (from the match history)");
     ui::Spacings(2);
     ImGui::Separator();
     ImGui::Spacing();

@@ -16,6 +16,7 @@ namespace zando::ui {
 inline const ImVec4 Disabled{0.45f, 0.40f, 0.50f, 1.0f};   // the panel theme's TextDisabled colour
 inline const ImVec4 Good{0.4f, 1.0f, 0.4f, 1.0f};           // an accuracy above 50 %
 inline const ImVec4 Fair{1.0f, 0.6f, 0.3f, 1.0f};           // 50 % and below
+inline const ImVec4 Bad{1.0f, 0.4f, 0.4f, 1.0f};            // a loss, a failure
 
 // The text, a separator and one spacing line.
 inline void Heading(const char* text, const ImVec4& colour) {

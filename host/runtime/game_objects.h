@@ -52,12 +52,19 @@ struct Playlist {
 };
 
 // One match in progress (a game event, or "server", in the SDK's terms).
+// One of a match's two teams and its goals.
+struct Team {
+    int index = 0;  // 0 blue, 1 orange
+    int score = 0;  // goals
+};
+
 struct Server {
     float secondsElapsed = 0.0f;                // match clock, seconds
     bool overtime = false;                      // overtime flag
     std::unique_ptr<Ball> ball;                 // null while the ball does not exist (e.g. after a goal)
     std::vector<std::unique_ptr<Car>> cars;     // every car of the match
     std::unique_ptr<Playlist> playlist;         // null when the game reports none
+    std::vector<std::unique_ptr<Team>> teams;   // blue, then orange
 };
 
 // A stat-ticker event object: its stable name ("Shot", "Goal", "Save", ...) and the label the game

@@ -37,6 +37,7 @@ game::Server& MatchControl::StartMatch(const game::Playlist* playlist) {
     world.currentGame = std::make_unique<game::Server>();
     world.currentGame->ball = std::make_unique<game::Ball>();
     world.currentGame->ball->location = {0.0f, 0.0f, 92.75f};
+    for (int team = 0; team < 2; ++team) world.currentGame->teams.push_back(std::make_unique<game::Team>(game::Team{team, 0}));
     if (playlist) world.currentGame->playlist = std::make_unique<game::Playlist>(*playlist);
     return *world.currentGame;
 }
@@ -73,8 +74,10 @@ void MatchControl::SetBall(Vector location) {
 }
 
 int MatchControl::BallHitGoal() {
+    // The goal the ball is in decides who scored: orange's goal is at +Y, so a ball there counts for blue.
+    game::Server* match = host_.World().currentGame.get();
+    if (match && match->ball && match->teams.size() == 2) match->teams[match->ball->location.Y > 0.0f ? 0 : 1]->score += 1;
     // The game calls the ball's function: the ball is the caller (none when the match has no ball).
-    const game::Server* match = host_.World().currentGame.get();
     auto caller = reinterpret_cast<std::uintptr_t>(match ? match->ball.get() : nullptr);
     return host_.FireEvent(events::BallHitGoal, caller, nullptr);
 }

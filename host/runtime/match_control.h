@@ -30,7 +30,8 @@ public:
 
     // [SECTION] Events
     int Fire(const char* eventName) { return host_.FireEvent(eventName); }
-    // The ball entering a goal: the ball is the caller.
+    // The ball entering a goal: the ball is the caller. The goal it is in decides which team scores
+    // (orange's goal is at +Y: a ball there is a goal for blue).
     int BallHitGoal();
     // A stat-ticker message about the driver of receiver, shown with label ("Shot on Goal", "Goal", ...);
     // victim, when given, is the other driver involved. The event's name is the game's name for an

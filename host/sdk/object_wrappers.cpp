@@ -43,7 +43,10 @@ ZANDO_HANDLE(CarWrapper, VehicleWrapper)
 ZANDO_HANDLE(StatEventWrapper, ObjectWrapper)
 ZANDO_HANDLE(GameSettingPlaylistWrapper, ObjectWrapper)
 ZANDO_HANDLE(GameEventWrapper, ActorWrapper)
-ZANDO_HANDLE(ServerWrapper, GameEventWrapper)
+ZANDO_HANDLE(TeamGameEventWrapper, GameEventWrapper)
+ZANDO_HANDLE(ServerWrapper, TeamGameEventWrapper)
+ZANDO_HANDLE(TeamInfoWrapper, ActorWrapper)
+ZANDO_HANDLE(TeamWrapper, TeamInfoWrapper)
 
 #undef ZANDO_HANDLE
 
@@ -138,9 +141,38 @@ BallWrapper ServerWrapper::GetBall() {
     return BallWrapper(AddressOf(static_cast<const game::Actor*>(ball)));
 }
 
-// [SECTION] Lists (the match's cars)
+// [SECTION] Teams
 
-using CarList = std::vector<std::unique_ptr<game::Car>>;
+int TeamInfoWrapper::GetTeamIndex() { return IsNull() ? -1 : At<game::Team>(memory_address)->index; }
+
+int TeamInfoWrapper::GetScore() { return IsNull() ? 0 : At<game::Team>(memory_address)->score; }
+
+ArrayWrapper<TeamWrapper> TeamGameEventWrapper::GetTeams() {
+    return ArrayWrapper<TeamWrapper>(IsNull() ? 0 : AddressOf(&At<game::Server>(memory_address)->teams));
+}
+
+// [SECTION] Lists (the match's cars, its teams)
+
+namespace {
+
+// What a list handle's address points at, and the handle of each entry.
+template <class T>
+struct ListOf;
+template <>
+struct ListOf<CarWrapper> {
+    using List = std::vector<std::unique_ptr<game::Car>>;
+    // A demolished car is gone from the match until it respawns: its entry is a null handle.
+    static std::uintptr_t EntryAddress(const game::Car& car) {
+        return car.demolished ? 0 : AddressOf(static_cast<const game::Actor*>(&car));
+    }
+};
+template <>
+struct ListOf<TeamWrapper> {
+    using List = std::vector<std::unique_ptr<game::Team>>;
+    static std::uintptr_t EntryAddress(const game::Team& team) { return AddressOf(&team); }
+};
+
+}  // namespace
 
 template <class T>
 ArrayWrapper<T>::ArrayWrapper(std::uintptr_t mem) : memory_address(mem) {}
@@ -152,15 +184,14 @@ bool ArrayWrapper<T>::IsNull() {
 
 template <class T>
 int ArrayWrapper<T>::Count() {
-    return IsNull() ? 0 : static_cast<int>(At<CarList>(memory_address)->size());
+    return IsNull() ? 0 : static_cast<int>(At<typename ListOf<T>::List>(memory_address)->size());
 }
 
-// A demolished car is gone from the match until it respawns: its entry is a null handle.
 template <class T>
 T ArrayWrapper<T>::Get(int index) {
     if (index < 0 || index >= Count()) return T(0);
-    const game::Car* car = (*At<CarList>(memory_address))[static_cast<std::size_t>(index)].get();
-    return T(car->demolished ? 0 : AddressOf(static_cast<const game::Actor*>(car)));
+    return T(ListOf<T>::EntryAddress(*(*At<typename ListOf<T>::List>(memory_address))[static_cast<std::size_t>(index)]));
 }
 
 template class ArrayWrapper<CarWrapper>;
+template class ArrayWrapper<TeamWrapper>;

@@ -1,0 +1,212 @@
+// The match history window, drawn after the control panel: this session per playlist, trend lines
+// over the last 10, 50 or all matches, the last matches as a table and the shots and goals of a range
+// of matches on the zone grid, each filterable by playlist. The rows are read from the history file
+// once per change of the history; what is shown is worked out again only when the rows or the
+// window's choices change, so a frame only draws.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "heatmap/heatmap_drawing.h"
+#include "plugin/zando.h"
+#include "ui/panel_widgets.h"
+
+namespace ui = zando::ui;
+
+namespace {
+
+constexpr int TrendRanges[] = {10, 50, -1};
+constexpr const char* TrendRangeNames[] = {"Last 10", "Last 50", "All"};
+
+std::string Signed(float value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%+.1f", static_cast<double>(value));
+    return text;
+}
+
+void Trend(const char* label, const std::vector<float>& values, float width) {
+    if (values.empty()) {
+        ImGui::TextDisabled("%s: no matches", label);
+        return;
+    }
+    const auto [low, high] = std::minmax_element(values.begin(), values.end());
+    char overlay[96];
+    std::snprintf(overlay, sizeof overlay, "%s  (last %.1f, low %.1f, high %.1f)", label, static_cast<double>(values.back()),
+                  static_cast<double>(*low), static_cast<double>(*high));
+    ImGui::PlotLines(label, values.data(), static_cast<int>(values.size()), 0, overlay, *low, *high == *low ? *low + 1.0f : *high,
+                     {width, 48.0f});
+}
+
+}  // namespace
+
+// The history's rows and what the window shows of them, worked out again only after a change.
+void ZANDO::RefreshHistoryView() {
+    HistoryView& view = historyView;
+    if (view.rowsRevision != historyRevision) {
+        view.rows = matchHistory && matchHistory->IsOpen() ? matchHistory->Last(-1) : std::vector<zando::HistoryRow>{};
+        view.rowsRevision = historyRevision;
+        view.playlists.clear();
+        for (const zando::HistoryRow& row : view.rows)
+            if (std::none_of(view.playlists.begin(), view.playlists.end(), [&](const auto& known) { return known.first == row.playlistId; }))
+                view.playlists.emplace_back(row.playlistId, row.playlistName);
+        view.sessionAt = 0;
+        view.shownValid = false;
+    }
+    const int64_t now = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+    if (now - view.sessionAt >= 60) {  // a session ends an hour after its last match: looked at again each minute
+        view.session = zando::SessionByPlaylist(view.rows, now);
+        view.sessionAt = now;
+    }
+    if (view.shownValid && view.shownPlaylist == view.playlist && view.shownRange == view.trendRange &&
+        view.shownZoneFirst == view.zoneFirst && view.shownZoneLast == view.zoneLast)
+        return;
+    const bool playlistChanged = !view.shownValid || view.shownPlaylist != view.playlist;
+    view.filtered = zando::OfPlaylist(view.rows, view.playlist);
+    if (playlistChanged) {  // a new choice of playlist shows all its matches on the grid
+        view.zoneFirst = 1;
+        view.zoneLast = static_cast<int>(view.filtered.size());
+    }
+    view.trends = zando::TrendsOf(view.filtered, TrendRanges[std::clamp(view.trendRange, 0, 2)]);
+    view.zones = zando::ZoneTotalsOf(view.filtered, view.zoneFirst - 1, view.zoneLast - 1);
+    view.shownPlaylist = view.playlist;
+    view.shownRange = view.trendRange;
+    view.shownZoneFirst = view.zoneFirst;
+    view.shownZoneLast = view.zoneLast;
+    view.shownValid = true;
+}
+
+void ZANDO::RenderHistoryWindow() {
+    ImGui::SetNextWindowSize({760.0f, 720.0f}, ImGuiCond_FirstUseEver);
+    if (!ImGui::Begin("ZANDO Match History", &showHistoryWindow)) {
+        ImGui::End();
+        return;
+    }
+    if (!matchHistory || !matchHistory->IsOpen()) {
+        ImGui::TextColored(ui::Bad, "The match history is unavailable: see the console's [HISTORY] line.");
+        ImGui::End();
+        return;
+    }
+    RefreshHistoryView();
+    HistoryView& view = historyView;
+
+    // This session, per playlist.
+    ui::Heading(" THIS SESSION", {0.5f, 0.8f, 1.0f, 1.0f});
+    if (view.session.empty()) ImGui::TextDisabled("No match finished since ZANDO loaded.");
+    for (const zando::PlaylistSession& playlist : view.session) {
+        ImGui::Text("%s: %d %s, %d W - %d L, MMR %s", playlist.playlistName.c_str(), playlist.matches,
+                    playlist.matches == 1 ? "match" : "matches", playlist.wins, playlist.losses, Signed(playlist.mmrGained).c_str());
+    }
+    ImGui::Separator();
+
+    // The playlist filter and the trend range.
+    std::string current = "All playlists";
+    for (const auto& [id, name] : view.playlists)
+        if (id == view.playlist) current = name;
+    ImGui::SetNextItemWidth(220.0f);
+    if (ImGui::BeginCombo("Playlist", current.c_str())) {
+        if (ImGui::Selectable("All playlists", view.playlist == zando::AnyPlaylist)) view.playlist = zando::AnyPlaylist;
+        for (const auto& [id, name] : view.playlists) {
+            ImGui::PushID(id);
+            if (ImGui::Selectable(name.c_str(), view.playlist == id)) view.playlist = id;
+            ImGui::PopID();
+        }
+        ImGui::EndCombo();
+    }
+    for (int range = 0; range < 3; ++range) {
+        ImGui::SameLine();
+        ImGui::RadioButton(TrendRangeNames[range], &view.trendRange, range);
+    }
+    RefreshHistoryView();
+    ImGui::Text("%d matches", static_cast<int>(view.filtered.size()));
+
+    // Trend lines.
+    ui::Heading(" TRENDS", {0.9f, 0.7f, 0.5f, 1.0f});
+    const float plotWidth = ImGui::GetContentRegionAvail().x - 120.0f;
+    Trend("MMR", view.trends.mmr, plotWidth);
+    Trend("Average speed", view.trends.averageSpeed, plotWidth);
+    Trend("Boost per minute", view.trends.boostPerMinute, plotWidth);
+    Trend("Shots", view.trends.shots, plotWidth);
+    Trend("Goals", view.trends.goals, plotWidth);
+
+    // The last matches, newest first.
+    ui::Heading(" LAST MATCHES", {0.6f, 0.9f, 0.6f, 1.0f});
+    ImGui::SetNextItemWidth(120.0f);
+    ImGui::SliderInt("Matches shown", &view.tableCount, 5, 100);
+    constexpr ImGuiTableFlags tableFlags = ImGuiTableFlags_RowBg | ImGuiTableFlags_BordersInnerV | ImGuiTableFlags_ScrollY;
+    if (ImGui::BeginTable("LastMatches", 9, tableFlags, {0.0f, 200.0f})) {
+        for (const char* heading : {"#", "Ended (UTC)", "Playlist", "Result", "Score", "Shots", "Goals", "Speed", "MMR"})
+            ImGui::TableSetupColumn(heading);
+        ImGui::TableSetupScrollFreeze(0, 1);
+        ImGui::TableHeadersRow();
+        const int count = std::min(view.tableCount, static_cast<int>(view.filtered.size()));
+        for (int i = 0; i < count; ++i) {
+            const zando::HistoryRow& row = *view.filtered[view.filtered.size() - 1 - static_cast<std::size_t>(i)];
+            ImGui::TableNextRow();
+            ImGui::TableNextColumn();
+            ImGui::Text("%lld", static_cast<long long>(row.id));
+            ImGui::TableNextColumn();
+            ImGui::TextUnformatted(row.endedAt.c_str());
+            ImGui::TableNextColumn();
+            ImGui::TextUnformatted(row.playlistName.c_str());
+            ImGui::TableNextColumn();
+            const ImVec4 resultColour = row.result == "win" ? ui::Good : row.result.empty() ? ui::Fair : ui::Bad;
+            ImGui::TextColored(resultColour, "%s", row.result.empty() ? "-" : row.result.c_str());
+            ImGui::TableNextColumn();
+            if (row.scoreFor && row.scoreAgainst) ImGui::Text("%d - %d%s", *row.scoreFor, *row.scoreAgainst, row.overtime ? " OT" : "");
+            else ImGui::TextDisabled("-");
+            ImGui::TableNextColumn();
+            ImGui::Text("%d", row.shots);
+            ImGui::TableNextColumn();
+            ImGui::Text("%d", row.goals);
+            ImGui::TableNextColumn();
+            ImGui::Text("%.0f", static_cast<double>(row.averageSpeed));
+            ImGui::TableNextColumn();
+            if (row.mmrBefore > 0.0f) ImGui::Text("%.1f (%s)", static_cast<double>(row.mmrAfter), Signed(row.mmrChange).c_str());
+            else ImGui::TextDisabled("-");
+        }
+        ImGui::EndTable();
+    }
+
+    // The shots and goals of a range of matches on the zone grid.
+    ui::Heading(" SHOTS AND GOALS", {1.0f, 0.6f, 0.6f, 1.0f});
+    const int matches = static_cast<int>(view.filtered.size());
+    if (matches == 0) {
+        ImGui::TextDisabled("No matches to show.");
+    } else {
+        ImGui::SetNextItemWidth(260.0f);
+        ImGui::DragIntRange2("Matches (oldest is 1)", &view.zoneFirst, &view.zoneLast, 0.2f, 1, matches);
+        view.zoneFirst = std::clamp(view.zoneFirst, 1, matches);
+        view.zoneLast = std::clamp(view.zoneLast, view.zoneFirst, matches);
+        RefreshHistoryView();
+        const float cell = 4.0f;
+        const ImVec2 origin = ImGui::GetCursorScreenPos();
+        ImDrawList* list = ImGui::GetWindowDrawList();
+        list->AddRectFilled(origin, {origin.x + cell * GridCols, origin.y + cell * GridRows}, IM_COL32(12, 14, 20, 255));
+        for (int r = 0; r < GridRows; ++r)
+            for (int c = 0; c < GridCols; ++c) {
+                const int32_t shots = view.zones.shots[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
+                const int32_t goals = view.zones.goals[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
+                if (shots <= 0 && goals <= 0) continue;
+                const ImVec2 from{origin.x + cell * static_cast<float>(c), origin.y + cell * static_cast<float>(r)};
+                const ImVec2 to{from.x + cell, from.y + cell};
+                if (shots > 0) {
+                    const float t = static_cast<float>(shots) / static_cast<float>(std::max(1, view.zones.peakShots));
+                    const zando::Rgba colour = zando::FrequencyLegendColour(t, 230);
+                    list->AddRectFilled(from, to, IM_COL32(colour.red, colour.green, colour.blue, colour.alpha));
+                }
+                if (goals > 0) list->AddRect(from, to, IM_COL32(120, 255, 120, 255));
+            }
+        list->AddLine({origin.x, origin.y + cell * GridRows / 2.0f}, {origin.x + cell * GridCols, origin.y + cell * GridRows / 2.0f},
+                      IM_COL32(150, 150, 170, 160));
+        ImGui::Dummy({cell * GridCols, cell * GridRows});
+        ImGui::SameLine();
+        ImGui::BeginGroup();
+        ImGui::Text("%d matches", view.zones.matches);
+        ImGui::Text("%d shots, %d goals", view.zones.shotTotal, view.zones.goalTotal);
+        ImGui::TextDisabled("The attacked goal is at the top;");
+        ImGui::TextDisabled("zones with a goal are outlined green.");
+        ImGui::EndGroup();
+    }
+    ImGui::End();
+}
