@@ -5,6 +5,7 @@
 
 #include <imgui.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <memory>
@@ -75,8 +76,9 @@ BENCHMARK(BM_SummaryQueriesOf10000Matches)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-// The history window beside the panel, on a history of 10,000 matches: the frame that opens it (the
-// rows read and everything it shows worked out) and the frames after it (drawn from what it kept).
+// The history window beside the panel, on a history of 10,000 matches: the frames that open it (the
+// rows read a part a frame, and everything it shows worked out; the longest of them is timed) and the
+// frames after it (drawn from what it kept).
 struct HistoryWindowShown {
     std::filesystem::path home = std::filesystem::temp_directory_path() / "zando-bench-history-window";
     std::unique_ptr<host::Host> host;
@@ -125,11 +127,17 @@ void BM_HistoryWindowOpeningOn10000Matches(benchmark::State& state) {
     HistoryWindowShown shown;
     for (auto _ : state) {
         // Untimed: the window shut and opened again, so that its next frame reads the history anew.
-        shown.host->GetConsole().Execute("plugin reload ZANDO; zando_history_window");
-        const auto start = std::chrono::steady_clock::now();
-        shown.Frame();
-        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        shown.host->GetConsole().Execute("plugin reload ZANDO; togglemenu ZANDO; zando_history_window");
+        // The longest of the frames that read the history (1,000 matches a frame) and the one after.
+        double longest = 0.0;
+        for (int frame = 0; frame < 11; ++frame) {
+            const auto start = std::chrono::steady_clock::now();
+            shown.Frame();
+            longest = std::max(longest, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        }
+        state.SetIterationTime(longest);
     }
+    state.counters["vertices"] = static_cast<double>(ImGui::GetDrawData()->TotalVtxCount);
 }
 BENCHMARK(BM_HistoryWindowOpeningOn10000Matches)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
 

@@ -10,6 +10,7 @@
 
 #include <sqlite3.h>
 
+#include <charconv>
 #include <iomanip>
 #include <iterator>
 #include <locale>
@@ -274,6 +275,17 @@ std::vector<HistoryRow> MatchHistory::LastOfPlaylist(int32_t playlistId, int cou
     return Query(sql.c_str(), {playlistId, count < 0 ? -1 : count});
 }
 
+std::vector<HistoryRow> MatchHistory::Before(int64_t id, int count) const {
+    static const std::string sql =
+        std::string("SELECT * FROM (SELECT ") + Columns + " FROM matches WHERE id < ? ORDER BY id DESC LIMIT ?) ORDER BY id";
+    return Query(sql.c_str(), {id, count < 0 ? -1 : count});
+}
+
+std::vector<HistoryRow> MatchHistory::After(int64_t id) const {
+    static const std::string sql = std::string("SELECT ") + Columns + " FROM matches WHERE id > ? ORDER BY id";
+    return Query(sql.c_str(), {id});
+}
+
 int64_t MatchHistory::Count() const {
     if (!db_) return 0;
     Statement count(db_, "SELECT COUNT(*) FROM matches");
@@ -293,13 +305,26 @@ std::string ZoneCountsText(const std::vector<ZoneCount>& zones) {
 
 std::vector<ZoneCount> ZoneCountsFromText(const std::string& text) {
     std::vector<ZoneCount> zones;
-    std::istringstream words(text);
-    std::string word;
-    while (words >> word) {
+    const char* at = text.data();
+    const char* const end = at + text.size();
+    const auto number = [&](auto& value) {
+        const auto [next, error] = std::from_chars(at, end, value);
+        const bool read = error == std::errc();
+        if (read) at = next;
+        return read;
+    };
+    const auto colon = [&] { return at < end && *at == ':' ? (++at, true) : false; };
+    while (at < end) {
+        if (*at == ' ') {
+            ++at;
+            continue;
+        }
         ZoneCount zone;
-        char colon1 = 0, colon2 = 0;
-        std::istringstream parts(word);
-        if (parts >> zone.row >> colon1 >> zone.col >> colon2 >> zone.count && colon1 == ':' && colon2 == ':') zones.push_back(zone);
+        if (number(zone.row) && colon() && number(zone.col) && colon() && number(zone.count) && (at == end || *at == ' ')) {
+            zones.push_back(zone);
+            continue;
+        }
+        while (at < end && *at != ' ') ++at;  // a word that is not a zone is skipped
     }
     return zones;
 }

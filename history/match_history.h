@@ -92,6 +92,11 @@ public:
     std::vector<HistoryRow> Last(int count) const;
     // The last count matches of one playlist, newest last.
     std::vector<HistoryRow> LastOfPlaylist(int32_t playlistId, int count) const;
+    // Up to count matches added before the match numbered id (the newest of them), newest last: a
+    // long history read a part at a time.
+    std::vector<HistoryRow> Before(int64_t id, int count) const;
+    // The matches added after the match numbered id, newest last.
+    std::vector<HistoryRow> After(int64_t id) const;
     int64_t Count() const;
 
 private:

@@ -74,10 +74,11 @@ void ZANDO::RecordInHistory(const MatchRecord& record) {
     row.shotsPerGoal = record.goals > 0 ? static_cast<float>(record.shots) / static_cast<float>(record.goals) : 0.0f;
     row.shotZones = ZonesOf(record.shotHeatmap, [](float heat) { return zando::ShotsIn(heat); });
     row.goalZones = ZonesOf(record.goalHeatmap, [](int32_t goals) { return goals; });
+    // Added without a console line: the match's end says what it did in lines others read; only a
+    // failure of the history adds one.
     if (!matchHistory->Add(row)) return;
     ++historyRevision;
     UpdateHistoryAverages(row.playlistId, true);
-    cvarManager->log("[HISTORY] Match #" + std::to_string(row.id) + " added to the match history");
 }
 
 // The card compares the match with the 10 before it in the same playlist.

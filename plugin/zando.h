@@ -139,7 +139,9 @@ public:
     // they were worked out for.
     struct HistoryView {
         uint64_t rowsRevision = ~uint64_t{0};
-        std::vector<zando::HistoryRow> rows;
+        std::vector<zando::HistoryRow> rows;    // oldest first; read a part a frame, newest first
+        bool allRead = false;                   // rows holds every match up to the newest read
+        int64_t total = 0;                      // matches in the history when the reading began
         std::vector<std::pair<int32_t, std::string>> playlists;  // id and name, in the order first played
         std::vector<zando::PlaylistSession> session;
         int64_t sessionAt = 0;                  // when the session was worked out, UTC seconds (it ends an hour after a match)
@@ -147,6 +149,7 @@ public:
         int trendRange = 0;                     // last 10, last 50, all
         int tableCount = 20;                    // matches in the table
         int zoneFirst = 1, zoneLast = 1;        // matches on the grid, 1 = the oldest of the filter
+        bool zonesAll = true;                   // the grid shows all the filter's matches, however many come
         bool shownValid = false;
         int32_t shownPlaylist = 0;
         int shownRange = 0, shownZoneFirst = 0, shownZoneLast = 0;
@@ -155,7 +158,9 @@ public:
         zando::ZoneTotals zones;
     } historyView;
     bool showHistoryWindow = false;  // the history window is open (with the panel)
+    void ReadHistoryRows();
     void RefreshHistoryView();
+    static constexpr int HistoryRowsPerFrame = 1000;  // a long history is read over several frames
     void RenderHistoryWindow();
 
     // [SECTION] Dashboard upload and connection test

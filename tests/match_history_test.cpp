@@ -400,3 +400,49 @@ TEST(HistoryOnTheCard, EachFigureBesideTheAverageOfThePlaylistsLastMatches) {
     EXPECT_EQ(std::count_if(drawn.begin(), drawn.end(), [](const std::string& text) { return text.rfind("last ", 0) == 0; }), 4)
         << "speed, boost, shots and possession; not the duration";
 }
+
+// A long history is read a thousand matches a frame, newest first, so that opening the window never
+// stalls a frame; until it is all read the grid and the lines show what has been read.
+TEST(HistoryWindow, ALongHistoryIsReadAThousandMatchesAFrameNewestFirst) {
+    zando_test::TempDir home;
+    std::filesystem::create_directories(home.path() / "data");
+    {
+        zando::MatchHistory history([](const std::string&) {});
+        ASSERT_TRUE(history.Open(home.path() / "data" / "zando_history.sqlite3").usable);
+        std::vector<zando::HistoryRow> rows(2500);
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            rows[i].endedAt = "2026-01-01T00:00:00Z";
+            rows[i].playlistId = i % 2 == 0 ? 10 : 11;
+            rows[i].shots = 1;
+            rows[i].shotZones = {{static_cast<int>(i % 62), 7, 1}};
+        }
+        ASSERT_TRUE(history.AddAll(rows));
+    }
+    zando_test::LoadedZando zando(home.path());
+    zando_test::ImGuiDriver driver(zando.Host());
+    zando.Run("togglemenu ZANDO; zando_history_window");
+    const auto& view = zando.Zando().historyView;
+    driver.Frame();
+    ASSERT_EQ(view.rows.size(), 1000u);
+    EXPECT_EQ(view.rows.front().id, 1501) << "the newest first";
+    EXPECT_FALSE(view.allRead);
+    EXPECT_EQ(view.total, 2500);
+    EXPECT_EQ(view.zones.shotTotal, 1000);
+    driver.Frame();
+    driver.Frame();
+    ASSERT_EQ(view.rows.size(), 2500u);
+    EXPECT_TRUE(view.allRead);
+    EXPECT_EQ(view.rows.front().id, 1);
+    EXPECT_EQ(view.rows.back().id, 2500);
+    EXPECT_EQ(view.zones.shotTotal, 2500) << "the grid shows all of them once read";
+    EXPECT_EQ(view.zones.shots[5][7], 41) << "zone (5, 7): matches 6, 68, ..., 2486";
+    EXPECT_EQ(view.trends.shots.size(), 10u) << "the last 10 by default";
+}
+
+TEST(MatchHistory, ZonesAreStoredAsRowColumnCountAndReadBackSkippingWhatIsNotAZone) {
+    EXPECT_EQ(zando::ZoneCountsText({{0, 0, 1}, {61, 49, 12}}), "0:0:1 61:49:12");
+    EXPECT_EQ(zando::ZoneCountsText({}), "");
+    EXPECT_EQ(zando::ZoneCountsFromText("0:0:1 61:49:12"), (std::vector<zando::ZoneCount>{{0, 0, 1}, {61, 49, 12}}));
+    EXPECT_EQ(zando::ZoneCountsFromText("  3:4:5   x:1:2 1:2 7:8:9:10 6:7:8z 2:3:4"), (std::vector<zando::ZoneCount>{{3, 4, 5}, {2, 3, 4}}));
+    EXPECT_TRUE(zando::ZoneCountsFromText("").empty());
+}

@@ -5,6 +5,8 @@
 // window's choices change, so a frame only draws.
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
+#include <iterator>
 #include <cstdio>
 #include <string>
 
@@ -40,12 +42,32 @@ void Trend(const char* label, const std::vector<float>& values, float width) {
 
 }  // namespace
 
-// The history's rows and what the window shows of them, worked out again only after a change.
-void ZANDO::RefreshHistoryView() {
+// The history's rows: once a frame, the matches added since, or the next part of a long history.
+void ZANDO::ReadHistoryRows() {
     HistoryView& view = historyView;
+    bool rowsChanged = false;
     if (view.rowsRevision != historyRevision) {
-        view.rows = matchHistory && matchHistory->IsOpen() ? matchHistory->Last(-1) : std::vector<zando::HistoryRow>{};
+        // Matches added since the last reading follow the rows read; a history read from its start
+        // is read newest first, a part a frame, so that opening a long one never stalls a frame.
+        if (view.rows.empty()) {
+            view.allRead = false;
+            view.total = matchHistory->Count();
+        } else {
+            std::vector<zando::HistoryRow> added = matchHistory->After(view.rows.back().id);
+            view.total += static_cast<int64_t>(added.size());
+            view.rows.insert(view.rows.end(), std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()));
+        }
         view.rowsRevision = historyRevision;
+        rowsChanged = true;
+    }
+    if (!view.allRead) {
+        std::vector<zando::HistoryRow> part =
+            matchHistory->Before(view.rows.empty() ? INT64_MAX : view.rows.front().id, HistoryRowsPerFrame);
+        view.allRead = part.size() < static_cast<std::size_t>(HistoryRowsPerFrame);
+        view.rows.insert(view.rows.begin(), std::make_move_iterator(part.begin()), std::make_move_iterator(part.end()));
+        rowsChanged = true;
+    }
+    if (rowsChanged) {
         view.playlists.clear();
         for (const zando::HistoryRow& row : view.rows)
             if (std::none_of(view.playlists.begin(), view.playlists.end(), [&](const auto& known) { return known.first == row.playlistId; }))
@@ -53,6 +75,11 @@ void ZANDO::RefreshHistoryView() {
         view.sessionAt = 0;
         view.shownValid = false;
     }
+}
+
+// What the window shows of the rows, worked out again only after a change of them or of a choice.
+void ZANDO::RefreshHistoryView() {
+    HistoryView& view = historyView;
     const int64_t now = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
     if (now - view.sessionAt >= 60) {  // a session ends an hour after its last match: looked at again each minute
         view.session = zando::SessionByPlaylist(view.rows, now);
@@ -61,9 +88,9 @@ void ZANDO::RefreshHistoryView() {
     if (view.shownValid && view.shownPlaylist == view.playlist && view.shownRange == view.trendRange &&
         view.shownZoneFirst == view.zoneFirst && view.shownZoneLast == view.zoneLast)
         return;
-    const bool playlistChanged = !view.shownValid || view.shownPlaylist != view.playlist;
+    if (view.shownValid && view.shownPlaylist != view.playlist) view.zonesAll = true;  // a new playlist: all its matches
     view.filtered = zando::OfPlaylist(view.rows, view.playlist);
-    if (playlistChanged) {  // a new choice of playlist shows all its matches on the grid
+    if (view.zonesAll) {
         view.zoneFirst = 1;
         view.zoneLast = static_cast<int>(view.filtered.size());
     }
@@ -87,8 +114,12 @@ void ZANDO::RenderHistoryWindow() {
         ImGui::End();
         return;
     }
+    ReadHistoryRows();
     RefreshHistoryView();
     HistoryView& view = historyView;
+    if (!view.allRead)
+        ImGui::TextDisabled("Reading the history: %d of %lld matches so far", static_cast<int>(view.rows.size()),
+                            static_cast<long long>(view.total));
 
     // This session, per playlist.
     ui::Heading(" THIS SESSION", {0.5f, 0.8f, 1.0f, 1.0f});
@@ -175,9 +206,11 @@ void ZANDO::RenderHistoryWindow() {
         ImGui::TextDisabled("No matches to show.");
     } else {
         ImGui::SetNextItemWidth(260.0f);
-        ImGui::DragIntRange2("Matches (oldest is 1)", &view.zoneFirst, &view.zoneLast, 0.2f, 1, matches);
-        view.zoneFirst = std::clamp(view.zoneFirst, 1, matches);
-        view.zoneLast = std::clamp(view.zoneLast, view.zoneFirst, matches);
+        if (ImGui::DragIntRange2("Matches (oldest is 1)", &view.zoneFirst, &view.zoneLast, 0.2f, 1, matches)) {
+            view.zoneFirst = std::clamp(view.zoneFirst, 1, matches);
+            view.zoneLast = std::clamp(view.zoneLast, view.zoneFirst, matches);
+            view.zonesAll = view.zoneFirst == 1 && view.zoneLast == matches;
+        }
         RefreshHistoryView();
         const float cell = 4.0f;
         const ImVec2 origin = ImGui::GetCursorScreenPos();
