@@ -145,7 +145,7 @@ int main(int argc, char** argv) {
         break;
     }
     case sandbox::Activity::UiPictures: {
-        const sandbox::SimulationSettings settings{options->seed, 3, 60.0};
+        const sandbox::SimulationSettings settings{options->seed, 3, 60.0, 4};  // a session, for the history window
         try {
             sandbox::PlaySimulatedMatch(host, settings, nullptr, camera.get());
         } catch (const sandbox::TraceError& e) {

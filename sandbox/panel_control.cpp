@@ -34,6 +34,11 @@ void PictureUi(host::Host& host, const host::LoadedPlugin& plugin, ScreenCamera&
         camera.Picture("panel-tab-" + std::to_string(tab) + "-" + TabNames[tab] + ".png",
                        "the control panel's " + std::string(TabNames[tab]) + " tab");
     }
+    // The match history window beside the panel, on the Dashboard tab that opens it.
+    if (!ShowPanelTab(host, plugin, 0)) return;
+    host.GetConsole().Execute("zando_history_window");
+    camera.Picture("history-window.png", "the match history window");
+    host.GetConsole().Execute("zando_history_window");
 }
 
 }  // namespace sandbox

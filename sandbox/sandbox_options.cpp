@@ -85,7 +85,7 @@ std::optional<SandboxOptions> ParseSandboxOptions(int argc, char** argv, int& ex
             ->check(CLI::Range(0, 7));
         playing->add_flag("--settings-page", options.settingsPage, "Show the plug-in's settings page for the pictures");
     }
-    CLI::App* pictures = app.add_subcommand("ui-pictures", "Picture the settings page and every control-panel tab after a simulated match");
+    CLI::App* pictures = app.add_subcommand("ui-pictures", "Picture the settings page, every control-panel tab and the match history window after a simulated session");
     pictures->add_option("--dir", options.screenshotDir, "Folder for the pictures")->required();
     pictures->add_option("--seed", options.seed, "The simulated match's seed")->capture_default_str();
     pictures->add_option("--resolution", resolution, "Size of the game screen, WIDTHxHEIGHT")->capture_default_str();

@@ -14,7 +14,7 @@ enum class Activity {
     Console,     // a console prompt on standard input
     Replay,      // a trace file played through the plug-in
     Simulate,    // a simulated match played through the plug-in
-    UiPictures,  // a simulated match, then pictures of the settings page and every panel tab
+    UiPictures,  // a simulated session, then pictures of the settings page, every panel tab and the history window
     Play,        // a simulated match live in a window
 };
 

@@ -1,7 +1,6 @@
 // The match history: one row per finished match with the match's true figures and zones, kept across
 // loads; a file of an older build brought up to date; a file it cannot read refused byte for byte
-// untouched; its console lines and CSV. The rows are read back here with SQLite's own calls, not with
-// the history's reader.
+// untouched; its console lines and CSV.
 #include <gtest/gtest.h>
 
 #include <sqlite3.h>
@@ -16,6 +15,7 @@
 #include <nlohmann/json.hpp>
 
 #include "history/match_history.h"
+#include "history_rows.h"
 #include "host/runtime/recording_canvas.h"
 #include "imgui_driver.h"
 #include "sandbox/simulated_play.h"
@@ -26,27 +26,9 @@ namespace sb = sandbox;
 
 namespace {
 
-using Row = std::map<std::string, std::string>;  // column -> value as text ("" for NULL)
+using Row = zando_test::HistoryFileRow;
 
-// Every row of the file's matches table, oldest first, through SQLite directly.
-std::vector<Row> ReadRows(const std::filesystem::path& file) {
-    sqlite3* db = nullptr;
-    std::vector<Row> rows;
-    EXPECT_EQ(sqlite3_open_v2(file.string().c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
-    sqlite3_stmt* select = nullptr;
-    EXPECT_EQ(sqlite3_prepare_v2(db, "SELECT * FROM matches ORDER BY id", -1, &select, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
-    while (select && sqlite3_step(select) == SQLITE_ROW) {
-        Row row;
-        for (int c = 0; c < sqlite3_column_count(select); ++c) {
-            const unsigned char* text = sqlite3_column_text(select, c);
-            row[sqlite3_column_name(select, c)] = text ? reinterpret_cast<const char*>(text) : "";
-        }
-        rows.push_back(row);
-    }
-    sqlite3_finalize(select);
-    sqlite3_close(db);
-    return rows;
-}
+std::vector<Row> ReadRows(const std::filesystem::path& file) { return zando_test::ReadHistoryFile(file); }
 
 void RunSql(sqlite3* db, const char* sql) {
     char* error = nullptr;

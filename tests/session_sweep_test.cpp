@@ -10,6 +10,7 @@
 #include <map>
 
 #include "dashboard_server.h"
+#include "history_rows.h"
 #include "host/runtime/recording_canvas.h"
 #include "sandbox/match_simulator.h"
 #include "sandbox/trace_format.h"
@@ -117,6 +118,9 @@ public:
     }
     PlayedSession Play(const sb::SimulationSettings& settings) { return PlaySession(zando_.Host(), settings); }
     const std::vector<std::string>& Lines() { return zando_.Lines(); }
+    std::vector<zando_test::HistoryFileRow> History() {
+        return zando_test::ReadHistoryFile(zando_.Host().DataFolder() / "zando_history.sqlite3");
+    }
     std::vector<nlohmann::json> Requests() const { return server_.Requests(); }
 
 private:
@@ -185,6 +189,32 @@ TEST_P(SessionSweep, EveryMatchIsFinishedOnceWithItsCardItsMmrChangeItsShotsAndG
         EXPECT_NEAR(body["boostUsed"].get<double>(), match.truth.boostUsed, 0.02 * match.truth.boostUsed + 0.5);
     }
     EXPECT_EQ(nextRequest, requests.size()) << "no match was uploaded twice";
+
+    // The match history: one row for each finished match, in order, with its result and score.
+    const std::vector<zando_test::HistoryFileRow> history = session.History();
+    std::size_t row = 0;
+    for (const sb::SimulatedResult& match : played.matches) {
+        const Expected expected = ExpectedOf(match);
+        if (!expected.finished) continue;
+        ASSERT_LT(row, history.size()) << "a finished match is in the history";
+        const zando_test::HistoryFileRow& kept = history[row++];
+        EXPECT_EQ(kept.at("playlist_name"), match.outcome.playlist);
+        const int team = match.truth.team, scored = match.outcome.goals[team], conceded = match.outcome.goals[1 - team];
+        if (match.outcome.localLeft) {
+            EXPECT_EQ(kept.at("result"), "forfeit");
+        } else {
+            EXPECT_EQ(kept.at("result"), scored > conceded ? "win" : "loss");
+            EXPECT_EQ(kept.at("score_for"), std::to_string(scored));
+            EXPECT_EQ(kept.at("score_against"), std::to_string(conceded));
+            EXPECT_EQ(kept.at("overtime"), match.outcome.overtime ? "1" : "0");
+        }
+        if (expected.upload && !match.outcome.reloadedInPlay) {
+            EXPECT_EQ(kept.at("shots"), std::to_string(match.truth.shots));
+            EXPECT_EQ(kept.at("goals"), std::to_string(match.truth.goals));
+        }
+        EXPECT_NEAR(std::stod(kept.at("mmr_change")), expected.mmrChange, 0.01);
+    }
+    EXPECT_EQ(row, history.size()) << "no match is in the history twice";
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, SessionSweep, ::testing::Range(1, SweepSeeds + 1));

@@ -104,7 +104,9 @@ void ZANDO::RefreshHistoryView() {
 }
 
 void ZANDO::RenderHistoryWindow() {
-    ImGui::SetNextWindowSize({760.0f, 720.0f}, ImGuiCond_FirstUseEver);
+    const ImVec2 display = ImGui::GetIO().DisplaySize;
+    ImGui::SetNextWindowPos({std::max(0.0f, display.x - 780.0f), 40.0f}, ImGuiCond_FirstUseEver);  // beside the panel
+    ImGui::SetNextWindowSize({760.0f, std::min(900.0f, std::max(300.0f, display.y - 80.0f))}, ImGuiCond_FirstUseEver);
     if (!ImGui::Begin("ZANDO Match History", &showHistoryWindow)) {
         ImGui::End();
         return;
@@ -164,7 +166,8 @@ void ZANDO::RenderHistoryWindow() {
     ui::Heading(" LAST MATCHES", {0.6f, 0.9f, 0.6f, 1.0f});
     ImGui::SetNextItemWidth(120.0f);
     ImGui::SliderInt("Matches shown", &view.tableCount, 5, 100);
-    constexpr ImGuiTableFlags tableFlags = ImGuiTableFlags_RowBg | ImGuiTableFlags_BordersInnerV | ImGuiTableFlags_ScrollY;
+    constexpr ImGuiTableFlags tableFlags = ImGuiTableFlags_RowBg | ImGuiTableFlags_BordersInnerV | ImGuiTableFlags_SizingFixedFit |
+                                           ImGuiTableFlags_ScrollX | ImGuiTableFlags_ScrollY;
     if (ImGui::BeginTable("LastMatches", 9, tableFlags, {0.0f, 200.0f})) {
         for (const char* heading : {"#", "Ended (UTC)", "Playlist", "Result", "Score", "Shots", "Goals", "Speed", "MMR"})
             ImGui::TableSetupColumn(heading);
@@ -212,7 +215,7 @@ void ZANDO::RenderHistoryWindow() {
             view.zonesAll = view.zoneFirst == 1 && view.zoneLast == matches;
         }
         RefreshHistoryView();
-        const float cell = 4.0f;
+        const float cell = 5.0f;
         const ImVec2 origin = ImGui::GetCursorScreenPos();
         ImDrawList* list = ImGui::GetWindowDrawList();
         list->AddRectFilled(origin, {origin.x + cell * GridCols, origin.y + cell * GridRows}, IM_COL32(12, 14, 20, 255));
