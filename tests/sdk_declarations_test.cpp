@@ -45,6 +45,12 @@ static_assert(std::is_same_v<decltype(&StatEventWrapper::GetEventName), std::str
 static_assert(std::is_same_v<decltype(&MMRWrapper::IsSynced), bool (MMRWrapper::*)(UniqueIDWrapper, int)>);
 static_assert(std::is_same_v<decltype(&GameWrapper::GetDataFolder), std::filesystem::path (GameWrapper::*)()>);
 static_assert(std::is_same_v<decltype(&CVarWrapper::GetDefaultValue), std::string (CVarWrapper::*)()>);
+// A match's teams: the server is a team game event; a team's index and score are ints, read through its info.
+static_assert(std::is_base_of_v<TeamGameEventWrapper, ServerWrapper> && std::is_base_of_v<GameEventWrapper, TeamGameEventWrapper>);
+static_assert(std::is_same_v<decltype(&TeamGameEventWrapper::GetTeams), ArrayWrapper<TeamWrapper> (TeamGameEventWrapper::*)()>);
+static_assert(std::is_base_of_v<TeamInfoWrapper, TeamWrapper> && std::is_base_of_v<ActorWrapper, TeamInfoWrapper>);
+static_assert(std::is_same_v<decltype(&TeamInfoWrapper::GetScore), int (TeamInfoWrapper::*)()>);
+static_assert(std::is_same_v<decltype(&TeamInfoWrapper::GetTeamIndex), int (TeamInfoWrapper::*)()>);
 
 // [SECTION] Values without comparisons; a colour of chars; a command of a capture-less lambda is ambiguous
 static_assert(!std::equality_comparable<Vector> && !std::equality_comparable<Vector2>);

@@ -136,3 +136,33 @@ TEST_F(TickSampling, ALargePadToppingUpANearlyFullTankIsALargePad) {
     TickAt(40.01f);
     EXPECT_EQ(Z().boostCollected, 100.0f);
 }
+
+// The history's shares of time: at or above 2200 units/s, with an empty tank, with a full one, each
+// the match time between samples counted by the speed and the tank of the sample that ends it.
+TEST_F(TickSampling, TimeAtSupersonicSpeedAndWithAnEmptyOrFullTankIsCounted) {
+    struct Step {
+        float dx;      // units moved over the 0.05 s before the sample
+        float amount;  // the tank at the sample
+    } steps[] = {
+        {110.0f, 1.00f},  // 2200 units/s: supersonic, full
+        {109.0f, 0.50f},  // 2180: neither
+        {150.0f, 0.00f},  // 3000: supersonic, empty
+        {10.0f, 0.00f},   // 200: empty
+        {10.0f, 0.99f},   // neither
+    };
+    local->location = {0, 0, 17};
+    local->boost->amount = 1.0f;
+    float clock = 40.0f;
+    TickAt(clock);
+    const float before = Z().gameTime;
+    for (const Step& step : steps) {
+        local->location.X += step.dx;
+        local->boost->amount = step.amount;
+        TickAt(clock += 0.05f);
+    }
+    EXPECT_NEAR(Z().gameTime - before, 0.25f, 1e-4f);
+    EXPECT_NEAR(Z().supersonicTime, 0.10f, 1e-4f);
+    EXPECT_NEAR(Z().emptyTankTime, 0.10f, 1e-4f);
+    EXPECT_NEAR(Z().fullTankTime, 0.05f, 1e-4f);
+    EXPECT_EQ(Z().localTeam, 0);
+}
