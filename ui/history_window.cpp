@@ -168,8 +168,9 @@ void ZANDO::RenderHistoryWindow() {
     ImGui::SliderInt("Matches shown", &view.tableCount, 5, 100);
     constexpr ImGuiTableFlags tableFlags = ImGuiTableFlags_RowBg | ImGuiTableFlags_BordersInnerV | ImGuiTableFlags_SizingFixedFit |
                                            ImGuiTableFlags_ScrollX | ImGuiTableFlags_ScrollY;
-    if (ImGui::BeginTable("LastMatches", 9, tableFlags, {0.0f, 200.0f})) {
-        for (const char* heading : {"#", "Ended (UTC)", "Playlist", "Result", "Score", "Shots", "Goals", "Speed", "MMR"})
+    if (ImGui::BeginTable("LastMatches", 14, tableFlags, {0.0f, 200.0f})) {
+        for (const char* heading : {"#", "Ended (UTC)", "Playlist", "Result", "Score", "Shots", "Goals", "Speed", "MMR", "Boost/min",
+                                    "Supersonic", "Empty tank", "Full tank", "Shots/goal"})
             ImGui::TableSetupColumn(heading);
         ImGui::TableSetupScrollFreeze(0, 1);
         ImGui::TableHeadersRow();
@@ -197,6 +198,15 @@ void ZANDO::RenderHistoryWindow() {
             ImGui::Text("%.0f", static_cast<double>(row.averageSpeed));
             ImGui::TableNextColumn();
             if (row.mmrBefore > 0.0f) ImGui::Text("%.1f (%s)", static_cast<double>(row.mmrAfter), Signed(row.mmrChange).c_str());
+            else ImGui::TextDisabled("-");
+            ImGui::TableNextColumn();
+            ImGui::Text("%.0f", static_cast<double>(row.boostPerMinute));
+            for (const float share : {row.supersonicShare, row.emptyTankShare, row.fullTankShare}) {
+                ImGui::TableNextColumn();
+                ImGui::Text("%.0f%%", static_cast<double>(share) * 100.0);
+            }
+            ImGui::TableNextColumn();
+            if (row.goals > 0) ImGui::Text("%.1f", static_cast<double>(row.shotsPerGoal));
             else ImGui::TextDisabled("-");
         }
         ImGui::EndTable();
