@@ -166,11 +166,17 @@ MatchHistory::MatchHistory(Log log) : log_(std::move(log)) {}
 MatchHistory::~MatchHistory() { Close(); }
 
 void MatchHistory::Close() {
+    Disconnect();
+    usable_ = false;
+    file_.clear();
+}
+
+void MatchHistory::Disconnect() {
     sqlite3_close_v2(db_);
     db_ = nullptr;
 }
 
-bool MatchHistory::Execute(const char* sql) const { return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
+bool MatchHistory::Execute(const char* sql) { return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
 
 std::string MatchHistory::Problem(const std::string& what) const {
     return what + " (" + (db_ ? sqlite3_errmsg(db_) : "no database") + ")";
@@ -189,12 +195,19 @@ bool MatchHistory::Migrate(int from) {
 
 HistoryStatus MatchHistory::Open(const std::filesystem::path& file) {
     Close();
-    const std::string name = PathText(file);
+    file_ = file;
+    return Check();
+}
+
+HistoryStatus MatchHistory::Check() {
+    Disconnect();
+    usable_ = false;
+    const std::string name = PathText(file_);
     HistoryStatus status;
     const auto refuse = [&](const std::string& why) {
         status.problem = "[HISTORY] Match history unavailable: " + why + " - the file is left as it is";
         log_(status.problem);
-        Close();
+        Disconnect();
         return status;
     };
     if (sqlite3_open_v2(name.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
@@ -216,18 +229,47 @@ HistoryStatus MatchHistory::Open(const std::filesystem::path& file) {
         const bool busy = sqlite3_errcode(db_) == SQLITE_BUSY;
         return refuse(busy ? name + " is locked by another program" : Problem(name + " could not be brought up to date"));
     }
-    if (!Execute("PRAGMA synchronous = FULL")) return refuse(Problem(name + " cannot be written safely"));
+    Disconnect();
+    usable_ = true;
     status.usable = true;
     return status;
+}
+
+MatchHistory::Connection MatchHistory::Connect() {
+    if (!usable_) return Connection::Failed;
+    Disconnect();
+    if (sqlite3_open_v2(PathText(file_).c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
+        return Connection::Failed;
+    sqlite3_busy_timeout(db_, 250);
+    int schema = -1;
+    {
+        Statement version(db_, "PRAGMA user_version");
+        const int stepped = version ? version.Step() : sqlite3_errcode(db_);
+        if (stepped == SQLITE_BUSY || stepped == SQLITE_LOCKED) return Connection::Busy;
+        if (stepped == SQLITE_ROW) schema = static_cast<int>(version.Int(0));
+    }
+    if (schema == SchemaVersion) return Execute("PRAGMA synchronous = FULL") ? Connection::Ready : Connection::Failed;
+    // The file changed since it was checked (replaced, deleted and made anew, or written by another
+    // build): checked again in full, and used only when it passes.
+    if (!Check().usable) return Connection::Failed;
+    return Connect();
 }
 
 // [SECTION] Adding and reading
 
 bool MatchHistory::AddAll(std::span<HistoryRow> rows) {
-    if (!db_) {
-        log_("[HISTORY] This match was not added: the match history is unavailable");
+    const Connection connection = Connect();
+    if (connection != Connection::Ready) {
+        const bool busy = connection == Connection::Busy;
+        Disconnect();
+        log_(busy ? "[HISTORY] This match was not added: the history is locked by another program"
+                  : "[HISTORY] This match was not added: the match history is unavailable");
         return false;
     }
+    struct Done {
+        MatchHistory& history;
+        ~Done() { history.Disconnect(); }
+    } done{*this};
     const auto fail = [&](const char* what) {
         log_("[HISTORY] This match was not added: " + Problem(what));
         Execute("ROLLBACK");
@@ -253,9 +295,16 @@ bool MatchHistory::AddAll(std::span<HistoryRow> rows) {
     return true;
 }
 
-std::vector<HistoryRow> MatchHistory::Query(const char* sql, const std::vector<int64_t>& parameters) const {
+std::vector<HistoryRow> MatchHistory::Query(const char* sql, const std::vector<int64_t>& parameters) {
     std::vector<HistoryRow> rows;
-    if (!db_) return rows;
+    if (Connect() != Connection::Ready) {
+        Disconnect();
+        return rows;
+    }
+    struct Done {
+        MatchHistory& history;
+        ~Done() { history.Disconnect(); }
+    } done{*this};
     Statement select(db_, sql);
     if (!select) return rows;
     for (std::size_t i = 0; i < parameters.size(); ++i) select.Bind(static_cast<int>(i + 1), parameters[i]);
@@ -263,33 +312,37 @@ std::vector<HistoryRow> MatchHistory::Query(const char* sql, const std::vector<i
     return rows;
 }
 
-std::vector<HistoryRow> MatchHistory::Last(int count) const {
+std::vector<HistoryRow> MatchHistory::Last(int count) {
     static const std::string sql =
         std::string("SELECT * FROM (SELECT ") + Columns + " FROM matches ORDER BY id DESC LIMIT ?) ORDER BY id";
     return Query(sql.c_str(), {count < 0 ? -1 : count});
 }
 
-std::vector<HistoryRow> MatchHistory::LastOfPlaylist(int32_t playlistId, int count) const {
+std::vector<HistoryRow> MatchHistory::LastOfPlaylist(int32_t playlistId, int count) {
     static const std::string sql =
         std::string("SELECT * FROM (SELECT ") + Columns + " FROM matches WHERE playlist_id = ? ORDER BY id DESC LIMIT ?) ORDER BY id";
     return Query(sql.c_str(), {playlistId, count < 0 ? -1 : count});
 }
 
-std::vector<HistoryRow> MatchHistory::Before(int64_t id, int count) const {
+std::vector<HistoryRow> MatchHistory::Before(int64_t id, int count) {
     static const std::string sql =
         std::string("SELECT * FROM (SELECT ") + Columns + " FROM matches WHERE id < ? ORDER BY id DESC LIMIT ?) ORDER BY id";
     return Query(sql.c_str(), {id, count < 0 ? -1 : count});
 }
 
-std::vector<HistoryRow> MatchHistory::After(int64_t id) const {
+std::vector<HistoryRow> MatchHistory::After(int64_t id) {
     static const std::string sql = std::string("SELECT ") + Columns + " FROM matches WHERE id > ? ORDER BY id";
     return Query(sql.c_str(), {id});
 }
 
-int64_t MatchHistory::Count() const {
-    if (!db_) return 0;
-    Statement count(db_, "SELECT COUNT(*) FROM matches");
-    return count && count.Step() == SQLITE_ROW ? count.Int(0) : 0;
+int64_t MatchHistory::Count() {
+    int64_t matches = 0;
+    if (Connect() == Connection::Ready) {
+        Statement count(db_, "SELECT COUNT(*) FROM matches");
+        if (count && count.Step() == SQLITE_ROW) matches = count.Int(0);
+    }
+    Disconnect();
+    return matches;
 }
 
 // [SECTION] Texts

@@ -76,11 +76,14 @@ public:
     MatchHistory(const MatchHistory&) = delete;
     MatchHistory& operator=(const MatchHistory&) = delete;
 
-    // Opens (or creates) the history file and brings its schema up to date. A file it refuses is
-    // closed again and left as it was; the history then adds and reads nothing until opened again.
+    // Opens (or creates) the history file, checks it and brings its schema up to date. A file it
+    // refuses is left as it was; the history then adds and reads nothing until opened again. The file
+    // is held only while a match is added or rows are read, so between matches other programs (and
+    // on Windows, the player deleting or replacing it) find it free; a file changed meanwhile is
+    // checked again in full before it is used.
     HistoryStatus Open(const std::filesystem::path& file);
     void Close();
-    bool IsOpen() const { return db_ != nullptr; }
+    bool IsOpen() const { return usable_; }
 
     // Adds a finished match in one transaction, written to the disk before it returns. False (and a
     // "[HISTORY] " line) when the history is not open or the write failed; nothing is half-written.
@@ -88,25 +91,33 @@ public:
     // Several matches in one transaction (a history brought over from elsewhere): all or none.
     bool AddAll(std::span<HistoryRow> rows);
 
-    // The last count matches, newest last; all of them for count < 0.
-    std::vector<HistoryRow> Last(int count) const;
+    // The last count matches, newest last; all of them for count < 0. Nothing when the file cannot be read now.
+    std::vector<HistoryRow> Last(int count);
     // The last count matches of one playlist, newest last.
-    std::vector<HistoryRow> LastOfPlaylist(int32_t playlistId, int count) const;
+    std::vector<HistoryRow> LastOfPlaylist(int32_t playlistId, int count);
     // Up to count matches added before the match numbered id (the newest of them), newest last: a
     // long history read a part at a time.
-    std::vector<HistoryRow> Before(int64_t id, int count) const;
+    std::vector<HistoryRow> Before(int64_t id, int count);
     // The matches added after the match numbered id, newest last.
-    std::vector<HistoryRow> After(int64_t id) const;
-    int64_t Count() const;
+    std::vector<HistoryRow> After(int64_t id);
+    int64_t Count();
 
 private:
-    bool Execute(const char* sql) const;
+    enum class Connection { Ready, Busy, Failed };
+    // Opens the checked file for one operation; a file changed since it was checked is checked again
+    // (and may be refused). Busy: another program holds it; Failed: it cannot be opened or was refused.
+    Connection Connect();
+    void Disconnect();
+    HistoryStatus Check();  // the full check of file_, on a connection of its own
+    bool Execute(const char* sql);
     std::string Problem(const std::string& what) const;
-    std::vector<HistoryRow> Query(const char* sql, const std::vector<int64_t>& parameters) const;
+    std::vector<HistoryRow> Query(const char* sql, const std::vector<int64_t>& parameters);
     bool Migrate(int from);
 
     Log log_;
-    sqlite3* db_ = nullptr;
+    std::filesystem::path file_;
+    bool usable_ = false;
+    sqlite3* db_ = nullptr;  // open only during an operation
 };
 
 // Zones as the history stores them: "row:col:count" separated by spaces. Reading skips what it cannot read.

@@ -428,3 +428,35 @@ TEST(MatchHistory, ZonesAreStoredAsRowColumnCountAndReadBackSkippingWhatIsNotAZo
     EXPECT_EQ(zando::ZoneCountsFromText("  3:4:5   x:1:2 1:2 7:8:9:10 6:7:8z 2:3:4"), (std::vector<zando::ZoneCount>{{3, 4, 5}, {2, 3, 4}}));
     EXPECT_TRUE(zando::ZoneCountsFromText("").empty());
 }
+
+// The file is held only while it is used: between matches it can be deleted or replaced. A file
+// deleted is made anew at the next match; one replaced by a file this build cannot read is checked
+// again before it is written to, refused, and left as it is.
+TEST(MatchHistory, BetweenMatchesTheFileIsFreeAndAChangedFileIsCheckedAgain) {
+    zando_test::TempDir folder;
+    const std::filesystem::path file = folder.path() / "zando_history.sqlite3";
+    std::vector<std::string> lines;
+    zando::MatchHistory history([&](const std::string& line) { lines.push_back(line); });
+    ASSERT_TRUE(history.Open(file).usable);
+    zando::HistoryRow row;
+    ASSERT_TRUE(history.Add(row));
+    std::filesystem::rename(file, folder.path() / "moved.sqlite3");  // a held file could not be moved on Windows
+    ASSERT_TRUE(history.Add(row)) << "a history made anew";
+    EXPECT_EQ(row.id, 1);
+    EXPECT_EQ(ReadRows(file).size(), 1u);
+    EXPECT_EQ(ReadRows(folder.path() / "moved.sqlite3").size(), 1u);
+    EXPECT_TRUE(lines.empty());
+
+    std::filesystem::remove(file);
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.string().c_str(), &db), SQLITE_OK);
+    RunSql(db, "CREATE TABLE matches (id INTEGER PRIMARY KEY); PRAGMA user_version = 9;");
+    sqlite3_close(db);
+    const std::string newer = zando_test::ReadFile(file);
+    EXPECT_FALSE(history.Add(row));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[0].find("was written by a newer ZANDO (history version 9"), std::string::npos) << lines[0];
+    EXPECT_EQ(lines[1], "[HISTORY] This match was not added: the match history is unavailable");
+    EXPECT_EQ(zando_test::ReadFile(file), newer);
+    EXPECT_FALSE(history.IsOpen());
+}
