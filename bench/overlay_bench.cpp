@@ -12,6 +12,7 @@
 #include <fstream>
 #include <string>
 
+#include "bench/host_windows_frame.h"
 #include "heatmap/alltime_heatmap_format.h"
 #include "host/runtime/host.h"
 #include "host/runtime/match_control.h"
@@ -134,26 +135,11 @@ BENCHMARK(BM_PostGameCardFrame)->UseManualTime();
 // frame (new frame, the host's windows, render).
 void BM_HeatmapWindowFilledFrame(benchmark::State& state) {
     ShownMatch shown("zando_show_heatmap 1", true);
-    ImGuiContext* context = ImGui::CreateContext();
-    ImGui::SetCurrentContext(context);
-    ImGuiIO& io = ImGui::GetIO();
-    io.IniFilename = nullptr;
-    io.DisplaySize = {1920.0f, 1080.0f};
-    unsigned char* pixels = nullptr;
-    int width = 0, height = 0;
-    io.Fonts->GetTexDataAsRGBA32(&pixels, &width, &height);
-    shown.host->SetImGuiContext(reinterpret_cast<std::uintptr_t>(context));
+    HostWindowsFrame windows(*shown.host);
     shown.host->GetConsole().Execute("togglemenu ZANDO");
-    for (auto _ : state) {
-        io.DeltaTime = 1.0f / 60.0f;
-        ImGui::NewFrame();
-        shown.host->RenderWindows();
-        ImGui::Render();
-        benchmark::DoNotOptimize(ImGui::GetDrawData()->TotalVtxCount);
-    }
-    state.counters["vertices"] = static_cast<double>(ImGui::GetDrawData()->TotalVtxCount);
-    shown.host->SetImGuiContext(0);
-    ImGui::DestroyContext(context);
+    int vertices = 0;
+    for (auto _ : state) benchmark::DoNotOptimize(vertices = windows.Frame());
+    state.counters["vertices"] = static_cast<double>(vertices);
 }
 BENCHMARK(BM_HeatmapWindowFilledFrame);
 

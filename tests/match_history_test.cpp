@@ -47,6 +47,17 @@ std::map<std::pair<int, int>, int> ZonesOfText(const std::string& text) {
 
 double Number(const Row& row, const std::string& column) { return std::stod(row.at(column)); }
 
+// The plug-in loaded in a fresh host folder, after a simulated session played through it (no uploads).
+struct PlayedSession {
+    zando_test::TempDir home;
+    zando_test::LoadedZando zando{home.path()};
+    explicit PlayedSession(const sb::SimulationSettings& settings) {
+        zando.Run("zando_enable_upload 0");
+        sb::PlaySimulatedMatch(zando.Host(), settings);
+    }
+    std::vector<Row> Rows() { return ReadRows(home.path() / "data" / "zando_history.sqlite3"); }
+};
+
 }  // namespace
 
 // A session of three simulated matches through the plug-in: one row for each, in order, with the
@@ -302,11 +313,9 @@ TEST(MatchHistory, ARefusedHistoryNeverStopsTheMatchsOtherFiles) {
 // it shows them as this session's, and every shot and goal the file holds on its grid; a frame reads
 // the history file only after a change.
 TEST(HistoryWindow, ShowsTheSessionAndReadsTheFileOnlyAfterAChange) {
-    zando_test::TempDir home;
-    zando_test::LoadedZando zando(home.path());
-    zando.Run("zando_enable_upload 0");
-    sb::PlaySimulatedMatch(zando.Host(), {5, 2, 20.0, 3});
-    const std::vector<Row> stored = ReadRows(home.path() / "data" / "zando_history.sqlite3");
+    PlayedSession played({5, 2, 20.0, 3});
+    zando_test::LoadedZando& zando = played.zando;
+    const std::vector<Row> stored = played.Rows();
     ASSERT_EQ(stored.size(), 3u);
     int storedShots = 0, storedGoals = 0;
     for (const Row& row : stored) {
@@ -341,11 +350,9 @@ TEST(HistoryWindow, ShowsTheSessionAndReadsTheFileOnlyAfterAChange) {
 // With "zando_postgame_history" on, the card shows beside each figure the average of the playlist's
 // matches before this one (at most 10), worked out here from the history file's rows; off, nothing.
 TEST(HistoryOnTheCard, EachFigureBesideTheAverageOfThePlaylistsLastMatches) {
-    zando_test::TempDir home;
-    zando_test::LoadedZando zando(home.path());
-    zando.Run("zando_enable_upload 0");
-    sb::PlaySimulatedMatch(zando.Host(), {31, 1, 20.0, 4});
-    const std::vector<Row> rows = ReadRows(home.path() / "data" / "zando_history.sqlite3");
+    PlayedSession played({31, 1, 20.0, 4});
+    zando_test::LoadedZando& zando = played.zando;
+    const std::vector<Row> rows = played.Rows();
     ASSERT_EQ(rows.size(), 4u);
     std::vector<const Row*> before;
     for (std::size_t i = 0; i + 1 < rows.size(); ++i)
