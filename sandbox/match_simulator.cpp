@@ -711,8 +711,13 @@ void MatchSimulator::MeasureLocal(double oldX, double oldY, double oldZ) {
     truth_.playSeconds += Dt;
     if (local.demolished) return;  // off the field: not driving, and no car to have the ball
     truth_.drivingSeconds += Dt;
-    if (!localTeleported_) truth_.distance += std::sqrt((local.x - oldX) * (local.x - oldX) + (local.y - oldY) * (local.y - oldY) +
-                                                        (local.z - oldZ) * (local.z - oldZ));
+    const double moved = localTeleported_ ? 0.0
+                                          : std::sqrt((local.x - oldX) * (local.x - oldX) + (local.y - oldY) * (local.y - oldY) +
+                                                      (local.z - oldZ) * (local.z - oldZ));
+    truth_.distance += moved;
+    if (moved / Dt >= 2200.0) truth_.supersonicSeconds += Dt;
+    if (local.boost <= 0.0) truth_.emptyTankSeconds += Dt;
+    else if (local.boost >= 100.0) truth_.fullTankSeconds += Dt;
     if (!ball_.exists) return;
     if (lastToucherTeam_ == local.team) truth_.lastTouchPossessionSeconds += Dt;
     double nearest = PossessionReach;

@@ -33,6 +33,9 @@ struct LocalTruth {
     double playSeconds = 0.0;        // match-clock time in play
     double drivingSeconds = 0.0;     // match-clock time in play with the car on the field (not demolished)
     double distance = 0.0;           // units driven (and jumped) while the clock ran
+    double supersonicSeconds = 0.0;  // driving time at 2200 units/s or faster
+    double emptyTankSeconds = 0.0;   // driving time with no boost
+    double fullTankSeconds = 0.0;    // driving time with a full tank
     double boostCollected = 0.0;     // pads' worth: 12 a small pad, 100 a large one, however full the tank was
     double boostGained = 0.0;        // percent points the tank took from pads (a pad's worth less the overfill)
     double boostUsed = 0.0;          // percent points burnt
