@@ -1,5 +1,6 @@
-// The plug-in's match history: opened at load, a row added for each finished match, and the two
-// console commands that print it ("zando_history [N]") and write it as "zando_history.csv".
+// The plug-in's match history: opened at load, a row added for each finished match, the playlist's
+// last matches for the post-game card, and the console commands that print it ("zando_history [N]"),
+// write it as "zando_history.csv" and show its window.
 #include <charconv>
 #include <string>
 #include <vector>
