@@ -204,6 +204,11 @@ HistoryStatus MatchHistory::Check() {
     usable_ = false;
     const std::string name = PathText(file_);
     HistoryStatus status;
+    std::error_code error;
+    if (!std::filesystem::exists(file_, error) && !error) {  // made with the first match
+        usable_ = status.usable = true;
+        return status;
+    }
     const auto refuse = [&](const std::string& why) {
         status.problem = "[HISTORY] Match history unavailable: " + why + " - the file is left as it is";
         log_(status.problem);
@@ -235,11 +240,13 @@ HistoryStatus MatchHistory::Check() {
     return status;
 }
 
-MatchHistory::Connection MatchHistory::Connect() {
+MatchHistory::Connection MatchHistory::Connect(bool create) {
     if (!usable_) return Connection::Failed;
     Disconnect();
+    std::error_code error;
+    if (!create && !std::filesystem::exists(file_, error)) return Connection::Failed;
     if (sqlite3_open_v2(PathText(file_).c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
-        return Connection::Failed;
+        return Connection::CannotOpen;
     sqlite3_busy_timeout(db_, 250);
     int schema = -1;
     {
@@ -249,21 +256,26 @@ MatchHistory::Connection MatchHistory::Connect() {
         if (stepped == SQLITE_ROW) schema = static_cast<int>(version.Int(0));
     }
     if (schema == SchemaVersion) return Execute("PRAGMA synchronous = FULL") ? Connection::Ready : Connection::Failed;
-    // The file changed since it was checked (replaced, deleted and made anew, or written by another
-    // build): checked again in full, and used only when it passes.
+    // No tables yet: the file was made just now, for the first match (or after the player deleted it).
+    if (schema == 0) {
+        if (!Migrate(0)) return Connection::Failed;
+        return Execute("PRAGMA synchronous = FULL") ? Connection::Ready : Connection::Failed;
+    }
+    // The file changed since it was checked (replaced, or written by another build): checked again
+    // in full, and used only when it passes.
     if (!Check().usable) return Connection::Failed;
-    return Connect();
+    return Connect(create);
 }
 
 // [SECTION] Adding and reading
 
 bool MatchHistory::AddAll(std::span<HistoryRow> rows) {
-    const Connection connection = Connect();
+    const Connection connection = Connect(true);
     if (connection != Connection::Ready) {
-        const bool busy = connection == Connection::Busy;
         Disconnect();
-        log_(busy ? "[HISTORY] This match was not added: the history is locked by another program"
-                  : "[HISTORY] This match was not added: the match history is unavailable");
+        log_(connection == Connection::Busy         ? "[HISTORY] This match was not added: the history is locked by another program"
+             : connection == Connection::CannotOpen ? "[HISTORY] This match was not added: " + PathText(file_) + " cannot be opened"
+                                                    : std::string("[HISTORY] This match was not added: the match history is unavailable"));
         return false;
     }
     struct Done {
@@ -297,7 +309,7 @@ bool MatchHistory::AddAll(std::span<HistoryRow> rows) {
 
 std::vector<HistoryRow> MatchHistory::Query(const char* sql, const std::vector<int64_t>& parameters) {
     std::vector<HistoryRow> rows;
-    if (Connect() != Connection::Ready) {
+    if (Connect(false) != Connection::Ready) {
         Disconnect();
         return rows;
     }
@@ -337,7 +349,7 @@ std::vector<HistoryRow> MatchHistory::After(int64_t id) {
 
 int64_t MatchHistory::Count() {
     int64_t matches = 0;
-    if (Connect() == Connection::Ready) {
+    if (Connect(false) == Connection::Ready) {
         Statement count(db_, "SELECT COUNT(*) FROM matches");
         if (count && count.Step() == SQLITE_ROW) matches = count.Int(0);
     }

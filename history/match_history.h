@@ -76,7 +76,8 @@ public:
     MatchHistory(const MatchHistory&) = delete;
     MatchHistory& operator=(const MatchHistory&) = delete;
 
-    // Opens (or creates) the history file, checks it and brings its schema up to date. A file it
+    // Opens the history file, checks it and brings its schema up to date; a missing file is made when
+    // the first match is added, so a plug-in that never finishes one leaves no file. A file it
     // refuses is left as it was; the history then adds and reads nothing until opened again. The file
     // is held only while a match is added or rows are read, so between matches other programs (and
     // on Windows, the player deleting or replacing it) find it free; a file changed meanwhile is
@@ -103,10 +104,11 @@ public:
     int64_t Count();
 
 private:
-    enum class Connection { Ready, Busy, Failed };
+    enum class Connection { Ready, Busy, CannotOpen, Failed };
     // Opens the checked file for one operation; a file changed since it was checked is checked again
-    // (and may be refused). Busy: another program holds it; Failed: it cannot be opened or was refused.
-    Connection Connect();
+    // (and may be refused). Busy: another program holds it; CannotOpen: its folder cannot be reached;
+    // Failed: it was refused, or (when not asked to create it) there is no file yet.
+    Connection Connect(bool create);
     void Disconnect();
     HistoryStatus Check();  // the full check of file_, on a connection of its own
     bool Execute(const char* sql);

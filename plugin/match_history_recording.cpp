@@ -31,8 +31,6 @@ std::filesystem::path ZANDO::MatchHistoryPath() const { return gameWrapper->GetD
 
 void ZANDO::OpenMatchHistory() {
     if (!matchHistory) matchHistory = std::make_unique<zando::MatchHistory>([this](const std::string& line) { cvarManager->log(line); });
-    std::error_code ignored;
-    std::filesystem::create_directories(gameWrapper->GetDataFolder(), ignored);
     matchHistory->Open(MatchHistoryPath());
     ++historyRevision;
 }

@@ -68,7 +68,9 @@ TEST(MatchHistory, ASessionAddsOneRowPerFinishedMatchWithItsTrueFiguresAndZones)
     const std::filesystem::path file = home.path() / "data" / "zando_history.sqlite3";
     {
         zando_test::LoadedZando zando(home.path());
-        zando.Run("zando_enable_upload 0");
+        zando.Run("zando_enable_upload 0; zando_history");
+        EXPECT_EQ(zando.Lines().back(), "[HISTORY] No matches in the history yet");
+        EXPECT_FALSE(std::filesystem::exists(file)) << "made with the first match, not at load";
         const sb::SimulatedMatch session = sb::PlaySimulatedMatch(zando.Host(), {5, 2, 20.0, 3});
         ASSERT_EQ(session.matches.size(), 3u);
         const std::vector<Row> rows = ReadRows(file);
@@ -445,6 +447,8 @@ TEST(MatchHistory, BetweenMatchesTheFileIsFreeAndAChangedFileIsCheckedAgain) {
     std::vector<std::string> lines;
     zando::MatchHistory history([&](const std::string& line) { lines.push_back(line); });
     ASSERT_TRUE(history.Open(file).usable);
+    EXPECT_TRUE(history.Last(-1).empty());
+    EXPECT_FALSE(std::filesystem::exists(file)) << "nothing read makes the file";
     zando::HistoryRow row;
     ASSERT_TRUE(history.Add(row));
     std::filesystem::rename(file, folder.path() / "moved.sqlite3");  // a held file could not be moved on Windows
@@ -453,6 +457,15 @@ TEST(MatchHistory, BetweenMatchesTheFileIsFreeAndAChangedFileIsCheckedAgain) {
     EXPECT_EQ(ReadRows(file).size(), 1u);
     EXPECT_EQ(ReadRows(folder.path() / "moved.sqlite3").size(), 1u);
     EXPECT_TRUE(lines.empty());
+
+    std::filesystem::remove_all(folder.path() / "gone");
+    zando::MatchHistory elsewhere([&](const std::string& line) { lines.push_back(line); });
+    ASSERT_TRUE(elsewhere.Open(folder.path() / "gone" / "zando_history.sqlite3").usable);
+    EXPECT_FALSE(elsewhere.Add(row));
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0], "[HISTORY] This match was not added: " + (folder.path() / "gone" / "zando_history.sqlite3").string() +
+                            " cannot be opened");
+    lines.clear();
 
     std::filesystem::remove(file);
     sqlite3* db = nullptr;
