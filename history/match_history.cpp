@@ -17,6 +17,8 @@
 #include <sstream>
 #include <utility>
 
+#include "plugin/path_text.h"
+
 namespace zando {
 
 namespace {
@@ -57,11 +59,6 @@ public:
 private:
     sqlite3_stmt* statement_ = nullptr;
 };
-
-std::string PathText(const std::filesystem::path& file) {
-    const std::u8string text = file.u8string();
-    return std::string(text.begin(), text.end());
-}
 
 // [SECTION] Schema and migrations
 
@@ -215,14 +212,11 @@ HistoryStatus MatchHistory::Check() {
         Disconnect();
         return status;
     };
-    if (sqlite3_open_v2(name.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
-        return refuse(Problem(name + " cannot be opened"));
-    sqlite3_busy_timeout(db_, 250);  // another program's short write is waited for; a long lock is not
-    Statement version(db_, "PRAGMA user_version");
-    const int stepped = version ? version.Step() : sqlite3_errcode(db_);
-    if (stepped == SQLITE_BUSY || stepped == SQLITE_LOCKED) return refuse(name + " is locked by another program");
-    if (stepped != SQLITE_ROW) return refuse(Problem(name + " is not a match history that can be read"));
-    const int schema = static_cast<int>(version.Int(0));
+    int schema = 0;
+    const int opened = OpenFile(schema);
+    if (opened == SQLITE_CANTOPEN) return refuse(Problem(name + " cannot be opened"));
+    if (opened == SQLITE_BUSY || opened == SQLITE_LOCKED) return refuse(name + " is locked by another program");
+    if (opened != SQLITE_ROW) return refuse(Problem(name + " is not a match history that can be read"));
     if (schema > SchemaVersion)
         return refuse(name + " was written by a newer ZANDO (history version " + std::to_string(schema) + ", this one reads up to " +
                       std::to_string(SchemaVersion) + ")");
@@ -240,27 +234,29 @@ HistoryStatus MatchHistory::Check() {
     return status;
 }
 
+int MatchHistory::OpenFile(int& schema) {
+    Disconnect();
+    if (sqlite3_open_v2(PathText(file_).c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
+        return SQLITE_CANTOPEN;
+    sqlite3_busy_timeout(db_, 250);  // another program's short write is waited for; a long lock is not
+    Statement version(db_, "PRAGMA user_version");
+    const int stepped = version ? version.Step() : sqlite3_errcode(db_);
+    if (stepped == SQLITE_ROW) schema = static_cast<int>(version.Int(0));
+    return stepped;
+}
+
 MatchHistory::Connection MatchHistory::Connect(bool create) {
     if (!usable_) return Connection::Failed;
-    Disconnect();
     std::error_code error;
     if (!create && !std::filesystem::exists(file_, error)) return Connection::Failed;
-    if (sqlite3_open_v2(PathText(file_).c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
-        return Connection::CannotOpen;
-    sqlite3_busy_timeout(db_, 250);
     int schema = -1;
-    {
-        Statement version(db_, "PRAGMA user_version");
-        const int stepped = version ? version.Step() : sqlite3_errcode(db_);
-        if (stepped == SQLITE_BUSY || stepped == SQLITE_LOCKED) return Connection::Busy;
-        if (stepped == SQLITE_ROW) schema = static_cast<int>(version.Int(0));
-    }
-    if (schema == SchemaVersion) return Execute("PRAGMA synchronous = FULL") ? Connection::Ready : Connection::Failed;
+    const int opened = OpenFile(schema);
+    if (opened == SQLITE_CANTOPEN) return Connection::CannotOpen;
+    if (opened == SQLITE_BUSY || opened == SQLITE_LOCKED) return Connection::Busy;
     // No tables yet: the file was made just now, for the first match (or after the player deleted it).
-    if (schema == 0) {
-        if (!Migrate(0)) return Connection::Failed;
+    if (schema == 0 && !Migrate(0)) return Connection::Failed;
+    if (schema == 0 || schema == SchemaVersion)
         return Execute("PRAGMA synchronous = FULL") ? Connection::Ready : Connection::Failed;
-    }
     // The file changed since it was checked (replaced, or written by another build): checked again
     // in full, and used only when it passes.
     if (!Check().usable) return Connection::Failed;
@@ -278,10 +274,7 @@ bool MatchHistory::AddAll(std::span<HistoryRow> rows) {
                                                     : std::string("[HISTORY] This match was not added: the match history is unavailable"));
         return false;
     }
-    struct Done {
-        MatchHistory& history;
-        ~Done() { history.Disconnect(); }
-    } done{*this};
+    const Disconnecting done{*this};
     const auto fail = [&](const char* what) {
         log_("[HISTORY] This match was not added: " + Problem(what));
         Execute("ROLLBACK");
@@ -309,14 +302,8 @@ bool MatchHistory::AddAll(std::span<HistoryRow> rows) {
 
 std::vector<HistoryRow> MatchHistory::Query(const char* sql, const std::vector<int64_t>& parameters) {
     std::vector<HistoryRow> rows;
-    if (Connect(false) != Connection::Ready) {
-        Disconnect();
-        return rows;
-    }
-    struct Done {
-        MatchHistory& history;
-        ~Done() { history.Disconnect(); }
-    } done{*this};
+    const Disconnecting done{*this};
+    if (Connect(false) != Connection::Ready) return rows;
     Statement select(db_, sql);
     if (!select) return rows;
     for (std::size_t i = 0; i < parameters.size(); ++i) select.Bind(static_cast<int>(i + 1), parameters[i]);
@@ -348,13 +335,10 @@ std::vector<HistoryRow> MatchHistory::After(int64_t id) {
 }
 
 int64_t MatchHistory::Count() {
-    int64_t matches = 0;
-    if (Connect(false) == Connection::Ready) {
-        Statement count(db_, "SELECT COUNT(*) FROM matches");
-        if (count && count.Step() == SQLITE_ROW) matches = count.Int(0);
-    }
-    Disconnect();
-    return matches;
+    const Disconnecting done{*this};
+    if (Connect(false) != Connection::Ready) return 0;
+    Statement count(db_, "SELECT COUNT(*) FROM matches");
+    return count && count.Step() == SQLITE_ROW ? count.Int(0) : 0;
 }
 
 // [SECTION] Texts

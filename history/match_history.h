@@ -109,7 +109,15 @@ private:
     // (and may be refused). Busy: another program holds it; CannotOpen: its folder cannot be reached;
     // Failed: it was refused, or (when not asked to create it) there is no file yet.
     Connection Connect(bool create);
+    // Opens file_ (made when missing) and reads its schema version into schema: SQLITE_ROW when read,
+    // SQLITE_CANTOPEN when the file cannot be opened, SQLITE_BUSY or SQLITE_LOCKED when another
+    // program holds it, else the error reading it.
+    int OpenFile(int& schema);
     void Disconnect();
+    struct Disconnecting {  // closes the file when an operation ends, however it ends
+        MatchHistory& history;
+        ~Disconnecting() { history.Disconnect(); }
+    };
     HistoryStatus Check();  // the full check of file_, on a connection of its own
     bool Execute(const char* sql);
     std::string Problem(const std::string& what) const;

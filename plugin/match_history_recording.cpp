@@ -27,7 +27,9 @@ float ShareOf(float part, float whole) { return whole > 0.0f ? part / whole : 0.
 
 }  // namespace
 
-std::filesystem::path ZANDO::MatchHistoryPath() const { return gameWrapper->GetDataFolder() / "zando_history.sqlite3"; }
+std::filesystem::path ZANDO::MatchHistoryPath() const {
+    return zando::TextPath(zando::FileInFolder(gameWrapper->GetDataFolder(), "zando_history.sqlite3"));
+}
 
 void ZANDO::OpenMatchHistory() {
     if (!matchHistory) matchHistory = std::make_unique<zando::MatchHistory>([this](const std::string& line) { cvarManager->log(line); });
