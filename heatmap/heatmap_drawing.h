@@ -99,6 +99,16 @@ inline Rgba AccuracyCellColour(float a, float opacity) {
     return {static_cast<int>(255.0f - 2.0f * (a - 0.5f) * 255.0f), 255, 0, alpha};
 }
 
+// A zone's shade on the canvas: its colour at full opacity, whose alpha is the base the opacity scales.
+// AtOpacity(FrequencyShade(t), opacity) is ToCanvas(FrequencyCellColour(t, opacity)), and the same for
+// accuracy, so a view can keep the shades and make the colours again when only the opacity changes.
+inline CanvasColour FrequencyShade(float t) { return ToCanvas(FrequencyCellColour(t, 1.0f)); }
+inline CanvasColour AccuracyShade(float a) { return ToCanvas(AccuracyCellColour(a, 1.0f)); }
+inline CanvasColour AtOpacity(CanvasColour shade, float opacity) {
+    shade.alpha = CanvasComponent(static_cast<int>(static_cast<float>(static_cast<unsigned char>(shade.alpha)) * opacity));
+    return shade;
+}
+
 Rgba FrequencyLegendColour(float t, int alpha);
 Rgba AccuracyLegendColour(float t, int alpha);
 

@@ -59,22 +59,22 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
     zando::SetColor(canvas, showAllTimeHeatmap ? activeLabel : inactiveLabel);
     Text(tab2X + s(12), Y0 + s(5), "ALL-TIME");
 
-    // The zones' colours are worked out again only when the grid, the mode or the opacity changed.
+    // The zones are worked out again only when the grid or the mode changed, their colours when that or
+    // the opacity changed.
     // Grids of other sizes (never made by this plug-in) are drawn from scratch up to the check that stops them.
     const bool shotWidthOk = shotGrid.Cols() == GridCols;
     const bool goalGridOk = goalGrid.size() == GridRows && goalGrid.Cols() == GridCols;
-    const auto* shading = shotWidthOk && goalGridOk
+    const auto* totals = shotWidthOk && goalGridOk
                               ? &overlayShading.Get(shotGrid, goalGrid, {showAccuracyOverlay, true, O},
                                                     [&](float value) {
-                                                        return zando::ToCanvas(showAccuracyOverlay ? zando::AccuracyCellColour(value, O)
-                                                                                                   : zando::FrequencyCellColour(value, O));
+                                                        return showAccuracyOverlay ? zando::AccuracyShade(value) : zando::FrequencyShade(value);
                                                     })
                               : nullptr;
     int totalShots = 0;
     bool anyShot = false;
-    if (shading) {
-        totalShots = shading->totalShots;
-        anyShot = shading->anyShot;
+    if (totals) {
+        totalShots = totals->totalShots;
+        anyShot = totals->anyShot;
     } else {
         for (const float value : shotGrid.Cells()) {
             totalShots = zando::SaturatingAdd(totalShots, ShotsIn(value));
@@ -113,7 +113,8 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
             return;
         }
         // One colour at a time, each run of it one rectangle.
-        const auto& runs = overlayShading.PlacedRuns(X0, Y2, cell);
+        const auto& runs =
+            overlayShading.PlacedRuns(X0, Y2, cell, [O](zando::CanvasColour shade) { return zando::AtOpacity(shade, O); });
         for (const auto& colour : runs.colours) {
             zando::SetCanvasColour(canvas, colour.colour);
             for (std::size_t i = colour.first; i < colour.first + colour.count; ++i) {

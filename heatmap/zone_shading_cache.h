@@ -1,15 +1,23 @@
 // The zones a heatmap view colours, kept from frame to frame. Smoothing a grid, finding its peak and
 // colouring every zone is the costly part of drawing a heatmap; a view keeps one of these and asks it
-// every frame, and it works the zones out again only when the grids' cells, the view's mode or its
-// opacity differ from the frame before. What a view draws from it is what it would draw from scratch.
+// every frame, and it works the zones out again only when the grids' cells or the view's mode differ
+// from the frame before. What a view draws from it is what it would draw from scratch.
 //
-// A canvas view draws the zones as colour runs: side-by-side zones of one colour in a row make one
-// rectangle, and the runs of one colour follow each other, so the colour is set once per colour rather
+// A zone's colour is made in two steps: its shade, from its value and the view's mode (frequency or
+// accuracy), and the colour, the shade at the view's opacity. A change of the opacity (a slider being
+// dragged changes it every frame) only makes the colours again; a change of the cells works out the
+// values again but makes the shade again only of the zones whose value changed, so a shot that leaves
+// the peak where it was shades the few zones around it.
+//
+// A canvas view draws the zones as shade runs: side-by-side zones of one shade in a row make one
+// rectangle, and the runs of one shade follow each other, so the colour is set once per shade rather
 // than once per zone. The zones do not overlap, so the picture is the same in any order; a filled grid
-// takes about half the canvas calls it would zone by zone.
+// takes about half the canvas calls it would zone by zone. A row's runs are made again only when a
+// shade in it changed.
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <span>
@@ -26,53 +34,48 @@ namespace zando {
 struct ShadingMode {
     bool accuracy = false;    // goals over shots, else the smoothed shot frequency
     bool limitGoals = false;  // accuracy: a zone counts no more goals than shots before smoothing
-    float opacity = 1.0f;     // what the colours were made for
+    float opacity = 1.0f;     // what the colours are made for
     bool operator==(const ShadingMode&) const = default;
 };
 
-template <class Colour>
+// Shade: what a zone's colour is made from, apart from the opacity. Colour: what the view draws with.
+template <class Shade, class Colour>
 class ZoneShadingCache {
 public:
+    struct Totals {
+        int32_t totalShots = 0;  // shots over the grid, stopping at the largest count
+        int32_t totalGoals = 0;  // goals over the grid, stopping at the largest count
+        bool anyShot = false;    // some zone holds heat
+    };
     struct Zone {
         int row = 0;
         int col = 0;
         Colour colour{};
-    };
-    struct Shading {
-        std::vector<Zone> zones;  // the zones to colour, row 0 first
-        int32_t totalShots = 0;   // shots over the grid, stopping at the largest count
-        int32_t totalGoals = 0;   // goals over the grid, stopping at the largest count
-        bool anyShot = false;     // some zone holds heat
-    };
-    struct Run {
-        int row = 0;
-        int col = 0;     // the first zone
-        int length = 0;  // zones of the run, at least 1
     };
     struct Rect {  // a run's rectangle on the canvas, from (x1, y1) to (x2, y2)
         int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
     };
     struct ColourRuns {
         Colour colour{};
-        std::size_t first = 0;  // its runs: runs[first, first + count)
-        std::size_t count = 0;
+        std::uint32_t first = 0;  // its runs' rectangles: rects[first, first + count)
+        std::uint32_t count = 0;
     };
     struct Runs {
-        std::vector<Run> runs;            // grouped by colour, each colour's runs row 0 first
-        std::vector<Rect> rects;          // each run's rectangle, where the view was placed last
-        std::vector<ColourRuns> colours;  // in the order the colours first appear, row 0 first
+        std::vector<Rect> rects;          // each run's rectangle, grouped by shade, each shade's runs row 0 first
+        std::vector<ColourRuns> colours;  // one per shade, in the order the shades first appear, row 0 first
     };
 
-    // The zones of these grids in this mode. colourOf(value) gives a zone's colour from its smoothed
-    // frequency over the peak (0..1) or its accuracy (0..1, no more than 1); it may depend only on
-    // the mode. The grids are 62 x 50.
-    template <class ColourOf>
-    const Shading& Get(const Grid<float>& shots, const Grid<int32_t>& goals, const ShadingMode& mode, ColourOf&& colourOf) {
+    // Brings the zones up to date with these grids (62 x 50) and this mode. shadeOf(value) gives a
+    // zone's shade from its smoothed frequency over the peak (0..1) or its accuracy (0..1, no more
+    // than 1); it may depend only on whether the mode is accuracy.
+    template <class ShadeOf>
+    const Totals& Get(const Grid<float>& shots, const Grid<int32_t>& goals, const ShadingMode& mode, ShadeOf&& shadeOf) {
         const bool sameCells = valid_ && SameCells(shots, shots_) && SameCells(goals, goals_);
-        if (sameCells && mode == mode_) return shading_;
-        // The smoothed values depend on the cells and on what is smoothed, not on the opacity: a
-        // slider being dragged only colours the zones again.
-        const bool sameValues = sameCells && mode.accuracy == mode_.accuracy && (!mode.accuracy || mode.limitGoals == mode_.limitGoals);
+        if (sameCells && mode == mode_) return totals_;
+        // The values depend on the cells and on what is smoothed, the shades on the values and on the
+        // kind of view, the colours on the shades and the opacity.
+        const bool shadeAgain = !valid_ || mode.accuracy != mode_.accuracy;
+        const bool sameValues = sameCells && !shadeAgain && (!mode.accuracy || mode.limitGoals == mode_.limitGoals);
         if (!sameCells) {
             shots_ = shots;
             goals_ = goals;
@@ -80,52 +83,68 @@ public:
         mode_ = mode;
         valid_ = true;
         ++recomputations_;
-        runsValid_ = false;
-        if (!sameValues) WorkOutValues();
-        for (std::size_t k = 0; k < shading_.zones.size(); ++k) shading_.zones[k].colour = colourOf(values_[k]);
-        return shading_;
+        zonesValid_ = false;
+        coloured_ = false;
+        if (!sameValues) WorkOutValues(shadeOf, shadeAgain);
+        return totals_;
     }
 
-    // The zones from the last Get as colour runs, with their rectangles for a grid whose zone (0, 0)
-    // is at (x0, y0) and whose zones are cell pixels square. Worked out again only after a change
-    // of the zones or of the placement.
-    const Runs& PlacedRuns(int x0, int y0, int cell) {
-        if (!runsValid_) {
-            GroupRuns();
-            runsValid_ = true;
-            placedValid_ = false;
+    // The zones to colour, row 0 first, in the colours colourOf(shade) gives; colourOf may depend only
+    // on the mode's opacity. Made again only after a change.
+    template <class ColourOf>
+    const std::vector<Zone>& Zones(ColourOf&& colourOf) {
+        if (!zonesValid_) {
+            zones_.clear();
+            for (int r = 0, i = 0; r < GridRows; ++r)
+                for (int c = 0; c < GridCols; ++c, ++i)
+                    if (Drawn(values_[static_cast<std::size_t>(i)])) zones_.push_back({r, c, colourOf(shades_[static_cast<std::size_t>(i)])});
+            zonesValid_ = true;
         }
-        if (!placedValid_ || x0 != placedX0_ || y0 != placedY0_ || cell != placedCell_) {
-            runs_.rects.resize(runs_.runs.size());
-            for (std::size_t i = 0; i < runs_.runs.size(); ++i) {
-                const Run& run = runs_.runs[i];
-                runs_.rects[i] = {x0 + run.col * cell, y0 + run.row * cell, x0 + (run.col + run.length) * cell,
-                                  y0 + (run.row + 1) * cell};
-            }
-            placedX0_ = x0, placedY0_ = y0, placedCell_ = cell;
-            placedValid_ = true;
+        return zones_;
+    }
+
+    // The zones as shade runs in the colours colourOf(shade) gives, with their rectangles for a grid
+    // whose zone (0, 0) is at (x0, y0) and whose zones are cell pixels square. The runs are made again
+    // only where a shade changed, the rectangles only after that or a change of the placement, and the
+    // colours only after that or a change of the opacity.
+    template <class ColourOf>
+    const Runs& PlacedRuns(int x0, int y0, int cell, ColourOf&& colourOf) {
+        if (anyRowChanged_ || shadeOfId_.size() > MaxShadeIds) {
+            RunRows();
+            GroupRuns(x0, y0, cell);
+            coloured_ = false;
+        } else if (x0 != placedX0_ || y0 != placedY0_ || cell != placedCell_) {
+            GroupRuns(x0, y0, cell);
+        }
+        if (!coloured_) {
+            for (std::size_t g = 0; g < runs_.colours.size(); ++g) runs_.colours[g].colour = colourOf(shadeOfId_[groupShade_[g]]);
+            coloured_ = true;
         }
         return runs_;
     }
 
-    // How often the zones were coloured: once per change, not once per frame.
+    // How often the zones were worked out again: once per change, not once per frame.
     long Recomputations() const { return recomputations_; }
     // How often the grids were smoothed: once per change of the cells or of what is smoothed.
     long Smoothings() const { return smoothings_; }
+    // How many zones were shaded: all of them at first or for another kind of view, then those whose
+    // value changed.
+    long ShadedZones() const { return shadedZones_; }
 
 private:
+    static constexpr std::size_t CellCount = static_cast<std::size_t>(GridRows) * GridCols;
+
     template <class Cell>
     static bool SameCells(const Grid<Cell>& now, const Grid<Cell>& kept) {
         return now.size() == kept.size() && now.Cols() == kept.Cols() &&
                std::memcmp(now.Cells().data(), kept.Cells().data(), now.Cells().size_bytes()) == 0;
     }
 
-    // The zones to colour and the value each is coloured from, with the totals.
-    void WorkOutValues() {
+    // The totals, each zone's value, and the shade of each zone whose value changed (of every zone
+    // when shadeAll).
+    template <class ShadeOf>
+    void WorkOutValues(ShadeOf& shadeOf, bool shadeAll) {
         ++smoothings_;
-        auto& zones = shading_.zones;
-        zones.clear();
-        values_.clear();
         int64_t shots = 0;
         int32_t goals = 0;
         bool anyShot = false;
@@ -134,92 +153,157 @@ private:
             anyShot = anyShot || heat > 0.0f;
         }
         for (const int32_t zoneGoals : goals_.Cells()) goals = SaturatingAdd(goals, zoneGoals);
-        shading_.totalShots = static_cast<int32_t>(std::min<int64_t>(shots, CountCeiling));
-        shading_.totalGoals = goals;
-        shading_.anyShot = anyShot;
-        if (!anyShot) return;
-        if (!mode_.accuracy) {
+        totals_ = {static_cast<int32_t>(std::min<int64_t>(shots, CountCeiling)), goals, anyShot};
+
+        // Each zone's value now, NotDrawn for a zone not coloured.
+        float* const next = nextValues_.data();
+        if (!anyShot) {
+            std::fill_n(next, CellCount, NotDrawn);
+        } else if (!mode_.accuracy) {
             smoothed_ = shots_;  // reuses the kept grid's storage
             SmoothHeatmap(smoothed_);
-            const std::span<const float> cells = smoothed_.Cells();
-            float peak = 0.0f;
-            for (const float value : cells) peak = std::max(peak, value);
-            for (int r = 0, i = 0; r < GridRows; ++r)
-                for (int c = 0; c < GridCols; ++c, ++i) {
-                    const float value = cells[static_cast<std::size_t>(i)];
-                    if (value > 0.001f) {
-                        zones.push_back({r, c, Colour{}});
-                        values_.push_back(value / peak);
-                    }
-                }
+            const float* const cells = smoothed_.Cells().data();
+            const float peak = PeakOf(cells);
+            for (std::size_t i = 0; i < CellCount; ++i) next[i] = cells[i] > 0.001f ? cells[i] / peak : NotDrawn;
         } else {
             const Grid<float> accuracy = SmoothedAccuracy(shots_, goals_, mode_.limitGoals);
-            for (int r = 0; r < GridRows; ++r)
-                for (int c = 0; c < GridCols; ++c) {
-                    if (ShotsIn(shots_[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]) <= 0) continue;
-                    zones.push_back({r, c, Colour{}});
-                    values_.push_back(std::min(1.0f, accuracy[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]));
-                }
+            const float *const shotCells = shots_.Cells().data(), *const accuracyCells = accuracy.Cells().data();
+            for (std::size_t i = 0; i < CellCount; ++i) next[i] = ShotsIn(shotCells[i]) > 0 ? std::min(1.0f, accuracyCells[i]) : NotDrawn;
         }
+
+        // A zone keeps its shade while it is drawn from the same value (compared bit for bit); rows
+        // whose values are all as they were are passed over whole.
+        for (std::size_t r = 0; r < static_cast<std::size_t>(GridRows); ++r) {
+            float* const kept = values_.data() + r * GridCols;
+            const float* const now = next + r * GridCols;
+            if (!shadeAll && std::memcmp(kept, now, GridCols * sizeof(float)) == 0) continue;
+            Shade* const shades = shades_.data() + r * GridCols;
+            bool changed = shadeAll;
+            for (std::size_t c = 0; c < static_cast<std::size_t>(GridCols); ++c) {
+                if (!shadeAll && std::memcmp(&kept[c], &now[c], sizeof(float)) == 0) continue;
+                const bool wasDrawn = Drawn(kept[c]);
+                kept[c] = now[c];
+                if (!Drawn(now[c])) {
+                    changed = changed || wasDrawn;
+                    continue;
+                }
+                const Shade shade = shadeOf(now[c]);
+                ++shadedZones_;
+                changed = changed || !wasDrawn || std::memcmp(&shade, &shades[c], sizeof shade) != 0;
+                shades[c] = shade;
+            }
+            rowChanged_[r] = rowChanged_[r] || changed;
+        }
+        anyRowChanged_ = std::find(rowChanged_.begin(), rowChanged_.end(), true) != rowChanged_.end();
     }
 
-    // Colours are compared and hashed by their bytes.
-    using Key = std::conditional_t<sizeof(Colour) <= sizeof(std::uint32_t), std::uint32_t, std::uint64_t>;
-    static Key KeyOf(const Colour& colour) {
-        static_assert(std::has_unique_object_representations_v<Colour> && sizeof(Colour) <= sizeof(Key));
+    // A zone's value when it is not coloured. Coloured zones' values are never below 0: a smoothed
+    // frequency over the peak is above 0 (or not a number, for an edited file's infinite heat), an
+    // accuracy is at least 0.
+    static constexpr float NotDrawn = -1.0f;
+    static bool Drawn(float value) { return !(value < 0.0f); }
+
+    // The largest of the cells and 0, four at a time. Comparisons with a NaN are false, so a cell that
+    // is not a number is passed over, as std::max(peak, cell) would.
+    static float PeakOf(const float* cells) {
+        static_assert(CellCount % 4 == 0);
+        float peaks[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+        for (std::size_t i = 0; i < CellCount; i += 4)
+            for (std::size_t k = 0; k < 4; ++k) peaks[k] = peaks[k] < cells[i + k] ? cells[i + k] : peaks[k];
+        return std::max({peaks[0], peaks[1], peaks[2], peaks[3]});
+    }
+
+    // Shades are compared and hashed by their bytes.
+    using Key = std::conditional_t<sizeof(Shade) <= sizeof(std::uint32_t), std::uint32_t, std::uint64_t>;
+    static Key KeyOf(const Shade& shade) {
+        static_assert(std::has_unique_object_representations_v<Shade> && sizeof(Shade) <= sizeof(Key));
         Key key = 0;
-        std::memcpy(&key, &colour, sizeof colour);
+        std::memcpy(&key, &shade, sizeof shade);
         return key;
     }
 
-    // Runs in row order, then a counting sort by colour: each run's colour is found in a small open-
-    // addressing table (stamped per grouping, so it is never cleared), numbered in order of first use.
-    void GroupRuns() {
-        if (table_.empty() || ++stamp_ == 0) {  // first use, or the stamps wrapped round
-            table_.assign(std::size_t{1} << TableBits, Slot{});
-            stamp_ = 1;
-        }
-        runs_.colours.clear();
-        const std::size_t zoneCount = shading_.zones.size();
-        rowRuns_.resize(zoneCount);
-        runColour_.resize(zoneCount);
-        const Zone* zones = shading_.zones.data();
-        Run* rowRuns = rowRuns_.data();
-        std::uint32_t* runColour = runColour_.data();
-        std::size_t count = 0;
-        Key lastKey = 0;
-        for (std::size_t z = 0; z < zoneCount; ++z) {
-            const Zone& zone = zones[z];
-            const Key key = KeyOf(zone.colour);
-            if (count > 0) {
-                Run& last = rowRuns[count - 1];
-                if (key == lastKey && zone.row == last.row && zone.col == last.col + last.length) {
-                    ++last.length;
-                    continue;
-                }
+    // The runs of each changed row, each with its shade's number. Numbers are given in a small open-
+    // addressing table that lives as long as the view; when it holds more shades than a grid has
+    // zones (old shades pile up over a session), it starts again and every row is run again.
+    void RunRows() {
+        if (table_.empty() || shadeOfId_.size() > MaxShadeIds) {
+            if (table_.empty() || ++stamp_ == 0) {  // first use, or the stamps wrapped round
+                table_.assign(std::size_t{1} << TableBits, Slot{});
+                stamp_ = 1;
             }
-            rowRuns[count] = {zone.row, zone.col, 1};
-            runColour[count] = ColourIndex(key, zone.colour);
-            lastKey = key;
-            ++count;
+            shadeOfId_.clear();
+            rowChanged_.fill(true);
         }
-        std::size_t first = 0;
-        for (ColourRuns& group : runs_.colours) {
-            group.first = first;
-            first += group.count;
-            group.count = 0;
+        for (std::size_t r = 0; r < static_cast<std::size_t>(GridRows); ++r) {
+            if (!rowChanged_[r]) continue;
+            rowChanged_[r] = false;
+            RowRun* runs = rowRuns_.data() + r * GridCols;
+            std::size_t count = 0;
+            Key lastKey = 0;
+            for (std::size_t c = 0, i = r * GridCols; c < static_cast<std::size_t>(GridCols); ++c, ++i) {
+                if (!Drawn(values_[i])) continue;
+                const Key key = KeyOf(shades_[i]);
+                if (count > 0) {
+                    RowRun& last = runs[count - 1];
+                    if (key == lastKey && c == last.col + last.length) {
+                        ++last.length;
+                        continue;
+                    }
+                }
+                runs[count++] = {static_cast<std::uint16_t>(c), 1, ShadeId(key, shades_[i])};
+                lastKey = key;
+            }
+            rowRunCount_[r] = static_cast<std::uint16_t>(count);
         }
-        runs_.runs.resize(count);
-        Run* grouped = runs_.runs.data();
-        ColourRuns* groups = runs_.colours.data();
-        for (std::size_t r = 0; r < count; ++r) {
-            ColourRuns& group = groups[runColour[r]];
-            grouped[group.first + group.count++] = rowRuns[r];
-        }
+        anyRowChanged_ = false;
     }
 
-    // The colour's place in runs_.colours, adding it (and counting one more run of it).
-    std::uint32_t ColourIndex(Key key, const Colour& colour) {
+    // All rows' runs grouped by shade (a counting sort), the shades in the order they first appear,
+    // with their rectangles at this placement.
+    void GroupRuns(int x0, int y0, int cell) {
+        std::uint32_t* const groupOf = groupOfId_.data();  // NoGroup for every shade between groupings
+        std::uint32_t* const runGroup = runGroup_.data();
+        std::uint32_t* const counts = groupCount_.data();
+        std::uint32_t* const groupShade = groupShade_.data();
+        std::uint32_t groups = 0;
+        std::size_t total = 0;
+        for (std::size_t r = 0; r < static_cast<std::size_t>(GridRows); ++r) {
+            const RowRun* const runs = rowRuns_.data() + r * GridCols;
+            for (std::size_t k = 0, count = rowRunCount_[r]; k < count; ++k) {
+                std::uint32_t group = groupOf[runs[k].id];
+                if (group == NoGroup) {
+                    group = groupOf[runs[k].id] = groups;
+                    groupShade[groups] = runs[k].id;
+                    counts[groups++] = 0;
+                }
+                ++counts[group];
+                runGroup[total++] = group;
+            }
+        }
+        runs_.colours.resize(groups);
+        std::uint32_t first = 0;
+        for (std::uint32_t g = 0; g < groups; ++g) {
+            runs_.colours[g].first = first;
+            runs_.colours[g].count = counts[g];
+            counts[g] = first;  // where the group's next run goes
+            first += runs_.colours[g].count;
+        }
+        runs_.rects.resize(total);
+        Rect* const rects = runs_.rects.data();
+        std::array<int, GridCols + 1> xs;  // each column's left edge, and the grid's right edge
+        for (int c = 0; c <= GridCols; ++c) xs[static_cast<std::size_t>(c)] = x0 + c * cell;
+        for (std::size_t r = 0, n = 0; r < static_cast<std::size_t>(GridRows); ++r) {
+            const RowRun* const runs = rowRuns_.data() + r * GridCols;
+            const int top = y0 + static_cast<int>(r) * cell, bottom = top + cell;
+            for (std::size_t k = 0, count = rowRunCount_[r]; k < count; ++k, ++n)
+                rects[counts[runGroup[n]]++] = {xs[runs[k].col], top, xs[runs[k].col + runs[k].length], bottom};
+        }
+        for (std::uint32_t g = 0; g < groups; ++g) groupOf[groupShade[g]] = NoGroup;
+        placedX0_ = x0, placedY0_ = y0, placedCell_ = cell;
+    }
+
+    // The shade's number, giving it the next one if it has none.
+    std::uint32_t ShadeId(Key key, const Shade& shade) {
         constexpr std::size_t mask = (std::size_t{1} << TableBits) - 1;
         Slot* const table = table_.data();
         std::size_t slot =
@@ -227,24 +311,29 @@ private:
         for (;; slot = (slot + 1) & mask) {
             Slot& entry = table[slot];
             if (entry.stamp != stamp_) {
-                entry = {key, static_cast<std::uint32_t>(runs_.colours.size()), stamp_};
-                runs_.colours.push_back({colour, 0, 1});
+                entry = {key, static_cast<std::uint32_t>(shadeOfId_.size()), stamp_};
+                shadeOfId_.push_back(shade);
                 return entry.index;
             }
-            if (entry.key == key) {
-                ++runs_.colours[entry.index].count;
-                return entry.index;
-            }
+            if (entry.key == key) return entry.index;
         }
     }
 
-    // More slots than a grid has zones, so the table never fills.
-    static constexpr int TableBits = 13;
-    static_assert((1 << TableBits) > GridRows * GridCols);
+    // At most MaxShadeIds shades are numbered before the table starts again, so the runs made since
+    // (at most a grid more) keep it under half full.
+    static constexpr int TableBits = 14;
+    static constexpr std::size_t MaxShadeIds = 4 * CellCount / 3;
+    static_assert(MaxShadeIds + CellCount <= (std::size_t{1} << TableBits) / 2);
+    static constexpr std::uint32_t NoGroup = ~std::uint32_t{0};
     struct Slot {
         Key key = 0;
         std::uint32_t index = 0;
         std::uint32_t stamp = 0;  // 0: never used
+    };
+    struct RowRun {
+        std::uint16_t col = 0;
+        std::uint16_t length = 0;
+        std::uint32_t id = 0;  // the shade's number
     };
 
     Grid<float> shots_;
@@ -253,16 +342,29 @@ private:
     bool valid_ = false;
     long recomputations_ = 0;
     long smoothings_ = 0;
-    Grid<float> smoothed_;       // the shot grid smoothed (frequency)
-    std::vector<float> values_;  // each zone's value to colour from: over the peak, or its accuracy
-    Shading shading_;
-    bool runsValid_ = false;
-    bool placedValid_ = false;
+    long shadedZones_ = 0;
+    Totals totals_;
+    Grid<float> smoothed_;               // the shot grid smoothed (frequency)
+    std::vector<float> values_ = std::vector<float>(CellCount, NotDrawn);  // each zone's value: over the peak, or its accuracy
+    std::vector<float> nextValues_ = std::vector<float>(CellCount);       // the values being worked out
+    std::vector<Shade> shades_ = std::vector<Shade>(CellCount);           // each drawn zone's shade
+    std::array<bool, GridRows> rowChanged_{};
+    bool anyRowChanged_ = false;
+    std::vector<Zone> zones_;
+    bool zonesValid_ = false;
+    bool coloured_ = false;
     int placedX0_ = 0, placedY0_ = 0, placedCell_ = 0;
     Runs runs_;
-    std::vector<Run> rowRuns_;              // the runs in row order, while grouping
-    std::vector<std::uint32_t> runColour_;  // each of those runs' colour index
-    std::vector<Slot> table_;               // made on first use: the window's views never group
+    std::vector<RowRun> rowRuns_ = std::vector<RowRun>(CellCount);  // each row's runs, GridCols places a row
+    std::array<std::uint16_t, GridRows> rowRunCount_{};
+    // While grouping: each shade number's group (NoGroup between groupings), each run's group, each
+    // group's count of runs, then where its next run goes, and each group's shade number.
+    std::vector<std::uint32_t> groupOfId_ = std::vector<std::uint32_t>(MaxShadeIds + CellCount, NoGroup);
+    std::vector<std::uint32_t> runGroup_ = std::vector<std::uint32_t>(CellCount);
+    std::vector<std::uint32_t> groupCount_ = std::vector<std::uint32_t>(CellCount);
+    std::vector<std::uint32_t> groupShade_ = std::vector<std::uint32_t>(CellCount);
+    std::vector<Shade> shadeOfId_;          // each numbered shade
+    std::vector<Slot> table_;               // made on first use: the window's views never run rows
     std::uint32_t stamp_ = 0;
 };
 

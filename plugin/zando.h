@@ -218,8 +218,8 @@ public:
     Grid<int32_t> allTimeGoalHeatmap;      // goals over all matches per zone
 
     // [SECTION] What the heatmap views coloured last, kept until their grid or mode changes
-    zando::ZoneShadingCache<zando::CanvasColour> overlayShading;  // the canvas overlay (game thread)
-    zando::ZoneShadingCache<ImU32> windowShading;         // the heatmap window (render thread)
+    zando::ZoneShadingCache<zando::CanvasColour, zando::CanvasColour> overlayShading;  // the canvas overlay (game thread)
+    zando::ZoneShadingCache<ImVec4, ImU32> windowShading;  // the heatmap window (render thread): shades at full opacity
 
     // [SECTION] Ball-touch record (not cleared by ResetStats)
     Vector lastTouchLocation{0.0f, 0.0f, 0.0f};  // the local car's location at the latest ball hit

@@ -57,6 +57,20 @@ TEST(ColourRamps, BlendTheirStopsInsideEachSegment) {
     EXPECT_EQ(zando::AccuracyCellColour(0.75f, 1.0f), (Rgba{127, 255, 0, 180}));
 }
 
+// A view keeps each zone's shade and makes its colour at the opacity: that must be the colour the ramp
+// gives at that opacity, for every value and every opacity the setting allows.
+TEST(ColourRamps, AShadeAtAnOpacityIsTheRampsColourAtThatOpacity) {
+    for (int step = 0; step <= 2000; ++step) {
+        const float t = static_cast<float>(step) / 2000.0f;
+        for (const float opacity : {0.0f, 0.1f, 1.0f / 3.0f, 0.5f, 0.77f, 0.85f, 0.999f, 1.0f}) {
+            ASSERT_EQ(zando::AtOpacity(zando::FrequencyShade(t), opacity), zando::ToCanvas(zando::FrequencyCellColour(t, opacity)))
+                << "frequency " << t << " at " << opacity;
+            ASSERT_EQ(zando::AtOpacity(zando::AccuracyShade(t), opacity), zando::ToCanvas(zando::AccuracyCellColour(t, opacity)))
+                << "accuracy " << t << " at " << opacity;
+        }
+    }
+}
+
 TEST(HeatmapSmoothing, SpreadsAZoneOverTwoRowsAndColumnsAndDarkensTheBorder) {
     Grid<float> interior = OneCell(30, 25);
     zando::SmoothHeatmap(interior);

@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <map>
+#include <memory>
+#include <random>
 #include <string>
 #include <tuple>
 #include <variant>
@@ -118,55 +121,63 @@ TEST(HeatmapViewCache, WorksTheZonesOutAgainOnlyWhenACellTheModeOrTheOpacityChan
     SizeGrid(goals);
     shots[10][10] = 10.0f;
     goals[10][10] = 1;
-    zando::ZoneShadingCache<Tagged> cache;
-    int coloured = 0;
-    const auto get = [&](zando::ShadingMode mode) -> const auto& {
-        return cache.Get(shots, goals, mode, [&](float value) {
-            ++coloured;
-            return Tagged{value, mode.opacity};
+    zando::ZoneShadingCache<float, Tagged> cache;
+    int shaded = 0;
+    struct Shading {
+        zando::ZoneShadingCache<float, Tagged>::Totals totals;
+        std::vector<zando::ZoneShadingCache<float, Tagged>::Zone> zones;
+    };
+    const auto get = [&](zando::ShadingMode mode) {
+        const auto totals = cache.Get(shots, goals, mode, [&](float value) {
+            ++shaded;
+            return value;
         });
+        return Shading{totals, cache.Zones([&](float shade) { return Tagged{shade, mode.opacity}; })};
     };
     const zando::ShadingMode frequency{false, true, 1.0f};
     EXPECT_EQ(get(frequency).zones.size(), 25u) << "a lone zone spreads over 5 x 5 zones";
-    EXPECT_EQ(get(frequency).totalShots, 2);
+    EXPECT_EQ(get(frequency).totals.totalShots, 2);
     EXPECT_EQ(cache.Recomputations(), 1);
-    EXPECT_EQ(coloured, 25);
+    EXPECT_EQ(shaded, 25);
 
     shots[10][11] = 5.0f;  // a new shot beside it
     EXPECT_EQ(get(frequency).zones.size(), 30u);
-    EXPECT_EQ(get(frequency).totalShots, 3);
+    EXPECT_EQ(get(frequency).totals.totalShots, 3);
     goals[10][11] = 1;     // a goal alone changes only the goal grid
     get(frequency);
     EXPECT_EQ(cache.Recomputations(), 3);
 
-    const auto& accuracy = get({true, true, 1.0f});
+    const auto accuracy = get({true, true, 1.0f});
     ASSERT_EQ(accuracy.zones.size(), 2u) << "accuracy colours the zones with shots";
     // Zone (10, 11): one shot and one goal beside (10, 10)'s two shots and one goal; the neighbour's
     // weight over its own is exp(-1/2).
     const float beside = std::exp(-0.5f);
     EXPECT_NEAR(accuracy.zones[1].colour.value, (beside * 1 + 1) / (beside * 2 + 1), 1e-5f);
     EXPECT_EQ(get({true, true, 0.5f}).zones[0].colour.opacity, 0.5f);
-    EXPECT_EQ(get({true, false, 0.5f}).totalGoals, 2);
-    EXPECT_EQ(cache.Recomputations(), 6);
+    const int shadedBefore = shaded;
+    EXPECT_EQ(get({true, true, 0.25f}).zones[1].colour.value, accuracy.zones[1].colour.value);
+    EXPECT_EQ(shaded, shadedBefore) << "an opacity change makes the colours again, not the shades";
+    EXPECT_EQ(get({true, false, 0.5f}).totals.totalGoals, 2);
+    EXPECT_EQ(cache.Recomputations(), 7);
     get({true, false, 0.5f});
-    EXPECT_EQ(cache.Recomputations(), 6);
+    EXPECT_EQ(cache.Recomputations(), 7);
 
-    // The smoothed values depend on the cells and on what is smoothed, not on the opacity: of the six
-    // colourings so far, the first, the new shot, the goal, the change to accuracy and the change of
-    // the goal limit smoothed; the opacity change did not.
+    // The smoothed values depend on the cells and on what is smoothed, not on the opacity: of the seven
+    // recomputations so far, the first, the new shot, the goal, the change to accuracy and the change
+    // of the goal limit smoothed; the opacity changes did not.
     EXPECT_EQ(cache.Smoothings(), 5);
     get({true, false, 0.25f});
     get({false, false, 0.25f});
     get({false, true, 0.25f});  // the goal limit does not change the frequency view's values
     get({false, true, 0.75f});
-    EXPECT_EQ(cache.Recomputations(), 10);
+    EXPECT_EQ(cache.Recomputations(), 11);
     EXPECT_EQ(cache.Smoothings(), 6);
     EXPECT_EQ(get({false, true, 0.75f}).zones.size(), 30u);
-    EXPECT_EQ(cache.Recomputations(), 10);
+    EXPECT_EQ(cache.Recomputations(), 11);
 
     ClearGrid(shots);
-    const auto& empty = get({true, false, 0.5f});
-    EXPECT_FALSE(empty.anyShot);
+    const auto empty = get({true, false, 0.5f});
+    EXPECT_FALSE(empty.totals.anyShot);
     EXPECT_TRUE(empty.zones.empty());
 }
 
@@ -181,15 +192,15 @@ TEST(HeatmapViewCache, ColourRunsCoverEachZoneOnceInItsColour) {
     for (std::size_t r = 0; r < shots.size(); ++r)
         for (std::size_t c = 0; c < shots.Cols(); ++c)
             if ((r * 7 + c * 3) % 11 != 0 && r != 20) shots[r][c] = 5.0f * static_cast<float>(1 + (r + c) % 4);
-    zando::ZoneShadingCache<std::uint32_t> cache;
-    // Four colours from the smoothed value, so that neighbours often share one.
-    const auto& shading =
-        cache.Get(shots, goals, {false, true, 1.0f}, [](float value) { return static_cast<std::uint32_t>(value * 3.999f) + 100u; });
-    ASSERT_GT(shading.zones.size(), 2000u);
+    zando::ZoneShadingCache<std::uint32_t, std::uint32_t> cache;
+    // Four shades from the smoothed value, so that neighbours often share one; a colour is its shade.
+    cache.Get(shots, goals, {false, true, 1.0f}, [](float value) { return static_cast<std::uint32_t>(value * 3.999f) + 100u; });
+    const auto same = [](std::uint32_t shade) { return shade; };
+    const auto drawn = cache.Zones(same);
+    ASSERT_GT(drawn.size(), 2000u);
 
     for (const auto& [x0, y0, cell] : {std::tuple{1154, 125, 5}, std::tuple{40, 7, 9}}) {
-        const auto& runs = cache.PlacedRuns(x0, y0, cell);
-        ASSERT_EQ(runs.rects.size(), runs.runs.size());
+        const auto& runs = cache.PlacedRuns(x0, y0, cell, same);
         std::map<std::pair<int, int>, std::uint32_t> laid;  // (row, column) -> colour
         std::vector<std::uint32_t> order;
         std::size_t next = 0;
@@ -213,25 +224,129 @@ TEST(HeatmapViewCache, ColourRunsCoverEachZoneOnceInItsColour) {
                 }
             }
         }
-        EXPECT_EQ(next, runs.runs.size());
+        EXPECT_EQ(next, runs.rects.size());
 
         std::map<std::pair<int, int>, std::uint32_t> zones;
         std::vector<std::uint32_t> firstSeen;
-        for (const auto& zone : shading.zones) {
+        for (const auto& zone : drawn) {
             zones[{zone.row, zone.col}] = zone.colour;
             if (std::find(firstSeen.begin(), firstSeen.end(), zone.colour) == firstSeen.end()) firstSeen.push_back(zone.colour);
         }
         EXPECT_EQ(laid, zones);
         EXPECT_EQ(order, firstSeen);
         EXPECT_GE(order.size(), 3u) << "the test needs colours that repeat";
-        EXPECT_LT(runs.runs.size(), zones.size() / 2) << "neighbours of one colour share a rectangle";
+        EXPECT_LT(runs.rects.size(), zones.size() / 2) << "neighbours of one colour share a rectangle";
     }
 
     // A change of the grid groups the zones again.
     shots[40][10] = 500.0f;
-    const auto& changed = cache.Get(shots, goals, {false, true, 1.0f}, [](float value) { return static_cast<std::uint32_t>(value * 3.999f); });
+    cache.Get(shots, goals, {true, true, 1.0f}, [](float value) { return static_cast<std::uint32_t>(value * 3.999f); });
     std::size_t zonesInRuns = 0;
-    for (const auto& run : cache.PlacedRuns(0, 0, 1).runs) zonesInRuns += static_cast<std::size_t>(run.length);
-    EXPECT_EQ(zonesInRuns, changed.zones.size());
-    for (const auto& group : cache.PlacedRuns(0, 0, 1).colours) EXPECT_LT(group.colour, 100u) << "the new colours";
+    for (const auto& rect : cache.PlacedRuns(0, 0, 1, same).rects) zonesInRuns += static_cast<std::size_t>(rect.x2 - rect.x1);
+    EXPECT_EQ(zonesInRuns, cache.Zones(same).size());
+    for (const auto& group : cache.PlacedRuns(0, 0, 1, same).colours) EXPECT_LT(group.colour, 100u) << "the new shades";
+}
+
+namespace {
+
+// Whether a view kept through changes gives what a view made from scratch gives: the totals, the
+// zones, and the runs with their rectangles and colours.
+template <class Cache, class ShadeOf, class ColourOf>
+void ExpectSameAsFresh(Cache& kept, const Grid<float>& shots, const Grid<int32_t>& goals, const zando::ShadingMode& mode,
+                       int x0, int y0, int cell, const ShadeOf& shadeOf, const ColourOf& colourOf, int step) {
+    auto fresh = std::make_unique<Cache>();
+    const auto shade = [&](float value) { return shadeOf(mode.accuracy, value); };
+    const auto colour = [&](const auto& shaded) { return colourOf(shaded, mode.opacity); };
+    const auto keptTotals = kept.Get(shots, goals, mode, shade);
+    const auto freshTotals = fresh->Get(shots, goals, mode, shade);
+    ASSERT_EQ(std::tie(keptTotals.totalShots, keptTotals.totalGoals, keptTotals.anyShot),
+              std::tie(freshTotals.totalShots, freshTotals.totalGoals, freshTotals.anyShot))
+        << "step " << step;
+    const auto& keptRuns = kept.PlacedRuns(x0, y0, cell, colour);
+    const auto& freshRuns = fresh->PlacedRuns(x0, y0, cell, colour);
+    ASSERT_EQ(keptRuns.rects.size(), freshRuns.rects.size()) << "step " << step;
+    for (std::size_t i = 0; i < keptRuns.rects.size(); ++i) {
+        const auto &p = keptRuns.rects[i], &q = freshRuns.rects[i];
+        ASSERT_EQ(std::tie(p.x1, p.y1, p.x2, p.y2), std::tie(q.x1, q.y1, q.x2, q.y2)) << "rectangle " << i << ", step " << step;
+    }
+    ASSERT_EQ(keptRuns.colours.size(), freshRuns.colours.size()) << "step " << step;
+    for (std::size_t g = 0; g < keptRuns.colours.size(); ++g) {
+        const auto &a = keptRuns.colours[g], &b = freshRuns.colours[g];
+        ASSERT_TRUE(a.colour == b.colour && a.first == b.first && a.count == b.count) << "colour " << g << ", step " << step;
+    }
+    const auto keptZones = kept.Zones(colour);
+    const auto freshZones = fresh->Zones(colour);
+    ASSERT_EQ(keptZones.size(), freshZones.size()) << "step " << step;
+    for (std::size_t z = 0; z < keptZones.size(); ++z)
+        ASSERT_TRUE(keptZones[z].row == freshZones[z].row && keptZones[z].col == freshZones[z].col &&
+                    keptZones[z].colour == freshZones[z].colour)
+            << "zone " << z << ", step " << step;
+}
+
+// 400 random changes of the kinds a match and the player make, each followed by the comparison.
+template <class Shade, class ShadeOf, class ColourOf>
+void KeepThroughChanges(const ShadeOf& shadeOf, const ColourOf& colourOf, unsigned seed) {
+    Grid<float> shots;
+    Grid<int32_t> goals;
+    SizeGrid(shots);
+    SizeGrid(goals);
+    std::mt19937 random(seed);
+    const auto pick = [&](int count) { return static_cast<int>(random() % static_cast<unsigned>(count)); };
+    zando::ShadingMode mode{false, true, 0.85f};
+    int x0 = 1154, y0 = 125, cell = 5;
+    using Colour = decltype(colourOf(Shade{}, 1.0f));
+    auto kept = std::make_unique<zando::ZoneShadingCache<Shade, Colour>>();
+    for (int step = 0; step < 400; ++step) {
+        const std::size_t row = static_cast<std::size_t>(pick(GridRows)), col = static_cast<std::size_t>(pick(GridCols));
+        switch (pick(12)) {
+        case 0: case 1: case 2: case 3: shots[row][col] += 5.0f; break;  // a shot
+        case 4: shots[row][col] += 60.0f; break;                          // many: the peak moves
+        case 5: if (shots[row][col] > 0.0f) goals[row][col] += 1; break;  // a goal
+        case 6: mode.accuracy = !mode.accuracy; break;
+        case 7: mode.limitGoals = !mode.limitGoals; break;
+        case 8: mode.opacity = static_cast<float>(pick(101)) / 100.0f; break;
+        case 9: x0 = pick(1800), y0 = pick(700), cell = 1 + pick(9); break;
+        case 10: if (pick(8) == 0) ClearGrid(shots), ClearGrid(goals); break;  // a reset
+        default: break;                                                       // nothing
+        }
+        ExpectSameAsFresh(*kept, shots, goals, mode, x0, y0, cell, shadeOf, colourOf, step);
+        if (::testing::Test::HasFatalFailure()) return;
+    }
+}
+
+}  // namespace
+
+// The canvas's shades (so zones often share one) and shades as fine as the values (so every move of the
+// peak numbers thousands of new shades, and the table of shade numbers starts again many times).
+TEST(HeatmapViewCache, AViewKeptThroughManyChangesDrawsWhatAFreshOneDraws) {
+    KeepThroughChanges<zando::CanvasColour>(
+        [](bool accuracy, float value) { return accuracy ? zando::AccuracyShade(value) : zando::FrequencyShade(value); },
+        [](zando::CanvasColour shade, float opacity) { return zando::AtOpacity(shade, opacity); }, 17);
+    KeepThroughChanges<std::uint32_t>(
+        [](bool accuracy, float value) { return std::bit_cast<std::uint32_t>(value) ^ (accuracy ? 0x80000000u : 0u); },
+        [](std::uint32_t shade, float opacity) { return std::uint64_t{shade} << 32 | std::bit_cast<std::uint32_t>(opacity); }, 29);
+}
+
+// After a shot far from the peak only the 25 zones within two rows and columns of it change value, so
+// only they are shaded again; the opacity shades nothing again.
+TEST(HeatmapViewCache, AShotAwayFromThePeakShadesOnlyTheZonesAroundIt) {
+    Grid<float> shots;
+    Grid<int32_t> goals;
+    SizeGrid(shots);
+    SizeGrid(goals);
+    for (std::size_t r = 0; r < shots.size(); ++r)
+        for (std::size_t c = 0; c < shots.Cols(); ++c) shots[r][c] = 5.0f * static_cast<float>(1 + (r * 7 + c * 3) % 11);
+    shots[5][5] = 5000.0f;  // the peak, far from the shot
+    zando::ZoneShadingCache<zando::CanvasColour, zando::CanvasColour> cache;
+    const auto shade = [](float value) { return zando::FrequencyShade(value); };
+    cache.Get(shots, goals, {false, true, 1.0f}, shade);
+    EXPECT_EQ(cache.ShadedZones(), GridRows * GridCols) << "every zone of a filled grid, once";
+    shots[40][30] += 5.0f;
+    cache.Get(shots, goals, {false, true, 1.0f}, shade);
+    EXPECT_EQ(cache.ShadedZones(), GridRows * GridCols + 25);
+    cache.Get(shots, goals, {false, true, 0.4f}, shade);
+    EXPECT_EQ(cache.ShadedZones(), GridRows * GridCols + 25);
+    shots[0][0] += 5.0f;  // in a corner: 9 zones of its 5 x 5 are inside the grid
+    cache.Get(shots, goals, {false, true, 0.4f}, shade);
+    EXPECT_EQ(cache.ShadedZones(), GridRows * GridCols + 25 + 9);
 }

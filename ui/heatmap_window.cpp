@@ -58,18 +58,19 @@ void ZANDO::RenderHeatmapWindow() {
         const ImVec2 origin = ImGui::GetCursorScreenPos();
         ImDrawList* list = ImGui::GetWindowDrawList();
         const float cellW = W / static_cast<float>(GridCols), cellH = H / static_cast<float>(GridRows);
-        // The zones' colours are worked out again only when the grid, the mode or the opacity changed.
+        // The zones are worked out again only when the grid or the mode changed, their colours when
+        // that or the opacity changed.
         // Unlike the canvas overlay, accuracy does not limit goals to the shots before smoothing, and
         // frequency takes the overlay's ramp untruncated: its alpha base over 255 times the opacity.
-        const auto& shading = windowShading.Get(shotGrid, goalGrid, {showAccuracyOverlay, false, O}, [&](float value) {
+        const auto& totals = windowShading.Get(shotGrid, goalGrid, {showAccuracyOverlay, false, O}, [&](float value) {
             if (showAccuracyOverlay)
-                return ImGui::ColorConvertFloat4ToU32(value < 0.5f ? ImVec4{1.0f, 2.0f * value, 0.0f, 0.7f * O}
-                                                                   : ImVec4{1.0f - 2.0f * (value - 0.5f), 1.0f, 0.0f, 0.7f * O});
+                return value < 0.5f ? ImVec4{1.0f, 2.0f * value, 0.0f, 0.7f} : ImVec4{1.0f - 2.0f * (value - 0.5f), 1.0f, 0.0f, 0.7f};
             const zando::Rgba ramp = zando::FrequencyCellColour(value, 1.0f);
-            return ImGui::ColorConvertFloat4ToU32({static_cast<float>(ramp.red) / 255.0f, static_cast<float>(ramp.green) / 255.0f,
-                                                   static_cast<float>(ramp.blue) / 255.0f, static_cast<float>(ramp.alpha) / 255.0f * O});
+            return ImVec4{static_cast<float>(ramp.red) / 255.0f, static_cast<float>(ramp.green) / 255.0f,
+                          static_cast<float>(ramp.blue) / 255.0f, static_cast<float>(ramp.alpha) / 255.0f};
         });
-        for (const auto& zone : shading.zones)
+        const auto atOpacity = [O](ImVec4 shade) { return ImGui::ColorConvertFloat4ToU32({shade.x, shade.y, shade.z, shade.w * O}); };
+        for (const auto& zone : windowShading.Zones(atOpacity))
             list->AddRectFilled({origin.x + static_cast<float>(zone.col) * cellW, origin.y + static_cast<float>(zone.row) * cellH},
                                 {origin.x + static_cast<float>(zone.col + 1) * cellW, origin.y + static_cast<float>(zone.row + 1) * cellH},
                                 zone.colour);
@@ -87,7 +88,7 @@ void ZANDO::RenderHeatmapWindow() {
         ImGui::Separator();
         ImGui::Spacing();
 
-        const int totalShots = shading.totalShots, totalGoals = shading.totalGoals;
+        const int totalShots = totals.totalShots, totalGoals = totals.totalGoals;
         ImGui::TextDisabled("Mode:");
         ImGui::SameLine();
         ImGui::Text(showAccuracyOverlay ? "Accuracy" : "Frequency");
