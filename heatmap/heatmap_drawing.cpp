@@ -33,59 +33,75 @@ void DrawText(CanvasWrapper& canvas, int x, int y, const std::string& text, floa
     canvas.DrawString(text, scale, scale);
 }
 
-void SmoothHeatmap(Grid<float>& grid) {
+void SmoothHeatmapArea(const Grid<float>& in, Grid<float>& across, Grid<float>& out, GridArea area) {
     static const std::array<float, 5> weights = SmoothingWeights();
-    const std::ptrdiff_t m = static_cast<std::ptrdiff_t>(grid.size()), n = static_cast<std::ptrdiff_t>(grid.Cols());
+    const std::ptrdiff_t m = static_cast<std::ptrdiff_t>(in.size()), n = static_cast<std::ptrdiff_t>(in.Cols());
+    if (across.size() != in.size() || across.Cols() != in.Cols()) across = Grid<float>(in.size(), in.Cols());
+    if (out.size() != in.size() || out.Cols() != in.Cols()) out = Grid<float>(in.size(), in.Cols());
     if (m == 0 || n == 0) return;
-    // The rows' pass goes to a scratch grid kept by each thread, so smoothing allocates nothing after
-    // its first use. Zones two or more from the border take all five taps in straight loops the
-    // compiler can vectorise; the sums run in the same order as at the border, so both agree.
-    thread_local std::vector<float> scratch;
-    scratch.resize(static_cast<std::size_t>(m * n));
-    float* const cells = grid.Cells().data();
-    float* const across = scratch.data();
+    // The rows' pass changes where a changed cell's row is, two columns either side; the columns'
+    // pass two rows above and below that too.
+    const std::ptrdiff_t rowFirst = std::max<std::ptrdiff_t>(area.row, 0), rowEnd = std::min<std::ptrdiff_t>(area.row + area.rows, m);
+    const std::ptrdiff_t colFirst = std::max<std::ptrdiff_t>(area.col - 2, 0), colEnd = std::min<std::ptrdiff_t>(area.col + area.cols + 2, n);
+    const std::ptrdiff_t outFirst = std::max<std::ptrdiff_t>(rowFirst - 2, 0), outEnd = std::min<std::ptrdiff_t>(rowEnd + 2, m);
+    if (rowFirst >= rowEnd || colFirst >= colEnd) return;
+    const float* const cells = in.Cells().data();
+    float* const rows = across.Cells().data();
+    float* const smoothed = out.Cells().data();
     const float w0 = weights[0], w1 = weights[1], w2 = weights[2], w3 = weights[3], w4 = weights[4];
-    // A zone near the border: the taps inside the grid only.
+    // A zone near the border: the taps inside the grid only. Zones two or more from the border take
+    // all five taps in straight loops the compiler can vectorise; the sums run in the same order as
+    // at the border, and each zone is always worked out by the same one of the two, whatever the area.
     const auto border = [&](const float* line, std::ptrdiff_t at, std::ptrdiff_t count, std::ptrdiff_t stride) {
         float sum = 0.0f;
         for (std::ptrdiff_t d = -2; d <= 2; ++d)
             if (at + d >= 0 && at + d < count) sum += line[(at + d) * stride] * weights[static_cast<std::size_t>(d + 2)];
         return sum;
     };
-    for (std::ptrdiff_t r = 0; r < m; ++r) {
-        const float* in = cells + r * n;
-        float* out = across + r * n;
-        for (std::ptrdiff_t c = 0; c < n; ++c) {
-            if (c == 2 && n > 4) c = n - 2;  // the inner zones come next
-            out[c] = border(in, c, n, 1);
+    const std::ptrdiff_t innerFirst = std::max<std::ptrdiff_t>(colFirst, 2), innerEnd = std::min<std::ptrdiff_t>(colEnd, n - 2);
+    for (std::ptrdiff_t r = rowFirst; r < rowEnd; ++r) {
+        const float* line = cells + r * n;
+        float* to = rows + r * n;
+        for (std::ptrdiff_t c = colFirst; c < colEnd; ++c) {
+            if (c >= innerFirst && c < innerEnd) c = innerEnd;  // the inner zones come next
+            if (c >= colEnd) break;
+            to[c] = border(line, c, n, 1);
         }
-        for (std::ptrdiff_t c = 2; c < n - 2; ++c) {
+        for (std::ptrdiff_t c = innerFirst; c < innerEnd; ++c) {
             float sum = 0.0f;
-            sum += in[c - 2] * w0;
-            sum += in[c - 1] * w1;
-            sum += in[c] * w2;
-            sum += in[c + 1] * w3;
-            sum += in[c + 2] * w4;
-            out[c] = sum;
+            sum += line[c - 2] * w0;
+            sum += line[c - 1] * w1;
+            sum += line[c] * w2;
+            sum += line[c + 1] * w3;
+            sum += line[c + 2] * w4;
+            to[c] = sum;
         }
     }
-    for (std::ptrdiff_t r = 0; r < m; ++r) {
-        float* out = cells + r * n;
+    for (std::ptrdiff_t r = outFirst; r < outEnd; ++r) {
+        float* to = smoothed + r * n;
         if (r < 2 || r + 2 >= m) {
-            for (std::ptrdiff_t c = 0; c < n; ++c) out[c] = border(across + c, r, m, n);
+            for (std::ptrdiff_t c = colFirst; c < colEnd; ++c) to[c] = border(rows + c, r, m, n);
             continue;
         }
-        const float *a = across + (r - 2) * n, *b = a + n, *mid = b + n, *d = mid + n, *e = d + n;
-        for (std::ptrdiff_t c = 0; c < n; ++c) {
+        const float *a = rows + (r - 2) * n, *b = a + n, *mid = b + n, *d = mid + n, *e = d + n;
+        for (std::ptrdiff_t c = colFirst; c < colEnd; ++c) {
             float sum = 0.0f;
             sum += a[c] * w0;
             sum += b[c] * w1;
             sum += mid[c] * w2;
             sum += d[c] * w3;
             sum += e[c] * w4;
-            out[c] = sum;
+            to[c] = sum;
         }
     }
+}
+
+void SmoothHeatmap(Grid<float>& grid) {
+    // The rows' pass goes to a scratch grid kept by each thread, so smoothing allocates nothing after
+    // its first use.
+    thread_local Grid<float> input, across;
+    input = grid;
+    SmoothHeatmapArea(input, across, grid, WholeGrid(grid));
 }
 
 ZoneFigures FiguresOf(const Grid<float>& shots, const Grid<int32_t>& goals, int row, int column, int rows, int columns,

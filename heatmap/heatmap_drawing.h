@@ -42,6 +42,23 @@ void DrawText(CanvasWrapper& canvas, int x, int y, const std::string& text, floa
 // radius 2). Taps outside the grid are dropped without renormalising, so borders come out darker.
 void SmoothHeatmap(Grid<float>& grid);
 
+// A block of zones: rows [row, row + rows), columns [col, col + cols).
+struct GridArea {
+    int row = 0, col = 0, rows = 0, cols = 0;
+    bool Empty() const { return rows <= 0 || cols <= 0; }
+};
+template <class Cell>
+GridArea WholeGrid(const Grid<Cell>& grid) {
+    return {0, 0, static_cast<int>(grid.size()), static_cast<int>(grid.Cols())};
+}
+
+// Smooths in into out as SmoothHeatmap does, keeping the pass along the rows in across. Only the zones
+// a change of in's cells inside area can reach are worked out again: out and across must hold the
+// smoothing of in as it was before those cells changed (or area be the whole grid). Each zone comes
+// out the same, bit for bit, as from smoothing the whole grid. across and out are sized to in if they
+// are not.
+void SmoothHeatmapArea(const Grid<float>& in, Grid<float>& across, Grid<float>& out, GridArea area);
+
 // Shots in a zone: a shot adds 5.0 to its zone's shot cell. A heat beyond what an int counts (an
 // edited file) gives the largest count; no heat, a negative one or NaN gives 0.
 inline int ShotsIn(float cell) {

@@ -70,22 +70,27 @@ public:
     // than 1); it may depend only on whether the mode is accuracy.
     template <class ShadeOf>
     const Totals& Get(const Grid<float>& shots, const Grid<int32_t>& goals, const ShadingMode& mode, ShadeOf&& shadeOf) {
-        const bool sameCells = valid_ && SameCells(shots, shots_) && SameCells(goals, goals_);
-        if (sameCells && mode == mode_) return totals_;
+        const GridArea shotArea = valid_ ? ChangedArea(shots, shots_) : WholeGrid(shots);
+        const bool goalsChanged = !valid_ || !SameCells(goals, goals_);
+        if (shotArea.Empty() && !goalsChanged && mode == mode_) return totals_;
         // The values depend on the cells and on what is smoothed, the shades on the values and on the
         // kind of view, the colours on the shades and the opacity.
-        const bool shadeAgain = !valid_ || mode.accuracy != mode_.accuracy;
-        const bool sameValues = sameCells && !shadeAgain && (!mode.accuracy || mode.limitGoals == mode_.limitGoals);
-        if (!sameCells) {
-            shots_ = shots;
+        const bool shadeAll = !valid_ || mode.accuracy != mode_.accuracy;
+        const bool valuesChanged = shadeAll || !shotArea.Empty() ||
+                                   (mode.accuracy && (goalsChanged || mode.limitGoals != mode_.limitGoals));
+        if (!shotArea.Empty()) TakeShots(shots, shotArea);
+        if (goalsChanged) {
             goals_ = goals;
+            int32_t total = 0;
+            for (const int32_t zoneGoals : goals_.Cells()) total = SaturatingAdd(total, zoneGoals);
+            totals_.totalGoals = total;
         }
         mode_ = mode;
         valid_ = true;
         ++recomputations_;
         zonesValid_ = false;
         coloured_ = false;
-        if (!sameValues) WorkOutValues(shadeOf, shadeAgain);
+        if (valuesChanged) WorkOutValues(shadeOf, shadeAll, shotArea);
         return totals_;
     }
 
@@ -140,62 +145,127 @@ private:
                std::memcmp(now.Cells().data(), kept.Cells().data(), now.Cells().size_bytes()) == 0;
     }
 
-    // The totals, each zone's value, and the shade of each zone whose value changed (of every zone
-    // when shadeAll).
-    template <class ShadeOf>
-    void WorkOutValues(ShadeOf& shadeOf, bool shadeAll) {
-        ++smoothings_;
-        int64_t shots = 0;
-        int32_t goals = 0;
-        bool anyShot = false;
-        for (const float heat : shots_.Cells()) {
-            shots += ShotsIn(heat);  // each at most the ceiling, so 3,100 of them fit
-            anyShot = anyShot || heat > 0.0f;
+    // The block of cells that differ (compared bit for bit) between two grids of one size; all of
+    // them when the sizes differ.
+    template <class Cell>
+    static GridArea ChangedArea(const Grid<Cell>& now, const Grid<Cell>& kept) {
+        if (now.size() != kept.size() || now.Cols() != kept.Cols()) return WholeGrid(now);
+        GridArea area{0, 0, 0, 0};
+        if (SameCells(now, kept)) return area;  // most frames: one comparison of the whole grid
+        int lastRow = -1, firstCol = static_cast<int>(now.Cols()), lastCol = -1;
+        for (std::size_t r = 0; r < now.size(); ++r) {
+            const Cell *a = now[r].data(), *b = kept[r].data();
+            if (std::memcmp(a, b, now.Cols() * sizeof(Cell)) == 0) continue;
+            if (lastRow < 0) area.row = static_cast<int>(r);
+            lastRow = static_cast<int>(r);
+            for (int c = 0; c < static_cast<int>(now.Cols()); ++c)
+                if (std::memcmp(a + c, b + c, sizeof(Cell)) != 0) firstCol = std::min(firstCol, c), lastCol = std::max(lastCol, c);
         }
-        for (const int32_t zoneGoals : goals_.Cells()) goals = SaturatingAdd(goals, zoneGoals);
-        totals_ = {static_cast<int32_t>(std::min<int64_t>(shots, CountCeiling)), goals, anyShot};
+        if (lastRow < 0) return area;
+        return {area.row, firstCol, lastRow - area.row + 1, lastCol - firstCol + 1};
+    }
 
-        // Each zone's value now, NotDrawn for a zone not coloured.
+    // Takes the shot cells that changed, counting their shots in and the old ones out.
+    void TakeShots(const Grid<float>& shots, GridArea area) {
+        const bool whole = shots_.size() != shots.size() || shots_.Cols() != shots.Cols();
+        if (whole) {
+            shots_ = Grid<float>(shots.size(), shots.Cols());
+            shotCount_ = 0, heatedZones_ = 0;
+            area = WholeGrid(shots);
+        }
+        for (int r = area.row; r < area.row + area.rows; ++r) {
+            const std::span<const float> now = shots[static_cast<std::size_t>(r)];
+            const std::span<float> kept = shots_[static_cast<std::size_t>(r)];
+            for (int c = area.col; c < area.col + area.cols; ++c) {
+                float& cell = kept[static_cast<std::size_t>(c)];
+                const float heat = now[static_cast<std::size_t>(c)];
+                shotCount_ += ShotsIn(heat) - ShotsIn(cell);  // each at most the ceiling, so 3,100 of them fit
+                heatedZones_ += int{heat > 0.0f} - int{cell > 0.0f};
+                cell = heat;
+            }
+        }
+        totals_.totalShots = static_cast<int32_t>(std::min<int64_t>(shotCount_, CountCeiling));
+        totals_.anyShot = heatedZones_ > 0;
+        smoothedValid_ = smoothedValid_ && !whole;
+    }
+
+    // Each zone's value and the shade of each zone whose value changed (of every zone when shadeAll).
+    // After a change of a few shot cells, the frequency view smooths and compares only the zones those
+    // cells reach, unless the peak moved.
+    template <class ShadeOf>
+    void WorkOutValues(ShadeOf& shadeOf, bool shadeAll, GridArea shotArea) {
+        ++smoothings_;
         float* const next = nextValues_.data();
-        if (!anyShot) {
+        const bool lastPeak = peakValid_;
+        peakValid_ = false;
+        if (!totals_.anyShot) {
             std::fill_n(next, CellCount, NotDrawn);
+            smoothedValid_ = false;
         } else if (!mode_.accuracy) {
-            smoothed_ = shots_;  // reuses the kept grid's storage
-            SmoothHeatmap(smoothed_);
+            const bool few = smoothedValid_ && shotArea.rows <= FewCells && shotArea.cols <= FewCells;
+            SmoothHeatmapArea(shots_, across_, smoothed_, few ? shotArea : WholeGrid(shots_));
+            smoothedValid_ = true;
             const float* const cells = smoothed_.Cells().data();
             const float peak = PeakOf(cells);
+            peakValid_ = true;
+            const bool samePeak = lastPeak && std::memcmp(&peak, &peak_, sizeof peak) == 0;
+            peak_ = peak;
+            if (few && samePeak && !shadeAll) {
+                // Only the zones within two rows and columns of the changed cells have new values.
+                const int rowFirst = std::max(shotArea.row - 2, 0), rowEnd = std::min(shotArea.row + shotArea.rows + 2, GridRows);
+                const int colFirst = std::max(shotArea.col - 2, 0), colEnd = std::min(shotArea.col + shotArea.cols + 2, GridCols);
+                for (int r = rowFirst; r < rowEnd; ++r) {
+                    for (int c = colFirst; c < colEnd; ++c) {
+                        const std::size_t i = static_cast<std::size_t>(r * GridCols + c);
+                        next[i] = cells[i] > 0.001f ? cells[i] / peak : NotDrawn;
+                    }
+                    UpdateRow(static_cast<std::size_t>(r), static_cast<std::size_t>(colFirst), static_cast<std::size_t>(colEnd), shadeOf, false);
+                }
+                anyRowChanged_ = anyRowChanged_ || std::find(rowChanged_.begin(), rowChanged_.end(), true) != rowChanged_.end();
+                return;
+            }
             for (std::size_t i = 0; i < CellCount; ++i) next[i] = cells[i] > 0.001f ? cells[i] / peak : NotDrawn;
         } else {
+            smoothedValid_ = false;
             const Grid<float> accuracy = SmoothedAccuracy(shots_, goals_, mode_.limitGoals);
             const float *const shotCells = shots_.Cells().data(), *const accuracyCells = accuracy.Cells().data();
             for (std::size_t i = 0; i < CellCount; ++i) next[i] = ShotsIn(shotCells[i]) > 0 ? std::min(1.0f, accuracyCells[i]) : NotDrawn;
         }
-
-        // A zone keeps its shade while it is drawn from the same value (compared bit for bit); rows
-        // whose values are all as they were are passed over whole.
+        // Rows whose values are all as they were are passed over whole.
         for (std::size_t r = 0; r < static_cast<std::size_t>(GridRows); ++r) {
-            float* const kept = values_.data() + r * GridCols;
-            const float* const now = next + r * GridCols;
-            if (!shadeAll && std::memcmp(kept, now, GridCols * sizeof(float)) == 0) continue;
-            Shade* const shades = shades_.data() + r * GridCols;
-            bool changed = shadeAll;
-            for (std::size_t c = 0; c < static_cast<std::size_t>(GridCols); ++c) {
-                if (!shadeAll && std::memcmp(&kept[c], &now[c], sizeof(float)) == 0) continue;
-                const bool wasDrawn = Drawn(kept[c]);
-                kept[c] = now[c];
-                if (!Drawn(now[c])) {
-                    changed = changed || wasDrawn;
-                    continue;
-                }
-                const Shade shade = shadeOf(now[c]);
-                ++shadedZones_;
-                changed = changed || !wasDrawn || std::memcmp(&shade, &shades[c], sizeof shade) != 0;
-                shades[c] = shade;
-            }
-            rowChanged_[r] = rowChanged_[r] || changed;
+            if (!shadeAll && std::memcmp(values_.data() + r * GridCols, next + r * GridCols, GridCols * sizeof(float)) == 0) continue;
+            UpdateRow(r, 0, GridCols, shadeOf, shadeAll);
         }
         anyRowChanged_ = std::find(rowChanged_.begin(), rowChanged_.end(), true) != rowChanged_.end();
     }
+
+    // Takes the new values of row r's zones [colFirst, colEnd): a zone keeps its shade while it is
+    // drawn from the same value (compared bit for bit). The row is marked changed when a zone's shade
+    // or whether it is drawn changed.
+    template <class ShadeOf>
+    void UpdateRow(std::size_t r, std::size_t colFirst, std::size_t colEnd, ShadeOf& shadeOf, bool shadeAll) {
+        float* const kept = values_.data() + r * GridCols;
+        const float* const now = nextValues_.data() + r * GridCols;
+        Shade* const shades = shades_.data() + r * GridCols;
+        bool changed = shadeAll;
+        for (std::size_t c = colFirst; c < colEnd; ++c) {
+            if (!shadeAll && std::memcmp(&kept[c], &now[c], sizeof(float)) == 0) continue;
+            const bool wasDrawn = Drawn(kept[c]);
+            kept[c] = now[c];
+            if (!Drawn(now[c])) {
+                changed = changed || wasDrawn;
+                continue;
+            }
+            const Shade shade = shadeOf(now[c]);
+            ++shadedZones_;
+            changed = changed || !wasDrawn || std::memcmp(&shade, &shades[c], sizeof shade) != 0;
+            shades[c] = shade;
+        }
+        rowChanged_[r] = rowChanged_[r] || changed;
+    }
+
+    // A change of no more than this many rows and columns of shot cells is smoothed where it reaches.
+    static constexpr int FewCells = 8;
 
     // A zone's value when it is not coloured. Coloured zones' values are never below 0: a smoothed
     // frequency over the peak is above 0 (or not a number, for an edited file's infinite heat), an
@@ -344,7 +414,13 @@ private:
     long smoothings_ = 0;
     long shadedZones_ = 0;
     Totals totals_;
-    Grid<float> smoothed_;               // the shot grid smoothed (frequency)
+    int64_t shotCount_ = 0;             // shots over the kept grid
+    int heatedZones_ = 0;               // zones of the kept grid with heat
+    Grid<float> across_;                // the smoothing's pass along the rows
+    Grid<float> smoothed_;              // the shot grid smoothed (frequency)
+    bool smoothedValid_ = false;        // across_ and smoothed_ are the smoothing of shots_
+    float peak_ = 0.0f;                 // the largest smoothed value, when peakValid_
+    bool peakValid_ = false;            // the values were worked out from peak_
     std::vector<float> values_ = std::vector<float>(CellCount, NotDrawn);  // each zone's value: over the peak, or its accuracy
     std::vector<float> nextValues_ = std::vector<float>(CellCount);       // the values being worked out
     std::vector<Shade> shades_ = std::vector<Shade>(CellCount);           // each drawn zone's shade

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <random>
 #include <limits>
 
 #include "sdk_value_equality.h"
@@ -68,6 +70,29 @@ TEST(ColourRamps, AShadeAtAnOpacityIsTheRampsColourAtThatOpacity) {
             ASSERT_EQ(zando::AtOpacity(zando::AccuracyShade(t), opacity), zando::ToCanvas(zando::AccuracyCellColour(t, opacity)))
                 << "accuracy " << t << " at " << opacity;
         }
+    }
+}
+
+// A view smooths again only where changed cells reach: after each of many changes (a zone, a block, at
+// the borders and corners too) that must give every zone bit for bit what smoothing the whole grid gives.
+TEST(HeatmapSmoothing, SmoothingWhereCellsChangedGivesWhatSmoothingTheWholeGridGives) {
+    Grid<float> cells;
+    SizeGrid(cells);
+    std::mt19937 random(11);
+    for (float& cell : cells.Cells()) cell = static_cast<float>(random() % 7) * 5.0f;
+    Grid<float> across, kept;
+    zando::SmoothHeatmapArea(cells, across, kept, zando::WholeGrid(cells));
+    for (int change = 0; change < 300; ++change) {
+        const int rows = 1 + static_cast<int>(random() % 3), cols = 1 + static_cast<int>(random() % 3);
+        const zando::GridArea area{static_cast<int>(random() % (GridRows - rows + 1)), static_cast<int>(random() % (GridCols - cols + 1)),
+                                   rows, cols};
+        for (int r = area.row; r < area.row + rows; ++r)
+            for (int c = area.col; c < area.col + cols; ++c)
+                cells[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] += static_cast<float>(random() % 3) * 5.0f + 0.1f;
+        zando::SmoothHeatmapArea(cells, across, kept, area);
+        Grid<float> whole = cells;
+        zando::SmoothHeatmap(whole);
+        ASSERT_EQ(std::memcmp(kept.Cells().data(), whole.Cells().data(), whole.Cells().size_bytes()), 0) << "change " << change;
     }
 }
 
