@@ -41,8 +41,10 @@ void SmoothHeatmapArea(const Grid<float>& in, Grid<float>& across, Grid<float>& 
     if (m == 0 || n == 0) return;
     // The rows' pass changes where a changed cell's row is, two columns either side; the columns'
     // pass two rows above and below that too.
-    const std::ptrdiff_t rowFirst = std::max<std::ptrdiff_t>(area.row, 0), rowEnd = std::min<std::ptrdiff_t>(area.row + area.rows, m);
-    const std::ptrdiff_t colFirst = std::max<std::ptrdiff_t>(area.col - 2, 0), colEnd = std::min<std::ptrdiff_t>(area.col + area.cols + 2, n);
+    const std::ptrdiff_t rowFirst = std::max<std::ptrdiff_t>(area.row, 0),
+                         rowEnd = std::min<std::ptrdiff_t>(area.row + area.rows, m);
+    const std::ptrdiff_t colFirst = std::max<std::ptrdiff_t>(area.col - 2, 0),
+                         colEnd = std::min<std::ptrdiff_t>(area.col + area.cols + 2, n);
     const std::ptrdiff_t outFirst = std::max<std::ptrdiff_t>(rowFirst - 2, 0), outEnd = std::min<std::ptrdiff_t>(rowEnd + 2, m);
     if (rowFirst >= rowEnd || colFirst >= colEnd) return;
     const float* const cells = in.Cells().data();

@@ -64,12 +64,12 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
     // Grids of other sizes (never made by this plug-in) are drawn from scratch up to the check that stops them.
     const bool shotWidthOk = shotGrid.Cols() == GridCols;
     const bool goalGridOk = goalGrid.size() == GridRows && goalGrid.Cols() == GridCols;
-    const auto* totals = shotWidthOk && goalGridOk
-                              ? &overlayShading.Get(shotGrid, goalGrid, {showAccuracyOverlay, true, O},
-                                                    [&](float value) {
-                                                        return showAccuracyOverlay ? zando::AccuracyShade(value) : zando::FrequencyShade(value);
-                                                    })
-                              : nullptr;
+    const auto* totals =
+        shotWidthOk && goalGridOk
+            ? &overlayShading.Get(
+                  shotGrid, goalGrid, {showAccuracyOverlay, true, O},
+                  [&](float value) { return showAccuracyOverlay ? zando::AccuracyShade(value) : zando::FrequencyShade(value); })
+            : nullptr;
     int totalShots = 0;
     bool anyShot = false;
     if (totals) {

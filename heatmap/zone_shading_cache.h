@@ -76,8 +76,8 @@ public:
         // The values depend on the cells and on what is smoothed, the shades on the values and on the
         // kind of view, the colours on the shades and the opacity.
         const bool shadeAll = !valid_ || mode.accuracy != mode_.accuracy;
-        const bool valuesChanged = shadeAll || !shotArea.Empty() ||
-                                   (mode.accuracy && (goalsChanged || mode.limitGoals != mode_.limitGoals));
+        const bool valuesChanged =
+            shadeAll || !shotArea.Empty() || (mode.accuracy && (goalsChanged || mode.limitGoals != mode_.limitGoals));
         if (!shotArea.Empty()) TakeShots(shots, shotArea);
         if (goalsChanged) {
             goals_ = goals;
@@ -102,7 +102,8 @@ public:
             zones_.clear();
             for (int r = 0, i = 0; r < GridRows; ++r)
                 for (int c = 0; c < GridCols; ++c, ++i)
-                    if (Drawn(values_[static_cast<std::size_t>(i)])) zones_.push_back({r, c, colourOf(shades_[static_cast<std::size_t>(i)])});
+                    if (Drawn(values_[static_cast<std::size_t>(i)]))
+                        zones_.push_back({r, c, colourOf(shades_[static_cast<std::size_t>(i)])});
             zonesValid_ = true;
         }
         return zones_;
@@ -159,7 +160,8 @@ private:
             if (lastRow < 0) area.row = static_cast<int>(r);
             lastRow = static_cast<int>(r);
             for (int c = 0; c < static_cast<int>(now.Cols()); ++c)
-                if (std::memcmp(a + c, b + c, sizeof(Cell)) != 0) firstCol = std::min(firstCol, c), lastCol = std::max(lastCol, c);
+                if (std::memcmp(a + c, b + c, sizeof(Cell)) != 0)
+                    firstCol = std::min(firstCol, c), lastCol = std::max(lastCol, c);
         }
         if (lastRow < 0) return area;
         return {area.row, firstCol, lastRow - area.row + 1, lastCol - firstCol + 1};
@@ -219,7 +221,8 @@ private:
                         const std::size_t i = static_cast<std::size_t>(r * GridCols + c);
                         next[i] = cells[i] > 0.001f ? cells[i] / peak : NotDrawn;
                     }
-                    UpdateRow(static_cast<std::size_t>(r), static_cast<std::size_t>(colFirst), static_cast<std::size_t>(colEnd), shadeOf, false);
+                    UpdateRow(static_cast<std::size_t>(r), static_cast<std::size_t>(colFirst), static_cast<std::size_t>(colEnd),
+                              shadeOf, false);
                 }
                 anyRowChanged_ = anyRowChanged_ || std::find(rowChanged_.begin(), rowChanged_.end(), true) != rowChanged_.end();
                 return;
@@ -229,11 +232,13 @@ private:
             smoothedValid_ = false;
             const Grid<float> accuracy = SmoothedAccuracy(shots_, goals_, mode_.limitGoals);
             const float *const shotCells = shots_.Cells().data(), *const accuracyCells = accuracy.Cells().data();
-            for (std::size_t i = 0; i < CellCount; ++i) next[i] = ShotsIn(shotCells[i]) > 0 ? std::min(1.0f, accuracyCells[i]) : NotDrawn;
+            for (std::size_t i = 0; i < CellCount; ++i)
+                next[i] = ShotsIn(shotCells[i]) > 0 ? std::min(1.0f, accuracyCells[i]) : NotDrawn;
         }
         // Rows whose values are all as they were are passed over whole.
         for (std::size_t r = 0; r < static_cast<std::size_t>(GridRows); ++r) {
-            if (!shadeAll && std::memcmp(values_.data() + r * GridCols, next + r * GridCols, GridCols * sizeof(float)) == 0) continue;
+            if (!shadeAll && std::memcmp(values_.data() + r * GridCols, next + r * GridCols, GridCols * sizeof(float)) == 0)
+                continue;
             UpdateRow(r, 0, GridCols, shadeOf, shadeAll);
         }
         anyRowChanged_ = std::find(rowChanged_.begin(), rowChanged_.end(), true) != rowChanged_.end();
@@ -414,16 +419,16 @@ private:
     long smoothings_ = 0;
     long shadedZones_ = 0;
     Totals totals_;
-    int64_t shotCount_ = 0;             // shots over the kept grid
-    int heatedZones_ = 0;               // zones of the kept grid with heat
-    Grid<float> across_;                // the smoothing's pass along the rows
-    Grid<float> smoothed_;              // the shot grid smoothed (frequency)
-    bool smoothedValid_ = false;        // across_ and smoothed_ are the smoothing of shots_
-    float peak_ = 0.0f;                 // the largest smoothed value, when peakValid_
-    bool peakValid_ = false;            // the values were worked out from peak_
+    int64_t shotCount_ = 0;                                                // shots over the kept grid
+    int heatedZones_ = 0;                                                  // zones of the kept grid with heat
+    Grid<float> across_;                                                   // the smoothing's pass along the rows
+    Grid<float> smoothed_;                                                 // the shot grid smoothed (frequency)
+    bool smoothedValid_ = false;                                           // across_ and smoothed_ are the smoothing of shots_
+    float peak_ = 0.0f;                                                    // the largest smoothed value, when peakValid_
+    bool peakValid_ = false;                                               // the values were worked out from peak_
     std::vector<float> values_ = std::vector<float>(CellCount, NotDrawn);  // each zone's value: over the peak, or its accuracy
-    std::vector<float> nextValues_ = std::vector<float>(CellCount);       // the values being worked out
-    std::vector<Shade> shades_ = std::vector<Shade>(CellCount);           // each drawn zone's shade
+    std::vector<float> nextValues_ = std::vector<float>(CellCount);        // the values being worked out
+    std::vector<Shade> shades_ = std::vector<Shade>(CellCount);            // each drawn zone's shade
     std::array<bool, GridRows> rowChanged_{};
     bool anyRowChanged_ = false;
     std::vector<Zone> zones_;
@@ -439,8 +444,8 @@ private:
     std::vector<std::uint32_t> runGroup_ = std::vector<std::uint32_t>(CellCount);
     std::vector<std::uint32_t> groupCount_ = std::vector<std::uint32_t>(CellCount);
     std::vector<std::uint32_t> groupShade_ = std::vector<std::uint32_t>(CellCount);
-    std::vector<Shade> shadeOfId_;          // each numbered shade
-    std::vector<Slot> table_;               // made on first use: the window's views never run rows
+    std::vector<Shade> shadeOfId_;  // each numbered shade
+    std::vector<Slot> table_;       // made on first use: the window's views never run rows
     std::uint32_t stamp_ = 0;
 };
 

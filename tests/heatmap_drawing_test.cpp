@@ -3,8 +3,8 @@
 
 #include <cmath>
 #include <cstring>
-#include <random>
 #include <limits>
+#include <random>
 
 #include "sdk_value_equality.h"
 #include "heatmap/heatmap_drawing.h"
@@ -65,7 +65,8 @@ TEST(ColourRamps, AShadeAtAnOpacityIsTheRampsColourAtThatOpacity) {
     for (int step = 0; step <= 2000; ++step) {
         const float t = static_cast<float>(step) / 2000.0f;
         for (const float opacity : {0.0f, 0.1f, 1.0f / 3.0f, 0.5f, 0.77f, 0.85f, 0.999f, 1.0f}) {
-            ASSERT_EQ(zando::AtOpacity(zando::FrequencyShade(t), opacity), zando::ToCanvas(zando::FrequencyCellColour(t, opacity)))
+            ASSERT_EQ(zando::AtOpacity(zando::FrequencyShade(t), opacity),
+                      zando::ToCanvas(zando::FrequencyCellColour(t, opacity)))
                 << "frequency " << t << " at " << opacity;
             ASSERT_EQ(zando::AtOpacity(zando::AccuracyShade(t), opacity), zando::ToCanvas(zando::AccuracyCellColour(t, opacity)))
                 << "accuracy " << t << " at " << opacity;
@@ -84,8 +85,8 @@ TEST(HeatmapSmoothing, SmoothingWhereCellsChangedGivesWhatSmoothingTheWholeGridG
     zando::SmoothHeatmapArea(cells, across, kept, zando::WholeGrid(cells));
     for (int change = 0; change < 300; ++change) {
         const int rows = 1 + static_cast<int>(random() % 3), cols = 1 + static_cast<int>(random() % 3);
-        const zando::GridArea area{static_cast<int>(random() % (GridRows - rows + 1)), static_cast<int>(random() % (GridCols - cols + 1)),
-                                   rows, cols};
+        const zando::GridArea area{static_cast<int>(random() % (GridRows - rows + 1)),
+                                   static_cast<int>(random() % (GridCols - cols + 1)), rows, cols};
         for (int r = area.row; r < area.row + rows; ++r)
             for (int c = area.col; c < area.col + cols; ++c)
                 cells[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] += static_cast<float>(random() % 3) * 5.0f + 0.1f;

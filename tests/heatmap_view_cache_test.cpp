@@ -253,8 +253,8 @@ namespace {
 // Whether a view kept through changes gives what a view made from scratch gives: the totals, the
 // zones, and the runs with their rectangles and colours.
 template <class Cache, class ShadeOf, class ColourOf>
-void ExpectSameAsFresh(Cache& kept, const Grid<float>& shots, const Grid<int32_t>& goals, const zando::ShadingMode& mode,
-                       int x0, int y0, int cell, const ShadeOf& shadeOf, const ColourOf& colourOf, int step) {
+void ExpectSameAsFresh(Cache& kept, const Grid<float>& shots, const Grid<int32_t>& goals, const zando::ShadingMode& mode, int x0,
+                       int y0, int cell, const ShadeOf& shadeOf, const ColourOf& colourOf, int step) {
     auto fresh = std::make_unique<Cache>();
     const auto shade = [&](float value) { return shadeOf(mode.accuracy, value); };
     const auto colour = [&](const auto& shaded) { return colourOf(shaded, mode.opacity); };
@@ -300,15 +300,22 @@ void KeepThroughChanges(const ShadeOf& shadeOf, const ColourOf& colourOf, unsign
     for (int step = 0; step < 400; ++step) {
         const std::size_t row = static_cast<std::size_t>(pick(GridRows)), col = static_cast<std::size_t>(pick(GridCols));
         switch (pick(12)) {
-        case 0: case 1: case 2: case 3: shots[row][col] += 5.0f; break;  // a shot
-        case 4: shots[row][col] += 60.0f; break;                          // many: the peak moves
-        case 5: if (shots[row][col] > 0.0f) goals[row][col] += 1; break;  // a goal
+        case 0:
+        case 1:
+        case 2:
+        case 3: shots[row][col] += 5.0f; break;   // a shot
+        case 4: shots[row][col] += 60.0f; break;  // many: the peak moves
+        case 5:
+            if (shots[row][col] > 0.0f) goals[row][col] += 1;
+            break;  // a goal
         case 6: mode.accuracy = !mode.accuracy; break;
         case 7: mode.limitGoals = !mode.limitGoals; break;
         case 8: mode.opacity = static_cast<float>(pick(101)) / 100.0f; break;
         case 9: x0 = pick(1800), y0 = pick(700), cell = 1 + pick(9); break;
-        case 10: if (pick(8) == 0) ClearGrid(shots), ClearGrid(goals); break;  // a reset
-        default: break;                                                       // nothing
+        case 10:
+            if (pick(8) == 0) ClearGrid(shots), ClearGrid(goals);
+            break;       // a reset
+        default: break;  // nothing
         }
         ExpectSameAsFresh(*kept, shots, goals, mode, x0, y0, cell, shadeOf, colourOf, step);
         if (::testing::Test::HasFatalFailure()) return;
@@ -325,7 +332,8 @@ TEST(HeatmapViewCache, AViewKeptThroughManyChangesDrawsWhatAFreshOneDraws) {
         [](zando::CanvasColour shade, float opacity) { return zando::AtOpacity(shade, opacity); }, 17);
     KeepThroughChanges<std::uint32_t>(
         [](bool accuracy, float value) { return std::bit_cast<std::uint32_t>(value) ^ (accuracy ? 0x80000000u : 0u); },
-        [](std::uint32_t shade, float opacity) { return std::uint64_t{shade} << 32 | std::bit_cast<std::uint32_t>(opacity); }, 29);
+        [](std::uint32_t shade, float opacity) { return std::uint64_t{shade} << 32 | std::bit_cast<std::uint32_t>(opacity); },
+        29);
 }
 
 // After a shot far from the peak only the 25 zones within two rows and columns of it change value, so

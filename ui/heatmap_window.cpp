@@ -64,12 +64,15 @@ void ZANDO::RenderHeatmapWindow() {
         // frequency takes the overlay's ramp untruncated: its alpha base over 255 times the opacity.
         const auto& totals = windowShading.Get(shotGrid, goalGrid, {showAccuracyOverlay, false, O}, [&](float value) {
             if (showAccuracyOverlay)
-                return value < 0.5f ? ImVec4{1.0f, 2.0f * value, 0.0f, 0.7f} : ImVec4{1.0f - 2.0f * (value - 0.5f), 1.0f, 0.0f, 0.7f};
+                return value < 0.5f ? ImVec4{1.0f, 2.0f * value, 0.0f, 0.7f}
+                                    : ImVec4{1.0f - 2.0f * (value - 0.5f), 1.0f, 0.0f, 0.7f};
             const zando::Rgba ramp = zando::FrequencyCellColour(value, 1.0f);
             return ImVec4{static_cast<float>(ramp.red) / 255.0f, static_cast<float>(ramp.green) / 255.0f,
                           static_cast<float>(ramp.blue) / 255.0f, static_cast<float>(ramp.alpha) / 255.0f};
         });
-        const auto atOpacity = [O](ImVec4 shade) { return ImGui::ColorConvertFloat4ToU32({shade.x, shade.y, shade.z, shade.w * O}); };
+        const auto atOpacity = [O](ImVec4 shade) {
+            return ImGui::ColorConvertFloat4ToU32({shade.x, shade.y, shade.z, shade.w * O});
+        };
         for (const auto& zone : windowShading.Zones(atOpacity))
             list->AddRectFilled({origin.x + static_cast<float>(zone.col) * cellW, origin.y + static_cast<float>(zone.row) * cellH},
                                 {origin.x + static_cast<float>(zone.col + 1) * cellW, origin.y + static_cast<float>(zone.row + 1) * cellH},
