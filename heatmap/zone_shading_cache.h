@@ -298,8 +298,8 @@ private:
     }
 
     // The runs of each changed row, each with its shade's number. Numbers are given in a small open-
-    // addressing table that lives as long as the view; when it holds more shades than a grid has
-    // zones (old shades pile up over a session), it starts again and every row is run again.
+    // addressing table that lives as long as the view; when it has numbered more than MaxShadeIds
+    // shades (old shades pile up over a session), it starts again and every row is run again.
     void RunRows() {
         if (table_.empty() || shadeOfId_.size() > MaxShadeIds) {
             if (table_.empty() || ++stamp_ == 0) {  // first use, or the stamps wrapped round
