@@ -1,31 +1,15 @@
-// The host's Dear ImGui windows drawn without a screen, for the benchmarks: a context of the
-// benchmark's own (1920 x 1080, its font atlas built) handed to the host, and one frame at a time.
+// The host's Dear ImGui windows drawn without a screen, for the benchmarks: one frame at a time on a
+// headless context of the benchmark's own.
 #pragma once
 
 #include <imgui.h>
 
-#include <cstdint>
-
+#include "host/runtime/headless_imgui_context.h"
 #include "host/runtime/host.h"
 
 class HostWindowsFrame {
 public:
-    explicit HostWindowsFrame(host::Host& host) : host_(host), context_(ImGui::CreateContext()) {
-        ImGui::SetCurrentContext(context_);
-        ImGuiIO& io = ImGui::GetIO();
-        io.IniFilename = nullptr;
-        io.DisplaySize = {1920.0f, 1080.0f};
-        unsigned char* pixels = nullptr;
-        int width = 0, height = 0;
-        io.Fonts->GetTexDataAsRGBA32(&pixels, &width, &height);
-        host_.SetImGuiContext(reinterpret_cast<std::uintptr_t>(context_));
-    }
-    ~HostWindowsFrame() {
-        host_.SetImGuiContext(0);
-        ImGui::DestroyContext(context_);
-    }
-    HostWindowsFrame(const HostWindowsFrame&) = delete;
-    HostWindowsFrame& operator=(const HostWindowsFrame&) = delete;
+    explicit HostWindowsFrame(host::Host& host) : host_(host), context_(host) {}
 
     // New frame, the host's windows, render; the vertices drawn.
     int Frame() {
@@ -38,5 +22,5 @@ public:
 
 private:
     host::Host& host_;
-    ImGuiContext* context_;
+    host::HeadlessImGuiContext context_;
 };

@@ -13,33 +13,20 @@
 #include <functional>
 #include <string>
 
+#include "host/runtime/headless_imgui_context.h"
 #include "host/runtime/host.h"
 
 namespace zando_test {
 
 class ImGuiDriver {
 public:
-    explicit ImGuiDriver(host::Host& host, bool lockstep = true)
-        : host_(host), context_(ImGui::CreateContext()), lockstep_(lockstep) {
-        ImGui::SetCurrentContext(context_);
-        ImGuiIO& io = ImGui::GetIO();
-        io.IniFilename = nullptr;
-        io.DisplaySize = {1920.0f, 1080.0f};
-        unsigned char* pixels = nullptr;
-        int width = 0, height = 0;
-        io.Fonts->GetTexDataAsRGBA32(&pixels, &width, &height);
-        host_.SetImGuiContext(reinterpret_cast<std::uintptr_t>(context_));
-    }
-    ~ImGuiDriver() {
-        host_.SetImGuiContext(0);
-        ImGui::DestroyContext(context_);
-    }
+    explicit ImGuiDriver(host::Host& host, bool lockstep = true) : host_(host), context_(host), lockstep_(lockstep) {}
     ImGuiDriver(const ImGuiDriver&) = delete;
     ImGuiDriver& operator=(const ImGuiDriver&) = delete;
 
     // One frame; before() runs inside it, ahead of the host's windows (to place or collapse them).
     void Frame(ImVec2 mouse = {-FLT_MAX, -FLT_MAX}, bool down = false, const std::function<void()>& before = {}) {
-        ImGui::SetCurrentContext(context_);
+        ImGui::SetCurrentContext(context_.Get());
         ImGuiIO& io = ImGui::GetIO();
         io.DeltaTime = 1.0f / 60.0f;
         io.MousePos = mouse;
@@ -91,7 +78,7 @@ public:
 
 private:
     host::Host& host_;
-    ImGuiContext* context_;
+    host::HeadlessImGuiContext context_;
     bool lockstep_;
     std::function<void()> inside_;
 };
