@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "bakkesmod/wrappers/GameEvent/ServerWrapper.h"
-#include "bakkesmod/wrappers/gamewrapper.h"
+#include "bakkesmod/wrappers/GameWrapper.h"
 #include "host/runtime/host.h"
 #include "test_support.h"
 

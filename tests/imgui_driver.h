@@ -9,9 +9,14 @@
 #include <imgui.h>
 #include <imgui_internal.h>
 
+#include <algorithm>
 #include <cfloat>
+#include <cmath>
 #include <functional>
+#include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "host/runtime/headless_imgui_context.h"
 #include "host/runtime/host.h"
@@ -74,6 +79,37 @@ public:
         }
         if (first < 0.0f) return {-1.0f, -1.0f};
         return {origin.x + x, origin.y + (first + last) / 2.0f};
+    }
+
+    // The text a window drew in its last frame, read back from its draw list: each line of glyphs left to
+    // right, top line first, with "|" where a gap wider than a few glyphs parts them (another column)
+    // and no spaces (a space draws nothing). Only what was drawn inside the window's clip is there.
+    static std::vector<std::string> DrawnLines(const ImGuiWindow* window) {
+        ImFont* font = ImGui::GetIO().Fonts->Fonts[0];
+        std::map<std::pair<float, float>, const ImFontGlyph*> glyphAt;  // by the glyph's top-left UV
+        for (const ImFontGlyph& glyph : font->Glyphs)
+            if (glyph.Visible && glyph.Codepoint < 128) glyphAt[{glyph.U0, glyph.V0}] = &glyph;
+        std::map<float, std::vector<std::pair<float, char>>> lines;  // top of the line -> (left, character)
+        const ImVector<ImDrawVert>& vertices = window->DrawList->VtxBuffer;
+        for (int i = 0; i + 2 < vertices.Size; ++i) {
+            const auto found = glyphAt.find({vertices[i].uv.x, vertices[i].uv.y});
+            if (found == glyphAt.end() || vertices[i + 2].uv.x != found->second->U1 || vertices[i + 2].uv.y != found->second->V1)
+                continue;
+            const ImFontGlyph& glyph = *found->second;
+            lines[std::round(vertices[i].pos.y - glyph.Y0)].emplace_back(vertices[i].pos.x - glyph.X0,
+                                                                         static_cast<char>(glyph.Codepoint));
+        }
+        std::vector<std::string> text;
+        for (auto& [top, glyphs] : lines) {
+            std::sort(glyphs.begin(), glyphs.end());
+            std::string line;
+            for (std::size_t g = 0; g < glyphs.size(); ++g) {
+                if (g > 0 && glyphs[g].first - glyphs[g - 1].first > 3.0f * font->FontSize) line += '|';
+                line += glyphs[g].second;
+            }
+            text.push_back(line);
+        }
+        return text;
     }
 
 private:

@@ -160,7 +160,8 @@ TEST(MatchHistory, AFileOfTheFirstVersionIsMigratedWithItsRowsKept) {
     const std::filesystem::path file = folder.path() / "zando_history.sqlite3";
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(file.string().c_str(), &db), SQLITE_OK);
-    RunSql(db,
+    RunSql(
+        db,
         "CREATE TABLE matches (id INTEGER PRIMARY KEY, ended_at TEXT NOT NULL, playlist_id INTEGER NOT NULL,"
         " playlist_name TEXT NOT NULL, ranked INTEGER NOT NULL, team INTEGER NOT NULL, result TEXT NOT NULL,"
         " score_for INTEGER, score_against INTEGER, overtime INTEGER NOT NULL, duration REAL NOT NULL,"
@@ -240,17 +241,19 @@ TEST(MatchHistory, AFileItCannotReadIsRefusedAndLeftAsItWas) {
     std::filesystem::remove(file);
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(file.string().c_str(), &db), SQLITE_OK);
-    RunSql(db, "CREATE TABLE matches (id INTEGER PRIMARY KEY, whatever TEXT); INSERT INTO matches VALUES (1, 'kept');"
-            "PRAGMA user_version = 3;");
+    RunSql(db,
+           "CREATE TABLE matches (id INTEGER PRIMARY KEY, whatever TEXT); INSERT INTO matches VALUES (1, 'kept');"
+           "PRAGMA user_version = 3;");
     sqlite3_close(db);
     refusedUntouched(zando_test::ReadFile(file), "was written by a newer ZANDO (history version 3, this one reads up to 2)");
 
     // A history whose table pages were overwritten: its header still says SQLite.
     std::filesystem::remove(file);
     ASSERT_EQ(sqlite3_open(file.string().c_str(), &db), SQLITE_OK);
-    RunSql(db, "PRAGMA page_size = 4096; CREATE TABLE matches (id INTEGER PRIMARY KEY, note TEXT);"
-            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400)"
-            " INSERT INTO matches SELECT i, printf('%0500d', i) FROM n; PRAGMA user_version = 2;");
+    RunSql(db,
+           "PRAGMA page_size = 4096; CREATE TABLE matches (id INTEGER PRIMARY KEY, note TEXT);"
+           "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400)"
+           " INSERT INTO matches SELECT i, printf('%0500d', i) FROM n; PRAGMA user_version = 2;");
     sqlite3_close(db);
     std::string damaged = zando_test::ReadFile(file);
     ASSERT_GT(damaged.size(), 5u * 4096u);
@@ -349,6 +352,40 @@ TEST(HistoryWindow, ShowsTheSessionAndReadsTheFileOnlyAfterAChange) {
     EXPECT_EQ(zando.Lines().back(), "[HISTORY] History window hidden");
 }
 
+// On a small screen the last matches' table keeps every column within reach: scrolled across, each
+// heading and each match's speed (in km/h, cut to a whole number as the card shows it) is drawn.
+TEST(HistoryWindow, EveryColumnOfTheTableIsReachedByScrollingAndSpeedsReadAsOnTheCard) {
+    PlayedSession played({5, 2, 20.0, 3});
+    const std::vector<Row> stored = played.Rows();
+    ASSERT_EQ(stored.size(), 3u);
+    zando_test::ImGuiDriver driver(played.zando.Host());
+    ImGui::GetIO().DisplaySize = {1280.0f, 720.0f};
+    played.zando.Run("togglemenu ZANDO; zando_history_window");
+    driver.Frame();
+    // The window made as tall as the screen, so that the table is in view (the window keeps its width).
+    driver.Frame({-FLT_MAX, -FLT_MAX}, false, [] {
+        ImGui::SetWindowPos("ZANDO Match History", {ImGui::FindWindowByName("ZANDO Match History")->Pos.x, 0.0f});
+        ImGui::SetWindowSize("ZANDO Match History", {ImGui::FindWindowByName("ZANDO Match History")->Size.x, 720.0f});
+    });
+    driver.Frame();
+    ImGuiWindow* table = zando_test::ImGuiDriver::Window("LastMatches");
+    ASSERT_NE(table, nullptr);
+    EXPECT_GT(table->ScrollMax.x, 0.0f) << "the table is wider than the window at 1280 x 720";
+    std::string drawn;  // the text drawn at each place of the scroll bar
+    for (float x = 0.0f; x <= table->ScrollMax.x + 100.0f; x += 100.0f) {
+        driver.Frame({-FLT_MAX, -FLT_MAX}, false, [&] { ImGui::SetScrollX(table, std::min(x, table->ScrollMax.x)); });
+        for (const std::string& line : zando_test::ImGuiDriver::DrawnLines(table)) drawn += line + "\n";
+    }
+    // Spaces draw nothing, so the texts are looked for without them.
+    for (const char* heading : {"Ended(UTC)", "Speed", "MMR", "Boost/min", "Supersonic", "Emptytank", "Fulltank", "Shots/goal"})
+        EXPECT_NE(drawn.find(heading), std::string::npos) << heading << " in\n" << drawn;
+    for (const Row& row : stored) {
+        const std::string speed =
+            std::to_string(static_cast<int>(static_cast<float>(Number(row, "average_speed")) * 0.036f)) + "kph";
+        EXPECT_NE(drawn.find(speed), std::string::npos) << speed;
+    }
+}
+
 // With "zando_postgame_history" on, the card shows beside each figure the average of the playlist's
 // matches before this one (at most 10), worked out here from the history file's rows; off, nothing.
 TEST(HistoryOnTheCard, EachFigureBesideTheAverageOfThePlaylistsLastMatches) {
@@ -369,7 +406,8 @@ TEST(HistoryOnTheCard, EachFigureBesideTheAverageOfThePlaylistsLastMatches) {
     const int tenths = static_cast<int>(shots / count * 10.0);
     const std::string expectedShots =
         "last " + std::to_string(count) + ": " + std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " shots";
-    const std::string expectedPossession = "last " + std::to_string(count) + ": " + std::to_string(static_cast<int>(possession / count)) + "%";
+    const std::string expectedPossession =
+        "last " + std::to_string(count) + ": " + std::to_string(static_cast<int>(possession / count)) + "%";
 
     const auto texts = [&] {
         host::RecordingCanvas canvas;
@@ -434,7 +472,8 @@ TEST(MatchHistory, ZonesAreStoredAsRowColumnCountAndReadBackSkippingWhatIsNotAZo
     EXPECT_EQ(zando::ZoneCountsText({{0, 0, 1}, {61, 49, 12}}), "0:0:1 61:49:12");
     EXPECT_EQ(zando::ZoneCountsText({}), "");
     EXPECT_EQ(zando::ZoneCountsFromText("0:0:1 61:49:12"), (std::vector<zando::ZoneCount>{{0, 0, 1}, {61, 49, 12}}));
-    EXPECT_EQ(zando::ZoneCountsFromText("  3:4:5   x:1:2 1:2 7:8:9:10 6:7:8z 2:3:4"), (std::vector<zando::ZoneCount>{{3, 4, 5}, {2, 3, 4}}));
+    EXPECT_EQ(zando::ZoneCountsFromText("  3:4:5   x:1:2 1:2 7:8:9:10 6:7:8z 2:3:4"),
+              (std::vector<zando::ZoneCount>{{3, 4, 5}, {2, 3, 4}}));
     EXPECT_TRUE(zando::ZoneCountsFromText("").empty());
 }
 

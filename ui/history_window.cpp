@@ -6,11 +6,12 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
-#include <iterator>
 #include <cstdio>
+#include <iterator>
 #include <string>
 
 #include "heatmap/heatmap_drawing.h"
+#include "plugin/figure_text.h"
 #include "plugin/zando.h"
 #include "ui/panel_widgets.h"
 
@@ -20,6 +21,16 @@ namespace {
 
 constexpr int TrendRanges[] = {10, 50, -1};
 constexpr const char* TrendRangeNames[] = {"Last 10", "Last 50", "All"};
+
+// The last matches' table: each column's heading and its width at the default font (13 px).
+struct TableColumn {
+    const char* heading;
+    float width;
+};
+constexpr TableColumn TableColumns[] = {
+    {"#", 44.0f},          {"Ended (UTC)", 160.0f}, {"Playlist", 150.0f}, {"Result", 60.0f},    {"Score", 80.0f},
+    {"Shots", 50.0f},      {"Goals", 50.0f},        {"Speed", 70.0f},     {"MMR", 120.0f},      {"Boost/min", 80.0f},
+    {"Supersonic", 85.0f}, {"Empty tank", 85.0f},   {"Full tank", 75.0f}, {"Shots/goal", 80.0f}};
 
 std::string Signed(float value) {
     char text[32];
@@ -70,7 +81,8 @@ void ZANDO::ReadHistoryRows() {
     if (rowsChanged) {
         view.playlists.clear();
         for (const zando::HistoryRow& row : view.rows)
-            if (std::none_of(view.playlists.begin(), view.playlists.end(), [&](const auto& known) { return known.first == row.playlistId; }))
+            if (std::none_of(view.playlists.begin(), view.playlists.end(),
+                             [&](const auto& known) { return known.first == row.playlistId; }))
                 view.playlists.emplace_back(row.playlistId, row.playlistName);
         view.sessionAt = 0;
         view.shownValid = false;
@@ -80,7 +92,8 @@ void ZANDO::ReadHistoryRows() {
 // What the window shows of the rows, worked out again only after a change of them or of a choice.
 void ZANDO::RefreshHistoryView() {
     HistoryView& view = historyView;
-    const int64_t now = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+    const int64_t now =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
     if (now - view.sessionAt >= 60) {  // a session ends an hour after its last match: looked at again each minute
         view.session = zando::SessionByPlaylist(view.rows, now);
         view.sessionAt = now;
@@ -105,9 +118,13 @@ void ZANDO::RefreshHistoryView() {
 
 void ZANDO::RenderHistoryWindow() {
     const ImVec2 display = ImGui::GetIO().DisplaySize;
-    ImGui::SetNextWindowPos({std::max(0.0f, display.x - 780.0f), 40.0f}, ImGuiCond_FirstUseEver);  // beside the panel
-    ImGui::SetNextWindowSize({760.0f, std::min(900.0f, std::max(300.0f, display.y - 80.0f))}, ImGuiCond_FirstUseEver);
-    if (!ImGui::Begin("ZANDO Match History", &showHistoryWindow)) {
+    // Sized to the screen (its table scrolls), beside the panel and the heatmap window.
+    const ImVec2 size{std::clamp(0.3f * display.x, std::min(360.0f, display.x), 760.0f), std::min(900.0f, 0.58f * display.y)};
+    ImGui::SetNextWindowSize(size, ImGuiCond_FirstUseEver);
+    ImGui::SetNextWindowPos(FirstWindowPlace(size, {display.x - size.x - 8.0f, 8.0f}), ImGuiCond_FirstUseEver);
+    const bool shown = ImGui::Begin("ZANDO Match History", &showHistoryWindow);
+    NoteWindowArea();
+    if (!shown) {
         ImGui::End();
         return;
     }
@@ -128,7 +145,8 @@ void ZANDO::RenderHistoryWindow() {
     if (view.session.empty()) ImGui::TextDisabled("No match finished since ZANDO loaded.");
     for (const zando::PlaylistSession& playlist : view.session) {
         ImGui::Text("%s: %d %s, %d W - %d L, MMR %s", playlist.playlistName.c_str(), playlist.matches,
-                    playlist.matches == 1 ? "match" : "matches", playlist.wins, playlist.losses, Signed(playlist.mmrGained).c_str());
+                    playlist.matches == 1 ? "match" : "matches", playlist.wins, playlist.losses,
+                    Signed(playlist.mmrGained).c_str());
     }
     ImGui::Separator();
 
@@ -166,51 +184,62 @@ void ZANDO::RenderHistoryWindow() {
     ui::Heading(" LAST MATCHES", {0.6f, 0.9f, 0.6f, 1.0f});
     ImGui::SetNextItemWidth(120.0f);
     ImGui::SliderInt("Matches shown", &view.tableCount, 5, 100);
-    constexpr ImGuiTableFlags tableFlags = ImGuiTableFlags_RowBg | ImGuiTableFlags_BordersInnerV | ImGuiTableFlags_SizingFixedFit |
-                                           ImGuiTableFlags_ScrollX | ImGuiTableFlags_ScrollY;
-    if (ImGui::BeginTable("LastMatches", 14, tableFlags, {0.0f, 200.0f})) {
-        for (const char* heading : {"#", "Ended (UTC)", "Playlist", "Result", "Score", "Shots", "Goals", "Speed", "MMR", "Boost/min",
-                                    "Supersonic", "Empty tank", "Full tank", "Shots/goal"})
-            ImGui::TableSetupColumn(heading);
-        ImGui::TableSetupScrollFreeze(0, 1);
-        ImGui::TableHeadersRow();
-        const int count = std::min(view.tableCount, static_cast<int>(view.filtered.size()));
-        for (int i = 0; i < count; ++i) {
-            const zando::HistoryRow& row = *view.filtered[view.filtered.size() - 1 - static_cast<std::size_t>(i)];
-            ImGui::TableNextRow();
-            ImGui::TableNextColumn();
-            ImGui::Text("%lld", static_cast<long long>(row.id));
-            ImGui::TableNextColumn();
-            ImGui::TextUnformatted(row.endedAt.c_str());
-            ImGui::TableNextColumn();
-            ImGui::TextUnformatted(row.playlistName.c_str());
-            ImGui::TableNextColumn();
-            const ImVec4 resultColour = row.result == "win" ? ui::Good : row.result.empty() ? ui::Fair : ui::Bad;
-            ImGui::TextColored(resultColour, "%s", row.result.empty() ? "-" : row.result.c_str());
-            ImGui::TableNextColumn();
-            if (row.scoreFor && row.scoreAgainst) ImGui::Text("%d - %d%s", *row.scoreFor, *row.scoreAgainst, row.overtime ? " OT" : "");
-            else ImGui::TextDisabled("-");
-            ImGui::TableNextColumn();
-            ImGui::Text("%d", row.shots);
-            ImGui::TableNextColumn();
-            ImGui::Text("%d", row.goals);
-            ImGui::TableNextColumn();
-            ImGui::Text("%.0f", static_cast<double>(row.averageSpeed));
-            ImGui::TableNextColumn();
-            if (row.mmrBefore > 0.0f) ImGui::Text("%.1f (%s)", static_cast<double>(row.mmrAfter), Signed(row.mmrChange).c_str());
-            else ImGui::TextDisabled("-");
-            ImGui::TableNextColumn();
-            ImGui::Text("%.0f", static_cast<double>(row.boostPerMinute));
-            for (const float share : {row.supersonicShare, row.emptyTankShare, row.fullTankShare}) {
-                ImGui::TableNextColumn();
-                ImGui::Text("%.0f%%", static_cast<double>(share) * 100.0);
-            }
-            ImGui::TableNextColumn();
-            if (row.goals > 0) ImGui::Text("%.1f", static_cast<double>(row.shotsPerGoal));
-            else ImGui::TextDisabled("-");
-        }
-        ImGui::EndTable();
+    // Columns in a region of their own that scrolls both ways, so every column can be reached
+    // whatever the window's width; the widths follow the font.
+    const float em = ImGui::GetFontSize() / 13.0f;
+    float tableWidth = 0.0f;
+    for (const TableColumn& column : TableColumns) tableWidth += column.width * em;
+    ImGui::SetNextWindowContentSize({tableWidth, 0.0f});
+    ImGui::BeginChild("LastMatches", {0.0f, 200.0f}, true, ImGuiWindowFlags_HorizontalScrollbar);
+    ImGui::Columns(static_cast<int>(std::size(TableColumns)), "LastMatchesColumns", true);
+    for (int i = 0; i < static_cast<int>(std::size(TableColumns)); ++i) {
+        ImGui::SetColumnWidth(i, TableColumns[i].width * em);
+        ImGui::TextUnformatted(TableColumns[i].heading);
+        ImGui::NextColumn();
     }
+    ImGui::Separator();
+    const int count = std::min(view.tableCount, static_cast<int>(view.filtered.size()));
+    for (int i = 0; i < count; ++i) {
+        const zando::HistoryRow& row = *view.filtered[view.filtered.size() - 1 - static_cast<std::size_t>(i)];
+        ImGui::Text("%lld", static_cast<long long>(row.id));
+        ImGui::NextColumn();
+        ImGui::TextUnformatted(row.endedAt.c_str());
+        ImGui::NextColumn();
+        ImGui::TextUnformatted(row.playlistName.c_str());
+        ImGui::NextColumn();
+        const ImVec4 resultColour = row.result == "win" ? ui::Good : row.result.empty() ? ui::Fair : ui::Bad;
+        ImGui::TextColored(resultColour, "%s", row.result.empty() ? "-" : row.result.c_str());
+        ImGui::NextColumn();
+        if (row.scoreFor && row.scoreAgainst)
+            ImGui::Text("%d - %d%s", *row.scoreFor, *row.scoreAgainst, row.overtime ? " OT" : "");
+        else
+            ImGui::TextDisabled("-");
+        ImGui::NextColumn();
+        ImGui::Text("%d", row.shots);
+        ImGui::NextColumn();
+        ImGui::Text("%d", row.goals);
+        ImGui::NextColumn();
+        ImGui::Text("%d kph", zando::figures::Kph(row.averageSpeed));  // as the card shows it
+        ImGui::NextColumn();
+        if (row.mmrBefore > 0.0f)
+            ImGui::Text("%.1f (%s)", static_cast<double>(row.mmrAfter), Signed(row.mmrChange).c_str());
+        else
+            ImGui::TextDisabled("-");
+        ImGui::NextColumn();
+        ImGui::Text("%.0f", static_cast<double>(row.boostPerMinute));
+        ImGui::NextColumn();
+        for (const float share : {row.supersonicShare, row.emptyTankShare, row.fullTankShare}) {
+            ImGui::Text("%.0f%%", static_cast<double>(share) * 100.0);
+            ImGui::NextColumn();
+        }
+        if (row.goals > 0)
+            ImGui::Text("%.1f", static_cast<double>(row.shotsPerGoal));
+        else
+            ImGui::TextDisabled("-");
+        ImGui::NextColumn();
+    }
+    ImGui::Columns(1);
+    ImGui::EndChild();
 
     // The shots and goals of a range of matches on the zone grid.
     ui::Heading(" SHOTS AND GOALS", {1.0f, 0.6f, 0.6f, 1.0f});
@@ -243,8 +272,8 @@ void ZANDO::RenderHistoryWindow() {
                 }
                 if (goals > 0) list->AddRect(from, to, IM_COL32(120, 255, 120, 255));
             }
-        list->AddLine({origin.x, origin.y + cell * GridRows / 2.0f}, {origin.x + cell * GridCols, origin.y + cell * GridRows / 2.0f},
-                      IM_COL32(150, 150, 170, 160));
+        list->AddLine({origin.x, origin.y + cell * GridRows / 2.0f},
+                      {origin.x + cell * GridCols, origin.y + cell * GridRows / 2.0f}, IM_COL32(150, 150, 170, 160));
         ImGui::Dummy({cell * GridCols, cell * GridRows});
         ImGui::SameLine();
         ImGui::BeginGroup();

@@ -7,7 +7,7 @@
 
 #include "backends.h"
 #include "bakkesmod/wrappers/cvarmanagerwrapper.h"
-#include "bakkesmod/wrappers/gamewrapper.h"
+#include "bakkesmod/wrappers/GameWrapper.h"
 #include "owner.h"
 
 namespace host {

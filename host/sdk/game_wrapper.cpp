@@ -4,7 +4,7 @@
 
 #include "bakkesmod/wrappers/GameEvent/ServerWrapper.h"
 #include "bakkesmod/wrappers/GameObject/CarWrapper.h"
-#include "bakkesmod/wrappers/gamewrapper.h"
+#include "bakkesmod/wrappers/GameWrapper.h"
 #include "host/runtime/backends.h"
 
 namespace {

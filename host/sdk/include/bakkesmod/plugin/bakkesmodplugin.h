@@ -7,7 +7,7 @@
 
 #include "bakkesmodsdk.h"
 #include "../wrappers/cvarmanagerwrapper.h"
-#include "../wrappers/gamewrapper.h"
+#include "../wrappers/GameWrapper.h"
 
 namespace BakkesMod::Plugin {
 

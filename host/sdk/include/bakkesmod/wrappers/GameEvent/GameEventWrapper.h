@@ -3,7 +3,7 @@
 
 #include "../Engine/ActorWrapper.h"
 #include "../GameObject/CarWrapper.h"
-#include "../GameObject/GameSettingPlaylistWrapper.h"
+#include "../GameEvent/GameSettingPlaylistWrapper.h"
 #include "../arraywrapper.h"
 
 class BAKKESMOD_PLUGIN_IMPORT GameEventWrapper : public ActorWrapper {

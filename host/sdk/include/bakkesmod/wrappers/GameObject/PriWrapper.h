@@ -1,7 +1,7 @@
 // PriWrapper: a handle onto a player's match info (team, account).
 #pragma once
 
-#include "../Engine/PlayerReplicationInfoWrapper.h"
+#include "../GameObject/PlayerReplicationInfoWrapper.h"
 #include "../UniqueIDWrapper.h"
 
 class BAKKESMOD_PLUGIN_IMPORT PriWrapper : public PlayerReplicationInfoWrapper {

@@ -1,7 +1,7 @@
 // TeamWrapper: a handle onto one of a match's two teams.
 #pragma once
 
-#include "../Engine/TeamInfoWrapper.h"
+#include "../GameObject/TeamInfoWrapper.h"
 
 class BAKKESMOD_PLUGIN_IMPORT TeamWrapper : public TeamInfoWrapper {
 public:

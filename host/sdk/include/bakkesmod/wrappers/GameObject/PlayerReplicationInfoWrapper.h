@@ -1,7 +1,7 @@
 // PlayerReplicationInfoWrapper: a handle onto a player's replicated info.
 #pragma once
 
-#include "ActorWrapper.h"
+#include "../Engine/ActorWrapper.h"
 
 class BAKKESMOD_PLUGIN_IMPORT PlayerReplicationInfoWrapper : public ActorWrapper {
 public:

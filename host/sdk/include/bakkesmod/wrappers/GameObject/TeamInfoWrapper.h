@@ -1,7 +1,7 @@
 // TeamInfoWrapper: a handle onto a team's replicated info: its index and its score.
 #pragma once
 
-#include "ActorWrapper.h"
+#include "../Engine/ActorWrapper.h"
 
 class BAKKESMOD_PLUGIN_IMPORT TeamInfoWrapper : public ActorWrapper {
 public:

@@ -1,0 +1,88 @@
+// The plug-in's sources against the game's host as it ships: every Dear ImGui name they use is one
+// the host's Dear ImGui 1.75 declares (tests/fixtures/host-imgui-1.75-names.txt), and every header of
+// the stand-in SDK sits where the framework's SDK has it, same path and same case
+// (tests/fixtures/host-sdk-header-paths.txt).
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+
+namespace {
+
+const std::filesystem::path Source = ZANDO_SOURCE_DIR;
+
+std::string Read(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The lines of a list that are not comments, by the section ("[functions]", ...) they are under.
+std::set<std::string> Listed(const std::filesystem::path& file, const std::string& section = "") {
+    std::set<std::string> names;
+    std::istringstream lines(Read(file));
+    std::string current;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        if (line[0] == '[')
+            current = line;
+        else if (current == section)
+            names.insert(line);
+    }
+    return names;
+}
+
+// The Dear ImGui names a source text uses that the host's Dear ImGui does not declare: functions of
+// namespace ImGui, and Im*/IM_* types, values and macros. Line comments are left out.
+std::set<std::string> UnknownImGuiNames(const std::string& text, const std::set<std::string>& functions,
+                                        const std::set<std::string>& identifiers) {
+    const std::string code = std::regex_replace(text, std::regex("//[^\n]*"), "");
+    std::set<std::string> unknown;
+    static const std::regex function(R"(\bImGui::(\w+))"), identifier(R"(\b((?:Im[A-Z]|IM_)\w*))");
+    for (auto it = std::sregex_iterator(code.begin(), code.end(), function); it != std::sregex_iterator(); ++it)
+        if (!functions.contains((*it)[1])) unknown.insert("ImGui::" + (*it)[1].str());
+    for (auto it = std::sregex_iterator(code.begin(), code.end(), identifier); it != std::sregex_iterator(); ++it)
+        if (!identifiers.contains((*it)[1])) unknown.insert((*it)[1]);
+    return unknown;
+}
+
+}  // namespace
+
+TEST(HostConformance, ThePlugInUsesOnlyTheDearImGuiNamesOfTheHostsVersion) {
+    const auto names = Source / "tests" / "fixtures" / "host-imgui-1.75-names.txt";
+    const std::set<std::string> functions = Listed(names, "[functions]"), identifiers = Listed(names, "[identifiers]");
+    ASSERT_TRUE(functions.contains("Columns") && identifiers.contains("ImGuiWindowFlags_HorizontalScrollbar"));
+    EXPECT_EQ(UnknownImGuiNames("if (ImGui::BeginTable(\"t\", 2, ImGuiTableFlags_RowBg)) {} // ImGui::EndTable()", functions,
+                                identifiers),
+              (std::set<std::string>{"ImGui::BeginTable", "ImGuiTableFlags_RowBg"}))
+        << "tables came with 1.80";
+    int files = 0;
+    for (const char* folder : {"plugin", "tracking", "history", "heatmap", "overlay", "export", "upload", "ui"}) {
+        for (const auto& entry : std::filesystem::directory_iterator(Source / folder)) {
+            ++files;
+            for (const std::string& name : UnknownImGuiNames(Read(entry.path()), functions, identifiers))
+                ADD_FAILURE() << entry.path().filename().string() << " uses " << name << ", which Dear ImGui 1.75 does not have";
+        }
+    }
+    EXPECT_GT(files, 30);
+}
+
+TEST(HostConformance, EveryStandInSdkHeaderIsAtTheFrameworksPathInTheSameCase) {
+    const std::set<std::string> paths = Listed(Source / "tests" / "fixtures" / "host-sdk-header-paths.txt");
+    ASSERT_GT(paths.size(), 100u);
+    const auto include = Source / "host" / "sdk" / "include";
+    int headers = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(include)) {
+        if (!entry.is_regular_file()) continue;
+        ++headers;
+        const std::string path = entry.path().lexically_relative(include).generic_string();
+        EXPECT_TRUE(paths.contains(path)) << path
+                                          << " is not a header of the framework's SDK (or not at that path, in that case)";
+    }
+    EXPECT_GT(headers, 20);
+}
