@@ -24,11 +24,11 @@ inline constexpr std::size_t AllTimeFileBytes = 12 + 2 * static_cast<std::size_t
 std::string EncodeAllTimeHeatmap(const Grid<float>& shots, const Grid<int32_t>& goals);
 
 struct DecodedAllTimeHeatmap {
-    int32_t version = 0;     // 1 for a legacy file
-    Grid<float> shots;       // a heat that is not a finite number reads as 0
-    Grid<int32_t> goals;     // all zero for a legacy file
-    int shotZones = 0;       // zones with heat above 0
-    int goalZones = 0;       // zones with a goal count above 0
+    int32_t version = 0;  // 1 for a legacy file
+    Grid<float> shots;    // a heat that is not a finite number reads as 0
+    Grid<int32_t> goals;  // all zero for a legacy file
+    int shotZones = 0;    // zones with heat above 0
+    int goalZones = 0;    // zones with a goal count above 0
 };
 
 // Reads the file's first bytes (at most AllTimeFileBytes of them; fileSize is the whole file's size).

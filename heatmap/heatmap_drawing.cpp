@@ -107,7 +107,7 @@ void SmoothHeatmap(Grid<float>& grid) {
 }
 
 ZoneFigures FiguresOf(const Grid<float>& shots, const Grid<int32_t>& goals, int row, int column, int rows, int columns,
-                      bool limitGoals) {
+                      bool goalsCountAsShots) {
     ZoneFigures figures;
     const int lastRow = std::min(row + rows, static_cast<int>(shots.size()));
     for (int r = std::max(row, 0); r < lastRow; ++r) {
@@ -116,17 +116,17 @@ ZoneFigures FiguresOf(const Grid<float>& shots, const Grid<int32_t>& goals, int 
         const int lastColumn = std::min({column + columns, static_cast<int>(shotRow.size()), static_cast<int>(goalRow.size())});
         for (int c = std::max(column, 0); c < lastColumn; ++c) {
             const float heat = shotRow[static_cast<std::size_t>(c)];
-            const int zoneShots = ShotsIn(heat);
             const int zoneGoals = std::max(goalRow[static_cast<std::size_t>(c)], 0);
+            const int zoneShots = goalsCountAsShots ? std::max(ShotsIn(heat), zoneGoals) : ShotsIn(heat);
             figures.shots = SaturatingAdd(figures.shots, zoneShots);
-            figures.goals = SaturatingAdd(figures.goals, limitGoals ? std::min(zoneGoals, zoneShots) : zoneGoals);
+            figures.goals = SaturatingAdd(figures.goals, zoneGoals);
             if (heat > 0.0f) figures.heat += heat;
         }
     }
     return figures;
 }
 
-Grid<float> SmoothedAccuracy(const Grid<float>& shots, const Grid<int32_t>& goals, bool limitGoals) {
+Grid<float> SmoothedAccuracy(const Grid<float>& shots, const Grid<int32_t>& goals, bool goalsCountAsShots) {
     // Goals and shots are smoothed apart and divided: each zone's accuracy weighs its neighbours by
     // their shots, so zones without shots do not pull it towards 0 (a lone zone keeps its own figure).
     Grid<float> scored, taken;
@@ -134,9 +134,9 @@ Grid<float> SmoothedAccuracy(const Grid<float>& shots, const Grid<int32_t>& goal
     SizeGrid(taken);
     for (std::size_t r = 0; r < scored.size(); ++r) {
         for (std::size_t c = 0; c < scored[r].size(); ++c) {
-            const int zoneShots = ShotsIn(shots[r][c]);
+            const int zoneGoals = std::max(goals[r][c], 0);
+            const int zoneShots = goalsCountAsShots ? std::max(ShotsIn(shots[r][c]), zoneGoals) : ShotsIn(shots[r][c]);
             if (zoneShots <= 0) continue;
-            const int zoneGoals = std::max(limitGoals ? std::min(goals[r][c], zoneShots) : goals[r][c], 0);
             scored[r][c] = static_cast<float>(zoneGoals);
             taken[r][c] = static_cast<float>(zoneShots);
         }
@@ -206,11 +206,12 @@ void DrawFieldOutline(CanvasWrapper& canvas, int x, int y, int w, int h, float o
     SetColor(canvas, {120, 120, 255, Trunc(static_cast<float>(base) * 0.5f)});
     canvas.DrawRect(Vector2{cx - goalHalfWidth, y + h - goalDepth}, Vector2{cx + goalHalfWidth, y + h});
 
+    // The goals' labels at the overlay's scale (the field is 250 reference pixels wide), inside their boxes.
+    const float labelScale = 0.8f * static_cast<float>(w) / 250.0f;
+    const auto at = [labelScale](float value) { return Trunc(value * labelScale); };
     SetColor(canvas, {255, 255, 255, Trunc(static_cast<float>(base) * 0.4f)});
-    canvas.SetPosition(Vector2{cx - 15, y + 8});
-    canvas.DrawString("OPP");
-    canvas.SetPosition(Vector2{cx - 20, y + h - goalDepth + 8});
-    canvas.DrawString("YOU");
+    DrawText(canvas, cx - at(16.0f), y + at(7.0f), "OPP", labelScale);
+    DrawText(canvas, cx - at(17.0f), y + h - goalDepth + at(7.0f), "YOU", labelScale);
 }
 
 }  // namespace zando

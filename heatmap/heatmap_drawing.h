@@ -38,6 +38,17 @@ inline void SetCanvasColour(CanvasWrapper& canvas, CanvasColour colour) {
 // Text at (x, y), at an overlay's scale: at 3840 x 2160 it is twice the size it is at 1920 x 1080.
 void DrawText(CanvasWrapper& canvas, int x, int y, const std::string& text, float scale);
 
+// Where the grid's zones go on the canvas: the box the whole grid fills, in pixels.
+struct ZoneBox {
+    int x = 0, y = 0, width = 0, height = 0;
+    bool operator==(const ZoneBox&) const = default;
+};
+// Edge i of n zones across length pixels from origin: each edge rounded from its exact place, so every
+// zone covers its share of the length within a pixel and neighbours meet with no gap or overlap.
+inline int ZoneEdge(int origin, int length, int i, int n) {
+    return origin + static_cast<int>((2 * static_cast<int64_t>(i) * length + n) / (2 * static_cast<int64_t>(n)));
+}
+
 // Spreads each zone's value over the zones within two rows and columns (a separable Gaussian of
 // radius 2). Taps outside the grid are dropped without renormalising, so borders come out darker.
 void SmoothHeatmap(Grid<float>& grid);
@@ -69,8 +80,9 @@ inline int ShotsIn(float cell) {
 }
 
 // The shots, goals and shot heat of a block of zones: rows [row, row + rows), columns [column,
-// column + columns), the part inside the grid. With limitGoals each zone counts no more goals than
-// shots. Counts stop at the largest int.
+// column + columns), the part inside the grid. With goalsCountAsShots a goal is also a shot on goal: each
+// zone counts at least as many shots as goals (a goal can come without its "Shot on Goal" event).
+// Counts stop at the largest int.
 struct ZoneFigures {
     int shots = 0;
     int goals = 0;
@@ -78,12 +90,12 @@ struct ZoneFigures {
     float AccuracyPercent() const { return shots > 0 ? static_cast<float>(goals) * 100.0f / static_cast<float>(shots) : 0.0f; }
 };
 ZoneFigures FiguresOf(const Grid<float>& shots, const Grid<int32_t>& goals, int row, int column, int rows, int columns,
-                      bool limitGoals);
+                      bool goalsCountAsShots);
 
-// Accuracy, goals / shots, smoothed with each zone weighted by its shots: the goals (first limited to
-// the shots when limitGoals) and the shots of the zones with shots are smoothed apart and divided; a
-// zone with no shot near it is 0. A zone alone keeps its own accuracy. The grids are 62 x 50.
-Grid<float> SmoothedAccuracy(const Grid<float>& shots, const Grid<int32_t>& goals, bool limitGoals);
+// Accuracy, goals / shots, smoothed with each zone weighted by its shots: the goals and the shots (with
+// goalsCountAsShots, never fewer than the goals) of the zones with shots are smoothed apart and
+// divided; a zone with no shot near it is 0. A zone alone keeps its own accuracy. The grids are 62 x 50.
+Grid<float> SmoothedAccuracy(const Grid<float>& shots, const Grid<int32_t>& goals, bool goalsCountAsShots);
 
 // Colour ramps, t and a in 0..1; opacity is the overlay opacity (0..1).
 // A zone's colour (inline: a changed heatmap colours every zone). Frequency: dark blue, light blue,

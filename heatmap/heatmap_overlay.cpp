@@ -19,9 +19,13 @@ void Fill(CanvasWrapper& canvas, int x1, int y1, int x2, int y2) { canvas.DrawRe
 }  // namespace
 
 // The overlay at scale 1, in reference pixels: the tabs, the mode line and the 250 x 310 grid box.
+// Drawn after the post-game card, it moves or shrinks so as not to cover the card when both show.
 zando::Placement ZANDO::HeatmapOverlayPlacement(Vector2 canvasSize) const {
-    return zando::PlaceOnCanvas(canvasSize, Vector2{heatmapPosX, heatmapPosY}, HeatmapOverlayWidth, HeatmapOverlayHeight,
-                                heatmapScale);
+    const zando::Placement wanted = zando::PlaceOnCanvas(canvasSize, Vector2{heatmapPosX, heatmapPosY}, HeatmapOverlayWidth,
+                                                         HeatmapOverlayHeight, heatmapScale);
+    if (!PostGameCardShown()) return wanted;
+    const zando::PixelArea card = zando::AreaOf(PostGameCardPlacement(canvasSize), PostGameCardWidth, PostGameCardHeight());
+    return zando::PlaceClearOf(canvasSize, wanted, HeatmapOverlayWidth, HeatmapOverlayHeight, card);
 }
 
 void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
@@ -40,7 +44,7 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
     const auto Text = [&canvas, S](int x, int y, const std::string& text) { zando::DrawText(canvas, x, y, text, S); };
     const int A = alpha(255.0f);
     const int X0 = place.x, Y0 = place.y;
-    const int W = s(250), H = s(310), cell = std::max(1, W / 50);
+    const int W = s(250), H = s(310);
     const int tabW = s(100), tabH = s(25), gap = s(2);
 
     // Tabs and their labels.
@@ -114,7 +118,7 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
         }
         // One colour at a time, each run of it one rectangle.
         const auto& runs =
-            overlayShading.PlacedRuns(X0, Y2, cell, [O](zando::CanvasColour shade) { return zando::AtOpacity(shade, O); });
+            overlayShading.PlacedRuns({X0, Y2, W, H}, [O](zando::CanvasColour shade) { return zando::AtOpacity(shade, O); });
         for (const auto& colour : runs.colours) {
             zando::SetCanvasColour(canvas, colour.colour);
             for (std::size_t i = colour.first; i < colour.first + colour.count; ++i) {
@@ -127,7 +131,9 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
     zando::DrawFieldOutline(canvas, X0, Y2, W, H, O);
 
     // Legend, its words in smaller text so that "ACCURACY" and "100%" fit its box.
-    const auto legendText = [&canvas, S](int x, int y, const std::string& text) { zando::DrawText(canvas, x, y, text, 0.7f * S); };
+    const auto legendText = [&canvas, S](int x, int y, const std::string& text) {
+        zando::DrawText(canvas, x, y, text, 0.7f * S);
+    };
     const int L = X0 + W - s(80), T = Y2 + H - s(60), LW = s(70);
     zando::SetColor(canvas, {0, 0, 0, alpha(120)});
     Fill(canvas, L, T, L + LW, T + s(50));
@@ -147,8 +153,9 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
     if (selectedZoneCol < 0 || selectedZoneCol >= GridCols || selectedZoneRow < 0 || selectedZoneRow >= GridRows) return;
     const int pickedRows = std::clamp(selectedZoneRows, 1, GridRows - selectedZoneRow);
     const int pickedCols = std::clamp(selectedZoneCols, 1, GridCols - selectedZoneCol);
-    const int zx = X0 + selectedZoneCol * cell, zy = Y2 + selectedZoneRow * cell;
-    const int zx2 = zx + pickedCols * cell, zy2 = zy + pickedRows * cell;
+    const int zx = zando::ZoneEdge(X0, W, selectedZoneCol, GridCols), zy = zando::ZoneEdge(Y2, H, selectedZoneRow, GridRows);
+    const int zx2 = zando::ZoneEdge(X0, W, selectedZoneCol + pickedCols, GridCols);
+    const int zy2 = zando::ZoneEdge(Y2, H, selectedZoneRow + pickedRows, GridRows);
     zando::SetColor(canvas, {255, 255, 100, alpha(255)});
     canvas.DrawLine(Vector2{zx, zy}, Vector2{zx2, zy}, 2.0f);
     canvas.DrawLine(Vector2{zx2, zy}, Vector2{zx2, zy2}, 2.0f);

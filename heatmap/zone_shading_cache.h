@@ -32,9 +32,9 @@ namespace zando {
 
 // How a view colours its zones.
 struct ShadingMode {
-    bool accuracy = false;    // goals over shots, else the smoothed shot frequency
-    bool limitGoals = false;  // accuracy: a zone counts no more goals than shots before smoothing
-    float opacity = 1.0f;     // what the colours are made for
+    bool accuracy = false;           // goals over shots, else the smoothed shot frequency
+    bool goalsCountAsShots = false;  // accuracy: a zone's goals are also shots on goal (FiguresOf)
+    float opacity = 1.0f;            // what the colours are made for
     bool operator==(const ShadingMode&) const = default;
 };
 
@@ -76,8 +76,8 @@ public:
         // The values depend on the cells and on what is smoothed, the shades on the values and on the
         // kind of view, the colours on the shades and the opacity.
         const bool shadeAll = !valid_ || mode.accuracy != mode_.accuracy;
-        const bool valuesChanged =
-            shadeAll || !shotArea.Empty() || (mode.accuracy && (goalsChanged || mode.limitGoals != mode_.limitGoals));
+        const bool valuesChanged = shadeAll || !shotArea.Empty() ||
+                                   (mode.accuracy && (goalsChanged || mode.goalsCountAsShots != mode_.goalsCountAsShots));
         if (!shotArea.Empty()) TakeShots(shots, shotArea);
         if (goalsChanged) {
             goals_ = goals;
@@ -110,17 +110,17 @@ public:
     }
 
     // The zones as shade runs in the colours colourOf(shade) gives, with their rectangles for a grid
-    // whose zone (0, 0) is at (x0, y0) and whose zones are cell pixels square. The runs are made again
+    // that fills box, each zone edge placed by ZoneEdge. The runs are made again
     // only where a shade changed, the rectangles only after that or a change of the placement, and the
     // colours only after that or a change of the opacity.
     template <class ColourOf>
-    const Runs& PlacedRuns(int x0, int y0, int cell, ColourOf&& colourOf) {
+    const Runs& PlacedRuns(ZoneBox box, ColourOf&& colourOf) {
         if (anyRowChanged_ || shadeOfId_.size() > MaxShadeIds) {
             RunRows();
-            GroupRuns(x0, y0, cell);
+            GroupRuns(box);
             coloured_ = false;
-        } else if (x0 != placedX0_ || y0 != placedY0_ || cell != placedCell_) {
-            GroupRuns(x0, y0, cell);
+        } else if (box != placed_) {
+            GroupRuns(box);
         }
         if (!coloured_) {
             for (std::size_t g = 0; g < runs_.colours.size(); ++g) runs_.colours[g].colour = colourOf(shadeOfId_[groupShade_[g]]);
@@ -230,10 +230,13 @@ private:
             for (std::size_t i = 0; i < CellCount; ++i) next[i] = cells[i] > 0.001f ? cells[i] / peak : NotDrawn;
         } else {
             smoothedValid_ = false;
-            const Grid<float> accuracy = SmoothedAccuracy(shots_, goals_, mode_.limitGoals);
+            const Grid<float> accuracy = SmoothedAccuracy(shots_, goals_, mode_.goalsCountAsShots);
             const float *const shotCells = shots_.Cells().data(), *const accuracyCells = accuracy.Cells().data();
-            for (std::size_t i = 0; i < CellCount; ++i)
-                next[i] = ShotsIn(shotCells[i]) > 0 ? std::min(1.0f, accuracyCells[i]) : NotDrawn;
+            const int32_t* const goalCells = goals_.Cells().data();
+            for (std::size_t i = 0; i < CellCount; ++i) {
+                const bool taken = ShotsIn(shotCells[i]) > 0 || (mode_.goalsCountAsShots && goalCells[i] > 0);
+                next[i] = taken ? std::min(1.0f, accuracyCells[i]) : NotDrawn;
+            }
         }
         // Rows whose values are all as they were are passed over whole.
         for (std::size_t r = 0; r < static_cast<std::size_t>(GridRows); ++r) {
@@ -335,7 +338,7 @@ private:
 
     // All rows' runs grouped by shade (a counting sort), the shades in the order they first appear,
     // with their rectangles at this placement.
-    void GroupRuns(int x0, int y0, int cell) {
+    void GroupRuns(ZoneBox box) {
         std::uint32_t* const groupOf = groupOfId_.data();  // NoGroup for every shade between groupings
         std::uint32_t* const runGroup = runGroup_.data();
         std::uint32_t* const counts = groupCount_.data();
@@ -366,15 +369,16 @@ private:
         runs_.rects.resize(total);
         Rect* const rects = runs_.rects.data();
         std::array<int, GridCols + 1> xs;  // each column's left edge, and the grid's right edge
-        for (int c = 0; c <= GridCols; ++c) xs[static_cast<std::size_t>(c)] = x0 + c * cell;
+        for (int c = 0; c <= GridCols; ++c) xs[static_cast<std::size_t>(c)] = ZoneEdge(box.x, box.width, c, GridCols);
         for (std::size_t r = 0, n = 0; r < static_cast<std::size_t>(GridRows); ++r) {
             const RowRun* const runs = rowRuns_.data() + r * GridCols;
-            const int top = y0 + static_cast<int>(r) * cell, bottom = top + cell;
+            const int top = ZoneEdge(box.y, box.height, static_cast<int>(r), GridRows);
+            const int bottom = ZoneEdge(box.y, box.height, static_cast<int>(r) + 1, GridRows);
             for (std::size_t k = 0, count = rowRunCount_[r]; k < count; ++k, ++n)
                 rects[counts[runGroup[n]]++] = {xs[runs[k].col], top, xs[runs[k].col + runs[k].length], bottom};
         }
         for (std::uint32_t g = 0; g < groups; ++g) groupOf[groupShade[g]] = NoGroup;
-        placedX0_ = x0, placedY0_ = y0, placedCell_ = cell;
+        placed_ = box;
     }
 
     // The shade's number, giving it the next one if it has none.
@@ -434,7 +438,7 @@ private:
     std::vector<Zone> zones_;
     bool zonesValid_ = false;
     bool coloured_ = false;
-    int placedX0_ = 0, placedY0_ = 0, placedCell_ = 0;
+    ZoneBox placed_;
     Runs runs_;
     std::vector<RowRun> rowRuns_ = std::vector<RowRun>(CellCount);  // each row's runs, GridCols places a row
     std::array<std::uint16_t, GridRows> rowRunCount_{};

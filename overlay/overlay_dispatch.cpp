@@ -9,13 +9,15 @@ void ZANDO::RegisterOverlays() {
     gameWrapper->RegisterDrawable(Locked([this](CanvasWrapper canvas) { RenderOverlays(canvas); }));
 }
 
+bool ZANDO::PostGameCardShown() const { return showPostGame || stickyMode || (showPostGameInReplay && inGoalReplay); }
+bool ZANDO::HeatmapOverlayShown() const { return showHeatmap || stickyMode || (showHeatmapInReplay && inGoalReplay); }
+
 void ZANDO::RenderOverlays(CanvasWrapper canvas) {
     if (!gameWrapper) return;
     try {
         SampleTick();
-        const bool replay = inGoalReplay;
-        if (showPostGame || stickyMode || (showPostGameInReplay && replay)) RenderPostGameOverlay(canvas);
-        if (showHeatmap || stickyMode || (showHeatmapInReplay && replay)) RenderHeatmapOverlay(canvas);
+        if (PostGameCardShown()) RenderPostGameOverlay(canvas);
+        if (HeatmapOverlayShown()) RenderHeatmapOverlay(canvas);
     } catch (const std::exception& e) {
         if (cvarManager) cvarManager->log(std::string("[ZANDO ERROR] Render exception: ") + e.what());
     } catch (...) {

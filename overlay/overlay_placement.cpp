@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace zando {
 
@@ -24,11 +25,47 @@ Placement PlaceOnCanvas(Vector2 canvas, Vector2 at, float width, float height, f
     const float fx = static_cast<float>(size.X) / ReferenceWidth, fy = static_cast<float>(size.Y) / ReferenceHeight;
     const float wanted = std::isfinite(userScale) && userScale > 0.0f ? userScale : 1.0f;
     Placement placement;
-    placement.scale = std::min({wanted * std::min(fx, fy), static_cast<float>(size.X) / width, static_cast<float>(size.Y) / height});
+    placement.scale =
+        std::min({wanted * std::min(fx, fy), static_cast<float>(size.X) / width, static_cast<float>(size.Y) / height});
     const int w = Trunc(width * placement.scale), h = Trunc(height * placement.scale);
     placement.x = std::clamp(Trunc(static_cast<float>(at.X) * fx), 0, std::max(0, size.X - w));
     placement.y = std::clamp(Trunc(static_cast<float>(at.Y) * fy), 0, std::max(0, size.Y - h));
     return placement;
+}
+
+PixelArea AreaOf(const Placement& placement, float width, float height) {
+    return {placement.x, placement.y, placement.x + Trunc(width * placement.scale),
+            placement.y + Trunc(height * placement.scale)};
+}
+
+Placement PlaceClearOf(Vector2 canvas, Placement placement, float width, float height, PixelArea taken) {
+    if (!AreaOf(placement, width, height).Overlaps(taken)) return placement;
+    const Vector2 size = LayoutSize(canvas);
+    const PixelArea sides[] = {{0, 0, taken.left, size.Y},
+                               {taken.right, 0, size.X, size.Y},
+                               {0, 0, size.X, taken.top},
+                               {0, taken.bottom, size.X, size.Y}};
+    Placement best = placement;
+    bool found = false;
+    long bestMove = 0;
+    for (const PixelArea& side : sides) {
+        const int sideWidth = side.right - side.left, sideHeight = side.bottom - side.top;
+        if (sideWidth <= 0 || sideHeight <= 0) continue;
+        Placement moved;
+        moved.scale = std::min({placement.scale, static_cast<float>(sideWidth) / width, static_cast<float>(sideHeight) / height});
+        const int w = Trunc(width * moved.scale), h = Trunc(height * moved.scale);
+        if (w <= 0 || h <= 0) continue;
+        moved.x = std::clamp(placement.x, side.left, side.right - w);
+        moved.y = std::clamp(placement.y, side.top, side.bottom - h);
+        const long move =
+            std::labs(static_cast<long>(moved.x) - placement.x) + std::labs(static_cast<long>(moved.y) - placement.y);
+        if (!found || moved.scale > best.scale || (moved.scale == best.scale && move < bestMove)) {
+            best = moved;
+            bestMove = move;
+            found = true;
+        }
+    }
+    return best;
 }
 
 }  // namespace zando

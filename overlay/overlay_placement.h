@@ -7,9 +7,9 @@
 namespace zando {
 
 struct Placement {
-    int x = 0;            // the overlay's top-left corner on the canvas, pixels
+    int x = 0;  // the overlay's top-left corner on the canvas, pixels
     int y = 0;
-    float scale = 1.0f;   // canvas pixels per reference pixel at the user's scale: sizes and text
+    float scale = 1.0f;  // canvas pixels per reference pixel at the user's scale: sizes and text
 };
 
 // canvas: the canvas's size (a canvas smaller than 800 x 600 is taken as 1920 x 1080, as before its
@@ -18,6 +18,22 @@ struct Placement {
 // sizes with the smaller factor (shapes keep their proportions); the scale is lowered when the
 // overlay would not fit, and the corner moved in so that all of it is on the canvas.
 Placement PlaceOnCanvas(Vector2 canvas, Vector2 at, float width, float height, float userScale);
+
+// The pixels an overlay covers on the canvas: [left, right) x [top, bottom).
+struct PixelArea {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    bool Overlaps(const PixelArea& other) const {
+        return left < other.right && other.left < right && top < other.bottom && other.top < bottom;
+    }
+};
+// What an overlay of width x height reference pixels covers at placement.
+PixelArea AreaOf(const Placement& placement, float width, float height);
+
+// An overlay placed after another one must not cover it: placement, for an overlay of width x height
+// reference pixels, is kept when it is clear of taken; otherwise the overlay goes to the side of the
+// canvas beside taken (left, right, above or below it) where it keeps the largest scale, as near to
+// where it was as that side allows, shrunk only as much as that side needs.
+Placement PlaceClearOf(Vector2 canvas, Placement placement, float width, float height, PixelArea taken);
 
 // The canvas size overlays are laid out for: canvas, or 1920 x 1080 for one smaller than 800 x 600.
 Vector2 LayoutSize(Vector2 canvas);

@@ -98,19 +98,39 @@ void ZANDO::RenderPostGameOverlay(CanvasWrapper canvas) {
     // The playlist's last 10 matches beside each figure, when asked for and when there are any.
     const zando::FigureAverages& past = historyAverages;
     const bool compare = compareWithHistory && past.count > 0;
-    const auto averageOf = [&](const std::string& text) { return compare ? "last " + std::to_string(past.count) + ": " + text : ""; };
+    const auto averageOf = [&](const std::string& text) {
+        return compare ? "last " + std::to_string(past.count) + ": " + text : "";
+    };
     const Block blocks[] = {
-        {showSpeed, "AVERAGE SPEED", {80, 150, 255}, {240, 245, 255},
-         figures::SpeedText(averageSpeed), "", averageOf(std::to_string(figures::Kph(past.averageSpeed)) + " kph")},
-        {showBoost, "BOOST USAGE", {255, 180, 60}, {255, 250, 240}, "Collected: " + std::to_string(Trunc(boostCollected)),
+        {showSpeed,
+         "AVERAGE SPEED",
+         {80, 150, 255},
+         {240, 245, 255},
+         figures::SpeedText(averageSpeed),
+         "",
+         averageOf(std::to_string(figures::Kph(past.averageSpeed)) + " kph")},
+        {showBoost,
+         "BOOST USAGE",
+         {255, 180, 60},
+         {255, 250, 240},
+         "Collected: " + std::to_string(Trunc(boostCollected)),
          "Used: " + std::to_string(Trunc(boostUsed)),
          averageOf(std::to_string(Trunc(past.boostCollected)) + " / " + std::to_string(Trunc(past.boostUsed)))},
-        {showShots, "SHOTS ON GOAL", {255, 100, 130}, {255, 245, 250}, std::to_string(shots) + " shots", "",
+        {showShots,
+         "SHOTS ON GOAL",
+         {255, 100, 130},
+         {255, 245, 250},
+         std::to_string(shots) + " shots",
+         "",
          averageOf(figures::Tenths(past.shots) + " shots")},
-        {showPossession, "BALL POSSESSION", {100, 255, 150}, {245, 255, 250},
-         figures::PossessionText(possessionTime, PossessionPercent()), "", averageOf(std::to_string(Trunc(past.possessionPercent)) + "%")},
-        {showGameTime, "MATCH DURATION", {180, 160, 220}, {250, 245, 255},
-         figures::DurationText(gameTime), "", ""},
+        {showPossession,
+         "BALL POSSESSION",
+         {100, 255, 150},
+         {245, 255, 250},
+         figures::PossessionText(possessionTime, PossessionPercent()),
+         "",
+         averageOf(std::to_string(Trunc(past.possessionPercent)) + "%")},
+        {showGameTime, "MATCH DURATION", {180, 160, 220}, {250, 245, 255}, figures::DurationText(gameTime), "", ""},
     };
     for (const Block& block : blocks) {
         if (!block.shown) continue;

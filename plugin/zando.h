@@ -11,6 +11,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <imgui.h>
 
@@ -22,15 +23,15 @@
 #include "bakkesmod/wrappers/canvaswrapper.h"
 #include "bakkesmod/wrappers/wrapperstructs.h"
 #include "heatmap/zone_shading_cache.h"
-#include "overlay/overlay_placement.h"
 #include "history/history_summary.h"
 #include "history/match_history.h"
+#include "overlay/overlay_placement.h"
 #include "plugin/grid.h"
 #include "plugin/match_record.h"
 #include "plugin/service_addresses.h"
 
 // The host owns the object through a shared pointer of this very class (the library's entry points
-// make it), so no base needs a virtual destructor.
+// make it); the settings window's base declares the one virtual destructor, as the framework does.
 class ZANDO final : public BakkesMod::Plugin::BakkesModPlugin,
                     public BakkesMod::Plugin::PluginSettingsWindow,
                     public BakkesMod::Plugin::PluginWindow {
@@ -114,6 +115,8 @@ public:
     void RenderOverlays(CanvasWrapper canvas);
     void RenderPostGameOverlay(CanvasWrapper canvas);
     void RenderHeatmapOverlay(CanvasWrapper canvas);
+    bool PostGameCardShown() const;    // whether this frame draws the card (its switches, sticky mode, a goal replay)
+    bool HeatmapOverlayShown() const;  // and the heatmap overlay
     // Where each overlay is drawn on a canvas of that size, at the current settings.
     zando::Placement PostGameCardPlacement(Vector2 canvasSize) const;
     zando::Placement HeatmapOverlayPlacement(Vector2 canvasSize) const;
@@ -132,16 +135,16 @@ public:
     void RecordInHistory(const MatchRecord& record);  // a finished match, once
     std::filesystem::path MatchHistoryPath() const;
     std::unique_ptr<zando::MatchHistory> matchHistory;  // opened at load; refuses a file it cannot read
-    zando::FigureAverages historyAverages;  // the last 10 matches of the playlist before this one, for the card
+    zando::FigureAverages historyAverages;              // the last 10 matches of the playlist before this one, for the card
     void UpdateHistoryAverages(int32_t playlistId, bool lastIsThisMatch);
-    uint64_t historyRevision = 0;    // grows with each change of the history's rows (a match added, a reopening)
+    uint64_t historyRevision = 0;  // grows with each change of the history's rows (a match added, a reopening)
     // The history window (render thread): the rows read and what is shown of them, with the choices
     // they were worked out for.
     struct HistoryView {
         uint64_t rowsRevision = ~uint64_t{0};
-        std::vector<zando::HistoryRow> rows;    // oldest first; read a part a frame, newest first
-        bool allRead = false;                   // rows holds every match up to the newest read
-        int64_t total = 0;                      // matches in the history when the reading began
+        std::vector<zando::HistoryRow> rows;                     // oldest first; read a part a frame, newest first
+        bool allRead = false;                                    // rows holds every match up to the newest read
+        int64_t total = 0;                                       // matches in the history when the reading began
         std::vector<std::pair<int32_t, std::string>> playlists;  // id and name, in the order first played
         std::vector<zando::PlaylistSession> session;
         int64_t sessionAt = 0;                  // when the session was worked out, UTC seconds (it ends an hour after a match)
@@ -189,33 +192,33 @@ public:
     bool allTimeFileHeld = false;
 
     // [SECTION] Per-match counters and accumulators (cleared by ResetStats)
-    int32_t shots = 0;                     // shots counted this match
-    int32_t goals = 0;                     // goals counted this match
-    float speedSum = 0.0f;                 // sum of speed samples, units per second
-    int32_t speedSamples = 0;              // number of speed samples
-    float boostCollected = 0.0f;           // pad units: 12 per small pad, 100 per large pad
-    float boostUsed = 0.0f;                // percent points of the tank
-    float lastBoostAmount = -1.0f;         // previous tick's boost, 0..1; negative = no reading yet
-    float possessionTime = 0.0f;           // seconds the car nearest the ball was on the player's team
-    float teamPossessionTime = 0.0f;       // seconds; grows with possessionTime
-    float opponentPossessionTime = 0.0f;   // seconds the nearest car was on the other team
-    float gameTime = 0.0f;                 // seconds of match time covered by possession sampling
-    bool hasPossession = false;            // outcome of the latest possession sample
-    float supersonicTime = 0.0f;           // seconds of gameTime at the supersonic speed or faster
-    float emptyTankTime = 0.0f;            // seconds of gameTime with no boost
-    float fullTankTime = 0.0f;             // seconds of gameTime with a full tank
-    float lastMeasuredSpeed = 0.0f;        // units/s, the latest speed measured
-    int32_t localTeam = -1;                // the local car's team at the latest sample, 0 or 1; -1 none yet
-    bool endedInOvertime = false;          // the match's end came in overtime
+    int32_t shots = 0;                                 // shots counted this match
+    int32_t goals = 0;                                 // goals counted this match
+    float speedSum = 0.0f;                             // sum of speed samples, units per second
+    int32_t speedSamples = 0;                          // number of speed samples
+    float boostCollected = 0.0f;                       // pad units: 12 per small pad, 100 per large pad
+    float boostUsed = 0.0f;                            // percent points of the tank
+    float lastBoostAmount = -1.0f;                     // previous tick's boost, 0..1; negative = no reading yet
+    float possessionTime = 0.0f;                       // seconds the car nearest the ball was on the player's team
+    float teamPossessionTime = 0.0f;                   // seconds; grows with possessionTime
+    float opponentPossessionTime = 0.0f;               // seconds the nearest car was on the other team
+    float gameTime = 0.0f;                             // seconds of match time covered by possession sampling
+    bool hasPossession = false;                        // outcome of the latest possession sample
+    float supersonicTime = 0.0f;                       // seconds of gameTime at the supersonic speed or faster
+    float emptyTankTime = 0.0f;                        // seconds of gameTime with no boost
+    float fullTankTime = 0.0f;                         // seconds of gameTime with a full tank
+    float lastMeasuredSpeed = 0.0f;                    // units/s, the latest speed measured
+    int32_t localTeam = -1;                            // the local car's team at the latest sample, 0 or 1; -1 none yet
+    bool endedInOvertime = false;                      // the match's end came in overtime
     std::optional<std::array<int32_t, 2>> finalScore;  // blue's and orange's goals at the end, when read
-    float lastPossessionSampleTime = -1.0f;  // match clock at the latest possession sample; negative = none
-    Grid<float> shotHeatmap;               // shot heat this match, 5.0 per shot
-    Grid<int32_t> goalHeatmap;             // goals this match per zone
-    Grid<float> positionHeatmap;           // exported as the CSV's "Position" column; nothing adds to it
+    float lastPossessionSampleTime = -1.0f;            // match clock at the latest possession sample; negative = none
+    Grid<float> shotHeatmap;                           // shot heat this match, 5.0 per shot
+    Grid<int32_t> goalHeatmap;                         // goals this match per zone
+    Grid<float> positionHeatmap;                       // exported as the CSV's "Position" column; nothing adds to it
 
     // [SECTION] All-time grids (kept across matches, persisted in the all-time file)
-    Grid<float> allTimeShotHeatmap;        // shot heat over all matches
-    Grid<int32_t> allTimeGoalHeatmap;      // goals over all matches per zone
+    Grid<float> allTimeShotHeatmap;    // shot heat over all matches
+    Grid<int32_t> allTimeGoalHeatmap;  // goals over all matches per zone
 
     // [SECTION] What the heatmap views coloured last, kept until their grid or mode changes
     zando::ZoneShadingCache<zando::CanvasColour, zando::CanvasColour> overlayShading;  // the canvas overlay (game thread)
@@ -227,18 +230,18 @@ public:
     bool lastTouchByLocalCar = false;            // whether the car that made that hit was the local car
 
     // [SECTION] Match state flags
-    bool matchActive = true;          // a match is being followed
-    bool trackingPaused = false;      // tick sampling suspended (kickoff countdown)
-    bool inGoalReplay = false;        // a goal was scored and its replay runs
-    bool awaitingMmrUpload = false;   // the delayed end-of-match export and upload is pending
-    bool matchFinished = false;       // this match's end was processed (or is pending); later end events do nothing
-    uint64_t matchNumber = 0;         // counts the matches followed since load; names the match a pending end belongs to
+    bool matchActive = true;             // a match is being followed
+    bool trackingPaused = false;         // tick sampling suspended (kickoff countdown)
+    bool inGoalReplay = false;           // a goal was scored and its replay runs
+    bool awaitingMmrUpload = false;      // the delayed end-of-match export and upload is pending
+    bool matchFinished = false;          // this match's end was processed (or is pending); later end events do nothing
+    uint64_t matchNumber = 0;            // counts the matches followed since load; names the match a pending end belongs to
     bool matchMetadataCaptured = false;  // the followed match's playlist, ranked flag and MMR have been read
-    bool showHeatmap = true;          // heatmap overlay visible; cached "zando_show_heatmap"
-    bool showPostGame = false;        // post-game overlay visible; cached "zando_show_postgame"
-    int32_t playerTeam = 0;           // the local player's team, 0 or 1
-    bool uploadInProgress = false;    // an upload is running
-    bool uploadedThisMatch = false;   // this match's statistics were uploaded
+    bool showHeatmap = true;             // heatmap overlay visible; cached "zando_show_heatmap"
+    bool showPostGame = false;           // post-game overlay visible; cached "zando_show_postgame"
+    int32_t playerTeam = 0;              // the local player's team, 0 or 1
+    bool uploadInProgress = false;       // an upload is running
+    bool uploadedThisMatch = false;      // this match's statistics were uploaded
 
     // [SECTION] Match metadata
     std::string playlistName = "Unknown";  // playlist of the match
@@ -264,32 +267,32 @@ public:
     int32_t screenHeight = 1080;  // canvas height last seen by the post-game overlay, pixels
 
     // [SECTION] Cached settings (the settings variables' values; the members are read at run time)
-    float heatmapScale = 1.0f;         // "zando_heatmap_scale"
-    float postGameScale = 1.0f;        // "zando_postgame_scale"
-    float windowOpacity = 0.85f;       // "zando_window_opacity"
-    int32_t heatmapPosX = 1154;        // "zando_heatmap_pos_x", pixels
-    int32_t heatmapPosY = 60;          // "zando_heatmap_pos_y", pixels
-    int32_t postGamePosX = 1441;       // "zando_postgame_pos_x", pixels
-    int32_t postGamePosY = 29;         // "zando_postgame_pos_y", pixels
-    bool showHeatmapInReplay = false;  // "zando_show_heatmap_replay"
-    bool showPostGameInReplay = false; // "zando_show_postgame_replay"
-    bool showAllTimeHeatmap = false;   // "zando_show_alltime_heatmap"
-    bool minimalisticMode = false;     // "zando_minimalistic"
-    bool stickyMode = false;           // "zando_sticky_mode"
-    bool showAccuracyOverlay = false;  // "zando_show_accuracy_overlay"
-    bool showSpeed = true;             // "zando_show_speed"
-    bool showBoost = true;             // "zando_show_boost"
-    bool showShots = true;             // "zando_show_shots"
-    bool showPossession = true;        // "zando_show_possession"
-    bool showGameTime = true;          // "zando_show_gametime"
-    bool compareWithHistory = false;   // "zando_postgame_history": the last 10 matches' averages on the card
-    bool uploadEnabled = false;        // "zando_enable_upload"
-    std::string apiKey;                // "zando_api_key"
+    float heatmapScale = 1.0f;                         // "zando_heatmap_scale"
+    float postGameScale = 1.0f;                        // "zando_postgame_scale"
+    float windowOpacity = 0.85f;                       // "zando_window_opacity"
+    int32_t heatmapPosX = 1154;                        // "zando_heatmap_pos_x", pixels
+    int32_t heatmapPosY = 60;                          // "zando_heatmap_pos_y", pixels
+    int32_t postGamePosX = 1441;                       // "zando_postgame_pos_x", pixels
+    int32_t postGamePosY = 29;                         // "zando_postgame_pos_y", pixels
+    bool showHeatmapInReplay = false;                  // "zando_show_heatmap_replay"
+    bool showPostGameInReplay = false;                 // "zando_show_postgame_replay"
+    bool showAllTimeHeatmap = false;                   // "zando_show_alltime_heatmap"
+    bool minimalisticMode = false;                     // "zando_minimalistic"
+    bool stickyMode = false;                           // "zando_sticky_mode"
+    bool showAccuracyOverlay = false;                  // "zando_show_accuracy_overlay"
+    bool showSpeed = true;                             // "zando_show_speed"
+    bool showBoost = true;                             // "zando_show_boost"
+    bool showShots = true;                             // "zando_show_shots"
+    bool showPossession = true;                        // "zando_show_possession"
+    bool showGameTime = true;                          // "zando_show_gametime"
+    bool compareWithHistory = false;                   // "zando_postgame_history": the last 10 matches' averages on the card
+    bool uploadEnabled = false;                        // "zando_enable_upload"
+    std::string apiKey;                                // "zando_api_key"
     std::string serverUrl = zando::FallbackServerUrl;  // "zando_server_url"
 
     // [SECTION] Connection test
-    std::string connectionTestResult;  // result of the last test; shown by the panel when not empty
-    int32_t connectionTestStatus = 0;  // HTTP status of the last test that got a response; 0 = none
+    std::string connectionTestResult;    // result of the last test; shown by the panel when not empty
+    int32_t connectionTestStatus = 0;    // HTTP status of the last test that got a response; 0 = none
     bool connectionTestQueued = false;   // a test was handed to the game thread and has not finished
     bool connectionTestRefused = false;  // a press came while one was queued; the panel says so
 
@@ -299,12 +302,12 @@ public:
     int32_t selectedTab = 0;          // the panel's tab shown, 0..7
     // Figures of the Dashboard tab, worked out at the start of every panel frame.
     struct DashboardFigures {
-        float averageSpeed = 0.0f;       // units/s
+        float averageSpeed = 0.0f;  // units/s
         float possessionPercent = 0.0f;
         int allTimeShotTotal = 0;
         int allTimeGoalTotal = 0;
-        float lifetimeAccuracy = 0.0f;   // percent
-        int hotZones = 0;                // all-time zones with more than four shots
+        float lifetimeAccuracy = 0.0f;  // percent
+        int hotZones = 0;               // all-time zones with more than four shots
     } dashboardFigures;
     std::array<char, 256> apiKeyInputBuffer{};     // the API key field's text
     bool showApiKeyInPanel = false;                // "Show API Key"
@@ -323,7 +326,13 @@ private:
     void RenderIntegrationTab();
     void RenderAboutTab();
     void RenderHeatmapWindow();
-    ImVec2 FirstWindowPlace(float width, float height) const;  // the heatmap window's, on the display
+    // Where a window of size first opens on the display: wanted, or the nearest place inside the
+    // display clear of the windows drawn before it this frame and, where there is room, of the overlays.
+    ImVec2 FirstWindowPlace(ImVec2 size, ImVec2 wanted) const;
+    // Inside a window: its area (its size at least atLeast: a window sizing itself to its contents has
+    // no size yet on its first frame), for the windows placed after it this frame.
+    void NoteWindowArea(ImVec2 atLeast = {0.0f, 0.0f});
+    std::vector<ImVec4> windowAreasThisFrame;  // (left, top, right, bottom) of each window drawn this frame
 
     void RegisterSettingsVariables();
     void RegisterConsoleCommands();

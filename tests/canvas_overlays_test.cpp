@@ -128,19 +128,27 @@ TEST_F(CanvasOverlays, ASingleShotIsRedWithItsNeighboursFurtherDownTheRamp) {
     EXPECT_EQ(CellsDrawn(), 9);
 }
 
-TEST_F(CanvasOverlays, AccuracyColoursOnlyZonesWithShotsAndNeverCountsMoreGoalsThanShots) {
+// A goal is also a shot on goal: a zone whose goals came without their "Shot on Goal" event is as
+// accurate as its goals say, never red, and zones with neither stay empty.
+TEST_F(CanvasOverlays, AccuracyCountsEachGoalAsAShotSoAZoneWhereThePlayerScoredIsNeverRed) {
     Z().showHeatmap = true;
     Z().showAccuracyOverlay = true;
     Shots(10, 10, 1, 3);  // more goals than shots
     Shots(40, 40, 0, 2);  // goals without shots
+    Shots(20, 30, 2, 0);  // shots without goals
     Z().selectedZoneCol = 10;
     Z().selectedZoneRow = 10;
     Frame();
-    EXPECT_NE(canvas.FindText("⊙ Accuracy | 1 shots"), nullptr);
-    EXPECT_EQ(CellsDrawn(), 1) << "zones without shots stay empty";
+    EXPECT_NE(canvas.FindText("⊙ Accuracy | 3 shots"), nullptr);
+    EXPECT_EQ(CellsDrawn(), 3) << "zones with neither shots nor goals stay empty";
+    ASSERT_NE(CellAt(40, 40), nullptr);
+    EXPECT_EQ(CellAt(40, 40)->colour, (CanvasColour{0, 255, 0, 153})) << "a zone of goals alone is green";
+    ASSERT_NE(CellAt(20, 30), nullptr);
+    EXPECT_EQ(CellAt(20, 30)->colour, (CanvasColour{255, 0, 0, 153})) << "a zone of missed shots is red";
     ASSERT_NE(CellAt(10, 10), nullptr);
     EXPECT_EQ(CellAt(10, 10)->colour.alpha, 153);
-    EXPECT_NE(canvas.FindText("Goals: 1"), nullptr);
+    EXPECT_NE(canvas.FindText("Shots: 3"), nullptr);
+    EXPECT_NE(canvas.FindText("Goals: 3"), nullptr);
     EXPECT_NE(canvas.FindText("Accuracy: 100%"), nullptr);
     EXPECT_NE(canvas.FindText("ACCURACY"), nullptr);
     EXPECT_NE(canvas.FindText("100%"), nullptr);
@@ -150,9 +158,9 @@ TEST_F(CanvasOverlays, AccuracyColoursOnlyZonesWithShotsAndNeverCountsMoreGoalsT
 TEST_F(CanvasOverlays, EachZoneOfTheAccuracyViewIsColouredAsItsOwnFigureSays) {
     Z().showHeatmap = true;
     Z().showAccuracyOverlay = true;
-    Shots(10, 10, 2, 1);   // 50 %, alone
-    Shots(30, 20, 4, 0);   // 0 %, alone
-    Shots(40, 30, 3, 3);   // 100 % beside 0 %, with as many shots
+    Shots(10, 10, 2, 1);  // 50 %, alone
+    Shots(30, 20, 4, 0);  // 0 %, alone
+    Shots(40, 30, 3, 3);  // 100 % beside 0 %, with as many shots
     Shots(40, 31, 3, 0);
     Frame();
     ASSERT_EQ(CellsDrawn(), 4);
@@ -204,7 +212,8 @@ TEST_F(CanvasOverlays, TheSelectedZonesBoxMovesLeftNearTheRightEdge) {
     Z().selectedZoneCol = 5;
     Shots(20, 5, 1);
     Frame();
-    EXPECT_EQ(canvas.FindText("Zone Stats:")->position, (Vector2{1154 + 5 * 5 + 5 + 5 + 5, zy + 5})) << "on the right elsewhere: zone, cell, gap, margin";
+    EXPECT_EQ(canvas.FindText("Zone Stats:")->position, (Vector2{1154 + 5 * 5 + 5 + 5 + 5, zy + 5}))
+        << "on the right elsewhere: zone, cell, gap, margin";
 
     Shots(20, 5, 0);
     Frame();
@@ -223,7 +232,11 @@ TEST_F(CanvasOverlays, AtScaleOneAndAHalfTheGridBoxIsLargerThanItsCells) {
         return r.start == Vector2{1154, y2} && r.end == Vector2{1154 + 375, y2 + 465};
     });
     EXPECT_TRUE(box) << "the 375 x 465 grid box";
-    EXPECT_NE(CellAt(61, 49, 7, 1154, y2), nullptr) << "7-pixel cells: the last one ends at 350 x 434";
+    // Zones of 7.5 pixels, each edge rounded: the last zone from 368 to 375 across and 458 to 465 down.
+    const bool lastZone = std::any_of(rects.begin(), rects.end(), [&](const CanvasCall& r) {
+        return r.start == Vector2{1154 + 368, y2 + 458} && r.end == Vector2{1154 + 375, y2 + 465};
+    });
+    EXPECT_TRUE(lastZone) << "the last zone ends at the grid box's corner";
 }
 
 TEST_F(CanvasOverlays, WithoutShotsTheHeatmapShowsItsEmptyState) {

@@ -90,28 +90,43 @@ TEST_F(ControlPanel, TheHeatmapWindowFollowsTheScaleAndItsFlag) {
 
 class HeatmapWindow : public zando_test::MatchTest {};
 
-TEST_F(HeatmapWindow, OpensBesideTheCanvasHeatmapAndTheCardOnEveryScreen) {
+// The panel, the heatmap window and the history window opened together: each one whole on the screen
+// and clear of the others; where the screen has room, clear of the canvas overlays too.
+TEST_F(HeatmapWindow, EveryWindowOpensInsideTheScreenClearOfTheOthersAndOfTheOverlaysWhereThereIsRoom) {
     struct Rect {
         float left, top, right, bottom;
         bool Overlaps(const Rect& o) const { return left < o.right && o.left < right && top < o.bottom && o.top < bottom; }
     };
     for (const ImVec2 display : {ImVec2{1280, 720}, ImVec2{1920, 1080}, ImVec2{3840, 2160}}) {
+        const std::string where = std::to_string(static_cast<int>(display.x)) + "x" + std::to_string(static_cast<int>(display.y));
         ImGuiDriver ui(Host());
         ImGui::GetIO().DisplaySize = display;
         if (!Z().isWindowOpen) Host().ToggleMenu("ZANDO");
+        if (!Z().showHistoryWindow) zando.Run("zando_history_window");
         ui.Frame();
         ui.Frame();
-        const ImGuiWindow* window = ImGuiDriver::Window("ZANDO Heatmap");
-        ASSERT_NE(window, nullptr);
-        const Rect opened{window->Pos.x, window->Pos.y, window->Pos.x + window->Size.x, window->Pos.y + window->Size.y};
+        std::vector<Rect> opened;
+        for (const char* name : {"ZANDO", "ZANDO Heatmap", "ZANDO Match History"}) {
+            const ImGuiWindow* window = ImGuiDriver::Window(name);
+            ASSERT_NE(window, nullptr) << name;
+            const Rect rect{window->Pos.x, window->Pos.y, window->Pos.x + window->Size.x, window->Pos.y + window->Size.y};
+            EXPECT_TRUE(rect.left >= 0.0f && rect.top >= 0.0f && rect.right <= display.x && rect.bottom <= display.y)
+                << name << " off the screen at " << where << ": " << rect.left << "," << rect.top << " - " << rect.right << ","
+                << rect.bottom;
+            for (const Rect& other : opened)
+                EXPECT_FALSE(rect.Overlaps(other)) << name << " covers a window at " << where << ": " << rect.left << ","
+                                                   << rect.top << " - " << rect.right << "," << rect.bottom;
+            opened.push_back(rect);
+        }
+        if (display.x < 1920.0f) continue;  // no room for three windows beside the overlays
         // The overlays at the default settings, scaled from their 1920 x 1080 places as they are drawn.
         const float fx = display.x / 1920.0f, fy = display.y / 1080.0f, f = std::min(fx, fy);
         const Rect heatmap{1154 * fx, 60 * fy, 1154 * fx + 250 * f, 60 * fy + 375 * f};
         const Rect card{1441 * fx, 29 * fy, 1441 * fx + 450 * f, 29 * fy + 495 * f};
-        EXPECT_FALSE(opened.Overlaps(heatmap)) << display.x << "x" << display.y;
-        EXPECT_FALSE(opened.Overlaps(card)) << display.x << "x" << display.y;
-        EXPECT_GE(opened.left, 0.0f);
-        EXPECT_GE(opened.top, 0.0f);
+        for (const Rect& window : opened) {
+            EXPECT_FALSE(window.Overlaps(heatmap)) << where;
+            EXPECT_FALSE(window.Overlaps(card)) << where;
+        }
     }
 }
 
@@ -393,12 +408,14 @@ TEST_F(ControlPanel, ExportButtonsConfirmOnlyAWrittenFile) {
     ASSERT_GE(csv.x, 0.0f);
     MarkLines();
     ui.Click(csv);
-    EXPECT_EQ(NewLines(), (Lines{"Heatmap exported to: " + zando_test::InDataFolder(Host().DataFolder(), "shot_heatmap_data.csv").string(),
-                                 "[ZANDO] Heatmap data exported to CSV"}));
+    EXPECT_EQ(NewLines(),
+              (Lines{"Heatmap exported to: " + zando_test::InDataFolder(Host().DataFolder(), "shot_heatmap_data.csv").string(),
+                     "[ZANDO] Heatmap data exported to CSV"}));
     std::filesystem::remove_all(Host().DataFolder());
     MarkLines();
     ui.Click(csv);
-    EXPECT_EQ(NewLines(), (Lines{"Failed to open file: " + zando_test::InDataFolder(Host().DataFolder(), "shot_heatmap_data.csv").string()}))
+    EXPECT_EQ(NewLines(),
+              (Lines{"Failed to open file: " + zando_test::InDataFolder(Host().DataFolder(), "shot_heatmap_data.csv").string()}))
         << "no confirmation of a file that was not written";
 }
 

@@ -6,16 +6,17 @@
 #include <limits>
 #include <random>
 
-#include "sdk_value_equality.h"
 #include "heatmap/heatmap_drawing.h"
 #include "host/runtime/recording_canvas.h"
+#include "sdk_value_equality.h"
 
 using zando::Rgba;
 
 namespace {
 
 int Distance(const Rgba& a, const Rgba& b) {
-    return std::max({std::abs(a.red - b.red), std::abs(a.green - b.green), std::abs(a.blue - b.blue), std::abs(a.alpha - b.alpha)});
+    return std::max(
+        {std::abs(a.red - b.red), std::abs(a.green - b.green), std::abs(a.blue - b.blue), std::abs(a.alpha - b.alpha)});
 }
 
 Grid<float> OneCell(int row, int col) {
@@ -137,7 +138,8 @@ TEST(HeatmapSmoothing, MatchesAPlainFiveByFiveSumOnEveryZone) {
     Grid<float> grid;
     SizeGrid(grid);
     for (int r = 0; r < GridRows; ++r)
-        for (int c = 0; c < GridCols; ++c) grid[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] = static_cast<float>((r * 7 + c * 13) % 17);
+        for (int c = 0; c < GridCols; ++c)
+            grid[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] = static_cast<float>((r * 7 + c * 13) % 17);
     const Grid<float> source = grid;
     zando::SmoothHeatmap(grid);
     for (int r = 0; r < GridRows; ++r) {
@@ -170,10 +172,11 @@ TEST(FieldOutline, HasRingsOfAFifthOfTheWidthAndGoalsOfAThird) {
     EXPECT_EQ(goals[1].end, (Vector2{cx + 41, 510}));
     EXPECT_EQ(goals[1].colour, (host::CanvasColour{120, 120, 255, 100}));
     ASSERT_NE(recording.FindText("YOU"), nullptr);
-    EXPECT_EQ(recording.FindText("YOU")->position, (Vector2{cx - 20, 510 - 31 + 8}));
+    EXPECT_EQ(recording.FindText("YOU")->position, (Vector2{cx - 13, 510 - 31 + 5}));
+    EXPECT_FLOAT_EQ(recording.FindText("YOU")->yScale, 0.8f) << "the labels follow the field's size";
 }
 
-TEST(ZoneFigures, SumABlockInsideTheGridAndLimitGoalsZoneByZone) {
+TEST(ZoneFigures, SumABlockInsideTheGridAndCountEachGoalAsAShotZoneByZone) {
     Grid<float> shots;
     Grid<int32_t> goals;
     SizeGrid(shots);
@@ -181,15 +184,16 @@ TEST(ZoneFigures, SumABlockInsideTheGridAndLimitGoalsZoneByZone) {
     shots[60][48] = 10.0f;  // 2 shots
     goals[60][48] = 3;      // an edited file: more goals than shots
     shots[61][49] = 5.0f;
-    goals[57][45] = 1;      // goals without shots
-    shots[55][48] = 50.0f;  // outside the block
+    goals[57][45] = 1;                                                                   // goals without shots
+    shots[55][48] = 50.0f;                                                               // outside the block
     const zando::ZoneFigures raw = zando::FiguresOf(shots, goals, 56, 44, 8, 8, false);  // runs past the grid's end
     EXPECT_EQ(raw.shots, 3);
     EXPECT_EQ(raw.goals, 4);
     EXPECT_FLOAT_EQ(raw.heat, 15.0f);
-    const zando::ZoneFigures limited = zando::FiguresOf(shots, goals, 56, 44, 8, 8, true);
-    EXPECT_EQ(limited.goals, 2) << "two goals in the zone of two shots, none where there was no shot";
-    EXPECT_FLOAT_EQ(limited.AccuracyPercent(), 200.0f / 3.0f);
+    const zando::ZoneFigures counted = zando::FiguresOf(shots, goals, 56, 44, 8, 8, true);
+    EXPECT_EQ(counted.goals, 4);
+    EXPECT_EQ(counted.shots, 5) << "3 where 2 shots gave 3 goals, 1 where a goal came without a shot, and the lone shot";
+    EXPECT_FLOAT_EQ(counted.AccuracyPercent(), 80.0f);
     EXPECT_EQ(zando::FiguresOf(shots, goals, -3, -3, 2, 2, false).shots, 0) << "wholly outside";
 }
 

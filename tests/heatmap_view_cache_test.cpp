@@ -41,10 +41,11 @@ bool SameCall(const host::CanvasCall& a, const host::CanvasCall& b) {
 }
 
 std::string Describe(const host::CanvasCall& call) {
-    return std::to_string(static_cast<int>(call.kind)) + " rgba(" + std::to_string(call.colour.red) + "," + std::to_string(call.colour.green) +
-           "," + std::to_string(call.colour.blue) + "," + std::to_string(call.colour.alpha) + ") at " + std::to_string(call.position.X) + "," +
-           std::to_string(call.position.Y) + " " + std::to_string(call.start.X) + "," + std::to_string(call.start.Y) + "-" +
-           std::to_string(call.end.X) + "," + std::to_string(call.end.Y) + " \"" + call.text + "\"";
+    return std::to_string(static_cast<int>(call.kind)) + " rgba(" + std::to_string(call.colour.red) + "," +
+           std::to_string(call.colour.green) + "," + std::to_string(call.colour.blue) + "," + std::to_string(call.colour.alpha) +
+           ") at " + std::to_string(call.position.X) + "," + std::to_string(call.position.Y) + " " +
+           std::to_string(call.start.X) + "," + std::to_string(call.start.Y) + "-" + std::to_string(call.end.X) + "," +
+           std::to_string(call.end.Y) + " \"" + call.text + "\"";
 }
 
 // A colour that tells the value and the mode's opacity apart, for the cache on its own.
@@ -91,9 +92,9 @@ TEST(HeatmapViewCache, DrawsCallForCallWhatAViewDrawsFromScratch) {
         checkpointsWithZones += zones > 0;
     });
 
-    const std::vector<std::string> changes = {"toggle_accuracy_view", "zando_window_opacity 0.5", "toggle_heatmap_view",
-                                              "",                     "toggle_accuracy_view",     "zando_window_opacity 0.85",
-                                              "zando_heatmap_scale 1.5", "toggle_heatmap_view"};
+    const std::vector<std::string> changes = {
+        "toggle_accuracy_view", "zando_window_opacity 0.5",  "toggle_heatmap_view",     "",
+        "toggle_accuracy_view", "zando_window_opacity 0.85", "zando_heatmap_scale 1.5", "toggle_heatmap_view"};
     double nextCheck = 20.0;
     sb::MatchSimulator simulator({21, 2, 30.0, 1}, [&](const sb::TraceRecord& record) {
         checkpoint = std::holds_alternative<sb::record::Frame>(record.body) && record.t >= nextCheck;
@@ -143,7 +144,7 @@ TEST(HeatmapViewCache, WorksTheZonesOutAgainOnlyWhenACellTheModeOrTheOpacityChan
     shots[10][11] = 5.0f;  // a new shot beside it
     EXPECT_EQ(get(frequency).zones.size(), 30u);
     EXPECT_EQ(get(frequency).totals.totalShots, 3);
-    goals[10][11] = 1;     // a goal alone changes only the goal grid
+    goals[10][11] = 1;  // a goal alone changes only the goal grid
     EXPECT_EQ(get(frequency).totals.totalGoals, 2);
     EXPECT_EQ(cache.Recomputations(), 3);
 
@@ -200,8 +201,13 @@ TEST(HeatmapViewCache, ColourRunsCoverEachZoneOnceInItsColour) {
     const auto drawn = cache.Zones(same);
     ASSERT_GT(drawn.size(), 2000u);
 
-    for (const auto& [x0, y0, cell] : {std::tuple{1154, 125, 5}, std::tuple{40, 7, 9}}) {
-        const auto& runs = cache.PlacedRuns(x0, y0, cell, same);
+    // At scale 1 (5 pixels a zone) and at a size whose zones are not a whole number of pixels.
+    for (const zando::ZoneBox box : {zando::ZoneBox{1154, 125, 250, 310}, zando::ZoneBox{40, 7, 333, 413}}) {
+        // Each zone edge where its share of the box puts it, to the nearest pixel.
+        std::map<int, int> rowAt, colAt;  // edge -> index
+        for (int r = 0; r <= GridRows; ++r) rowAt[box.y + static_cast<int>(std::lround(r * box.height / double{GridRows}))] = r;
+        for (int c = 0; c <= GridCols; ++c) colAt[box.x + static_cast<int>(std::lround(c * box.width / double{GridCols}))] = c;
+        const auto& runs = cache.PlacedRuns(box, same);
         std::map<std::pair<int, int>, std::uint32_t> laid;  // (row, column) -> colour
         std::vector<std::uint32_t> order;
         std::size_t next = 0;
@@ -211,14 +217,16 @@ TEST(HeatmapViewCache, ColourRunsCoverEachZoneOnceInItsColour) {
             order.push_back(group.colour);
             for (std::size_t i = group.first; i < group.first + group.count; ++i) {
                 const auto& rect = runs.rects[i];
-                ASSERT_EQ(rect.y2 - rect.y1, cell);
-                ASSERT_EQ((rect.x1 - x0) % cell, 0);
-                ASSERT_EQ((rect.x2 - rect.x1) % cell, 0);
+                ASSERT_TRUE(rowAt.contains(rect.y1) && rowAt.contains(rect.y2) && colAt.contains(rect.x1) &&
+                            colAt.contains(rect.x2))
+                    << "edges at " << rect.x1 << "," << rect.y1 << " - " << rect.x2 << "," << rect.y2;
+                const int row = rowAt[rect.y1];
+                ASSERT_EQ(rowAt[rect.y2], row + 1) << "a zone high";
                 ASSERT_GT(rect.x2, rect.x1);
-                const int row = (rect.y1 - y0) / cell;
-                for (int col = (rect.x1 - x0) / cell; col < (rect.x2 - x0) / cell; ++col)
-                    EXPECT_TRUE(laid.emplace(std::pair{row, col}, group.colour).second) << "zone " << row << "," << col << " twice";
-                const std::pair<int, int> before{row, (rect.x1 - x0) / cell - 1}, after{row, (rect.x2 - x0) / cell};
+                for (int col = colAt[rect.x1]; col < colAt[rect.x2]; ++col)
+                    EXPECT_TRUE(laid.emplace(std::pair{row, col}, group.colour).second)
+                        << "zone " << row << "," << col << " twice";
+                const std::pair<int, int> before{row, colAt[rect.x1] - 1}, after{row, colAt[rect.x2]};
                 for (const auto& beside : {before, after}) {
                     const auto found = laid.find(beside);
                     EXPECT_TRUE(found == laid.end() || found->second != group.colour) << "runs of one colour touch at " << row;
@@ -243,9 +251,11 @@ TEST(HeatmapViewCache, ColourRunsCoverEachZoneOnceInItsColour) {
     shots[40][10] = 500.0f;
     cache.Get(shots, goals, {true, true, 1.0f}, [](float value) { return static_cast<std::uint32_t>(value * 3.999f); });
     std::size_t zonesInRuns = 0;
-    for (const auto& rect : cache.PlacedRuns(0, 0, 1, same).rects) zonesInRuns += static_cast<std::size_t>(rect.x2 - rect.x1);
+    for (const auto& rect : cache.PlacedRuns({0, 0, GridCols, GridRows}, same).rects)
+        zonesInRuns += static_cast<std::size_t>(rect.x2 - rect.x1);
     EXPECT_EQ(zonesInRuns, cache.Zones(same).size());
-    for (const auto& group : cache.PlacedRuns(0, 0, 1, same).colours) EXPECT_LT(group.colour, 100u) << "the new shades";
+    for (const auto& group : cache.PlacedRuns({0, 0, GridCols, GridRows}, same).colours)
+        EXPECT_LT(group.colour, 100u) << "the new shades";
 }
 
 namespace {
@@ -253,8 +263,8 @@ namespace {
 // Whether a view kept through changes gives what a view made from scratch gives: the totals, the
 // zones, and the runs with their rectangles and colours.
 template <class Cache, class ShadeOf, class ColourOf>
-void ExpectSameAsFresh(Cache& kept, const Grid<float>& shots, const Grid<int32_t>& goals, const zando::ShadingMode& mode, int x0,
-                       int y0, int cell, const ShadeOf& shadeOf, const ColourOf& colourOf, int step) {
+void ExpectSameAsFresh(Cache& kept, const Grid<float>& shots, const Grid<int32_t>& goals, const zando::ShadingMode& mode,
+                       zando::ZoneBox box, const ShadeOf& shadeOf, const ColourOf& colourOf, int step) {
     auto fresh = std::make_unique<Cache>();
     const auto shade = [&](float value) { return shadeOf(mode.accuracy, value); };
     const auto colour = [&](const auto& shaded) { return colourOf(shaded, mode.opacity); };
@@ -263,8 +273,8 @@ void ExpectSameAsFresh(Cache& kept, const Grid<float>& shots, const Grid<int32_t
     ASSERT_EQ(std::tie(keptTotals.totalShots, keptTotals.totalGoals, keptTotals.anyShot),
               std::tie(freshTotals.totalShots, freshTotals.totalGoals, freshTotals.anyShot))
         << "step " << step;
-    const auto& keptRuns = kept.PlacedRuns(x0, y0, cell, colour);
-    const auto& freshRuns = fresh->PlacedRuns(x0, y0, cell, colour);
+    const auto& keptRuns = kept.PlacedRuns(box, colour);
+    const auto& freshRuns = fresh->PlacedRuns(box, colour);
     ASSERT_EQ(keptRuns.rects.size(), freshRuns.rects.size()) << "step " << step;
     for (std::size_t i = 0; i < keptRuns.rects.size(); ++i) {
         const auto &p = keptRuns.rects[i], &q = freshRuns.rects[i];
@@ -294,7 +304,7 @@ void KeepThroughChanges(const ShadeOf& shadeOf, const ColourOf& colourOf, unsign
     std::mt19937 random(seed);
     const auto pick = [&](int count) { return static_cast<int>(random() % static_cast<unsigned>(count)); };
     zando::ShadingMode mode{false, true, 0.85f};
-    int x0 = 1154, y0 = 125, cell = 5;
+    zando::ZoneBox box{1154, 125, 250, 310};
     using Colour = decltype(colourOf(Shade{}, 1.0f));
     auto kept = std::make_unique<zando::ZoneShadingCache<Shade, Colour>>();
     for (int step = 0; step < 400; ++step) {
@@ -309,15 +319,15 @@ void KeepThroughChanges(const ShadeOf& shadeOf, const ColourOf& colourOf, unsign
             if (shots[row][col] > 0.0f) goals[row][col] += 1;
             break;  // a goal
         case 6: mode.accuracy = !mode.accuracy; break;
-        case 7: mode.limitGoals = !mode.limitGoals; break;
+        case 7: mode.goalsCountAsShots = !mode.goalsCountAsShots; break;
         case 8: mode.opacity = static_cast<float>(pick(101)) / 100.0f; break;
-        case 9: x0 = pick(1800), y0 = pick(700), cell = 1 + pick(9); break;
+        case 9: box = {pick(1800), pick(700), 50 + pick(600), 62 + pick(700)}; break;
         case 10:
             if (pick(8) == 0) ClearGrid(shots), ClearGrid(goals);
             break;       // a reset
         default: break;  // nothing
         }
-        ExpectSameAsFresh(*kept, shots, goals, mode, x0, y0, cell, shadeOf, colourOf, step);
+        ExpectSameAsFresh(*kept, shots, goals, mode, box, shadeOf, colourOf, step);
         if (::testing::Test::HasFatalFailure()) return;
     }
 }

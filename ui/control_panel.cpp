@@ -1,5 +1,6 @@
 // The control panel window: its theme, the sidebar with the eight tabs, the content area showing the
 // selected tab, and then the heatmap window.
+#include <algorithm>
 #include <array>
 
 #include "plugin/zando.h"
@@ -15,18 +16,18 @@ struct ThemeColour {
 };
 
 const std::array<ThemeColour, 26> PanelTheme = {{
-    {ImGuiCol_WindowBg, {0.05f, 0.04f, 0.08f, 0.98f}},      {ImGuiCol_ChildBg, {0.08f, 0.06f, 0.11f, 0.95f}},
-    {ImGuiCol_PopupBg, {0.10f, 0.08f, 0.14f, 0.98f}},       {ImGuiCol_Border, {0.45f, 0.30f, 0.65f, 0.60f}},
-    {ImGuiCol_FrameBg, {0.12f, 0.10f, 0.16f, 1.0f}},        {ImGuiCol_FrameBgHovered, {0.18f, 0.14f, 0.24f, 1.0f}},
-    {ImGuiCol_FrameBgActive, {0.24f, 0.18f, 0.32f, 1.0f}},  {ImGuiCol_TitleBg, {0.10f, 0.08f, 0.14f, 1.0f}},
-    {ImGuiCol_TitleBgActive, {0.18f, 0.14f, 0.26f, 1.0f}},  {ImGuiCol_TitleBgCollapsed, {0.08f, 0.06f, 0.12f, 1.0f}},
-    {ImGuiCol_Button, {0.28f, 0.20f, 0.42f, 1.0f}},         {ImGuiCol_ButtonHovered, {0.38f, 0.28f, 0.56f, 1.0f}},
-    {ImGuiCol_ButtonActive, {0.48f, 0.36f, 0.68f, 1.0f}},   {ImGuiCol_Header, {0.22f, 0.16f, 0.32f, 1.0f}},
-    {ImGuiCol_HeaderHovered, {0.32f, 0.24f, 0.46f, 1.0f}},  {ImGuiCol_HeaderActive, {0.42f, 0.32f, 0.60f, 1.0f}},
-    {ImGuiCol_Separator, {0.40f, 0.28f, 0.58f, 0.50f}},     {ImGuiCol_SeparatorHovered, {0.50f, 0.38f, 0.68f, 0.70f}},
-    {ImGuiCol_SeparatorActive, {0.60f, 0.48f, 0.78f, 1.0f}}, {ImGuiCol_Tab, {0.18f, 0.12f, 0.26f, 1.0f}},
-    {ImGuiCol_TabHovered, {0.35f, 0.25f, 0.50f, 1.0f}},     {ImGuiCol_TabActive, {0.28f, 0.20f, 0.42f, 1.0f}},
-    {ImGuiCol_CheckMark, {0.70f, 0.50f, 0.95f, 1.0f}},      {ImGuiCol_SliderGrab, {0.55f, 0.40f, 0.75f, 1.0f}},
+    {ImGuiCol_WindowBg, {0.05f, 0.04f, 0.08f, 0.98f}},        {ImGuiCol_ChildBg, {0.08f, 0.06f, 0.11f, 0.95f}},
+    {ImGuiCol_PopupBg, {0.10f, 0.08f, 0.14f, 0.98f}},         {ImGuiCol_Border, {0.45f, 0.30f, 0.65f, 0.60f}},
+    {ImGuiCol_FrameBg, {0.12f, 0.10f, 0.16f, 1.0f}},          {ImGuiCol_FrameBgHovered, {0.18f, 0.14f, 0.24f, 1.0f}},
+    {ImGuiCol_FrameBgActive, {0.24f, 0.18f, 0.32f, 1.0f}},    {ImGuiCol_TitleBg, {0.10f, 0.08f, 0.14f, 1.0f}},
+    {ImGuiCol_TitleBgActive, {0.18f, 0.14f, 0.26f, 1.0f}},    {ImGuiCol_TitleBgCollapsed, {0.08f, 0.06f, 0.12f, 1.0f}},
+    {ImGuiCol_Button, {0.28f, 0.20f, 0.42f, 1.0f}},           {ImGuiCol_ButtonHovered, {0.38f, 0.28f, 0.56f, 1.0f}},
+    {ImGuiCol_ButtonActive, {0.48f, 0.36f, 0.68f, 1.0f}},     {ImGuiCol_Header, {0.22f, 0.16f, 0.32f, 1.0f}},
+    {ImGuiCol_HeaderHovered, {0.32f, 0.24f, 0.46f, 1.0f}},    {ImGuiCol_HeaderActive, {0.42f, 0.32f, 0.60f, 1.0f}},
+    {ImGuiCol_Separator, {0.40f, 0.28f, 0.58f, 0.50f}},       {ImGuiCol_SeparatorHovered, {0.50f, 0.38f, 0.68f, 0.70f}},
+    {ImGuiCol_SeparatorActive, {0.60f, 0.48f, 0.78f, 1.0f}},  {ImGuiCol_Tab, {0.18f, 0.12f, 0.26f, 1.0f}},
+    {ImGuiCol_TabHovered, {0.35f, 0.25f, 0.50f, 1.0f}},       {ImGuiCol_TabActive, {0.28f, 0.20f, 0.42f, 1.0f}},
+    {ImGuiCol_CheckMark, {0.70f, 0.50f, 0.95f, 1.0f}},        {ImGuiCol_SliderGrab, {0.55f, 0.40f, 0.75f, 1.0f}},
     {ImGuiCol_SliderGrabActive, {0.70f, 0.55f, 0.90f, 1.0f}}, {ImGuiCol_TextDisabled, {0.45f, 0.40f, 0.50f, 1.0f}},
 }};
 
@@ -69,8 +70,16 @@ void ZANDO::Render() {
     ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, {0.0f, 0.0f});
     ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing, {8.0f, 8.0f});
 
-    ImGui::SetNextWindowSize({1100.0f, 720.0f}, ImGuiCond_FirstUseEver);
-    if (!ImGui::Begin(menuTitle.c_str(), &isWindowOpen, 0)) {
+    // Sized to the screen (1100 x 720 at most), so that the heatmap and history windows fit beside it.
+    windowAreasThisFrame.clear();
+    const ImVec2 display = ImGui::GetIO().DisplaySize;
+    const ImVec2 panelSize{std::clamp(0.42f * display.x, std::min(520.0f, display.x), 1100.0f),
+                           std::min(720.0f, display.y - 16.0f)};
+    ImGui::SetNextWindowSize(panelSize, ImGuiCond_FirstUseEver);
+    ImGui::SetNextWindowPos(FirstWindowPlace(panelSize, {8.0f, 8.0f}), ImGuiCond_FirstUseEver);
+    const bool panelOpen = ImGui::Begin(menuTitle.c_str(), &isWindowOpen, 0);
+    NoteWindowArea();
+    if (!panelOpen) {
         PopTheme();
         ImGui::End();
         return;
@@ -81,8 +90,11 @@ void ZANDO::Render() {
     ImGui::BeginChild("Sidebar", {SidebarWidth, 0.0f}, true, ImGuiWindowFlags_NoScrollbar);
     ImGui::PopStyleVar();
     ImGui::SetCursorPosY(ImGui::GetCursorPosY() + 15.0f);
-    const ImVec4 letters[] = {{0.4f, 0.7f, 1.0f, 1.0f}, {0.5f, 0.75f, 1.0f, 1.0f}, {0.6f, 0.8f, 1.0f, 1.0f},
-                              {0.7f, 0.85f, 1.0f, 1.0f}, {0.85f, 0.9f, 1.0f, 1.0f}};
+    const ImVec4 letters[] = {{0.4f, 0.7f, 1.0f, 1.0f},
+                              {0.5f, 0.75f, 1.0f, 1.0f},
+                              {0.6f, 0.8f, 1.0f, 1.0f},
+                              {0.7f, 0.85f, 1.0f, 1.0f},
+                              {0.85f, 0.9f, 1.0f, 1.0f}};
     const char* word = "ZANDO";
     ImGui::SetCursorPosX((SidebarWidth - 5.5f * ImGui::CalcTextSize("Z").x) * 0.5f);
     for (int i = 0; i < 5; ++i) {
@@ -98,7 +110,8 @@ void ZANDO::Render() {
     ImGui::PushStyleVar(ImGuiStyleVar_FramePadding, {12.0f, 12.0f});
     ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing, {0.0f, 4.0f});
     for (int index = 0; index < static_cast<int>(Tabs.size()); ++index) {
-        if (ImGui::Selectable(Tabs[static_cast<std::size_t>(index)].label, selectedTab == index, 0, {0.0f, 40.0f})) selectedTab = index;
+        if (ImGui::Selectable(Tabs[static_cast<std::size_t>(index)].label, selectedTab == index, 0, {0.0f, 40.0f}))
+            selectedTab = index;
         ui::Tooltip(Tabs[static_cast<std::size_t>(index)].tooltip);
     }
     ImGui::PopStyleVar(2);

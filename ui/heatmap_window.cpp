@@ -1,39 +1,38 @@
 // The heatmap window drawn after the control panel: the smoothed zone grid by frequency or accuracy,
 // the field over it, and the totals of the displayed grids.
 #include <algorithm>
+#include <vector>
 
 #include "heatmap/heatmap_drawing.h"
 #include "overlay/overlay_placement.h"
 #include "plugin/zando.h"
 #include "ui/panel_widgets.h"
+#include "ui/window_placement.h"
 
 namespace ui = zando::ui;
 
-namespace {
-
-// A screen area: an overlay's, from its placement and its size in reference pixels.
-struct Area {
-    float left, top, right, bottom;
-};
-Area AreaOf(const zando::Placement& place, float width, float height) {
-    return {static_cast<float>(place.x), static_cast<float>(place.y), static_cast<float>(place.x) + width * place.scale,
-            static_cast<float>(place.y) + height * place.scale};
-}
-
-}  // namespace
-
-// Where the window first opens: beside the canvas heatmap and the post-game card, never over them:
-// under the card when it fits there, else left of the canvas heatmap, else under that heatmap.
-ImVec2 ZANDO::FirstWindowPlace(float width, float height) const {
+// Where a window first opens: the overlays at their places (worth keeping clear where there is room)
+// and the windows already drawn this frame (never to be covered when the screen has room for both).
+ImVec2 ZANDO::FirstWindowPlace(ImVec2 size, ImVec2 wanted) const {
     const ImVec2 display = ImGui::GetIO().DisplaySize;
     const Vector2 screen{static_cast<int>(display.x), static_cast<int>(display.y)};
-    const Area heatmap = AreaOf(HeatmapOverlayPlacement(screen), HeatmapOverlayWidth, HeatmapOverlayHeight);
-    const Area card = AreaOf(PostGameCardPlacement(screen), PostGameCardWidth, PostGameCardHeight());
-    constexpr float gap = 10.0f;
-    if (card.bottom + gap + height <= display.y && card.left + width <= display.x) return {card.left, card.bottom + gap};
-    if (heatmap.left - gap - width >= 0.0f) return {heatmap.left - gap - width, heatmap.top};
-    return {std::clamp(heatmap.left, 0.0f, std::max(0.0f, display.x - width)),
-            std::clamp(heatmap.bottom + gap, 0.0f, std::max(0.0f, display.y - height))};
+    std::vector<ui::TakenArea> taken;
+    const auto overlay = [&](const zando::Placement& place, float width, float height) {
+        const zando::PixelArea area = zando::AreaOf(place, width, height);
+        taken.push_back({{static_cast<float>(area.left), static_cast<float>(area.top), static_cast<float>(area.right),
+                          static_cast<float>(area.bottom)},
+                         1.0f});
+    };
+    overlay(PostGameCardPlacement(screen), PostGameCardWidth, PostGameCardHeight());
+    overlay(HeatmapOverlayPlacement(screen), HeatmapOverlayWidth, HeatmapOverlayHeight);
+    for (const ImVec4& window : windowAreasThisFrame) taken.push_back({{window.x, window.y, window.z, window.w}, 1000.0f});
+    const ui::WindowSpot spot = ui::PlaceWindow(display.x, display.y, size.x, size.y, {wanted.x, wanted.y}, taken);
+    return {spot.x, spot.y};
+}
+
+void ZANDO::NoteWindowArea(ImVec2 atLeast) {
+    const ImVec2 pos = ImGui::GetWindowPos(), size = ImGui::GetWindowSize();
+    windowAreasThisFrame.push_back({pos.x, pos.y, pos.x + std::max(size.x, atLeast.x), pos.y + std::max(size.y, atLeast.y)});
 }
 
 void ZANDO::RenderHeatmapWindow() {
@@ -46,9 +45,16 @@ void ZANDO::RenderHeatmapWindow() {
     ImGui::PushStyleColor(ImGuiCol_Text, {0.85f, 0.82f, 0.92f, 1.0f});
     ImGui::PushStyleVar(ImGuiStyleVar_WindowRounding, 8.0f);
     ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, {12.0f, 12.0f});
-    ImGui::SetNextWindowPos(FirstWindowPlace(W + 24.0f, H + 150.0f), ImGuiCond_FirstUseEver);
+    // First under the post-game card, else wherever it covers nothing.
+    const ImVec2 display = ImGui::GetIO().DisplaySize;
+    const zando::PixelArea card = zando::AreaOf(PostGameCardPlacement({static_cast<int>(display.x), static_cast<int>(display.y)}),
+                                                PostGameCardWidth, PostGameCardHeight());
+    ImGui::SetNextWindowPos(
+        FirstWindowPlace({W + 24.0f, H + 150.0f}, {static_cast<float>(card.left), static_cast<float>(card.bottom) + 8.0f}),
+        ImGuiCond_FirstUseEver);
     // Sized to what it holds: the grid and the totals under it, without a scroll bar.
     if (ImGui::Begin("ZANDO Heatmap", &showHeatmap, ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoCollapse)) {
+        NoteWindowArea({W + 24.0f, H + 150.0f});
         const Grid<float>& shotGrid = showAllTimeHeatmap ? allTimeShotHeatmap : shotHeatmap;
         const Grid<int32_t>& goalGrid = showAllTimeHeatmap ? allTimeGoalHeatmap : goalHeatmap;
         ImGui::TextColored({0.7f, 0.5f, 0.95f, 1.0f}, showAllTimeHeatmap ? "ALL-TIME HEATMAP" : "CURRENT MATCH");
@@ -74,9 +80,10 @@ void ZANDO::RenderHeatmapWindow() {
             return ImGui::ColorConvertFloat4ToU32({shade.x, shade.y, shade.z, shade.w * O});
         };
         for (const auto& zone : windowShading.Zones(atOpacity))
-            list->AddRectFilled({origin.x + static_cast<float>(zone.col) * cellW, origin.y + static_cast<float>(zone.row) * cellH},
-                                {origin.x + static_cast<float>(zone.col + 1) * cellW, origin.y + static_cast<float>(zone.row + 1) * cellH},
-                                zone.colour);
+            list->AddRectFilled(
+                {origin.x + static_cast<float>(zone.col) * cellW, origin.y + static_cast<float>(zone.row) * cellH},
+                {origin.x + static_cast<float>(zone.col + 1) * cellW, origin.y + static_cast<float>(zone.row + 1) * cellH},
+                zone.colour);
 
         const ImU32 line = ImGui::ColorConvertFloat4ToU32({0.6f, 0.5f, 0.8f, 0.8f * O});
         list->AddRect(origin, {origin.x + W, origin.y + H}, line, 0.0f, 0, 2.0f);
