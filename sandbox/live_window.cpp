@@ -6,8 +6,10 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -15,9 +17,9 @@
 
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
-#include <imgui.h>
 #include <backends/imgui_impl_opengl3.h>
 #include <backends/imgui_impl_sdl.h>
+#include <imgui.h>
 
 #include "host/runtime/drawing_canvas.h"
 #include "host/runtime/recording_canvas.h"
@@ -39,14 +41,23 @@ struct GameFrame {
     };
     std::vector<Car> cars;
     std::optional<Vector> ball;
+    bool inMatch = false;
+    float secondsElapsed = 0.0f;  // the match clock
+    bool overtime = false;
+    int blueGoals = 0, orangeGoals = 0;
     std::vector<host::CanvasCall> overlays;
 };
 
 GameFrame Snapshot(const host::game::World& world) {
     GameFrame frame;
     if (!world.currentGame) return frame;
-    for (const auto& car : world.currentGame->cars) frame.cars.push_back({car->location, car->teamNum2, car.get() == world.localCar});
+    for (const auto& car : world.currentGame->cars)
+        frame.cars.push_back({car->location, car->teamNum2, car.get() == world.localCar});
     if (world.currentGame->ball) frame.ball = world.currentGame->ball->location;
+    frame.inMatch = true;
+    frame.secondsElapsed = world.currentGame->secondsElapsed;
+    frame.overtime = world.currentGame->overtime;
+    for (const auto& team : world.currentGame->teams) (team->index == 0 ? frame.blueGoals : frame.orangeGoals) = team->score;
     return frame;
 }
 
@@ -67,10 +78,38 @@ void Replay(const std::vector<host::CanvasCall>& calls, host::CanvasBackend& can
     }
 }
 
-// A top view of the pitch in the middle of the screen: the field, the goals, the cars and the ball.
+// Where the pitch goes: between the scoreboard band at the top and the console line at the bottom,
+// the goals (5,500 units from the centre) included, as large as the band allows.
+constexpr float ScoreboardHeight = 40.0f, ConsoleHeight = 60.0f;
+struct PitchLayout {
+    float scale = 1.0f;  // pixels a world unit
+    float centreX = 0.0f, centreY = 0.0f;
+};
+PitchLayout LayOutPitch(float width, float height) {
+    const float band = std::max(1.0f, height - ScoreboardHeight - ConsoleHeight);
+    return {std::min(width * 0.5f / 8192.0f, band / 11000.0f), width * 0.5f, ScoreboardHeight + band * 0.5f};
+}
+
+// The score and the match clock (the time left of five minutes, then "+m:ss OT") at the top.
+void DrawScoreboard(ImDrawList* list, const GameFrame& world, ImVec2 screen) {
+    if (!world.inMatch) return;
+    const int elapsed = static_cast<int>(world.secondsElapsed);
+    const int shown = world.overtime ? std::max(0, elapsed - 300) : std::max(0, 300 - elapsed);
+    char text[96];
+    std::snprintf(text, sizeof text, "BLUE %d  -  %d ORANGE     %s%d:%02d%s", world.blueGoals, world.orangeGoals,
+                  world.overtime ? "+" : "", shown / 60, shown % 60, world.overtime ? " OT" : "");
+    const ImVec2 size = ImGui::CalcTextSize(text);
+    const ImVec2 at{(screen.x - size.x) * 0.5f, (ScoreboardHeight - size.y) * 0.5f};
+    list->AddRectFilled({at.x - 12.0f, 4.0f}, {at.x + size.x + 12.0f, ScoreboardHeight - 4.0f}, IM_COL32(10, 15, 25, 220), 6.0f);
+    list->AddText(at, IM_COL32(240, 240, 240, 255), text);
+}
+
+// A top view of the pitch between the scoreboard at the top of the screen and the console line at its
+// bottom: the field, the goals, the cars and the ball, all of them in view at any window size.
 void DrawPitch(ImDrawList* list, const GameFrame& world, ImVec2 screen) {
-    const float scale = std::min(screen.x * 0.5f / 8192.0f, screen.y * 0.9f / 10240.0f);
-    const ImVec2 centre{screen.x * 0.5f, screen.y * 0.5f};
+    const PitchLayout layout = LayOutPitch(screen.x, screen.y);
+    const float scale = layout.scale;
+    const ImVec2 centre{layout.centreX, layout.centreY};
     // World +Y (orange's goal) is at the top of the screen.
     const auto at = [&](float x, float y) { return ImVec2{centre.x - x * scale, centre.y - y * scale}; };
     list->AddRectFilled(at(4096, 5120), at(-4096, -5120), IM_COL32(24, 70, 40, 255));
@@ -155,8 +194,8 @@ int PlayLive(host::Host& host, const LiveSettings& settings, const std::function
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-    SDL_Window* window = SDL_CreateWindow("ZANDO sandbox - live match", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, settings.width,
-                                          settings.height, SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE);
+    SDL_Window* window = SDL_CreateWindow("ZANDO sandbox - live match", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                          settings.width, settings.height, SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE);
     SDL_GLContext gl = window ? SDL_GL_CreateContext(window) : nullptr;
     if (!gl) {
         say(std::string("cannot open an OpenGL 3.3 window: ") + SDL_GetError());
@@ -177,7 +216,9 @@ int PlayLive(host::Host& host, const LiveSettings& settings, const std::function
     say("live match: F1 control panel, F2 settings page, Esc quits");
 
     // Work for the game thread (keys, console statements) is handed over as the plug-in's windows do.
-    const auto onGameThread = [&host](std::function<void()> work) { host.GetScheduler().Execute(host::HostOwner, std::move(work)); };
+    const auto onGameThread = [&host](std::function<void()> work) {
+        host.GetScheduler().Execute(host::HostOwner, std::move(work));
+    };
     std::vector<char> consoleLine(256, '\0');
     const auto started = std::chrono::steady_clock::now();
     std::optional<GameThread> game;
@@ -201,12 +242,14 @@ int PlayLive(host::Host& host, const LiveSettings& settings, const std::function
         ImGui_ImplSDL2_NewFrame();
         ImGui::NewFrame();
         DrawPitch(ImGui::GetBackgroundDrawList(), frame, io.DisplaySize);
-        host::DrawingCanvas canvas(Vector2{static_cast<int>(io.DisplaySize.x), static_cast<int>(io.DisplaySize.y)}, io.Fonts->Fonts[0]);
+        DrawScoreboard(ImGui::GetBackgroundDrawList(), frame, io.DisplaySize);
+        host::DrawingCanvas canvas(Vector2{static_cast<int>(io.DisplaySize.x), static_cast<int>(io.DisplaySize.y)},
+                                   io.Fonts->Fonts[0]);
         canvas.Begin(ImGui::GetBackgroundDrawList());
         Replay(frame.overlays, canvas);
         host.RenderWindows();
         // The console line, at the bottom of the screen.
-        ImGui::SetNextWindowPos({10.0f, io.DisplaySize.y - 50.0f});
+        ImGui::SetNextWindowPos({10.0f, io.DisplaySize.y - ConsoleHeight + 10.0f});
         ImGui::SetNextWindowSize({io.DisplaySize.x - 20.0f, 40.0f});
         ImGui::Begin("Console", nullptr, ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoMove);
         ImGui::SetNextItemWidth(-1.0f);
@@ -225,9 +268,12 @@ int PlayLive(host::Host& host, const LiveSettings& settings, const std::function
         if (settings.quitAfter > 0.0 && now >= settings.quitAfter) {
             running = false;
             if (!settings.screenshot.empty()) {
-                host::ScreenImage image = host::ReadScreen(static_cast<int>(io.DisplaySize.x), static_cast<int>(io.DisplaySize.y));
-                if (host::WritePng(image, settings.screenshot)) say("wrote the live window to " + settings.screenshot.string());
-                else say("could not write " + settings.screenshot.string());
+                host::ScreenImage image =
+                    host::ReadScreen(static_cast<int>(io.DisplaySize.x), static_cast<int>(io.DisplaySize.y));
+                if (host::WritePng(image, settings.screenshot))
+                    say("wrote the live window to " + settings.screenshot.string());
+                else
+                    say("could not write " + settings.screenshot.string());
             }
         }
         SDL_GL_SwapWindow(window);

@@ -73,11 +73,11 @@ int main(int argc, char** argv) {
     host::Host host(options->home);
     std::unique_ptr<sandbox::ScreenCamera> camera;
     try {
-        camera = std::make_unique<sandbox::ScreenCamera>(
-            host,
-            sandbox::ScreenshotSettings{options->screenshotAt, options->screenshotDir, options->screenWidth,
-                                        options->screenHeight},
-            Say);
+        camera =
+            std::make_unique<sandbox::ScreenCamera>(host,
+                                                    sandbox::ScreenshotSettings{options->screenshotAt, options->screenshotDir,
+                                                                                options->screenWidth, options->screenHeight},
+                                                    Say);
     } catch (const std::exception& e) {
         Say(e.what());
         return 1;
@@ -92,10 +92,11 @@ int main(int argc, char** argv) {
     }
     const auto* info = loaded.plugin->info;
     const std::string pluginName = info->pluginName;  // the record goes away with the library
-    Say("loaded " + pluginName + ' ' + info->pluginVersion + " (API build " + std::to_string(info->apiBuildVersion) +
-        ") from " + options->plugin.string() + "; host folder " + options->home.string());
+    Say("loaded " + pluginName + ' ' + info->pluginVersion + " (API build " + std::to_string(info->apiBuildVersion) + ") from " +
+        options->plugin.string() + "; host folder " + options->home.string());
 
-    if (options->panelTab >= 0 && !sandbox::ShowPanelTab(host, *loaded.plugin, options->panelTab)) Say("this plug-in has no control panel");
+    if (options->panelTab >= 0 && !sandbox::ShowPanelTab(host, *loaded.plugin, options->panelTab))
+        Say("this plug-in has no control panel");
     if (options->settingsPage && !host.ShowSettingsPage(pluginName, true)) Say("this plug-in has no settings page");
 
     if (!options->exec.empty()) {
@@ -130,10 +131,8 @@ int main(int argc, char** argv) {
     case sandbox::Activity::Play: {
         sandbox::LiveSettings live;
         live.match = {options->seed, options->teamSize, 60.0};
-        if (options->screenWidth != 1920 || options->screenHeight != 1080) {
-            live.width = options->screenWidth;
-            live.height = options->screenHeight;
-        }
+        live.width = options->screenWidth;
+        live.height = options->screenHeight;
         live.quitAfter = options->quitAfter;
         live.screenshot = options->windowPicture;
         try {
@@ -159,8 +158,7 @@ int main(int argc, char** argv) {
     case sandbox::Activity::Simulate: {
         const sandbox::SimulationSettings settings{options->seed, options->teamSize, options->fps, options->matches};
         try {
-            const sandbox::SimulatedMatch match =
-                sandbox::PlaySimulatedMatch(host, settings, traceOut.get(), camera.get());
+            const sandbox::SimulatedMatch match = sandbox::PlaySimulatedMatch(host, settings, traceOut.get(), camera.get());
             if (!camera->Finish()) exitCode = 1;
             if (options->report) {
                 host::LoadedPlugin* now = host.FindPlugin(pluginName);  // a trace may have reloaded it

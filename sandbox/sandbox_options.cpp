@@ -42,6 +42,24 @@ std::filesystem::path DefaultPluginPath(const char* argv0) {
 }
 #endif
 
+namespace {
+
+// A screen or window size, WIDTHxHEIGHT.
+CLI::Validator ResolutionCheck() {
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            int width = 0, height = 0;
+            char x = 0, extra = 0;
+            if (std::sscanf(text.c_str(), "%d%c%d%c", &width, &x, &height, &extra) != 3 || x != 'x' || width < 64 ||
+                height < 64 || width > 7680 || height > 4320)
+                return "expected WIDTHxHEIGHT, from 64x64 to 7680x4320, such as 1920x1080";
+            return {};
+        },
+        "WIDTHxHEIGHT");
+}
+
+}  // namespace
+
 std::optional<SandboxOptions> ParseSandboxOptions(int argc, char** argv, int& exitCode) {
     SandboxOptions options;
     CLI::App app{"zando-sandbox: runs the ZANDO plug-in outside the game, on the stand-in host"};
@@ -64,36 +82,38 @@ std::optional<SandboxOptions> ParseSandboxOptions(int argc, char** argv, int& ex
         ->capture_default_str();
     std::string resolution = "1920x1080";
     for (CLI::App* playing : {replay, simulate}) {
-        playing->add_option("--screenshot-at", options.screenshotAt, "Picture the game screen at these match-clock seconds (T,T,...)")
+        playing
+            ->add_option("--screenshot-at", options.screenshotAt,
+                         "Picture the game screen at these match-clock seconds (T,T,...)")
             ->delimiter(',')
             ->check(CLI::NonNegativeNumber);
-        playing->add_option("--screenshot-dir", options.screenshotDir,
-                            "Folder for the pictures, PNG; the post-game screen is pictured too (default with --screenshot-at: .)");
+        playing->add_option(
+            "--screenshot-dir", options.screenshotDir,
+            "Folder for the pictures, PNG; the post-game screen is pictured too (default with --screenshot-at: .)");
         playing->add_option("--resolution", resolution, "Size of the game screen, WIDTHxHEIGHT")
-            ->check(CLI::Validator(
-                [](std::string& text) -> std::string {
-                    int width = 0, height = 0;
-                    char x = 0, extra = 0;
-                    if (std::sscanf(text.c_str(), "%d%c%d%c", &width, &x, &height, &extra) != 3 || x != 'x' || width < 64 ||
-                        height < 64 || width > 7680 || height > 4320)
-                        return "expected WIDTHxHEIGHT, from 64x64 to 7680x4320, such as 1920x1080";
-                    return {};
-                },
-                "WIDTHxHEIGHT"))
+            ->check(ResolutionCheck())
             ->capture_default_str();
         playing->add_option("--panel-tab", options.panelTab, "Open the control panel on this tab (0-7) for the pictures")
             ->check(CLI::Range(0, 7));
         playing->add_flag("--settings-page", options.settingsPage, "Show the plug-in's settings page for the pictures");
     }
-    CLI::App* pictures = app.add_subcommand("ui-pictures", "Picture the settings page, every control-panel tab and the match history window after a simulated session");
+    CLI::App* pictures = app.add_subcommand(
+        "ui-pictures",
+        "Picture the settings page, every control-panel tab and the match history window after a simulated session");
     pictures->add_option("--dir", options.screenshotDir, "Folder for the pictures")->required();
     pictures->add_option("--seed", options.seed, "The simulated match's seed")->capture_default_str();
-    pictures->add_option("--resolution", resolution, "Size of the game screen, WIDTHxHEIGHT")->capture_default_str();
+    pictures->add_option("--resolution", resolution, "Size of the game screen, WIDTHxHEIGHT")
+        ->check(ResolutionCheck())
+        ->capture_default_str();
     CLI::App* play = app.add_subcommand("play", "Watch a simulated match live in a window: F1 control panel, F2 settings page");
     play->add_option("--seed", options.seed, "The match's seed")->capture_default_str();
     play->add_option("--mode", mode, "Cars a team")->check(CLI::IsMember({"1v1", "2v2", "3v3"}))->capture_default_str();
-    play->add_option("--resolution", resolution, "Size of the window, WIDTHxHEIGHT")->capture_default_str();
-    play->add_option("--quit-after", options.quitAfter, "Close the window after this many seconds")->check(CLI::NonNegativeNumber);
+    std::string windowSize = "1280x720";
+    play->add_option("--resolution", windowSize, "Size of the window, WIDTHxHEIGHT")
+        ->check(ResolutionCheck())
+        ->capture_default_str();
+    play->add_option("--quit-after", options.quitAfter, "Close the window after this many seconds")
+        ->check(CLI::NonNegativeNumber);
     play->add_option("--screenshot", options.windowPicture, "Picture the window (PNG) just before it closes");
     try {
         app.parse(argc, argv);
@@ -104,7 +124,7 @@ std::optional<SandboxOptions> ParseSandboxOptions(int argc, char** argv, int& ex
     if (options.home.empty()) options.home = DefaultHome();
     if (options.plugin.empty()) options.plugin = DefaultPluginPath(argc > 0 ? argv[0] : "zando-sandbox");
     options.teamSize = mode[0] - '0';
-    std::sscanf(resolution.c_str(), "%dx%d", &options.screenWidth, &options.screenHeight);
+    std::sscanf((play->parsed() ? windowSize : resolution).c_str(), "%dx%d", &options.screenWidth, &options.screenHeight);
     if (!options.screenshotAt.empty() && options.screenshotDir.empty()) options.screenshotDir = ".";
     if (console->parsed()) options.activity = Activity::Console;
     if (replay->parsed()) options.activity = Activity::Replay;

@@ -40,8 +40,8 @@ struct Picture {
 Picture ReadPicture(const std::string& png) {
     Picture picture;
     int channels = 0;
-    unsigned char* pixels = stbi_load_from_memory(reinterpret_cast<const unsigned char*>(png.data()), static_cast<int>(png.size()),
-                                                  &picture.width, &picture.height, &channels, 4);
+    unsigned char* pixels = stbi_load_from_memory(reinterpret_cast<const unsigned char*>(png.data()),
+                                                  static_cast<int>(png.size()), &picture.width, &picture.height, &channels, 4);
     if (!pixels) return picture;
     picture.rgba.assign(pixels, pixels + static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height) * 4);
     stbi_image_free(pixels);
@@ -51,12 +51,19 @@ Picture ReadPicture(const std::string& png) {
 }  // namespace
 
 TEST_F(SandboxProgram, PicturesOfTheGameScreenAreWrittenAtClockTimesAndAtTheEnd) {
-    zando_test::WriteFile(dir.path() / "hand.jsonl",
-                          HandTrace + R"({"t":3.5,"type":"state","clock":40})" "\n" R"({"t":3.6,"type":"frame"})" "\n"
-                                      R"({"t":5.5,"type":"frame"})" "\n" R"({"t":6,"type":"remove_match"})" "\n");
-    const auto result = Run("replay " + Path("hand.jsonl") + " --screenshot-at 30 --resolution 800x600 --screenshot-dir " + Path("shots"));
+    zando_test::WriteFile(dir.path() / "hand.jsonl", HandTrace + R"({"t":3.5,"type":"state","clock":40})"
+                                                                 "\n"
+                                                                 R"({"t":3.6,"type":"frame"})"
+                                                                 "\n"
+                                                                 R"({"t":5.5,"type":"frame"})"
+                                                                 "\n"
+                                                                 R"({"t":6,"type":"remove_match"})"
+                                                                 "\n");
+    const auto result =
+        Run("replay " + Path("hand.jsonl") + " --screenshot-at 30 --resolution 800x600 --screenshot-dir " + Path("shots"));
     ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_NE(result.err.find("wrote the game screen at match clock 30 s to " + Path("shots/screen-at-30s.png")), std::string::npos)
+    EXPECT_NE(result.err.find("wrote the game screen at match clock 30 s to " + Path("shots/screen-at-30s.png")),
+              std::string::npos)
         << result.err;
     EXPECT_NE(result.err.find("wrote the post-game screen to " + Path("shots/screen-match-end.png")), std::string::npos)
         << result.err;
@@ -88,10 +95,13 @@ TEST_F(SandboxProgram, PicturesOfTheGameScreenAreWrittenAtClockTimesAndAtTheEnd)
     EXPECT_NE(Run("replay " + Path("hand.jsonl") + " --resolution 12").exitCode, 0);
 }
 
-TEST_F(SandboxProgram, TheLiveWindowOpensOnAVirtualDisplayAndShowsTheMatch) {
-    const auto result = zando_test::RunCommand("xvfb-run -a -s '-screen 0 1280x720x24' " +
-                                                   Sandbox("play --seed 2 --mode 2v2 --quit-after 2 --screenshot " + Path("live.png")),
-                                               dir.path());
+// The live window at the size asked for, with the score and clock above the pitch and the whole
+// pitch (both goals) clear of the console line at the bottom.
+TEST_F(SandboxProgram, TheLiveWindowOpensOnAVirtualDisplayAtItsSizeAndShowsTheMatch) {
+    const auto result = zando_test::RunCommand(
+        "xvfb-run -a -s '-screen 0 2000x1200x24' " +
+            Sandbox("play --seed 2 --mode 2v2 --resolution 1920x1080 --quit-after 2 --screenshot " + Path("live.png")),
+        dir.path());
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_NE(result.err.find("wrote the live window to " + Path("live.png")), std::string::npos) << result.err;
     EXPECT_NE(result.out.find("[COUNTDOWN] Countdown started - pausing stat tracking"), std::string::npos)
@@ -99,12 +109,24 @@ TEST_F(SandboxProgram, TheLiveWindowOpensOnAVirtualDisplayAndShowsTheMatch) {
     const std::string png = zando_test::ReadFile(dir.path() / "live.png");
     ASSERT_GT(png.size(), 24u);
     EXPECT_EQ(png.substr(1, 3), "PNG");
-    EXPECT_EQ(static_cast<unsigned char>(png[18]) * 256 + static_cast<unsigned char>(png[19]), 1280);
-    // The window shows a pitch with cars and a ball, not one colour: many colours on a coarse grid.
     const Picture live = ReadPicture(png);
-    ASSERT_EQ(live.width, 1280);
+    ASSERT_EQ(live.width, 1920);
+    ASSERT_EQ(live.height, 1080);
+    // The window shows a pitch with cars and a ball, not one colour: many colours on a coarse grid.
     std::set<std::array<int, 3>> colours;
     for (int y = 0; y < live.height; y += 8)
         for (int x = 0; x < live.width; x += 8) colours.insert(live.At(x, y));
     EXPECT_GE(colours.size(), 8u);
+    // The blue goal (its blue over the dark screen) ends above the console line's 60 pixels; the
+    // scoreboard's light text is in the top 40.
+    int goalBottom = -1, scoreboardText = 0;
+    for (int y = 0; y < live.height; ++y)
+        for (int x = 0; x < live.width; ++x) {
+            const std::array<int, 3> p = live.At(x, y);
+            if (p[2] > 150 && p[0] < 80 && p[1] > 60 && p[1] < 110) goalBottom = y;
+            if (y < 40 && p[0] > 200 && p[1] > 200 && p[2] > 200) ++scoreboardText;
+        }
+    EXPECT_GT(goalBottom, 900) << "the blue goal at the bottom of the pitch";
+    EXPECT_LT(goalBottom, 1080 - 60) << "clear of the console line";
+    EXPECT_GT(scoreboardText, 50) << "the score and the clock";
 }
