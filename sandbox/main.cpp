@@ -73,11 +73,12 @@ int main(int argc, char** argv) {
     host::Host host(options->home);
     std::unique_ptr<sandbox::ScreenCamera> camera;
     try {
-        camera =
-            std::make_unique<sandbox::ScreenCamera>(host,
-                                                    sandbox::ScreenshotSettings{options->screenshotAt, options->screenshotDir,
-                                                                                options->screenWidth, options->screenHeight},
-                                                    Say);
+        camera = std::make_unique<sandbox::ScreenCamera>(
+            host,
+            sandbox::ScreenshotSettings{options->screenshotAt, options->screenshotDir, options->screenWidth,
+                                        options->screenHeight,
+                                        options->activity == sandbox::Activity::Simulate ? options->matches : 1},
+            Say);
     } catch (const std::exception& e) {
         Say(e.what());
         return 1;
@@ -162,8 +163,19 @@ int main(int argc, char** argv) {
             if (!camera->Finish()) exitCode = 1;
             if (options->report) {
                 host::LoadedPlugin* now = host.FindPlugin(pluginName);  // a trace may have reloaded it
-                if (const auto figures = now ? sandbox::ReadPluginFigures(*now) : std::nullopt)
+                if (const auto figures = now ? sandbox::ReadPluginFigures(*now) : std::nullopt) {
+                    // The plug-in's figures are the last match's: the report says which match, and its picture.
+                    if (options->matches > 1) {
+                        std::cout << "Report of match " << options->matches << " of " << options->matches;
+                        if (camera->Drawing())
+                            std::cout
+                                << " (its post-game screen: "
+                                << (options->screenshotDir / sandbox::ScreenCamera::MatchEndFileNameOf(options->matches)).string()
+                                << ")";
+                        std::cout << "\n";
+                    }
                     std::cout << sandbox::FormatReport(match.truth, match.outcome, *figures);
+                }
             }
         } catch (const sandbox::TraceError& e) {
             Say(std::string("the simulation made a record a trace may not hold: ") + e.what());

@@ -33,18 +33,32 @@ ScreenCamera::ScreenCamera(host::Host& host, ScreenshotSettings settings, Say sa
 }
 
 std::string ScreenCamera::FileNameAt(double clock) { return "screen-at-" + Seconds(clock) + "s.png"; }
+std::string ScreenCamera::MatchEndFileNameOf(int match) { return "screen-match-" + std::to_string(match) + "-end.png"; }
+
+void ScreenCamera::PictureMatchEnd() {
+    endPictured_ = true;
+    if (settings_.matches <= 1)
+        Picture(MatchEndFileName, "the post-game screen");
+    else
+        Picture(MatchEndFileNameOf(match_), "the post-game screen of match " + std::to_string(match_));
+}
 
 void ScreenCamera::BeforeRecord(const TraceRecord& record) {
     if (!renderer_) return;
+    if (std::holds_alternative<record::Match>(record.body)) {
+        // A new match: the one before it is pictured if it ended and was not yet.
+        if (endedAt_ >= 0.0 && !endPictured_ && HasMatch()) PictureMatchEnd();
+        ++match_;
+        endedAt_ = -1.0;
+        endPictured_ = false;
+    }
     if (const auto* event = std::get_if<record::Event>(&record.body)) {
         if ((event->event == GameEvent::MatchEnded || event->event == GameEvent::MatchWinnerSet) && endedAt_ < 0.0)
             endedAt_ = record.t;
     }
     // The match object goes before the post-game screen was pictured: picture it now, while it is there.
-    if (std::holds_alternative<record::RemoveMatch>(record.body) && endedAt_ >= 0.0 && !endPictured_ && HasMatch()) {
-        endPictured_ = true;
-        Picture(MatchEndFileName, "the post-game screen");
-    }
+    if (std::holds_alternative<record::RemoveMatch>(record.body) && endedAt_ >= 0.0 && !endPictured_ && HasMatch())
+        PictureMatchEnd();
 }
 
 void ScreenCamera::Frame(double t) {
@@ -57,8 +71,7 @@ void ScreenCamera::Frame(double t) {
             return;
         }
         if (endedAt_ >= 0.0 && !endPictured_ && t >= endedAt_ + PostGameDelay) {
-            endPictured_ = true;
-            Picture(MatchEndFileName, "the post-game screen");
+            PictureMatchEnd();
             return;
         }
     }

@@ -21,6 +21,7 @@ struct ScreenshotSettings {
     std::filesystem::path folder;    // where the pictures go; empty: no pictures
     int width = 1920;
     int height = 1080;
+    int matches = 1;  // matches in the session: with more than one, each match's post-game screen is named by its number
 };
 
 class ScreenCamera {
@@ -41,10 +42,12 @@ public:
 
     const std::vector<std::filesystem::path>& Written() const { return written_; }
     static std::string FileNameAt(double clock);
-    static constexpr const char* MatchEndFileName = "screen-match-end.png";
+    static constexpr const char* MatchEndFileName = "screen-match-end.png";  // a session of one match
+    static std::string MatchEndFileNameOf(int match);                        // "screen-match-2-end.png"
 
 private:
     bool HasMatch() const { return host_.World().currentGame != nullptr; }
+    void PictureMatchEnd();
 
     host::Host& host_;
     ScreenshotSettings settings_;
@@ -54,6 +57,7 @@ private:
     std::vector<double> pending_;  // clock times still to picture, ascending
     double endedAt_ = -1.0;        // host time of the match's end event; negative: not ended
     bool endPictured_ = false;
+    int match_ = 0;  // the match being played, from 1
     bool failed_ = false;
     std::vector<std::filesystem::path> written_;
 };

@@ -95,6 +95,25 @@ TEST_F(SandboxProgram, PicturesOfTheGameScreenAreWrittenAtClockTimesAndAtTheEnd)
     EXPECT_NE(Run("replay " + Path("hand.jsonl") + " --resolution 12").exitCode, 0);
 }
 
+// A session of several matches: one post-game picture per match, named by the match, and the report
+// (the last match's figures) says which match and picture it describes.
+TEST_F(SandboxProgram, EachMatchOfASessionHasItsPostGamePictureAndTheReportNamesItsMatch) {
+    const auto result =
+        Run("simulate --seed 3 --mode 1v1 --fps 10 --matches 2 --report --resolution 800x600 --screenshot-dir " + Path("shots"));
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    for (const char* name : {"screen-match-1-end.png", "screen-match-2-end.png"}) {
+        EXPECT_NE(result.err.find(Path("shots/") + name), std::string::npos) << result.err;
+        EXPECT_TRUE(std::filesystem::exists(dir.path() / "shots" / name)) << name;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "shots" / "screen-match-end.png"));
+    EXPECT_TRUE(zando_test::ReadFile(dir.path() / "shots" / "screen-match-1-end.png") !=
+                zando_test::ReadFile(dir.path() / "shots" / "screen-match-2-end.png"))
+        << "each shows its own match";
+    EXPECT_NE(result.out.find("Report of match 2 of 2 (its post-game screen: " + Path("shots/screen-match-2-end.png") + ")"),
+              std::string::npos)
+        << result.out;
+}
+
 // The live window at the size asked for, with the score and clock above the pitch and the whole
 // pitch (both goals) clear of the console line at the bottom.
 TEST_F(SandboxProgram, TheLiveWindowOpensOnAVirtualDisplayAtItsSizeAndShowsTheMatch) {
