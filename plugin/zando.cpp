@@ -1,7 +1,7 @@
 // The plug-in library's entry points (getPlugin, deleteMe, the exports record) and the plug-in's
 // load, unload, window and thread slots.
-#include "bakkesmod/wrappers/GameEvent/ServerWrapper.h"
 #include "plugin/zando.h"
+#include "bakkesmod/wrappers/GameEvent/ServerWrapper.h"
 
 #include <memory>
 
@@ -40,11 +40,17 @@ void ZANDO::LoadLocked() {
 
 // Loaded (or reloaded) while a match is being played: no kickoff countdown may come before its end,
 // so the match is followed from this moment, with its playlist and MMR read now.
+// Its figures from before a reload are taken back when the unload kept them.
 void ZANDO::FollowMatchInProgress() {
-    if (gameWrapper->GetCurrentGameState().IsNull()) return;
+    ServerWrapper server = gameWrapper->GetCurrentGameState();
+    if (server.IsNull()) {
+        ResumeMatchInProgress(server);  // only says why a kept file is of no use now
+        return;
+    }
     cvarManager->log("[ACTIVE] Loaded during a match - following it from now");
     trackingPaused = false;
     CaptureMatchMetadata();
+    ResumeMatchInProgress(server);
 }
 
 void ZANDO::onUnload() {
@@ -56,6 +62,7 @@ void ZANDO::onUnload() {
         cvarManager->log("[STATS] Unloading with the match end pending - finishing it now");
         FinishMatchAfterMmrDelay(gameWrapper.get());
     }
+    SaveMatchInProgress();
     gameWrapper->UnregisterDrawables();
 }
 
@@ -88,5 +95,3 @@ bool ZANDO::ShouldBlockInput() {
     const ImGuiIO& io = ImGui::GetIO();
     return io.WantCaptureMouse || io.WantCaptureKeyboard;
 }
-
-

@@ -30,6 +30,8 @@
 #include "plugin/match_record.h"
 #include "plugin/service_addresses.h"
 
+struct InProgressField;  // a figure kept across a reload (tracking/match_in_progress.cpp)
+
 // The host owns the object through a shared pointer of this very class (the library's entry points
 // make it); the settings window's base declares the one virtual destructor, as the framework does.
 class ZANDO final : public BakkesMod::Plugin::BakkesModPlugin,
@@ -340,6 +342,12 @@ private:
     void ReadSettingsIntoMembers();
     void HookGameEvents();
     void FollowMatchInProgress();
+    // A reload during a match keeps its figures: unload writes them to the data folder, and a load
+    // into the same match (server) takes them back; the file is read once.
+    void SaveMatchInProgress();
+    void ResumeMatchInProgress(ServerWrapper server);
+    std::filesystem::path MatchInProgressPath() const;
+    static const std::vector<InProgressField>& InProgressFields();
     void LoadLocked();  // onLoad's work, under the state lock
     // Makes this plug-in the one the exported match snapshot reads (plugin/match_snapshot.h), or none.
     void PublishForSnapshots(bool published);

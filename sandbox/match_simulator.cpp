@@ -21,23 +21,23 @@ constexpr double BrakeDeceleration = 3500.0;
 constexpr double CoastDeceleration = 525.0;  // off the throttle
 constexpr double BoostPerSecond = 33.3;
 constexpr double Gravity = 650.0;
-constexpr double BallBounce = 0.6;      // share of the speed kept by a bounce
-constexpr double BallAirDrag = 0.03;    // share of the speed lost a second in the air
-constexpr double BallRollDrag = 0.25;   // share of the speed lost a second rolling
+constexpr double BallBounce = 0.6;     // share of the speed kept by a bounce
+constexpr double BallAirDrag = 0.03;   // share of the speed lost a second in the air
+constexpr double BallRollDrag = 0.25;  // share of the speed lost a second rolling
 constexpr double MaxBallSpeed = 6000.0;
 constexpr double TouchReach = field::BallRadius + 80.0;  // car centre to ball centre, on the floor
-constexpr double TouchHeight = 260.0;                     // a ball higher than this is out of reach
-constexpr double TouchCooldown = 0.3;                     // s between two hits of one car
-constexpr double BallTouchCooldown = 0.15;                // s after a hit before any car reaches the ball again
-constexpr double ShotCooldown = 1.5;                      // s between two shots of one car
-constexpr double PossessionReach = 400.0;                 // the nearest car this close has the ball
-constexpr double AerialReach = 160.0;      // a car's centre this close in height to a ball above TouchHeight hits it
-constexpr double JumpSpeed = 600.0;        // units/s upwards at a jump
-constexpr double AerialBoostSpeed = 450.0; // more upwards speed for a boosted jump at a high ball
-constexpr double AerialBoostCost = 8.0;    // percent points of boost that boosted jump burns
-constexpr double DemolitionReach = 130.0;  // a supersonic car this close to an opponent demolishes it
+constexpr double TouchHeight = 260.0;                    // a ball higher than this is out of reach
+constexpr double TouchCooldown = 0.3;                    // s between two hits of one car
+constexpr double BallTouchCooldown = 0.15;               // s after a hit before any car reaches the ball again
+constexpr double ShotCooldown = 1.5;                     // s between two shots of one car
+constexpr double PossessionReach = 400.0;                // the nearest car this close has the ball
+constexpr double AerialReach = 160.0;       // a car's centre this close in height to a ball above TouchHeight hits it
+constexpr double JumpSpeed = 600.0;         // units/s upwards at a jump
+constexpr double AerialBoostSpeed = 450.0;  // more upwards speed for a boosted jump at a high ball
+constexpr double AerialBoostCost = 8.0;     // percent points of boost that boosted jump burns
+constexpr double DemolitionReach = 130.0;   // a supersonic car this close to an opponent demolishes it
 constexpr double RespawnSeconds = 3.0;
-constexpr double HuntSeconds = 2.5;        // how long a car chases an opponent for a demolition
+constexpr double HuntSeconds = 2.5;            // how long a car chases an opponent for a demolition
 constexpr double HuntsPerSecond = 1.0 / 20.0;  // chance a second that a car not attacking starts one
 
 // [SECTION] Match flow (seconds)
@@ -73,7 +73,10 @@ double ThrottleAcceleration(double speed) {
 }  // namespace
 
 MatchSimulator::MatchSimulator(SimulationSettings settings, Sink sink)
-    : settings_(settings), sink_(std::move(sink)), rng_(settings.seed), sessionRng_(settings.seed ^ 0x5e55'10f5'eed5'0001ULL),
+    : settings_(settings),
+      sink_(std::move(sink)),
+      rng_(settings.seed),
+      sessionRng_(settings.seed ^ 0x5e55'10f5'eed5'0001ULL),
       pads_(field::Pads.size()) {
     settings_.teamSize = std::clamp(settings_.teamSize, 1, 3);
     settings_.matches = std::max(settings_.matches, 1);
@@ -157,8 +160,11 @@ void MatchSimulator::PlayMatch() {
     Emit(record::Mmr{playlist_.id, outcome_.mmrBefore});
     PlaceForKickoff();
     for (const Car& car : cars_)
-        Emit(record::Car{car.team, car.name, car.local,
-                         {static_cast<float>(car.x), static_cast<float>(car.y), static_cast<float>(field::CarRestZ)}, 0.33f});
+        Emit(record::Car{car.team,
+                         car.name,
+                         car.local,
+                         {static_cast<float>(car.x), static_cast<float>(car.y), static_cast<float>(field::CarRestZ)},
+                         0.33f});
     EmitState(true, true);
     if (outcome_.initGame) EmitEvent(GameEvent::InitGame);
     RunTicks(LoadingSeconds, Phase::Idle);  // the match loads; it begins with the first countdown
@@ -195,15 +201,9 @@ void MatchSimulator::PlayMatch() {
 
 void MatchSimulator::ReloadPlugin(bool inPlay) {
     Emit(record::Console{"plugin reload ZANDO"});
-    // Reloaded in play, the plug-in knows nothing of what came before: the truth starts now. After the
-    // end, the truth stays that of the match the unloading plug-in finished.
-    if (!inPlay) return;
-    const std::string name = truth_.name;
-    const int team = truth_.team;
-    truth_ = LocalTruth{};
-    touchSeen_ = false;
-    truth_.name = name;
-    truth_.team = team;
+    // Reloaded in play, the plug-in keeps the match's figures so far (its unload writes them, its load
+    // takes them back), so the truth goes on; what it loses is the last touch it saw.
+    if (inPlay) touchSeen_ = false;
 }
 
 void MatchSimulator::Kickoff() {
@@ -288,7 +288,8 @@ void MatchSimulator::EndMatch() {
     outcome_.clock = static_cast<double>(clockTicks_) / TickRate;
     EmitEvent(GameEvent::MatchWinnerSet);
     if (outcome_.forfeitingTeam < 0) EmitEvent(GameEvent::MatchEnded);
-    const int winner = outcome_.forfeitingTeam >= 0 ? 1 - outcome_.forfeitingTeam : (outcome_.goals[0] > outcome_.goals[1] ? 0 : 1);
+    const int winner =
+        outcome_.forfeitingTeam >= 0 ? 1 - outcome_.forfeitingTeam : (outcome_.goals[0] > outcome_.goals[1] ? 0 : 1);
     const double change = Uniform(7.0, 12.0);
     outcome_.mmrAfter = static_cast<float>(RoundTo(outcome_.mmrBefore + (winner == truth_.team ? change : -change), 0.01));
     RunTicks(RatingPostedAfter, Phase::Idle);
@@ -356,8 +357,8 @@ void MatchSimulator::Tick(Phase phase) {
                 Drive(car, car.wanderX * 6.0, car.wanderY * 8.0, 1600.0, car.wanderX > 300.0);
             } else if (prey) {
                 // Straight at the nearest opponent, boosting to supersonic speed for the demolition.
-                Drive(car, prey->x + prey->speed * std::cos(prey->heading) * 0.3, prey->y + prey->speed * std::sin(prey->heading) * 0.3,
-                      MaxCarSpeed, true);
+                Drive(car, prey->x + prey->speed * std::cos(prey->heading) * 0.3,
+                      prey->y + prey->speed * std::sin(prey->heading) * 0.3, MaxCarSpeed, true);
             } else if (car.role == Role::Attacker) {
                 // Come at the ball from behind it, towards the goal to score in, leading a moving ball.
                 const double aimX = 0.0, aimY = dir * field::BackWallY;
@@ -396,16 +397,17 @@ void MatchSimulator::Tick(Phase phase) {
                     const double along = (lineY - ball_.y) / ball_.vy;
                     tx = std::clamp(ball_.x + ball_.vx * along, -800.0, 800.0);
                     hurry = true;
-                } else if (const field::PadSpot* pad = car.boost < 70.0 && ball_.y * dir > 0.0 ? NearestPad(car, 2200.0) : nullptr) {
+                } else if (const field::PadSpot* pad =
+                               car.boost < 70.0 && ball_.y * dir > 0.0 ? NearestPad(car, 2200.0) : nullptr) {
                     tx = pad->x;
                     lineY = pad->y;
                 }
                 const double distance = std::hypot(tx - car.x, lineY - car.y);
-                Drive(car, tx, lineY, hurry ? MaxCarSpeed : std::clamp(distance * 1.5, 1300.0, 2100.0), hurry || (distance > 1500.0 && car.boost > 30.0));
+                Drive(car, tx, lineY, hurry ? MaxCarSpeed : std::clamp(distance * 1.5, 1300.0, 2100.0),
+                      hurry || (distance > 1500.0 && car.boost > 30.0));
             }
-            if (car.role == Role::Attacker && phase == Phase::Play && car.z <= field::CarRestZ + 1.0 &&
-                ball_.z > TouchHeight && ball_.z < 900.0 && std::hypot(ball_.x - car.x, ball_.y - car.y) < 350.0 &&
-                Uniform(0.0, 1.0) < 0.2) {
+            if (car.role == Role::Attacker && phase == Phase::Play && car.z <= field::CarRestZ + 1.0 && ball_.z > TouchHeight &&
+                ball_.z < 900.0 && std::hypot(ball_.x - car.x, ball_.y - car.y) < 350.0 && Uniform(0.0, 1.0) < 0.2) {
                 // A jump at a ball in the air; a boosted one (an aerial) for a high ball.
                 car.vz = JumpSpeed;
                 if (ball_.z > 450.0 && car.boost >= AerialBoostCost) {
@@ -437,7 +439,8 @@ void MatchSimulator::AssignRoles() {
     for (int team = 0; team < 2; ++team) {
         std::vector<int> members;
         for (int i = 0; i < static_cast<int>(cars_.size()); ++i)
-            if (cars_[static_cast<std::size_t>(i)].team == team && !cars_[static_cast<std::size_t>(i)].demolished) members.push_back(i);
+            if (cars_[static_cast<std::size_t>(i)].team == team && !cars_[static_cast<std::size_t>(i)].demolished)
+                members.push_back(i);
         if (members.empty()) continue;
         const auto toBall = [&](int i) {
             const Car& car = cars_[static_cast<std::size_t>(i)];
@@ -480,12 +483,15 @@ void MatchSimulator::Drive(Car& car, double targetX, double targetY, double want
     car.heading = WrapAngle(car.heading + std::clamp(turn, -maxTurn, maxTurn));
     if (std::abs(turn) > 1.6) wantedSpeed = std::min(wantedSpeed, 1100.0);  // turning round: a powerslide
 
-    const bool boosting = mayBoost && car.boost > 0.0 && std::abs(turn) < 0.35 && wantedSpeed > ThrottleTopSpeed &&
-                          car.speed < MaxCarSpeed;
+    const bool boosting =
+        mayBoost && car.boost > 0.0 && std::abs(turn) < 0.35 && wantedSpeed > ThrottleTopSpeed && car.speed < MaxCarSpeed;
     double acceleration = 0.0;
-    if (car.speed < wantedSpeed - 10.0) acceleration = ThrottleAcceleration(car.speed) + (boosting ? BoostAcceleration : 0.0);
-    else if (car.speed > wantedSpeed + 600.0) acceleration = -BrakeDeceleration;
-    else if (car.speed > wantedSpeed + 100.0) acceleration = -CoastDeceleration;
+    if (car.speed < wantedSpeed - 10.0)
+        acceleration = ThrottleAcceleration(car.speed) + (boosting ? BoostAcceleration : 0.0);
+    else if (car.speed > wantedSpeed + 600.0)
+        acceleration = -BrakeDeceleration;
+    else if (car.speed > wantedSpeed + 100.0)
+        acceleration = -CoastDeceleration;
     car.speed = std::clamp(car.speed + acceleration * Dt, 0.0, MaxCarSpeed);
     if (boosting && car.speed < wantedSpeed) {
         const double used = std::min(car.boost, BoostPerSecond * Dt);
@@ -615,7 +621,8 @@ void MatchSimulator::Hit(int index) {
         EmitStat(index, "Save", shooter_);
         shooter_ = -1;
         const double side = ball_.x >= 0.0 ? 1.0 : -1.0;
-        send(side * Uniform(2500.0, 4000.0), ball_.y + dir * Uniform(1500.0, 3500.0), Uniform(1400.0, 2400.0), Uniform(200.0, 600.0));
+        send(side * Uniform(2500.0, 4000.0), ball_.y + dir * Uniform(1500.0, 3500.0), Uniform(1400.0, 2400.0),
+             Uniform(200.0, 600.0));
         return;
     }
     shooter_ = -1;
@@ -629,13 +636,15 @@ void MatchSimulator::Hit(int index) {
         car.shotReadyAt = Now() + ShotCooldown;
         const bool onTarget = Uniform(0.0, 1.0) < 0.55;
         const double side = Uniform(0.0, 1.0) < 0.5 ? -1.0 : 1.0;
-        const double aimX = onTarget ? Uniform(-(field::GoalHalfWidth - 150.0), field::GoalHalfWidth - 150.0)
-                                     : side * Uniform(1000.0, 1600.0);
+        const double aimX =
+            onTarget ? Uniform(-(field::GoalHalfWidth - 150.0), field::GoalHalfWidth - 150.0) : side * Uniform(1000.0, 1600.0);
         send(aimX, dir * (field::BackWallY + 200.0), longShot ? Uniform(2800.0, 3600.0) : Uniform(1700.0, 3000.0),
              Uniform(0.0, 350.0));
         if (onTarget) {
-            if (kickoff) outcome_.kickoffShots += 1;
-            else if (ball_.y * dir < -300.0) outcome_.ownHalfShots += 1;
+            if (kickoff)
+                outcome_.kickoffShots += 1;
+            else if (ball_.y * dir < -300.0)
+                outcome_.ownHalfShots += 1;
             EmitStat(index, "Shot on Goal");
             shooter_ = index;
         }
@@ -678,7 +687,8 @@ void MatchSimulator::Demolitions() {
         if (hitter.demolished || !Supersonic(hitter)) continue;
         for (Car& victim : cars_) {
             if (victim.team == hitter.team || victim.demolished) continue;
-            if (std::hypot(victim.x - hitter.x, victim.y - hitter.y) >= DemolitionReach || std::abs(victim.z - hitter.z) > 100.0) continue;
+            if (std::hypot(victim.x - hitter.x, victim.y - hitter.y) >= DemolitionReach || std::abs(victim.z - hitter.z) > 100.0)
+                continue;
             victim.demolished = true;
             victim.respawnAt = Now() + RespawnSeconds;
             victim.speed = 0.0;
@@ -716,8 +726,10 @@ void MatchSimulator::MeasureLocal(double oldX, double oldY, double oldZ) {
                                                       (local.z - oldZ) * (local.z - oldZ));
     truth_.distance += moved;
     if (moved / Dt >= 2200.0) truth_.supersonicSeconds += Dt;
-    if (local.boost <= 0.0) truth_.emptyTankSeconds += Dt;
-    else if (local.boost >= 100.0) truth_.fullTankSeconds += Dt;
+    if (local.boost <= 0.0)
+        truth_.emptyTankSeconds += Dt;
+    else if (local.boost >= 100.0)
+        truth_.fullTankSeconds += Dt;
     if (!ball_.exists) return;
     if (lastToucherTeam_ == local.team) truth_.lastTouchPossessionSeconds += Dt;
     double nearest = PossessionReach;
@@ -782,7 +794,8 @@ void MatchSimulator::EmitState(bool withCars, bool withOvertime) {
         for (const Car& car : cars_)
             s.cars.push_back({{static_cast<float>(RoundTo(car.x, 0.01)), static_cast<float>(RoundTo(car.y, 0.01)),
                                static_cast<float>(RoundTo(car.z, 0.01))},
-                              static_cast<float>(RoundTo(car.boost / 100.0, 1e-5)), car.demolished});
+                              static_cast<float>(RoundTo(car.boost / 100.0, 1e-5)),
+                              car.demolished});
         const auto& local = s.cars[static_cast<std::size_t>(localIndex_)];
         shownLocal_ = {local.location.X, local.location.Y, truth_.team};
         shownLocalOnField_ = !local.demolished;

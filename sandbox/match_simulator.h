@@ -25,8 +25,8 @@ struct SimulationSettings {
     int matches = 1;     // matches in the session; the ones after the first are of a mode drawn by chance
 };
 
-// The local player's figures as they really were, since the plug-in last loaded (a reload during play
-// starts them again: the plug-in follows the match from that moment).
+// The local player's figures as they really were in the match (a reload during play keeps them: the
+// plug-in keeps the match's figures across it).
 struct LocalTruth {
     std::string name;
     int team = 0;

@@ -60,7 +60,7 @@ std::string FormatReport(const LocalTruth& truth, const MatchOutcome& outcome, c
                   outcome.forfeitingTeam >= 0 ? (outcome.forfeitingTeam == 0 ? ", blue forfeited" : ", orange forfeited") : "");
     report += line;
     if (outcome.localLeft) report += "The local player left the match before its end\n";
-    if (outcome.reloadedInPlay) report += "The plug-in was reloaded during the match: the truth counts from then on\n";
+    if (outcome.reloadedInPlay) report += "The plug-in was reloaded during the match: it kept the match's figures so far\n";
     if (outcome.reloadedInMmrWait)
         report += "The plug-in was reloaded while it waited for the new rating: it finished the match first, and the "
                   "figures below are the reloaded plug-in's, empty\n";

@@ -1,5 +1,9 @@
 // Match lifecycle: the flags each event moves, the end of the match at once or after the MMR delay,
 // overtime, forfeits and the match object's destruction.
+#include <filesystem>
+#include <functional>
+#include <string>
+
 #include "match_support.h"
 
 using zando_test::MatchTest;
@@ -26,7 +30,8 @@ TEST_F(MatchLifecycle, AWholeEventSequenceMovesTheFlagsAsTheGameProgresses) {
     ZANDO& z = Z();
     MarkLines();
     match.Fire(events::InitGame);
-    EXPECT_EQ(NewLines(), (Lines{"[RESET] InitGame fired - resetting stats and hiding UI", "[RESET STATS] Clearing all data..."}));
+    EXPECT_EQ(NewLines(),
+              (Lines{"[RESET] InitGame fired - resetting stats and hiding UI", "[RESET STATS] Clearing all data..."}));
     EXPECT_TRUE(z.matchActive && z.trackingPaused);
     EXPECT_FALSE(z.showHeatmap || z.showPostGame);
 
@@ -71,11 +76,11 @@ TEST_F(MatchLifecycle, AWholeEventSequenceMovesTheFlagsAsTheGameProgresses) {
     match.StartMatch(&zando_test::RankedDoubles);
     MarkLines();
     match.Fire(events::CountdownBeginState);
-    EXPECT_EQ(NewLines(), (Lines{"[COUNTDOWN] Countdown started - pausing stat tracking",
-                                 "[COUNTDOWN] New match starting - resetting stats and hiding UI",
-                                 "[RESET STATS] Clearing all data...",
-                                 "[METADATA] Playlist: Ranked Doubles | Ranked: Yes | Playlist ID: 11",
-                                 "[METADATA] Initial MMR: 0.000000 (Playlist ID: 11, Ranked: Yes)"}));
+    EXPECT_EQ(NewLines(),
+              (Lines{"[COUNTDOWN] Countdown started - pausing stat tracking",
+                     "[COUNTDOWN] New match starting - resetting stats and hiding UI", "[RESET STATS] Clearing all data...",
+                     "[METADATA] Playlist: Ranked Doubles | Ranked: Yes | Playlist ID: 11",
+                     "[METADATA] Initial MMR: 0.000000 (Playlist ID: 11, Ranked: Yes)"}));
     EXPECT_TRUE(z.matchActive && z.trackingPaused);
     EXPECT_FALSE(z.showHeatmap || z.showPostGame || z.uploadedThisMatch);
 }
@@ -217,4 +222,67 @@ TEST_F(MatchLifecycle, DestroyedFinishesAFollowedMatchOnlyWhenItHasSomethingToRe
     destroyed.erase(destroyed.begin());
     EXPECT_EQ(NewLines(), Join({"[STATS] Match destroyed with active stats - uploading before reset"}, destroyed));
     EXPECT_FALSE(Z().matchActive);
+}
+
+// A reload during a match keeps the match's figures so far: the unload writes them to the data folder
+// and the load into the same match takes them back, once. What the unload kept is ignored, with a
+// line, when the load finds another match or none, when it was kept long ago or is damaged.
+TEST_F(MatchLifecycle, AReloadDuringAMatchKeepsItsFiguresAndWhatDoesNotFitIsIgnoredWithALine) {
+    const std::filesystem::path kept = zando_test::InDataFolder(Host().DataFolder(), "zando_match_in_progress.txt");
+    const auto playAndUnload = [&] {
+        StartPlaying();
+        Host().World().currentGame->secondsElapsed = 120.0f;
+        Z().shots = 3;
+        Z().goals = 1;
+        Z().boostCollected = 412.5f;
+        Z().shotHeatmap[10][12] = 15.0f;
+        Z().goalHeatmap[10][12] = 1;
+        zando.Unload();
+        ASSERT_TRUE(std::filesystem::exists(kept));
+    };
+    const auto load = [&] {
+        MarkLines();
+        ASSERT_NE(Host().LoadPlugin(ZANDO_PLUGIN_PATH, "ZANDO").plugin, nullptr);
+        EXPECT_FALSE(std::filesystem::exists(kept)) << "read once";
+    };
+
+    playAndUnload();
+    Host().World().currentGame->secondsElapsed = 121.5f;
+    load();
+    EXPECT_TRUE(Logged("[ACTIVE] Picked up the match's figures from before the reload: 3 shots, 1 goals"));
+    EXPECT_EQ(Z().shots, 3);
+    EXPECT_EQ(Z().goals, 1);
+    EXPECT_EQ(Z().boostCollected, 412.5f);
+    EXPECT_EQ(Z().shotHeatmap[10][12], 15.0f);
+    EXPECT_EQ(Z().goalHeatmap[10][12], 1);
+    EXPECT_EQ(CellSum(Z().shotHeatmap), 15.0f) << "nothing else";
+
+    struct Case {
+        const char* what;
+        std::function<void()> between;  // after the unload, before the load
+        const char* why;
+    };
+    const Case cases[] = {
+        {"another match", [&] { match.StartMatch(); }, "they are of another match"},
+        {"no match", [&] { match.RemoveMatch(); }, "no match is being played"},
+        {"kept long ago",
+         [&] {
+             std::string text = zando_test::ReadFile(kept);
+             const std::size_t line = text.find("\nmatch ");
+             const std::size_t savedAt = text.rfind(' ', text.find('\n', line + 1));
+             text.replace(savedAt + 1, text.find('\n', line + 1) - savedAt - 1, "1000");
+             zando_test::WriteFile(kept, text);
+         },
+         "they were kept more than half an hour ago"},
+        {"damaged", [&] { zando_test::WriteFile(kept, zando_test::ReadFile(kept) + "shot 70 3 5\n"); }, "the file is damaged"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        playAndUnload();
+        c.between();
+        load();
+        EXPECT_TRUE(Logged(std::string("[ACTIVE] The figures kept at the last unload were ignored: ") + c.why));
+        EXPECT_EQ(Z().shots, 0);
+        EXPECT_EQ(CellSum(Z().shotHeatmap), 0.0f);
+    }
 }

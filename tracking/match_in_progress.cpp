@@ -1,0 +1,209 @@
+// The match in progress across a reload of the plug-in: unloading during a match writes its figures so
+// far to "zando_match_in_progress.txt" in the data folder, and the next load into that same match
+// takes them back, so a reload costs the match nothing. The file is read once and removed; one of
+// another match, or one older than half an hour, is ignored with a line.
+//
+// The file is text, a line a value: a header line, "match <game object> <playlist id> <match clock>
+// <saved at, Unix seconds>", "<name> <value>" for each figure, then "shot <row> <col> <heat>" and
+// "goal <row> <col> <goals>" for each zone with any.
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cstdint>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <system_error>
+#include <type_traits>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include "bakkesmod/wrappers/GameEvent/ServerWrapper.h"
+#include "plugin/path_text.h"
+#include "plugin/whole_file.h"
+#include "plugin/zando.h"
+
+namespace {
+
+constexpr const char* FileName = "zando_match_in_progress.txt";
+constexpr const char* Header = "ZANDO match in progress 1";
+constexpr int64_t StaleAfterSeconds = 30 * 60;  // longer than any match with its overtime and replays
+
+int64_t UnixNow() {
+    return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
+
+template <class Number>
+std::string Text(Number value) {
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+template <class Number>
+bool Parse(const std::string& text, Number& value) {
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    return result.ec == std::errc() && result.ptr == text.data() + text.size();
+}
+
+}  // namespace
+
+// The figures a reload keeps, each under its name in the file.
+using InProgressMember = std::variant<float ZANDO::*, int32_t ZANDO::*, bool ZANDO::*>;
+struct InProgressField {
+    const char* name;
+    InProgressMember member;
+};
+
+const std::vector<InProgressField>& ZANDO::InProgressFields() {
+    static const std::vector<InProgressField> fields = {
+        {"shots", &ZANDO::shots},
+        {"goals", &ZANDO::goals},
+        {"speedSum", &ZANDO::speedSum},
+        {"speedSamples", &ZANDO::speedSamples},
+        {"boostCollected", &ZANDO::boostCollected},
+        {"boostUsed", &ZANDO::boostUsed},
+        {"possessionTime", &ZANDO::possessionTime},
+        {"teamPossessionTime", &ZANDO::teamPossessionTime},
+        {"opponentPossessionTime", &ZANDO::opponentPossessionTime},
+        {"gameTime", &ZANDO::gameTime},
+        {"supersonicTime", &ZANDO::supersonicTime},
+        {"emptyTankTime", &ZANDO::emptyTankTime},
+        {"fullTankTime", &ZANDO::fullTankTime},
+        {"localTeam", &ZANDO::localTeam},
+        {"initialMmr", &ZANDO::initialMmr},
+        {"playlistId", &ZANDO::playlistId},
+        {"isRanked", &ZANDO::isRanked},
+    };
+    return fields;
+}
+
+std::filesystem::path ZANDO::MatchInProgressPath() const {
+    return zando::TextPath(zando::FileInFolder(gameWrapper->GetDataFolder(), FileName));
+}
+
+void ZANDO::SaveMatchInProgress() {
+    ServerWrapper server = gameWrapper->GetCurrentGameState();
+    if (server.IsNull() || !matchActive || matchFinished) return;
+    std::ostringstream out;
+    out << Header << "\n";
+    out << "match " << server.memory_address << " " << playlistId << " " << Text(server.GetSecondsElapsed()) << " " << UnixNow()
+        << "\n";
+    for (const InProgressField& field : InProgressFields()) {
+        out << field.name << " ";
+        std::visit([&](auto member) { out << Text(+(this->*member)); }, field.member);
+        out << "\n";
+    }
+    out << "playlistName " << playlistName << "\n";
+    for (std::size_t r = 0; r < shotHeatmap.size(); ++r)
+        for (std::size_t c = 0; c < shotHeatmap.Cols(); ++c) {
+            if (shotHeatmap[r][c] != 0.0f) out << "shot " << r << " " << c << " " << Text(shotHeatmap[r][c]) << "\n";
+            if (goalHeatmap[r][c] != 0) out << "goal " << r << " " << c << " " << goalHeatmap[r][c] << "\n";
+        }
+    if (zando::ReplaceFileWhole(MatchInProgressPath(), out.str(), false) == zando::WriteOutcome::Written)
+        cvarManager->log("[STATS] Unloading during a match - its figures so far are kept for the next load");
+    else
+        cvarManager->log("[STATS] Unloading during a match - its figures so far could not be kept: " +
+                         zando::PathText(MatchInProgressPath()) + " could not be written");
+}
+
+void ZANDO::ResumeMatchInProgress(ServerWrapper server) {
+    const std::filesystem::path path = MatchInProgressPath();
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return;
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream whole;
+    whole << in.rdbuf();
+    in.close();
+    std::filesystem::remove(path, error);  // read once, whatever it holds
+
+    std::istringstream lines(whole.str());
+    std::string line;
+    uint64_t address = 0;
+    int32_t savedPlaylist = 0;
+    float savedClock = 0.0f;
+    int64_t savedAt = 0;
+    const auto ignored = [&](const std::string& why) {
+        cvarManager->log("[ACTIVE] The figures kept at the last unload were ignored: " + why);
+    };
+    if (!std::getline(lines, line) || line != Header || !std::getline(lines, line))
+        return ignored("the file is not one this build reads");
+    {
+        std::istringstream words(line);
+        std::string tag;
+        if (!(words >> tag >> address >> savedPlaylist >> savedClock >> savedAt) || tag != "match")
+            return ignored("the file is not one this build reads");
+    }
+    if (server.IsNull()) return ignored("no match is being played");
+    if (address != server.memory_address || savedPlaylist != playlistId || server.GetSecondsElapsed() < savedClock)
+        return ignored("they are of another match");
+    const int64_t age = UnixNow() - savedAt;
+    if (age < 0 || age > StaleAfterSeconds) return ignored("they were kept more than half an hour ago");
+
+    // Read into copies first: a damaged file changes nothing.
+    std::vector<std::pair<std::string, std::string>> values;
+    Grid<float> shotsKept;
+    Grid<int32_t> goalsKept;
+    SizeGrid(shotsKept);
+    SizeGrid(goalsKept);
+    std::string keptPlaylistName = playlistName;
+    while (std::getline(lines, line)) {
+        std::istringstream words(line);
+        std::string name;
+        words >> name;
+        if (name == "playlistName") {
+            keptPlaylistName = line.size() > name.size() + 1 ? line.substr(name.size() + 1) : "";
+            continue;
+        }
+        if (name == "shot" || name == "goal") {
+            std::size_t row = 0, col = 0;
+            std::string value;
+            if (!(words >> row >> col >> value) || row >= shotsKept.size() || col >= shotsKept.Cols())
+                return ignored("the file is damaged");
+            const bool read = name == "shot" ? Parse(value, shotsKept[row][col]) : Parse(value, goalsKept[row][col]);
+            if (!read) return ignored("the file is damaged");
+            continue;
+        }
+        std::string value;
+        if (!(words >> value)) return ignored("the file is damaged");
+        values.emplace_back(name, value);
+    }
+    std::vector<std::pair<InProgressMember, std::string>> updates;
+    for (const InProgressField& field : InProgressFields()) {
+        const auto found =
+            std::find_if(values.begin(), values.end(), [&](const auto& entry) { return entry.first == field.name; });
+        if (found == values.end()) return ignored(std::string("the file lacks ") + field.name);
+        updates.emplace_back(field.member, found->second);
+    }
+    for (const auto& [member, value] : updates) {
+        const bool read = std::visit(
+            [&](auto pointer) {
+                using Value = std::remove_reference_t<decltype(this->*pointer)>;
+                if constexpr (std::is_same_v<Value, bool>) {
+                    if (value != "0" && value != "1") return false;
+                    return true;
+                } else {
+                    Value parsed{};
+                    return Parse(value, parsed);
+                }
+            },
+            member);
+        if (!read) return ignored("the file is damaged");
+    }
+    for (const auto& [member, value] : updates)
+        std::visit(
+            [&](auto pointer) {
+                using Value = std::remove_reference_t<decltype(this->*pointer)>;
+                if constexpr (std::is_same_v<Value, bool>)
+                    this->*pointer = value == "1";
+                else
+                    Parse(value, this->*pointer);
+            },
+            member);
+    playlistName = keptPlaylistName;
+    shotHeatmap = shotsKept;
+    goalHeatmap = goalsKept;
+    cvarManager->log("[ACTIVE] Picked up the match's figures from before the reload: " + std::to_string(shots) + " shots, " +
+                     std::to_string(goals) + " goals");
+}
