@@ -1,6 +1,9 @@
 // The console commands of every main action: resets, overlay switches, heatmap views, clearing the
 // all-time heatmap and the two exports. Each reports what it did with one console line.
+#include <cstdio>
+#include <functional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "plugin/settings_variables.h"
@@ -10,15 +13,24 @@ namespace {
 
 std::string StateWord(bool enabled) { return enabled ? "enabled" : "disabled"; }
 
+// A bound as the console shows it: "2.5", "3840".
+std::string NumberText(float value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
+    return text;
+}
+
 }  // namespace
 
 void ZANDO::RegisterConsoleCommands() {
     const auto command = [this](const char* name, const char* description, std::function<void()> action) {
-        cvarManager->registerNotifier(
-            name, Locked([action = std::move(action)](std::vector<std::string>) { action(); }), description, 0);
+        RegisterCommand(
+            name, [action = std::move(action)](std::vector<std::string>) { action(); }, description);
     };
     // Writes a switch's new value to its settings variable, whose change callback stores it back.
-    const auto writeSetting = [this](zando::SettingName name, bool value) { cvarManager->getCvar(name.c_str()).setValue(value ? 1 : 0); };
+    const auto writeSetting = [this](zando::SettingName name, bool value) {
+        cvarManager->getCvar(name.c_str()).setValue(value ? 1 : 0);
+    };
 
     command("reset_stats", "Manually reset all stats", [this] {
         ResetStats();
@@ -62,4 +74,27 @@ void ZANDO::RegisterConsoleCommands() {
     command("export_heatmap", "Export heatmap data to CSV", [this] { ExportHeatmapCsv(); });
     command("export_stats", "Export current session stats to JSON", [this] { ExportStatsJson(); });
     RegisterHistoryCommands();
+    RegisterCommand(
+        "zando_help",
+        [this](std::vector<std::string>) {
+            cvarManager->log("[HELP] ZANDO's commands:");
+            for (const auto& [name, description] : commandHelp) cvarManager->log("[HELP]   " + name + " - " + description);
+            cvarManager->log("[HELP] ZANDO's settings (name value):");
+            for (const zando::SettingVariable& variable : zando::SettingVariables()) {
+                std::string values = "text";
+                if (std::holds_alternative<bool ZANDO::*>(variable.member))
+                    values = "0 or 1";
+                else if (variable.bounded)
+                    values = NumberText(variable.min) + " to " + NumberText(variable.max);
+                cvarManager->log("[HELP]   " + std::string(variable.name) + " (" + values + ", default \"" +
+                                 variable.defaultValue + "\") - " + variable.description);
+            }
+        },
+        "List ZANDO's console commands and settings, a line each");
+}
+
+void ZANDO::RegisterCommand(const std::string& name, std::function<void(std::vector<std::string>)> action,
+                            const std::string& description) {
+    cvarManager->registerNotifier(name, Locked(std::move(action)), description, 0);
+    commandHelp.emplace_back(name, description);
 }

@@ -32,7 +32,8 @@ std::filesystem::path ZANDO::MatchHistoryPath() const {
 }
 
 void ZANDO::OpenMatchHistory() {
-    if (!matchHistory) matchHistory = std::make_unique<zando::MatchHistory>([this](const std::string& line) { cvarManager->log(line); });
+    if (!matchHistory)
+        matchHistory = std::make_unique<zando::MatchHistory>([this](const std::string& line) { cvarManager->log(line); });
     matchHistory->Open(MatchHistoryPath());
     ++historyRevision;
 }
@@ -52,9 +53,12 @@ void ZANDO::RecordInHistory(const MatchRecord& record) {
         row.scoreAgainst = (*record.finalScore)[static_cast<std::size_t>(1 - record.team)];
     }
     // Leaving a match forfeits it; otherwise the final score decides.
-    if (record.left) row.result = "forfeit";
-    else if (row.scoreFor && *row.scoreFor > *row.scoreAgainst) row.result = "win";
-    else if (row.scoreFor && *row.scoreFor < *row.scoreAgainst) row.result = "loss";
+    if (record.left)
+        row.result = "forfeit";
+    else if (row.scoreFor && *row.scoreFor > *row.scoreAgainst)
+        row.result = "win";
+    else if (row.scoreFor && *row.scoreFor < *row.scoreAgainst)
+        row.result = "loss";
     row.overtime = record.overtime;
     row.duration = record.gameTime;
     row.mmrBefore = record.initialMmr;
@@ -92,8 +96,9 @@ void ZANDO::UpdateHistoryAverages(int32_t playlistId, bool lastIsThisMatch) {
 }
 
 void ZANDO::RegisterHistoryCommands() {
-    cvarManager->registerNotifier(
-        "zando_history", Locked([this](std::vector<std::string> arguments) {
+    RegisterCommand(
+        "zando_history",
+        [this](std::vector<std::string> arguments) {
             int count = 10;
             if (arguments.size() >= 2) {
                 const std::string& text = arguments[1];
@@ -110,10 +115,11 @@ void ZANDO::RegisterHistoryCommands() {
             const std::vector<zando::HistoryRow> rows = matchHistory->Last(count);
             if (rows.empty()) cvarManager->log("[HISTORY] No matches in the history yet");
             for (const zando::HistoryRow& row : rows) cvarManager->log(zando::HistoryLine(row));
-        }),
-        "Print the last N matches of the match history (10 by default)", 0);
-    cvarManager->registerNotifier(
-        "export_history", Locked([this](std::vector<std::string>) {
+        },
+        "Print the last N matches of the match history (10 by default)");
+    RegisterCommand(
+        "export_history",
+        [this](std::vector<std::string>) {
             if (!matchHistory || !matchHistory->IsOpen()) {
                 cvarManager->log("[HISTORY] The match history is unavailable - nothing exported");
                 return;
@@ -121,14 +127,16 @@ void ZANDO::RegisterHistoryCommands() {
             const std::vector<zando::HistoryRow> rows = matchHistory->Last(-1);
             const std::string fileName = zando::FileInFolder(gameWrapper->GetDataFolder(), "zando_history.csv");
             WriteExportFile(fileName, zando::HistoryCsv(rows), "[HISTORY] ",
-                            "[HISTORY] " + std::to_string(rows.size()) + (rows.size() == 1 ? " match" : " matches") + " exported to: " + fileName);
-        }),
-        "Export the match history to zando_history.csv", 0);
-    cvarManager->registerNotifier(
-        "zando_history_window", Locked([this](std::vector<std::string>) {
+                            "[HISTORY] " + std::to_string(rows.size()) + (rows.size() == 1 ? " match" : " matches") +
+                                " exported to: " + fileName);
+        },
+        "Export the match history to zando_history.csv");
+    RegisterCommand(
+        "zando_history_window",
+        [this](std::vector<std::string>) {
             showHistoryWindow = !showHistoryWindow;
             cvarManager->log(std::string("[HISTORY] History window ") + (showHistoryWindow ? "shown" : "hidden") +
                              (showHistoryWindow && !isWindowOpen ? " - it opens with the ZANDO panel (togglemenu ZANDO)" : ""));
-        }),
-        "Show or hide the match history window (beside the ZANDO panel)", 0);
+        },
+        "Show or hide the match history window (beside the ZANDO panel)");
 }

@@ -1,6 +1,8 @@
 // The settings-variable table, their registration with change callbacks, and the copy into members at load.
 #include "plugin/settings_variables.h"
 
+#include <cstdio>
+#include <string>
 #include <string_view>
 #include <type_traits>
 #include <vector>
@@ -11,8 +13,8 @@ namespace zando {
 
 namespace {
 
-constexpr SettingVariable Bounded(const char* name, const char* defaultValue, const char* description, float min,
-                                  float max, SettingMember member) {
+constexpr SettingVariable Bounded(const char* name, const char* defaultValue, const char* description, float min, float max,
+                                  SettingMember member) {
     return {name, defaultValue, description, true, min, max, member};
 }
 
@@ -20,8 +22,7 @@ constexpr SettingVariable Switch(const char* name, const char* defaultValue, con
     return {name, defaultValue, description, true, 0.0f, 1.0f, member};
 }
 
-constexpr SettingVariable Text(const char* name, const char* defaultValue, const char* description,
-                               std::string ZANDO::*member) {
+constexpr SettingVariable Text(const char* name, const char* defaultValue, const char* description, std::string ZANDO::*member) {
     return {name, defaultValue, description, false, 0.0f, 0.0f, member};
 }
 
@@ -109,10 +110,14 @@ void ZANDO::OnSettingChanged(CVarWrapper cvar) {
     std::visit(
         [this, &cvar](auto member) {
             using Member = std::remove_reference_t<decltype(this->*member)>;
-            if constexpr (std::is_same_v<Member, float>) this->*member = cvar.getFloatValue();
-            else if constexpr (std::is_same_v<Member, int32_t>) this->*member = cvar.getIntValue();
-            else if constexpr (std::is_same_v<Member, bool>) this->*member = cvar.getBoolValue();
-            else this->*member = cvar.getStringValue();
+            if constexpr (std::is_same_v<Member, float>)
+                this->*member = cvar.getFloatValue();
+            else if constexpr (std::is_same_v<Member, int32_t>)
+                this->*member = cvar.getIntValue();
+            else if constexpr (std::is_same_v<Member, bool>)
+                this->*member = cvar.getBoolValue();
+            else
+                this->*member = cvar.getStringValue();
         },
         variable->member);
 }
@@ -121,15 +126,37 @@ void ZANDO::RegisterSettingsVariables() {
     for (const zando::SettingVariable& variable : zando::SettingVariables()) {
         CVarWrapper cvar = cvarManager->registerCvar(variable.name, variable.defaultValue, variable.description, true,
                                                      variable.bounded, variable.min, variable.bounded, variable.max, true);
-        cvar.addOnValueChanged(Locked([this](std::string, CVarWrapper changed) { OnSettingChanged(changed); }));
+        cvar.addOnValueChanged(Locked([this](std::string, CVarWrapper changed) {
+            OnSettingChanged(changed);
+            ReportSettingStored(changed);
+        }));
     }
-    cvarManager->registerNotifier(
+    RegisterCommand(
         "zando_reset_stats",
-        Locked([this](std::vector<std::string>) {
+        [this](std::vector<std::string>) {
             ResetStats();
             cvarManager->log("[ZANDO] Stats have been reset!");
-        }),
-        "Reset all match statistics", 0);
+        },
+        "Reset all match statistics");
+}
+
+// The host clamps a number outside a variable's bounds to the nearest bound without a word: a value at
+// a bound is said, with the bounds, so a player who typed 9 sees that 2.5 was stored. Upload settings
+// that cannot work are said too (they are stored all the same).
+void ZANDO::ReportSettingStored(CVarWrapper cvar) {
+    const zando::SettingVariable* variable = zando::FindSettingVariable(cvar.getCVarName());
+    if (!variable) return;
+    if (variable->bounded && !std::holds_alternative<bool ZANDO::*>(variable->member)) {
+        const float value = cvar.getFloatValue();
+        if (value == variable->min || value == variable->max) {
+            char range[64];
+            std::snprintf(range, sizeof range, "%g to %g", static_cast<double>(variable->min),
+                          static_cast<double>(variable->max));
+            cvarManager->log("[ZANDO] " + std::string(variable->name) + " is " + cvar.getStringValue() + ", the " +
+                             (value == variable->max ? "largest" : "smallest") + " it takes (" + range + ")");
+        }
+    }
+    if (const std::string problem = UploadSettingsProblem(variable->name); !problem.empty()) cvarManager->log(problem);
 }
 
 void ZANDO::ReadSettingsIntoMembers() {

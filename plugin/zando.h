@@ -11,6 +11,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <imgui.h>
@@ -338,6 +339,14 @@ private:
 
     void RegisterSettingsVariables();
     void RegisterConsoleCommands();
+    // Registers a console command whose action runs under the lock, and notes it for "zando_help".
+    void RegisterCommand(const std::string& name, std::function<void(std::vector<std::string>)> action,
+                         const std::string& description);
+    std::vector<std::pair<std::string, std::string>> commandHelp;  // each command's name and description
+    // After a settings variable changed: says when the value stored is not what works (a bound the
+    // host clamped it to, an address uploads cannot go to, uploads on without a key).
+    void ReportSettingStored(CVarWrapper cvar);
+    std::string UploadSettingsProblem(const std::string& changed) const;  // empty: nothing to say
     void RegisterHistoryCommands();
     void ReadSettingsIntoMembers();
     void HookGameEvents();

@@ -2,8 +2,10 @@
 // across runs, and the reset command registered with them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "test_support.h"
 
@@ -38,8 +40,8 @@ TEST(SettingsVariables, ThePostGameSwitchesStartAsTheirVariablesSay) {
     LoadedZando zando(home.path());
     ZANDO& z = zando.Zando();
     const std::pair<const char*, bool ZANDO::*> switches[] = {
-        {"zando_show_speed", &ZANDO::showSpeed},         {"zando_show_boost", &ZANDO::showBoost},
-        {"zando_show_shots", &ZANDO::showShots},         {"zando_show_possession", &ZANDO::showPossession},
+        {"zando_show_speed", &ZANDO::showSpeed},       {"zando_show_boost", &ZANDO::showBoost},
+        {"zando_show_shots", &ZANDO::showShots},       {"zando_show_possession", &ZANDO::showPossession},
         {"zando_show_gametime", &ZANDO::showGameTime},
     };
     for (const auto& [name, member] : switches) EXPECT_EQ(z.*member, zando.Value(name) == "1") << name;
@@ -53,8 +55,8 @@ TEST(SettingsVariables, EachBoundedVariableHoldsAValueWithinItsRange) {
         float min, max;
     };
     const Range ranges[] = {
-        {"zando_heatmap_scale", 0.5f, 2.5f},    {"zando_postgame_scale", 0.5f, 2.5f}, {"zando_window_opacity", 0.2f, 1.0f},
-        {"zando_heatmap_pos_x", 0.0f, 3840.0f}, {"zando_heatmap_pos_y", 0.0f, 2160.0f}, {"zando_postgame_pos_x", 0.0f, 3840.0f},
+        {"zando_heatmap_scale", 0.5f, 2.5f},     {"zando_postgame_scale", 0.5f, 2.5f},   {"zando_window_opacity", 0.2f, 1.0f},
+        {"zando_heatmap_pos_x", 0.0f, 3840.0f},  {"zando_heatmap_pos_y", 0.0f, 2160.0f}, {"zando_postgame_pos_x", 0.0f, 3840.0f},
         {"zando_postgame_pos_y", 0.0f, 2160.0f},
     };
     TempDir home;
@@ -85,15 +87,48 @@ TEST(SettingsVariables, ASetReachesItsMemberAtOnceThroughTheRightGetter) {
     zando.Run("zando_api_key \"k3y with spaces\"; zando_server_url http://127.0.0.1:8080");
     EXPECT_EQ(z.apiKey, "k3y with spaces");
     EXPECT_EQ(z.serverUrl, "http://127.0.0.1:8080");
-    EXPECT_EQ(zando.Lines().size(), linesBefore) << "change callbacks log nothing";
+    // The host clamps without a word: the plug-in says what was stored; and why the upload settings
+    // as stored cannot work. Every other change is silent.
+    const std::vector<std::string> said(zando.Lines().begin() + static_cast<std::ptrdiff_t>(linesBefore), zando.Lines().end());
+    EXPECT_EQ(said, (std::vector<std::string>{
+                        "[ZANDO] zando_postgame_pos_y is 2160, the largest it takes (0 to 2160)",
+                        "[ZANDO] zando_window_opacity is 0.2, the smallest it takes (0.2 to 1)",
+                        "[ZANDO] ⚠ Uploads are on, but no API key is set - no match is sent until zando_api_key holds one",
+                    }));
+    for (const char* address : {"notaurl", "ftp://example.com", "https://example.com/?key=1"}) {
+        zando.Run(std::string("zando_server_url ") + address);
+        EXPECT_EQ(z.serverUrl, address) << "stored all the same";
+        EXPECT_EQ(zando.Lines().back().rfind("[ZANDO] ⚠ zando_server_url is stored, but no upload can go to it: ", 0), 0u)
+            << zando.Lines().back();
+    }
+}
+
+TEST(SettingsVariables, HelpListsEveryCommandAndSettingOnALineEach) {
+    TempDir home;
+    LoadedZando zando(home.path());
+    const std::size_t before = zando.Lines().size();
+    zando.Run("zando_help");
+    const std::vector<std::string> lines(zando.Lines().begin() + static_cast<std::ptrdiff_t>(before), zando.Lines().end());
+    const auto line = [&](const std::string& start) {
+        return std::count_if(lines.begin(), lines.end(),
+                             [&](const std::string& l) { return l.rfind("[HELP]   " + start + " ", 0) == 0; });
+    };
+    for (const char* name : {"toggle_heatmap", "export_stats", "zando_history", "zando_reset_stats", "zando_help",
+                             "zando_heatmap_scale", "zando_api_key", "zando_postgame_history"})
+        EXPECT_EQ(line(name), 1) << name;
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "[HELP]   zando_heatmap_scale (0.5 to 2.5, default \"1.0\") - Heatmap window scale"),
+              lines.end());
+    EXPECT_EQ(lines.size(), 2u + 15u + 24u) << "two headings, 15 commands, 24 settings";
 }
 
 TEST(SettingsVariables, SavedSettingsAreReadBackAtLoadExceptThePostGameSwitches) {
     TempDir home;
     {
         LoadedZando first(home.path());
-        first.Run("zando_show_heatmap 0; zando_heatmap_scale 2.0; zando_postgame_pos_x 100; zando_api_key abc;"
-                  "zando_server_url https://self.hosted.example; zando_show_speed 0; zando_show_boost 0");
+        first.Run(
+            "zando_show_heatmap 0; zando_heatmap_scale 2.0; zando_postgame_pos_x 100; zando_api_key abc;"
+            "zando_server_url https://self.hosted.example; zando_show_speed 0; zando_show_boost 0");
     }
     LoadedZando second(home.path());
     ZANDO& z = second.Zando();
@@ -143,8 +178,8 @@ TEST(ResetCommand, ClearsTheMatchRecordButNotFlagsAllTimeGridsOrMetadata) {
     EXPECT_EQ(std::vector<std::string>(zando.Lines().end() - 2, zando.Lines().end()),
               (std::vector<std::string>{"[RESET STATS] Clearing all data...", "[ZANDO] Stats have been reset!"}));
     EXPECT_EQ(z.shots + z.goals + z.speedSamples + z.playlistId, 0);
-    EXPECT_EQ(z.speedSum + z.boostCollected + z.boostUsed + z.possessionTime + z.teamPossessionTime +
-                  z.opponentPossessionTime + z.gameTime,
+    EXPECT_EQ(z.speedSum + z.boostCollected + z.boostUsed + z.possessionTime + z.teamPossessionTime + z.opponentPossessionTime +
+                  z.gameTime,
               0.0f);
     EXPECT_EQ(z.AverageSpeed(), 0.0f);
     EXPECT_EQ(z.lastBoostAmount, -1.0f);

@@ -53,6 +53,17 @@ std::string ZANDO::InvalidConnectionSetting() const {
     return zando::AddressProblem(serverUrl);
 }
 
+std::string ZANDO::UploadSettingsProblem(const std::string& changed) const {
+    if (changed == "zando_server_url" && !zando::SplitServerUrl(serverUrl)) {
+        std::string why = InvalidConnectionSetting();
+        if (why.empty()) why = "it is not an http:// or https:// address, such as https://dashboard.example.com";
+        return "[ZANDO] ⚠ zando_server_url is stored, but no upload can go to it: " + why;
+    }
+    if ((changed == "zando_enable_upload" || changed == "zando_api_key") && uploadEnabled && apiKey.empty())
+        return "[ZANDO] ⚠ Uploads are on, but no API key is set - no match is sent until zando_api_key holds one";
+    return {};
+}
+
 void ZANDO::UploadMatchStats() { UploadMatchStats(CurrentRecord()); }
 
 void ZANDO::UploadMatchStats(const MatchRecord& record) {
@@ -82,8 +93,8 @@ void ZANDO::UploadMatchStats(const MatchRecord& record) {
         return;
     }
 
-    cvarManager->log("[ZANDO] 🔄 Starting upload... (Shots: " + std::to_string(record.shots) +
-                     ", Goals: " + std::to_string(record.goals) + ", Time: " + std::to_string(static_cast<int>(record.gameTime)) + "s)");
+    cvarManager->log("[ZANDO] 🔄 Starting upload... (Shots: " + std::to_string(record.shots) + ", Goals: " +
+                     std::to_string(record.goals) + ", Time: " + std::to_string(static_cast<int>(record.gameTime)) + "s)");
     uploadInProgress = true;
     try {
         const std::string body = BuildUploadPayload(record);
@@ -108,16 +119,10 @@ void ZANDO::UploadMatchStats(const MatchRecord& record) {
         const zando::HttpOutcome outcome = zando::PerformHttpRequest(request);
         using Stage = zando::HttpOutcome::Stage;
         switch (outcome.stage) {
-        case Stage::NoSession:
-            cvarManager->log("[ZANDO] ✗ Failed to initialize HTTP session");
-            break;
+        case Stage::NoSession: cvarManager->log("[ZANDO] ✗ Failed to initialize HTTP session"); break;
         case Stage::BadUrl:
-        case Stage::NoConnection:
-            cvarManager->log("[ZANDO] ✗ Failed to connect to server: " + serverUrl);
-            break;
-        case Stage::NoRequest:
-            cvarManager->log("[ZANDO] ✗ Failed to open HTTP request");
-            break;
+        case Stage::NoConnection: cvarManager->log("[ZANDO] ✗ Failed to connect to server: " + serverUrl); break;
+        case Stage::NoRequest: cvarManager->log("[ZANDO] ✗ Failed to open HTTP request"); break;
         case Stage::SendFailed:
             cvarManager->log("[ZANDO] ✗ Failed to send request to server (Error: " + std::to_string(outcome.error) + ")");
             break;
