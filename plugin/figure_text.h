@@ -17,19 +17,20 @@ inline int Mph(float unitsPerSecond) { return Whole(unitsPerSecond * MphPerUnit)
 inline std::string SpeedText(float unitsPerSecond) {
     return std::to_string(Kph(unitsPerSecond)) + " kph  /  " + std::to_string(Mph(unitsPerSecond)) + " mph";
 }
-// "58s  (19%)"
-inline std::string PossessionText(float seconds, float percent) {
-    return std::to_string(Whole(seconds)) + "s  (" + std::to_string(Whole(percent)) + "%)";
+// "58s  (19%)" on the card, "58s (19%)" in the panel (gap: the spaces before the bracket)
+inline std::string PossessionText(float seconds, float percent, const char* gap = "  ") {
+    return std::to_string(Whole(seconds)) + "s" + gap + "(" + std::to_string(Whole(percent)) + "%)";
 }
 // "4.5": a figure that is not negative, to a tenth, cut towards zero
 inline std::string Tenths(float value) {
     const int tenths = Whole(value * 10.0f);
     return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
 }
-// "4m 59s"
-inline std::string DurationText(float seconds) {
+// "4m 5s" on the card; "4m 05s", the seconds in two digits, in the panel (twoDigitSeconds)
+inline std::string DurationText(float seconds, bool twoDigitSeconds = false) {
     const int whole = Whole(seconds);
-    return std::to_string(whole / 60) + "m " + std::to_string(whole % 60) + "s";
+    const int rest = whole % 60;
+    return std::to_string(whole / 60) + "m " + (twoDigitSeconds && rest < 10 ? "0" : "") + std::to_string(rest) + "s";
 }
 
 }  // namespace zando::figures

