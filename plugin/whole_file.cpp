@@ -11,9 +11,11 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <limits>
 #endif
 
 namespace zando {
@@ -32,6 +34,21 @@ std::filesystem::path TemporaryName(const std::filesystem::path& path) {
     std::filesystem::path temporary = path;
     temporary += ".tmp." + std::to_string(process) + "." + std::to_string(counter++);
     return temporary;
+}
+
+// Whether the process with that id runs now (a process we may not look at runs too).
+bool ProcessRuns(unsigned long process) {
+#if defined(_WIN32)
+    HANDLE handle = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(process));
+    if (!handle) return GetLastError() == ERROR_ACCESS_DENIED;
+    DWORD code = 0;
+    const bool running = GetExitCodeProcess(handle, &code) && code == STILL_ACTIVE;
+    CloseHandle(handle);
+    return running;
+#else
+    if (process == 0 || process > static_cast<unsigned long>(std::numeric_limits<pid_t>::max())) return false;
+    return kill(static_cast<pid_t>(process), 0) == 0 || errno == EPERM;
+#endif
 }
 
 #if defined(_WIN32)
@@ -97,6 +114,30 @@ bool Replace(const std::filesystem::path& temporary, const std::filesystem::path
 #endif
 
 }  // namespace
+
+int RemoveLeftTemporaries(const std::filesystem::path& folder, std::string_view prefix) {
+    int removed = 0;
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        if (name.rfind(prefix, 0) != 0) continue;
+        // "<name>.tmp.<process>.<n>": the process and the counter are decimal numbers.
+        const std::size_t counterDot = name.rfind('.');
+        if (counterDot == std::string::npos || counterDot == 0) continue;
+        const std::size_t processDot = name.rfind('.', counterDot - 1);
+        if (processDot == std::string::npos || processDot < 4 || name.compare(processDot - 4, 4, ".tmp") != 0) continue;
+        const std::string process = name.substr(processDot + 1, counterDot - processDot - 1);
+        const std::string counter = name.substr(counterDot + 1);
+        const auto digits = [](const std::string& text) {
+            return !text.empty() && text.size() <= 10 &&
+                   std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+        };
+        if (!digits(process) || !digits(counter) || ProcessRuns(std::stoul(process))) continue;
+        std::error_code removeError;
+        if (entry->is_regular_file(removeError) && std::filesystem::remove(entry->path(), removeError)) ++removed;
+    }
+    return removed;
+}
 
 WriteOutcome ReplaceFileWhole(const std::filesystem::path& path, std::string_view content, bool textMode) {
     const std::filesystem::path temporary = TemporaryName(path);

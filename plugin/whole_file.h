@@ -17,4 +17,9 @@ enum class WriteOutcome {
 // textMode: each "\n" becomes the platform's line end (CR LF on Windows), as a text-mode stream writes it.
 WriteOutcome ReplaceFileWhole(const std::filesystem::path& path, std::string_view content, bool textMode);
 
+// Removes from folder the temporary files of writes that a kill cut short: "<name>.tmp.<process>.<n>"
+// with name starting with prefix, whose process no longer runs (a running one may still be writing
+// it). Returns how many were removed.
+int RemoveLeftTemporaries(const std::filesystem::path& folder, std::string_view prefix);
+
 }  // namespace zando

@@ -2,6 +2,7 @@
 // load, unload, window and thread slots.
 #include "plugin/zando.h"
 #include "bakkesmod/wrappers/GameEvent/ServerWrapper.h"
+#include "plugin/whole_file.h"
 
 #include <memory>
 
@@ -20,6 +21,8 @@ void ZANDO::onLoad() {
 
 void ZANDO::LoadLocked() {
     std::scoped_lock lock(stateLock);
+    // What a write cut short by a kill left: its temporary file, which nothing would ever remove.
+    zando::RemoveLeftTemporaries(gameWrapper->GetDataFolder(), "zando_");
     SizeGrid(positionHeatmap);
     SizeGrid(shotHeatmap);
     SizeGrid(allTimeShotHeatmap);

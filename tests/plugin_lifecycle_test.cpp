@@ -5,6 +5,14 @@
 #include <imgui.h>
 
 #include <cstring>
+#include <filesystem>
+#include <string>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "host/runtime/plugin_library.h"
 #include "plugin/match_snapshot.h"
@@ -65,6 +73,30 @@ TEST(PluginLoad, AfterOnLoadTheMatchRecordIsFreshPausedAndSized) {
                                                        "[LOAD] No existing all-time heatmap found (starting fresh)"}))
         << "onLoad logs nothing of its own";
     EXPECT_TRUE(zando.hostMessages.empty());
+}
+
+// A load removes what writes cut short by a kill left behind: the temporaries of its own files whose
+// process no longer runs. Those of a running process, and other programs' files, stay.
+TEST(PluginLoad, RemovesTheTemporariesOfItsOwnFilesThatNoRunningProcessHolds) {
+    TempDir home;
+    const auto data = home.path() / "data";
+    std::filesystem::create_directories(data);
+#if defined(_WIN32)
+    const unsigned long self = GetCurrentProcessId();
+#else
+    const unsigned long self = static_cast<unsigned long>(getpid());
+#endif
+    // 4194305 is no process on either system: above Linux's largest id, and not a multiple of 4 as Windows ids are.
+    const std::string gone = "zando_stats.json.tmp.4194305.3", goneToo = "zando_alltime_heatmap.dat.tmp.4194305.12";
+    const std::string running = "zando_stats.json.tmp." + std::to_string(self) + ".4";
+    const std::string others[] = {"notes.txt.tmp.4194305.1", "zando_stats.json.tmp.x.1", "zando_stats.json"};
+    for (const std::string& name : {gone, goneToo, running}) zando_test::WriteFile(data / name, "{");
+    for (const std::string& name : others) zando_test::WriteFile(data / name, "{");
+    LoadedZando zando(home.path());
+    EXPECT_FALSE(std::filesystem::exists(data / gone));
+    EXPECT_FALSE(std::filesystem::exists(data / goneToo));
+    EXPECT_TRUE(std::filesystem::exists(data / running)) << "its process may still be writing it";
+    for (const std::string& name : others) EXPECT_TRUE(std::filesystem::exists(data / name)) << name;
 }
 
 // The snapshot a program that loaded the library reads the match's figures from: only while the
@@ -157,8 +189,8 @@ TEST(PluginWindows, MenuSlotsOpenCloseAndInputBlockingFollowImGui) {
 TEST(Sandbox, LoadsRunsStatementsAndUnloadsPrintingOnlyConsoleLinesOnStandardOutput) {
     TempDir home;
     const std::string sandbox = std::string(ZANDO_SANDBOX_PATH) + " --home " + home.path().string();
-    auto first = zando_test::RunCommand(sandbox + " --exec \"zando_heatmap_pos_x 2000; cvarlist zando_heatmap_pos; zando_reset_stats\"",
-                                        home.path());
+    auto first = zando_test::RunCommand(
+        sandbox + " --exec \"zando_heatmap_pos_x 2000; cvarlist zando_heatmap_pos; zando_reset_stats\"", home.path());
     EXPECT_EQ(first.exitCode, 0) << first.err;
     EXPECT_EQ(first.out,
               "[RESET STATS] Clearing all data...\n"
