@@ -1,8 +1,8 @@
 // Console: settings variables, bounds, getters, change callbacks, commands and persistence.
 #include <gtest/gtest.h>
 
-#include "host/runtime/console.h"
 #include "bakkesmod/wrappers/cvarwrapper.h"
+#include "host/runtime/console.h"
 #include "test_support.h"
 
 namespace {
@@ -67,9 +67,8 @@ TEST(Console, ChangeCallbacksGetTheOldValueAndTheVariable) {
     host::Console console;
     host::CVarRecord* flag = console.RegisterCvar(Variable("flag", "0", true, 0, 1));
     std::vector<std::string> seen;
-    console.AddCvarListener(flag, 7, [&](std::string old, host::CVarRecord* cvar) {
-        seen.push_back(old + "->" + cvar->value + " " + cvar->name);
-    });
+    console.AddCvarListener(
+        flag, 7, [&](std::string old, host::CVarRecord* cvar) { seen.push_back(old + "->" + cvar->value + " " + cvar->name); });
     console.Execute("flag 1; flag 1; flag 9");
     EXPECT_EQ(seen, (std::vector<std::string>{"0->1 flag", "1->1 flag", "1->1 flag"}));
 
@@ -88,7 +87,12 @@ TEST(Console, ASavedValueWithALineBreakIsRefusedAndTheFileKeepsOneValuePerLine) 
         console.Execute("zando_api_key zk_live_1");
         EXPECT_FALSE(console.SetCvarValue(key, "abc\nreset_alltime_heatmap"));
         console.Execute("zando_api_key \"abc\rdef\"");
-        EXPECT_EQ(console.Lines().back(), "Invalid value for zando_api_key: a line break or other control character cannot be saved");
+        EXPECT_EQ(console.Lines().back(),
+                  "Invalid value for zando_api_key: a line break or other control character cannot be saved");
+        for (const char* unicodeBreak : {"\xC2\x85", "\xE2\x80\xA8", "\xE2\x80\xA9"})  // NEL, LINE and PARAGRAPH SEPARATOR
+            EXPECT_FALSE(console.SetCvarValue(key, std::string("abc") + unicodeBreak + "def"));
+        EXPECT_TRUE(console.SetCvarValue(key, "zk_caf\xC3\xA9\xE2\x80\x94")) << "other characters beyond ASCII are saved";
+        EXPECT_TRUE(console.SetCvarValue(key, "zk_live_1"));
         EXPECT_EQ(key->value, "zk_live_1");
         EXPECT_TRUE(console.SetCvarValue(console.FindCvar("zando_scratch"), "two\nlines")) << "a value that is not saved may";
     }
@@ -101,7 +105,8 @@ TEST(Console, StatementsRunCommandsSetAndPrintVariables) {
     host::Console console;
     console.RegisterCvar(Variable("zando_api_key", ""));
     std::vector<std::vector<std::string>> calls;
-    console.RegisterNotifier("cmd", 1, [&](std::vector<std::string> words) { calls.push_back(words); }, "", 0);
+    console.RegisterNotifier(
+        "cmd", 1, [&](std::vector<std::string> words) { calls.push_back(words); }, "", 0);
 
     console.Execute("cmd a \"b c\"; zando_api_key \"key with \\\"quote\\\"\"; zando_api_key; nothing_here 1");
     ASSERT_EQ(calls.size(), 1u);
@@ -116,7 +121,8 @@ TEST(Console, AThrowingCommandIsReportedAndTheNextStatementStillRuns) {
     host::Console console;
     std::vector<std::string> errors;
     console.SetErrorReporter([&](const std::string& e) { errors.push_back(e); });
-    console.RegisterNotifier("boom", 1, [](std::vector<std::string>) { throw std::runtime_error("bad"); }, "", 0);
+    console.RegisterNotifier(
+        "boom", 1, [](std::vector<std::string>) { throw std::runtime_error("bad"); }, "", 0);
     console.RegisterCvar(Variable("v", "1"));
     console.Execute("boom; v 2");
     EXPECT_EQ(errors, (std::vector<std::string>{"command boom threw: bad"}));

@@ -34,10 +34,13 @@ bool IsBounded(const CVarRecord& cvar) { return cvar.hasMin || cvar.hasMax; }
 // The text to store for a requested value, or false when a bounded variable is given a non-number.
 // A control character (a line break above all) in a saved value would break the configuration file's
 // lines: such a value is refused.
+// The line breaks of Unicode count too: NEL (U+0085) and the line and paragraph separators (U+2028,
+// U+2029), which editors and other readers of the file take as line ends.
 bool HasControlCharacter(const std::string& text) {
     for (char c : text)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return true;
-    return false;
+    return text.find("\xC2\x85") != std::string::npos || text.find("\xE2\x80\xA8") != std::string::npos ||
+           text.find("\xE2\x80\xA9") != std::string::npos;
 }
 
 bool BoundedText(const CVarRecord& cvar, const std::string& text, std::string& stored) {
@@ -160,8 +163,8 @@ void Console::PersistIfSaved(const CVarRecord& cvar) {
 
 // [SECTION] Commands
 
-void Console::RegisterNotifier(const std::string& name, OwnerId owner, NotifierCallback callback,
-                               const std::string& description, unsigned char permissions) {
+void Console::RegisterNotifier(const std::string& name, OwnerId owner, NotifierCallback callback, const std::string& description,
+                               unsigned char permissions) {
     notifiers_[name] = Notifier{owner, std::make_shared<NotifierCallback>(std::move(callback)), description, permissions};
 }
 
