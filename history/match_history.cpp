@@ -40,15 +40,18 @@ public:
         sqlite3_bind_text(statement_, at, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
     }
     void Bind(int at, const std::optional<int32_t>& value) {
-        if (value) Bind(at, static_cast<int64_t>(*value));
-        else sqlite3_bind_null(statement_, at);
+        if (value)
+            Bind(at, static_cast<int64_t>(*value));
+        else
+            sqlite3_bind_null(statement_, at);
     }
     int Step() { return sqlite3_step(statement_); }
     int64_t Int(int column) const { return sqlite3_column_int64(statement_, column); }
     float Real(int column) const { return static_cast<float>(sqlite3_column_double(statement_, column)); }
     std::string Text(int column) const {
         const unsigned char* text = sqlite3_column_text(statement_, column);
-        return text ? std::string(reinterpret_cast<const char*>(text), static_cast<std::size_t>(sqlite3_column_bytes(statement_, column)))
+        return text ? std::string(reinterpret_cast<const char*>(text),
+                                  static_cast<std::size_t>(sqlite3_column_bytes(statement_, column)))
                     : std::string();
     }
     std::optional<int32_t> OptionalInt(int column) const {
@@ -218,11 +221,17 @@ HistoryStatus MatchHistory::Check() {
     if (opened == SQLITE_BUSY || opened == SQLITE_LOCKED) return refuse(name + " is locked by another program");
     if (opened != SQLITE_ROW) return refuse(Problem(name + " is not a match history that can be read"));
     if (schema > SchemaVersion)
-        return refuse(name + " was written by a newer ZANDO (history version " + std::to_string(schema) + ", this one reads up to " +
-                      std::to_string(SchemaVersion) + ")");
+        return refuse(name + " was written by a newer ZANDO (history version " + std::to_string(schema) +
+                      ", this one reads up to " + std::to_string(SchemaVersion) + ")");
+    // A database of another program (its own tables, no history's) is not made one: its bytes stay.
+    if ((schema == 0 && HoldsAnything()) || (schema > 0 && !HoldsMatches()))
+        return refuse(name + " is a database of another program, not a match history");
     if (schema > 0) {
         Statement check(db_, "PRAGMA quick_check");
-        if (!check || check.Step() != SQLITE_ROW || check.Text(0) != "ok") return refuse(Problem(name + " is damaged"));
+        const int checked = check ? check.Step() : sqlite3_errcode(db_);
+        if (checked != SQLITE_ROW) return refuse(Problem(name + " is damaged"));
+        // The check's first finding says what is wrong ("ok" when nothing is).
+        if (const std::string finding = check.Text(0); finding != "ok") return refuse(name + " is damaged (" + finding + ")");
     }
     if (schema < SchemaVersion && !Migrate(schema)) {
         const bool busy = sqlite3_errcode(db_) == SQLITE_BUSY;
@@ -232,6 +241,16 @@ HistoryStatus MatchHistory::Check() {
     usable_ = true;
     status.usable = true;
     return status;
+}
+
+bool MatchHistory::HoldsAnything() {
+    Statement objects(db_, "SELECT count(*) FROM sqlite_master");
+    return !objects || objects.Step() != SQLITE_ROW || objects.Int(0) > 0;
+}
+
+bool MatchHistory::HoldsMatches() {
+    Statement table(db_, "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'matches'");
+    return table && table.Step() == SQLITE_ROW && table.Int(0) == 1;
 }
 
 int MatchHistory::OpenFile(int& schema) {
@@ -254,12 +273,12 @@ MatchHistory::Connection MatchHistory::Connect(bool create) {
     if (opened == SQLITE_CANTOPEN) return Connection::CannotOpen;
     if (opened == SQLITE_BUSY || opened == SQLITE_LOCKED) return Connection::Busy;
     // No tables yet: the file was made just now, for the first match (or after the player deleted it).
-    if (schema == 0 && !Migrate(0)) return Connection::Failed;
-    if (schema == 0 || schema == SchemaVersion)
-        return Execute("PRAGMA synchronous = FULL") ? Connection::Ready : Connection::Failed;
+    const bool empty = schema == 0 && !HoldsAnything();
+    if (empty && !Migrate(0)) return Connection::Failed;
+    if (empty || schema == SchemaVersion) return Execute("PRAGMA synchronous = FULL") ? Connection::Ready : Connection::Failed;
     // The file changed since it was checked (replaced, or written by another build): checked again
     // in full, and used only when it passes.
-    if (!Check().usable) return Connection::Failed;
+    if (!Check().usable) return Connection::Refused;
     return Connect(create);
 }
 
@@ -267,11 +286,13 @@ MatchHistory::Connection MatchHistory::Connect(bool create) {
 
 bool MatchHistory::AddAll(std::span<HistoryRow> rows) {
     const Connection connection = Connect(true);
+    if (connection == Connection::Refused) return false;  // the check said why, in the one line of this match
     if (connection != Connection::Ready) {
         Disconnect();
-        log_(connection == Connection::Busy         ? "[HISTORY] This match was not added: the history is locked by another program"
-             : connection == Connection::CannotOpen ? "[HISTORY] This match was not added: " + PathText(file_) + " cannot be opened"
-                                                    : std::string("[HISTORY] This match was not added: the match history is unavailable"));
+        log_(connection == Connection::Busy ? "[HISTORY] This match was not added: the history is locked by another program"
+             : connection == Connection::CannotOpen
+                 ? "[HISTORY] This match was not added: " + PathText(file_) + " cannot be opened"
+                 : std::string("[HISTORY] This match was not added: the match history is unavailable"));
         return false;
     }
     const Disconnecting done{*this};
@@ -282,7 +303,8 @@ bool MatchHistory::AddAll(std::span<HistoryRow> rows) {
         return false;
     };
     if (!Execute("BEGIN IMMEDIATE"))
-        return fail(sqlite3_errcode(db_) == SQLITE_BUSY ? "the history is locked by another program" : "the history cannot be written");
+        return fail(sqlite3_errcode(db_) == SQLITE_BUSY ? "the history is locked by another program"
+                                                        : "the history cannot be written");
     Statement insert(db_,
                      "INSERT INTO matches (ended_at, playlist_id, playlist_name, ranked, team, result, score_for, score_against,"
                      " overtime, duration, mmr_before, mmr_after, mmr_change, shots, goals, average_speed, boost_collected,"
@@ -318,8 +340,8 @@ std::vector<HistoryRow> MatchHistory::Last(int count) {
 }
 
 std::vector<HistoryRow> MatchHistory::LastOfPlaylist(int32_t playlistId, int count) {
-    static const std::string sql =
-        std::string("SELECT * FROM (SELECT ") + Columns + " FROM matches WHERE playlist_id = ? ORDER BY id DESC LIMIT ?) ORDER BY id";
+    static const std::string sql = std::string("SELECT * FROM (SELECT ") + Columns +
+                                   " FROM matches WHERE playlist_id = ? ORDER BY id DESC LIMIT ?) ORDER BY id";
     return Query(sql.c_str(), {playlistId, count < 0 ? -1 : count});
 }
 
@@ -421,13 +443,15 @@ std::string HistoryCsv(const std::vector<HistoryRow>& rows) {
 }
 
 std::string HistoryLine(const HistoryRow& row) {
-    std::string line = "[HISTORY] #" + std::to_string(row.id) + " " + row.endedAt + " " + row.playlistName + (row.ranked ? " (ranked)" : "");
+    std::string line =
+        "[HISTORY] #" + std::to_string(row.id) + " " + row.endedAt + " " + row.playlistName + (row.ranked ? " (ranked)" : "");
     if (!row.result.empty()) line += " " + row.result;
     if (row.scoreFor && row.scoreAgainst) line += " " + std::to_string(*row.scoreFor) + "-" + std::to_string(*row.scoreAgainst);
     if (row.overtime) line += " OT";
     line += " | " + std::to_string(row.shots) + " shots, " + std::to_string(row.goals) + " goals, " + Fixed(row.averageSpeed, 0) +
             " uu/s, " + Fixed(row.boostPerMinute, 1) + " boost/min";
-    if (row.mmrBefore > 0.0f) line += ", MMR " + Fixed(row.mmrAfter, 1) + " (" + (row.mmrChange >= 0.0f ? "+" : "") + Fixed(row.mmrChange, 1) + ")";
+    if (row.mmrBefore > 0.0f)
+        line += ", MMR " + Fixed(row.mmrAfter, 1) + " (" + (row.mmrChange >= 0.0f ? "+" : "") + Fixed(row.mmrChange, 1) + ")";
     return line;
 }
 

@@ -26,37 +26,37 @@ struct ZoneCount {
 
 // One finished match as the history keeps it.
 struct HistoryRow {
-    int64_t id = 0;                      // given by the history; rows are numbered in the order added
-    std::string endedAt;                 // UTC, "2025-03-01T18:04:09Z"
+    int64_t id = 0;       // given by the history; rows are numbered in the order added
+    std::string endedAt;  // UTC, "2025-03-01T18:04:09Z"
     int32_t playlistId = 0;
     std::string playlistName;
     bool ranked = false;
-    int32_t team = -1;                   // 0 blue, 1 orange; -1 unknown
-    std::string result;                  // "win", "loss", "forfeit"; empty when the final score is unknown
-    std::optional<int32_t> scoreFor;     // goals of the player's team, when the game gave the score
+    int32_t team = -1;                // 0 blue, 1 orange; -1 unknown
+    std::string result;               // "win", "loss", "forfeit"; empty when the final score is unknown
+    std::optional<int32_t> scoreFor;  // goals of the player's team, when the game gave the score
     std::optional<int32_t> scoreAgainst;
     bool overtime = false;
-    float duration = 0.0f;               // seconds of match time followed
-    float mmrBefore = 0.0f;              // 0: none read
-    float mmrAfter = 0.0f;               // mmrBefore + mmrChange when an MMR was read, else 0
+    float duration = 0.0f;   // seconds of match time followed
+    float mmrBefore = 0.0f;  // 0: none read
+    float mmrAfter = 0.0f;   // mmrBefore + mmrChange when an MMR was read, else 0
     float mmrChange = 0.0f;
     // The match record's figures.
     int32_t shots = 0;
     int32_t goals = 0;
-    float averageSpeed = 0.0f;           // units per second
-    float boostCollected = 0.0f;         // pad units
-    float boostUsed = 0.0f;              // percent points of the tank
-    float possessionTime = 0.0f;         // seconds
-    float teamPossessionTime = 0.0f;     // seconds
-    float opponentPossessionTime = 0.0f; // seconds
+    float averageSpeed = 0.0f;            // units per second
+    float boostCollected = 0.0f;          // pad units
+    float boostUsed = 0.0f;               // percent points of the tank
+    float possessionTime = 0.0f;          // seconds
+    float teamPossessionTime = 0.0f;      // seconds
+    float opponentPossessionTime = 0.0f;  // seconds
     // Figures derived from the match's samples (schema 2 on; a row migrated from schema 1 has 0).
-    float boostPerMinute = 0.0f;         // pad units collected per minute of match time
-    float supersonicShare = 0.0f;        // share of match time at 2200 units per second or faster, 0..1
-    float emptyTankShare = 0.0f;         // share of match time with no boost, 0..1
-    float fullTankShare = 0.0f;          // share of match time with a full tank, 0..1
-    float shotsPerGoal = 0.0f;           // shots over goals; 0 without a goal
-    std::vector<ZoneCount> shotZones;    // zones of the player's shots, row 0 first
-    std::vector<ZoneCount> goalZones;    // zones of the player's goals, row 0 first
+    float boostPerMinute = 0.0f;       // pad units collected per minute of match time
+    float supersonicShare = 0.0f;      // share of match time at 2200 units per second or faster, 0..1
+    float emptyTankShare = 0.0f;       // share of match time with no boost, 0..1
+    float fullTankShare = 0.0f;        // share of match time with a full tank, 0..1
+    float shotsPerGoal = 0.0f;         // shots over goals; 0 without a goal
+    std::vector<ZoneCount> shotZones;  // zones of the player's shots, row 0 first
+    std::vector<ZoneCount> goalZones;  // zones of the player's goals, row 0 first
 };
 
 // Why the history cannot be used (empty when it can).
@@ -104,15 +104,19 @@ public:
     int64_t Count();
 
 private:
-    enum class Connection { Ready, Busy, CannotOpen, Failed };
+    enum class Connection { Ready, Busy, CannotOpen, Refused, Failed };
     // Opens the checked file for one operation; a file changed since it was checked is checked again
     // (and may be refused). Busy: another program holds it; CannotOpen: its folder cannot be reached;
-    // Failed: it was refused, or (when not asked to create it) there is no file yet.
+    // Refused: checked again and refused, which the check has said; Failed: it was refused before,
+    // it could not be set up, or (when not asked to create it) there is no file yet.
     Connection Connect(bool create);
     // Opens file_ (made when missing) and reads its schema version into schema: SQLITE_ROW when read,
     // SQLITE_CANTOPEN when the file cannot be opened, SQLITE_BUSY or SQLITE_LOCKED when another
     // program holds it, else the error reading it.
     int OpenFile(int& schema);
+    // Whether the open file holds tables, indexes or views of its own; and whether it has the matches table.
+    bool HoldsAnything();
+    bool HoldsMatches();
     void Disconnect();
     struct Disconnecting {  // closes the file when an operation ends, however it ends
         MatchHistory& history;
