@@ -66,7 +66,7 @@ std::filesystem::path ZANDO::AllTimeHeatmapPath() const {
     return zando::TextPath(zando::FileInFolder(gameWrapper->GetDataFolder(), FileName));
 }
 
-bool ZANDO::SaveAllTimeHeatmap() {
+bool ZANDO::SaveAllTimeHeatmap(bool afterEveryShot) {
     const std::filesystem::path path = AllTimeHeatmapPath();
     // A file that could not be read at load is replaced only once it has been kept as a backup.
     if (allTimeFileHeld) {
@@ -84,10 +84,17 @@ bool ZANDO::SaveAllTimeHeatmap() {
     const std::string bytes = zando::EncodeAllTimeHeatmap(allTimeShotHeatmap, allTimeGoalHeatmap);
 
     // The old file is replaced only by a complete new one: a failed write never costs all-time data.
+    std::error_code error;
+    const bool previous = std::filesystem::is_regular_file(path, error);
     if (zando::ReplaceFileWhole(path, bytes, false) != zando::WriteOutcome::Written) {
-        cvarManager->log("[SAVE] Failed to save all-time heatmap to " + zando::PathText(path) + " - previous file kept");
+        if (!afterEveryShot || !allTimeSaveFailing)
+            cvarManager->log("[SAVE] Failed to save all-time heatmap to " + zando::PathText(path) +
+                             (previous ? " - previous file kept"
+                                       : " - no file was saved there yet; the heatmap is kept until a save succeeds"));
+        allTimeSaveFailing = true;
         return false;
     }
+    allTimeSaveFailing = false;
     cvarManager->log("[SAVE] All-time heatmap saved (shots + goals)");
     return true;
 }

@@ -189,7 +189,10 @@ public:
     // The zone of a world position; rows are oriented by the team so that row 0 is the end it attacks.
     Zone ZoneOf(float x, float y, int team) const;
     std::filesystem::path AllTimeHeatmapPath() const;
-    bool SaveAllTimeHeatmap();  // true when the file was written; a failure has said why
+    // True when the file was written. A failure says why, once while saves keep failing when
+    // afterEveryShot (each shot and goal saves: a full disk would fill the console), always otherwise.
+    bool SaveAllTimeHeatmap(bool afterEveryShot = false);
+    bool allTimeSaveFailing = false;  // the last save of the all-time file failed
     void LoadAllTimeHeatmap();
     // The all-time file found at load could not be read (nor kept as a backup): saves leave it alone.
     bool allTimeFileHeld = false;

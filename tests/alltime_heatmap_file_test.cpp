@@ -178,23 +178,24 @@ TEST_F(AllTimeFile, AFailedSaveSaysSoAndKeepsThePreviousFile) {
     Store(previous);
     Load();
 
-    // A disk that fills up during the write: the file size limit stops it after 1000 bytes.
+    // A disk that fills up during the write: the file size limit stops it after 1000 bytes. Every
+    // shot saves, and each fails: said once.
+    const std::string failed = "[SAVE] Failed to save all-time heatmap to " + Path().string() + " - previous file kept";
     {
         zando_test::FileSizeLimit full(1000);
         CountShot();
+        CountShot();
     }
-    EXPECT_EQ(zando->Lines().back().rfind("[SHOT COUNTED #1]", 0), 0u);
+    EXPECT_EQ(zando->Lines().back().rfind("[SHOT COUNTED #2]", 0), 0u);
     const Lines& lines = zando->Lines();
-    EXPECT_NE(std::find(lines.begin(), lines.end(),
-                        "[SAVE] Failed to save all-time heatmap to " + Path().string() + " - previous file kept"),
-              lines.end());
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), failed), 1);
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "[SAVE] All-time heatmap saved (shots + goals)"), 0);
     EXPECT_TRUE(SameBytes(ReadFile(Path()), previous));
     EXPECT_TRUE(zando_test::TemporaryFilesBeside(Path()).empty());
 
-    // The next save that can write succeeds and carries both shots.
+    // The next save that can write succeeds and carries all three shots.
     CountShot();
-    const std::string twoShots = Version2({{0, 5.0f}, {31 * 50 + 25, 10.0f}}, {});
+    const std::string twoShots = Version2({{0, 5.0f}, {31 * 50 + 25, 15.0f}}, {});
     EXPECT_TRUE(SameBytes(ReadFile(Path()), twoShots));
 
     // Clearing the all-time data says it did only when the file says so too.
@@ -204,6 +205,26 @@ TEST_F(AllTimeFile, AFailedSaveSaysSoAndKeepsThePreviousFile) {
     }
     EXPECT_EQ(zando->Lines().back(), "[SAVE] Failed to save all-time heatmap to " + Path().string() + " - previous file kept");
     EXPECT_TRUE(SameBytes(ReadFile(Path()), twoShots));
+}
+
+// With no file saved yet, a failure does not claim a previous file was kept.
+TEST_F(AllTimeFile, AFailedFirstSaveSaysNoFileWasSavedYet) {
+    ZANDO_SKIP_WITHOUT_FILE_SIZE_LIMIT();
+    Load();
+    {
+        zando_test::FileSizeLimit full(1000);
+        CountShot();
+        CountShot();
+    }
+    const Lines& lines = zando->Lines();
+    EXPECT_EQ(
+        std::count_if(lines.begin(), lines.end(), [](const std::string& line) { return line.rfind("[SAVE] Failed", 0) == 0; }),
+        1);
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "[SAVE] Failed to save all-time heatmap to " + Path().string() +
+                            " - no file was saved there yet; the heatmap is kept until a save succeeds"),
+              lines.end());
+    EXPECT_FALSE(std::filesystem::exists(Path()));
 }
 
 TEST_F(AllTimeFile, NoFileMeansAFreshStart) {
@@ -222,8 +243,8 @@ TEST_F(AllTimeFile, AFolderInPlaceOfTheFileNeitherStopsTheLoadNorIsReplaced) {
     CountShot();
     EXPECT_EQ(zando->Lines().back(), "[SHOT COUNTED #1] at (0,0) Team=0");
     EXPECT_TRUE(std::find(zando->Lines().begin(), zando->Lines().end(),
-                          "[SAVE] All-time heatmap not saved - " + Path().string() + " could not be read and is left untouched") !=
-                zando->Lines().end());
+                          "[SAVE] All-time heatmap not saved - " + Path().string() +
+                              " could not be read and is left untouched") != zando->Lines().end());
     EXPECT_TRUE(std::filesystem::is_directory(Path()));
 }
 
@@ -263,7 +284,8 @@ TEST_F(AllTimeFile, AnUnreadableFileIsNeverOverwrittenBeforeItIsKeptAsABackup) {
     ASSERT_EQ(lines.size(), 2u) << ::testing::PrintToString(lines);
     EXPECT_EQ(lines[0].rfind("[LOAD] All-time heatmap file exists but cannot be read (", 0), 0u) << lines[0];
     EXPECT_EQ(lines[1], "[LOAD] It is left untouched: all-time data of this session will not be saved over it");
-    EXPECT_EQ(saves, (Lines{"[SAVE] All-time heatmap not saved - " + Path().string() + " could not be read and is left untouched"}));
+    EXPECT_EQ(saves,
+              (Lines{"[SAVE] All-time heatmap not saved - " + Path().string() + " could not be read and is left untouched"}));
     EXPECT_TRUE(SameBytes(ReadFile(Path()), previous));
 
     // Readable again (a sync tool let go of it): the next save keeps it as a backup first.

@@ -32,7 +32,7 @@ void ZANDO::CountGoal(Zone zone) {
     matchCell = zando::SaturatingAdd(matchCell, c::GoalCount);
     allTimeCell = zando::SaturatingAdd(allTimeCell, c::GoalCount);
     goals = zando::SaturatingAdd(goals, 1);
-    SaveAllTimeHeatmap();
+    SaveAllTimeHeatmap(true);
 }
 
 void ZANDO::RecordBallTouch(CarWrapper hitter) {
@@ -207,7 +207,7 @@ void ZANDO::HandleStatEvent(void* params) {
     shots = zando::SaturatingAdd(shots, 1);
     g::lastShotTime = now;
     g::lastShotLocation = position;
-    SaveAllTimeHeatmap();
+    SaveAllTimeHeatmap(true);
     cvarManager->log("[SHOT COUNTED #" + std::to_string(shots) + "] at (" + Int(position.X) + "," + Int(position.Y) +
                      ") Team=" + std::to_string(team));
 }
