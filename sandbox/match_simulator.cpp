@@ -118,7 +118,10 @@ void MatchSimulator::SetUpMatch(int teamSize) {
     truth_.name = cars_[static_cast<std::size_t>(localIndex_)].name;
     truth_.team = localTeam;
     if (Uniform(0.0, 1.0) < 0.12) forfeitAt_ = Uniform(150.0, 280.0);
+    // A playlist's rating is drawn for its first match of the session; each later match starts where
+    // the last one of that playlist ended (the draw is made all the same, so the match plays the same).
     outcome_.mmrBefore = static_cast<float>(RoundTo(Uniform(400.0, 1500.0), 0.01));
+    if (const auto kept = ratings_.find(playlist_.id); kept != ratings_.end()) outcome_.mmrBefore = kept->second;
 
     // The session's turns come from their own stream, so that they do not change how a match is played.
     const auto chance = [this](double p) { return SessionUniform(0.0, 1.0) < p; };
@@ -294,6 +297,7 @@ void MatchSimulator::EndMatch() {
     outcome_.mmrAfter = static_cast<float>(RoundTo(outcome_.mmrBefore + (winner == truth_.team ? change : -change), 0.01));
     RunTicks(RatingPostedAfter, Phase::Idle);
     Emit(record::Mmr{playlist_.id, outcome_.mmrAfter});
+    ratings_[playlist_.id] = outcome_.mmrAfter;
     double podium = PodiumSeconds - RatingPostedAfter;
     if (outcome_.reloadedInMmrWait) {
         // Within the plug-in's 3-second wait for the new rating, after the rating was posted.

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -20,9 +21,9 @@ namespace sandbox {
 
 struct SimulationSettings {
     std::uint64_t seed = 1;
-    int teamSize = 3;    // 1, 2 or 3 cars a team
-    double fps = 60.0;   // rendered frames a second
-    int matches = 1;     // matches in the session; the ones after the first are of a mode drawn by chance
+    int teamSize = 3;   // 1, 2 or 3 cars a team
+    double fps = 60.0;  // rendered frames a second
+    int matches = 1;    // matches in the session; the ones after the first are of a mode drawn by chance
 };
 
 // The local player's figures as they really were in the match (a reload during play keeps them: the
@@ -41,9 +42,10 @@ struct LocalTruth {
     double boostUsed = 0.0;          // percent points burnt
     int shots = 0;                   // "Shot on Goal" messages about the player
     int goals = 0;                   // "Goal" messages about the player
-    double possessionSeconds = 0.0;  // driving time in which the car nearest the ball (within 400 units) was a team-mate's or the player's
+    double possessionSeconds =
+        0.0;  // driving time in which the car nearest the ball (within 400 units) was a team-mate's or the player's
     double lastTouchPossessionSeconds = 0.0;  // driving time in which the player's team made the last touch
-    int demolished = 0;              // times the player's car was demolished
+    int demolished = 0;                       // times the player's car was demolished
     // Where each of the player's shots and goals is placed: the player's car as last shown to the game
     // at the ball's last touch before it (any car's; the car itself when no touch was seen since the
     // match or the plug-in began), with the player's team, which sets the grid's orientation.
@@ -66,17 +68,17 @@ struct MatchOutcome {
     double clock = 0.0;     // match clock at the end, seconds
     int teamSize = 3;
     // How the session went around this match.
-    bool initGame = true;          // the game sent InitGame when the match loaded
-    bool localLeft = false;        // the local player left before the end: Destroyed with no end events
-    bool reloadedInPlay = false;   // the plug-in was reloaded while the match was played
+    bool initGame = true;            // the game sent InitGame when the match loaded
+    bool localLeft = false;          // the local player left before the end: Destroyed with no end events
+    bool reloadedInPlay = false;     // the plug-in was reloaded while the match was played
     bool reloadedInMmrWait = false;  // ... within 3 s after the end, once the new rating was posted
     // Situations of play in this match, any car.
-    int kickoffShots = 0;       // shots on goal straight from a kickoff, the ball on the centre spot
-    int ownHalfShots = 0;       // shots on goal from the shooter's own half
-    int deflections = 0;        // shots a defender touched that still went in (own goals)
-    int aerialTouches = 0;      // touches of a ball above the reach of a car on the ground
+    int kickoffShots = 0;   // shots on goal straight from a kickoff, the ball on the centre spot
+    int ownHalfShots = 0;   // shots on goal from the shooter's own half
+    int deflections = 0;    // shots a defender touched that still went in (own goals)
+    int aerialTouches = 0;  // touches of a ball above the reach of a car on the ground
     int demolitions = 0;
-    int teamMateGoals = 0;      // goals of the local player's team-mates
+    int teamMateGoals = 0;  // goals of the local player's team-mates
 };
 
 struct SimulatedResult {
@@ -98,6 +100,7 @@ public:
     std::string Source() const;  // the command that makes this match, for the trace header
 
 private:
+    std::map<int, float> ratings_;  // each playlist's rating after its last match of the session
     enum class Role { Attacker, Support, Goalie };
     struct Car {
         int team = 0;
@@ -125,7 +128,7 @@ private:
     void SetUpMatch(int teamSize);  // the teams, names, rating and the session's turns for the next match
     void PlayMatch();
     void ReloadPlugin(bool inPlay);  // the console statement that reloads the plug-in
-    void Kickoff();          // cars and ball to their kickoff places, shown to the game
+    void Kickoff();                  // cars and ball to their kickoff places, shown to the game
     void PlaceForKickoff();
     enum class Stoppage { Goal, MatchOver, LocalLeft };
     Stoppage PlayUntilStoppage();
@@ -161,7 +164,7 @@ private:
     void EmitState(bool withCars, bool withOvertime = false);
 
     double Uniform(double low, double high);
-    double SessionUniform(double low, double high);  // from the session's stream
+    double SessionUniform(double low, double high);            // from the session's stream
     int Attack(int team) const { return team == 0 ? 1 : -1; }  // +1: the team scores at +Y
 
     SimulationSettings settings_;
@@ -175,8 +178,8 @@ private:
         double readyAt = 0;
     };
     std::vector<PadState> pads_;
-    long long tick_ = 0;         // host ticks since the trace began
-    long long clockTicks_ = 0;   // ticks the match clock has run
+    long long tick_ = 0;        // host ticks since the trace began
+    long long clockTicks_ = 0;  // ticks the match clock has run
     long long nextFrame_ = 0;
     bool overtime_ = false;
     int lastTeamToucher_[2] = {-1, -1};
@@ -184,20 +187,20 @@ private:
     double lastTeamTouchTime_[2] = {-100, -100};
     double previousTeamTouchTime_[2] = {-100, -100};
     double ballTouchableAt_ = 0.0;  // host time from which a car can hit the ball again
-    int shooter_ = -1;           // whose on-target shot the ball is, -1 for none
-    bool kickoffPending_ = false;  // no car has touched the ball since the kickoff
-    int lastToucherTeam_ = -1;   // team of the car that touched the ball last
+    int shooter_ = -1;              // whose on-target shot the ball is, -1 for none
+    bool kickoffPending_ = false;   // no car has touched the ball since the kickoff
+    int lastToucherTeam_ = -1;      // team of the car that touched the ball last
     bool localTeleported_ = false;  // the local car respawned this tick: no distance driven
-    int scoringTeam_ = -1;       // the team that scored the goal just reported
-    double forfeitAt_ = -1.0;    // match clock at which a team far behind may forfeit
+    int scoringTeam_ = -1;          // the team that scored the goal just reported
+    double forfeitAt_ = -1.0;       // match clock at which a team far behind may forfeit
     double regulationSeconds_ = 300.0;
-    double leaveAt_ = -1.0;        // match clock at which the local player leaves, -1: stays
-    double reloadAt_ = -1.0;       // match clock at which the plug-in is reloaded, -1: not in play
+    double leaveAt_ = -1.0;   // match clock at which the local player leaves, -1: stays
+    double reloadAt_ = -1.0;  // match clock at which the plug-in is reloaded, -1: not in play
     LocalTruth truth_;
-    LocalTruth::Spot shownLocal_;   // the player's car as last shown in a state
+    LocalTruth::Spot shownLocal_;     // the player's car as last shown in a state
     bool shownLocalOnField_ = false;  // ... and on the field then (not demolished)
-    LocalTruth::Spot touchSpot_;    // the player's car at the ball's last touch
-    bool touchSeen_ = false;        // a touch since the match or the plug-in began
+    LocalTruth::Spot touchSpot_;      // the player's car at the ball's last touch
+    bool touchSeen_ = false;          // a touch since the match or the plug-in began
     MatchOutcome outcome_;
     std::vector<SimulatedResult> results_;
     host::game::Playlist playlist_;

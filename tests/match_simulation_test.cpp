@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <set>
 
@@ -19,9 +19,9 @@
 #include "zone_truth.h"
 
 namespace sb = sandbox;
+using sb::GameEvent;
 using zando_test::CountsOfTruth;
 using zando_test::ZoneCounts;
-using sb::GameEvent;
 
 namespace {
 
@@ -56,7 +56,6 @@ ZoneCounts ReadAllTimeCounts(const std::string& bytes) {
     }
     return counts;
 }
-
 
 }  // namespace
 
@@ -101,7 +100,9 @@ TEST_P(SimulatedMatchShape, CarsBallBoostAndEventsBehaveLikeTheGame) {
             if (kickoff) lastBoost.clear();
             const bool oneTick = !kickoff && s->clock && std::abs(*s->clock - lastClock - 1.0f / 120.0f) < 1e-4f;
             // A demolished car, and one respawning from a demolition, neither drives nor burns nor collects.
-            const auto offField = [&](std::size_t i) { return s->cars[i].demolished || (i < lastDemolished.size() && lastDemolished[i]); };
+            const auto offField = [&](std::size_t i) {
+                return s->cars[i].demolished || (i < lastDemolished.size() && lastDemolished[i]);
+            };
             for (std::size_t i = 0; oneTick && i < s->cars.size() && i < lastPlaces.size(); ++i) {
                 if (offField(i)) continue;
                 const Vector step = Vector(s->cars[i].location) - lastPlaces[i];
@@ -114,9 +115,11 @@ TEST_P(SimulatedMatchShape, CarsBallBoostAndEventsBehaveLikeTheGame) {
                 if (offField(i)) continue;
                 const float gain = (s->cars[i].boost - lastBoost[i]) * 100.0f;
                 if (gain > 0.5f && gain < 12.5f) ++smallPickups;
-                if (gain > 12.5f && s->cars[i].boost < 0.999f && gain < 66.0f) ADD_FAILURE() << "a pad gives 12 or 100, not " << gain;
+                if (gain > 12.5f && s->cars[i].boost < 0.999f && gain < 66.0f)
+                    ADD_FAILURE() << "a pad gives 12 or 100, not " << gain;
                 if (gain >= 66.0f) ++largePickups;
-                const bool aerial = gain < -7.9f && gain > -8.0f - 33.3f / 120.0f * 1.01f;  // a boosted jump's 8, and the tick's burn
+                const bool aerial =
+                    gain < -7.9f && gain > -8.0f - 33.3f / 120.0f * 1.01f;  // a boosted jump's 8, and the tick's burn
                 if (!aerial) {
                     EXPECT_GE(gain, -(33.3f / 120.0f) * 1.01f) << "boost burns at 33.3 a second";
                 }
@@ -168,9 +171,9 @@ TEST_P(SimulatedMatchShape, CarsBallBoostAndEventsBehaveLikeTheGame) {
     EXPECT_EQ(lifecycle.back(), GameEvent::MatchDestroyed);
     EXPECT_EQ(std::count(lifecycle.begin(), lifecycle.end(), GameEvent::MatchWinnerSet), 1);
     ASSERT_GE(records.size(), 2u);
-    EXPECT_TRUE(std::any_of(records.end() - 100, records.end(),
-                            [](const sb::TraceRecord& r) { return std::holds_alternative<sb::record::RemoveMatch>(r.body); }))
-        << "the match object goes after its Destroyed event, shortly before the trace ends";
+    EXPECT_TRUE(std::any_of(records.end() - 100, records.end(), [](const sb::TraceRecord& r) {
+        return std::holds_alternative<sb::record::RemoveMatch>(r.body);
+    })) << "the match object goes after its Destroyed event, shortly before the trace ends";
     // The new rating is posted after the end and before the match object goes.
     int ratings = 0;
     for (const sb::TraceRecord& r : records) ratings += std::holds_alternative<sb::record::Mmr>(r.body);
@@ -192,6 +195,22 @@ TEST(SimulatedMatch, TheSameSeedMakesTheSameMatchAndAnotherSeedAnother) {
 
 // The plug-in against the truth, on several seeds and every mode.
 class PluginAccuracy : public ::testing::TestWithParam<std::pair<int, int>> {};
+// A session keeps one rating a playlist: each match starts where the last one of its playlist ended,
+// so the history's MMR trend follows the results.
+TEST(SimulatedMatch, EachMatchOfASessionStartsAtTheRatingItsPlaylistsLastMatchEndedAt) {
+    sb::MatchSimulator simulator({8, 3, 1.0, 8}, [](const sb::TraceRecord&) {});
+    simulator.Run();
+    std::map<std::string, float> lastAfter;
+    int continued = 0;
+    for (const sb::SimulatedResult& match : simulator.Results()) {
+        if (const auto last = lastAfter.find(match.outcome.playlist); last != lastAfter.end()) {
+            EXPECT_FLOAT_EQ(match.outcome.mmrBefore, last->second) << match.outcome.playlist;
+            ++continued;
+        }
+        lastAfter[match.outcome.playlist] = match.outcome.mmrAfter;
+    }
+    EXPECT_GE(continued, 5) << "eight matches of three playlists";
+}
 
 TEST_P(PluginAccuracy, ShotsAndGoalsAreExactAndTheAverageSpeedIsWithinTwoPercent) {
     const auto [seed, teamSize] = GetParam();
@@ -210,8 +229,8 @@ TEST_P(PluginAccuracy, ShotsAndGoalsAreExactAndTheAverageSpeedIsWithinTwoPercent
     // Each shot and goal in its zone: the all-time file began empty, so it holds this match's.
     ASSERT_FALSE(match.outcome.reloadedInPlay);
     ASSERT_GT(match.truth.shotSpots.size(), 0u);
-    const ZoneCounts placed = ReadAllTimeCounts(
-        zando_test::ReadFile(zando_test::InDataFolder(zando.Host().DataFolder(), "zando_alltime_heatmap.dat")));
+    const ZoneCounts placed =
+        ReadAllTimeCounts(zando_test::ReadFile(zando_test::InDataFolder(zando.Host().DataFolder(), "zando_alltime_heatmap.dat")));
     const ZoneCounts truth = CountsOfTruth(match.truth);
     EXPECT_EQ(placed.shots, truth.shots);
     EXPECT_EQ(placed.goals, truth.goals);
@@ -223,8 +242,11 @@ TEST_P(PluginAccuracy, ShotsAndGoalsAreExactAndTheAverageSpeedIsWithinTwoPercent
         << "a pad's worth for every pickup";
     // The match was ranked and its rating change was read after the end, overtime or not.
     char expected[160];
-    std::snprintf(expected, sizeof expected, "[METADATA] Playlist: %s | Ranked: Yes | Playlist ID: %d", match.outcome.playlist.c_str(),
-                  teamSize == 1 ? 10 : teamSize == 2 ? 11 : 13);
+    std::snprintf(expected, sizeof expected, "[METADATA] Playlist: %s | Ranked: Yes | Playlist ID: %d",
+                  match.outcome.playlist.c_str(),
+                  teamSize == 1   ? 10
+                  : teamSize == 2 ? 11
+                                  : 13);
     EXPECT_NE(std::find(zando.Lines().begin(), zando.Lines().end(), expected), zando.Lines().end()) << expected;
     const std::string changeLine = "[METADATA] MMR Change: ";
     const auto change = std::find_if(zando.Lines().rbegin(), zando.Lines().rend(),
