@@ -57,8 +57,10 @@ struct BodyWriter {
     void operator()(const record::State& s) const {
         if (s.clock) out["clock"] = Short(*s.clock);
         if (s.overtime) out["overtime"] = *s.overtime;
-        if (s.removeBall) out["ball"] = nullptr;
-        else if (s.ball) out["ball"] = VectorJson(*s.ball);
+        if (s.removeBall)
+            out["ball"] = nullptr;
+        else if (s.ball)
+            out["ball"] = VectorJson(*s.ball);
         if (!s.cars.empty()) {
             Json cars = Json::array();
             for (const record::CarState& car : s.cars) {
@@ -132,7 +134,8 @@ void WriteCompactState(Json& out, const record::State& s, const TraceCarMemory& 
         const record::CarState& car = s.cars[i];
         const bool same = !car.demolished && i < memory.cars.size() && memory.cars[i].height == car.location.Z &&
                           memory.cars[i].boost == car.boost;
-        Json entry = moved ? Json{MoveJson(moves[i].first), MoveJson(moves[i].second)} : Json{Short(car.location.X), Short(car.location.Y)};
+        Json entry = moved ? Json{MoveJson(moves[i].first), MoveJson(moves[i].second)}
+                           : Json{Short(car.location.X), Short(car.location.Y)};
         const bool sameHeight = !car.demolished && i < memory.cars.size() && memory.cars[i].height == car.location.Z;
         if (sameHeight && !same) {
             entry.push_back(Short(car.boost));
@@ -222,9 +225,12 @@ int NestingDepth(std::string_view line) {
     bool inString = false, escaped = false;
     for (char c : line) {
         if (inString) {
-            if (escaped) escaped = false;
-            else if (c == '\\') escaped = true;
-            else if (c == '"') inString = false;
+            if (escaped)
+                escaped = false;
+            else if (c == '\\')
+                escaped = true;
+            else if (c == '"')
+                inString = false;
         } else if (c == '"') {
             inString = true;
         } else if (c == '{' || c == '[') {
@@ -290,8 +296,10 @@ record::State ReadState(Fields& f, int version) {
     if (f.Has("overtime")) s.overtime = f.Bool("overtime");
     if (f.Has("ball")) {
         const Json& ball = f.Get("ball");
-        if (ball.is_null()) s.removeBall = true;
-        else s.ball = f.ToVector("ball", ball);
+        if (ball.is_null())
+            s.removeBall = true;
+        else
+            s.ball = f.ToVector("ball", ball);
     }
     if (version >= 2 && f.Has("frame")) s.compact.frameBefore = f.Bool("frame");
     if (version >= 2 && f.Has("ballMoved")) {
@@ -307,9 +315,10 @@ record::State ReadState(Fields& f, int version) {
         const char* key = moved ? "moved" : "cars";
         const Json& cars = f.Get(key);
         s.compact.moved = moved;
-        const char* expected = version >= 2 ? "a list of [x, y, z, boost] (boost from 0 to 1, then true for a demolished car), "
-                                              "[x, y, boost] (height as before) or [x, y] (height and boost as before), one for every car"
-                                            : "a list of [x, y, z, boost] (boost from 0 to 1, then true for a demolished car), one for every car";
+        const char* expected =
+            version >= 2 ? "a list of [x, y, z, boost] (boost from 0 to 1, then true for a demolished car), "
+                           "[x, y, boost] (height as before) or [x, y] (height and boost as before), one for every car"
+                         : "a list of [x, y, z, boost] (boost from 0 to 1, then true for a demolished car), one for every car";
         if (!cars.is_array() || cars.empty()) f.Mistyped(key, expected);
         for (const Json& car : cars) {
             std::optional<float> boostOnly;  // [x, y, boost]: the height as before
@@ -333,7 +342,8 @@ record::State ReadState(Fields& f, int version) {
             if (moved) {
                 s.compact.moves.emplace_back(car[0].get<double>(), car[1].get<double>());
                 s.cars.push_back({{0.0f, 0.0f, car.size() > 3 ? f.ToFloat(key, car[2]) : 0.0f},
-                                  car.size() > 3 ? car[3].get<float>() : boostOnly.value_or(0.0f), car.size() == 5 && car[4].get<bool>()});
+                                  car.size() > 3 ? car[3].get<float>() : boostOnly.value_or(0.0f),
+                                  car.size() == 5 && car[4].get<bool>()});
                 continue;
             }
             if (car.size() <= 3) {
@@ -342,7 +352,8 @@ record::State ReadState(Fields& f, int version) {
             }
             // Each coordinate must fit a float, as every other position must.
             s.cars.push_back({{f.ToFloat(key, car[0]), f.ToFloat(key, car[1]), f.ToFloat(key, car[2])},
-                              car[3].get<float>(), car.size() == 5 && car[4].get<bool>()});
+                              car[3].get<float>(),
+                              car.size() == 5 && car[4].get<bool>()});
         }
         if (version >= 2) s.compact.inputsImplied = !f.Has("inputs") || f.Bool("inputs");
     } else if (version >= 2 && f.Has("inputs")) {
@@ -433,7 +444,8 @@ std::string FormatCompactRecord(const TraceRecord& record, const TraceCarMemory&
     // A ball where it was is left out (an absent field keeps its value); one that moved is written as
     // its move from there, when that is exact for all three coordinates.
     const auto bits = [](const Vector& v) {
-        return std::array{std::bit_cast<std::uint32_t>(v.X), std::bit_cast<std::uint32_t>(v.Y), std::bit_cast<std::uint32_t>(v.Z)};
+        return std::array{std::bit_cast<std::uint32_t>(v.X), std::bit_cast<std::uint32_t>(v.Y),
+                          std::bit_cast<std::uint32_t>(v.Z)};
     };
     if (state->ball && !state->removeBall && memory.ball && bits(*state->ball) == bits(*memory.ball)) rest.ball.reset();
     if (rest.ball && !state->removeBall && memory.ball) {
@@ -461,8 +473,10 @@ void TraceCarMemory::Update(const TraceRecord& record) {
     } else if (const auto* state = std::get_if<record::State>(&record.body)) {
         for (std::size_t i = 0; i < state->cars.size() && i < cars.size(); ++i)
             cars[i] = {state->cars[i].location.X, state->cars[i].location.Y, state->cars[i].location.Z, state->cars[i].boost};
-        if (state->removeBall) ball.reset();
-        else if (state->ball) ball = state->ball;
+        if (state->removeBall)
+            ball.reset();
+        else if (state->ball)
+            ball = state->ball;
     }
 }
 
@@ -473,8 +487,9 @@ TraceHeader ParseHeader(std::string_view line) {
     TraceHeader header;
     header.version = f.Integer("version", 0, 1000000);
     if (header.version < OldestTraceFormatVersion || header.version > TraceFormatVersion)
-        throw TraceError("trace format version " + std::to_string(header.version) + " is not supported (this sandbox reads versions " +
-                         std::to_string(OldestTraceFormatVersion) + " to " + std::to_string(TraceFormatVersion) + ")");
+        throw TraceError("trace format version " + std::to_string(header.version) +
+                         " is not supported (this sandbox reads versions " + std::to_string(OldestTraceFormatVersion) + " to " +
+                         std::to_string(TraceFormatVersion) + ")");
     if (f.Has("source")) header.source = f.String("source");
     f.Done();
     return header;
@@ -490,33 +505,45 @@ TraceRecord ParseRecord(std::string_view line, int version) {
     Fields f(object, "a \"" + type + "\" record");
     f.Get("t");
     f.Get("type");
-    if (type == "match") record.body = ReadMatch(f);
-    else if (type == "car") record.body = ReadCar(f);
-    else if (type == "state") record.body = ReadState(f, version);
-    else if (type == "event") record.body = ReadEvent(f);
-    else if (type == "mmr") record.body = record::Mmr{f.Integer("playlist", 0, 100000), f.Float("mmr")};
-    else if (type == "console") record.body = record::Console{f.String("statements")};
-    else if (type == "frame") record.body = record::Frame{};
+    if (type == "match")
+        record.body = ReadMatch(f);
+    else if (type == "car")
+        record.body = ReadCar(f);
+    else if (type == "state")
+        record.body = ReadState(f, version);
+    else if (type == "event")
+        record.body = ReadEvent(f);
+    else if (type == "mmr")
+        record.body = record::Mmr{f.Integer("playlist", 0, 100000), f.Float("mmr")};
+    else if (type == "console")
+        record.body = record::Console{f.String("statements")};
+    else if (type == "frame")
+        record.body = record::Frame{};
     else if (type == "inputs" && version >= 2) {
         record::State inputs;
         inputs.compact.inputsImplied = inputs.compact.inputsOnly = true;
         record.body = inputs;
-    }
-    else if (type == "remove_match") record.body = record::RemoveMatch{};
-    else throw TraceError("unknown record type \"" + type + "\"");
+    } else if (type == "remove_match")
+        record.body = record::RemoveMatch{};
+    else
+        throw TraceError("unknown record type \"" + type + "\"");
     f.Done();
     return record;
 }
 
 // [SECTION] The trace as a whole
 
-void TraceChecker::Check(const TraceRecord& record) {
-    if (record.t < lastTime_) {
+void TraceChecker::CheckTime(double t) {
+    if (t < lastTime_) {
         std::ostringstream reason;
-        reason << "time goes backwards: " << record.t << " s after " << lastTime_ << " s";
+        reason << "time goes backwards: " << t << " s after " << lastTime_ << " s";
         throw TraceError(reason.str());
     }
-    lastTime_ = record.t;
+    lastTime_ = t;
+}
+
+void TraceChecker::Check(const TraceRecord& record) {
+    CheckTime(record.t);
     const auto needMatch = [&](const char* what) {
         if (!matchOpen_) throw TraceError(std::string(what) + " needs a match, and no match has been started");
     };
@@ -580,8 +607,8 @@ void TraceDecoder::Line(std::string_view line, std::vector<TraceRecord>& out) {
         // entry before; a list that does not fit the match's cars is the checker's to refuse.
         if (state->cars.size() != memory_.cars.size())
             throw TraceError("the \"" + std::string(state->compact.moved ? "moved" : "cars") + "\" list has " +
-                             std::to_string(state->cars.size()) + " entries, but the match has " + std::to_string(memory_.cars.size()) +
-                             (memory_.cars.size() == 1 ? " car" : " cars"));
+                             std::to_string(state->cars.size()) + " entries, but the match has " +
+                             std::to_string(memory_.cars.size()) + (memory_.cars.size() == 1 ? " car" : " cars"));
         for (std::size_t i = 0; i < state->cars.size(); ++i) {
             record::CarState& car = state->cars[i];
             if (state->compact.moved) {
@@ -613,10 +640,12 @@ void TraceDecoder::Line(std::string_view line, std::vector<TraceRecord>& out) {
     if (!inputsOnly) {
         checker_.Check(record);
         memory_.Update(record);
+    } else {
+        checker_.CheckTime(record.t);  // an "inputs" line is held to the clock like any other
     }
     const int implied = !state || !state->compact.inputsImplied ? 0
-                        : inputsOnly                             ? static_cast<int>(memory_.cars.size())
-                                                                 : static_cast<int>(state->cars.size());
+                        : inputsOnly                            ? static_cast<int>(memory_.cars.size())
+                                                                : static_cast<int>(state->cars.size());
     record::Event setInput;
     setInput.event = GameEvent::CarSetInput;
     TraceRecord input{record.t, setInput};

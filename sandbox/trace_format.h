@@ -33,7 +33,7 @@ struct TraceCarMemory {
         float boost = 0.0f;
     };
     std::vector<Car> cars;
-    std::optional<Vector> ball;  // where the ball is, when a line has said so since the match began
+    std::optional<Vector> ball;              // where the ball is, when a line has said so since the match began
     void Update(const TraceRecord& record);  // after the record was written or read
 };
 
@@ -50,6 +50,7 @@ TraceRecord ParseRecord(std::string_view line, int version = 1);  // throws Trac
 class TraceChecker {
 public:
     void Check(const TraceRecord& record);  // throws TraceError
+    void CheckTime(double t);               // a record at t may follow the ones before; throws TraceError
 
 private:
     double lastTime_ = 0.0;

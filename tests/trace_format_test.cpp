@@ -4,9 +4,9 @@
 
 #include <sstream>
 
-#include "sdk_value_equality.h"
 #include "sandbox/trace_format.h"
 #include "sandbox/trace_player.h"
+#include "sdk_value_equality.h"
 #include "test_support.h"
 
 namespace sb = sandbox;
@@ -89,32 +89,43 @@ TEST(TraceFormat, ABadLineIsRefusedWithItsReason) {
         {R"({"t":1,"type":"teleport"})", "unknown record type \"teleport\""},
         {R"({"t":1,"type":"event","name":"Kickoff"})", "unknown event \"Kickoff\""},
         {R"({"t":1,"type":"event","name":"SetInput"})", "missing field \"car\" in a \"event\" record"},
-        {R"({"t":1,"type":"event","name":"EventHitBall","car":1.5})", "field \"car\" in a \"event\" record must be a whole number"},
+        {R"({"t":1,"type":"event","name":"EventHitBall","car":1.5})",
+         "field \"car\" in a \"event\" record must be a whole number"},
         {R"({"t":1,"type":"event","name":"HandleStatTickerMessage","receiver":0})", "missing field \"label\""},
-        {R"({"t":1,"type":"car","team":2,"name":"A","location":[0,0,17],"boost":0.3})", "field \"team\" in a \"car\" record must be a whole number from 0 to 1"},
-        {R"({"t":1,"type":"car","team":0,"name":"A","location":[0,0],"boost":0.3})", "field \"location\" in a \"car\" record must be a list of three numbers"},
-        {R"({"t":1,"type":"car","team":0,"name":"A","location":[0,0,17],"boost":1.5})", "must be a fraction of a full tank from 0 to 1"},
+        {R"({"t":1,"type":"car","team":2,"name":"A","location":[0,0,17],"boost":0.3})",
+         "field \"team\" in a \"car\" record must be a whole number from 0 to 1"},
+        {R"({"t":1,"type":"car","team":0,"name":"A","location":[0,0],"boost":0.3})",
+         "field \"location\" in a \"car\" record must be a list of three numbers"},
+        {R"({"t":1,"type":"car","team":0,"name":"A","location":[0,0,17],"boost":1.5})",
+         "must be a fraction of a full tank from 0 to 1"},
         {R"({"t":1,"type":"state","cars":[[0,0,17]]})", "must be a list of [x, y, z, boost]"},
         {R"({"t":1,"type":"state","overtme":true})", "unknown field \"overtme\" in a \"state\" record"},
-        {R"({"t":1,"type":"match","playlist":{"title":"X","ranked":1,"id":3}})", "field \"ranked\" in the playlist must be true or false"},
+        {R"({"t":1,"type":"match","playlist":{"title":"X","ranked":1,"id":3}})",
+         "field \"ranked\" in the playlist must be true or false"},
         {R"({"t":1,"type":"console"})", "missing field \"statements\""},
         // Numbers beyond a double, or beyond a float where the game keeps a float.
         {R"({"t":1e400,"type":"frame"})", "not valid JSON (number overflow parsing '1e400')"},
         {R"({"t":1,"type":"car","team":0,"name":"A","location":[0,-1e39,17],"boost":0.3})", "must be a number of at most 3.4e38"},
         {R"({"t":1,"type":"state","clock":1e300})", "field \"clock\" in a \"state\" record must be a number of at most 3.4e38"},
         // Found by fuzzing: a car's coordinate beyond a float's range was taken (and written back as null).
-        {R"({"t":1,"type":"state","cars":[[1781.09,1e39,17.01,0.0]]})", "field \"cars\" in a \"state\" record must be a number of at most 3.4e38"},
+        {R"({"t":1,"type":"state","cars":[[1781.09,1e39,17.01,0.0]]})",
+         "field \"cars\" in a \"state\" record must be a number of at most 3.4e38"},
         {std::string(10, '[') + std::string(10, ']'), "lists and objects nest deeper than 8 levels"},
     };
-    for (const auto& [line, reason] : cases) EXPECT_NE(Reason(line).find(reason), std::string::npos) << line << "\n" << Reason(line);
+    for (const auto& [line, reason] : cases)
+        EXPECT_NE(Reason(line).find(reason), std::string::npos) << line << "\n" << Reason(line);
 }
 
 TEST(TraceFormat, AnOverlongOrDeepLineIsRefusedWithoutBeingKeptWhole) {
     // Deep brackets and a 9 MB line: refused by their depth and length, with their line.
     EXPECT_EQ(TraceReason(Header + std::string(60000, '[') + "\n"), "line 2: lists and objects nest deeper than 8 levels");
-    EXPECT_EQ(TraceReason(Header + std::string(1000000, '[') + "\n"), "line 2: the line is longer than 65536 bytes, the most a line may hold");
+    EXPECT_EQ(TraceReason(Header + std::string(1000000, '[') + "\n"),
+              "line 2: the line is longer than 65536 bytes, the most a line may hold");
     const std::string huge = R"({"t":1,"type":"console","statements":")" + std::string(9 << 20, 'x') + "\"}";
-    EXPECT_EQ(TraceReason(Header + R"({"t":0,"type":"frame"})" "\n" + huge + "\n"),
+    EXPECT_EQ(TraceReason(Header +
+                          R"({"t":0,"type":"frame"})"
+                          "\n" +
+                          huge + "\n"),
               "line 3: the line is longer than 65536 bytes, the most a line may hold");
     const std::string longest = R"({"t":1,"type":"console","statements":")" + std::string(65536 - 40, 'x') + "\"}";
     ASSERT_EQ(longest.size(), 65536u);
@@ -122,25 +133,49 @@ TEST(TraceFormat, AnOverlongOrDeepLineIsRefusedWithoutBeingKeptWhole) {
 }
 
 TEST(TraceFormat, ATraceIsCheckedAsAWholeAndTheLineIsNamed) {
-    const std::string match = R"({"t":0,"type":"match","playlist":null})" "\n";
-    const std::string car = R"({"t":0,"type":"car","team":0,"name":"A","local":true,"location":[0,0,17],"boost":0.33})" "\n";
+    const std::string match = R"({"t":0,"type":"match","playlist":null})"
+                              "\n";
+    const std::string car = R"({"t":0,"type":"car","team":0,"name":"A","local":true,"location":[0,0,17],"boost":0.33})"
+                            "\n";
     EXPECT_EQ(TraceReason(""), "the trace is empty: its first line must be the header {\"trace\":\"zando\",\"version\":2}");
     EXPECT_EQ(TraceReason("{\"trace\":\"zando\",\"version\":3}\n"),
               "line 1: trace format version 3 is not supported (this sandbox reads versions 1 to 2)");
-    EXPECT_EQ(TraceReason("{\"trace\":\"other\",\"version\":1}\n"), "line 1: not a ZANDO trace: the header's \"trace\" must be \"zando\"");
-    EXPECT_EQ(TraceReason(Header + match + R"({"t":2,"type":"frame"})" "\n" R"({"t":1.5,"type":"frame"})" "\n"),
+    EXPECT_EQ(TraceReason("{\"trace\":\"other\",\"version\":1}\n"),
+              "line 1: not a ZANDO trace: the header's \"trace\" must be \"zando\"");
+    EXPECT_EQ(TraceReason(Header + match +
+                          R"({"t":2,"type":"frame"})"
+                          "\n"
+                          R"({"t":1.5,"type":"frame"})"
+                          "\n"),
               "line 4: time goes backwards: 1.5 s after 2 s");
+    EXPECT_EQ(TraceReason("{\"trace\":\"zando\",\"version\":2}\n" + match + car +
+                          R"({"t":124.05,"type":"frame"})"
+                          "\n"
+                          R"({"t":100,"type":"inputs"})"
+                          "\n"),
+              "line 5: time goes backwards: 100 s after 124.05 s")
+        << "an inputs line too";
     EXPECT_EQ(TraceReason(Header + car), "line 2: a car needs a match, and no match has been started");
-    EXPECT_EQ(TraceReason(Header + match + car + R"({"t":1,"type":"event","name":"EventHitBall","car":1})" "\n"),
+    EXPECT_EQ(TraceReason(Header + match + car +
+                          R"({"t":1,"type":"event","name":"EventHitBall","car":1})"
+                          "\n"),
               "line 4: car 1 does not exist (the match has 1 car)");
-    EXPECT_EQ(TraceReason(Header + match + car + R"({"t":1,"type":"state","cars":[[0,0,17,0],[1,1,17,0]]})" "\n"),
+    EXPECT_EQ(TraceReason(Header + match + car +
+                          R"({"t":1,"type":"state","cars":[[0,0,17,0],[1,1,17,0]]})"
+                          "\n"),
               "line 4: the \"cars\" list has 2 entries, but the match has 1 car");
     EXPECT_EQ(TraceReason(Header + match + car + car), "line 4: a second local car: the match already has one");
-    EXPECT_EQ(TraceReason(Header + match + car + R"({"t":1,"type":"remove_match"})" "\n" R"({"t":1,"type":"state","clock":3})" "\n"),
+    EXPECT_EQ(TraceReason(Header + match + car +
+                          R"({"t":1,"type":"remove_match"})"
+                          "\n"
+                          R"({"t":1,"type":"state","clock":3})"
+                          "\n"),
               "line 5: a match state needs a match, and no match has been started");
 
     // Blank lines and Windows line ends are fine; events of the match object need no match.
-    std::istringstream good(Header + "\r\n" + match + car + "\n" + R"({"t":0.5,"type":"event","name":"Destroyed"})" "\r\n");
+    std::istringstream good(Header + "\r\n" + match + car + "\n" +
+                            R"({"t":0.5,"type":"event","name":"Destroyed"})"
+                            "\r\n");
     const sb::Trace trace = sb::ReadTrace(good);
     EXPECT_EQ(trace.records.size(), 3u);
 }
@@ -149,7 +184,10 @@ TEST(TracePlayer, AnEmptyStateBeforeAnyMatchChangesNothing) {
     zando_test::TempDir home;
     host::Host host(home.path());
     sb::TracePlayer player(host);
-    std::istringstream in(Header + R"({"t":0,"type":"state"})" "\n" R"({"t":0.5,"type":"frame"})" "\n");
+    std::istringstream in(Header + R"({"t":0,"type":"state"})"
+                                   "\n"
+                                   R"({"t":0.5,"type":"frame"})"
+                                   "\n");
     const sb::Trace trace = sb::ReadTrace(in);
     for (const sb::TraceRecord& record : trace.records) EXPECT_NO_THROW(player.Play(record));
     EXPECT_EQ(host.World().currentGame, nullptr);
