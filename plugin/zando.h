@@ -332,9 +332,10 @@ private:
     void RenderIntegrationTab();
     void RenderAboutTab();
     void RenderHeatmapWindow();
-    // Where a window of size first opens on the display: wanted, or the nearest place inside the
-    // display clear of the windows drawn before it this frame and, where there is room, of the overlays.
-    ImVec2 FirstWindowPlace(ImVec2 size, ImVec2 wanted) const;
+    // Where a window first opens on the display, and its size (preferred, or as large as it can be
+    // down to smallest): wanted, or the nearest place inside the display clear of the windows drawn
+    // before it this frame and, where there is room, of the overlays. First the place, then the size.
+    std::pair<ImVec2, ImVec2> FirstWindowArea(ImVec2 preferred, ImVec2 smallest, ImVec2 wanted) const;
     // Inside a window: its area (its size at least atLeast: a window sizing itself to its contents has
     // no size yet on its first frame), for the windows placed after it this frame.
     void NoteWindowArea(ImVec2 atLeast = {0.0f, 0.0f});

@@ -70,13 +70,15 @@ void ZANDO::Render() {
     ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, {0.0f, 0.0f});
     ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing, {8.0f, 8.0f});
 
-    // Sized to the screen (1100 x 720 at most), so that the heatmap and history windows fit beside it.
+    // 1100 x 720 where the screen has room beside the overlays, else as large as it can be clear of
+    // them (down to 520 x 400); on a screen under 1800 pixels wide at most 52 % of it, so that the
+    // heatmap and history windows fit beside it.
     windowAreasThisFrame.clear();
     const ImVec2 display = ImGui::GetIO().DisplaySize;
-    const ImVec2 panelSize{std::clamp(0.42f * display.x, std::min(520.0f, display.x), 1100.0f),
-                           std::min(720.0f, display.y - 16.0f)};
+    const ImVec2 largest{display.x >= 1800.0f ? 1100.0f : 0.52f * display.x, 720.0f};
+    const auto [panelAt, panelSize] = FirstWindowArea(largest, {520.0f, 400.0f}, {8.0f, 8.0f});
     ImGui::SetNextWindowSize(panelSize, ImGuiCond_FirstUseEver);
-    ImGui::SetNextWindowPos(FirstWindowPlace(panelSize, {8.0f, 8.0f}), ImGuiCond_FirstUseEver);
+    ImGui::SetNextWindowPos(panelAt, ImGuiCond_FirstUseEver);
     const bool panelOpen = ImGui::Begin(menuTitle.c_str(), &isWindowOpen, 0);
     NoteWindowArea();
     if (!panelOpen) {

@@ -20,14 +20,16 @@ void ZANDO::RenderDisplayTab() {
         cvarManager->log(std::string("[ZANDO] Post-game stats visibility set to: ") + (showPostGame ? "ENABLED" : "DISABLED"));
     }
     ui::Tooltip("Show stats summary after match ends");
-    if (ImGui::Checkbox("Show All-Time Heatmap", &showAllTimeHeatmap)) ui::Write(*this, "zando_show_alltime_heatmap", showAllTimeHeatmap);
+    if (ImGui::Checkbox("Show All-Time Heatmap", &showAllTimeHeatmap))
+        ui::Write(*this, "zando_show_alltime_heatmap", showAllTimeHeatmap);
     ui::Tooltip("Toggle between current match and all-time data");
 
     ui::Spacings(2);
     ui::Heading("REPLAY VISIBILITY", {0.7f, 0.5f, 0.85f, 1.0f});
     ImGui::TextDisabled("Show overlays during goal replays:");
     ImGui::Spacing();
-    if (ImGui::Checkbox("Heatmap on Replay", &showHeatmapInReplay)) ui::Write(*this, "zando_show_heatmap_replay", showHeatmapInReplay);
+    if (ImGui::Checkbox("Heatmap on Replay", &showHeatmapInReplay))
+        ui::Write(*this, "zando_show_heatmap_replay", showHeatmapInReplay);
     if (ImGui::Checkbox("Post-Game Stats on Replay", &showPostGameInReplay))
         ui::Write(*this, "zando_show_postgame_replay", showPostGameInReplay);
 
@@ -87,7 +89,8 @@ void ZANDO::RenderPostGameTab() {
         {"  Average Speed", &showSpeed, "zando_show_speed", "Show average speed in kph/mph", "Average Speed"},
         {"  Boost Statistics", &showBoost, "zando_show_boost", "Show boost collected and used", "Boost Statistics"},
         {"  Shot Count", &showShots, "zando_show_shots", "Show total shots taken", "Shot Count"},
-        {"  Possession Time", &showPossession, "zando_show_possession", "Show ball possession time and percentage", "Possession Time"},
+        {"  Possession Time", &showPossession, "zando_show_possession", "Show ball possession time and percentage",
+         "Possession Time"},
         {"  Match Duration", &showGameTime, "zando_show_gametime", "Show total match time", "Match Duration"},
     }};
     ImGui::BeginChild("PostGameContent", {0.0f, 0.0f}, false);

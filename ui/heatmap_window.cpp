@@ -13,7 +13,7 @@ namespace ui = zando::ui;
 
 // Where a window first opens: the overlays at their places (worth keeping clear where there is room)
 // and the windows already drawn this frame (never to be covered when the screen has room for both).
-ImVec2 ZANDO::FirstWindowPlace(ImVec2 size, ImVec2 wanted) const {
+std::pair<ImVec2, ImVec2> ZANDO::FirstWindowArea(ImVec2 preferred, ImVec2 smallest, ImVec2 wanted) const {
     const ImVec2 display = ImGui::GetIO().DisplaySize;
     const Vector2 screen{static_cast<int>(display.x), static_cast<int>(display.y)};
     std::vector<ui::TakenArea> taken;
@@ -26,8 +26,9 @@ ImVec2 ZANDO::FirstWindowPlace(ImVec2 size, ImVec2 wanted) const {
     overlay(PostGameCardPlacement(screen), PostGameCardWidth, PostGameCardHeight());
     overlay(HeatmapOverlayPlacement(screen), HeatmapOverlayWidth, HeatmapOverlayHeight);
     for (const ImVec4& window : windowAreasThisFrame) taken.push_back({{window.x, window.y, window.z, window.w}, 1000.0f});
-    const ui::WindowSpot spot = ui::PlaceWindow(display.x, display.y, size.x, size.y, {wanted.x, wanted.y}, taken);
-    return {spot.x, spot.y};
+    const ui::WindowArea area =
+        ui::FitWindow(display.x, display.y, preferred.x, preferred.y, smallest.x, smallest.y, {wanted.x, wanted.y}, taken);
+    return {{area.spot.x, area.spot.y}, {area.width, area.height}};
 }
 
 void ZANDO::NoteWindowArea(ImVec2 atLeast) {
@@ -36,7 +37,8 @@ void ZANDO::NoteWindowArea(ImVec2 atLeast) {
 }
 
 void ZANDO::RenderHeatmapWindow() {
-    const float S = heatmapScale, O = windowOpacity;
+    // The scale setting, on a screen under 1080 pixels high in proportion to it (as the overlays are).
+    const float S = heatmapScale * std::min(1.0f, ImGui::GetIO().DisplaySize.y / 1080.0f), O = windowOpacity;
     const float W = 300.0f * S, H = 372.0f * S;
     ImGui::PushStyleColor(ImGuiCol_WindowBg, {0.05f, 0.04f, 0.08f, O});
     ImGui::PushStyleColor(ImGuiCol_Border, {0.45f, 0.30f, 0.65f, 0.80f});
@@ -45,13 +47,16 @@ void ZANDO::RenderHeatmapWindow() {
     ImGui::PushStyleColor(ImGuiCol_Text, {0.85f, 0.82f, 0.92f, 1.0f});
     ImGui::PushStyleVar(ImGuiStyleVar_WindowRounding, 8.0f);
     ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, {12.0f, 12.0f});
-    // First under the post-game card, else wherever it covers nothing.
+    // First under the post-game card where it fits there, else beside the window drawn before it (the
+    // panel), leaving the rest of the screen to the history window; wherever it covers nothing.
     const ImVec2 display = ImGui::GetIO().DisplaySize;
     const zando::PixelArea card = zando::AreaOf(PostGameCardPlacement({static_cast<int>(display.x), static_cast<int>(display.y)}),
                                                 PostGameCardWidth, PostGameCardHeight());
-    ImGui::SetNextWindowPos(
-        FirstWindowPlace({W + 24.0f, H + 150.0f}, {static_cast<float>(card.left), static_cast<float>(card.bottom) + 8.0f}),
-        ImGuiCond_FirstUseEver);
+    const ImVec2 size{W + 24.0f, H + 150.0f};
+    ImVec2 wanted{static_cast<float>(card.left), static_cast<float>(card.bottom) + 8.0f};
+    if (wanted.y + size.y > display.y && !windowAreasThisFrame.empty())
+        wanted = {windowAreasThisFrame.back().z + 8.0f, windowAreasThisFrame.back().y};
+    ImGui::SetNextWindowPos(FirstWindowArea(size, size, wanted).first, ImGuiCond_FirstUseEver);
     // Sized to what it holds: the grid and the totals under it, without a scroll bar.
     if (ImGui::Begin("ZANDO Heatmap", &showHeatmap, ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoCollapse)) {
         NoteWindowArea({W + 24.0f, H + 150.0f});

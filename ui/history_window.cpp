@@ -118,10 +118,12 @@ void ZANDO::RefreshHistoryView() {
 
 void ZANDO::RenderHistoryWindow() {
     const ImVec2 display = ImGui::GetIO().DisplaySize;
-    // Sized to the screen (its table scrolls), beside the panel and the heatmap window.
-    const ImVec2 size{std::clamp(0.3f * display.x, std::min(360.0f, display.x), 760.0f), std::min(900.0f, 0.58f * display.y)};
+    // As large as it can be (760 x 900 at most, 360 x 300 at least: its table scrolls) beside the panel
+    // and the heatmap window.
+    const auto [at, size] =
+        FirstWindowArea({760.0f, std::min(900.0f, 0.58f * display.y)}, {360.0f, 300.0f}, {display.x - 768.0f, 8.0f});
     ImGui::SetNextWindowSize(size, ImGuiCond_FirstUseEver);
-    ImGui::SetNextWindowPos(FirstWindowPlace(size, {display.x - size.x - 8.0f, 8.0f}), ImGuiCond_FirstUseEver);
+    ImGui::SetNextWindowPos(at, ImGuiCond_FirstUseEver);
     const bool shown = ImGui::Begin("ZANDO Match History", &showHistoryWindow);
     NoteWindowArea();
     if (!shown) {

@@ -2,6 +2,8 @@
 // regions, stat rows, tooltips, coloured buttons, and writing a member back to its settings variable.
 #pragma once
 
+#include <algorithm>
+
 #include <imgui.h>
 
 #include <initializer_list>
@@ -13,10 +15,10 @@
 
 namespace zando::ui {
 
-inline const ImVec4 Disabled{0.45f, 0.40f, 0.50f, 1.0f};   // the panel theme's TextDisabled colour
-inline const ImVec4 Good{0.4f, 1.0f, 0.4f, 1.0f};           // an accuracy above 50 %
-inline const ImVec4 Fair{1.0f, 0.6f, 0.3f, 1.0f};           // 50 % and below
-inline const ImVec4 Bad{1.0f, 0.4f, 0.4f, 1.0f};            // a loss, a failure
+inline const ImVec4 Disabled{0.45f, 0.40f, 0.50f, 1.0f};  // the panel theme's TextDisabled colour
+inline const ImVec4 Good{0.4f, 1.0f, 0.4f, 1.0f};         // an accuracy above 50 %
+inline const ImVec4 Fair{1.0f, 0.6f, 0.3f, 1.0f};         // 50 % and below
+inline const ImVec4 Bad{1.0f, 0.4f, 0.4f, 1.0f};          // a loss, a failure
 
 // The text, a separator and one spacing line.
 inline void Heading(const char* text, const ImVec4& colour) {
@@ -40,9 +42,12 @@ inline bool ColouredButton(const char* label, ImVec2 size, const ImVec4& colour,
     return pressed;
 }
 // Two columns without border, the first of the given width; rows of a disabled label and a value.
+// The labels' column is firstWidth wide, or under half the region where the region is too narrow for
+// it (a panel sized to a small screen), so that the values stay in view.
 inline void BeginStatRows(const char* id, float firstWidth) {
+    const float region = ImGui::GetContentRegionAvail().x;
     ImGui::Columns(2, id, false);
-    ImGui::SetColumnWidth(0, firstWidth);
+    ImGui::SetColumnWidth(0, std::min(firstWidth, 0.48f * region));
 }
 inline void StatLabel(const char* label) {
     ImGui::TextColored(Disabled, "%s", label);

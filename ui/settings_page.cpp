@@ -9,8 +9,11 @@ namespace ui = zando::ui;
 void ZANDO::RenderSettings() {
     std::scoped_lock lock(stateLock);
     // 1-2. Title and version.
-    const ImVec4 letters[] = {{0.4f, 0.7f, 1.0f, 1.0f}, {0.5f, 0.75f, 1.0f, 1.0f}, {0.6f, 0.8f, 1.0f, 1.0f},
-                              {0.7f, 0.85f, 1.0f, 1.0f}, {0.85f, 0.9f, 1.0f, 1.0f}};
+    const ImVec4 letters[] = {{0.4f, 0.7f, 1.0f, 1.0f},
+                              {0.5f, 0.75f, 1.0f, 1.0f},
+                              {0.6f, 0.8f, 1.0f, 1.0f},
+                              {0.7f, 0.85f, 1.0f, 1.0f},
+                              {0.85f, 0.9f, 1.0f, 1.0f}};
     const char* word = "ZANDO";
     for (int i = 0; i < 5; ++i) {
         if (i > 0) ImGui::SameLine(0.0f, 0.0f);
@@ -65,10 +68,12 @@ void ZANDO::RenderSettings() {
         ImGui::Indent();
         ImGui::Checkbox("Show Heatmap", &showHeatmap);
         ImGui::Checkbox("Show Post-Game Stats", &showPostGame);
-        if (ImGui::Checkbox("Show All-Time Data", &showAllTimeHeatmap)) ui::Write(*this, "zando_show_alltime_heatmap", showAllTimeHeatmap);
+        if (ImGui::Checkbox("Show All-Time Data", &showAllTimeHeatmap))
+            ui::Write(*this, "zando_show_alltime_heatmap", showAllTimeHeatmap);
         ImGui::Spacing();
         ImGui::TextDisabled("Replay Options:");
-        if (ImGui::Checkbox("Heatmap on Replay", &showHeatmapInReplay)) ui::Write(*this, "zando_show_heatmap_replay", showHeatmapInReplay);
+        if (ImGui::Checkbox("Heatmap on Replay", &showHeatmapInReplay))
+            ui::Write(*this, "zando_show_heatmap_replay", showHeatmapInReplay);
         if (ImGui::Checkbox("Post-Game on Replay", &showPostGameInReplay))
             ui::Write(*this, "zando_show_postgame_replay", showPostGameInReplay);
         ImGui::Spacing();

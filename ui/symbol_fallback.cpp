@@ -55,8 +55,10 @@ std::string ShownText(const std::string& text) {
             continue;
         }
         const auto [codePoint, length] = Decode(at, end);
-        if (Drawable(font, codePoint)) shown.append(reinterpret_cast<const char*>(at), static_cast<std::size_t>(length));
-        else shown += StandIn(codePoint);
+        if (Drawable(font, codePoint))
+            shown.append(reinterpret_cast<const char*>(at), static_cast<std::size_t>(length));
+        else
+            shown += StandIn(codePoint);
         at += length;
     }
     return shown;

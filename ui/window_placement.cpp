@@ -13,6 +13,34 @@ float OverlapOf(const ScreenArea& a, const ScreenArea& b) {
     return width > 0.0f && height > 0.0f ? width * height : 0.0f;
 }
 
+namespace {
+
+float CostAt(WindowSpot spot, float width, float height, std::span<const TakenArea> taken) {
+    const ScreenArea window{spot.x, spot.y, spot.x + width, spot.y + height};
+    float cost = 0.0f;
+    for (const TakenArea& other : taken) cost += other.weight * OverlapOf(window, other.area);
+    return cost;
+}
+
+}  // namespace
+
+WindowArea FitWindow(float screenWidth, float screenHeight, float preferredWidth, float preferredHeight, float smallestWidth,
+                     float smallestHeight, WindowSpot wanted, std::span<const TakenArea> taken) {
+    preferredWidth = std::min(preferredWidth, screenWidth), preferredHeight = std::min(preferredHeight, screenHeight);
+    smallestWidth = std::min(smallestWidth, preferredWidth), smallestHeight = std::min(smallestHeight, preferredHeight);
+    constexpr int Steps = 16;
+    for (int w = 0; w <= Steps; ++w) {
+        const float width = preferredWidth - (preferredWidth - smallestWidth) * static_cast<float>(w) / Steps;
+        for (int h = 0; h <= Steps; ++h) {
+            const float height = preferredHeight - (preferredHeight - smallestHeight) * static_cast<float>(h) / Steps;
+            const WindowSpot spot = PlaceWindow(screenWidth, screenHeight, width, height, wanted, taken);
+            if (CostAt(spot, width, height, taken) == 0.0f) return {spot, width, height};
+        }
+    }
+    return {PlaceWindow(screenWidth, screenHeight, preferredWidth, preferredHeight, wanted, taken), preferredWidth,
+            preferredHeight};
+}
+
 WindowSpot PlaceWindow(float screenWidth, float screenHeight, float width, float height, WindowSpot wanted,
                        std::span<const TakenArea> taken, float gap) {
     const float maxX = std::max(0.0f, screenWidth - width), maxY = std::max(0.0f, screenHeight - height);
@@ -26,9 +54,7 @@ WindowSpot PlaceWindow(float screenWidth, float screenHeight, float width, float
     for (const float x : xs) {
         for (const float y : ys) {
             if (!(x >= 0.0f && x <= maxX && y >= 0.0f && y <= maxY)) continue;
-            const ScreenArea window{x, y, x + width, y + height};
-            float cost = 0.0f;
-            for (const TakenArea& other : taken) cost += other.weight * OverlapOf(window, other.area);
+            const float cost = CostAt({x, y}, width, height, taken);
             const float distance = std::hypot(x - wanted.x, y - wanted.y);
             if (bestCost < 0.0f || cost < bestCost || (cost == bestCost && distance < bestDistance)) {
                 best = {x, y};

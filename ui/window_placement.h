@@ -33,4 +33,14 @@ struct WindowSpot {
 WindowSpot PlaceWindow(float screenWidth, float screenHeight, float width, float height, WindowSpot wanted,
                        std::span<const TakenArea> taken, float gap = 8.0f);
 
+// A window's first area when its size may give: the preferred size where some place is clear of
+// taken; else the largest size down to smallest (the height given up first) that has a clear place;
+// else the preferred size where it covers least.
+struct WindowArea {
+    WindowSpot spot;
+    float width = 0.0f, height = 0.0f;
+};
+WindowArea FitWindow(float screenWidth, float screenHeight, float preferredWidth, float preferredHeight, float smallestWidth,
+                     float smallestHeight, WindowSpot wanted, std::span<const TakenArea> taken);
+
 }  // namespace zando::ui

@@ -34,7 +34,8 @@ ImU32 ZANDO::MiniCellColour(int i, int j) const {
     if (block.column == selectedZoneCol && block.row == selectedZoneRow) return IM_COL32(255, 255, 100, 255);
     const Grid<float>& shotGrid = showAllTimeHeatmap ? allTimeShotHeatmap : shotHeatmap;
     const Grid<int32_t>& goalGrid = showAllTimeHeatmap ? allTimeGoalHeatmap : goalHeatmap;
-    const zando::ZoneFigures figures = zando::FiguresOf(shotGrid, goalGrid, block.row, block.column, block.rows, block.columns, false);
+    const zando::ZoneFigures figures =
+        zando::FiguresOf(shotGrid, goalGrid, block.row, block.column, block.rows, block.columns, false);
     if (!showAccuracyOverlay) {
         if (figures.heat <= 0.0f) return IM_COL32(30, 30, 35, 255);
         const float t = std::min(1.0f, figures.heat / 25.0f);
@@ -83,8 +84,8 @@ void ZANDO::RenderZoneInspectorTab() {
     if (zoneSelected && selectedZoneCol >= 0 && selectedZoneRow >= 0) {
         const Grid<float>& shotGrid = showAllTimeHeatmap ? allTimeShotHeatmap : shotHeatmap;
         const Grid<int32_t>& goalGrid = showAllTimeHeatmap ? allTimeGoalHeatmap : goalHeatmap;
-        const zando::ZoneFigures figures = zando::FiguresOf(shotGrid, goalGrid, selectedZoneRow, selectedZoneCol,
-                                                            selectedZoneRows, selectedZoneCols, false);
+        const zando::ZoneFigures figures =
+            zando::FiguresOf(shotGrid, goalGrid, selectedZoneRow, selectedZoneCol, selectedZoneRows, selectedZoneCols, false);
         const int zoneShots = figures.shots, zoneGoals = figures.goals;
         const float accuracy = figures.AccuracyPercent();
         ImGui::BeginChild("ZoneStats", {0.0f, 120.0f}, true);
@@ -92,8 +93,8 @@ void ZANDO::RenderZoneInspectorTab() {
         if (selectedZoneRows <= 1 && selectedZoneCols <= 1)
             std::snprintf(heading, sizeof heading, " ZONE (%d, %d)", selectedZoneCol, selectedZoneRow);
         else
-            std::snprintf(heading, sizeof heading, " ZONES (%d-%d, %d-%d)", selectedZoneCol, selectedZoneCol + selectedZoneCols - 1,
-                          selectedZoneRow, selectedZoneRow + selectedZoneRows - 1);
+            std::snprintf(heading, sizeof heading, " ZONES (%d-%d, %d-%d)", selectedZoneCol,
+                          selectedZoneCol + selectedZoneCols - 1, selectedZoneRow, selectedZoneRow + selectedZoneRows - 1);
         ui::Heading(heading, {1.0f, 1.0f, 0.4f, 1.0f});
         ui::BeginStatRows("ZoneStatsCols", 150.0f);
         ui::StatLabel("Shots from Zone");
