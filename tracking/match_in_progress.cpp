@@ -176,31 +176,26 @@ void ZANDO::ResumeMatchInProgress(ServerWrapper server) {
         if (found == values.end()) return ignored(std::string("the file lacks ") + field.name);
         updates.emplace_back(field.member, found->second);
     }
-    for (const auto& [member, value] : updates) {
-        const bool read = std::visit(
+    // Each value is checked before any is stored: a damaged file changes nothing.
+    const auto take = [this](const InProgressMember& member, const std::string& text, bool store) {
+        return std::visit(
             [&](auto pointer) {
                 using Value = std::remove_reference_t<decltype(this->*pointer)>;
+                Value parsed{};
                 if constexpr (std::is_same_v<Value, bool>) {
-                    if (value != "0" && value != "1") return false;
-                    return true;
-                } else {
-                    Value parsed{};
-                    return Parse(value, parsed);
+                    if (text != "0" && text != "1") return false;
+                    parsed = text == "1";
+                } else if (!Parse(text, parsed)) {
+                    return false;
                 }
+                if (store) this->*pointer = parsed;
+                return true;
             },
             member);
-        if (!read) return ignored("the file is damaged");
-    }
-    for (const auto& [member, value] : updates)
-        std::visit(
-            [&](auto pointer) {
-                using Value = std::remove_reference_t<decltype(this->*pointer)>;
-                if constexpr (std::is_same_v<Value, bool>)
-                    this->*pointer = value == "1";
-                else
-                    Parse(value, this->*pointer);
-            },
-            member);
+    };
+    for (const auto& update : updates)
+        if (!take(update.first, update.second, false)) return ignored("the file is damaged");
+    for (const auto& update : updates) take(update.first, update.second, true);
     playlistName = keptPlaylistName;
     shotHeatmap = shotsKept;
     goalHeatmap = goalsKept;
