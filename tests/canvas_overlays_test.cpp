@@ -314,6 +314,22 @@ TEST_F(CanvasOverlays, BothOverlaysStayWholeOnEveryScreenAtEveryScale) {
             if (scale == 1.0f) {
                 EXPECT_LT(heatmap.right, card.left) << "side by side at the defaults, " << where;
             }
+            // Both at once: the heatmap, drawn after the card, keeps clear of it. The card comes first in
+            // the frame, drawn as when alone, so the heatmap's calls are the ones after it.
+            Z().showHeatmap = false;
+            Z().showPostGame = true;
+            const std::size_t cardCalls = Frame(screen).Calls().size();
+            Z().showHeatmap = true;
+            const std::vector<CanvasCall> calls = Frame(screen).Calls();
+            ASSERT_GT(calls.size(), cardCalls);
+            Box moved;
+            for (std::size_t i = cardCalls; i < calls.size(); ++i) {
+                if (calls[i].kind != CanvasCall::Kind::DrawRect && calls[i].kind != CanvasCall::Kind::DrawLine) continue;
+                moved.Add(calls[i].start);
+                moved.Add(calls[i].end);
+            }
+            EXPECT_FALSE(moved.left < card.right && card.left < moved.right && moved.top < card.bottom && card.top < moved.bottom)
+                << "the heatmap over the card, " << where;
         }
     }
 }
