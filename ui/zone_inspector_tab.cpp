@@ -35,7 +35,7 @@ ImU32 ZANDO::MiniCellColour(int i, int j) const {
     const Grid<float>& shotGrid = showAllTimeHeatmap ? allTimeShotHeatmap : shotHeatmap;
     const Grid<int32_t>& goalGrid = showAllTimeHeatmap ? allTimeGoalHeatmap : goalHeatmap;
     const zando::ZoneFigures figures =
-        zando::FiguresOf(shotGrid, goalGrid, block.row, block.column, block.rows, block.columns, false);
+        zando::FiguresOf(shotGrid, goalGrid, block.row, block.column, block.rows, block.columns, true);
     if (!showAccuracyOverlay) {
         if (figures.heat <= 0.0f) return IM_COL32(30, 30, 35, 255);
         const float t = std::min(1.0f, figures.heat / 25.0f);
@@ -85,7 +85,7 @@ void ZANDO::RenderZoneInspectorTab() {
         const Grid<float>& shotGrid = showAllTimeHeatmap ? allTimeShotHeatmap : shotHeatmap;
         const Grid<int32_t>& goalGrid = showAllTimeHeatmap ? allTimeGoalHeatmap : goalHeatmap;
         const zando::ZoneFigures figures =
-            zando::FiguresOf(shotGrid, goalGrid, selectedZoneRow, selectedZoneCol, selectedZoneRows, selectedZoneCols, false);
+            zando::FiguresOf(shotGrid, goalGrid, selectedZoneRow, selectedZoneCol, selectedZoneRows, selectedZoneCols, true);
         const int zoneShots = figures.shots, zoneGoals = figures.goals;
         const float accuracy = figures.AccuracyPercent();
         ImGui::BeginChild("ZoneStats", {0.0f, 120.0f}, true);
