@@ -91,7 +91,11 @@ void ZANDO::OnGameThread(std::function<void()> work) {
     });
 }
 
-void ZANDO::SetImGuiContext(std::uintptr_t ctx) { ImGui::SetCurrentContext(reinterpret_cast<ImGuiContext*>(ctx)); }
+void ZANDO::SetImGuiContext(std::uintptr_t ctx) {
+    ImGui::SetCurrentContext(reinterpret_cast<ImGuiContext*>(ctx));
+    std::scoped_lock lock(stateLock);
+    windowPlaced = {};  // the windows are made afresh in a new context, and placed again
+}
 
 bool ZANDO::ShouldBlockInput() {
     if (!ImGui::GetCurrentContext()) return false;

@@ -336,9 +336,14 @@ private:
     // down to smallest): wanted, or the nearest place inside the display clear of the windows drawn
     // before it this frame and, where there is room, of the overlays. First the place, then the size.
     std::pair<ImVec2, ImVec2> FirstWindowArea(ImVec2 preferred, ImVec2 smallest, ImVec2 wanted) const;
-    // Inside a window: its area (its size at least atLeast: a window sizing itself to its contents has
-    // no size yet on its first frame), for the windows placed after it this frame.
-    void NoteWindowArea(ImVec2 atLeast = {0.0f, 0.0f});
+    // A first place is applied once, when the window is made: it is worked out only until the window has
+    // been drawn in the Dear ImGui context the host gave (a new context starts the windows afresh).
+    enum class PlacedWindow { Panel, Heatmap, History };
+    bool NeedsFirstPlace(PlacedWindow window) const { return !windowPlaced[static_cast<std::size_t>(window)]; }
+    std::array<bool, 3> windowPlaced{};  // by PlacedWindow: drawn in the current context
+    // Inside a window: marks it placed, and notes its area (its size at least atLeast: a window sizing
+    // itself to its contents has no size yet on its first frame) for the windows placed after it this frame.
+    void NoteWindowArea(PlacedWindow window, ImVec2 atLeast = {0.0f, 0.0f});
     std::vector<ImVec4> windowAreasThisFrame;  // (left, top, right, bottom) of each window drawn this frame
 
     void RegisterSettingsVariables();

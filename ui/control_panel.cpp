@@ -75,12 +75,14 @@ void ZANDO::Render() {
     // heatmap and history windows fit beside it.
     windowAreasThisFrame.clear();
     const ImVec2 display = ImGui::GetIO().DisplaySize;
-    const ImVec2 largest{display.x >= 1800.0f ? 1100.0f : 0.52f * display.x, 720.0f};
-    const auto [panelAt, panelSize] = FirstWindowArea(largest, {520.0f, 400.0f}, {8.0f, 8.0f});
-    ImGui::SetNextWindowSize(panelSize, ImGuiCond_FirstUseEver);
-    ImGui::SetNextWindowPos(panelAt, ImGuiCond_FirstUseEver);
+    if (NeedsFirstPlace(PlacedWindow::Panel)) {
+        const ImVec2 largest{display.x >= 1800.0f ? 1100.0f : 0.52f * display.x, 720.0f};
+        const auto [panelAt, panelSize] = FirstWindowArea(largest, {520.0f, 400.0f}, {8.0f, 8.0f});
+        ImGui::SetNextWindowSize(panelSize, ImGuiCond_FirstUseEver);
+        ImGui::SetNextWindowPos(panelAt, ImGuiCond_FirstUseEver);
+    }
     const bool panelOpen = ImGui::Begin(menuTitle.c_str(), &isWindowOpen, 0);
-    NoteWindowArea();
+    NoteWindowArea(PlacedWindow::Panel);
     if (!panelOpen) {
         PopTheme();
         ImGui::End();

@@ -31,7 +31,8 @@ std::pair<ImVec2, ImVec2> ZANDO::FirstWindowArea(ImVec2 preferred, ImVec2 smalle
     return {{area.spot.x, area.spot.y}, {area.width, area.height}};
 }
 
-void ZANDO::NoteWindowArea(ImVec2 atLeast) {
+void ZANDO::NoteWindowArea(PlacedWindow window, ImVec2 atLeast) {
+    windowPlaced[static_cast<std::size_t>(window)] = true;
     const ImVec2 pos = ImGui::GetWindowPos(), size = ImGui::GetWindowSize();
     windowAreasThisFrame.push_back({pos.x, pos.y, pos.x + std::max(size.x, atLeast.x), pos.y + std::max(size.y, atLeast.y)});
 }
@@ -49,17 +50,20 @@ void ZANDO::RenderHeatmapWindow() {
     ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, {12.0f, 12.0f});
     // First under the post-game card where it fits there, else beside the window drawn before it (the
     // panel), leaving the rest of the screen to the history window; wherever it covers nothing.
-    const ImVec2 display = ImGui::GetIO().DisplaySize;
-    const zando::PixelArea card = zando::AreaOf(PostGameCardPlacement({static_cast<int>(display.x), static_cast<int>(display.y)}),
-                                                PostGameCardWidth, PostGameCardHeight());
     const ImVec2 size{W + 24.0f, H + 150.0f};
-    ImVec2 wanted{static_cast<float>(card.left), static_cast<float>(card.bottom) + 8.0f};
-    if (wanted.y + size.y > display.y && !windowAreasThisFrame.empty())
-        wanted = {windowAreasThisFrame.back().z + 8.0f, windowAreasThisFrame.back().y};
-    ImGui::SetNextWindowPos(FirstWindowArea(size, size, wanted).first, ImGuiCond_FirstUseEver);
+    if (NeedsFirstPlace(PlacedWindow::Heatmap)) {
+        const ImVec2 display = ImGui::GetIO().DisplaySize;
+        const zando::PixelArea card =
+            zando::AreaOf(PostGameCardPlacement({static_cast<int>(display.x), static_cast<int>(display.y)}), PostGameCardWidth,
+                          PostGameCardHeight());
+        ImVec2 wanted{static_cast<float>(card.left), static_cast<float>(card.bottom) + 8.0f};
+        if (wanted.y + size.y > display.y && !windowAreasThisFrame.empty())
+            wanted = {windowAreasThisFrame.back().z + 8.0f, windowAreasThisFrame.back().y};
+        ImGui::SetNextWindowPos(FirstWindowArea(size, size, wanted).first, ImGuiCond_FirstUseEver);
+    }
     // Sized to what it holds: the grid and the totals under it, without a scroll bar.
     if (ImGui::Begin("ZANDO Heatmap", &showHeatmap, ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoCollapse)) {
-        NoteWindowArea({W + 24.0f, H + 150.0f});
+        NoteWindowArea(PlacedWindow::Heatmap, size);
         const Grid<float>& shotGrid = showAllTimeHeatmap ? allTimeShotHeatmap : shotHeatmap;
         const Grid<int32_t>& goalGrid = showAllTimeHeatmap ? allTimeGoalHeatmap : goalHeatmap;
         ImGui::TextColored({0.7f, 0.5f, 0.95f, 1.0f}, showAllTimeHeatmap ? "ALL-TIME HEATMAP" : "CURRENT MATCH");

@@ -120,12 +120,14 @@ void ZANDO::RenderHistoryWindow() {
     const ImVec2 display = ImGui::GetIO().DisplaySize;
     // As large as it can be (760 x 900 at most, 360 x 300 at least: its table scrolls) beside the panel
     // and the heatmap window.
-    const auto [at, size] =
-        FirstWindowArea({760.0f, std::min(900.0f, 0.58f * display.y)}, {360.0f, 300.0f}, {display.x - 768.0f, 8.0f});
-    ImGui::SetNextWindowSize(size, ImGuiCond_FirstUseEver);
-    ImGui::SetNextWindowPos(at, ImGuiCond_FirstUseEver);
+    if (NeedsFirstPlace(PlacedWindow::History)) {
+        const auto [at, size] =
+            FirstWindowArea({760.0f, std::min(900.0f, 0.58f * display.y)}, {360.0f, 300.0f}, {display.x - 768.0f, 8.0f});
+        ImGui::SetNextWindowSize(size, ImGuiCond_FirstUseEver);
+        ImGui::SetNextWindowPos(at, ImGuiCond_FirstUseEver);
+    }
     const bool shown = ImGui::Begin("ZANDO Match History", &showHistoryWindow);
-    NoteWindowArea();
+    NoteWindowArea(PlacedWindow::History);
     if (!shown) {
         ImGui::End();
         return;

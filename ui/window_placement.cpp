@@ -28,10 +28,12 @@ WindowArea FitWindow(float screenWidth, float screenHeight, float preferredWidth
                      float smallestHeight, WindowSpot wanted, std::span<const TakenArea> taken) {
     preferredWidth = std::min(preferredWidth, screenWidth), preferredHeight = std::min(preferredHeight, screenHeight);
     smallestWidth = std::min(smallestWidth, preferredWidth), smallestHeight = std::min(smallestHeight, preferredHeight);
+    // A side that cannot give is tried at its one size only.
     constexpr int Steps = 16;
-    for (int w = 0; w <= Steps; ++w) {
+    const int widthSteps = smallestWidth < preferredWidth ? Steps : 0, heightSteps = smallestHeight < preferredHeight ? Steps : 0;
+    for (int w = 0; w <= widthSteps; ++w) {
         const float width = preferredWidth - (preferredWidth - smallestWidth) * static_cast<float>(w) / Steps;
-        for (int h = 0; h <= Steps; ++h) {
+        for (int h = 0; h <= heightSteps; ++h) {
             const float height = preferredHeight - (preferredHeight - smallestHeight) * static_cast<float>(h) / Steps;
             const WindowSpot spot = PlaceWindow(screenWidth, screenHeight, width, height, wanted, taken);
             if (CostAt(spot, width, height, taken) == 0.0f) return {spot, width, height};
