@@ -1,6 +1,5 @@
 // The console commands of every main action: resets, overlay switches, heatmap views, clearing the
 // all-time heatmap and the two exports. Each reports what it did with one console line.
-#include <cstdio>
 #include <functional>
 #include <string>
 #include <variant>
@@ -12,13 +11,6 @@
 namespace {
 
 std::string StateWord(bool enabled) { return enabled ? "enabled" : "disabled"; }
-
-// A bound as the console shows it: "2.5", "3840".
-std::string NumberText(float value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
-    return text;
-}
 
 }  // namespace
 
@@ -85,7 +77,7 @@ void ZANDO::RegisterConsoleCommands() {
                 if (std::holds_alternative<bool ZANDO::*>(variable.member))
                     values = "0 or 1";
                 else if (variable.bounded)
-                    values = NumberText(variable.min) + " to " + NumberText(variable.max);
+                    values = zando::RangeText(variable);
                 cvarManager->log("[HELP]   " + std::string(variable.name) + " (" + values + ", default \"" +
                                  variable.defaultValue + "\") - " + variable.description);
             }

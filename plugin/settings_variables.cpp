@@ -101,6 +101,12 @@ const SettingVariable* FindSettingVariable(const std::string& name) {
 
 const std::array<const char*, 18>& SettingsReadAtLoad() { return kReadAtLoad; }
 
+std::string RangeText(const SettingVariable& variable) {
+    char range[64];
+    std::snprintf(range, sizeof range, "%g to %g", static_cast<double>(variable.min), static_cast<double>(variable.max));
+    return range;
+}
+
 }  // namespace zando
 
 // Reads the value with the getter of the member's type (float, int, bool or string) and stores it.
@@ -149,11 +155,9 @@ void ZANDO::ReportSettingStored(CVarWrapper cvar) {
     if (variable->bounded && !std::holds_alternative<bool ZANDO::*>(variable->member)) {
         const float value = cvar.getFloatValue();
         if (value == variable->min || value == variable->max) {
-            char range[64];
-            std::snprintf(range, sizeof range, "%g to %g", static_cast<double>(variable->min),
-                          static_cast<double>(variable->max));
             cvarManager->log("[ZANDO] " + std::string(variable->name) + " is " + cvar.getStringValue() + ", the " +
-                             (value == variable->max ? "largest" : "smallest") + " it takes (" + range + ")");
+                             (value == variable->max ? "largest" : "smallest") + " it takes (" + zando::RangeText(*variable) +
+                             ")");
         }
     }
     if (const std::string problem = UploadSettingsProblem(variable->name); !problem.empty()) cvarManager->log(problem);

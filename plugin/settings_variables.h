@@ -28,12 +28,30 @@ inline constexpr std::size_t SettingVariableCount = 24;
 // The variables' names in registration order, for code that names a variable: the table's names are
 // checked against these when the plug-in is built.
 inline constexpr std::array<std::string_view, SettingVariableCount> SettingNames = {
-    "zando_heatmap_scale",       "zando_postgame_scale",       "zando_window_opacity",        "zando_heatmap_pos_x",
-    "zando_heatmap_pos_y",       "zando_postgame_pos_x",       "zando_postgame_pos_y",        "zando_show_heatmap",
-    "zando_show_postgame",       "zando_show_heatmap_replay",  "zando_show_postgame_replay",  "zando_show_alltime_heatmap",
-    "zando_minimalistic",        "zando_sticky_mode",          "zando_show_accuracy_overlay", "zando_show_speed",
-    "zando_show_boost",          "zando_show_shots",           "zando_show_possession",       "zando_show_gametime",
-    "zando_enable_upload",       "zando_api_key",              "zando_server_url",            "zando_postgame_history",
+    "zando_heatmap_scale",
+    "zando_postgame_scale",
+    "zando_window_opacity",
+    "zando_heatmap_pos_x",
+    "zando_heatmap_pos_y",
+    "zando_postgame_pos_x",
+    "zando_postgame_pos_y",
+    "zando_show_heatmap",
+    "zando_show_postgame",
+    "zando_show_heatmap_replay",
+    "zando_show_postgame_replay",
+    "zando_show_alltime_heatmap",
+    "zando_minimalistic",
+    "zando_sticky_mode",
+    "zando_show_accuracy_overlay",
+    "zando_show_speed",
+    "zando_show_boost",
+    "zando_show_shots",
+    "zando_show_possession",
+    "zando_show_gametime",
+    "zando_enable_upload",
+    "zando_api_key",
+    "zando_server_url",
+    "zando_postgame_history",
 };
 
 constexpr bool IsSettingName(std::string_view name) {
@@ -60,6 +78,9 @@ const std::array<SettingVariable, SettingVariableCount>& SettingVariables();
 
 // The variable of that name, or null.
 const SettingVariable* FindSettingVariable(const std::string& name);
+
+// A bounded variable's range as the console shows it: "0.5 to 2.5".
+std::string RangeText(const SettingVariable& variable);
 
 // The 18 variables whose values onLoad copies into the members, in that order; the five post-game
 // section switches are left out: their members keep their defaults until the variable changes.
