@@ -84,13 +84,14 @@ bool ZANDO::SaveAllTimeHeatmap(bool afterEveryShot) {
     const std::string bytes = zando::EncodeAllTimeHeatmap(allTimeShotHeatmap, allTimeGoalHeatmap);
 
     // The old file is replaced only by a complete new one: a failed write never costs all-time data.
-    std::error_code error;
-    const bool previous = std::filesystem::is_regular_file(path, error);
     if (zando::ReplaceFileWhole(path, bytes, false) != zando::WriteOutcome::Written) {
+        // A failed replacement leaves the old file, if any, as it was: looked for only when it is said.
+        std::error_code error;
         if (!afterEveryShot || !allTimeSaveFailing)
             cvarManager->log("[SAVE] Failed to save all-time heatmap to " + zando::PathText(path) +
-                             (previous ? " - previous file kept"
-                                       : " - no file was saved there yet; the heatmap is kept until a save succeeds"));
+                             (std::filesystem::is_regular_file(path, error)
+                                  ? " - previous file kept"
+                                  : " - no file was saved there yet; the heatmap is kept until a save succeeds"));
         allTimeSaveFailing = true;
         return false;
     }
