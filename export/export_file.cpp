@@ -1,20 +1,21 @@
-// Writing an export file whole and saying how it went: the success line, or why it failed.
-#include "plugin/path_text.h"
-#include "plugin/whole_file.h"
+// Writing an export file whole on the plug-in's worker, and saying how it went on the game thread:
+// the success line (and what follows it), or why it failed.
+#include <utility>
+
+#include "base/path_text.h"
+#include "base/whole_file.h"
 #include "plugin/zando.h"
 
-bool ZANDO::WriteExportFile(const std::string& fileName, const std::string& content, const std::string& prefix,
-                            const std::string& successLine) {
-    switch (zando::ReplaceFileWhole(zando::TextPath(fileName), content, true)) {
-    case zando::WriteOutcome::OpenFailed:
-        cvarManager->log(prefix + "Failed to open file: " + fileName);
-        return false;
-    case zando::WriteOutcome::WriteFailed:
-        cvarManager->log(prefix + "Failed to write file: " + fileName);
-        return false;
-    case zando::WriteOutcome::Written:
-        break;
-    }
-    cvarManager->log(successLine);
-    return true;
+void ZANDO::WriteExportFile(std::string fileName, std::string content, std::string prefix, std::string successLine,
+                            std::string thenLine) {
+    OnWorker([this, fileName = std::move(fileName), content = std::move(content), prefix = std::move(prefix),
+              successLine = std::move(successLine), thenLine = std::move(thenLine)] {
+        switch (zando::ReplaceFileWhole(zando::TextPath(fileName), content, true)) {
+        case zando::WriteOutcome::OpenFailed: return LogLater(prefix + "Failed to open file: " + fileName);
+        case zando::WriteOutcome::WriteFailed: return LogLater(prefix + "Failed to write file: " + fileName);
+        case zando::WriteOutcome::Written: break;
+        }
+        LogLater(successLine);
+        if (!thenLine.empty()) LogLater(thenLine);
+    });
 }

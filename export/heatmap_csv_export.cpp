@@ -1,11 +1,12 @@
 // The CSV export of the current match's shot heatmap: "X,Y,Shots,Position", one line per zone with heat.
 #include <string>
+#include <utility>
 
 #include "export/number_text.h"
-#include "plugin/path_text.h"
+#include "base/path_text.h"
 #include "plugin/zando.h"
 
-bool ZANDO::ExportHeatmapCsv() {
+void ZANDO::ExportHeatmapCsv(std::string thenLine) {
     const std::string fileName = zando::FileInFolder(gameWrapper->GetDataFolder(), "shot_heatmap_data.csv");
     std::string csv = "X,Y,Shots,Position\n";
     for (std::size_t y = 0; y < shotHeatmap.size() && y < positionHeatmap.size(); ++y) {
@@ -15,5 +16,5 @@ bool ZANDO::ExportHeatmapCsv() {
             csv += std::to_string(x) + "," + std::to_string(y) + "," + zando::NumberText(shot) + "," + zando::NumberText(position) + "\n";
         }
     }
-    return WriteExportFile(fileName, csv, "", "Heatmap exported to: " + fileName);
+    WriteExportFile(fileName, std::move(csv), "", "Heatmap exported to: " + fileName, std::move(thenLine));
 }

@@ -1,41 +1,67 @@
 // The statistics file "zando_stats.json": 141 pretty-printed lines with the match's figures and both
 // per-match grids.
+#include <charconv>
+#include <cmath>
 #include <string>
-#include <type_traits>
+#include <utility>
+#include <vector>
 
 #include "export/number_text.h"
-#include "export/utc_timestamp.h"
-#include "plugin/path_text.h"
+#include "base/utc_timestamp.h"
+#include "base/path_text.h"
 #include "plugin/zando.h"
 
 namespace {
 
+// A figure as NumberText writes it, straight into text: most cells are 0, and a stream per cell would
+// cost the game thread more than the rest of the match's end together.
+void AppendNumber(std::string& text, float value) {
+    if (value == 0.0f && !std::signbit(value)) {
+        text += '0';
+        return;
+    }
+    char digits[32];
+    const auto [end, error] = std::to_chars(digits, digits + sizeof digits, static_cast<double>(value), std::chars_format::general, 6);
+    if (error == std::errc()) text.append(digits, end);
+    else text += zando::NumberText(value);
+}
+void AppendNumber(std::string& text, int32_t value) {
+    char digits[16];
+    text.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+}
+
 template <class Cell>
-std::string GridLines(const Grid<Cell>& grid) {
-    std::string lines;
+void AppendGridLines(std::string& lines, const Grid<Cell>& grid) {
     for (std::size_t r = 0; r < grid.size(); ++r) {
         lines += "    [";
         for (std::size_t c = 0; c < grid[r].size(); ++c) {
             if (c > 0) lines += ", ";
-            if constexpr (std::is_floating_point_v<Cell>) lines += zando::NumberText(grid[r][c]);
-            else lines += std::to_string(grid[r][c]);
+            AppendNumber(lines, grid[r][c]);
         }
         lines += r + 1 < grid.size() ? "],\n" : "]\n";
     }
-    return lines;
 }
 
 }  // namespace
 
-bool ZANDO::ExportStatsJson() { return ExportStatsJson(CurrentRecord()); }
+void ZANDO::ExportStatsJson(std::string thenLine) {
+    std::vector<std::string> said;
+    std::string json = StatsJsonText(CurrentRecord(), said);
+    for (const std::string& line : said) cvarManager->log(line);
+    WriteExportFile(StatsJsonFileName(), std::move(json), "[EXPORT] ", "[EXPORT] Stats exported to: " + StatsJsonFileName(),
+                    std::move(thenLine));
+}
 
-bool ZANDO::ExportStatsJson(const MatchRecord& record) {
-    const std::string fileName = zando::FileInFolder(gameWrapper->GetDataFolder(), "zando_stats.json");
+std::string ZANDO::StatsJsonFileName() const { return zando::FileInFolder(gameWrapper->GetDataFolder(), "zando_stats.json"); }
+
+std::string ZANDO::StatsJsonText(const MatchRecord& record, std::vector<std::string>& said) const {
     const auto member = [](const char* key, const std::string& value) { return std::string("  \"") + key + "\": " + value + ",\n"; };
-    const auto number = [this](const char* key, float value) {
-        return zando::FiniteNumberText(value, [&] { cvarManager->log(std::string("[EXPORT] ⚠ ") + key + " is not a finite number - written as 0"); });
+    const auto number = [&](const char* key, float value) {
+        return zando::FiniteNumberText(value, [&] { said.push_back(std::string("[EXPORT] ⚠ ") + key + " is not a finite number - written as 0"); });
     };
-    std::string json = "{\n";
+    std::string json;
+    json.reserve(16384);
+    json += "{\n";
     json += member("timestamp", "\"" + zando::UtcTimestamp() + "\"");
     json += member("shots", std::to_string(record.shots));
     json += member("goals", std::to_string(record.goals));
@@ -47,8 +73,10 @@ bool ZANDO::ExportStatsJson(const MatchRecord& record) {
     json += member("possessionTime", number("possessionTime", record.possessionTime));
     json += member("teamPossessionTime", number("teamPossessionTime", record.teamPossessionTime));
     json += member("opponentPossessionTime", number("opponentPossessionTime", record.opponentPossessionTime));
-    json += "  \"shotHeatmap\": [\n" + GridLines(record.shotHeatmap) + "  ],\n";
-    json += "  \"goalHeatmap\": [\n" + GridLines(record.goalHeatmap) + "  ]\n";
-    json += "}\n";
-    return WriteExportFile(fileName, json, "[EXPORT] ", "[EXPORT] Stats exported to: " + fileName);
+    json += "  \"shotHeatmap\": [\n";
+    AppendGridLines(json, record.shotHeatmap);
+    json += "  ],\n  \"goalHeatmap\": [\n";
+    AppendGridLines(json, record.goalHeatmap);
+    json += "  ]\n}\n";
+    return json;
 }

@@ -1,5 +1,5 @@
-// The all-time heatmap file "zando_alltime_heatmap.dat" on disk: saved whole after each change, loaded
-// once; a file the loader cannot use is kept as a backup. Its bytes are heatmap/alltime_heatmap_format.h's.
+// The all-time heatmap file "zando_alltime_heatmap.dat" on disk: saved whole after each change (on the
+// plug-in's worker), loaded once; a file the loader cannot use is kept as a backup. Its bytes are heatmap/alltime_heatmap_format.h's.
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "heatmap/alltime_heatmap_format.h"
-#include "plugin/path_text.h"
-#include "plugin/whole_file.h"
+#include "base/path_text.h"
+#include "base/whole_file.h"
 #include "plugin/zando.h"
 
 namespace {
@@ -66,7 +66,15 @@ std::filesystem::path ZANDO::AllTimeHeatmapPath() const {
     return zando::TextPath(zando::FileInFolder(gameWrapper->GetDataFolder(), FileName));
 }
 
-bool ZANDO::SaveAllTimeHeatmap(bool afterEveryShot) {
+void ZANDO::SaveAllTimeHeatmap(bool afterEveryShot, std::string thenLine) {
+    // The bytes are taken now, on the game thread; the disk is the worker's, in the order of the saves.
+    OnWorker([this, afterEveryShot, thenLine = std::move(thenLine),
+              bytes = zando::EncodeAllTimeHeatmap(allTimeShotHeatmap, allTimeGoalHeatmap)] {
+        if (WriteAllTimeHeatmap(bytes, afterEveryShot) && !thenLine.empty()) LogLater(thenLine);
+    });
+}
+
+bool ZANDO::WriteAllTimeHeatmap(const std::string& bytes, bool afterEveryShot) {
     const std::filesystem::path path = AllTimeHeatmapPath();
     // A file that could not be read at load is replaced only once it has been kept as a backup.
     if (allTimeFileHeld) {
@@ -74,29 +82,26 @@ bool ZANDO::SaveAllTimeHeatmap(bool afterEveryShot) {
         std::filesystem::path backup;
         if (std::filesystem::is_regular_file(path, error)) backup = KeepBackup(path);
         if (backup.empty()) {
-            cvarManager->log("[SAVE] All-time heatmap not saved - " + zando::PathText(path) +
-                             " could not be read and is left untouched");
+            LogLater("[SAVE] All-time heatmap not saved - " + zando::PathText(path) + " could not be read and is left untouched");
             return false;
         }
         allTimeFileHeld = false;
-        cvarManager->log("[SAVE] Old heatmap file kept as " + zando::PathText(backup));
+        LogLater("[SAVE] Old heatmap file kept as " + zando::PathText(backup));
     }
-    const std::string bytes = zando::EncodeAllTimeHeatmap(allTimeShotHeatmap, allTimeGoalHeatmap);
-
     // The old file is replaced only by a complete new one: a failed write never costs all-time data.
     if (zando::ReplaceFileWhole(path, bytes, false) != zando::WriteOutcome::Written) {
         // A failed replacement leaves the old file, if any, as it was: looked for only when it is said.
         std::error_code error;
         if (!afterEveryShot || !allTimeSaveFailing)
-            cvarManager->log("[SAVE] Failed to save all-time heatmap to " + zando::PathText(path) +
-                             (std::filesystem::is_regular_file(path, error)
-                                  ? " - previous file kept"
-                                  : " - no file was saved there yet; the heatmap is kept until a save succeeds"));
+            LogLater("[SAVE] Failed to save all-time heatmap to " + zando::PathText(path) +
+                     (std::filesystem::is_regular_file(path, error)
+                          ? " - previous file kept"
+                          : " - no file was saved there yet; the heatmap is kept until a save succeeds"));
         allTimeSaveFailing = true;
         return false;
     }
     allTimeSaveFailing = false;
-    cvarManager->log("[SAVE] All-time heatmap saved (shots + goals)");
+    LogLater("[SAVE] All-time heatmap saved (shots + goals)");
     return true;
 }
 

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <variant>
 
-#include "plugin/grid.h"
+#include "base/grid.h"
 
 namespace zando {
 

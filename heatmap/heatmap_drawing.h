@@ -5,8 +5,8 @@
 #include <string>
 
 #include "bakkesmod/wrappers/canvaswrapper.h"
-#include "plugin/grid.h"
-#include "plugin/saturating.h"
+#include "base/grid.h"
+#include "base/saturating.h"
 
 namespace zando {
 

@@ -25,8 +25,8 @@
 #include <vector>
 
 #include "heatmap/heatmap_drawing.h"
-#include "plugin/grid.h"
-#include "plugin/saturating.h"
+#include "base/grid.h"
+#include "base/saturating.h"
 
 namespace zando {
 

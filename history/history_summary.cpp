@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "plugin/saturating.h"
+#include "base/saturating.h"
 
 namespace zando {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "history/match_history.h"
-#include "plugin/grid.h"
+#include "base/grid.h"
 
 namespace zando {
 

@@ -17,7 +17,8 @@
 #include <sstream>
 #include <utility>
 
-#include "plugin/path_text.h"
+#include "base/blocking_check.h"
+#include "base/path_text.h"
 
 namespace zando {
 
@@ -102,6 +103,10 @@ constexpr const char* Migrations[] = {
     "ALTER TABLE matches ADD COLUMN empty_tank_share REAL NOT NULL DEFAULT 0;"
     "ALTER TABLE matches ADD COLUMN full_tank_share REAL NOT NULL DEFAULT 0;"
     "ALTER TABLE matches ADD COLUMN shots_per_goal REAL NOT NULL DEFAULT 0;",
+    // 2 -> 3: whether the dashboard answered the match's upload 200, and the body of one it did not.
+    "ALTER TABLE matches ADD COLUMN uploaded INTEGER NOT NULL DEFAULT 0;"
+    "ALTER TABLE matches ADD COLUMN upload_body TEXT;"
+    "CREATE INDEX matches_missing_upload ON matches (id) WHERE upload_body IS NOT NULL;",
 };
 static_assert(std::size(Migrations) == MatchHistory::SchemaVersion);
 
@@ -109,7 +114,7 @@ constexpr const char* Columns =
     "id, ended_at, playlist_id, playlist_name, ranked, team, result, score_for, score_against, overtime, duration,"
     " mmr_before, mmr_after, mmr_change, shots, goals, average_speed, boost_collected, boost_used, possession_time,"
     " team_possession_time, opponent_possession_time, boost_per_minute, supersonic_share, empty_tank_share,"
-    " full_tank_share, shots_per_goal, shot_zones, goal_zones";
+    " full_tank_share, shots_per_goal, shot_zones, goal_zones, uploaded, upload_body";
 
 HistoryRow ReadRow(const Statement& statement) {
     HistoryRow row;
@@ -133,6 +138,8 @@ HistoryRow ReadRow(const Statement& statement) {
         *figure = statement.Real(at++);
     row.shotZones = ZoneCountsFromText(statement.Text(at++));
     row.goalZones = ZoneCountsFromText(statement.Text(at++));
+    row.uploaded = statement.Int(at++) != 0;
+    row.uploadBody = statement.Text(at++);
     return row;
 }
 
@@ -157,6 +164,11 @@ void BindRow(Statement& insert, const HistoryRow& row) {
         insert.Bind(at++, double{figure});
     insert.Bind(at++, ZoneCountsText(row.shotZones));
     insert.Bind(at++, ZoneCountsText(row.goalZones));
+    insert.Bind(at++, int64_t{row.uploaded});
+    if (row.uploadBody.empty())
+        sqlite3_bind_null(insert.get(), at++);
+    else
+        insert.Bind(at++, row.uploadBody);
 }
 
 }  // namespace
@@ -254,6 +266,7 @@ bool MatchHistory::HoldsMatches() {
 }
 
 int MatchHistory::OpenFile(int& schema) {
+    CheckMayWait("a match history call");
     Disconnect();
     if (sqlite3_open_v2(PathText(file_).c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
         return SQLITE_CANTOPEN;
@@ -309,8 +322,9 @@ bool MatchHistory::AddAll(std::span<HistoryRow> rows) {
                      "INSERT INTO matches (ended_at, playlist_id, playlist_name, ranked, team, result, score_for, score_against,"
                      " overtime, duration, mmr_before, mmr_after, mmr_change, shots, goals, average_speed, boost_collected,"
                      " boost_used, possession_time, team_possession_time, opponent_possession_time, boost_per_minute,"
-                     " supersonic_share, empty_tank_share, full_tank_share, shots_per_goal, shot_zones, goal_zones)"
-                     " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+                     " supersonic_share, empty_tank_share, full_tank_share, shots_per_goal, shot_zones, goal_zones, uploaded,"
+                     " upload_body)"
+                     " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
     if (!insert) return fail("the history cannot be written");
     for (HistoryRow& row : rows) {
         sqlite3_reset(insert.get());
@@ -354,6 +368,21 @@ std::vector<HistoryRow> MatchHistory::Before(int64_t id, int count) {
 std::vector<HistoryRow> MatchHistory::After(int64_t id) {
     static const std::string sql = std::string("SELECT ") + Columns + " FROM matches WHERE id > ? ORDER BY id";
     return Query(sql.c_str(), {id});
+}
+
+std::vector<HistoryRow> MatchHistory::MissedUploads() {
+    static const std::string sql =
+        std::string("SELECT ") + Columns + " FROM matches WHERE upload_body IS NOT NULL AND uploaded = 0 ORDER BY id";
+    return Query(sql.c_str(), {});
+}
+
+bool MatchHistory::MarkUploaded(int64_t id) {
+    const Disconnecting done{*this};
+    if (Connect(false) != Connection::Ready) return false;
+    Statement update(db_, "UPDATE matches SET uploaded = 1, upload_body = NULL WHERE id = ?");
+    if (!update) return false;
+    update.Bind(1, id);
+    return update.Step() == SQLITE_DONE && sqlite3_changes(db_) == 1;
 }
 
 int64_t MatchHistory::Count() {

@@ -4,6 +4,7 @@
 // another program) is refused: the history says why once and leaves the file's bytes alone.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -57,6 +58,10 @@ struct HistoryRow {
     float shotsPerGoal = 0.0f;         // shots over goals; 0 without a goal
     std::vector<ZoneCount> shotZones;  // zones of the player's shots, row 0 first
     std::vector<ZoneCount> goalZones;  // zones of the player's goals, row 0 first
+    // The dashboard (schema 3 on): answered the match's upload 200; else the body sent (or that could
+    // not be), kept so that it can be sent again. Empty when no upload was made for it.
+    bool uploaded = false;
+    std::string uploadBody;
 };
 
 // Why the history cannot be used (empty when it can).
@@ -67,7 +72,7 @@ struct HistoryStatus {
 
 class MatchHistory {
 public:
-    static constexpr int SchemaVersion = 2;
+    static constexpr int SchemaVersion = 3;
     using Log = std::function<void(const std::string&)>;
 
     // log receives the "[HISTORY] " lines.
@@ -102,6 +107,11 @@ public:
     // The matches added after the match numbered id, newest last.
     std::vector<HistoryRow> After(int64_t id);
     int64_t Count();
+    // The matches whose upload was made but not answered 200, oldest first.
+    std::vector<HistoryRow> MissedUploads();
+    // Notes that the dashboard answered the match's upload 200 (its kept body is dropped); false when
+    // the history could not be written.
+    bool MarkUploaded(int64_t id);
 
 private:
     enum class Connection { Ready, Busy, CannotOpen, Refused, Failed };
@@ -130,7 +140,7 @@ private:
 
     Log log_;
     std::filesystem::path file_;
-    bool usable_ = false;
+    std::atomic<bool> usable_ = false;  // read by any thread: whether the window may ask for rows
     sqlite3* db_ = nullptr;  // open only during an operation
 };
 

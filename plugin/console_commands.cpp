@@ -61,10 +61,12 @@ void ZANDO::RegisterConsoleCommands() {
         ClearGrid(allTimeShotHeatmap);
         ClearGrid(allTimeGoalHeatmap);
         // Said only once the file says so too: a failed save has said why, and the old file stays.
-        if (SaveAllTimeHeatmap()) cvarManager->log("[RESET] All-time heatmap cleared!");
+        SaveAllTimeHeatmap(false, "[RESET] All-time heatmap cleared!");
     });
     command("export_heatmap", "Export heatmap data to CSV", [this] { ExportHeatmapCsv(); });
     command("export_stats", "Export current session stats to JSON", [this] { ExportStatsJson(); });
+    command("zando_upload_missed", "Send again the matches the dashboard did not receive, oldest first",
+            [this] { UploadMissed(); });
     RegisterHistoryCommands();
     RegisterCommand(
         "zando_help",

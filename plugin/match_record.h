@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "plugin/grid.h"
+#include "base/grid.h"
 
 struct MatchRecord {
     int32_t shots = 0;                     // shots counted

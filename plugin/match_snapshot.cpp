@@ -2,6 +2,7 @@
 #include "plugin/match_snapshot.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstddef>
 #include <cstring>
 #include <mutex>
@@ -41,6 +42,15 @@ BAKKESMOD_PLUGIN_EXPORT int zando_match_snapshot(ZandoMatchSnapshot* out, std::u
     snapshot.size = static_cast<std::uint32_t>(std::min<std::size_t>(capacity, sizeof snapshot));
     std::memcpy(out, &snapshot, snapshot.size);
     return 1;
+}
+
+BAKKESMOD_PLUGIN_EXPORT int zando_wait_for_worker(int timeoutMs) {
+    std::unique_lock lock(loadedLock);
+    if (!loaded) return 0;
+    // Called on the game thread, which is the one that unloads: the plug-in stays while it waits.
+    ZANDO* plugin = loaded;
+    lock.unlock();
+    return plugin->WorkerIdleWithin(std::chrono::milliseconds(std::max(timeoutMs, 0))) ? 1 : 0;
 }
 
 BAKKESMOD_PLUGIN_EXPORT int zando_select_panel_tab(int tab) {

@@ -28,6 +28,11 @@ using ZandoMatchSnapshotFunction = int (*)(ZandoMatchSnapshot* out, std::uint32_
 // Shows the control panel's tab 0..7 the next time the panel is drawn; returns 0 for another number
 // or when no plug-in is loaded.
 using ZandoSelectPanelTabFunction = int (*)(int tab);
+// Waits, at most timeoutMs, until the plug-in's worker thread has done every task handed to it (files,
+// the history, the dashboard); their outcomes then wait on the host's Execute queue. Returns 1 when
+// it has, 0 on time-out or when no plug-in is loaded. A program playing a recorded or simulated
+// session calls it to make each run's lines and files the same; the game never does.
+using ZandoWaitForWorkerFunction = int (*)(int timeoutMs);
 }
 
 // Version 1's layout, which readers rely on: fields never move.
@@ -37,3 +42,4 @@ static_assert(sizeof(ZandoMatchSnapshot) == 36 && offsetof(ZandoMatchSnapshot, a
 inline constexpr std::uint32_t ZandoMatchSnapshotVersion = 1;
 inline constexpr const char* ZandoMatchSnapshotSymbol = "zando_match_snapshot";
 inline constexpr const char* ZandoSelectPanelTabSymbol = "zando_select_panel_tab";
+inline constexpr const char* ZandoWaitForWorkerSymbol = "zando_wait_for_worker";

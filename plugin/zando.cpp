@@ -2,7 +2,7 @@
 // load, unload, window and thread slots.
 #include "plugin/zando.h"
 #include "bakkesmod/wrappers/GameEvent/ServerWrapper.h"
-#include "plugin/whole_file.h"
+#include "base/whole_file.h"
 
 #include <memory>
 
@@ -20,7 +20,8 @@ void ZANDO::onLoad() {
 }
 
 void ZANDO::LoadLocked() {
-    std::scoped_lock lock(stateLock);
+    zando::StateLock lock(stateLock);
+    const zando::MayWaitHere loading;  // the game waits for a load whatever it does
     // What a write cut short by a kill left: its temporary file, which nothing would ever remove.
     zando::RemoveLeftTemporaries(gameWrapper->GetDataFolder(), "zando_");
     SizeGrid(positionHeatmap);
@@ -58,26 +59,36 @@ void ZANDO::FollowMatchInProgress() {
 
 void ZANDO::onUnload() {
     PublishForSnapshots(false);
-    std::scoped_lock lock(stateLock);
-    // The match that ended within the last 3 s is finished now, without its wait for the new MMR:
-    // unloading must not cost the match its statistics file and its upload.
-    if (pendingEnd) {
-        cvarManager->log("[STATS] Unloading with the match end pending - finishing it now");
-        FinishMatchAfterMmrDelay(gameWrapper.get());
+    {
+        zando::StateLock lock(stateLock);
+        const zando::MayWaitHere unloading;
+        // The match that ended within the last 3 s is finished now, without its wait for the new MMR:
+        // unloading must not cost the match its statistics file and its upload.
+        if (pendingEnd) {
+            cvarManager->log("[STATS] Unloading with the match end pending - finishing it now");
+            FinishMatchAfterMmrDelay(gameWrapper.get());
+        }
+        SaveMatchInProgress();
+        gameWrapper->UnregisterDrawables();
     }
-    SaveMatchInProgress();
-    gameWrapper->UnregisterDrawables();
+    // Outside the lock (the worker's work never takes it, but a window may wait for it meanwhile): the
+    // saves handed over are finished, an exchange in flight is waited for (no longer than its time-outs),
+    // and exchanges not started are dropped; the matches they were for stay missed in the history.
+    if (worker.RunningDroppable()) SayWaitingForExchange();
+    worker.Stop();
+    zando::StateLock lock(stateLock);
+    ApplyDelivered();
 }
 
 // [SECTION] Windows and threads
 
 void ZANDO::OnOpen() {
-    std::scoped_lock lock(stateLock);
+    zando::StateLock lock(stateLock);
     isWindowOpen = true;
 }
 
 void ZANDO::OnClose() {
-    std::scoped_lock lock(stateLock);
+    zando::StateLock lock(stateLock);
     isWindowOpen = false;
 }
 
@@ -86,14 +97,42 @@ void ZANDO::OnGameThread(std::function<void()> work) {
     // The object is looked at only once it is known to be alive: its lock dies with it.
     gameWrapper->Execute([this, alive, work = std::move(work)](GameWrapper*) {
         if (alive.expired()) return;
-        std::scoped_lock lock(stateLock);
+        zando::StateLock lock(stateLock);
         work();
     });
 }
 
+void ZANDO::OnWorker(std::function<void()> work, std::function<void()> ifDropped) {
+    worker.Post(std::move(work), std::move(ifDropped));
+}
+
+void ZANDO::Deliver(std::function<void()> outcome) {
+    {
+        std::scoped_lock lock(deliveredLock);
+        delivered.push_back(std::move(outcome));
+        if (deliveryQueued) return;
+        deliveryQueued = true;
+    }
+    OnGameThread([this] { ApplyDelivered(); });
+}
+
+void ZANDO::LogLater(std::string line) {
+    Deliver([this, line = std::move(line)] { cvarManager->log(line); });
+}
+
+void ZANDO::ApplyDelivered() {
+    std::vector<std::function<void()>> outcomes;
+    {
+        std::scoped_lock lock(deliveredLock);
+        outcomes.swap(delivered);
+        deliveryQueued = false;
+    }
+    for (std::function<void()>& outcome : outcomes) outcome();
+}
+
 void ZANDO::SetImGuiContext(std::uintptr_t ctx) {
     ImGui::SetCurrentContext(reinterpret_cast<ImGuiContext*>(ctx));
-    std::scoped_lock lock(stateLock);
+    zando::StateLock lock(stateLock);
     windowPlaced = {};  // the windows are made afresh in a new context, and placed again
 }
 

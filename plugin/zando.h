@@ -27,9 +27,12 @@
 #include "history/history_summary.h"
 #include "history/match_history.h"
 #include "overlay/overlay_placement.h"
-#include "plugin/grid.h"
+#include "base/blocking_check.h"
+#include "base/grid.h"
+#include "base/worker.h"
 #include "plugin/match_record.h"
 #include "plugin/service_addresses.h"
+#include "upload/http_client.h"
 
 struct InProgressField;  // a figure kept across a reload (tracking/match_in_progress.cpp)
 
@@ -70,13 +73,23 @@ public:
     template <class Body>
     auto Locked(Body body) {
         return [this, body = std::move(body)](auto... arguments) {
-            std::scoped_lock lock(stateLock);
+            zando::StateLock lock(stateLock);
             body(std::move(arguments)...);
         };
     }
     // Hands work from a window to the game thread, where the match's state and the settings change: it
     // runs at the host's next game tick, under the lock, unless the plug-in was unloaded meanwhile.
     void OnGameThread(std::function<void()> work);
+    // What the game must not wait for (files, the history, the dashboard) runs on the plug-in's worker
+    // thread, outside the lock, in the order handed over. Work given ifDropped is a network exchange:
+    // unload drops it when it has not started, and runs ifDropped instead.
+    void OnWorker(std::function<void()> work, std::function<void()> ifDropped = {});
+    // From the worker: outcome runs on the game thread, under the lock, after every outcome delivered
+    // before it (at the next game tick, or at unload).
+    void Deliver(std::function<void()> outcome);
+    void LogLater(std::string line);  // a console line, delivered so
+    void ApplyDelivered();            // runs the outcomes delivered so far (the lock held)
+    bool WorkerIdleWithin(std::chrono::milliseconds limit) { return worker.WaitIdle(limit); }
 
     // [SECTION] Operations
     void ResetStats();
@@ -128,18 +141,23 @@ public:
     int PostGameBlocksShown() const;                    // the card's statistics switched on, 0..5
     static constexpr float HeatmapOverlayWidth = 250.0f, HeatmapOverlayHeight = 25.0f + 8.0f + 32.0f + 310.0f;
 
-    // [SECTION] Exports (each true when its file was written whole)
-    bool ExportHeatmapCsv();
-    bool ExportStatsJson();  // the match followed now
-    bool ExportStatsJson(const MatchRecord& record);
+    // [SECTION] Exports: the text is made on the game thread, the file written on the worker; the
+    // success line, then thenLine, are said once it is written whole (a failure says why instead).
+    void ExportHeatmapCsv(std::string thenLine = {});
+    void ExportStatsJson(std::string thenLine = {});  // the match followed now
+    std::string StatsJsonText(const MatchRecord& record, std::vector<std::string>& said) const;
+    std::string StatsJsonFileName() const;
 
     // [SECTION] Match history ("zando_history.sqlite3" in the data folder)
+    // The history is opened at load; after that only the worker uses it.
     void OpenMatchHistory();
-    void RecordInHistory(const MatchRecord& record);  // a finished match, once
+    zando::HistoryRow HistoryRowOf(const MatchRecord& record) const;  // a finished match as the history keeps it
+    int64_t AddToHistory(zando::HistoryRow row);                      // worker: the row's number, 0 when not added
     std::filesystem::path MatchHistoryPath() const;
-    std::unique_ptr<zando::MatchHistory> matchHistory;  // opened at load; refuses a file it cannot read
+    std::unique_ptr<zando::MatchHistory> matchHistory;  // refuses a file it cannot read
     zando::FigureAverages historyAverages;              // the last 10 matches of the playlist before this one, for the card
-    void UpdateHistoryAverages(int32_t playlistId, bool lastIsThisMatch);
+    void UpdateHistoryAverages(int32_t playlistId, bool lastIsThisMatch);  // read on the worker
+    void ReadHistoryAverages(int32_t playlistId, bool lastIsThisMatch);    // worker
     uint64_t historyRevision = 0;  // grows with each change of the history's rows (a match added, a reopening)
     // The history window (render thread): the rows read and what is shown of them, with the choices
     // they were worked out for.
@@ -147,6 +165,7 @@ public:
         uint64_t rowsRevision = ~uint64_t{0};
         std::vector<zando::HistoryRow> rows;                     // oldest first; read a part a frame, newest first
         bool allRead = false;                                    // rows holds every match up to the newest read
+        bool reading = false;                                    // a reading is on the worker
         int64_t total = 0;                                       // matches in the history when the reading began
         std::vector<std::pair<int32_t, std::string>> playlists;  // id and name, in the order first played
         std::vector<zando::PlaylistSession> session;
@@ -166,17 +185,25 @@ public:
     bool showHistoryWindow = false;  // the history window is open (with the panel)
     void ReadHistoryRows();
     void RefreshHistoryView();
-    static constexpr int HistoryRowsPerFrame = 1000;  // a long history is read over several frames
+    static constexpr int HistoryRowsPerFrame = 1000;  // a long history is read a part at a time
     void RenderHistoryWindow();
 
     // [SECTION] Dashboard upload and connection test
-    std::string BuildUploadPayload() const;  // the match followed now
-    std::string BuildUploadPayload(const MatchRecord& record) const;
-    std::string ComputeSignature(const std::string& key, const std::string& body);
-    void UploadMatchStats();  // the match followed now
-    void UploadMatchStats(const MatchRecord& record);
-    void StartConnectionTest();  // the panel's "Test Connection" press
-    void TestConnection();       // run on the game thread
+    // The body of the record's upload; lines about it (a figure sent as 0) are added to said.
+    std::string BuildUploadPayload(const MatchRecord& record, std::vector<std::string>& said) const;
+    // At a match's end, on the game thread: the checks and the lines said before the request (added to
+    // said, in order), and the signed request when one is to be sent (marking it in progress).
+    std::optional<zando::HttpRequest> PrepareUpload(const MatchRecord& record, uint64_t match, std::vector<std::string>& said);
+    // Sends it on the worker; the outcome's lines, the match's flags and then thenLine follow on the game
+    // thread. historyId: the match's row once added (0: none), noted as uploaded on a 200.
+    void SendUpload(zando::HttpRequest request, uint64_t match, std::shared_ptr<const int64_t> historyId, std::string thenLine);
+    // "zando_upload_missed": the history's matches not answered 200, sent again on the worker, oldest first.
+    void UploadMissed();
+    bool resendRunning = false;  // missed uploads are being sent
+    void SayWaitingForExchange();  // at unload, with an exchange in flight
+    void StartConnectionTest();    // the panel's "Test Connection" press
+    // The check's exchange (worker): the result text and the status answered (0 for none).
+    static std::pair<std::string, int> TestConnection(const zando::HttpRequest& request);
     // Why the API key or the server address cannot be sent as they are; empty when they can.
     std::string InvalidConnectionSetting() const;
 
@@ -191,11 +218,13 @@ public:
     std::filesystem::path AllTimeHeatmapPath() const;
     // True when the file was written. A failure says why, once while saves keep failing when
     // afterEveryShot (each shot and goal saves: a full disk would fill the console), always otherwise.
-    bool SaveAllTimeHeatmap(bool afterEveryShot = false);
-    bool allTimeSaveFailing = false;  // the last save of the all-time file failed
+    // The grids are taken now and written on the worker; thenLine is said after a save that succeeded.
+    void SaveAllTimeHeatmap(bool afterEveryShot = false, std::string thenLine = {});
+    bool WriteAllTimeHeatmap(const std::string& bytes, bool afterEveryShot);  // worker
+    bool allTimeSaveFailing = false;  // the last save of the all-time file failed (worker, after load)
     void LoadAllTimeHeatmap();
     // The all-time file found at load could not be read (nor kept as a backup): saves leave it alone.
-    bool allTimeFileHeld = false;
+    bool allTimeFileHeld = false;  // set at load, then the worker's
 
     // [SECTION] Per-match counters and accumulators (cleared by ResetStats)
     int32_t shots = 0;                                 // shots counted this match
@@ -375,9 +404,10 @@ private:
     void ProcessMatchEnd(const char* const (&texts)[6], bool matchOver);
     // Reads the new MMR for the record's playlist and sets its mmrChange when the reading is valid.
     void ReadFinalMmr(GameWrapper* game, MatchRecord& record);
-    // Writes an export in text mode, whole; logs successLine, or prefix + why it failed. True when written.
-    bool WriteExportFile(const std::string& fileName, const std::string& content, const std::string& prefix,
-                         const std::string& successLine);
+    // Writes an export in text mode, whole, on the worker; then says successLine and thenLine, or
+    // prefix + why it failed.
+    void WriteExportFile(std::string fileName, std::string content, std::string prefix, std::string successLine,
+                         std::string thenLine = {});
     void CountGoal(Zone zone);
 
     // The end of a match waiting for the new MMR: what is written and sent 3 s after the end.
@@ -389,8 +419,16 @@ private:
     std::optional<PendingMatchEnd> pendingEnd;
     // Starts a new followed match afresh: its end not yet processed, the duplicate guards cleared.
     void BeginFollowingMatch();
-    void ExportAndUpload(const MatchRecord& record);
+    // The statistics file, the history's row and the upload of a finished match (the match numbered
+    // match); thenLine is said after their lines. announce: with the lines of an end processed.
+    void ExportAndUpload(const MatchRecord& record, uint64_t match, std::string thenLine, bool announce);
 
     // Expires with the object: a delayed callback that outlives it sees that and does nothing.
     std::shared_ptr<bool> lifetime = std::make_shared<bool>(true);
+
+    std::mutex deliveredLock;  // guards delivered and deliveryQueued
+    std::vector<std::function<void()>> delivered;
+    bool deliveryQueued = false;  // a game-thread task to apply them is queued
+    // Last, so that it stops first: its work may still deliver while the object is taken apart.
+    zando::Worker worker;
 };

@@ -151,6 +151,7 @@ public:
 private:
     void Run() {
         TracePlayer player(host_, [](double) {});
+        player.SettleWorkers(false);
         std::size_t next = 0;
         const auto started = std::chrono::steady_clock::now();
         while (!stopping_) {

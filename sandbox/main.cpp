@@ -31,6 +31,7 @@ void RunPrompt(host::Host& host) {
         if (line.empty()) break;
         host.GetConsole().Execute(line);
         host.Advance(0.0);
+        sandbox::SettleWorkers(host);
     }
 }
 
@@ -104,6 +105,7 @@ int main(int argc, char** argv) {
         Say("running: " + sandbox::MaskedStatements(options->exec));
         host.GetConsole().Execute(options->exec);
         host.Advance(0.0);
+        sandbox::SettleWorkers(host);
     }
     switch (options->activity) {
     case sandbox::Activity::Statements:

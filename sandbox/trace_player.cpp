@@ -1,6 +1,8 @@
 // Playing trace records on the host runtime.
 #include "sandbox/trace_player.h"
 
+#include "plugin/match_snapshot.h"
+
 namespace sandbox {
 
 TracePlayer::TracePlayer(host::Host& host, FrameCallback onFrame, RecordObserver beforeRecord)
@@ -13,6 +15,15 @@ void TracePlayer::Play(const TraceRecord& record) {
     }
     if (beforeRecord_) beforeRecord_(record);
     std::visit([this](const auto& body) { Apply(body); }, record.body);
+    if (settle_) sandbox::SettleWorkers(host_);
+}
+
+void SettleWorkers(host::Host& host) {
+    for (const auto& plugin : host.Plugins()) {
+        const auto wait = reinterpret_cast<ZandoWaitForWorkerFunction>(plugin->library->Symbol(ZandoWaitForWorkerSymbol));
+        if (wait) wait(60000);  // longer than any exchange's time-outs
+    }
+    host.GetScheduler().RunPending();
 }
 
 void TracePlayer::Apply(const record::Match& m) {

@@ -11,6 +11,10 @@
 
 namespace sandbox {
 
+// Waits for every loaded plug-in's worker thread to finish what it was handed, then runs the outcomes
+// it queued for the game thread.
+void SettleWorkers(host::Host& host);
+
 class TracePlayer {
 public:
     // onFrame renders one frame at the given host time; by default the drawables get a null canvas.
@@ -21,6 +25,10 @@ public:
 
     // Records must come in time order (a checked trace, or a TraceChecker in front).
     void Play(const TraceRecord& record);
+    // After each record, waits for the work the plug-ins handed to their worker threads (files, the
+    // history, the dashboard) and applies its outcomes, so that a run's lines and files are the same
+    // every time (on by default). The live window turns it off: the game never waits for a plug-in.
+    void SettleWorkers(bool settle) { settle_ = settle; }
     double Now() const { return now_; }
 
 private:
@@ -39,6 +47,7 @@ private:
     RecordObserver beforeRecord_;
     std::vector<host::game::Car*> cars_;  // the current match's cars, in the order they joined
     double now_ = 0.0;
+    bool settle_ = true;
 };
 
 }  // namespace sandbox

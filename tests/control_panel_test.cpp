@@ -313,25 +313,25 @@ TEST_F(ControlPanel, TheConnectionTestShowsEachOutcome) {
         MarkLines();
         ui.Click(button);
         EXPECT_EQ(Z().connectionTestResult, "🔄 Testing connection...");
-        Host().Advance(0.0);  // the game thread runs the test
+        zando.Settle();  // the worker sends it; the game thread shows the outcome
         EXPECT_EQ(Z().connectionTestResult, text);
         EXPECT_EQ(Z().connectionTestStatus, status);
         EXPECT_EQ(NewLines(), (Lines{"[ZANDO] Testing connection to " + server.Url("http", "/") + "...", "[ZANDO] " + text}));
     }
-    // Presses while a test waits for the game thread start no second one, and say why.
+    // Presses while a test has no outcome yet start no second one, and say why.
     MarkLines();
     ui.Click(button);
     ui.Click(button);
     ui.Click(button);
+    EXPECT_TRUE(Z().connectionTestRefused);
     EXPECT_EQ(NewLines(), (Lines{"[ZANDO] Testing connection to " + server.Url("http", "/") + "...",
                                  "[ZANDO] A connection test is already running - wait for its result",
-                                 "[ZANDO] A connection test is already running - wait for its result"}));
-    EXPECT_TRUE(Z().connectionTestRefused);
-    Host().Advance(0.0);
+                                 "[ZANDO] A connection test is already running - wait for its result",
+                                 "[ZANDO] " + outcomes.back().first}));
     EXPECT_EQ(server.Requests().size(), outcomes.size() + 1) << "one request for the three presses";
     EXPECT_FALSE(Z().connectionTestRefused);
     ui.Click(button);
-    Host().Advance(0.0);
+    zando.Settle();
     EXPECT_EQ(server.Requests().size(), outcomes.size() + 2) << "a press after the result starts a new test";
 
     const auto request = server.Requests().front();
@@ -343,7 +343,7 @@ TEST_F(ControlPanel, TheConnectionTestShowsEachOutcome) {
     const auto press = [&](const std::string& url) {
         Z().serverUrl = url;
         ui.Click(button);
-        Host().Advance(0.0);
+        zando.Settle();
         return std::make_pair(Z().connectionTestResult, Z().connectionTestStatus);
     };
     EXPECT_EQ(press("127.0.0.1:1/"), std::make_pair(std::string("✗ Invalid server URL format."), 0));
@@ -365,9 +365,9 @@ TEST_F(ControlPanel, TheSettingsPageOpensThePanelAndItsTogglesWriteTheirVariable
     ui.Frame();
     const std::string page = "Plug-in settings: ZANDO";
     ui.SetLockstep(false);
+    MarkLines();
     ClickIn(page, "  Open Full Control Panel", 100.0f);
     EXPECT_FALSE(Z().isWindowOpen) << "the command runs on the game thread, later";
-    MarkLines();
     Host().Advance(0.0);
     EXPECT_EQ(NewLines(), (Lines{"] togglemenu ZANDO"}));
     EXPECT_TRUE(Z().isWindowOpen);

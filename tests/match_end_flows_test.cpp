@@ -88,6 +88,7 @@ TEST_F(MatchEndFlows, AResetOrANewMatchInsideTheWaitLeavesTheEndedMatchsRecordAs
     zando.Run("reset_stats");
     StartRankedMatch(zando_test::RankedDuel);  // the next match, its InitGame and its first countdown
     Host().Advance(3.0);
+    zando.Settle();
     const nlohmann::json stats = StatsFile();
     EXPECT_EQ(stats["shots"], 2);
     EXPECT_EQ(stats["goals"], 2);

@@ -21,8 +21,9 @@
 #endif
 
 #include "host/runtime/host.h"
-#include "plugin/path_text.h"
+#include "base/path_text.h"
 #include "plugin/zando.h"
+#include "sandbox/trace_player.h"
 #include "sdk_value_equality.h"
 
 namespace zando_test {
@@ -115,8 +116,17 @@ public:
     }
     // The plug-in object, to read its members; its functions are reached only through the host.
     ZANDO& Zando() { return *static_cast<ZANDO*>(Plugin().Object()); }
-    void Run(const std::string& statements) { host_.GetConsole().Execute(statements); }
-    const std::vector<std::string>& Lines() { return host_.GetConsole().Lines(); }
+    void Run(const std::string& statements) {
+        host_.GetConsole().Execute(statements);
+        Settle();
+    }
+    // The console's lines once the work handed to the plug-in's worker (files, history, dashboard)
+    // is done and its outcomes applied, as the game has them a few ticks later.
+    const std::vector<std::string>& Lines() {
+        Settle();
+        return host_.GetConsole().Lines();
+    }
+    void Settle() { sandbox::SettleWorkers(host_); }
     std::string Value(const std::string& name) {
         host::CVarRecord* cvar = host_.GetConsole().FindCvar(name);
         return cvar ? cvar->value : "<no such variable>";

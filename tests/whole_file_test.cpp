@@ -4,7 +4,7 @@
 #include <chrono>
 #include <thread>
 
-#include "plugin/whole_file.h"
+#include "base/whole_file.h"
 #include "test_support.h"
 
 TEST(WholeFile, WritersSharingAFileNeverFailAndReadersSeeOnlyWholeContents) {

@@ -1,6 +1,6 @@
 // Writing a file whole on Windows: a file that exists is replaced (not refused), text mode writes
 // CR LF line ends, binary files keep their bytes, and a folder that is gone is an open failure.
-#include "plugin/whole_file.h"
+#include "base/whole_file.h"
 #include "test_support.h"
 
 using zando_test::ReadFile;

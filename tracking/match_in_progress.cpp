@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "bakkesmod/wrappers/GameEvent/ServerWrapper.h"
-#include "plugin/path_text.h"
-#include "plugin/whole_file.h"
+#include "base/path_text.h"
+#include "base/whole_file.h"
 #include "plugin/zando.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "plugin/figure_text.h"
-#include "plugin/path_text.h"
+#include "base/path_text.h"
 #include "plugin/zando.h"
 #include "ui/panel_widgets.h"
 #include "ui/symbol_fallback.h"
@@ -40,16 +40,12 @@ void ZANDO::RenderExportTab() {
     ImGui::Spacing();
     // Each button confirms only an export that was written; a failed one has said why.
     if (ui::ColouredButton(" Export Heatmap to CSV ", {300.0f, 45.0f}, {0.3f, 0.5f, 0.8f, 1.0f}, {0.4f, 0.6f, 0.9f, 1.0f})) {
-        OnGameThread([this] {
-            if (ExportHeatmapCsv()) cvarManager->log("[ZANDO] Heatmap data exported to CSV");
-        });
+        OnGameThread([this] { ExportHeatmapCsv("[ZANDO] Heatmap data exported to CSV"); });
     }
     ui::Tooltip("Creates a CSV file with all heatmap data");
     ui::Spacings(2);
     if (ui::ColouredButton(" Export Stats to JSON ", {300.0f, 45.0f}, {0.3f, 0.8f, 0.5f, 1.0f}, {0.4f, 0.9f, 0.6f, 1.0f})) {
-        OnGameThread([this] {
-            if (ExportStatsJson()) cvarManager->log("[ZANDO] Stats data exported to JSON");
-        });
+        OnGameThread([this] { ExportStatsJson("[ZANDO] Stats data exported to JSON"); });
     }
     ui::Tooltip("Creates a JSON file with current session stats");
 
@@ -184,6 +180,12 @@ void ZANDO::RenderIntegrationTab() {
         if (connectionTestRefused) ImGui::TextDisabled("A test is already running - wait for its result");
         ImGui::Spacing();
     }
+    ImGui::Spacing();
+    // Matches whose upload the dashboard did not answer 200 (it was down, the key was wrong) are kept
+    // in the history; this sends them again, oldest first, with a console line each.
+    if (ImGui::Button(resendRunning ? "Sending Missed Matches..." : "Send Missed Matches", {-1.0f, 30.0f}) && !resendRunning)
+        OnGameThread([this] { UploadMissed(); });
+    ui::Tooltip("Send again every match the dashboard did not receive (zando_upload_missed)");
     ui::Spacings(2);
     ImGui::EndChild();
 }

@@ -1,7 +1,7 @@
 // The match history window, drawn after the control panel: this session per playlist, trend lines
 // over the last 10, 50 or all matches, the last matches as a table and the shots and goals of a range
 // of matches on the zone grid, each filterable by playlist. The rows are read from the history file
-// once per change of the history; what is shown is worked out again only when the rows or the
+// on the worker, once per change of the history; what is shown is worked out again only when the rows or the
 // window's choices change, so a frame only draws.
 #include <algorithm>
 #include <chrono>
@@ -53,40 +53,53 @@ void Trend(const char* label, const std::vector<float>& values, float width) {
 
 }  // namespace
 
-// The history's rows: once a frame, the matches added since, or the next part of a long history.
+// The history's rows: the matches added since, or the next part of a long history, read on the worker
+// one request at a time; a frame draws what has come so far.
 void ZANDO::ReadHistoryRows() {
     HistoryView& view = historyView;
-    bool rowsChanged = false;
-    if (view.rowsRevision != historyRevision) {
-        // Matches added since the last reading follow the rows read; a history read from its start
-        // is read newest first, a part a frame, so that opening a long one never stalls a frame.
-        if (view.rows.empty()) {
-            view.allRead = false;
-            view.total = matchHistory->Count();
-        } else {
-            std::vector<zando::HistoryRow> added = matchHistory->After(view.rows.back().id);
-            view.total += static_cast<int64_t>(added.size());
-            view.rows.insert(view.rows.end(), std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()));
-        }
-        view.rowsRevision = historyRevision;
-        rowsChanged = true;
-    }
-    if (!view.allRead) {
-        std::vector<zando::HistoryRow> part =
-            matchHistory->Before(view.rows.empty() ? INT64_MAX : view.rows.front().id, HistoryRowsPerFrame);
-        view.allRead = part.size() < static_cast<std::size_t>(HistoryRowsPerFrame);
-        view.rows.insert(view.rows.begin(), std::make_move_iterator(part.begin()), std::make_move_iterator(part.end()));
-        rowsChanged = true;
-    }
-    if (rowsChanged) {
-        view.playlists.clear();
-        for (const zando::HistoryRow& row : view.rows)
-            if (std::none_of(view.playlists.begin(), view.playlists.end(),
-                             [&](const auto& known) { return known.first == row.playlistId; }))
-                view.playlists.emplace_back(row.playlistId, row.playlistName);
-        view.sessionAt = 0;
-        view.shownValid = false;
-    }
+    const bool changed = view.rowsRevision != historyRevision;
+    if (view.reading || (!changed && view.allRead)) return;
+    view.reading = true;
+    const uint64_t revision = historyRevision;
+    // Matches added since the last reading follow the rows read; a history read from its start is
+    // read newest first, a part at a time, so that a long one shows its newest matches at once.
+    const bool fromStart = view.rows.empty();
+    const bool readAdded = changed && !fromStart;
+    const bool readOlder = !view.allRead || (changed && fromStart);
+    const int64_t newest = fromStart ? 0 : view.rows.back().id;
+    const int64_t oldest = fromStart ? INT64_MAX : view.rows.front().id;
+    OnWorker([this, changed, fromStart, readAdded, readOlder, newest, oldest, revision] {
+        int64_t total = 0;
+        std::vector<zando::HistoryRow> added, older;
+        if (changed && fromStart) total = matchHistory->Count();
+        if (readAdded) added = matchHistory->After(newest);
+        if (readOlder) older = matchHistory->Before(oldest, HistoryRowsPerFrame);
+        Deliver([this, changed, fromStart, readOlder, revision, total, added = std::move(added), older = std::move(older)]() mutable {
+            HistoryView& view = historyView;
+            view.reading = false;
+            if (changed) {
+                if (fromStart) {
+                    view.allRead = false;
+                    view.total = total;
+                } else {
+                    view.total += static_cast<int64_t>(added.size());
+                    view.rows.insert(view.rows.end(), std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()));
+                }
+                view.rowsRevision = revision;
+            }
+            if (readOlder) {
+                view.allRead = older.size() < static_cast<std::size_t>(HistoryRowsPerFrame);
+                view.rows.insert(view.rows.begin(), std::make_move_iterator(older.begin()), std::make_move_iterator(older.end()));
+            }
+            view.playlists.clear();
+            for (const zando::HistoryRow& row : view.rows)
+                if (std::none_of(view.playlists.begin(), view.playlists.end(),
+                                 [&](const auto& known) { return known.first == row.playlistId; }))
+                    view.playlists.emplace_back(row.playlistId, row.playlistName);
+            view.sessionAt = 0;
+            view.shownValid = false;
+        });
+    });
 }
 
 // What the window shows of the rows, worked out again only after a change of them or of a choice.
@@ -132,7 +145,7 @@ void ZANDO::RenderHistoryWindow() {
         ImGui::End();
         return;
     }
-    if (!matchHistory || !matchHistory->IsOpen()) {
+    if (!matchHistory || !matchHistory->IsOpen()) {  // IsOpen reads a flag: no wait
         ImGui::TextColored(ui::Bad, "The match history is unavailable: see the console's [HISTORY] line.");
         ImGui::End();
         return;

@@ -102,9 +102,7 @@ void ZANDO::RenderSettings() {
         ImGui::SameLine();
         if (ImGui::Button("Export to CSV", {150.0f, 30.0f})) {
             // Confirmed only when the file was written; a failed export has said why.
-            OnGameThread([this] {
-                if (ExportHeatmapCsv()) cvarManager->log("Heatmap exported to CSV");
-            });
+            OnGameThread([this] { ExportHeatmapCsv("Heatmap exported to CSV"); });
         }
         ImGui::Spacing();
         if (ImGui::Button("Toggle Heatmap View", {200.0f, 30.0f})) {

@@ -1,8 +1,10 @@
 // The connection check behind the panel's "Test Connection": a GET of "<server>/api/health" with the
-// API key, started from the panel and run on the game thread, ending in one result text and the
-// status the server answered.
+// API key, started from the panel and sent on the plug-in's worker, ending in one result text and
+// the status the server answered, shown and said on the game thread.
 #include <exception>
 #include <string>
+#include <tuple>
+#include <utility>
 
 #include "plugin/zando.h"
 #include "upload/http_client.h"
@@ -21,7 +23,7 @@ std::string ResultFor(int status) {
 }  // namespace
 
 void ZANDO::StartConnectionTest() {
-    // One test at a time: each waits for the server up to the time-outs, and the game waits with it.
+    // One test at a time: each waits for the server up to the time-outs.
     if (connectionTestQueued) {
         connectionTestRefused = true;
         cvarManager->log("[ZANDO] A connection test is already running - wait for its result");
@@ -39,46 +41,43 @@ void ZANDO::StartConnectionTest() {
         cvarManager->log("[ZANDO] Testing connection to " + serverUrl + "...");
         connectionTestQueued = true;
         connectionTestRefused = false;
-        OnGameThread([this] {
-            TestConnection();
-            connectionTestQueued = false;
-            connectionTestRefused = false;
-        });
+        zando::HttpRequest request;
+        request.userAgent = "ZANDO/1.0";
+        request.verb = "GET";
+        request.serverUrl = serverUrl;
+        request.pathSuffix = "/api/health";
+        request.headers = {"Authorization: Bearer " + apiKey};
+        // The exchange runs on the worker; its result is shown and said on the game thread.
+        const auto finish = [this](std::string result, int status) {
+            Deliver([this, result = std::move(result), status] {
+                connectionTestResult = result;
+                connectionTestStatus = status;
+                connectionTestQueued = false;
+                connectionTestRefused = false;
+                cvarManager->log("[ZANDO] " + connectionTestResult);
+            });
+        };
+        OnWorker([request = std::move(request), finish] { std::apply(finish, TestConnection(request)); },
+                 [finish] { finish("✗ Connection test not finished: the plug-in was unloaded.", 0); });
         return;
     }
     cvarManager->log("[ZANDO] " + connectionTestResult);
 }
 
-void ZANDO::TestConnection() {
+std::pair<std::string, int> ZANDO::TestConnection(const zando::HttpRequest& request) {
     try {
-        if (const std::string invalid = InvalidConnectionSetting(); !invalid.empty()) {
-            connectionTestResult = "✗ " + invalid;
-        } else {
-            zando::HttpRequest request;
-            request.userAgent = "ZANDO/1.0";
-            request.verb = "GET";
-            request.serverUrl = serverUrl;
-            request.pathSuffix = "/api/health";
-            request.headers = {"Authorization: Bearer " + apiKey};
-            const zando::HttpOutcome outcome = zando::PerformHttpRequest(request);
-            using Stage = zando::HttpOutcome::Stage;
-            switch (outcome.stage) {
-            case Stage::NoSession: connectionTestResult = "✗ Failed to initialize HTTP session."; break;
-            case Stage::BadUrl: connectionTestResult = "✗ Invalid server URL format."; break;
-            case Stage::NoConnection: connectionTestResult = "✗ Cannot connect to server. Check if server is online."; break;
-            case Stage::NoRequest: connectionTestResult = "✗ Failed to open request."; break;
-            case Stage::SendFailed: connectionTestResult = "✗ Failed to send request. Check server URL."; break;
-            case Stage::ReceiveFailed:
-                connectionTestResult = "✗ No response from server. Check your internet connection.";
-                break;
-            case Stage::Answered:
-                connectionTestStatus = outcome.status;
-                connectionTestResult = ResultFor(outcome.status);
-                break;
-            }
+        const zando::HttpOutcome outcome = zando::PerformHttpRequest(request);
+        using Stage = zando::HttpOutcome::Stage;
+        switch (outcome.stage) {
+        case Stage::NoSession: return {"✗ Failed to initialize HTTP session.", 0};
+        case Stage::BadUrl: return {"✗ Invalid server URL format.", 0};
+        case Stage::NoConnection: return {"✗ Cannot connect to server. Check if server is online.", 0};
+        case Stage::NoRequest: return {"✗ Failed to open request.", 0};
+        case Stage::SendFailed: return {"✗ Failed to send request. Check server URL.", 0};
+        case Stage::ReceiveFailed: return {"✗ No response from server. Check your internet connection.", 0};
+        case Stage::Answered: return {ResultFor(outcome.status), outcome.status};
         }
     } catch (...) {
-        connectionTestResult = "✗ Connection test failed with an error.";
     }
-    cvarManager->log("[ZANDO] " + connectionTestResult);
+    return {"✗ Connection test failed with an error.", 0};
 }

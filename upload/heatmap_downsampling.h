@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "plugin/grid.h"
+#include "base/grid.h"
 
 namespace zando {
 

@@ -7,6 +7,7 @@
 #include <curl/curl.h>
 
 #include "upload/http_client.h"
+#include "base/blocking_check.h"
 #include "upload/server_url.h"
 
 namespace zando {
@@ -30,6 +31,7 @@ HttpOutcome Failed(HttpOutcome::Stage stage, unsigned long error) {
 }  // namespace
 
 HttpOutcome PerformHttpRequest(const HttpRequest& request) {
+    CheckMayWait("a network exchange");
     static CurlGlobal global;
     std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
     if (!curl) return Failed(HttpOutcome::Stage::NoSession, 0);

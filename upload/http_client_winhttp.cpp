@@ -5,6 +5,7 @@
 #include <winhttp.h>
 
 #include "upload/http_client.h"
+#include "base/blocking_check.h"
 #include "upload/server_url.h"
 
 namespace zando {
@@ -44,6 +45,7 @@ struct Handles {
 }  // namespace
 
 HttpOutcome PerformHttpRequest(const HttpRequest& request) {
+    CheckMayWait("a network exchange");
     const ULONGLONG started = GetTickCount64();
     Handles h;
     h.session = WinHttpOpen(Widen(request.userAgent).c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,

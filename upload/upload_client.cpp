@@ -1,9 +1,15 @@
-// The upload of a finished match: preconditions, the signed POST to "<server>/api/stats/upload",
-// and one console line for every outcome.
+// The upload of a finished match: preconditions, the body and its signature (made on the game thread
+// at the match's end), the signed POST to "<server>/api/stats/upload" on the plug-in's worker, and one
+// console line for every outcome, said on the game thread in the order of each match's lines. The
+// history keeps the body of a match the dashboard did not answer 200: "zando_upload_missed" sends those.
 #include <exception>
+#include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
-#include "export/utc_timestamp.h"
+#include "base/utc_timestamp.h"
+#include "history/match_history.h"
 #include "plugin/zando.h"
 #include "upload/http_client.h"
 #include "upload/request_signature.h"
@@ -31,18 +37,52 @@ std::string StatusLine(int status) {
     }
 }
 
-}  // namespace
-
-std::string ZANDO::BuildUploadPayload() const { return BuildUploadPayload(CurrentRecord()); }
-
-std::string ZANDO::BuildUploadPayload(const MatchRecord& record) const {
-    return zando::UploadBody(record, zando::UtcTimestamp(), [this](const char* key) {
-        cvarManager->log(std::string("[ZANDO] ⚠ ") + key + " is not a finite number - sent as 0");
-    });
+// The signed request carrying body; the signature's failure lines go to said.
+zando::HttpRequest UploadRequest(const std::string& serverUrl, const std::string& apiKey, const std::string& body,
+                                 std::vector<std::string>& said) {
+    zando::HttpRequest request;
+    request.userAgent = UserAgent;
+    request.verb = "POST";
+    request.serverUrl = serverUrl;
+    request.pathSuffix = UploadPath;
+    request.body = body;
+    request.headers = {"Content-Type: application/json", "Authorization: Bearer " + apiKey,
+                       std::string("X-ZANDO-Plugin-Version: ") + PluginVersionSent};
+    const std::string signature =
+        zando::HmacSha256Hex(apiKey, body, [&](const std::string& line) { said.push_back(line); });
+    if (!signature.empty()) request.headers.push_back("X-ZANDO-Signature: sha256=" + signature);
+    return request;
 }
 
-std::string ZANDO::ComputeSignature(const std::string& key, const std::string& body) {
-    return zando::HmacSha256Hex(key, body, [this](const std::string& line) { cvarManager->log(line); });
+// Sends the request (on the worker): the line that says how it went, and whether it was answered 200.
+std::pair<std::string, bool> Exchange(const zando::HttpRequest& request) {
+    try {
+        const zando::HttpOutcome outcome = zando::PerformHttpRequest(request);
+        using Stage = zando::HttpOutcome::Stage;
+        switch (outcome.stage) {
+        case Stage::NoSession: return {"[ZANDO] ✗ Failed to initialize HTTP session", false};
+        case Stage::BadUrl:
+        case Stage::NoConnection: return {"[ZANDO] ✗ Failed to connect to server: " + request.serverUrl, false};
+        case Stage::NoRequest: return {"[ZANDO] ✗ Failed to open HTTP request", false};
+        case Stage::SendFailed:
+            return {"[ZANDO] ✗ Failed to send request to server (Error: " + std::to_string(outcome.error) + ")", false};
+        case Stage::ReceiveFailed:
+            return {"[ZANDO] ✗ Failed to receive response from server (Error: " + std::to_string(outcome.error) + ")", false};
+        case Stage::Answered: return {StatusLine(outcome.status), outcome.status == 200};
+        }
+    } catch (const std::exception& e) {
+        return {std::string("[ZANDO] ✗ Upload exception: ") + e.what(), false};
+    } catch (...) {
+    }
+    return {"[ZANDO] ✗ Unknown upload error occurred", false};
+}
+
+}  // namespace
+
+std::string ZANDO::BuildUploadPayload(const MatchRecord& record, std::vector<std::string>& said) const {
+    return zando::UploadBody(record, zando::UtcTimestamp(), [&](const char* key) {
+        said.push_back(std::string("[ZANDO] ⚠ ") + key + " is not a finite number - sent as 0");
+    });
 }
 
 std::string ZANDO::InvalidConnectionSetting() const {
@@ -64,81 +104,134 @@ std::string ZANDO::UploadSettingsProblem(const std::string& changed) const {
     return {};
 }
 
-void ZANDO::UploadMatchStats() { UploadMatchStats(CurrentRecord()); }
+void ZANDO::SayWaitingForExchange() {
+    cvarManager->log("[ZANDO] Waiting for the dashboard's answer before unloading (at most " +
+                     std::to_string(zando::ExchangeTimeoutMs / 1000) + " s)");
+}
 
-void ZANDO::UploadMatchStats(const MatchRecord& record) {
+std::optional<zando::HttpRequest> ZANDO::PrepareUpload(const MatchRecord& record, uint64_t match,
+                                                       std::vector<std::string>& said) {
+    // The "this match" checks hold for the match followed now; a previous match finished late has its own.
+    const bool current = match == matchNumber;
     if (!uploadEnabled) {
-        cvarManager->log("[ZANDO] Upload disabled - enable in Dashboard Integration settings");
-        return;
+        said.push_back("[ZANDO] Upload disabled - enable in Dashboard Integration settings");
+        return std::nullopt;
     }
     if (apiKey.empty()) {
-        cvarManager->log("[ZANDO] ✗ No API key set - cannot upload. Set your API key in Dashboard Integration.");
-        return;
+        said.push_back("[ZANDO] ✗ No API key set - cannot upload. Set your API key in Dashboard Integration.");
+        return std::nullopt;
     }
-    if (uploadedThisMatch) {
-        cvarManager->log("[ZANDO] ℹ Stats already uploaded for this match - skipping duplicate");
-        return;
+    if (current && uploadedThisMatch) {
+        said.push_back("[ZANDO] ℹ Stats already uploaded for this match - skipping duplicate");
+        return std::nullopt;
     }
-    if (uploadInProgress) {
-        cvarManager->log("[ZANDO] ⚠ Upload already in progress - skipping duplicate upload");
-        return;
+    if (current && uploadInProgress) {
+        said.push_back("[ZANDO] ⚠ Upload already in progress - skipping duplicate upload");
+        return std::nullopt;
     }
     if (record.shots == 0 && record.goals == 0 && record.gameTime < ActivityThreshold) {
-        cvarManager->log("[ZANDO] ℹ No significant activity to upload (< 10s, no shots/goals)");
-        return;
+        said.push_back("[ZANDO] ℹ No significant activity to upload (< 10s, no shots/goals)");
+        return std::nullopt;
     }
     // A line break in the key or the address would write headers of its own: refused before any request.
     if (const std::string invalid = InvalidConnectionSetting(); !invalid.empty()) {
-        cvarManager->log("[ZANDO] ✗ " + invalid);
+        said.push_back("[ZANDO] ✗ " + invalid);
+        return std::nullopt;
+    }
+    said.push_back("[ZANDO] 🔄 Starting upload... (Shots: " + std::to_string(record.shots) + ", Goals: " +
+                   std::to_string(record.goals) + ", Time: " + std::to_string(static_cast<int>(record.gameTime)) + "s)");
+    try {
+        const std::string body = BuildUploadPayload(record, said);
+        if (body.size() > LargestBody) {
+            said.push_back("[ZANDO] ✗ JSON payload too large (" + std::to_string(body.size()) + " bytes) - aborting upload");
+            return std::nullopt;
+        }
+        said.push_back("[ZANDO] JSON payload size: " + std::to_string(body.size()) + " bytes");
+        if (current) uploadInProgress = true;
+        return UploadRequest(serverUrl, apiKey, body, said);
+    } catch (const std::exception& e) {
+        said.push_back(std::string("[ZANDO] ✗ Upload exception: ") + e.what());
+    } catch (...) {
+        said.push_back("[ZANDO] ✗ Unknown upload error occurred");
+    }
+    said.push_back("[ZANDO] Upload attempt completed");
+    return std::nullopt;
+}
+
+void ZANDO::SendUpload(zando::HttpRequest request, uint64_t match, std::shared_ptr<const int64_t> historyId,
+                       std::string thenLine) {
+    const auto finish = [this, match, thenLine](std::string line, bool uploaded) {
+        Deliver([this, match, thenLine, line = std::move(line), uploaded] {
+            cvarManager->log(line);
+            if (match == matchNumber) {
+                uploadInProgress = false;
+                if (uploaded) uploadedThisMatch = true;
+            }
+            cvarManager->log("[ZANDO] Upload attempt completed");
+            if (!thenLine.empty()) cvarManager->log(thenLine);
+        });
+    };
+    OnWorker(
+        [this, request = std::move(request), historyId, finish] {
+            auto [line, uploaded] = Exchange(request);
+            if (uploaded && *historyId > 0 && !matchHistory->MarkUploaded(*historyId))
+                line += " - the history could not note it, so zando_upload_missed would send it again";
+            finish(std::move(line), uploaded);
+        },
+        [finish] { finish("[ZANDO] ✗ Upload not sent: the plug-in was unloaded first - zando_upload_missed sends it later", false); });
+}
+
+void ZANDO::UploadMissed() {
+    std::vector<std::string> refused;
+    if (!uploadEnabled) refused.push_back("[ZANDO] Upload disabled - enable in Dashboard Integration settings");
+    else if (apiKey.empty())
+        refused.push_back("[ZANDO] ✗ No API key set - cannot upload. Set your API key in Dashboard Integration.");
+    else if (const std::string invalid = InvalidConnectionSetting(); !invalid.empty())
+        refused.push_back("[ZANDO] ✗ " + invalid);
+    if (!refused.empty()) {
+        cvarManager->log(refused.front());
         return;
     }
-
-    cvarManager->log("[ZANDO] 🔄 Starting upload... (Shots: " + std::to_string(record.shots) + ", Goals: " +
-                     std::to_string(record.goals) + ", Time: " + std::to_string(static_cast<int>(record.gameTime)) + "s)");
-    uploadInProgress = true;
-    try {
-        const std::string body = BuildUploadPayload(record);
-        if (body.size() > LargestBody) {
-            cvarManager->log("[ZANDO] ✗ JSON payload too large (" + std::to_string(body.size()) + " bytes) - aborting upload");
-            uploadInProgress = false;
-            return;
-        }
-        cvarManager->log("[ZANDO] JSON payload size: " + std::to_string(body.size()) + " bytes");
-
-        zando::HttpRequest request;
-        request.userAgent = UserAgent;
-        request.verb = "POST";
-        request.serverUrl = serverUrl;
-        request.pathSuffix = UploadPath;
-        request.body = body;
-        request.headers = {"Content-Type: application/json", "Authorization: Bearer " + apiKey,
-                           std::string("X-ZANDO-Plugin-Version: ") + PluginVersionSent};
-        if (const std::string signature = ComputeSignature(apiKey, body); !signature.empty())
-            request.headers.push_back("X-ZANDO-Signature: sha256=" + signature);
-
-        const zando::HttpOutcome outcome = zando::PerformHttpRequest(request);
-        using Stage = zando::HttpOutcome::Stage;
-        switch (outcome.stage) {
-        case Stage::NoSession: cvarManager->log("[ZANDO] ✗ Failed to initialize HTTP session"); break;
-        case Stage::BadUrl:
-        case Stage::NoConnection: cvarManager->log("[ZANDO] ✗ Failed to connect to server: " + serverUrl); break;
-        case Stage::NoRequest: cvarManager->log("[ZANDO] ✗ Failed to open HTTP request"); break;
-        case Stage::SendFailed:
-            cvarManager->log("[ZANDO] ✗ Failed to send request to server (Error: " + std::to_string(outcome.error) + ")");
-            break;
-        case Stage::ReceiveFailed:
-            cvarManager->log("[ZANDO] ✗ Failed to receive response from server (Error: " + std::to_string(outcome.error) + ")");
-            break;
-        case Stage::Answered:
-            cvarManager->log(StatusLine(outcome.status));
-            if (outcome.status == 200) uploadedThisMatch = true;
-            break;
-        }
-    } catch (const std::exception& e) {
-        cvarManager->log(std::string("[ZANDO] ✗ Upload exception: ") + e.what());
-    } catch (...) {
-        cvarManager->log("[ZANDO] ✗ Unknown upload error occurred");
+    if (resendRunning) {
+        cvarManager->log("[ZANDO] Missed uploads are being sent already - wait for their lines");
+        return;
     }
-    uploadInProgress = false;
-    cvarManager->log("[ZANDO] Upload attempt completed");
+    resendRunning = true;
+    cvarManager->log("[ZANDO] Looking for matches the dashboard has not received...");
+    const std::string key = apiKey, server = serverUrl;
+    const auto done = [this] { Deliver([this] { resendRunning = false; }); };
+    OnWorker(
+        [this, key, server, done] {
+            const std::vector<zando::HistoryRow> missed =
+                matchHistory && matchHistory->IsOpen() ? matchHistory->MissedUploads() : std::vector<zando::HistoryRow>{};
+            if (!matchHistory || !matchHistory->IsOpen())
+                LogLater("[ZANDO] The match history is unavailable - no missed upload can be found");
+            else if (missed.empty())
+                LogLater("[ZANDO] No missed uploads - the dashboard has every match the history kept for it");
+            std::size_t sent = 0;
+            for (const zando::HistoryRow& row : missed) {
+                LogLater("[ZANDO] 🔄 Sending match #" + std::to_string(row.id) + " (ended " + row.endedAt + ", " +
+                         std::to_string(sent + 1) + " of " + std::to_string(missed.size()) + ")");
+                std::vector<std::string> said;
+                const zando::HttpRequest request = UploadRequest(server, key, row.uploadBody, said);
+                for (std::string& line : said) LogLater(std::move(line));
+                auto [line, uploaded] = Exchange(request);
+                LogLater(std::move(line));
+                if (!uploaded) {
+                    LogLater("[ZANDO] Stopped at the first failure - " + std::to_string(missed.size() - sent) +
+                             " missed " + (missed.size() - sent == 1 ? "match" : "matches") + " left to send");
+                    return done();
+                }
+                if (!matchHistory->MarkUploaded(row.id))
+                    LogLater("[ZANDO] ⚠ Match #" + std::to_string(row.id) + " was received, but the history could not note it");
+                ++sent;
+            }
+            if (sent > 0)
+                LogLater("[ZANDO] ✅ All missed uploads sent (" + std::to_string(sent) + (sent == 1 ? " match)" : " matches)"));
+            done();
+        },
+        [this, done] {
+            LogLater("[ZANDO] Missed uploads not sent: the plug-in was unloaded first");
+            done();
+        });
 }

@@ -1,13 +1,13 @@
-// The plug-in's match history: opened at load, a row added for each finished match, the playlist's
+// The plug-in's match history: opened at load, a row added for each finished match (on the worker), the playlist's
 // last matches for the post-game card, and the console commands that print it ("zando_history [N]"),
 // write it as "zando_history.csv" and show its window.
 #include <charconv>
 #include <string>
 #include <vector>
 
-#include "export/utc_timestamp.h"
+#include "base/utc_timestamp.h"
 #include "heatmap/heatmap_drawing.h"
-#include "plugin/path_text.h"
+#include "base/path_text.h"
 #include "plugin/zando.h"
 
 namespace {
@@ -32,16 +32,17 @@ std::filesystem::path ZANDO::MatchHistoryPath() const {
 }
 
 void ZANDO::OpenMatchHistory() {
+    // Its lines are said at once at load; on the worker, in order with the rest of the worker's lines.
     if (!matchHistory)
-        matchHistory = std::make_unique<zando::MatchHistory>([this](const std::string& line) { cvarManager->log(line); });
+        matchHistory = std::make_unique<zando::MatchHistory>([this](const std::string& line) {
+            if (zando::Worker::OnWorkerThread()) LogLater(line);
+            else cvarManager->log(line);
+        });
     matchHistory->Open(MatchHistoryPath());
     ++historyRevision;
 }
 
-void ZANDO::RecordInHistory(const MatchRecord& record) {
-    if (!matchHistory) return;
-    // A history refused at load (locked by another program, say) is tried again for each match.
-    if (!matchHistory->IsOpen() && !matchHistory->Open(MatchHistoryPath()).usable) return;
+zando::HistoryRow ZANDO::HistoryRowOf(const MatchRecord& record) const {
     zando::HistoryRow row;
     row.endedAt = zando::UtcTimestamp();
     row.playlistId = record.playlistId;
@@ -79,20 +80,34 @@ void ZANDO::RecordInHistory(const MatchRecord& record) {
     row.shotsPerGoal = record.goals > 0 ? static_cast<float>(record.shots) / static_cast<float>(record.goals) : 0.0f;
     row.shotZones = ZonesOf(record.shotHeatmap, [](float heat) { return zando::ShotsIn(heat); });
     row.goalZones = ZonesOf(record.goalHeatmap, [](int32_t goals) { return goals; });
-    // Added without a console line: the match's end says what it did in lines others read; only a
-    // failure of the history adds one.
-    if (!matchHistory->Add(row)) return;
-    ++historyRevision;
-    UpdateHistoryAverages(row.playlistId, true);
+    return row;
 }
 
-// The card compares the match with the 10 before it in the same playlist.
+int64_t ZANDO::AddToHistory(zando::HistoryRow row) {
+    if (!matchHistory) return 0;
+    // A history refused at load (locked by another program, say) is tried again for each match.
+    if (!matchHistory->IsOpen() && !matchHistory->Open(MatchHistoryPath()).usable) return 0;
+    // Added without a console line: the match's end says what it did in lines others read; only a
+    // failure of the history adds one.
+    if (!matchHistory->Add(row)) return 0;
+    Deliver([this] { ++historyRevision; });
+    ReadHistoryAverages(row.playlistId, true);
+    return row.id;
+}
+
+// The card compares the match with the 10 before it in the same playlist: read on the worker.
 void ZANDO::UpdateHistoryAverages(int32_t playlistId, bool lastIsThisMatch) {
-    historyAverages = {};
-    if (!matchHistory || !matchHistory->IsOpen()) return;
-    std::vector<zando::HistoryRow> rows = matchHistory->LastOfPlaylist(playlistId, lastIsThisMatch ? 11 : 10);
-    if (lastIsThisMatch && !rows.empty()) rows.pop_back();
-    historyAverages = zando::AveragesOf(rows);
+    OnWorker([this, playlistId, lastIsThisMatch] { ReadHistoryAverages(playlistId, lastIsThisMatch); });
+}
+
+void ZANDO::ReadHistoryAverages(int32_t playlistId, bool lastIsThisMatch) {
+    zando::FigureAverages averages;
+    if (matchHistory && matchHistory->IsOpen()) {
+        std::vector<zando::HistoryRow> rows = matchHistory->LastOfPlaylist(playlistId, lastIsThisMatch ? 11 : 10);
+        if (lastIsThisMatch && !rows.empty()) rows.pop_back();
+        averages = zando::AveragesOf(rows);
+    }
+    Deliver([this, averages] { historyAverages = averages; });
 }
 
 void ZANDO::RegisterHistoryCommands() {
@@ -108,27 +123,27 @@ void ZANDO::RegisterHistoryCommands() {
                     return;
                 }
             }
-            if (!matchHistory || !matchHistory->IsOpen()) {
-                cvarManager->log("[HISTORY] The match history is unavailable");
-                return;
-            }
-            const std::vector<zando::HistoryRow> rows = matchHistory->Last(count);
-            if (rows.empty()) cvarManager->log("[HISTORY] No matches in the history yet");
-            for (const zando::HistoryRow& row : rows) cvarManager->log(zando::HistoryLine(row));
+            OnWorker([this, count] {
+                if (!matchHistory || !matchHistory->IsOpen()) return LogLater("[HISTORY] The match history is unavailable");
+                const std::vector<zando::HistoryRow> rows = matchHistory->Last(count);
+                if (rows.empty()) LogLater("[HISTORY] No matches in the history yet");
+                for (const zando::HistoryRow& row : rows) LogLater(zando::HistoryLine(row));
+            });
         },
         "Print the last N matches of the match history (10 by default)");
     RegisterCommand(
         "export_history",
         [this](std::vector<std::string>) {
-            if (!matchHistory || !matchHistory->IsOpen()) {
-                cvarManager->log("[HISTORY] The match history is unavailable - nothing exported");
-                return;
-            }
-            const std::vector<zando::HistoryRow> rows = matchHistory->Last(-1);
             const std::string fileName = zando::FileInFolder(gameWrapper->GetDataFolder(), "zando_history.csv");
-            WriteExportFile(fileName, zando::HistoryCsv(rows), "[HISTORY] ",
-                            "[HISTORY] " + std::to_string(rows.size()) + (rows.size() == 1 ? " match" : " matches") +
-                                " exported to: " + fileName);
+            OnWorker([this, fileName] {
+                if (!matchHistory || !matchHistory->IsOpen())
+                    return LogLater("[HISTORY] The match history is unavailable - nothing exported");
+                const std::vector<zando::HistoryRow> rows = matchHistory->Last(-1);
+                // Written next on the worker, after this reading.
+                WriteExportFile(fileName, zando::HistoryCsv(rows), "[HISTORY] ",
+                                "[HISTORY] " + std::to_string(rows.size()) + (rows.size() == 1 ? " match" : " matches") +
+                                    " exported to: " + fileName);
+            });
         },
         "Export the match history to zando_history.csv");
     RegisterCommand(

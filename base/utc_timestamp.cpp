@@ -1,5 +1,5 @@
 // UTC timestamps for the statistics file and the upload body.
-#include "export/utc_timestamp.h"
+#include "base/utc_timestamp.h"
 
 #include <ctime>
 

@@ -1,6 +1,7 @@
 // Whole-file replacement through a temporary file that is flushed to the disk before it takes the
 // file's name, so neither a failed write nor a power cut leaves a half-written or empty file.
-#include "plugin/whole_file.h"
+#include "base/whole_file.h"
+#include "base/blocking_check.h"
 
 #include <algorithm>
 #include <atomic>
@@ -140,6 +141,7 @@ int RemoveLeftTemporaries(const std::filesystem::path& folder, std::string_view 
 }
 
 WriteOutcome ReplaceFileWhole(const std::filesystem::path& path, std::string_view content, bool textMode) {
+    CheckMayWait("a file write");
     const std::filesystem::path temporary = TemporaryName(path);
     std::string bytes(content);
 #if defined(_WIN32)
