@@ -62,8 +62,10 @@ int Worker::Stop() {
         std::scoped_lock lock(mutex_);
         std::deque<Entry> kept;
         for (Entry& entry : queue_) {
-            if (entry.ifDropped) dropped.push_back(std::move(entry.ifDropped));
-            else kept.push_back(std::move(entry));
+            if (entry.ifDropped)
+                dropped.push_back(std::move(entry.ifDropped));
+            else
+                kept.push_back(std::move(entry));
         }
         queue_ = std::move(kept);
         stopping_ = true;

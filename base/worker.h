@@ -48,7 +48,7 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<Entry> queue_;
-    bool running_ = false;         // a task is running
+    bool running_ = false;  // a task is running
     bool runningDroppable_ = false;
     bool stopping_ = false;  // for good
     std::thread thread_;

@@ -2,8 +2,8 @@
 #include <string>
 #include <utility>
 
-#include "export/number_text.h"
 #include "base/path_text.h"
+#include "export/number_text.h"
 #include "plugin/zando.h"
 
 void ZANDO::ExportHeatmapCsv(std::string thenLine) {
@@ -13,7 +13,8 @@ void ZANDO::ExportHeatmapCsv(std::string thenLine) {
         for (std::size_t x = 0; x < shotHeatmap[y].size() && x < positionHeatmap[y].size(); ++x) {
             const float shot = shotHeatmap[y][x], position = positionHeatmap[y][x];
             if (!(shot > 0.0f || position > 0.0f)) continue;
-            csv += std::to_string(x) + "," + std::to_string(y) + "," + zando::NumberText(shot) + "," + zando::NumberText(position) + "\n";
+            csv += std::to_string(x) + "," + std::to_string(y) + "," + zando::NumberText(shot) + "," +
+                   zando::NumberText(position) + "\n";
         }
     }
     WriteExportFile(fileName, std::move(csv), "", "Heatmap exported to: " + fileName, std::move(thenLine));

@@ -6,9 +6,9 @@
 #include <utility>
 #include <vector>
 
-#include "export/number_text.h"
-#include "base/utc_timestamp.h"
 #include "base/path_text.h"
+#include "base/utc_timestamp.h"
+#include "export/number_text.h"
 #include "plugin/zando.h"
 
 namespace {
@@ -21,9 +21,12 @@ void AppendNumber(std::string& text, float value) {
         return;
     }
     char digits[32];
-    const auto [end, error] = std::to_chars(digits, digits + sizeof digits, static_cast<double>(value), std::chars_format::general, 6);
-    if (error == std::errc()) text.append(digits, end);
-    else text += zando::NumberText(value);
+    const auto [end, error] =
+        std::to_chars(digits, digits + sizeof digits, static_cast<double>(value), std::chars_format::general, 6);
+    if (error == std::errc())
+        text.append(digits, end);
+    else
+        text += zando::NumberText(value);
 }
 void AppendNumber(std::string& text, int32_t value) {
     char digits[16];
@@ -52,12 +55,15 @@ void ZANDO::ExportStatsJson(std::string thenLine) {
                     std::move(thenLine));
 }
 
-std::string ZANDO::StatsJsonFileName() const { return zando::FileInFolder(gameWrapper->GetDataFolder(), "zando_stats.json"); }
+std::string ZANDO::StatsJsonFileName() const { return zando::FileInFolder(dataFolder, "zando_stats.json"); }
 
 std::string ZANDO::StatsJsonText(const MatchRecord& record, std::vector<std::string>& said) const {
-    const auto member = [](const char* key, const std::string& value) { return std::string("  \"") + key + "\": " + value + ",\n"; };
+    const auto member = [](const char* key, const std::string& value) {
+        return std::string("  \"") + key + "\": " + value + ",\n";
+    };
     const auto number = [&](const char* key, float value) {
-        return zando::FiniteNumberText(value, [&] { said.push_back(std::string("[EXPORT] ⚠ ") + key + " is not a finite number - written as 0"); });
+        return zando::FiniteNumberText(
+            value, [&] { said.push_back(std::string("[EXPORT] ⚠ ") + key + " is not a finite number - written as 0"); });
     };
     std::string json;
     json.reserve(16384);

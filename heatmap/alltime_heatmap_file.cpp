@@ -1,5 +1,6 @@
 // The all-time heatmap file "zando_alltime_heatmap.dat" on disk: saved whole after each change (on the
-// plug-in's worker), loaded once; a file the loader cannot use is kept as a backup. Its bytes are heatmap/alltime_heatmap_format.h's.
+// plug-in's worker), loaded once; a file the loader cannot use is kept as a backup. Its bytes are
+// heatmap/alltime_heatmap_format.h's.
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -12,9 +13,9 @@
 #include <variant>
 #include <vector>
 
-#include "heatmap/alltime_heatmap_format.h"
 #include "base/path_text.h"
 #include "base/whole_file.h"
+#include "heatmap/alltime_heatmap_format.h"
 #include "plugin/zando.h"
 
 namespace {
@@ -62,9 +63,7 @@ std::filesystem::path KeepBackup(const std::filesystem::path& file) {
 
 }  // namespace
 
-std::filesystem::path ZANDO::AllTimeHeatmapPath() const {
-    return zando::TextPath(zando::FileInFolder(gameWrapper->GetDataFolder(), FileName));
-}
+std::filesystem::path ZANDO::AllTimeHeatmapPath() const { return zando::TextPath(zando::FileInFolder(dataFolder, FileName)); }
 
 void ZANDO::SaveAllTimeHeatmap(bool afterEveryShot, std::string thenLine) {
     // The bytes are taken now, on the game thread; the disk is the worker's, in the order of the saves.

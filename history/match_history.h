@@ -141,7 +141,7 @@ private:
     Log log_;
     std::filesystem::path file_;
     std::atomic<bool> usable_ = false;  // read by any thread: whether the window may ask for rows
-    sqlite3* db_ = nullptr;  // open only during an operation
+    sqlite3* db_ = nullptr;             // open only during an operation
 };
 
 // Zones as the history stores them: "row:col:count" separated by spaces. Reading skips what it cannot read.

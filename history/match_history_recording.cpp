@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "base/path_text.h"
 #include "base/utc_timestamp.h"
 #include "heatmap/heatmap_drawing.h"
-#include "base/path_text.h"
 #include "plugin/zando.h"
 
 namespace {
@@ -28,15 +28,17 @@ float ShareOf(float part, float whole) { return whole > 0.0f ? part / whole : 0.
 }  // namespace
 
 std::filesystem::path ZANDO::MatchHistoryPath() const {
-    return zando::TextPath(zando::FileInFolder(gameWrapper->GetDataFolder(), "zando_history.sqlite3"));
+    return zando::TextPath(zando::FileInFolder(dataFolder, "zando_history.sqlite3"));
 }
 
 void ZANDO::OpenMatchHistory() {
     // Its lines are said at once at load; on the worker, in order with the rest of the worker's lines.
     if (!matchHistory)
         matchHistory = std::make_unique<zando::MatchHistory>([this](const std::string& line) {
-            if (zando::Worker::OnWorkerThread()) LogLater(line);
-            else cvarManager->log(line);
+            if (zando::Worker::OnWorkerThread())
+                LogLater(line);
+            else
+                cvarManager->log(line);
         });
     matchHistory->Open(MatchHistoryPath());
     ++historyRevision;
@@ -134,7 +136,7 @@ void ZANDO::RegisterHistoryCommands() {
     RegisterCommand(
         "export_history",
         [this](std::vector<std::string>) {
-            const std::string fileName = zando::FileInFolder(gameWrapper->GetDataFolder(), "zando_history.csv");
+            const std::string fileName = zando::FileInFolder(dataFolder, "zando_history.csv");
             OnWorker([this, fileName] {
                 if (!matchHistory || !matchHistory->IsOpen())
                     return LogLater("[HISTORY] The match history is unavailable - nothing exported");

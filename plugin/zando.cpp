@@ -23,7 +23,8 @@ void ZANDO::LoadLocked() {
     zando::StateLock lock(stateLock);
     const zando::MayWaitHere loading;  // the game waits for a load whatever it does
     // What a write cut short by a kill left: its temporary file, which nothing would ever remove.
-    zando::RemoveLeftTemporaries(gameWrapper->GetDataFolder(), "zando_");
+    dataFolder = gameWrapper->GetDataFolder();
+    zando::RemoveLeftTemporaries(dataFolder, "zando_");
     SizeGrid(positionHeatmap);
     SizeGrid(shotHeatmap);
     SizeGrid(allTimeShotHeatmap);

@@ -23,13 +23,13 @@
 #include "bakkesmod/wrappers/GameObject/CarWrapper.h"
 #include "bakkesmod/wrappers/canvaswrapper.h"
 #include "bakkesmod/wrappers/wrapperstructs.h"
+#include "base/blocking_check.h"
+#include "base/grid.h"
+#include "base/worker.h"
 #include "heatmap/zone_shading_cache.h"
 #include "history/history_summary.h"
 #include "history/match_history.h"
 #include "overlay/overlay_placement.h"
-#include "base/blocking_check.h"
-#include "base/grid.h"
-#include "base/worker.h"
 #include "plugin/match_record.h"
 #include "plugin/service_addresses.h"
 #include "upload/http_client.h"
@@ -199,7 +199,7 @@ public:
     void SendUpload(zando::HttpRequest request, uint64_t match, std::shared_ptr<const int64_t> historyId, std::string thenLine);
     // "zando_upload_missed": the history's matches not answered 200, sent again on the worker, oldest first.
     void UploadMissed();
-    bool resendRunning = false;  // missed uploads are being sent
+    bool resendRunning = false;    // missed uploads are being sent
     void SayWaitingForExchange();  // at unload, with an exchange in flight
     void StartConnectionTest();    // the panel's "Test Connection" press
     // The check's exchange (worker): the result text and the status answered (0 for none).
@@ -431,4 +431,8 @@ private:
     bool deliveryQueued = false;  // a game-thread task to apply them is queued
     // Last, so that it stops first: its work may still deliver while the object is taken apart.
     zando::Worker worker;
+
+public:
+    // The game's data folder, read at load: the worker names files with it (it may not call the game).
+    std::filesystem::path dataFolder;
 };

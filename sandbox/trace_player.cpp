@@ -32,17 +32,17 @@ void TracePlayer::Apply(const record::Match& m) {
     cars_.clear();
 }
 
-void TracePlayer::Apply(const record::Car& c) {
-    cars_.push_back(&match_.AddCar(c.team, c.location, c.local, c.boost, c.name));
-}
+void TracePlayer::Apply(const record::Car& c) { cars_.push_back(&match_.AddCar(c.team, c.location, c.local, c.boost, c.name)); }
 
 void TracePlayer::Apply(const record::State& s) {
     if (!host_.World().currentGame) return;  // nothing to change: a checked trace names no match state without a match
     host::game::Server& server = match_.Match();
     if (s.clock) server.secondsElapsed = *s.clock;
     if (s.overtime) server.overtime = *s.overtime;
-    if (s.removeBall) server.ball.reset();
-    else if (s.ball) match_.SetBall(*s.ball);
+    if (s.removeBall)
+        server.ball.reset();
+    else if (s.ball)
+        match_.SetBall(*s.ball);
     for (std::size_t i = 0; i < s.cars.size() && i < cars_.size(); ++i) {
         cars_[i]->location = s.cars[i].location;
         cars_[i]->demolished = s.cars[i].demolished;
@@ -52,15 +52,9 @@ void TracePlayer::Apply(const record::State& s) {
 
 void TracePlayer::Apply(const record::Event& e) {
     switch (e.event) {
-    case GameEvent::BallHitGoal:
-        match_.BallHitGoal();
-        return;
-    case GameEvent::CarHitBall:
-        match_.CarHitBall(*cars_.at(static_cast<std::size_t>(e.car)));
-        return;
-    case GameEvent::CarSetInput:
-        match_.CarInput(*cars_.at(static_cast<std::size_t>(e.car)));
-        return;
+    case GameEvent::BallHitGoal: match_.BallHitGoal(); return;
+    case GameEvent::CarHitBall: match_.CarHitBall(*cars_.at(static_cast<std::size_t>(e.car))); return;
+    case GameEvent::CarSetInput: match_.CarInput(*cars_.at(static_cast<std::size_t>(e.car))); return;
     case GameEvent::StatTickerMessage: {
         const host::game::Car* victim = e.victim >= 0 ? cars_.at(static_cast<std::size_t>(e.victim)) : nullptr;
         match_.StatTicker(*cars_.at(static_cast<std::size_t>(e.receiver)), e.label, victim, e.stat);
@@ -78,8 +72,10 @@ void TracePlayer::Apply(const record::Mmr& m) { match_.SetMmr(m.playlist, m.mmr)
 void TracePlayer::Apply(const record::Console& c) { host_.GetConsole().Execute(c.statements); }
 
 void TracePlayer::Apply(const record::Frame&) {
-    if (onFrame_) onFrame_(now_);
-    else host_.RenderFrame(nullptr);
+    if (onFrame_)
+        onFrame_(now_);
+    else
+        host_.RenderFrame(nullptr);
 }
 
 void TracePlayer::Apply(const record::RemoveMatch&) {

@@ -324,10 +324,10 @@ TEST_F(ControlPanel, TheConnectionTestShowsEachOutcome) {
     ui.Click(button);
     ui.Click(button);
     EXPECT_TRUE(Z().connectionTestRefused);
-    EXPECT_EQ(NewLines(), (Lines{"[ZANDO] Testing connection to " + server.Url("http", "/") + "...",
-                                 "[ZANDO] A connection test is already running - wait for its result",
-                                 "[ZANDO] A connection test is already running - wait for its result",
-                                 "[ZANDO] " + outcomes.back().first}));
+    EXPECT_EQ(NewLines(),
+              (Lines{"[ZANDO] Testing connection to " + server.Url("http", "/") + "...",
+                     "[ZANDO] A connection test is already running - wait for its result",
+                     "[ZANDO] A connection test is already running - wait for its result", "[ZANDO] " + outcomes.back().first}));
     EXPECT_EQ(server.Requests().size(), outcomes.size() + 1) << "one request for the three presses";
     EXPECT_FALSE(Z().connectionTestRefused);
     ui.Click(button);

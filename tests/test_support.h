@@ -20,8 +20,8 @@
 #include <csignal>
 #endif
 
-#include "host/runtime/host.h"
 #include "base/path_text.h"
+#include "host/runtime/host.h"
 #include "plugin/zando.h"
 #include "sandbox/trace_player.h"
 #include "sdk_value_equality.h"
@@ -172,8 +172,8 @@ private:
 #endif
 };
 
-#define ZANDO_SKIP_WITHOUT_FILE_SIZE_LIMIT()                                                                  \
-    if (!zando_test::FileSizeLimit::Available)                                                                \
+#define ZANDO_SKIP_WITHOUT_FILE_SIZE_LIMIT()   \
+    if (!zando_test::FileSizeLimit::Available) \
     GTEST_SKIP() << "a disk that fills up is made with the POSIX file-size limit, which this system does not have"
 
 // Sets (or, with no value, removes) a variable of this process's environment.

@@ -51,8 +51,8 @@ void ZANDO::HookGameEvents() {
     hook(events::CountdownBeginState, &ZANDO::OnCountdownBegin);
     hook(events::MatchWinnerSet, &ZANDO::OnMatchWinnerSet);
     hook(events::MatchDestroyed, &ZANDO::OnMatchDestroyed);
-    gameWrapper->HookEventWithCaller<BallWrapper>(
-        events::BallHitGoal, Locked([this](BallWrapper ball, void*, std::string) { HandleGoalHit(ball); }));
+    gameWrapper->HookEventWithCaller<BallWrapper>(events::BallHitGoal,
+                                                  Locked([this](BallWrapper ball, void*, std::string) { HandleGoalHit(ball); }));
     gameWrapper->HookEventWithCaller<CarWrapper>(
         events::CarHitBall, Locked([this](CarWrapper hitter, void*, std::string) { RecordBallTouch(hitter); }));
     gameWrapper->HookEventWithCallerPost<ServerWrapper>(
@@ -137,6 +137,7 @@ void ZANDO::OnScoreUpdated() {
 
 void ZANDO::BeginFollowingMatch() {
     matchFinished = false;
+    uploadInProgress = false;  // an upload still on the worker is the previous match's
     ++matchNumber;
     zando::guards::Forget();
 }

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <string>
 
-#include "plugin/figure_text.h"
 #include "base/path_text.h"
+#include "plugin/figure_text.h"
 #include "plugin/zando.h"
 #include "ui/panel_widgets.h"
 #include "ui/symbol_fallback.h"

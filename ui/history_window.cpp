@@ -74,7 +74,8 @@ void ZANDO::ReadHistoryRows() {
         if (changed && fromStart) total = matchHistory->Count();
         if (readAdded) added = matchHistory->After(newest);
         if (readOlder) older = matchHistory->Before(oldest, HistoryRowsPerFrame);
-        Deliver([this, changed, fromStart, readOlder, revision, total, added = std::move(added), older = std::move(older)]() mutable {
+        Deliver([this, changed, fromStart, readOlder, revision, total, added = std::move(added),
+                 older = std::move(older)]() mutable {
             HistoryView& view = historyView;
             view.reading = false;
             if (changed) {
@@ -83,7 +84,8 @@ void ZANDO::ReadHistoryRows() {
                     view.total = total;
                 } else {
                     view.total += static_cast<int64_t>(added.size());
-                    view.rows.insert(view.rows.end(), std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()));
+                    view.rows.insert(view.rows.end(), std::make_move_iterator(added.begin()),
+                                     std::make_move_iterator(added.end()));
                 }
                 view.rowsRevision = revision;
             }

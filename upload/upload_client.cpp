@@ -48,8 +48,7 @@ zando::HttpRequest UploadRequest(const std::string& serverUrl, const std::string
     request.body = body;
     request.headers = {"Content-Type: application/json", "Authorization: Bearer " + apiKey,
                        std::string("X-ZANDO-Plugin-Version: ") + PluginVersionSent};
-    const std::string signature =
-        zando::HmacSha256Hex(apiKey, body, [&](const std::string& line) { said.push_back(line); });
+    const std::string signature = zando::HmacSha256Hex(apiKey, body, [&](const std::string& line) { said.push_back(line); });
     if (!signature.empty()) request.headers.push_back("X-ZANDO-Signature: sha256=" + signature);
     return request;
 }
@@ -178,12 +177,15 @@ void ZANDO::SendUpload(zando::HttpRequest request, uint64_t match, std::shared_p
                 line += " - the history could not note it, so zando_upload_missed would send it again";
             finish(std::move(line), uploaded);
         },
-        [finish] { finish("[ZANDO] ✗ Upload not sent: the plug-in was unloaded first - zando_upload_missed sends it later", false); });
+        [finish] {
+            finish("[ZANDO] ✗ Upload not sent: the plug-in was unloaded first - zando_upload_missed sends it later", false);
+        });
 }
 
 void ZANDO::UploadMissed() {
     std::vector<std::string> refused;
-    if (!uploadEnabled) refused.push_back("[ZANDO] Upload disabled - enable in Dashboard Integration settings");
+    if (!uploadEnabled)
+        refused.push_back("[ZANDO] Upload disabled - enable in Dashboard Integration settings");
     else if (apiKey.empty())
         refused.push_back("[ZANDO] ✗ No API key set - cannot upload. Set your API key in Dashboard Integration.");
     else if (const std::string invalid = InvalidConnectionSetting(); !invalid.empty())
@@ -218,8 +220,8 @@ void ZANDO::UploadMissed() {
                 auto [line, uploaded] = Exchange(request);
                 LogLater(std::move(line));
                 if (!uploaded) {
-                    LogLater("[ZANDO] Stopped at the first failure - " + std::to_string(missed.size() - sent) +
-                             " missed " + (missed.size() - sent == 1 ? "match" : "matches") + " left to send");
+                    LogLater("[ZANDO] Stopped at the first failure - " + std::to_string(missed.size() - sent) + " missed " +
+                             (missed.size() - sent == 1 ? "match" : "matches") + " left to send");
                     return done();
                 }
                 if (!matchHistory->MarkUploaded(row.id))

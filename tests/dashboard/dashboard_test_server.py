@@ -107,6 +107,7 @@ class Dashboard:
                 return
             if self.args.behaviour == "close":
                 return
+            time.sleep(self.args.delay)
             status = self.next_status(key_ok, signature_ok)
             signature_text = {None: "no signature", True: "signature verified", False: "signature INVALID"}[signature_ok]
             print("dashboard: %s - key %s, %s - answered %d" % (request_line, "accepted" if key_ok else "REJECTED",
@@ -133,6 +134,7 @@ def main():
     parser.add_argument("--port", type=int, default=0)
     parser.add_argument("--statuses", default="", help="statuses to answer in turn (the last one repeats)")
     parser.add_argument("--behaviour", choices=["answer", "hang", "close"], default="answer")
+    parser.add_argument("--delay", type=float, default=0.0, help="seconds to wait before answering")
     parser.add_argument("--cert", help="server certificate (PEM): speak TLS")
     parser.add_argument("--cert-key", help="the certificate's private key (PEM)")
     args = parser.parse_args()

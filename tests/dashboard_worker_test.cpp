@@ -1,0 +1,196 @@
+// The dashboard's exchanges on the plug-in's worker thread: the match's end hands the signed request
+// over and returns; the lines come later on the game thread, word for word and in order; uploads
+// queue; unload waits for the one in flight; and a match the dashboard did not take is kept in the
+// history and sent again by "zando_upload_missed".
+#include <algorithm>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "dashboard_server.h"
+#include "history_rows.h"
+#include "match_support.h"
+
+using zando_test::DashboardServer;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+const std::string Key = "zk_worker_7c1d";
+const std::string Start = "[ZANDO] 🔄 Starting upload... (Shots: 2, Goals: 1, Time: 120s)";
+const std::string Uploaded = "[ZANDO] ✅ Stats uploaded successfully! (Status: 200)";
+const std::string Completed = "[ZANDO] Upload attempt completed";
+const std::string Done = "[STATS] Match ended processing complete.";
+
+class DashboardWorker : public zando_test::MatchTest {
+protected:
+    void SetUp() override {
+        Z().uploadEnabled = true;
+        Z().apiKey = Key;
+        StartPlaying();
+    }
+    std::filesystem::path Folder(const std::string& name) {
+        std::filesystem::create_directories(home.path() / name);
+        return home.path() / name;
+    }
+    // The end of a match with these figures; returns the lines said by the time the event returned,
+    // without waiting for the worker.
+    Lines EndMatch(int shots) {
+        Z().matchFinished = false;
+        Z().uploadedThisMatch = false;
+        Z().shots = shots;
+        Z().goals = 1;
+        Z().gameTime = 120.0f;
+        const std::size_t before = RawLines().size();
+        match.Fire(zando_test::events::MatchEnded);
+        return {RawLines().begin() + static_cast<std::ptrdiff_t>(before), RawLines().end()};
+    }
+    const Lines& RawLines() { return Host().GetConsole().Lines(); }
+    // Every line from the first start of an upload on, settled.
+    Lines UploadLines() {
+        const Lines& all = zando.Lines();
+        return {std::find_if(all.begin(), all.end(), [](const std::string& line) { return line.rfind("[ZANDO] 🔄", 0) == 0; }),
+                all.end()};
+    }
+    // The attempt's lines as they always were, with the handler's last line after them.
+    static Lines Attempt(const std::string& outcome, const std::string& start = Start) {
+        return {start, "[ZANDO] JSON payload size: <n> bytes", outcome, Completed, Done};
+    }
+    static Lines WithoutSizes(Lines lines) {
+        for (std::string& line : lines)
+            if (line.rfind("[ZANDO] JSON payload size: ", 0) == 0) line = "[ZANDO] JSON payload size: <n> bytes";
+        return lines;
+    }
+};
+
+}  // namespace
+
+// A dashboard that never answers, one that answers late and one that fails: the match's end returns
+// before any answer (its request is still in flight), and the lines that follow are today's, once.
+TEST_F(DashboardWorker, TheMatchEndNeverWaitsAndTheLinesAreTheSameInOrder) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> options;
+        std::string outcome;
+    };
+    const std::vector<Case> cases = {
+        {"hung", {"--behaviour", "hang"}, "[ZANDO] ✗ Failed to receive response from server (Error: 12002)"},
+        {"slow", {"--delay", "2"}, Uploaded},
+        {"failing", {"--statuses", "503"}, "[ZANDO] ⚠ Upload failed: Server unavailable (503) - Try again later"},
+    };
+    for (const Case& c : cases) {
+#if defined(_WIN32)
+        if (std::string(c.name) == "hung") continue;  // Wine's WinHTTP applies no time-out while it waits
+#endif
+        DashboardServer server(Folder(c.name), Key, c.options);
+        Z().serverUrl = server.Url();
+        const std::size_t before = zando.Lines().size();
+        const Lines atTheEnd = EndMatch(2);
+        EXPECT_TRUE(Z().uploadInProgress) << c.name;
+        EXPECT_EQ(std::count(atTheEnd.begin(), atTheEnd.end(), c.outcome), 0) << c.name << ": the game thread did not wait";
+        const Lines& all = zando.Lines();
+        const Lines after(all.begin() + static_cast<std::ptrdiff_t>(before), all.end());
+        const auto from = std::find(after.begin(), after.end(), Start);
+        EXPECT_EQ(WithoutSizes(Lines(from, after.end())), Attempt(c.outcome)) << c.name;
+        EXPECT_EQ(Z().uploadedThisMatch, c.outcome == Uploaded) << c.name;
+        EXPECT_FALSE(Z().uploadInProgress) << c.name;
+        EXPECT_EQ(server.Requests().size(), 1u) << c.name;
+    }
+}
+
+// Two matches ending while the first one's upload waits for its answer: both are sent, in order,
+// each with its own lines.
+TEST_F(DashboardWorker, AMatchEndWhileAnUploadIsInFlightQueuesBehindIt) {
+    DashboardServer server(Folder("slow"), Key, {"--delay", "1"});
+    Z().serverUrl = server.Url();
+    EndMatch(2);
+    match.Fire(zando_test::events::InitGame);  // the next match
+    EndMatch(5);
+    const Lines second = Attempt(Uploaded, "[ZANDO] 🔄 Starting upload... (Shots: 5, Goals: 1, Time: 120s)");
+    // The second match's own lines before its upload (the file, the trigger) follow the first's attempt.
+    const Lines lines = WithoutSizes(UploadLines());
+    ASSERT_EQ(lines.size(), 5u + 2u + 5u) << ::testing::PrintToString(lines);
+    EXPECT_EQ(Lines(lines.begin(), lines.begin() + 5), Attempt(Uploaded));
+    EXPECT_EQ(lines[6], "[STATS] Triggering upload to server...");
+    EXPECT_EQ(Lines(lines.end() - 5, lines.end()), second);
+    const auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(nlohmann::json::parse(requests[0]["body"].get<std::string>())["shots"], 2);
+    EXPECT_EQ(nlohmann::json::parse(requests[1]["body"].get<std::string>())["shots"], 5);
+    EXPECT_TRUE(Z().uploadedThisMatch);
+}
+
+// Unload with one upload in flight and one queued behind it: it waits for the first (and says so),
+// drops the second, which the history keeps as missed; after the reload, "zando_upload_missed"
+// sends it, and a second run finds nothing left.
+TEST_F(DashboardWorker, UnloadWaitsForTheExchangeInFlightAndTheMissedMatchIsSentLater) {
+    const auto server = std::make_unique<DashboardServer>(Folder("slow"), Key, std::vector<std::string>{"--delay", "2"});
+    Z().serverUrl = server->Url();
+    EndMatch(2);
+    match.Fire(zando_test::events::InitGame);
+    EndMatch(7);
+    for (int waited = 0; server->Requests().empty() && waited < 500; ++waited)  // the first one in flight
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const std::size_t before = RawLines().size();
+    zando.Unload();
+    const Lines atUnload(RawLines().begin() + static_cast<std::ptrdiff_t>(before), RawLines().end());
+    EXPECT_NE(
+        std::find(atUnload.begin(), atUnload.end(), "[ZANDO] Waiting for the dashboard's answer before unloading (at most 8 s)"),
+        atUnload.end());
+    EXPECT_NE(std::find(atUnload.begin(), atUnload.end(), Uploaded), atUnload.end())
+        << "the first answer, said before unload returned";
+    EXPECT_NE(std::find(atUnload.begin(), atUnload.end(),
+                        "[ZANDO] ✗ Upload not sent: the plug-in was unloaded first - zando_upload_missed sends it later"),
+              atUnload.end());
+    ASSERT_EQ(server->Requests().size(), 1u);
+    const auto rows = zando_test::ReadHistoryFile(zando_test::InDataFolder(Host().DataFolder(), "zando_history.sqlite3"));
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].at("uploaded"), "1");
+    EXPECT_EQ(rows[0].at("upload_body"), "") << "kept only until answered 200";
+    EXPECT_EQ(rows[1].at("uploaded"), "0");
+    EXPECT_EQ(nlohmann::json::parse(rows[1].at("upload_body"))["shots"], 7);
+
+    Host().GetConsole().Execute("plugin load zando");
+    zando.Run("zando_enable_upload 1; zando_api_key " + Key + "; zando_server_url " + server->Url());
+    const std::size_t resend = zando.Lines().size();
+    zando.Run("zando_upload_missed");
+    const Lines lines(zando.Lines().begin() + static_cast<std::ptrdiff_t>(resend), zando.Lines().end());
+    ASSERT_EQ(lines.size(), 4u) << ::testing::PrintToString(lines);
+    EXPECT_EQ(lines[0], "[ZANDO] Looking for matches the dashboard has not received...");
+    EXPECT_EQ(lines[1].rfind("[ZANDO] 🔄 Sending match #2 (ended ", 0), 0u) << lines[1];
+    EXPECT_EQ(lines[2], Uploaded);
+    EXPECT_EQ(lines[3], "[ZANDO] ✅ All missed uploads sent (1 match)");
+    const auto requests = server->Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[1]["body"], rows[1].at("upload_body")) << "the body kept, byte for byte";
+    EXPECT_TRUE(requests[1]["signature_ok"]) << "signed again";
+    zando.Run("zando_upload_missed");
+    EXPECT_EQ(zando.Lines().back(), "[ZANDO] No missed uploads - the dashboard has every match the history kept for it");
+}
+
+// Sending missed matches stops at the first one the dashboard does not take.
+TEST_F(DashboardWorker, SendingMissedMatchesStopsAtTheFirstFailure) {
+    {
+        DashboardServer down(Folder("down"), Key, {"--statuses", "503"});
+        Z().serverUrl = down.Url();
+        for (int shots : {1, 2, 3}) {
+            EndMatch(shots);
+            match.Fire(zando_test::events::InitGame);
+        }
+        zando.Settle();
+    }
+    DashboardServer flaky(Folder("flaky"), Key, {"--statuses", "200,401"});
+    Z().serverUrl = flaky.Url();
+    const std::size_t before = zando.Lines().size();
+    zando.Run("zando_upload_missed");
+    const Lines lines(zando.Lines().begin() + static_cast<std::ptrdiff_t>(before), zando.Lines().end());
+    ASSERT_EQ(lines.size(), 6u) << ::testing::PrintToString(lines);
+    EXPECT_EQ(lines[2], Uploaded);
+    EXPECT_EQ(lines[3].rfind("[ZANDO] 🔄 Sending match #2 (ended ", 0), 0u) << lines[3];
+    EXPECT_EQ(lines[4], "[ZANDO] ✗ Upload failed: Invalid API key (401) - Check your API key in settings");
+    EXPECT_EQ(lines[5], "[ZANDO] Stopped at the first failure - 2 missed matches left to send");
+    const auto requests = flaky.Requests();
+    ASSERT_EQ(requests.size(), 2u) << "the third was not tried";
+    EXPECT_EQ(nlohmann::json::parse(requests[0]["body"].get<std::string>())["shots"], 1) << "oldest first";
+}
