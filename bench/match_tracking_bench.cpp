@@ -1,15 +1,43 @@
 // Match tracking hot paths, on the plug-in library loaded by its symbols: a tick of a 3v3 match (six
-// cars' inputs), and one all-time heatmap save with its flush (a counted shot rewrites the whole file).
+// cars' inputs), a counted shot on the game thread and its all-time save on the worker, and a match's
+// end on the game thread (uploads off, and with a dashboard that never answers).
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "host/runtime/host.h"
 #include "host/runtime/match_control.h"
+#include "sandbox/trace_player.h"
+
+#if !defined(_WIN32)
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
 
 namespace {
+
+// A loopback port whose connections the kernel accepts and nobody ever answers.
+struct NeverAnsweringServer {
+    int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+    int port = 0;
+    NeverAnsweringServer() {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (::bind(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 || ::listen(socket, 64) != 0 ||
+            ::getsockname(socket, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+            throw std::runtime_error("no loopback port");
+        port = ntohs(address.sin_port);
+    }
+    ~NeverAnsweringServer() { ::close(socket); }
+    std::string Url() const { return "http://127.0.0.1:" + std::to_string(port); }
+};
 
 struct LoadedMatch {
     std::filesystem::path home = std::filesystem::temp_directory_path() / "zando-bench-match";
@@ -55,8 +83,17 @@ void BM_SampleTickIn3v3(benchmark::State& state) {
 }
 BENCHMARK(BM_SampleTickIn3v3);
 
-// A counted shot and the all-time file saved whole: written, flushed to the disk, renamed into place.
-void BM_AllTimeSaveOnACountedShot(benchmark::State& state) {
+// Waits for the plug-in's worker and applies its outcomes, outside the timing.
+void Settle(benchmark::State& state, LoadedMatch& game) {
+    state.PauseTiming();
+    sandbox::SettleWorkers(game.host);
+    game.host.GetConsole().ClearLines();
+    state.ResumeTiming();
+}
+
+// A counted shot on the game thread: the figures, the zone, the all-time grids and the save handed to
+// the worker (its write and flush are the next benchmark's).
+void BM_CountedShotOnTheGameThread(benchmark::State& state) {
     LoadedMatch game;
     game.match.SetBall({0, 3000, 93});
     float clock = 0.0f;
@@ -65,9 +102,58 @@ void BM_AllTimeSaveOnACountedShot(benchmark::State& state) {
         game.match.SetClock(clock);
         game.match.CarHitBall(*game.local);
         game.match.StatTicker(*game.local, "Shot on Goal");
-        game.host.GetConsole().ClearLines();
+        Settle(state, game);
     }
 }
-BENCHMARK(BM_AllTimeSaveOnACountedShot);
+BENCHMARK(BM_CountedShotOnTheGameThread);
+
+// The all-time file saved whole on the worker: written, flushed to the disk, renamed into place.
+void BM_AllTimeSaveOnTheWorker(benchmark::State& state) {
+    LoadedMatch game;
+    game.match.SetBall({0, 3000, 93});
+    float clock = 0.0f;
+    for (auto _ : state) {
+        state.PauseTiming();
+        clock += 2.0f;
+        game.match.SetClock(clock);
+        game.match.CarHitBall(*game.local);
+        game.match.StatTicker(*game.local, "Shot on Goal");
+        state.ResumeTiming();
+        sandbox::SettleWorkers(game.host);
+    }
+}
+BENCHMARK(BM_AllTimeSaveOnTheWorker);
+
+// A match's end on the game thread, with uploads off and with a dashboard that accepts the connection
+// and never answers: the statistics file's text, the history's row and the signed request are made,
+// and the writing and sending handed to the worker.
+void BM_MatchEndOnTheGameThread(benchmark::State& state) {
+    LoadedMatch game;
+    const bool hungDashboard = state.range(0) == 1;
+    NeverAnsweringServer server;
+    if (hungDashboard)
+        game.host.GetConsole().Execute("zando_enable_upload 1; zando_api_key zk_bench; zando_server_url " + server.Url());
+    float clock = 0.0f;
+    for (auto _ : state) {
+        state.PauseTiming();
+        game.host.FireEvent(host::events::InitGame);
+        game.host.FireEvent(host::events::CountdownEndState);
+        for (int shot = 0; shot < 10; ++shot) {
+            clock += 2.0f;
+            game.match.SetClock(clock);
+            game.match.SetBall({shot * 300.0f - 1500.0f, 3000, 93});
+            game.match.CarHitBall(*game.local);
+            game.match.StatTicker(*game.local, "Shot on Goal");
+        }
+        if (!hungDashboard) sandbox::SettleWorkers(game.host);
+        state.ResumeTiming();
+        game.host.FireEvent(host::events::MatchEnded);
+        state.PauseTiming();
+        if (!hungDashboard) sandbox::SettleWorkers(game.host);
+        game.host.GetConsole().ClearLines();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_MatchEndOnTheGameThread)->Arg(0)->Arg(1)->Repetitions(5)->ReportAggregatesOnly(true)->Iterations(20);
 
 }  // namespace
