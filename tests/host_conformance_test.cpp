@@ -10,6 +10,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -85,4 +86,32 @@ TEST(HostConformance, EveryStandInSdkHeaderIsAtTheFrameworksPathInTheSameCase) {
                                           << " is not a header of the framework's SDK (or not at that path, in that case)";
     }
     EXPECT_GT(headers, 20);
+}
+
+// Widgets never write a setting's member: they write its variable (on the game thread), whose change
+// callback stores the member. The position sliders' live drag is the one exception, and it goes through
+// ui::PositionSlider. A widget given a member's address, or an assignment to a member, in the windows'
+// code fails here.
+TEST(HostConformance, WindowsWriteSettingsThroughTheirVariablesOnly) {
+    const std::string table = Read(Source / "plugin" / "settings_variables.cpp");
+    std::vector<std::string> members;
+    const std::regex memberOf(R"(&ZANDO::(\w+))");
+    for (auto it = std::sregex_iterator(table.begin(), table.end(), memberOf); it != std::sregex_iterator(); ++it)
+        members.push_back((*it)[1]);
+    ASSERT_GE(members.size(), 24u);
+    std::string alternatives;
+    for (const std::string& member : members) alternatives += (alternatives.empty() ? "" : "|") + member;
+    const std::regex widgetWrites(R"(ImGui::\w+\([^;]*&(?:)" + alternatives + R"()\b)");
+    const std::regex assignment(R"((?:^|[^\w.>])(?:)" + alternatives + R"()\s*(?:=[^=]|\+=|-=|\+\+|--))");
+    for (const auto& entry : std::filesystem::directory_iterator(Source / "ui")) {
+        if (entry.path().extension() != ".cpp") continue;
+        const std::string name = "ui/" + entry.path().filename().string();
+        std::istringstream lines(Read(Source / name));
+        int number = 0;
+        for (std::string line; std::getline(lines, line);) {
+            ++number;
+            EXPECT_FALSE(std::regex_search(line, widgetWrites)) << name << ":" << number << " " << line;
+            EXPECT_FALSE(std::regex_search(line, assignment)) << name << ":" << number << " " << line;
+        }
+    }
 }

@@ -379,6 +379,7 @@ TEST(HistoryWindow, EveryColumnOfTheTableIsReachedByScrollingAndSpeedsReadAsOnTh
     ImGui::GetIO().DisplaySize = {1280.0f, 720.0f};
     played.zando.Run("togglemenu ZANDO; zando_history_window");
     driver.Frame();
+    played.zando.Settle();  // the rows, read on the worker
     // The window made as tall as the screen, so that the table is in view (the window keeps its width).
     driver.Frame({-FLT_MAX, -FLT_MAX}, false, [] {
         ImGui::SetWindowPos("ZANDO Match History", {ImGui::FindWindowByName("ZANDO Match History")->Pos.x, 0.0f});

@@ -107,29 +107,17 @@ void ZANDO::RenderHeatmapTab() {
     ImGui::Spacing();
 
     ui::Label("View Mode", {0.4f, 0.8f, 1.0f, 1.0f});
-    if (ImGui::RadioButton("This Match Only", !showAllTimeHeatmap)) {
-        showAllTimeHeatmap = false;
-        ui::Write(*this, "zando_show_alltime_heatmap", showAllTimeHeatmap);
-    }
+    if (ImGui::RadioButton("This Match Only", !showAllTimeHeatmap)) ui::Write(*this, "zando_show_alltime_heatmap", false);
     ImGui::SameLine();
-    if (ImGui::RadioButton("All-Time Data", showAllTimeHeatmap)) {
-        showAllTimeHeatmap = true;
-        ui::Write(*this, "zando_show_alltime_heatmap", showAllTimeHeatmap);
-    }
+    if (ImGui::RadioButton("All-Time Data", showAllTimeHeatmap)) ui::Write(*this, "zando_show_alltime_heatmap", true);
     ImGui::Spacing();
     ImGui::Separator();
     ImGui::Spacing();
 
     ui::Label("Display Mode", {0.4f, 1.0f, 0.7f, 1.0f});
-    if (ImGui::RadioButton("Shot Frequency (Heat)", !showAccuracyOverlay)) {
-        showAccuracyOverlay = false;
-        ui::Write(*this, "zando_show_accuracy_overlay", showAccuracyOverlay);
-    }
+    if (ImGui::RadioButton("Shot Frequency (Heat)", !showAccuracyOverlay)) ui::Write(*this, "zando_show_accuracy_overlay", false);
     ui::Tooltip("Blue (cold) to Red (hot) - shows shot count per zone");
-    if (ImGui::RadioButton("Shot Accuracy (Goals)", showAccuracyOverlay)) {
-        showAccuracyOverlay = true;
-        ui::Write(*this, "zando_show_accuracy_overlay", showAccuracyOverlay);
-    }
+    if (ImGui::RadioButton("Shot Accuracy (Goals)", showAccuracyOverlay)) ui::Write(*this, "zando_show_accuracy_overlay", true);
     ui::Tooltip("Red (0%) to Green (100%) - shows goal conversion rate");
     ImGui::Spacing();
     ImGui::Text("Console command: toggle_accuracy_view");
@@ -142,10 +130,10 @@ void ZANDO::RenderHeatmapTab() {
     ImGui::Spacing();
     ui::BeginStatRows("HeatmapPos", 100.0f);
     ui::StatLabel("X Position");
-    if (ImGui::SliderInt("##HeatmapX", &heatmapPosX, 0, 2560, "%d")) ui::Write(*this, "zando_heatmap_pos_x", heatmapPosX);
+    ui::PositionSlider(*this, "##HeatmapX", heatmapPosX, "zando_heatmap_pos_x", 2560, "%d");
     ImGui::NextColumn();
     ui::StatLabel("Y Position");
-    if (ImGui::SliderInt("##HeatmapY", &heatmapPosY, 0, 1440, "%d")) ui::Write(*this, "zando_heatmap_pos_y", heatmapPosY);
+    ui::PositionSlider(*this, "##HeatmapY", heatmapPosY, "zando_heatmap_pos_y", 1440, "%d");
     ImGui::NextColumn();
     ui::EndStatRows();
     ImGui::Spacing();
@@ -153,10 +141,8 @@ void ZANDO::RenderHeatmapTab() {
     ImGui::Spacing();
 
     ui::Label("Visibility", {0.9f, 0.4f, 0.9f, 1.0f});
-    ImGui::Checkbox("Show During Replays", &showHeatmapInReplay);
-    if (ui::EditEnded()) ui::Write(*this, "zando_show_heatmap_replay", showHeatmapInReplay);
-    ImGui::Checkbox("Sticky Mode (Always Visible)", &stickyMode);
-    if (ui::EditEnded()) ui::Write(*this, "zando_sticky_mode", stickyMode);
+    ui::SettingCheckbox(*this, "Show During Replays", showHeatmapInReplay, "zando_show_heatmap_replay");
+    ui::SettingCheckbox(*this, "Sticky Mode (Always Visible)", stickyMode, "zando_sticky_mode");
     ImGui::Spacing();
     ImGui::Separator();
     ImGui::Spacing();

@@ -97,11 +97,7 @@ void ZANDO::RenderIntegrationTab() {
     ui::Spacings(2);
 
     ui::Heading("Upload Status", {0.4f, 1.0f, 0.7f, 1.0f});
-    bool enabled = uploadEnabled;
-    if (ImGui::Checkbox("Enable Automatic Upload", &enabled)) {
-        uploadEnabled = enabled;
-        ui::Write(*this, "zando_enable_upload", uploadEnabled);
-    }
+    ui::SettingCheckbox(*this, "Enable Automatic Upload", uploadEnabled, "zando_enable_upload");
     ui::Tooltip("Automatically upload match stats to the web dashboard after each game");
     ImGui::Spacing();
     if (!uploadEnabled)
@@ -119,8 +115,7 @@ void ZANDO::RenderIntegrationTab() {
     ImGui::Text("API Key:");
     ImGui::SetNextItemWidth(-1.0f);
     if (ImGui::InputText("##APIKey", apiKeyInputBuffer.data(), apiKeyInputBuffer.size(), ImGuiInputTextFlags_Password)) {
-        apiKey = apiKeyInputBuffer.data();
-        ui::Write(*this, "zando_api_key", apiKey);
+        ui::Write(*this, "zando_api_key", std::string(apiKeyInputBuffer.data()));
     }
     if (ImGui::IsItemHovered()) ImGui::SetTooltip("Enter your API key from %s/settings", DashboardSite);
     ImGui::Spacing();
@@ -141,8 +136,7 @@ void ZANDO::RenderIntegrationTab() {
             cvarManager->log("[ZANDO] ✗ The server URL contains a control character (such as a line break) - enter it again");
             Fill(serverUrlInputBuffer, serverUrl);
         } else {
-            serverUrl = entered;
-            ui::Write(*this, "zando_server_url", serverUrl);
+            ui::Write(*this, "zando_server_url", entered);
         }
     }
     ui::Tooltip("The address of the dashboard the matches are uploaded to");

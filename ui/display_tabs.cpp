@@ -10,34 +10,28 @@ namespace ui = zando::ui;
 void ZANDO::RenderDisplayTab() {
     ImGui::BeginChild("DisplayContent", {0.0f, 0.0f}, false);
     ui::Heading("OVERLAY VISIBILITY", {0.5f, 0.7f, 0.85f, 1.0f});
-    if (ImGui::Checkbox("Show Heatmap Window", &showHeatmap)) {
-        ui::Write(*this, "zando_show_heatmap", showHeatmap);
-        cvarManager->log(std::string("[ZANDO] Heatmap visibility set to: ") + (showHeatmap ? "ENABLED" : "DISABLED"));
-    }
+    // A click says the new value: the member takes it when the game thread writes the variable.
+    if (ui::SettingCheckbox(*this, "Show Heatmap Window", showHeatmap, "zando_show_heatmap"))
+        cvarManager->log(std::string("[ZANDO] Heatmap visibility set to: ") + (!showHeatmap ? "ENABLED" : "DISABLED"));
     ui::Tooltip("Toggle the main heatmap overlay");
-    if (ImGui::Checkbox("Show Post-Game Stats Window", &showPostGame)) {
-        ui::Write(*this, "zando_show_postgame", showPostGame);
-        cvarManager->log(std::string("[ZANDO] Post-game stats visibility set to: ") + (showPostGame ? "ENABLED" : "DISABLED"));
-    }
+    if (ui::SettingCheckbox(*this, "Show Post-Game Stats Window", showPostGame, "zando_show_postgame"))
+        cvarManager->log(std::string("[ZANDO] Post-game stats visibility set to: ") + (!showPostGame ? "ENABLED" : "DISABLED"));
     ui::Tooltip("Show stats summary after match ends");
-    if (ImGui::Checkbox("Show All-Time Heatmap", &showAllTimeHeatmap))
-        ui::Write(*this, "zando_show_alltime_heatmap", showAllTimeHeatmap);
+    ui::SettingCheckbox(*this, "Show All-Time Heatmap", showAllTimeHeatmap, "zando_show_alltime_heatmap");
     ui::Tooltip("Toggle between current match and all-time data");
 
     ui::Spacings(2);
     ui::Heading("REPLAY VISIBILITY", {0.7f, 0.5f, 0.85f, 1.0f});
     ImGui::TextDisabled("Show overlays during goal replays:");
     ImGui::Spacing();
-    if (ImGui::Checkbox("Heatmap on Replay", &showHeatmapInReplay))
-        ui::Write(*this, "zando_show_heatmap_replay", showHeatmapInReplay);
-    if (ImGui::Checkbox("Post-Game Stats on Replay", &showPostGameInReplay))
-        ui::Write(*this, "zando_show_postgame_replay", showPostGameInReplay);
+    ui::SettingCheckbox(*this, "Heatmap on Replay", showHeatmapInReplay, "zando_show_heatmap_replay");
+    ui::SettingCheckbox(*this, "Post-Game Stats on Replay", showPostGameInReplay, "zando_show_postgame_replay");
 
     ui::Spacings(2);
     ui::Heading("VIEW MODES", {0.85f, 0.7f, 0.4f, 1.0f});
-    if (ImGui::Checkbox("Minimalistic View", &minimalisticMode)) ui::Write(*this, "zando_minimalistic", minimalisticMode);
+    ui::SettingCheckbox(*this, "Minimalistic View", minimalisticMode, "zando_minimalistic");
     ui::Tooltip("Reduced visual elements for cleaner display");
-    if (ImGui::Checkbox("Sticky Mode (Always Visible)", &stickyMode)) ui::Write(*this, "zando_sticky_mode", stickyMode);
+    ui::SettingCheckbox(*this, "Sticky Mode (Always Visible)", stickyMode, "zando_sticky_mode");
     ui::Tooltip("Keep overlays visible even when not in-game");
 
     ui::Spacings(2);
@@ -57,16 +51,12 @@ void ZANDO::RenderDisplayTab() {
     ImGui::Spacing();
     ImGui::Columns(2, "PositionCols", true);
     ImGui::Text("Heatmap Position:");
-    ImGui::SliderInt("##HeatmapX", &heatmapPosX, 0, 1920, "X: %d");
-    if (ui::EditEnded()) ui::Write(*this, "zando_heatmap_pos_x", heatmapPosX);
-    ImGui::SliderInt("##HeatmapY", &heatmapPosY, 0, 1080, "Y: %d");
-    if (ui::EditEnded()) ui::Write(*this, "zando_heatmap_pos_y", heatmapPosY);
+    ui::PositionSlider(*this, "##HeatmapX", heatmapPosX, "zando_heatmap_pos_x", 1920, "X: %d");
+    ui::PositionSlider(*this, "##HeatmapY", heatmapPosY, "zando_heatmap_pos_y", 1080, "Y: %d");
     ImGui::NextColumn();
     ImGui::Text("Post-Game Position:");
-    ImGui::SliderInt("##PostGameX", &postGamePosX, 0, 1920, "X: %d");
-    if (ui::EditEnded()) ui::Write(*this, "zando_postgame_pos_x", postGamePosX);
-    ImGui::SliderInt("##PostGameY", &postGamePosY, 0, 1080, "Y: %d");
-    if (ui::EditEnded()) ui::Write(*this, "zando_postgame_pos_y", postGamePosY);
+    ui::PositionSlider(*this, "##PostGameX", postGamePosX, "zando_postgame_pos_x", 1920, "X: %d");
+    ui::PositionSlider(*this, "##PostGameY", postGamePosY, "zando_postgame_pos_y", 1080, "Y: %d");
     ImGui::Columns(1);
 
     ui::Spacings(2);
@@ -80,7 +70,7 @@ void ZANDO::RenderDisplayTab() {
 void ZANDO::RenderPostGameTab() {
     struct Switch {
         const char* label;
-        bool* member;
+        const bool* member;
         zando::SettingName variable;
         const char* tooltip;
         const char* preview;
@@ -99,23 +89,20 @@ void ZANDO::RenderPostGameTab() {
     ui::Spacings(2);
     ImGui::BeginChild("StatToggles", {0.0f, 200.0f}, true);
     for (const Switch& s : switches) {
-        if (ImGui::Checkbox(s.label, s.member)) ui::Write(*this, s.variable, *s.member);
+        ui::SettingCheckbox(*this, s.label, *s.member, s.variable);
         ui::Tooltip(s.tooltip);
     }
     ImGui::EndChild();
     ImGui::Spacing();
     if (ui::ColouredButton(" Enable All Stats ", {180.0f, 35.0f}, {0.2f, 0.6f, 0.2f, 1.0f}, {0.3f, 0.7f, 0.3f, 1.0f})) {
-        for (const Switch& s : switches) *s.member = true;
         for (const Switch& s : switches) ui::Write(*this, s.variable, true);
     }
     ImGui::SameLine();
     if (ui::ColouredButton(" Disable All Stats ", {180.0f, 35.0f}, {0.6f, 0.2f, 0.2f, 1.0f}, {0.7f, 0.3f, 0.3f, 1.0f})) {
-        for (const Switch& s : switches) *s.member = false;
         for (const Switch& s : switches) ui::Write(*this, s.variable, false);
     }
     ImGui::Spacing();
-    if (ImGui::Checkbox("  Compare with my last 10 matches", &compareWithHistory))
-        ui::Write(*this, "zando_postgame_history", compareWithHistory);
+    ui::SettingCheckbox(*this, "  Compare with my last 10 matches", compareWithHistory, "zando_postgame_history");
     ui::Tooltip("Beside each figure, your average over the last 10 matches of the same playlist (from the match history)");
     ui::Spacings(2);
     ImGui::Separator();

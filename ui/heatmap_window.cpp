@@ -62,7 +62,10 @@ void ZANDO::RenderHeatmapWindow() {
         ImGui::SetNextWindowPos(FirstWindowArea(size, size, wanted).first, ImGuiCond_FirstUseEver);
     }
     // Sized to what it holds: the grid and the totals under it, without a scroll bar.
-    if (ImGui::Begin("ZANDO Heatmap", &showHeatmap, ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoCollapse)) {
+    bool open = showHeatmap;  // its close button writes the variable, like the switch
+    const bool shown = ImGui::Begin("ZANDO Heatmap", &open, ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoCollapse);
+    if (!open) ui::Write(*this, "zando_show_heatmap", false);
+    if (shown) {
         NoteWindowArea(PlacedWindow::Heatmap, size);
         const Grid<float>& shotGrid = showAllTimeHeatmap ? allTimeShotHeatmap : shotHeatmap;
         const Grid<int32_t>& goalGrid = showAllTimeHeatmap ? allTimeGoalHeatmap : goalHeatmap;

@@ -92,6 +92,22 @@ inline bool SettingSlider(ZANDO& plugin, const char* label, float member, Settin
     return true;
 }
 
+// A checkbox showing a switch's member; a click writes the variable, whose change callback stores it.
+inline bool SettingCheckbox(ZANDO& plugin, const char* label, bool member, SettingName name) {
+    bool value = member;
+    if (!ImGui::Checkbox(label, &value)) return false;
+    Write(plugin, name, value);
+    return true;
+}
+
+// A position slider. The one widget that writes its member itself: while it is dragged, the overlay
+// follows the hand at once; the variable is written when the drag ends, and its callback stores the
+// same value.
+inline void PositionSlider(ZANDO& plugin, const char* label, int32_t& member, SettingName name, int most, const char* format) {
+    ImGui::SliderInt(label, &member, 0, most, format);
+    if (ImGui::IsItemDeactivatedAfterEdit()) Write(plugin, name, static_cast<int>(member));
+}
+
 // True once the item just drawn was released after an edit ("on edit end").
 inline bool EditEnded() { return ImGui::IsItemDeactivatedAfterEdit(); }
 

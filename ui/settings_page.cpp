@@ -66,25 +66,21 @@ void ZANDO::RenderSettings() {
     // 7. Display switches.
     if (ImGui::CollapsingHeader("Display Toggles", ImGuiTreeNodeFlags_DefaultOpen)) {
         ImGui::Indent();
-        ImGui::Checkbox("Show Heatmap", &showHeatmap);
-        ImGui::Checkbox("Show Post-Game Stats", &showPostGame);
-        if (ImGui::Checkbox("Show All-Time Data", &showAllTimeHeatmap))
-            ui::Write(*this, "zando_show_alltime_heatmap", showAllTimeHeatmap);
+        ui::SettingCheckbox(*this, "Show Heatmap", showHeatmap, "zando_show_heatmap");
+        ui::SettingCheckbox(*this, "Show Post-Game Stats", showPostGame, "zando_show_postgame");
+        ui::SettingCheckbox(*this, "Show All-Time Data", showAllTimeHeatmap, "zando_show_alltime_heatmap");
         ImGui::Spacing();
         ImGui::TextDisabled("Replay Options:");
-        if (ImGui::Checkbox("Heatmap on Replay", &showHeatmapInReplay))
-            ui::Write(*this, "zando_show_heatmap_replay", showHeatmapInReplay);
-        if (ImGui::Checkbox("Post-Game on Replay", &showPostGameInReplay))
-            ui::Write(*this, "zando_show_postgame_replay", showPostGameInReplay);
+        ui::SettingCheckbox(*this, "Heatmap on Replay", showHeatmapInReplay, "zando_show_heatmap_replay");
+        ui::SettingCheckbox(*this, "Post-Game on Replay", showPostGameInReplay, "zando_show_postgame_replay");
         ImGui::Spacing();
         ImGui::TextDisabled("View Modes:");
-        if (ImGui::Checkbox("Minimalistic Mode", &minimalisticMode)) ui::Write(*this, "zando_minimalistic", minimalisticMode);
-        if (ImGui::Checkbox("Sticky Mode (Always Visible)", &stickyMode)) ui::Write(*this, "zando_sticky_mode", stickyMode);
+        ui::SettingCheckbox(*this, "Minimalistic Mode", minimalisticMode, "zando_minimalistic");
+        ui::SettingCheckbox(*this, "Sticky Mode (Always Visible)", stickyMode, "zando_sticky_mode");
         ImGui::Spacing();
         ImGui::TextDisabled("Heatmap Display Mode:");
         ImGui::Text("Toggle between frequency (blue->red) and accuracy (red->green)");
-        if (ImGui::Checkbox("Show Accuracy Overlay", &showAccuracyOverlay))
-            ui::Write(*this, "zando_show_accuracy_overlay", showAccuracyOverlay);
+        ui::SettingCheckbox(*this, "Show Accuracy Overlay", showAccuracyOverlay, "zando_show_accuracy_overlay");
         ui::Tooltip("Toggle between shot frequency (heat) and shot accuracy (goal %) display\nConsole: toggle_accuracy_view");
         ImGui::Unindent();
     }
@@ -105,10 +101,8 @@ void ZANDO::RenderSettings() {
             OnGameThread([this] { ExportHeatmapCsv("Heatmap exported to CSV"); });
         }
         ImGui::Spacing();
-        if (ImGui::Button("Toggle Heatmap View", {200.0f, 30.0f})) {
-            showAllTimeHeatmap = !showAllTimeHeatmap;
-            ui::Write(*this, "zando_show_alltime_heatmap", showAllTimeHeatmap);
-        }
+        if (ImGui::Button("Toggle Heatmap View", {200.0f, 30.0f}))
+            ui::Write(*this, "zando_show_alltime_heatmap", !showAllTimeHeatmap);
         ImGui::TextDisabled(showAllTimeHeatmap ? "(Currently: All-Time)" : "(Currently: This Match)");
         ImGui::Unindent();
     }
