@@ -34,7 +34,7 @@ std::filesystem::path ZANDO::MatchHistoryPath() const {
 void ZANDO::OpenMatchHistory() {
     // Its lines are said at once at load; on the worker, in order with the rest of the worker's lines.
     if (!matchHistory)
-        matchHistory = std::make_unique<zando::MatchHistory>([this](const std::string& line) {
+        matchHistory = std::make_shared<zando::MatchHistory>([this](const std::string& line) {
             if (zando::Worker::OnWorkerThread())
                 LogLater(line);
             else

@@ -28,13 +28,16 @@
 #include "base/worker.h"
 #include "heatmap/zone_shading_cache.h"
 #include "history/history_summary.h"
-#include "history/match_history.h"
-#include "overlay/overlay_placement.h"
 #include "plugin/match_record.h"
 #include "plugin/service_addresses.h"
-#include "upload/http_client.h"
 
 struct InProgressField;  // a figure kept across a reload (tracking/match_in_progress.cpp)
+namespace zando {
+class MatchHistory;  // history/match_history.h
+struct HistoryRow;   // history/match_history.h
+struct Placement;    // overlay/overlay_placement.h
+struct HttpRequest;  // upload/http_client.h
+}  // namespace zando
 
 // The host owns the object through a shared pointer of this very class (the library's entry points
 // make it); the settings window's base declares the one virtual destructor, as the framework does.
@@ -154,7 +157,7 @@ public:
     zando::HistoryRow HistoryRowOf(const MatchRecord& record) const;  // a finished match as the history keeps it
     int64_t AddToHistory(zando::HistoryRow row);                      // worker: the row's number, 0 when not added
     std::filesystem::path MatchHistoryPath() const;
-    std::unique_ptr<zando::MatchHistory> matchHistory;  // refuses a file it cannot read
+    std::shared_ptr<zando::MatchHistory> matchHistory;  // refuses a file it cannot read
     zando::FigureAverages historyAverages;              // the last 10 matches of the playlist before this one, for the card
     void UpdateHistoryAverages(int32_t playlistId, bool lastIsThisMatch);  // read on the worker
     void ReadHistoryAverages(int32_t playlistId, bool lastIsThisMatch);    // worker

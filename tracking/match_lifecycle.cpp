@@ -1,16 +1,8 @@
 // Match lifecycle: the game-event hooks and the handlers that move the match flags, show the
 // overlays at the end and finish the match (at once, or 3 s later for the new MMR).
 #include <exception>
-#include <memory>
-#include <optional>
-#include <string>
-#include <utility>
-#include <vector>
 
 #include "bakkesmod/wrappers/GameEvent/ServerWrapper.h"
-#include "base/path_text.h"
-#include "base/whole_file.h"
-#include "history/match_history.h"
 #include "plugin/zando.h"
 #include "tracking/event_guards.h"
 #include "tracking/game_constants.h"
@@ -215,35 +207,6 @@ void ZANDO::ReadFinalScore(ServerWrapper state) {
         if (!team.IsNull() && (index == 0 || index == 1)) goals[static_cast<std::size_t>(index)] = team.GetScore();
     }
     if (goals[0] >= 0 && goals[1] >= 0) finalScore = goals;
-}
-
-// What the game thread does at a match's end is take copies: the statistics file's text, the history's
-// row, the upload's signed request. The worker writes the file, adds the row and sends the request, in
-// that order; the lines come out on the game thread in the order they always had, thenLine last.
-void ZANDO::ExportAndUpload(const MatchRecord& record, uint64_t match, std::string thenLine, bool announce) {
-    if (announce) cvarManager->log("[STATS] Exporting stats to JSON...");
-    std::vector<std::string> beforeFile, beforeUpload;
-    std::string json = StatsJsonText(record, beforeFile);
-    zando::HistoryRow row = HistoryRowOf(record);
-    if (announce) beforeUpload.push_back("[STATS] Triggering upload to server...");
-    std::optional<zando::HttpRequest> request = PrepareUpload(record, match, beforeUpload);
-    if (request) row.uploadBody = request->body;  // kept until the dashboard answers 200
-    const bool uploading = request.has_value();
-    auto historyId = std::make_shared<int64_t>(0);
-    OnWorker([this, json = std::move(json), row = std::move(row), beforeFile = std::move(beforeFile),
-              beforeUpload = std::move(beforeUpload), historyId, uploading, thenLine]() mutable {
-        for (std::string& line : beforeFile) LogLater(std::move(line));
-        const std::string fileName = StatsJsonFileName();
-        switch (zando::ReplaceFileWhole(zando::TextPath(fileName), json, true)) {
-        case zando::WriteOutcome::OpenFailed: LogLater("[EXPORT] Failed to open file: " + fileName); break;
-        case zando::WriteOutcome::WriteFailed: LogLater("[EXPORT] Failed to write file: " + fileName); break;
-        case zando::WriteOutcome::Written: LogLater("[EXPORT] Stats exported to: " + fileName); break;
-        }
-        *historyId = AddToHistory(std::move(row));
-        for (std::string& line : beforeUpload) LogLater(std::move(line));
-        if (!uploading && !thenLine.empty()) LogLater(thenLine);
-    });
-    if (request) SendUpload(std::move(*request), match, historyId, std::move(thenLine));
 }
 
 void ZANDO::OnMatchDestroyed() {
