@@ -322,6 +322,7 @@ void KeepThroughChanges(const ShadeOf& shadeOf, const ColourOf& colourOf, unsign
         case 7: mode.goalsCountAsShots = !mode.goalsCountAsShots; break;
         case 8: mode.opacity = static_cast<float>(pick(101)) / 100.0f; break;
         case 9: box = {pick(1800), pick(700), 50 + pick(600), 62 + pick(700)}; break;
+        case 11: box.width = 50 + pick(600), box.height = 62 + pick(700); break;  // a new scale: the corner stays
         case 10:
             if (pick(8) == 0) ClearGrid(shots), ClearGrid(goals);
             break;       // a reset

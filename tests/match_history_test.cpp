@@ -154,13 +154,10 @@ TEST(MatchHistory, ASessionAddsOneRowPerFinishedMatchWithItsTrueFiguresAndZones)
 
 // A history of the first version (no derived figures) is brought up to date: its rows kept with the
 // new figures at 0, the file's version raised, and new matches added after them.
-TEST(MatchHistory, AFileOfTheFirstVersionIsMigratedWithItsRowsKept) {
-    zando_test::TempDir folder;
-    const std::filesystem::path file = folder.path() / "zando_history.sqlite3";
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(file.string().c_str(), &db), SQLITE_OK);
-    RunSql(
-        db,
+// Files of each older version, written out in SQL as those builds wrote them, are brought up to date
+// with their rows kept; none of their matches counts as a missed upload (they kept no body).
+TEST(MatchHistory, FilesOfEachOlderVersionAreMigratedWithTheirRowsKept) {
+    const std::string version1 =
         "CREATE TABLE matches (id INTEGER PRIMARY KEY, ended_at TEXT NOT NULL, playlist_id INTEGER NOT NULL,"
         " playlist_name TEXT NOT NULL, ranked INTEGER NOT NULL, team INTEGER NOT NULL, result TEXT NOT NULL,"
         " score_for INTEGER, score_against INTEGER, overtime INTEGER NOT NULL, duration REAL NOT NULL,"
@@ -170,46 +167,71 @@ TEST(MatchHistory, AFileOfTheFirstVersionIsMigratedWithItsRowsKept) {
         " shot_zones TEXT NOT NULL, goal_zones TEXT NOT NULL);"
         "CREATE INDEX matches_by_playlist ON matches (playlist_id, id);"
         "INSERT INTO matches VALUES (1, '2026-01-02T03:04:05Z', 11, 'Ranked Doubles', 1, 1, 'win', 3, 1, 0, 300.5, 1000, 1009.5,"
-        " 9.5, 4, 2, 1400.25, 900, 850, 40, 80, 70, '3:10:2 5:20:2', '3:10:2');"
-        "PRAGMA user_version = 1;");
-    sqlite3_close(db);
+        " 9.5, 4, 2, 1400.25, 900, 850, 40, 80, 70, '3:10:2 5:20:2', '3:10:2');";
+    const std::string version2 = version1 +
+                                 "ALTER TABLE matches ADD COLUMN boost_per_minute REAL NOT NULL DEFAULT 0;"
+                                 "ALTER TABLE matches ADD COLUMN supersonic_share REAL NOT NULL DEFAULT 0;"
+                                 "ALTER TABLE matches ADD COLUMN empty_tank_share REAL NOT NULL DEFAULT 0;"
+                                 "ALTER TABLE matches ADD COLUMN full_tank_share REAL NOT NULL DEFAULT 0;"
+                                 "ALTER TABLE matches ADD COLUMN shots_per_goal REAL NOT NULL DEFAULT 0;"
+                                 "UPDATE matches SET boost_per_minute = 179.6, shots_per_goal = 2;";
+    const struct {
+        int version;
+        std::string sql;
+        float boostPerMinute;
+    } files[] = {{1, version1, 0.0f}, {2, version2, 179.6f}};
+    for (const auto& old : files) {
+        SCOPED_TRACE("version " + std::to_string(old.version));
+        zando_test::TempDir folder;
+        const std::filesystem::path file = folder.path() / "zando_history.sqlite3";
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(file.string().c_str(), &db), SQLITE_OK);
+        RunSql(db, (old.sql + "PRAGMA user_version = " + std::to_string(old.version) + ";").c_str());
+        sqlite3_close(db);
 
-    std::vector<std::string> lines;
-    zando::MatchHistory history([&](const std::string& line) { lines.push_back(line); });
-    ASSERT_TRUE(history.Open(file).usable) << (lines.empty() ? "" : lines[0]);
-    EXPECT_TRUE(lines.empty());
-    const std::vector<zando::HistoryRow> kept = history.Last(-1);
-    ASSERT_EQ(kept.size(), 1u);
-    EXPECT_EQ(kept[0].playlistName, "Ranked Doubles");
-    EXPECT_EQ(kept[0].result, "win");
-    EXPECT_EQ(kept[0].scoreFor, 3);
-    EXPECT_EQ(kept[0].scoreAgainst, 1);
-    EXPECT_FLOAT_EQ(kept[0].averageSpeed, 1400.25f);
-    EXPECT_EQ(kept[0].shotZones, (std::vector<zando::ZoneCount>{{3, 10, 2}, {5, 20, 2}}));
-    EXPECT_EQ(kept[0].boostPerMinute, 0.0f);
-    zando::HistoryRow next;
-    next.endedAt = "2026-01-02T03:20:00Z";
-    next.playlistId = 11;
-    next.playlistName = "Ranked Doubles";
-    next.boostPerMinute = 250.5f;
-    next.goalZones = {{0, 0, 1}};
-    ASSERT_TRUE(history.Add(next));
-    EXPECT_EQ(next.id, 2);
-    history.Close();
+        std::vector<std::string> lines;
+        zando::MatchHistory history([&](const std::string& line) { lines.push_back(line); });
+        ASSERT_TRUE(history.Open(file).usable) << (lines.empty() ? "" : lines[0]);
+        EXPECT_TRUE(lines.empty());
+        const std::vector<zando::HistoryRow> kept = history.Last(-1);
+        ASSERT_EQ(kept.size(), 1u);
+        EXPECT_EQ(kept[0].playlistName, "Ranked Doubles");
+        EXPECT_EQ(kept[0].result, "win");
+        EXPECT_EQ(kept[0].scoreFor, 3);
+        EXPECT_EQ(kept[0].scoreAgainst, 1);
+        EXPECT_FLOAT_EQ(kept[0].averageSpeed, 1400.25f);
+        EXPECT_EQ(kept[0].shotZones, (std::vector<zando::ZoneCount>{{3, 10, 2}, {5, 20, 2}}));
+        EXPECT_FLOAT_EQ(kept[0].boostPerMinute, old.boostPerMinute);
+        EXPECT_FALSE(kept[0].uploaded);
+        EXPECT_TRUE(history.MissedUploads().empty()) << "an old match kept no body to send";
+        zando::HistoryRow next;
+        next.endedAt = "2026-01-02T03:20:00Z";
+        next.playlistId = 11;
+        next.playlistName = "Ranked Doubles";
+        next.boostPerMinute = 250.5f;
+        next.goalZones = {{0, 0, 1}};
+        next.uploadBody = "{\"shots\":0}";
+        ASSERT_TRUE(history.Add(next));
+        EXPECT_EQ(next.id, 2);
+        ASSERT_EQ(history.MissedUploads().size(), 1u);
+        EXPECT_TRUE(history.MarkUploaded(2));
+        EXPECT_TRUE(history.MissedUploads().empty());
+        history.Close();
 
-    const std::vector<Row> rows = ReadRows(file);
-    ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0].at("boost_per_minute"), "0.0");
-    EXPECT_EQ(rows[1].at("boost_per_minute"), "250.5");
-    EXPECT_EQ(rows[1].at("goal_zones"), "0:0:1");
-    EXPECT_EQ(rows[1].at("score_for"), "") << "no score read: NULL, not 0";
-    ASSERT_EQ(sqlite3_open(file.string().c_str(), &db), SQLITE_OK);
-    sqlite3_stmt* version = nullptr;
-    sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &version, nullptr);
-    ASSERT_EQ(sqlite3_step(version), SQLITE_ROW);
-    EXPECT_EQ(sqlite3_column_int(version, 0), 3);
-    sqlite3_finalize(version);
-    sqlite3_close(db);
+        const std::vector<Row> rows = ReadRows(file);
+        ASSERT_EQ(rows.size(), 2u);
+        EXPECT_EQ(rows[1].at("boost_per_minute"), "250.5");
+        EXPECT_EQ(rows[1].at("goal_zones"), "0:0:1");
+        EXPECT_EQ(rows[1].at("score_for"), "") << "no score read: NULL, not 0";
+        EXPECT_EQ(rows[1].at("uploaded"), "1");
+        ASSERT_EQ(sqlite3_open(file.string().c_str(), &db), SQLITE_OK);
+        sqlite3_stmt* version = nullptr;
+        sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &version, nullptr);
+        ASSERT_EQ(sqlite3_step(version), SQLITE_ROW);
+        EXPECT_EQ(sqlite3_column_int(version, 0), 3);
+        sqlite3_finalize(version);
+        sqlite3_close(db);
+    }
 }
 
 // A file the history cannot read is refused with one "[HISTORY] " line and left byte for byte as it
@@ -277,30 +299,55 @@ TEST(MatchHistory, AFileItCannotReadIsRefusedAndLeftAsItWas) {
 
 // Another program holding the history's lock: the match is not added, nothing is lost or rewritten,
 // and once the lock is gone the next match is added.
+// Another program's lock, an exclusive one or an ordinary write in progress: the match is not added
+// and the line says why; the next match is added once the file is free. A file that needs bringing up
+// to date while another program writes is refused for that same reason, and left as it is.
 TEST(MatchHistory, ALockedFileIsNotWrittenAndTheNextMatchIsAddedOnceItIsFree) {
-    zando_test::TempDir folder;
-    const std::filesystem::path file = folder.path() / "zando_history.sqlite3";
-    std::vector<std::string> lines;
-    zando::MatchHistory history([&](const std::string& line) { lines.push_back(line); });
-    ASSERT_TRUE(history.Open(file).usable);
-    zando::HistoryRow row;
-    row.playlistName = "Ranked Duel";
-    ASSERT_TRUE(history.Add(row));
-    const std::string before = zando_test::ReadFile(file);
+    for (const char* lock : {"BEGIN EXCLUSIVE", "BEGIN IMMEDIATE", "BEGIN; INSERT INTO matches (id) VALUES (99)"}) {
+        SCOPED_TRACE(lock);
+        zando_test::TempDir folder;
+        const std::filesystem::path file = folder.path() / "zando_history.sqlite3";
+        std::vector<std::string> lines;
+        zando::MatchHistory history([&](const std::string& line) { lines.push_back(line); });
+        ASSERT_TRUE(history.Open(file).usable);
+        zando::HistoryRow row;
+        row.playlistName = "Ranked Duel";
+        ASSERT_TRUE(history.Add(row));
+        const std::string before = zando_test::ReadFile(file);
 
-    sqlite3* other = nullptr;
-    ASSERT_EQ(sqlite3_open(file.string().c_str(), &other), SQLITE_OK);
-    RunSql(other, "BEGIN EXCLUSIVE");
-    EXPECT_FALSE(history.Add(row));
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].rfind("[HISTORY] This match was not added: the history is locked by another program", 0), 0u) << lines[0];
-    RunSql(other, "ROLLBACK");
-    sqlite3_close(other);
-    EXPECT_EQ(zando_test::ReadFile(file), before);
+        sqlite3* other = nullptr;
+        ASSERT_EQ(sqlite3_open(file.string().c_str(), &other), SQLITE_OK);
+        sqlite3_exec(other, lock, nullptr, nullptr, nullptr);  // the INSERT fails on its NOT NULLs: the write lock stays
+        EXPECT_FALSE(history.Add(row));
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_EQ(lines[0].rfind("[HISTORY] This match was not added: the history is locked by another program", 0), 0u)
+            << lines[0];
+        RunSql(other, "ROLLBACK");
+        sqlite3_close(other);
+        EXPECT_EQ(zando_test::ReadFile(file), before);
 
-    ASSERT_TRUE(history.Add(row));
-    EXPECT_EQ(row.id, 2);
-    EXPECT_EQ(history.Count(), 2);
+        ASSERT_TRUE(history.Add(row));
+        EXPECT_EQ(row.id, 2);
+        EXPECT_EQ(history.Count(), 2);
+
+        // A file of the previous version opened while another program writes to it.
+        history.Close();
+        lines.clear();
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(file.string().c_str(), &db), SQLITE_OK);
+        RunSql(db, "PRAGMA user_version = 2");
+        sqlite3_close(db);
+        ASSERT_EQ(sqlite3_open(file.string().c_str(), &other), SQLITE_OK);
+        sqlite3_exec(other, lock, nullptr, nullptr, nullptr);
+        const std::string locked = zando_test::ReadFile(file);
+        EXPECT_FALSE(history.Open(file).usable);
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_EQ(lines[0], "[HISTORY] Match history unavailable: " + file.string() +
+                                " is locked by another program - the file is left as it is");
+        RunSql(other, "ROLLBACK");
+        sqlite3_close(other);
+        EXPECT_EQ(zando_test::ReadFile(file), locked);
+    }
 }
 
 // The plug-in with a history it refuses still finishes the match: its statistics file is written.

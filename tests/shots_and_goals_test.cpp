@@ -299,3 +299,35 @@ TEST_F(ShotsAndGoals, AShotAndAGoalCreditedWhileThePlayersCarIsDemolishedCount) 
     EXPECT_EQ(Z().goals, 1);
     EXPECT_EQ(Z().goalHeatmap[8][25], 1) << "placed at the last touch";
 }
+
+// While the player's car is demolished, the shot's driver is told by account: the same number on the
+// same platform. An empty id (0, no account read) is nobody's, so two empty ids never match.
+TEST_F(ShotsAndGoals, WithoutACarTheShooterIsToldByAccountAndAnEmptyIdIsNobodys) {
+    host::game::Car& other = match.AddCar(1, {0, 2000, 17});
+    const host::game::UniqueId account{76561190000000042ull, 1};
+    const struct {
+        const char* name;
+        host::game::UniqueId me, shooterId;
+        bool shooterIsMe, counted;
+    } cases[] = {
+        {"the player, by account", account, account, true, true},
+        {"another player", account, {76561190000000077ull, 1}, false, false},
+        {"the same number on another platform", account, {account.id, 2}, false, false},
+        {"another player, both ids empty", {}, {}, false, false},
+        {"the player, both ids empty", {}, {}, true, false},
+    };
+    float clock = 100.0f;
+    for (const auto& c : cases) {
+        Host().World().localPlayer = c.me;
+        local->pri->uniqueId = c.me;
+        host::game::Car& shooter = c.shooterIsMe ? *local : other;
+        shooter.pri->uniqueId = c.shooterId;
+        local->demolished = false;
+        TouchFrom(*local, {0, 1000, 17});
+        local->demolished = true;
+        const int before = Z().shots;
+        match.SetClock(clock += 10.0f);
+        match.StatTicker(shooter, "Shot on Goal");
+        EXPECT_EQ(Z().shots - before, c.counted ? 1 : 0) << c.name;
+    }
+}
