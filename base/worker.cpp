@@ -29,6 +29,10 @@ void Worker::Run() {
         if (queue_.empty()) return;  // stopping, nothing left
         Entry entry = std::move(queue_.front());
         queue_.pop_front();
+        if (stopping_ && entry.ifDropped && std::chrono::steady_clock::now() >= dropAfter_) {
+            dropped_.push_back(std::move(entry.ifDropped));
+            continue;
+        }
         running_ = true;
         runningDroppable_ = static_cast<bool>(entry.ifDropped);
         lock.unlock();
@@ -50,29 +54,32 @@ bool Worker::Idle() const {
     return queue_.empty() && !running_;
 }
 
-bool Worker::RunningDroppable() const {
+bool Worker::HasDroppableWork() const {
     std::scoped_lock lock(mutex_);
-    return running_ && runningDroppable_;
+    if (running_ && runningDroppable_) return true;
+    for (const Entry& entry : queue_)
+        if (entry.ifDropped) return true;
+    return false;
 }
 
-int Worker::Stop() {
-    std::vector<Task> dropped;
+int Worker::Stop(std::chrono::steady_clock::time_point dropAfter) {
     std::thread thread;
     {
         std::scoped_lock lock(mutex_);
-        std::deque<Entry> kept;
-        for (Entry& entry : queue_) {
-            if (entry.ifDropped)
-                dropped.push_back(std::move(entry.ifDropped));
-            else
-                kept.push_back(std::move(entry));
-        }
-        queue_ = std::move(kept);
         stopping_ = true;
+        dropAfter_ = dropAfter;
         thread = std::move(thread_);
         changed_.notify_all();
     }
     if (thread.joinable()) thread.join();
+    std::vector<Task> dropped;
+    {
+        std::scoped_lock lock(mutex_);
+        dropped.swap(dropped_);
+        for (Entry& entry : queue_)  // never started: no thread ran
+            if (entry.ifDropped) dropped.push_back(std::move(entry.ifDropped));
+        queue_.clear();
+    }
     for (Task& ifDropped : dropped) ifDropped();
     return static_cast<int>(dropped.size());
 }

@@ -8,6 +8,7 @@
 #include <functional>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace zando {
 
@@ -30,13 +31,14 @@ public:
     bool Idle() const;
     // Whether the calling thread is a worker's.
     static bool OnWorkerThread();
-    // Whether the task running now is one Stop could have dropped (an exchange in flight).
-    bool RunningDroppable() const;
 
-    // Ends the thread: the tasks that always run are run, the droppable ones not started are dropped,
-    // and the one running is waited for. Returns how many were dropped. Work handed over after it
-    // is not run (the plug-in is going away).
-    int Stop();
+    // Ends the thread once everything handed over has run, except droppable tasks still waiting when
+    // dropAfter has passed (an unreachable dashboard must not hold the game's unload for long): those
+    // are dropped. The one running is waited for. Returns how many were dropped. Work handed over
+    // after it is not run (the plug-in is going away).
+    int Stop(std::chrono::steady_clock::time_point dropAfter = {});
+    // Whether a droppable task is running or waiting.
+    bool HasDroppableWork() const;
 
 private:
     struct Entry {
@@ -51,6 +53,8 @@ private:
     bool running_ = false;  // a task is running
     bool runningDroppable_ = false;
     bool stopping_ = false;  // for good
+    std::chrono::steady_clock::time_point dropAfter_;
+    std::vector<Task> dropped_;  // the ifDropped actions of the tasks Stop dropped
     std::thread thread_;
 };
 

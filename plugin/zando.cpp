@@ -73,10 +73,11 @@ void ZANDO::onUnload() {
         gameWrapper->UnregisterDrawables();
     }
     // Outside the lock (the worker's work never takes it, but a window may wait for it meanwhile): the
-    // saves handed over are finished, an exchange in flight is waited for (no longer than its time-outs),
-    // and exchanges not started are dropped; the matches they were for stay missed in the history.
-    if (worker.RunningDroppable()) SayWaitingForExchange();
-    worker.Stop();
+    // saves handed over are finished, and the exchanges too, as long as they start within one
+    // exchange's time-out of now; later ones are dropped, and their matches stay missed in the history.
+    unloading = true;
+    if (worker.HasDroppableWork()) SayWaitingForExchange();
+    worker.Stop(std::chrono::steady_clock::now() + ExchangeWaitAtUnload());
     zando::StateLock lock(stateLock);
     ApplyDelivered();
 }

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -202,9 +203,12 @@ public:
     void SendUpload(zando::HttpRequest request, uint64_t match, std::shared_ptr<const int64_t> historyId, std::string thenLine);
     // "zando_upload_missed": the history's matches not answered 200, sent again on the worker, oldest first.
     void UploadMissed();
-    bool resendRunning = false;    // missed uploads are being sent
-    void SayWaitingForExchange();  // at unload, with an exchange in flight
-    void StartConnectionTest();    // the panel's "Test Connection" press
+    bool resendRunning = false;                               // missed uploads are being sent
+    std::atomic<bool> unloading = false;                      // set at unload, for the worker
+    std::atomic<bool> dashboardSilent = false;                // the last exchange got no answer (worker)
+    void SayWaitingForExchange();                             // at unload, with an exchange in flight or waiting
+    static std::chrono::milliseconds ExchangeWaitAtUnload();  // how long unload lets exchanges start
+    void StartConnectionTest();                               // the panel's "Test Connection" press
     // The check's exchange (worker): the result text and the status answered (0 for none).
     static std::pair<std::string, int> TestConnection(const zando::HttpRequest& request);
     // Why the API key or the server address cannot be sent as they are; empty when they can.

@@ -53,28 +53,38 @@ zando::HttpRequest UploadRequest(const std::string& serverUrl, const std::string
     return request;
 }
 
-// Sends the request (on the worker): the line that says how it went, and whether it was answered 200.
-std::pair<std::string, bool> Exchange(const zando::HttpRequest& request) {
+// How an exchange went: its line, whether it was answered 200, whether the dashboard answered at all.
+struct Exchanged {
+    std::string line;
+    bool uploaded = false;
+    bool answered = false;
+};
+
+// Sends the request (on the worker).
+Exchanged Exchange(const zando::HttpRequest& request) {
     try {
         const zando::HttpOutcome outcome = zando::PerformHttpRequest(request);
         using Stage = zando::HttpOutcome::Stage;
         switch (outcome.stage) {
-        case Stage::NoSession: return {"[ZANDO] ✗ Failed to initialize HTTP session", false};
+        case Stage::NoSession: return {"[ZANDO] ✗ Failed to initialize HTTP session"};
         case Stage::BadUrl:
-        case Stage::NoConnection: return {"[ZANDO] ✗ Failed to connect to server: " + request.serverUrl, false};
-        case Stage::NoRequest: return {"[ZANDO] ✗ Failed to open HTTP request", false};
+        case Stage::NoConnection: return {"[ZANDO] ✗ Failed to connect to server: " + request.serverUrl};
+        case Stage::NoRequest: return {"[ZANDO] ✗ Failed to open HTTP request"};
         case Stage::SendFailed:
-            return {"[ZANDO] ✗ Failed to send request to server (Error: " + std::to_string(outcome.error) + ")", false};
+            return {"[ZANDO] ✗ Failed to send request to server (Error: " + std::to_string(outcome.error) + ")"};
         case Stage::ReceiveFailed:
-            return {"[ZANDO] ✗ Failed to receive response from server (Error: " + std::to_string(outcome.error) + ")", false};
-        case Stage::Answered: return {StatusLine(outcome.status), outcome.status == 200};
+            return {"[ZANDO] ✗ Failed to receive response from server (Error: " + std::to_string(outcome.error) + ")"};
+        case Stage::Answered: return {StatusLine(outcome.status), outcome.status == 200, true};
         }
     } catch (const std::exception& e) {
-        return {std::string("[ZANDO] ✗ Upload exception: ") + e.what(), false};
+        return {std::string("[ZANDO] ✗ Upload exception: ") + e.what()};
     } catch (...) {
     }
-    return {"[ZANDO] ✗ Unknown upload error occurred", false};
+    return {"[ZANDO] ✗ Unknown upload error occurred"};
 }
+
+constexpr const char* NotSentAtUnload =
+    "[ZANDO] ✗ Upload not sent: the plug-in was unloaded first - zando_upload_missed sends it later";
 
 }  // namespace
 
@@ -103,9 +113,12 @@ std::string ZANDO::UploadSettingsProblem(const std::string& changed) const {
     return {};
 }
 
+std::chrono::milliseconds ZANDO::ExchangeWaitAtUnload() { return std::chrono::milliseconds(zando::ExchangeTimeoutMs); }
+
 void ZANDO::SayWaitingForExchange() {
-    cvarManager->log("[ZANDO] Waiting for the dashboard's answer before unloading (at most " +
-                     std::to_string(zando::ExchangeTimeoutMs / 1000) + " s)");
+    const std::string seconds = std::to_string(zando::ExchangeTimeoutMs / 1000);
+    cvarManager->log("[ZANDO] Sending to the dashboard before unloading (at most " + seconds +
+                     " s an exchange; a match not sent stays for zando_upload_missed)");
 }
 
 std::optional<zando::HttpRequest> ZANDO::PrepareUpload(const MatchRecord& record, uint64_t match,
@@ -172,14 +185,16 @@ void ZANDO::SendUpload(zando::HttpRequest request, uint64_t match, std::shared_p
     };
     OnWorker(
         [this, request = std::move(request), historyId, finish] {
-            auto [line, uploaded] = Exchange(request);
-            if (uploaded && *historyId > 0 && !matchHistory->MarkUploaded(*historyId))
-                line += " - the history could not note it, so zando_upload_missed would send it again";
-            finish(std::move(line), uploaded);
+            // At unload, after an exchange the dashboard did not answer, the next ones are not tried:
+            // each would hold the game's unload for its whole time-out.
+            if (unloading && dashboardSilent) return finish(NotSentAtUnload, false);
+            Exchanged exchanged = Exchange(request);
+            dashboardSilent = !exchanged.answered;
+            if (exchanged.uploaded && *historyId > 0 && !matchHistory->MarkUploaded(*historyId))
+                exchanged.line += " - the history could not note it, so zando_upload_missed would send it again";
+            finish(std::move(exchanged.line), exchanged.uploaded);
         },
-        [finish] {
-            finish("[ZANDO] ✗ Upload not sent: the plug-in was unloaded first - zando_upload_missed sends it later", false);
-        });
+        [finish] { finish(NotSentAtUnload, false); });
 }
 
 void ZANDO::UploadMissed() {
@@ -217,9 +232,10 @@ void ZANDO::UploadMissed() {
                 std::vector<std::string> said;
                 const zando::HttpRequest request = UploadRequest(server, key, row.uploadBody, said);
                 for (std::string& line : said) LogLater(std::move(line));
-                auto [line, uploaded] = Exchange(request);
-                LogLater(std::move(line));
-                if (!uploaded) {
+                Exchanged exchanged = Exchange(request);
+                dashboardSilent = !exchanged.answered;
+                LogLater(std::move(exchanged.line));
+                if (!exchanged.uploaded) {
                     LogLater("[ZANDO] Stopped at the first failure - " + std::to_string(missed.size() - sent) + " missed " +
                              (missed.size() - sent == 1 ? "match" : "matches") + " left to send");
                     return done();
