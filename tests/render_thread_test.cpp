@@ -1,6 +1,6 @@
 // The plug-in's windows on the host's render thread, concurrently with a match on the game thread, as
 // the game runs them: a player clicks through the panel's tabs and presses its buttons while a match
-// is played. Built with ThreadSanitizer (./run test) any unguarded access between the two threads is
+// is played, and the plug-in's worker saves, uploads and reads the history meanwhile. Built with ThreadSanitizer (./run test) any unguarded access between the two threads is
 // reported and fails the run; in every build the match's figures must be what the match was, and each
 // button's work must have been done (on the game thread).
 #include <atomic>
@@ -29,6 +29,8 @@ const Press Presses[] = {
     {"  Export & Data", "ExportContent", " Export Heatmap to CSV ", 100.0f},
     {"  Export & Data", "ExportContent", " Export Stats to JSON ", 100.0f},
     {"  Dashboard Integration", "DashboardContent", "Test Connection", 100.0f},
+    {"  Dashboard Integration", "DashboardContent", "Send Missed Matches", 100.0f},
+    {"  Dashboard", "DashboardRight", "Match History", 100.0f},  // its window reads the history on the worker
     {"  Display Settings", "DisplayContent", "Show All-Time Heatmap", 10.0f},
     {"  Display Settings", "DisplayContent", "Reset All to Defaults", 40.0f},
     {"  Heatmap", "HeatmapControls", "All-Time Data", 200.0f},
@@ -42,7 +44,9 @@ public:
     bool PressNext() {
         if (!placed_) Place();
         const Press& press = Presses[next_];
-        if (!Click("Sidebar", press.tab, 60.0f) || !Click(press.region, press.label, press.x)) {
+        // A switch's label says what the next press does ("Match History", "Hide Match History").
+        if (!Click("Sidebar", press.tab, 60.0f) ||
+            !(Click(press.region, press.label, press.x) || Click(press.region, std::string("Hide ") + press.label, press.x))) {
             failed = true;
             throw std::runtime_error(std::string("not found: ") + press.label);
         }
@@ -101,7 +105,7 @@ TEST(RenderThread, ButtonsPressedDuringAMatchDoTheirWorkOnTheGameThreadAndTheMat
         render.Stop();
         ASSERT_EQ(render.Failure(), "");
     }
-    host.Advance(0.0);  // the work handed over by the last press
+    zando.Settle();  // the work handed over by the last press, and the worker's
 
     const ZANDO& z = zando.Zando();
     ASSERT_GT(played.truth.shots, 0) << "a match with shots to count";
