@@ -212,6 +212,7 @@ HistoryStatus MatchHistory::Open(const std::filesystem::path& file) {
 }
 
 HistoryStatus MatchHistory::Check() {
+    CheckMayWait("a match history call");
     Disconnect();
     usable_ = false;
     const std::string name = PathText(file_);
@@ -266,7 +267,6 @@ bool MatchHistory::HoldsMatches() {
 }
 
 int MatchHistory::OpenFile(int& schema) {
-    CheckMayWait("a match history call");
     Disconnect();
     if (sqlite3_open_v2(PathText(file_).c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
         return SQLITE_CANTOPEN;
@@ -278,6 +278,7 @@ int MatchHistory::OpenFile(int& schema) {
 }
 
 MatchHistory::Connection MatchHistory::Connect(bool create) {
+    CheckMayWait("a match history call");
     if (!usable_) return Connection::Failed;
     std::error_code error;
     if (!create && !std::filesystem::exists(file_, error)) return Connection::Failed;

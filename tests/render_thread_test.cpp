@@ -1,8 +1,8 @@
 // The plug-in's windows on the host's render thread, concurrently with a match on the game thread, as
 // the game runs them: a player clicks through the panel's tabs and presses its buttons while a match
-// is played, and the plug-in's worker saves, uploads and reads the history meanwhile. Built with ThreadSanitizer (./run test) any unguarded access between the two threads is
-// reported and fails the run; in every build the match's figures must be what the match was, and each
-// button's work must have been done (on the game thread).
+// is played, and the plug-in's worker saves, uploads and reads the history meanwhile. Built with ThreadSanitizer (./run test) any
+// unguarded access between the two threads is reported and fails the run; in every build the match's figures must be what the
+// match was, and each button's work must have been done (on the game thread).
 #include <atomic>
 #include <set>
 

@@ -2,10 +2,14 @@
 // one data folder) never meet in a temporary file, and a reader only ever sees a whole file.
 #include <atomic>
 #include <chrono>
+#include <mutex>
 #include <thread>
 
+#include "base/blocking_check.h"
 #include "base/whole_file.h"
+#include "history/match_history.h"
 #include "test_support.h"
+#include "upload/http_client.h"
 
 TEST(WholeFile, WritersSharingAFileNeverFailAndReadersSeeOnlyWholeContents) {
     zando_test::TempDir folder;
@@ -33,3 +37,40 @@ TEST(WholeFile, WritersSharingAFileNeverFailAndReadersSeeOnlyWholeContents) {
     EXPECT_EQ(torn, 0);
     EXPECT_TRUE(zando_test::TemporaryFilesBeside(file).empty());
 }
+
+#if !defined(_WIN32)
+// In the test builds, a file write, a history call or a network exchange made under the plug-in's lock
+// (where the game or a window would wait for it) stops the program with its name; at load and unload,
+// which the game waits for anyway, and on the worker it is allowed.
+TEST(WholeFile, WaitingUnderThePluginsLockStopsATestBuild) {
+    zando_test::TempDir folder;
+    const std::filesystem::path file = folder.path() / "locked.txt";
+    std::recursive_mutex stateLock;
+    const auto write = [&] { zando::ReplaceFileWhole(file, "x", false); };
+    const auto query = [&] {
+        zando::MatchHistory history([](const std::string&) {});
+        history.Open(folder.path() / "history.sqlite3");
+        history.Count();
+    };
+    const auto send = [] {
+        zando::HttpRequest request;
+        request.verb = "GET";
+        request.serverUrl = "http://127.0.0.1:9";
+        zando::PerformHttpRequest(request);
+    };
+    const auto locked = [&](const auto& action) {
+        zando::StateLock lock(stateLock);
+        action();
+    };
+    EXPECT_DEATH(locked(write), "a file write under the plug-in's lock");
+    EXPECT_DEATH(locked(query), "a match history call under the plug-in's lock");
+    EXPECT_DEATH(locked(send), "a network exchange under the plug-in's lock");
+    {
+        zando::StateLock lock(stateLock);
+        const zando::MayWaitHere loading;
+        write();
+    }
+    write();
+    EXPECT_EQ(zando_test::ReadFile(file), "x");
+}
+#endif
