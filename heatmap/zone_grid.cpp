@@ -1,5 +1,6 @@
 // ZoneOf: the zone of the 62 x 50 grid that a field position falls in.
 #include "plugin/zando.h"
+#include "tracking/game_constants.h"
 
 namespace {
 
@@ -15,6 +16,7 @@ int CellOf(float scaled, int cells) {
 }  // namespace
 
 ZANDO::Zone ZANDO::ZoneOf(float x, float y, int team) const {
+    using zando::constants::fieldLength, zando::constants::fieldWidth;
     const float u = 1.0f - (x + fieldLength * 0.5f) / fieldLength;
     float v = (y + fieldWidth * 0.5f) / fieldWidth;
     if (team == 0) v = 1.0f - v;

@@ -151,9 +151,10 @@ void ZANDO::RegisterHistoryCommands() {
     RegisterCommand(
         "zando_history_window",
         [this](std::vector<std::string>) {
-            showHistoryWindow = !showHistoryWindow;
-            cvarManager->log(std::string("[HISTORY] History window ") + (showHistoryWindow ? "shown" : "hidden") +
-                             (showHistoryWindow && !isWindowOpen ? " - it opens with the ZANDO panel (togglemenu ZANDO)" : ""));
+            panel.showHistoryWindow = !panel.showHistoryWindow;
+            cvarManager->log(
+                std::string("[HISTORY] History window ") + (panel.showHistoryWindow ? "shown" : "hidden") +
+                (panel.showHistoryWindow && !panel.isWindowOpen ? " - it opens with the ZANDO panel (togglemenu ZANDO)" : ""));
         },
         "Show or hide the match history window (beside the ZANDO panel)");
 }

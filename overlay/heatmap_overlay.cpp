@@ -21,8 +21,8 @@ void Fill(CanvasWrapper& canvas, int x1, int y1, int x2, int y2) { canvas.DrawRe
 // The overlay at scale 1, in reference pixels: the tabs, the mode line and the 250 x 310 grid box.
 // Drawn after the post-game card, it moves or shrinks so as not to cover the card when both show.
 zando::Placement ZANDO::HeatmapOverlayPlacement(Vector2 canvasSize) const {
-    const zando::Placement wanted = zando::PlaceOnCanvas(canvasSize, Vector2{heatmapPosX, heatmapPosY}, HeatmapOverlayWidth,
-                                                         HeatmapOverlayHeight, heatmapScale);
+    const zando::Placement wanted = zando::PlaceOnCanvas(canvasSize, Vector2{settings.heatmapPosX, settings.heatmapPosY},
+                                                         HeatmapOverlayWidth, HeatmapOverlayHeight, settings.heatmapScale);
     if (!PostGameCardShown()) return wanted;
     const zando::PixelArea card = zando::AreaOf(PostGameCardPlacement(canvasSize), PostGameCardWidth, PostGameCardHeight());
     return zando::PlaceClearOf(canvasSize, wanted, HeatmapOverlayWidth, HeatmapOverlayHeight, card);
@@ -33,12 +33,12 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
     if (!gameWrapper) return;
     ServerWrapper state = gameWrapper->GetCurrentGameState();
     if (state.IsNull()) return;
-    if (shotHeatmap.size() != GridRows || allTimeShotHeatmap.size() != GridRows) return;
+    if (match.shotHeatmap.size() != GridRows || allTimeShotHeatmap.size() != GridRows) return;
 
-    const Grid<float>& shotGrid = showAllTimeHeatmap ? allTimeShotHeatmap : shotHeatmap;
-    const Grid<int32_t>& goalGrid = showAllTimeHeatmap ? allTimeGoalHeatmap : goalHeatmap;
+    const Grid<float>& shotGrid = settings.showAllTimeHeatmap ? allTimeShotHeatmap : match.shotHeatmap;
+    const Grid<int32_t>& goalGrid = settings.showAllTimeHeatmap ? allTimeGoalHeatmap : match.goalHeatmap;
     const zando::Placement place = HeatmapOverlayPlacement(canvas.GetSize());
-    const float S = place.scale, O = windowOpacity;
+    const float S = place.scale, O = settings.windowOpacity;
     const auto s = [S](float value) { return Trunc(value * S); };
     const auto alpha = [O](float factor) { return Trunc(O * factor); };
     const auto Text = [&canvas, S](int x, int y, const std::string& text) { zando::DrawText(canvas, x, y, text, S); };
@@ -49,8 +49,8 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
 
     // Tabs and their labels.
     const int tab2X = X0 + tabW + gap;
-    const int activeX = showAllTimeHeatmap ? tab2X : X0;
-    const int inactiveX = showAllTimeHeatmap ? X0 : tab2X;
+    const int activeX = settings.showAllTimeHeatmap ? tab2X : X0;
+    const int inactiveX = settings.showAllTimeHeatmap ? X0 : tab2X;
     zando::SetColor(canvas, {45, 85, 135, alpha(240)});
     Fill(canvas, activeX, Y0, activeX + tabW, Y0 + tabH);
     zando::SetColor(canvas, {80, 150, 255, alpha(120)});
@@ -58,9 +58,9 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
     zando::SetColor(canvas, {20, 25, 32, alpha(180)});
     Fill(canvas, inactiveX, Y0, inactiveX + tabW, Y0 + tabH);
     const Rgba activeLabel{255, 255, 255, A}, inactiveLabel{150, 160, 170, Trunc(static_cast<float>(A) * 0.7f)};
-    zando::SetColor(canvas, showAllTimeHeatmap ? inactiveLabel : activeLabel);
+    zando::SetColor(canvas, settings.showAllTimeHeatmap ? inactiveLabel : activeLabel);
     Text(X0 + s(8), Y0 + s(5), "THIS MATCH");
-    zando::SetColor(canvas, showAllTimeHeatmap ? activeLabel : inactiveLabel);
+    zando::SetColor(canvas, settings.showAllTimeHeatmap ? activeLabel : inactiveLabel);
     Text(tab2X + s(12), Y0 + s(5), "ALL-TIME");
 
     // The zones are worked out again only when the grid or the mode changed, their colours when that or
@@ -68,12 +68,13 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
     // Grids of other sizes (never made by this plug-in) are drawn from scratch up to the check that stops them.
     const bool shotWidthOk = shotGrid.Cols() == GridCols;
     const bool goalGridOk = goalGrid.size() == GridRows && goalGrid.Cols() == GridCols;
-    const auto* totals =
-        shotWidthOk && goalGridOk
-            ? &overlayShading.Get(
-                  shotGrid, goalGrid, {showAccuracyOverlay, true, O},
-                  [&](float value) { return showAccuracyOverlay ? zando::AccuracyShade(value) : zando::FrequencyShade(value); })
-            : nullptr;
+    const auto* totals = shotWidthOk && goalGridOk
+                             ? &overlayShading.Get(shotGrid, goalGrid, {settings.showAccuracyOverlay, true, O},
+                                                   [&](float value) {
+                                                       return settings.showAccuracyOverlay ? zando::AccuracyShade(value)
+                                                                                           : zando::FrequencyShade(value);
+                                                   })
+                             : nullptr;
     int totalShots = 0;
     bool anyShot = false;
     if (totals) {
@@ -90,8 +91,8 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
     const int Y1 = Y0 + tabH + s(8);
     zando::SetColor(canvas, {120, 200, 255, A});
     Text(X0 + s(8), Y1 + s(5),
-         std::string(showAccuracyOverlay ? "⊙ " : "▣ ") + (showAllTimeHeatmap ? "All-Time | " : "") +
-             (showAccuracyOverlay ? "Accuracy | " : "Heatmap | ") + std::to_string(totalShots) + " shots");
+         std::string(settings.showAccuracyOverlay ? "⊙ " : "▣ ") + (settings.showAllTimeHeatmap ? "All-Time | " : "") +
+             (settings.showAccuracyOverlay ? "Accuracy | " : "Heatmap | ") + std::to_string(totalShots) + " shots");
 
     // Grid box.
     const int Y2 = Y1 + s(32);
@@ -109,7 +110,7 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
     }
     if (!anyShot) {
         zando::SetColor(canvas, {100, 100, 120, alpha(180)});
-        Text(X0 + s(70), Y2 + s(145), showAllTimeHeatmap ? "No all-time data yet" : "No shots yet");
+        Text(X0 + s(70), Y2 + s(145), settings.showAllTimeHeatmap ? "No all-time data yet" : "No shots yet");
     } else {
         if (!goalGridOk) {
             cvarManager->log(goalGrid.size() != GridRows ? "[ZANDO ERROR] Invalid goal heatmap height"
@@ -138,31 +139,35 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
     zando::SetColor(canvas, {0, 0, 0, alpha(120)});
     Fill(canvas, L, T, L + LW, T + s(50));
     zando::SetColor(canvas, {180, 180, 200, A});
-    legendText(L + s(5), T + s(5), showAccuracyOverlay ? "ACCURACY" : "HEAT");
+    legendText(L + s(5), T + s(5), settings.showAccuracyOverlay ? "ACCURACY" : "HEAT");
     const int bar = LW - 10;
     for (int i = 0; bar > 0 && i <= LW - 11; ++i) {
         const float t = static_cast<float>(i) / static_cast<float>(bar);
-        zando::SetColor(canvas, showAccuracyOverlay ? zando::AccuracyLegendColour(t, A) : zando::FrequencyLegendColour(t, A));
+        zando::SetColor(canvas,
+                        settings.showAccuracyOverlay ? zando::AccuracyLegendColour(t, A) : zando::FrequencyLegendColour(t, A));
         canvas.DrawLine(Vector2{L + 5 + i, T + s(25)}, Vector2{L + 5 + i, T + s(35)});
     }
     zando::SetColor(canvas, {150, 150, 170, A});
-    legendText(L + s(5), T + s(37), showAccuracyOverlay ? "0%" : "Low");
-    legendText(L + s(40), T + s(37), showAccuracyOverlay ? "100%" : "High");
+    legendText(L + s(5), T + s(37), settings.showAccuracyOverlay ? "0%" : "Low");
+    legendText(L + s(40), T + s(37), settings.showAccuracyOverlay ? "100%" : "High");
 
     // The zones picked in the zone inspector (a zone, or a block of them), with their stats box.
-    if (selectedZoneCol < 0 || selectedZoneCol >= GridCols || selectedZoneRow < 0 || selectedZoneRow >= GridRows) return;
-    const int pickedRows = std::clamp(selectedZoneRows, 1, GridRows - selectedZoneRow);
-    const int pickedCols = std::clamp(selectedZoneCols, 1, GridCols - selectedZoneCol);
-    const int zx = zando::ZoneEdge(X0, W, selectedZoneCol, GridCols), zy = zando::ZoneEdge(Y2, H, selectedZoneRow, GridRows);
-    const int zx2 = zando::ZoneEdge(X0, W, selectedZoneCol + pickedCols, GridCols);
-    const int zy2 = zando::ZoneEdge(Y2, H, selectedZoneRow + pickedRows, GridRows);
+    if (panel.selection.selectedZoneCol < 0 || panel.selection.selectedZoneCol >= GridCols ||
+        panel.selection.selectedZoneRow < 0 || panel.selection.selectedZoneRow >= GridRows)
+        return;
+    const int pickedRows = std::clamp(panel.selection.selectedZoneRows, 1, GridRows - panel.selection.selectedZoneRow);
+    const int pickedCols = std::clamp(panel.selection.selectedZoneCols, 1, GridCols - panel.selection.selectedZoneCol);
+    const int zx = zando::ZoneEdge(X0, W, panel.selection.selectedZoneCol, GridCols),
+              zy = zando::ZoneEdge(Y2, H, panel.selection.selectedZoneRow, GridRows);
+    const int zx2 = zando::ZoneEdge(X0, W, panel.selection.selectedZoneCol + pickedCols, GridCols);
+    const int zy2 = zando::ZoneEdge(Y2, H, panel.selection.selectedZoneRow + pickedRows, GridRows);
     zando::SetColor(canvas, {255, 255, 100, alpha(255)});
     canvas.DrawLine(Vector2{zx, zy}, Vector2{zx2, zy}, 2.0f);
     canvas.DrawLine(Vector2{zx2, zy}, Vector2{zx2, zy2}, 2.0f);
     canvas.DrawLine(Vector2{zx2, zy2}, Vector2{zx, zy2}, 2.0f);
     canvas.DrawLine(Vector2{zx, zy2}, Vector2{zx, zy}, 2.0f);
-    const zando::ZoneFigures picked =
-        zando::FiguresOf(shotGrid, goalGrid, selectedZoneRow, selectedZoneCol, pickedRows, pickedCols, true);
+    const zando::ZoneFigures picked = zando::FiguresOf(shotGrid, goalGrid, panel.selection.selectedZoneRow,
+                                                       panel.selection.selectedZoneCol, pickedRows, pickedCols, true);
     const int zoneShots = picked.shots, zoneGoals = picked.goals;
     if (zoneShots < 1) return;
     const float accuracy = picked.AccuracyPercent();

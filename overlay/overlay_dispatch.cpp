@@ -9,8 +9,12 @@ void ZANDO::RegisterOverlays() {
     gameWrapper->RegisterDrawable(Locked([this](CanvasWrapper canvas) { RenderOverlays(canvas); }));
 }
 
-bool ZANDO::PostGameCardShown() const { return showPostGame || stickyMode || (showPostGameInReplay && inGoalReplay); }
-bool ZANDO::HeatmapOverlayShown() const { return showHeatmap || stickyMode || (showHeatmapInReplay && inGoalReplay); }
+bool ZANDO::PostGameCardShown() const {
+    return settings.showPostGame || settings.stickyMode || (settings.showPostGameInReplay && flags.inGoalReplay);
+}
+bool ZANDO::HeatmapOverlayShown() const {
+    return settings.showHeatmap || settings.stickyMode || (settings.showHeatmapInReplay && flags.inGoalReplay);
+}
 
 void ZANDO::RenderOverlays(CanvasWrapper canvas) {
     if (!gameWrapper) return;

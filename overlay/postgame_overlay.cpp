@@ -16,16 +16,17 @@ int Trunc(float value) { return figures::Whole(value); }
 
 // The card in reference pixels: 450 wide, a header and one block per statistic shown.
 int ZANDO::PostGameBlocksShown() const {
-    return int{showSpeed} + int{showBoost} + int{showShots} + int{showPossession} + int{showGameTime};
+    return int{settings.showSpeed} + int{settings.showBoost} + int{settings.showShots} + int{settings.showPossession} +
+           int{settings.showGameTime};
 }
 
 float ZANDO::PostGameCardHeight() const {
-    return minimalisticMode ? 80.0f : 130.0f + static_cast<float>(PostGameBlocksShown()) * 73.0f;
+    return settings.minimalisticMode ? 80.0f : 130.0f + static_cast<float>(PostGameBlocksShown()) * 73.0f;
 }
 
 zando::Placement ZANDO::PostGameCardPlacement(Vector2 canvasSize) const {
-    return zando::PlaceOnCanvas(canvasSize, Vector2{postGamePosX, postGamePosY}, PostGameCardWidth, PostGameCardHeight(),
-                                postGameScale);
+    return zando::PlaceOnCanvas(canvasSize, Vector2{settings.postGamePosX, settings.postGamePosY}, PostGameCardWidth,
+                                PostGameCardHeight(), settings.postGameScale);
 }
 
 void ZANDO::RenderPostGameOverlay(CanvasWrapper canvas) {
@@ -36,14 +37,14 @@ void ZANDO::RenderPostGameOverlay(CanvasWrapper canvas) {
 
     const int shown = PostGameBlocksShown();
     const zando::Placement place = PostGameCardPlacement(size);
-    const float S = place.scale, O = windowOpacity;
+    const float S = place.scale, O = settings.windowOpacity;
     const auto s = [S](float value) { return Trunc(value * S); };
     const auto alpha = [O](float factor) { return Trunc(O * factor); };
     const auto Text = [&canvas, S](int x, int y, const std::string& text) { zando::DrawText(canvas, x, y, text, S); };
     const int A = alpha(255.0f);
     const int px = place.x, py = place.y;
     const int PW = s(450);
-    const int PH = minimalisticMode ? s(80) : s(130) + shown * s(73);
+    const int PH = settings.minimalisticMode ? s(80) : s(130) + shown * s(73);
 
     zando::SetColor(canvas, {10, 15, 25, alpha(235)});
     canvas.DrawRect(Vector2{px, py}, Vector2{px + PW, py + PH});
@@ -60,17 +61,17 @@ void ZANDO::RenderPostGameOverlay(CanvasWrapper canvas) {
     const float averageSpeed = AverageSpeed();
     const int kph = figures::Kph(averageSpeed);
     const int possessionPercent = figures::Whole(PossessionPercent());
-    const int seconds = Trunc(gameTime);
+    const int seconds = Trunc(match.gameTime);
 
-    if (minimalisticMode) {
+    if (settings.minimalisticMode) {
         zando::SetColor(canvas, {120, 200, 255, A});
         Text(px + s(20), py + s(18), "⚡ STATS");
         std::string line;
-        if (showSpeed) line += "Spd:" + std::to_string(kph) + "kph";
-        if (showBoost) line += "Bst:" + std::to_string(Trunc(boostUsed));
-        if (showShots) line += "Shts:" + std::to_string(shots);
-        if (showPossession) line += "Poss:" + std::to_string(possessionPercent) + "%";
-        if (showGameTime) {
+        if (settings.showSpeed) line += "Spd:" + std::to_string(kph) + "kph";
+        if (settings.showBoost) line += "Bst:" + std::to_string(Trunc(match.boostUsed));
+        if (settings.showShots) line += "Shts:" + std::to_string(match.shots);
+        if (settings.showPossession) line += "Poss:" + std::to_string(possessionPercent) + "%";
+        if (settings.showGameTime) {
             const int rest = seconds % 60;
             line += "Time:" + std::to_string(seconds / 60) + ":" + (rest < 10 ? "0" : "") + std::to_string(rest);
         }
@@ -97,40 +98,46 @@ void ZANDO::RenderPostGameOverlay(CanvasWrapper canvas) {
     };
     // The playlist's last 10 matches beside each figure, when asked for and when there are any.
     const zando::FigureAverages& past = historyAverages;
-    const bool compare = compareWithHistory && past.count > 0;
+    const bool compare = settings.compareWithHistory && past.count > 0;
     const auto averageOf = [&](const std::string& text) {
         return compare ? "last " + std::to_string(past.count) + ": " + text : "";
     };
     const Block blocks[] = {
-        {showSpeed,
+        {settings.showSpeed,
          "AVERAGE SPEED",
          {80, 150, 255},
          {240, 245, 255},
          figures::SpeedText(averageSpeed),
          "",
          averageOf(std::to_string(figures::Kph(past.averageSpeed)) + " kph")},
-        {showBoost,
+        {settings.showBoost,
          "BOOST USAGE",
          {255, 180, 60},
          {255, 250, 240},
-         "Collected: " + std::to_string(Trunc(boostCollected)),
-         "Used: " + std::to_string(Trunc(boostUsed)),
+         "Collected: " + std::to_string(Trunc(match.boostCollected)),
+         "Used: " + std::to_string(Trunc(match.boostUsed)),
          averageOf(std::to_string(Trunc(past.boostCollected)) + " / " + std::to_string(Trunc(past.boostUsed)))},
-        {showShots,
+        {settings.showShots,
          "SHOTS ON GOAL",
          {255, 100, 130},
          {255, 245, 250},
-         std::to_string(shots) + " shots",
+         std::to_string(match.shots) + " shots",
          "",
          averageOf(figures::Tenths(past.shots) + " shots")},
-        {showPossession,
+        {settings.showPossession,
          "BALL POSSESSION",
          {100, 255, 150},
          {245, 255, 250},
-         figures::PossessionText(possessionTime, PossessionPercent()),
+         figures::PossessionText(match.possessionTime, PossessionPercent()),
          "",
          averageOf(std::to_string(Trunc(past.possessionPercent)) + "%")},
-        {showGameTime, "MATCH DURATION", {180, 160, 220}, {250, 245, 255}, figures::DurationText(gameTime), "", ""},
+        {settings.showGameTime,
+         "MATCH DURATION",
+         {180, 160, 220},
+         {250, 245, 255},
+         figures::DurationText(match.gameTime),
+         "",
+         ""},
     };
     for (const Block& block : blocks) {
         if (!block.shown) continue;

@@ -26,35 +26,35 @@ void ZANDO::RegisterConsoleCommands() {
 
     command("reset_stats", "Manually reset all stats", [this] {
         ResetStats();
-        showPostGame = false;
+        settings.showPostGame = false;
         cvarManager->log("[MANUAL RESET] All stats cleared");
     });
     command("toggle_heatmap", "Toggle heatmap display", [this, writeSetting] {
-        showHeatmap = !showHeatmap;
-        writeSetting("zando_show_heatmap", showHeatmap);
-        cvarManager->log("Heatmap " + StateWord(showHeatmap));
+        settings.showHeatmap = !settings.showHeatmap;
+        writeSetting("zando_show_heatmap", settings.showHeatmap);
+        cvarManager->log("Heatmap " + StateWord(settings.showHeatmap));
     });
     command("toggle_postgame", "Toggle post-game stats display", [this, writeSetting] {
-        showPostGame = !showPostGame;
-        writeSetting("zando_show_postgame", showPostGame);
-        cvarManager->log("Post-game stats " + StateWord(showPostGame));
+        settings.showPostGame = !settings.showPostGame;
+        writeSetting("zando_show_postgame", settings.showPostGame);
+        cvarManager->log("Post-game stats " + StateWord(settings.showPostGame));
     });
     command("toggle_minimalistic", "Toggle minimalistic post-game view", [this] {
-        minimalisticMode = !minimalisticMode;
-        cvarManager->log("Minimalistic view " + StateWord(minimalisticMode));
+        settings.minimalisticMode = !settings.minimalisticMode;
+        cvarManager->log("Minimalistic view " + StateWord(settings.minimalisticMode));
     });
     command("toggle_sticky", "Toggle sticky mode (keep stats visible during match)", [this] {
-        stickyMode = !stickyMode;
-        cvarManager->log("Sticky mode " + StateWord(stickyMode));
+        settings.stickyMode = !settings.stickyMode;
+        cvarManager->log("Sticky mode " + StateWord(settings.stickyMode));
     });
     command("toggle_heatmap_view", "Toggle between current game and all-time heatmap", [this] {
-        showAllTimeHeatmap = !showAllTimeHeatmap;
-        cvarManager->log(showAllTimeHeatmap ? "Showing ALL-TIME heatmap" : "Showing CURRENT GAME heatmap");
+        settings.showAllTimeHeatmap = !settings.showAllTimeHeatmap;
+        cvarManager->log(settings.showAllTimeHeatmap ? "Showing ALL-TIME heatmap" : "Showing CURRENT GAME heatmap");
     });
     command("toggle_accuracy_view", "Toggle between frequency and accuracy heatmap display", [this, writeSetting] {
-        showAccuracyOverlay = !showAccuracyOverlay;
-        writeSetting("zando_show_accuracy_overlay", showAccuracyOverlay);
-        cvarManager->log(showAccuracyOverlay ? "Showing ACCURACY overlay" : "Showing FREQUENCY overlay");
+        settings.showAccuracyOverlay = !settings.showAccuracyOverlay;
+        writeSetting("zando_show_accuracy_overlay", settings.showAccuracyOverlay);
+        cvarManager->log(settings.showAccuracyOverlay ? "Showing ACCURACY overlay" : "Showing FREQUENCY overlay");
     });
     command("reset_alltime_heatmap", "Clear all-time heatmap data", [this] {
         // Both grids: goals left without their shots would make every later accuracy wrong.
@@ -76,7 +76,7 @@ void ZANDO::RegisterConsoleCommands() {
             cvarManager->log("[HELP] ZANDO's settings (name value):");
             for (const zando::SettingVariable& variable : zando::SettingVariables()) {
                 std::string values = "text";
-                if (std::holds_alternative<bool ZANDO::*>(variable.member))
+                if (std::holds_alternative<bool zando::SettingsMirror::*>(variable.member))
                     values = "0 or 1";
                 else if (variable.bounded)
                     values = zando::RangeText(variable);

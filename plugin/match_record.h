@@ -1,6 +1,7 @@
-// MatchRecord: one match's figures and metadata as the statistics file and the upload write them.
-// The end of a match takes a copy, so a reset or a new match during the wait for the new MMR cannot
-// change what is written and sent for the match that ended.
+// MatchRecord: one match's figures and metadata as the statistics file, the history and the upload
+// take them. The plug-in follows the match in one (its figures cleared by ResetStats, its metadata
+// kept); the end of a match takes a copy, so a reset or a new match during the wait for the new MMR
+// cannot change what is written and sent for the match that ended.
 #pragma once
 
 #include <array>
@@ -10,32 +11,41 @@
 
 #include "base/grid.h"
 
-struct MatchRecord {
-    int32_t shots = 0;                     // shots counted
-    int32_t goals = 0;                     // goals counted
-    float speedSum = 0.0f;                 // sum of speed samples, units per second
-    int32_t speedSamples = 0;              // number of speed samples
-    float boostCollected = 0.0f;           // pad units
-    float boostUsed = 0.0f;                // percent points of the tank
-    float gameTime = 0.0f;                 // seconds covered by possession sampling
-    float possessionTime = 0.0f;           // seconds
-    float teamPossessionTime = 0.0f;       // seconds
-    float opponentPossessionTime = 0.0f;   // seconds
-    Grid<float> shotHeatmap;               // shot heat, 5.0 per shot
-    Grid<int32_t> goalHeatmap;             // goals per zone
+// What ResetStats clears: the figures counted and sampled in the match.
+struct MatchFigures {
+    int32_t shots = 0;                    // shots counted
+    int32_t goals = 0;                    // goals counted
+    float speedSum = 0.0f;                // sum of speed samples, units per second
+    int32_t speedSamples = 0;             // number of speed samples
+    float boostCollected = 0.0f;          // pad units: 12 per small pad, 100 per large pad
+    float boostUsed = 0.0f;               // percent points of the tank
+    float gameTime = 0.0f;                // seconds of match time covered by possession sampling
+    float possessionTime = 0.0f;          // seconds the car nearest the ball was on the player's team
+    float teamPossessionTime = 0.0f;      // seconds; grows with possessionTime
+    float opponentPossessionTime = 0.0f;  // seconds the nearest car was on the other team
+    Grid<float> shotHeatmap;              // shot heat, 5.0 per shot (sized by the plug-in's load and resets)
+    Grid<int32_t> goalHeatmap;            // goals per zone
+    int32_t playlistId = 0;               // playlist id the MMR is asked for (read again for each match)
+    // For the match history only (not written to the statistics file nor sent).
+    float supersonicTime = 0.0f;                       // seconds of gameTime at the supersonic speed or faster
+    float emptyTankTime = 0.0f;                        // seconds of gameTime with no boost
+    float fullTankTime = 0.0f;                         // seconds of gameTime with a full tank
+    int32_t team = -1;                                 // the local car's team at the latest sample, 0 or 1; -1 unknown
+    bool overtime = false;                             // the match was decided in overtime
+    std::optional<std::array<int32_t, 2>> finalScore;  // blue's and orange's goals at the end, when the game gave them
+};
+
+// What ResetStats keeps: read when the match started.
+struct MatchStartInfo {
     std::string playlistName = "Unknown";  // playlist of the match
     bool isRanked = false;
-    float initialMmr = 0.0f;               // MMR when the match started; 0 = none captured
-    float mmrChange = 0.0f;                // final MMR minus initialMmr
-    int32_t playlistId = 0;                // playlist id the MMR is asked for
-    // For the match history only (not written to the statistics file nor sent).
-    float supersonicTime = 0.0f;           // seconds of gameTime at the supersonic speed or faster
-    float emptyTankTime = 0.0f;            // seconds of gameTime with no boost
-    float fullTankTime = 0.0f;             // seconds of gameTime with a full tank
-    int32_t team = -1;                     // the local player's team, 0 or 1; -1 unknown
-    bool overtime = false;                 // the match was decided in overtime
-    bool left = false;                     // the match was left before its end
-    std::optional<std::array<int32_t, 2>> finalScore;  // blue's and orange's goals, when the game gave them
+    float initialMmr = 0.0f;  // MMR when the match started; above 0 delays the match end by 3 s
+    float mmrChange = 0.0f;   // final MMR minus initialMmr
+};
+
+struct MatchRecord : MatchFigures, MatchStartInfo {
+    bool left = false;  // the match was left before its end
 
     float AverageSpeed() const { return speedSamples >= 1 ? speedSum / static_cast<float>(speedSamples) : 0.0f; }
+    bool operator==(const MatchRecord&) const = default;
 };

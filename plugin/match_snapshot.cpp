@@ -18,7 +18,10 @@ ZANDO* loaded = nullptr;  // the plug-in between its onLoad and its onUnload
 
 void ZANDO::PublishForSnapshots(bool published) {
     std::scoped_lock lock(loadedLock);
-    loaded = published ? this : nullptr;
+    if (published)
+        loaded = this;
+    else if (loaded == this)
+        loaded = nullptr;
 }
 
 extern "C" {
@@ -31,12 +34,12 @@ BAKKESMOD_PLUGIN_EXPORT int zando_match_snapshot(ZandoMatchSnapshot* out, std::u
     {
         std::scoped_lock state(loaded->stateLock);
         snapshot.averageSpeed = loaded->AverageSpeed();
-        snapshot.boostCollected = loaded->boostCollected;
-        snapshot.boostUsed = loaded->boostUsed;
-        snapshot.possessionTime = loaded->possessionTime;
-        snapshot.gameTime = loaded->gameTime;
-        snapshot.shots = loaded->shots;
-        snapshot.goals = loaded->goals;
+        snapshot.boostCollected = loaded->match.boostCollected;
+        snapshot.boostUsed = loaded->match.boostUsed;
+        snapshot.possessionTime = loaded->match.possessionTime;
+        snapshot.gameTime = loaded->match.gameTime;
+        snapshot.shots = loaded->match.shots;
+        snapshot.goals = loaded->match.goals;
     }
     snapshot.version = ZandoMatchSnapshotVersion;
     snapshot.size = static_cast<std::uint32_t>(std::min<std::size_t>(capacity, sizeof snapshot));
@@ -58,7 +61,7 @@ BAKKESMOD_PLUGIN_EXPORT int zando_select_panel_tab(int tab) {
     std::scoped_lock lock(loadedLock);
     if (!loaded) return 0;
     std::scoped_lock state(loaded->stateLock);
-    loaded->selectedTab = tab;
+    loaded->panel.selectedTab = tab;
     return 1;
 }
 }

@@ -3,38 +3,14 @@
 
 void ZANDO::ResetStats() {
     cvarManager->log("[RESET STATS] Clearing all data...");
-
-    speedSum = 0.0f;
-    speedSamples = 0;
-    boostCollected = 0.0f;
-    boostUsed = 0.0f;
-    possessionTime = 0.0f;
-    teamPossessionTime = 0.0f;
-    opponentPossessionTime = 0.0f;
-    gameTime = 0.0f;
-    supersonicTime = 0.0f;
-    emptyTankTime = 0.0f;
-    fullTankTime = 0.0f;
-    lastMeasuredSpeed = 0.0f;
-    endedInOvertime = false;
-    finalScore.reset();
-    shots = 0;
-    goals = 0;
-    playlistId = 0;
-    lastBoostAmount = -1.0f;
-    lastPossessionSampleTime = -1.0f;
-    hasPossession = false;
-    inGoalReplay = false;
-    uploadedThisMatch = false;
-    awaitingMmrUpload = false;
-    zoneSelected = false;
-    selectedZoneCol = -1;
-    selectedZoneRow = -1;
-    selectedZoneRows = 1;
-    selectedZoneCols = 1;
-    trackingPaused = true;
-
-    ClearGrid(positionHeatmap);
-    ClearGrid(shotHeatmap);
-    ClearGrid(goalHeatmap);
+    static_cast<MatchFigures&>(match) = {};
+    sampling = {};
+    SizeGrid(match.shotHeatmap);
+    SizeGrid(match.goalHeatmap);
+    SizeGrid(sampling.positionHeatmap);
+    panel.selection = {};
+    flags.inGoalReplay = false;
+    flags.uploadedThisMatch = false;
+    flags.awaitingMmrUpload = false;
+    flags.trackingPaused = true;
 }

@@ -18,40 +18,42 @@ constexpr SettingVariable Bounded(const char* name, const char* defaultValue, co
     return {name, defaultValue, description, true, min, max, member};
 }
 
-constexpr SettingVariable Switch(const char* name, const char* defaultValue, const char* description, bool ZANDO::*member) {
+constexpr SettingVariable Switch(const char* name, const char* defaultValue, const char* description,
+                                 bool zando::SettingsMirror::*member) {
     return {name, defaultValue, description, true, 0.0f, 1.0f, member};
 }
 
-constexpr SettingVariable Text(const char* name, const char* defaultValue, const char* description, std::string ZANDO::*member) {
+constexpr SettingVariable Text(const char* name, const char* defaultValue, const char* description,
+                               std::string zando::SettingsMirror::*member) {
     return {name, defaultValue, description, false, 0.0f, 0.0f, member};
 }
 
 constexpr std::array<SettingVariable, SettingVariableCount> kVariables = {{
-    Bounded("zando_heatmap_scale", "1.0", "Heatmap window scale", 0.5f, 2.5f, &ZANDO::heatmapScale),
-    Bounded("zando_postgame_scale", "1.0", "Post-game window scale", 0.5f, 2.5f, &ZANDO::postGameScale),
-    Bounded("zando_window_opacity", "0.85", "Window opacity", 0.2f, 1.0f, &ZANDO::windowOpacity),
-    Bounded("zando_heatmap_pos_x", "1154", "Heatmap window X position", 0.0f, 3840.0f, &ZANDO::heatmapPosX),
-    Bounded("zando_heatmap_pos_y", "60", "Heatmap window Y position", 0.0f, 2160.0f, &ZANDO::heatmapPosY),
-    Bounded("zando_postgame_pos_x", "1441", "Post-game window X position", 0.0f, 3840.0f, &ZANDO::postGamePosX),
-    Bounded("zando_postgame_pos_y", "29", "Post-game window Y position", 0.0f, 2160.0f, &ZANDO::postGamePosY),
-    Switch("zando_show_heatmap", "1", "Show heatmap overlay", &ZANDO::showHeatmap),
-    Switch("zando_show_postgame", "0", "Show post-game stats overlay", &ZANDO::showPostGame),
-    Switch("zando_show_heatmap_replay", "0", "Show heatmap during replays", &ZANDO::showHeatmapInReplay),
-    Switch("zando_show_postgame_replay", "0", "Show post-game during replays", &ZANDO::showPostGameInReplay),
-    Switch("zando_show_alltime_heatmap", "0", "Show all-time heatmap", &ZANDO::showAllTimeHeatmap),
-    Switch("zando_minimalistic", "0", "Minimalistic view mode", &ZANDO::minimalisticMode),
-    Switch("zando_sticky_mode", "0", "Sticky mode (always visible)", &ZANDO::stickyMode),
-    Switch("zando_show_accuracy_overlay", "0", "Show accuracy overlay on heatmap", &ZANDO::showAccuracyOverlay),
-    Switch("zando_show_speed", "1", "Show speed in post-game", &ZANDO::showSpeed),
-    Switch("zando_show_boost", "1", "Show boost in post-game", &ZANDO::showBoost),
-    Switch("zando_show_shots", "1", "Show shots in post-game", &ZANDO::showShots),
-    Switch("zando_show_possession", "1", "Show possession in post-game", &ZANDO::showPossession),
-    Switch("zando_show_gametime", "1", "Show game time in post-game", &ZANDO::showGameTime),
-    Switch("zando_enable_upload", "0", "Enable automatic upload to ZANDO server", &ZANDO::uploadEnabled),
-    Text("zando_api_key", "", ApiKeyHint, &ZANDO::apiKey),
-    Text("zando_server_url", DefaultServerUrl, "ZANDO server URL", &ZANDO::serverUrl),
+    Bounded("zando_heatmap_scale", "1.0", "Heatmap window scale", 0.5f, 2.5f, &zando::SettingsMirror::heatmapScale),
+    Bounded("zando_postgame_scale", "1.0", "Post-game window scale", 0.5f, 2.5f, &zando::SettingsMirror::postGameScale),
+    Bounded("zando_window_opacity", "0.85", "Window opacity", 0.2f, 1.0f, &zando::SettingsMirror::windowOpacity),
+    Bounded("zando_heatmap_pos_x", "1154", "Heatmap window X position", 0.0f, 3840.0f, &zando::SettingsMirror::heatmapPosX),
+    Bounded("zando_heatmap_pos_y", "60", "Heatmap window Y position", 0.0f, 2160.0f, &zando::SettingsMirror::heatmapPosY),
+    Bounded("zando_postgame_pos_x", "1441", "Post-game window X position", 0.0f, 3840.0f, &zando::SettingsMirror::postGamePosX),
+    Bounded("zando_postgame_pos_y", "29", "Post-game window Y position", 0.0f, 2160.0f, &zando::SettingsMirror::postGamePosY),
+    Switch("zando_show_heatmap", "1", "Show heatmap overlay", &zando::SettingsMirror::showHeatmap),
+    Switch("zando_show_postgame", "0", "Show post-game stats overlay", &zando::SettingsMirror::showPostGame),
+    Switch("zando_show_heatmap_replay", "0", "Show heatmap during replays", &zando::SettingsMirror::showHeatmapInReplay),
+    Switch("zando_show_postgame_replay", "0", "Show post-game during replays", &zando::SettingsMirror::showPostGameInReplay),
+    Switch("zando_show_alltime_heatmap", "0", "Show all-time heatmap", &zando::SettingsMirror::showAllTimeHeatmap),
+    Switch("zando_minimalistic", "0", "Minimalistic view mode", &zando::SettingsMirror::minimalisticMode),
+    Switch("zando_sticky_mode", "0", "Sticky mode (always visible)", &zando::SettingsMirror::stickyMode),
+    Switch("zando_show_accuracy_overlay", "0", "Show accuracy overlay on heatmap", &zando::SettingsMirror::showAccuracyOverlay),
+    Switch("zando_show_speed", "1", "Show speed in post-game", &zando::SettingsMirror::showSpeed),
+    Switch("zando_show_boost", "1", "Show boost in post-game", &zando::SettingsMirror::showBoost),
+    Switch("zando_show_shots", "1", "Show shots in post-game", &zando::SettingsMirror::showShots),
+    Switch("zando_show_possession", "1", "Show possession in post-game", &zando::SettingsMirror::showPossession),
+    Switch("zando_show_gametime", "1", "Show game time in post-game", &zando::SettingsMirror::showGameTime),
+    Switch("zando_enable_upload", "0", "Enable automatic upload to ZANDO server", &zando::SettingsMirror::uploadEnabled),
+    Text("zando_api_key", "", ApiKeyHint, &zando::SettingsMirror::apiKey),
+    Text("zando_server_url", DefaultServerUrl, "ZANDO server URL", &zando::SettingsMirror::serverUrl),
     Switch("zando_postgame_history", "0", "Show the average of the last 10 matches of the playlist beside each post-game figure",
-           &ZANDO::compareWithHistory),
+           &zando::SettingsMirror::compareWithHistory),
 }};
 
 constexpr std::array<const char*, 18> kReadAtLoad = {
@@ -115,15 +117,15 @@ void ZANDO::OnSettingChanged(CVarWrapper cvar) {
     if (!variable) return;
     std::visit(
         [this, &cvar](auto member) {
-            using Member = std::remove_reference_t<decltype(this->*member)>;
+            using Member = std::remove_reference_t<decltype(settings.*member)>;
             if constexpr (std::is_same_v<Member, float>)
-                this->*member = cvar.getFloatValue();
+                settings.*member = cvar.getFloatValue();
             else if constexpr (std::is_same_v<Member, int32_t>)
-                this->*member = cvar.getIntValue();
+                settings.*member = cvar.getIntValue();
             else if constexpr (std::is_same_v<Member, bool>)
-                this->*member = cvar.getBoolValue();
+                settings.*member = cvar.getBoolValue();
             else
-                this->*member = cvar.getStringValue();
+                settings.*member = cvar.getStringValue();
         },
         variable->member);
 }
@@ -152,7 +154,7 @@ void ZANDO::RegisterSettingsVariables() {
 void ZANDO::ReportSettingStored(CVarWrapper cvar) {
     const zando::SettingVariable* variable = zando::FindSettingVariable(cvar.getCVarName());
     if (!variable) return;
-    if (variable->bounded && !std::holds_alternative<bool ZANDO::*>(variable->member)) {
+    if (variable->bounded && !std::holds_alternative<bool zando::SettingsMirror::*>(variable->member)) {
         const float value = cvar.getFloatValue();
         if (value == variable->min || value == variable->max) {
             cvarManager->log("[ZANDO] " + std::string(variable->name) + " is " + cvar.getStringValue() + ", the " +

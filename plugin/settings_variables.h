@@ -7,11 +7,14 @@
 #include <string_view>
 #include <variant>
 
+#include "plugin/plugin_state.h"
+
 class ZANDO;
 
 namespace zando {
 
-using SettingMember = std::variant<float ZANDO::*, int32_t ZANDO::*, bool ZANDO::*, std::string ZANDO::*>;
+using SettingMember = std::variant<float zando::SettingsMirror::*, int32_t zando::SettingsMirror::*,
+                                   bool zando::SettingsMirror::*, std::string zando::SettingsMirror::*>;
 
 struct SettingVariable {
     const char* name;

@@ -25,10 +25,10 @@ void ZANDO::LoadLocked() {
     // What a write cut short by a kill left: its temporary file, which nothing would ever remove.
     dataFolder = gameWrapper->GetDataFolder();
     zando::RemoveLeftTemporaries(dataFolder, "zando_");
-    SizeGrid(positionHeatmap);
-    SizeGrid(shotHeatmap);
+    SizeGrid(sampling.positionHeatmap);
+    SizeGrid(match.shotHeatmap);
     SizeGrid(allTimeShotHeatmap);
-    SizeGrid(goalHeatmap);
+    SizeGrid(match.goalHeatmap);
     SizeGrid(allTimeGoalHeatmap);
 
     RegisterSettingsVariables();
@@ -53,7 +53,7 @@ void ZANDO::FollowMatchInProgress() {
         return;
     }
     cvarManager->log("[ACTIVE] Loaded during a match - following it from now");
-    trackingPaused = false;
+    flags.trackingPaused = false;
     CaptureMatchMetadata();
     ResumeMatchInProgress(server);
 }
@@ -86,12 +86,12 @@ void ZANDO::onUnload() {
 
 void ZANDO::OnOpen() {
     zando::StateLock lock(stateLock);
-    isWindowOpen = true;
+    panel.isWindowOpen = true;
 }
 
 void ZANDO::OnClose() {
     zando::StateLock lock(stateLock);
-    isWindowOpen = false;
+    panel.isWindowOpen = false;
 }
 
 void ZANDO::OnGameThread(std::function<void()> work) {

@@ -30,6 +30,7 @@
 #include "heatmap/zone_shading_cache.h"
 #include "history/history_summary.h"
 #include "plugin/match_record.h"
+#include "plugin/plugin_state.h"
 #include "plugin/service_addresses.h"
 
 struct InProgressField;  // a figure kept across a reload (tracking/match_in_progress.cpp)
@@ -47,7 +48,8 @@ class ZANDO final : public BakkesMod::Plugin::BakkesModPlugin,
                     public BakkesMod::Plugin::PluginWindow {
 public:
     ZANDO() = default;
-    ~ZANDO() = default;
+    // A host may delete the object without unloading it: it is no longer the one published then.
+    ~ZANDO() { PublishForSnapshots(false); }
     ZANDO(const ZANDO&) = delete;
     ZANDO& operator=(const ZANDO&) = delete;
 
@@ -61,7 +63,7 @@ public:
 
     void Render() override;
     std::string GetMenuName() override { return "ZANDO"; }
-    std::string GetMenuTitle() override { return menuTitle; }
+    std::string GetMenuTitle() override { return panel.menuTitle; }
     bool ShouldBlockInput() override;
     bool IsActiveOverlay() override { return true; }
     void OnOpen() override;
@@ -97,9 +99,9 @@ public:
 
     // [SECTION] Operations
     void ResetStats();
-    float AverageSpeed() const { return speedSamples >= 1 ? speedSum / static_cast<float>(speedSamples) : 0.0f; }
+    float AverageSpeed() const { return match.AverageSpeed(); }
     // Share of the sampled game time in which the player's team had the ball, percent; 0 without game time.
-    float PossessionPercent() const { return gameTime > 0.0f ? possessionTime / gameTime * 100.0f : 0.0f; }
+    float PossessionPercent() const { return match.gameTime > 0.0f ? match.possessionTime / match.gameTime * 100.0f : 0.0f; }
 
     // Copies a settings variable's new value into its member; the change callback of every variable.
     void OnSettingChanged(CVarWrapper cvar);
@@ -186,7 +188,6 @@ public:
         zando::Trends trends;
         zando::ZoneTotals zones;
     } historyView;
-    bool showHistoryWindow = false;  // the history window is open (with the panel)
     void ReadHistoryRows();
     void RefreshHistoryView();
     static constexpr int HistoryRowsPerFrame = 1000;  // a long history is read a part at a time
@@ -197,13 +198,14 @@ public:
     std::string BuildUploadPayload(const MatchRecord& record, std::vector<std::string>& said) const;
     // At a match's end, on the game thread: the checks and the lines said before the request (added to
     // said, in order), and the signed request when one is to be sent (marking it in progress).
-    std::optional<zando::HttpRequest> PrepareUpload(const MatchRecord& record, uint64_t match, std::vector<std::string>& said);
-    // Sends it on the worker; the outcome's lines, the match's flags and then thenLine follow on the game
-    // thread. historyId: the match's row once added (0: none), noted as uploaded on a 200.
-    void SendUpload(zando::HttpRequest request, uint64_t match, std::shared_ptr<const int64_t> historyId, std::string thenLine);
+    std::optional<zando::HttpRequest> PrepareUpload(const MatchRecord& record, uint64_t matchId, std::vector<std::string>& said);
+    // The upload: sends the request on the worker; the outcome's lines, the match's flags and then
+    // thenLine follow on the game thread. historyId: the match's row once added (0: none), noted as
+    // uploaded on a 200. matchId: the flags' matchNumber of the match it is for.
+    void UploadMatchStats(zando::HttpRequest request, uint64_t matchId, std::shared_ptr<const int64_t> historyId,
+                          std::string thenLine);
     // "zando_upload_missed": the history's matches not answered 200, sent again on the worker, oldest first.
     void UploadMissed();
-    bool resendRunning = false;                               // missed uploads are being sent
     std::atomic<bool> unloading = false;                      // set at unload, for the worker
     std::atomic<bool> dashboardSilent = false;                // the last exchange got no answer (worker)
     void SayWaitingForExchange();                             // at unload, with an exchange in flight or waiting
@@ -233,30 +235,14 @@ public:
     // The all-time file found at load could not be read (nor kept as a backup): saves leave it alone.
     bool allTimeFileHeld = false;  // set at load, then the worker's
 
-    // [SECTION] Per-match counters and accumulators (cleared by ResetStats)
-    int32_t shots = 0;                                 // shots counted this match
-    int32_t goals = 0;                                 // goals counted this match
-    float speedSum = 0.0f;                             // sum of speed samples, units per second
-    int32_t speedSamples = 0;                          // number of speed samples
-    float boostCollected = 0.0f;                       // pad units: 12 per small pad, 100 per large pad
-    float boostUsed = 0.0f;                            // percent points of the tank
-    float lastBoostAmount = -1.0f;                     // previous tick's boost, 0..1; negative = no reading yet
-    float possessionTime = 0.0f;                       // seconds the car nearest the ball was on the player's team
-    float teamPossessionTime = 0.0f;                   // seconds; grows with possessionTime
-    float opponentPossessionTime = 0.0f;               // seconds the nearest car was on the other team
-    float gameTime = 0.0f;                             // seconds of match time covered by possession sampling
-    bool hasPossession = false;                        // outcome of the latest possession sample
-    float supersonicTime = 0.0f;                       // seconds of gameTime at the supersonic speed or faster
-    float emptyTankTime = 0.0f;                        // seconds of gameTime with no boost
-    float fullTankTime = 0.0f;                         // seconds of gameTime with a full tank
-    float lastMeasuredSpeed = 0.0f;                    // units/s, the latest speed measured
-    int32_t localTeam = -1;                            // the local car's team at the latest sample, 0 or 1; -1 none yet
-    bool endedInOvertime = false;                      // the match's end came in overtime
-    std::optional<std::array<int32_t, 2>> finalScore;  // blue's and orange's goals at the end, when read
-    float lastPossessionSampleTime = -1.0f;            // match clock at the latest possession sample; negative = none
-    Grid<float> shotHeatmap;                           // shot heat this match, 5.0 per shot
-    Grid<int32_t> goalHeatmap;                         // goals this match per zone
-    Grid<float> positionHeatmap;                       // exported as the CSV's "Position" column; nothing adds to it
+    // [SECTION] State (plugin/plugin_state.h, plugin/match_record.h)
+    zando::SettingsMirror settings;  // the settings variables' values
+    MatchRecord match;               // the figures and metadata of the match followed now
+    zando::MatchSampling sampling;   // what the tick samplers remember
+    zando::MatchFlags flags;         // where the match followed now stands
+    zando::EventGuards guards;       // the handlers' memory of their previous event
+    zando::BallTouch touch;          // the latest ball hit
+    zando::PanelState panel;         // the control panel's own state
 
     // [SECTION] All-time grids (kept across matches, persisted in the all-time file)
     Grid<float> allTimeShotHeatmap;    // shot heat over all matches
@@ -266,94 +252,9 @@ public:
     zando::ZoneShadingCache<zando::CanvasColour, zando::CanvasColour> overlayShading;  // the canvas overlay (game thread)
     zando::ZoneShadingCache<ImVec4, ImU32> windowShading;  // the heatmap window (render thread): shades at full opacity
 
-    // [SECTION] Ball-touch record (not cleared by ResetStats)
-    Vector lastTouchLocation{0.0f, 0.0f, 0.0f};  // the local car's location at the latest ball hit
-    float lastTouchTime = -10.0f;                // match clock at that hit; negative = none recorded
-    bool lastTouchByLocalCar = false;            // whether the car that made that hit was the local car
-
-    // [SECTION] Match state flags
-    bool matchActive = true;             // a match is being followed
-    bool trackingPaused = false;         // tick sampling suspended (kickoff countdown)
-    bool inGoalReplay = false;           // a goal was scored and its replay runs
-    bool awaitingMmrUpload = false;      // the delayed end-of-match export and upload is pending
-    bool matchFinished = false;          // this match's end was processed (or is pending); later end events do nothing
-    uint64_t matchNumber = 0;            // counts the matches followed since load; names the match a pending end belongs to
-    bool matchMetadataCaptured = false;  // the followed match's playlist, ranked flag and MMR have been read
-    bool showHeatmap = true;             // heatmap overlay visible; cached "zando_show_heatmap"
-    bool showPostGame = false;           // post-game overlay visible; cached "zando_show_postgame"
-    int32_t playerTeam = 0;              // the local player's team, 0 or 1
-    bool uploadInProgress = false;       // an upload is running
-    bool uploadedThisMatch = false;      // this match's statistics were uploaded
-
-    // [SECTION] Match metadata
-    std::string playlistName = "Unknown";  // playlist of the match
-    bool isRanked = false;                 // ranked match
-    float initialMmr = 0.0f;               // MMR at match start; above 0 delays the match end by 3 s
-    float mmrChange = 0.0f;                // final MMR minus initialMmr
-    int32_t playlistId = 0;                // playlist id the MMR is asked for
-
-    // [SECTION] Field constants (world units)
-    float fieldLength = 10240.0f;  // divides X in the zone mapping
-    float fieldWidth = 8192.0f;    // divides Y in the zone mapping
-
-    // [SECTION] Zone selection (cleared by ResetStats)
-    int32_t selectedZoneCol = -1;  // -1 = none
-    int32_t selectedZoneRow = -1;  // -1 = none
-    // The selection's extent from that zone: the zone inspector picks a block of zones at a time.
-    int32_t selectedZoneRows = 1;
-    int32_t selectedZoneCols = 1;
-    bool zoneSelected = false;
-
     // [SECTION] Overlay geometry
     int32_t screenWidth = 1920;   // canvas width last seen by the post-game overlay, pixels
     int32_t screenHeight = 1080;  // canvas height last seen by the post-game overlay, pixels
-
-    // [SECTION] Cached settings (the settings variables' values; the members are read at run time)
-    float heatmapScale = 1.0f;                         // "zando_heatmap_scale"
-    float postGameScale = 1.0f;                        // "zando_postgame_scale"
-    float windowOpacity = 0.85f;                       // "zando_window_opacity"
-    int32_t heatmapPosX = 1154;                        // "zando_heatmap_pos_x", pixels
-    int32_t heatmapPosY = 60;                          // "zando_heatmap_pos_y", pixels
-    int32_t postGamePosX = 1441;                       // "zando_postgame_pos_x", pixels
-    int32_t postGamePosY = 29;                         // "zando_postgame_pos_y", pixels
-    bool showHeatmapInReplay = false;                  // "zando_show_heatmap_replay"
-    bool showPostGameInReplay = false;                 // "zando_show_postgame_replay"
-    bool showAllTimeHeatmap = false;                   // "zando_show_alltime_heatmap"
-    bool minimalisticMode = false;                     // "zando_minimalistic"
-    bool stickyMode = false;                           // "zando_sticky_mode"
-    bool showAccuracyOverlay = false;                  // "zando_show_accuracy_overlay"
-    bool showSpeed = true;                             // "zando_show_speed"
-    bool showBoost = true;                             // "zando_show_boost"
-    bool showShots = true;                             // "zando_show_shots"
-    bool showPossession = true;                        // "zando_show_possession"
-    bool showGameTime = true;                          // "zando_show_gametime"
-    bool compareWithHistory = false;                   // "zando_postgame_history": the last 10 matches' averages on the card
-    bool uploadEnabled = false;                        // "zando_enable_upload"
-    std::string apiKey;                                // "zando_api_key"
-    std::string serverUrl = zando::FallbackServerUrl;  // "zando_server_url"
-
-    // [SECTION] Connection test
-    std::string connectionTestResult;    // result of the last test; shown by the panel when not empty
-    int32_t connectionTestStatus = 0;    // HTTP status of the last test that got a response; 0 = none
-    bool connectionTestQueued = false;   // a test was handed to the game thread and has not finished
-    bool connectionTestRefused = false;  // a press came while one was queued; the panel says so
-
-    // [SECTION] Control panel
-    std::string menuTitle = "ZANDO";  // the panel window's title
-    bool isWindowOpen = false;        // the panel window is open
-    int32_t selectedTab = 0;          // the panel's tab shown, 0..7
-    // Figures of the Dashboard tab, worked out at the start of every panel frame.
-    struct DashboardFigures {
-        float averageSpeed = 0.0f;  // units/s
-        float possessionPercent = 0.0f;
-        int allTimeShotTotal = 0;
-        int allTimeGoalTotal = 0;
-        float lifetimeAccuracy = 0.0f;  // percent
-        int hotZones = 0;               // all-time zones with more than four shots
-    } dashboardFigures;
-    std::array<char, 256> apiKeyInputBuffer{};     // the API key field's text
-    bool showApiKeyInPanel = false;                // "Show API Key"
-    std::array<char, 512> serverUrlInputBuffer{};  // the server address field's text
 
 private:
     // [SECTION] Control panel tabs and the heatmap window
@@ -416,6 +317,7 @@ private:
     void WriteExportFile(std::string fileName, std::string content, std::string prefix, std::string successLine,
                          std::string thenLine = {});
     void CountGoal(Zone zone);
+    static bool GoalAlreadyCounted(float now, Zone zone, float lastTime, Zone lastZone, float otherPathTime);
 
     // The end of a match waiting for the new MMR: what is written and sent 3 s after the end.
     struct PendingMatchEnd {
@@ -426,20 +328,22 @@ private:
     std::optional<PendingMatchEnd> pendingEnd;
     // Starts a new followed match afresh: its end not yet processed, the duplicate guards cleared.
     void BeginFollowingMatch();
+    // A new match seen by the game's events: its figures cleared, the overlays hidden, its metadata
+    // still to be read, and followed afresh.
+    void StartNewMatch();
     // The statistics file, the history's row and the upload of a finished match (the match numbered
-    // match); thenLine is said after their lines. announce: with the lines of an end processed.
-    void ExportAndUpload(const MatchRecord& record, uint64_t match, std::string thenLine, bool announce);
+    // matchId); thenLine is said after their lines. announce: with the lines of an end processed.
+    void ExportAndUpload(const MatchRecord& record, uint64_t matchId, std::string thenLine, bool announce);
 
     // Expires with the object: a delayed callback that outlives it sees that and does nothing.
     std::shared_ptr<bool> lifetime = std::make_shared<bool>(true);
+
+    // The game's data folder, read at load: the worker names files with it (it may not call the game).
+    std::filesystem::path dataFolder;
 
     std::mutex deliveredLock;  // guards delivered and deliveryQueued
     std::vector<std::function<void()>> delivered;
     bool deliveryQueued = false;  // a game-thread task to apply them is queued
     // Last, so that it stops first: its work may still deliver while the object is taken apart.
     zando::Worker worker;
-
-public:
-    // The game's data folder, read at load: the worker names files with it (it may not call the game).
-    std::filesystem::path dataFolder;
 };

@@ -28,8 +28,8 @@ class CanvasOverlays : public MatchTest {
 protected:
     void SetUp() override {
         match.StartMatch();
-        Z().showHeatmap = Z().showPostGame = Z().stickyMode = false;
-        Z().showHeatmapInReplay = Z().showPostGameInReplay = false;
+        Z().settings.showHeatmap = Z().settings.showPostGame = Z().settings.stickyMode = false;
+        Z().settings.showHeatmapInReplay = Z().settings.showPostGameInReplay = false;
     }
     host::RecordingCanvas& Frame(Vector2 size = {1920, 1080}) {
         canvas = host::RecordingCanvas(size);
@@ -57,8 +57,8 @@ protected:
         return count;
     }
     void Shots(int row, int column, int shots, int goals = 0) {
-        Z().shotHeatmap[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = 5.0f * static_cast<float>(shots);
-        Z().goalHeatmap[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = goals;
+        Z().match.shotHeatmap[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = 5.0f * static_cast<float>(shots);
+        Z().match.goalHeatmap[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = goals;
     }
 
     host::RecordingCanvas canvas;
@@ -76,12 +76,12 @@ TEST_F(CanvasOverlays, EachOverlayShowsWhenItsRulesSayAndTheHeatmapOnlyInAGame) 
         {false, false, false, true, false, true, true, false},
     };
     for (const Case& c : cases) {
-        Z().showPostGame = c.postGame;
-        Z().showHeatmap = c.heatmap;
-        Z().stickyMode = c.sticky;
-        Z().showPostGameInReplay = c.postGameInReplay;
-        Z().showHeatmapInReplay = c.heatmapInReplay;
-        Z().inGoalReplay = c.inReplay;
+        Z().settings.showPostGame = c.postGame;
+        Z().settings.showHeatmap = c.heatmap;
+        Z().settings.stickyMode = c.sticky;
+        Z().settings.showPostGameInReplay = c.postGameInReplay;
+        Z().settings.showHeatmapInReplay = c.heatmapInReplay;
+        Z().flags.inGoalReplay = c.inReplay;
         Frame();
         EXPECT_EQ(PostGameDrawn(), c.expectPostGame) << &c - cases;
         EXPECT_EQ(HeatmapDrawn(), c.expectHeatmap) << &c - cases;
@@ -94,7 +94,7 @@ TEST_F(CanvasOverlays, EachOverlayShowsWhenItsRulesSayAndTheHeatmapOnlyInAGame) 
 }
 
 TEST_F(CanvasOverlays, AnExceptionWhileDrawingSkipsTheRestOfThatFrameOnly) {
-    Z().showPostGame = Z().showHeatmap = true;
+    Z().settings.showPostGame = Z().settings.showHeatmap = true;
     FailingCanvas failing;
     MarkLines();
     Host().RenderFrame(&failing);
@@ -105,7 +105,7 @@ TEST_F(CanvasOverlays, AnExceptionWhileDrawingSkipsTheRestOfThatFrameOnly) {
 }
 
 TEST_F(CanvasOverlays, ASingleShotIsRedWithItsNeighboursFurtherDownTheRamp) {
-    Z().showHeatmap = true;
+    Z().settings.showHeatmap = true;
     Shots(30, 25, 1);
     Frame();
     ASSERT_NE(CellAt(30, 25), nullptr);
@@ -131,13 +131,13 @@ TEST_F(CanvasOverlays, ASingleShotIsRedWithItsNeighboursFurtherDownTheRamp) {
 // A goal is also a shot on goal: a zone whose goals came without their "Shot on Goal" event is as
 // accurate as its goals say, never red, and zones with neither stay empty.
 TEST_F(CanvasOverlays, AccuracyCountsEachGoalAsAShotSoAZoneWhereThePlayerScoredIsNeverRed) {
-    Z().showHeatmap = true;
-    Z().showAccuracyOverlay = true;
+    Z().settings.showHeatmap = true;
+    Z().settings.showAccuracyOverlay = true;
     Shots(10, 10, 1, 3);  // more goals than shots
     Shots(40, 40, 0, 2);  // goals without shots
     Shots(20, 30, 2, 0);  // shots without goals
-    Z().selectedZoneCol = 10;
-    Z().selectedZoneRow = 10;
+    Z().panel.selection.selectedZoneCol = 10;
+    Z().panel.selection.selectedZoneRow = 10;
     Frame();
     EXPECT_NE(canvas.FindText("⊙ Accuracy | 3 shots"), nullptr);
     EXPECT_EQ(CellsDrawn(), 3) << "zones with neither shots nor goals stay empty";
@@ -156,8 +156,8 @@ TEST_F(CanvasOverlays, AccuracyCountsEachGoalAsAShotSoAZoneWhereThePlayerScoredI
 }
 
 TEST_F(CanvasOverlays, EachZoneOfTheAccuracyViewIsColouredAsItsOwnFigureSays) {
-    Z().showHeatmap = true;
-    Z().showAccuracyOverlay = true;
+    Z().settings.showHeatmap = true;
+    Z().settings.showAccuracyOverlay = true;
     Shots(10, 10, 2, 1);  // 50 %, alone
     Shots(30, 20, 4, 0);  // 0 %, alone
     Shots(40, 30, 3, 3);  // 100 % beside 0 %, with as many shots
@@ -177,13 +177,13 @@ TEST_F(CanvasOverlays, EachZoneOfTheAccuracyViewIsColouredAsItsOwnFigureSays) {
 }
 
 TEST_F(CanvasOverlays, ABlockPickedInTheInspectorIsMarkedWholeWithItsSums) {
-    Z().showHeatmap = true;
+    Z().settings.showHeatmap = true;
     Shots(5, 9, 2, 1);
     Shots(7, 11, 1, 0);
     Shots(8, 9, 4, 4);  // the next block down: not counted
-    Z().selectedZoneRow = 4;
-    Z().selectedZoneCol = 8;
-    Z().selectedZoneRows = Z().selectedZoneCols = 4;
+    Z().panel.selection.selectedZoneRow = 4;
+    Z().panel.selection.selectedZoneCol = 8;
+    Z().panel.selection.selectedZoneRows = Z().panel.selection.selectedZoneCols = 4;
     Frame();
     EXPECT_NE(canvas.FindText("Shots: 3"), nullptr);
     EXPECT_NE(canvas.FindText("Goals: 1"), nullptr);
@@ -198,10 +198,10 @@ TEST_F(CanvasOverlays, ABlockPickedInTheInspectorIsMarkedWholeWithItsSums) {
 }
 
 TEST_F(CanvasOverlays, TheSelectedZonesBoxMovesLeftNearTheRightEdge) {
-    Z().showHeatmap = true;
+    Z().settings.showHeatmap = true;
     Shots(20, 48, 2, 1);
-    Z().selectedZoneCol = 48;
-    Z().selectedZoneRow = 20;
+    Z().panel.selection.selectedZoneCol = 48;
+    Z().panel.selection.selectedZoneRow = 20;
     Frame();
     const int zx = 1154 + 48 * 5, zy = 125 + 20 * 5;
     const CanvasCall* title = canvas.FindText("Zone Stats:");
@@ -209,7 +209,7 @@ TEST_F(CanvasOverlays, TheSelectedZonesBoxMovesLeftNearTheRightEdge) {
     EXPECT_EQ(title->position, (Vector2{zx - 5 - 120 + 5, zy + 5}));
     EXPECT_NE(canvas.FindText("Accuracy: 50%"), nullptr);
 
-    Z().selectedZoneCol = 5;
+    Z().panel.selection.selectedZoneCol = 5;
     Shots(20, 5, 1);
     Frame();
     EXPECT_EQ(canvas.FindText("Zone Stats:")->position, (Vector2{1154 + 5 * 5 + 5 + 5 + 5, zy + 5}))
@@ -222,8 +222,8 @@ TEST_F(CanvasOverlays, TheSelectedZonesBoxMovesLeftNearTheRightEdge) {
 }
 
 TEST_F(CanvasOverlays, AtScaleOneAndAHalfTheGridBoxIsLargerThanItsCells) {
-    Z().showHeatmap = true;
-    Z().heatmapScale = 1.5f;
+    Z().settings.showHeatmap = true;
+    Z().settings.heatmapScale = 1.5f;
     Shots(61, 49, 1);
     Frame();
     const int y2 = 60 + 37 + 12 + 48;  // tab height, gap and mode line at 1.5
@@ -240,7 +240,7 @@ TEST_F(CanvasOverlays, AtScaleOneAndAHalfTheGridBoxIsLargerThanItsCells) {
 }
 
 TEST_F(CanvasOverlays, WithoutShotsTheHeatmapShowsItsEmptyState) {
-    Z().showHeatmap = true;
+    Z().settings.showHeatmap = true;
     Frame();
     EXPECT_NE(canvas.FindText("▣ Heatmap | 0 shots"), nullptr);
     ASSERT_NE(canvas.FindText("No shots yet"), nullptr);
@@ -248,7 +248,7 @@ TEST_F(CanvasOverlays, WithoutShotsTheHeatmapShowsItsEmptyState) {
     EXPECT_NE(canvas.FindText("OPP"), nullptr) << "the field is drawn";
     EXPECT_NE(canvas.FindText("High"), nullptr) << "and the legend";
     EXPECT_EQ(CellsDrawn(), 0);
-    Z().showAllTimeHeatmap = true;
+    Z().settings.showAllTimeHeatmap = true;
     Frame();
     EXPECT_NE(canvas.FindText("▣ All-Time | Heatmap | 0 shots"), nullptr);
     EXPECT_NE(canvas.FindText("No all-time data yet"), nullptr);
@@ -256,7 +256,7 @@ TEST_F(CanvasOverlays, WithoutShotsTheHeatmapShowsItsEmptyState) {
 }
 
 TEST_F(CanvasOverlays, ThePostGameCardKeepsItsPlaceAndSizeInReferencePixels) {
-    Z().showPostGame = true;
+    Z().settings.showPostGame = true;
     Frame({640, 480});
     EXPECT_EQ(Z().screenWidth, 1920);
     EXPECT_EQ(Z().screenHeight, 1080);
@@ -276,8 +276,8 @@ TEST_F(CanvasOverlays, ThePostGameCardKeepsItsPlaceAndSizeInReferencePixels) {
 // every rectangle, line and text anchor inside the canvas, and the two apart at the defaults.
 TEST_F(CanvasOverlays, BothOverlaysStayWholeOnEveryScreenAtEveryScale) {
     Shots(30, 25, 3, 1);
-    Z().selectedZoneRow = 30;
-    Z().selectedZoneCol = 25;
+    Z().panel.selection.selectedZoneRow = 30;
+    Z().panel.selection.selectedZoneCol = 25;
     struct Box {
         int left = 1 << 30, top = 1 << 30, right = -(1 << 30), bottom = -(1 << 30);
         void Add(Vector2 p) {
@@ -286,8 +286,8 @@ TEST_F(CanvasOverlays, BothOverlaysStayWholeOnEveryScreenAtEveryScale) {
     };
     // What one overlay covers: its rectangles, lines and text anchors.
     const auto extent = [this](Vector2 screen, bool heatmap) {
-        Z().showHeatmap = heatmap;
-        Z().showPostGame = !heatmap;
+        Z().settings.showHeatmap = heatmap;
+        Z().settings.showPostGame = !heatmap;
         Frame(screen);
         Box box;
         for (const CanvasCall& call : canvas.Calls()) {
@@ -302,7 +302,7 @@ TEST_F(CanvasOverlays, BothOverlaysStayWholeOnEveryScreenAtEveryScale) {
     };
     for (const Vector2 screen : {Vector2{1280, 720}, Vector2{1920, 1080}, Vector2{3840, 2160}}) {
         for (const float scale : {0.5f, 1.0f, 2.5f}) {
-            Z().heatmapScale = Z().postGameScale = scale;
+            Z().settings.heatmapScale = Z().settings.postGameScale = scale;
             const Box heatmap = extent(screen, true), card = extent(screen, false);
             const std::string where = std::to_string(screen.X) + "x" + std::to_string(screen.Y) + " at " + std::to_string(scale);
             for (const Box& box : {card, heatmap}) {
@@ -316,10 +316,10 @@ TEST_F(CanvasOverlays, BothOverlaysStayWholeOnEveryScreenAtEveryScale) {
             }
             // Both at once: the heatmap, drawn after the card, keeps clear of it. The card comes first in
             // the frame, drawn as when alone, so the heatmap's calls are the ones after it.
-            Z().showHeatmap = false;
-            Z().showPostGame = true;
+            Z().settings.showHeatmap = false;
+            Z().settings.showPostGame = true;
             const std::size_t cardCalls = Frame(screen).Calls().size();
-            Z().showHeatmap = true;
+            Z().settings.showHeatmap = true;
             const std::vector<CanvasCall> calls = Frame(screen).Calls();
             ASSERT_GT(calls.size(), cardCalls);
             Box moved;
@@ -335,37 +335,38 @@ TEST_F(CanvasOverlays, BothOverlaysStayWholeOnEveryScreenAtEveryScale) {
 }
 
 TEST_F(CanvasOverlays, ThePostGameCardShowsTheMatchAndItsCompactLine) {
-    Z().showPostGame = true;
-    Z().speedSum = 1444.5f * 10;  // 52 kph, 32 mph
-    Z().speedSamples = 10;
-    Z().boostCollected = 812.9f;
-    Z().boostUsed = 310.7f;
-    Z().shots = 4;
-    Z().gameTime = 307.9f;
-    Z().possessionTime = 145.0f;  // 47 %
+    Z().settings.showPostGame = true;
+    Z().match.speedSum = 1444.5f * 10;  // 52 kph, 32 mph
+    Z().match.speedSamples = 10;
+    Z().match.boostCollected = 812.9f;
+    Z().match.boostUsed = 310.7f;
+    Z().match.shots = 4;
+    Z().match.gameTime = 307.9f;
+    Z().match.possessionTime = 145.0f;  // 47 %
     Frame();
     for (const char* text : {"52 kph  /  32 mph", "Collected: 812", "Used: 310", "4 shots", "145s  (47%)", "5m 7s"})
         EXPECT_NE(canvas.FindText(text), nullptr) << text;
     EXPECT_EQ(canvas.FindText("AVERAGE SPEED")->colour, (CanvasColour{80, 150, 255, 216}));
 
-    Z().minimalisticMode = true;
+    Z().settings.minimalisticMode = true;
     Frame();
     EXPECT_NE(canvas.FindText("⚡ STATS"), nullptr);
     ASSERT_NE(canvas.FindText("Spd:52kphBst:310Shts:4Poss:47%Time:5:07"), nullptr);
     EXPECT_EQ(canvas.CallsOf(CanvasCall::Kind::DrawRect)[0].end, (Vector2{1441 + 450, 29 + 80}));
-    Z().showSpeed = Z().showShots = false;
+    Z().settings.showSpeed = Z().settings.showShots = false;
     Frame();
     EXPECT_NE(canvas.FindText("Bst:310Poss:47%Time:5:07"), nullptr);
 
     // Nothing measured: zeros, not a division by zero; all blocks off: the title only.
-    Z().minimalisticMode = false;
-    Z().speedSamples = 0;
-    Z().gameTime = 0.0f;
-    Z().showSpeed = true;
+    Z().settings.minimalisticMode = false;
+    Z().match.speedSamples = 0;
+    Z().match.gameTime = 0.0f;
+    Z().settings.showSpeed = true;
     Frame();
     EXPECT_NE(canvas.FindText("0 kph  /  0 mph"), nullptr);
     EXPECT_NE(canvas.FindText("0m 0s"), nullptr);
-    Z().showSpeed = Z().showBoost = Z().showShots = Z().showPossession = Z().showGameTime = false;
+    Z().settings.showSpeed = Z().settings.showBoost = Z().settings.showShots = Z().settings.showPossession =
+        Z().settings.showGameTime = false;
     Frame();
     EXPECT_EQ(canvas.CallsOf(CanvasCall::Kind::DrawString).size(), 1u);
     EXPECT_EQ(canvas.CallsOf(CanvasCall::Kind::DrawRect)[0].end, (Vector2{1441 + 450, 29 + 130}));

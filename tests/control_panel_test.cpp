@@ -23,7 +23,7 @@ protected:
         ui.Frame();
     }
     void ShowTab(int tab) {
-        Z().selectedTab = tab;
+        Z().panel.selectedTab = tab;
         ui.Frame();
         ui.Frame();
     }
@@ -38,15 +38,16 @@ protected:
 };
 
 TEST_F(ControlPanel, ASidebarClickShowsTheNewTabInTheSameFrame) {
-    Z().apiKey = "zk_live_1234";
+    Z().settings.apiKey = "zk_live_1234";
     const ImVec2 entry = ui.Locate("Sidebar", "  Dashboard Integration", 60.0f);
     ASSERT_GE(entry.x, 0.0f);
     ui.Frame(entry, false);
     ui.Frame(entry, true);
-    EXPECT_EQ(Z().selectedTab, 0) << "a selectable acts on release";
+    EXPECT_EQ(Z().panel.selectedTab, 0) << "a selectable acts on release";
     ui.Frame(entry, false);
-    EXPECT_EQ(Z().selectedTab, 6);
-    EXPECT_EQ(std::string(Z().apiKeyInputBuffer.data()), "zk_live_1234") << "the integration tab ran in the frame of the click";
+    EXPECT_EQ(Z().panel.selectedTab, 6);
+    EXPECT_EQ(std::string(Z().panel.apiKeyInputBuffer.data()), "zk_live_1234")
+        << "the integration tab ran in the frame of the click";
 }
 
 TEST_F(ControlPanel, ACollapsedPanelPopsWhatItPushedAndDrawsNoTabNorHeatmap) {
@@ -70,7 +71,7 @@ TEST_F(ControlPanel, ACollapsedPanelPopsWhatItPushedAndDrawsNoTabNorHeatmap) {
 }
 
 TEST_F(ControlPanel, TheHeatmapWindowFollowsTheScaleAndItsFlag) {
-    Z().heatmapScale = 2.0f;
+    Z().settings.heatmapScale = 2.0f;
     ui.Frame();
     ui.Frame();
     const ImGuiWindow* window = ImGuiDriver::Window("ZANDO Heatmap");
@@ -101,8 +102,8 @@ TEST_F(HeatmapWindow, EveryWindowOpensInsideTheScreenClearOfTheOthersAndOfTheOve
         const std::string where = std::to_string(static_cast<int>(display.x)) + "x" + std::to_string(static_cast<int>(display.y));
         ImGuiDriver ui(Host());
         ImGui::GetIO().DisplaySize = display;
-        if (!Z().isWindowOpen) Host().ToggleMenu("ZANDO");
-        if (!Z().showHistoryWindow) zando.Run("zando_history_window");
+        if (!Z().panel.isWindowOpen) Host().ToggleMenu("ZANDO");
+        if (!Z().panel.showHistoryWindow) zando.Run("zando_history_window");
         ui.Frame();
         ui.Frame();
         std::vector<Rect> opened;
@@ -138,19 +139,19 @@ TEST_F(ControlPanel, PositionSlidersWriteOnReleaseAndResetRestoresTheDefaults) {
     ui.Frame(slider, false);
     ui.Frame(slider, true);
     ui.Frame({slider.x + 120.0f, slider.y}, true);
-    EXPECT_NE(Z().heatmapPosX, 1154) << "the member follows the drag";
+    EXPECT_NE(Z().settings.heatmapPosX, 1154) << "the member follows the drag";
     EXPECT_EQ(zando.Value("zando_heatmap_pos_x"), saved) << "the variable waits for the release";
     ui.Frame({slider.x + 120.0f, slider.y}, false);
-    EXPECT_EQ(zando.Value("zando_heatmap_pos_x"), std::to_string(Z().heatmapPosX));
+    EXPECT_EQ(zando.Value("zando_heatmap_pos_x"), std::to_string(Z().settings.heatmapPosX));
 
-    Z().postGameScale = 2.0f;
-    Z().showPostGame = true;
+    Z().settings.postGameScale = 2.0f;
+    Z().settings.showPostGame = true;
     ClickIn("DisplayContent", "Reset All to Defaults");
-    EXPECT_EQ(Z().heatmapPosX, 1154);
+    EXPECT_EQ(Z().settings.heatmapPosX, 1154);
     EXPECT_EQ(zando.Value("zando_heatmap_pos_x"), "1154");
     EXPECT_EQ(zando.Value("zando_postgame_scale"), "1.0") << "the registered default";
-    EXPECT_EQ(Z().postGameScale, 1.0f) << "the member too, though its variable held the default already";
-    EXPECT_TRUE(Z().showPostGame) << "visibility is not a position";
+    EXPECT_EQ(Z().settings.postGameScale, 1.0f) << "the member too, though its variable held the default already";
+    EXPECT_TRUE(Z().settings.showPostGame) << "visibility is not a position";
 }
 
 // A scale or opacity slider spans its variable's range and writes only the variable: the member
@@ -159,35 +160,37 @@ TEST_F(ControlPanel, ValueSlidersWriteTheVariableWhoseCallbackStoresTheMember) {
     ShowTab(3);
     const ImVec2 slider = ui.Locate("DisplayContent", "##opacity", 60.0f);
     ASSERT_GE(slider.x, 0.0f);
-    const float before = Z().windowOpacity;
+    const float before = Z().settings.windowOpacity;
     ui.SetLockstep(false);
     ui.Frame(slider, false);
     ui.Frame(slider, true);
     ui.Frame({slider.x + 2000.0f, slider.y}, true);  // far past the right end
-    EXPECT_EQ(Z().windowOpacity, before) << "the window's frame leaves the member alone";
+    EXPECT_EQ(Z().settings.windowOpacity, before) << "the window's frame leaves the member alone";
     Host().GetScheduler().RunPending();
-    EXPECT_EQ(Z().windowOpacity, 1.0f) << "the variable's maximum";
+    EXPECT_EQ(Z().settings.windowOpacity, 1.0f) << "the variable's maximum";
     EXPECT_EQ(zando.Value("zando_window_opacity"), "1.000000");
     ui.SetLockstep(true);
     ui.Frame({slider.x - 2000.0f, slider.y}, true);
     ui.Frame({slider.x - 2000.0f, slider.y}, false);
-    EXPECT_FLOAT_EQ(Z().windowOpacity, 0.2f) << "the variable's minimum";
+    EXPECT_FLOAT_EQ(Z().settings.windowOpacity, 0.2f) << "the variable's minimum";
 }
 
 TEST_F(ControlPanel, EnableAndDisableAllStatsUpdateThePreview) {
     ShowTab(4);
     ClickIn("PostGameContent", " Disable All Stats ", 240.0f);
-    EXPECT_FALSE(Z().showSpeed || Z().showBoost || Z().showShots || Z().showPossession || Z().showGameTime);
+    EXPECT_FALSE(Z().settings.showSpeed || Z().settings.showBoost || Z().settings.showShots || Z().settings.showPossession ||
+                 Z().settings.showGameTime);
     EXPECT_EQ(zando.Value("zando_show_gametime"), "0");
     ClickIn("PostGameContent", " Enable All Stats ", 40.0f);
-    EXPECT_TRUE(Z().showSpeed && Z().showBoost && Z().showShots && Z().showPossession && Z().showGameTime);
+    EXPECT_TRUE(Z().settings.showSpeed && Z().settings.showBoost && Z().settings.showShots && Z().settings.showPossession &&
+                Z().settings.showGameTime);
     EXPECT_EQ(zando.Value("zando_show_speed"), "1");
 }
 
 TEST_F(ControlPanel, TheZoneInspectorSelectsTheClickedZoneOnlyWhenThePanelIsUnderTheMouse) {
     ShowTab(2);
-    Z().shotHeatmap[4][8] = 10.0f;
-    Z().goalHeatmap[4][8] = 1;
+    Z().match.shotHeatmap[4][8] = 10.0f;
+    Z().match.goalHeatmap[4][8] = 1;
     // The grid starts under the heading and its text: find its first cell's top edge, then its left
     // edge, by clicking down and then across until a zone is selected.
     const ImGuiWindow* content = ImGuiDriver::Window("Content");
@@ -195,40 +198,40 @@ TEST_F(ControlPanel, TheZoneInspectorSelectsTheClickedZoneOnlyWhenThePanelIsUnde
     float top = -1.0f, left = -1.0f;
     for (float y = content->Pos.y; y < content->Pos.y + 200.0f && top < 0.0f; y += 1.0f) {
         ui.Click({content->Pos.x + 30.0f, y});
-        if (Z().zoneSelected) top = y;
+        if (Z().panel.selection.zoneSelected) top = y;
     }
     ASSERT_GE(top, 0.0f);
     for (float x = content->Pos.x; x < content->Pos.x + 60.0f && left < 0.0f; x += 1.0f) {
-        Z().zoneSelected = false;
+        Z().panel.selection.zoneSelected = false;
         ui.Click({x, top + 5.0f});
-        if (Z().zoneSelected) left = x;
+        if (Z().panel.selection.zoneSelected) left = x;
     }
     ASSERT_GE(left, 0.0f);
     ui.Click({left + 2 * 20 + 10, top + 1 * 20 + 10});
-    EXPECT_EQ(Z().selectedZoneCol, 8);
-    EXPECT_EQ(Z().selectedZoneRow, 4);
-    EXPECT_EQ(Z().selectedZoneCols, 4) << "a cell stands for its block of 4 x 4 zones";
-    EXPECT_EQ(Z().selectedZoneRows, 4);
+    EXPECT_EQ(Z().panel.selection.selectedZoneCol, 8);
+    EXPECT_EQ(Z().panel.selection.selectedZoneRow, 4);
+    EXPECT_EQ(Z().panel.selection.selectedZoneCols, 4) << "a cell stands for its block of 4 x 4 zones";
+    EXPECT_EQ(Z().panel.selection.selectedZoneRows, 4);
     // A click on the edge two cells share selects the later one.
     ui.Click({left + 3 * 20, top + 1 * 20 + 10});
-    EXPECT_EQ(Z().selectedZoneCol, 12);
+    EXPECT_EQ(Z().panel.selection.selectedZoneCol, 12);
     // The last row and column of cells take the zones the 4 x 4 blocks leave (rows 56-61, columns 44-49).
     ui.Click({left + 11 * 20 + 10, top + 14 * 20 + 10});
-    EXPECT_EQ(Z().selectedZoneCol, 44);
-    EXPECT_EQ(Z().selectedZoneRow, 56);
-    EXPECT_EQ(Z().selectedZoneCols, 6);
-    EXPECT_EQ(Z().selectedZoneRows, 6);
+    EXPECT_EQ(Z().panel.selection.selectedZoneCol, 44);
+    EXPECT_EQ(Z().panel.selection.selectedZoneRow, 56);
+    EXPECT_EQ(Z().panel.selection.selectedZoneCols, 6);
+    EXPECT_EQ(Z().panel.selection.selectedZoneRows, 6);
 
     // Another window over the grid takes the click.
-    Z().selectedZoneCol = Z().selectedZoneRow = -1;
-    Z().zoneSelected = false;
+    Z().panel.selection.selectedZoneCol = Z().panel.selection.selectedZoneRow = -1;
+    Z().panel.selection.zoneSelected = false;
     ui.Frame({-FLT_MAX, -FLT_MAX}, false, [&] {
         ImGui::SetWindowPos("ZANDO Heatmap", {left, top});
         ImGui::SetWindowFocus("ZANDO Heatmap");
     });
     ui.Click({left + 2 * 20 + 10, top + 1 * 20 + 10});
-    EXPECT_FALSE(Z().zoneSelected);
-    EXPECT_EQ(Z().selectedZoneCol, -1);
+    EXPECT_FALSE(Z().panel.selection.zoneSelected);
+    EXPECT_EQ(Z().panel.selection.selectedZoneCol, -1);
 }
 
 // The text the windows drew in the last frame, read back from their vertices: each glyph is a quad
@@ -263,13 +266,13 @@ std::string WithoutSpaces(std::string text) {
 TEST_F(ControlPanel, AFigureReadsTheSameOnTheCardThePanelAndTheSettingsPage) {
     // Figures whose rounding and cutting differ: 38.6 kph, 24.0 mph, 58.7 s of 245.9 s (23.9 %).
     match.StartMatch();
-    Z().speedSum = 1072.2f * 10;
-    Z().speedSamples = 10;
-    Z().possessionTime = 58.7f;
-    Z().gameTime = 245.9f;
-    Z().boostCollected = 100.9f;
-    Z().boostUsed = 50.7f;
-    Z().showPostGame = true;
+    Z().match.speedSum = 1072.2f * 10;
+    Z().match.speedSamples = 10;
+    Z().match.possessionTime = 58.7f;
+    Z().match.gameTime = 245.9f;
+    Z().match.boostCollected = 100.9f;
+    Z().match.boostUsed = 50.7f;
+    Z().settings.showPostGame = true;
     host::RecordingCanvas card;
     Host().RenderFrame(&card);
     for (const char* text : {"38 kph  /  24 mph", "58s  (23%)", "4m 5s", "Collected: 100", "Used: 50"})
@@ -293,9 +296,9 @@ TEST_F(ControlPanel, AFigureReadsTheSameOnTheCardThePanelAndTheSettingsPage) {
 
 TEST_F(ControlPanel, TheConnectionTestShowsEachOutcome) {
     zando_test::DashboardServer server(home.path(), "zk_test", {"--statuses", "200,403,404,503,502,204,301"});
-    Z().apiKey = "zk_test";
-    Z().uploadEnabled = true;
-    Z().serverUrl = server.Url("http", "/");
+    Z().settings.apiKey = "zk_test";
+    Z().settings.uploadEnabled = true;
+    Z().settings.serverUrl = server.Url("http", "/");
     ShowTab(6);
     ui.SetLockstep(false);  // the press shows its state until the game thread has run the test
     const ImVec2 button = ui.Locate("DashboardContent", "Test Connection", 100.0f);
@@ -312,10 +315,10 @@ TEST_F(ControlPanel, TheConnectionTestShowsEachOutcome) {
     for (const auto& [text, status] : outcomes) {
         MarkLines();
         ui.Click(button);
-        EXPECT_EQ(Z().connectionTestResult, "🔄 Testing connection...");
+        EXPECT_EQ(Z().panel.connectionTestResult, "🔄 Testing connection...");
         zando.Settle();  // the worker sends it; the game thread shows the outcome
-        EXPECT_EQ(Z().connectionTestResult, text);
-        EXPECT_EQ(Z().connectionTestStatus, status);
+        EXPECT_EQ(Z().panel.connectionTestResult, text);
+        EXPECT_EQ(Z().panel.connectionTestStatus, status);
         EXPECT_EQ(NewLines(), (Lines{"[ZANDO] Testing connection to " + server.Url("http", "/") + "...", "[ZANDO] " + text}));
     }
     // Presses while a test has no outcome yet start no second one, and say why.
@@ -323,13 +326,13 @@ TEST_F(ControlPanel, TheConnectionTestShowsEachOutcome) {
     ui.Click(button);
     ui.Click(button);
     ui.Click(button);
-    EXPECT_TRUE(Z().connectionTestRefused);
+    EXPECT_TRUE(Z().panel.connectionTestRefused);
     EXPECT_EQ(NewLines(),
               (Lines{"[ZANDO] Testing connection to " + server.Url("http", "/") + "...",
                      "[ZANDO] A connection test is already running - wait for its result",
                      "[ZANDO] A connection test is already running - wait for its result", "[ZANDO] " + outcomes.back().first}));
     EXPECT_EQ(server.Requests().size(), outcomes.size() + 1) << "one request for the three presses";
-    EXPECT_FALSE(Z().connectionTestRefused);
+    EXPECT_FALSE(Z().panel.connectionTestRefused);
     ui.Click(button);
     zando.Settle();
     EXPECT_EQ(server.Requests().size(), outcomes.size() + 2) << "a press after the result starts a new test";
@@ -341,19 +344,19 @@ TEST_F(ControlPanel, TheConnectionTestShowsEachOutcome) {
 
     // What the press decides on its own, and failures before any answer (no status).
     const auto press = [&](const std::string& url) {
-        Z().serverUrl = url;
+        Z().settings.serverUrl = url;
         ui.Click(button);
         zando.Settle();
-        return std::make_pair(Z().connectionTestResult, Z().connectionTestStatus);
+        return std::make_pair(Z().panel.connectionTestResult, Z().panel.connectionTestStatus);
     };
     EXPECT_EQ(press("127.0.0.1:1/"), std::make_pair(std::string("✗ Invalid server URL format."), 0));
     EXPECT_EQ(press("http://127.0.0.1:9"), std::make_pair(std::string("✗ Failed to send request. Check server URL."), 0));
-    Z().uploadEnabled = false;
+    Z().settings.uploadEnabled = false;
     EXPECT_EQ(press(server.Url()), std::make_pair(std::string("ℹ Upload is disabled. Enable it to test connection."), 0));
-    Z().apiKey.clear();
+    Z().settings.apiKey.clear();
     EXPECT_EQ(press(server.Url()), std::make_pair(std::string("✗ Please enter an API key first"), 0));
-    Z().uploadEnabled = true;
-    Z().apiKey = "bad\nkey";
+    Z().settings.uploadEnabled = true;
+    Z().settings.apiKey = "bad\nkey";
     EXPECT_EQ(press(server.Url()).first,
               "✗ The API key contains a control character (such as a line break) - enter it again in Dashboard Integration");
 }
@@ -367,41 +370,41 @@ TEST_F(ControlPanel, TheSettingsPageOpensThePanelAndItsTogglesWriteTheirVariable
     ui.SetLockstep(false);
     MarkLines();
     ClickIn(page, "  Open Full Control Panel", 100.0f);
-    EXPECT_FALSE(Z().isWindowOpen) << "the command runs on the game thread, later";
+    EXPECT_FALSE(Z().panel.isWindowOpen) << "the command runs on the game thread, later";
     Host().Advance(0.0);
     EXPECT_EQ(NewLines(), (Lines{"] togglemenu ZANDO"}));
-    EXPECT_TRUE(Z().isWindowOpen);
+    EXPECT_TRUE(Z().panel.isWindowOpen);
     Host().ToggleMenu("ZANDO");  // the panel would cover the page
     ui.SetLockstep(true);
     ui.Frame();
 
-    const bool allTime = Z().showAllTimeHeatmap;
+    const bool allTime = Z().settings.showAllTimeHeatmap;
     ClickIn(page, "Show All-Time Data", 80.0f);
-    EXPECT_EQ(Z().showAllTimeHeatmap, !allTime);
+    EXPECT_EQ(Z().settings.showAllTimeHeatmap, !allTime);
     EXPECT_EQ(zando.Value("zando_show_alltime_heatmap"), allTime ? "0" : "1");
-    const bool heatmap = Z().showHeatmap;
+    const bool heatmap = Z().settings.showHeatmap;
     ClickIn(page, "Show Heatmap", 80.0f);
-    EXPECT_EQ(Z().showHeatmap, !heatmap) << "through its variable, like every switch";
+    EXPECT_EQ(Z().settings.showHeatmap, !heatmap) << "through its variable, like every switch";
     EXPECT_EQ(zando.Value("zando_show_heatmap"), heatmap ? "0" : "1");
 }
 
 TEST_F(ControlPanel, TheApiKeyFieldStoresWhatIsTypedAndTheStatusFollows) {
-    Z().uploadEnabled = true;
-    Z().apiKey.clear();
+    Z().settings.uploadEnabled = true;
+    Z().settings.apiKey.clear();
     ShowTab(6);
     const ImVec2 field = ui.Locate("DashboardContent", "##APIKey", 100.0f);
     ASSERT_GE(field.x, 0.0f);
     ui.Click(field);
     ui.Frame(field, false, [] { ImGui::GetIO().AddInputCharacter('k'); });
-    EXPECT_EQ(Z().apiKey, "k") << "the key is stored with the edit";
+    EXPECT_EQ(Z().settings.apiKey, "k") << "the key is stored with the edit";
     EXPECT_EQ(zando.Value("zando_api_key"), "k");
     ui.Frame(field, false, [] { ImGui::GetIO().AddInputCharacter('7'); });
-    EXPECT_EQ(Z().apiKey, "k7");
+    EXPECT_EQ(Z().settings.apiKey, "k7");
 
     // A key set elsewhere later does not reach a field that already holds text.
-    Z().apiKey = "zk_other";
+    Z().settings.apiKey = "zk_other";
     ui.Frame();
-    EXPECT_EQ(std::string(Z().apiKeyInputBuffer.data()), "k7");
+    EXPECT_EQ(std::string(Z().panel.apiKeyInputBuffer.data()), "k7");
 }
 
 TEST_F(ControlPanel, ExportButtonsConfirmOnlyAWrittenFile) {
@@ -423,17 +426,17 @@ TEST_F(ControlPanel, ExportButtonsConfirmOnlyAWrittenFile) {
 
 TEST_F(ControlPanel, TheHeatmapTabResetsThePositionAndScaleOnly) {
     ShowTab(1);
-    Z().heatmapPosX = 300;
-    Z().heatmapScale = 2.0f;
-    Z().showAccuracyOverlay = true;
+    Z().settings.heatmapPosX = 300;
+    Z().settings.heatmapScale = 2.0f;
+    Z().settings.showAccuracyOverlay = true;
     ClickIn("HeatmapControls", "Reset to Default Position", 100.0f);
-    EXPECT_EQ(Z().heatmapPosX, 1154);
-    EXPECT_EQ(Z().heatmapPosY, 60);
-    EXPECT_EQ(Z().heatmapScale, 1.0f);
+    EXPECT_EQ(Z().settings.heatmapPosX, 1154);
+    EXPECT_EQ(Z().settings.heatmapPosY, 60);
+    EXPECT_EQ(Z().settings.heatmapScale, 1.0f);
     EXPECT_EQ(zando.Value("zando_heatmap_pos_x"), "1154");
-    EXPECT_TRUE(Z().showAccuracyOverlay) << "the display mode is not a position";
+    EXPECT_TRUE(Z().settings.showAccuracyOverlay) << "the display mode is not a position";
 
     ClickIn("HeatmapControls", "All-Time Data", 200.0f);
-    EXPECT_TRUE(Z().showAllTimeHeatmap);
+    EXPECT_TRUE(Z().settings.showAllTimeHeatmap);
     EXPECT_EQ(zando.Value("zando_show_alltime_heatmap"), "1");
 }

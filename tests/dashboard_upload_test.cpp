@@ -30,13 +30,13 @@ const std::string Key = "zk_test_4f9a0c2e";
 class DashboardUpload : public zando_test::MatchTest {
 protected:
     void SetUp() override {
-        Z().uploadEnabled = true;
-        Z().apiKey = Key;
-        Z().shots = 3;
-        Z().goals = 1;
-        Z().gameTime = 287.6f;
-        Z().playlistName = "Ranked Doubles";
-        Z().shotHeatmap[30][25] = 10.0f;
+        Z().settings.uploadEnabled = true;
+        Z().settings.apiKey = Key;
+        Z().match.shots = 3;
+        Z().match.goals = 1;
+        Z().match.gameTime = 287.6f;
+        Z().match.playlistName = "Ranked Doubles";
+        Z().match.shotHeatmap[30][25] = 10.0f;
     }
     std::filesystem::path Folder(const std::string& name) {
         const auto folder = home.path() / name;
@@ -46,13 +46,14 @@ protected:
     // The end of a match without an MMR to wait for: the statistics file, then the upload. The lines
     // of the upload attempt only.
     Lines Upload() {
-        Z().matchFinished = false;  // each attempt is the end of a match of its own
+        Z().flags.matchFinished = false;  // each attempt is the end of a match of its own
         MarkLines();
         match.Fire(zando_test::events::MatchEnded);
         const Lines all = NewLines();
         const auto from = std::find(all.begin(), all.end(), "[STATS] Triggering upload to server...");
         const auto to = std::find(all.begin(), all.end(), "[STATS] Match ended processing complete.");
-        if (from == all.end() || to == all.end() || to < from) return {"<no upload attempt in: " + std::to_string(all.size()) + " lines>"};
+        if (from == all.end() || to == all.end() || to < from)
+            return {"<no upload attempt in: " + std::to_string(all.size()) + " lines>"};
         return Lines(from + 1, to);
     }
     // A whole attempt: its start, the body size, the outcome and the completion line.
@@ -68,11 +69,11 @@ protected:
 
 TEST_F(DashboardUpload, AMatchReachesTheServerSignedAndIsUploadedOnce) {
     DashboardServer server(Folder("server"), Key);
-    Z().serverUrl = server.Url("http", "/base/");
+    Z().settings.serverUrl = server.Url("http", "/base/");
     const Lines lines = Upload();
     ExpectAttempt(lines, "[ZANDO] ✅ Stats uploaded successfully! (Status: 200)");
-    EXPECT_TRUE(Z().uploadedThisMatch);
-    EXPECT_FALSE(Z().uploadInProgress);
+    EXPECT_TRUE(Z().flags.uploadedThisMatch);
+    EXPECT_FALSE(Z().flags.uploadInProgress);
 
     const auto requests = server.Requests();
     ASSERT_EQ(requests.size(), 1u);
@@ -95,10 +96,10 @@ TEST_F(DashboardUpload, AMatchReachesTheServerSignedAndIsUploadedOnce) {
     const auto parsed = nlohmann::ordered_json::parse(body);
     std::vector<std::string> keys;
     for (const auto& item : parsed.items()) keys.push_back(item.key());
-    EXPECT_EQ(keys, (std::vector<std::string>{"timestamp", "shots", "goals", "averageSpeed", "speedSamples", "boostCollected",
-                                              "boostUsed", "gameTime", "possessionTime", "teamPossessionTime",
-                                              "opponentPossessionTime", "playlist", "isRanked", "mmr", "mmrChange",
-                                              "shotHeatmap", "goalHeatmap"}));
+    EXPECT_EQ(keys,
+              (std::vector<std::string>{"timestamp", "shots", "goals", "averageSpeed", "speedSamples", "boostCollected",
+                                        "boostUsed", "gameTime", "possessionTime", "teamPossessionTime", "opponentPossessionTime",
+                                        "playlist", "isRanked", "mmr", "mmrChange", "shotHeatmap", "goalHeatmap"}));
     EXPECT_NE(body.find(",\"gameTime\":287.6,"), std::string::npos) << body;
     EXPECT_NE(body.find(",\"isRanked\":false,\"mmr\":0,\"mmrChange\":0,"), std::string::npos) << body;
     EXPECT_NE(body.find(",\"shotHeatmap\":[[0,0,0,0,0,0,0,0,0,0],"), std::string::npos) << body;
@@ -124,49 +125,49 @@ TEST_F(DashboardUpload, EveryAnswerHasItsLineAndOnlyTwoHundredMarksTheMatchUploa
     std::string statuses;
     for (const auto& [status, line] : answers) statuses += (statuses.empty() ? "" : ",") + std::to_string(status);
     DashboardServer server(Folder("server"), Key, {"--statuses", statuses});
-    Z().serverUrl = server.Url();
+    Z().settings.serverUrl = server.Url();
     for (const auto& [status, line] : answers) {
         ExpectAttempt(Upload(), line);
-        EXPECT_FALSE(Z().uploadedThisMatch) << status;
+        EXPECT_FALSE(Z().flags.uploadedThisMatch) << status;
     }
     // The redirection (301, with a Location) was reported, not followed with the key to another address.
     EXPECT_EQ(server.Requests().size(), answers.size());
 }
 
 TEST_F(DashboardUpload, PreconditionsAreCheckedInOrderAndLeaveTheFlagsAlone) {
-    Z().uploadEnabled = false;
-    Z().apiKey.clear();
+    Z().settings.uploadEnabled = false;
+    Z().settings.apiKey.clear();
     EXPECT_EQ(Upload(), (Lines{"[ZANDO] Upload disabled - enable in Dashboard Integration settings"}));
-    Z().uploadEnabled = true;
+    Z().settings.uploadEnabled = true;
     EXPECT_EQ(Upload(), (Lines{"[ZANDO] ✗ No API key set - cannot upload. Set your API key in Dashboard Integration."}));
-    Z().apiKey = Key;
-    Z().uploadedThisMatch = true;
+    Z().settings.apiKey = Key;
+    Z().flags.uploadedThisMatch = true;
     EXPECT_EQ(Upload(), (Lines{"[ZANDO] ℹ Stats already uploaded for this match - skipping duplicate"}));
-    Z().uploadedThisMatch = false;
-    Z().uploadInProgress = true;
+    Z().flags.uploadedThisMatch = false;
+    Z().flags.uploadInProgress = true;
     EXPECT_EQ(Upload(), (Lines{"[ZANDO] ⚠ Upload already in progress - skipping duplicate upload"}));
-    EXPECT_TRUE(Z().uploadInProgress);
-    Z().uploadInProgress = false;
-    Z().shots = Z().goals = 0;
-    Z().gameTime = 9.9f;
+    EXPECT_TRUE(Z().flags.uploadInProgress);
+    Z().flags.uploadInProgress = false;
+    Z().match.shots = Z().match.goals = 0;
+    Z().match.gameTime = 9.9f;
     EXPECT_EQ(Upload(), (Lines{"[ZANDO] ℹ No significant activity to upload (< 10s, no shots/goals)"}));
 
     // 10.0 s is enough: the attempt runs (against an address nobody listens on).
-    Z().gameTime = 10.0f;
-    Z().serverUrl = "http://127.0.0.1:9";
+    Z().match.gameTime = 10.0f;
+    Z().settings.serverUrl = "http://127.0.0.1:9";
     const Lines lines = Upload();
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[0], "[ZANDO] 🔄 Starting upload... (Shots: 0, Goals: 0, Time: 10s)");
     EXPECT_EQ(lines[2], "[ZANDO] ✗ Failed to send request to server (Error: 12029)") << "a refused connection";
-    EXPECT_FALSE(Z().uploadInProgress);
+    EXPECT_FALSE(Z().flags.uploadInProgress);
 }
 
 TEST_F(DashboardUpload, AnAddressWithoutSchemeAndBrokenServersEndTheAttemptWithTheirLine) {
-    Z().serverUrl = "127.0.0.1:8080/x";
+    Z().settings.serverUrl = "127.0.0.1:8080/x";
     ExpectAttempt(Upload(), "[ZANDO] ✗ Failed to connect to server: 127.0.0.1:8080/x");
 
     DashboardServer closing(Folder("closing"), Key, {"--behaviour", "close"});
-    Z().serverUrl = closing.Url();
+    Z().settings.serverUrl = closing.Url();
 #if defined(_WIN32)
     // The code is WinHTTP's own: Wine's reports a connection closed before any answer as an invalid response.
     ExpectAttempt(Upload(), "[ZANDO] ✗ Failed to receive response from server (Error: 12152)");
@@ -181,13 +182,13 @@ TEST_F(DashboardUpload, AServerThatNeverAnswersCostsEightSecondsNotTheGame) {
     GTEST_SKIP() << "Wine's WinHTTP applies no time-out while it sends and waits (Windows applies the ones set)";
 #endif
     DashboardServer hung(Folder("hung"), Key, {"--behaviour", "hang"});
-    Z().serverUrl = hung.Url();
+    Z().settings.serverUrl = hung.Url();
     const auto started = std::chrono::steady_clock::now();
     ExpectAttempt(Upload(), "[ZANDO] ✗ Failed to receive response from server (Error: 12002)");
     const double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     EXPECT_GE(waited, 7.5) << "the server had its eight seconds";
     EXPECT_LT(waited, 9.5) << "the attempt gives up at eight seconds";
-    EXPECT_FALSE(Z().uploadInProgress);
+    EXPECT_FALSE(Z().flags.uploadInProgress);
 }
 
 #if !defined(_WIN32)
@@ -212,7 +213,7 @@ TEST_F(DashboardUpload, AServerThatNeverAcceptsCostsThreeSeconds) {
         waiting.push_back(client);
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    Z().serverUrl = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+    Z().settings.serverUrl = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
     const auto started = std::chrono::steady_clock::now();
     const Lines lines = Upload();
     const double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
@@ -222,16 +223,17 @@ TEST_F(DashboardUpload, AServerThatNeverAcceptsCostsThreeSeconds) {
     EXPECT_EQ(lines[2].rfind("[ZANDO] ✗ ", 0), 0u) << lines[2];
     EXPECT_GE(waited, 2.5) << "the server had its three seconds to take the connection";
     EXPECT_LT(waited, 4.5) << "the attempt gives up at three seconds";
-    EXPECT_FALSE(Z().uploadInProgress);
+    EXPECT_FALSE(Z().flags.uploadInProgress);
 }
 #endif
 
 TEST_F(DashboardUpload, OverHttpsACertificateFromAnAuthorityNobodyTrustsIsRefused) {
     const auto certificates = Folder("certificates");
     zando_test::MakeTestCertificates(certificates);
-    DashboardServer server(Folder("server"), Key,
-                           {"--cert", LinuxPath(certificates / "server.pem"), "--cert-key", LinuxPath(certificates / "server.key")});
-    Z().serverUrl = server.Url("https");
+    DashboardServer server(
+        Folder("server"), Key,
+        {"--cert", LinuxPath(certificates / "server.pem"), "--cert-key", LinuxPath(certificates / "server.key")});
+    Z().settings.serverUrl = server.Url("https");
     zando_test::SetEnvironment("ZANDO_CA_BUNDLE");
 #if defined(_WIN32)
     // The code is WinHTTP's own: Wine's ends the handshake as a secure-channel error.
@@ -248,9 +250,10 @@ TEST_F(DashboardUpload, OverHttpsAnAuthorityTrustedByConfigurationIsAccepted) {
 #endif
     const auto certificates = Folder("certificates");
     zando_test::MakeTestCertificates(certificates);
-    DashboardServer server(Folder("server"), Key,
-                           {"--cert", LinuxPath(certificates / "server.pem"), "--cert-key", LinuxPath(certificates / "server.key")});
-    Z().serverUrl = server.Url("https");
+    DashboardServer server(
+        Folder("server"), Key,
+        {"--cert", LinuxPath(certificates / "server.pem"), "--cert-key", LinuxPath(certificates / "server.key")});
+    Z().settings.serverUrl = server.Url("https");
     zando_test::SetEnvironment("ZANDO_CA_BUNDLE", (certificates / "ca.pem").string());
     ExpectAttempt(Upload(), "[ZANDO] ✅ Stats uploaded successfully! (Status: 200)");
     zando_test::SetEnvironment("ZANDO_CA_BUNDLE");
@@ -260,61 +263,61 @@ TEST_F(DashboardUpload, OverHttpsAnAuthorityTrustedByConfigurationIsAccepted) {
 
 TEST_F(DashboardUpload, TheBodyLimitIsOneHundredThousandBytes) {
     DashboardServer server(Folder("server"), Key, {"--statuses", "500"});
-    Z().serverUrl = server.Url();
-    Z().playlistName.clear();
+    Z().settings.serverUrl = server.Url();
+    Z().match.playlistName.clear();
     Upload();
     ASSERT_EQ(server.Requests().size(), 1u);
     const std::size_t bare = server.Requests()[0]["body"].get<std::string>().size();  // the timestamp has a fixed width
 
-    Z().playlistName.assign(100000 - bare, 'x');
+    Z().match.playlistName.assign(100000 - bare, 'x');
     const Lines sent = Upload();
     ExpectAttempt(sent, "[ZANDO] ✗ Upload failed: Server error (500)");
     EXPECT_EQ(sent[1], "[ZANDO] JSON payload size: 100000 bytes");
     EXPECT_EQ(server.Requests().size(), 2u);
 
-    Z().playlistName += "x";
+    Z().match.playlistName += "x";
     EXPECT_EQ(Upload(), (Lines{DefaultStart, "[ZANDO] ✗ JSON payload too large (100001 bytes) - aborting upload"}));
-    EXPECT_FALSE(Z().uploadInProgress);
+    EXPECT_FALSE(Z().flags.uploadInProgress);
     EXPECT_EQ(server.Requests().size(), 2u);
 }
 
 TEST_F(DashboardUpload, MendedKeysTitlesAndAddressesAreSentSafelyOrNotAtAll) {
     DashboardServer server(Folder("server"), std::string(300, 'k'));
-    Z().serverUrl = server.Url();
+    Z().settings.serverUrl = server.Url();
 
     // A line break in the key or the address would write a header of its own: refused before sending.
-    Z().apiKey = Key + "\r\nX-Admin: yes";
+    Z().settings.apiKey = Key + "\r\nX-Admin: yes";
     EXPECT_EQ(Upload(), (Lines{"[ZANDO] ✗ The API key contains a control character (such as a line break) - enter it again in "
                                "Dashboard Integration"}));
-    Z().apiKey = std::string(300, 'k');
-    Z().serverUrl = server.Url() + "\n";
+    Z().settings.apiKey = std::string(300, 'k');
+    Z().settings.serverUrl = server.Url() + "\n";
     EXPECT_EQ(Upload(), (Lines{"[ZANDO] ✗ The server URL contains a control character (such as a line break) - enter it again"}));
     // Addresses whose request path would land in a fragment or query, or go to another host than shown.
     const std::string hostPort = server.Url().substr(std::string("http://").size());
     for (const std::string& url : {server.Url() + "/#dashboard", server.Url() + "/?tenant=1", "http://user@" + hostPort,
                                    "http://127.0.0.2@" + hostPort + "/", server.Url() + "/my dashboard"}) {
-        Z().serverUrl = url;
+        Z().settings.serverUrl = url;
         const Lines lines = Upload();
         ASSERT_EQ(lines.size(), 1u) << url;
         EXPECT_EQ(lines[0].rfind("[ZANDO] ✗ The server URL contains ", 0), 0u) << url << ": " << lines[0];
     }
     EXPECT_TRUE(server.Requests().empty());
-    EXPECT_FALSE(Z().uploadInProgress);
+    EXPECT_FALSE(Z().flags.uploadInProgress);
 
     // A key longer than 256 bytes signs correctly; a title with quotes and a backslash keeps the body JSON.
-    Z().serverUrl = server.Url();
-    Z().playlistName = "Rumble \"Ranked\" \\ Tuesday\tnight";
+    Z().settings.serverUrl = server.Url();
+    Z().match.playlistName = "Rumble \"Ranked\" \\ Tuesday\tnight";
     ExpectAttempt(Upload(), "[ZANDO] ✅ Stats uploaded successfully! (Status: 200)");
     ASSERT_EQ(server.Requests().size(), 1u);
     EXPECT_TRUE(server.Requests()[0]["signature_ok"].get<bool>());
-    EXPECT_EQ(nlohmann::json::parse(server.Requests()[0]["body"].get<std::string>())["playlist"], Z().playlistName);
+    EXPECT_EQ(nlohmann::json::parse(server.Requests()[0]["body"].get<std::string>())["playlist"], Z().match.playlistName);
 }
 
 TEST_F(DashboardUpload, FiguresThatAreNotFiniteNumbersAreSentAndWrittenAsZeroAndSaidSo) {
     DashboardServer server(Folder("server"), Key);
-    Z().serverUrl = server.Url();
-    Z().mmrChange = std::numeric_limits<float>::infinity();
-    Z().boostUsed = std::numeric_limits<float>::quiet_NaN();
+    Z().settings.serverUrl = server.Url();
+    Z().match.mmrChange = std::numeric_limits<float>::infinity();
+    Z().match.boostUsed = std::numeric_limits<float>::quiet_NaN();
     Upload();
     EXPECT_TRUE(Logged("[EXPORT] ⚠ boostUsed is not a finite number - written as 0"));
     EXPECT_TRUE(Logged("[ZANDO] ⚠ boostUsed is not a finite number - sent as 0"));
@@ -324,7 +327,8 @@ TEST_F(DashboardUpload, FiguresThatAreNotFiniteNumbersAreSentAndWrittenAsZeroAnd
     const auto body = nlohmann::json::parse(requests[0]["body"].get<std::string>());  // throws if it is not JSON
     EXPECT_EQ(body["mmrChange"], 0);
     EXPECT_EQ(body["boostUsed"], 0);
-    const auto file = nlohmann::json::parse(zando_test::ReadFile(zando_test::InDataFolder(Host().DataFolder(), "zando_stats.json")));
+    const auto file =
+        nlohmann::json::parse(zando_test::ReadFile(zando_test::InDataFolder(Host().DataFolder(), "zando_stats.json")));
     EXPECT_EQ(file["boostUsed"], 0);
 }
 
@@ -332,8 +336,8 @@ TEST_F(DashboardUpload, FiguresThatAreNotFiniteNumbersAreSentAndWrittenAsZeroAnd
 TEST_F(DashboardUpload, ARatingThatIsNotANumberIsNotTakenAsTheInitialMmr) {
     match.StartMatch(&zando_test::RankedDoubles);
     match.SetMmr(11, std::numeric_limits<float>::quiet_NaN());
-    Z().matchActive = false;
+    Z().flags.matchActive = false;
     match.Fire(zando_test::events::CountdownBeginState);
     EXPECT_TRUE(Logged("[METADATA] Initial MMR is not a number - continuing without it"));
-    EXPECT_EQ(Z().initialMmr, 0.0f);
+    EXPECT_EQ(Z().match.initialMmr, 0.0f);
 }

@@ -26,8 +26,8 @@ const std::string Done = "[STATS] Match ended processing complete.";
 class DashboardWorker : public zando_test::MatchTest {
 protected:
     void SetUp() override {
-        Z().uploadEnabled = true;
-        Z().apiKey = Key;
+        Z().settings.uploadEnabled = true;
+        Z().settings.apiKey = Key;
         StartPlaying();
     }
     std::filesystem::path Folder(const std::string& name) {
@@ -37,11 +37,11 @@ protected:
     // The end of a match with these figures; returns the lines said by the time the event returned,
     // without waiting for the worker.
     Lines EndMatch(int shots) {
-        Z().matchFinished = false;
-        Z().uploadedThisMatch = false;
-        Z().shots = shots;
-        Z().goals = 1;
-        Z().gameTime = 120.0f;
+        Z().flags.matchFinished = false;
+        Z().flags.uploadedThisMatch = false;
+        Z().match.shots = shots;
+        Z().match.goals = 1;
+        Z().match.gameTime = 120.0f;
         const std::size_t before = RawLines().size();
         match.Fire(zando_test::events::MatchEnded);
         return {RawLines().begin() + static_cast<std::ptrdiff_t>(before), RawLines().end()};
@@ -84,17 +84,17 @@ TEST_F(DashboardWorker, TheMatchEndNeverWaitsAndTheLinesAreTheSameInOrder) {
         if (std::string(c.name) == "hung") continue;  // Wine's WinHTTP applies no time-out while it waits
 #endif
         DashboardServer server(Folder(c.name), Key, c.options);
-        Z().serverUrl = server.Url();
+        Z().settings.serverUrl = server.Url();
         const std::size_t before = zando.Lines().size();
         const Lines atTheEnd = EndMatch(2);
-        EXPECT_TRUE(Z().uploadInProgress) << c.name;
+        EXPECT_TRUE(Z().flags.uploadInProgress) << c.name;
         EXPECT_EQ(std::count(atTheEnd.begin(), atTheEnd.end(), c.outcome), 0) << c.name << ": the game thread did not wait";
         const Lines& all = zando.Lines();
         const Lines after(all.begin() + static_cast<std::ptrdiff_t>(before), all.end());
         const auto from = std::find(after.begin(), after.end(), Start);
         EXPECT_EQ(WithoutSizes(Lines(from, after.end())), Attempt(c.outcome)) << c.name;
-        EXPECT_EQ(Z().uploadedThisMatch, c.outcome == Uploaded) << c.name;
-        EXPECT_FALSE(Z().uploadInProgress) << c.name;
+        EXPECT_EQ(Z().flags.uploadedThisMatch, c.outcome == Uploaded) << c.name;
+        EXPECT_FALSE(Z().flags.uploadInProgress) << c.name;
         EXPECT_EQ(server.Requests().size(), 1u) << c.name;
     }
 }
@@ -103,7 +103,7 @@ TEST_F(DashboardWorker, TheMatchEndNeverWaitsAndTheLinesAreTheSameInOrder) {
 // each with its own lines.
 TEST_F(DashboardWorker, AMatchEndWhileAnUploadIsInFlightQueuesBehindIt) {
     DashboardServer server(Folder("slow"), Key, {"--delay", "1"});
-    Z().serverUrl = server.Url();
+    Z().settings.serverUrl = server.Url();
     EndMatch(2);
     match.Fire(zando_test::events::InitGame);  // the next match
     EndMatch(5);
@@ -118,7 +118,7 @@ TEST_F(DashboardWorker, AMatchEndWhileAnUploadIsInFlightQueuesBehindIt) {
     ASSERT_EQ(requests.size(), 2u);
     EXPECT_EQ(nlohmann::json::parse(requests[0]["body"].get<std::string>())["shots"], 2);
     EXPECT_EQ(nlohmann::json::parse(requests[1]["body"].get<std::string>())["shots"], 5);
-    EXPECT_TRUE(Z().uploadedThisMatch);
+    EXPECT_TRUE(Z().flags.uploadedThisMatch);
 }
 
 // Unload with one upload in flight to a dashboard that never answers and one queued behind it: it
@@ -130,7 +130,7 @@ TEST_F(DashboardWorker, UnloadWaitsForTheExchangeInFlightAndTheMissedMatchIsSent
     GTEST_SKIP() << "Wine's WinHTTP applies no time-out while it waits";
 #endif
     const auto hung = std::make_unique<DashboardServer>(Folder("hung"), Key, std::vector<std::string>{"--behaviour", "hang"});
-    Z().serverUrl = hung->Url();
+    Z().settings.serverUrl = hung->Url();
     EndMatch(2);
     match.Fire(zando_test::events::InitGame);
     EndMatch(7);
@@ -180,7 +180,7 @@ TEST_F(DashboardWorker, UnloadWaitsForTheExchangeInFlightAndTheMissedMatchIsSent
 TEST_F(DashboardWorker, SendingMissedMatchesStopsAtTheFirstFailure) {
     {
         DashboardServer down(Folder("down"), Key, {"--statuses", "503"});
-        Z().serverUrl = down.Url();
+        Z().settings.serverUrl = down.Url();
         for (int shots : {1, 2, 3}) {
             EndMatch(shots);
             match.Fire(zando_test::events::InitGame);
@@ -188,7 +188,7 @@ TEST_F(DashboardWorker, SendingMissedMatchesStopsAtTheFirstFailure) {
         zando.Settle();
     }
     DashboardServer flaky(Folder("flaky"), Key, {"--statuses", "200,401"});
-    Z().serverUrl = flaky.Url();
+    Z().settings.serverUrl = flaky.Url();
     const std::size_t before = zando.Lines().size();
     zando.Run("zando_upload_missed");
     const Lines lines(zando.Lines().begin() + static_cast<std::ptrdiff_t>(before), zando.Lines().end());

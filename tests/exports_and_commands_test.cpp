@@ -21,11 +21,11 @@ TEST_F(ExportsAndCommands, TheCsvListsZonesWithHeatOnly) {
     EXPECT_EQ(Run("export_heatmap"), (Lines{"Heatmap exported to: " + Data("shot_heatmap_data.csv").string()}));
     EXPECT_EQ(zando_test::ReadTextFile(Data("shot_heatmap_data.csv")), "X,Y,Shots,Position\n");
 
-    Z().shotHeatmap[31][25] = 5.0f;
-    Z().shotHeatmap[0][49] = 10.0f;
-    Z().shotHeatmap[61][0] = 0.25f;
-    Z().positionHeatmap[40][7] = 1.5f;  // where the car was, without a shot
-    Z().positionHeatmap[31][25] = 2.0f;
+    Z().match.shotHeatmap[31][25] = 5.0f;
+    Z().match.shotHeatmap[0][49] = 10.0f;
+    Z().match.shotHeatmap[61][0] = 0.25f;
+    Z().sampling.positionHeatmap[40][7] = 1.5f;  // where the car was, without a shot
+    Z().sampling.positionHeatmap[31][25] = 2.0f;
     Run("export_heatmap");
     EXPECT_EQ(zando_test::ReadTextFile(Data("shot_heatmap_data.csv")),
               "X,Y,Shots,Position\n49,0,10,0\n25,31,5,2\n7,40,0,1.5\n0,61,0.25,0\n")
@@ -33,18 +33,18 @@ TEST_F(ExportsAndCommands, TheCsvListsZonesWithHeatOnly) {
 }
 
 TEST_F(ExportsAndCommands, TheStatsFileHasItsHundredAndFortyOneLines) {
-    Z().shots = 4;
-    Z().goals = 1;
-    Z().speedSum = 1500.0f * 3;
-    Z().speedSamples = 3;
-    Z().boostCollected = 812.5f;
-    Z().boostUsed = 1234.5678f;
-    Z().gameTime = 300.0f;
-    Z().possessionTime = 121.5f;
-    Z().teamPossessionTime = 160.25f;
-    Z().opponentPossessionTime = 0.0001f;
-    Z().shotHeatmap[0][1] = 5.0f;
-    Z().goalHeatmap[61][49] = 2;
+    Z().match.shots = 4;
+    Z().match.goals = 1;
+    Z().match.speedSum = 1500.0f * 3;
+    Z().match.speedSamples = 3;
+    Z().match.boostCollected = 812.5f;
+    Z().match.boostUsed = 1234.5678f;
+    Z().match.gameTime = 300.0f;
+    Z().match.possessionTime = 121.5f;
+    Z().match.teamPossessionTime = 160.25f;
+    Z().match.opponentPossessionTime = 0.0001f;
+    Z().match.shotHeatmap[0][1] = 5.0f;
+    Z().match.goalHeatmap[61][49] = 2;
     EXPECT_EQ(Run("export_stats"), (Lines{"[EXPORT] Stats exported to: " + Data("zando_stats.json").string()}));
     const Lines lines = zando_test::SplitLines(zando_test::ReadTextFile(Data("zando_stats.json")));
     ASSERT_EQ(lines.size(), 141u);
@@ -67,7 +67,7 @@ TEST_F(ExportsAndCommands, TheStatsFileHasItsHundredAndFortyOneLines) {
     EXPECT_EQ(lines[140], "}");
     EXPECT_EQ(zando_test::ReadTextFile(Data("zando_stats.json")).back(), '\n');
 
-    Z().speedSamples = 0;
+    Z().match.speedSamples = 0;
     Run("export_stats");
     const Lines again = zando_test::SplitLines(zando_test::ReadTextFile(Data("zando_stats.json")));
     EXPECT_EQ(again[4], "  \"averageSpeed\": 0,");
@@ -97,11 +97,11 @@ TEST_F(ExportsAndCommands, AnExportIntoAFolderThatIsGoneSaysItCannotOpenTheFile)
 }
 
 TEST_F(ExportsAndCommands, EachCommandSaysWhatItDidAndWritesItsSetting) {
-    const bool heatmap = Z().showHeatmap;
+    const bool heatmap = Z().settings.showHeatmap;
     EXPECT_EQ(Run("toggle_heatmap"), (Lines{heatmap ? "Heatmap disabled" : "Heatmap enabled"}));
     EXPECT_EQ(Value("zando_show_heatmap"), heatmap ? "0" : "1");
     EXPECT_EQ(Run("toggle_heatmap"), (Lines{heatmap ? "Heatmap enabled" : "Heatmap disabled"}));
-    EXPECT_EQ(Z().showHeatmap, heatmap);
+    EXPECT_EQ(Z().settings.showHeatmap, heatmap);
 
     EXPECT_EQ(Run("toggle_postgame"), (Lines{"Post-game stats enabled"}));
     EXPECT_EQ(Value("zando_show_postgame"), "1");
@@ -115,19 +115,20 @@ TEST_F(ExportsAndCommands, EachCommandSaysWhatItDidAndWritesItsSetting) {
     EXPECT_EQ(Value("zando_sticky_mode"), "0");
     EXPECT_EQ(Run("toggle_heatmap_view"), (Lines{"Showing ALL-TIME heatmap"}));
     EXPECT_EQ(Run("toggle_heatmap_view"), (Lines{"Showing CURRENT GAME heatmap"}));
-    EXPECT_TRUE(Z().minimalisticMode && Z().stickyMode);
+    EXPECT_TRUE(Z().settings.minimalisticMode && Z().settings.stickyMode);
 
-    Z().shots = 3;
+    Z().match.shots = 3;
     EXPECT_EQ(Run("reset_stats"), (Lines{"[RESET STATS] Clearing all data...", "[MANUAL RESET] All stats cleared"}));
-    EXPECT_EQ(Z().shots, 0);
-    EXPECT_FALSE(Z().showPostGame);
+    EXPECT_EQ(Z().match.shots, 0);
+    EXPECT_FALSE(Z().settings.showPostGame);
     EXPECT_EQ(Value("zando_show_postgame"), "1") << "the variable is not written";
 }
 
 TEST_F(ExportsAndCommands, ClearingTheAllTimeHeatmapClearsGoalsWithTheirShots) {
     Z().allTimeShotHeatmap[10][10] = 15.0f;
     Z().allTimeGoalHeatmap[10][10] = 2;
-    EXPECT_EQ(Run("reset_alltime_heatmap"), (Lines{"[SAVE] All-time heatmap saved (shots + goals)", "[RESET] All-time heatmap cleared!"}));
+    EXPECT_EQ(Run("reset_alltime_heatmap"),
+              (Lines{"[SAVE] All-time heatmap saved (shots + goals)", "[RESET] All-time heatmap cleared!"}));
     EXPECT_EQ(Z().allTimeShotHeatmap[10][10], 0.0f);
     EXPECT_EQ(Z().allTimeGoalHeatmap[10][10], 0) << "goals without their shots would spoil every later accuracy";
     zando.Unload();

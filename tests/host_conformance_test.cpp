@@ -95,14 +95,14 @@ TEST(HostConformance, EveryStandInSdkHeaderIsAtTheFrameworksPathInTheSameCase) {
 TEST(HostConformance, WindowsWriteSettingsThroughTheirVariablesOnly) {
     const std::string table = Read(Source / "plugin" / "settings_variables.cpp");
     std::vector<std::string> members;
-    const std::regex memberOf(R"(&ZANDO::(\w+))");
+    const std::regex memberOf(R"(&zando::SettingsMirror::(\w+))");
     for (auto it = std::sregex_iterator(table.begin(), table.end(), memberOf); it != std::sregex_iterator(); ++it)
         members.push_back((*it)[1]);
     ASSERT_GE(members.size(), 24u);
     std::string alternatives;
     for (const std::string& member : members) alternatives += (alternatives.empty() ? "" : "|") + member;
-    const std::regex widgetWrites(R"(ImGui::\w+\([^;]*&(?:)" + alternatives + R"()\b)");
-    const std::regex assignment(R"((?:^|[^\w.>])(?:)" + alternatives + R"()\s*(?:=[^=]|\+=|-=|\+\+|--))");
+    const std::regex widgetWrites(R"(ImGui::\w+\([^;]*&settings\.(?:)" + alternatives + R"()\b)");
+    const std::regex assignment(R"(\bsettings\.(?:)" + alternatives + R"()\s*(?:=[^=]|\+=|-=|\+\+|--))");
     for (const auto& entry : std::filesystem::directory_iterator(Source / "ui")) {
         if (entry.path().extension() != ".cpp") continue;
         const std::string name = "ui/" + entry.path().filename().string();

@@ -32,8 +32,8 @@ TEST_F(MatchLifecycle, AWholeEventSequenceMovesTheFlagsAsTheGameProgresses) {
     match.Fire(events::InitGame);
     EXPECT_EQ(NewLines(),
               (Lines{"[RESET] InitGame fired - resetting stats and hiding UI", "[RESET STATS] Clearing all data..."}));
-    EXPECT_TRUE(z.matchActive && z.trackingPaused);
-    EXPECT_FALSE(z.showHeatmap || z.showPostGame);
+    EXPECT_TRUE(z.flags.matchActive && z.flags.trackingPaused);
+    EXPECT_FALSE(z.settings.showHeatmap || z.settings.showPostGame);
 
     MarkLines();
     match.Fire(events::CountdownBeginState);
@@ -42,16 +42,16 @@ TEST_F(MatchLifecycle, AWholeEventSequenceMovesTheFlagsAsTheGameProgresses) {
                                  "[METADATA] Playlist is null, using defaults"}))
         << "the first countdown of a match followed since InitGame does not reset, but reads the metadata";
     match.Fire(events::CountdownEndState);
-    EXPECT_FALSE(z.trackingPaused);
+    EXPECT_FALSE(z.flags.trackingPaused);
     EXPECT_EQ(zando.Lines().back(), "[COUNTDOWN] Countdown ended - resuming stat tracking");
 
     match.Fire(events::ScoreUpdated);
-    EXPECT_TRUE(z.inGoalReplay);
-    EXPECT_FALSE(z.trackingPaused);
+    EXPECT_TRUE(z.flags.inGoalReplay);
+    EXPECT_FALSE(z.flags.trackingPaused);
     EXPECT_EQ(zando.Lines().back(), "[GOAL] Score updated - entering replay state (match still active)");
     match.Fire(events::CountdownBeginState);
-    EXPECT_FALSE(z.inGoalReplay);
-    EXPECT_TRUE(z.trackingPaused);
+    EXPECT_FALSE(z.flags.inGoalReplay);
+    EXPECT_TRUE(z.flags.trackingPaused);
     match.Fire(events::CountdownEndState);
 
     MarkLines();
@@ -59,8 +59,8 @@ TEST_F(MatchLifecycle, AWholeEventSequenceMovesTheFlagsAsTheGameProgresses) {
     EXPECT_EQ(NewLines(), Join({"[EVENT] EventMatchWinnerSet triggered",
                                 "[STATS] Match winner set (forfeit or normal) - Processing stats..."},
                                ExportAndUpload(), {"[STATS] Match winner set processing complete."}));
-    EXPECT_FALSE(z.matchActive || z.trackingPaused || z.awaitingMmrUpload);
-    EXPECT_TRUE(z.showHeatmap && z.showPostGame);
+    EXPECT_FALSE(z.flags.matchActive || z.flags.trackingPaused || z.flags.awaitingMmrUpload);
+    EXPECT_TRUE(z.settings.showHeatmap && z.settings.showPostGame);
 
     MarkLines();
     match.Fire(events::MatchEnded);
@@ -69,10 +69,10 @@ TEST_F(MatchLifecycle, AWholeEventSequenceMovesTheFlagsAsTheGameProgresses) {
     MarkLines();
     match.Fire(events::MatchDestroyed);
     EXPECT_TRUE(NewLines().empty());
-    EXPECT_FALSE(z.matchActive);
+    EXPECT_FALSE(z.flags.matchActive);
 
     // The next match starts at its first countdown, which resets, hides the overlays and reads the playlist.
-    z.uploadedThisMatch = true;
+    z.flags.uploadedThisMatch = true;
     match.StartMatch(&zando_test::RankedDoubles);
     MarkLines();
     match.Fire(events::CountdownBeginState);
@@ -81,8 +81,8 @@ TEST_F(MatchLifecycle, AWholeEventSequenceMovesTheFlagsAsTheGameProgresses) {
                      "[COUNTDOWN] New match starting - resetting stats and hiding UI", "[RESET STATS] Clearing all data...",
                      "[METADATA] Playlist: Ranked Doubles | Ranked: Yes | Playlist ID: 11",
                      "[METADATA] Initial MMR: 0.000000 (Playlist ID: 11, Ranked: Yes)"}));
-    EXPECT_TRUE(z.matchActive && z.trackingPaused);
-    EXPECT_FALSE(z.showHeatmap || z.showPostGame || z.uploadedThisMatch);
+    EXPECT_TRUE(z.flags.matchActive && z.flags.trackingPaused);
+    EXPECT_FALSE(z.settings.showHeatmap || z.settings.showPostGame || z.flags.uploadedThisMatch);
 }
 
 TEST_F(MatchLifecycle, ActiveBeginStateResetsOnlyWhenNoMatchIsFollowed) {
@@ -91,17 +91,17 @@ TEST_F(MatchLifecycle, ActiveBeginStateResetsOnlyWhenNoMatchIsFollowed) {
     MarkLines();
     match.Fire(events::ActiveBeginState);
     EXPECT_EQ(NewLines(), (Lines{"[ACTIVE] Active.BeginState - mid-match, NOT resetting"}));
-    EXPECT_FALSE(Z().trackingPaused);
+    EXPECT_FALSE(Z().flags.trackingPaused);
 
-    Z().matchActive = false;
-    Z().shots = 3;
+    Z().flags.matchActive = false;
+    Z().match.shots = 3;
     MarkLines();
     match.Fire(events::ActiveBeginState);
     EXPECT_EQ(NewLines(), (Lines{"[RESET] Active.BeginState - NEW match starting, resetting and hiding UI",
                                  "[RESET STATS] Clearing all data..."}));
-    EXPECT_EQ(Z().shots, 0);
-    EXPECT_TRUE(Z().matchActive);
-    EXPECT_FALSE(Z().trackingPaused || Z().showHeatmap || Z().showPostGame);
+    EXPECT_EQ(Z().match.shots, 0);
+    EXPECT_TRUE(Z().flags.matchActive);
+    EXPECT_FALSE(Z().flags.trackingPaused || Z().settings.showHeatmap || Z().settings.showPostGame);
 }
 
 TEST_F(MatchLifecycle, InOvertimeTheWinnerWaitsAndTheMatchEndFinishesTheMatchOnce) {
@@ -112,16 +112,16 @@ TEST_F(MatchLifecycle, InOvertimeTheWinnerWaitsAndTheMatchEndFinishesTheMatchOnc
     match.Fire(events::MatchWinnerSet);
     EXPECT_EQ(NewLines(), (Lines{"[EVENT] EventMatchWinnerSet triggered",
                                  "[STATS] Match winner set during overtime - waiting for overtime to finish"}));
-    EXPECT_TRUE(Z().matchActive);
-    EXPECT_FALSE(Z().showPostGame);
+    EXPECT_TRUE(Z().flags.matchActive);
+    EXPECT_FALSE(Z().settings.showPostGame);
 
     // The game keeps the overtime flag set at the end of a match decided in overtime.
     MarkLines();
     match.Fire(events::MatchEnded);
     EXPECT_EQ(NewLines(), Join({"[EVENT] EventMatchEnded triggered", "[STATS] Match ended in overtime - Processing stats..."},
                                ExportAndUpload(), {"[STATS] Match ended processing complete."}));
-    EXPECT_FALSE(Z().matchActive);
-    EXPECT_TRUE(Z().showPostGame && Z().showHeatmap);
+    EXPECT_FALSE(Z().flags.matchActive);
+    EXPECT_TRUE(Z().settings.showPostGame && Z().settings.showHeatmap);
 
     MarkLines();
     match.Match().overtime = false;
@@ -134,7 +134,7 @@ TEST_F(MatchLifecycle, InOvertimeTheWinnerWaitsAndTheMatchEndFinishesTheMatchOnc
 TEST_F(MatchLifecycle, WithAnInitialMmrTheEndWaitsThreeSecondsForTheNewRating) {
     StartPlaying(&zando_test::RankedDoubles);
     match.SetMmr(11, 1012.5f);
-    Z().matchActive = false;
+    Z().flags.matchActive = false;
     match.Fire(events::CountdownBeginState);
     EXPECT_TRUE(Logged("[METADATA] Initial MMR: 1012.500000 (Playlist ID: 11, Ranked: Yes)"));
 
@@ -142,14 +142,14 @@ TEST_F(MatchLifecycle, WithAnInitialMmrTheEndWaitsThreeSecondsForTheNewRating) {
     match.Fire(events::MatchEnded);
     EXPECT_EQ(NewLines(), (Lines{"[EVENT] EventMatchEnded triggered", "[STATS] Match ended (no overtime) - Processing stats...",
                                  "[METADATA] Match ended - delaying upload 3s for MMR update..."}));
-    EXPECT_TRUE(Z().awaitingMmrUpload);
+    EXPECT_TRUE(Z().flags.awaitingMmrUpload);
 
     // The match object goes away within the delay: nothing is finished twice.
     MarkLines();
     match.Fire(events::MatchDestroyed);
     match.RemoveMatch();
     EXPECT_EQ(NewLines(), (Lines{"[STATS] Match destroyed but delayed upload pending - skipping to avoid race"}));
-    EXPECT_FALSE(Z().matchActive);
+    EXPECT_FALSE(Z().flags.matchActive);
 
     match.SetMmr(11, 1022.0f);
     MarkLines();
@@ -158,14 +158,14 @@ TEST_F(MatchLifecycle, WithAnInitialMmrTheEndWaitsThreeSecondsForTheNewRating) {
     Host().Advance(0.1);
     EXPECT_EQ(NewLines(), Join({"[METADATA] MMR Change: 9.500000 (Initial: 1012.500000, Final: 1022.000000)"}, ExportAndUpload(),
                                {"[STATS] Match ended processing complete (delayed for MMR)."}));
-    EXPECT_FLOAT_EQ(Z().mmrChange, 9.5f);
-    EXPECT_FALSE(Z().awaitingMmrUpload);
+    EXPECT_FLOAT_EQ(Z().match.mmrChange, 9.5f);
+    EXPECT_FALSE(Z().flags.awaitingMmrUpload);
 }
 
 TEST_F(MatchLifecycle, AFinalMmrThatIsMissingOrFailsLeavesTheChangeAlone) {
     StartPlaying(&zando_test::RankedDoubles);
     match.SetMmr(11, 1012.5f);
-    Z().matchActive = false;
+    Z().flags.matchActive = false;
     match.Fire(events::CountdownBeginState);
     match.Fire(events::MatchWinnerSet);
     match.SetMmr(11, 0.0f);
@@ -174,27 +174,27 @@ TEST_F(MatchLifecycle, AFinalMmrThatIsMissingOrFailsLeavesTheChangeAlone) {
     ASSERT_FALSE(NewLines().empty());
     EXPECT_EQ(NewLines().front(), "[METADATA] Final MMR was 0 or invalid, skipping MMR change calc");
     EXPECT_EQ(NewLines().back(), "[STATS] Match winner set processing complete (delayed for MMR).");
-    EXPECT_EQ(Z().mmrChange, 0.0f);
+    EXPECT_EQ(Z().match.mmrChange, 0.0f);
 
     // The next match, whose new rating cannot be read at all.
     match.Fire(events::MatchDestroyed);
     match.SetMmr(11, 1012.5f);
     match.Fire(events::CountdownBeginState);
-    Z().mmrChange = 4.0f;
+    Z().match.mmrChange = 4.0f;
     Host().World().mmr.failing = true;
     match.Fire(events::MatchEnded);
     MarkLines();
     Host().Advance(3.0);
     ASSERT_FALSE(NewLines().empty());
     EXPECT_EQ(NewLines().front(), "[METADATA] Failed to get final MMR in delayed callback");
-    EXPECT_EQ(Z().mmrChange, 4.0f);
-    EXPECT_FALSE(Z().awaitingMmrUpload);
+    EXPECT_EQ(Z().match.mmrChange, 4.0f);
+    EXPECT_FALSE(Z().flags.awaitingMmrUpload);
 }
 
 TEST_F(MatchLifecycle, TheDelayedEndNeverTouchesAPluginObjectDeletedMeanwhile) {
     StartPlaying(&zando_test::RankedDoubles);
     match.SetMmr(11, 1000.0f);
-    Z().matchActive = false;
+    Z().flags.matchActive = false;
     match.Fire(events::CountdownBeginState);
     match.Fire(events::MatchEnded);
     // A host that deletes the object but keeps its timers: the callback must see the object is gone.
@@ -207,21 +207,21 @@ TEST_F(MatchLifecycle, TheDelayedEndNeverTouchesAPluginObjectDeletedMeanwhile) {
 TEST_F(MatchLifecycle, DestroyedFinishesAFollowedMatchOnlyWhenItHasSomethingToReportAndAlwaysStopsFollowingIt) {
     StartPlaying();
     match.Fire(events::InitGame);
-    Z().gameTime = 5.0f;
+    Z().match.gameTime = 5.0f;
     MarkLines();
     match.Fire(events::MatchDestroyed);
     EXPECT_TRUE(NewLines().empty());
-    EXPECT_FALSE(Z().matchActive) << "a match left early is not followed any more: the next one starts afresh";
+    EXPECT_FALSE(Z().flags.matchActive) << "a match left early is not followed any more: the next one starts afresh";
 
     match.Fire(events::InitGame);
-    Z().gameTime = 5.1f;
+    Z().match.gameTime = 5.1f;
     MarkLines();
     match.Fire(events::MatchDestroyed);
     Lines destroyed = ExportAndUpload();
     destroyed.erase(destroyed.begin() + 2);  // announced by its own line, not by the two end-of-match lines
     destroyed.erase(destroyed.begin());
     EXPECT_EQ(NewLines(), Join({"[STATS] Match destroyed with active stats - uploading before reset"}, destroyed));
-    EXPECT_FALSE(Z().matchActive);
+    EXPECT_FALSE(Z().flags.matchActive);
 }
 
 // A reload during a match keeps the match's figures so far: the unload writes them to the data folder
@@ -232,11 +232,11 @@ TEST_F(MatchLifecycle, AReloadDuringAMatchKeepsItsFiguresAndWhatDoesNotFitIsIgno
     const auto playAndUnload = [&] {
         StartPlaying();
         Host().World().currentGame->secondsElapsed = 120.0f;
-        Z().shots = 3;
-        Z().goals = 1;
-        Z().boostCollected = 412.5f;
-        Z().shotHeatmap[10][12] = 15.0f;
-        Z().goalHeatmap[10][12] = 1;
+        Z().match.shots = 3;
+        Z().match.goals = 1;
+        Z().match.boostCollected = 412.5f;
+        Z().match.shotHeatmap[10][12] = 15.0f;
+        Z().match.goalHeatmap[10][12] = 1;
         zando.Unload();
         ASSERT_TRUE(std::filesystem::exists(kept));
     };
@@ -250,12 +250,12 @@ TEST_F(MatchLifecycle, AReloadDuringAMatchKeepsItsFiguresAndWhatDoesNotFitIsIgno
     Host().World().currentGame->secondsElapsed = 121.5f;
     load();
     EXPECT_TRUE(Logged("[ACTIVE] Picked up the match's figures from before the reload: 3 shots, 1 goals"));
-    EXPECT_EQ(Z().shots, 3);
-    EXPECT_EQ(Z().goals, 1);
-    EXPECT_EQ(Z().boostCollected, 412.5f);
-    EXPECT_EQ(Z().shotHeatmap[10][12], 15.0f);
-    EXPECT_EQ(Z().goalHeatmap[10][12], 1);
-    EXPECT_EQ(CellSum(Z().shotHeatmap), 15.0f) << "nothing else";
+    EXPECT_EQ(Z().match.shots, 3);
+    EXPECT_EQ(Z().match.goals, 1);
+    EXPECT_EQ(Z().match.boostCollected, 412.5f);
+    EXPECT_EQ(Z().match.shotHeatmap[10][12], 15.0f);
+    EXPECT_EQ(Z().match.goalHeatmap[10][12], 1);
+    EXPECT_EQ(CellSum(Z().match.shotHeatmap), 15.0f) << "nothing else";
 
     struct Case {
         const char* what;
@@ -282,7 +282,7 @@ TEST_F(MatchLifecycle, AReloadDuringAMatchKeepsItsFiguresAndWhatDoesNotFitIsIgno
         c.between();
         load();
         EXPECT_TRUE(Logged(std::string("[ACTIVE] The figures kept at the last unload were ignored: ") + c.why));
-        EXPECT_EQ(Z().shots, 0);
-        EXPECT_EQ(CellSum(Z().shotHeatmap), 0.0f);
+        EXPECT_EQ(Z().match.shots, 0);
+        EXPECT_EQ(CellSum(Z().match.shotHeatmap), 0.0f);
     }
 }

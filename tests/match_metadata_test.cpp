@@ -9,7 +9,7 @@ class MatchMetadata : public MatchTest {
 protected:
     Lines CaptureFor(const host::game::Playlist* playlist) {
         StartPlaying(playlist);
-        Z().matchActive = false;
+        Z().flags.matchActive = false;
         MarkLines();
         match.Fire(events::CountdownBeginState);
         Lines lines = NewLines();
@@ -20,18 +20,17 @@ protected:
 TEST_F(MatchMetadata, TheRankedListAddsPlaylistsTheGameReportsAsNotRanked) {
     const host::game::Playlist solo{"Ranked Solo Standard", 0, 13};
     match.SetMmr(13, 980.25f);
-    EXPECT_EQ(CaptureFor(&solo),
-              (Lines{"[METADATA] GetbRanked returned false, but playlist ID 13 is ranked - overriding",
-                     "[METADATA] Playlist: Ranked Solo Standard | Ranked: Yes | Playlist ID: 13",
-                     "[METADATA] Initial MMR: 980.250000 (Playlist ID: 13, Ranked: Yes)"}));
-    EXPECT_TRUE(Z().isRanked);
-    EXPECT_EQ(Z().playlistId, 13);
-    EXPECT_FLOAT_EQ(Z().initialMmr, 980.25f);
+    EXPECT_EQ(CaptureFor(&solo), (Lines{"[METADATA] GetbRanked returned false, but playlist ID 13 is ranked - overriding",
+                                        "[METADATA] Playlist: Ranked Solo Standard | Ranked: Yes | Playlist ID: 13",
+                                        "[METADATA] Initial MMR: 980.250000 (Playlist ID: 13, Ranked: Yes)"}));
+    EXPECT_TRUE(Z().match.isRanked);
+    EXPECT_EQ(Z().match.playlistId, 13);
+    EXPECT_FLOAT_EQ(Z().match.initialMmr, 980.25f);
 
     const host::game::Playlist casual{"Casual Doubles", 0, 12};
     CaptureFor(&casual);
-    EXPECT_FALSE(Z().isRanked);
-    EXPECT_EQ(Z().playlistName, "Casual Doubles");
+    EXPECT_FALSE(Z().match.isRanked);
+    EXPECT_EQ(Z().match.playlistName, "Casual Doubles");
 
     const host::game::Playlist tournament{"Tournament", 1, 99};
     EXPECT_EQ(CaptureFor(&tournament).front(), "[METADATA] Playlist: Tournament | Ranked: Yes | Playlist ID: 99")
@@ -39,10 +38,10 @@ TEST_F(MatchMetadata, TheRankedListAddsPlaylistsTheGameReportsAsNotRanked) {
 }
 
 TEST_F(MatchMetadata, WithoutPlaylistOrIdNoMmrIsReadAndTheEndIsNotDelayed) {
-    Z().initialMmr = 5.0f;
+    Z().match.initialMmr = 5.0f;
     EXPECT_EQ(CaptureFor(nullptr), (Lines{"[METADATA] Playlist is null, using defaults"}));
-    EXPECT_EQ(Z().playlistName, "Unknown");
-    EXPECT_EQ(Z().initialMmr, 0.0f);
+    EXPECT_EQ(Z().match.playlistName, "Unknown");
+    EXPECT_EQ(Z().match.initialMmr, 0.0f);
 
     const host::game::Playlist freeplay{"Freeplay", 0, 0};
     EXPECT_EQ(CaptureFor(&freeplay), (Lines{"[METADATA] Playlist: Freeplay | Ranked: No | Playlist ID: 0"}));
@@ -53,15 +52,15 @@ TEST_F(MatchMetadata, WithoutPlaylistOrIdNoMmrIsReadAndTheEndIsNotDelayed) {
 TEST_F(MatchMetadata, AnUnavailableRatingServiceIsLoggedAndTheMatchGoesOn) {
     Host().World().mmr.failing = true;
     EXPECT_EQ(CaptureFor(&zando_test::RankedDoubles).back(), "[METADATA] Failed to get MMR - continuing without it");
-    EXPECT_EQ(Z().initialMmr, 0.0f);
+    EXPECT_EQ(Z().match.initialMmr, 0.0f);
 }
 
 TEST_F(MatchMetadata, TheNewRatingIsTakenOnlyOnceTheServiceHasSyncedIt) {
     StartPlaying(&zando_test::RankedDoubles);
     match.SetMmr(11, 1000.0f);
-    Z().matchActive = false;
+    Z().flags.matchActive = false;
     match.Fire(events::CountdownBeginState);
-    ASSERT_FLOAT_EQ(Z().initialMmr, 1000.0f);
+    ASSERT_FLOAT_EQ(Z().match.initialMmr, 1000.0f);
 
     // The match's update is still on its way when the 3 s are up: the old rating is not a change of 0.
     match.Fire(events::MatchEnded);
@@ -69,11 +68,11 @@ TEST_F(MatchMetadata, TheNewRatingIsTakenOnlyOnceTheServiceHasSyncedIt) {
     MarkLines();
     Host().Advance(3.0);
     EXPECT_EQ(NewLines().front(), "[METADATA] Failed to get final MMR in delayed callback");
-    EXPECT_FLOAT_EQ(Z().mmrChange, 0.0f);
+    EXPECT_FLOAT_EQ(Z().match.mmrChange, 0.0f);
 
     // The next match: the update arrived within the 3 s.
     Host().World().mmr.syncing = false;
-    Z().matchActive = false;
+    Z().flags.matchActive = false;
     match.Fire(events::CountdownBeginState);
     match.Fire(events::MatchEnded);
     Host().World().mmr.syncing = true;
@@ -83,18 +82,18 @@ TEST_F(MatchMetadata, TheNewRatingIsTakenOnlyOnceTheServiceHasSyncedIt) {
     MarkLines();
     Host().Advance(1.5);
     EXPECT_EQ(NewLines().front(), "[METADATA] MMR Change: 9.000000 (Initial: 1000.000000, Final: 1009.000000)");
-    EXPECT_FLOAT_EQ(Z().mmrChange, 9.0f);
+    EXPECT_FLOAT_EQ(Z().match.mmrChange, 9.0f);
 }
 
 TEST_F(MatchMetadata, NoMatchAtAllChangesNothing) {
     StartPlaying(&zando_test::RankedDoubles);
-    Z().matchActive = false;
+    Z().flags.matchActive = false;
     match.RemoveMatch();
-    Z().playlistName = "Previous";
+    Z().match.playlistName = "Previous";
     MarkLines();
     match.Fire(events::CountdownBeginState);
     EXPECT_EQ(NewLines().back(), "[METADATA] Server is null, cannot capture match metadata");
-    EXPECT_EQ(Z().playlistName, "Previous");
+    EXPECT_EQ(Z().match.playlistName, "Previous");
 }
 
 // A match that the game starts with its active state (no InitGame, no countdown first), after a
@@ -102,31 +101,31 @@ TEST_F(MatchMetadata, NoMatchAtAllChangesNothing) {
 TEST_F(MatchMetadata, AMatchStartedByItsActiveStateReadsItsOwnMetadataAtItsFirstKickoff) {
     StartPlaying(&zando_test::RankedDoubles);
     match.SetMmr(11, 1012.5f);
-    Z().matchActive = false;
+    Z().flags.matchActive = false;
     match.Fire(events::CountdownBeginState);
-    ASSERT_EQ(Z().playlistId, 11);
+    ASSERT_EQ(Z().match.playlistId, 11);
     match.Fire(events::MatchEnded);
     Host().Advance(3.0);
-    ASSERT_FALSE(Z().matchActive) << "the first match is over";
+    ASSERT_FALSE(Z().flags.matchActive) << "the first match is over";
 
     const host::game::Playlist& duel = zando_test::RankedDuel;
     match.StartMatch(&duel);
     match.SetMmr(10, 640.0f);
     match.Fire(events::ActiveBeginState);
-    ASSERT_TRUE(Z().matchActive);
+    ASSERT_TRUE(Z().flags.matchActive);
     MarkLines();
     match.Fire(events::CountdownBeginState);
     const Lines lines = NewLines();
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines[1], "[COUNTDOWN] First kickoff of this match - reading match metadata");
-    EXPECT_EQ(Z().playlistId, 10);
-    EXPECT_FLOAT_EQ(Z().initialMmr, 640.0f);
+    EXPECT_EQ(Z().match.playlistId, 10);
+    EXPECT_FLOAT_EQ(Z().match.initialMmr, 640.0f);
 }
 
 TEST_F(MatchMetadata, TheFinalMmrIsAskedForThePlaylistOfTheMatchStart) {
     StartPlaying(&zando_test::RankedDoubles);
     match.SetMmr(11, 1012.5f);
-    Z().matchActive = false;
+    Z().flags.matchActive = false;
     match.Fire(events::CountdownBeginState);
     match.Fire(events::MatchEnded);
     const host::game::Playlist next{"Ranked Duel", 1, 10};
@@ -134,7 +133,7 @@ TEST_F(MatchMetadata, TheFinalMmrIsAskedForThePlaylistOfTheMatchStart) {
     match.SetMmr(10, 500.0f);
     match.SetMmr(11, 1000.0f);
     Host().Advance(3.0);
-    EXPECT_FLOAT_EQ(Z().mmrChange, -12.5f);
+    EXPECT_FLOAT_EQ(Z().match.mmrChange, -12.5f);
 }
 
 TEST_F(MatchMetadata, AMatchFollowedSinceLoadOrInitGameReadsItsMetadataAtItsFirstKickoffOnly) {
@@ -142,13 +141,13 @@ TEST_F(MatchMetadata, AMatchFollowedSinceLoadOrInitGameReadsItsMetadataAtItsFirs
     for (const char* start : {"load", events::InitGame}) {
         StartPlaying(&zando_test::RankedDoubles);
         if (std::string(start) != "load") match.Fire(start);
-        ASSERT_TRUE(Z().matchActive);
-        Z().initialMmr = 0.0f;
+        ASSERT_TRUE(Z().flags.matchActive);
+        Z().match.initialMmr = 0.0f;
         MarkLines();
         match.Fire(events::CountdownBeginState);
         EXPECT_EQ(NewLines().at(1), "[COUNTDOWN] First kickoff of this match - reading match metadata") << start;
-        EXPECT_FLOAT_EQ(Z().initialMmr, 1200.5f) << start;
-        EXPECT_EQ(Z().playlistId, 11) << start;
+        EXPECT_FLOAT_EQ(Z().match.initialMmr, 1200.5f) << start;
+        EXPECT_EQ(Z().match.playlistId, 11) << start;
 
         MarkLines();
         match.Fire(events::CountdownBeginState);  // the kickoff after a goal
@@ -156,5 +155,5 @@ TEST_F(MatchMetadata, AMatchFollowedSinceLoadOrInitGameReadsItsMetadataAtItsFirs
     }
     // The end of such a match waits for the new MMR.
     match.Fire(events::MatchEnded);
-    EXPECT_TRUE(Z().awaitingMmrUpload);
+    EXPECT_TRUE(Z().flags.awaitingMmrUpload);
 }

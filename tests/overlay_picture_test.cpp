@@ -23,9 +23,9 @@ class OverlayPicture : public MatchTest {};
 TEST_F(OverlayPicture, TheCardAndTheHeatmapAreWhereAndWhatTheCanvasCallsSay) {
     host::ScreenRenderer screen(1920, 1080);
     match.StartMatch();
-    Z().showPostGame = Z().showHeatmap = true;
-    Z().windowOpacity = 1.0f;
-    Z().shotHeatmap[30][25] = 5.0f;
+    Z().settings.showPostGame = Z().settings.showHeatmap = true;
+    Z().settings.windowOpacity = 1.0f;
+    Z().match.shotHeatmap[30][25] = 5.0f;
     Host().RenderFrame(&screen.BeginFrame());
     const host::ScreenImage image = screen.EndFrame();
 
@@ -97,7 +97,7 @@ TEST_F(OverlayPicture, ZonesCoverTheirShareOfTheFieldAndNothingCoversAnythingAtE
     std::vector<std::pair<int, int>> shots;
     for (int i = 0; i < 40; ++i) {
         const int row = static_cast<int>(random() % 62), col = static_cast<int>(random() % 50);
-        Z().shotHeatmap[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)] += 5.0f;
+        Z().match.shotHeatmap[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)] += 5.0f;
         shots.emplace_back(row, col);
     }
     const auto frame = [&](Vector2 size) {
@@ -108,11 +108,11 @@ TEST_F(OverlayPicture, ZonesCoverTheirShareOfTheFieldAndNothingCoversAnythingAtE
     for (const Vector2 screen : {Vector2{1280, 720}, Vector2{1920, 1080}, Vector2{2560, 1440}, Vector2{3840, 2160}}) {
         for (const float scale : {0.5f, 1.0f, 2.5f}) {
             SCOPED_TRACE(std::to_string(screen.X) + "x" + std::to_string(screen.Y) + " at " + std::to_string(scale));
-            Z().heatmapScale = Z().postGameScale = scale;
-            Z().showHeatmap = false;
-            Z().showPostGame = true;
+            Z().settings.heatmapScale = Z().settings.postGameScale = scale;
+            Z().settings.showHeatmap = false;
+            Z().settings.showPostGame = true;
             const std::vector<host::CanvasCall> cardCalls = frame(screen);
-            Z().showHeatmap = true;
+            Z().settings.showHeatmap = true;
             const std::vector<host::CanvasCall> both = frame(screen);
             ASSERT_GT(both.size(), cardCalls.size());
             const std::vector<host::CanvasCall> heatmapCalls(both.begin() + static_cast<std::ptrdiff_t>(cardCalls.size()),

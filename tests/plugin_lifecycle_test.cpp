@@ -44,9 +44,9 @@ TEST(PluginEntryPoints, OneObjectPerProcessAndDeleteMeIsIdempotent) {
     EXPECT_EQ(second->get(), object);
 
     auto* constructed = static_cast<ZANDO*>(object);
-    EXPECT_TRUE(constructed->positionHeatmap.empty()) << "grids are sized by onLoad, not the constructor";
-    EXPECT_EQ(constructed->serverUrl, zando::FallbackServerUrl);
-    EXPECT_EQ(constructed->menuTitle, "ZANDO");
+    EXPECT_TRUE(constructed->sampling.positionHeatmap.empty()) << "grids are sized by onLoad, not the constructor";
+    EXPECT_EQ(constructed->settings.serverUrl, zando::FallbackServerUrl);
+    EXPECT_EQ(constructed->panel.menuTitle, "ZANDO");
 
     info->delFunc();
     EXPECT_EQ(first->get(), nullptr);
@@ -58,15 +58,15 @@ TEST(PluginLoad, AfterOnLoadTheMatchRecordIsFreshPausedAndSized) {
     TempDir home;
     LoadedZando zando(home.path());
     ZANDO& z = zando.Zando();
-    EXPECT_TRUE(z.trackingPaused);
-    EXPECT_TRUE(z.matchActive);
-    EXPECT_TRUE(z.showHeatmap);
-    EXPECT_FALSE(z.showPostGame);
-    EXPECT_EQ(z.serverUrl, zando::DefaultServerUrl);
-    for (const auto* grid : {&z.positionHeatmap, &z.shotHeatmap, &z.allTimeShotHeatmap}) {
+    EXPECT_TRUE(z.flags.trackingPaused);
+    EXPECT_TRUE(z.flags.matchActive);
+    EXPECT_TRUE(z.settings.showHeatmap);
+    EXPECT_FALSE(z.settings.showPostGame);
+    EXPECT_EQ(z.settings.serverUrl, zando::DefaultServerUrl);
+    for (const auto* grid : {&z.sampling.positionHeatmap, &z.match.shotHeatmap, &z.allTimeShotHeatmap}) {
         EXPECT_EQ(*grid, Grid<float>(62, 50));
     }
-    for (const auto* grid : {&z.goalHeatmap, &z.allTimeGoalHeatmap}) {
+    for (const auto* grid : {&z.match.goalHeatmap, &z.allTimeGoalHeatmap}) {
         EXPECT_EQ(*grid, Grid<int32_t>(62, 50));
     }
     EXPECT_EQ(zando.Lines(), (std::vector<std::string>{"[RESET STATS] Clearing all data...",
@@ -113,11 +113,11 @@ TEST(PluginSnapshot, GivesTheMatchFiguresWhileLoadedAndOnlyWhatTheReaderHasRoomF
     ASSERT_NE(selectTab, nullptr);
 
     auto& zando = *static_cast<ZANDO*>(loaded.plugin->Object());
-    zando.shots = 7;
-    zando.goals = 2;
-    zando.boostUsed = 312.5f;
-    zando.speedSum = 3000.0f;
-    zando.speedSamples = 2;
+    zando.match.shots = 7;
+    zando.match.goals = 2;
+    zando.match.boostUsed = 312.5f;
+    zando.match.speedSum = 3000.0f;
+    zando.match.speedSamples = 2;
     ZandoMatchSnapshot whole{};
     ASSERT_EQ(snapshotOf(&whole, sizeof whole), 1);
     EXPECT_EQ(whole.version, 1u);
@@ -138,10 +138,10 @@ TEST(PluginSnapshot, GivesTheMatchFiguresWhileLoadedAndOnlyWhatTheReaderHasRoomF
     EXPECT_EQ(snapshotOf(&whole, 7), 0) << "no room for the version and size";
 
     EXPECT_EQ(selectTab(5), 1);
-    EXPECT_EQ(zando.selectedTab, 5);
+    EXPECT_EQ(zando.panel.selectedTab, 5);
     EXPECT_EQ(selectTab(8), 0);
     EXPECT_EQ(selectTab(-1), 0);
-    EXPECT_EQ(zando.selectedTab, 5);
+    EXPECT_EQ(zando.panel.selectedTab, 5);
 
     host.UnloadPlugin(loaded.plugin);
     // The library stays open while the host keeps it; here it has let it go, so open it again to ask.
@@ -165,9 +165,9 @@ TEST(PluginWindows, MenuSlotsOpenCloseAndInputBlockingFollowImGui) {
     EXPECT_TRUE(window->IsActiveOverlay());
 
     zando.Run("togglemenu ZANDO");
-    EXPECT_TRUE(zando.Zando().isWindowOpen);
+    EXPECT_TRUE(zando.Zando().panel.isWindowOpen);
     zando.Run("togglemenu ZANDO");
-    EXPECT_FALSE(zando.Zando().isWindowOpen);
+    EXPECT_FALSE(zando.Zando().panel.isWindowOpen);
     zando.Run("togglemenu Nope");
     EXPECT_EQ(zando.Lines().back(), "No window named \"Nope\"");
 

@@ -67,7 +67,8 @@ TEST_F(SandboxProgram, StatementsRunBeforeTheMatchAndTheTraceRunsItsOwnAndItsTim
                                   "finishes the match, with the rating as it is by then";
 
     // A trace that goes on past the delay sees the new rating read and the match finished.
-    zando_test::WriteFile(dir.path() / "longer.jsonl", HandTrace + R"({"t":5.5,"type":"frame"})" "\n");
+    zando_test::WriteFile(dir.path() / "longer.jsonl", HandTrace + R"({"t":5.5,"type":"frame"})"
+                                                                   "\n");
     const auto longer = Run("replay " + Path("longer.jsonl"));
     const auto more = zando_test::SplitLines(longer.out);
     EXPECT_NE(std::find(more.begin(), more.end(), "[METADATA] MMR Change: 9.500000 (Initial: 900.500000, Final: 910.000000)"),
@@ -77,11 +78,12 @@ TEST_F(SandboxProgram, StatementsRunBeforeTheMatchAndTheTraceRunsItsOwnAndItsTim
 
     // The setting made by the first run is what the plug-in's onLoad reads in the next one.
     zando_test::LoadedZando reloaded(dir.path() / "home");
-    EXPECT_FLOAT_EQ(reloaded.Zando().heatmapScale, 1.5f);
+    EXPECT_FLOAT_EQ(reloaded.Zando().settings.heatmapScale, 1.5f);
 }
 
 TEST_F(SandboxProgram, TheStatementsItRepeatsShowOnlyTheStartOfTheApiKey) {
-    const auto result = Run("--exec \"zando_enable_upload 0; zando_api_key zk_live_secret_4711; cvarlist zando_api\" console", "home");
+    const auto result =
+        Run("--exec \"zando_enable_upload 0; zando_api_key zk_live_secret_4711; cvarlist zando_api\" console", "home");
     EXPECT_NE(result.err.find("running: zando_enable_upload 0; zando_api_key zk_l...; cvarlist zando_api"), std::string::npos)
         << result.err;
     EXPECT_EQ(result.err.find("secret_4711"), std::string::npos) << "the key's value is not repeated";
@@ -104,19 +106,23 @@ TEST_F(SandboxProgram, WhatCannotBeLoadedOrPlayedIsRefusedClearly) {
     };
     zando_test::WriteFile(dir.path() / "notes.txt", "not a library\n");
     zando_test::WriteFile(dir.path() / "bad.jsonl", HandTrace.substr(0, HandTrace.find("{\"t\":0.5")) +
-                                                       R"({"t":0.5,"type":"event","name":"SetInput","car":4})" "\n");
+                                                        R"({"t":0.5,"type":"event","name":"SetInput","car":4})"
+                                                        "\n");
     std::vector<Refusal> refusals = {
         {"--plugin " + Path("missing.so") + " --exec cvarlist", "missing.so"},
         {"--plugin " + Path("notes.txt") + " --exec cvarlist", "notes.txt"},
-        {std::string("--plugin ") + ZANDO_OLD_API_PLUGIN_PATH + " --exec cvarlist", "it was built for API build 94, this host speaks 95"},
-        {"replay " + Path("bad.jsonl"), "refused the trace " + Path("bad.jsonl") + ": line 6: car 4 does not exist (the match has 1 car)"},
+        {std::string("--plugin ") + ZANDO_OLD_API_PLUGIN_PATH + " --exec cvarlist",
+         "it was built for API build 94, this host speaks 95"},
+        {"replay " + Path("bad.jsonl"),
+         "refused the trace " + Path("bad.jsonl") + ": line 6: car 4 does not exist (the match has 1 car)"},
         {"replay " + Path("none.jsonl"), "cannot open the trace " + Path("none.jsonl")},
         {"simulate --seed 1 --out " + Path("no/such/folder/t.jsonl"), "cannot write the trace"},
         {"simulate --seed 1 --mode 4v4", "4v4"},
     };
 #if defined(_WIN32)
     // The Windows build draws no screen: pictures are refused before anything is loaded.
-    refusals.push_back({"simulate --seed 1 --screenshot-at 10 --screenshot-dir " + Path("screens"), "this build has no offscreen renderer"});
+    refusals.push_back(
+        {"simulate --seed 1 --screenshot-at 10 --screenshot-dir " + Path("screens"), "this build has no offscreen renderer"});
 #endif
     for (const Refusal& refusal : refusals) {
         const auto result = Run(refusal.arguments);
@@ -131,7 +137,8 @@ TEST_F(SandboxProgram, WhatCannotBeLoadedOrPlayedIsRefusedClearly) {
 TEST_F(SandboxProgram, PlaySaysTheWindowsBuildHasNoWindow) {
     const auto result = Run("play --quit-after 1");
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.err.find("play needs a window (SDL2 and OpenGL), which this build does not have"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("play needs a window (SDL2 and OpenGL), which this build does not have"), std::string::npos)
+        << result.err;
     EXPECT_NE(result.err.find("unloaded ZANDO"), std::string::npos) << "the plug-in was unloaded as usual";
 }
 #endif

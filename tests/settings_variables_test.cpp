@@ -39,12 +39,14 @@ TEST(SettingsVariables, ThePostGameSwitchesStartAsTheirVariablesSay) {
     TempDir home;
     LoadedZando zando(home.path());
     ZANDO& z = zando.Zando();
-    const std::pair<const char*, bool ZANDO::*> switches[] = {
-        {"zando_show_speed", &ZANDO::showSpeed},       {"zando_show_boost", &ZANDO::showBoost},
-        {"zando_show_shots", &ZANDO::showShots},       {"zando_show_possession", &ZANDO::showPossession},
-        {"zando_show_gametime", &ZANDO::showGameTime},
+    const std::pair<const char*, bool zando::SettingsMirror::*> switches[] = {
+        {"zando_show_speed", &zando::SettingsMirror::showSpeed},
+        {"zando_show_boost", &zando::SettingsMirror::showBoost},
+        {"zando_show_shots", &zando::SettingsMirror::showShots},
+        {"zando_show_possession", &zando::SettingsMirror::showPossession},
+        {"zando_show_gametime", &zando::SettingsMirror::showGameTime},
     };
-    for (const auto& [name, member] : switches) EXPECT_EQ(z.*member, zando.Value(name) == "1") << name;
+    for (const auto& [name, member] : switches) EXPECT_EQ(z.settings.*member, zando.Value(name) == "1") << name;
 }
 
 // Each bounded variable's range, as the player may set it: a value below it or above it is held at
@@ -75,18 +77,18 @@ TEST(SettingsVariables, ASetReachesItsMemberAtOnceThroughTheRightGetter) {
     ZANDO& z = zando.Zando();
     const std::size_t linesBefore = zando.Lines().size();
     zando.Run("zando_heatmap_pos_x 2000; zando_postgame_pos_y 99999; zando_heatmap_scale 1.75; zando_window_opacity 0");
-    EXPECT_EQ(z.heatmapPosX, 2000);
-    EXPECT_EQ(z.postGamePosY, 2160) << "bounded at the maximum";
-    EXPECT_FLOAT_EQ(z.heatmapScale, 1.75f);
-    EXPECT_FLOAT_EQ(z.windowOpacity, 0.2f) << "bounded at the minimum";
+    EXPECT_EQ(z.settings.heatmapPosX, 2000);
+    EXPECT_EQ(z.settings.postGamePosY, 2160) << "bounded at the maximum";
+    EXPECT_FLOAT_EQ(z.settings.heatmapScale, 1.75f);
+    EXPECT_FLOAT_EQ(z.settings.windowOpacity, 0.2f) << "bounded at the minimum";
     zando.Run("zando_show_heatmap 0; zando_sticky_mode 1; zando_show_gametime 0; zando_enable_upload 1");
-    EXPECT_FALSE(z.showHeatmap);
-    EXPECT_TRUE(z.stickyMode);
-    EXPECT_FALSE(z.showGameTime);
-    EXPECT_TRUE(z.uploadEnabled);
+    EXPECT_FALSE(z.settings.showHeatmap);
+    EXPECT_TRUE(z.settings.stickyMode);
+    EXPECT_FALSE(z.settings.showGameTime);
+    EXPECT_TRUE(z.settings.uploadEnabled);
     zando.Run("zando_api_key \"k3y with spaces\"; zando_server_url http://127.0.0.1:8080");
-    EXPECT_EQ(z.apiKey, "k3y with spaces");
-    EXPECT_EQ(z.serverUrl, "http://127.0.0.1:8080");
+    EXPECT_EQ(z.settings.apiKey, "k3y with spaces");
+    EXPECT_EQ(z.settings.serverUrl, "http://127.0.0.1:8080");
     // The host clamps without a word: the plug-in says what was stored; and why the upload settings
     // as stored cannot work. Every other change is silent.
     const std::vector<std::string> said(zando.Lines().begin() + static_cast<std::ptrdiff_t>(linesBefore), zando.Lines().end());
@@ -97,7 +99,7 @@ TEST(SettingsVariables, ASetReachesItsMemberAtOnceThroughTheRightGetter) {
                     }));
     for (const char* address : {"notaurl", "ftp://example.com", "https://example.com/?key=1"}) {
         zando.Run(std::string("zando_server_url ") + address);
-        EXPECT_EQ(z.serverUrl, address) << "stored all the same";
+        EXPECT_EQ(z.settings.serverUrl, address) << "stored all the same";
         EXPECT_EQ(zando.Lines().back().rfind("[ZANDO] ⚠ zando_server_url is stored, but no upload can go to it: ", 0), 0u)
             << zando.Lines().back();
     }
@@ -113,8 +115,8 @@ TEST(SettingsVariables, HelpListsEveryCommandAndSettingOnALineEach) {
         return std::count_if(lines.begin(), lines.end(),
                              [&](const std::string& l) { return l.rfind("[HELP]   " + start + " ", 0) == 0; });
     };
-    for (const char* name : {"toggle_heatmap", "export_stats", "zando_history", "zando_upload_missed", "zando_reset_stats", "zando_help",
-                             "zando_heatmap_scale", "zando_api_key", "zando_postgame_history"})
+    for (const char* name : {"toggle_heatmap", "export_stats", "zando_history", "zando_upload_missed", "zando_reset_stats",
+                             "zando_help", "zando_heatmap_scale", "zando_api_key", "zando_postgame_history"})
         EXPECT_EQ(line(name), 1) << name;
     EXPECT_NE(std::find(lines.begin(), lines.end(),
                         "[HELP]   zando_heatmap_scale (0.5 to 2.5, default \"1.0\") - Heatmap window scale"),
@@ -132,72 +134,73 @@ TEST(SettingsVariables, SavedSettingsAreReadBackAtLoadExceptThePostGameSwitches)
     }
     LoadedZando second(home.path());
     ZANDO& z = second.Zando();
-    EXPECT_FALSE(z.showHeatmap);
-    EXPECT_FLOAT_EQ(z.heatmapScale, 2.0f);
-    EXPECT_EQ(z.postGamePosX, 100);
-    EXPECT_EQ(z.apiKey, "abc");
-    EXPECT_EQ(z.serverUrl, "https://self.hosted.example");
+    EXPECT_FALSE(z.settings.showHeatmap);
+    EXPECT_FLOAT_EQ(z.settings.heatmapScale, 2.0f);
+    EXPECT_EQ(z.settings.postGamePosX, 100);
+    EXPECT_EQ(z.settings.apiKey, "abc");
+    EXPECT_EQ(z.settings.serverUrl, "https://self.hosted.example");
     EXPECT_EQ(second.Value("zando_show_speed"), "0");
-    EXPECT_TRUE(z.showSpeed) << "the post-game switches keep their defaults until the variable changes";
-    EXPECT_TRUE(z.showBoost);
+    EXPECT_TRUE(z.settings.showSpeed) << "the post-game switches keep their defaults until the variable changes";
+    EXPECT_TRUE(z.settings.showBoost);
     second.Run("zando_show_speed 0");
-    EXPECT_FALSE(z.showSpeed);
+    EXPECT_FALSE(z.settings.showSpeed);
 }
 
 TEST(ResetCommand, ClearsTheMatchRecordButNotFlagsAllTimeGridsOrMetadata) {
     TempDir home;
     LoadedZando zando(home.path());
     ZANDO& z = zando.Zando();
-    z.shots = 4;
-    z.goals = 2;
-    z.speedSum = 9000.0f;
-    z.speedSamples = 10;
-    z.boostCollected = 112.0f;
-    z.boostUsed = 40.0f;
-    z.lastBoostAmount = 0.5f;
-    z.possessionTime = z.teamPossessionTime = 30.0f;
-    z.opponentPossessionTime = 20.0f;
-    z.gameTime = 60.0f;
-    z.hasPossession = z.inGoalReplay = z.uploadedThisMatch = z.awaitingMmrUpload = true;
-    z.lastPossessionSampleTime = 59.9f;
-    z.playlistId = 11;
-    z.zoneSelected = true;
-    z.selectedZoneCol = z.selectedZoneRow = 3;
-    z.trackingPaused = false;
-    z.shotHeatmap[5][6] = 10.0f;
-    z.goalHeatmap[5][6] = 1;
+    z.match.shots = 4;
+    z.match.goals = 2;
+    z.match.speedSum = 9000.0f;
+    z.match.speedSamples = 10;
+    z.match.boostCollected = 112.0f;
+    z.match.boostUsed = 40.0f;
+    z.sampling.lastBoostAmount = 0.5f;
+    z.match.possessionTime = z.match.teamPossessionTime = 30.0f;
+    z.match.opponentPossessionTime = 20.0f;
+    z.match.gameTime = 60.0f;
+    z.sampling.hasPossession = z.flags.inGoalReplay = z.flags.uploadedThisMatch = z.flags.awaitingMmrUpload = true;
+    z.sampling.lastPossessionSampleTime = 59.9f;
+    z.match.playlistId = 11;
+    z.panel.selection.zoneSelected = true;
+    z.panel.selection.selectedZoneCol = z.panel.selection.selectedZoneRow = 3;
+    z.flags.trackingPaused = false;
+    z.match.shotHeatmap[5][6] = 10.0f;
+    z.match.goalHeatmap[5][6] = 1;
     z.allTimeShotHeatmap[5][6] = 15.0f;
     z.allTimeGoalHeatmap[5][6] = 2;
-    z.showPostGame = true;
-    z.matchActive = false;
-    z.lastTouchTime = 12.0f;
-    z.playlistName = "Ranked Doubles";
-    z.initialMmr = 1000.0f;
+    z.settings.showPostGame = true;
+    z.flags.matchActive = false;
+    z.touch.lastTouchTime = 12.0f;
+    z.match.playlistName = "Ranked Doubles";
+    z.match.initialMmr = 1000.0f;
 
     zando.Run("zando_reset_stats ignored words");
     EXPECT_EQ(std::vector<std::string>(zando.Lines().end() - 2, zando.Lines().end()),
               (std::vector<std::string>{"[RESET STATS] Clearing all data...", "[ZANDO] Stats have been reset!"}));
-    EXPECT_EQ(z.shots + z.goals + z.speedSamples + z.playlistId, 0);
-    EXPECT_EQ(z.speedSum + z.boostCollected + z.boostUsed + z.possessionTime + z.teamPossessionTime + z.opponentPossessionTime +
-                  z.gameTime,
+    EXPECT_EQ(z.match.shots + z.match.goals + z.match.speedSamples + z.match.playlistId, 0);
+    EXPECT_EQ(z.match.speedSum + z.match.boostCollected + z.match.boostUsed + z.match.possessionTime +
+                  z.match.teamPossessionTime + z.match.opponentPossessionTime + z.match.gameTime,
               0.0f);
     EXPECT_EQ(z.AverageSpeed(), 0.0f);
-    EXPECT_EQ(z.lastBoostAmount, -1.0f);
-    EXPECT_EQ(z.lastPossessionSampleTime, -1.0f);
-    EXPECT_FALSE(z.hasPossession || z.inGoalReplay || z.uploadedThisMatch || z.awaitingMmrUpload || z.zoneSelected);
-    EXPECT_EQ(z.selectedZoneCol, -1);
-    EXPECT_EQ(z.selectedZoneRow, -1);
-    EXPECT_TRUE(z.trackingPaused);
-    EXPECT_EQ(z.shotHeatmap.size(), 62u);
-    EXPECT_EQ(z.shotHeatmap[5].size(), 50u);
-    EXPECT_EQ(z.shotHeatmap[5][6], 0.0f);
-    EXPECT_EQ(z.goalHeatmap[5][6], 0);
+    EXPECT_EQ(z.sampling.lastBoostAmount, -1.0f);
+    EXPECT_EQ(z.sampling.lastPossessionSampleTime, -1.0f);
+    EXPECT_FALSE(z.sampling.hasPossession || z.flags.inGoalReplay || z.flags.uploadedThisMatch || z.flags.awaitingMmrUpload ||
+                 z.panel.selection.zoneSelected);
+    EXPECT_EQ(z.panel.selection.selectedZoneCol, -1);
+    EXPECT_EQ(z.panel.selection.selectedZoneRow, -1);
+    EXPECT_TRUE(z.flags.trackingPaused);
+    EXPECT_EQ(z.match.shotHeatmap.size(), 62u);
+    EXPECT_EQ(z.match.shotHeatmap[5].size(), 50u);
+    EXPECT_EQ(z.match.shotHeatmap[5][6], 0.0f);
+    EXPECT_EQ(z.match.goalHeatmap[5][6], 0);
 
     EXPECT_EQ(z.allTimeShotHeatmap[5][6], 15.0f);
     EXPECT_EQ(z.allTimeGoalHeatmap[5][6], 2);
-    EXPECT_TRUE(z.showPostGame);
-    EXPECT_FALSE(z.matchActive);
-    EXPECT_EQ(z.lastTouchTime, 12.0f);
-    EXPECT_EQ(z.playlistName, "Ranked Doubles");
-    EXPECT_EQ(z.initialMmr, 1000.0f);
+    EXPECT_TRUE(z.settings.showPostGame);
+    EXPECT_FALSE(z.flags.matchActive);
+    EXPECT_EQ(z.touch.lastTouchTime, 12.0f);
+    EXPECT_EQ(z.match.playlistName, "Ranked Doubles");
+    EXPECT_EQ(z.match.initialMmr, 1000.0f);
 }

@@ -10,10 +10,10 @@ class WholeMatch : public MatchTest {};
 TEST_F(WholeMatch, StatisticsGridsMetadataLinesAndFileAreWhatTheMatchWas) {
     host::game::Car& me = StartPlaying(&zando_test::RankedDoubles);
     match.SetMmr(11, 1012.5f);
-    Z().matchActive = false;  // the previous match ended: the first kickoff starts this one
+    Z().flags.matchActive = false;  // the previous match ended: the first kickoff starts this one
     match.Fire(events::CountdownBeginState);
     match.Fire(events::CountdownEndState);
-    ASSERT_FALSE(Z().trackingPaused);
+    ASSERT_FALSE(Z().flags.trackingPaused);
 
     // Driving: 1000 units/s for a second, picking up a small pad, spending a little, near the ball.
     float clock = 0.0f;
@@ -27,11 +27,11 @@ TEST_F(WholeMatch, StatisticsGridsMetadataLinesAndFileAreWhatTheMatchWas) {
         match.CarInput(me);
         match.CarInput(*match.Match().cars[1]);  // the other cars' inputs at the same clock
     }
-    EXPECT_EQ(Z().speedSamples, 19);
+    EXPECT_EQ(Z().match.speedSamples, 19);
     EXPECT_NEAR(Z().AverageSpeed(), 1000.0f, 1.0f);
-    EXPECT_FLOAT_EQ(Z().boostCollected, 12.0f);
-    EXPECT_NEAR(Z().boostUsed, 4.0f, 0.01f);
-    EXPECT_NEAR(Z().possessionTime, 0.95f, 0.01f);
+    EXPECT_FLOAT_EQ(Z().match.boostCollected, 12.0f);
+    EXPECT_NEAR(Z().match.boostUsed, 4.0f, 0.01f);
+    EXPECT_NEAR(Z().match.possessionTime, 0.95f, 0.01f);
 
     // A shot from the touch position, then a goal reported by the ball and by the stat ticker.
     match.SetClock(30.0f);
@@ -44,7 +44,7 @@ TEST_F(WholeMatch, StatisticsGridsMetadataLinesAndFileAreWhatTheMatchWas) {
     match.BallHitGoal();
     match.StatTicker(me, "Goal");
     match.Fire(events::ScoreUpdated);
-    EXPECT_TRUE(Z().inGoalReplay);
+    EXPECT_TRUE(Z().flags.inGoalReplay);
     match.Fire(events::CountdownBeginState);
     match.Fire(events::CountdownEndState);
 
@@ -52,7 +52,7 @@ TEST_F(WholeMatch, StatisticsGridsMetadataLinesAndFileAreWhatTheMatchWas) {
     match.Match().overtime = true;
     match.SetClock(300.0f);
     match.Fire(events::MatchWinnerSet);
-    EXPECT_TRUE(Z().matchActive);
+    EXPECT_TRUE(Z().flags.matchActive);
     match.Fire(events::MatchEnded);
     match.Fire(events::MatchDestroyed);
     match.RemoveMatch();
@@ -60,21 +60,22 @@ TEST_F(WholeMatch, StatisticsGridsMetadataLinesAndFileAreWhatTheMatchWas) {
     Host().Advance(3.0);
 
     ZANDO& z = Z();
-    EXPECT_EQ(z.shots, 1);
-    EXPECT_EQ(z.goals, 1);
-    EXPECT_EQ(z.shotHeatmap[23][25], 5.0f);
-    EXPECT_EQ(z.goalHeatmap[23][25], 1);
-    EXPECT_EQ(CellSum(z.goalHeatmap), 1);
-    EXPECT_EQ(z.playlistName, "Ranked Doubles");
-    EXPECT_TRUE(z.isRanked);
-    EXPECT_FLOAT_EQ(z.mmrChange, 9.5f);
-    EXPECT_FALSE(z.matchActive || z.awaitingMmrUpload);
-    EXPECT_TRUE(z.showHeatmap && z.showPostGame);
-    for (const char* line : {"[SHOT COUNTED #1] at (0,1000) Team=0", "[GOAL TRACKED] Goal #1 at zone (25,23) - Touch was 1.000000s ago",
-                             "[GOAL] DUPLICATE goal event ignored at zone (25,23)",
-                             "[STATS] Match destroyed but delayed upload pending - skipping to avoid race",
-                             "[METADATA] MMR Change: 9.500000 (Initial: 1012.500000, Final: 1022.000000)",
-                             "[STATS] Match ended processing complete (delayed for MMR)."})
+    EXPECT_EQ(z.match.shots, 1);
+    EXPECT_EQ(z.match.goals, 1);
+    EXPECT_EQ(z.match.shotHeatmap[23][25], 5.0f);
+    EXPECT_EQ(z.match.goalHeatmap[23][25], 1);
+    EXPECT_EQ(CellSum(z.match.goalHeatmap), 1);
+    EXPECT_EQ(z.match.playlistName, "Ranked Doubles");
+    EXPECT_TRUE(z.match.isRanked);
+    EXPECT_FLOAT_EQ(z.match.mmrChange, 9.5f);
+    EXPECT_FALSE(z.flags.matchActive || z.flags.awaitingMmrUpload);
+    EXPECT_TRUE(z.settings.showHeatmap && z.settings.showPostGame);
+    for (const char* line :
+         {"[SHOT COUNTED #1] at (0,1000) Team=0", "[GOAL TRACKED] Goal #1 at zone (25,23) - Touch was 1.000000s ago",
+          "[GOAL] DUPLICATE goal event ignored at zone (25,23)",
+          "[STATS] Match destroyed but delayed upload pending - skipping to avoid race",
+          "[METADATA] MMR Change: 9.500000 (Initial: 1012.500000, Final: 1022.000000)",
+          "[STATS] Match ended processing complete (delayed for MMR)."})
         EXPECT_TRUE(Logged(line)) << line;
 
     // The all-time file holds the shot and the goal for the next run.

@@ -50,7 +50,7 @@ bool Parse(const std::string& text, Number& value) {
 }  // namespace
 
 // The figures a reload keeps, each under its name in the file.
-using InProgressMember = std::variant<float ZANDO::*, int32_t ZANDO::*, bool ZANDO::*>;
+using InProgressMember = std::variant<float MatchRecord::*, int32_t MatchRecord::*, bool MatchRecord::*>;
 struct InProgressField {
     const char* name;
     InProgressMember member;
@@ -58,23 +58,23 @@ struct InProgressField {
 
 const std::vector<InProgressField>& ZANDO::InProgressFields() {
     static const std::vector<InProgressField> fields = {
-        {"shots", &ZANDO::shots},
-        {"goals", &ZANDO::goals},
-        {"speedSum", &ZANDO::speedSum},
-        {"speedSamples", &ZANDO::speedSamples},
-        {"boostCollected", &ZANDO::boostCollected},
-        {"boostUsed", &ZANDO::boostUsed},
-        {"possessionTime", &ZANDO::possessionTime},
-        {"teamPossessionTime", &ZANDO::teamPossessionTime},
-        {"opponentPossessionTime", &ZANDO::opponentPossessionTime},
-        {"gameTime", &ZANDO::gameTime},
-        {"supersonicTime", &ZANDO::supersonicTime},
-        {"emptyTankTime", &ZANDO::emptyTankTime},
-        {"fullTankTime", &ZANDO::fullTankTime},
-        {"localTeam", &ZANDO::localTeam},
-        {"initialMmr", &ZANDO::initialMmr},
-        {"playlistId", &ZANDO::playlistId},
-        {"isRanked", &ZANDO::isRanked},
+        {"shots", &MatchRecord::shots},
+        {"goals", &MatchRecord::goals},
+        {"speedSum", &MatchRecord::speedSum},
+        {"speedSamples", &MatchRecord::speedSamples},
+        {"boostCollected", &MatchRecord::boostCollected},
+        {"boostUsed", &MatchRecord::boostUsed},
+        {"possessionTime", &MatchRecord::possessionTime},
+        {"teamPossessionTime", &MatchRecord::teamPossessionTime},
+        {"opponentPossessionTime", &MatchRecord::opponentPossessionTime},
+        {"gameTime", &MatchRecord::gameTime},
+        {"supersonicTime", &MatchRecord::supersonicTime},
+        {"emptyTankTime", &MatchRecord::emptyTankTime},
+        {"fullTankTime", &MatchRecord::fullTankTime},
+        {"localTeam", &MatchRecord::team},
+        {"initialMmr", &MatchRecord::initialMmr},
+        {"playlistId", &MatchRecord::playlistId},
+        {"isRanked", &MatchRecord::isRanked},
     };
     return fields;
 }
@@ -85,21 +85,21 @@ std::filesystem::path ZANDO::MatchInProgressPath() const {
 
 void ZANDO::SaveMatchInProgress() {
     ServerWrapper server = gameWrapper->GetCurrentGameState();
-    if (server.IsNull() || !matchActive || matchFinished) return;
+    if (server.IsNull() || !flags.matchActive || flags.matchFinished) return;
     std::ostringstream out;
     out << Header << "\n";
-    out << "match " << server.memory_address << " " << playlistId << " " << Text(server.GetSecondsElapsed()) << " " << UnixNow()
-        << "\n";
+    out << "match " << server.memory_address << " " << match.playlistId << " " << Text(server.GetSecondsElapsed()) << " "
+        << UnixNow() << "\n";
     for (const InProgressField& field : InProgressFields()) {
         out << field.name << " ";
-        std::visit([&](auto member) { out << Text(+(this->*member)); }, field.member);
+        std::visit([&](auto member) { out << Text(+(match.*member)); }, field.member);
         out << "\n";
     }
-    out << "playlistName " << playlistName << "\n";
-    for (std::size_t r = 0; r < shotHeatmap.size(); ++r)
-        for (std::size_t c = 0; c < shotHeatmap.Cols(); ++c) {
-            if (shotHeatmap[r][c] != 0.0f) out << "shot " << r << " " << c << " " << Text(shotHeatmap[r][c]) << "\n";
-            if (goalHeatmap[r][c] != 0) out << "goal " << r << " " << c << " " << goalHeatmap[r][c] << "\n";
+    out << "playlistName " << match.playlistName << "\n";
+    for (std::size_t r = 0; r < match.shotHeatmap.size(); ++r)
+        for (std::size_t c = 0; c < match.shotHeatmap.Cols(); ++c) {
+            if (match.shotHeatmap[r][c] != 0.0f) out << "shot " << r << " " << c << " " << Text(match.shotHeatmap[r][c]) << "\n";
+            if (match.goalHeatmap[r][c] != 0) out << "goal " << r << " " << c << " " << match.goalHeatmap[r][c] << "\n";
         }
     if (zando::ReplaceFileWhole(MatchInProgressPath(), out.str(), false) == zando::WriteOutcome::Written)
         cvarManager->log("[STATS] Unloading during a match - its figures so far are kept for the next load");
@@ -136,7 +136,7 @@ void ZANDO::ResumeMatchInProgress(ServerWrapper server) {
             return ignored("the file is not one this build reads");
     }
     if (server.IsNull()) return ignored("no match is being played");
-    if (address != server.memory_address || savedPlaylist != playlistId || server.GetSecondsElapsed() < savedClock)
+    if (address != server.memory_address || savedPlaylist != match.playlistId || server.GetSecondsElapsed() < savedClock)
         return ignored("they are of another match");
     const int64_t age = UnixNow() - savedAt;
     if (age < 0 || age > StaleAfterSeconds) return ignored("they were kept more than half an hour ago");
@@ -147,7 +147,7 @@ void ZANDO::ResumeMatchInProgress(ServerWrapper server) {
     Grid<int32_t> goalsKept;
     SizeGrid(shotsKept);
     SizeGrid(goalsKept);
-    std::string keptPlaylistName = playlistName;
+    std::string keptPlaylistName = match.playlistName;
     while (std::getline(lines, line)) {
         std::istringstream words(line);
         std::string name;
@@ -180,7 +180,7 @@ void ZANDO::ResumeMatchInProgress(ServerWrapper server) {
     const auto take = [this](const InProgressMember& member, const std::string& text, bool store) {
         return std::visit(
             [&](auto pointer) {
-                using Value = std::remove_reference_t<decltype(this->*pointer)>;
+                using Value = std::remove_reference_t<decltype(match.*pointer)>;
                 Value parsed{};
                 if constexpr (std::is_same_v<Value, bool>) {
                     if (text != "0" && text != "1") return false;
@@ -188,7 +188,7 @@ void ZANDO::ResumeMatchInProgress(ServerWrapper server) {
                 } else if (!Parse(text, parsed)) {
                     return false;
                 }
-                if (store) this->*pointer = parsed;
+                if (store) match.*pointer = parsed;
                 return true;
             },
             member);
@@ -196,9 +196,9 @@ void ZANDO::ResumeMatchInProgress(ServerWrapper server) {
     for (const auto& update : updates)
         if (!take(update.first, update.second, false)) return ignored("the file is damaged");
     for (const auto& update : updates) take(update.first, update.second, true);
-    playlistName = keptPlaylistName;
-    shotHeatmap = shotsKept;
-    goalHeatmap = goalsKept;
-    cvarManager->log("[ACTIVE] Picked up the match's figures from before the reload: " + std::to_string(shots) + " shots, " +
-                     std::to_string(goals) + " goals");
+    match.playlistName = keptPlaylistName;
+    match.shotHeatmap = shotsKept;
+    match.goalHeatmap = goalsKept;
+    cvarManager->log("[ACTIVE] Picked up the match's figures from before the reload: " + std::to_string(match.shots) +
+                     " shots, " + std::to_string(match.goals) + " goals");
 }

@@ -57,13 +57,7 @@ void ZANDO::HookGameEvents() {
 void ZANDO::OnInitGame() {
     try {
         cvarManager->log("[RESET] InitGame fired - resetting stats and hiding UI");
-        ResetStats();
-        showPostGame = false;
-        showHeatmap = false;
-        matchActive = true;
-        trackingPaused = true;
-        matchMetadataCaptured = false;  // read at this match's first kickoff countdown
-        BeginFollowingMatch();
+        StartNewMatch();  // its metadata is read at its first kickoff countdown
     } catch (...) {
         if (cvarManager) cvarManager->log("[ZANDO ERROR] InitGame hook crashed");
     }
@@ -71,18 +65,13 @@ void ZANDO::OnInitGame() {
 
 void ZANDO::OnActiveBeginState() {
     try {
-        if (matchActive) {
+        if (flags.matchActive) {
             cvarManager->log("[ACTIVE] Active.BeginState - mid-match, NOT resetting");
         } else {
             cvarManager->log("[RESET] Active.BeginState - NEW match starting, resetting and hiding UI");
-            ResetStats();
-            showPostGame = false;
-            showHeatmap = false;
-            matchActive = true;
-            matchMetadataCaptured = false;
-            BeginFollowingMatch();
+            StartNewMatch();
         }
-        trackingPaused = false;
+        flags.trackingPaused = false;
     } catch (...) {
         if (cvarManager) cvarManager->log("[ZANDO ERROR] Active.BeginState hook crashed");
     }
@@ -90,7 +79,7 @@ void ZANDO::OnActiveBeginState() {
 
 void ZANDO::OnCountdownEnd() {
     try {
-        trackingPaused = false;
+        flags.trackingPaused = false;
         cvarManager->log("[COUNTDOWN] Countdown ended - resuming stat tracking");
     } catch (...) {
         if (cvarManager) cvarManager->log("[ZANDO ERROR] Countdown.EndState hook crashed");
@@ -98,20 +87,15 @@ void ZANDO::OnCountdownEnd() {
 }
 
 void ZANDO::OnCountdownBegin() {
-    inGoalReplay = false;
-    trackingPaused = true;
-    lastBoostAmount = -1.0f;  // the kickoff refills the tank to a third: not a pickup, not use
+    flags.inGoalReplay = false;
+    flags.trackingPaused = true;
+    sampling.lastBoostAmount = -1.0f;  // the kickoff refills the tank to a third: not a pickup, not use
     cvarManager->log("[COUNTDOWN] Countdown started - pausing stat tracking");
-    if (!matchActive) {
+    if (!flags.matchActive) {
         cvarManager->log("[COUNTDOWN] New match starting - resetting stats and hiding UI");
-        ResetStats();
-        showPostGame = false;
-        showHeatmap = false;
-        uploadedThisMatch = false;
-        matchActive = true;
-        BeginFollowingMatch();
+        StartNewMatch();
         CaptureMatchMetadata();
-    } else if (!matchMetadataCaptured) {
+    } else if (!flags.matchMetadataCaptured) {
         // A match followed since InitGame, or since the plug-in loaded, has not had its playlist and
         // MMR read yet: its first kickoff reads them, so its upload and MMR change are not lost.
         cvarManager->log("[COUNTDOWN] First kickoff of this match - reading match metadata");
@@ -120,18 +104,27 @@ void ZANDO::OnCountdownBegin() {
 }
 
 void ZANDO::OnScoreUpdated() {
-    inGoalReplay = true;
-    trackingPaused = false;
+    flags.inGoalReplay = true;
+    flags.trackingPaused = false;
     cvarManager->log("[GOAL] Score updated - entering replay state (match still active)");
 }
 
 // [SECTION] End of the match
 
+void ZANDO::StartNewMatch() {
+    ResetStats();  // paused until the kickoff ends
+    settings.showPostGame = false;
+    settings.showHeatmap = false;
+    flags.matchActive = true;
+    flags.matchMetadataCaptured = false;
+    BeginFollowingMatch();
+}
+
 void ZANDO::BeginFollowingMatch() {
-    matchFinished = false;
-    uploadInProgress = false;  // an upload still on the worker is the previous match's
-    ++matchNumber;
-    zando::guards::Forget();
+    flags.matchFinished = false;
+    flags.uploadInProgress = false;  // an upload still on the worker is the previous match's
+    ++flags.matchNumber;
+    guards = {};
 }
 
 void ZANDO::OnMatchEnded() { ProcessMatchEnd(MatchEndedTexts, true); }
@@ -144,7 +137,7 @@ void ZANDO::OnMatchWinnerSet() { ProcessMatchEnd(MatchWinnerSetTexts, false); }
 void ZANDO::ProcessMatchEnd(const char* const (&texts)[6], bool matchOver) {
     ServerWrapper state = gameWrapper->GetCurrentGameState();
     cvarManager->log(texts[0]);
-    if (matchFinished) {
+    if (flags.matchFinished) {
         cvarManager->log("[STATS] Match already processed - nothing more to do");
         return;
     }
@@ -154,24 +147,24 @@ void ZANDO::ProcessMatchEnd(const char* const (&texts)[6], bool matchOver) {
         return;
     }
     cvarManager->log(overtime ? "[STATS] Match ended in overtime - Processing stats..." : texts[2]);
-    matchFinished = true;
-    matchActive = false;
-    trackingPaused = false;
-    endedInOvertime = overtime;
+    flags.matchFinished = true;
+    flags.matchActive = false;
+    flags.trackingPaused = false;
+    match.overtime = overtime;
     ReadFinalScore(state);
-    showPostGame = true;
-    showHeatmap = true;
+    settings.showPostGame = true;
+    settings.showHeatmap = true;
 
-    if (initialMmr > 0.0f) {
+    if (match.initialMmr > 0.0f) {
         // An end still waiting (a match that ended within the last 3 s) is finished before this one.
         if (pendingEnd) FinishMatchAfterMmrDelay(gameWrapper.get());
-        awaitingMmrUpload = true;
-        pendingEnd = PendingMatchEnd{CurrentRecord(), texts[5], matchNumber};
+        flags.awaitingMmrUpload = true;
+        pendingEnd = PendingMatchEnd{CurrentRecord(), texts[5], flags.matchNumber};
         cvarManager->log(texts[3]);
         // The callback may outlive this object (the plug-in unloaded within the delay): it checks first,
         // and does nothing when this end was already finished (at unload).
         std::weak_ptr<bool> alive = lifetime;
-        const uint64_t match = matchNumber;
+        const uint64_t match = flags.matchNumber;
         gameWrapper->SetTimeout(
             [this, alive, match](GameWrapper* game) {
                 if (alive.expired()) return;
@@ -182,45 +175,45 @@ void ZANDO::ProcessMatchEnd(const char* const (&texts)[6], bool matchOver) {
             zando::constants::MmrDelaySeconds);
         return;
     }
-    ExportAndUpload(CurrentRecord(), matchNumber, texts[4], true);
+    ExportAndUpload(CurrentRecord(), flags.matchNumber, texts[4], true);
 }
 
 void ZANDO::FinishMatchAfterMmrDelay(GameWrapper* game) {
     if (!pendingEnd) return;
     PendingMatchEnd end = std::move(*pendingEnd);
     pendingEnd.reset();
-    awaitingMmrUpload = false;
+    flags.awaitingMmrUpload = false;
     ReadFinalMmr(game, end.record);
     // A new match may be followed by now: its own MMR change and "uploaded" flag are left alone.
-    if (end.match == matchNumber) mmrChange = end.record.mmrChange;  // the card shows it while it stays up
+    if (end.match == flags.matchNumber) match.mmrChange = end.record.mmrChange;  // the card shows it while it stays up
     ExportAndUpload(end.record, end.match, end.completionLine, true);
 }
 
 void ZANDO::ReadFinalScore(ServerWrapper state) {
-    finalScore.reset();
+    match.finalScore.reset();
     if (state.IsNull()) return;
     ArrayWrapper<TeamWrapper> teams = state.GetTeams();
-    std::array<int32_t, 2> goals{-1, -1};
+    std::array<int32_t, 2> score{-1, -1};
     for (int i = 0; i < teams.Count(); ++i) {
         TeamWrapper team = teams.Get(i);
         const int index = team.GetTeamIndex();
-        if (!team.IsNull() && (index == 0 || index == 1)) goals[static_cast<std::size_t>(index)] = team.GetScore();
+        if (!team.IsNull() && (index == 0 || index == 1)) score[static_cast<std::size_t>(index)] = team.GetScore();
     }
-    if (goals[0] >= 0 && goals[1] >= 0) finalScore = goals;
+    if (score[0] >= 0 && score[1] >= 0) match.finalScore = score;
 }
 
 void ZANDO::OnMatchDestroyed() {
-    if (awaitingMmrUpload) {
+    if (flags.awaitingMmrUpload) {
         cvarManager->log("[STATS] Match destroyed but delayed upload pending - skipping to avoid race");
-    } else if (matchActive && !matchFinished && (shots > 0 || goals > 0 || gameTime > 5.0f)) {
+    } else if (flags.matchActive && !flags.matchFinished && (match.shots > 0 || match.goals > 0 || match.gameTime > 5.0f)) {
         cvarManager->log("[STATS] Match destroyed with active stats - uploading before reset");
-        matchFinished = true;
+        flags.matchFinished = true;
         ReadFinalScore(gameWrapper->GetCurrentGameState());
         MatchRecord record = CurrentRecord();
         record.left = true;
-        ExportAndUpload(record, matchNumber, {}, false);
+        ExportAndUpload(record, flags.matchNumber, {}, false);
     }
     // The match object is gone: whatever happened above, it is no longer followed, so the next match
     // starts afresh at its first countdown even without an InitGame.
-    matchActive = false;
+    flags.matchActive = false;
 }

@@ -31,47 +31,47 @@ void ZANDO::CaptureMatchMetadata() {
         cvarManager->log("[METADATA] Server is null, cannot capture match metadata");
         return;
     }
-    matchMetadataCaptured = true;
+    flags.matchMetadataCaptured = true;
 
     GameSettingPlaylistWrapper playlist = server.GetPlaylist();
     if (playlist.IsNull()) {
-        playlistName = "Unknown";
-        isRanked = false;
+        match.playlistName = "Unknown";
+        match.isRanked = false;
         cvarManager->log("[METADATA] Playlist is null, using defaults");
     } else {
-        playlistName = playlist.GetTitle().ToString();
-        isRanked = playlist.GetbRanked() != 0;
-        playlistId = playlist.GetPlaylistId();
+        match.playlistName = playlist.GetTitle().ToString();
+        match.isRanked = playlist.GetbRanked() != 0;
+        match.playlistId = playlist.GetPlaylistId();
         // The game's flag is kept when it says ranked; the list only adds playlists it misreports.
-        if (!isRanked && InRankedList(playlistId)) {
-            isRanked = true;
-            cvarManager->log("[METADATA] GetbRanked returned false, but playlist ID " + std::to_string(playlistId) +
+        if (!match.isRanked && InRankedList(match.playlistId)) {
+            match.isRanked = true;
+            cvarManager->log("[METADATA] GetbRanked returned false, but playlist ID " + std::to_string(match.playlistId) +
                              " is ranked - overriding");
         }
-        cvarManager->log("[METADATA] Playlist: " + playlistName + " | Ranked: " + YesNo(isRanked) +
-                         " | Playlist ID: " + std::to_string(playlistId));
+        cvarManager->log("[METADATA] Playlist: " + match.playlistName + " | Ranked: " + YesNo(match.isRanked) +
+                         " | Playlist ID: " + std::to_string(match.playlistId));
     }
 
-    UpdateHistoryAverages(playlistId, false);  // the card's comparison: the playlist's last 10 matches
+    UpdateHistoryAverages(match.playlistId, false);  // the card's comparison: the playlist's last 10 matches
 
-    initialMmr = 0.0f;
-    mmrChange = 0.0f;
-    if (!playlist.IsNull() && playlistId >= 1) {
+    match.initialMmr = 0.0f;
+    match.mmrChange = 0.0f;
+    if (!playlist.IsNull() && match.playlistId >= 1) {
         try {
             MMRWrapper mmr = gameWrapper->GetMMRWrapper();
             UniqueIDWrapper player = gameWrapper->GetUniqueID();
             // A rating the service does not have (offline, or not fetched yet) reads 0: not a rating.
-            if (!mmr.IsSynced(player, playlistId)) throw std::runtime_error("rating not synced");
-            initialMmr = mmr.GetPlayerMMR(player, playlistId);
-            if (!std::isfinite(initialMmr)) {
+            if (!mmr.IsSynced(player, match.playlistId)) throw std::runtime_error("rating not synced");
+            match.initialMmr = mmr.GetPlayerMMR(player, match.playlistId);
+            if (!std::isfinite(match.initialMmr)) {
                 cvarManager->log("[METADATA] Initial MMR is not a number - continuing without it");
-                initialMmr = 0.0f;
+                match.initialMmr = 0.0f;
             }
-            cvarManager->log("[METADATA] Initial MMR: " + std::to_string(initialMmr) + " (Playlist ID: " +
-                             std::to_string(playlistId) + ", Ranked: " + YesNo(isRanked) + ")");
+            cvarManager->log("[METADATA] Initial MMR: " + std::to_string(match.initialMmr) +
+                             " (Playlist ID: " + std::to_string(match.playlistId) + ", Ranked: " + YesNo(match.isRanked) + ")");
         } catch (...) {
             cvarManager->log("[METADATA] Failed to get MMR - continuing without it");
-            initialMmr = 0.0f;
+            match.initialMmr = 0.0f;
         }
     }
 }
@@ -88,8 +88,8 @@ void ZANDO::ReadFinalMmr(GameWrapper* game, MatchRecord& record) {
         // A rating that is not a finite number is as invalid as one of 0 (it would make the change so too).
         if (finalMmr > 0.0f && std::isfinite(finalMmr)) {
             record.mmrChange = finalMmr - record.initialMmr;
-            cvarManager->log("[METADATA] MMR Change: " + std::to_string(record.mmrChange) + " (Initial: " +
-                             std::to_string(record.initialMmr) + ", Final: " + std::to_string(finalMmr) + ")");
+            cvarManager->log("[METADATA] MMR Change: " + std::to_string(record.mmrChange) +
+                             " (Initial: " + std::to_string(record.initialMmr) + ", Final: " + std::to_string(finalMmr) + ")");
         } else {
             cvarManager->log("[METADATA] Final MMR was 0 or invalid, skipping MMR change calc");
         }

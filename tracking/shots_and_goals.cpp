@@ -12,26 +12,30 @@
 #include "tracking/game_event_names.h"
 
 namespace c = zando::constants;
-namespace g = zando::guards;
 
 namespace {
 
 std::string Int(float value) { return std::to_string(static_cast<int>(value)); }
 
-std::string ZoneText(const ZANDO::Zone& zone) {
-    return "(" + std::to_string(zone.column) + "," + std::to_string(zone.row) + ")";
-}
-
+std::string ZoneText(const ZANDO::Zone& zone) { return "(" + std::to_string(zone.column) + "," + std::to_string(zone.row) + ")"; }
 
 }  // namespace
 
 // A counted goal, whichever path saw it: both goal grids, the match's count, and the all-time file.
+// A goal that one of the two paths (the ball entering the goal, the stat ticker) sees at now in zone
+// was counted already: that path's last goal in the same zone within the window, or the other path's
+// last goal within the window (each path reports every goal).
+bool ZANDO::GoalAlreadyCounted(float now, Zone zone, float lastTime, Zone lastZone, float otherPathTime) {
+    return (zando::WithinWindow(now, lastTime, c::GoalDuplicateWindow) && zone == lastZone) ||
+           zando::WithinWindow(now, otherPathTime, c::GoalDuplicateWindow);
+}
+
 void ZANDO::CountGoal(Zone zone) {
-    int32_t& matchCell = goalHeatmap[zone.row][zone.column];
+    int32_t& matchCell = match.goalHeatmap[zone.row][zone.column];
     int32_t& allTimeCell = allTimeGoalHeatmap[zone.row][zone.column];
     matchCell = zando::SaturatingAdd(matchCell, c::GoalCount);
     allTimeCell = zando::SaturatingAdd(allTimeCell, c::GoalCount);
-    goals = zando::SaturatingAdd(goals, 1);
+    match.goals = zando::SaturatingAdd(match.goals, 1);
     SaveAllTimeHeatmap(true);
 }
 
@@ -40,19 +44,20 @@ void ZANDO::RecordBallTouch(CarWrapper hitter) {
     if (state.IsNull()) return;
     CarWrapper car = gameWrapper->GetLocalCar();
     if (car.IsNull()) return;
-    lastTouchLocation = car.GetLocation();
-    lastTouchTime = state.GetSecondsElapsed();
+    touch.lastTouchLocation = car.GetLocation();
+    touch.lastTouchTime = state.GetSecondsElapsed();
     // Only the local car's own hit makes a goal into the opponent's net the player's goal; an
     // unknown hitter is not assumed to be the player (the stat ticker still reports the player's goals).
-    lastTouchByLocalCar = !hitter.IsNull() && hitter.memory_address == car.memory_address;
-    cvarManager->log("[TOUCH] Recorded ball touch at Y=" + Int(lastTouchLocation.Y) + " X=" + Int(lastTouchLocation.X));
+    touch.lastTouchByLocalCar = !hitter.IsNull() && hitter.memory_address == car.memory_address;
+    cvarManager->log("[TOUCH] Recorded ball touch at Y=" + Int(touch.lastTouchLocation.Y) +
+                     " X=" + Int(touch.lastTouchLocation.X));
 }
 
 // The ball entering a goal. The game calls this on the ball: the match and its clock come from the
 // current game state.
 void ZANDO::HandleGoalHit(BallWrapper ball) {
     if (ball.IsNull()) return;
-    if (!matchActive) {
+    if (!flags.matchActive) {
         // After the end of a match, in freeplay or in training: not a goal of a followed match.
         cvarManager->log("[GOAL] Match not active - not counting");
         return;
@@ -66,38 +71,34 @@ void ZANDO::HandleGoalHit(BallWrapper ball) {
     if (pri.IsNull()) return;
 
     const int team = pri.GetTeamNum();
-    const bool intoOpponentGoal =
-        (team == 0 && ballLocation.Y > c::GoalLineY) || (team == 1 && ballLocation.Y < -c::GoalLineY);
+    const bool intoOpponentGoal = (team == 0 && ballLocation.Y > c::GoalLineY) || (team == 1 && ballLocation.Y < -c::GoalLineY);
     if (!intoOpponentGoal) {
         cvarManager->log("[GOAL] Goal was scored in own goal or neutral - not counting");
         return;
     }
 
     const float now = state.GetSecondsElapsed();
-    const float touchAge = now - lastTouchTime;
-    if (lastTouchTime >= 0.0f && !lastTouchByLocalCar) {
+    const float touchAge = now - touch.lastTouchTime;
+    if (touch.lastTouchTime >= 0.0f && !touch.lastTouchByLocalCar) {
         // A team-mate's or an opponent's hit was the last one: the goal is not the player's own
         // (when the game credits it to the player anyway, its "Goal" stat event counts it).
         cvarManager->log("[GOAL] Not counting - the last touch was another car's");
-    } else if (lastTouchTime >= 0.0f && touchAge < c::TouchAgeLimit) {
+    } else if (touch.lastTouchTime >= 0.0f && touchAge < c::TouchAgeLimit) {
         // Oriented by the team read now: the team of an earlier match or of no shot yet would put the
         // goal at the wrong end of the grid.
-        const Zone zone = ZoneOf(lastTouchLocation.X, lastTouchLocation.Y, team);
-        const bool sameAsLast = g::WithinWindow(now, g::lastGoalHitTime, c::GoalDuplicateWindow) &&
-                                zone == Zone{g::lastGoalHitCol, g::lastGoalHitRow};
-        // The stat ticker reports the same goal: one it counted within the window is this goal.
-        const bool countedByStatTicker = g::WithinWindow(now, g::lastGoalEventTime, c::GoalDuplicateWindow);
-        if (sameAsLast || countedByStatTicker) {
+        const Zone zone = ZoneOf(touch.lastTouchLocation.X, touch.lastTouchLocation.Y, team);
+        if (GoalAlreadyCounted(now, zone, guards.lastGoalHitTime, {guards.lastGoalHitCol, guards.lastGoalHitRow},
+                               guards.lastGoalEventTime)) {
             cvarManager->log("[GOAL] DUPLICATE goal ignored at zone " + ZoneText(zone));
             return;
         }
-        g::lastGoalHitTime = now;
-        g::lastGoalHitCol = zone.column;
-        g::lastGoalHitRow = zone.row;
+        guards.lastGoalHitTime = now;
+        guards.lastGoalHitCol = zone.column;
+        guards.lastGoalHitRow = zone.row;
         CountGoal(zone);
-        cvarManager->log("[GOAL TRACKED] Goal #" + std::to_string(goals) + " at zone " + ZoneText(zone) +
-                         " - Touch was " + std::to_string(touchAge) + "s ago");
-    } else if (lastTouchTime < 0.0f) {
+        cvarManager->log("[GOAL TRACKED] Goal #" + std::to_string(match.goals) + " at zone " + ZoneText(zone) + " - Touch was " +
+                         std::to_string(touchAge) + "s ago");
+    } else if (touch.lastTouchTime < 0.0f) {
         cvarManager->log("[GOAL] Not counting - no player touch recorded");
     } else {
         cvarManager->log("[GOAL] Not counting - touch was " + std::to_string(touchAge) + "s ago (too old)");
@@ -105,7 +106,7 @@ void ZANDO::HandleGoalHit(BallWrapper ball) {
 }
 
 void ZANDO::HandleStatEvent(void* params) {
-    if (!matchActive) {
+    if (!flags.matchActive) {
         cvarManager->log("[SHOT] Match not active - skipping");
         return;
     }
@@ -145,7 +146,7 @@ void ZANDO::HandleStatEvent(void* params) {
     }
 
     const int team = receiver.GetTeamNum();
-    playerTeam = team;
+    flags.playerTeam = team;
 
     if (isGoal) {
         // A goal reported while the ball is in the player's own half is not one scored at the
@@ -158,34 +159,31 @@ void ZANDO::HandleStatEvent(void* params) {
             cvarManager->log("[SHOT] Shot towards own goal (save attempt), ignoring");
             return;
         }
-        Vector position = lastTouchLocation;
-        if (lastTouchTime < 0.0f) {
+        Vector position = touch.lastTouchLocation;
+        if (touch.lastTouchTime < 0.0f) {
             cvarManager->log("[GOAL] WARNING: No ball touch recorded! Using car position as fallback");
             position = car.IsNull() ? ballLocation : car.GetLocation();
         }
         const float now = state.GetSecondsElapsed();
         const Zone zone = ZoneOf(position.X, position.Y, team);
-        const bool sameAsLast = g::WithinWindow(now, g::lastGoalEventTime, c::GoalDuplicateWindow) &&
-                                zone == Zone{g::lastGoalEventCol, g::lastGoalEventRow};
-        // The ball entering the goal reports the same goal: one counted there within the window is this goal.
-        const bool countedByGoalHit = g::WithinWindow(now, g::lastGoalHitTime, c::GoalDuplicateWindow);
-        if (sameAsLast || countedByGoalHit) {
+        if (GoalAlreadyCounted(now, zone, guards.lastGoalEventTime, {guards.lastGoalEventCol, guards.lastGoalEventRow},
+                               guards.lastGoalHitTime)) {
             cvarManager->log("[GOAL] DUPLICATE goal event ignored at zone " + ZoneText(zone));
             return;
         }
-        g::lastGoalEventTime = now;
-        g::lastGoalEventCol = zone.column;
-        g::lastGoalEventRow = zone.row;
+        guards.lastGoalEventTime = now;
+        guards.lastGoalEventCol = zone.column;
+        guards.lastGoalEventRow = zone.row;
         CountGoal(zone);
-        cvarManager->log("[GOAL TRACKED #" + std::to_string(goals) + "] at zone " + ZoneText(zone));
+        cvarManager->log("[GOAL TRACKED #" + std::to_string(match.goals) + "] at zone " + ZoneText(zone));
         return;
     }
 
-    Vector position = lastTouchLocation;
-    if (lastTouchTime < 0.0f && !car.IsNull()) {
+    Vector position = touch.lastTouchLocation;
+    if (touch.lastTouchTime < 0.0f && !car.IsNull()) {
         cvarManager->log("[SHOT] WARNING: No ball touch recorded! Using car position as fallback");
         position = car.GetLocation();
-    } else if (lastTouchTime < 0.0f) {
+    } else if (touch.lastTouchTime < 0.0f) {
         BallWrapper ball = state.GetBall();
         if (ball.IsNull()) return;
         cvarManager->log("[SHOT] WARNING: No ball touch recorded and no car! Using ball position as fallback");
@@ -194,20 +192,20 @@ void ZANDO::HandleStatEvent(void* params) {
         cvarManager->log("[SHOT] Using last touch position: Y=" + Int(position.Y) + " X=" + Int(position.X));
     }
     const float now = state.GetSecondsElapsed();
-    if (g::WithinWindow(now, g::lastShotTime, c::ShotDuplicateWindow)) {
-        const float distance = (position - g::lastShotLocation).magnitude();
+    if (zando::WithinWindow(now, guards.lastShotTime, c::ShotDuplicateWindow)) {
+        const float distance = (position - guards.lastShotLocation).magnitude();
         if (distance < c::ShotDuplicateDistance) {
             cvarManager->log("[SHOT] DUPLICATE shot ignored (dist=" + Int(distance) + " units)");
             return;
         }
     }
     const Zone zone = ZoneOf(position.X, position.Y, team);
-    shotHeatmap[zone.row][zone.column] += c::ShotHeat;
+    match.shotHeatmap[zone.row][zone.column] += c::ShotHeat;
     allTimeShotHeatmap[zone.row][zone.column] += c::ShotHeat;
-    shots = zando::SaturatingAdd(shots, 1);
-    g::lastShotTime = now;
-    g::lastShotLocation = position;
+    match.shots = zando::SaturatingAdd(match.shots, 1);
+    guards.lastShotTime = now;
+    guards.lastShotLocation = position;
     SaveAllTimeHeatmap(true);
-    cvarManager->log("[SHOT COUNTED #" + std::to_string(shots) + "] at (" + Int(position.X) + "," + Int(position.Y) +
+    cvarManager->log("[SHOT COUNTED #" + std::to_string(match.shots) + "] at (" + Int(position.X) + "," + Int(position.Y) +
                      ") Team=" + std::to_string(team));
 }

@@ -5,7 +5,6 @@
 #include "tracking/game_constants.h"
 
 namespace c = zando::constants;
-namespace g = zando::guards;
 
 namespace {
 
@@ -18,14 +17,14 @@ bool NearLargePad(Vector location) {
 }  // namespace
 
 void ZANDO::SampleTick() {
-    if (!gameWrapper || !cvarManager || !matchActive || trackingPaused) return;
+    if (!gameWrapper || !cvarManager || !flags.matchActive || flags.trackingPaused) return;
     ServerWrapper state = gameWrapper->GetCurrentGameState();
     if (state.IsNull()) return;
     CarWrapper car = gameWrapper->GetLocalCar();
     if (car.IsNull()) {
         // No car to drive (demolished, or not spawned yet): the tank it comes back with is a refill,
         // neither used nor collected, so the next reading starts afresh.
-        lastBoostAmount = -1.0f;
+        sampling.lastBoostAmount = -1.0f;
         return;
     }
 
@@ -33,47 +32,52 @@ void ZANDO::SampleTick() {
     // the previous one; only a call a real interval later measures anything.
     Vector location = car.GetLocation();
     const float now = state.GetSecondsElapsed();
-    const float interval = now - g::lastSpeedSampleTime;
-    const bool measured = g::lastSpeedSampleTime > 0.0f && interval > 0.0f && interval < c::SpeedIntervalLimit;
-    const float speed = measured ? (location - g::lastCarLocation).magnitude() / interval : 0.0f;
-    g::lastCarLocation = location;
-    g::lastSpeedSampleTime = now;
+    const float interval = now - guards.lastSpeedSampleTime;
+    const bool measured = guards.lastSpeedSampleTime > 0.0f && interval > 0.0f && interval < c::SpeedIntervalLimit;
+    const float speed = measured ? (location - guards.lastCarLocation).magnitude() / interval : 0.0f;
+    guards.lastCarLocation = location;
+    guards.lastSpeedSampleTime = now;
     if (measured && speed >= 0.0f && speed <= c::SpeedCeiling) {
-        speedSum += speed;
-        speedSamples += 1;
-        lastMeasuredSpeed = speed;
+        match.speedSum += speed;
+        match.speedSamples += 1;
+        sampling.lastMeasuredSpeed = speed;
     }
 
     BoostWrapper boost = car.GetBoostComponent();
     if (boost.IsNull()) return;
     const float amount = boost.GetCurrentBoostAmount();
-    if (lastBoostAmount >= 0.0f) {
-        const float delta = amount - lastBoostAmount;
+    if (sampling.lastBoostAmount >= 0.0f) {
+        const float delta = amount - sampling.lastBoostAmount;
         if (delta > c::PickupThreshold) {
             const float gain = delta * 100.0f;
             // A large pad tops up a nearly full tank by as little as a small pad would: where the car is
             // tells them apart first.
-            if (gain >= c::LargePadGain || NearLargePad(location)) boostCollected += c::LargePadCredit;
-            else boostCollected += c::SmallPadCredit;
+            if (gain >= c::LargePadGain || NearLargePad(location))
+                match.boostCollected += c::LargePadCredit;
+            else
+                match.boostCollected += c::SmallPadCredit;
         } else if (delta < -c::SpendThreshold) {
             const float used = -delta * 100.0f;
-            if (used < c::SpendCeiling) boostUsed += used;
+            if (used < c::SpendCeiling) match.boostUsed += used;
         }
     }
-    lastBoostAmount = amount;
+    sampling.lastBoostAmount = amount;
 
     BallWrapper ball = state.GetBall();
     if (ball.IsNull()) return;
-    const float possessionInterval = now - lastPossessionSampleTime;
-    if (lastPossessionSampleTime >= 0.0f && possessionInterval > 0.0f && possessionInterval < c::PossessionIntervalLimit) {
-        gameTime += possessionInterval;
-        if (lastMeasuredSpeed >= c::SupersonicSpeed) supersonicTime += possessionInterval;
-        if (amount <= 0.0f) emptyTankTime += possessionInterval;
-        else if (amount >= 1.0f) fullTankTime += possessionInterval;
+    const float possessionInterval = now - sampling.lastPossessionSampleTime;
+    if (sampling.lastPossessionSampleTime >= 0.0f && possessionInterval > 0.0f &&
+        possessionInterval < c::PossessionIntervalLimit) {
+        match.gameTime += possessionInterval;
+        if (sampling.lastMeasuredSpeed >= c::SupersonicSpeed) match.supersonicTime += possessionInterval;
+        if (amount <= 0.0f)
+            match.emptyTankTime += possessionInterval;
+        else if (amount >= 1.0f)
+            match.fullTankTime += possessionInterval;
         const Vector ballLocation = ball.GetLocation();
         ArrayWrapper<CarWrapper> cars = state.GetCars();
         const int myTeam = car.GetTeamNum2();
-        if (myTeam == 0 || myTeam == 1) localTeam = myTeam;
+        if (myTeam == 0 || myTeam == 1) match.team = myTeam;
         float nearest = c::NearestCarStart;
         int nearestTeam = -1;
         for (int i = 0; i < cars.Count(); ++i) {
@@ -87,16 +91,16 @@ void ZANDO::SampleTick() {
         }
         if (nearest < c::PossessionRadius) {
             if (nearestTeam == myTeam) {
-                teamPossessionTime += possessionInterval;
-                possessionTime += possessionInterval;
-                hasPossession = true;
+                match.teamPossessionTime += possessionInterval;
+                match.possessionTime += possessionInterval;
+                sampling.hasPossession = true;
             } else {
-                opponentPossessionTime += possessionInterval;
-                hasPossession = false;
+                match.opponentPossessionTime += possessionInterval;
+                sampling.hasPossession = false;
             }
         } else {
-            hasPossession = false;
+            sampling.hasPossession = false;
         }
     }
-    lastPossessionSampleTime = now;
+    sampling.lastPossessionSampleTime = now;
 }

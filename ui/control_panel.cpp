@@ -81,7 +81,7 @@ void ZANDO::Render() {
         ImGui::SetNextWindowSize(panelSize, ImGuiCond_FirstUseEver);
         ImGui::SetNextWindowPos(panelAt, ImGuiCond_FirstUseEver);
     }
-    const bool panelOpen = ImGui::Begin(menuTitle.c_str(), &isWindowOpen, 0);
+    const bool panelOpen = ImGui::Begin(panel.menuTitle.c_str(), &panel.isWindowOpen, 0);
     NoteWindowArea(PlacedWindow::Panel);
     if (!panelOpen) {
         PopTheme();
@@ -114,8 +114,8 @@ void ZANDO::Render() {
     ImGui::PushStyleVar(ImGuiStyleVar_FramePadding, {12.0f, 12.0f});
     ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing, {0.0f, 4.0f});
     for (int index = 0; index < static_cast<int>(Tabs.size()); ++index) {
-        if (ImGui::Selectable(Tabs[static_cast<std::size_t>(index)].label, selectedTab == index, 0, {0.0f, 40.0f}))
-            selectedTab = index;
+        if (ImGui::Selectable(Tabs[static_cast<std::size_t>(index)].label, panel.selectedTab == index, 0, {0.0f, 40.0f}))
+            panel.selectedTab = index;
         ui::Tooltip(Tabs[static_cast<std::size_t>(index)].tooltip);
     }
     ImGui::PopStyleVar(2);
@@ -134,7 +134,7 @@ void ZANDO::Render() {
     ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, {15.0f, 12.0f});
     ImGui::BeginChild("Content", {0.0f, 0.0f}, false, ImGuiWindowFlags_AlwaysUseWindowPadding);
     ComputeDashboardFigures();
-    switch (selectedTab) {
+    switch (panel.selectedTab) {
     case 0: RenderDashboardTab(); break;
     case 1: RenderHeatmapTab(); break;
     case 2: RenderZoneInspectorTab(); break;
@@ -150,6 +150,6 @@ void ZANDO::Render() {
     ImGui::End();
     PopTheme();
 
-    if (showHeatmap) RenderHeatmapWindow();
-    if (showHistoryWindow) RenderHistoryWindow();
+    if (settings.showHeatmap) RenderHeatmapWindow();
+    if (panel.showHistoryWindow) RenderHistoryWindow();
 }

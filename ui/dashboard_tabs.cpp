@@ -11,7 +11,7 @@ namespace ui = zando::ui;
 namespace figures = zando::figures;
 
 void ZANDO::ComputeDashboardFigures() {
-    DashboardFigures& f = dashboardFigures;
+    zando::DashboardFigures& f = panel.dashboardFigures;
     f.averageSpeed = AverageSpeed();
     f.possessionPercent = PossessionPercent();
     f.allTimeShotTotal = 0;
@@ -29,7 +29,7 @@ void ZANDO::ComputeDashboardFigures() {
 }
 
 void ZANDO::RenderDashboardTab() {
-    const DashboardFigures& f = dashboardFigures;
+    const zando::DashboardFigures& f = panel.dashboardFigures;
     ImGui::Spacing();
     ImGui::BeginChild("DashboardLeft", {ImGui::GetContentRegionAvail().x * 0.5f - 5.0f, 0.0f}, true);
     ui::Heading(" CURRENT MATCH", {0.7f, 0.5f, 0.9f, 1.0f});
@@ -38,27 +38,27 @@ void ZANDO::RenderDashboardTab() {
     ImGui::Text("%s", figures::SpeedText(f.averageSpeed).c_str());
     ImGui::NextColumn();
     ui::StatLabel("Boost Collected");
-    ImGui::Text("%d", figures::Whole(boostCollected));
+    ImGui::Text("%d", figures::Whole(match.boostCollected));
     ImGui::NextColumn();
     ui::StatLabel("Boost Used");
-    ImGui::Text("%d (%d%%)", figures::Whole(boostUsed),
-                figures::Whole(boostCollected > 0.0f ? boostUsed / boostCollected * 100.0f : 0.0f));
+    ImGui::Text("%d (%d%%)", figures::Whole(match.boostUsed),
+                figures::Whole(match.boostCollected > 0.0f ? match.boostUsed / match.boostCollected * 100.0f : 0.0f));
     ImGui::NextColumn();
     ui::StatLabel("Shots on Goal");
-    ImGui::Text("%d", shots);
+    ImGui::Text("%d", match.shots);
     ImGui::NextColumn();
     ui::StatLabel("Goals Scored");
-    ImGui::Text("%d", goals);
+    ImGui::Text("%d", match.goals);
     ImGui::NextColumn();
-    const float accuracy = shots >= 1 ? static_cast<float>(goals) * 100.0f / static_cast<float>(shots) : 0.0f;
+    const float accuracy = match.shots >= 1 ? static_cast<float>(match.goals) * 100.0f / static_cast<float>(match.shots) : 0.0f;
     ui::StatLabel("Shot Accuracy");
     ImGui::TextColored(accuracy > 50.0f ? ui::Good : ui::Fair, "%.1f%%", accuracy);
     ImGui::NextColumn();
     ui::StatLabel("Possession Time");
-    ImGui::Text("%s", figures::PossessionText(possessionTime, f.possessionPercent, " ").c_str());
+    ImGui::Text("%s", figures::PossessionText(match.possessionTime, f.possessionPercent, " ").c_str());
     ImGui::NextColumn();
     ui::StatLabel("Match Duration");
-    ImGui::Text("%s", figures::DurationText(gameTime, true).c_str());
+    ImGui::Text("%s", figures::DurationText(match.gameTime, true).c_str());
     ImGui::NextColumn();
     ui::EndStatRows();
     ImGui::EndChild();
@@ -83,9 +83,9 @@ void ZANDO::RenderDashboardTab() {
     ImGui::Spacing();
     ImGui::Separator();
     ImGui::Spacing();
-    if (ui::ColouredButton(showHistoryWindow ? "Hide Match History" : "Match History", {-1.0f, 35.0f}, {0.3f, 0.5f, 0.9f, 1.0f},
-                           {0.4f, 0.6f, 1.0f, 1.0f}))
-        showHistoryWindow = !showHistoryWindow;
+    if (ui::ColouredButton(panel.showHistoryWindow ? "Hide Match History" : "Match History", {-1.0f, 35.0f},
+                           {0.3f, 0.5f, 0.9f, 1.0f}, {0.4f, 0.6f, 1.0f, 1.0f}))
+        panel.showHistoryWindow = !panel.showHistoryWindow;
     ui::Tooltip("Every finished match: this session, trends, the last matches and their shots on the grid");
     ImGui::Spacing();
     if (ui::ColouredButton("Clear All-Time Data", {-1.0f, 35.0f}, {0.9f, 0.3f, 0.3f, 1.0f}, {1.0f, 0.4f, 0.4f, 1.0f})) {
@@ -107,17 +107,20 @@ void ZANDO::RenderHeatmapTab() {
     ImGui::Spacing();
 
     ui::Label("View Mode", {0.4f, 0.8f, 1.0f, 1.0f});
-    if (ImGui::RadioButton("This Match Only", !showAllTimeHeatmap)) ui::Write(*this, "zando_show_alltime_heatmap", false);
+    if (ImGui::RadioButton("This Match Only", !settings.showAllTimeHeatmap))
+        ui::Write(*this, "zando_show_alltime_heatmap", false);
     ImGui::SameLine();
-    if (ImGui::RadioButton("All-Time Data", showAllTimeHeatmap)) ui::Write(*this, "zando_show_alltime_heatmap", true);
+    if (ImGui::RadioButton("All-Time Data", settings.showAllTimeHeatmap)) ui::Write(*this, "zando_show_alltime_heatmap", true);
     ImGui::Spacing();
     ImGui::Separator();
     ImGui::Spacing();
 
     ui::Label("Display Mode", {0.4f, 1.0f, 0.7f, 1.0f});
-    if (ImGui::RadioButton("Shot Frequency (Heat)", !showAccuracyOverlay)) ui::Write(*this, "zando_show_accuracy_overlay", false);
+    if (ImGui::RadioButton("Shot Frequency (Heat)", !settings.showAccuracyOverlay))
+        ui::Write(*this, "zando_show_accuracy_overlay", false);
     ui::Tooltip("Blue (cold) to Red (hot) - shows shot count per zone");
-    if (ImGui::RadioButton("Shot Accuracy (Goals)", showAccuracyOverlay)) ui::Write(*this, "zando_show_accuracy_overlay", true);
+    if (ImGui::RadioButton("Shot Accuracy (Goals)", settings.showAccuracyOverlay))
+        ui::Write(*this, "zando_show_accuracy_overlay", true);
     ui::Tooltip("Red (0%) to Green (100%) - shows goal conversion rate");
     ImGui::Spacing();
     ImGui::Text("Console command: toggle_accuracy_view");
@@ -126,14 +129,14 @@ void ZANDO::RenderHeatmapTab() {
     ImGui::Spacing();
 
     ui::Label("Scale & Position", {1.0f, 0.7f, 0.4f, 1.0f});
-    ui::SettingSlider(*this, "Heatmap Scale", heatmapScale, "zando_heatmap_scale", "%.2fx");
+    ui::SettingSlider(*this, "Heatmap Scale", settings.heatmapScale, "zando_heatmap_scale", "%.2fx");
     ImGui::Spacing();
     ui::BeginStatRows("HeatmapPos", 100.0f);
     ui::StatLabel("X Position");
-    ui::PositionSlider(*this, "##HeatmapX", heatmapPosX, "zando_heatmap_pos_x", 2560, "%d");
+    ui::PositionSlider(*this, "##HeatmapX", settings.heatmapPosX, "zando_heatmap_pos_x", 2560, "%d");
     ImGui::NextColumn();
     ui::StatLabel("Y Position");
-    ui::PositionSlider(*this, "##HeatmapY", heatmapPosY, "zando_heatmap_pos_y", 1440, "%d");
+    ui::PositionSlider(*this, "##HeatmapY", settings.heatmapPosY, "zando_heatmap_pos_y", 1440, "%d");
     ImGui::NextColumn();
     ui::EndStatRows();
     ImGui::Spacing();
@@ -141,8 +144,8 @@ void ZANDO::RenderHeatmapTab() {
     ImGui::Spacing();
 
     ui::Label("Visibility", {0.9f, 0.4f, 0.9f, 1.0f});
-    ui::SettingCheckbox(*this, "Show During Replays", showHeatmapInReplay, "zando_show_heatmap_replay");
-    ui::SettingCheckbox(*this, "Sticky Mode (Always Visible)", stickyMode, "zando_sticky_mode");
+    ui::SettingCheckbox(*this, "Show During Replays", settings.showHeatmapInReplay, "zando_show_heatmap_replay");
+    ui::SettingCheckbox(*this, "Sticky Mode (Always Visible)", settings.stickyMode, "zando_sticky_mode");
     ImGui::Spacing();
     ImGui::Separator();
     ImGui::Spacing();

@@ -74,15 +74,15 @@ void ZANDO::RenderExportTab() {
     ui::Label("Data Management", {1.0f, 0.7f, 0.5f, 1.0f});
     ImGui::Spacing();
     ImGui::Text("Current Session:");
-    ImGui::BulletText("Shots Tracked: %d", shots);
-    ImGui::BulletText("Goals Tracked: %d", goals);
-    ImGui::BulletText("Session Time: %d seconds", zando::figures::Whole(gameTime));
+    ImGui::BulletText("Shots Tracked: %d", match.shots);
+    ImGui::BulletText("Goals Tracked: %d", match.goals);
+    ImGui::BulletText("Session Time: %d seconds", zando::figures::Whole(match.gameTime));
     ImGui::Spacing();
     int activeZones = 0;
     for (const auto& row : allTimeShotHeatmap)
         for (float cell : row) activeZones += cell > 0.0f;
     ImGui::Text("All-Time Data:");
-    ImGui::BulletText("Total Shots: %d", dashboardFigures.allTimeShotTotal);
+    ImGui::BulletText("Total Shots: %d", panel.dashboardFigures.allTimeShotTotal);
     ImGui::BulletText("Active Zones: %d / %d", activeZones, GridRows * GridCols);
     ui::Spacings(2);
     ImGui::TextDisabled("Estimated data size: %.2f KB", static_cast<float>(activeZones * 8) / 1024.0f);
@@ -97,12 +97,12 @@ void ZANDO::RenderIntegrationTab() {
     ui::Spacings(2);
 
     ui::Heading("Upload Status", {0.4f, 1.0f, 0.7f, 1.0f});
-    ui::SettingCheckbox(*this, "Enable Automatic Upload", uploadEnabled, "zando_enable_upload");
+    ui::SettingCheckbox(*this, "Enable Automatic Upload", settings.uploadEnabled, "zando_enable_upload");
     ui::Tooltip("Automatically upload match stats to the web dashboard after each game");
     ImGui::Spacing();
-    if (!uploadEnabled)
+    if (!settings.uploadEnabled)
         ImGui::TextColored({0.9f, 0.9f, 0.5f, 1.0f}, "%s", ui::ShownText("⚠ Upload Disabled").c_str());
-    else if (!apiKey.empty())
+    else if (!settings.apiKey.empty())
         ImGui::TextColored({0.4f, 1.0f, 0.4f, 1.0f}, "%s", ui::ShownText("✓ Upload Enabled").c_str());
     else
         ImGui::TextColored({1.0f, 0.4f, 0.4f, 1.0f}, "%s", ui::ShownText("✗ No API Key Set").c_str());
@@ -111,30 +111,33 @@ void ZANDO::RenderIntegrationTab() {
     ui::Heading("API Key Configuration", {1.0f, 0.7f, 0.4f, 1.0f});
     WrappedLine(std::string("Get your API key from your account settings on ") + DashboardSite);
     ImGui::Spacing();
-    if (apiKeyInputBuffer[0] == '\0' && !apiKey.empty()) Fill(apiKeyInputBuffer, apiKey);
+    if (panel.apiKeyInputBuffer[0] == '\0' && !settings.apiKey.empty()) Fill(panel.apiKeyInputBuffer, settings.apiKey);
     ImGui::Text("API Key:");
     ImGui::SetNextItemWidth(-1.0f);
-    if (ImGui::InputText("##APIKey", apiKeyInputBuffer.data(), apiKeyInputBuffer.size(), ImGuiInputTextFlags_Password)) {
-        ui::Write(*this, "zando_api_key", std::string(apiKeyInputBuffer.data()));
+    if (ImGui::InputText("##APIKey", panel.apiKeyInputBuffer.data(), panel.apiKeyInputBuffer.size(),
+                         ImGuiInputTextFlags_Password)) {
+        ui::Write(*this, "zando_api_key", std::string(panel.apiKeyInputBuffer.data()));
     }
     if (ImGui::IsItemHovered()) ImGui::SetTooltip("Enter your API key from %s/settings", DashboardSite);
     ImGui::Spacing();
-    ImGui::Checkbox("Show API Key", &showApiKeyInPanel);
-    if (showApiKeyInPanel && !apiKey.empty()) ImGui::TextColored({0.7f, 0.7f, 0.7f, 1.0f}, "Key: %s", apiKey.c_str());
+    ImGui::Checkbox("Show API Key", &panel.showApiKeyInPanel);
+    if (panel.showApiKeyInPanel && !settings.apiKey.empty())
+        ImGui::TextColored({0.7f, 0.7f, 0.7f, 1.0f}, "Key: %s", settings.apiKey.c_str());
     ui::Spacings(2);
 
     // For players who run their own dashboard: the address is taken when the field is left, and
     // refused when it holds a control character.
     ui::Heading("Server Configuration (Advanced)", {0.9f, 0.4f, 0.9f, 1.0f});
-    if (serverUrlInputBuffer[0] == '\0' && !serverUrl.empty()) Fill(serverUrlInputBuffer, serverUrl);
+    if (panel.serverUrlInputBuffer[0] == '\0' && !settings.serverUrl.empty())
+        Fill(panel.serverUrlInputBuffer, settings.serverUrl);
     ImGui::Text("Server URL:");
     ImGui::SetNextItemWidth(-1.0f);
-    ImGui::InputText("##ServerUrl", serverUrlInputBuffer.data(), serverUrlInputBuffer.size());
+    ImGui::InputText("##ServerUrl", panel.serverUrlInputBuffer.data(), panel.serverUrlInputBuffer.size());
     if (ui::EditEnded()) {
-        const std::string entered = serverUrlInputBuffer.data();
+        const std::string entered = panel.serverUrlInputBuffer.data();
         if (zando::HasControlCharacter(entered)) {
             cvarManager->log("[ZANDO] ✗ The server URL contains a control character (such as a line break) - enter it again");
-            Fill(serverUrlInputBuffer, serverUrl);
+            Fill(panel.serverUrlInputBuffer, settings.serverUrl);
         } else {
             ui::Write(*this, "zando_server_url", entered);
         }
@@ -154,10 +157,10 @@ void ZANDO::RenderIntegrationTab() {
     if (ImGui::Button("Test Connection", {-1.0f, 35.0f})) StartConnectionTest();
     ui::Tooltip("Test your connection and API key with the web dashboard");
     ImGui::Spacing();
-    if (!connectionTestResult.empty()) {
+    if (!panel.connectionTestResult.empty()) {
         ImGui::Separator();
         ImGui::Spacing();
-        const auto has = [this](const char* symbol) { return connectionTestResult.find(symbol) != std::string::npos; };
+        const auto has = [this](const char* symbol) { return panel.connectionTestResult.find(symbol) != std::string::npos; };
         ImVec4 colour{0.6f, 0.8f, 1.0f, 1.0f};
         if (has("✓"))
             colour = {0.4f, 1.0f, 0.4f, 1.0f};
@@ -168,17 +171,17 @@ void ZANDO::RenderIntegrationTab() {
         else if (has("🔄"))
             colour = {0.4f, 0.8f, 1.0f, 1.0f};
         ImGui::PushStyleColor(ImGuiCol_Text, colour);
-        ImGui::TextWrapped("%s", ui::ShownText(connectionTestResult).c_str());
+        ImGui::TextWrapped("%s", ui::ShownText(panel.connectionTestResult).c_str());
         ImGui::PopStyleColor();
-        if (connectionTestStatus > 0) ImGui::TextDisabled("HTTP Status Code: %d", connectionTestStatus);
-        if (connectionTestRefused) ImGui::TextDisabled("A test is already running - wait for its result");
+        if (panel.connectionTestStatus > 0) ImGui::TextDisabled("HTTP Status Code: %d", panel.connectionTestStatus);
+        if (panel.connectionTestRefused) ImGui::TextDisabled("A test is already running - wait for its result");
         ImGui::Spacing();
     }
     ImGui::Spacing();
     // Matches whose upload the dashboard did not answer 200 (it was down, the key was wrong) are kept
     // in the history; this sends them again, oldest first, with a console line each.
-    if (ImGui::Button(resendRunning ? "Sending Missed Matches..." : "Send Missed Matches", {-1.0f, 30.0f}) && !resendRunning)
-        OnGameThread([this] { UploadMissed(); });
+    if (ImGui::Button("Send Missed Matches", {-1.0f, 30.0f})) OnGameThread([this] { UploadMissed(); });
+    if (panel.resendRunning) ImGui::TextDisabled("Sending the missed matches - see the console for each one");
     ui::Tooltip("Send again every match the dashboard did not receive (zando_upload_missed)");
     ui::Spacings(2);
     ImGui::EndChild();

@@ -39,7 +39,7 @@ void ZANDO::NoteWindowArea(PlacedWindow window, ImVec2 atLeast) {
 
 void ZANDO::RenderHeatmapWindow() {
     // The scale setting, on a screen under 1080 pixels high in proportion to it (as the overlays are).
-    const float S = heatmapScale * std::min(1.0f, ImGui::GetIO().DisplaySize.y / 1080.0f), O = windowOpacity;
+    const float S = settings.heatmapScale * std::min(1.0f, ImGui::GetIO().DisplaySize.y / 1080.0f), O = settings.windowOpacity;
     const float W = 300.0f * S, H = 372.0f * S;
     ImGui::PushStyleColor(ImGuiCol_WindowBg, {0.05f, 0.04f, 0.08f, O});
     ImGui::PushStyleColor(ImGuiCol_Border, {0.45f, 0.30f, 0.65f, 0.80f});
@@ -62,14 +62,14 @@ void ZANDO::RenderHeatmapWindow() {
         ImGui::SetNextWindowPos(FirstWindowArea(size, size, wanted).first, ImGuiCond_FirstUseEver);
     }
     // Sized to what it holds: the grid and the totals under it, without a scroll bar.
-    bool open = showHeatmap;  // its close button writes the variable, like the switch
+    bool open = settings.showHeatmap;  // its close button writes the variable, like the switch
     const bool shown = ImGui::Begin("ZANDO Heatmap", &open, ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoCollapse);
     if (!open) ui::Write(*this, "zando_show_heatmap", false);
     if (shown) {
         NoteWindowArea(PlacedWindow::Heatmap, size);
-        const Grid<float>& shotGrid = showAllTimeHeatmap ? allTimeShotHeatmap : shotHeatmap;
-        const Grid<int32_t>& goalGrid = showAllTimeHeatmap ? allTimeGoalHeatmap : goalHeatmap;
-        ImGui::TextColored({0.7f, 0.5f, 0.95f, 1.0f}, showAllTimeHeatmap ? "ALL-TIME HEATMAP" : "CURRENT MATCH");
+        const Grid<float>& shotGrid = settings.showAllTimeHeatmap ? allTimeShotHeatmap : match.shotHeatmap;
+        const Grid<int32_t>& goalGrid = settings.showAllTimeHeatmap ? allTimeGoalHeatmap : match.goalHeatmap;
+        ImGui::TextColored({0.7f, 0.5f, 0.95f, 1.0f}, settings.showAllTimeHeatmap ? "ALL-TIME HEATMAP" : "CURRENT MATCH");
         ImGui::Separator();
         ImGui::Spacing();
 
@@ -80,8 +80,8 @@ void ZANDO::RenderHeatmapWindow() {
         // that or the opacity changed.
         // Unlike the canvas overlay, accuracy does not limit goals to the shots before smoothing, and
         // frequency takes the overlay's ramp untruncated: its alpha base over 255 times the opacity.
-        const auto& totals = windowShading.Get(shotGrid, goalGrid, {showAccuracyOverlay, false, O}, [&](float value) {
-            if (showAccuracyOverlay)
+        const auto& totals = windowShading.Get(shotGrid, goalGrid, {settings.showAccuracyOverlay, false, O}, [&](float value) {
+            if (settings.showAccuracyOverlay)
                 return value < 0.5f ? ImVec4{1.0f, 2.0f * value, 0.0f, 0.7f}
                                     : ImVec4{1.0f - 2.0f * (value - 0.5f), 1.0f, 0.0f, 0.7f};
             const zando::Rgba ramp = zando::FrequencyCellColour(value, 1.0f);
@@ -113,7 +113,7 @@ void ZANDO::RenderHeatmapWindow() {
         const int totalShots = totals.totalShots, totalGoals = totals.totalGoals;
         ImGui::TextDisabled("Mode:");
         ImGui::SameLine();
-        ImGui::Text(showAccuracyOverlay ? "Accuracy" : "Frequency");
+        ImGui::Text(settings.showAccuracyOverlay ? "Accuracy" : "Frequency");
         ImGui::TextDisabled("Shots:");
         ImGui::SameLine();
         ImGui::Text("%d", totalShots);

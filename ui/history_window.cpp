@@ -141,7 +141,7 @@ void ZANDO::RenderHistoryWindow() {
         ImGui::SetNextWindowSize(size, ImGuiCond_FirstUseEver);
         ImGui::SetNextWindowPos(at, ImGuiCond_FirstUseEver);
     }
-    const bool shown = ImGui::Begin("ZANDO Match History", &showHistoryWindow);
+    const bool shown = ImGui::Begin("ZANDO Match History", &panel.showHistoryWindow);
     NoteWindowArea(PlacedWindow::History);
     if (!shown) {
         ImGui::End();

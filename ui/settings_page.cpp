@@ -45,8 +45,8 @@ void ZANDO::RenderSettings() {
     // 5. The match.
     ImGui::TextColored({0.8f, 0.9f, 1.0f, 1.0f}, "Current Session");
     ImGui::Spacing();
-    ImGui::BulletText("Shots: %d", shots);
-    ImGui::BulletText("Goals: %d", goals);
+    ImGui::BulletText("Shots: %d", match.shots);
+    ImGui::BulletText("Goals: %d", match.goals);
     ImGui::BulletText("Avg Speed: %d kph", zando::figures::Kph(AverageSpeed()));
     ImGui::BulletText("Possession: %d%%", zando::figures::Whole(PossessionPercent()));
     ImGui::Spacing();
@@ -56,9 +56,9 @@ void ZANDO::RenderSettings() {
     // 6. Visual settings, written on every change.
     if (ImGui::CollapsingHeader("Visual Settings", ImGuiTreeNodeFlags_DefaultOpen)) {
         ImGui::Indent();
-        ui::SettingSlider(*this, "Window Opacity", windowOpacity, "zando_window_opacity", "%.2f");
-        ui::SettingSlider(*this, "Heatmap Scale", heatmapScale, "zando_heatmap_scale", "%.2fx");
-        ui::SettingSlider(*this, "Post-Game Scale", postGameScale, "zando_postgame_scale", "%.2fx");
+        ui::SettingSlider(*this, "Window Opacity", settings.windowOpacity, "zando_window_opacity", "%.2f");
+        ui::SettingSlider(*this, "Heatmap Scale", settings.heatmapScale, "zando_heatmap_scale", "%.2fx");
+        ui::SettingSlider(*this, "Post-Game Scale", settings.postGameScale, "zando_postgame_scale", "%.2fx");
         ImGui::Unindent();
     }
     ImGui::Spacing();
@@ -66,21 +66,21 @@ void ZANDO::RenderSettings() {
     // 7. Display switches.
     if (ImGui::CollapsingHeader("Display Toggles", ImGuiTreeNodeFlags_DefaultOpen)) {
         ImGui::Indent();
-        ui::SettingCheckbox(*this, "Show Heatmap", showHeatmap, "zando_show_heatmap");
-        ui::SettingCheckbox(*this, "Show Post-Game Stats", showPostGame, "zando_show_postgame");
-        ui::SettingCheckbox(*this, "Show All-Time Data", showAllTimeHeatmap, "zando_show_alltime_heatmap");
+        ui::SettingCheckbox(*this, "Show Heatmap", settings.showHeatmap, "zando_show_heatmap");
+        ui::SettingCheckbox(*this, "Show Post-Game Stats", settings.showPostGame, "zando_show_postgame");
+        ui::SettingCheckbox(*this, "Show All-Time Data", settings.showAllTimeHeatmap, "zando_show_alltime_heatmap");
         ImGui::Spacing();
         ImGui::TextDisabled("Replay Options:");
-        ui::SettingCheckbox(*this, "Heatmap on Replay", showHeatmapInReplay, "zando_show_heatmap_replay");
-        ui::SettingCheckbox(*this, "Post-Game on Replay", showPostGameInReplay, "zando_show_postgame_replay");
+        ui::SettingCheckbox(*this, "Heatmap on Replay", settings.showHeatmapInReplay, "zando_show_heatmap_replay");
+        ui::SettingCheckbox(*this, "Post-Game on Replay", settings.showPostGameInReplay, "zando_show_postgame_replay");
         ImGui::Spacing();
         ImGui::TextDisabled("View Modes:");
-        ui::SettingCheckbox(*this, "Minimalistic Mode", minimalisticMode, "zando_minimalistic");
-        ui::SettingCheckbox(*this, "Sticky Mode (Always Visible)", stickyMode, "zando_sticky_mode");
+        ui::SettingCheckbox(*this, "Minimalistic Mode", settings.minimalisticMode, "zando_minimalistic");
+        ui::SettingCheckbox(*this, "Sticky Mode (Always Visible)", settings.stickyMode, "zando_sticky_mode");
         ImGui::Spacing();
         ImGui::TextDisabled("Heatmap Display Mode:");
         ImGui::Text("Toggle between frequency (blue->red) and accuracy (red->green)");
-        ui::SettingCheckbox(*this, "Show Accuracy Overlay", showAccuracyOverlay, "zando_show_accuracy_overlay");
+        ui::SettingCheckbox(*this, "Show Accuracy Overlay", settings.showAccuracyOverlay, "zando_show_accuracy_overlay");
         ui::Tooltip("Toggle between shot frequency (heat) and shot accuracy (goal %) display\nConsole: toggle_accuracy_view");
         ImGui::Unindent();
     }
@@ -102,8 +102,8 @@ void ZANDO::RenderSettings() {
         }
         ImGui::Spacing();
         if (ImGui::Button("Toggle Heatmap View", {200.0f, 30.0f}))
-            ui::Write(*this, "zando_show_alltime_heatmap", !showAllTimeHeatmap);
-        ImGui::TextDisabled(showAllTimeHeatmap ? "(Currently: All-Time)" : "(Currently: This Match)");
+            ui::Write(*this, "zando_show_alltime_heatmap", !settings.showAllTimeHeatmap);
+        ImGui::TextDisabled(settings.showAllTimeHeatmap ? "(Currently: All-Time)" : "(Currently: This Match)");
         ImGui::Unindent();
     }
 

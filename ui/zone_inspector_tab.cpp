@@ -31,12 +31,13 @@ Block BlockOf(int i, int j) {
 
 ImU32 ZANDO::MiniCellColour(int i, int j) const {
     const Block block = BlockOf(i, j);
-    if (block.column == selectedZoneCol && block.row == selectedZoneRow) return IM_COL32(255, 255, 100, 255);
-    const Grid<float>& shotGrid = showAllTimeHeatmap ? allTimeShotHeatmap : shotHeatmap;
-    const Grid<int32_t>& goalGrid = showAllTimeHeatmap ? allTimeGoalHeatmap : goalHeatmap;
+    if (block.column == panel.selection.selectedZoneCol && block.row == panel.selection.selectedZoneRow)
+        return IM_COL32(255, 255, 100, 255);
+    const Grid<float>& shotGrid = settings.showAllTimeHeatmap ? allTimeShotHeatmap : match.shotHeatmap;
+    const Grid<int32_t>& goalGrid = settings.showAllTimeHeatmap ? allTimeGoalHeatmap : match.goalHeatmap;
     const zando::ZoneFigures figures =
         zando::FiguresOf(shotGrid, goalGrid, block.row, block.column, block.rows, block.columns, true);
-    if (!showAccuracyOverlay) {
+    if (!settings.showAccuracyOverlay) {
         if (figures.heat <= 0.0f) return IM_COL32(30, 30, 35, 255);
         const float t = std::min(1.0f, figures.heat / 25.0f);
         return IM_COL32(Trunc(255.0f * t), Trunc(150.0f * (1.0f - t)), Trunc(200.0f * (1.0f - t)), 255);
@@ -68,11 +69,11 @@ void ZANDO::RenderZoneInspectorTab() {
             const ImVec2 mouse = io.MousePos;
             if (clicked && mouse.x >= from.x && mouse.x <= to.x && mouse.y >= from.y && mouse.y <= to.y) {
                 const Block block = BlockOf(i, j);
-                selectedZoneCol = block.column;
-                selectedZoneRow = block.row;
-                selectedZoneCols = block.columns;
-                selectedZoneRows = block.rows;
-                zoneSelected = true;
+                panel.selection.selectedZoneCol = block.column;
+                panel.selection.selectedZoneRow = block.row;
+                panel.selection.selectedZoneCols = block.columns;
+                panel.selection.selectedZoneRows = block.rows;
+                panel.selection.zoneSelected = true;
             }
         }
     }
@@ -81,20 +82,23 @@ void ZANDO::RenderZoneInspectorTab() {
     ImGui::Separator();
     ImGui::Spacing();
 
-    if (zoneSelected && selectedZoneCol >= 0 && selectedZoneRow >= 0) {
-        const Grid<float>& shotGrid = showAllTimeHeatmap ? allTimeShotHeatmap : shotHeatmap;
-        const Grid<int32_t>& goalGrid = showAllTimeHeatmap ? allTimeGoalHeatmap : goalHeatmap;
+    if (panel.selection.zoneSelected && panel.selection.selectedZoneCol >= 0 && panel.selection.selectedZoneRow >= 0) {
+        const Grid<float>& shotGrid = settings.showAllTimeHeatmap ? allTimeShotHeatmap : match.shotHeatmap;
+        const Grid<int32_t>& goalGrid = settings.showAllTimeHeatmap ? allTimeGoalHeatmap : match.goalHeatmap;
         const zando::ZoneFigures figures =
-            zando::FiguresOf(shotGrid, goalGrid, selectedZoneRow, selectedZoneCol, selectedZoneRows, selectedZoneCols, true);
+            zando::FiguresOf(shotGrid, goalGrid, panel.selection.selectedZoneRow, panel.selection.selectedZoneCol,
+                             panel.selection.selectedZoneRows, panel.selection.selectedZoneCols, true);
         const int zoneShots = figures.shots, zoneGoals = figures.goals;
         const float accuracy = figures.AccuracyPercent();
         ImGui::BeginChild("ZoneStats", {0.0f, 120.0f}, true);
         char heading[64];
-        if (selectedZoneRows <= 1 && selectedZoneCols <= 1)
-            std::snprintf(heading, sizeof heading, " ZONE (%d, %d)", selectedZoneCol, selectedZoneRow);
+        if (panel.selection.selectedZoneRows <= 1 && panel.selection.selectedZoneCols <= 1)
+            std::snprintf(heading, sizeof heading, " ZONE (%d, %d)", panel.selection.selectedZoneCol,
+                          panel.selection.selectedZoneRow);
         else
-            std::snprintf(heading, sizeof heading, " ZONES (%d-%d, %d-%d)", selectedZoneCol,
-                          selectedZoneCol + selectedZoneCols - 1, selectedZoneRow, selectedZoneRow + selectedZoneRows - 1);
+            std::snprintf(heading, sizeof heading, " ZONES (%d-%d, %d-%d)", panel.selection.selectedZoneCol,
+                          panel.selection.selectedZoneCol + panel.selection.selectedZoneCols - 1, panel.selection.selectedZoneRow,
+                          panel.selection.selectedZoneRow + panel.selection.selectedZoneRows - 1);
         ui::Heading(heading, {1.0f, 1.0f, 0.4f, 1.0f});
         ui::BeginStatRows("ZoneStatsCols", 150.0f);
         ui::StatLabel("Shots from Zone");
@@ -110,10 +114,10 @@ void ZANDO::RenderZoneInspectorTab() {
         ImGui::EndChild();
         ImGui::Spacing();
         if (ImGui::Button("Clear Selection", {150.0f, 30.0f})) {
-            selectedZoneCol = -1;
-            selectedZoneRow = -1;
-            selectedZoneRows = selectedZoneCols = 1;
-            zoneSelected = false;
+            panel.selection.selectedZoneCol = -1;
+            panel.selection.selectedZoneRow = -1;
+            panel.selection.selectedZoneRows = panel.selection.selectedZoneCols = 1;
+            panel.selection.zoneSelected = false;
         }
     } else {
         ImGui::TextDisabled("Click on a zone to see detailed statistics");

@@ -24,44 +24,44 @@ std::string ResultFor(int status) {
 
 void ZANDO::StartConnectionTest() {
     // One test at a time: each waits for the server up to the time-outs.
-    if (connectionTestQueued) {
-        connectionTestRefused = true;
+    if (panel.connectionTestQueued) {
+        panel.connectionTestRefused = true;
         cvarManager->log("[ZANDO] A connection test is already running - wait for its result");
         return;
     }
-    connectionTestStatus = 0;
-    if (apiKey.empty()) {
-        connectionTestResult = "✗ Please enter an API key first";
-    } else if (!uploadEnabled) {
-        connectionTestResult = "ℹ Upload is disabled. Enable it to test connection.";
+    panel.connectionTestStatus = 0;
+    if (settings.apiKey.empty()) {
+        panel.connectionTestResult = "✗ Please enter an API key first";
+    } else if (!settings.uploadEnabled) {
+        panel.connectionTestResult = "ℹ Upload is disabled. Enable it to test connection.";
     } else if (const std::string invalid = InvalidConnectionSetting(); !invalid.empty()) {
-        connectionTestResult = "✗ " + invalid;
+        panel.connectionTestResult = "✗ " + invalid;
     } else {
-        connectionTestResult = "🔄 Testing connection...";
-        cvarManager->log("[ZANDO] Testing connection to " + serverUrl + "...");
-        connectionTestQueued = true;
-        connectionTestRefused = false;
+        panel.connectionTestResult = "🔄 Testing connection...";
+        cvarManager->log("[ZANDO] Testing connection to " + settings.serverUrl + "...");
+        panel.connectionTestQueued = true;
+        panel.connectionTestRefused = false;
         zando::HttpRequest request;
         request.userAgent = "ZANDO/1.0";
         request.verb = "GET";
-        request.serverUrl = serverUrl;
+        request.serverUrl = settings.serverUrl;
         request.pathSuffix = "/api/health";
-        request.headers = {"Authorization: Bearer " + apiKey};
+        request.headers = {"Authorization: Bearer " + settings.apiKey};
         // The exchange runs on the worker; its result is shown and said on the game thread.
         const auto finish = [this](std::string result, int status) {
             Deliver([this, result = std::move(result), status] {
-                connectionTestResult = result;
-                connectionTestStatus = status;
-                connectionTestQueued = false;
-                connectionTestRefused = false;
-                cvarManager->log("[ZANDO] " + connectionTestResult);
+                panel.connectionTestResult = result;
+                panel.connectionTestStatus = status;
+                panel.connectionTestQueued = false;
+                panel.connectionTestRefused = false;
+                cvarManager->log("[ZANDO] " + panel.connectionTestResult);
             });
         };
         OnWorker([request = std::move(request), finish] { std::apply(finish, TestConnection(request)); },
                  [finish] { finish("✗ Connection test not finished: the plug-in was unloaded.", 0); });
         return;
     }
-    cvarManager->log("[ZANDO] " + connectionTestResult);
+    cvarManager->log("[ZANDO] " + panel.connectionTestResult);
 }
 
 std::pair<std::string, int> ZANDO::TestConnection(const zando::HttpRequest& request) {

@@ -15,13 +15,13 @@
 // What the game thread does at a match's end is take copies: the statistics file's text, the history's
 // row, the upload's signed request. The worker writes the file, adds the row and sends the request, in
 // that order; the lines come out on the game thread in the order they always had, thenLine last.
-void ZANDO::ExportAndUpload(const MatchRecord& record, uint64_t match, std::string thenLine, bool announce) {
+void ZANDO::ExportAndUpload(const MatchRecord& record, uint64_t matchId, std::string thenLine, bool announce) {
     if (announce) cvarManager->log("[STATS] Exporting stats to JSON...");
     std::vector<std::string> beforeFile, beforeUpload;
     std::string json = StatsJsonText(record, beforeFile);
     zando::HistoryRow row = HistoryRowOf(record);
     if (announce) beforeUpload.push_back("[STATS] Triggering upload to server...");
-    std::optional<zando::HttpRequest> request = PrepareUpload(record, match, beforeUpload);
+    std::optional<zando::HttpRequest> request = PrepareUpload(record, matchId, beforeUpload);
     if (request) row.uploadBody = request->body;  // kept until the dashboard answers 200
     const bool uploading = request.has_value();
     auto historyId = std::make_shared<int64_t>(0);
@@ -38,5 +38,5 @@ void ZANDO::ExportAndUpload(const MatchRecord& record, uint64_t match, std::stri
         for (std::string& line : beforeUpload) LogLater(std::move(line));
         if (!uploading && !thenLine.empty()) LogLater(thenLine);
     });
-    if (request) SendUpload(std::move(*request), match, historyId, std::move(thenLine));
+    if (request) UploadMatchStats(std::move(*request), matchId, historyId, std::move(thenLine));
 }

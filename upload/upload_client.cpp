@@ -95,20 +95,20 @@ std::string ZANDO::BuildUploadPayload(const MatchRecord& record, std::vector<std
 }
 
 std::string ZANDO::InvalidConnectionSetting() const {
-    if (zando::HasControlCharacter(apiKey))
+    if (zando::HasControlCharacter(settings.apiKey))
         return "The API key contains a control character (such as a line break) - enter it again in Dashboard Integration";
-    if (zando::HasControlCharacter(serverUrl))
+    if (zando::HasControlCharacter(settings.serverUrl))
         return "The server URL contains a control character (such as a line break) - enter it again";
-    return zando::AddressProblem(serverUrl);
+    return zando::AddressProblem(settings.serverUrl);
 }
 
 std::string ZANDO::UploadSettingsProblem(const std::string& changed) const {
-    if (changed == "zando_server_url" && !zando::SplitServerUrl(serverUrl)) {
+    if (changed == "zando_server_url" && !zando::SplitServerUrl(settings.serverUrl)) {
         std::string why = InvalidConnectionSetting();
         if (why.empty()) why = "it is not an http:// or https:// address, such as https://dashboard.example.com";
         return "[ZANDO] ⚠ zando_server_url is stored, but no upload can go to it: " + why;
     }
-    if ((changed == "zando_enable_upload" || changed == "zando_api_key") && uploadEnabled && apiKey.empty())
+    if ((changed == "zando_enable_upload" || changed == "zando_api_key") && settings.uploadEnabled && settings.apiKey.empty())
         return "[ZANDO] ⚠ Uploads are on, but no API key is set - no match is sent until zando_api_key holds one";
     return {};
 }
@@ -121,23 +121,23 @@ void ZANDO::SayWaitingForExchange() {
                      " s an exchange; a match not sent stays for zando_upload_missed)");
 }
 
-std::optional<zando::HttpRequest> ZANDO::PrepareUpload(const MatchRecord& record, uint64_t match,
+std::optional<zando::HttpRequest> ZANDO::PrepareUpload(const MatchRecord& record, uint64_t matchId,
                                                        std::vector<std::string>& said) {
     // The "this match" checks hold for the match followed now; a previous match finished late has its own.
-    const bool current = match == matchNumber;
-    if (!uploadEnabled) {
+    const bool current = matchId == flags.matchNumber;
+    if (!settings.uploadEnabled) {
         said.push_back("[ZANDO] Upload disabled - enable in Dashboard Integration settings");
         return std::nullopt;
     }
-    if (apiKey.empty()) {
+    if (settings.apiKey.empty()) {
         said.push_back("[ZANDO] ✗ No API key set - cannot upload. Set your API key in Dashboard Integration.");
         return std::nullopt;
     }
-    if (current && uploadedThisMatch) {
+    if (current && flags.uploadedThisMatch) {
         said.push_back("[ZANDO] ℹ Stats already uploaded for this match - skipping duplicate");
         return std::nullopt;
     }
-    if (current && uploadInProgress) {
+    if (current && flags.uploadInProgress) {
         said.push_back("[ZANDO] ⚠ Upload already in progress - skipping duplicate upload");
         return std::nullopt;
     }
@@ -159,8 +159,8 @@ std::optional<zando::HttpRequest> ZANDO::PrepareUpload(const MatchRecord& record
             return std::nullopt;
         }
         said.push_back("[ZANDO] JSON payload size: " + std::to_string(body.size()) + " bytes");
-        if (current) uploadInProgress = true;
-        return UploadRequest(serverUrl, apiKey, body, said);
+        if (current) flags.uploadInProgress = true;
+        return UploadRequest(settings.serverUrl, settings.apiKey, body, said);
     } catch (const std::exception& e) {
         said.push_back(std::string("[ZANDO] ✗ Upload exception: ") + e.what());
     } catch (...) {
@@ -170,14 +170,14 @@ std::optional<zando::HttpRequest> ZANDO::PrepareUpload(const MatchRecord& record
     return std::nullopt;
 }
 
-void ZANDO::SendUpload(zando::HttpRequest request, uint64_t match, std::shared_ptr<const int64_t> historyId,
-                       std::string thenLine) {
-    const auto finish = [this, match, thenLine](std::string line, bool uploaded) {
-        Deliver([this, match, thenLine, line = std::move(line), uploaded] {
+void ZANDO::UploadMatchStats(zando::HttpRequest request, uint64_t matchId, std::shared_ptr<const int64_t> historyId,
+                             std::string thenLine) {
+    const auto finish = [this, matchId, thenLine](std::string line, bool uploaded) {
+        Deliver([this, matchId, thenLine, line = std::move(line), uploaded] {
             cvarManager->log(line);
-            if (match == matchNumber) {
-                uploadInProgress = false;
-                if (uploaded) uploadedThisMatch = true;
+            if (matchId == flags.matchNumber) {
+                flags.uploadInProgress = false;
+                if (uploaded) flags.uploadedThisMatch = true;
             }
             cvarManager->log("[ZANDO] Upload attempt completed");
             if (!thenLine.empty()) cvarManager->log(thenLine);
@@ -199,9 +199,9 @@ void ZANDO::SendUpload(zando::HttpRequest request, uint64_t match, std::shared_p
 
 void ZANDO::UploadMissed() {
     std::vector<std::string> refused;
-    if (!uploadEnabled)
+    if (!settings.uploadEnabled)
         refused.push_back("[ZANDO] Upload disabled - enable in Dashboard Integration settings");
-    else if (apiKey.empty())
+    else if (settings.apiKey.empty())
         refused.push_back("[ZANDO] ✗ No API key set - cannot upload. Set your API key in Dashboard Integration.");
     else if (const std::string invalid = InvalidConnectionSetting(); !invalid.empty())
         refused.push_back("[ZANDO] ✗ " + invalid);
@@ -209,14 +209,14 @@ void ZANDO::UploadMissed() {
         cvarManager->log(refused.front());
         return;
     }
-    if (resendRunning) {
+    if (panel.resendRunning) {
         cvarManager->log("[ZANDO] Missed uploads are being sent already - wait for their lines");
         return;
     }
-    resendRunning = true;
+    panel.resendRunning = true;
     cvarManager->log("[ZANDO] Looking for matches the dashboard has not received...");
-    const std::string key = apiKey, server = serverUrl;
-    const auto done = [this] { Deliver([this] { resendRunning = false; }); };
+    const std::string key = settings.apiKey, server = settings.serverUrl;
+    const auto done = [this] { Deliver([this] { panel.resendRunning = false; }); };
     OnWorker(
         [this, key, server, done] {
             const std::vector<zando::HistoryRow> missed =
