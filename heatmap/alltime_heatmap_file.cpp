@@ -66,10 +66,11 @@ std::filesystem::path KeepBackup(const std::filesystem::path& file) {
 std::filesystem::path ZANDO::AllTimeHeatmapPath() const { return zando::TextPath(zando::FileInFolder(dataFolder, FileName)); }
 
 void ZANDO::SaveAllTimeHeatmap(bool afterEveryShot, std::string thenLine) {
-    // The bytes are taken now, on the game thread; the disk is the worker's, in the order of the saves.
-    OnWorker([this, afterEveryShot, thenLine = std::move(thenLine),
-              bytes = zando::EncodeAllTimeHeatmap(allTimeShotHeatmap, allTimeGoalHeatmap)] {
-        if (WriteAllTimeHeatmap(bytes, afterEveryShot) && !thenLine.empty()) LogLater(thenLine);
+    // The grids are copied now, on the game thread (a copy of their cells, cheaper than their bytes);
+    // the bytes and the disk are the worker's, in the order of the saves.
+    OnWorker([this, afterEveryShot, thenLine = std::move(thenLine), shots = allTimeShotHeatmap, goals = allTimeGoalHeatmap] {
+        if (WriteAllTimeHeatmap(zando::EncodeAllTimeHeatmap(shots, goals), afterEveryShot) && !thenLine.empty())
+            LogLater(thenLine);
     });
 }
 
