@@ -6,10 +6,11 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "history/match_history.h"
 #include "base/grid.h"
+#include "history/match_history.h"
 
 namespace zando {
 
@@ -68,5 +69,35 @@ struct ZoneTotals {
     int matches = 0;
 };
 ZoneTotals ZoneTotalsOf(std::span<const HistoryRow* const> rows, int first, int last);
+
+// The history window's view (the render thread's, under the plug-in's lock): the rows read and what is
+// shown of them, with the choices they were worked out for.
+struct HistoryView {
+    uint64_t rowsRevision = ~uint64_t{0};
+    std::vector<HistoryRow> rows;                            // oldest first; read a part at a time, newest first
+    bool allRead = false;                                    // rows holds every match up to the newest read
+    bool reading = false;                                    // a reading is on the worker
+    int64_t total = 0;                                       // matches in the history when the reading began
+    std::vector<std::pair<int32_t, std::string>> playlists;  // id and name, in the order first played
+    std::vector<PlaylistSession> session;
+    int64_t sessionAt = 0;            // when the session was worked out, UTC seconds (it ends an hour after a match)
+    int32_t playlist = AnyPlaylist;   // the filter
+    int trendRange = 0;               // last 10, last 50, all
+    int tableCount = 20;              // matches in the table
+    int zoneFirst = 1, zoneLast = 1;  // matches on the grid, 1 = the oldest of the filter
+    bool zonesAll = true;             // the grid shows all the filter's matches, however many come
+    bool shownValid = false;
+    int32_t shownPlaylist = 0;
+    int shownRange = 0, shownZoneFirst = 0, shownZoneLast = 0;
+    std::vector<const HistoryRow*> filtered;
+    Trends trends;
+    ZoneTotals zones;
+};
+
+// What the plug-in shows of its history besides the file: the window's view and the card's averages.
+struct HistoryShown {
+    HistoryView view;
+    FigureAverages averages;  // the last 10 matches of the playlist before this one
+};
 
 }  // namespace zando

@@ -8,6 +8,7 @@
 #include "base/path_text.h"
 #include "base/utc_timestamp.h"
 #include "heatmap/heatmap_drawing.h"
+#include "history/history_summary.h"
 #include "plugin/zando.h"
 
 namespace {
@@ -33,6 +34,7 @@ std::filesystem::path ZANDO::MatchHistoryPath() const {
 
 void ZANDO::OpenMatchHistory() {
     // Its lines are said at once at load; on the worker, in order with the rest of the worker's lines.
+    if (!shownHistory) shownHistory = std::make_shared<zando::HistoryShown>();
     if (!matchHistory)
         matchHistory = std::make_shared<zando::MatchHistory>([this](const std::string& line) {
             if (zando::Worker::OnWorkerThread())
@@ -109,7 +111,7 @@ void ZANDO::ReadHistoryAverages(int32_t playlistId, bool lastIsThisMatch) {
         if (lastIsThisMatch && !rows.empty()) rows.pop_back();
         averages = zando::AveragesOf(rows);
     }
-    Deliver([this, averages] { historyAverages = averages; });
+    Deliver([this, averages] { shownHistory->averages = averages; });
 }
 
 void ZANDO::RegisterHistoryCommands() {

@@ -5,6 +5,7 @@
 
 #include "bakkesmod/wrappers/GameEvent/ServerWrapper.h"
 #include "heatmap/heatmap_drawing.h"
+#include "heatmap/heatmap_views.h"
 #include "overlay/overlay_placement.h"
 #include "plugin/zando.h"
 
@@ -69,7 +70,7 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
     const bool shotWidthOk = shotGrid.Cols() == GridCols;
     const bool goalGridOk = goalGrid.size() == GridRows && goalGrid.Cols() == GridCols;
     const auto* totals = shotWidthOk && goalGridOk
-                             ? &overlayShading.Get(shotGrid, goalGrid, {settings.showAccuracyOverlay, true, O},
+                             ? &heatmapShading->overlay.Get(shotGrid, goalGrid, {settings.showAccuracyOverlay, true, O},
                                                    [&](float value) {
                                                        return settings.showAccuracyOverlay ? zando::AccuracyShade(value)
                                                                                            : zando::FrequencyShade(value);
@@ -119,7 +120,7 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
         }
         // One colour at a time, each run of it one rectangle.
         const auto& runs =
-            overlayShading.PlacedRuns({X0, Y2, W, H}, [O](zando::CanvasColour shade) { return zando::AtOpacity(shade, O); });
+            heatmapShading->overlay.PlacedRuns({X0, Y2, W, H}, [O](zando::CanvasColour shade) { return zando::AtOpacity(shade, O); });
         for (const auto& colour : runs.colours) {
             zando::SetCanvasColour(canvas, colour.colour);
             for (std::size_t i = colour.first; i < colour.first + colour.count; ++i) {

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "heatmap/heatmap_drawing.h"
+#include "history/history_summary.h"
 #include "overlay/overlay_placement.h"
 #include "plugin/figure_text.h"
 #include "plugin/zando.h"
@@ -97,7 +98,7 @@ void ZANDO::RenderPostGameOverlay(CanvasWrapper canvas) {
         std::string average;      // the playlist's last 10 matches, when the card compares with them
     };
     // The playlist's last 10 matches beside each figure, when asked for and when there are any.
-    const zando::FigureAverages& past = historyAverages;
+    const zando::FigureAverages past = shownHistory ? shownHistory->averages : zando::FigureAverages{};
     const bool compare = settings.compareWithHistory && past.count > 0;
     const auto averageOf = [&](const std::string& text) {
         return compare ? "last " + std::to_string(past.count) + ": " + text : "";

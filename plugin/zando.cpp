@@ -35,6 +35,7 @@ void ZANDO::LoadLocked() {
     ReadSettingsIntoMembers();
     ResetStats();
     BeginFollowingMatch();
+    MakeHeatmapViews();
     LoadAllTimeHeatmap();
     OpenMatchHistory();
     HookGameEvents();

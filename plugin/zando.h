@@ -27,18 +27,18 @@
 #include "base/blocking_check.h"
 #include "base/grid.h"
 #include "base/worker.h"
-#include "heatmap/zone_shading_cache.h"
-#include "history/history_summary.h"
 #include "plugin/match_record.h"
 #include "plugin/plugin_state.h"
 #include "plugin/service_addresses.h"
 
 struct InProgressField;  // a figure kept across a reload (tracking/match_in_progress.cpp)
 namespace zando {
-class MatchHistory;  // history/match_history.h
-struct HistoryRow;   // history/match_history.h
-struct Placement;    // overlay/overlay_placement.h
-struct HttpRequest;  // upload/http_client.h
+class MatchHistory;         // history/match_history.h
+struct HistoryRow;          // history/match_history.h
+struct Placement;           // overlay/overlay_placement.h
+struct HttpRequest;         // upload/http_client.h
+struct HistoryShown;        // history/history_summary.h
+struct HeatmapViewShading;  // heatmap/heatmap_views.h
 }  // namespace zando
 
 // The host owns the object through a shared pointer of this very class (the library's entry points
@@ -160,34 +160,13 @@ public:
     zando::HistoryRow HistoryRowOf(const MatchRecord& record) const;  // a finished match as the history keeps it
     int64_t AddToHistory(zando::HistoryRow row);                      // worker: the row's number, 0 when not added
     std::filesystem::path MatchHistoryPath() const;
-    std::shared_ptr<zando::MatchHistory> matchHistory;  // refuses a file it cannot read
-    zando::FigureAverages historyAverages;              // the last 10 matches of the playlist before this one, for the card
+    std::shared_ptr<zando::MatchHistory> matchHistory;                     // refuses a file it cannot read
     void UpdateHistoryAverages(int32_t playlistId, bool lastIsThisMatch);  // read on the worker
     void ReadHistoryAverages(int32_t playlistId, bool lastIsThisMatch);    // worker
     uint64_t historyRevision = 0;  // grows with each change of the history's rows (a match added, a reopening)
-    // The history window (render thread): the rows read and what is shown of them, with the choices
-    // they were worked out for.
-    struct HistoryView {
-        uint64_t rowsRevision = ~uint64_t{0};
-        std::vector<zando::HistoryRow> rows;                     // oldest first; read a part a frame, newest first
-        bool allRead = false;                                    // rows holds every match up to the newest read
-        bool reading = false;                                    // a reading is on the worker
-        int64_t total = 0;                                       // matches in the history when the reading began
-        std::vector<std::pair<int32_t, std::string>> playlists;  // id and name, in the order first played
-        std::vector<zando::PlaylistSession> session;
-        int64_t sessionAt = 0;                  // when the session was worked out, UTC seconds (it ends an hour after a match)
-        int32_t playlist = zando::AnyPlaylist;  // the filter
-        int trendRange = 0;                     // last 10, last 50, all
-        int tableCount = 20;                    // matches in the table
-        int zoneFirst = 1, zoneLast = 1;        // matches on the grid, 1 = the oldest of the filter
-        bool zonesAll = true;                   // the grid shows all the filter's matches, however many come
-        bool shownValid = false;
-        int32_t shownPlaylist = 0;
-        int shownRange = 0, shownZoneFirst = 0, shownZoneLast = 0;
-        std::vector<const zando::HistoryRow*> filtered;
-        zando::Trends trends;
-        zando::ZoneTotals zones;
-    } historyView;
+    // What is shown of the history: the history window's view (render thread) and the card's averages
+    // of the last 10 matches of the playlist before this one; made at load.
+    std::shared_ptr<zando::HistoryShown> shownHistory;
     void ReadHistoryRows();
     void RefreshHistoryView();
     static constexpr int HistoryRowsPerFrame = 1000;  // a long history is read a part at a time
@@ -248,9 +227,9 @@ public:
     Grid<float> allTimeShotHeatmap;    // shot heat over all matches
     Grid<int32_t> allTimeGoalHeatmap;  // goals over all matches per zone
 
-    // [SECTION] What the heatmap views coloured last, kept until their grid or mode changes
-    zando::ZoneShadingCache<zando::CanvasColour, zando::CanvasColour> overlayShading;  // the canvas overlay (game thread)
-    zando::ZoneShadingCache<ImVec4, ImU32> windowShading;  // the heatmap window (render thread): shades at full opacity
+    // [SECTION] What the heatmap views coloured last, kept until their grid or mode changes (made at load)
+    std::shared_ptr<zando::HeatmapViewShading> heatmapShading;
+    void MakeHeatmapViews();
 
     // [SECTION] Overlay geometry
     int32_t screenWidth = 1920;   // canvas width last seen by the post-game overlay, pixels

@@ -15,6 +15,7 @@
 #include <variant>
 #include <vector>
 
+#include "heatmap/heatmap_views.h"
 #include "heatmap/zone_shading_cache.h"
 #include "host/runtime/recording_canvas.h"
 #include "sandbox/match_simulator.h"
@@ -73,8 +74,8 @@ TEST(HeatmapViewCache, DrawsCallForCallWhatAViewDrawsFromScratch) {
         zando.Host().RenderFrame(&kept);
         if (!checkpoint) return;
         // What the frames since the last checkpoint worked out; the view made at that checkpoint began at 1.
-        recomputedWhileKept += zando.Zando().overlayShading.Recomputations() - (checkpoints > 0 ? 1 : 0);
-        zando.Zando().overlayShading = {};
+        recomputedWhileKept += zando.Zando().heatmapShading->overlay.Recomputations() - (checkpoints > 0 ? 1 : 0);
+        zando.Zando().heatmapShading->overlay = {};
         fresh.Clear();
         zando.Host().RenderFrame(&fresh);
         ++checkpoints;
@@ -110,7 +111,7 @@ TEST(HeatmapViewCache, DrawsCallForCallWhatAViewDrawsFromScratch) {
 
     // One recomputation per change, not per frame: each of the player's shots and goals changes a
     // grid once, and each checkpoint's statement once more (a few more for the match's start and end).
-    recomputedWhileKept += zando.Zando().overlayShading.Recomputations() - 1;
+    recomputedWhileKept += zando.Zando().heatmapShading->overlay.Recomputations() - 1;
     EXPECT_LE(recomputedWhileKept, simulator.Truth().shots + simulator.Truth().goals + checkpoints + 4);
     EXPECT_GE(recomputedWhileKept, checkpoints / 2);
 }

@@ -117,8 +117,7 @@ TEST(HostConformance, WindowsWriteSettingsThroughTheirVariablesOnly) {
 }
 
 // The folders stand in layers, the floor first; a file includes only from its own layer and those
-// below. Two edges run up still, from the plug-in class's header to the two caches and summaries it
-// holds by value: they are listed, so that no new one comes and a removed one is struck off.
+// below.
 TEST(HostConformance, NoIncludeRunsBackUpTheLayers) {
     const std::vector<std::string> layers = {"base",    "host",   "plugin", "tracking", "heatmap", "history",
                                              "overlay", "export", "upload", "ui",       "sandbox"};
@@ -128,8 +127,6 @@ TEST(HostConformance, NoIncludeRunsBackUpTheLayers) {
             if (path.rfind(layers[i] + "/", 0) == 0) return static_cast<int>(i);
         return -1;
     };
-    const std::set<std::string> known = {"plugin/zando.h -> heatmap/zone_shading_cache.h",
-                                         "plugin/zando.h -> history/history_summary.h"};
     std::set<std::string> upward;
     const std::regex include(R"re(#include "([^"]+)")re");
     for (const auto& entry : std::filesystem::recursive_directory_iterator(Source)) {
@@ -140,5 +137,5 @@ TEST(HostConformance, NoIncludeRunsBackUpTheLayers) {
         for (auto it = std::sregex_iterator(text.begin(), text.end(), include); it != std::sregex_iterator(); ++it)
             if (layerOf((*it)[1]) > layerOf(path)) upward.insert(path + " -> " + (*it)[1].str());
     }
-    EXPECT_EQ(upward, known);
+    EXPECT_EQ(upward, std::set<std::string>{});
 }

@@ -14,6 +14,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "history/history_summary.h"
 #include "history/match_history.h"
 #include "history_rows.h"
 #include "host/runtime/recording_canvas.h"
@@ -395,7 +396,7 @@ TEST(HistoryWindow, ShowsTheSessionAndReadsTheFileOnlyAfterAChange) {
     zando.Settle();
     driver.Frame();
     ASSERT_NE(zando_test::ImGuiDriver::Window("ZANDO Match History"), nullptr);
-    const auto& view = zando.Zando().historyView;
+    const auto& view = zando.Zando().shownHistory->view;
     ASSERT_EQ(view.rows.size(), 3u);
     int sessionMatches = 0;
     for (const auto& playlist : view.session) sessionMatches += playlist.matches;
@@ -515,7 +516,7 @@ TEST(HistoryWindow, ALongHistoryIsReadAThousandMatchesAFrameNewestFirst) {
     zando_test::LoadedZando zando(home.path());
     zando_test::ImGuiDriver driver(zando.Host());
     zando.Run("togglemenu ZANDO; zando_history_window");
-    const auto& view = zando.Zando().historyView;
+    const auto& view = zando.Zando().shownHistory->view;
     driver.Frame();
     EXPECT_TRUE(view.rows.empty()) << "read on the worker: the frame draws what has come";
     zando.Settle();

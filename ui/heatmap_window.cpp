@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "heatmap/heatmap_drawing.h"
+#include "heatmap/heatmap_views.h"
 #include "overlay/overlay_placement.h"
 #include "plugin/zando.h"
 #include "ui/panel_widgets.h"
@@ -80,7 +81,7 @@ void ZANDO::RenderHeatmapWindow() {
         // that or the opacity changed.
         // Unlike the canvas overlay, accuracy does not limit goals to the shots before smoothing, and
         // frequency takes the overlay's ramp untruncated: its alpha base over 255 times the opacity.
-        const auto& totals = windowShading.Get(shotGrid, goalGrid, {settings.showAccuracyOverlay, false, O}, [&](float value) {
+        const auto& totals = heatmapShading->window.Get(shotGrid, goalGrid, {settings.showAccuracyOverlay, false, O}, [&](float value) {
             if (settings.showAccuracyOverlay)
                 return value < 0.5f ? ImVec4{1.0f, 2.0f * value, 0.0f, 0.7f}
                                     : ImVec4{1.0f - 2.0f * (value - 0.5f), 1.0f, 0.0f, 0.7f};
@@ -91,7 +92,7 @@ void ZANDO::RenderHeatmapWindow() {
         const auto atOpacity = [O](ImVec4 shade) {
             return ImGui::ColorConvertFloat4ToU32({shade.x, shade.y, shade.z, shade.w * O});
         };
-        for (const auto& zone : windowShading.Zones(atOpacity))
+        for (const auto& zone : heatmapShading->window.Zones(atOpacity))
             list->AddRectFilled(
                 {origin.x + static_cast<float>(zone.col) * cellW, origin.y + static_cast<float>(zone.row) * cellH},
                 {origin.x + static_cast<float>(zone.col + 1) * cellW, origin.y + static_cast<float>(zone.row + 1) * cellH},

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "heatmap/heatmap_drawing.h"
+#include "history/history_summary.h"
 #include "plugin/figure_text.h"
 #include "plugin/zando.h"
 #include "ui/panel_widgets.h"
@@ -56,7 +57,7 @@ void Trend(const char* label, const std::vector<float>& values, float width) {
 // The history's rows: the matches added since, or the next part of a long history, read on the worker
 // one request at a time; a frame draws what has come so far.
 void ZANDO::ReadHistoryRows() {
-    HistoryView& view = historyView;
+    zando::HistoryView& view = shownHistory->view;
     const bool changed = view.rowsRevision != historyRevision;
     if (view.reading || (!changed && view.allRead)) return;
     view.reading = true;
@@ -76,7 +77,7 @@ void ZANDO::ReadHistoryRows() {
         if (readOlder) older = matchHistory->Before(oldest, HistoryRowsPerFrame);
         Deliver([this, changed, fromStart, readOlder, revision, total, added = std::move(added),
                  older = std::move(older)]() mutable {
-            HistoryView& view = historyView;
+            zando::HistoryView& view = shownHistory->view;
             view.reading = false;
             if (changed) {
                 if (fromStart) {
@@ -106,7 +107,7 @@ void ZANDO::ReadHistoryRows() {
 
 // What the window shows of the rows, worked out again only after a change of them or of a choice.
 void ZANDO::RefreshHistoryView() {
-    HistoryView& view = historyView;
+    zando::HistoryView& view = shownHistory->view;
     const int64_t now =
         std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
     if (now - view.sessionAt >= 60) {  // a session ends an hour after its last match: looked at again each minute
@@ -154,7 +155,7 @@ void ZANDO::RenderHistoryWindow() {
     }
     ReadHistoryRows();
     RefreshHistoryView();
-    HistoryView& view = historyView;
+    zando::HistoryView& view = shownHistory->view;
     if (!view.allRead)
         ImGui::TextDisabled("Reading the history: %d of %lld matches so far", static_cast<int>(view.rows.size()),
                             static_cast<long long>(view.total));
