@@ -33,6 +33,8 @@ struct MatchFigures {
     int32_t team = -1;                                 // the local car's team at the latest sample, 0 or 1; -1 unknown
     bool overtime = false;                             // the match was decided in overtime
     std::optional<std::array<int32_t, 2>> finalScore;  // blue's and orange's goals at the end, when the game gave them
+
+    bool operator==(const MatchFigures&) const = default;
 };
 
 // What ResetStats keeps: read when the match started.
@@ -41,6 +43,8 @@ struct MatchStartInfo {
     bool isRanked = false;
     float initialMmr = 0.0f;  // MMR when the match started; above 0 delays the match end by 3 s
     float mmrChange = 0.0f;   // final MMR minus initialMmr
+
+    bool operator==(const MatchStartInfo&) const = default;
 };
 
 struct MatchRecord : MatchFigures, MatchStartInfo {
