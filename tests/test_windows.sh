@@ -28,8 +28,8 @@ cmake --build --preset windows
 log "checking the plug-in DLL with $objdump"
 "$objdump" -f "$build/zando.dll" | grep -q 'file format pei-x86-64' || fail "zando.dll is not a 64-bit Windows library"
 exported="$("$objdump" -p "$build/zando.dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | awk '/^\t\[/ {print $3}' | sort | xargs)"
-[ "$exported" = "deleteMe exports getPlugin zando_match_snapshot zando_select_panel_tab" ] ||
-  fail "zando.dll exports \"$exported\", not exactly getPlugin, deleteMe, exports and the sandbox's snapshot and tab switch"
+[ "$exported" = "deleteMe exports getPlugin zando_match_snapshot zando_select_panel_tab zando_wait_for_worker" ] ||
+  fail "zando.dll exports \"$exported\", not exactly getPlugin, deleteMe, exports and the sandbox's snapshot, tab switch and worker wait"
 imported="$("$objdump" -p "$build/zando.dll" | awk '/^\tvma:/ {next} /^\t[0-9a-f]+\t/ {print $3}' | sort -u)"
 for needed in WinHttpOpen WinHttpCrackUrl WinHttpConnect WinHttpOpenRequest WinHttpSendRequest WinHttpReceiveResponse \
   WinHttpQueryHeaders WinHttpCloseHandle CryptAcquireContextW CryptImportKey CryptCreateHash CryptSetHashParam CryptHashData \
