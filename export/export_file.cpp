@@ -10,12 +10,17 @@ void ZANDO::WriteExportFile(std::string fileName, std::string content, std::stri
                             std::string thenLine) {
     OnWorker([this, fileName = std::move(fileName), content = std::move(content), prefix = std::move(prefix),
               successLine = std::move(successLine), thenLine = std::move(thenLine)] {
-        switch (zando::ReplaceFileWhole(zando::TextPath(fileName), content, true)) {
-        case zando::WriteOutcome::OpenFailed: return LogLater(prefix + "Failed to open file: " + fileName);
-        case zando::WriteOutcome::WriteFailed: return LogLater(prefix + "Failed to write file: " + fileName);
-        case zando::WriteOutcome::Written: break;
-        }
-        LogLater(successLine);
-        if (!thenLine.empty()) LogLater(thenLine);
+        if (WriteExportNow(fileName, content, prefix, successLine) && !thenLine.empty()) LogLater(thenLine);
     });
+}
+
+bool ZANDO::WriteExportNow(const std::string& fileName, const std::string& content, const std::string& prefix,
+                           const std::string& successLine) {
+    switch (zando::ReplaceFileWhole(zando::TextPath(fileName), content, true)) {
+    case zando::WriteOutcome::OpenFailed: LogLater(prefix + "Failed to open file: " + fileName); return false;
+    case zando::WriteOutcome::WriteFailed: LogLater(prefix + "Failed to write file: " + fileName); return false;
+    case zando::WriteOutcome::Written: break;
+    }
+    LogLater(successLine);
+    return true;
 }

@@ -295,6 +295,9 @@ private:
     // prefix + why it failed.
     void WriteExportFile(std::string fileName, std::string content, std::string prefix, std::string successLine,
                          std::string thenLine = {});
+    // The same write on the worker itself (a step of a longer piece of its work); true when written.
+    bool WriteExportNow(const std::string& fileName, const std::string& content, const std::string& prefix,
+                        const std::string& successLine);
     void CountGoal(Zone zone);
     static bool GoalAlreadyCounted(float now, Zone zone, float lastTime, Zone lastZone, float otherPathTime);
 

@@ -6,8 +6,6 @@
 #include <utility>
 #include <vector>
 
-#include "base/path_text.h"
-#include "base/whole_file.h"
 #include "history/match_history.h"
 #include "plugin/zando.h"
 #include "upload/http_client.h"
@@ -29,11 +27,7 @@ void ZANDO::ExportAndUpload(const MatchRecord& record, uint64_t matchId, std::st
               beforeUpload = std::move(beforeUpload), historyId, uploading, thenLine]() mutable {
         for (std::string& line : beforeFile) LogLater(std::move(line));
         const std::string fileName = StatsJsonFileName();
-        switch (zando::ReplaceFileWhole(zando::TextPath(fileName), json, true)) {
-        case zando::WriteOutcome::OpenFailed: LogLater("[EXPORT] Failed to open file: " + fileName); break;
-        case zando::WriteOutcome::WriteFailed: LogLater("[EXPORT] Failed to write file: " + fileName); break;
-        case zando::WriteOutcome::Written: LogLater("[EXPORT] Stats exported to: " + fileName); break;
-        }
+        WriteExportNow(fileName, json, "[EXPORT] ", "[EXPORT] Stats exported to: " + fileName);
         *historyId = AddToHistory(std::move(row));
         for (std::string& line : beforeUpload) LogLater(std::move(line));
         if (!uploading && !thenLine.empty()) LogLater(thenLine);
