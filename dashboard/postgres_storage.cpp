@@ -1,0 +1,234 @@
+// PostgreSQL behind the storage interface through libpqxx: a pool of connections, a broken one
+// dropped and made again at the next request.
+#include "dashboard/postgres_storage.h"
+
+#include <charconv>
+#include <map>
+#include <type_traits>
+
+#include <pqxx/pqxx>
+
+#include "base/utc_timestamp.h"
+#include "dashboard/connection_pool.h"
+#include "dashboard/schema.h"
+
+namespace {
+
+using dashboard::StorageUnavailable;
+
+constexpr int MigrationLockKey = 0x5a414e44;  // "ZAND": one instance migrates at a time
+
+std::string NumberText(double value) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    return std::string(text, end);
+}
+
+// A PostgreSQL array literal of the texts given (which hold no quote, brace or comma).
+std::string ArrayText(const std::vector<std::string>& items) {
+    std::string text = "{";
+    for (std::size_t i = 0; i < items.size(); ++i) text += (i ? "," : "") + items[i];
+    return text + "}";
+}
+
+class PostgresStorage final : public dashboard::Storage {
+public:
+    explicit PostgresStorage(std::string url) : url_(std::move(url)), pool_([this] { return Open(); }, 8) {
+        Run([](pqxx::connection&) {});  // connects now, so that an unreachable database fails at start
+    }
+
+    void Migrate() override {
+        Run([](pqxx::connection& connection) {
+            pqxx::work work(connection);
+            work.exec_params("SELECT pg_advisory_xact_lock($1)", MigrationLockKey);
+            work.exec("CREATE TABLE IF NOT EXISTS schema_migrations (version INTEGER PRIMARY KEY, applied_at TEXT NOT NULL)");
+            const int current = work.exec("SELECT COALESCE(MAX(version), 0) FROM schema_migrations")[0][0].as<int>();
+            if (current > dashboard::LatestSchemaVersion())
+                throw dashboard::SchemaTooNew("the database's schema is version " + std::to_string(current) +
+                                              ", newer than this build's version " +
+                                              std::to_string(dashboard::LatestSchemaVersion()));
+            for (const dashboard::Migration& step : dashboard::Migrations(dashboard::Dialect::Postgres)) {
+                if (step.version <= current) continue;
+                for (const std::string& statement : step.statements) work.exec(statement);
+                work.exec_params("INSERT INTO schema_migrations (version, applied_at) VALUES ($1, $2)", step.version,
+                                 zando::UtcTimestamp());
+            }
+            work.commit();
+        });
+    }
+
+    int SchemaVersion() override {
+        return Run([](pqxx::connection& connection) {
+            pqxx::read_transaction read(connection);
+            if (read.exec("SELECT to_regclass('schema_migrations') IS NULL")[0][0].as<bool>()) return 0;
+            return read.exec("SELECT COALESCE(MAX(version), 0) FROM schema_migrations")[0][0].as<int>();
+        });
+    }
+
+    std::optional<dashboard::KeyRecord> FindKey(const std::string& keyHash) override {
+        return Run([&](pqxx::connection& connection) -> std::optional<dashboard::KeyRecord> {
+            pqxx::read_transaction read(connection);
+            const pqxx::result rows = read.exec_params(dashboard::FindKeySql, keyHash);
+            if (rows.empty()) return std::nullopt;
+            return dashboard::KeyRecord{rows[0][0].as<int64_t>(), rows[0][1].as<int64_t>(), rows[0][2].as<bool>()};
+        });
+    }
+
+    dashboard::KeyRecord CreateKey(const std::string& account, const std::string& keyHash, const std::string& prefix) override {
+        return Run([&](pqxx::connection& connection) {
+            pqxx::work work(connection);
+            const std::string now = zando::UtcTimestamp();
+            work.exec_params("INSERT INTO accounts (name, created_at) VALUES ($1, $2) ON CONFLICT (name) DO NOTHING", account,
+                             now);
+            const auto accountId = work.exec_params("SELECT id FROM accounts WHERE name = $1", account)[0][0].as<int64_t>();
+            const auto keyId = work.exec_params(
+                                       "INSERT INTO api_keys (account_id, key_hash, prefix, created_at)"
+                                       " VALUES ($1, $2, $3, $4) RETURNING id",
+                                       accountId, keyHash, prefix, now)[0][0]
+                                   .as<int64_t>();
+            work.commit();
+            return dashboard::KeyRecord{keyId, accountId, false};
+        });
+    }
+
+    std::vector<dashboard::KeyListing> ListKeys() override {
+        return Run([](pqxx::connection& connection) {
+            pqxx::read_transaction read(connection);
+            std::vector<dashboard::KeyListing> keys;
+            for (const auto& row : read.exec(dashboard::ListKeysSql))
+                keys.push_back({row[0].as<int64_t>(), row[1].as<std::string>(), row[2].as<std::string>(),
+                                row[3].as<std::string>(), row[4].as<std::string>()});
+            return keys;
+        });
+    }
+
+    bool RevokeKey(int64_t keyId) override {
+        return Run([&](pqxx::connection& connection) {
+            pqxx::work work(connection);
+            const pqxx::result done = work.exec_params("UPDATE api_keys SET revoked_at = $1 WHERE id = $2 AND revoked_at IS NULL",
+                                                       zando::UtcTimestamp(), keyId);
+            work.commit();
+            return done.affected_rows() > 0;
+        });
+    }
+
+    std::vector<dashboard::StoreOutcome> StoreMatches(const std::vector<dashboard::Submission>& submissions) override {
+        return Run([&](pqxx::connection& connection) {
+            std::vector<dashboard::StoreOutcome> outcomes;
+            pqxx::work work(connection);
+            for (const dashboard::Submission& submission : submissions) {
+                const dashboard::UploadedMatch& m = submission.match;
+                const pqxx::result inserted =
+                    work.exec_params(dashboard::InsertMatchSql, submission.accountId, submission.receivedAt, m.timestamp, m.shots,
+                                     m.goals, NumberText(m.averageSpeed), m.speedSamples, NumberText(m.boostCollected),
+                                     NumberText(m.boostUsed), NumberText(m.gameTime), NumberText(m.possessionTime),
+                                     NumberText(m.teamPossessionTime), NumberText(m.opponentPossessionTime), m.playlist,
+                                     m.isRanked, NumberText(m.mmr), NumberText(m.mmrChange), m.fingerprint);
+                if (inserted.empty()) {
+                    outcomes.push_back(dashboard::StoreOutcome::AlreadyStored);
+                    continue;
+                }
+                std::vector<std::string> kinds, rows, columns, values;
+                const auto addZone = [&](const char* kind, int row, int column, double value) {
+                    if (value == 0.0) return;
+                    kinds.emplace_back(kind);
+                    rows.push_back(std::to_string(row));
+                    columns.push_back(std::to_string(column));
+                    values.push_back(NumberText(value));
+                };
+                for (int r = 0; r < dashboard::UploadGridSize; ++r)
+                    for (int c = 0; c < dashboard::UploadGridSize; ++c) {
+                        addZone("shot", r, c, m.shotHeatmap[r][c]);
+                        addZone("goal", r, c, static_cast<double>(m.goalHeatmap[r][c]));
+                    }
+                if (!kinds.empty())
+                    work.exec_params(
+                        "INSERT INTO match_zones (match_id, kind, row_index, col_index, value)"
+                        " SELECT $1, * FROM unnest($2::text[], $3::integer[], $4::integer[], $5::float8[])",
+                        inserted[0][0].as<int64_t>(), ArrayText(kinds), ArrayText(rows), ArrayText(columns), ArrayText(values));
+                outcomes.push_back(dashboard::StoreOutcome::Stored);
+            }
+            work.commit();
+            return outcomes;
+        });
+    }
+
+    std::vector<dashboard::StoredMatch> Matches(int64_t accountId) override {
+        return Run([&](pqxx::connection& connection) {
+            pqxx::read_transaction read(connection);
+            std::vector<dashboard::StoredMatch> matches;
+            std::map<int64_t, std::size_t> index;
+            for (const auto& row : read.exec_params(dashboard::SelectMatchesSql, accountId)) {
+                dashboard::StoredMatch stored{row[0].as<int64_t>(), row[1].as<int64_t>(), row[2].as<std::string>(), {}};
+                dashboard::UploadedMatch& m = stored.match;
+                m.timestamp = row[3].as<std::string>();
+                m.shots = row[4].as<int64_t>();
+                m.goals = row[5].as<int64_t>();
+                m.averageSpeed = row[6].as<double>();
+                m.speedSamples = row[7].as<int64_t>();
+                m.boostCollected = row[8].as<double>();
+                m.boostUsed = row[9].as<double>();
+                m.gameTime = row[10].as<double>();
+                m.possessionTime = row[11].as<double>();
+                m.teamPossessionTime = row[12].as<double>();
+                m.opponentPossessionTime = row[13].as<double>();
+                m.playlist = row[14].as<std::string>();
+                m.isRanked = row[15].as<bool>();
+                m.mmr = row[16].as<double>();
+                m.mmrChange = row[17].as<double>();
+                m.fingerprint = row[18].as<std::string>();
+                index[stored.id] = matches.size();
+                matches.push_back(std::move(stored));
+            }
+            for (const auto& row : read.exec_params(dashboard::SelectZonesSql, accountId)) {
+                dashboard::UploadedMatch& m = matches[index.at(row[0].as<int64_t>())].match;
+                const auto r = row[2].as<std::size_t>(), c = row[3].as<std::size_t>();
+                if (row[1].as<std::string>() == "shot")
+                    m.shotHeatmap.at(r).at(c) = row[4].as<double>();
+                else
+                    m.goalHeatmap.at(r).at(c) = static_cast<int64_t>(row[4].as<double>());
+            }
+            return matches;
+        });
+    }
+
+    void Ping() override {
+        Run([](pqxx::connection& connection) {
+            pqxx::nontransaction ping(connection);
+            ping.exec("SELECT 1");
+        });
+    }
+
+private:
+    std::unique_ptr<pqxx::connection> Open() {
+        try {
+            return std::make_unique<pqxx::connection>(url_);
+        } catch (const pqxx::failure& failure) {
+            throw StorageUnavailable(std::string("PostgreSQL: ") + failure.what());
+        }
+    }
+
+    // Runs work on a pooled connection; a database failure becomes StorageUnavailable, and a connection
+    // that broke is dropped so that the next request connects again.
+    template <class Work>
+    std::invoke_result_t<Work, pqxx::connection&> Run(Work&& work) {
+        auto lease = pool_.Borrow();
+        try {
+            return work(*lease);
+        } catch (const pqxx::failure& failure) {
+            if (!lease->is_open() || dynamic_cast<const pqxx::broken_connection*>(&failure)) lease.Drop();
+            throw StorageUnavailable(std::string("PostgreSQL: ") + failure.what());
+        }
+    }
+
+    std::string url_;
+    dashboard::ConnectionPool<pqxx::connection> pool_;
+};
+
+}  // namespace
+
+namespace dashboard {
+
+std::unique_ptr<Storage> OpenPostgresStorage(const std::string& url) { return std::make_unique<PostgresStorage>(url); }
+
+}  // namespace dashboard

@@ -1,0 +1,45 @@
+// The schema's steps in both dialects.
+#include "dashboard/schema.h"
+
+#include <regex>
+
+namespace {
+
+// Version 1: accounts, their keys (kept as a keyed hash: a copy of the database does not give a key
+// away), matches identified within their account by their content, and each match's zones.
+const std::vector<std::string> Version1 = {
+    "CREATE TABLE accounts (id {id}, name TEXT NOT NULL UNIQUE, created_at TEXT NOT NULL)",
+    "CREATE TABLE api_keys (id {id}, account_id BIGINT NOT NULL REFERENCES accounts (id),"
+    " key_hash TEXT NOT NULL UNIQUE, prefix TEXT NOT NULL, created_at TEXT NOT NULL, revoked_at TEXT)",
+    "CREATE TABLE matches (id {id}, account_id BIGINT NOT NULL REFERENCES accounts (id),"
+    " received_at TEXT NOT NULL, sent_at TEXT NOT NULL, shots BIGINT NOT NULL, goals BIGINT NOT NULL,"
+    " average_speed {real} NOT NULL, speed_samples BIGINT NOT NULL, boost_collected {real} NOT NULL,"
+    " boost_used {real} NOT NULL, game_time {real} NOT NULL, possession_time {real} NOT NULL,"
+    " team_possession_time {real} NOT NULL, opponent_possession_time {real} NOT NULL, playlist TEXT NOT NULL,"
+    " is_ranked BOOLEAN NOT NULL, mmr {real} NOT NULL, mmr_change {real} NOT NULL, fingerprint TEXT NOT NULL,"
+    " UNIQUE (account_id, fingerprint))",
+    "CREATE TABLE match_zones (match_id BIGINT NOT NULL REFERENCES matches (id), kind TEXT NOT NULL,"
+    " row_index INTEGER NOT NULL, col_index INTEGER NOT NULL, value {real} NOT NULL,"
+    " PRIMARY KEY (match_id, kind, row_index, col_index))",
+};
+
+std::string ForDialect(const std::string& statement, dashboard::Dialect dialect) {
+    const bool sqlite = dialect == dashboard::Dialect::Sqlite;
+    std::string text = std::regex_replace(statement, std::regex(R"(\{id\})"),
+                                          sqlite ? "INTEGER PRIMARY KEY" : "BIGINT GENERATED ALWAYS AS IDENTITY PRIMARY KEY");
+    return std::regex_replace(text, std::regex(R"(\{real\})"), sqlite ? "REAL" : "DOUBLE PRECISION");
+}
+
+}  // namespace
+
+namespace dashboard {
+
+std::vector<Migration> Migrations(Dialect dialect) {
+    Migration first{1, {}};
+    for (const std::string& statement : Version1) first.statements.push_back(ForDialect(statement, dialect));
+    return {first};
+}
+
+int LatestSchemaVersion() { return 1; }
+
+}  // namespace dashboard

@@ -1,0 +1,41 @@
+// The database's schema as numbered steps, the same tables in SQLite and PostgreSQL. A step is never
+// changed once released: a change is a new step.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace dashboard {
+
+enum class Dialect { Sqlite, Postgres };
+
+struct Migration {
+    int version;
+    std::vector<std::string> statements;  // run in one transaction with the version's record
+};
+
+// Every step for the dialect, in order.
+std::vector<Migration> Migrations(Dialect dialect);
+// The version this build brings a database up to.
+int LatestSchemaVersion();
+
+// The match's columns in the order the insert binds them ($1 to $18).
+inline constexpr const char* InsertMatchSql =
+    "INSERT INTO matches (account_id, received_at, sent_at, shots, goals, average_speed, speed_samples,"
+    " boost_collected, boost_used, game_time, possession_time, team_possession_time, opponent_possession_time,"
+    " playlist, is_ranked, mmr, mmr_change, fingerprint)"
+    " VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13, $14, $15, $16, $17, $18)"
+    " ON CONFLICT (account_id, fingerprint) DO NOTHING RETURNING id";
+inline constexpr const char* SelectMatchesSql =
+    "SELECT id, account_id, received_at, sent_at, shots, goals, average_speed, speed_samples, boost_collected,"
+    " boost_used, game_time, possession_time, team_possession_time, opponent_possession_time, playlist, is_ranked,"
+    " mmr, mmr_change, fingerprint FROM matches WHERE account_id = $1 ORDER BY id";
+inline constexpr const char* SelectZonesSql =
+    "SELECT z.match_id, z.kind, z.row_index, z.col_index, z.value FROM match_zones z"
+    " JOIN matches m ON m.id = z.match_id WHERE m.account_id = $1";
+inline constexpr const char* FindKeySql = "SELECT id, account_id, revoked_at IS NOT NULL FROM api_keys WHERE key_hash = $1";
+inline constexpr const char* ListKeysSql =
+    "SELECT k.id, a.name, k.prefix, k.created_at, COALESCE(k.revoked_at, '') FROM api_keys k"
+    " JOIN accounts a ON a.id = k.account_id ORDER BY k.id";
+
+}  // namespace dashboard

@@ -1,0 +1,281 @@
+// SQLite behind the storage interface: a few connections to one file, readers beside one writer.
+#include "dashboard/sqlite_storage.h"
+
+#include <sqlite3.h>
+
+#include <map>
+
+#include "base/utc_timestamp.h"
+#include "dashboard/connection_pool.h"
+#include "dashboard/schema.h"
+
+namespace {
+
+using dashboard::StorageUnavailable;
+
+struct Connection {
+    sqlite3* db = nullptr;
+    ~Connection() { sqlite3_close_v2(db); }
+};
+
+[[noreturn]] void Fail(sqlite3* db, const std::string& doing) {
+    throw StorageUnavailable("SQLite: " + doing + ": " + (db ? sqlite3_errmsg(db) : "out of memory"));
+}
+
+// One prepared statement; $N parameters are bound in order.
+class Statement {
+public:
+    Statement(sqlite3* db, const char* sql) : db_(db) {
+        if (sqlite3_prepare_v2(db, sql, -1, &statement_, nullptr) != SQLITE_OK) Fail(db, "preparing a statement");
+    }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    ~Statement() { sqlite3_finalize(statement_); }
+
+    Statement& Bind(int index, int64_t value) { return Check(sqlite3_bind_int64(statement_, index, value)); }
+    Statement& Bind(int index, double value) { return Check(sqlite3_bind_double(statement_, index, value)); }
+    Statement& Bind(int index, const std::string& value) {
+        return Check(sqlite3_bind_text(statement_, index, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT));
+    }
+    // Whether a row came; false at the end.
+    bool Step() {
+        const int result = sqlite3_step(statement_);
+        if (result == SQLITE_ROW) return true;
+        if (result == SQLITE_DONE) return false;
+        Fail(db_, "running a statement");
+    }
+    void Reset() {
+        sqlite3_reset(statement_);
+        sqlite3_clear_bindings(statement_);
+    }
+    int64_t Int(int column) const { return sqlite3_column_int64(statement_, column); }
+    double Real(int column) const { return sqlite3_column_double(statement_, column); }
+    std::string Text(int column) const {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
+        return text ? std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(statement_, column))) : std::string();
+    }
+
+private:
+    Statement& Check(int result) {
+        if (result != SQLITE_OK) Fail(db_, "binding a value");
+        return *this;
+    }
+    sqlite3* db_;
+    sqlite3_stmt* statement_ = nullptr;
+};
+
+void Execute(sqlite3* db, const std::string& sql) {
+    char* message = nullptr;
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
+        const std::string text = message ? message : sqlite3_errmsg(db);
+        sqlite3_free(message);
+        throw StorageUnavailable("SQLite: " + text);
+    }
+}
+
+// A transaction that rolls back unless committed.
+class Transaction {
+public:
+    explicit Transaction(sqlite3* db) : db_(db) { Execute(db, "BEGIN IMMEDIATE"); }
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    ~Transaction() {
+        if (!done_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    void Commit() {
+        Execute(db_, "COMMIT");
+        done_ = true;
+    }
+
+private:
+    sqlite3* db_;
+    bool done_ = false;
+};
+
+class SqliteStorage final : public dashboard::Storage {
+public:
+    explicit SqliteStorage(std::filesystem::path file) : file_(std::move(file)), pool_([this] { return Open(); }, 8) {
+        auto lease = pool_.Borrow();  // opens the file now, so that a bad path fails at start
+    }
+
+    void Migrate() override {
+        auto connection = pool_.Borrow();
+        sqlite3* db = connection->db;
+        Transaction transaction(db);
+        Execute(db, "CREATE TABLE IF NOT EXISTS schema_migrations (version INTEGER PRIMARY KEY, applied_at TEXT NOT NULL)");
+        const int current = Version(db);
+        if (current > dashboard::LatestSchemaVersion())
+            throw dashboard::SchemaTooNew("the database's schema is version " + std::to_string(current) +
+                                          ", newer than this build's version " +
+                                          std::to_string(dashboard::LatestSchemaVersion()));
+        for (const dashboard::Migration& step : dashboard::Migrations(dashboard::Dialect::Sqlite)) {
+            if (step.version <= current) continue;
+            for (const std::string& statement : step.statements) Execute(db, statement);
+            Statement record(db, "INSERT INTO schema_migrations (version, applied_at) VALUES ($1, $2)");
+            record.Bind(1, static_cast<int64_t>(step.version)).Bind(2, zando::UtcTimestamp()).Step();
+        }
+        transaction.Commit();
+    }
+
+    int SchemaVersion() override {
+        auto connection = pool_.Borrow();
+        Statement exists(connection->db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'schema_migrations'");
+        return exists.Step() ? Version(connection->db) : 0;
+    }
+
+    std::optional<dashboard::KeyRecord> FindKey(const std::string& keyHash) override {
+        auto connection = pool_.Borrow();
+        Statement find(connection->db, dashboard::FindKeySql);
+        find.Bind(1, keyHash);
+        if (!find.Step()) return std::nullopt;
+        return dashboard::KeyRecord{find.Int(0), find.Int(1), find.Int(2) != 0};
+    }
+
+    dashboard::KeyRecord CreateKey(const std::string& account, const std::string& keyHash, const std::string& prefix) override {
+        auto connection = pool_.Borrow();
+        sqlite3* db = connection->db;
+        Transaction transaction(db);
+        const std::string now = zando::UtcTimestamp();
+        Statement addAccount(db, "INSERT INTO accounts (name, created_at) VALUES ($1, $2) ON CONFLICT (name) DO NOTHING");
+        addAccount.Bind(1, account).Bind(2, now).Step();
+        Statement findAccount(db, "SELECT id FROM accounts WHERE name = $1");
+        findAccount.Bind(1, account).Step();
+        const int64_t accountId = findAccount.Int(0);
+        Statement addKey(db,
+                         "INSERT INTO api_keys (account_id, key_hash, prefix, created_at) VALUES ($1, $2, $3, $4) RETURNING id");
+        addKey.Bind(1, accountId).Bind(2, keyHash).Bind(3, prefix).Bind(4, now).Step();
+        const dashboard::KeyRecord key{addKey.Int(0), accountId, false};
+        addKey.Step();
+        transaction.Commit();
+        return key;
+    }
+
+    std::vector<dashboard::KeyListing> ListKeys() override {
+        auto connection = pool_.Borrow();
+        Statement list(connection->db, dashboard::ListKeysSql);
+        std::vector<dashboard::KeyListing> keys;
+        while (list.Step()) keys.push_back({list.Int(0), list.Text(1), list.Text(2), list.Text(3), list.Text(4)});
+        return keys;
+    }
+
+    bool RevokeKey(int64_t keyId) override {
+        auto connection = pool_.Borrow();
+        Statement revoke(connection->db, "UPDATE api_keys SET revoked_at = $1 WHERE id = $2 AND revoked_at IS NULL");
+        revoke.Bind(1, zando::UtcTimestamp()).Bind(2, keyId).Step();
+        return sqlite3_changes(connection->db) > 0;
+    }
+
+    std::vector<dashboard::StoreOutcome> StoreMatches(const std::vector<dashboard::Submission>& submissions) override {
+        auto connection = pool_.Borrow();
+        sqlite3* db = connection->db;
+        std::vector<dashboard::StoreOutcome> outcomes;
+        Transaction transaction(db);
+        Statement insert(db, dashboard::InsertMatchSql);
+        Statement zone(db, "INSERT INTO match_zones (match_id, kind, row_index, col_index, value) VALUES ($1, $2, $3, $4, $5)");
+        for (const dashboard::Submission& submission : submissions) {
+            const dashboard::UploadedMatch& m = submission.match;
+            insert.Reset();
+            insert.Bind(1, submission.accountId).Bind(2, submission.receivedAt).Bind(3, m.timestamp).Bind(4, m.shots);
+            insert.Bind(5, m.goals).Bind(6, m.averageSpeed).Bind(7, m.speedSamples).Bind(8, m.boostCollected);
+            insert.Bind(9, m.boostUsed).Bind(10, m.gameTime).Bind(11, m.possessionTime).Bind(12, m.teamPossessionTime);
+            insert.Bind(13, m.opponentPossessionTime).Bind(14, m.playlist).Bind(15, static_cast<int64_t>(m.isRanked));
+            insert.Bind(16, m.mmr).Bind(17, m.mmrChange).Bind(18, m.fingerprint);
+            if (!insert.Step()) {
+                outcomes.push_back(dashboard::StoreOutcome::AlreadyStored);
+                continue;
+            }
+            const int64_t matchId = insert.Int(0);
+            insert.Step();
+            const auto addZone = [&](const char* kind, int row, int column, double value) {
+                if (value == 0.0) return;
+                zone.Reset();
+                zone.Bind(1, matchId).Bind(2, std::string(kind)).Bind(3, static_cast<int64_t>(row));
+                zone.Bind(4, static_cast<int64_t>(column)).Bind(5, value).Step();
+            };
+            for (int r = 0; r < dashboard::UploadGridSize; ++r)
+                for (int c = 0; c < dashboard::UploadGridSize; ++c) {
+                    addZone("shot", r, c, m.shotHeatmap[r][c]);
+                    addZone("goal", r, c, static_cast<double>(m.goalHeatmap[r][c]));
+                }
+            outcomes.push_back(dashboard::StoreOutcome::Stored);
+        }
+        transaction.Commit();
+        return outcomes;
+    }
+
+    std::vector<dashboard::StoredMatch> Matches(int64_t accountId) override {
+        auto connection = pool_.Borrow();
+        std::vector<dashboard::StoredMatch> matches;
+        std::map<int64_t, std::size_t> index;
+        Statement select(connection->db, dashboard::SelectMatchesSql);
+        select.Bind(1, accountId);
+        while (select.Step()) {
+            dashboard::StoredMatch stored{select.Int(0), select.Int(1), select.Text(2), {}};
+            dashboard::UploadedMatch& m = stored.match;
+            m.timestamp = select.Text(3);
+            m.shots = select.Int(4);
+            m.goals = select.Int(5);
+            m.averageSpeed = select.Real(6);
+            m.speedSamples = select.Int(7);
+            m.boostCollected = select.Real(8);
+            m.boostUsed = select.Real(9);
+            m.gameTime = select.Real(10);
+            m.possessionTime = select.Real(11);
+            m.teamPossessionTime = select.Real(12);
+            m.opponentPossessionTime = select.Real(13);
+            m.playlist = select.Text(14);
+            m.isRanked = select.Int(15) != 0;
+            m.mmr = select.Real(16);
+            m.mmrChange = select.Real(17);
+            m.fingerprint = select.Text(18);
+            index[stored.id] = matches.size();
+            matches.push_back(std::move(stored));
+        }
+        Statement zones(connection->db, dashboard::SelectZonesSql);
+        zones.Bind(1, accountId);
+        while (zones.Step()) {
+            dashboard::UploadedMatch& m = matches[index.at(zones.Int(0))].match;
+            const auto r = static_cast<std::size_t>(zones.Int(2)), c = static_cast<std::size_t>(zones.Int(3));
+            if (zones.Text(1) == "shot")
+                m.shotHeatmap.at(r).at(c) = zones.Real(4);
+            else
+                m.goalHeatmap.at(r).at(c) = static_cast<int64_t>(zones.Real(4));
+        }
+        return matches;
+    }
+
+    void Ping() override {
+        auto connection = pool_.Borrow();
+        Statement ping(connection->db, "SELECT COUNT(*) FROM schema_migrations");
+        ping.Step();
+    }
+
+private:
+    std::unique_ptr<Connection> Open() {
+        auto connection = std::make_unique<Connection>();
+        const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+        if (sqlite3_open_v2(file_.string().c_str(), &connection->db, flags, nullptr) != SQLITE_OK)
+            Fail(connection->db, "opening " + file_.string());
+        sqlite3_busy_timeout(connection->db, 10000);
+        // Write-ahead log: readers never wait for the writer; every commit is on the disk before it is answered.
+        Execute(connection->db, "PRAGMA journal_mode = WAL; PRAGMA synchronous = FULL; PRAGMA foreign_keys = ON");
+        return connection;
+    }
+
+    static int Version(sqlite3* db) {
+        Statement version(db, "SELECT COALESCE(MAX(version), 0) FROM schema_migrations");
+        version.Step();
+        return static_cast<int>(version.Int(0));
+    }
+
+    std::filesystem::path file_;
+    dashboard::ConnectionPool<Connection> pool_;
+};
+
+}  // namespace
+
+namespace dashboard {
+
+std::unique_ptr<Storage> OpenSqliteStorage(const std::filesystem::path& file) { return std::make_unique<SqliteStorage>(file); }
+
+}  // namespace dashboard

@@ -1,0 +1,91 @@
+// Where the service keeps accounts, their keys and their matches: one interface, two databases
+// (SQLite in one file, PostgreSQL for a shared installation), one schema.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "dashboard/upload_format.h"
+
+namespace dashboard {
+
+// The database cannot be reached or answered with an error of its own: the request may be tried again.
+class StorageUnavailable : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The database was made by a newer build: it is left as it is.
+class SchemaTooNew : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A key as the service checks it: its account and whether it was revoked.
+struct KeyRecord {
+    int64_t keyId = 0;
+    int64_t accountId = 0;
+    bool revoked = false;
+};
+
+// A key as `keys list` shows it: never the key, only its first characters.
+struct KeyListing {
+    int64_t keyId = 0;
+    std::string account;
+    std::string prefix;
+    std::string createdAt;
+    std::string revokedAt;  // empty while the key is valid
+};
+
+// One upload to store for an account.
+struct Submission {
+    int64_t accountId = 0;
+    UploadedMatch match;
+    std::string receivedAt;  // ISO 8601 UTC
+};
+
+enum class StoreOutcome { Stored, AlreadyStored };
+
+// A match as kept, with its zones put back into the upload's grids.
+struct StoredMatch {
+    int64_t id = 0;
+    int64_t accountId = 0;
+    std::string receivedAt;
+    UploadedMatch match;
+};
+
+class Storage {
+public:
+    virtual ~Storage() = default;
+
+    // Brings the schema up to this build's version; throws SchemaTooNew, touching nothing, for a newer one.
+    virtual void Migrate() = 0;
+    virtual int SchemaVersion() = 0;
+
+    // The key whose hash is keyHash (see ServerSecret::KeyHash), if any.
+    virtual std::optional<KeyRecord> FindKey(const std::string& keyHash) = 0;
+    // Adds a key to the account named account, made if it does not exist yet.
+    virtual KeyRecord CreateKey(const std::string& account, const std::string& keyHash, const std::string& prefix) = 0;
+    virtual std::vector<KeyListing> ListKeys() = 0;
+    // Whether a valid key of that id was there to revoke.
+    virtual bool RevokeKey(int64_t keyId) = 0;
+
+    // Stores every submission in one transaction (a match already kept for its account is not stored
+    // again); once this returns, all of them are committed. Throws StorageUnavailable, storing none.
+    virtual std::vector<StoreOutcome> StoreMatches(const std::vector<Submission>& submissions) = 0;
+    // The account's matches, oldest first.
+    virtual std::vector<StoredMatch> Matches(int64_t accountId) = 0;
+
+    // Throws StorageUnavailable when the database cannot answer.
+    virtual void Ping() = 0;
+};
+
+// "postgresql://..." (or "postgres://...") opens PostgreSQL; anything else is the path of an SQLite file,
+// optionally written "sqlite:PATH". Throws StorageUnavailable when the database cannot be opened.
+std::unique_ptr<Storage> OpenStorage(const std::string& database);
+
+}  // namespace dashboard

@@ -1,0 +1,47 @@
+// What the plug-in uploads: one finished match as a JSON object, read and checked field by field.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace dashboard {
+
+inline constexpr int UploadGridSize = 10;  // the upload's grids are 10 x 10 blocks of the 62 x 50 zones
+
+template <class Cell>
+using UploadGrid = std::array<std::array<Cell, UploadGridSize>, UploadGridSize>;
+
+// One match as the plug-in sent it, with the units the plug-in uses.
+struct UploadedMatch {
+    std::string timestamp;                // when the plug-in sent it (ISO 8601 UTC); taken at each attempt
+    int64_t shots = 0;                    // shots on goal by the player
+    int64_t goals = 0;                    // goals by the player
+    double averageSpeed = 0.0;            // game units per second
+    int64_t speedSamples = 0;             // samples behind the average
+    double boostCollected = 0.0;          // boost units
+    double boostUsed = 0.0;               // boost units
+    double gameTime = 0.0;                // s
+    double possessionTime = 0.0;          // s the player held the ball
+    double teamPossessionTime = 0.0;      // s
+    double opponentPossessionTime = 0.0;  // s
+    std::string playlist;                 // the game's title of the playlist
+    bool isRanked = false;
+    double mmr = 0.0;                   // rating at the match's start (0: none read)
+    double mmrChange = 0.0;             // rating gained (negative: lost)
+    UploadGrid<double> shotHeatmap{};   // mean heat of each block
+    UploadGrid<int64_t> goalHeatmap{};  // whole mean of goals in each block
+    std::string fingerprint;            // SHA-256 of the content apart from "timestamp": the match's identity
+};
+
+// A body read: the match, or what is wrong with it in words a client's developer can act on.
+struct UploadReading {
+    std::optional<UploadedMatch> match;
+    std::string error;
+};
+
+UploadReading ReadUpload(std::string_view body);
+
+}  // namespace dashboard
