@@ -64,6 +64,12 @@ DashboardService::DashboardService(Storage& storage, const ServerSecret& secret,
     }
     const int threads = options_.threads;
     server_->new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<std::size_t>(threads)); };
+    // SO_REUSEADDR only: the library's default also sets SO_REUSEPORT, which lets a second service
+    // start on a port already taken and silently share its requests.
+    server_->set_socket_options([](socket_t socket) {
+        const int yes = 1;
+        setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     server_->set_payload_max_length(LargestUploadBody);
     server_->set_read_timeout(10, 0);
     server_->set_write_timeout(10, 0);

@@ -78,8 +78,12 @@ const std::set<std::string>& KnownFields() {
 namespace dashboard {
 
 UploadReading ReadUpload(std::string_view text) {
-    json body = json::parse(text.begin(), text.end(), nullptr, false);
-    if (body.is_discarded()) return {std::nullopt, "the body is not JSON"};
+    json body;
+    try {
+        body = json::parse(text.begin(), text.end());
+    } catch (const json::exception& error) {
+        return {std::nullopt, std::string("the body is not JSON: ") + error.what()};
+    }
     if (!body.is_object()) return {std::nullopt, "the body must be a JSON object"};
     try {
         for (const auto& [name, value] : body.items())

@@ -59,9 +59,8 @@ public:
         std::vector<std::string> arguments = {"--key", key, "--record", LinuxPath(record_)};
         arguments.insert(arguments.end(), options.begin(), options.end());
         const std::filesystem::path portFile = folder / "dashboard.port";
-        const int status = AskLauncher("/start", nlohmann::json{{"arguments", arguments},
-                                                                {"log", LinuxPath(log_)},
-                                                                {"port_file", LinuxPath(portFile)}});
+        const int status = AskLauncher(
+            "/start", nlohmann::json{{"arguments", arguments}, {"log", LinuxPath(log_)}, {"port_file", LinuxPath(portFile)}});
         std::ifstream in(portFile);
         if (status != 204 || !(in >> port_)) throw std::runtime_error("the test dashboard did not start; see " + log_.string());
     }
@@ -149,7 +148,10 @@ inline void MakeTestCertificates(const std::filesystem::path& folder) {
 #if defined(_WIN32)
     const bool made = DashboardServer::AskLauncher("/certificates", nlohmann::json{{"folder", LinuxPath(folder)}}) == 204;
 #else
-    const bool made = std::system(("sh '" + std::string(ZANDO_DASHBOARD_CERTIFICATES_PATH) + "' '" + folder.string() + "' >/dev/null 2>&1").c_str()) == 0;
+    const bool made =
+        std::system(
+            ("sh '" + std::string(ZANDO_DASHBOARD_CERTIFICATES_PATH) + "' '" + folder.string() + "' >/dev/null 2>&1").c_str()) ==
+        0;
 #endif
     if (!made) throw std::runtime_error("openssl could not make the test certificates");
 }

@@ -1,0 +1,116 @@
+// zando-dashboard run as the tests' child process: serve on a free loopback port with a database and
+// a secret file of the test's own, its commands (keys ...), and requests signed as the plug-in signs them.
+#pragma once
+
+#include <fcntl.h>
+#include <openssl/hmac.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <httplib.h>
+
+#include "test_support.h"
+
+namespace zando_test {
+
+// The service's command line with the test's database and secret file.
+inline std::string DashboardCommand(const std::filesystem::path& folder, const std::string& database,
+                                    const std::string& arguments) {
+    return std::string(ZANDO_DASHBOARD_PATH) + " " + arguments + " --database '" + database + "' --secret-file " +
+           (folder / "server.secret").string();
+}
+
+// A new key for the account, as `keys create` prints it.
+inline std::string CreateKey(const std::filesystem::path& folder, const std::string& database, const std::string& account) {
+    const ProcessResult made = RunCommand(DashboardCommand(folder, database, "keys create " + account), folder);
+    if (made.exitCode != 0) throw std::runtime_error("keys create failed: " + made.err);
+    return made.out.substr(0, made.out.find('\n'));
+}
+
+// "sha256=" and the HMAC-SHA256 of body under key, in hexadecimal (OpenSSL's own, not the service's code).
+inline std::string Signature(const std::string& key, const std::string& body) {
+    unsigned char digest[32];
+    unsigned int size = 0;
+    HMAC(EVP_sha256(), key.data(), static_cast<int>(key.size()), reinterpret_cast<const unsigned char*>(body.data()), body.size(),
+         digest, &size);
+    std::string text = "sha256=";
+    char hex[3];
+    for (unsigned int i = 0; i < size; ++i) {
+        std::snprintf(hex, sizeof hex, "%02x", digest[i]);
+        text += hex;
+    }
+    return text;
+}
+
+class DashboardProcess {
+public:
+    DashboardProcess(const std::filesystem::path& folder, const std::string& database, const std::string& options = "")
+        : log_(folder / ("dashboard-" + std::to_string(++Started()) + ".log")) {
+        const std::string command = "exec " + DashboardCommand(folder, database, "serve --listen 127.0.0.1:0 " + options);
+        const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
+        int out[2];
+        if (pipe(out) != 0) throw std::runtime_error("pipe failed");
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        posix_spawn_file_actions_addopen(&actions, 2, log_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addclose(&actions, out[0]);
+        const int spawned = posix_spawn(&pid_, "/bin/sh", &actions, nullptr, const_cast<char**>(argv), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        close(out[1]);
+        if (spawned != 0) throw std::runtime_error("cannot start zando-dashboard");
+        FILE* stream = fdopen(out[0], "r");
+        char scheme[8] = {};
+        if (!stream || std::fscanf(stream, "zando-dashboard: listening on %5[a-z]://127.0.0.1:%d", scheme, &port_) != 2) {
+            if (stream) std::fclose(stream);
+            Stop(SIGKILL);
+            throw std::runtime_error("zando-dashboard did not start: " + Log());
+        }
+        std::fclose(stream);
+    }
+    ~DashboardProcess() {
+        if (pid_ > 0) Stop(SIGKILL);
+    }
+    DashboardProcess(const DashboardProcess&) = delete;
+    DashboardProcess& operator=(const DashboardProcess&) = delete;
+
+    int Port() const { return port_; }
+    std::string Url(const std::string& scheme = "http") const { return scheme + "://127.0.0.1:" + std::to_string(port_); }
+    std::string Log() const { return ReadFile(log_); }
+    // Sends the signal and waits for the end; the exit code (-signal when killed by one).
+    int Stop(int signal = SIGTERM) {
+        int status = 0;
+        kill(pid_, signal);
+        waitpid(pid_, &status, 0);
+        pid_ = 0;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+    }
+
+    // An upload as the plug-in sends it: bearer key, signature of signingKey (key when empty), the body.
+    httplib::Result Upload(const std::string& key, const std::string& body, const std::string& signingKey = "") const {
+        httplib::Client client("127.0.0.1", port_);
+        client.set_read_timeout(30, 0);
+        const httplib::Headers headers = {{"Authorization", "Bearer " + key},
+                                          {"X-ZANDO-Signature", Signature(signingKey.empty() ? key : signingKey, body)},
+                                          {"X-ZANDO-Plugin-Version", "1.0.0"}};
+        return client.Post("/api/stats/upload", headers, body, "application/json");
+    }
+
+private:
+    static int& Started() {
+        static int started = 0;
+        return started;
+    }
+    std::filesystem::path log_;
+    pid_t pid_ = 0;
+    int port_ = 0;
+};
+
+}  // namespace zando_test

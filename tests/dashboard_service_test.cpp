@@ -1,0 +1,191 @@
+// zando-dashboard as a process against both databases: every answer of the upload and the health
+// check from the request that should produce it, rates, keys, and starts that cannot succeed.
+#include <thread>
+
+#include "dashboard_support.h"
+
+using zando_test::DashboardTest;
+using zando_test::Engine;
+using zando_test::MatchBody;
+
+namespace {
+
+struct UploadCase {
+    const char* what;
+    int status;
+    const char* answerHolds;  // a part of the JSON answer's text
+};
+
+}  // namespace
+
+TEST_P(DashboardTest, EveryUploadIsAnsweredAsItDeservesAndOnlyGoodOnesAreKeptOnce) {
+    const std::string alice = NewKey("alice"), bob = NewKey("bob"), revoked = NewKey("alice");
+    ASSERT_EQ(Command("keys revoke 3").exitCode, 0);
+    auto service = Start();
+    const std::string body = MatchBody(1).dump();
+    std::string tampered = body;
+    tampered[tampered.find("\"shots\":4") + 8] = '5';
+    std::string nan = body;
+    nan.replace(nan.find("1235.5"), 6, "NaN");
+    std::string infinite = body;
+    infinite.replace(infinite.find("1235.5"), 6, "1e999");
+    nlohmann::json shortGrid = MatchBody(1);
+    shortGrid["shotHeatmap"].erase(9);
+    nlohmann::json narrowRow = MatchBody(1);
+    narrowRow["goalHeatmap"][4].erase(0);
+    nlohmann::json unknown = MatchBody(1);
+    unknown["score"] = 3;
+    nlohmann::json missing = MatchBody(1);
+    missing.erase("mmr");
+    nlohmann::json wrongType = MatchBody(1);
+    wrongType["isRanked"] = "yes";
+
+    const std::vector<std::tuple<UploadCase, std::string, std::string, std::string>> cases = {
+        {{"a good upload", 200, "\"stored\""}, alice, "", body},
+        {{"the same request again", 200, "already stored"}, alice, "", body},
+        {{"the same match sent later", 200, "already stored"}, alice, "", MatchBody(1, "2026-12-01T20:00:09Z").dump()},
+        {{"the same match from another account", 200, "\"stored\""}, bob, "", body},
+        {{"an unknown key", 401, "unknown API key"}, "zk_" + std::string(64, '0'), "", MatchBody(2).dump()},
+        {{"no key", 401, "no key"}, "", "", MatchBody(2).dump()},
+        {{"a byte changed after signing", 401, "signature does not match"}, alice, "", "<tampered>"},
+        {{"signed with another account's key", 401, "signature does not match"}, alice, bob, MatchBody(2).dump()},
+        {{"a revoked key", 403, "revoked"}, revoked, "", MatchBody(2).dump()},
+        {{"a NaN", 400, "not JSON"}, alice, "", nan},
+        {{"a number out of range", 400, "number overflow"}, alice, "", infinite},
+        {{"nine rows of shots", 400, "\\\"shotHeatmap\\\" must be an array of 10 rows"}, alice, "", shortGrid.dump()},
+        {{"a row of nine goals", 400, "\\\"goalHeatmap\\\" row 4 must be an array of 10 cells"}, alice, "", narrowRow.dump()},
+        {{"a field the upload does not have", 400, "\\\"score\\\" is not a field"}, alice, "", unknown.dump()},
+        {{"a field missing", 400, "\\\"mmr\\\" is missing"}, alice, "", missing.dump()},
+        {{"a field of the wrong type", 400, "\\\"isRanked\\\" must be true or false"}, alice, "", wrongType.dump()},
+        {{"10 MB", 413, "larger than"}, alice, "", std::string(10 * 1024 * 1024, ' ')},
+    };
+    for (const auto& [expected, key, signingKey, sent] : cases) {
+        SCOPED_TRACE(expected.what);
+        const bool isTampered = sent == "<tampered>";
+        httplib::Client client("127.0.0.1", service->Port());
+        httplib::Headers headers = {{"X-ZANDO-Signature", zando_test::Signature(signingKey.empty() ? key : signingKey, body)}};
+        if (!key.empty()) headers.emplace("Authorization", "Bearer " + key);
+        if (!isTampered)
+            headers.find("X-ZANDO-Signature")->second = zando_test::Signature(signingKey.empty() ? key : signingKey, sent);
+        const auto answer = client.Post("/api/stats/upload", headers, isTampered ? tampered : sent, "application/json");
+        ASSERT_TRUE(answer) << httplib::to_string(answer.error());
+        EXPECT_EQ(answer->status, expected.status);
+        EXPECT_NE(answer->body.find(expected.answerHolds), std::string::npos) << answer->body;
+        EXPECT_TRUE(nlohmann::json::accept(answer->body)) << "every answer is JSON";
+    }
+    EXPECT_EQ(MatchesOf(alice).size(), 1u);
+    EXPECT_EQ(MatchesOf(bob).size(), 1u);
+
+    for (const auto& [key, status] :
+         std::vector<std::pair<std::string, int>>{{alice, 200}, {"zk_nobody", 401}, {"", 401}, {revoked, 403}}) {
+        httplib::Client client("127.0.0.1", service->Port());
+        const auto answer =
+            key.empty() ? client.Get("/api/health") : client.Get("/api/health", {{"Authorization", "Bearer " + key}});
+        ASSERT_TRUE(answer);
+        EXPECT_EQ(answer->status, status) << key;
+    }
+    // The access log names each request and its answer, and never a key, a signature or a body.
+    EXPECT_EQ(service->Stop(SIGTERM), 0);
+    const std::string log = service->Log();
+    EXPECT_NE(log.find("\"POST /api/stats/upload\" 413"), std::string::npos) << log;
+    for (const std::string& secret : {alice, bob, zando_test::Signature(alice, body).substr(7), std::string("Ranked Doubles")})
+        EXPECT_EQ(log.find(secret), std::string::npos) << secret;
+}
+
+TEST_P(DashboardTest, PastItsRateAKeyIsAskedToWaitAndOtherKeysGoOn) {
+    const std::string alice = NewKey("alice"), bob = NewKey("bob");
+    auto service = Start("--uploads-per-minute 2");
+    std::vector<int> statuses;
+    for (int n = 0; n < 3; ++n) statuses.push_back(service->Upload(alice, MatchBody(n).dump())->status);
+    EXPECT_EQ(statuses, (std::vector<int>{200, 200, 429}));
+    const auto refused = service->Upload(alice, MatchBody(9).dump());
+    ASSERT_TRUE(refused);
+    const int wait = std::stoi(refused->get_header_value("Retry-After"));
+    EXPECT_GE(wait, 1);
+    EXPECT_LE(wait, 30) << "one upload comes back every 30 s at 2 a minute";
+    EXPECT_EQ(service->Upload(bob, MatchBody(0).dump())->status, 200);
+    EXPECT_EQ(MatchesOf(alice).size(), 2u);
+}
+
+// A match comes back from the database with every figure and zone it was sent with.
+TEST_P(DashboardTest, AKeptMatchHoldsEveryFigureAndZoneOfItsBody) {
+    const std::string alice = NewKey("alice");
+    auto service = Start();
+    for (int n : {0, 7}) ASSERT_EQ(service->Upload(alice, MatchBody(n).dump())->status, 200);
+    const std::vector<dashboard::StoredMatch> kept = MatchesOf(alice);
+    ASSERT_EQ(kept.size(), 2u);
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+        const nlohmann::json sent = MatchBody(i == 0 ? 0 : 7);
+        const dashboard::UploadedMatch& m = kept[i].match;
+        EXPECT_EQ(m.timestamp, sent["timestamp"]);
+        EXPECT_EQ(m.shots, sent["shots"]);
+        EXPECT_EQ(m.averageSpeed, sent["averageSpeed"].get<double>());
+        EXPECT_EQ(m.opponentPossessionTime, 98.25);
+        EXPECT_EQ(m.playlist, "Ranked Doubles");
+        EXPECT_TRUE(m.isRanked);
+        EXPECT_EQ(m.mmrChange, sent["mmrChange"].get<double>());
+        for (int r = 0; r < 10; ++r)
+            for (int c = 0; c < 10; ++c) {
+                EXPECT_EQ(m.shotHeatmap[r][c], sent["shotHeatmap"][r][c].get<double>()) << r << "," << c;
+                EXPECT_EQ(m.goalHeatmap[r][c], sent["goalHeatmap"][r][c].get<int64_t>()) << r << "," << c;
+            }
+    }
+}
+
+// The keys: printed once, listed by their first characters only, kept as a hash the database alone
+// cannot turn back into a key.
+TEST_P(DashboardTest, KeysAreShownOnceListedByTheirStartAndNotKeptInTheDatabase) {
+    const std::string first = NewKey("alice"), second = NewKey("alice");
+    EXPECT_EQ(first.size(), 67u);
+    EXPECT_NE(first, second);
+    const zando_test::ProcessResult listed = Command("keys list");
+    EXPECT_NE(listed.out.find("1\talice\t" + first.substr(0, 9) + "..."), std::string::npos) << listed.out;
+    EXPECT_EQ(listed.out.find(first), std::string::npos);
+    EXPECT_EQ(Command("keys revoke 2").exitCode, 0);
+    EXPECT_EQ(Command("keys revoke 2").exitCode, 7) << "revoked already";
+    EXPECT_NE(Command("keys list").out.find("revoked "), std::string::npos);
+    EXPECT_EQ(std::filesystem::status(dir.path() / "server.secret").permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    if (GetParam() == Engine::Sqlite) {
+        const std::string file = zando_test::ReadFile(Database()) + zando_test::ReadFile(Database() + "-wal");
+        EXPECT_EQ(file.find(first.substr(3, 16)), std::string::npos) << "no part of the key";
+        EXPECT_NE(file.find(first.substr(0, 9)), std::string::npos) << "its first characters are";
+    }
+}
+
+TEST_P(DashboardTest, EveryStartThatCannotSucceedSaysWhyWithItsOwnExitCode) {
+    const std::string key = NewKey("alice");
+    auto first = Start();
+    const zando_test::ProcessResult taken = Command("serve --listen 127.0.0.1:" + std::to_string(first->Port()));
+    EXPECT_EQ(taken.exitCode, 3);
+    EXPECT_NE(taken.err.find("cannot listen on 127.0.0.1:" + std::to_string(first->Port())), std::string::npos) << taken.err;
+    EXPECT_EQ(Command("serve --listen nowhere").exitCode, 2);
+    EXPECT_EQ(
+        Command("serve --tls-cert " + (dir.path() / "none.pem").string() + " --tls-key " + (dir.path() / "none.key").string())
+            .exitCode,
+        3);
+    ASSERT_EQ(first->Stop(), 0);
+
+    // A database made by a newer build is refused and left exactly as it is.
+    const auto storage = dashboard::OpenStorage(Database());
+    ASSERT_EQ(storage->SchemaVersion(), 1);
+    Sql("INSERT INTO schema_migrations VALUES (2, 'later')");
+    const zando_test::ProcessResult newer = Command("serve");
+    EXPECT_EQ(newer.exitCode, 5);
+    EXPECT_NE(newer.err.find("schema is version 2, newer than this build's version 1"), std::string::npos) << newer.err;
+    EXPECT_EQ(storage->SchemaVersion(), 2);
+    EXPECT_EQ(storage->ListKeys().size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, DashboardTest, ::testing::Values(Engine::Sqlite, Engine::Postgres), zando_test::EngineName);
+
+TEST(DashboardStart, AnUnreachableDatabaseIsNamedAndTheServiceDoesNotStart) {
+    zando_test::TempDir dir;
+    for (const std::string& database : {std::string("postgresql://zando@/none?host=") + dir.path().string(),
+                                        (dir.path() / "no-folder" / "x.sqlite3").string()}) {
+        const zando_test::ProcessResult result =
+            zando_test::RunCommand(zando_test::DashboardCommand(dir.path(), database, "serve"), dir.path());
+        EXPECT_EQ(result.exitCode, 4) << database;
+        EXPECT_NE(result.err.find("cannot open the database"), std::string::npos) << result.err;
+    }
+}

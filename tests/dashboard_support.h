@@ -1,0 +1,100 @@
+// What the dashboard service's tests share: each test's own database in either engine, upload bodies
+// written by hand, and the matches an account has in the database.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <memory>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "dashboard/server_secret.h"
+#include "dashboard/storage.h"
+#include "dashboard_process.h"
+#include "postgres_cluster.h"
+#include "test_support.h"
+
+namespace zando_test {
+
+enum class Engine { Sqlite, Postgres };
+
+inline std::string EngineName(const ::testing::TestParamInfo<Engine>& info) {
+    return info.param == Engine::Sqlite ? "SQLite" : "PostgreSQL";
+}
+
+// A match as the plug-in's upload carries it; n makes each one different.
+inline nlohmann::json MatchBody(int n, const std::string& timestamp = "2026-12-01T20:00:00Z") {
+    nlohmann::json shots = nlohmann::json::array(), goals = nlohmann::json::array();
+    for (int r = 0; r < 10; ++r) {
+        nlohmann::json shotRow = nlohmann::json::array(), goalRow = nlohmann::json::array();
+        for (int c = 0; c < 10; ++c) {
+            shotRow.push_back(r == n % 10 && c == 3 ? 0.16129 * (n + 1) : 0.0);
+            goalRow.push_back(r == 9 && c == n % 10 ? 1 : 0);
+        }
+        shots.push_back(shotRow);
+        goals.push_back(goalRow);
+    }
+    return {{"timestamp", timestamp},
+            {"shots", 3 + n},
+            {"goals", 1},
+            {"averageSpeed", 1234.5 + n},
+            {"speedSamples", 9000},
+            {"boostCollected", 812.25},
+            {"boostUsed", 790.5},
+            {"gameTime", 300.0 + n},
+            {"possessionTime", 41.5},
+            {"teamPossessionTime", 120.0},
+            {"opponentPossessionTime", 98.25},
+            {"playlist", "Ranked Doubles"},
+            {"isRanked", true},
+            {"mmr", 1012.0},
+            {"mmrChange", n % 2 ? -9.0 : 11.0},
+            {"shotHeatmap", shots},
+            {"goalHeatmap", goals}};
+}
+
+// A test's own database (an SQLite file in its folder, or a new database in the shared cluster) and
+// its secret file, with the service's commands run against them.
+class DashboardTest : public ::testing::TestWithParam<Engine> {
+protected:
+    std::string Database() {
+        if (database_.empty())
+            database_ = GetParam() == Engine::Sqlite ? (dir.path() / "dashboard.sqlite3").string()
+                                                     : PostgresCluster::Shared().NewDatabase();
+        return database_;
+    }
+    std::string NewKey(const std::string& account) { return CreateKey(dir.path(), Database(), account); }
+    std::unique_ptr<DashboardProcess> Start(const std::string& options = "") {
+        return std::make_unique<DashboardProcess>(dir.path(), Database(), options);
+    }
+    ProcessResult Command(const std::string& arguments) {
+        return RunCommand(DashboardCommand(dir.path(), Database(), arguments), dir.path());
+    }
+    // The matches kept for the account of key, oldest first.
+    std::vector<dashboard::StoredMatch> MatchesOf(const std::string& key) {
+        const auto storage = dashboard::OpenStorage(Database());
+        const auto found = storage->FindKey(dashboard::ServerSecret::LoadOrCreate(dir.path() / "server.secret").KeyHash(key));
+        return found ? storage->Matches(found->accountId) : std::vector<dashboard::StoredMatch>{};
+    }
+
+    // Runs a statement in the database with its engine's own client, not the service's code.
+    void Sql(const std::string& sql) {
+        if (GetParam() == Engine::Postgres) {
+            ASSERT_EQ(std::system(("/usr/lib/postgresql/15/bin/psql -q '" + Database() + "' -c \"" + sql + "\"").c_str()), 0);
+            return;
+        }
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(Database().c_str(), &db), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+        sqlite3_close(db);
+    }
+
+    TempDir dir;
+
+private:
+    std::string database_;
+};
+
+}  // namespace zando_test
