@@ -3,6 +3,8 @@
 
 #include <httplib.h>
 
+#include <sys/socket.h>
+
 #include <chrono>
 
 #include <nlohmann/json.hpp>
@@ -66,10 +68,13 @@ DashboardService::DashboardService(Storage& storage, const ServerSecret& secret,
     server_->new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<std::size_t>(threads)); };
     // SO_REUSEADDR only: the library's default also sets SO_REUSEPORT, which lets a second service
     // start on a port already taken and silently share its requests.
-    server_->set_socket_options([](socket_t socket) {
+    server_->set_socket_options([this](socket_t socket) {
         const int yes = 1;
         setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        listening_ = socket;
     });
+    server_->set_keep_alive_max_count(1000);  // a proxy's or a load's kept connection serves many requests
+    server_->set_tcp_nodelay(true);           // an answer is one small write: send it at once
     server_->set_payload_max_length(LargestUploadBody);
     server_->set_read_timeout(10, 0);
     server_->set_write_timeout(10, 0);
@@ -158,6 +163,9 @@ int DashboardService::Bind() {
     if (port < 0)
         throw ListenError("cannot listen on " + options_.host + ":" + std::to_string(options_.port) +
                           " (the port is taken, or the address is not one of this machine's)");
+    // The library listens with a queue of 5 connections: many clients connecting at once would wait
+    // for their connection to be tried again, a second later. Listening again sets a longer queue.
+    if (listening_ >= 0) ::listen(listening_, SOMAXCONN);
     return port;
 }
 

@@ -60,6 +60,7 @@ private:
     CommitBatcher batcher_;
     RateLimiter limiter_;
     std::unique_ptr<httplib::Server> server_;
+    int listening_ = -1;  // the listening socket, once bound
 };
 
 }  // namespace dashboard

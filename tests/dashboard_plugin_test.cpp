@@ -42,7 +42,7 @@ TEST_P(DashboardTest, ThePluginsSessionIsKeptOnceWithItsFiguresAndZonesAndItsRep
     auto service = Start();
     const zando_test::ProcessResult played =
         PlayUploading(dir.path(), "home", service->Url(), key,
-                      "simulate --seed 8 --mode 3v3 --matches 3 --out " + (dir.path() / "session.jsonl").string());
+                      "simulate --seed 8 --mode 1v1 --matches 3 --out " + (dir.path() / "session.jsonl").string());
     ASSERT_EQ(played.exitCode, 0) << played.err;
     const auto history = zando_test::ReadHistoryFile(dir.path() / "home" / "data" / "zando_history.sqlite3");
     ASSERT_EQ(history.size(), 3u);

@@ -1,6 +1,7 @@
 // A throwaway PostgreSQL cluster for the tests: initdb and pg_ctl from Debian's PostgreSQL 15 in a
 // temporary folder, listening on a Unix socket there only, stopped and removed at the end. Both
-// programs refuse to run as root: under root they run as the "postgres" account.
+// programs refuse to run as root: under root they run as the "postgres" account. Used by the tests
+// and the benchmarks alike.
 #pragma once
 
 #include <pwd.h>
@@ -12,8 +13,6 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
-
-#include "test_support.h"
 
 namespace zando_test {
 

@@ -1,0 +1,266 @@
+// zando-dashboard under load: its own load generator on loopback, 1, 16 and 64 clients each sending
+// signed uploads back to back over a kept-alive connection, against SQLite and PostgreSQL. Prints
+// uploads a second, p50/p99 latency, uploads committed per transaction (one disk flush each), the
+// service's CPU time per upload, and its memory over a long run.
+//   dashboard_load_bench [--seconds S] [--memory-uploads N]   (--benchmark_min_time=T: a brief run)
+#include <openssl/hmac.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <httplib.h>
+
+#include <nlohmann/json.hpp>
+
+#include "tests/postgres_cluster.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string Signature(const std::string& key, const std::string& body) {
+    unsigned char digest[32];
+    unsigned int size = 0;
+    HMAC(EVP_sha256(), key.data(), static_cast<int>(key.size()), reinterpret_cast<const unsigned char*>(body.data()), body.size(),
+         digest, &size);
+    std::string text = "sha256=";
+    char hex[3];
+    for (unsigned int i = 0; i < size; ++i) {
+        std::snprintf(hex, sizeof hex, "%02x", digest[i]);
+        text += hex;
+    }
+    return text;
+}
+
+// A realistic body (a few shot blocks and a goal, figures of a five-minute match), made unique by n
+// in its average speed: the text around n is made once.
+class Bodies {
+public:
+    Bodies() {
+        nlohmann::json shots = nlohmann::json::array(), goals = nlohmann::json::array();
+        for (int r = 0; r < 10; ++r) {
+            nlohmann::json shotRow = nlohmann::json::array(), goalRow = nlohmann::json::array();
+            for (int c = 0; c < 10; ++c) {
+                shotRow.push_back((r * 10 + c) % 17 == 3 ? 0.16129 * (c + 1) : 0.0);
+                goalRow.push_back(r == 0 && c == 4 ? 1 : 0);
+            }
+            shots.push_back(shotRow);
+            goals.push_back(goalRow);
+        }
+        const std::string text = nlohmann::json{
+            {"timestamp", "2026-12-01T20:00:00Z"},
+            {"shots", 4},
+            {"goals", 1},
+            {"averageSpeed", 7777777},
+            {"speedSamples", 9000},
+            {"boostCollected", 812.25},
+            {"boostUsed", 790.5},
+            {"gameTime", 300.0},
+            {"possessionTime", 41.5},
+            {"teamPossessionTime", 120.0},
+            {"opponentPossessionTime", 98.25},
+            {"playlist", "Ranked Doubles"},
+            {"isRanked", true},
+            {"mmr", 1012.0},
+            {"mmrChange", 9.0},
+            {"shotHeatmap", shots},
+            {"goalHeatmap", goals}}.dump();
+        const std::size_t at = text.find("7777777");
+        before_ = text.substr(0, at);
+        after_ = text.substr(at + 7);
+    }
+    std::string operator()(uint64_t n) const { return before_ + std::to_string(n) + ".5" + after_; }
+
+private:
+    std::string before_, after_;
+};
+
+std::string Run(const std::string& command) {
+    std::string out;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
+        pclose(pipe);
+    }
+    return out;
+}
+
+// The service as a child process on a free loopback port.
+class Service {
+public:
+    Service(const std::string& folder, const std::string& database) : folder_(folder), database_(database) {
+        key_ = Run(Command("keys create bench") + " 2>/dev/null");
+        key_ = key_.substr(0, key_.find('\n'));
+        const std::string command =
+            "exec " + Command("serve --listen 127.0.0.1:0 --uploads-per-minute 0") + " 2>" + folder + "/service.log";
+        const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
+        int out[2];
+        if (pipe(out) != 0) throw std::runtime_error("pipe");
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        posix_spawn_file_actions_addclose(&actions, out[0]);
+        if (posix_spawn(&pid_, "/bin/sh", &actions, nullptr, const_cast<char**>(argv), environ) != 0)
+            throw std::runtime_error("cannot start zando-dashboard");
+        posix_spawn_file_actions_destroy(&actions);
+        close(out[1]);
+        FILE* stream = fdopen(out[0], "r");
+        if (std::fscanf(stream, "zando-dashboard: listening on http://127.0.0.1:%d", &port_) != 1)
+            throw std::runtime_error("zando-dashboard did not start");
+        std::fclose(stream);
+    }
+    // CPU seconds the service has used (user and system).
+    double CpuSeconds() const {
+        std::ifstream stat("/proc/" + std::to_string(pid_) + "/stat");
+        std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+        std::istringstream fields(text.substr(text.rfind(')') + 2));
+        std::string field;
+        double ticks = 0;
+        for (int i = 3; i <= 15 && fields >> field; ++i)
+            if (i == 14 || i == 15) ticks += std::stod(field);
+        return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
+    }
+    // Resident memory in KiB.
+    long ResidentKiB() const {
+        std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
+        for (std::string line; std::getline(status, line);)
+            if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+        return 0;
+    }
+    // Stops it (SIGTERM); uploads committed and transactions, from its last line.
+    std::pair<double, double> Stop() {
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+        double uploads = 0, commits = 0;
+        std::ifstream log(folder_ + "/service.log");
+        for (std::string line; std::getline(log, line);)
+            std::sscanf(line.c_str(), "zando-dashboard: stopped; %lf uploads committed in %lf transactions", &uploads, &commits);
+        return {uploads, commits};
+    }
+    int Port() const { return port_; }
+    const std::string& Key() const { return key_; }
+
+private:
+    std::string Command(const std::string& arguments) const {
+        return std::string(ZANDO_DASHBOARD_PATH) + " " + arguments + " --database '" + database_ + "' --secret-file " + folder_ +
+               "/server.secret";
+    }
+    std::string folder_, database_, key_;
+    pid_t pid_ = 0;
+    int port_ = 0;
+};
+
+struct Figures {
+    double perSecond = 0, p50 = 0, p99 = 0, perCommit = 0, cpuMicroseconds = 0;
+    uint64_t failed = 0;
+};
+
+// clients upload back to back for the duration, or until each has sent perClient uploads.
+Figures Load(Service& service, int clients, double seconds, std::size_t perClient, std::atomic<uint64_t>& next) {
+    static const Bodies bodies;
+    std::vector<std::vector<double>> latencies(static_cast<std::size_t>(clients));
+    std::atomic<uint64_t> failed = 0;
+    const double cpuBefore = service.CpuSeconds();
+    const Clock::time_point start = Clock::now();
+    const Clock::time_point end = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+    std::vector<std::thread> threads;
+    for (int c = 0; c < clients; ++c)
+        threads.emplace_back([&, c] {
+            httplib::Client client("127.0.0.1", service.Port());
+            client.set_keep_alive(true);
+            client.set_tcp_nodelay(true);
+            const std::string bearer = "Bearer " + service.Key();
+            for (std::size_t i = 0; Clock::now() < end && i < perClient; ++i) {
+                const std::string body = bodies(next++);
+                const std::string signature = Signature(service.Key(), body);
+                const auto sent = Clock::now();
+                const auto answer = client.Post(
+                    "/api/stats/upload", {{"Authorization", bearer}, {"X-ZANDO-Signature", signature}}, body, "application/json");
+                if (!answer || answer->status != 200) ++failed;
+                latencies[c].push_back(std::chrono::duration<double, std::milli>(Clock::now() - sent).count());
+            }
+        });
+    for (std::thread& thread : threads) thread.join();
+    const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+    const double cpu = service.CpuSeconds() - cpuBefore;
+    std::vector<double> all;
+    for (const auto& mine : latencies) all.insert(all.end(), mine.begin(), mine.end());
+    std::sort(all.begin(), all.end());
+    Figures figures;
+    figures.failed = failed;
+    if (all.empty()) return figures;
+    figures.perSecond = static_cast<double>(all.size()) / elapsed;
+    figures.p50 = all[all.size() / 2];
+    figures.p99 = all[std::min(all.size() - 1, all.size() * 99 / 100)];
+    figures.cpuMicroseconds = cpu * 1e6 / static_cast<double>(all.size());
+    return figures;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    double seconds = 5.0;
+    long memoryUploads = 100000;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument.rfind("--benchmark_min_time=", 0) == 0) {  // the test run's brief pass
+            seconds = 0.5;
+            memoryUploads = 2000;
+        } else if (argument == "--seconds" && i + 1 < argc) {
+            seconds = std::stod(argv[++i]);
+        } else if (argument == "--memory-uploads" && i + 1 < argc) {
+            memoryUploads = std::stol(argv[++i]);
+        }
+    }
+    char name[] = "/tmp/zando-load-XXXXXX";
+    if (!mkdtemp(name)) return 1;
+    const std::string folder = name;
+    zando_test::PostgresCluster cluster;
+    std::printf("zando-dashboard under load on loopback, %u cores; %.1f s a case\n", std::thread::hardware_concurrency(),
+                seconds);
+    std::printf("%-10s %7s %12s %9s %9s %14s %12s %6s\n", "database", "clients", "uploads/s", "p50 ms", "p99 ms",
+                "uploads/commit", "CPU us/upload", "failed");
+    int failures = 0;
+    std::atomic<uint64_t> next = 0;
+    constexpr std::size_t Unlimited = SIZE_MAX;
+    for (const std::string engine : {"SQLite", "PostgreSQL"}) {
+        for (const int clients : {1, 16, 64}) {
+            const std::string database =
+                engine == "SQLite" ? folder + "/" + std::to_string(clients) + ".sqlite3" : cluster.NewDatabase();
+            Service service(folder, database);
+            const Figures figures = Load(service, clients, seconds, Unlimited, next);
+            const auto [uploads, commits] = service.Stop();
+            std::printf("%-10s %7d %12.0f %9.2f %9.2f %14.1f %12.0f %6llu\n", engine.c_str(), clients, figures.perSecond,
+                        figures.p50, figures.p99, commits > 0 ? uploads / commits : 0.0, figures.cpuMicroseconds,
+                        static_cast<unsigned long long>(figures.failed));
+            failures += figures.failed > 0;
+        }
+        // Memory: resident size after the first tenth of the uploads and at the end, 16 clients.
+        const std::string database = engine == "SQLite" ? folder + "/memory.sqlite3" : cluster.NewDatabase();
+        Service service(folder, database);
+        const std::size_t tenth = static_cast<std::size_t>(memoryUploads) / 10 / 16;
+        long early = 0;
+        for (int part = 0; part < 10; ++part) {
+            failures += Load(service, 16, 3600.0, tenth, next).failed > 0;
+            if (part == 0) early = service.ResidentKiB();
+        }
+        const long late = service.ResidentKiB();
+        service.Stop();
+        std::printf("%-10s memory over %zu uploads: %ld KiB after the first tenth, %ld KiB at the end\n", engine.c_str(),
+                    tenth * 16 * 10, early, late);
+    }
+    std::error_code error;
+    std::filesystem::remove_all(folder, error);
+    return failures == 0 ? 0 : 1;
+}
