@@ -4,10 +4,10 @@
 #   2. the test suite, run by CTest under Wine, with the test dashboards started by a launcher on the
 #      Linux side (a program under Wine cannot start a Linux one);
 #   3. a simulated ranked match in the Windows sandbox, uploaded over WinHTTP with a CryptoAPI
-#      signature to a test dashboard that verifies it on its own;
+#      signature to zando-dashboard (the Linux build), which checks and keeps it;
 #   4. a match traced by the Linux sandbox and replayed by both: the same console lines, paths aside.
 # Run from the repository's root by ./run test-windows, which installs what it needs and builds the
-# Linux sandbox first.
+# Linux sandbox and zando-dashboard first.
 set -euo pipefail
 
 log() { printf '==> %s\n' "$*" >&2; }
@@ -46,28 +46,34 @@ ZANDO_TEST_DASHBOARD_LAUNCHER="http://127.0.0.1:$launcher_port" ctest --preset w
 kill "$LAUNCHER_PID"
 wait "$LAUNCHER_PID" 2>/dev/null || true
 
-log "a simulated ranked 3v3 match in the Windows sandbox, uploaded to a test dashboard"
-key="zk_windows_$$"
-coproc DASHBOARD { exec python3 tests/dashboard/dashboard_test_server.py --key "$key" --record "$work/requests.jsonl" \
-  2>"$work/dashboard.log"; }
+log "a simulated ranked 3v3 match in the Windows sandbox, uploaded to zando-dashboard"
+service=build/default/zando-dashboard
+[ -x "$service" ] || fail "the Linux zando-dashboard ($service) is not built"
+where=(--database "$work/dashboard.sqlite3" --secret-file "$work/dashboard.secret")
+key="$("$service" keys create windows "${where[@]}" 2>/dev/null)"
+coproc DASHBOARD { exec "$service" serve --listen 127.0.0.1:0 "${where[@]}" 2>"$work/dashboard.log"; }
 children+=("$DASHBOARD_PID")
-read -r _ _ port <&"${DASHBOARD[0]}"
+read -r _ _ _ url <&"${DASHBOARD[0]}"
 mkdir -p "$work/home"
 home="$(winepath -w "$work/home")"
 wine "$build/zando-sandbox.exe" --home "$home" \
-  --exec "zando_enable_upload 1; zando_api_key $key; zando_server_url http://127.0.0.1:$port" \
+  --exec "zando_enable_upload 1; zando_api_key $key; zando_server_url $url" \
   simulate --seed 8 --mode 3v3 --report >"$work/console.txt" 2>"$work/sandbox.txt" ||
   { cat "$work/sandbox.txt" >&2; fail "the Windows sandbox failed"; }
 tr -d '\r' <"$work/console.txt" >"$work/console-lf.txt"
 sed -n '/^Match: /,$p' "$work/console-lf.txt" >&2
 grep -qx '\[ZANDO\] ✅ Stats uploaded successfully! (Status: 200)' "$work/console-lf.txt" ||
   fail "the sandbox's console does not say the upload succeeded"
-[ "$(grep -c 'key accepted, signature verified - answered 200' "$work/dashboard.log")" = 1 ] ||
-  fail "the dashboard did not verify exactly one signed upload: $(cat "$work/dashboard.log")"
+kill -TERM "$DASHBOARD_PID"
+wait "$DASHBOARD_PID" 2>/dev/null || true
+# 200 only after the key, the CryptoAPI signature and the body were checked and the match committed.
+[ "$(grep -c '"POST /api/stats/upload" 200 ' "$work/dashboard.log")" = 1 ] &&
+  grep -q 'stopped; 1 uploads committed' "$work/dashboard.log" ||
+  fail "zando-dashboard did not keep exactly one signed upload: $(cat "$work/dashboard.log")"
 stats="$work/home/data/zando_stats.json"
 [ "$(wc -l <"$stats")" = 141 ] && [ "$(grep -c $'\r$' "$stats")" = 141 ] ||
   fail "zando_stats.json does not have 141 lines, each ending in CR LF"
-log "the dashboard's verdict: $(cat "$work/dashboard.log")"
+log "zando-dashboard's log: $(cat "$work/dashboard.log")"
 
 log "a match traced by the Linux sandbox, replayed in the Windows sandbox"
 paths_aside() { tr -d '\r' | sed -E 's#[^ ]*[/\\]data/#<data folder>/#g'; }
