@@ -12,8 +12,8 @@ namespace {
 
 // The sandbox played with upload on, to the service with key; its standard output.
 zando_test::ProcessResult PlayUploading(const std::filesystem::path& folder, const std::string& home, const std::string& url,
-                                        const std::string& key, const std::string& play) {
-    return zando_test::RunCommand(std::string(ZANDO_SANDBOX_PATH) + " --home " + (folder / home).string() +
+                                        const std::string& key, const std::string& play, const std::string& environment = "") {
+    return zando_test::RunCommand(environment + ZANDO_SANDBOX_PATH + " --home " + (folder / home).string() +
                                       " --exec \"zando_enable_upload 1; zando_api_key " + key + "; zando_server_url " + url +
                                       "\" " + play,
                                   folder);
@@ -97,4 +97,19 @@ TEST_P(DashboardTest, ThePluginSaysWhatTheServiceAnswered) {
         EXPECT_EQ(Count(played.out, line), 1) << played.out;
     }
     EXPECT_EQ(MatchesOf(valid).size(), 1u);
+}
+
+// Over HTTPS with a certificate of the server's own authority, which the plug-in is told to trust.
+TEST(DashboardHttps, ThePluginUploadsOverHttpsToACertificateOfTheServersOwnAuthority) {
+    zando_test::TempDir dir;
+    ASSERT_EQ(std::system(("sh " ZANDO_DASHBOARD_CERTIFICATES_PATH " " + dir.path().string() + " >/dev/null 2>&1").c_str()), 0);
+    const std::string database = (dir.path() / "dashboard.sqlite3").string();
+    const std::string key = zando_test::CreateKey(dir.path(), database, "alice");
+    zando_test::DashboardProcess service(
+        dir.path(), database,
+        "--tls-cert " + (dir.path() / "server.pem").string() + " --tls-key " + (dir.path() / "server.key").string());
+    const zando_test::ProcessResult played =
+        PlayUploading(dir.path(), "home", service.Url("https"), key, "simulate --seed 3 --mode 1v1 --matches 1",
+                      "ZANDO_CA_BUNDLE=" + (dir.path() / "ca.pem").string() + " ");
+    EXPECT_EQ(Count(played.out, Uploaded), 1) << played.out << played.err;
 }
