@@ -9,8 +9,11 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <string>
 
@@ -19,10 +22,13 @@ namespace zando_test {
 class PostgresCluster {
 public:
     PostgresCluster() {
+        if (geteuid() == 0) as_ = "runuser -u postgres -- ";
+        StopThoseOfEndedPrograms();
         // The socket's path must stay short (108 bytes), and the postgres account must reach the folder.
         char name[] = "/tmp/zando-pg-XXXXXX";
         if (!mkdtemp(name)) throw std::runtime_error("no temporary folder for PostgreSQL");
         folder_ = name;
+        std::ofstream(folder_ / "owner") << getpid();
         if (geteuid() == 0) {
             const passwd* account = getpwnam("postgres");
             if (!account) throw std::runtime_error("running as root, and there is no postgres account to run PostgreSQL");
@@ -66,6 +72,19 @@ public:
     std::string Url(const std::string& database) const { return "postgresql://zando@/" + database + "?host=" + folder_.string(); }
 
 private:
+    // A cluster whose test program was killed before it could stop it is stopped and removed here.
+    void StopThoseOfEndedPrograms() const {
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator("/tmp", error)) {
+            if (entry.path().filename().string().rfind("zando-pg-", 0) != 0) continue;
+            pid_t owner = 0;
+            if (!(std::ifstream(entry.path() / "owner") >> owner) || owner <= 0 || kill(owner, 0) == 0 || errno != ESRCH)
+                continue;
+            std::system(
+                (as_ + Bin("pg_ctl") + " -D " + (entry.path() / "data").string() + " -m immediate stop >/dev/null 2>&1").c_str());
+            std::filesystem::remove_all(entry.path(), error);
+        }
+    }
     static std::string Bin(const std::string& program) { return "/usr/lib/postgresql/15/bin/" + program; }
     std::string Data() const { return folder_.string() + "/data"; }
     std::string Quiet() const { return folder_.string(); }
