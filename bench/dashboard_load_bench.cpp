@@ -3,7 +3,6 @@
 // uploads a second, p50/p99 latency, uploads committed per transaction (one disk flush each), the
 // service's CPU time per upload, and its memory over a long run.
 //   dashboard_load_bench [--seconds S] [--memory-uploads N]   (--benchmark_min_time=T: a brief run)
-#include <openssl/hmac.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -23,59 +22,20 @@
 
 #include <nlohmann/json.hpp>
 
+#include "tests/dashboard_requests.h"
 #include "tests/postgres_cluster.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::string Signature(const std::string& key, const std::string& body) {
-    unsigned char digest[32];
-    unsigned int size = 0;
-    HMAC(EVP_sha256(), key.data(), static_cast<int>(key.size()), reinterpret_cast<const unsigned char*>(body.data()), body.size(),
-         digest, &size);
-    std::string text = "sha256=";
-    char hex[3];
-    for (unsigned int i = 0; i < size; ++i) {
-        std::snprintf(hex, sizeof hex, "%02x", digest[i]);
-        text += hex;
-    }
-    return text;
-}
-
-// A realistic body (a few shot blocks and a goal, figures of a five-minute match), made unique by n
-// in its average speed: the text around n is made once.
+// The tests' body of a match, made unique by n in its average speed: the text around n is made once.
 class Bodies {
 public:
     Bodies() {
-        nlohmann::json shots = nlohmann::json::array(), goals = nlohmann::json::array();
-        for (int r = 0; r < 10; ++r) {
-            nlohmann::json shotRow = nlohmann::json::array(), goalRow = nlohmann::json::array();
-            for (int c = 0; c < 10; ++c) {
-                shotRow.push_back((r * 10 + c) % 17 == 3 ? 0.16129 * (c + 1) : 0.0);
-                goalRow.push_back(r == 0 && c == 4 ? 1 : 0);
-            }
-            shots.push_back(shotRow);
-            goals.push_back(goalRow);
-        }
-        const std::string text = nlohmann::json{
-            {"timestamp", "2026-12-01T20:00:00Z"},
-            {"shots", 4},
-            {"goals", 1},
-            {"averageSpeed", 7777777},
-            {"speedSamples", 9000},
-            {"boostCollected", 812.25},
-            {"boostUsed", 790.5},
-            {"gameTime", 300.0},
-            {"possessionTime", 41.5},
-            {"teamPossessionTime", 120.0},
-            {"opponentPossessionTime", 98.25},
-            {"playlist", "Ranked Doubles"},
-            {"isRanked", true},
-            {"mmr", 1012.0},
-            {"mmrChange", 9.0},
-            {"shotHeatmap", shots},
-            {"goalHeatmap", goals}}.dump();
+        nlohmann::json body = zando_test::MatchBody(3);
+        body["averageSpeed"] = 7777777;
+        const std::string text = body.dump();
         const std::size_t at = text.find("7777777");
         before_ = text.substr(0, at);
         after_ = text.substr(at + 7);
@@ -183,7 +143,7 @@ Figures Load(Service& service, int clients, double seconds, std::size_t perClien
             const std::string bearer = "Bearer " + service.Key();
             for (std::size_t i = 0; Clock::now() < end && i < perClient; ++i) {
                 const std::string body = bodies(next++);
-                const std::string signature = Signature(service.Key(), body);
+                const std::string signature = zando_test::Signature(service.Key(), body);
                 const auto sent = Clock::now();
                 const auto answer = client.Post(
                     "/api/stats/upload", {{"Authorization", bearer}, {"X-ZANDO-Signature", signature}}, body, "application/json");

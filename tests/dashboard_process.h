@@ -3,7 +3,6 @@
 #pragma once
 
 #include <fcntl.h>
-#include <openssl/hmac.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,6 +15,7 @@
 
 #include <httplib.h>
 
+#include "dashboard_requests.h"
 #include "test_support.h"
 
 namespace zando_test {
@@ -32,21 +32,6 @@ inline std::string CreateKey(const std::filesystem::path& folder, const std::str
     const ProcessResult made = RunCommand(DashboardCommand(folder, database, "keys create " + account), folder);
     if (made.exitCode != 0) throw std::runtime_error("keys create failed: " + made.err);
     return made.out.substr(0, made.out.find('\n'));
-}
-
-// "sha256=" and the HMAC-SHA256 of body under key, in hexadecimal (OpenSSL's own, not the service's code).
-inline std::string Signature(const std::string& key, const std::string& body) {
-    unsigned char digest[32];
-    unsigned int size = 0;
-    HMAC(EVP_sha256(), key.data(), static_cast<int>(key.size()), reinterpret_cast<const unsigned char*>(body.data()), body.size(),
-         digest, &size);
-    std::string text = "sha256=";
-    char hex[3];
-    for (unsigned int i = 0; i < size; ++i) {
-        std::snprintf(hex, sizeof hex, "%02x", digest[i]);
-        text += hex;
-    }
-    return text;
 }
 
 class DashboardProcess {

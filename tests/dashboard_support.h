@@ -13,6 +13,7 @@
 #include "dashboard/server_secret.h"
 #include "dashboard/storage.h"
 #include "dashboard_process.h"
+#include "dashboard_requests.h"
 #include "postgres_cluster.h"
 #include "test_support.h"
 
@@ -22,37 +23,6 @@ enum class Engine { Sqlite, Postgres };
 
 inline std::string EngineName(const ::testing::TestParamInfo<Engine>& info) {
     return info.param == Engine::Sqlite ? "SQLite" : "PostgreSQL";
-}
-
-// A match as the plug-in's upload carries it; n makes each one different.
-inline nlohmann::json MatchBody(int n, const std::string& timestamp = "2026-12-01T20:00:00Z") {
-    nlohmann::json shots = nlohmann::json::array(), goals = nlohmann::json::array();
-    for (int r = 0; r < 10; ++r) {
-        nlohmann::json shotRow = nlohmann::json::array(), goalRow = nlohmann::json::array();
-        for (int c = 0; c < 10; ++c) {
-            shotRow.push_back(r == n % 10 && c == 3 ? 0.16129 * (n + 1) : 0.0);
-            goalRow.push_back(r == 9 && c == n % 10 ? 1 : 0);
-        }
-        shots.push_back(shotRow);
-        goals.push_back(goalRow);
-    }
-    return {{"timestamp", timestamp},
-            {"shots", 3 + n},
-            {"goals", 1},
-            {"averageSpeed", 1234.5 + n},
-            {"speedSamples", 9000},
-            {"boostCollected", 812.25},
-            {"boostUsed", 790.5},
-            {"gameTime", 300.0 + n},
-            {"possessionTime", 41.5},
-            {"teamPossessionTime", 120.0},
-            {"opponentPossessionTime", 98.25},
-            {"playlist", "Ranked Doubles"},
-            {"isRanked", true},
-            {"mmr", 1012.0},
-            {"mmrChange", n % 2 ? -9.0 : 11.0},
-            {"shotHeatmap", shots},
-            {"goalHeatmap", goals}};
 }
 
 // A test's own database (an SQLite file in its folder, or a new database in the shared cluster) and
