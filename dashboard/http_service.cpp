@@ -5,6 +5,8 @@
 
 #include <sys/socket.h>
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 
 #include <nlohmann/json.hpp>
@@ -27,8 +29,11 @@ void Refuse(httplib::Response& response, int status, const std::string& error) {
 // The key of "Authorization: Bearer KEY", empty when there is none.
 std::string BearerKey(const httplib::Request& request) {
     const std::string header = request.get_header_value("Authorization");
-    constexpr std::string_view Scheme = "Bearer ";
-    return header.starts_with(Scheme) ? header.substr(Scheme.size()) : std::string();
+    constexpr std::string_view Scheme = "bearer ";  // the scheme's name is not case-sensitive
+    const bool bearer = header.size() > Scheme.size() &&
+                        std::equal(Scheme.begin(), Scheme.end(), header.begin(),
+                                   [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
+    return bearer ? header.substr(Scheme.size()) : std::string();
 }
 
 // The reason phrase of the statuses the service answers.
