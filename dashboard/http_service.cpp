@@ -13,6 +13,7 @@
 
 #include "base/utc_timestamp.h"
 #include "dashboard/crypto.h"
+#include "dashboard/page_api.h"
 #include "dashboard/upload_format.h"
 
 namespace {
@@ -142,6 +143,8 @@ void DashboardService::Routes() {
         }
     });
 
+    AddPageRoutes(*server_, storage_, secret_, !options_.tlsCertificate.empty());
+
     // Statuses the library answers on its own (413, 404, 400) get a JSON body too.
     server_->set_error_handler([](const httplib::Request&, httplib::Response& response) {
         if (response.body.empty()) {
@@ -150,8 +153,15 @@ void DashboardService::Routes() {
             Refuse(response, response.status, error);
         }
     });
-    server_->set_exception_handler([](const httplib::Request&, httplib::Response& response, std::exception_ptr) {
-        Refuse(response, 500, "internal error");
+    server_->set_exception_handler([](const httplib::Request&, httplib::Response& response, std::exception_ptr error) {
+        try {
+            std::rethrow_exception(error);
+        } catch (const StorageUnavailable&) {
+            response.set_header("Retry-After", "5");
+            Refuse(response, 503, "the database cannot be reached");
+        } catch (...) {
+            Refuse(response, 500, "internal error");
+        }
     });
 
     // Never a key, a signature or a body: when, who, what, the answer and its size.

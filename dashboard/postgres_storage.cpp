@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <map>
+#include <stdexcept>
 #include <type_traits>
 
 #include <pqxx/pqxx>
@@ -153,42 +154,53 @@ public:
         });
     }
 
-    std::vector<dashboard::StoredMatch> Matches(int64_t accountId) override {
+    dashboard::MatchPage FindMatches(int64_t accountId, const dashboard::MatchQuery& query) override {
+        std::string error;
+        const std::optional<dashboard::MatchQuerySql> sql = dashboard::MatchQueryToSql(query, error);
+        if (!sql) throw std::invalid_argument(error);
+        std::vector<std::string> parameters = {std::to_string(accountId)};
+        parameters.insert(parameters.end(), sql->texts.begin(), sql->texts.end());
         return Run([&](pqxx::connection& connection) {
             pqxx::read_transaction read(connection);
-            std::vector<dashboard::StoredMatch> matches;
-            std::map<int64_t, std::size_t> index;
-            for (const auto& row : read.exec_params(dashboard::SelectMatchesSql, accountId)) {
-                dashboard::StoredMatch stored{row[0].as<int64_t>(), row[1].as<int64_t>(), row[2].as<std::string>(), {}};
-                dashboard::UploadedMatch& m = stored.match;
-                m.timestamp = row[3].as<std::string>();
-                m.shots = row[4].as<int64_t>();
-                m.goals = row[5].as<int64_t>();
-                m.averageSpeed = row[6].as<double>();
-                m.speedSamples = row[7].as<int64_t>();
-                m.boostCollected = row[8].as<double>();
-                m.boostUsed = row[9].as<double>();
-                m.gameTime = row[10].as<double>();
-                m.possessionTime = row[11].as<double>();
-                m.teamPossessionTime = row[12].as<double>();
-                m.opponentPossessionTime = row[13].as<double>();
-                m.playlist = row[14].as<std::string>();
-                m.isRanked = row[15].as<bool>();
-                m.mmr = row[16].as<double>();
-                m.mmrChange = row[17].as<double>();
-                m.fingerprint = row[18].as<std::string>();
-                index[stored.id] = matches.size();
-                matches.push_back(std::move(stored));
-            }
-            for (const auto& row : read.exec_params(dashboard::SelectZonesSql, accountId)) {
-                dashboard::UploadedMatch& m = matches[index.at(row[0].as<int64_t>())].match;
-                const auto r = row[2].as<std::size_t>(), c = row[3].as<std::size_t>();
-                if (row[1].as<std::string>() == "shot")
-                    m.shotHeatmap.at(r).at(c) = row[4].as<double>();
-                else
-                    m.goalHeatmap.at(r).at(c) = static_cast<int64_t>(row[4].as<double>());
-            }
-            return matches;
+            dashboard::MatchPage page;
+            page.total = read.exec_params(sql->count, pqxx::prepare::make_dynamic_params(parameters))[0][0].as<int64_t>();
+            page.matches = ReadMatches(read, read.exec_params(sql->select, pqxx::prepare::make_dynamic_params(parameters)));
+            return page;
+        });
+    }
+
+    std::optional<dashboard::StoredMatch> FindMatch(int64_t accountId, int64_t matchId) override {
+        return Run([&](pqxx::connection& connection) -> std::optional<dashboard::StoredMatch> {
+            pqxx::read_transaction read(connection);
+            std::vector<dashboard::StoredMatch> found =
+                ReadMatches(read, read.exec_params(dashboard::SelectMatchSql, accountId, matchId));
+            if (found.empty()) return std::nullopt;
+            return std::move(found.front());
+        });
+    }
+
+    void AddSignIn(int64_t accountId, const std::string& tokenHash, const std::string& expiresAt) override {
+        Run([&](pqxx::connection& connection) {
+            pqxx::work work(connection);
+            work.exec_params(dashboard::AddSignInSql, tokenHash, accountId, zando::UtcTimestamp(), expiresAt);
+            work.commit();
+        });
+    }
+
+    std::optional<int64_t> SignedIn(const std::string& tokenHash, const std::string& now) override {
+        return Run([&](pqxx::connection& connection) -> std::optional<int64_t> {
+            pqxx::read_transaction read(connection);
+            const pqxx::result found = read.exec_params(dashboard::SignedInSql, tokenHash, now);
+            if (found.empty()) return std::nullopt;
+            return found[0][0].as<int64_t>();
+        });
+    }
+
+    void EndSignIn(const std::string& tokenHash) override {
+        Run([&](pqxx::connection& connection) {
+            pqxx::work work(connection);
+            work.exec_params(dashboard::EndSignInSql, tokenHash);
+            work.commit();
         });
     }
 
@@ -200,6 +212,48 @@ public:
     }
 
 private:
+    // The matches of rows (their columns: dashboard::MatchColumns), each with its zones, read in one query.
+    static std::vector<dashboard::StoredMatch> ReadMatches(pqxx::transaction_base& read, const pqxx::result& rows) {
+        std::vector<dashboard::StoredMatch> matches;
+        std::map<int64_t, std::size_t> index;
+        std::vector<std::string> ids;
+        for (const auto& row : rows) {
+            dashboard::StoredMatch stored{row[0].as<int64_t>(), row[1].as<int64_t>(), row[2].as<std::string>(), {}};
+            dashboard::UploadedMatch& m = stored.match;
+            m.timestamp = row[3].as<std::string>();
+            m.shots = row[4].as<int64_t>();
+            m.goals = row[5].as<int64_t>();
+            m.averageSpeed = row[6].as<double>();
+            m.speedSamples = row[7].as<int64_t>();
+            m.boostCollected = row[8].as<double>();
+            m.boostUsed = row[9].as<double>();
+            m.gameTime = row[10].as<double>();
+            m.possessionTime = row[11].as<double>();
+            m.teamPossessionTime = row[12].as<double>();
+            m.opponentPossessionTime = row[13].as<double>();
+            m.playlist = row[14].as<std::string>();
+            m.isRanked = row[15].as<bool>();
+            m.mmr = row[16].as<double>();
+            m.mmrChange = row[17].as<double>();
+            m.fingerprint = row[18].as<std::string>();
+            index[stored.id] = matches.size();
+            ids.push_back(std::to_string(stored.id));
+            matches.push_back(std::move(stored));
+        }
+        if (matches.empty()) return matches;
+        for (const auto& row : read.exec_params("SELECT match_id, kind, row_index, col_index, value FROM match_zones"
+                                                " WHERE match_id = ANY($1::bigint[])",
+                                                ArrayText(ids))) {
+            dashboard::UploadedMatch& m = matches[index.at(row[0].as<int64_t>())].match;
+            const auto r = row[2].as<std::size_t>(), c = row[3].as<std::size_t>();
+            if (row[1].as<std::string>() == "shot")
+                m.shotHeatmap.at(r).at(c) = row[4].as<double>();
+            else
+                m.goalHeatmap.at(r).at(c) = static_cast<int64_t>(row[4].as<double>());
+        }
+        return matches;
+    }
+
     std::unique_ptr<pqxx::connection> Open() {
         try {
             return std::make_unique<pqxx::connection>(url_);

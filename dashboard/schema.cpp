@@ -23,6 +23,16 @@ const std::vector<std::string> Version1 = {
     " PRIMARY KEY (match_id, kind, row_index, col_index))",
 };
 
+// Version 2: the pages' sign-in sessions, whether an account shows its matches to everyone, and the
+// indexes a page's list, filters and order read from.
+const std::vector<std::string> Version2 = {
+    "ALTER TABLE accounts ADD COLUMN is_public BOOLEAN NOT NULL DEFAULT FALSE",
+    "CREATE TABLE sign_ins (token_hash TEXT PRIMARY KEY, account_id BIGINT NOT NULL REFERENCES accounts (id),"
+    " created_at TEXT NOT NULL, expires_at TEXT NOT NULL)",
+    "CREATE INDEX matches_by_time ON matches (account_id, sent_at, id)",
+    "CREATE INDEX matches_by_playlist ON matches (account_id, playlist, sent_at, id)",
+};
+
 std::string ForDialect(const std::string& statement, dashboard::Dialect dialect) {
     const bool sqlite = dialect == dashboard::Dialect::Sqlite;
     std::string text = std::regex_replace(statement, std::regex(R"(\{id\})"),
@@ -35,11 +45,15 @@ std::string ForDialect(const std::string& statement, dashboard::Dialect dialect)
 namespace dashboard {
 
 std::vector<Migration> Migrations(Dialect dialect) {
-    Migration first{1, {}};
-    for (const std::string& statement : Version1) first.statements.push_back(ForDialect(statement, dialect));
-    return {first};
+    std::vector<Migration> steps;
+    for (const auto& [version, statements] : {std::pair{1, &Version1}, std::pair{2, &Version2}}) {
+        Migration step{version, {}};
+        for (const std::string& statement : *statements) step.statements.push_back(ForDialect(statement, dialect));
+        steps.push_back(std::move(step));
+    }
+    return steps;
 }
 
-int LatestSchemaVersion() { return 1; }
+int LatestSchemaVersion() { return 2; }
 
 }  // namespace dashboard

@@ -26,13 +26,14 @@ inline constexpr const char* InsertMatchSql =
     " playlist, is_ranked, mmr, mmr_change, fingerprint)"
     " VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13, $14, $15, $16, $17, $18)"
     " ON CONFLICT (account_id, fingerprint) DO NOTHING RETURNING id";
-inline constexpr const char* SelectMatchesSql =
+inline constexpr const char* SelectMatchSql =
     "SELECT id, account_id, received_at, sent_at, shots, goals, average_speed, speed_samples, boost_collected,"
     " boost_used, game_time, possession_time, team_possession_time, opponent_possession_time, playlist, is_ranked,"
-    " mmr, mmr_change, fingerprint FROM matches WHERE account_id = $1 ORDER BY id";
-inline constexpr const char* SelectZonesSql =
-    "SELECT z.match_id, z.kind, z.row_index, z.col_index, z.value FROM match_zones z"
-    " JOIN matches m ON m.id = z.match_id WHERE m.account_id = $1";
+    " mmr, mmr_change, fingerprint FROM matches WHERE account_id = $1 AND id = $2";
+inline constexpr const char* AddSignInSql =
+    "INSERT INTO sign_ins (token_hash, account_id, created_at, expires_at) VALUES ($1, $2, $3, $4)";
+inline constexpr const char* SignedInSql = "SELECT account_id FROM sign_ins WHERE token_hash = $1 AND expires_at > $2";
+inline constexpr const char* EndSignInSql = "DELETE FROM sign_ins WHERE token_hash = $1";
 inline constexpr const char* FindKeySql = "SELECT id, account_id, revoked_at IS NOT NULL FROM api_keys WHERE key_hash = $1";
 inline constexpr const char* ListKeysSql =
     "SELECT k.id, a.name, k.prefix, k.created_at, COALESCE(k.revoked_at, '') FROM api_keys k"

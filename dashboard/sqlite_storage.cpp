@@ -3,7 +3,7 @@
 
 #include <sqlite3.h>
 
-#include <map>
+#include <stdexcept>
 
 #include "base/utc_timestamp.h"
 #include "dashboard/connection_pool.h"
@@ -203,12 +203,76 @@ public:
         return outcomes;
     }
 
-    std::vector<dashboard::StoredMatch> Matches(int64_t accountId) override {
+    dashboard::MatchPage FindMatches(int64_t accountId, const dashboard::MatchQuery& query) override {
+        std::string error;
+        const std::optional<dashboard::MatchQuerySql> sql = dashboard::MatchQueryToSql(query, error);
+        if (!sql) throw std::invalid_argument(error);
         auto connection = pool_.Borrow();
-        std::vector<dashboard::StoredMatch> matches;
-        std::map<int64_t, std::size_t> index;
-        Statement select(connection->db, dashboard::SelectMatchesSql);
+        dashboard::MatchPage page;
+        Statement count(connection->db, sql->count.c_str());
+        Statement select(connection->db, sql->select.c_str());
+        count.Bind(1, accountId);
         select.Bind(1, accountId);
+        for (std::size_t i = 0; i < sql->texts.size(); ++i) {
+            count.Bind(static_cast<int>(i + 2), sql->texts[i]);
+            select.Bind(static_cast<int>(i + 2), sql->texts[i]);
+        }
+        count.Step();
+        page.total = count.Int(0);
+        page.matches = ReadMatches(connection->db, select);
+        return page;
+    }
+
+    std::optional<dashboard::StoredMatch> FindMatch(int64_t accountId, int64_t matchId) override {
+        auto connection = pool_.Borrow();
+        Statement select(connection->db, dashboard::SelectMatchSql);
+        select.Bind(1, accountId).Bind(2, matchId);
+        std::vector<dashboard::StoredMatch> found = ReadMatches(connection->db, select);
+        if (found.empty()) return std::nullopt;
+        return std::move(found.front());
+    }
+
+    void AddSignIn(int64_t accountId, const std::string& tokenHash, const std::string& expiresAt) override {
+        auto connection = pool_.Borrow();
+        Statement add(connection->db, dashboard::AddSignInSql);
+        add.Bind(1, tokenHash).Bind(2, accountId).Bind(3, zando::UtcTimestamp()).Bind(4, expiresAt).Step();
+    }
+
+    std::optional<int64_t> SignedIn(const std::string& tokenHash, const std::string& now) override {
+        auto connection = pool_.Borrow();
+        Statement find(connection->db, dashboard::SignedInSql);
+        find.Bind(1, tokenHash).Bind(2, now);
+        if (!find.Step()) return std::nullopt;
+        return find.Int(0);
+    }
+
+    void EndSignIn(const std::string& tokenHash) override {
+        auto connection = pool_.Borrow();
+        Statement end(connection->db, dashboard::EndSignInSql);
+        end.Bind(1, tokenHash).Step();
+    }
+
+    void Ping() override {
+        auto connection = pool_.Borrow();
+        Statement ping(connection->db, "SELECT COUNT(*) FROM schema_migrations");
+        ping.Step();
+    }
+
+private:
+    std::unique_ptr<Connection> Open() {
+        auto connection = std::make_unique<Connection>();
+        const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+        if (sqlite3_open_v2(file_.string().c_str(), &connection->db, flags, nullptr) != SQLITE_OK)
+            Fail(connection->db, "opening " + file_.string());
+        sqlite3_busy_timeout(connection->db, 10000);
+        // Write-ahead log: readers never wait for the writer; every commit is on the disk before it is answered.
+        Execute(connection->db, "PRAGMA journal_mode = WAL; PRAGMA synchronous = FULL; PRAGMA foreign_keys = ON");
+        return connection;
+    }
+
+    // The matches a statement selects (its columns: dashboard::MatchColumns), each with its zones.
+    static std::vector<dashboard::StoredMatch> ReadMatches(sqlite3* db, Statement& select) {
+        std::vector<dashboard::StoredMatch> matches;
         while (select.Step()) {
             dashboard::StoredMatch stored{select.Int(0), select.Int(1), select.Text(2), {}};
             dashboard::UploadedMatch& m = stored.match;
@@ -228,38 +292,21 @@ public:
             m.mmr = select.Real(16);
             m.mmrChange = select.Real(17);
             m.fingerprint = select.Text(18);
-            index[stored.id] = matches.size();
             matches.push_back(std::move(stored));
         }
-        Statement zones(connection->db, dashboard::SelectZonesSql);
-        zones.Bind(1, accountId);
-        while (zones.Step()) {
-            dashboard::UploadedMatch& m = matches[index.at(zones.Int(0))].match;
-            const auto r = static_cast<std::size_t>(zones.Int(2)), c = static_cast<std::size_t>(zones.Int(3));
-            if (zones.Text(1) == "shot")
-                m.shotHeatmap.at(r).at(c) = zones.Real(4);
-            else
-                m.goalHeatmap.at(r).at(c) = static_cast<int64_t>(zones.Real(4));
+        Statement zones(db, "SELECT kind, row_index, col_index, value FROM match_zones WHERE match_id = $1");
+        for (dashboard::StoredMatch& stored : matches) {
+            zones.Reset();
+            zones.Bind(1, stored.id);
+            while (zones.Step()) {
+                const auto r = static_cast<std::size_t>(zones.Int(1)), c = static_cast<std::size_t>(zones.Int(2));
+                if (zones.Text(0) == "shot")
+                    stored.match.shotHeatmap.at(r).at(c) = zones.Real(3);
+                else
+                    stored.match.goalHeatmap.at(r).at(c) = static_cast<int64_t>(zones.Real(3));
+            }
         }
         return matches;
-    }
-
-    void Ping() override {
-        auto connection = pool_.Borrow();
-        Statement ping(connection->db, "SELECT COUNT(*) FROM schema_migrations");
-        ping.Step();
-    }
-
-private:
-    std::unique_ptr<Connection> Open() {
-        auto connection = std::make_unique<Connection>();
-        const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
-        if (sqlite3_open_v2(file_.string().c_str(), &connection->db, flags, nullptr) != SQLITE_OK)
-            Fail(connection->db, "opening " + file_.string());
-        sqlite3_busy_timeout(connection->db, 10000);
-        // Write-ahead log: readers never wait for the writer; every commit is on the disk before it is answered.
-        Execute(connection->db, "PRAGMA journal_mode = WAL; PRAGMA synchronous = FULL; PRAGMA foreign_keys = ON");
-        return connection;
     }
 
     static int Version(sqlite3* db) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "dashboard/match_query.h"
 #include "dashboard/upload_format.h"
 
 namespace dashboard {
@@ -58,6 +59,12 @@ struct StoredMatch {
     UploadedMatch match;
 };
 
+// One page of an account's matches and how many the query finds in all.
+struct MatchPage {
+    int64_t total = 0;
+    std::vector<StoredMatch> matches;
+};
+
 class Storage {
 public:
     virtual ~Storage() = default;
@@ -78,7 +85,22 @@ public:
     // again); once this returns, all of them are committed. Throws StorageUnavailable, storing none.
     virtual std::vector<StoreOutcome> StoreMatches(const std::vector<Submission>& submissions) = 0;
     // The account's matches, oldest first.
-    virtual std::vector<StoredMatch> Matches(int64_t accountId) = 0;
+    std::vector<StoredMatch> Matches(int64_t accountId) {
+        MatchQuery all;
+        all.descending = false;
+        all.limit = -1;
+        return FindMatches(accountId, all).matches;
+    }
+    // The page of the account's matches the query asks for (throws std::invalid_argument for a query
+    // that cannot be answered), and one of its matches by id.
+    virtual MatchPage FindMatches(int64_t accountId, const MatchQuery& query) = 0;
+    virtual std::optional<StoredMatch> FindMatch(int64_t accountId, int64_t matchId) = 0;
+
+    // Sign-in sessions of the pages, kept by the hash of their token until they expire.
+    virtual void AddSignIn(int64_t accountId, const std::string& tokenHash, const std::string& expiresAt) = 0;
+    // The account signed in with that token, unless the session ended or expired by now.
+    virtual std::optional<int64_t> SignedIn(const std::string& tokenHash, const std::string& now) = 0;
+    virtual void EndSignIn(const std::string& tokenHash) = 0;
 
     // Throws StorageUnavailable when the database cannot answer.
     virtual void Ping() = 0;

@@ -1,0 +1,40 @@
+// Which of an account's matches a page asks for (playlist, time range, order, page) and the SQL that
+// answers it from the matches' indexes, the same text for SQLite and PostgreSQL.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dashboard {
+
+// Columns a list may be ordered by, as the JSON API names them.
+inline const std::vector<std::string> MatchSortKeys = {"time", "shots", "goals", "averageSpeed", "mmrChange", "gameTime"};
+
+struct MatchQuery {
+    std::string playlist;       // empty: every playlist
+    std::string from, to;       // bounds on the upload's "timestamp" (ISO 8601 UTC), inclusive; empty: open
+    std::string sort = "time";  // one of MatchSortKeys
+    bool descending = true;     // newest (largest) first
+    int64_t offset = 0;         // matches skipped
+    int64_t limit = 50;         // matches at most; -1: all
+};
+
+// The page's statement (the account's id is $1, the texts follow as $2, $3, ...) and the count's.
+struct MatchQuerySql {
+    std::string select;
+    std::string count;
+    std::vector<std::string> texts;
+};
+
+// Empty when the query cannot be answered (an unknown sort key, a negative page); the reason in error.
+std::optional<MatchQuerySql> MatchQueryToSql(const MatchQuery& query, std::string& error);
+
+// The columns every match read selects, in the order the storages read them.
+inline constexpr const char* MatchColumns =
+    "id, account_id, received_at, sent_at, shots, goals, average_speed, speed_samples, boost_collected,"
+    " boost_used, game_time, possession_time, team_possession_time, opponent_possession_time, playlist, is_ranked,"
+    " mmr, mmr_change, fingerprint";
+
+}  // namespace dashboard

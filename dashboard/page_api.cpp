@@ -1,0 +1,162 @@
+// Sign-in sessions and the matches' JSON API, answered for the account of the session cookie only.
+#include "dashboard/page_api.h"
+
+#include <httplib.h>
+
+#include <chrono>
+#include <ctime>
+
+#include <nlohmann/json.hpp>
+
+#include "base/utc_timestamp.h"
+#include "dashboard/crypto.h"
+
+namespace {
+
+using nlohmann::json;
+
+constexpr double KilometresPerHourPerUnit = 0.036;  // 1 game unit a second is 1 cm/s
+
+void Answer(httplib::Response& response, int status, const json& body) {
+    response.status = status;
+    response.set_content(body.dump(), "application/json");
+}
+
+std::string UtcAfter(std::chrono::seconds from) {
+    const std::time_t when = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now() + from);
+    std::tm utc{};
+    gmtime_r(&when, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    return text;
+}
+
+// The session token of the request's cookie, empty when there is none.
+std::string SessionToken(const httplib::Request& request) {
+    const std::string cookies = request.get_header_value("Cookie");
+    const std::string name = std::string(dashboard::SessionCookie) + "=";
+    for (std::size_t at = 0; at < cookies.size();) {
+        while (at < cookies.size() && (cookies[at] == ' ' || cookies[at] == ';')) ++at;
+        const std::size_t end = std::min(cookies.find(';', at), cookies.size());
+        if (cookies.compare(at, name.size(), name) == 0) return cookies.substr(at + name.size(), end - at - name.size());
+        at = end;
+    }
+    return {};
+}
+
+json MatchJson(const dashboard::StoredMatch& stored, bool withGrids) {
+    const dashboard::UploadedMatch& m = stored.match;
+    json match = {{"id", stored.id},
+                  {"timestamp", m.timestamp},
+                  {"receivedAt", stored.receivedAt},
+                  {"playlist", m.playlist},
+                  {"isRanked", m.isRanked},
+                  {"shots", m.shots},
+                  {"goals", m.goals},
+                  {"averageSpeed", m.averageSpeed},
+                  {"averageSpeedKmh", m.averageSpeed * KilometresPerHourPerUnit},
+                  {"speedSamples", m.speedSamples},
+                  {"boostCollected", m.boostCollected},
+                  {"boostUsed", m.boostUsed},
+                  {"gameTime", m.gameTime},
+                  {"possessionTime", m.possessionTime},
+                  {"teamPossessionTime", m.teamPossessionTime},
+                  {"opponentPossessionTime", m.opponentPossessionTime},
+                  {"mmr", m.mmr},
+                  {"mmrChange", m.mmrChange}};
+    if (withGrids) {
+        match["shotHeatmap"] = m.shotHeatmap;
+        match["goalHeatmap"] = m.goalHeatmap;
+    }
+    return match;
+}
+
+// A whole number from the query, or the default when absent; nullopt when it is not one.
+std::optional<int64_t> WholeParameter(const httplib::Request& request, const char* name, int64_t otherwise) {
+    if (!request.has_param(name)) return otherwise;
+    const std::string text = request.get_param_value(name);
+    try {
+        std::size_t used = 0;
+        const long long value = std::stoll(text, &used);
+        if (used == text.size()) return value;
+    } catch (const std::exception&) {
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+namespace dashboard {
+
+void AddPageRoutes(httplib::Server& server, Storage& storage, const ServerSecret& secret, bool tls) {
+    // The signed-in account, or the 401 already answered.
+    const auto account = [&storage, &secret](const httplib::Request& request,
+                                             httplib::Response& response) -> std::optional<int64_t> {
+        const std::string token = SessionToken(request);
+        std::optional<int64_t> signedIn;
+        if (!token.empty()) signedIn = storage.SignedIn(secret.KeyHash(token), zando::UtcTimestamp());
+        if (!signedIn) Answer(response, 401, {{"error", "sign in first: POST /signin with your API key"}});
+        return signedIn;
+    };
+
+    server.Post("/signin", [&storage, &secret, tls](const httplib::Request& request, httplib::Response& response) {
+        const std::string key = request.get_param_value("key");
+        const std::optional<KeyRecord> found = key.empty() ? std::nullopt : storage.FindKey(secret.KeyHash(key));
+        if (!found || found->revoked)
+            return Answer(response, 401, {{"error", found ? "this API key was revoked" : "unknown API key"}});
+        const std::string token = RandomHex(32);
+        storage.AddSignIn(found->accountId, secret.KeyHash(token), UtcAfter(std::chrono::hours(24 * SessionDays)));
+        response.set_header("Set-Cookie", std::string(SessionCookie) + "=" + token +
+                                              "; Path=/; HttpOnly; SameSite=Strict; Max-Age=" +
+                                              std::to_string(SessionDays * 86400) + (tls ? "; Secure" : ""));
+        response.set_header("Location", "/");
+        Answer(response, 303, {{"status", "signed in"}});
+    });
+
+    server.Post("/signout", [&storage, &secret](const httplib::Request& request, httplib::Response& response) {
+        const std::string token = SessionToken(request);
+        if (!token.empty()) storage.EndSignIn(secret.KeyHash(token));
+        response.set_header("Set-Cookie", std::string(SessionCookie) + "=; Path=/; HttpOnly; SameSite=Strict; Max-Age=0");
+        response.set_header("Location", "/signin");
+        Answer(response, 303, {{"status", "signed out"}});
+    });
+
+    server.Get("/api/matches", [&storage, account](const httplib::Request& request, httplib::Response& response) {
+        const std::optional<int64_t> accountId = account(request, response);
+        if (!accountId) return;
+        const std::optional<int64_t> page = WholeParameter(request, "page", 1), perPage = WholeParameter(request, "perPage", 50);
+        if (!page || !perPage || *page < 1 || *perPage < 1 || *perPage > 500)
+            return Answer(response, 400, {{"error", "\"page\" must be 1 or more and \"perPage\" 1 to 500"}});
+        MatchQuery query;
+        query.playlist = request.get_param_value("playlist");
+        query.from = request.get_param_value("from");
+        query.to = request.get_param_value("to");
+        if (request.has_param("sort")) query.sort = request.get_param_value("sort");
+        if (request.has_param("order")) {
+            const std::string order = request.get_param_value("order");
+            if (order != "asc" && order != "desc") return Answer(response, 400, {{"error", "\"order\" must be asc or desc"}});
+            query.descending = order == "desc";
+        }
+        query.limit = *perPage;
+        query.offset = (*page - 1) * *perPage;
+        try {
+            const MatchPage found = storage.FindMatches(*accountId, query);
+            json matches = json::array();
+            for (const StoredMatch& stored : found.matches) matches.push_back(MatchJson(stored, false));
+            Answer(response, 200, {{"total", found.total}, {"page", *page}, {"perPage", *perPage}, {"matches", matches}});
+        } catch (const std::invalid_argument& bad) {
+            Answer(response, 400, {{"error", bad.what()}});
+        }
+    });
+
+    server.Get(R"(/api/matches/(\d+))", [&storage, account](const httplib::Request& request, httplib::Response& response) {
+        const std::optional<int64_t> accountId = account(request, response);
+        if (!accountId) return;
+        const std::optional<StoredMatch> found = storage.FindMatch(*accountId, std::stoll(request.matches[1].str()));
+        // Another account's match is answered as one that does not exist.
+        if (!found) return Answer(response, 404, {{"error", "no such match"}});
+        Answer(response, 200, MatchJson(*found, true));
+    });
+}
+
+}  // namespace dashboard

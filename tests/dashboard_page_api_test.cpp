@@ -1,0 +1,117 @@
+// The pages' sign-in and JSON API against both databases: a session cookie from an account's key,
+// pages of matches filtered and ordered, one match by its id, and nothing of another account.
+#include "dashboard/schema.h"
+#include "dashboard_support.h"
+
+using zando_test::DashboardTest;
+using zando_test::MatchBody;
+
+namespace {
+
+// A signed-in client: the cookie of "POST /signin".
+struct SignedIn {
+    httplib::Client client;
+    std::string cookie;
+    httplib::Result Get(const std::string& path) { return client.Get(path, {{"Cookie", cookie}}); }
+};
+
+std::string SignIn(int port, const std::string& key) {
+    httplib::Client client("127.0.0.1", port);
+    const auto answer = client.Post("/signin", httplib::Params{{"key", key}});
+    if (!answer || answer->status != 303) return {};
+    const std::string set = answer->get_header_value("Set-Cookie");
+    return set.substr(0, set.find(';'));
+}
+
+std::vector<int64_t> Shots(const nlohmann::json& page) {
+    std::vector<int64_t> shots;
+    for (const auto& match : page["matches"]) shots.push_back(match["shots"]);
+    return shots;
+}
+
+}  // namespace
+
+TEST_P(DashboardTest, ASignedInAccountPagesThroughItsOwnMatchesOnly) {
+    const std::string alice = NewKey("alice"), bob = NewKey("bob");
+    auto service = Start("--uploads-per-minute 0");
+    // Seven matches of alice a day apart, the odd ones in another playlist; two of bob's.
+    for (int n = 0; n < 7; ++n) {
+        nlohmann::json body = MatchBody(n, "2026-12-0" + std::to_string(n + 1) + "T20:00:00Z");
+        if (n % 2) body["playlist"] = "Casual <Duel> \"quoted\"";
+        ASSERT_EQ(service->Upload(alice, body.dump())->status, 200);
+    }
+    for (int n = 10; n < 12; ++n) ASSERT_EQ(service->Upload(bob, MatchBody(n).dump())->status, 200);
+
+    httplib::Client anonymous("127.0.0.1", service->Port());
+    EXPECT_EQ(anonymous.Get("/api/matches")->status, 401);
+    EXPECT_EQ(anonymous.Get("/api/matches", {{"Cookie", "zando_session=" + std::string(64, 'a')}})->status, 401);
+    EXPECT_EQ(anonymous.Post("/signin", httplib::Params{{"key", "zk_wrong"}})->status, 401);
+    const auto signedIn = anonymous.Post("/signin", httplib::Params{{"key", alice}});
+    ASSERT_TRUE(signedIn);
+    EXPECT_EQ(signedIn->status, 303);
+    const std::string set = signedIn->get_header_value("Set-Cookie");
+    for (const char* attribute : {"; HttpOnly", "; SameSite=Strict", "; Max-Age=1209600", "; Path=/"})
+        EXPECT_NE(set.find(attribute), std::string::npos) << set;
+    EXPECT_EQ(set.find("Secure"), std::string::npos) << "plain HTTP";
+
+    SignedIn session{httplib::Client("127.0.0.1", service->Port()), set.substr(0, set.find(';'))};
+    const std::vector<std::pair<std::string, std::vector<int64_t>>> pages = {
+        {"/api/matches", {9, 8, 7, 6, 5, 4, 3}},  // newest first; shots are 3 + n
+        {"/api/matches?perPage=3&page=2", {6, 5, 4}},
+        {"/api/matches?perPage=3&page=3", {3}},
+        {"/api/matches?perPage=3&page=4", {}},
+        {"/api/matches?playlist=Ranked%20Doubles", {9, 7, 5, 3}},
+        {"/api/matches?playlist=Casual%20%3CDuel%3E%20%22quoted%22&order=asc", {4, 6, 8}},
+        {"/api/matches?from=2026-12-02T00:00:00Z&to=2026-12-04T23:59:59Z", {6, 5, 4}},
+        {"/api/matches?sort=shots&order=asc&perPage=2", {3, 4}},
+        {"/api/matches?sort=mmrChange&order=desc&perPage=4", {9, 7, 5, 3}},  // +11 for even n, -9 for odd
+    };
+    for (const auto& [path, shots] : pages) {
+        const auto answer = session.Get(path);
+        ASSERT_TRUE(answer);
+        ASSERT_EQ(answer->status, 200) << path << answer->body;
+        EXPECT_EQ(Shots(nlohmann::json::parse(answer->body)), shots) << path;
+    }
+    const nlohmann::json second = nlohmann::json::parse(session.Get("/api/matches?perPage=3&page=2")->body);
+    EXPECT_EQ(second["total"], 7);
+    EXPECT_EQ(second["matches"][0]["averageSpeedKmh"].get<double>(), (1234.5 + 3) * 0.036);
+    for (const char* bad : {"/api/matches?page=0", "/api/matches?perPage=501", "/api/matches?sort=name", "/api/matches?order=up",
+                            "/api/matches?page=x"})
+        EXPECT_EQ(session.Get(bad)->status, 400) << bad;
+
+    // One match by its id with its grids; bob's matches are not there for alice, whatever their id.
+    const int64_t id = second["matches"][0]["id"];
+    const nlohmann::json match = nlohmann::json::parse(session.Get("/api/matches/" + std::to_string(id))->body);
+    EXPECT_EQ(match["shotHeatmap"], MatchBody(3)["shotHeatmap"]);
+    EXPECT_EQ(match["goalHeatmap"], MatchBody(3)["goalHeatmap"]);
+    SignedIn bobs{httplib::Client("127.0.0.1", service->Port()), SignIn(service->Port(), bob)};
+    const nlohmann::json bobsPage = nlohmann::json::parse(bobs.Get("/api/matches")->body);
+    ASSERT_EQ(bobsPage["total"], 2);
+    EXPECT_EQ(session.Get("/api/matches/" + std::to_string(bobsPage["matches"][0]["id"].get<int64_t>()))->status, 404);
+    EXPECT_EQ(bobs.Get("/api/matches/" + std::to_string(id))->status, 404);
+
+    // Signing out ends the session on the server, not only in the browser.
+    httplib::Client out("127.0.0.1", service->Port());
+    EXPECT_EQ(out.Post("/signout", {{"Cookie", session.cookie}}, "", "text/plain")->status, 303);
+    EXPECT_EQ(session.Get("/api/matches")->status, 401);
+    EXPECT_EQ(bobs.Get("/api/matches")->status, 200);
+}
+
+// A database of the first schema, with a key and a match in it, is brought up to date at start and
+// keeps both.
+TEST_P(DashboardTest, ADatabaseOfTheFirstSchemaIsBroughtUpToDateWithItsMatchesKept) {
+    const std::vector<dashboard::Migration> steps = dashboard::Migrations(
+        GetParam() == zando_test::Engine::Sqlite ? dashboard::Dialect::Sqlite : dashboard::Dialect::Postgres);
+    for (const std::string& statement : steps.front().statements) Sql(statement);
+    Sql("CREATE TABLE schema_migrations (version INTEGER PRIMARY KEY, applied_at TEXT NOT NULL)");
+    Sql("INSERT INTO schema_migrations VALUES (1, 'then')");
+    Sql("INSERT INTO accounts (name, created_at) VALUES ('alice', 'then')");
+    const std::string key = "zk_" + std::string(64, '1');
+    const std::string hash = dashboard::ServerSecret::LoadOrCreate(dir.path() / "server.secret").KeyHash(key);
+    Sql("INSERT INTO api_keys (account_id, key_hash, prefix, created_at) VALUES (1, '" + hash + "', 'zk_111111...', 'then')");
+    auto service = Start();
+    ASSERT_EQ(service->Upload(key, MatchBody(4).dump())->status, 200);
+    SignedIn session{httplib::Client("127.0.0.1", service->Port()), SignIn(service->Port(), key)};
+    EXPECT_EQ(Shots(nlohmann::json::parse(session.Get("/api/matches")->body)), (std::vector<int64_t>{7}));
+    EXPECT_EQ(dashboard::OpenStorage(Database())->SchemaVersion(), dashboard::LatestSchemaVersion());
+}
