@@ -19,6 +19,7 @@ struct MatchQuery {
     bool descending = true;     // newest (largest) first
     int64_t offset = 0;         // matches skipped
     int64_t limit = 50;         // matches at most; -1: all
+    bool withZones = true;      // false: the grids are left empty (lists and trends do not show them)
 };
 
 // The page's statement (the account's id is $1, the texts follow as $2, $3, ...) and the count's.

@@ -3,6 +3,7 @@
 
 #include <httplib.h>
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 
@@ -10,12 +11,11 @@
 
 #include "base/utc_timestamp.h"
 #include "dashboard/crypto.h"
+#include "dashboard/match_summary.h"
 
 namespace {
 
 using nlohmann::json;
-
-constexpr double KilometresPerHourPerUnit = 0.036;  // 1 game unit a second is 1 cm/s
 
 void Answer(httplib::Response& response, int status, const json& body) {
     response.status = status;
@@ -54,7 +54,7 @@ json MatchJson(const dashboard::StoredMatch& stored, bool withGrids) {
                   {"shots", m.shots},
                   {"goals", m.goals},
                   {"averageSpeed", m.averageSpeed},
-                  {"averageSpeedKmh", m.averageSpeed * KilometresPerHourPerUnit},
+                  {"averageSpeedKmh", m.averageSpeed * dashboard::KilometresPerHourPerUnit},
                   {"speedSamples", m.speedSamples},
                   {"boostCollected", m.boostCollected},
                   {"boostUsed", m.boostUsed},
@@ -83,6 +83,17 @@ std::optional<int64_t> WholeParameter(const httplib::Request& request, const cha
     }
     return std::nullopt;
 }
+
+// The list's filters from the query: playlist, from, to.
+dashboard::MatchQuery Filters(const httplib::Request& request) {
+    dashboard::MatchQuery query;
+    query.playlist = request.get_param_value("playlist");
+    query.from = request.get_param_value("from");
+    query.to = request.get_param_value("to");
+    return query;
+}
+
+json Optional(const std::optional<double>& value) { return value ? json(*value) : json(nullptr); }
 
 }  // namespace
 
@@ -127,10 +138,8 @@ void AddPageRoutes(httplib::Server& server, Storage& storage, const ServerSecret
         const std::optional<int64_t> page = WholeParameter(request, "page", 1), perPage = WholeParameter(request, "perPage", 50);
         if (!page || !perPage || *page < 1 || *perPage < 1 || *perPage > 500)
             return Answer(response, 400, {{"error", "\"page\" must be 1 or more and \"perPage\" 1 to 500"}});
-        MatchQuery query;
-        query.playlist = request.get_param_value("playlist");
-        query.from = request.get_param_value("from");
-        query.to = request.get_param_value("to");
+        MatchQuery query = Filters(request);
+        query.withZones = false;
         if (request.has_param("sort")) query.sort = request.get_param_value("sort");
         if (request.has_param("order")) {
             const std::string order = request.get_param_value("order");
@@ -147,6 +156,78 @@ void AddPageRoutes(httplib::Server& server, Storage& storage, const ServerSecret
         } catch (const std::invalid_argument& bad) {
             Answer(response, 400, {{"error", bad.what()}});
         }
+    });
+
+    // The overview: the last session per playlist, the last matches, and a point a match for the trends.
+    server.Get("/api/summary", [&storage, account](const httplib::Request& request, httplib::Response& response) {
+        const std::optional<int64_t> accountId = account(request, response);
+        if (!accountId) return;
+        const std::string last = request.has_param("last") ? request.get_param_value("last") : "10";
+        if (last != "10" && last != "50" && last != "all")
+            return Answer(response, 400, {{"error", "\"last\" must be 10, 50 or all"}});
+        MatchQuery everything;
+        everything.descending = false;
+        everything.limit = -1;
+        everything.withZones = false;
+        const std::vector<StoredMatch> all = storage.FindMatches(*accountId, everything).matches;
+        const SessionSummary session = LastSession(all, UtcSeconds(zando::UtcTimestamp()).value_or(0));
+        json playlists = json::array();
+        for (const PlaylistSession& playlist : session.playlists)
+            playlists.push_back({{"playlist", playlist.playlist},
+                                 {"matches", playlist.matches},
+                                 {"wins", playlist.wins},
+                                 {"losses", playlist.losses},
+                                 {"mmrGained", playlist.mmrGained}});
+        MatchQuery chosen = Filters(request);
+        chosen.limit = last == "all" ? -1 : std::stoll(last);
+        chosen.withZones = false;
+        MatchPage trend;
+        try {
+            trend = storage.FindMatches(*accountId, chosen);
+        } catch (const std::invalid_argument& bad) {
+            return Answer(response, 400, {{"error", bad.what()}});
+        }
+        std::reverse(trend.matches.begin(), trend.matches.end());  // oldest first along the charts
+        json points = json::array(), lastMatches = json::array();
+        for (const StoredMatch& stored : trend.matches) {
+            const TrendPoint point = TrendOf(stored);
+            points.push_back({{"id", point.id},
+                              {"timestamp", point.timestamp},
+                              {"mmr", Optional(point.mmr)},
+                              {"speedKmh", point.speedKmh},
+                              {"boostCollectedPerMinute", point.boostCollectedPerMinute},
+                              {"boostUsedPerMinute", point.boostUsedPerMinute},
+                              {"shots", point.shots},
+                              {"goals", point.goals},
+                              {"shootingPercent", Optional(point.shootingPercent)},
+                              {"possessionPercent", point.possessionPercent}});
+        }
+        for (auto it = trend.matches.rbegin(); it != trend.matches.rend() && lastMatches.size() < 5; ++it)
+            lastMatches.push_back(MatchJson(*it, false));
+        Answer(
+            response, 200,
+            {{"matches", static_cast<int64_t>(all.size())},
+             {"session",
+              {{"ongoing", session.ongoing}, {"started", session.started}, {"ended", session.ended}, {"playlists", playlists}}},
+             {"lastMatches", lastMatches},
+             {"trend", {{"matches", trend.total}, {"points", points}}}});
+    });
+
+    // Where the shots came from over the chosen matches: shots per block, goals per match.
+    server.Get("/api/zones", [&storage, account](const httplib::Request& request, httplib::Response& response) {
+        const std::optional<int64_t> accountId = account(request, response);
+        if (!accountId) return;
+        MatchQuery chosen = Filters(request);
+        chosen.limit = -1;
+        const ZoneShots zones = ShotsByBlock(storage.FindMatches(*accountId, chosen).matches);
+        Answer(response, 200,
+               {{"matches", zones.matches},
+                {"shotsPerBlock", zones.shots},
+                {"zonesPerBlock", zones.zonesPerBlock},
+                {"shots", zones.shotTotal},
+                {"goals", zones.goalTotal},
+                {"goalsPerMatch",
+                 zones.matches > 0 ? static_cast<double>(zones.goalTotal) / static_cast<double>(zones.matches) : 0.0}});
     });
 
     server.Get(R"(/api/matches/(\d+))", [&storage, account](const httplib::Request& request, httplib::Response& response) {

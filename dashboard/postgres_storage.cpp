@@ -164,7 +164,8 @@ public:
             pqxx::read_transaction read(connection);
             dashboard::MatchPage page;
             page.total = read.exec_params(sql->count, pqxx::prepare::make_dynamic_params(parameters))[0][0].as<int64_t>();
-            page.matches = ReadMatches(read, read.exec_params(sql->select, pqxx::prepare::make_dynamic_params(parameters)));
+            page.matches =
+                ReadMatches(read, read.exec_params(sql->select, pqxx::prepare::make_dynamic_params(parameters)), query.withZones);
             return page;
         });
     }
@@ -173,7 +174,7 @@ public:
         return Run([&](pqxx::connection& connection) -> std::optional<dashboard::StoredMatch> {
             pqxx::read_transaction read(connection);
             std::vector<dashboard::StoredMatch> found =
-                ReadMatches(read, read.exec_params(dashboard::SelectMatchSql, accountId, matchId));
+                ReadMatches(read, read.exec_params(dashboard::SelectMatchSql, accountId, matchId), true);
             if (found.empty()) return std::nullopt;
             return std::move(found.front());
         });
@@ -213,7 +214,8 @@ public:
 
 private:
     // The matches of rows (their columns: dashboard::MatchColumns), each with its zones, read in one query.
-    static std::vector<dashboard::StoredMatch> ReadMatches(pqxx::transaction_base& read, const pqxx::result& rows) {
+    static std::vector<dashboard::StoredMatch> ReadMatches(pqxx::transaction_base& read, const pqxx::result& rows,
+                                                           bool withZones) {
         std::vector<dashboard::StoredMatch> matches;
         std::map<int64_t, std::size_t> index;
         std::vector<std::string> ids;
@@ -240,7 +242,7 @@ private:
             ids.push_back(std::to_string(stored.id));
             matches.push_back(std::move(stored));
         }
-        if (matches.empty()) return matches;
+        if (matches.empty() || !withZones) return matches;
         for (const auto& row : read.exec_params("SELECT match_id, kind, row_index, col_index, value FROM match_zones"
                                                 " WHERE match_id = ANY($1::bigint[])",
                                                 ArrayText(ids))) {

@@ -219,7 +219,7 @@ public:
         }
         count.Step();
         page.total = count.Int(0);
-        page.matches = ReadMatches(connection->db, select);
+        page.matches = ReadMatches(connection->db, select, query.withZones);
         return page;
     }
 
@@ -227,7 +227,7 @@ public:
         auto connection = pool_.Borrow();
         Statement select(connection->db, dashboard::SelectMatchSql);
         select.Bind(1, accountId).Bind(2, matchId);
-        std::vector<dashboard::StoredMatch> found = ReadMatches(connection->db, select);
+        std::vector<dashboard::StoredMatch> found = ReadMatches(connection->db, select, true);
         if (found.empty()) return std::nullopt;
         return std::move(found.front());
     }
@@ -271,7 +271,7 @@ private:
     }
 
     // The matches a statement selects (its columns: dashboard::MatchColumns), each with its zones.
-    static std::vector<dashboard::StoredMatch> ReadMatches(sqlite3* db, Statement& select) {
+    static std::vector<dashboard::StoredMatch> ReadMatches(sqlite3* db, Statement& select, bool withZones) {
         std::vector<dashboard::StoredMatch> matches;
         while (select.Step()) {
             dashboard::StoredMatch stored{select.Int(0), select.Int(1), select.Text(2), {}};
@@ -294,6 +294,7 @@ private:
             m.fingerprint = select.Text(18);
             matches.push_back(std::move(stored));
         }
+        if (!withZones) return matches;
         Statement zones(db, "SELECT kind, row_index, col_index, value FROM match_zones WHERE match_id = $1");
         for (dashboard::StoredMatch& stored : matches) {
             zones.Reset();

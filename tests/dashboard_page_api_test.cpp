@@ -1,7 +1,11 @@
 // The pages' sign-in and JSON API against both databases: a session cookie from an account's key,
 // pages of matches filtered and ordered, one match by its id, and nothing of another account.
+#include "base/grid.h"
 #include "dashboard/schema.h"
 #include "dashboard_support.h"
+#include "history/match_history.h"
+#include "history_rows.h"
+#include "upload/heatmap_downsampling.h"
 
 using zando_test::DashboardTest;
 using zando_test::MatchBody;
@@ -114,4 +118,76 @@ TEST_P(DashboardTest, ADatabaseOfTheFirstSchemaIsBroughtUpToDateWithItsMatchesKe
     SignedIn session{httplib::Client("127.0.0.1", service->Port()), SignIn(service->Port(), key)};
     EXPECT_EQ(Shots(nlohmann::json::parse(session.Get("/api/matches")->body)), (std::vector<int64_t>{7}));
     EXPECT_EQ(dashboard::OpenStorage(Database())->SchemaVersion(), dashboard::LatestSchemaVersion());
+}
+
+// The overview's figures: the last session (an hour without a match ends one), and a point a match.
+TEST_P(DashboardTest, TheSummaryTellsTheLastSessionPerPlaylistAndAPointAMatch) {
+    const std::string alice = NewKey("alice");
+    auto service = Start();
+    const std::vector<std::pair<std::string, std::string>> played = {
+        {"2026-12-01T18:00:00Z", "Ranked Doubles"},  // two hours before the session: not in it
+        {"2026-12-01T20:00:00Z", "Ranked Doubles"},
+        {"2026-12-01T20:40:00Z", "Ranked Duel"},
+        {"2026-12-01T21:20:00Z", "Ranked Doubles"},
+    };
+    for (std::size_t n = 0; n < played.size(); ++n) {
+        nlohmann::json body = MatchBody(static_cast<int>(n), played[n].first);
+        body["playlist"] = played[n].second;
+        ASSERT_EQ(service->Upload(alice, body.dump())->status, 200);
+    }
+    SignedIn session{httplib::Client("127.0.0.1", service->Port()), SignIn(service->Port(), alice)};
+    const nlohmann::json summary = nlohmann::json::parse(session.Get("/api/summary")->body);
+    EXPECT_EQ(summary["matches"], 4);
+    EXPECT_FALSE(summary["session"]["ongoing"]);
+    EXPECT_EQ(summary["session"]["started"], "2026-12-01T20:00:00Z");
+    // MatchBody's rating goes up 11 for even n and down 9 for odd n: the session holds n = 1, 2, 3.
+    EXPECT_EQ(summary["session"]["playlists"],
+              nlohmann::json::parse(R"([{"playlist":"Ranked Doubles","matches":2,"wins":0,"losses":2,"mmrGained":-18.0},
+                                        {"playlist":"Ranked Duel","matches":1,"wins":1,"losses":0,"mmrGained":11.0}])"));
+    const nlohmann::json& points = summary["trend"]["points"];
+    ASSERT_EQ(points.size(), 4u);
+    EXPECT_EQ(points[0]["timestamp"], "2026-12-01T18:00:00Z") << "oldest first";
+    EXPECT_DOUBLE_EQ(points[1]["mmr"].get<double>(), 1012.0 - 9.0);
+    EXPECT_DOUBLE_EQ(points[1]["boostCollectedPerMinute"].get<double>(), 812.25 / (301.0 / 60.0));
+    EXPECT_DOUBLE_EQ(points[1]["shootingPercent"].get<double>(), 100.0 / 4.0);
+    EXPECT_DOUBLE_EQ(points[1]["possessionPercent"].get<double>(), 100.0 * 41.5 / 301.0);
+    EXPECT_DOUBLE_EQ(points[1]["speedKmh"].get<double>(), 1235.5 * 0.036);
+    EXPECT_EQ(summary["lastMatches"][0]["timestamp"], "2026-12-01T21:20:00Z");
+    const nlohmann::json duel = nlohmann::json::parse(session.Get("/api/summary?playlist=Ranked%20Duel&last=all")->body);
+    EXPECT_EQ(duel["trend"]["points"].size(), 1u);
+    EXPECT_EQ(session.Get("/api/summary?last=7")->status, 400);
+}
+
+// The zones page's shots per block are the plug-in's shots, counted in the blocks the plug-in's own
+// reduction puts their zones in.
+TEST_P(DashboardTest, TheZonesTurnThePluginsShotGridsBackIntoItsShots) {
+    const std::string key = NewKey("alice");
+    auto service = Start();
+    const zando_test::ProcessResult played =
+        zando_test::RunCommand(std::string(ZANDO_SANDBOX_PATH) + " --home " + (dir.path() / "home").string() +
+                                   " --exec \"zando_enable_upload 1; zando_api_key " + key + "; zando_server_url " +
+                                   service->Url() + "\" simulate --seed 5 --mode 1v1 --matches 3",
+                               dir.path());
+    ASSERT_EQ(played.exitCode, 0) << played.err;
+    dashboard::UploadGrid<int64_t> expected{};
+    int64_t shots = 0, goals = 0;
+    for (const auto& row : zando_test::ReadHistoryFile(dir.path() / "home" / "data" / "zando_history.sqlite3")) {
+        goals += std::stoll(row.at("goals"));
+        for (const zando::ZoneCount& zone : zando::ZoneCountsFromText(row.at("shot_zones"))) {
+            Grid<float> alone(GridRows, GridCols);
+            alone[zone.row][zone.col] = 5.0f;
+            const Grid<float> blocks = zando::DownsampleShotHeatmap(alone);
+            for (int r = 0; r < 10; ++r)
+                for (int c = 0; c < 10; ++c)
+                    if (blocks[r][c] > 0.0f) expected[r][c] += zone.count;
+            shots += zone.count;
+        }
+    }
+    ASSERT_GT(shots, 0);
+    SignedIn session{httplib::Client("127.0.0.1", service->Port()), SignIn(service->Port(), key)};
+    const nlohmann::json zones = nlohmann::json::parse(session.Get("/api/zones")->body);
+    EXPECT_EQ(zones["matches"], 3);
+    EXPECT_EQ(zones["shotsPerBlock"], nlohmann::json(expected));
+    EXPECT_EQ(zones["shots"], shots);
+    EXPECT_DOUBLE_EQ(zones["goalsPerMatch"].get<double>(), static_cast<double>(goals) / 3.0);
 }

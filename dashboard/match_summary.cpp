@@ -1,0 +1,106 @@
+// Sessions, trend points and zone shots worked out from kept matches.
+#include "dashboard/match_summary.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+// The first zone of block i of a side of zones zones split in 10, computed as the plug-in computes it
+// (in float, cut toward zero), so that the blocks' edges are the same zone for zone.
+int64_t BlockEdge(int zones, int i) {
+    const float step = static_cast<float>(zones) / 10.0f;
+    return static_cast<int64_t>(static_cast<float>(i) * step);
+}
+
+}  // namespace
+
+namespace dashboard {
+
+std::optional<int64_t> UtcSeconds(const std::string& text) {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    char tail = 0;
+    if (text.size() != 20 ||
+        std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &year, &month, &day, &hour, &minute, &second, &tail) != 7 ||
+        tail != 'Z' || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 60)
+        return std::nullopt;
+    // Days from the civil date (proleptic Gregorian calendar).
+    const int y = year - (month <= 2);
+    const int era = (y >= 0 ? y : y - 399) / 400;
+    const int yearOfEra = y - era * 400;
+    const int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    const int64_t days = static_cast<int64_t>(era) * 146097 + dayOfEra - 719468;
+    return days * 86400 + hour * 3600 + minute * 60 + second;
+}
+
+SessionSummary LastSession(const std::vector<StoredMatch>& matches, int64_t nowSeconds) {
+    SessionSummary session;
+    std::size_t first = matches.size();
+    std::optional<int64_t> later;
+    while (first > 0) {
+        const std::optional<int64_t> sent = UtcSeconds(matches[first - 1].match.timestamp);
+        if (!sent || (later && *later - *sent >= SessionBreakSeconds)) break;
+        later = sent;
+        --first;
+    }
+    if (first == matches.size()) return session;
+    session.started = matches[first].match.timestamp;
+    session.ended = matches.back().match.timestamp;
+    session.ongoing = nowSeconds - *UtcSeconds(session.ended) < SessionBreakSeconds;
+    for (std::size_t i = first; i < matches.size(); ++i) {
+        const UploadedMatch& m = matches[i].match;
+        auto found = std::find_if(session.playlists.begin(), session.playlists.end(),
+                                  [&](const PlaylistSession& playlist) { return playlist.playlist == m.playlist; });
+        if (found == session.playlists.end())
+            found = session.playlists.insert(session.playlists.end(), PlaylistSession{m.playlist});
+        found->matches += 1;
+        if (m.mmr > 0.0) {
+            found->mmrGained += m.mmrChange;
+            found->wins += m.mmrChange > 0.0;
+            found->losses += m.mmrChange < 0.0;
+        }
+    }
+    return session;
+}
+
+TrendPoint TrendOf(const StoredMatch& stored) {
+    const UploadedMatch& m = stored.match;
+    TrendPoint point;
+    point.id = stored.id;
+    point.timestamp = m.timestamp;
+    if (m.mmr > 0.0) point.mmr = m.mmr + m.mmrChange;
+    point.speedKmh = m.averageSpeed * KilometresPerHourPerUnit;
+    const double minutes = m.gameTime / 60.0;
+    point.boostCollectedPerMinute = minutes > 0.0 ? m.boostCollected / minutes : 0.0;
+    point.boostUsedPerMinute = minutes > 0.0 ? m.boostUsed / minutes : 0.0;
+    point.shots = m.shots;
+    point.goals = m.goals;
+    if (m.shots > 0) point.shootingPercent = 100.0 * static_cast<double>(m.goals) / static_cast<double>(m.shots);
+    point.possessionPercent = m.gameTime > 0.0 ? 100.0 * m.possessionTime / m.gameTime : 0.0;
+    return point;
+}
+
+int64_t ZonesInBlock(int row, int column) {
+    return (BlockEdge(62, row + 1) - BlockEdge(62, row)) * (BlockEdge(50, column + 1) - BlockEdge(50, column));
+}
+
+ZoneShots ShotsByBlock(const std::vector<StoredMatch>& matches) {
+    ZoneShots zones;
+    zones.matches = static_cast<int64_t>(matches.size());
+    for (int r = 0; r < UploadGridSize; ++r)
+        for (int c = 0; c < UploadGridSize; ++c) zones.zonesPerBlock[r][c] = ZonesInBlock(r, c);
+    for (const StoredMatch& stored : matches) {
+        zones.shotTotal += stored.match.shots;
+        zones.goalTotal += stored.match.goals;
+        // Each match's block back into whole shots (its mean was taken over whole shots' heat).
+        for (int r = 0; r < UploadGridSize; ++r)
+            for (int c = 0; c < UploadGridSize; ++c)
+                zones.shots[r][c] +=
+                    std::llround(stored.match.shotHeatmap[r][c] * static_cast<double>(zones.zonesPerBlock[r][c]) / ShotHeat);
+    }
+    return zones;
+}
+
+}  // namespace dashboard

@@ -1,0 +1,67 @@
+// What the overview and the zones page show of an account's matches: the last session per playlist,
+// each match's figures for the trend charts, and the shot grids turned back into shots.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "dashboard/storage.h"
+
+namespace dashboard {
+
+inline constexpr int64_t SessionBreakSeconds = 3600;       // an hour without a match ends a session
+inline constexpr double ShotHeat = 5.0;                    // heat a shot adds to its zone of the 62 x 50 grid
+inline constexpr double KilometresPerHourPerUnit = 0.036;  // 1 game unit a second is 1 cm/s
+
+// Seconds since 1970 of "YYYY-MM-DDTHH:MM:SSZ"; nullopt for any other text.
+std::optional<int64_t> UtcSeconds(const std::string& text);
+
+struct PlaylistSession {
+    std::string playlist;
+    int matches = 0;
+    int wins = 0;            // ranked matches whose rating went up
+    int losses = 0;          // ranked matches whose rating went down
+    double mmrGained = 0.0;  // over the matches with a rating read
+};
+
+struct SessionSummary {
+    bool ongoing = false;                    // its last match is less than an hour old
+    std::string started, ended;              // the first and last match's upload times
+    std::vector<PlaylistSession> playlists;  // in the order first played
+};
+
+// The session of the newest matches: back from the newest while no hour passes between two.
+// matches: oldest first.
+SessionSummary LastSession(const std::vector<StoredMatch>& matches, int64_t nowSeconds);
+
+// One match's point on each trend chart.
+struct TrendPoint {
+    int64_t id = 0;
+    std::string timestamp;
+    std::optional<double> mmr;  // the rating after the match, when one was read
+    double speedKmh = 0.0;
+    double boostCollectedPerMinute = 0.0;
+    double boostUsedPerMinute = 0.0;
+    int64_t shots = 0;
+    int64_t goals = 0;
+    std::optional<double> shootingPercent;  // goals per shot; none without a shot
+    double possessionPercent = 0.0;         // of the match's time
+};
+TrendPoint TrendOf(const StoredMatch& match);
+
+// Where the matches' shots came from: each block's shots (its mean heat times its zones over the heat
+// of a shot), and the goals, which the upload keeps only as whole means per block: counted per match.
+struct ZoneShots {
+    int64_t matches = 0;
+    UploadGrid<int64_t> shots{};
+    UploadGrid<int64_t> zonesPerBlock{};
+    int64_t shotTotal = 0;  // the matches' own count of shots
+    int64_t goalTotal = 0;
+};
+ZoneShots ShotsByBlock(const std::vector<StoredMatch>& matches);
+// How many of the 62 x 50 zones the upload's block (row, column) covers, as the plug-in splits them.
+int64_t ZonesInBlock(int row, int column);
+
+}  // namespace dashboard
