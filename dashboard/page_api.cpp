@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <ctime>
 
 #include <nlohmann/json.hpp>
@@ -71,10 +72,8 @@ json MatchJson(const dashboard::StoredMatch& stored, bool withGrids) {
     return match;
 }
 
-// A whole number from the query, or the default when absent; nullopt when it is not one.
-std::optional<int64_t> WholeParameter(const httplib::Request& request, const char* name, int64_t otherwise) {
-    if (!request.has_param(name)) return otherwise;
-    const std::string text = request.get_param_value(name);
+// The whole number text is, nullopt when it is not one or is out of range.
+std::optional<int64_t> WholeText(const std::string& text) {
     try {
         std::size_t used = 0;
         const long long value = std::stoll(text, &used);
@@ -82,6 +81,12 @@ std::optional<int64_t> WholeParameter(const httplib::Request& request, const cha
     } catch (const std::exception&) {
     }
     return std::nullopt;
+}
+
+// A whole number from the query, or the default when absent; nullopt when it is not one.
+std::optional<int64_t> WholeParameter(const httplib::Request& request, const char* name, int64_t otherwise) {
+    if (!request.has_param(name)) return otherwise;
+    return WholeText(request.get_param_value(name));
 }
 
 // The list's filters from the query: playlist, from, to.
@@ -136,7 +141,7 @@ void AddPageRoutes(httplib::Server& server, Storage& storage, const ServerSecret
         const std::optional<int64_t> accountId = account(request, response);
         if (!accountId) return;
         const std::optional<int64_t> page = WholeParameter(request, "page", 1), perPage = WholeParameter(request, "perPage", 50);
-        if (!page || !perPage || *page < 1 || *perPage < 1 || *perPage > 500)
+        if (!page || !perPage || *page < 1 || *perPage < 1 || *perPage > 500 || *page - 1 > INT64_MAX / *perPage)
             return Answer(response, 400, {{"error", "\"page\" must be 1 or more and \"perPage\" 1 to 500"}});
         MatchQuery query = Filters(request);
         query.withZones = false;
@@ -233,7 +238,8 @@ void AddPageRoutes(httplib::Server& server, Storage& storage, const ServerSecret
     server.Get(R"(/api/matches/(\d+))", [&storage, account](const httplib::Request& request, httplib::Response& response) {
         const std::optional<int64_t> accountId = account(request, response);
         if (!accountId) return;
-        const std::optional<StoredMatch> found = storage.FindMatch(*accountId, std::stoll(request.matches[1].str()));
+        const std::optional<int64_t> matchId = WholeText(request.matches[1].str());
+        const std::optional<StoredMatch> found = matchId ? storage.FindMatch(*accountId, *matchId) : std::nullopt;
         // Another account's match is answered as one that does not exist.
         if (!found) return Answer(response, 404, {{"error", "no such match"}});
         Answer(response, 200, MatchJson(*found, true));

@@ -80,7 +80,7 @@ TEST_P(DashboardTest, ASignedInAccountPagesThroughItsOwnMatchesOnly) {
     EXPECT_EQ(second["total"], 7);
     EXPECT_EQ(second["matches"][0]["averageSpeedKmh"].get<double>(), (1234.5 + 3) * 0.036);
     for (const char* bad : {"/api/matches?page=0", "/api/matches?perPage=501", "/api/matches?sort=name", "/api/matches?order=up",
-                            "/api/matches?page=x"})
+                            "/api/matches?page=x", "/api/matches?page=9223372036854775807&perPage=500"})
         EXPECT_EQ(session.Get(bad)->status, 400) << bad;
 
     // One match by its id with its grids; bob's matches are not there for alice, whatever their id.
@@ -93,6 +93,7 @@ TEST_P(DashboardTest, ASignedInAccountPagesThroughItsOwnMatchesOnly) {
     ASSERT_EQ(bobsPage["total"], 2);
     EXPECT_EQ(session.Get("/api/matches/" + std::to_string(bobsPage["matches"][0]["id"].get<int64_t>()))->status, 404);
     EXPECT_EQ(bobs.Get("/api/matches/" + std::to_string(id))->status, 404);
+    EXPECT_EQ(bobs.Get("/api/matches/99999999999999999999999")->status, 404);
 
     // Signing out ends the session on the server, not only in the browser.
     httplib::Client out("127.0.0.1", service->Port());
