@@ -3,7 +3,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
+
+#include "base/utc_timestamp.h"
 
 namespace {
 
@@ -18,37 +19,20 @@ int64_t BlockEdge(int zones, int i) {
 
 namespace dashboard {
 
-std::optional<int64_t> UtcSeconds(const std::string& text) {
-    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-    char tail = 0;
-    if (text.size() != 20 ||
-        std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &year, &month, &day, &hour, &minute, &second, &tail) != 7 ||
-        tail != 'Z' || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 60)
-        return std::nullopt;
-    // Days from the civil date (proleptic Gregorian calendar).
-    const int y = year - (month <= 2);
-    const int era = (y >= 0 ? y : y - 399) / 400;
-    const int yearOfEra = y - era * 400;
-    const int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    const int64_t days = static_cast<int64_t>(era) * 146097 + dayOfEra - 719468;
-    return days * 86400 + hour * 3600 + minute * 60 + second;
-}
-
 SessionSummary LastSession(const std::vector<StoredMatch>& matches, int64_t nowSeconds) {
     SessionSummary session;
     std::size_t first = matches.size();
     std::optional<int64_t> later;
     while (first > 0) {
-        const std::optional<int64_t> sent = UtcSeconds(matches[first - 1].match.timestamp);
-        if (!sent || (later && *later - *sent >= SessionBreakSeconds)) break;
+        const int64_t sent = zando::UtcSeconds(matches[first - 1].match.timestamp);
+        if (sent < 0 || (later && *later - sent >= SessionBreakSeconds)) break;
         later = sent;
         --first;
     }
     if (first == matches.size()) return session;
     session.started = matches[first].match.timestamp;
     session.ended = matches.back().match.timestamp;
-    session.ongoing = nowSeconds - *UtcSeconds(session.ended) < SessionBreakSeconds;
+    session.ongoing = nowSeconds - zando::UtcSeconds(session.ended) < SessionBreakSeconds;
     for (std::size_t i = first; i < matches.size(); ++i) {
         const UploadedMatch& m = matches[i].match;
         auto found = std::find_if(session.playlists.begin(), session.playlists.end(),

@@ -15,9 +15,6 @@ inline constexpr int64_t SessionBreakSeconds = 3600;       // an hour without a 
 inline constexpr double ShotHeat = 5.0;                    // heat a shot adds to its zone of the 62 x 50 grid
 inline constexpr double KilometresPerHourPerUnit = 0.036;  // 1 game unit a second is 1 cm/s
 
-// Seconds since 1970 of "YYYY-MM-DDTHH:MM:SSZ"; nullopt for any other text.
-std::optional<int64_t> UtcSeconds(const std::string& text);
-
 struct PlaylistSession {
     std::string playlist;
     int matches = 0;

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
-#include <ctime>
 
 #include <nlohmann/json.hpp>
 
@@ -21,15 +20,6 @@ using nlohmann::json;
 void Answer(httplib::Response& response, int status, const json& body) {
     response.status = status;
     response.set_content(body.dump(), "application/json");
-}
-
-std::string UtcAfter(std::chrono::seconds from) {
-    const std::time_t when = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now() + from);
-    std::tm utc{};
-    gmtime_r(&when, &utc);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-    return text;
 }
 
 // The session token of the request's cookie, empty when there is none.
@@ -121,7 +111,7 @@ void AddPageRoutes(httplib::Server& server, Storage& storage, const ServerSecret
         if (!found || found->revoked)
             return Answer(response, 401, {{"error", found ? "this API key was revoked" : "unknown API key"}});
         const std::string token = RandomHex(32);
-        storage.AddSignIn(found->accountId, secret.KeyHash(token), UtcAfter(std::chrono::hours(24 * SessionDays)));
+        storage.AddSignIn(found->accountId, secret.KeyHash(token), zando::UtcTimestamp(std::chrono::hours(24 * SessionDays)));
         response.set_header("Set-Cookie", std::string(SessionCookie) + "=" + token +
                                               "; Path=/; HttpOnly; SameSite=Strict; Max-Age=" +
                                               std::to_string(SessionDays * 86400) + (tls ? "; Secure" : ""));
@@ -175,7 +165,7 @@ void AddPageRoutes(httplib::Server& server, Storage& storage, const ServerSecret
         everything.limit = -1;
         everything.withZones = false;
         const std::vector<StoredMatch> all = storage.FindMatches(*accountId, everything).matches;
-        const SessionSummary session = LastSession(all, UtcSeconds(zando::UtcTimestamp()).value_or(0));
+        const SessionSummary session = LastSession(all, zando::UtcSeconds(zando::UtcTimestamp()));
         json playlists = json::array();
         for (const PlaylistSession& playlist : session.playlists)
             playlists.push_back({{"playlist", playlist.playlist},

@@ -2,27 +2,10 @@
 #include "history/history_summary.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "base/saturating.h"
 
 namespace zando {
-
-int64_t UtcSeconds(const std::string& text) {
-    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-    char tail = 0;
-    if (text.size() != 20 || std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &year, &month, &day, &hour, &minute, &second, &tail) != 7 ||
-        tail != 'Z' || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 60)
-        return -1;
-    // Days from 1970-01-01 to the date (the proleptic Gregorian calendar, years counted from March).
-    const int y = year - (month <= 2 ? 1 : 0);
-    const int era = (y >= 0 ? y : y - 399) / 400;
-    const int yearOfEra = y - era * 400;
-    const int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    const int64_t days = static_cast<int64_t>(era) * 146097 + dayOfEra - 719468;
-    return days * 86400 + hour * 3600 + minute * 60 + second;
-}
 
 std::vector<PlaylistSession> SessionByPlaylist(std::span<const HistoryRow> rows, int64_t nowSeconds) {
     // Back from now while no break of an hour comes between the matches.
@@ -38,7 +21,8 @@ std::vector<PlaylistSession> SessionByPlaylist(std::span<const HistoryRow> rows,
     for (const HistoryRow& row : rows.subspan(first)) {
         auto found = std::find_if(playlists.begin(), playlists.end(),
                                   [&](const PlaylistSession& playlist) { return playlist.playlistId == row.playlistId; });
-        if (found == playlists.end()) found = playlists.insert(playlists.end(), PlaylistSession{row.playlistId, row.playlistName});
+        if (found == playlists.end())
+            found = playlists.insert(playlists.end(), PlaylistSession{row.playlistId, row.playlistName});
         found->matches += 1;
         if (row.result == "win") found->wins += 1;
         if (row.result == "loss" || row.result == "forfeit") found->losses += 1;
@@ -56,7 +40,8 @@ std::vector<const HistoryRow*> OfPlaylist(std::span<const HistoryRow> rows, int3
 }
 
 Trends TrendsOf(std::span<const HistoryRow* const> rows, int count) {
-    const std::size_t from = count < 0 || static_cast<std::size_t>(count) >= rows.size() ? 0 : rows.size() - static_cast<std::size_t>(count);
+    const std::size_t from =
+        count < 0 || static_cast<std::size_t>(count) >= rows.size() ? 0 : rows.size() - static_cast<std::size_t>(count);
     Trends trends;
     for (std::size_t i = from; i < rows.size(); ++i) {
         const HistoryRow& row = *rows[i];

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/grid.h"
+#include "base/utc_timestamp.h"
 #include "history/match_history.h"
 
 namespace zando {
@@ -27,8 +28,6 @@ struct PlaylistSession {
 // A session is the latest run of matches with no break of an hour or more: between two matches, and
 // between the last one and now. Reloading the plug-in or restarting the game does not end it.
 inline constexpr int64_t SessionBreakSeconds = 3600;
-// Seconds since 1970-01-01 of a "2025-03-01T18:04:09Z" time; -1 when the text is not such a time.
-int64_t UtcSeconds(const std::string& text);
 // This session's matches per playlist, in the order first played; rows oldest first.
 std::vector<PlaylistSession> SessionByPlaylist(std::span<const HistoryRow> rows, int64_t nowSeconds);
 
