@@ -3,7 +3,7 @@
 // uploads a second, p50/p99 latency, uploads committed per transaction (one disk flush each), the
 // service's CPU time per upload, and its memory over a long run.
 //   dashboard_load_bench [--seconds S] [--memory-uploads N]   (--benchmark_min_time=T: a brief run)
-#include <spawn.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -23,6 +23,7 @@
 #include <nlohmann/json.hpp>
 
 #include "tests/dashboard_requests.h"
+#include "tests/first_line_child.h"
 #include "tests/postgres_cluster.h"
 
 namespace {
@@ -62,23 +63,12 @@ public:
     Service(const std::string& folder, const std::string& database) : folder_(folder), database_(database) {
         key_ = Run(Command("keys create bench") + " 2>/dev/null");
         key_ = key_.substr(0, key_.find('\n'));
-        const std::string command =
-            "exec " + Command("serve --listen 127.0.0.1:0 --uploads-per-minute 0") + " 2>" + folder + "/service.log";
-        const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
-        int out[2];
-        if (pipe(out) != 0) throw std::runtime_error("pipe");
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-        posix_spawn_file_actions_addclose(&actions, out[0]);
-        if (posix_spawn(&pid_, "/bin/sh", &actions, nullptr, const_cast<char**>(argv), environ) != 0)
-            throw std::runtime_error("cannot start zando-dashboard");
-        posix_spawn_file_actions_destroy(&actions);
-        close(out[1]);
-        FILE* stream = fdopen(out[0], "r");
-        if (std::fscanf(stream, "zando-dashboard: listening on http://127.0.0.1:%d", &port_) != 1)
+        std::string first;
+        pid_ = zando_test::SpawnReadingFirstLine(
+            {"/bin/sh", "-c", "exec " + Command("serve --listen 127.0.0.1:0 --uploads-per-minute 0")}, folder + "/service.log",
+            first);
+        if (std::sscanf(first.c_str(), "zando-dashboard: listening on http://127.0.0.1:%d", &port_) != 1)
             throw std::runtime_error("zando-dashboard did not start");
-        std::fclose(stream);
     }
     // CPU seconds the service has used (user and system).
     double CpuSeconds() const {

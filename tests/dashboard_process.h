@@ -2,8 +2,6 @@
 // a secret file of the test's own, its commands (keys ...), and requests signed as the plug-in signs them.
 #pragma once
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,6 +14,7 @@
 #include <httplib.h>
 
 #include "dashboard_requests.h"
+#include "first_line_child.h"
 #include "test_support.h"
 
 namespace zando_test {
@@ -39,26 +38,13 @@ public:
     DashboardProcess(const std::filesystem::path& folder, const std::string& database, const std::string& options = "")
         : log_(folder / ("dashboard-" + std::to_string(++Started()) + ".log")) {
         const std::string command = "exec " + DashboardCommand(folder, database, "serve --listen 127.0.0.1:0 " + options);
-        const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
-        int out[2];
-        if (pipe(out) != 0) throw std::runtime_error("pipe failed");
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-        posix_spawn_file_actions_addopen(&actions, 2, log_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addclose(&actions, out[0]);
-        const int spawned = posix_spawn(&pid_, "/bin/sh", &actions, nullptr, const_cast<char**>(argv), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        close(out[1]);
-        if (spawned != 0) throw std::runtime_error("cannot start zando-dashboard");
-        FILE* stream = fdopen(out[0], "r");
+        std::string first;
+        pid_ = SpawnReadingFirstLine({"/bin/sh", "-c", command}, log_, first);
         char scheme[8] = {};
-        if (!stream || std::fscanf(stream, "zando-dashboard: listening on %5[a-z]://127.0.0.1:%d", scheme, &port_) != 2) {
-            if (stream) std::fclose(stream);
+        if (std::sscanf(first.c_str(), "zando-dashboard: listening on %5[a-z]://127.0.0.1:%d", scheme, &port_) != 2) {
             Stop(SIGKILL);
             throw std::runtime_error("zando-dashboard did not start: " + Log());
         }
-        std::fclose(stream);
     }
     ~DashboardProcess() {
         if (pid_ > 0) Stop(SIGKILL);

@@ -12,13 +12,7 @@
 #include "upload/http_client.h"
 #else
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
-
-#include <fcntl.h>
-
-extern char** environ;
 #endif
 
 #include <cstdio>
@@ -30,6 +24,8 @@ extern char** environ;
 #include <vector>
 
 #include <nlohmann/json.hpp>
+
+#include "first_line_child.h"
 
 namespace zando_test {
 
@@ -70,26 +66,10 @@ public:
         : record_(folder / "requests.jsonl"), log_(folder / "dashboard.log") {
         std::vector<std::string> words = {"python3", ZANDO_DASHBOARD_SERVER_PATH, "--key", key, "--record", record_.string()};
         words.insert(words.end(), options.begin(), options.end());
-        std::vector<char*> argv;
-        for (std::string& word : words) argv.push_back(word.data());
-        argv.push_back(nullptr);
-        int out[2];
-        if (pipe(out) != 0) throw std::runtime_error("pipe failed");
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-        posix_spawn_file_actions_addopen(&actions, 2, log_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addclose(&actions, out[0]);
-        const int spawned = posix_spawnp(&pid_, "python3", &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        close(out[1]);
-        if (spawned != 0) throw std::runtime_error("cannot start python3");
-        FILE* stream = fdopen(out[0], "r");
-        if (!stream || std::fscanf(stream, "listening on %d", &port_) != 1) {
-            if (stream) std::fclose(stream);
+        std::string first;
+        pid_ = zando_test::SpawnReadingFirstLine(words, log_, first);
+        if (std::sscanf(first.c_str(), "listening on %d", &port_) != 1)
             throw std::runtime_error("the test dashboard did not start; see " + log_.string());
-        }
-        std::fclose(stream);
     }
     ~DashboardServer() {
         kill(pid_, SIGTERM);
