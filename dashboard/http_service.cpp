@@ -144,6 +144,7 @@ void DashboardService::Routes() {
     });
 
     AddPageRoutes(*server_, storage_, secret_, !options_.tlsCertificate.empty());
+    if (options_.pages) AddPages(*server_, storage_, secret_, *options_.pages, !options_.tlsCertificate.empty());
 
     // Statuses the library answers on its own (413, 404, 400) get a JSON body too.
     server_->set_error_handler([](const httplib::Request&, httplib::Response& response) {

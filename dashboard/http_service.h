@@ -9,6 +9,7 @@
 #include <string>
 
 #include "dashboard/commit_batcher.h"
+#include "dashboard/pages.h"
 #include "dashboard/rate_limiter.h"
 #include "dashboard/server_secret.h"
 #include "dashboard/storage.h"
@@ -28,6 +29,7 @@ struct ServiceOptions {
     double uploadsPerMinute = 120.0;                    // per key; 0: no limit
     int threads = 96;                                   // requests served at once (each waits for its commit)
     std::function<void(const std::string&)> accessLog;  // one line a request; none when empty
+    const WebAssets* pages = nullptr;                   // the pages' files; none: the JSON API only
 };
 
 // The reason the service cannot listen (the port is taken, the certificate cannot be read).

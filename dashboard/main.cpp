@@ -1,6 +1,7 @@
 // zando-dashboard: receives the plug-in's uploads, checks them and keeps them.
 //   zando-dashboard serve [--listen HOST:PORT] [--database DB] [--secret-file FILE] [--tls-cert F --tls-key F]
-//   zando-dashboard keys create NAME | keys list | keys revoke ID
+//   zando-dashboard keys create NAME [--address URL] | keys list | keys revoke ID
+//   zando-dashboard accounts public NAME on|off
 #include <pthread.h>
 
 #include <atomic>
@@ -27,6 +28,7 @@ enum Exit : int {
     SchemaNewer = 5,
     SecretUnusable = 6,
     KeyNotFound = 7,
+    PagesMissing = 8,
 };
 
 int Fail(int code, const std::string& message) {
@@ -70,7 +72,7 @@ int OpenDatabase(const Common& common, std::unique_ptr<dashboard::Storage>& stor
     }
 }
 
-int Serve(const Common& common, dashboard::ServiceOptions options) {
+int Serve(const Common& common, dashboard::ServiceOptions options, const std::filesystem::path& web) {
     // SIGTERM and SIGINT are taken by a thread of their own (sigwait), so every other thread blocks them.
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
@@ -88,6 +90,12 @@ int Serve(const Common& common, dashboard::ServiceOptions options) {
     if (secret->readableByOthers)
         std::cerr << "zando-dashboard: warning: " << common.secretFile
                   << " can be read by other accounts; make it readable by the service only (chmod 600)\n";
+    std::string missing;
+    const std::optional<dashboard::WebAssets> pages = dashboard::ReadWebAssets(web, missing);
+    if (!pages)
+        return Fail(PagesMissing, "the pages' files are missing (" + missing + "): install the chart library with `npm ci` in " +
+                                      web.string() + " (./run does)");
+    options.pages = &*pages;
     std::unique_ptr<dashboard::Storage> storage;
     if (const int failed = OpenDatabase(common, storage)) return failed;
 
@@ -153,11 +161,18 @@ int main(int argc, char** argv) {
         ->capture_default_str()
         ->check(CLI::NonNegativeNumber);
 
+    std::filesystem::path web = ZANDO_DASHBOARD_WEB_DIR;
+    serve->add_option("--web", web, "the folder of the pages' files (with the chart library installed by npm)")
+        ->capture_default_str();
+
     CLI::App* keys = app.add_subcommand("keys", "create, list and revoke API keys");
     keys->require_subcommand(1);
     std::string account;
     CLI::App* create = keys->add_subcommand("create", "make a new key for the account NAME (made if new); printed once");
     create->add_option("NAME", account, "the account's name")->required();
+    std::string address = "http://127.0.0.1:8080";
+    create->add_option("--address", address, "the address players reach the service at, for the pages' sign-in link")
+        ->capture_default_str();
     addCommon(create);
     CLI::App* list = keys->add_subcommand("list", "every key: id, account, its first characters, when made and revoked");
     addCommon(list);
@@ -165,6 +180,15 @@ int main(int argc, char** argv) {
     CLI::App* revoke = keys->add_subcommand("revoke", "revoke the key ID (its uploads are refused with 403 from now on)");
     revoke->add_option("ID", keyId, "the key's id, as `keys list` shows it")->required();
     addCommon(revoke);
+
+    CLI::App* accounts = app.add_subcommand("accounts", "settings of an account");
+    accounts->require_subcommand(1);
+    CLI::App* makePublic = accounts->add_subcommand(
+        "public", "on: every signed-in account may compare with NAME's matches; off (the default): only NAME");
+    std::string visibility;
+    makePublic->add_option("NAME", account, "the account's name")->required();
+    makePublic->add_option("SETTING", visibility, "on or off")->required()->check(CLI::IsMember({"on", "off"}));
+    addCommon(makePublic);
 
     try {
         app.parse(argc, argv);
@@ -175,7 +199,7 @@ int main(int argc, char** argv) {
 
     if (serve->parsed()) {
         if (!ReadListen(listen, options)) return Fail(BadArguments, "--listen takes HOST:PORT, not \"" + listen + "\"");
-        return Serve(common, options);
+        return Serve(common, options, web);
     }
     std::unique_ptr<dashboard::Storage> storage;
     if (const int failed = OpenDatabase(common, storage)) return failed;
@@ -185,12 +209,21 @@ int main(int argc, char** argv) {
             const std::string key = dashboard::NewApiKey();
             const dashboard::KeyRecord made = storage->CreateKey(account, secret.KeyHash(key), dashboard::KeyPrefix(key));
             std::cout << key << "\n";
+            // The key rides in the link's fragment, which a browser never sends: the sign-in page posts it.
+            std::cout << "sign-in link: " << (address.ends_with('/') ? address.substr(0, address.size() - 1) : address)
+                      << "/signin#key=" << key << "\n";
             std::cerr << "zando-dashboard: key " << made.keyId << " made for the account \"" << account
-                      << "\"; it is shown this once: put it in ZANDO's API key setting\n";
+                      << "\"; it is shown this once: put it in ZANDO's API key setting, and open the sign-in link to see "
+                         "the account's pages\n";
         } else if (list->parsed()) {
             for (const dashboard::KeyListing& key : storage->ListKeys())
                 std::cout << key.keyId << "\t" << key.account << "\t" << key.prefix << "\tmade " << key.createdAt
                           << (key.revokedAt.empty() ? "" : "\trevoked " + key.revokedAt) << "\n";
+        } else if (makePublic->parsed()) {
+            if (!storage->SetPublic(account, visibility == "on"))
+                return Fail(KeyNotFound, "no account is named \"" + account + "\"");
+            std::cerr << "zando-dashboard: the account \"" << account << "\" is "
+                      << (visibility == "on" ? "public: every signed-in account may compare with it" : "private") << "\n";
         } else if (revoke->parsed()) {
             if (!storage->RevokeKey(keyId)) return Fail(KeyNotFound, "no valid key has the id " + std::to_string(keyId));
             std::cerr << "zando-dashboard: key " << keyId << " revoked\n";

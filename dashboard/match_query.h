@@ -26,11 +26,15 @@ struct MatchQuery {
 struct MatchQuerySql {
     std::string select;
     std::string count;
+    std::string averages;       // the columns of MatchAverages in order
+    std::string shotsPerBlock;  // row, column, shots of the matches' blocks that hold any
     std::vector<std::string> texts;
 };
 
 // Empty when the query cannot be answered (an unknown sort key, a negative page); the reason in error.
 std::optional<MatchQuerySql> MatchQueryToSql(const MatchQuery& query, std::string& error);
+// The same, throwing std::invalid_argument with the reason.
+MatchQuerySql CheckedMatchQuerySql(const MatchQuery& query);
 
 // The columns every match read selects, in the order the storages read them.
 inline constexpr const char* MatchColumns =

@@ -87,4 +87,17 @@ ZoneShots ShotsByBlock(const std::vector<StoredMatch>& matches) {
     return zones;
 }
 
+ZoneShots ShotsByBlock(Storage& storage, int64_t accountId, const MatchQuery& query) {
+    ZoneShots zones;
+    // The averages' count and means of the same matches (their limit kept) give the totals.
+    const MatchAverages means = storage.Averages(accountId, query);
+    zones.shots = storage.ShotsPerBlock(accountId, query);
+    for (int r = 0; r < UploadGridSize; ++r)
+        for (int c = 0; c < UploadGridSize; ++c) zones.zonesPerBlock[r][c] = ZonesInBlock(r, c);
+    zones.matches = means.matches;
+    zones.shotTotal = std::llround(means.shots * static_cast<double>(means.matches));
+    zones.goalTotal = std::llround(means.goals * static_cast<double>(means.matches));
+    return zones;
+}
+
 }  // namespace dashboard

@@ -27,6 +27,7 @@ struct SessionSummary {
     bool ongoing = false;                    // its last match is less than an hour old
     std::string started, ended;              // the first and last match's upload times
     std::vector<PlaylistSession> playlists;  // in the order first played
+    int64_t accountMatches = 0;              // every match of the account, in the session or not
 };
 
 // The session of the newest matches: back from the newest while no hour passes between two.
@@ -58,6 +59,8 @@ struct ZoneShots {
     int64_t goalTotal = 0;
 };
 ZoneShots ShotsByBlock(const std::vector<StoredMatch>& matches);
+// The same for the matches a query finds, summed by the database.
+ZoneShots ShotsByBlock(Storage& storage, int64_t accountId, const MatchQuery& query);
 // How many of the 62 x 50 zones the upload's block (row, column) covers, as the plug-in splits them.
 int64_t ZonesInBlock(int row, int column);
 

@@ -94,13 +94,45 @@ json Optional(const std::optional<double>& value) { return value ? json(*value) 
 
 namespace dashboard {
 
+std::optional<int64_t> SignedInAccount(const httplib::Request& request, Storage& storage, const ServerSecret& secret) {
+    const std::string token = SessionToken(request);
+    if (token.empty()) return std::nullopt;
+    return storage.SignedIn(secret.KeyHash(token), zando::UtcTimestamp());
+}
+
+SessionSummary RecentSession(Storage& storage, int64_t accountId) {
+    constexpr int64_t PageSize = 200;
+    MatchQuery newest;
+    newest.limit = PageSize;
+    newest.withZones = false;
+    std::vector<StoredMatch> recent;  // newest first
+    int64_t total = 0;
+    // Pages newest first until one holds the session's break (an hour between two matches) or the last match.
+    for (bool broken = false; !broken; newest.offset += PageSize) {
+        MatchPage page = storage.FindMatches(accountId, newest);
+        total = page.total;
+        broken = static_cast<int64_t>(page.matches.size()) < PageSize;
+        for (StoredMatch& match : page.matches) {
+            const int64_t sent = zando::UtcSeconds(match.match.timestamp);
+            const int64_t later = recent.empty() ? sent : zando::UtcSeconds(recent.back().match.timestamp);
+            recent.push_back(std::move(match));
+            if (sent < 0 || later - sent >= SessionBreakSeconds) {
+                broken = true;
+                break;
+            }
+        }
+    }
+    std::reverse(recent.begin(), recent.end());
+    SessionSummary session = LastSession(recent, zando::UtcSeconds(zando::UtcTimestamp()));
+    session.accountMatches = total;
+    return session;
+}
+
 void AddPageRoutes(httplib::Server& server, Storage& storage, const ServerSecret& secret, bool tls) {
     // The signed-in account, or the 401 already answered.
     const auto account = [&storage, &secret](const httplib::Request& request,
                                              httplib::Response& response) -> std::optional<int64_t> {
-        const std::string token = SessionToken(request);
-        std::optional<int64_t> signedIn;
-        if (!token.empty()) signedIn = storage.SignedIn(secret.KeyHash(token), zando::UtcTimestamp());
+        const std::optional<int64_t> signedIn = SignedInAccount(request, storage, secret);
         if (!signedIn) Answer(response, 401, {{"error", "sign in first: POST /signin with your API key"}});
         return signedIn;
     };
@@ -108,8 +140,15 @@ void AddPageRoutes(httplib::Server& server, Storage& storage, const ServerSecret
     server.Post("/signin", [&storage, &secret, tls](const httplib::Request& request, httplib::Response& response) {
         const std::string key = request.get_param_value("key");
         const std::optional<KeyRecord> found = key.empty() ? std::nullopt : storage.FindKey(secret.KeyHash(key));
-        if (!found || found->revoked)
-            return Answer(response, 401, {{"error", found ? "this API key was revoked" : "unknown API key"}});
+        if (!found || found->revoked) {
+            const std::string reason = found ? "this API key was revoked" : "unknown API key";
+            // A browser's form goes back to the sign-in page, which says why.
+            if (request.get_header_value("Accept").find("text/html") != std::string::npos) {
+                response.set_header("Location", std::string("/signin?failed=") + (found ? "revoked" : "unknown"));
+                return Answer(response, 303, {{"error", reason}});
+            }
+            return Answer(response, 401, {{"error", reason}});
+        }
         const std::string token = RandomHex(32);
         storage.AddSignIn(found->accountId, secret.KeyHash(token), zando::UtcTimestamp(std::chrono::hours(24 * SessionDays)));
         response.set_header("Set-Cookie", std::string(SessionCookie) + "=" + token +
@@ -160,12 +199,7 @@ void AddPageRoutes(httplib::Server& server, Storage& storage, const ServerSecret
         const std::string last = request.has_param("last") ? request.get_param_value("last") : "10";
         if (last != "10" && last != "50" && last != "all")
             return Answer(response, 400, {{"error", "\"last\" must be 10, 50 or all"}});
-        MatchQuery everything;
-        everything.descending = false;
-        everything.limit = -1;
-        everything.withZones = false;
-        const std::vector<StoredMatch> all = storage.FindMatches(*accountId, everything).matches;
-        const SessionSummary session = LastSession(all, zando::UtcSeconds(zando::UtcTimestamp()));
+        const SessionSummary session = RecentSession(storage, *accountId);
         json playlists = json::array();
         for (const PlaylistSession& playlist : session.playlists)
             playlists.push_back({{"playlist", playlist.playlist},
@@ -201,7 +235,7 @@ void AddPageRoutes(httplib::Server& server, Storage& storage, const ServerSecret
             lastMatches.push_back(MatchJson(*it, false));
         Answer(
             response, 200,
-            {{"matches", static_cast<int64_t>(all.size())},
+            {{"matches", session.accountMatches},
              {"session",
               {{"ongoing", session.ongoing}, {"started", session.started}, {"ended", session.ended}, {"playlists", playlists}}},
              {"lastMatches", lastMatches},
@@ -212,9 +246,17 @@ void AddPageRoutes(httplib::Server& server, Storage& storage, const ServerSecret
     server.Get("/api/zones", [&storage, account](const httplib::Request& request, httplib::Response& response) {
         const std::optional<int64_t> accountId = account(request, response);
         if (!accountId) return;
+        const std::string last = request.has_param("last") ? request.get_param_value("last") : "all";
+        if (last != "10" && last != "50" && last != "all")
+            return Answer(response, 400, {{"error", "\"last\" must be 10, 50 or all"}});
         MatchQuery chosen = Filters(request);
-        chosen.limit = -1;
-        const ZoneShots zones = ShotsByBlock(storage.FindMatches(*accountId, chosen).matches);
+        chosen.limit = last == "all" ? -1 : std::stoll(last);
+        ZoneShots zones;
+        try {
+            zones = ShotsByBlock(storage, *accountId, chosen);
+        } catch (const std::invalid_argument& bad) {
+            return Answer(response, 400, {{"error", bad.what()}});
+        }
         Answer(response, 200,
                {{"matches", zones.matches},
                 {"shotsPerBlock", zones.shots},

@@ -3,6 +3,7 @@
 #include "dashboard/postgres_storage.h"
 
 #include <charconv>
+#include <cmath>
 #include <map>
 #include <stdexcept>
 #include <type_traits>
@@ -155,18 +156,66 @@ public:
     }
 
     dashboard::MatchPage FindMatches(int64_t accountId, const dashboard::MatchQuery& query) override {
-        std::string error;
-        const std::optional<dashboard::MatchQuerySql> sql = dashboard::MatchQueryToSql(query, error);
-        if (!sql) throw std::invalid_argument(error);
-        std::vector<std::string> parameters = {std::to_string(accountId)};
-        parameters.insert(parameters.end(), sql->texts.begin(), sql->texts.end());
+        const dashboard::MatchQuerySql sql = dashboard::CheckedMatchQuerySql(query);
+        const std::vector<std::string> parameters = Parameters(accountId, sql);
         return Run([&](pqxx::connection& connection) {
             pqxx::read_transaction read(connection);
             dashboard::MatchPage page;
-            page.total = read.exec_params(sql->count, pqxx::prepare::make_dynamic_params(parameters))[0][0].as<int64_t>();
+            page.total = read.exec_params(sql.count, pqxx::prepare::make_dynamic_params(parameters))[0][0].as<int64_t>();
             page.matches =
-                ReadMatches(read, read.exec_params(sql->select, pqxx::prepare::make_dynamic_params(parameters)), query.withZones);
+                ReadMatches(read, read.exec_params(sql.select, pqxx::prepare::make_dynamic_params(parameters)), query.withZones);
             return page;
+        });
+    }
+
+    dashboard::MatchAverages Averages(int64_t accountId, const dashboard::MatchQuery& query) override {
+        const dashboard::MatchQuerySql sql = dashboard::CheckedMatchQuerySql(query);
+        const std::vector<std::string> parameters = Parameters(accountId, sql);
+        return Run([&](pqxx::connection& connection) {
+            pqxx::read_transaction read(connection);
+            const pqxx::row row = read.exec_params(sql.averages, pqxx::prepare::make_dynamic_params(parameters))[0];
+            dashboard::MatchAverages means{row[0].as<int64_t>()};
+            pqxx::row::size_type column = 1;
+            for (double* figure : means.Figures()) *figure = row[column++].as<double>(0.0);
+            return means;
+        });
+    }
+
+    dashboard::UploadGrid<int64_t> ShotsPerBlock(int64_t accountId, const dashboard::MatchQuery& query) override {
+        const dashboard::MatchQuerySql sql = dashboard::CheckedMatchQuerySql(query);
+        const std::vector<std::string> parameters = Parameters(accountId, sql);
+        return Run([&](pqxx::connection& connection) {
+            pqxx::read_transaction read(connection);
+            dashboard::UploadGrid<int64_t> shots{};
+            for (const auto& row : read.exec_params(sql.shotsPerBlock, pqxx::prepare::make_dynamic_params(parameters)))
+                shots.at(row[0].as<std::size_t>()).at(row[1].as<std::size_t>()) = std::llround(row[2].as<double>());
+            return shots;
+        });
+    }
+
+    std::vector<std::string> Playlists(int64_t accountId) override {
+        return Run([&](pqxx::connection& connection) {
+            pqxx::read_transaction read(connection);
+            std::vector<std::string> names;
+            for (const auto& row : read.exec_params(dashboard::PlaylistsSql, accountId))
+                names.push_back(row[0].as<std::string>());
+            return names;
+        });
+    }
+
+    std::optional<dashboard::Account> FindAccount(const std::string& name) override {
+        return ReadAccount(dashboard::AccountByNameSql, name);
+    }
+    std::optional<dashboard::Account> AccountById(int64_t accountId) override {
+        return ReadAccount(dashboard::AccountByIdSql, accountId);
+    }
+
+    bool SetPublic(const std::string& name, bool isPublic) override {
+        return Run([&](pqxx::connection& connection) {
+            pqxx::work work(connection);
+            const pqxx::result done = work.exec_params("UPDATE accounts SET is_public = $1 WHERE name = $2", isPublic, name);
+            work.commit();
+            return done.affected_rows() > 0;
         });
     }
 
@@ -213,6 +262,23 @@ public:
     }
 
 private:
+    // The account's id as $1, then the query's texts.
+    static std::vector<std::string> Parameters(int64_t accountId, const dashboard::MatchQuerySql& sql) {
+        std::vector<std::string> parameters = {std::to_string(accountId)};
+        parameters.insert(parameters.end(), sql.texts.begin(), sql.texts.end());
+        return parameters;
+    }
+
+    template <class Key>
+    std::optional<dashboard::Account> ReadAccount(const char* sql, const Key& key) {
+        return Run([&](pqxx::connection& connection) -> std::optional<dashboard::Account> {
+            pqxx::read_transaction read(connection);
+            const pqxx::result rows = read.exec_params(sql, key);
+            if (rows.empty()) return std::nullopt;
+            return dashboard::Account{rows[0][0].as<int64_t>(), rows[0][1].as<std::string>(), rows[0][2].as<bool>()};
+        });
+    }
+
     // The matches of rows (their columns: dashboard::MatchColumns), each with its zones, read in one query.
     static std::vector<dashboard::StoredMatch> ReadMatches(pqxx::transaction_base& read, const pqxx::result& rows,
                                                            bool withZones) {

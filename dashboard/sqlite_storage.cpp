@@ -3,6 +3,7 @@
 
 #include <sqlite3.h>
 
+#include <cmath>
 #include <stdexcept>
 
 #include "base/utc_timestamp.h"
@@ -204,23 +205,62 @@ public:
     }
 
     dashboard::MatchPage FindMatches(int64_t accountId, const dashboard::MatchQuery& query) override {
-        std::string error;
-        const std::optional<dashboard::MatchQuerySql> sql = dashboard::MatchQueryToSql(query, error);
-        if (!sql) throw std::invalid_argument(error);
+        const dashboard::MatchQuerySql sql = dashboard::CheckedMatchQuerySql(query);
         auto connection = pool_.Borrow();
         dashboard::MatchPage page;
-        Statement count(connection->db, sql->count.c_str());
-        Statement select(connection->db, sql->select.c_str());
-        count.Bind(1, accountId);
-        select.Bind(1, accountId);
-        for (std::size_t i = 0; i < sql->texts.size(); ++i) {
-            count.Bind(static_cast<int>(i + 2), sql->texts[i]);
-            select.Bind(static_cast<int>(i + 2), sql->texts[i]);
-        }
-        count.Step();
+        Statement count(connection->db, sql.count.c_str());
+        Statement select(connection->db, sql.select.c_str());
+        BindQuery(count, accountId, sql).Step();
         page.total = count.Int(0);
+        BindQuery(select, accountId, sql);
         page.matches = ReadMatches(connection->db, select, query.withZones);
         return page;
+    }
+
+    dashboard::MatchAverages Averages(int64_t accountId, const dashboard::MatchQuery& query) override {
+        const dashboard::MatchQuerySql sql = dashboard::CheckedMatchQuerySql(query);
+        auto connection = pool_.Borrow();
+        Statement select(connection->db, sql.averages.c_str());
+        BindQuery(select, accountId, sql).Step();
+        dashboard::MatchAverages means{select.Int(0)};
+        int column = 1;
+        for (double* figure : means.Figures()) *figure = select.Real(column++);
+        return means;
+    }
+
+    dashboard::UploadGrid<int64_t> ShotsPerBlock(int64_t accountId, const dashboard::MatchQuery& query) override {
+        const dashboard::MatchQuerySql sql = dashboard::CheckedMatchQuerySql(query);
+        auto connection = pool_.Borrow();
+        Statement select(connection->db, sql.shotsPerBlock.c_str());
+        BindQuery(select, accountId, sql);
+        dashboard::UploadGrid<int64_t> shots{};
+        while (select.Step())
+            shots.at(static_cast<std::size_t>(select.Int(0))).at(static_cast<std::size_t>(select.Int(1))) =
+                std::llround(select.Real(2));
+        return shots;
+    }
+
+    std::vector<std::string> Playlists(int64_t accountId) override {
+        auto connection = pool_.Borrow();
+        Statement select(connection->db, dashboard::PlaylistsSql);
+        select.Bind(1, accountId);
+        std::vector<std::string> names;
+        while (select.Step()) names.push_back(select.Text(0));
+        return names;
+    }
+
+    std::optional<dashboard::Account> FindAccount(const std::string& name) override {
+        return ReadAccount(dashboard::AccountByNameSql, name);
+    }
+    std::optional<dashboard::Account> AccountById(int64_t accountId) override {
+        return ReadAccount(dashboard::AccountByIdSql, accountId);
+    }
+
+    bool SetPublic(const std::string& name, bool isPublic) override {
+        auto connection = pool_.Borrow();
+        Statement update(connection->db, "UPDATE accounts SET is_public = $1 WHERE name = $2");
+        update.Bind(1, static_cast<int64_t>(isPublic)).Bind(2, name).Step();
+        return sqlite3_changes(connection->db) > 0;
     }
 
     std::optional<dashboard::StoredMatch> FindMatch(int64_t accountId, int64_t matchId) override {
@@ -259,6 +299,22 @@ public:
     }
 
 private:
+    // The account's id as $1, then the query's texts.
+    static Statement& BindQuery(Statement& statement, int64_t accountId, const dashboard::MatchQuerySql& sql) {
+        statement.Bind(1, accountId);
+        for (std::size_t i = 0; i < sql.texts.size(); ++i) statement.Bind(static_cast<int>(i + 2), sql.texts[i]);
+        return statement;
+    }
+
+    template <class Key>
+    std::optional<dashboard::Account> ReadAccount(const char* sql, const Key& key) {
+        auto connection = pool_.Borrow();
+        Statement select(connection->db, sql);
+        select.Bind(1, key);
+        if (!select.Step()) return std::nullopt;
+        return dashboard::Account{select.Int(0), select.Text(1), select.Int(2) != 0};
+    }
+
     std::unique_ptr<Connection> Open() {
         auto connection = std::make_unique<Connection>();
         const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;

@@ -2,6 +2,7 @@
 // (SQLite in one file, PostgreSQL for a shared installation), one schema.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -51,6 +52,24 @@ struct Submission {
 
 enum class StoreOutcome { Stored, AlreadyStored };
 
+struct Account {
+    int64_t id = 0;
+    std::string name;
+    bool isPublic = false;  // its matches shown to every signed-in account (off unless its owner says so)
+};
+
+// The means of the figures of the matches a query finds (its page and limit kept).
+struct MatchAverages {
+    int64_t matches = 0;
+    double shots = 0, goals = 0, averageSpeed = 0, speedSamples = 0, boostCollected = 0, boostUsed = 0, gameTime = 0,
+           possessionTime = 0, teamPossessionTime = 0, opponentPossessionTime = 0, mmrChange = 0;
+    // The means in the order the averages' statement selects them, after the count.
+    std::array<double*, 11> Figures() {
+        return {&shots,    &goals,          &averageSpeed,       &speedSamples,           &boostCollected, &boostUsed,
+                &gameTime, &possessionTime, &teamPossessionTime, &opponentPossessionTime, &mmrChange};
+    }
+};
+
 // A match as kept, with its zones put back into the upload's grids.
 struct StoredMatch {
     int64_t id = 0;
@@ -95,6 +114,19 @@ public:
     // that cannot be answered), and one of its matches by id.
     virtual MatchPage FindMatches(int64_t accountId, const MatchQuery& query) = 0;
     virtual std::optional<StoredMatch> FindMatch(int64_t accountId, int64_t matchId) = 0;
+
+    // The means of the figures of the matches the query's filters find.
+    virtual MatchAverages Averages(int64_t accountId, const MatchQuery& query) = 0;
+    // The shots of the matches the query finds (its order and limit kept) per block of the upload's grid:
+    // each match's block mean heat turned back into whole shots, summed.
+    virtual UploadGrid<int64_t> ShotsPerBlock(int64_t accountId, const MatchQuery& query) = 0;
+    // The names of the playlists the account has matches in, in order.
+    virtual std::vector<std::string> Playlists(int64_t accountId) = 0;
+
+    virtual std::optional<Account> FindAccount(const std::string& name) = 0;
+    virtual std::optional<Account> AccountById(int64_t accountId) = 0;
+    // Whether an account of that name was there to change.
+    virtual bool SetPublic(const std::string& name, bool isPublic) = 0;
 
     // Sign-in sessions of the pages, kept by the hash of their token until they expire.
     virtual void AddSignIn(int64_t accountId, const std::string& tokenHash, const std::string& expiresAt) = 0;

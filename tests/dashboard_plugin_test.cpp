@@ -7,17 +7,9 @@
 #include "upload/heatmap_downsampling.h"
 
 using zando_test::DashboardTest;
+using zando_test::PlayUploading;
 
 namespace {
-
-// The sandbox played with upload on, to the service with key; its standard output.
-zando_test::ProcessResult PlayUploading(const std::filesystem::path& folder, const std::string& home, const std::string& url,
-                                        const std::string& key, const std::string& play, const std::string& environment = "") {
-    return zando_test::RunCommand(environment + ZANDO_SANDBOX_PATH + " --home " + (folder / home).string() +
-                                      " --exec \"zando_enable_upload 1; zando_api_key " + key + "; zando_server_url " + url +
-                                      "\" " + play,
-                                  folder);
-}
 
 int Count(const std::string& text, const std::string& part) {
     int count = 0;

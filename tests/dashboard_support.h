@@ -21,6 +21,14 @@ namespace zando_test {
 
 enum class Engine { Sqlite, Postgres };
 
+// The sandbox played with upload on, to the service with key; its standard output.
+inline ProcessResult PlayUploading(const std::filesystem::path& folder, const std::string& home, const std::string& url,
+                                   const std::string& key, const std::string& play, const std::string& environment = "") {
+    return RunCommand(environment + ZANDO_SANDBOX_PATH + " --home " + (folder / home).string() +
+                          " --exec \"zando_enable_upload 1; zando_api_key " + key + "; zando_server_url " + url + "\" " + play,
+                      folder);
+}
+
 inline std::string EngineName(const ::testing::TestParamInfo<Engine>& info) {
     return info.param == Engine::Sqlite ? "SQLite" : "PostgreSQL";
 }

@@ -1,0 +1,90 @@
+// The pages' shared document, filter form and chart frame.
+#include "dashboard/page_layout.h"
+
+#include <regex>
+
+#include "dashboard/html_text.h"
+
+namespace dashboard {
+
+std::string PageDocument(const PageFrame& frame, const std::string& content) {
+    std::string page =
+        "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+        "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>" +
+        Html(frame.title) +
+        " · ZANDO dashboard</title>\n<link rel=\"icon\" href=\"data:,\">\n<link rel=\"stylesheet\" "
+        "href=\"/assets/zando.css\">\n</head>\n<body>\n"
+        "<header class=\"top\">\n<a class=\"brand\" href=\"/\">ZANDO</a>\n";
+    if (!frame.account.empty()) {
+        page += "<nav aria-label=\"Pages\"><ul>";
+        for (const auto& [address, name] : std::vector<std::pair<std::string, std::string>>{
+                 {"/", "Overview"}, {"/matches", "Matches"}, {"/zones", "Zones"}, {"/compare", "Compare"}})
+            page += "<li><a href=\"" + address + "\"" + (address == frame.active ? " aria-current=\"page\"" : "") + ">" + name +
+                    "</a></li>";
+        page += "</ul></nav>\n<form class=\"signout\" method=\"post\" action=\"/signout\"><span>Signed in as <strong>" +
+                Html(frame.account) + "</strong></span> <button type=\"submit\">Sign out</button></form>\n";
+    }
+    page += "</header>\n<main>\n<h1>" + Html(frame.title) + "</h1>\n" + content + "</main>\n";
+    if (!frame.charts.is_null())
+        page += "<script type=\"application/json\" id=\"charts\">" + ScriptJson(frame.charts) +
+                "</script>\n<script src=\"/assets/echarts.min.js\"></script>\n";
+    page += "<script src=\"/assets/pages.js\"></script>\n</body>\n</html>\n";
+    return page;
+}
+
+PageFilters ReadFilters(const std::string& playlist, const std::string& from, const std::string& to, const std::string& last,
+                        const std::string& defaultLast) {
+    static const std::regex Date(R"(\d{4}-\d{2}-\d{2})");
+    PageFilters filters;
+    filters.playlist = playlist;
+    filters.last = last.empty() ? defaultLast : last;
+    if (filters.last != "10" && filters.last != "50" && filters.last != "all") {
+        filters.problem = "\"Matches\" is 10, 50 or all; all are shown.";
+        filters.last = "all";
+    }
+    for (const auto& [text, into] : {std::pair{&from, &filters.fromDate}, std::pair{&to, &filters.toDate}}) {
+        if (text->empty()) continue;
+        if (std::regex_match(*text, Date))
+            *into = *text;
+        else
+            filters.problem = "A date is written YYYY-MM-DD (\"" + *text + "\" was left out).";
+    }
+    return filters;
+}
+
+MatchQuery FilterQuery(const PageFilters& filters) {
+    MatchQuery query;
+    query.playlist = filters.playlist;
+    if (!filters.fromDate.empty()) query.from = filters.fromDate + "T00:00:00Z";
+    if (!filters.toDate.empty()) query.to = filters.toDate + "T23:59:59Z";
+    query.limit = filters.last == "all" ? -1 : std::stoll(filters.last);
+    query.withZones = false;
+    return query;
+}
+
+std::string FilterForm(const std::string& action, const PageFilters& filters, const std::vector<std::string>& playlists) {
+    std::string form;
+    if (!filters.problem.empty()) form += "<p class=\"problem\" role=\"alert\">" + Html(filters.problem) + "</p>\n";
+    form += "<form class=\"filters\" method=\"get\" action=\"" + action +
+            "\">\n<label>Playlist <select name=\"playlist\"><option value=\"\">Every playlist</option>";
+    for (const std::string& name : playlists)
+        form += "<option value=\"" + Html(name) + "\"" + (name == filters.playlist ? " selected" : "") + ">" + Html(name) +
+                "</option>";
+    form += "</select></label>\n<label>From <input type=\"date\" name=\"from\" value=\"" + Html(filters.fromDate) +
+            "\"></label>\n<label>To <input type=\"date\" name=\"to\" value=\"" + Html(filters.toDate) +
+            "\"></label>\n<label>Matches <select name=\"last\">";
+    for (const auto& [value, name] :
+         std::vector<std::pair<std::string, std::string>>{{"10", "Last 10"}, {"50", "Last 50"}, {"all", "All"}})
+        form += "<option value=\"" + value + "\"" + (value == filters.last ? " selected" : "") + ">" + name + "</option>";
+    form += "</select></label>\n<button type=\"submit\">Show</button>\n</form>\n";
+    return form;
+}
+
+std::string ChartFigure(const std::string& id, const std::string& heading, const std::string& description,
+                        const std::string& table) {
+    return "<figure class=\"chart-figure\">\n<figcaption>" + Html(heading) + "</figcaption>\n<div class=\"chart\" id=\"" + id +
+           "\" role=\"img\" aria-label=\"" + Html(description) + "\"></div>\n<details><summary>" + Html(heading) +
+           " as a table</summary>\n" + table + "</details>\n</figure>\n";
+}
+
+}  // namespace dashboard

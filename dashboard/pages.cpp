@@ -1,0 +1,578 @@
+// The pages, each read from the signed-in account's matches and rendered whole on the server; the
+// script only draws the charts from the figures the page carries.
+//
+// [SECTION] Assets
+// [SECTION] Figures in text
+// [SECTION] Sign-in
+// [SECTION] Overview
+// [SECTION] Matches
+// [SECTION] Match
+// [SECTION] Zones
+// [SECTION] Compare
+// [SECTION] Routes
+#include "dashboard/pages.h"
+
+#include <httplib.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include "dashboard/html_text.h"
+#include "dashboard/match_summary.h"
+#include "dashboard/page_api.h"
+#include "dashboard/page_layout.h"
+
+namespace {
+
+using dashboard::Fixed;
+using dashboard::Html;
+using nlohmann::json;
+
+//-----------------------------------------------------------------------------
+// [SECTION] Assets
+//-----------------------------------------------------------------------------
+
+struct AssetFile {
+    const char* name;  // under /assets/
+    const char* path;  // in the web folder
+};
+constexpr AssetFile AssetFiles[] = {
+    {"zando.css", "zando.css"},
+    {"pages.js", "pages.js"},
+    {"echarts.min.js", "node_modules/echarts/dist/echarts.min.js"},
+    {"echarts-LICENSE.txt", "node_modules/echarts/LICENSE"},
+};
+
+std::string ContentType(const std::string& name) {
+    if (name.ends_with(".css")) return "text/css; charset=utf-8";
+    if (name.ends_with(".js")) return "text/javascript; charset=utf-8";
+    return "text/plain; charset=utf-8";
+}
+
+//-----------------------------------------------------------------------------
+// [SECTION] Figures in text
+//-----------------------------------------------------------------------------
+
+// "2026-12-08T20:15:03Z" as "2026-12-08 20:15".
+std::string When(const std::string& timestamp) {
+    if (timestamp.size() < 16) return timestamp;
+    return timestamp.substr(0, 10) + " " + timestamp.substr(11, 5);
+}
+
+std::string Cell(const std::string& text, const char* classes = "num") {
+    return std::string("<td class=\"") + classes + "\">" + text + "</td>";
+}
+
+std::string HeaderRow(const std::vector<std::string>& names) {
+    std::string row = "<thead><tr>";
+    for (const std::string& name : names) row += "<th scope=\"col\">" + Html(name) + "</th>";
+    return row + "</tr></thead>";
+}
+
+std::string Percent(std::optional<double> value) { return value ? Fixed(*value, 1) + " %" : "–"; }
+
+std::string MmrChange(const dashboard::UploadedMatch& m) { return m.mmr > 0.0 ? dashboard::Signed(m.mmrChange, 1) : "–"; }
+
+// A table of matches, newest first, each row linking to its page.
+std::string MatchRows(const std::vector<dashboard::StoredMatch>& matches) {
+    std::string rows;
+    for (const dashboard::StoredMatch& stored : matches) {
+        const dashboard::UploadedMatch& m = stored.match;
+        rows += "<tr><td><a href=\"/matches/" + std::to_string(stored.id) + "\">" + Html(When(m.timestamp)) + "</a></td>" +
+                Cell(Html(m.playlist), "text") + Cell(m.isRanked ? "Yes" : "No", "text") + Cell(std::to_string(m.shots)) +
+                Cell(std::to_string(m.goals)) + Cell(Fixed(m.averageSpeed * dashboard::KilometresPerHourPerUnit, 1)) +
+                Cell(MmrChange(m)) + Cell(dashboard::Duration(m.gameTime)) + "</tr>\n";
+    }
+    return rows;
+}
+
+// Where to point ZANDO, said on every page that has no match to show.
+std::string NoMatchesYet(const std::string& serverAddress) {
+    return "<section class=\"empty\" aria-labelledby=\"empty-heading\">\n<h2 id=\"empty-heading\">No matches yet</h2>\n"
+           "<p>Matches appear here as soon as ZANDO uploads them. In the game, open ZANDO's settings, tab "
+           "<strong>Dashboard Integration</strong>:</p>\n<ol>\n<li>Server URL: <code>" +
+           Html(serverAddress) +
+           "</code></li>\n<li>API key: the key <code>zando-dashboard keys create</code> printed for this account</li>\n"
+           "<li>Turn on <strong>Enable upload</strong>, then <strong>Test connection</strong>.</li>\n</ol>\n"
+           "<p>Or in the console: <code>zando_server_url " +
+           Html(serverAddress) +
+           "; zando_api_key YOUR_KEY; zando_enable_upload 1</code>. Each finished match is then sent here.</p>\n</section>\n";
+}
+
+// The shots per block of a grid as a pitch chart's figures and its table.
+struct PitchChart {
+    json chart;
+    std::string table;
+};
+PitchChart Pitch(const std::string& id, const dashboard::UploadGrid<int64_t>& shots) {
+    json values = json::array();
+    int64_t most = 0;
+    std::string table = "<table class=\"grid\" id=\"" + id +
+                        "-table\"><caption>Shots per block, row 1 at the top</caption><thead><tr><th scope=\"col\">Row</th>";
+    for (int c = 0; c < dashboard::UploadGridSize; ++c) table += "<th scope=\"col\">" + std::to_string(c + 1) + "</th>";
+    table += "</tr></thead><tbody>";
+    for (int r = 0; r < dashboard::UploadGridSize; ++r) {
+        table += "<tr><th scope=\"row\">" + std::to_string(r + 1) + "</th>";
+        for (int c = 0; c < dashboard::UploadGridSize; ++c) {
+            const int64_t count = shots[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
+            values.push_back({c, r, count});
+            most = std::max(most, count);
+            table += Cell(std::to_string(count));
+        }
+        table += "</tr>";
+    }
+    table += "</tbody></table>\n";
+    return {{{"id", id}, {"kind", "pitch"}, {"values", values}, {"max", most}}, table};
+}
+
+struct Page {
+    int status = 200;
+    std::string html;
+    std::string location;  // a redirect instead of a page
+};
+
+Page Shown(std::string html, int status = 200) {
+    Page page;
+    page.status = status;
+    page.html = std::move(html);
+    return page;
+}
+
+struct Context {
+    dashboard::Storage& storage;
+    int64_t accountId;
+    std::string account;
+    std::string serverAddress;  // as the browser reached it, for the empty state's instructions
+};
+
+//-----------------------------------------------------------------------------
+// [SECTION] Sign-in
+//-----------------------------------------------------------------------------
+
+std::string SignInPage(const std::string& failed) {
+    std::string content;
+    if (failed == "unknown") content += "<p class=\"problem\" role=\"alert\">That API key is not known here.</p>\n";
+    if (failed == "revoked") content += "<p class=\"problem\" role=\"alert\">That API key was revoked.</p>\n";
+    content +=
+        "<form id=\"signin-form\" class=\"signin\" method=\"post\" action=\"/signin\">\n"
+        "<label for=\"key\">API key</label>\n<input id=\"key\" name=\"key\" type=\"password\" autocomplete=\"off\" required>\n"
+        "<button type=\"submit\">Sign in</button>\n</form>\n"
+        "<p>Sign in with your account's API key, the one ZANDO uploads with, or open the sign-in link "
+        "<code>zando-dashboard keys create</code> printed.</p>\n";
+    return dashboard::PageDocument({"Sign in", "", "", nullptr}, content);
+}
+
+//-----------------------------------------------------------------------------
+// [SECTION] Overview
+//-----------------------------------------------------------------------------
+
+Page Overview(const Context& context, const dashboard::PageFilters& filters) {
+    const dashboard::SessionSummary session = dashboard::RecentSession(context.storage, context.accountId);
+    if (session.accountMatches == 0)
+        return Shown(dashboard::PageDocument({"Overview", context.account, "/", nullptr}, NoMatchesYet(context.serverAddress)));
+
+    std::string content = "<p id=\"match-count\">" + std::to_string(session.accountMatches) + " matches uploaded.</p>\n";
+    content += "<section aria-labelledby=\"session-heading\">\n<h2 id=\"session-heading\">" +
+               std::string(session.ongoing ? "This session" : "Last session") + "</h2>\n<p>From " + Html(When(session.started)) +
+               " to " + Html(When(session.ended)) +
+               " UTC. A session ends after an hour without a match.</p>\n<table id=\"session\"><caption>Matches, wins, losses "
+               "and MMR gained per playlist</caption>" +
+               HeaderRow({"Playlist", "Matches", "Wins", "Losses", "MMR gained"}) + "<tbody>";
+    for (const dashboard::PlaylistSession& playlist : session.playlists)
+        content += "<tr><th scope=\"row\">" + Html(playlist.playlist) + "</th>" + Cell(std::to_string(playlist.matches)) +
+                   Cell(std::to_string(playlist.wins)) + Cell(std::to_string(playlist.losses)) +
+                   Cell(dashboard::Signed(playlist.mmrGained, 1)) + "</tr>\n";
+    content +=
+        "</tbody></table>\n<p class=\"note\">Wins and losses are told by the MMR change of ranked matches: the "
+        "upload carries no score.</p>\n</section>\n";
+
+    dashboard::MatchQuery query = dashboard::FilterQuery(filters);
+    dashboard::MatchPage chosen = context.storage.FindMatches(context.accountId, query);
+    const std::vector<dashboard::StoredMatch> newest(
+        chosen.matches.begin(), chosen.matches.begin() + std::min<std::ptrdiff_t>(5, std::ssize(chosen.matches)));
+    content +=
+        "<section aria-labelledby=\"last-heading\">\n<h2 id=\"last-heading\">Last matches</h2>\n"
+        "<div class=\"table-wrap\" tabindex=\"0\"><table id=\"last-matches\"><caption>The newest matches of the chosen "
+        "range</caption>" +
+        HeaderRow({"Date (UTC)", "Playlist", "Ranked", "Shots", "Goals", "Speed (km/h)", "MMR change", "Time"}) + "<tbody>" +
+        MatchRows(newest) + "</tbody></table></div>\n</section>\n";
+
+    std::reverse(chosen.matches.begin(), chosen.matches.end());  // oldest first along the charts
+    struct Series {
+        const char* id;
+        const char* heading;
+        const char* unit;
+        json values = json::array();
+    };
+    std::vector<Series> series = {{"trend-mmr", "MMR", ""},
+                                  {"trend-speed", "Average speed", "km/h"},
+                                  {"trend-boost-collected", "Boost collected", "per minute"},
+                                  {"trend-boost-used", "Boost used", "per minute"},
+                                  {"trend-shots", "Shots", ""},
+                                  {"trend-goals", "Goals", ""},
+                                  {"trend-shooting", "Shooting percentage", "%"},
+                                  {"trend-possession", "Possession", "% of the match"}};
+    json labels = json::array();
+    std::string rows;
+    const auto optional = [](const std::optional<double>& value) { return value ? json(*value) : json(nullptr); };
+    for (const dashboard::StoredMatch& stored : chosen.matches) {
+        const dashboard::TrendPoint point = dashboard::TrendOf(stored);
+        labels.push_back(When(point.timestamp));
+        const json values[] = {optional(point.mmr), point.speedKmh, point.boostCollectedPerMinute,   point.boostUsedPerMinute,
+                               point.shots,         point.goals,    optional(point.shootingPercent), point.possessionPercent};
+        rows += "<tr><th scope=\"row\">" + Html(When(point.timestamp)) + "</th>";
+        for (std::size_t i = 0; i < series.size(); ++i) {
+            series[i].values.push_back(values[i]);
+            rows += Cell(values[i].is_null()             ? "–"
+                         : values[i].is_number_integer() ? values[i].dump()
+                                                         : Fixed(values[i].get<double>(), 1));
+        }
+        rows += "</tr>\n";
+    }
+    json charts = json::array();
+    std::string figures;
+    const std::string count = std::to_string(chosen.matches.size());
+    for (const Series& one : series) {
+        charts.push_back({{"id", one.id},
+                          {"kind", "line"},
+                          {"name", one.heading},
+                          {"unit", one.unit},
+                          {"labels", labels},
+                          {"values", one.values}});
+        figures +=
+            dashboard::ChartFigure(one.id, std::string(one.heading) + (*one.unit ? std::string(" (") + one.unit + ")" : ""),
+                                   std::string(one.heading) + " over " + count +
+                                       " matches, oldest to newest; every figure is in the table below the charts",
+                                   "");
+    }
+    std::vector<std::string> columns = {"Date (UTC)"};
+    for (const Series& one : series)
+        columns.push_back(std::string(one.heading) + (*one.unit ? std::string(" (") + one.unit + ")" : ""));
+    content += "<section aria-labelledby=\"trend-heading\">\n<h2 id=\"trend-heading\">Trends</h2>\n" +
+               dashboard::FilterForm("/", filters, context.storage.Playlists(context.accountId)) + "<p id=\"trend-count\">" +
+               count + " matches charted.</p>\n";
+    content += chosen.matches.empty() ? std::string("<p>No match in this range.</p>\n")
+                                      : "<div class=\"charts\">\n" + figures +
+                                            "</div>\n<details><summary>The charted figures, match by match</summary>\n"
+                                            "<div class=\"table-wrap\" tabindex=\"0\"><table id=\"trend-table\">" +
+                                            HeaderRow(columns) + "<tbody>" + rows + "</tbody></table></div></details>\n";
+    content += "</section>\n";
+    return Shown(dashboard::PageDocument({"Overview", context.account, "/", charts}, content));
+}
+
+//-----------------------------------------------------------------------------
+// [SECTION] Matches
+//-----------------------------------------------------------------------------
+
+Page MatchList(const Context& context, const httplib::Request& request) {
+    constexpr int64_t PerPage = 25;
+    dashboard::MatchQuery query;
+    query.withZones = false;
+    query.limit = PerPage;
+    query.sort = request.has_param("sort") ? request.get_param_value("sort") : "time";
+    if (std::find(dashboard::MatchSortKeys.begin(), dashboard::MatchSortKeys.end(), query.sort) == dashboard::MatchSortKeys.end())
+        query.sort = "time";
+    query.descending = request.get_param_value("order") != "asc";
+    int64_t page = 1;
+    try {
+        page = std::clamp<int64_t>(std::stoll(request.get_param_value("page")), 1, INT64_MAX / PerPage);
+    } catch (const std::exception&) {
+    }
+    query.offset = (page - 1) * PerPage;
+    const dashboard::MatchPage found = context.storage.FindMatches(context.accountId, query);
+    if (found.total == 0)
+        return Shown(
+            dashboard::PageDocument({"Matches", context.account, "/matches", nullptr}, NoMatchesYet(context.serverAddress)));
+    const int64_t pages = std::max<int64_t>(1, (found.total + PerPage - 1) / PerPage);
+    const auto link = [&](int64_t toPage, const std::string& sort, bool descending) {
+        return "/matches" +
+               dashboard::Query({{"sort", sort}, {"order", descending ? "desc" : "asc"}, {"page", std::to_string(toPage)}});
+    };
+    std::string content = "<p id=\"match-count\">" + std::to_string(found.total) +
+                          " matches. Choose a heading to sort by it.</p>\n"
+                          "<div class=\"table-wrap\" tabindex=\"0\"><table id=\"matches\"><caption>Every match, " +
+                          std::to_string(PerPage) + " a page</caption><thead><tr>";
+    const std::vector<std::pair<std::string, std::string>> headings = {
+        {"Date (UTC)", "time"},      {"Playlist", ""},    {"Ranked", ""},
+        {"Shots", "shots"},          {"Goals", "goals"},  {"Speed (km/h)", "averageSpeed"},
+        {"MMR change", "mmrChange"}, {"Time", "gameTime"}};
+    for (const auto& [name, key] : headings) {
+        if (key.empty()) {
+            content += "<th scope=\"col\">" + name + "</th>";
+            continue;
+        }
+        const bool current = key == query.sort;
+        content += "<th scope=\"col\"" +
+                   std::string(current ? query.descending ? " aria-sort=\"descending\"" : " aria-sort=\"ascending\"" : "") +
+                   "><a href=\"" + Html(link(1, key, current ? !query.descending : true)) + "\">" + name +
+                   (current ? query.descending ? " ▼" : " ▲" : "") + "</a></th>";
+    }
+    content += "</tr></thead><tbody>" + MatchRows(found.matches) + "</tbody></table></div>\n";
+    content += "<nav class=\"pages\" aria-label=\"Pages of matches\">";
+    if (page > 1) content += "<a rel=\"prev\" href=\"" + Html(link(page - 1, query.sort, query.descending)) + "\">Previous</a> ";
+    content += "<span id=\"page-of\">Page " + std::to_string(page) + " of " + std::to_string(pages) + "</span>";
+    if (page < pages) content += " <a rel=\"next\" href=\"" + Html(link(page + 1, query.sort, query.descending)) + "\">Next</a>";
+    content += "</nav>\n";
+    return Shown(dashboard::PageDocument({"Matches", context.account, "/matches", nullptr}, content));
+}
+
+//-----------------------------------------------------------------------------
+// [SECTION] Match
+//-----------------------------------------------------------------------------
+
+Page OneMatch(const Context& context, int64_t matchId) {
+    const std::optional<dashboard::StoredMatch> found = context.storage.FindMatch(context.accountId, matchId);
+    if (!found)
+        return Shown(dashboard::PageDocument({"No such match", context.account, "", nullptr},
+                                             "<p>There is no match of yours at this address. <a href=\"/matches\">Every "
+                                             "match</a></p>\n"),
+                     404);
+    const dashboard::UploadedMatch& m = found->match;
+    dashboard::MatchQuery same;
+    same.playlist = m.playlist;
+    const dashboard::MatchAverages mean = context.storage.Averages(context.accountId, same);
+    const double minutes = m.gameTime / 60.0, meanMinutes = mean.gameTime / 60.0;
+    const auto perMinute = [](double value, double minutes) { return minutes > 0.0 ? value / minutes : 0.0; };
+    const auto share = [](double part, double whole) { return whole > 0.0 ? 100.0 * part / whole : 0.0; };
+    struct Figure {
+        const char* name;
+        std::string value, average;
+        const char* unit;
+    };
+    const std::vector<Figure> figures = {
+        {"Shots", std::to_string(m.shots), Fixed(mean.shots, 1), ""},
+        {"Goals", std::to_string(m.goals), Fixed(mean.goals, 1), ""},
+        {"Shooting percentage",
+         Percent(m.shots > 0 ? std::optional(100.0 * static_cast<double>(m.goals) / static_cast<double>(m.shots)) : std::nullopt),
+         Percent(mean.shots > 0 ? std::optional(100.0 * mean.goals / mean.shots) : std::nullopt), "goals per shot"},
+        {"Average speed", Fixed(m.averageSpeed * dashboard::KilometresPerHourPerUnit, 1),
+         Fixed(mean.averageSpeed * dashboard::KilometresPerHourPerUnit, 1), "km/h"},
+        {"Average speed", Fixed(m.averageSpeed, 0), Fixed(mean.averageSpeed, 0), "uu/s"},
+        {"Speed samples", std::to_string(m.speedSamples), Fixed(mean.speedSamples, 0), ""},
+        {"Boost collected", Fixed(m.boostCollected, 0), Fixed(mean.boostCollected, 0), "boost"},
+        {"Boost collected per minute", Fixed(perMinute(m.boostCollected, minutes), 1),
+         Fixed(perMinute(mean.boostCollected, meanMinutes), 1), "boost/min"},
+        {"Boost used", Fixed(m.boostUsed, 0), Fixed(mean.boostUsed, 0), "boost"},
+        {"Boost used per minute", Fixed(perMinute(m.boostUsed, minutes), 1), Fixed(perMinute(mean.boostUsed, meanMinutes), 1),
+         "boost/min"},
+        {"Time played", dashboard::Duration(m.gameTime), dashboard::Duration(mean.gameTime), "min:s"},
+        {"Possession", Fixed(m.possessionTime, 1), Fixed(mean.possessionTime, 1), "s"},
+        {"Possession", Fixed(share(m.possessionTime, m.gameTime), 1), Fixed(share(mean.possessionTime, mean.gameTime), 1),
+         "% of the match"},
+        {"Team possession", Fixed(m.teamPossessionTime, 1), Fixed(mean.teamPossessionTime, 1), "s"},
+        {"Opponents' possession", Fixed(m.opponentPossessionTime, 1), Fixed(mean.opponentPossessionTime, 1), "s"},
+        {"MMR before", m.mmr > 0.0 ? Fixed(m.mmr, 1) : "–", "", ""},
+        {"MMR change", MmrChange(m), dashboard::Signed(mean.mmrChange, 1), ""},
+    };
+    std::string content =
+        "<p id=\"match-facts\">" + Html(m.playlist) + (m.isRanked ? " (ranked)" : " (casual)") + ", uploaded " +
+        Html(When(m.timestamp)) + " UTC, received " + Html(When(found->receivedAt)) + " UTC.</p>\n" +
+        "<div class=\"table-wrap\" tabindex=\"0\"><table id=\"figures\"><caption>This match beside the average of " +
+        std::to_string(mean.matches) + " " + Html(m.playlist) + " matches</caption>" +
+        HeaderRow({"Figure", "This match", "Playlist average", "Unit"}) + "<tbody>";
+    for (const Figure& figure : figures)
+        content += "<tr><th scope=\"row\">" + std::string(figure.name) + "</th>" + Cell(Html(figure.value)) +
+                   Cell(Html(figure.average)) + Cell(figure.unit, "text") + "</tr>\n";
+    content += "</tbody></table></div>\n";
+    const dashboard::ZoneShots zones = dashboard::ShotsByBlock({*found});
+    const PitchChart pitch = Pitch("match-shots", zones.shots);
+    content += "<section aria-labelledby=\"pitch-heading\"><h2 id=\"pitch-heading\">Where the shots came from</h2>\n" +
+               dashboard::ChartFigure("match-shots", "Shots per block of the field",
+                                      "The field in 10 by 10 blocks coloured by the match's shots from each; the counts "
+                                      "are in the table below",
+                                      pitch.table) +
+               "</section>\n";
+    return Shown(dashboard::PageDocument(
+        {"Match of " + When(m.timestamp), context.account, "/matches", json::array({pitch.chart})}, content));
+}
+
+//-----------------------------------------------------------------------------
+// [SECTION] Zones
+//-----------------------------------------------------------------------------
+
+Page ZonesPage(const Context& context, const dashboard::PageFilters& filters) {
+    dashboard::MatchQuery query = dashboard::FilterQuery(filters);
+    query.withZones = true;
+    const std::vector<dashboard::StoredMatch> matches = context.storage.FindMatches(context.accountId, query).matches;
+    const std::vector<std::string> playlists = context.storage.Playlists(context.accountId);
+    if (playlists.empty())
+        return Shown(dashboard::PageDocument({"Zones", context.account, "/zones", nullptr}, NoMatchesYet(context.serverAddress)));
+    const dashboard::ZoneShots zones = dashboard::ShotsByBlock(matches);
+    int64_t placed = 0;
+    for (const auto& row : zones.shots)
+        for (const int64_t count : row) placed += count;
+    std::string content = dashboard::FilterForm("/zones", filters, playlists);
+    content += "<p id=\"zone-summary\">" + std::to_string(zones.matches) + " matches: " + std::to_string(placed) +
+               " shots placed on the field (" + std::to_string(zones.shotTotal) + " counted), " +
+               std::to_string(zones.goalTotal) + " goals, " +
+               Fixed(zones.matches > 0 ? static_cast<double>(zones.goalTotal) / static_cast<double>(zones.matches) : 0.0, 2) +
+               " goals per match.</p>\n";
+    const PitchChart pitch = Pitch("zones", zones.shots);
+    content += dashboard::ChartFigure("zones", "Shots per block of the field",
+                                      "The field in 10 by 10 blocks coloured by how many shots came from each, from blue "
+                                      "(few) to red (most); the counts are in the table below",
+                                      pitch.table);
+    content +=
+        "<p class=\"note\">Goals are given per match, not per block: the upload keeps each block's goals as the "
+        "whole part of their mean over the block's zones, which is 0 unless a block holds as many goals as it has "
+        "zones (30 or more), so the goals' places cannot be told back.</p>\n";
+    return Shown(dashboard::PageDocument({"Zones", context.account, "/zones", json::array({pitch.chart})}, content));
+}
+
+//-----------------------------------------------------------------------------
+// [SECTION] Compare
+//-----------------------------------------------------------------------------
+
+struct Side {
+    std::string account, from, to;
+};
+
+Page ComparePage(const Context& context, const Side& left, const Side& right) {
+    std::string content =
+        "<p>Two accounts side by side (yours or one that made its page public), or two periods of one.</p>\n"
+        "<form class=\"compare\" method=\"get\" action=\"/compare\">\n";
+    std::vector<std::optional<dashboard::MatchAverages>> means;
+    std::string problems;
+    for (const auto& [side, suffix, name] : {std::tuple{&left, "1", "Left"}, std::tuple{&right, "2", "Right"}}) {
+        content += std::string("<fieldset><legend>") + name + "</legend><label>Account <input name=\"account" + suffix +
+                   "\" value=\"" + Html(side->account) + "\"></label> <label>From <input type=\"date\" name=\"from" + suffix +
+                   "\" value=\"" + Html(side->from) + "\"></label> <label>To <input type=\"date\" name=\"to" + suffix +
+                   "\" value=\"" + Html(side->to) + "\"></label></fieldset>\n";
+        const std::optional<dashboard::Account> account = context.storage.FindAccount(side->account);
+        if (!account || (account->id != context.accountId && !account->isPublic)) {
+            problems += "<p class=\"problem\" role=\"alert\">No public account is named \"" + Html(side->account) + "\".</p>\n";
+            means.push_back(std::nullopt);
+            continue;
+        }
+        const dashboard::PageFilters dates = dashboard::ReadFilters("", side->from, side->to, "all", "all");
+        if (!dates.problem.empty()) problems += "<p class=\"problem\" role=\"alert\">" + Html(dates.problem) + "</p>\n";
+        means.push_back(context.storage.Averages(account->id, dashboard::FilterQuery(dates)));
+    }
+    content += "<button type=\"submit\">Compare</button>\n</form>\n" + problems;
+    if (!means[0] || !means[1]) return Shown(dashboard::PageDocument({"Compare", context.account, "/compare", nullptr}, content));
+    const auto label = [](const Side& side) {
+        return side.account + (side.from.empty() && side.to.empty()
+                                   ? ""
+                                   : ", " + (side.from.empty() ? "…" : side.from) + " to " + (side.to.empty() ? "…" : side.to));
+    };
+    const std::vector<std::pair<const char*, double (*)(const dashboard::MatchAverages&)>> rows = {
+        {"Matches", [](const dashboard::MatchAverages& a) { return static_cast<double>(a.matches); }},
+        {"Shots per match", [](const dashboard::MatchAverages& a) { return a.shots; }},
+        {"Goals per match", [](const dashboard::MatchAverages& a) { return a.goals; }},
+        {"Shooting percentage (%)",
+         [](const dashboard::MatchAverages& a) { return a.shots > 0 ? 100.0 * a.goals / a.shots : 0.0; }},
+        {"Average speed (km/h)",
+         [](const dashboard::MatchAverages& a) { return a.averageSpeed * dashboard::KilometresPerHourPerUnit; }},
+        {"Boost collected per minute",
+         [](const dashboard::MatchAverages& a) { return a.gameTime > 0 ? 60.0 * a.boostCollected / a.gameTime : 0.0; }},
+        {"Boost used per minute",
+         [](const dashboard::MatchAverages& a) { return a.gameTime > 0 ? 60.0 * a.boostUsed / a.gameTime : 0.0; }},
+        {"Possession (% of the match)",
+         [](const dashboard::MatchAverages& a) { return a.gameTime > 0 ? 100.0 * a.possessionTime / a.gameTime : 0.0; }},
+        {"MMR change per match", [](const dashboard::MatchAverages& a) { return a.mmrChange; }},
+    };
+    content += "<div class=\"table-wrap\" tabindex=\"0\"><table id=\"comparison\"><caption>Averages per match</caption>" +
+               HeaderRow({"Figure", label(left), label(right)}) + "<tbody>";
+    for (const auto& [name, figure] : rows)
+        content += "<tr><th scope=\"row\">" + std::string(name) + "</th>" +
+                   Cell(Fixed(figure(*means[0]), name == std::string("Matches") ? 0 : 1)) +
+                   Cell(Fixed(figure(*means[1]), name == std::string("Matches") ? 0 : 1)) + "</tr>\n";
+    content += "</tbody></table></div>\n";
+    return Shown(dashboard::PageDocument({"Compare", context.account, "/compare", nullptr}, content));
+}
+
+void Send(httplib::Response& response, const Page& page) {
+    response.status = page.status;
+    // Scripts and styles from this service only; ECharts' tooltips set inline styles.
+    response.set_header("Content-Security-Policy",
+                        "default-src 'self'; script-src 'self'; style-src 'self' 'unsafe-inline'; img-src 'self' data:; "
+                        "frame-ancestors 'none'; form-action 'self'");
+    response.set_header("X-Content-Type-Options", "nosniff");
+    response.set_header("Referrer-Policy", "no-referrer");
+    response.set_header("Cache-Control", "no-store");
+    if (!page.location.empty()) response.set_header("Location", page.location);
+    response.set_content(page.html, "text/html; charset=utf-8");
+}
+
+}  // namespace
+
+namespace dashboard {
+
+//-----------------------------------------------------------------------------
+// [SECTION] Routes
+//-----------------------------------------------------------------------------
+
+std::optional<WebAssets> ReadWebAssets(const std::filesystem::path& folder, std::string& missing) {
+    WebAssets assets;
+    for (const AssetFile& file : AssetFiles) {
+        std::ifstream in(folder / file.path, std::ios::binary);
+        std::ostringstream content;
+        if (!(in && content << in.rdbuf())) {
+            missing = (folder / file.path).string();
+            return std::nullopt;
+        }
+        assets.files[file.name] = content.str();
+    }
+    return assets;
+}
+
+void AddPages(httplib::Server& server, Storage& storage, const ServerSecret& secret, const WebAssets& assets, bool tls) {
+    server.Get(R"(/assets/([A-Za-z0-9.\-]+))", [&assets](const httplib::Request& request, httplib::Response& response) {
+        const auto found = assets.files.find(request.matches[1].str());
+        if (found == assets.files.end()) {
+            response.status = 404;
+            return response.set_content("no such file", "text/plain");
+        }
+        response.set_header("Cache-Control", "max-age=3600");
+        response.set_header("X-Content-Type-Options", "nosniff");
+        response.set_content(found->second, ContentType(found->first));
+    });
+
+    server.Get("/signin", [](const httplib::Request& request, httplib::Response& response) {
+        Send(response, Shown(SignInPage(request.get_param_value("failed"))));
+    });
+
+    // Each page for the signed-in account; without a sign-in, the sign-in page.
+    const auto page = [&storage, &secret, tls](auto render) {
+        return [&storage, &secret, tls, render](const httplib::Request& request, httplib::Response& response) {
+            const std::optional<int64_t> accountId = SignedInAccount(request, storage, secret);
+            const std::optional<Account> account = accountId ? storage.AccountById(*accountId) : std::nullopt;
+            if (!account) {
+                Page signIn;
+                signIn.status = 303;
+                signIn.location = "/signin";
+                return Send(response, signIn);
+            }
+            const Context context{storage, account->id, account->name,
+                                  std::string(tls ? "https://" : "http://") + request.get_header_value("Host")};
+            Send(response, render(context, request));
+        };
+    };
+    const auto filters = [](const httplib::Request& request, const std::string& defaultLast) {
+        return ReadFilters(request.get_param_value("playlist"), request.get_param_value("from"), request.get_param_value("to"),
+                           request.get_param_value("last"), defaultLast);
+    };
+    server.Get("/", page([filters](const Context& context, const httplib::Request& request) {
+                   return Overview(context, filters(request, "50"));
+               }));
+    server.Get("/matches",
+               page([](const Context& context, const httplib::Request& request) { return MatchList(context, request); }));
+    server.Get(R"(/matches/(\d{1,18}))", page([](const Context& context, const httplib::Request& request) {
+                   return OneMatch(context, std::stoll(request.matches[1].str()));
+               }));
+    server.Get("/zones", page([filters](const Context& context, const httplib::Request& request) {
+                   return ZonesPage(context, filters(request, "all"));
+               }));
+    server.Get("/compare", page([](const Context& context, const httplib::Request& request) {
+                   const auto side = [&](const char* suffix, const std::string& otherwise) {
+                       const std::string account = request.get_param_value((std::string("account") + suffix).c_str());
+                       return Side{account.empty() ? otherwise : account,
+                                   request.get_param_value((std::string("from") + suffix).c_str()),
+                                   request.get_param_value((std::string("to") + suffix).c_str())};
+                   };
+                   return ComparePage(context, side("1", context.account), side("2", context.account));
+               }));
+}
+
+}  // namespace dashboard

@@ -1,0 +1,56 @@
+// The dashboard's pages in the browser: a sign-in link's key sent by the sign-in form (it stays out
+// of the address and the server's logs), and the charts drawn with ECharts from the figures the page carries.
+(function () {
+  'use strict';
+
+  const form = document.getElementById('signin-form');
+  if (form && location.hash.startsWith('#key=')) {
+    const key = decodeURIComponent(location.hash.slice('#key='.length));
+    history.replaceState(null, '', location.pathname + location.search);
+    form.elements.key.value = key;
+    form.submit();
+  }
+
+  const source = document.getElementById('charts');
+  if (!source || typeof echarts === 'undefined') return;
+
+  // The overlay's frequency colours, from few shots to the most.
+  const FREQUENCY = ['#2878dc', '#50dc64', '#9bff00', '#ffa500', '#ff0000'];
+  const TEXT = '#1b1f24';
+
+  function line(chart) {
+    return {
+      animation: false,
+      grid: { left: 48, right: 16, top: 16, bottom: 28 },
+      tooltip: { trigger: 'axis', valueFormatter: (v) => (v == null ? '–' : `${Math.round(v * 10) / 10} ${chart.unit}`.trim()) },
+      xAxis: { type: 'category', data: chart.labels, axisLabel: { color: TEXT, hideOverlap: true } },
+      yAxis: { type: 'value', scale: true, axisLabel: { color: TEXT } },
+      series: [{ name: chart.name, type: 'line', data: chart.values, showSymbol: chart.values.length <= 60,
+                 connectNulls: false, lineStyle: { width: 2, color: '#0b5cad' }, itemStyle: { color: '#0b5cad' } }],
+    };
+  }
+
+  function pitch(chart) {
+    const blocks = [...Array(10).keys()].map((i) => String(i + 1));
+    return {
+      animation: false,
+      grid: { left: 36, right: 16, top: 8, bottom: 56, backgroundColor: '#1d4d2b', show: true },
+      tooltip: { formatter: (p) => `Row ${p.value[1] + 1}, column ${p.value[0] + 1}: ${p.value[2]} shot${p.value[2] === 1 ? '' : 's'}` },
+      xAxis: { type: 'category', data: blocks, splitArea: { show: false }, axisLabel: { color: TEXT } },
+      yAxis: { type: 'category', data: blocks, inverse: true, axisLabel: { color: TEXT } },
+      visualMap: { min: 0, max: Math.max(1, chart.max), calculable: false, orient: 'horizontal', left: 'center', bottom: 0,
+                   itemHeight: 120, inRange: { color: FREQUENCY }, textStyle: { color: TEXT }, text: ['most', 'few'] },
+      series: [{ name: 'Shots', type: 'heatmap', data: chart.values.filter((v) => v[2] > 0),
+                 itemStyle: { borderColor: '#1d4d2b', borderWidth: 1 }, label: { show: true, color: '#000' } }],
+    };
+  }
+
+  for (const chart of JSON.parse(source.textContent)) {
+    const element = document.getElementById(chart.id);
+    if (!element) continue;
+    const drawn = echarts.init(element, null, { renderer: 'canvas' });
+    drawn.setOption(chart.kind === 'pitch' ? pitch(chart) : line(chart));
+    element.dataset.points = String(chart.values.length);
+    window.addEventListener('resize', () => drawn.resize());
+  }
+})();

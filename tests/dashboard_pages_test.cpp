@@ -1,0 +1,107 @@
+// The dashboard's pages in headless Chromium, against both databases, after the plug-in uploaded a
+// session: what the browser shows is checked by tests/browser/dashboard_pages.mjs against figures
+// this test works out from the plug-in's own history file and from the bodies it sent by hand.
+#include <cmath>
+#include <fstream>
+
+#include "base/grid.h"
+#include "dashboard_support.h"
+#include "history/match_history.h"
+#include "history_rows.h"
+
+using zando_test::DashboardTest;
+using zando_test::MatchBody;
+
+namespace {
+
+// The first zone of block i along a side of zones zones, as the plug-in splits the field (in float).
+int Edge(int zones, int i) { return static_cast<int>(static_cast<float>(i) * (static_cast<float>(zones) / 10.0f)); }
+int BlockOf(int zones, int zone) {
+    int block = 0;
+    while (block < 9 && zone >= Edge(zones, block + 1)) ++block;
+    return block;
+}
+
+std::string Signed(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%+.1f", value);
+    return std::string(text) == "+0.0" || std::string(text) == "-0.0" ? "0.0" : text;
+}
+
+}  // namespace
+
+TEST_P(DashboardTest, ThePagesShowWhatWasUploadedInARealBrowser) {
+    const std::string alice = NewKey("alice"), bob = NewKey("bob");
+    auto service = Start("--uploads-per-minute 0");
+    const zando_test::ProcessResult played =
+        zando_test::PlayUploading(dir.path(), "home", service->Url(), alice, "simulate --seed 21 --mode 1v1 --matches 3");
+    ASSERT_EQ(played.exitCode, 0) << played.err;
+    const auto history = zando_test::ReadHistoryFile(dir.path() / "home" / "data" / "zando_history.sqlite3");
+    ASSERT_EQ(history.size(), 3u);
+
+    // Older matches sent by hand, a month apart from the session: 27 plain ones (enough for a second
+    // page of the list), one with 2 shots in the first block (30 zones), and one whose playlist is hostile text.
+    const std::string hostile =
+        "<script>window.hacked=1</script> \"Rankéd\" 'Dóubles' — Лига чемпионов 冠军联赛 🚀 "
+        "a very long playlist title that goes on and on beyond any column's width";
+    std::vector<int64_t> shots;
+    for (int n = 0; n < 29; ++n) {
+        nlohmann::json body =
+            MatchBody(n, "2026-01-" + std::string(n + 1 < 10 ? "0" : "") + std::to_string(n + 1) + "T12:00:00Z");
+        for (auto& row : body["shotHeatmap"])
+            for (auto& cell : row) cell = 0.0;
+        if (n == 27) body["shotHeatmap"][0][0] = 2 * 5.0 / 30.0;
+        if (n == 28) body["playlist"] = hostile;
+        shots.push_back(body["shots"]);
+        ASSERT_EQ(service->Upload(alice, body.dump())->status, 200);
+    }
+    ASSERT_EQ(service->Upload(bob, MatchBody(40).dump())->status, 200);
+    ASSERT_EQ(Command("accounts public bob on").exitCode, 0);
+    EXPECT_EQ(Command("accounts public nobody on").exitCode, 7);
+
+    // The figures the pages should show, from the plug-in's history and the bodies above.
+    nlohmann::json session = nlohmann::json::object();
+    Grid<int64_t> zones(10, 10);
+    zones[0][0] = 2;
+    for (const auto& row : history) {
+        shots.push_back(std::stoll(row.at("shots")));
+        auto& playlist = session[row.at("playlist_name")];
+        if (playlist.is_null()) playlist = {{"matches", 0}, {"wins", 0}, {"losses", 0}, {"gained", 0.0}};
+        const double change = std::stod(row.at("mmr_change"));
+        const bool rated = std::stod(row.at("mmr_before")) > 0;
+        playlist["matches"] = playlist["matches"].get<int>() + 1;
+        playlist["wins"] = playlist["wins"].get<int>() + (rated && change > 0);
+        playlist["losses"] = playlist["losses"].get<int>() + (rated && change < 0);
+        playlist["gained"] = playlist["gained"].get<double>() + (rated ? change : 0.0);
+        for (const zando::ZoneCount& zone : zando::ZoneCountsFromText(row.at("shot_zones")))
+            zones[BlockOf(GridRows, zone.row)][BlockOf(GridCols, zone.col)] += zone.count;
+    }
+    for (auto& [name, playlist] : session.items()) playlist["gained"] = Signed(playlist["gained"]);
+    std::sort(shots.begin(), shots.end());
+    nlohmann::json zoneRows = nlohmann::json::array();
+    for (int r = 0; r < 10; ++r) {
+        zoneRows.push_back(nlohmann::json::array());
+        for (int c = 0; c < 10; ++c) zoneRows.back().push_back(zones[r][c]);
+    }
+    const auto& newest = history.back();
+    const nlohmann::json expected = {
+        {"matches", 32},
+        {"charted", 32},
+        {"session", session},
+        {"newest", {{"shots", newest.at("shots")}, {"goals", newest.at("goals")}}},
+        {"fewestShots", shots.front()},
+        {"mostShots", shots.back()},
+        {"zones", zoneRows},
+        {"hostile", hostile},
+        {"januaryMatches", 29},
+        {"publicAccount", "bob"},
+    };
+    std::ofstream(dir.path() / "expected.json") << expected.dump();
+
+    const std::string command = std::string("ZANDO_URL=") + service->Url() + " ZANDO_KEY=" + alice + " ZANDO_OTHER_KEY=" + bob +
+                                " ZANDO_EXPECTED=" + (dir.path() / "expected.json").string() +
+                                " node " ZANDO_BROWSER_TESTS_PATH "/dashboard_pages.mjs";
+    const zando_test::ProcessResult browsed = zando_test::RunCommand(command, dir.path());
+    EXPECT_EQ(browsed.exitCode, 0) << browsed.out << browsed.err;
+    EXPECT_NE(browsed.out.find("every check passed"), std::string::npos) << browsed.out;
+}
