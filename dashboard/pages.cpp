@@ -392,13 +392,11 @@ Page OneMatch(const Context& context, int64_t matchId) {
 //-----------------------------------------------------------------------------
 
 Page ZonesPage(const Context& context, const dashboard::PageFilters& filters) {
-    dashboard::MatchQuery query = dashboard::FilterQuery(filters);
-    query.withZones = true;
-    const std::vector<dashboard::StoredMatch> matches = context.storage.FindMatches(context.accountId, query).matches;
     const std::vector<std::string> playlists = context.storage.Playlists(context.accountId);
     if (playlists.empty())
         return Shown(dashboard::PageDocument({"Zones", context.account, "/zones", nullptr}, NoMatchesYet(context.serverAddress)));
-    const dashboard::ZoneShots zones = dashboard::ShotsByBlock(matches);
+    const dashboard::ZoneShots zones =
+        dashboard::ShotsByBlock(context.storage, context.accountId, dashboard::FilterQuery(filters));
     int64_t placed = 0;
     for (const auto& row : zones.shots)
         for (const int64_t count : row) placed += count;
@@ -562,7 +560,7 @@ void AddPages(httplib::Server& server, Storage& storage, const ServerSecret& sec
                    return OneMatch(context, std::stoll(request.matches[1].str()));
                }));
     server.Get("/zones", page([filters](const Context& context, const httplib::Request& request) {
-                   return ZonesPage(context, filters(request, "all"));
+                   return ZonesPage(context, filters(request, "50"));
                }));
     server.Get("/compare", page([](const Context& context, const httplib::Request& request) {
                    const auto side = [&](const char* suffix, const std::string& otherwise) {
