@@ -83,8 +83,9 @@ std::string FilterForm(const std::string& action, const PageFilters& filters, co
 std::string ChartFigure(const std::string& id, const std::string& heading, const std::string& description,
                         const std::string& table) {
     return "<figure class=\"chart-figure\">\n<figcaption>" + Html(heading) + "</figcaption>\n<div class=\"chart\" id=\"" + id +
-           "\" role=\"img\" aria-label=\"" + Html(description) + "\"></div>\n<details><summary>" + Html(heading) +
-           " as a table</summary>\n" + table + "</details>\n</figure>\n";
+           "\" role=\"img\" aria-label=\"" + Html(description) + "\"></div>\n" +
+           (table.empty() ? "" : "<details><summary>" + Html(heading) + " as a table</summary>\n" + table + "</details>\n") +
+           "</figure>\n";
 }
 
 }  // namespace dashboard

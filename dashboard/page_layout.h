@@ -38,7 +38,7 @@ MatchQuery FilterQuery(const PageFilters& filters);
 std::string FilterForm(const std::string& action, const PageFilters& filters, const std::vector<std::string>& playlists);
 
 // A chart's place: its heading, the element the script draws in (labelled for screen readers), and
-// the same figures as a table under it.
+// the same figures as a table under it (none: the page has one table for several charts).
 std::string ChartFigure(const std::string& id, const std::string& heading, const std::string& description,
                         const std::string& table);
 

@@ -176,7 +176,7 @@ Page Overview(const Context& context, const dashboard::PageFilters& filters) {
     content += "<section aria-labelledby=\"session-heading\">\n<h2 id=\"session-heading\">" +
                std::string(session.ongoing ? "This session" : "Last session") + "</h2>\n<p>From " + Html(When(session.started)) +
                " to " + Html(When(session.ended)) +
-               " UTC. A session ends after an hour without a match.</p>\n<table id=\"session\"><caption>Matches, wins, losses "
+               " UTC. A session ends after an hour without a match.</p>\n<div class=\"table-wrap\" tabindex=\"0\"><table id=\"session\"><caption>Matches, wins, losses "
                "and MMR gained per playlist</caption>" +
                HeaderRow({"Playlist", "Matches", "Wins", "Losses", "MMR gained"}) + "<tbody>";
     for (const dashboard::PlaylistSession& playlist : session.playlists)
@@ -184,7 +184,7 @@ Page Overview(const Context& context, const dashboard::PageFilters& filters) {
                    Cell(std::to_string(playlist.wins)) + Cell(std::to_string(playlist.losses)) +
                    Cell(dashboard::Signed(playlist.mmrGained, 1)) + "</tr>\n";
     content +=
-        "</tbody></table>\n<p class=\"note\">Wins and losses are told by the MMR change of ranked matches: the "
+        "</tbody></table></div>\n<p class=\"note\">Wins and losses are told by the MMR change of ranked matches: the "
         "upload carries no score.</p>\n</section>\n";
 
     dashboard::MatchQuery query = dashboard::FilterQuery(filters);
@@ -213,12 +213,13 @@ Page Overview(const Context& context, const dashboard::PageFilters& filters) {
                                   {"trend-goals", "Goals", ""},
                                   {"trend-shooting", "Shooting percentage", "%"},
                                   {"trend-possession", "Possession", "% of the match"}};
-    json labels = json::array();
+    json labels = json::array(), playlists = json::array();
     std::string rows;
     const auto optional = [](const std::optional<double>& value) { return value ? json(*value) : json(nullptr); };
     for (const dashboard::StoredMatch& stored : chosen.matches) {
         const dashboard::TrendPoint point = dashboard::TrendOf(stored);
         labels.push_back(When(point.timestamp));
+        playlists.push_back(stored.match.playlist);
         const json values[] = {optional(point.mmr), point.speedKmh, point.boostCollectedPerMinute,   point.boostUsedPerMinute,
                                point.shots,         point.goals,    optional(point.shootingPercent), point.possessionPercent};
         rows += "<tr><th scope=\"row\">" + Html(When(point.timestamp)) + "</th>";
@@ -234,12 +235,11 @@ Page Overview(const Context& context, const dashboard::PageFilters& filters) {
     std::string figures;
     const std::string count = std::to_string(chosen.matches.size());
     for (const Series& one : series) {
-        charts.push_back({{"id", one.id},
-                          {"kind", "line"},
-                          {"name", one.heading},
-                          {"unit", one.unit},
-                          {"labels", labels},
-                          {"values", one.values}});
+        json chart = {{"id", one.id},     {"kind", "line"},   {"name", one.heading},
+                      {"unit", one.unit}, {"labels", labels}, {"values", one.values}};
+        // Each playlist has a rating of its own: one line each.
+        if (one.id == std::string("trend-mmr")) chart["groups"] = playlists;
+        charts.push_back(chart);
         figures +=
             dashboard::ChartFigure(one.id, std::string(one.heading) + (*one.unit ? std::string(" (") + one.unit + ")" : ""),
                                    std::string(one.heading) + " over " + count +

@@ -4,12 +4,16 @@
   'use strict';
 
   const form = document.getElementById('signin-form');
-  if (form && location.hash.startsWith('#key=')) {
+  function signInFromLink() {
+    if (!form || !location.hash.startsWith('#key=')) return;
     const key = decodeURIComponent(location.hash.slice('#key='.length));
     history.replaceState(null, '', location.pathname + location.search);
     form.elements.key.value = key;
     form.submit();
   }
+  signInFromLink();
+  // The link opened where the sign-in page already is changes only the address's fragment.
+  window.addEventListener('hashchange', signInFromLink);
 
   const source = document.getElementById('charts');
   if (!source || typeof echarts === 'undefined') return;
@@ -25,9 +29,19 @@
       tooltip: { trigger: 'axis', valueFormatter: (v) => (v == null ? '–' : `${Math.round(v * 10) / 10} ${chart.unit}`.trim()) },
       xAxis: { type: 'category', data: chart.labels, axisLabel: { color: TEXT, hideOverlap: true } },
       yAxis: { type: 'value', scale: true, axisLabel: { color: TEXT } },
-      series: [{ name: chart.name, type: 'line', data: chart.values, showSymbol: chart.values.length <= 60,
-                 connectNulls: false, lineStyle: { width: 2, color: '#0b5cad' }, itemStyle: { color: '#0b5cad' } }],
+      series: lines(chart),
     };
+  }
+
+  // One line, or one a group (each playlist's rating) holding its own points and gaps elsewhere.
+  function lines(chart) {
+    const line = (name, data, colour) => ({ name, type: 'line', data, showSymbol: chart.values.length <= 60,
+                                            connectNulls: Boolean(chart.groups), lineStyle: { width: 2, color: colour },
+                                            itemStyle: { color: colour } });
+    if (!chart.groups) return [line(chart.name, chart.values, '#0b5cad')];
+    const COLOURS = ['#0b5cad', '#b4441a', '#1e7b34', '#6b3fa0', '#8a6d00', '#a0155a'];
+    return [...new Set(chart.groups)].map((group, i) =>
+      line(group, chart.values.map((v, at) => (chart.groups[at] === group ? v : null)), COLOURS[i % COLOURS.length]));
   }
 
   function pitch(chart) {
@@ -49,7 +63,12 @@
     const element = document.getElementById(chart.id);
     if (!element) continue;
     const drawn = echarts.init(element, null, { renderer: 'canvas' });
-    drawn.setOption(chart.kind === 'pitch' ? pitch(chart) : line(chart));
+    const option = chart.kind === 'pitch' ? pitch(chart) : line(chart);
+    if (chart.groups) {
+      option.legend = { bottom: 0, type: 'scroll', textStyle: { color: TEXT } };
+      option.grid.bottom = 56;
+    }
+    drawn.setOption(option);
     element.dataset.points = String(chart.values.length);
     window.addEventListener('resize', () => drawn.resize());
   }
