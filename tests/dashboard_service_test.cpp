@@ -160,6 +160,9 @@ TEST_P(DashboardTest, EveryStartThatCannotSucceedSaysWhyWithItsOwnExitCode) {
     EXPECT_EQ(taken.exitCode, 3);
     EXPECT_NE(taken.err.find("cannot listen on 127.0.0.1:" + std::to_string(first->Port())), std::string::npos) << taken.err;
     EXPECT_EQ(Command("serve --listen nowhere").exitCode, 2);
+    const zando_test::ProcessResult noPages = Command("serve --listen 127.0.0.1:0 --web " + (dir.path() / "no-web").string());
+    EXPECT_EQ(noPages.exitCode, 8);
+    EXPECT_NE(noPages.err.find("the pages' files are missing"), std::string::npos) << noPages.err;
     EXPECT_EQ(
         Command("serve --tls-cert " + (dir.path() / "none.pem").string() + " --tls-key " + (dir.path() / "none.key").string())
             .exitCode,
