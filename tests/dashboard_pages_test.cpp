@@ -31,7 +31,7 @@ std::string Signed(double value) {
 }  // namespace
 
 TEST_P(DashboardTest, ThePagesShowWhatWasUploadedInARealBrowser) {
-    const std::string alice = NewKey("alice"), bob = NewKey("bob");
+    const std::string alice = NewKey("alice"), bob = NewKey("bob"), carol = NewKey("carol");
     auto service = Start("--uploads-per-minute 0");
     const zando_test::ProcessResult played =
         zando_test::PlayUploading(dir.path(), "home", service->Url(), alice, "simulate --seed 21 --mode 1v1 --matches 3");
@@ -98,7 +98,7 @@ TEST_P(DashboardTest, ThePagesShowWhatWasUploadedInARealBrowser) {
     };
     std::ofstream(dir.path() / "expected.json") << expected.dump();
 
-    const std::string command = std::string("ZANDO_URL=") + service->Url() + " ZANDO_KEY=" + alice + " ZANDO_OTHER_KEY=" + bob +
+    const std::string command = std::string("ZANDO_URL=") + service->Url() + " ZANDO_KEY=" + alice + " ZANDO_OTHER_KEY=" + bob + " ZANDO_EMPTY_KEY=" + carol +
                                 " ZANDO_EXPECTED=" + (dir.path() / "expected.json").string() +
                                 " node " ZANDO_BROWSER_TESTS_PATH "/dashboard_pages.mjs";
     const zando_test::ProcessResult browsed = zando_test::RunCommand(command, dir.path());

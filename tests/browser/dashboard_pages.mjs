@@ -3,7 +3,8 @@
 // filters, sorting and pages of the list, hostile text shown as text, another account's match refused,
 // sign-out, no console error, and what a browser can check of accessibility (labels, text
 // alternatives of charts, contrast of text).
-//   ZANDO_URL  ZANDO_KEY  ZANDO_OTHER_KEY  ZANDO_EXPECTED (a JSON file)  [ZANDO_CHROMIUM]
+//   ZANDO_URL  ZANDO_KEY  ZANDO_OTHER_KEY  ZANDO_EMPTY_KEY (an account without a match)
+//   ZANDO_EXPECTED (a JSON file)  [ZANDO_CHROMIUM]
 import { readFileSync } from 'node:fs';
 import { chromium } from '../../dashboard/web/node_modules/playwright-core/index.mjs';
 
@@ -208,6 +209,16 @@ try {
   const refused = await other.goto(ownMatch);
   same(refused.status(), 404, 'another account\'s match page');
   same((await other.request.get(ownMatch.replace('/matches/', '/api/matches/'))).status(), 404, 'another account\'s match by the API');
+
+  // An account without a match is told how to point ZANDO at this server, on every page.
+  const empty = await newPage();
+  await signIn(empty, process.env.ZANDO_EMPTY_KEY);
+  for (const address of ['/', '/matches', '/zones']) {
+    await empty.goto(`${base}${address}`);
+    const said = await text(empty, 'main');
+    check(said.includes('No matches yet') && said.includes(`zando_server_url ${base}`), `${address} without a match says what to do`);
+  }
+  await accessible(empty);
 
   // Signing out ends access, in the page and in the API.
   await Promise.all([page.waitForURL(`${base}/signin`), page.getByRole('button', { name: 'Sign out' }).click()]);
