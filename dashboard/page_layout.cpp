@@ -26,6 +26,8 @@ std::string PageDocument(const PageFrame& frame, const std::string& content) {
     }
     page += "</header>\n<main>\n<h1>" + Html(frame.title) + "</h1>\n" + content + "</main>\n";
     if (!frame.charts.is_null())
+        page += "<footer>Charts drawn with Apache ECharts (<a href=\"/assets/echarts-LICENSE.txt\">its licence</a>).</footer>\n";
+    if (!frame.charts.is_null())
         page += "<script type=\"application/json\" id=\"charts\">" + ScriptJson(frame.charts) +
                 "</script>\n<script src=\"/assets/echarts.min.js\"></script>\n";
     page += "<script src=\"/assets/pages.js\"></script>\n</body>\n</html>\n";

@@ -176,7 +176,8 @@ Page Overview(const Context& context, const dashboard::PageFilters& filters) {
     content += "<section aria-labelledby=\"session-heading\">\n<h2 id=\"session-heading\">" +
                std::string(session.ongoing ? "This session" : "Last session") + "</h2>\n<p>From " + Html(When(session.started)) +
                " to " + Html(When(session.ended)) +
-               " UTC. A session ends after an hour without a match.</p>\n<div class=\"table-wrap\" tabindex=\"0\"><table id=\"session\"><caption>Matches, wins, losses "
+               " UTC. A session ends after an hour without a match.</p>\n<div class=\"table-wrap\" tabindex=\"0\"><table "
+               "id=\"session\"><caption>Matches, wins, losses "
                "and MMR gained per playlist</caption>" +
                HeaderRow({"Playlist", "Matches", "Wins", "Losses", "MMR gained"}) + "<tbody>";
     for (const dashboard::PlaylistSession& playlist : session.playlists)
@@ -526,6 +527,9 @@ void AddPages(httplib::Server& server, Storage& storage, const ServerSecret& sec
         response.set_header("X-Content-Type-Options", "nosniff");
         response.set_content(found->second, ContentType(found->first));
     });
+
+    // Browsers ask for an icon even for a text file; there is none.
+    server.Get("/favicon.ico", [](const httplib::Request&, httplib::Response& response) { response.status = 204; });
 
     server.Get("/signin", [](const httplib::Request& request, httplib::Response& response) {
         Send(response, Shown(SignInPage(request.get_param_value("failed"))));

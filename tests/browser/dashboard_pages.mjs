@@ -22,7 +22,7 @@ function same(actual, wanted, what) {
 const browser = await chromium.launch({
   executablePath: process.env.ZANDO_CHROMIUM || '/usr/bin/chromium',
   // Chromium's sandbox cannot start as root (CI runs as root).
-  args: process.getuid() === 0 ? ['--no-sandbox'] : [],
+  args: ['--disable-dev-shm-usage', ...(process.getuid() === 0 ? ['--no-sandbox'] : [])],
 });
 
 // A browser context of its own, with every console error and uncaught fault of its pages recorded.
@@ -152,6 +152,9 @@ try {
   check((await text(page, '#trend-count')).startsWith('10 matches'), 'the last 10');
   const scripts = await page.$$eval('script', (all) => all.map((s) => s.getAttribute('src') || s.type));
   same(scripts, ['application/json', '/assets/echarts.min.js', '/assets/pages.js'], 'scripts of the page');
+  await page.getByRole('link', { name: 'its licence' }).click();
+  check((await page.locator('body').innerText()).includes('Apache License'), 'the chart library\'s licence is served');
+  await page.goBack();
 
   // Matches: 25 a page, sorted by a heading, the second page holding the rest.
   await page.getByRole('link', { name: 'Matches', exact: true }).click();

@@ -9,7 +9,7 @@ const folder = process.env.ZANDO_PICTURES;
 mkdirSync(folder, { recursive: true });
 const browser = await chromium.launch({
   executablePath: process.env.ZANDO_CHROMIUM || '/usr/bin/chromium',
-  args: process.getuid() === 0 ? ['--no-sandbox'] : [],
+  args: ['--disable-dev-shm-usage', ...(process.getuid() === 0 ? ['--no-sandbox'] : [])],
 });
 try {
   for (const [width, height] of [[1280, 720], [1920, 1080], [390, 844]]) {

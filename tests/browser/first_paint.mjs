@@ -6,7 +6,7 @@ import { chromium } from '../../dashboard/web/node_modules/playwright-core/index
 const base = process.env.ZANDO_URL;
 const browser = await chromium.launch({
   executablePath: process.env.ZANDO_CHROMIUM || '/usr/bin/chromium',
-  args: process.getuid() === 0 ? ['--no-sandbox'] : [],
+  args: ['--disable-dev-shm-usage', ...(process.getuid() === 0 ? ['--no-sandbox'] : [])],
 });
 try {
   const page = await browser.newPage({ viewport: { width: 1280, height: 720 } });
