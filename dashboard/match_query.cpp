@@ -34,25 +34,31 @@ std::optional<MatchQuerySql> MatchQueryToSql(const MatchQuery& query, std::strin
     const std::string direction = query.descending ? " DESC" : " ASC";
     std::string order = " ORDER BY " + column->second + direction + ", id" + direction;
     // LIMIT with the largest count stands for "all" in both dialects.
-    if (query.limit >= 0 || query.offset > 0)
+    const bool limited = query.limit >= 0 || query.offset > 0;
+    if (limited)
         order +=
             " LIMIT " + std::to_string(query.limit >= 0 ? query.limit : INT64_MAX) + " OFFSET " + std::to_string(query.offset);
     sql.select = std::string("SELECT ") + MatchColumns + where + order;
+    // The matches an aggregate takes: their order matters only when a limit picks some of them.
+    const std::string chosen = where + (limited ? order : "");
     // A block's shots: its mean heat times its zones over a shot's heat, rounded a match at a time.
-    std::string zones = "CASE z.row_index * " + std::to_string(UploadGridSize) + " + z.col_index";
-    for (int r = 0; r < UploadGridSize; ++r)
-        for (int c = 0; c < UploadGridSize; ++c)
-            zones += " WHEN " + std::to_string(r * UploadGridSize + c) + " THEN " + std::to_string(ZonesInBlock(r, c));
-    zones += " END";
-    sql.shotsPerBlock = "SELECT z.row_index, z.col_index, SUM(ROUND(z.value * " + zones + " / " + std::to_string(ShotHeat) +
-                        ")) FROM match_zones z WHERE z.kind = 'shot' AND z.match_id IN (SELECT id" + where + order +
+    // The block's zones: those its row covers of the 62 times those its column covers of the 50.
+    std::string zones;
+    for (const auto& [column, sideZones] : {std::pair{"z.row_index", 62}, std::pair{"z.col_index", 50}}) {
+        zones += std::string(zones.empty() ? "" : " * ") + "CASE " + column;
+        for (int i = 0; i < UploadGridSize; ++i)
+            zones += " WHEN " + std::to_string(i) + " THEN " + std::to_string(ZonesAlong(sideZones, i));
+        zones += " END";
+    }
+    sql.shotsPerBlock = "SELECT z.row_index, z.col_index, SUM(ROUND(z.value * (" + zones + ") / " + std::to_string(ShotHeat) +
+                        ")) FROM match_zones z WHERE z.kind = 'shot' AND z.match_id IN (SELECT id" + chosen +
                         ") GROUP BY z.row_index, z.col_index";
     sql.count = "SELECT COUNT(*)" + where;
     sql.averages =
         "SELECT COUNT(*), AVG(shots), AVG(goals), AVG(average_speed), AVG(speed_samples), AVG(boost_collected),"
         " AVG(boost_used), AVG(game_time), AVG(possession_time), AVG(team_possession_time),"
         " AVG(opponent_possession_time), AVG(mmr_change) FROM (SELECT *" +
-        where + order + ") AS chosen";
+        chosen + ") AS chosen";
     return sql;
 }
 

@@ -66,9 +66,9 @@ TrendPoint TrendOf(const StoredMatch& stored) {
     return point;
 }
 
-int64_t ZonesInBlock(int row, int column) {
-    return (BlockEdge(62, row + 1) - BlockEdge(62, row)) * (BlockEdge(50, column + 1) - BlockEdge(50, column));
-}
+int64_t ZonesAlong(int sideZones, int i) { return BlockEdge(sideZones, i + 1) - BlockEdge(sideZones, i); }
+
+int64_t ZonesInBlock(int row, int column) { return ZonesAlong(62, row) * ZonesAlong(50, column); }
 
 ZoneShots ShotsByBlock(const std::vector<StoredMatch>& matches) {
     ZoneShots zones;

@@ -63,5 +63,7 @@ ZoneShots ShotsByBlock(const std::vector<StoredMatch>& matches);
 ZoneShots ShotsByBlock(Storage& storage, int64_t accountId, const MatchQuery& query);
 // How many of the 62 x 50 zones the upload's block (row, column) covers, as the plug-in splits them.
 int64_t ZonesInBlock(int row, int column);
+// How many of a side's zones (62 rows or 50 columns) its block i covers.
+int64_t ZonesAlong(int sideZones, int i);
 
 }  // namespace dashboard
