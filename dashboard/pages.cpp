@@ -70,6 +70,9 @@ std::string HeaderRow(const std::vector<std::string>& names) {
     return row + "</tr></thead>";
 }
 
+// "1 match", "3 matches".
+std::string Matches(int64_t count) { return std::to_string(count) + (count == 1 ? " match" : " matches"); }
+
 std::string Percent(std::optional<double> value) { return value ? Fixed(*value, 1) + " %" : "–"; }
 
 std::string MmrChange(const dashboard::UploadedMatch& m) { return m.mmr > 0.0 ? dashboard::Signed(m.mmrChange, 1) : "–"; }
@@ -172,7 +175,7 @@ Page Overview(const Context& context, const dashboard::PageFilters& filters) {
     if (session.accountMatches == 0)
         return Shown(dashboard::PageDocument({"Overview", context.account, "/", nullptr}, NoMatchesYet(context.serverAddress)));
 
-    std::string content = "<p id=\"match-count\">" + std::to_string(session.accountMatches) + " matches uploaded.</p>\n";
+    std::string content = "<p id=\"match-count\">" + Matches(session.accountMatches) + " uploaded.</p>\n";
     content += "<section aria-labelledby=\"session-heading\">\n<h2 id=\"session-heading\">" +
                std::string(session.ongoing ? "This session" : "Last session") + "</h2>\n<p>From " + Html(When(session.started)) +
                " to " + Html(When(session.ended)) +
@@ -234,25 +237,24 @@ Page Overview(const Context& context, const dashboard::PageFilters& filters) {
     }
     json charts = json::array();
     std::string figures;
-    const std::string count = std::to_string(chosen.matches.size());
+    const std::string count = Matches(std::ssize(chosen.matches));
     for (const Series& one : series) {
         json chart = {{"id", one.id},     {"kind", "line"},   {"name", one.heading},
                       {"unit", one.unit}, {"labels", labels}, {"values", one.values}};
         // Each playlist has a rating of its own: one line each.
         if (one.id == std::string("trend-mmr")) chart["groups"] = playlists;
         charts.push_back(chart);
-        figures +=
-            dashboard::ChartFigure(one.id, std::string(one.heading) + (*one.unit ? std::string(" (") + one.unit + ")" : ""),
-                                   std::string(one.heading) + " over " + count +
-                                       " matches, oldest to newest; every figure is in the table below the charts",
-                                   "");
+        figures += dashboard::ChartFigure(
+            one.id, std::string(one.heading) + (*one.unit ? std::string(" (") + one.unit + ")" : ""),
+            std::string(one.heading) + " over " + count + ", oldest to newest; every figure is in the table below the charts",
+            "");
     }
     std::vector<std::string> columns = {"Date (UTC)"};
     for (const Series& one : series)
         columns.push_back(std::string(one.heading) + (*one.unit ? std::string(" (") + one.unit + ")" : ""));
     content += "<section aria-labelledby=\"trend-heading\">\n<h2 id=\"trend-heading\">Trends</h2>\n" +
                dashboard::FilterForm("/", filters, context.storage.Playlists(context.accountId)) + "<p id=\"trend-count\">" +
-               count + " matches charted.</p>\n";
+               count + " charted.</p>\n";
     content += chosen.matches.empty() ? std::string("<p>No match in this range.</p>\n")
                                       : "<div class=\"charts\">\n" + figures +
                                             "</div>\n<details><summary>The charted figures, match by match</summary>\n"
@@ -290,8 +292,8 @@ Page MatchList(const Context& context, const httplib::Request& request) {
         return "/matches" +
                dashboard::Query({{"sort", sort}, {"order", descending ? "desc" : "asc"}, {"page", std::to_string(toPage)}});
     };
-    std::string content = "<p id=\"match-count\">" + std::to_string(found.total) +
-                          " matches. Choose a heading to sort by it.</p>\n"
+    std::string content = "<p id=\"match-count\">" + Matches(found.total) +
+                          ". Choose a heading to sort by it.</p>\n"
                           "<div class=\"table-wrap\" tabindex=\"0\"><table id=\"matches\"><caption>Every match, " +
                           std::to_string(PerPage) + " a page</caption><thead><tr>";
     const std::vector<std::pair<std::string, std::string>> headings = {
@@ -402,7 +404,7 @@ Page ZonesPage(const Context& context, const dashboard::PageFilters& filters) {
     for (const auto& row : zones.shots)
         for (const int64_t count : row) placed += count;
     std::string content = dashboard::FilterForm("/zones", filters, playlists);
-    content += "<p id=\"zone-summary\">" + std::to_string(zones.matches) + " matches: " + std::to_string(placed) +
+    content += "<p id=\"zone-summary\">" + Matches(zones.matches) + ": " + std::to_string(placed) +
                " shots placed on the field (" + std::to_string(zones.shotTotal) + " counted), " +
                std::to_string(zones.goalTotal) + " goals, " +
                Fixed(zones.matches > 0 ? static_cast<double>(zones.goalTotal) / static_cast<double>(zones.matches) : 0.0, 2) +

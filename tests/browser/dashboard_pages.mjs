@@ -144,7 +144,7 @@ try {
   // Filters: the hostile playlist alone, then a date range holding only January.
   await page.getByLabel('Playlist').selectOption({ label: expected.hostile });
   await Promise.all([page.waitForLoadState('load'), page.getByRole('button', { name: 'Show' }).click()]);
-  check((await text(page, '#trend-count')).startsWith('1 matches'), 'the playlist filter charts its one match');
+  check((await text(page, '#trend-count')).startsWith('1 match charted'), 'the playlist filter charts its one match');
   await chartsDrawn(page, 1);
   await page.goto(`${base}/?from=2026-01-01&to=2026-01-31&last=all`);
   check((await text(page, '#trend-count')).startsWith(`${expected.januaryMatches} matches`), 'the date filter charts January');
