@@ -62,6 +62,12 @@ std::optional<MatchQuerySql> MatchQueryToSql(const MatchQuery& query, std::strin
     return sql;
 }
 
+std::optional<int64_t> LastMatchesLimit(const std::string& last) {
+    if (last == "10" || last == "50") return std::stoll(last);
+    if (last == "all") return -1;
+    return std::nullopt;
+}
+
 MatchQuerySql CheckedMatchQuerySql(const MatchQuery& query) {
     std::string error;
     std::optional<MatchQuerySql> sql = MatchQueryToSql(query, error);

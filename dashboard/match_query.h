@@ -22,6 +22,9 @@ struct MatchQuery {
     bool withZones = true;      // false: the grids are left empty (lists and trends do not show them)
 };
 
+// The limit "last" asks for: "10", "50" or "all" (-1); nullopt for anything else.
+std::optional<int64_t> LastMatchesLimit(const std::string& last);
+
 // The page's statement (the account's id is $1, the texts follow as $2, $3, ...) and the count's.
 struct MatchQuerySql {
     std::string select;

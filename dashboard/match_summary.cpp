@@ -49,6 +49,10 @@ SessionSummary LastSession(const std::vector<StoredMatch>& matches, int64_t nowS
     return session;
 }
 
+double PerMinute(double value, double gameSeconds) { return gameSeconds > 0.0 ? value / (gameSeconds / 60.0) : 0.0; }
+
+double PercentOf(double part, double whole) { return whole > 0.0 ? 100.0 * part / whole : 0.0; }
+
 TrendPoint TrendOf(const StoredMatch& stored) {
     const UploadedMatch& m = stored.match;
     TrendPoint point;
@@ -56,13 +60,12 @@ TrendPoint TrendOf(const StoredMatch& stored) {
     point.timestamp = m.timestamp;
     if (m.mmr > 0.0) point.mmr = m.mmr + m.mmrChange;
     point.speedKmh = m.averageSpeed * KilometresPerHourPerUnit;
-    const double minutes = m.gameTime / 60.0;
-    point.boostCollectedPerMinute = minutes > 0.0 ? m.boostCollected / minutes : 0.0;
-    point.boostUsedPerMinute = minutes > 0.0 ? m.boostUsed / minutes : 0.0;
+    point.boostCollectedPerMinute = PerMinute(m.boostCollected, m.gameTime);
+    point.boostUsedPerMinute = PerMinute(m.boostUsed, m.gameTime);
     point.shots = m.shots;
     point.goals = m.goals;
-    if (m.shots > 0) point.shootingPercent = 100.0 * static_cast<double>(m.goals) / static_cast<double>(m.shots);
-    point.possessionPercent = m.gameTime > 0.0 ? 100.0 * m.possessionTime / m.gameTime : 0.0;
+    if (m.shots > 0) point.shootingPercent = PercentOf(static_cast<double>(m.goals), static_cast<double>(m.shots));
+    point.possessionPercent = PercentOf(m.possessionTime, m.gameTime);
     return point;
 }
 

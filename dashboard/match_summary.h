@@ -34,6 +34,11 @@ struct SessionSummary {
 // matches: oldest first.
 SessionSummary LastSession(const std::vector<StoredMatch>& matches, int64_t nowSeconds);
 
+// value per minute of gameSeconds of play; 0 without play.
+double PerMinute(double value, double gameSeconds);
+// part as a percentage of whole; 0 when whole is 0.
+double PercentOf(double part, double whole);
+
 // One match's point on each trend chart.
 struct TrendPoint {
     int64_t id = 0;

@@ -196,9 +196,8 @@ void AddPageRoutes(httplib::Server& server, Storage& storage, const ServerSecret
     server.Get("/api/summary", [&storage, account](const httplib::Request& request, httplib::Response& response) {
         const std::optional<int64_t> accountId = account(request, response);
         if (!accountId) return;
-        const std::string last = request.has_param("last") ? request.get_param_value("last") : "10";
-        if (last != "10" && last != "50" && last != "all")
-            return Answer(response, 400, {{"error", "\"last\" must be 10, 50 or all"}});
+        const std::optional<int64_t> last = LastMatchesLimit(request.has_param("last") ? request.get_param_value("last") : "10");
+        if (!last) return Answer(response, 400, {{"error", "\"last\" must be 10, 50 or all"}});
         const SessionSummary session = RecentSession(storage, *accountId);
         json playlists = json::array();
         for (const PlaylistSession& playlist : session.playlists)
@@ -208,7 +207,7 @@ void AddPageRoutes(httplib::Server& server, Storage& storage, const ServerSecret
                                  {"losses", playlist.losses},
                                  {"mmrGained", playlist.mmrGained}});
         MatchQuery chosen = Filters(request);
-        chosen.limit = last == "all" ? -1 : std::stoll(last);
+        chosen.limit = *last;
         chosen.withZones = false;
         MatchPage trend;
         try {
@@ -246,11 +245,10 @@ void AddPageRoutes(httplib::Server& server, Storage& storage, const ServerSecret
     server.Get("/api/zones", [&storage, account](const httplib::Request& request, httplib::Response& response) {
         const std::optional<int64_t> accountId = account(request, response);
         if (!accountId) return;
-        const std::string last = request.has_param("last") ? request.get_param_value("last") : "all";
-        if (last != "10" && last != "50" && last != "all")
-            return Answer(response, 400, {{"error", "\"last\" must be 10, 50 or all"}});
+        const std::optional<int64_t> last = LastMatchesLimit(request.has_param("last") ? request.get_param_value("last") : "all");
+        if (!last) return Answer(response, 400, {{"error", "\"last\" must be 10, 50 or all"}});
         MatchQuery chosen = Filters(request);
-        chosen.limit = last == "all" ? -1 : std::stoll(last);
+        chosen.limit = *last;
         ZoneShots zones;
         try {
             zones = ShotsByBlock(storage, *accountId, chosen);

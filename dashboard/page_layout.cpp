@@ -40,7 +40,7 @@ PageFilters ReadFilters(const std::string& playlist, const std::string& from, co
     PageFilters filters;
     filters.playlist = playlist;
     filters.last = last.empty() ? defaultLast : last;
-    if (filters.last != "10" && filters.last != "50" && filters.last != "all") {
+    if (!LastMatchesLimit(filters.last)) {
         filters.problem = "\"Matches\" is 10, 50 or all; all are shown.";
         filters.last = "all";
     }
@@ -59,7 +59,7 @@ MatchQuery FilterQuery(const PageFilters& filters) {
     query.playlist = filters.playlist;
     if (!filters.fromDate.empty()) query.from = filters.fromDate + "T00:00:00Z";
     if (!filters.toDate.empty()) query.to = filters.toDate + "T23:59:59Z";
-    query.limit = filters.last == "all" ? -1 : std::stoll(filters.last);
+    query.limit = LastMatchesLimit(filters.last).value_or(-1);
     query.withZones = false;
     return query;
 }

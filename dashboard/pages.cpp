@@ -27,6 +27,8 @@ namespace {
 
 using dashboard::Fixed;
 using dashboard::Html;
+using dashboard::PercentOf;
+using dashboard::PerMinute;
 using nlohmann::json;
 
 //-----------------------------------------------------------------------------
@@ -335,9 +337,6 @@ Page OneMatch(const Context& context, int64_t matchId) {
     dashboard::MatchQuery same;
     same.playlist = m.playlist;
     const dashboard::MatchAverages mean = context.storage.Averages(context.accountId, same);
-    const double minutes = m.gameTime / 60.0, meanMinutes = mean.gameTime / 60.0;
-    const auto perMinute = [](double value, double minutes) { return minutes > 0.0 ? value / minutes : 0.0; };
-    const auto share = [](double part, double whole) { return whole > 0.0 ? 100.0 * part / whole : 0.0; };
     struct Figure {
         const char* name;
         std::string value, average;
@@ -347,21 +346,22 @@ Page OneMatch(const Context& context, int64_t matchId) {
         {"Shots", std::to_string(m.shots), Fixed(mean.shots, 1), ""},
         {"Goals", std::to_string(m.goals), Fixed(mean.goals, 1), ""},
         {"Shooting percentage",
-         Percent(m.shots > 0 ? std::optional(100.0 * static_cast<double>(m.goals) / static_cast<double>(m.shots)) : std::nullopt),
-         Percent(mean.shots > 0 ? std::optional(100.0 * mean.goals / mean.shots) : std::nullopt), "goals per shot"},
+         Percent(m.shots > 0 ? std::optional(PercentOf(static_cast<double>(m.goals), static_cast<double>(m.shots)))
+                             : std::nullopt),
+         Percent(mean.shots > 0 ? std::optional(PercentOf(mean.goals, mean.shots)) : std::nullopt), "goals per shot"},
         {"Average speed", Fixed(m.averageSpeed * dashboard::KilometresPerHourPerUnit, 1),
          Fixed(mean.averageSpeed * dashboard::KilometresPerHourPerUnit, 1), "km/h"},
         {"Average speed", Fixed(m.averageSpeed, 0), Fixed(mean.averageSpeed, 0), "uu/s"},
         {"Speed samples", std::to_string(m.speedSamples), Fixed(mean.speedSamples, 0), ""},
         {"Boost collected", Fixed(m.boostCollected, 0), Fixed(mean.boostCollected, 0), "boost"},
-        {"Boost collected per minute", Fixed(perMinute(m.boostCollected, minutes), 1),
-         Fixed(perMinute(mean.boostCollected, meanMinutes), 1), "boost/min"},
+        {"Boost collected per minute", Fixed(PerMinute(m.boostCollected, m.gameTime), 1),
+         Fixed(PerMinute(mean.boostCollected, mean.gameTime), 1), "boost/min"},
         {"Boost used", Fixed(m.boostUsed, 0), Fixed(mean.boostUsed, 0), "boost"},
-        {"Boost used per minute", Fixed(perMinute(m.boostUsed, minutes), 1), Fixed(perMinute(mean.boostUsed, meanMinutes), 1),
-         "boost/min"},
+        {"Boost used per minute", Fixed(PerMinute(m.boostUsed, m.gameTime), 1),
+         Fixed(PerMinute(mean.boostUsed, mean.gameTime), 1), "boost/min"},
         {"Time played", dashboard::Duration(m.gameTime), dashboard::Duration(mean.gameTime), "min:s"},
         {"Possession", Fixed(m.possessionTime, 1), Fixed(mean.possessionTime, 1), "s"},
-        {"Possession", Fixed(share(m.possessionTime, m.gameTime), 1), Fixed(share(mean.possessionTime, mean.gameTime), 1),
+        {"Possession", Fixed(PercentOf(m.possessionTime, m.gameTime), 1), Fixed(PercentOf(mean.possessionTime, mean.gameTime), 1),
          "% of the match"},
         {"Team possession", Fixed(m.teamPossessionTime, 1), Fixed(mean.teamPossessionTime, 1), "s"},
         {"Opponents' possession", Fixed(m.opponentPossessionTime, 1), Fixed(mean.opponentPossessionTime, 1), "s"},
@@ -461,16 +461,13 @@ Page ComparePage(const Context& context, const Side& left, const Side& right) {
         {"Matches", [](const dashboard::MatchAverages& a) { return static_cast<double>(a.matches); }},
         {"Shots per match", [](const dashboard::MatchAverages& a) { return a.shots; }},
         {"Goals per match", [](const dashboard::MatchAverages& a) { return a.goals; }},
-        {"Shooting percentage (%)",
-         [](const dashboard::MatchAverages& a) { return a.shots > 0 ? 100.0 * a.goals / a.shots : 0.0; }},
+        {"Shooting percentage (%)", [](const dashboard::MatchAverages& a) { return PercentOf(a.goals, a.shots); }},
         {"Average speed (km/h)",
          [](const dashboard::MatchAverages& a) { return a.averageSpeed * dashboard::KilometresPerHourPerUnit; }},
-        {"Boost collected per minute",
-         [](const dashboard::MatchAverages& a) { return a.gameTime > 0 ? 60.0 * a.boostCollected / a.gameTime : 0.0; }},
-        {"Boost used per minute",
-         [](const dashboard::MatchAverages& a) { return a.gameTime > 0 ? 60.0 * a.boostUsed / a.gameTime : 0.0; }},
+        {"Boost collected per minute", [](const dashboard::MatchAverages& a) { return PerMinute(a.boostCollected, a.gameTime); }},
+        {"Boost used per minute", [](const dashboard::MatchAverages& a) { return PerMinute(a.boostUsed, a.gameTime); }},
         {"Possession (% of the match)",
-         [](const dashboard::MatchAverages& a) { return a.gameTime > 0 ? 100.0 * a.possessionTime / a.gameTime : 0.0; }},
+         [](const dashboard::MatchAverages& a) { return PercentOf(a.possessionTime, a.gameTime); }},
         {"MMR change per match", [](const dashboard::MatchAverages& a) { return a.mmrChange; }},
     };
     content += "<div class=\"table-wrap\" tabindex=\"0\"><table id=\"comparison\"><caption>Averages per match</caption>" +
