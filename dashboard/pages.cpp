@@ -336,6 +336,7 @@ Page OneMatch(const Context& context, int64_t matchId) {
     const dashboard::UploadedMatch& m = found->match;
     dashboard::MatchQuery same;
     same.playlist = m.playlist;
+    same.limit = -1;  // every match of the playlist, not a page of them
     const dashboard::MatchAverages mean = context.storage.Averages(context.accountId, same);
     struct Figure {
         const char* name;

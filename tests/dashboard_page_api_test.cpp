@@ -192,3 +192,17 @@ TEST_P(DashboardTest, TheZonesTurnThePluginsShotGridsBackIntoItsShots) {
     EXPECT_EQ(zones["shots"], shots);
     EXPECT_DOUBLE_EQ(zones["goalsPerMatch"].get<double>(), static_cast<double>(goals) / 3.0);
 }
+
+// The match page's playlist average is over every match of the playlist, not over a page of them.
+TEST_P(DashboardTest, AMatchIsShownBesideTheAverageOfEveryMatchOfItsPlaylist) {
+    const std::string key = NewKey("alice");
+    auto service = Start("--uploads-per-minute 0");
+    for (int n = 0; n < 61; ++n)  // shots 3 to 63: a mean of 33.0
+        ASSERT_EQ(service->Upload(key, MatchBody(n).dump())->status, 200);
+    SignedIn session{httplib::Client("127.0.0.1", service->Port()), SignIn(service->Port(), key)};
+    const int64_t id = nlohmann::json::parse(session.Get("/api/matches?perPage=1")->body)["matches"][0]["id"];
+    const std::string page = session.Get("/matches/" + std::to_string(id))->body;
+    EXPECT_NE(page.find("beside the average of 61 Ranked Doubles matches"), std::string::npos) << page;
+    EXPECT_NE(page.find("<th scope=\"row\">Shots</th><td class=\"num\">63</td><td class=\"num\">33.0</td>"), std::string::npos)
+        << page;
+}
