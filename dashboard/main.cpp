@@ -27,7 +27,7 @@ enum Exit : int {
     DatabaseUnreachable = 4,
     SchemaNewer = 5,
     SecretUnusable = 6,
-    KeyNotFound = 7,
+    NotFound = 7,  // the key or account a command names is not there
     PagesMissing = 8,
 };
 
@@ -221,11 +221,11 @@ int main(int argc, char** argv) {
                           << (key.revokedAt.empty() ? "" : "\trevoked " + key.revokedAt) << "\n";
         } else if (makePublic->parsed()) {
             if (!storage->SetPublic(account, visibility == "on"))
-                return Fail(KeyNotFound, "no account is named \"" + account + "\"");
+                return Fail(NotFound, "no account is named \"" + account + "\"");
             std::cerr << "zando-dashboard: the account \"" << account << "\" is "
                       << (visibility == "on" ? "public: every signed-in account may compare with it" : "private") << "\n";
         } else if (revoke->parsed()) {
-            if (!storage->RevokeKey(keyId)) return Fail(KeyNotFound, "no valid key has the id " + std::to_string(keyId));
+            if (!storage->RevokeKey(keyId)) return Fail(NotFound, "no valid key has the id " + std::to_string(keyId));
             std::cerr << "zando-dashboard: key " << keyId << " revoked\n";
         }
     } catch (const dashboard::StorageUnavailable& unavailable) {
