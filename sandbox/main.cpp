@@ -9,8 +9,13 @@
 #include <string>
 
 #include "host/runtime/host.h"
+#include "replay/replay_error.h"
+#include "replay/replay_file.h"
 #include "sandbox/live_window.h"
 #include "sandbox/panel_control.h"
+#include "sandbox/replay_game.h"
+#include "sandbox/replay_play.h"
+#include "sandbox/replay_report.h"
 #include "sandbox/sandbox_options.h"
 #include "sandbox/screen_camera.h"
 #include "sandbox/simulated_play.h"
@@ -51,6 +56,89 @@ bool CheckTraceFile(const std::filesystem::path& path) {
     }
 }
 
+// Finishes the trace a simulated or real match wrote, when one was asked for, and says so.
+bool CloseTrace(sandbox::TraceWriter* trace, const std::filesystem::path& path) {
+    if (!trace) return true;
+    if (!trace->Close()) {
+        Say("could not write the whole trace to " + path.string());
+        return false;
+    }
+    Say("wrote the match's trace to " + path.string());
+    return true;
+}
+
+// A replay read whole, with its bytes (the body's tables point into them).
+struct ReadReplay {
+    std::vector<std::uint8_t> bytes;
+    replay::Replay replay;
+};
+
+std::unique_ptr<ReadReplay> ReadReplayFile(const std::filesystem::path& path, bool frames) {
+    auto read = std::make_unique<ReadReplay>();
+    try {
+        read->bytes = replay::LoadReplayBytes(path);
+        read->replay = replay::ReadReplay(read->bytes, {frames});
+        return read;
+    } catch (const replay::ReplayError& e) {
+        Say("refused the replay " + path.string() + ": " + e.what());
+        return nullptr;
+    }
+}
+
+// The players replay-game plays as, or nothing (said) when --player names none.
+std::optional<std::vector<int>> ReplayPlayers(const replay::Replay& replay, const std::string& wanted) {
+    if (wanted == "all") {
+        std::vector<int> all = sandbox::ReplayParticipants(replay);
+        if (!all.empty()) return all;
+        Say("the replay has no player with a car in the match");
+        return std::nullopt;
+    }
+    const int player = wanted.empty() ? sandbox::RecordingPlayer(replay) : sandbox::FindReplayPlayer(replay, wanted);
+    if (player >= 0) return std::vector<int>{player};
+    std::string names;
+    for (const int p : sandbox::ReplayParticipants(replay)) {
+        const replay::MatchPlayer& each = replay.match.players[static_cast<std::size_t>(p)];
+        names += (names.empty() ? "" : ", ") + each.name + " (" + (each.hasId ? each.id.Text() : std::string("no id")) + ")";
+    }
+    Say((wanted.empty() ? std::string("the replay names no recording player") : "no player \"" + wanted + "\" in the replay") +
+        "; its players: " + names);
+    return std::nullopt;
+}
+
+// Each player in turn, each in a host folder of its own under the home (so that one player's history
+// and heatmap hold only their own view): the table of every player's figures.
+int PlayReplayForEach(const sandbox::SandboxOptions& options, const replay::Replay& replay, const std::vector<int>& players) {
+    std::vector<sandbox::ReplayTableRow> rows;
+    sandbox::ReplayMatchOutcome outcome;
+    for (const int p : players) {
+        const sandbox::ReplayGame game(replay, p);
+        outcome = game.Outcome();
+        host::Host host(options.home / ("player-" + std::to_string(rows.size() + 1)));
+        host.SetMessageSink([](const std::string&) {});
+        host::LoadResult loaded = host.LoadPlugin(options.plugin, "ZANDO");
+        if (!loaded.plugin) {
+            Say(loaded.error);
+            return 1;
+        }
+        if (!options.exec.empty()) {
+            host.GetConsole().Execute(options.exec);
+            host.Advance(0.0);
+            sandbox::SettleWorkers(host);
+        }
+        try {
+            sandbox::PlayReplayGame(host, game);
+        } catch (const sandbox::TraceError& e) {
+            Say(std::string("the replay made a record a trace may not hold: ") + e.what());
+            return 1;
+        }
+        const auto figures = sandbox::ReadPluginFigures(*loaded.plugin);
+        rows.push_back({game.Truth(), figures.value_or(sandbox::PluginFigures{})});
+        host.UnloadPlugin(loaded.plugin);
+    }
+    std::cout << sandbox::FormatReplayTable(outcome, rows) << std::flush;
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -59,12 +147,31 @@ int main(int argc, char** argv) {
     if (!options) return exitCode;
 
     if (options->activity == sandbox::Activity::Replay && !CheckTraceFile(options->trace)) return 1;
+    if (options->activity == sandbox::Activity::ReplayInfo) {
+        const auto read = ReadReplayFile(options->replayFile, true);
+        if (!read) return 1;
+        std::cout << sandbox::FormatReplayInfo(read->replay) << std::flush;
+        return 0;
+    }
+    std::unique_ptr<ReadReplay> realMatch;
+    std::optional<sandbox::ReplayGame> replayGame;
+    if (options->activity == sandbox::Activity::ReplayGame) {
+        realMatch = ReadReplayFile(options->replayFile, true);
+        if (!realMatch) return 1;
+        const auto players = ReplayPlayers(realMatch->replay, options->replayPlayer);
+        if (!players) return 1;
+        if (options->replayPlayer == "all") return PlayReplayForEach(*options, realMatch->replay, *players);
+        replayGame.emplace(realMatch->replay, players->front());
+    }
     std::unique_ptr<sandbox::TraceWriter> traceOut;
     if (!options->out.empty()) {
         try {
             const sandbox::SimulationSettings settings{options->seed, options->teamSize, options->fps, options->matches};
-            traceOut = std::make_unique<sandbox::TraceWriter>(
-                options->out, sandbox::TraceHeader{sandbox::TraceFormatVersion, sandbox::SimulationSource(settings)});
+            const std::string source = replayGame ? "zando-sandbox replay-game " + options->replayFile.filename().string() +
+                                                        " --player " + replayGame->Truth().id
+                                                  : sandbox::SimulationSource(settings);
+            traceOut =
+                std::make_unique<sandbox::TraceWriter>(options->out, sandbox::TraceHeader{sandbox::TraceFormatVersion, source});
         } catch (const sandbox::TraceError& e) {
             Say(e.what());
             return 1;
@@ -158,6 +265,25 @@ int main(int argc, char** argv) {
         if (!camera->Finish()) exitCode = 1;
         break;
     }
+    case sandbox::Activity::ReplayInfo: break;  // answered before the plug-in was loaded
+    case sandbox::Activity::ReplayGame: {
+        const sandbox::ReplayPlayerTruth& truth = replayGame->Truth();
+        Say("playing " + options->replayFile.string() + " as " + truth.name + " (" + truth.id + ")");
+        try {
+            sandbox::PlayReplayGame(host, *replayGame, traceOut.get(), camera.get());
+            if (!camera->Finish()) exitCode = 1;
+            if (options->report) {
+                host::LoadedPlugin* now = host.FindPlugin(pluginName);
+                if (const auto figures = now ? sandbox::ReadPluginFigures(*now) : std::nullopt)
+                    std::cout << sandbox::FormatReplayReport(truth, replayGame->Outcome(), *figures);
+            }
+        } catch (const sandbox::TraceError& e) {
+            Say(std::string("the replay made a record a trace may not hold: ") + e.what());
+            exitCode = 1;
+        }
+        if (!CloseTrace(traceOut.get(), options->out)) exitCode = 1;
+        break;
+    }
     case sandbox::Activity::Simulate: {
         const sandbox::SimulationSettings settings{options->seed, options->teamSize, options->fps, options->matches};
         try {
@@ -183,14 +309,7 @@ int main(int argc, char** argv) {
             Say(std::string("the simulation made a record a trace may not hold: ") + e.what());
             exitCode = 1;
         }
-        if (traceOut) {
-            if (!traceOut->Close()) {
-                Say("could not write the whole trace to " + options->out.string());
-                exitCode = 1;
-            } else {
-                Say("wrote the match's trace to " + options->out.string());
-            }
-        }
+        if (!CloseTrace(traceOut.get(), options->out)) exitCode = 1;
         break;
     }
     }

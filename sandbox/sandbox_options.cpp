@@ -80,8 +80,19 @@ std::optional<SandboxOptions> ParseSandboxOptions(int argc, char** argv, int& ex
     simulate->add_option("--matches", options.matches, "Matches in the session, one after another (the first of --mode)")
         ->check(CLI::Range(1, 1000))
         ->capture_default_str();
+    CLI::App* replayGame = app.add_subcommand(
+        "replay-game", "Play a real match from the game's replay file through the plug-in, as one of its players");
+    replayGame->add_option("REPLAY", options.replayFile, "The .replay file")->required();
+    replayGame->add_option(
+        "--player", options.replayPlayer,
+        "The player to play as: a name, a platform id, or \"all\" for each in turn (default: the recording player)");
+    replayGame->add_option("--out", options.out, "Also write the match's trace to this file");
+    replayGame->add_flag("--report", options.report,
+                         "Print the player's figures: the game's scoreboard, the frames' and the plug-in's");
+    CLI::App* replayInfo = app.add_subcommand("replay-info", "Read a replay file without playing it and say what it holds");
+    replayInfo->add_option("REPLAY", options.replayFile, "The .replay file")->required();
     std::string resolution = "1920x1080";
-    for (CLI::App* playing : {replay, simulate}) {
+    for (CLI::App* playing : {replay, simulate, replayGame}) {
         playing
             ->add_option("--screenshot-at", options.screenshotAt,
                          "Picture the game screen at these match-clock seconds (T,T,...)")
@@ -131,6 +142,8 @@ std::optional<SandboxOptions> ParseSandboxOptions(int argc, char** argv, int& ex
     if (simulate->parsed()) options.activity = Activity::Simulate;
     if (pictures->parsed()) options.activity = Activity::UiPictures;
     if (play->parsed()) options.activity = Activity::Play;
+    if (replayGame->parsed()) options.activity = Activity::ReplayGame;
+    if (replayInfo->parsed()) options.activity = Activity::ReplayInfo;
     options.interactive =
         options.activity == Activity::Console || (options.activity == Activity::Statements && options.exec.empty());
     return options;

@@ -16,6 +16,8 @@ enum class Activity {
     Simulate,    // a simulated match played through the plug-in
     UiPictures,  // a simulated session, then pictures of the settings page, every panel tab and the history window
     Play,        // a simulated match live in a window
+    ReplayGame,  // a real match from the game's replay file played through the plug-in
+    ReplayInfo,  // what a replay file holds, read without playing it
 };
 
 struct SandboxOptions {
@@ -23,24 +25,26 @@ struct SandboxOptions {
     std::filesystem::path plugin;  // plug-in library to load
     std::string exec;              // console statements run right after loading
     Activity activity = Activity::Statements;
-    bool interactive = false;      // a console prompt on standard input
+    bool interactive = false;  // a console prompt on standard input
 
-    std::filesystem::path trace;   // replay: the trace to play
-    std::uint64_t seed = 8;        // simulate, ui-pictures: the match's seed
-    int teamSize = 3;              // simulate: cars a team (--mode 1v1|2v2|3v3)
-    std::filesystem::path out;     // simulate: where to write the match's trace too
-    bool report = false;           // simulate: the truth beside the plug-in's figures
-    double fps = 60.0;             // simulate: rendered frames a second
-    int matches = 1;               // simulate: matches in the session
+    std::filesystem::path trace;       // replay: the trace to play
+    std::filesystem::path replayFile;  // replay-game, replay-info: the game's replay file
+    std::string replayPlayer;          // replay-game: a name or platform id, "all"; empty: the recording player
+    std::uint64_t seed = 8;            // simulate, ui-pictures: the match's seed
+    int teamSize = 3;                  // simulate: cars a team (--mode 1v1|2v2|3v3)
+    std::filesystem::path out;         // simulate, replay-game: where to write the match's trace too
+    bool report = false;               // simulate, replay-game: the truth beside the plug-in's figures
+    double fps = 60.0;                 // simulate: rendered frames a second
+    int matches = 1;                   // simulate: matches in the session
 
     // replay, simulate: pictures of the game screen
-    std::vector<double> screenshotAt;   // match-clock seconds
+    std::vector<double> screenshotAt;     // match-clock seconds
     std::filesystem::path screenshotDir;  // where they go (and the post-game screen); empty: no pictures
     int screenWidth = 1920;
     int screenHeight = 1080;
-    int panelTab = -1;             // replay, simulate: the control panel is open on this tab (-1: closed)
-    bool settingsPage = false;     // replay, simulate: the settings page is shown
-    double quitAfter = 0.0;        // play: close the window after this many seconds (0: when the user does)
+    int panelTab = -1;                    // replay, simulate: the control panel is open on this tab (-1: closed)
+    bool settingsPage = false;            // replay, simulate: the settings page is shown
+    double quitAfter = 0.0;               // play: close the window after this many seconds (0: when the user does)
     std::filesystem::path windowPicture;  // play: the window in PNG, just before it closes
 };
 

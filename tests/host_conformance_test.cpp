@@ -119,10 +119,10 @@ TEST(HostConformance, WindowsWriteSettingsThroughTheirVariablesOnly) {
 // The folders stand in layers, the floor first; a file includes only from its own layer and those
 // below.
 TEST(HostConformance, NoIncludeRunsBackUpTheLayers) {
-    const std::vector<std::string> layers = {"base",    "host",   "plugin", "tracking", "heatmap", "history",
-                                             "overlay", "export", "upload", "ui",       "sandbox"};
+    const std::vector<std::string> layers = {"base",    "replay",  "host",   "plugin", "tracking", "heatmap",
+                                             "history", "overlay", "export", "upload", "ui",       "sandbox"};
     const auto layerOf = [&](const std::string& path) {
-        if (path.rfind("bakkesmod/", 0) == 0) return 1;  // the SDK's headers, in host/sdk
+        if (path.rfind("bakkesmod/", 0) == 0) return 2;  // the SDK's headers, in host/sdk
         for (std::size_t i = 0; i < layers.size(); ++i)
             if (path.rfind(layers[i] + "/", 0) == 0) return static_cast<int>(i);
         return -1;

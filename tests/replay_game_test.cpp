@@ -1,0 +1,119 @@
+// A real match played through the plug-in from its replay: the plug-in's shots and goals are the game's
+// own scoreboard, its time in play and average speed those the frames show, and the sandbox program
+// says what a replay holds and refuses one it cannot read.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include <nlohmann/json.hpp>
+
+#include "replay/replay_file.h"
+#include "sandbox/replay_game.h"
+#include "sandbox/replay_play.h"
+#include "sandbox_program_support.h"
+#include "test_support.h"
+
+namespace {
+
+const std::filesystem::path Replays = std::filesystem::path(ZANDO_SOURCE_DIR) / "tests" / "fixtures" / "replays";
+
+struct Match {
+    std::vector<std::uint8_t> bytes;
+    replay::Replay replay;
+};
+
+Match ReadMatch(const std::string& name) {
+    Match match;
+    match.bytes = replay::LoadReplayBytes(Replays / name);
+    match.replay = replay::ReadReplay(match.bytes);
+    return match;
+}
+
+// The match played as player, on a host of its own: the plug-in's statistics file of it.
+nlohmann::json PlayAs(const sandbox::ReplayGame& game) {
+    zando_test::TempDir home;
+    zando_test::LoadedZando zando(home.path());
+    zando.Run("zando_enable_upload 0");
+    sandbox::PlayReplayGame(zando.Host(), game);
+    return nlohmann::json::parse(zando_test::ReadFile(zando_test::InDataFolder(zando.Host().DataFolder(), "zando_stats.json")));
+}
+
+}  // namespace
+
+TEST(ReplayGame, EachPlayersShotsAndGoalsAreTheGamesScoreboardAndTheirSpeedTheFrames) {
+    const Match match = ReadMatch("28fd.replay");
+    // The game's own scoreboard of the match.
+    struct Line {
+        const char* name;
+        int shots, goals;
+    };
+    const Line scoreboard[] = {{"Drogings", 4, 1}, {"?If", 3, 1}, {"Wx_15", 2, 1}, {"Edelfürst niCauu", 3, 0}};
+    for (const Line& line : scoreboard) {
+        const int player = sandbox::FindReplayPlayer(match.replay, line.name);
+        ASSERT_GE(player, 0) << line.name;
+        const sandbox::ReplayGame game(match.replay, player);
+        ASSERT_TRUE(game.Outcome().finished);
+        EXPECT_EQ(game.Outcome().goals[0], 1);
+        EXPECT_EQ(game.Outcome().goals[1], 2);
+        const nlohmann::json stats = PlayAs(game);
+        EXPECT_EQ(stats["shots"], line.shots) << line.name;
+        EXPECT_EQ(stats["goals"], line.goals) << line.name;
+        // The frames' own velocities against the distance the plug-in measured between them.
+        const double speed = game.Truth().averageSpeed;
+        ASSERT_GT(speed, 1000.0);
+        EXPECT_NEAR(stats["averageSpeed"].get<double>(), speed, 0.02 * speed) << line.name;
+        EXPECT_NEAR(stats["gameTime"].get<double>(), game.Truth().playSeconds, 1.0) << line.name;
+        EXPECT_GT(game.Truth().playSeconds, 290.0);
+    }
+}
+
+TEST(ReplayGame, ARecordingThatStopsOnAGoalCreditsTheHeadersScorer) {
+    Match match = ReadMatch("28fd.replay");
+    // The last goal's counters never rose: the recording as if it had stopped at the goal.
+    auto& stats = match.replay.match.stats;
+    const int lastGoal = match.replay.match.teamGoals.back().frame;
+    stats.erase(std::remove_if(stats.begin(), stats.end(), [&](const replay::StatChange& c) { return c.frame >= lastGoal; }),
+                stats.end());
+    const int scorer = sandbox::FindReplayPlayer(match.replay, "?If");
+    const sandbox::ReplayGame game(match.replay, scorer);
+    EXPECT_TRUE(game.Outcome().endsOnGoal);
+    EXPECT_EQ(game.Outcome().endsOnGoalScorer, "?If");
+    EXPECT_EQ(PlayAs(game)["goals"], 1);
+}
+
+TEST(ReplayGame, TheRecordingPlayerIsTheDefaultAndPlayersAreFoundByNameOrId) {
+    const Match match = ReadMatch("28fd.replay");
+    const int recording = sandbox::RecordingPlayer(match.replay);
+    ASSERT_GE(recording, 0);
+    EXPECT_EQ(match.replay.match.players[static_cast<std::size_t>(recording)].name, "Drogings");
+    EXPECT_EQ(sandbox::FindReplayPlayer(match.replay, "Steam:76561198052527453"), recording);
+    EXPECT_EQ(sandbox::FindReplayPlayer(match.replay, "76561198052527453"), recording);
+    EXPECT_EQ(sandbox::FindReplayPlayer(match.replay, "nobody"), -1);
+    EXPECT_EQ(sandbox::ReplayParticipants(match.replay).size(), 5u);
+}
+
+using zando_test::SandboxProgram;
+
+TEST_F(SandboxProgram, ReplayInfoAndReplayGameForEachPlayerAndAReplayRefused) {
+    const std::string replay4375 = (Replays / "4375.replay").string();
+    auto info = Run("replay-info " + replay4375);
+    EXPECT_EQ(info.exitCode, 0) << info.err;
+    EXPECT_NE(info.out.find("Frames: 866 of the header's 866 read"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("network version 11"), std::string::npos) << info.out;
+
+    auto all = Run("replay-game " + replay4375 + " --player all");
+    EXPECT_EQ(all.exitCode, 0) << all.err;
+    for (const char* name : {"Master-Rice", "idrxxp_rl", "colonelpanic8", "MrExtreme305"})
+        EXPECT_NE(all.out.find(name), std::string::npos) << name << "\n" << all.out;
+    EXPECT_NE(all.out.find("Ranked Doubles, blue 1 - 1 orange"), std::string::npos) << all.out;
+
+    auto refused = Run("replay-game " + (Replays / "broken" / "fuzz-corpus.replay").string());
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("refused the replay"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("body at byte"), std::string::npos) << refused.err;
+
+    auto nobody = Run("replay-game " + replay4375 + " --player nobody");
+    EXPECT_EQ(nobody.exitCode, 1);
+    EXPECT_NE(nobody.err.find("no player \"nobody\" in the replay"), std::string::npos) << nobody.err;
+}
