@@ -156,6 +156,13 @@ private:
     void EndFrame(int frame, float delta);
     void ResolvePlayer(Actor& pri);
     int TeamOf(const Actor& pri) const;
+    // The actor with this id, nullptr for an id no actor ever had.
+    Actor* Find(std::int64_t id) {
+        return id >= 0 && static_cast<std::uint64_t>(id) < actors_.size() ? &actors_[static_cast<std::size_t>(id)] : nullptr;
+    }
+    const Actor* Find(std::int64_t id) const {
+        return id >= 0 && static_cast<std::uint64_t>(id) < actors_.size() ? &actors_[static_cast<std::size_t>(id)] : nullptr;
+    }
 
     const ReplayHeader& header_;
     const ReplayBody& body_;
@@ -188,7 +195,7 @@ FrameDecoder::FrameDecoder(const ReplayHeader& header, const ReplayBody& body)
         throw ReplayError("header", 0, "MaxChannels " + std::to_string(header.maxChannels) + " is out of range");
     maxChannel_ = static_cast<std::uint32_t>(header.maxChannels);
     hasNameIndex_ = header.matchType != "Lan";
-    actors_.resize(maxChannel_ + 1);
+    actors_.reserve(std::min<std::uint32_t>(maxChannel_ + 1, 1024));  // grown as ids come
     for (std::size_t i = 0; i < body.objects.size(); ++i) {
         const std::string& name = body.objects[i];
         const auto index = static_cast<std::int64_t>(i);
@@ -334,10 +341,11 @@ void FrameDecoder::ReadFrame(int frame) {
             else
                 UpdateActor(id);
         } else {
-            Actor& actor = actors_[id];
-            if (actor.open) ++out_.actorsClosed;
-            actor.open = false;
-            std::erase(live_, id);
+            if (Actor* actor = Find(id); actor && actor->open) {
+                ++out_.actorsClosed;
+                actor->open = false;
+                std::erase(live_, id);
+            }
         }
     }
     EndFrame(frame, delta);
@@ -348,6 +356,7 @@ void FrameDecoder::OpenActor(std::uint32_t id) {
     bits_.Bit();
     const std::uint32_t object = bits_.U32();
     const ClassNet* net = ClassOfActorObject(object);
+    if (id >= actors_.size()) actors_.resize(id + 1);
     Actor& actor = actors_[id];
     ++out_.actorsOpened;
     // A keyframe announces every open actor again as new, with the same id and no close: what is known
@@ -373,8 +382,9 @@ void FrameDecoder::OpenActor(std::uint32_t id) {
 }
 
 void FrameDecoder::UpdateActor(std::uint32_t id) {
-    Actor& actor = actors_[id];
-    if (!actor.open) bits_.Fail("an update of actor " + std::to_string(id) + ", which is not open");
+    Actor* found = Find(id);
+    if (!found || !found->open) bits_.Fail("an update of actor " + std::to_string(id) + ", which is not open");
+    Actor& actor = *found;
     const ClassNet& net = *actor.net;
     while (bits_.Bit()) {
         const std::uint32_t stream = bits_.Bounded(std::max<std::uint32_t>(net.maxStreamId, 2));
@@ -452,13 +462,12 @@ void FrameDecoder::Apply(Actor& actor, Role role, const AttributeValue& value) {
         // Sent on the victim's car, which has let go of its driver by then: the drivers are those the
         // cars last had. The game sends it again while the wreck stays (keyframes): once a car.
         const auto carOf = [&](std::int64_t id) -> Actor* {
-            if (id < 0 || id > static_cast<std::int64_t>(maxChannel_)) return nullptr;
-            Actor& car = actors_[static_cast<std::size_t>(id)];
-            return car.type == ActorType::Car ? &car : nullptr;
+            Actor* car = Find(id);
+            return car && car->type == ActorType::Car ? car : nullptr;
         };
         const auto playerOf = [&](const Actor* car) {
-            if (!car || car->lastPri < 0 || car->lastPri > static_cast<int>(maxChannel_)) return -1;
-            return actors_[static_cast<std::size_t>(car->lastPri)].player;
+            const Actor* pri = car ? Find(car->lastPri) : nullptr;
+            return pri ? pri->player : -1;
         };
         Actor* victimCar = carOf(value.otherActor);
         if (!victimCar || victimCar->demolished) return;
@@ -473,9 +482,8 @@ void FrameDecoder::Apply(Actor& actor, Role role, const AttributeValue& value) {
 }
 
 int FrameDecoder::TeamOf(const Actor& pri) const {
-    if (pri.teamActor < 0 || pri.teamActor > static_cast<int>(maxChannel_)) return -1;
-    const Actor& team = actors_[static_cast<std::size_t>(pri.teamActor)];
-    return team.open ? team.teamIndex : -1;
+    const Actor* team = Find(pri.teamActor);
+    return team && team->open ? team->teamIndex : -1;
 }
 
 void FrameDecoder::ResolvePlayer(Actor& pri) {
@@ -488,10 +496,13 @@ void FrameDecoder::ResolvePlayer(Actor& pri) {
         return;
     const auto [at, added] = playerOfKey_.try_emplace(key, static_cast<int>(out_.players.size()));
     if (added) {
-        if (static_cast<int>(out_.players.size()) >= MaxPlayers)
-            bits_.Fail("more than " + std::to_string(MaxPlayers) + " players");
+        // A player's frames take memory for every frame of the match: no more players than the stream's
+        // size can carry (the game's replays carry about 0.05 player frames a byte).
+        const std::uint64_t playerFrames = (out_.players.size() + 1) * static_cast<std::uint64_t>(header_.numFrames);
+        if (static_cast<int>(out_.players.size()) >= MaxPlayers || playerFrames > body_.stream.size() / 4 + 4096)
+            bits_.Fail("more players (" + std::to_string(out_.players.size() + 1) + ") than a stream of " +
+                       std::to_string(body_.stream.size()) + " bytes and " + std::to_string(header_.numFrames) + " frames holds");
         out_.players.emplace_back();
-        out_.players.back().frames.reserve(static_cast<std::size_t>(header_.numFrames));
     }
     pri.player = at->second;
     // Counters the player info carried before its player was known.
@@ -529,28 +540,32 @@ void FrameDecoder::EndFrame(int frame, float delta) {
         }
     }
     out_.frames.push_back(game_);
+    const auto driverOf = [&](const Actor& car) -> MatchPlayer* {
+        const Actor* pri = Find(car.pri);
+        return pri && pri->open && pri->player >= 0 ? &out_.players[static_cast<std::size_t>(pri->player)] : nullptr;
+    };
+    const auto thisFrame = static_cast<std::size_t>(frame) + 1;
     for (const std::uint32_t id : live_) {
         const Actor& car = actors_[id];
-        if (car.type != ActorType::Car || car.pri < 0 || car.pri > static_cast<int>(maxChannel_)) continue;
-        const Actor& pri = actors_[static_cast<std::size_t>(car.pri)];
-        if (!pri.open || pri.player < 0) continue;
-        MatchPlayer& player = out_.players[static_cast<std::size_t>(pri.player)];
-        player.frames.resize(static_cast<std::size_t>(frame) + 1);
-        PlayerFrame& sample = player.frames.back();
+        MatchPlayer* player = car.type == ActorType::Car ? driverOf(car) : nullptr;
+        if (!player) continue;
+        // A car without its boost component yet keeps the tank the player had (a third at a spawn).
+        const bool wasOnField =
+            player->frames.size() + 1 >= thisFrame && !player->frames.empty() && player->frames.back().onField;
+        const float tank = wasOnField ? player->frames.back().boost : 1.0f / 3.0f;
+        player->frames.resize(thisFrame);
+        PlayerFrame& sample = player->frames.back();
         sample.location = car.location;
         sample.velocity = car.velocity;
         sample.onField = true;
-        sample.boost = 0.0f;
+        sample.boost = tank;
     }
     for (const std::uint32_t id : live_) {
         const Actor& boost = actors_[id];
-        if (boost.type != ActorType::Boost || boost.vehicle < 0 || boost.vehicle > static_cast<int>(maxChannel_)) continue;
-        const Actor& car = actors_[static_cast<std::size_t>(boost.vehicle)];
-        if (!car.open || car.pri < 0 || car.pri > static_cast<int>(maxChannel_)) continue;
-        const Actor& pri = actors_[static_cast<std::size_t>(car.pri)];
-        if (!pri.open || pri.player < 0) continue;
-        MatchPlayer& player = out_.players[static_cast<std::size_t>(pri.player)];
-        if (player.frames.size() == static_cast<std::size_t>(frame) + 1) player.frames.back().boost = boost.boost;
+        if (boost.type != ActorType::Boost) continue;
+        const Actor* car = Find(boost.vehicle);
+        MatchPlayer* player = car && car->open ? driverOf(*car) : nullptr;
+        if (player && player->frames.size() == thisFrame) player->frames.back().boost = boost.boost;
     }
 }
 

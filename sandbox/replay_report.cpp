@@ -113,11 +113,14 @@ std::string FormatReplayTable(const ReplayMatchOutcome& outcome, const std::vect
         const ReplayPlayerTruth& t = row.truth;
         const PluginFigures& z = row.zando;
         std::string name = t.name.size() > 20 ? t.name.substr(0, 20) : t.name;
-        text += Format("%-20s %-6s %5d/%-5d %5d/%-5d %4d/%-4d %7.1f/%-7.1f %7.1f/%-7.1f %7.1f/%-7.1f %7.1f/%-7.1f %7.1f/%-7.1f\n",
-                       name.c_str(), TeamName(t.team), t.shots, z.shots, t.goals, z.goals, t.saves, t.savesPlayed, t.playSeconds,
-                       static_cast<double>(z.gameTime), t.averageSpeed * KmhPerUnit, z.averageSpeed * KmhPerUnit, t.boostUsed,
-                       static_cast<double>(z.boostUsed), t.boostCollected, static_cast<double>(z.boostCollected),
-                       t.possessionSeconds, static_cast<double>(z.possessionTime));
+        // A player the game's scoreboard has no line for (a bot that stood in for a while) shows "-".
+        const auto game = [&](int value) { return t.onScoreboard ? std::to_string(value) : std::string("-"); };
+        text += Format("%-20s %-6s %5s/%-5d %5s/%-5d %4s/%-4d %7.1f/%-7.1f %7.1f/%-7.1f %7.1f/%-7.1f %7.1f/%-7.1f %7.1f/%-7.1f\n",
+                       name.c_str(), TeamName(t.team), game(t.shots).c_str(), z.shots, game(t.goals).c_str(), z.goals,
+                       game(t.saves).c_str(), t.savesPlayed, t.playSeconds, static_cast<double>(z.gameTime),
+                       t.averageSpeed * KmhPerUnit, z.averageSpeed * KmhPerUnit, t.boostUsed, static_cast<double>(z.boostUsed),
+                       t.boostCollected, static_cast<double>(z.boostCollected), t.possessionSeconds,
+                       static_cast<double>(z.possessionTime));
     }
     text += EndsOnGoalNote(outcome);
     text +=
