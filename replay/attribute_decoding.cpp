@@ -109,12 +109,34 @@ void ReadExplosion(BitReader& bits, AttributeValue& value) {
 
 }  // namespace
 
+// The most bits a packed vector takes: a size of 5 bits, then three values of up to 23.
+constexpr std::uint64_t LongestVector = 5 + 3 * 23;
+
+// A packed vector from a stream known to hold it whole.
+Vec3 ReadVectorUnchecked(BitReader& bits) {
+    // The size is bounded by 21 (Bounded): a fifth bit follows four only while they stay at 5 or below.
+    auto size = static_cast<std::uint32_t>(bits.Unchecked(4));
+    if (size <= 5 && bits.Unchecked(1)) size += 16;
+    const unsigned width = size + 2;
+    const std::int64_t bias = std::int64_t{1} << (size + 1);
+    const std::uint64_t xy = bits.Unchecked(2 * width);
+    const std::uint64_t mask = (std::uint64_t{1} << width) - 1;
+    const float x = static_cast<float>(static_cast<std::int64_t>(xy & mask) - bias);
+    const float y = static_cast<float>(static_cast<std::int64_t>(xy >> width) - bias);
+    const float z = static_cast<float>(static_cast<std::int64_t>(bits.Unchecked(width)) - bias);
+    return {x / 100.0f, y / 100.0f, z / 100.0f};
+}
+
 Vec3 ReadVector(BitReader& bits) {
+    if (bits.BitsLeft() >= LongestVector + 8) return ReadVectorUnchecked(bits);
     const std::uint32_t size = bits.Bounded(21);
     const unsigned width = size + 2;
     const std::int64_t bias = std::int64_t{1} << (size + 1);
-    const float x = static_cast<float>(static_cast<std::int64_t>(bits.Bits(width)) - bias);
-    const float y = static_cast<float>(static_cast<std::int64_t>(bits.Bits(width)) - bias);
+    // x and y in one read (two values of at most 23 bits), then z.
+    const std::uint64_t xy = bits.Wide(2 * width);
+    const std::uint64_t mask = (std::uint64_t{1} << width) - 1;
+    const float x = static_cast<float>(static_cast<std::int64_t>(xy & mask) - bias);
+    const float y = static_cast<float>(static_cast<std::int64_t>(xy >> width) - bias);
     const float z = static_cast<float>(static_cast<std::int64_t>(bits.Bits(width)) - bias);
     return {x / 100.0f, y / 100.0f, z / 100.0f};
 }

@@ -1,6 +1,6 @@
 // Reading the network frames, a stream of bits taken from the lowest bit of each byte up. Every read is
-// checked against the stream's end; the stream is kept with eight bytes of padding so a read of up to
-// 57 bits is one unaligned load.
+// checked against the stream's end; eight readable bytes after it let a read of up to 57 bits be one
+// unaligned load.
 #pragma once
 
 #include <bit>
@@ -14,7 +14,8 @@ namespace replay {
 
 class BitReader {
 public:
-    // data holds bytes bytes and eight more (zeros) after them; fileOffset is where the stream begins.
+    // data holds bytes bytes and eight more readable bytes after them (their bits are never used);
+    // fileOffset is where the stream begins in the file.
     BitReader(const std::uint8_t* data, std::size_t bytes, std::uint64_t fileOffset)
         : data_(data), bits_(static_cast<std::uint64_t>(bytes) * 8), fileOffset_(fileOffset) {}
 
@@ -32,6 +33,19 @@ public:
         word >>= (pos_ & 7);
         pos_ += n;
         return static_cast<std::uint32_t>(word & ((std::uint64_t{1} << n) - 1));
+    }
+    // n from 0 to 57.
+    std::uint64_t Wide(unsigned n) {
+        if (n > bits_ - pos_) Fail("the stream ends inside a value");
+        return Unchecked(n);
+    }
+    // n from 0 to 57, the caller having made sure the stream holds them (BitsLeft).
+    std::uint64_t Unchecked(unsigned n) {
+        std::uint64_t word;
+        std::memcpy(&word, data_ + (pos_ >> 3), sizeof word);
+        word >>= (pos_ & 7);
+        pos_ += n;
+        return word & ((std::uint64_t{1} << n) - 1);
     }
     bool Bit() { return Bits(1) != 0; }
     std::uint8_t U8() { return static_cast<std::uint8_t>(Bits(8)); }

@@ -3,6 +3,7 @@
 #include "replay/network_frames.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <string_view>
 #include <unordered_map>
@@ -131,6 +132,7 @@ struct Actor {
     // Player info
     int player = -1;
     std::string name;
+    bool nameChanged = false;  // since the player last took it
     PlayerId id;
     bool hasId = false;
     bool bot = false;
@@ -166,7 +168,6 @@ private:
 
     const ReplayHeader& header_;
     const ReplayBody& body_;
-    std::vector<std::uint8_t> padded_;
     BitReader bits_;
     AttributeContext context_;
     std::uint32_t maxChannel_ = 1023;
@@ -175,7 +176,9 @@ private:
     std::vector<int> netOfClassObject_;  // class object index -> entry, -1 none
     std::vector<int> netOfObject_;       // object -> entry; -1 unknown, -2 not yet looked up
     std::vector<Actor> actors_;
-    std::vector<std::uint32_t> live_;  // open actors of the types the match follows
+    // Open actors of the types the match follows, by type.
+    std::array<std::vector<std::uint32_t>, 8> live_;
+    std::vector<std::uint32_t>& Live(ActorType type) { return live_[static_cast<std::size_t>(type)]; }
     std::unordered_map<std::string, int> playerOfKey_;
     std::unordered_map<std::int64_t, int> stateOfName_;
     AttributeValue value_;
@@ -185,9 +188,7 @@ private:
 };
 
 FrameDecoder::FrameDecoder(const ReplayHeader& header, const ReplayBody& body)
-    : header_(header), body_(body), padded_(body.stream.size() + 8, 0), bits_(nullptr, 0, 0) {
-    std::copy(body.stream.begin(), body.stream.end(), padded_.begin());
-    bits_ = BitReader(padded_.data(), body.stream.size(), body.streamOffset);
+    : header_(header), body_(body), bits_(body.stream.data(), body.stream.size(), body.streamOffset) {
     context_.netVersion = header.netVersion;
     context_.licenseeVersion = header.licenseeVersion;
     context_.gameServerIsText = header.buildVersion.empty() || header.buildVersion >= "221120.42953.406184";
@@ -321,7 +322,6 @@ MatchFrames FrameDecoder::Run() {
                               std::to_string(body_.stream.size()) + " bytes");
     out_.frames.reserve(static_cast<std::size_t>(header_.numFrames));
     for (frame_ = 0; frame_ < header_.numFrames; ++frame_) ReadFrame(frame_);
-    for (MatchPlayer& player : out_.players) player.frames.resize(out_.frames.size());
     return std::move(out_);
 }
 
@@ -344,7 +344,7 @@ void FrameDecoder::ReadFrame(int frame) {
             if (Actor* actor = Find(id); actor && actor->open) {
                 ++out_.actorsClosed;
                 actor->open = false;
-                std::erase(live_, id);
+                std::erase(Live(actor->type), id);
             }
         }
     }
@@ -362,7 +362,7 @@ void FrameDecoder::OpenActor(std::uint32_t id) {
     // A keyframe announces every open actor again as new, with the same id and no close: what is known
     // of it stays (its car's player above all).
     if (!actor.open || actor.object != object) {
-        std::erase(live_, id);
+        if (actor.open) std::erase(Live(actor.type), id);
         actor = Actor{};
         actor.open = true;
         actor.object = object;
@@ -373,7 +373,7 @@ void FrameDecoder::OpenActor(std::uint32_t id) {
             if (name.ends_with("Team0")) actor.teamIndex = 0;
             if (name.ends_with("Team1")) actor.teamIndex = 1;
         }
-        if (actor.type != ActorType::Other) live_.push_back(id);
+        if (actor.type != ActorType::Other) Live(actor.type).push_back(id);
     }
     if (net->trajectory != Trajectory::None) {
         actor.location = ReadVector(bits_);
@@ -415,7 +415,10 @@ void FrameDecoder::Apply(Actor& actor, Role role, const AttributeValue& value) {
         actor.location = value.location;
         actor.velocity = value.velocity;
         return;
-    case Role::PlayerName: actor.name = value.text; return;
+    case Role::PlayerName:
+        actor.name = value.text;
+        actor.nameChanged = true;
+        return;
     case Role::UniqueId:
         actor.id = value.id;
         actor.hasId = true;
@@ -503,6 +506,8 @@ void FrameDecoder::ResolvePlayer(Actor& pri) {
             bits_.Fail("more players (" + std::to_string(out_.players.size() + 1) + ") than a stream of " +
                        std::to_string(body_.stream.size()) + " bytes and " + std::to_string(header_.numFrames) + " frames holds");
         out_.players.emplace_back();
+        out_.players.back().frames.reserve(static_cast<std::size_t>(header_.numFrames));
+        out_.players.back().frames.resize(static_cast<std::size_t>(frame_));  // off the field until now
     }
     pri.player = at->second;
     // Counters the player info carried before its player was known.
@@ -513,59 +518,56 @@ void FrameDecoder::ResolvePlayer(Actor& pri) {
 void FrameDecoder::EndFrame(int frame, float delta) {
     // The ball, the players, their cars and tanks as they stand after this frame's updates.
     game_.ballPresent = false;
-    for (const std::uint32_t id : live_) {
-        Actor& actor = actors_[id];
-        if (actor.type == ActorType::Ball) {
-            // With more than one ball (a mutator), the one in play: the fastest.
-            const auto speed = [](const Vec3& v) { return v.x * v.x + v.y * v.y + v.z * v.z; };
-            if (!game_.ballPresent || speed(actor.velocity) > speed(game_.ballVelocity)) {
-                game_.ball = actor.location;
-                game_.ballVelocity = actor.velocity;
-            }
-            game_.ballPresent = true;
-        } else if (actor.type == ActorType::Pri) {
-            if (actor.player < 0) ResolvePlayer(actor);
-            if (actor.player >= 0) {
-                MatchPlayer& player = out_.players[static_cast<std::size_t>(actor.player)];
-                if (!actor.name.empty()) player.name = actor.name;
-                if (actor.hasId) {
-                    player.id = actor.id;
-                    player.hasId = true;
-                }
-                player.bot = actor.bot;
-                if (const int team = TeamOf(actor); team >= 0) player.team = team;
-            }
-        } else if (actor.type == ActorType::Boost && actor.boosting) {
-            actor.boost = std::max(0.0f, actor.boost - BoostPerSecond * delta);
+    for (const std::uint32_t id : Live(ActorType::Ball)) {
+        const Actor& ball = actors_[id];
+        // With more than one ball (a mutator), the one in play: the fastest.
+        const auto speed = [](const Vec3& v) { return v.x * v.x + v.y * v.y + v.z * v.z; };
+        if (!game_.ballPresent || speed(ball.velocity) > speed(game_.ballVelocity)) {
+            game_.ball = ball.location;
+            game_.ballVelocity = ball.velocity;
         }
+        game_.ballPresent = true;
+    }
+    for (const std::uint32_t id : Live(ActorType::Pri)) {
+        Actor& pri = actors_[id];
+        if (pri.player < 0) ResolvePlayer(pri);
+        if (pri.player < 0) continue;
+        MatchPlayer& player = out_.players[static_cast<std::size_t>(pri.player)];
+        if (pri.nameChanged && !pri.name.empty()) player.name = pri.name;
+        pri.nameChanged = false;
+        if (pri.hasId && !player.hasId) {
+            player.id = pri.id;
+            player.hasId = true;
+        }
+        player.bot = pri.bot;
+        if (const int team = TeamOf(pri); team >= 0) player.team = team;
     }
     out_.frames.push_back(game_);
+
     const auto driverOf = [&](const Actor& car) -> MatchPlayer* {
         const Actor* pri = Find(car.pri);
         return pri && pri->open && pri->player >= 0 ? &out_.players[static_cast<std::size_t>(pri->player)] : nullptr;
     };
-    const auto thisFrame = static_cast<std::size_t>(frame) + 1;
-    for (const std::uint32_t id : live_) {
+    const auto at = static_cast<std::size_t>(frame);
+    for (MatchPlayer& player : out_.players) player.frames.emplace_back();  // off the field, unless a car says
+    for (const std::uint32_t id : Live(ActorType::Car)) {
         const Actor& car = actors_[id];
-        MatchPlayer* player = car.type == ActorType::Car ? driverOf(car) : nullptr;
+        MatchPlayer* player = driverOf(car);
         if (!player) continue;
         // A car without its boost component yet keeps the tank the player had (a third at a spawn).
-        const bool wasOnField =
-            player->frames.size() + 1 >= thisFrame && !player->frames.empty() && player->frames.back().onField;
-        const float tank = wasOnField ? player->frames.back().boost : 1.0f / 3.0f;
-        player->frames.resize(thisFrame);
-        PlayerFrame& sample = player->frames.back();
+        const float tank = at > 0 && player->frames[at - 1].onField ? player->frames[at - 1].boost : 1.0f / 3.0f;
+        PlayerFrame& sample = player->frames[at];
         sample.location = car.location;
         sample.velocity = car.velocity;
         sample.onField = true;
         sample.boost = tank;
     }
-    for (const std::uint32_t id : live_) {
-        const Actor& boost = actors_[id];
-        if (boost.type != ActorType::Boost) continue;
+    for (const std::uint32_t id : Live(ActorType::Boost)) {
+        Actor& boost = actors_[id];
+        if (boost.boosting) boost.boost = std::max(0.0f, boost.boost - BoostPerSecond * delta);
         const Actor* car = Find(boost.vehicle);
         MatchPlayer* player = car && car->open ? driverOf(*car) : nullptr;
-        if (player && player->frames.size() == thisFrame) player->frames.back().boost = boost.boost;
+        if (player && player->frames[at].onField) player->frames[at].boost = boost.boost;
     }
 }
 

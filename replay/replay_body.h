@@ -38,8 +38,10 @@ struct NetCacheEntry {
 struct ReplayBody {
     std::vector<std::string> levels;
     std::vector<Keyframe> keyframes;
-    std::span<const std::uint8_t> stream;  // the network frames' bytes, inside the file
-    std::uint64_t streamOffset = 0;        // where they begin in the file
+    // The network frames' bytes, inside the file; the body's tables follow them (at least their seven
+    // counts, 28 bytes), which a reader's loads of 8 bytes at a time may touch past the stream's end.
+    std::span<const std::uint8_t> stream;
+    std::uint64_t streamOffset = 0;  // where they begin in the file
     std::vector<std::string> packages;
     std::vector<std::string> objects;
     std::vector<std::string> names;
