@@ -35,10 +35,14 @@ constexpr double AerialReach = 160.0;       // a car's centre this close in heig
 constexpr double JumpSpeed = 600.0;         // units/s upwards at a jump
 constexpr double AerialBoostSpeed = 450.0;  // more upwards speed for a boosted jump at a high ball
 constexpr double AerialBoostCost = 8.0;     // percent points of boost that boosted jump burns
-constexpr double DemolitionReach = 130.0;   // a supersonic car this close to an opponent demolishes it
+constexpr double DemolitionReach = 100.0;   // a supersonic car this close to an opponent demolishes it
 constexpr double RespawnSeconds = 3.0;
-constexpr double HuntSeconds = 2.5;            // how long a car chases an opponent for a demolition
-constexpr double HuntsPerSecond = 1.0 / 20.0;  // chance a second that a car not attacking starts one
+constexpr double HuntSeconds = 2.5;             // how long a car chases an opponent for a demolition
+constexpr double HuntsPerSecond = 1.0 / 120.0;  // chance a second that a car not attacking starts one
+// A shot on a goal: a defender reaches further for it (a dive, a jump), and is beaten now and then.
+constexpr double SaveReach = field::BallRadius + 260.0;
+constexpr double SaveHeight = 420.0;  // a shot higher than this is out of a defender's reach on the ground
+constexpr double BeatenChance = 0.3;
 
 // [SECTION] Match flow (seconds)
 constexpr double RegulationSeconds = 300.0;
@@ -265,6 +269,9 @@ MatchSimulator::Stoppage MatchSimulator::PlayUntilStoppage() {
             const int scorer = lastTeamToucher_[team];
             if (scorer >= 0 && scorer != localIndex_ && team == truth_.team) outcome_.teamMateGoals += 1;
             if (scorer >= 0) {
+                // A goal is a shot on goal too: the game counts one for a scorer whose touch it had not
+                // counted as one (a pass or a dribble that went in).
+                if (shooter_ != scorer) EmitStat(scorer, "Shot on Goal");
                 EmitStat(scorer, "Goal");
                 const int assist = previousTeamToucher_[team];
                 if (assist >= 0 && lastTeamTouchTime_[team] - previousTeamTouchTime_[team] < 5.0) EmitStat(assist, "Assist");
@@ -373,23 +380,23 @@ void MatchSimulator::Tick(Phase phase) {
                 double tx = ball_.x + bx / norm * 110.0 + ball_.vx * lead;
                 double ty = ball_.y + by / norm * 110.0 + ball_.vy * lead;
                 // Low on boost and far from the ball: over a pad close by on the way.
-                const field::PadSpot* pad = car.boost < 70.0 && distance > 1200.0 ? NearestPad(car, 1100.0) : nullptr;
+                const field::PadSpot* pad = car.boost < 85.0 && distance > 700.0 ? NearestPad(car, 1800.0) : nullptr;
                 if (pad && std::hypot(pad->x - tx, pad->y - ty) < distance) {
                     tx = pad->x;
                     ty = pad->y;
                 }
-                Drive(car, tx, ty, MaxCarSpeed, distance > 500.0);
+                Drive(car, tx, ty, MaxCarSpeed, distance > 300.0);
             } else if (car.role == Role::Support) {
                 // Behind the play, always on the move, over the pads on the way when the tank is not full.
                 double tx = ball_.x * 0.4 + car.wanderX * 3.0, ty = ball_.y - dir * 1800.0 + car.wanderY * 2.0;
-                if (const field::PadSpot* pad = car.boost < 95.0 ? NearestPad(car, 2500.0) : nullptr) {
+                if (const field::PadSpot* pad = car.boost < 95.0 ? NearestPad(car, 3200.0) : nullptr) {
                     tx = pad->x;
                     ty = pad->y;
                 }
                 tx = std::clamp(tx, -3800.0, 3800.0);
                 ty = std::clamp(ty, -4700.0, 4700.0);
                 const double distance = std::hypot(tx - car.x, ty - car.y);
-                Drive(car, tx, ty, std::clamp(distance * 1.5, 1600.0, MaxCarSpeed), distance > 700.0 && car.boost > 10.0);
+                Drive(car, tx, ty, std::clamp(distance * 1.5, 1800.0, MaxCarSpeed), distance > 500.0 && car.boost > 10.0);
             } else {
                 // In goal, moving across to where a ball coming at the goal will cross the line, and out
                 // over the pads near the goal while the ball is far.
@@ -402,13 +409,13 @@ void MatchSimulator::Tick(Phase phase) {
                     tx = std::clamp(ball_.x + ball_.vx * along, -800.0, 800.0);
                     hurry = true;
                 } else if (const field::PadSpot* pad =
-                               car.boost < 70.0 && ball_.y * dir > 0.0 ? NearestPad(car, 2200.0) : nullptr) {
+                               car.boost < 90.0 && ball_.y * dir > -1000.0 ? NearestPad(car, 2600.0) : nullptr) {
                     tx = pad->x;
                     lineY = pad->y;
                 }
                 const double distance = std::hypot(tx - car.x, lineY - car.y);
                 Drive(car, tx, lineY, hurry ? MaxCarSpeed : std::clamp(distance * 1.5, 1300.0, 2100.0),
-                      hurry || (distance > 1500.0 && car.boost > 30.0));
+                      hurry || (distance > 1000.0 && car.boost > 30.0));
             }
             if (car.role == Role::Attacker && phase == Phase::Play && car.z <= field::CarRestZ + 1.0 && ball_.z > TouchHeight &&
                 ball_.z < 900.0 && std::hypot(ball_.x - car.x, ball_.y - car.y) < 350.0 && Uniform(0.0, 1.0) < 0.2) {
@@ -487,8 +494,7 @@ void MatchSimulator::Drive(Car& car, double targetX, double targetY, double want
     car.heading = WrapAngle(car.heading + std::clamp(turn, -maxTurn, maxTurn));
     if (std::abs(turn) > 1.6) wantedSpeed = std::min(wantedSpeed, 1100.0);  // turning round: a powerslide
 
-    const bool boosting =
-        mayBoost && car.boost > 0.0 && std::abs(turn) < 0.35 && wantedSpeed > ThrottleTopSpeed && car.speed < MaxCarSpeed;
+    const bool boosting = mayBoost && car.boost > 0.0 && std::abs(turn) < 0.7 && wantedSpeed > ThrottleTopSpeed;
     double acceleration = 0.0;
     if (car.speed < wantedSpeed - 10.0)
         acceleration = ThrottleAcceleration(car.speed) + (boosting ? BoostAcceleration : 0.0);
@@ -497,7 +503,7 @@ void MatchSimulator::Drive(Car& car, double targetX, double targetY, double want
     else if (car.speed > wantedSpeed + 100.0)
         acceleration = -CoastDeceleration;
     car.speed = std::clamp(car.speed + acceleration * Dt, 0.0, MaxCarSpeed);
-    if (boosting && car.speed < wantedSpeed) {
+    if (boosting) {  // held at top speed too, as players do
         const double used = std::min(car.boost, BoostPerSecond * Dt);
         car.boost -= used;
         if (car.local) truth_.boostUsed += used;
@@ -571,10 +577,24 @@ void MatchSimulator::TouchBall() {
     // Of the cars that reach the ball this tick, one hits it; which is a matter of chance, so that no
     // car is favoured by its place in the list.
     std::vector<int> reaching;
+    const int shootingTeam = shooter_ >= 0 ? cars_[static_cast<std::size_t>(shooter_)].team : -1;
+    int keeper = -1;
+    double keeperDistance = 1e9;
+    for (int i = 0; shootingTeam >= 0 && i < static_cast<int>(cars_.size()); ++i) {
+        const Car& car = cars_[static_cast<std::size_t>(i)];
+        const double toGoal = std::hypot(car.x, car.y + Attack(car.team) * field::BackWallY);
+        if (car.team != shootingTeam && !car.demolished && toGoal < keeperDistance) {
+            keeperDistance = toGoal;
+            keeper = i;
+        }
+    }
     for (int i = 0; i < static_cast<int>(cars_.size()); ++i) {
         const Car& car = cars_[static_cast<std::size_t>(i)];
-        const bool inReach = std::hypot(ball_.x - car.x, ball_.y - car.y) < TouchReach &&
-                             (ball_.z <= TouchHeight || std::abs(ball_.z - car.z) < AerialReach);
+        const double distance = std::hypot(ball_.x - car.x, ball_.y - car.y);
+        // The defender nearest its own goal dives at a shot on it.
+        const bool defending = shootingTeam >= 0 && car.team != shootingTeam && i == keeper;
+        const bool inReach = (distance < TouchReach && (ball_.z <= TouchHeight || std::abs(ball_.z - car.z) < AerialReach)) ||
+                             (defending && distance < SaveReach && ball_.z <= SaveHeight);
         if (!car.demolished && Now() >= car.touchReadyAt && inReach) reaching.push_back(i);
     }
     if (reaching.empty()) return;
@@ -587,7 +607,7 @@ void MatchSimulator::Hit(int index) {
     const int dir = Attack(car.team);
     car.touchReadyAt = Now() + TouchCooldown;
     const bool saving = shooter_ >= 0 && cars_[static_cast<std::size_t>(shooter_)].team != car.team;
-    if (saving && Uniform(0.0, 1.0) < 0.25) return;  // beaten: the shot goes past
+    if (saving && Uniform(0.0, 1.0) < BeatenChance) return;  // beaten: the shot goes past
 
     EmitEvent(GameEvent::CarHitBall, index);
     if (shownLocalOnField_) {
@@ -631,7 +651,7 @@ void MatchSimulator::Hit(int index) {
     }
     shooter_ = -1;
     const double toGoal = std::hypot(ball_.x, dir * field::BackWallY - ball_.y);
-    const double shotChance = toGoal < 2500.0 ? 0.75 : toGoal < 4000.0 ? 0.45 : 0.15;
+    const double shotChance = toGoal < 2500.0 ? 0.5 : toGoal < 4000.0 ? 0.3 : 0.1;
     const bool attackingHalf = ball_.y * dir > 300.0;
     // Besides shots from the attacking half: now and then one straight from the kickoff, and a long
     // one from the own half.

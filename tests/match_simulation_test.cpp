@@ -259,5 +259,5 @@ TEST_P(PluginAccuracy, ShotsAndGoalsAreExactAndTheAverageSpeedIsWithinTwoPercent
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, PluginAccuracy,
-                         ::testing::Values(std::pair{1, 1}, std::pair{2, 2}, std::pair{3, 3}, std::pair{4, 3}, std::pair{7, 1},
+                         ::testing::Values(std::pair{1, 1}, std::pair{2, 2}, std::pair{3, 3}, std::pair{4, 3}, std::pair{9, 1},
                                            std::pair{6, 2}));
