@@ -32,7 +32,7 @@ BAKKESMOD_PLUGIN_EXPORT int zando_match_snapshot(ZandoMatchSnapshot* out, std::u
     if (!loaded) return 0;
     ZandoMatchSnapshot snapshot{};
     {
-        std::scoped_lock state(loaded->stateLock);
+        zando::StateLock state(loaded->stateLock);
         snapshot.averageSpeed = loaded->AverageSpeed();
         snapshot.boostCollected = loaded->match.boostCollected;
         snapshot.boostUsed = loaded->match.boostUsed;
@@ -60,7 +60,7 @@ BAKKESMOD_PLUGIN_EXPORT int zando_select_panel_tab(int tab) {
     if (tab < 0 || tab >= 8) return 0;
     std::scoped_lock lock(loadedLock);
     if (!loaded) return 0;
-    std::scoped_lock state(loaded->stateLock);
+    zando::StateLock state(loaded->stateLock);
     loaded->panel.selectedTab = tab;
     return 1;
 }

@@ -116,11 +116,26 @@ TEST(HostConformance, WindowsWriteSettingsThroughTheirVariablesOnly) {
     }
 }
 
+// The plug-in's lock is taken through its one helper (zando::StateLock), which the check that nothing
+// waits under it sees: never a plain lock of the mutex.
+TEST(HostConformance, ThePluginsLockIsTakenThroughItsHelperOnly) {
+    const std::regex plainLock(R"re((scoped_lock|lock_guard|unique_lock)[^;]*stateLock)re");
+    for (const char* folder : {"plugin", "tracking", "heatmap", "history", "overlay", "export", "upload", "ui"})
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(Source / folder)) {
+            std::istringstream lines(Read(entry.path()));
+            int number = 0;
+            for (std::string line; std::getline(lines, line);) {
+                ++number;
+                EXPECT_FALSE(std::regex_search(line, plainLock)) << entry.path().string() << ":" << number << " " << line;
+            }
+        }
+}
+
 // The folders stand in layers, the floor first; a file includes only from its own layer and those
 // below.
 TEST(HostConformance, NoIncludeRunsBackUpTheLayers) {
-    const std::vector<std::string> layers = {"base",    "replay",  "host",   "plugin", "tracking", "heatmap",
-                                             "history", "overlay", "export", "upload", "ui",       "sandbox"};
+    const std::vector<std::string> layers = {"base",    "replay", "host",   "plugin", "tracking", "heatmap", "history",
+                                             "overlay", "export", "upload", "ui",     "sandbox",  "bench"};
     const auto layerOf = [&](const std::string& path) {
         if (path.rfind("bakkesmod/", 0) == 0) return 2;  // the SDK's headers, in host/sdk
         for (std::size_t i = 0; i < layers.size(); ++i)
@@ -138,4 +153,28 @@ TEST(HostConformance, NoIncludeRunsBackUpTheLayers) {
             if (layerOf((*it)[1]) > layerOf(path)) upward.insert(path + " -> " + (*it)[1].str());
     }
     EXPECT_EQ(upward, std::set<std::string>{});
+}
+
+// The plug-in reaches the game only through the SDK (bakkesmod/...), never the stand-in host's runtime;
+// zando-dashboard, a program of its own, stands on base/ alone.
+TEST(HostConformance, ThePluginKeepsOffTheHostsRuntimeAndTheDashboardStandsOnBaseAlone) {
+    const std::regex include(R"re(#include "([^"]+)")re");
+    std::set<std::string> wrong;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(Source)) {
+        const std::string path = std::filesystem::relative(entry.path(), Source).generic_string();
+        const std::string extension = entry.path().extension().string();
+        if (extension != ".cpp" && extension != ".h") continue;
+        const auto folder = path.substr(0, path.find('/'));
+        const bool plugin = folder == "plugin" || folder == "tracking" || folder == "heatmap" || folder == "history" ||
+                            folder == "overlay" || folder == "export" || folder == "upload" || folder == "ui";
+        if (!plugin && folder != "dashboard") continue;
+        const std::string text = Read(entry.path());
+        for (auto it = std::sregex_iterator(text.begin(), text.end(), include); it != std::sregex_iterator(); ++it) {
+            const std::string included = (*it)[1].str();
+            if (plugin && included.rfind("host/runtime/", 0) == 0) wrong.insert(path + " -> " + included);
+            if (folder == "dashboard" && included.rfind("dashboard/", 0) != 0 && included.rfind("base/", 0) != 0)
+                wrong.insert(path + " -> " + included);
+        }
+    }
+    EXPECT_EQ(wrong, std::set<std::string>{});
 }

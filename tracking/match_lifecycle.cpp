@@ -168,7 +168,7 @@ void ZANDO::ProcessMatchEnd(const char* const (&texts)[6], bool matchOver) {
         gameWrapper->SetTimeout(
             [this, alive, match](GameWrapper* game) {
                 if (alive.expired()) return;
-                std::scoped_lock lock(stateLock);
+                zando::StateLock lock(stateLock);
                 if (!pendingEnd || pendingEnd->match != match) return;
                 FinishMatchAfterMmrDelay(game);
             },

@@ -61,7 +61,7 @@ void CentredDisabled(const char* text) {
 }  // namespace
 
 void ZANDO::Render() {
-    std::scoped_lock lock(stateLock);
+    zando::StateLock lock(stateLock);
     for (const ThemeColour& entry : PanelTheme) ImGui::PushStyleColor(entry.slot, entry.colour);
     ImGui::PushStyleVar(ImGuiStyleVar_WindowRounding, 10.0f);
     ImGui::PushStyleVar(ImGuiStyleVar_ChildRounding, 8.0f);

@@ -7,7 +7,7 @@
 namespace ui = zando::ui;
 
 void ZANDO::RenderSettings() {
-    std::scoped_lock lock(stateLock);
+    zando::StateLock lock(stateLock);
     // 1-2. Title and version.
     const ImVec4 letters[] = {{0.4f, 0.7f, 1.0f, 1.0f},
                               {0.5f, 0.75f, 1.0f, 1.0f},
