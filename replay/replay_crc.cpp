@@ -10,15 +10,15 @@ namespace {
 constexpr std::uint32_t Polynomial = 0x04C11DB7u;
 constexpr std::uint32_t Seed = 0xEFCBF201u;
 
-// Table k gives a byte's remainder followed by k zero bytes: eight bytes are folded in at once.
-constexpr std::array<std::array<std::uint32_t, 256>, 8> MakeTables() {
-    std::array<std::array<std::uint32_t, 256>, 8> tables{};
+// Table k gives a byte's remainder followed by k zero bytes: sixteen bytes are folded in at once.
+constexpr std::array<std::array<std::uint32_t, 256>, 16> MakeTables() {
+    std::array<std::array<std::uint32_t, 256>, 16> tables{};
     for (std::uint32_t i = 0; i < 256; ++i) {
         std::uint32_t crc = i << 24;
         for (int bit = 0; bit < 8; ++bit) crc = (crc & 0x80000000u) ? (crc << 1) ^ Polynomial : crc << 1;
         tables[0][i] = crc;
     }
-    for (std::size_t k = 1; k < 8; ++k)
+    for (std::size_t k = 1; k < 16; ++k)
         for (std::uint32_t i = 0; i < 256; ++i) tables[k][i] = (tables[k - 1][i] << 8) ^ tables[0][tables[k - 1][i] >> 24];
     return tables;
 }
@@ -36,12 +36,11 @@ std::uint32_t ReplayCrc(std::span<const std::uint8_t> data) {
     std::uint32_t crc = ~Seed;
     const std::uint8_t* p = data.data();
     std::size_t left = data.size();
-    for (; left >= 8; left -= 8, p += 8) {
-        const std::uint32_t high = crc ^ BigEndian(p);
-        const std::uint32_t low = BigEndian(p + 4);
-        crc = Tables[7][high >> 24] ^ Tables[6][(high >> 16) & 0xFF] ^ Tables[5][(high >> 8) & 0xFF] ^ Tables[4][high & 0xFF] ^
-              Tables[3][low >> 24] ^ Tables[2][(low >> 16) & 0xFF] ^ Tables[1][(low >> 8) & 0xFF] ^ Tables[0][low & 0xFF];
-    }
+    const auto fold = [](std::uint32_t word, std::size_t k) {
+        return Tables[k + 3][word >> 24] ^ Tables[k + 2][(word >> 16) & 0xFF] ^ Tables[k + 1][(word >> 8) & 0xFF] ^ Tables[k][word & 0xFF];
+    };
+    for (; left >= 16; left -= 16, p += 16)
+        crc = fold(crc ^ BigEndian(p), 12) ^ fold(BigEndian(p + 4), 8) ^ fold(BigEndian(p + 8), 4) ^ fold(BigEndian(p + 12), 0);
     for (; left > 0; --left, ++p) crc = (crc << 8) ^ Tables[0][(*p ^ (crc >> 24)) & 0xFF];
     return ~crc;
 }
