@@ -160,7 +160,11 @@ int main(int argc, char** argv) {
         if (!realMatch) return 1;
         const auto players = ReplayPlayers(realMatch->replay, options->replayPlayer);
         if (!players) return 1;
-        if (options->replayPlayer == "all") return PlayReplayForEach(*options, realMatch->replay, *players);
+        if (options->replayPlayer == "all") {
+            if (!options->out.empty() || !options->screenshotDir.empty())
+                Say("with --player all, no trace and no pictures are made: play one player to have them");
+            return PlayReplayForEach(*options, realMatch->replay, *players);
+        }
         replayGame.emplace(realMatch->replay, players->front());
     }
     std::unique_ptr<sandbox::TraceWriter> traceOut;
