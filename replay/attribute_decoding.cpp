@@ -89,8 +89,8 @@ void ReadDemolish(BitReader& bits, AttributeValue& value) {
     const std::int32_t attacker = bits.I32();
     const bool victimKnown = bits.Bit();
     const std::int32_t victim = bits.I32();
-    ReadVector(bits);
-    ReadVector(bits);
+    SkipVector(bits);
+    SkipVector(bits);
     value.integer = attackerKnown ? attacker : -1;
     value.otherActor = victimKnown ? victim : -1;
 }
@@ -126,6 +126,8 @@ Vec3 ReadVectorUnchecked(BitReader& bits) {
     const float z = static_cast<float>(static_cast<std::int64_t>(bits.Unchecked(width)) - bias);
     return {x / 100.0f, y / 100.0f, z / 100.0f};
 }
+
+void SkipVector(BitReader& bits) { bits.Skip(3ull * (bits.Bounded(21) + 2)); }
 
 Vec3 ReadVector(BitReader& bits) {
     if (bits.BitsLeft() >= LongestVector + 8) return ReadVectorUnchecked(bits);
@@ -189,7 +191,7 @@ void DecodeAttribute(AttributeKind kind, BitReader& bits, const AttributeContext
         SkipQuaternion(bits);
         if (!value.flag) {
             value.velocity = ReadVector(bits);
-            ReadVector(bits);  // angular velocity
+            SkipVector(bits);  // angular velocity
         } else {
             value.velocity = {};
         }
@@ -266,18 +268,18 @@ void DecodeAttribute(AttributeKind kind, BitReader& bits, const AttributeContext
     case K::PlayerHistoryKey: bits.Skip(14); return;
     case K::Welded:
         bits.Skip(33);
-        ReadVector(bits);
+        SkipVector(bits);
         bits.Skip(32);
         SkipSmallRotation(bits);
         return;
     case K::AppliedDamage:
         bits.Skip(8);
-        ReadVector(bits);
+        SkipVector(bits);
         bits.Skip(64);
         return;
     case K::DamageState:
         bits.Skip(8 + 1 + 32);
-        ReadVector(bits);
+        SkipVector(bits);
         bits.Skip(2);
         return;
     case K::RepStatTitle:

@@ -26,6 +26,8 @@ void DecodeAttribute(AttributeKind kind, BitReader& bits, const AttributeContext
 
 // The game's packed vector (units of 1/100 uu from network version 7): a bit count, then three biased values.
 Vec3 ReadVector(BitReader& bits);
+// The same, passed over.
+void SkipVector(BitReader& bits);
 // Three optional bytes (pitch, yaw, roll).
 void SkipSmallRotation(BitReader& bits);
 // Text in the stream: a length, then Windows-1252 bytes or UTF-16 units, as in the header.

@@ -132,7 +132,7 @@ struct Actor {
     // Player info
     int player = -1;
     std::string name;
-    bool nameChanged = false;  // since the player last took it
+    bool changed = true;  // name, id, bot or team, since the player last took them
     PlayerId id;
     bool hasId = false;
     bool bot = false;
@@ -417,14 +417,21 @@ void FrameDecoder::Apply(Actor& actor, Role role, const AttributeValue& value) {
         return;
     case Role::PlayerName:
         actor.name = value.text;
-        actor.nameChanged = true;
+        actor.changed = true;
         return;
     case Role::UniqueId:
         actor.id = value.id;
         actor.hasId = true;
+        actor.changed = true;
         return;
-    case Role::Bot: actor.bot = value.flag; return;
-    case Role::PriTeam: actor.teamActor = value.otherActor; return;
+    case Role::Bot:
+        actor.bot = value.flag;
+        actor.changed = true;
+        return;
+    case Role::PriTeam:
+        actor.teamActor = value.otherActor;
+        actor.changed = true;
+        return;
     case Role::PawnPri:
         actor.pri = value.otherActor;
         if (actor.pri >= 0) actor.lastPri = actor.pri;
@@ -530,17 +537,21 @@ void FrameDecoder::EndFrame(int frame, float delta) {
     }
     for (const std::uint32_t id : Live(ActorType::Pri)) {
         Actor& pri = actors_[id];
+        if (!pri.changed) continue;
         if (pri.player < 0) ResolvePlayer(pri);
         if (pri.player < 0) continue;
+        pri.changed = false;
         MatchPlayer& player = out_.players[static_cast<std::size_t>(pri.player)];
-        if (pri.nameChanged && !pri.name.empty()) player.name = pri.name;
-        pri.nameChanged = false;
+        if (!pri.name.empty()) player.name = pri.name;
         if (pri.hasId && !player.hasId) {
             player.id = pri.id;
             player.hasId = true;
         }
         player.bot = pri.bot;
-        if (const int team = TeamOf(pri); team >= 0) player.team = team;
+        if (const int team = TeamOf(pri); team >= 0)
+            player.team = team;
+        else if (pri.teamActor >= 0)
+            pri.changed = true;  // its team's actor is not open yet: look again next frame
     }
     out_.frames.push_back(game_);
 

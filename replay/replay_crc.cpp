@@ -37,7 +37,8 @@ std::uint32_t ReplayCrc(std::span<const std::uint8_t> data) {
     const std::uint8_t* p = data.data();
     std::size_t left = data.size();
     const auto fold = [](std::uint32_t word, std::size_t k) {
-        return Tables[k + 3][word >> 24] ^ Tables[k + 2][(word >> 16) & 0xFF] ^ Tables[k + 1][(word >> 8) & 0xFF] ^ Tables[k][word & 0xFF];
+        return Tables[k + 3][word >> 24] ^ Tables[k + 2][(word >> 16) & 0xFF] ^ Tables[k + 1][(word >> 8) & 0xFF] ^
+               Tables[k][word & 0xFF];
     };
     for (; left >= 16; left -= 16, p += 16)
         crc = fold(crc ^ BigEndian(p), 12) ^ fold(BigEndian(p + 4), 8) ^ fold(BigEndian(p + 8), 4) ^ fold(BigEndian(p + 12), 0);
