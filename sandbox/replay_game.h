@@ -11,10 +11,18 @@
 #include <string>
 #include <vector>
 
+#include "replay/match_events.h"
 #include "replay/replay_file.h"
+#include "replay/replay_players.h"
 #include "sandbox/trace_record.h"
 
 namespace sandbox {
+
+using replay::FindReplayPlayer;
+using replay::PlaylistTitle;
+using replay::RankedPlaylist;
+using replay::RecordingPlayer;
+using replay::ReplayParticipants;
 
 // One player's figures of a real match.
 struct ReplayPlayerTruth {
@@ -38,27 +46,17 @@ struct ReplayPlayerTruth {
     int demolitions = 0, demolished = 0;
 };
 
+// How the match went, as the frames show it (replay::MatchEvents), with the playlist's title.
 struct ReplayMatchOutcome {
-    int goals[2] = {0, 0};  // as the frames show them (the header leaves out a score of 0)
+    int goals[2] = {0, 0};
     bool overtime = false;
-    bool finished = false;         // the recording reaches the match's end
-    bool endsOnGoal = false;       // it stops on a goal, before the scorer's counters rose
-    std::string endsOnGoalScorer;  // then the header's scorer, credited from the header's goal list
+    bool finished = false;
+    bool endsOnGoal = false;
+    std::string endsOnGoalScorer;
     int playlistId = -1;
     std::string playlistTitle;
-    double clock = 0.0;  // seconds the match clock ran
+    double clock = 0.0;
 };
-
-// The players who took part: on a team, with a car on the field at some frame.
-std::vector<int> ReplayParticipants(const replay::Replay& replay);
-// The player who recorded the replay (the header's player name, else the first participant who is not
-// a bot); -1 when there is none.
-int RecordingPlayer(const replay::Replay& replay);
-// A participant by name or platform id ("Steam:7656...", or the bare number or Epic id); -1 when none.
-int FindReplayPlayer(const replay::Replay& replay, const std::string& nameOrId);
-// The game's own playlist title for its id ("Ranked Doubles"), and whether it is ranked.
-std::string PlaylistTitle(int playlistId);
-bool RankedPlaylist(int playlistId);
 
 class ReplayGame {
 public:
@@ -73,21 +71,12 @@ public:
     const ReplayMatchOutcome& Outcome() const { return outcome_; }
 
 private:
-    struct Ticker {
-        int frame = 0;
-        int player = 0;
-        const char* label = "";
-    };
-    void Plan();
     void ComputeTruth();
 
     const replay::Replay& replay_;
     int player_;
-    std::vector<int> participants_;          // the cars of the host's match, in the order they join
-    std::vector<int> carOfPlayer_;           // player -> car index, -1 for none
-    std::vector<std::vector<int>> touches_;  // by frame: the players whose cars touched the ball
-    std::vector<int> goalFrames_;            // frames where a team's goals rose
-    std::vector<Ticker> tickers_;            // in frame order
+    replay::MatchEvents events_;    // its participants are the host's cars, in the order they join
+    std::vector<int> carOfPlayer_;  // player -> car index, -1 for none
     ReplayPlayerTruth truth_;
     ReplayMatchOutcome outcome_;
 };
