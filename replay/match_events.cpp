@@ -18,17 +18,6 @@ constexpr int CreditSearchFrames = 90;  // frames before a shot or goal to look 
 constexpr float CreditReach = 375.0f;   // units: the player's car near enough the ball for that touch
 constexpr int GoalCounterFrames = 60;   // a scorer's counter rises within this many frames of the team's
 
-float Distance(const Vec3& a, const Vec3& b) {
-    const float dx = a.x - b.x, dy = a.y - b.y, dz = a.z - b.z;
-    return std::sqrt(dx * dx + dy * dy + dz * dz);
-}
-
-float Length(const Vec3& v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
-
-bool OnField(const MatchFrames& match, int player, std::size_t frame) {
-    return match.players[static_cast<std::size_t>(player)].frames[frame].onField;
-}
-
 }  // namespace
 
 Phase PhaseOf(const MatchFrames& match, std::size_t frame) {
@@ -67,7 +56,7 @@ MatchEvents DeriveMatchEvents(const Replay& replay) {
         int nearest = -1;
         float best = TouchReach;
         for (const int p : events.participants) {
-            if (!OnField(match, p, f)) continue;
+            if (!match.OnField(p, f)) continue;
             const float d = std::min(Distance(match.players[static_cast<std::size_t>(p)].frames[f].location, now.ball),
                                      Distance(match.players[static_cast<std::size_t>(p)].frames[f - 1].location, before.ball));
             if (d < best) {
@@ -160,7 +149,7 @@ MatchEvents DeriveMatchEvents(const Replay& replay) {
         int at = ticker.frame;
         for (int f = ticker.frame; f > lastFrame && f >= ticker.frame - CreditSearchFrames; --f) {
             const auto frame = static_cast<std::size_t>(f);
-            if (OnField(match, ticker.player, frame) && match.frames[frame].ballPresent &&
+            if (match.OnField(ticker.player, frame) && match.frames[frame].ballPresent &&
                 Distance(match.players[static_cast<std::size_t>(ticker.player)].frames[frame].location,
                          match.frames[frame].ball) < CreditReach) {
                 at = f;

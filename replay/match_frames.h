@@ -4,6 +4,7 @@
 // demolitions). Players are told apart by their platform id, whatever name they show.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -13,6 +14,9 @@ namespace replay {
 struct Vec3 {
     float x = 0.0f, y = 0.0f, z = 0.0f;
 };
+
+inline float Length(const Vec3& v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
+inline float Distance(const Vec3& a, const Vec3& b) { return Length({a.x - b.x, a.y - b.y, a.z - b.z}); }
 
 // A player's account: the platform (the game's system number: 1 Steam, 2 PlayStation, 4 Xbox,
 // 6 Switch, 7 PsyNet, 11 Epic, 0 split screen) and the id on it, a number or (Epic) text.
@@ -91,6 +95,7 @@ struct MatchFrames {
     std::uint64_t propertyUpdates = 0;
 
     int PlayerById(const PlayerId& id) const;  // -1 when none
+    bool OnField(int player, std::size_t frame) const { return players[static_cast<std::size_t>(player)].frames[frame].onField; }
 };
 
 }  // namespace replay

@@ -10,6 +10,8 @@ namespace sandbox {
 
 namespace {
 
+using replay::Distance;
+using replay::Length;
 using replay::MatchFrames;
 using replay::Vec3;
 
@@ -18,17 +20,6 @@ constexpr double EndIdleSeconds = 4.0;      // the podium after the end: long en
 constexpr double MenuSeconds = 1.0;
 
 double Micro(double seconds) { return std::round(seconds * 1e6) / 1e6; }
-
-float Distance(const Vec3& a, const Vec3& b) {
-    const float dx = a.x - b.x, dy = a.y - b.y, dz = a.z - b.z;
-    return std::sqrt(dx * dx + dy * dy + dz * dz);
-}
-
-float Length(const Vec3& v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
-
-bool OnField(const MatchFrames& match, int player, std::size_t frame) {
-    return match.players[static_cast<std::size_t>(player)].frames[frame].onField;
-}
 
 }  // namespace
 
@@ -92,7 +83,7 @@ void ReplayGame::ComputeTruth() {
         float nearest = PossessionRadius;
         int nearestTeam = -1;
         for (const int p : events_.participants) {
-            if (!OnField(match, p, f)) continue;
+            if (!match.OnField(p, f)) continue;
             const float d = Distance(match.players[static_cast<std::size_t>(p)].frames[f].location, game.ball);
             if (d < nearest) {
                 nearest = d;
@@ -180,7 +171,7 @@ void ReplayGame::Play(const Sink& sink) const {
         }
         before = phase;
         for (std::size_t c = 0; c < events_.participants.size(); ++c)
-            if (OnField(match, events_.participants[c], f)) event(GameEvent::CarSetInput, static_cast<int>(c));
+            if (match.OnField(events_.participants[c], f)) event(GameEvent::CarSetInput, static_cast<int>(c));
         for (const int p : events_.touches[f]) event(GameEvent::CarHitBall, carOfPlayer_[static_cast<std::size_t>(p)]);
         const bool goal =
             std::find(events_.goalFrames.begin(), events_.goalFrames.end(), static_cast<int>(f)) != events_.goalFrames.end();
