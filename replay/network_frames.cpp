@@ -110,7 +110,7 @@ struct ClassNet {
 };
 
 constexpr int MaxStreamId = 1 << 14;  // the game numbers a class's properties in the hundreds
-constexpr int MaxChannelLimit = 1 << 16;
+constexpr int MaxChannelLimit = 1 << 13;  // the game uses 1023
 constexpr float BoostPerSecond = 1.0f / 3.0f;  // a tank empties in 3 s of boosting
 
 struct Actor {
