@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <map>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -109,9 +110,11 @@ struct ClassNet {
     std::vector<StreamProperty> properties;  // by stream id
 };
 
-constexpr int MaxStreamId = 1 << 14;  // the game numbers a class's properties in the hundreds
-constexpr int MaxChannelLimit = 1 << 13;  // the game uses 1023
-constexpr float BoostPerSecond = 1.0f / 3.0f;  // a tank empties in 3 s of boosting
+constexpr int MaxStreamId = 1 << 14;                 // the game numbers a class's properties in the hundreds
+constexpr int MaxChannelLimit = 1 << 13;             // the game uses 1023
+constexpr std::size_t MaxCacheEntries = 4096;        // the game's replays have a few hundred classes
+constexpr std::size_t MaxClassProperties = 1 << 16;  // a class's properties with its parents', a few hundred
+constexpr float BoostPerSecond = 1.0f / 3.0f;        // a tank empties in 3 s of boosting
 
 struct Actor {
     bool open = false;
@@ -222,13 +225,19 @@ void FrameDecoder::BuildClasses() {
         entriesOfObject[cache[i].object].push_back(i);
     }
     // The entry a cache entry's parent id leads to: the nearest before it with that id (or, where none
-    // has it, the next lower one).
-    const auto parentEntry = [&](std::ptrdiff_t entry) -> std::ptrdiff_t {
-        for (int parentId = cache[static_cast<std::size_t>(entry)].parentId; parentId > 0; --parentId)
-            for (std::ptrdiff_t j = entry; j-- > 0;)
-                if (cache[static_cast<std::size_t>(j)].cacheId == parentId) return j;
-        return -1;
-    };
+    // has it, the one before it with the next lower id), worked out once for each.
+    if (cache.size() > MaxCacheEntries)
+        fail(std::to_string(cache.size()) + " class entries, more than the game has (" + std::to_string(MaxCacheEntries) + ")");
+    std::vector<std::ptrdiff_t> parentOf(cache.size(), -1);
+    std::map<int, std::size_t> seen;  // cacheId -> the latest entry with it, of the entries before
+    for (std::size_t i = 0; i < cache.size(); ++i) {
+        const int parentId = cache[i].parentId;
+        if (parentId > 0 && !seen.empty()) {
+            auto at = seen.upper_bound(parentId);  // the first id above it
+            if (at != seen.begin() && (--at)->first > 0) parentOf[i] = static_cast<std::ptrdiff_t>(at->second);
+        }
+        seen[cache[i].cacheId] = i;
+    }
 
     classes_.resize(cache.size());
     netOfClassObject_.assign(body_.objects.size(), -1);
@@ -246,8 +255,12 @@ void FrameDecoder::BuildClasses() {
             const auto object = firstObject.find(name);
             if (object != firstObject.end())
                 if (const auto entries = entriesOfObject.find(object->second); entries != entriesOfObject.end())
-                    for (const std::size_t e : entries->second)
+                    for (const std::size_t e : entries->second) {
                         properties.insert(properties.end(), cache[e].properties.begin(), cache[e].properties.end());
+                        if (properties.size() > MaxClassProperties)
+                            fail("the class \"" + std::string(net.className) +
+                                 "\" has more properties than the game's classes have");
+                    }
             if (!trajectory) trajectory = OwnTrajectory(name);
             if (const auto parent = ParentClassOf(name)) {
                 name = *parent;
@@ -258,7 +271,7 @@ void FrameDecoder::BuildClasses() {
                 continue;
             }
             if (entry < 0) break;
-            entry = parentEntry(entry);
+            entry = parentOf[static_cast<std::size_t>(entry)];
             if (entry < 0) break;
             name = body_.objects[static_cast<std::size_t>(cache[static_cast<std::size_t>(entry)].object)];
         }

@@ -272,6 +272,18 @@ TEST(DamagedReplays, TruncatedOrAlteredAnywhereAreRefusedOrRead) {
     EXPECT_GT(read + refused, 300);
 }
 
+// Found by fuzzing: a class entry naming a parent id in the billions once had the reader try every id
+// below it. Read without its checksums, it is refused at once, naming what is wrong.
+TEST(DamagedReplays, AClassEntryWithAFarParentIdIsRefusedAtOnce) {
+    const std::vector<std::uint8_t> bytes = replay::LoadReplayBytes(Replays / "fuzz-far-parent-id.replay");
+    try {
+        replay::ReadReplay(bytes, {true, false});
+        FAIL() << "read";
+    } catch (const replay::ReplayError& e) {
+        EXPECT_EQ(e.Part(), "class net cache") << e.what();
+    }
+}
+
 TEST(DamagedReplays, AFrameCountTheStreamCannotHoldIsRefusedBeforeAnythingIsKept) {
     std::vector<std::uint8_t> bytes = replay::LoadReplayBytes(Replays / "4375.replay");
     // The header's NumFrames value, raised to a billion, with the header's checksum made again.
