@@ -112,35 +112,31 @@ void ReadExplosion(BitReader& bits, AttributeValue& value) {
 // The most bits a packed vector takes: a size of 5 bits, then three values of up to 23.
 constexpr std::uint64_t LongestVector = 5 + 3 * 23;
 
-// A packed vector from a stream known to hold it whole.
-Vec3 ReadVectorUnchecked(BitReader& bits) {
-    // The size is bounded by 21 (Bounded): a fifth bit follows four only while they stay at 5 or below.
-    auto size = static_cast<std::uint32_t>(bits.Unchecked(4));
-    if (size <= 5 && bits.Unchecked(1)) size += 16;
+// A vector's three values from its size, x and y read together (two values of at most 23 bits), and z;
+// each is biased by 2^(size+1), in hundredths of a unit.
+Vec3 Unpack(std::uint32_t size, std::uint64_t xy, std::uint64_t z) {
     const unsigned width = size + 2;
     const std::int64_t bias = std::int64_t{1} << (size + 1);
-    const std::uint64_t xy = bits.Unchecked(2 * width);
     const std::uint64_t mask = (std::uint64_t{1} << width) - 1;
     const float x = static_cast<float>(static_cast<std::int64_t>(xy & mask) - bias);
     const float y = static_cast<float>(static_cast<std::int64_t>(xy >> width) - bias);
-    const float z = static_cast<float>(static_cast<std::int64_t>(bits.Unchecked(width)) - bias);
-    return {x / 100.0f, y / 100.0f, z / 100.0f};
+    return {x / 100.0f, y / 100.0f, static_cast<float>(static_cast<std::int64_t>(z) - bias) / 100.0f};
 }
 
 void SkipVector(BitReader& bits) { bits.Skip(3ull * (bits.Bounded(21) + 2)); }
 
 Vec3 ReadVector(BitReader& bits) {
-    if (bits.BitsLeft() >= LongestVector + 8) return ReadVectorUnchecked(bits);
+    if (bits.BitsLeft() >= LongestVector + 8) {
+        // The stream holds it whole: no check a read. The size is bounded by 21 (Bounded): a fifth bit
+        // follows four only while they stay at 5 or below.
+        auto size = static_cast<std::uint32_t>(bits.Unchecked(4));
+        if (size <= 5 && bits.Unchecked(1)) size += 16;
+        const std::uint64_t xy = bits.Unchecked(2 * (size + 2));
+        return Unpack(size, xy, bits.Unchecked(size + 2));
+    }
     const std::uint32_t size = bits.Bounded(21);
-    const unsigned width = size + 2;
-    const std::int64_t bias = std::int64_t{1} << (size + 1);
-    // x and y in one read (two values of at most 23 bits), then z.
-    const std::uint64_t xy = bits.Wide(2 * width);
-    const std::uint64_t mask = (std::uint64_t{1} << width) - 1;
-    const float x = static_cast<float>(static_cast<std::int64_t>(xy & mask) - bias);
-    const float y = static_cast<float>(static_cast<std::int64_t>(xy >> width) - bias);
-    const float z = static_cast<float>(static_cast<std::int64_t>(bits.Bits(width)) - bias);
-    return {x / 100.0f, y / 100.0f, z / 100.0f};
+    const std::uint64_t xy = bits.Wide(2 * (size + 2));
+    return Unpack(size, xy, bits.Bits(size + 2));
 }
 
 void SkipSmallRotation(BitReader& bits) {
