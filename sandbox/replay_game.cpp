@@ -28,15 +28,6 @@ ReplayGame::ReplayGame(const replay::Replay& replay, int player)
     carOfPlayer_.assign(replay.match.players.size(), -1);
     for (std::size_t i = 0; i < events_.participants.size(); ++i)
         carOfPlayer_[static_cast<std::size_t>(events_.participants[i])] = static_cast<int>(i);
-    outcome_.goals[0] = events_.goals[0];
-    outcome_.goals[1] = events_.goals[1];
-    outcome_.overtime = events_.overtime;
-    outcome_.finished = events_.finished;
-    outcome_.endsOnGoal = events_.endsOnGoal;
-    outcome_.endsOnGoalScorer = events_.endsOnGoalScorer;
-    outcome_.playlistId = events_.playlistId;
-    outcome_.playlistTitle = PlaylistTitle(events_.playlistId);
-    outcome_.clock = events_.clock;
     ComputeTruth();
 }
 
@@ -204,7 +195,7 @@ void ReplayGame::Play(const Sink& sink) const {
             emit(record::Frame{});
         }
     };
-    if (outcome_.finished) {
+    if (events_.finished) {
         event(GameEvent::MatchWinnerSet);
         event(GameEvent::MatchEnded);
         idle(EndIdleSeconds);

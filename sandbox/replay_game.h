@@ -46,17 +46,8 @@ struct ReplayPlayerTruth {
     int demolitions = 0, demolished = 0;
 };
 
-// How the match went, as the frames show it (replay::MatchEvents), with the playlist's title.
-struct ReplayMatchOutcome {
-    int goals[2] = {0, 0};
-    bool overtime = false;
-    bool finished = false;
-    bool endsOnGoal = false;
-    std::string endsOnGoalScorer;
-    int playlistId = -1;
-    std::string playlistTitle;
-    double clock = 0.0;
-};
+// How the match went, as the frames show it.
+using ReplayMatchOutcome = replay::MatchEvents;
 
 class ReplayGame {
 public:
@@ -68,7 +59,7 @@ public:
     void Play(const Sink& sink) const;
 
     const ReplayPlayerTruth& Truth() const { return truth_; }
-    const ReplayMatchOutcome& Outcome() const { return outcome_; }
+    const ReplayMatchOutcome& Outcome() const { return events_; }
 
 private:
     void ComputeTruth();
@@ -78,7 +69,6 @@ private:
     replay::MatchEvents events_;    // its participants are the host's cars, in the order they join
     std::vector<int> carOfPlayer_;  // player -> car index, -1 for none
     ReplayPlayerTruth truth_;
-    ReplayMatchOutcome outcome_;
 };
 
 }  // namespace sandbox

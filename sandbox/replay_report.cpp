@@ -18,8 +18,8 @@ std::string Format(const char* format, auto... values) {
 const char* TeamName(int team) { return team == 0 ? "blue" : team == 1 ? "orange" : "none"; }
 
 std::string Result(const ReplayMatchOutcome& outcome) {
-    std::string text = Format("%s, blue %d - %d orange%s", outcome.playlistTitle.c_str(), outcome.goals[0], outcome.goals[1],
-                              outcome.overtime ? " after overtime" : "");
+    std::string text = Format("%s, blue %d - %d orange%s", PlaylistTitle(outcome.playlistId).c_str(), outcome.goals[0],
+                              outcome.goals[1], outcome.overtime ? " after overtime" : "");
     text += outcome.finished ? ", played to its end" : ", the recording stops before the match's end";
     text += Format(", %.1f s of match clock", outcome.clock);
     return text;
