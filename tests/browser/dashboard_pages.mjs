@@ -48,6 +48,12 @@ async function signIn(page, key) {
   await Promise.all([page.waitForURL(`${base}/`), page.getByRole('button', { name: 'Sign in' }).click()]);
 }
 
+// Clicks what leads to another page and waits until that page has loaded: reading the page before
+// it has would read the one being left, or nothing.
+async function follow(page, target) {
+  await Promise.all([page.waitForNavigation({ waitUntil: 'load' }), target.click()]);
+}
+
 const text = (page, selector) => page.locator(selector).innerText();
 const rows = (page, selector) =>
   page.$$eval(`${selector} tbody tr`, (trs) => trs.map((tr) => [...tr.children].map((cell) => cell.textContent.trim())));
@@ -120,7 +126,7 @@ try {
   same(new URL(stranger.url()).pathname, '/signin', 'a page without sign-in goes to');
   same((await stranger.request.get(`${base}/api/matches`)).status(), 401, 'the API without sign-in');
   await stranger.getByLabel('API key').fill('zk_not_a_key');
-  await stranger.getByRole('button', { name: 'Sign in' }).click();
+  await follow(stranger, stranger.getByRole('button', { name: 'Sign in' }));
   check((await text(stranger, 'main')).includes('not known'), 'a wrong key is said to be unknown');
   await accessible(stranger);
 
@@ -143,7 +149,7 @@ try {
 
   // Filters: the hostile playlist alone, then a date range holding only January.
   await page.getByLabel('Playlist').selectOption({ label: expected.hostile });
-  await Promise.all([page.waitForLoadState('load'), page.getByRole('button', { name: 'Show' }).click()]);
+  await follow(page, page.getByRole('button', { name: 'Show' }));
   check((await text(page, '#trend-count')).startsWith('1 match charted'), 'the playlist filter charts its one match');
   await chartsDrawn(page, 1);
   await page.goto(`${base}/?from=2026-01-01&to=2026-01-31&last=all`);
@@ -152,19 +158,19 @@ try {
   check((await text(page, '#trend-count')).startsWith('10 matches'), 'the last 10');
   const scripts = await page.$$eval('script', (all) => all.map((s) => s.getAttribute('src') || s.type));
   same(scripts, ['application/json', '/assets/echarts.min.js', '/assets/pages.js'], 'scripts of the page');
-  await page.getByRole('link', { name: 'its licence' }).click();
+  await follow(page, page.getByRole('link', { name: 'its licence' }));
   check((await page.locator('body').innerText()).includes('Apache License'), 'the chart library\'s licence is served');
   await page.goBack();
 
   // Matches: 25 a page, sorted by a heading, the second page holding the rest.
-  await page.getByRole('link', { name: 'Matches', exact: true }).click();
+  await follow(page, page.getByRole('link', { name: 'Matches', exact: true }));
   same((await rows(page, '#matches')).length, 25, 'rows of the first page');
   same(await text(page, '#page-of'), `Page 1 of ${Math.ceil(expected.matches / 25)}`, 'pages');
-  await page.getByRole('link', { name: 'Shots' }).click();
+  await follow(page, page.getByRole('link', { name: 'Shots' }));
   same((await rows(page, '#matches'))[0][3], String(expected.mostShots), 'most shots first');
-  await page.getByRole('link', { name: /Shots/ }).click();
+  await follow(page, page.getByRole('link', { name: /Shots/ }));
   same((await rows(page, '#matches'))[0][3], String(expected.fewestShots), 'fewest shots first after a second click');
-  await page.getByRole('link', { name: 'Next' }).click();
+  await follow(page, page.getByRole('link', { name: 'Next' }));
   same((await rows(page, '#matches')).length, expected.matches - 25, 'rows of the last page');
   await page.goto(`${base}/matches`);
   const listed = await text(page, '#matches');
@@ -173,7 +179,7 @@ try {
   await accessible(page);
 
   // One match: its figures beside the playlist's average and its shots drawn on the field.
-  await page.locator('#matches tbody tr a').first().click();
+  await follow(page, page.locator('#matches tbody tr a').first());
   const figures = await rows(page, '#figures');
   same(figures.find((row) => row[0] === 'Shots')?.[1], String(expected.newest.shots), 'the match page\'s shots');
   await chartsDrawn(page);
