@@ -9,9 +9,9 @@
 void ZANDO::ExportHeatmapCsv(std::string thenLine) {
     const std::string fileName = zando::FileInFolder(gameWrapper->GetDataFolder(), "shot_heatmap_data.csv");
     std::string csv = "X,Y,Shots,Position\n";
-    for (std::size_t y = 0; y < match.shotHeatmap.size() && y < sampling.positionHeatmap.size(); ++y) {
-        for (std::size_t x = 0; x < match.shotHeatmap[y].size() && x < sampling.positionHeatmap[y].size(); ++x) {
-            const float shot = match.shotHeatmap[y][x], position = sampling.positionHeatmap[y][x];
+    for (std::size_t y = 0; y < tracker.match.shotHeatmap.size() && y < tracker.sampling.positionHeatmap.size(); ++y) {
+        for (std::size_t x = 0; x < tracker.match.shotHeatmap[y].size() && x < tracker.sampling.positionHeatmap[y].size(); ++x) {
+            const float shot = tracker.match.shotHeatmap[y][x], position = tracker.sampling.positionHeatmap[y][x];
             if (!(shot > 0.0f || position > 0.0f)) continue;
             csv += std::to_string(x) + "," + std::to_string(y) + "," + zando::NumberText(shot) + "," +
                    zando::NumberText(position) + "\n";

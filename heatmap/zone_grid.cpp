@@ -15,7 +15,7 @@ int CellOf(float scaled, int cells) {
 
 }  // namespace
 
-ZANDO::Zone ZANDO::ZoneOf(float x, float y, int team) const {
+ZANDO::Zone ZANDO::ZoneOf(float x, float y, int team) {
     using zando::constants::fieldLength, zando::constants::fieldWidth;
     const float u = 1.0f - (x + fieldLength * 0.5f) / fieldLength;
     float v = (y + fieldWidth * 0.5f) / fieldWidth;

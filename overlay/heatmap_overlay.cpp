@@ -34,10 +34,10 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
     if (!gameWrapper) return;
     ServerWrapper state = gameWrapper->GetCurrentGameState();
     if (state.IsNull()) return;
-    if (match.shotHeatmap.size() != GridRows || allTimeShotHeatmap.size() != GridRows) return;
+    if (tracker.match.shotHeatmap.size() != GridRows || allTimeShotHeatmap.size() != GridRows) return;
 
-    const Grid<float>& shotGrid = settings.showAllTimeHeatmap ? allTimeShotHeatmap : match.shotHeatmap;
-    const Grid<int32_t>& goalGrid = settings.showAllTimeHeatmap ? allTimeGoalHeatmap : match.goalHeatmap;
+    const Grid<float>& shotGrid = settings.showAllTimeHeatmap ? allTimeShotHeatmap : tracker.match.shotHeatmap;
+    const Grid<int32_t>& goalGrid = settings.showAllTimeHeatmap ? allTimeGoalHeatmap : tracker.match.goalHeatmap;
     const zando::Placement place = HeatmapOverlayPlacement(canvas.GetSize());
     const float S = place.scale, O = settings.windowOpacity;
     const auto s = [S](float value) { return Trunc(value * S); };

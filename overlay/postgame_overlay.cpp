@@ -62,15 +62,15 @@ void ZANDO::RenderPostGameOverlay(CanvasWrapper canvas) {
     const float averageSpeed = AverageSpeed();
     const int kph = figures::Kph(averageSpeed);
     const int possessionPercent = figures::Whole(PossessionPercent());
-    const int seconds = Trunc(match.gameTime);
+    const int seconds = Trunc(tracker.match.gameTime);
 
     if (settings.minimalisticMode) {
         zando::SetColor(canvas, {120, 200, 255, A});
         Text(px + s(20), py + s(18), "⚡ STATS");
         std::string line;
         if (settings.showSpeed) line += "Spd:" + std::to_string(kph) + "kph";
-        if (settings.showBoost) line += "Bst:" + std::to_string(Trunc(match.boostUsed));
-        if (settings.showShots) line += "Shts:" + std::to_string(match.shots);
+        if (settings.showBoost) line += "Bst:" + std::to_string(Trunc(tracker.match.boostUsed));
+        if (settings.showShots) line += "Shts:" + std::to_string(tracker.match.shots);
         if (settings.showPossession) line += "Poss:" + std::to_string(possessionPercent) + "%";
         if (settings.showGameTime) {
             const int rest = seconds % 60;
@@ -115,28 +115,28 @@ void ZANDO::RenderPostGameOverlay(CanvasWrapper canvas) {
          "BOOST USAGE",
          {255, 180, 60},
          {255, 250, 240},
-         "Collected: " + std::to_string(Trunc(match.boostCollected)),
-         "Used: " + std::to_string(Trunc(match.boostUsed)),
+         "Collected: " + std::to_string(Trunc(tracker.match.boostCollected)),
+         "Used: " + std::to_string(Trunc(tracker.match.boostUsed)),
          averageOf(std::to_string(Trunc(past.boostCollected)) + " / " + std::to_string(Trunc(past.boostUsed)))},
         {settings.showShots,
          "SHOTS ON GOAL",
          {255, 100, 130},
          {255, 245, 250},
-         std::to_string(match.shots) + " shots",
+         std::to_string(tracker.match.shots) + " shots",
          "",
          averageOf(figures::Tenths(past.shots) + " shots")},
         {settings.showPossession,
          "BALL POSSESSION",
          {100, 255, 150},
          {245, 255, 250},
-         figures::PossessionText(match.possessionTime, PossessionPercent()),
+         figures::PossessionText(tracker.match.possessionTime, PossessionPercent()),
          "",
          averageOf(std::to_string(Trunc(past.possessionPercent)) + "%")},
         {settings.showGameTime,
          "MATCH DURATION",
          {180, 160, 220},
          {250, 245, 255},
-         figures::DurationText(match.gameTime),
+         figures::DurationText(tracker.match.gameTime),
          "",
          ""},
     };

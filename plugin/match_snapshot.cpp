@@ -34,12 +34,12 @@ BAKKESMOD_PLUGIN_EXPORT int zando_match_snapshot(ZandoMatchSnapshot* out, std::u
     {
         zando::StateLock state(loaded->stateLock);
         snapshot.averageSpeed = loaded->AverageSpeed();
-        snapshot.boostCollected = loaded->match.boostCollected;
-        snapshot.boostUsed = loaded->match.boostUsed;
-        snapshot.possessionTime = loaded->match.possessionTime;
-        snapshot.gameTime = loaded->match.gameTime;
-        snapshot.shots = loaded->match.shots;
-        snapshot.goals = loaded->match.goals;
+        snapshot.boostCollected = loaded->tracker.match.boostCollected;
+        snapshot.boostUsed = loaded->tracker.match.boostUsed;
+        snapshot.possessionTime = loaded->tracker.match.possessionTime;
+        snapshot.gameTime = loaded->tracker.match.gameTime;
+        snapshot.shots = loaded->tracker.match.shots;
+        snapshot.goals = loaded->tracker.match.goals;
     }
     snapshot.version = ZandoMatchSnapshotVersion;
     snapshot.size = static_cast<std::uint32_t>(std::min<std::size_t>(capacity, sizeof snapshot));

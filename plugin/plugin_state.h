@@ -57,38 +57,6 @@ struct MatchFlags {
     bool uploadedThisMatch = false;      // this match's statistics were uploaded
 };
 
-// What the tick samplers remember from one sample to the next (cleared with the match's figures).
-struct MatchSampling {
-    float lastBoostAmount = -1.0f;           // previous tick's boost, 0..1; negative = no reading yet
-    float lastMeasuredSpeed = 0.0f;          // units/s, the latest speed measured
-    float lastPossessionSampleTime = -1.0f;  // match clock at the latest possession sample; negative = none
-    bool hasPossession = false;              // outcome of the latest possession sample
-    Grid<float> positionHeatmap;             // exported as the CSV's "Position" column; nothing adds to it
-};
-
-// The event handlers' memory of their previous event, started afresh with each match followed (a goal
-// of a new match in the zone of the previous match's last goal is not that goal again); ResetStats
-// leaves it.
-struct EventGuards {
-    float lastSpeedSampleTime = -1.0f;          // match clock of the last speed reading, s
-    Vector lastCarLocation{0.0f, 0.0f, 0.0f};   // local car at the last speed reading
-    float lastShotTime = -5.0f;                 // match clock of the last counted shot, s
-    Vector lastShotLocation{0.0f, 0.0f, 0.0f};  // where the last counted shot was placed
-    float lastGoalEventTime = -5.0f;            // match clock of the last goal counted from the stat ticker, s
-    int lastGoalEventCol = -999;
-    int lastGoalEventRow = -999;
-    float lastGoalHitTime = -5.0f;  // match clock of the last goal counted from the ball entering a goal, s
-    int lastGoalHitCol = -999;
-    int lastGoalHitRow = -999;
-};
-
-// The latest ball hit (kept by ResetStats: a shot right after a reset is placed where it was hit).
-struct BallTouch {
-    Vector lastTouchLocation{0.0f, 0.0f, 0.0f};  // the local car's location at the latest ball hit
-    float lastTouchTime = -10.0f;                // match clock at that hit; negative = none recorded
-    bool lastTouchByLocalCar = false;            // whether the car that made that hit was the local car
-};
-
 // The zone inspector's choice: a block of zones from its corner zone (cleared by ResetStats).
 struct ZoneSelection {
     int32_t selectedZoneCol = -1;  // -1 = none

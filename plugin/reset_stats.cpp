@@ -3,11 +3,7 @@
 
 void ZANDO::ResetStats() {
     cvarManager->log("[RESET STATS] Clearing all data...");
-    static_cast<MatchFigures&>(match) = {};
-    sampling = {};
-    SizeGrid(match.shotHeatmap);
-    SizeGrid(match.goalHeatmap);
-    SizeGrid(sampling.positionHeatmap);
+    tracker.ClearFigures();
     panel.selection = {};
     flags.inGoalReplay = false;
     flags.uploadedThisMatch = false;

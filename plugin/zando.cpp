@@ -25,10 +25,7 @@ void ZANDO::LoadLocked() {
     // What a write cut short by a kill left: its temporary file, which nothing would ever remove.
     dataFolder = gameWrapper->GetDataFolder();
     zando::RemoveLeftTemporaries(dataFolder, "zando_");
-    SizeGrid(sampling.positionHeatmap);
-    SizeGrid(match.shotHeatmap);
     SizeGrid(allTimeShotHeatmap);
-    SizeGrid(match.goalHeatmap);
     SizeGrid(allTimeGoalHeatmap);
 
     RegisterSettingsVariables();

@@ -27,9 +27,10 @@
 #include "base/blocking_check.h"
 #include "base/grid.h"
 #include "base/worker.h"
-#include "plugin/match_record.h"
 #include "plugin/plugin_state.h"
 #include "plugin/service_addresses.h"
+#include "tracking/match_record.h"
+#include "tracking/match_tracker.h"
 
 struct InProgressField;  // a figure kept across a reload (tracking/match_in_progress.cpp)
 namespace zando {
@@ -99,9 +100,12 @@ public:
 
     // [SECTION] Operations
     void ResetStats();
-    float AverageSpeed() const { return match.AverageSpeed(); }
+    float AverageSpeed() const { return tracker.match.AverageSpeed(); }
     // Share of the sampled game time in which the player's team had the ball, percent; 0 without game time.
-    float PossessionPercent() const { return match.gameTime > 0.0f ? match.possessionTime / match.gameTime * 100.0f : 0.0f; }
+    float PossessionPercent() const {
+        const MatchRecord& match = tracker.match;
+        return match.gameTime > 0.0f ? match.possessionTime / match.gameTime * 100.0f : 0.0f;
+    }
 
     // Copies a settings variable's new value into its member; the change callback of every variable.
     void OnSettingChanged(CVarWrapper cvar);
@@ -120,15 +124,18 @@ public:
     // ended, its record as it was at the end. Does nothing when no end is pending.
     void FinishMatchAfterMmrDelay(GameWrapper* game);
     // The figures and metadata of the match followed now, as the statistics file and the upload write them.
-    MatchRecord CurrentRecord() const;
+    MatchRecord CurrentRecord() const { return tracker.match; }
 
-    // [SECTION] Touches, shots and goals
+    // [SECTION] Touches, shots and goals: the hooks read the game and feed the tracker
     void RecordBallTouch(CarWrapper hitter);
     void HandleGoalHit(BallWrapper ball);  // the ball is the caller of the goal event
     void HandleStatEvent(void* params);
+    // A shot or goal the tracker counted: its console lines, and its heat in the all-time grids, saved.
+    void CountIntoAllTime(const zando::Counted& counted);
 
     // [SECTION] Per-tick sampling and metadata
     void SampleTick();
+    std::vector<zando::CarPlace> carPlaces;  // the cars of the latest possession sample
     void CaptureMatchMetadata();
     void ReadFinalScore(ServerWrapper state);  // into finalScore
 
@@ -196,13 +203,9 @@ public:
     std::string InvalidConnectionSetting() const;
 
     // [SECTION] Zone heatmap
-    struct Zone {
-        int column;  // 0..GridCols-1
-        int row;     // 0..GridRows-1
-        bool operator==(const Zone&) const = default;
-    };
+    using Zone = zando::Zone;
     // The zone of a world position; rows are oriented by the team so that row 0 is the end it attacks.
-    Zone ZoneOf(float x, float y, int team) const;
+    static Zone ZoneOf(float x, float y, int team);
     std::filesystem::path AllTimeHeatmapPath() const;
     // True when the file was written. A failure says why, once while saves keep failing when
     // afterEveryShot (each shot and goal saves: a full disk would fill the console), always otherwise.
@@ -214,14 +217,11 @@ public:
     // The all-time file found at load could not be read (nor kept as a backup): saves leave it alone.
     bool allTimeFileHeld = false;  // set at load, then the worker's
 
-    // [SECTION] State (plugin/plugin_state.h, plugin/match_record.h)
-    zando::SettingsMirror settings;  // the settings variables' values
-    MatchRecord match;               // the figures and metadata of the match followed now
-    zando::MatchSampling sampling;   // what the tick samplers remember
-    zando::MatchFlags flags;         // where the match followed now stands
-    zando::EventGuards guards;       // the handlers' memory of their previous event
-    zando::BallTouch touch;          // the latest ball hit
-    zando::PanelState panel;         // the control panel's own state
+    // [SECTION] State (plugin/plugin_state.h, tracking/match_record.h)
+    zando::SettingsMirror settings;               // the settings variables' values
+    zando::MatchTracker tracker{&ZANDO::ZoneOf};  // the counting of the match followed now, and its record
+    zando::MatchFlags flags;                      // where the match followed now stands
+    zando::PanelState panel;                      // the control panel's own state
 
     // [SECTION] All-time grids (kept across matches, persisted in the all-time file)
     Grid<float> allTimeShotHeatmap;    // shot heat over all matches
@@ -298,8 +298,6 @@ private:
     // The same write on the worker itself (a step of a longer piece of its work); true when written.
     bool WriteExportNow(const std::string& fileName, const std::string& content, const std::string& prefix,
                         const std::string& successLine);
-    void CountGoal(Zone zone);
-    static bool GoalAlreadyCounted(float now, Zone zone, float lastTime, Zone lastZone, float otherPathTime);
 
     // The end of a match waiting for the new MMR: what is written and sent 3 s after the end.
     struct PendingMatchEnd {

@@ -337,7 +337,7 @@ TEST_F(AllTimeFile, AGoalCellAtTheLargestCountStaysThereInsteadOfTurningNegative
     match.SetClock(50.0f);
     match.CarHitBall(local);
     match.StatTicker(local, "Goal");
-    EXPECT_EQ(Z().match.goals, 1);
+    EXPECT_EQ(Z().tracker.match.goals, 1);
     EXPECT_EQ(Z().allTimeGoalHeatmap[31][25], Largest);
     EXPECT_TRUE(SameBytes(ReadFile(Path()), Version2({}, {{31 * 50 + 25, Largest}})));
 }

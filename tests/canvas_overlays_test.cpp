@@ -57,8 +57,8 @@ protected:
         return count;
     }
     void Shots(int row, int column, int shots, int goals = 0) {
-        Z().match.shotHeatmap[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = 5.0f * static_cast<float>(shots);
-        Z().match.goalHeatmap[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = goals;
+        Z().tracker.match.shotHeatmap[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = 5.0f * static_cast<float>(shots);
+        Z().tracker.match.goalHeatmap[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = goals;
     }
 
     host::RecordingCanvas canvas;
@@ -336,13 +336,13 @@ TEST_F(CanvasOverlays, BothOverlaysStayWholeOnEveryScreenAtEveryScale) {
 
 TEST_F(CanvasOverlays, ThePostGameCardShowsTheMatchAndItsCompactLine) {
     Z().settings.showPostGame = true;
-    Z().match.speedSum = 1444.5f * 10;  // 52 kph, 32 mph
-    Z().match.speedSamples = 10;
-    Z().match.boostCollected = 812.9f;
-    Z().match.boostUsed = 310.7f;
-    Z().match.shots = 4;
-    Z().match.gameTime = 307.9f;
-    Z().match.possessionTime = 145.0f;  // 47 %
+    Z().tracker.match.speedSum = 1444.5f * 10;  // 52 kph, 32 mph
+    Z().tracker.match.speedSamples = 10;
+    Z().tracker.match.boostCollected = 812.9f;
+    Z().tracker.match.boostUsed = 310.7f;
+    Z().tracker.match.shots = 4;
+    Z().tracker.match.gameTime = 307.9f;
+    Z().tracker.match.possessionTime = 145.0f;  // 47 %
     Frame();
     for (const char* text : {"52 kph  /  32 mph", "Collected: 812", "Used: 310", "4 shots", "145s  (47%)", "5m 7s"})
         EXPECT_NE(canvas.FindText(text), nullptr) << text;
@@ -359,8 +359,8 @@ TEST_F(CanvasOverlays, ThePostGameCardShowsTheMatchAndItsCompactLine) {
 
     // Nothing measured: zeros, not a division by zero; all blocks off: the title only.
     Z().settings.minimalisticMode = false;
-    Z().match.speedSamples = 0;
-    Z().match.gameTime = 0.0f;
+    Z().tracker.match.speedSamples = 0;
+    Z().tracker.match.gameTime = 0.0f;
     Z().settings.showSpeed = true;
     Frame();
     EXPECT_NE(canvas.FindText("0 kph  /  0 mph"), nullptr);

@@ -189,8 +189,8 @@ TEST_F(ControlPanel, EnableAndDisableAllStatsUpdateThePreview) {
 
 TEST_F(ControlPanel, TheZoneInspectorSelectsTheClickedZoneOnlyWhenThePanelIsUnderTheMouse) {
     ShowTab(2);
-    Z().match.shotHeatmap[4][8] = 10.0f;
-    Z().match.goalHeatmap[4][8] = 1;
+    Z().tracker.match.shotHeatmap[4][8] = 10.0f;
+    Z().tracker.match.goalHeatmap[4][8] = 1;
     // The grid starts under the heading and its text: find its first cell's top edge, then its left
     // edge, by clicking down and then across until a zone is selected.
     const ImGuiWindow* content = ImGuiDriver::Window("Content");
@@ -266,12 +266,12 @@ std::string WithoutSpaces(std::string text) {
 TEST_F(ControlPanel, AFigureReadsTheSameOnTheCardThePanelAndTheSettingsPage) {
     // Figures whose rounding and cutting differ: 38.6 kph, 24.0 mph, 58.7 s of 245.9 s (23.9 %).
     match.StartMatch();
-    Z().match.speedSum = 1072.2f * 10;
-    Z().match.speedSamples = 10;
-    Z().match.possessionTime = 58.7f;
-    Z().match.gameTime = 245.9f;
-    Z().match.boostCollected = 100.9f;
-    Z().match.boostUsed = 50.7f;
+    Z().tracker.match.speedSum = 1072.2f * 10;
+    Z().tracker.match.speedSamples = 10;
+    Z().tracker.match.possessionTime = 58.7f;
+    Z().tracker.match.gameTime = 245.9f;
+    Z().tracker.match.boostCollected = 100.9f;
+    Z().tracker.match.boostUsed = 50.7f;
     Z().settings.showPostGame = true;
     host::RecordingCanvas card;
     Host().RenderFrame(&card);

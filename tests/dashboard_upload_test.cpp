@@ -32,11 +32,11 @@ protected:
     void SetUp() override {
         Z().settings.uploadEnabled = true;
         Z().settings.apiKey = Key;
-        Z().match.shots = 3;
-        Z().match.goals = 1;
-        Z().match.gameTime = 287.6f;
-        Z().match.playlistName = "Ranked Doubles";
-        Z().match.shotHeatmap[30][25] = 10.0f;
+        Z().tracker.match.shots = 3;
+        Z().tracker.match.goals = 1;
+        Z().tracker.match.gameTime = 287.6f;
+        Z().tracker.match.playlistName = "Ranked Doubles";
+        Z().tracker.match.shotHeatmap[30][25] = 10.0f;
     }
     std::filesystem::path Folder(const std::string& name) {
         const auto folder = home.path() / name;
@@ -148,12 +148,12 @@ TEST_F(DashboardUpload, PreconditionsAreCheckedInOrderAndLeaveTheFlagsAlone) {
     EXPECT_EQ(Upload(), (Lines{"[ZANDO] ⚠ Upload already in progress - skipping duplicate upload"}));
     EXPECT_TRUE(Z().flags.uploadInProgress);
     Z().flags.uploadInProgress = false;
-    Z().match.shots = Z().match.goals = 0;
-    Z().match.gameTime = 9.9f;
+    Z().tracker.match.shots = Z().tracker.match.goals = 0;
+    Z().tracker.match.gameTime = 9.9f;
     EXPECT_EQ(Upload(), (Lines{"[ZANDO] ℹ No significant activity to upload (< 10s, no shots/goals)"}));
 
     // 10.0 s is enough: the attempt runs (against an address nobody listens on).
-    Z().match.gameTime = 10.0f;
+    Z().tracker.match.gameTime = 10.0f;
     Z().settings.serverUrl = "http://127.0.0.1:9";
     const Lines lines = Upload();
     ASSERT_EQ(lines.size(), 4u);
@@ -264,18 +264,18 @@ TEST_F(DashboardUpload, OverHttpsAnAuthorityTrustedByConfigurationIsAccepted) {
 TEST_F(DashboardUpload, TheBodyLimitIsOneHundredThousandBytes) {
     DashboardServer server(Folder("server"), Key, {"--statuses", "500"});
     Z().settings.serverUrl = server.Url();
-    Z().match.playlistName.clear();
+    Z().tracker.match.playlistName.clear();
     Upload();
     ASSERT_EQ(server.Requests().size(), 1u);
     const std::size_t bare = server.Requests()[0]["body"].get<std::string>().size();  // the timestamp has a fixed width
 
-    Z().match.playlistName.assign(100000 - bare, 'x');
+    Z().tracker.match.playlistName.assign(100000 - bare, 'x');
     const Lines sent = Upload();
     ExpectAttempt(sent, "[ZANDO] ✗ Upload failed: Server error (500)");
     EXPECT_EQ(sent[1], "[ZANDO] JSON payload size: 100000 bytes");
     EXPECT_EQ(server.Requests().size(), 2u);
 
-    Z().match.playlistName += "x";
+    Z().tracker.match.playlistName += "x";
     EXPECT_EQ(Upload(), (Lines{DefaultStart, "[ZANDO] ✗ JSON payload too large (100001 bytes) - aborting upload"}));
     EXPECT_FALSE(Z().flags.uploadInProgress);
     EXPECT_EQ(server.Requests().size(), 2u);
@@ -306,18 +306,18 @@ TEST_F(DashboardUpload, MendedKeysTitlesAndAddressesAreSentSafelyOrNotAtAll) {
 
     // A key longer than 256 bytes signs correctly; a title with quotes and a backslash keeps the body JSON.
     Z().settings.serverUrl = server.Url();
-    Z().match.playlistName = "Rumble \"Ranked\" \\ Tuesday\tnight";
+    Z().tracker.match.playlistName = "Rumble \"Ranked\" \\ Tuesday\tnight";
     ExpectAttempt(Upload(), "[ZANDO] ✅ Stats uploaded successfully! (Status: 200)");
     ASSERT_EQ(server.Requests().size(), 1u);
     EXPECT_TRUE(server.Requests()[0]["signature_ok"].get<bool>());
-    EXPECT_EQ(nlohmann::json::parse(server.Requests()[0]["body"].get<std::string>())["playlist"], Z().match.playlistName);
+    EXPECT_EQ(nlohmann::json::parse(server.Requests()[0]["body"].get<std::string>())["playlist"], Z().tracker.match.playlistName);
 }
 
 TEST_F(DashboardUpload, FiguresThatAreNotFiniteNumbersAreSentAndWrittenAsZeroAndSaidSo) {
     DashboardServer server(Folder("server"), Key);
     Z().settings.serverUrl = server.Url();
-    Z().match.mmrChange = std::numeric_limits<float>::infinity();
-    Z().match.boostUsed = std::numeric_limits<float>::quiet_NaN();
+    Z().tracker.match.mmrChange = std::numeric_limits<float>::infinity();
+    Z().tracker.match.boostUsed = std::numeric_limits<float>::quiet_NaN();
     Upload();
     EXPECT_TRUE(Logged("[EXPORT] ⚠ boostUsed is not a finite number - written as 0"));
     EXPECT_TRUE(Logged("[ZANDO] ⚠ boostUsed is not a finite number - sent as 0"));
@@ -339,5 +339,5 @@ TEST_F(DashboardUpload, ARatingThatIsNotANumberIsNotTakenAsTheInitialMmr) {
     Z().flags.matchActive = false;
     match.Fire(zando_test::events::CountdownBeginState);
     EXPECT_TRUE(Logged("[METADATA] Initial MMR is not a number - continuing without it"));
-    EXPECT_EQ(Z().match.initialMmr, 0.0f);
+    EXPECT_EQ(Z().tracker.match.initialMmr, 0.0f);
 }

@@ -39,9 +39,9 @@ protected:
     Lines EndMatch(int shots) {
         Z().flags.matchFinished = false;
         Z().flags.uploadedThisMatch = false;
-        Z().match.shots = shots;
-        Z().match.goals = 1;
-        Z().match.gameTime = 120.0f;
+        Z().tracker.match.shots = shots;
+        Z().tracker.match.goals = 1;
+        Z().tracker.match.gameTime = 120.0f;
         const std::size_t before = RawLines().size();
         match.Fire(zando_test::events::MatchEnded);
         return {RawLines().begin() + static_cast<std::ptrdiff_t>(before), RawLines().end()};

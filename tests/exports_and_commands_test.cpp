@@ -21,11 +21,11 @@ TEST_F(ExportsAndCommands, TheCsvListsZonesWithHeatOnly) {
     EXPECT_EQ(Run("export_heatmap"), (Lines{"Heatmap exported to: " + Data("shot_heatmap_data.csv").string()}));
     EXPECT_EQ(zando_test::ReadTextFile(Data("shot_heatmap_data.csv")), "X,Y,Shots,Position\n");
 
-    Z().match.shotHeatmap[31][25] = 5.0f;
-    Z().match.shotHeatmap[0][49] = 10.0f;
-    Z().match.shotHeatmap[61][0] = 0.25f;
-    Z().sampling.positionHeatmap[40][7] = 1.5f;  // where the car was, without a shot
-    Z().sampling.positionHeatmap[31][25] = 2.0f;
+    Z().tracker.match.shotHeatmap[31][25] = 5.0f;
+    Z().tracker.match.shotHeatmap[0][49] = 10.0f;
+    Z().tracker.match.shotHeatmap[61][0] = 0.25f;
+    Z().tracker.sampling.positionHeatmap[40][7] = 1.5f;  // where the car was, without a shot
+    Z().tracker.sampling.positionHeatmap[31][25] = 2.0f;
     Run("export_heatmap");
     EXPECT_EQ(zando_test::ReadTextFile(Data("shot_heatmap_data.csv")),
               "X,Y,Shots,Position\n49,0,10,0\n25,31,5,2\n7,40,0,1.5\n0,61,0.25,0\n")
@@ -33,18 +33,18 @@ TEST_F(ExportsAndCommands, TheCsvListsZonesWithHeatOnly) {
 }
 
 TEST_F(ExportsAndCommands, TheStatsFileHasItsHundredAndFortyOneLines) {
-    Z().match.shots = 4;
-    Z().match.goals = 1;
-    Z().match.speedSum = 1500.0f * 3;
-    Z().match.speedSamples = 3;
-    Z().match.boostCollected = 812.5f;
-    Z().match.boostUsed = 1234.5678f;
-    Z().match.gameTime = 300.0f;
-    Z().match.possessionTime = 121.5f;
-    Z().match.teamPossessionTime = 160.25f;
-    Z().match.opponentPossessionTime = 0.0001f;
-    Z().match.shotHeatmap[0][1] = 5.0f;
-    Z().match.goalHeatmap[61][49] = 2;
+    Z().tracker.match.shots = 4;
+    Z().tracker.match.goals = 1;
+    Z().tracker.match.speedSum = 1500.0f * 3;
+    Z().tracker.match.speedSamples = 3;
+    Z().tracker.match.boostCollected = 812.5f;
+    Z().tracker.match.boostUsed = 1234.5678f;
+    Z().tracker.match.gameTime = 300.0f;
+    Z().tracker.match.possessionTime = 121.5f;
+    Z().tracker.match.teamPossessionTime = 160.25f;
+    Z().tracker.match.opponentPossessionTime = 0.0001f;
+    Z().tracker.match.shotHeatmap[0][1] = 5.0f;
+    Z().tracker.match.goalHeatmap[61][49] = 2;
     EXPECT_EQ(Run("export_stats"), (Lines{"[EXPORT] Stats exported to: " + Data("zando_stats.json").string()}));
     const Lines lines = zando_test::SplitLines(zando_test::ReadTextFile(Data("zando_stats.json")));
     ASSERT_EQ(lines.size(), 141u);
@@ -67,7 +67,7 @@ TEST_F(ExportsAndCommands, TheStatsFileHasItsHundredAndFortyOneLines) {
     EXPECT_EQ(lines[140], "}");
     EXPECT_EQ(zando_test::ReadTextFile(Data("zando_stats.json")).back(), '\n');
 
-    Z().match.speedSamples = 0;
+    Z().tracker.match.speedSamples = 0;
     Run("export_stats");
     const Lines again = zando_test::SplitLines(zando_test::ReadTextFile(Data("zando_stats.json")));
     EXPECT_EQ(again[4], "  \"averageSpeed\": 0,");
@@ -117,9 +117,9 @@ TEST_F(ExportsAndCommands, EachCommandSaysWhatItDidAndWritesItsSetting) {
     EXPECT_EQ(Run("toggle_heatmap_view"), (Lines{"Showing CURRENT GAME heatmap"}));
     EXPECT_TRUE(Z().settings.minimalisticMode && Z().settings.stickyMode);
 
-    Z().match.shots = 3;
+    Z().tracker.match.shots = 3;
     EXPECT_EQ(Run("reset_stats"), (Lines{"[RESET STATS] Clearing all data...", "[MANUAL RESET] All stats cleared"}));
-    EXPECT_EQ(Z().match.shots, 0);
+    EXPECT_EQ(Z().tracker.match.shots, 0);
     EXPECT_FALSE(Z().settings.showPostGame);
     EXPECT_EQ(Value("zando_show_postgame"), "1") << "the variable is not written";
 }

@@ -134,7 +134,7 @@ TEST(HostConformance, ThePluginsLockIsTakenThroughItsHelperOnly) {
 // The folders stand in layers, the floor first; a file includes only from its own layer and those
 // below.
 TEST(HostConformance, NoIncludeRunsBackUpTheLayers) {
-    const std::vector<std::string> layers = {"base",    "replay", "host",   "plugin", "tracking", "heatmap", "history",
+    const std::vector<std::string> layers = {"base",    "replay", "host",   "tracking", "plugin", "heatmap", "history",
                                              "overlay", "export", "upload", "ui",     "sandbox",  "bench"};
     const auto layerOf = [&](const std::string& path) {
         if (path.rfind("bakkesmod/", 0) == 0) return 2;  // the SDK's headers, in host/sdk

@@ -73,10 +73,10 @@ TEST_F(MatchEndFlows, APluginLoadedDuringAMatchSamplesItFromThatMoment) {
         local.location.X = static_cast<float>(tick) * 10.0f;  // 1200 units/s
         match.CarInput(local);
     }
-    EXPECT_GT(Z().match.speedSamples, 100);
+    EXPECT_GT(Z().tracker.match.speedSamples, 100);
     EXPECT_NEAR(Z().AverageSpeed(), 1200.0f, 1.0f);
-    EXPECT_NEAR(Z().match.gameTime, 119.0f / 120.0f, 0.01f);
-    EXPECT_EQ(Z().match.playlistName, "Ranked Doubles");
+    EXPECT_NEAR(Z().tracker.match.gameTime, 119.0f / 120.0f, 0.01f);
+    EXPECT_EQ(Z().tracker.match.playlistName, "Ranked Doubles");
 }
 
 TEST_F(MatchEndFlows, AResetOrANewMatchInsideTheWaitLeavesTheEndedMatchsRecordAsItWas) {
@@ -94,8 +94,8 @@ TEST_F(MatchEndFlows, AResetOrANewMatchInsideTheWaitLeavesTheEndedMatchsRecordAs
     EXPECT_EQ(stats["goals"], 2);
     EXPECT_TRUE(Logged("[METADATA] MMR Change: -10.000000 (Initial: 1000.000000, Final: 990.000000)"));
     // The match followed now keeps its own figures.
-    EXPECT_EQ(Z().match.shots, 0);
-    EXPECT_EQ(Z().match.playlistName, "Ranked Duel");
+    EXPECT_EQ(Z().tracker.match.shots, 0);
+    EXPECT_EQ(Z().tracker.match.playlistName, "Ranked Duel");
     EXPECT_TRUE(Z().flags.matchActive);
 }
 
@@ -110,8 +110,8 @@ TEST_F(MatchEndFlows, AMatchLeftEarlyLeavesTheNextMatchClean) {
     MarkLines();
     match.Fire(events::CountdownBeginState);
     EXPECT_EQ(NewLines()[1], "[COUNTDOWN] New match starting - resetting stats and hiding UI");
-    EXPECT_EQ(Z().match.playlistName, "Ranked Doubles");
-    EXPECT_EQ(Z().match.initialMmr, 1500.0f);
+    EXPECT_EQ(Z().tracker.match.playlistName, "Ranked Doubles");
+    EXPECT_EQ(Z().tracker.match.initialMmr, 1500.0f);
 }
 
 TEST_F(MatchEndFlows, AGoalOfANewMatchWhereThePreviousMatchsLastGoalWasCounts) {
@@ -128,7 +128,7 @@ TEST_F(MatchEndFlows, AGoalOfANewMatchWhereThePreviousMatchsLastGoalWasCounts) {
     match.SetBall({0, 5200, 93});
     match.BallHitGoal();
     match.StatTicker(second, "Goal");
-    EXPECT_EQ(Z().match.goals, 1);
-    EXPECT_EQ(CellSum(Z().match.goalHeatmap), 1);
+    EXPECT_EQ(Z().tracker.match.goals, 1);
+    EXPECT_EQ(CellSum(Z().tracker.match.goalHeatmap), 1);
     EXPECT_EQ(CellSum(Z().allTimeGoalHeatmap), 2);
 }

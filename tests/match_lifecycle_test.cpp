@@ -94,12 +94,12 @@ TEST_F(MatchLifecycle, ActiveBeginStateResetsOnlyWhenNoMatchIsFollowed) {
     EXPECT_FALSE(Z().flags.trackingPaused);
 
     Z().flags.matchActive = false;
-    Z().match.shots = 3;
+    Z().tracker.match.shots = 3;
     MarkLines();
     match.Fire(events::ActiveBeginState);
     EXPECT_EQ(NewLines(), (Lines{"[RESET] Active.BeginState - NEW match starting, resetting and hiding UI",
                                  "[RESET STATS] Clearing all data..."}));
-    EXPECT_EQ(Z().match.shots, 0);
+    EXPECT_EQ(Z().tracker.match.shots, 0);
     EXPECT_TRUE(Z().flags.matchActive);
     EXPECT_FALSE(Z().flags.trackingPaused || Z().settings.showHeatmap || Z().settings.showPostGame);
 }
@@ -158,7 +158,7 @@ TEST_F(MatchLifecycle, WithAnInitialMmrTheEndWaitsThreeSecondsForTheNewRating) {
     Host().Advance(0.1);
     EXPECT_EQ(NewLines(), Join({"[METADATA] MMR Change: 9.500000 (Initial: 1012.500000, Final: 1022.000000)"}, ExportAndUpload(),
                                {"[STATS] Match ended processing complete (delayed for MMR)."}));
-    EXPECT_FLOAT_EQ(Z().match.mmrChange, 9.5f);
+    EXPECT_FLOAT_EQ(Z().tracker.match.mmrChange, 9.5f);
     EXPECT_FALSE(Z().flags.awaitingMmrUpload);
 }
 
@@ -174,20 +174,20 @@ TEST_F(MatchLifecycle, AFinalMmrThatIsMissingOrFailsLeavesTheChangeAlone) {
     ASSERT_FALSE(NewLines().empty());
     EXPECT_EQ(NewLines().front(), "[METADATA] Final MMR was 0 or invalid, skipping MMR change calc");
     EXPECT_EQ(NewLines().back(), "[STATS] Match winner set processing complete (delayed for MMR).");
-    EXPECT_EQ(Z().match.mmrChange, 0.0f);
+    EXPECT_EQ(Z().tracker.match.mmrChange, 0.0f);
 
     // The next match, whose new rating cannot be read at all.
     match.Fire(events::MatchDestroyed);
     match.SetMmr(11, 1012.5f);
     match.Fire(events::CountdownBeginState);
-    Z().match.mmrChange = 4.0f;
+    Z().tracker.match.mmrChange = 4.0f;
     Host().World().mmr.failing = true;
     match.Fire(events::MatchEnded);
     MarkLines();
     Host().Advance(3.0);
     ASSERT_FALSE(NewLines().empty());
     EXPECT_EQ(NewLines().front(), "[METADATA] Failed to get final MMR in delayed callback");
-    EXPECT_EQ(Z().match.mmrChange, 4.0f);
+    EXPECT_EQ(Z().tracker.match.mmrChange, 4.0f);
     EXPECT_FALSE(Z().flags.awaitingMmrUpload);
 }
 
@@ -207,14 +207,14 @@ TEST_F(MatchLifecycle, TheDelayedEndNeverTouchesAPluginObjectDeletedMeanwhile) {
 TEST_F(MatchLifecycle, DestroyedFinishesAFollowedMatchOnlyWhenItHasSomethingToReportAndAlwaysStopsFollowingIt) {
     StartPlaying();
     match.Fire(events::InitGame);
-    Z().match.gameTime = 5.0f;
+    Z().tracker.match.gameTime = 5.0f;
     MarkLines();
     match.Fire(events::MatchDestroyed);
     EXPECT_TRUE(NewLines().empty());
     EXPECT_FALSE(Z().flags.matchActive) << "a match left early is not followed any more: the next one starts afresh";
 
     match.Fire(events::InitGame);
-    Z().match.gameTime = 5.1f;
+    Z().tracker.match.gameTime = 5.1f;
     MarkLines();
     match.Fire(events::MatchDestroyed);
     Lines destroyed = ExportAndUpload();
@@ -232,11 +232,11 @@ TEST_F(MatchLifecycle, AReloadDuringAMatchKeepsItsFiguresAndWhatDoesNotFitIsIgno
     const auto playAndUnload = [&] {
         StartPlaying();
         Host().World().currentGame->secondsElapsed = 120.0f;
-        Z().match.shots = 3;
-        Z().match.goals = 1;
-        Z().match.boostCollected = 412.5f;
-        Z().match.shotHeatmap[10][12] = 15.0f;
-        Z().match.goalHeatmap[10][12] = 1;
+        Z().tracker.match.shots = 3;
+        Z().tracker.match.goals = 1;
+        Z().tracker.match.boostCollected = 412.5f;
+        Z().tracker.match.shotHeatmap[10][12] = 15.0f;
+        Z().tracker.match.goalHeatmap[10][12] = 1;
         zando.Unload();
         ASSERT_TRUE(std::filesystem::exists(kept));
     };
@@ -250,12 +250,12 @@ TEST_F(MatchLifecycle, AReloadDuringAMatchKeepsItsFiguresAndWhatDoesNotFitIsIgno
     Host().World().currentGame->secondsElapsed = 121.5f;
     load();
     EXPECT_TRUE(Logged("[ACTIVE] Picked up the match's figures from before the reload: 3 shots, 1 goals"));
-    EXPECT_EQ(Z().match.shots, 3);
-    EXPECT_EQ(Z().match.goals, 1);
-    EXPECT_EQ(Z().match.boostCollected, 412.5f);
-    EXPECT_EQ(Z().match.shotHeatmap[10][12], 15.0f);
-    EXPECT_EQ(Z().match.goalHeatmap[10][12], 1);
-    EXPECT_EQ(CellSum(Z().match.shotHeatmap), 15.0f) << "nothing else";
+    EXPECT_EQ(Z().tracker.match.shots, 3);
+    EXPECT_EQ(Z().tracker.match.goals, 1);
+    EXPECT_EQ(Z().tracker.match.boostCollected, 412.5f);
+    EXPECT_EQ(Z().tracker.match.shotHeatmap[10][12], 15.0f);
+    EXPECT_EQ(Z().tracker.match.goalHeatmap[10][12], 1);
+    EXPECT_EQ(CellSum(Z().tracker.match.shotHeatmap), 15.0f) << "nothing else";
 
     struct Case {
         const char* what;
@@ -282,7 +282,7 @@ TEST_F(MatchLifecycle, AReloadDuringAMatchKeepsItsFiguresAndWhatDoesNotFitIsIgno
         c.between();
         load();
         EXPECT_TRUE(Logged(std::string("[ACTIVE] The figures kept at the last unload were ignored: ") + c.why));
-        EXPECT_EQ(Z().match.shots, 0);
-        EXPECT_EQ(CellSum(Z().match.shotHeatmap), 0.0f);
+        EXPECT_EQ(Z().tracker.match.shots, 0);
+        EXPECT_EQ(CellSum(Z().tracker.match.shotHeatmap), 0.0f);
     }
 }

@@ -23,14 +23,14 @@ TEST_F(MatchMetadata, TheRankedListAddsPlaylistsTheGameReportsAsNotRanked) {
     EXPECT_EQ(CaptureFor(&solo), (Lines{"[METADATA] GetbRanked returned false, but playlist ID 13 is ranked - overriding",
                                         "[METADATA] Playlist: Ranked Solo Standard | Ranked: Yes | Playlist ID: 13",
                                         "[METADATA] Initial MMR: 980.250000 (Playlist ID: 13, Ranked: Yes)"}));
-    EXPECT_TRUE(Z().match.isRanked);
-    EXPECT_EQ(Z().match.playlistId, 13);
-    EXPECT_FLOAT_EQ(Z().match.initialMmr, 980.25f);
+    EXPECT_TRUE(Z().tracker.match.isRanked);
+    EXPECT_EQ(Z().tracker.match.playlistId, 13);
+    EXPECT_FLOAT_EQ(Z().tracker.match.initialMmr, 980.25f);
 
     const host::game::Playlist casual{"Casual Doubles", 0, 12};
     CaptureFor(&casual);
-    EXPECT_FALSE(Z().match.isRanked);
-    EXPECT_EQ(Z().match.playlistName, "Casual Doubles");
+    EXPECT_FALSE(Z().tracker.match.isRanked);
+    EXPECT_EQ(Z().tracker.match.playlistName, "Casual Doubles");
 
     const host::game::Playlist tournament{"Tournament", 1, 99};
     EXPECT_EQ(CaptureFor(&tournament).front(), "[METADATA] Playlist: Tournament | Ranked: Yes | Playlist ID: 99")
@@ -38,10 +38,10 @@ TEST_F(MatchMetadata, TheRankedListAddsPlaylistsTheGameReportsAsNotRanked) {
 }
 
 TEST_F(MatchMetadata, WithoutPlaylistOrIdNoMmrIsReadAndTheEndIsNotDelayed) {
-    Z().match.initialMmr = 5.0f;
+    Z().tracker.match.initialMmr = 5.0f;
     EXPECT_EQ(CaptureFor(nullptr), (Lines{"[METADATA] Playlist is null, using defaults"}));
-    EXPECT_EQ(Z().match.playlistName, "Unknown");
-    EXPECT_EQ(Z().match.initialMmr, 0.0f);
+    EXPECT_EQ(Z().tracker.match.playlistName, "Unknown");
+    EXPECT_EQ(Z().tracker.match.initialMmr, 0.0f);
 
     const host::game::Playlist freeplay{"Freeplay", 0, 0};
     EXPECT_EQ(CaptureFor(&freeplay), (Lines{"[METADATA] Playlist: Freeplay | Ranked: No | Playlist ID: 0"}));
@@ -52,7 +52,7 @@ TEST_F(MatchMetadata, WithoutPlaylistOrIdNoMmrIsReadAndTheEndIsNotDelayed) {
 TEST_F(MatchMetadata, AnUnavailableRatingServiceIsLoggedAndTheMatchGoesOn) {
     Host().World().mmr.failing = true;
     EXPECT_EQ(CaptureFor(&zando_test::RankedDoubles).back(), "[METADATA] Failed to get MMR - continuing without it");
-    EXPECT_EQ(Z().match.initialMmr, 0.0f);
+    EXPECT_EQ(Z().tracker.match.initialMmr, 0.0f);
 }
 
 TEST_F(MatchMetadata, TheNewRatingIsTakenOnlyOnceTheServiceHasSyncedIt) {
@@ -60,7 +60,7 @@ TEST_F(MatchMetadata, TheNewRatingIsTakenOnlyOnceTheServiceHasSyncedIt) {
     match.SetMmr(11, 1000.0f);
     Z().flags.matchActive = false;
     match.Fire(events::CountdownBeginState);
-    ASSERT_FLOAT_EQ(Z().match.initialMmr, 1000.0f);
+    ASSERT_FLOAT_EQ(Z().tracker.match.initialMmr, 1000.0f);
 
     // The match's update is still on its way when the 3 s are up: the old rating is not a change of 0.
     match.Fire(events::MatchEnded);
@@ -68,7 +68,7 @@ TEST_F(MatchMetadata, TheNewRatingIsTakenOnlyOnceTheServiceHasSyncedIt) {
     MarkLines();
     Host().Advance(3.0);
     EXPECT_EQ(NewLines().front(), "[METADATA] Failed to get final MMR in delayed callback");
-    EXPECT_FLOAT_EQ(Z().match.mmrChange, 0.0f);
+    EXPECT_FLOAT_EQ(Z().tracker.match.mmrChange, 0.0f);
 
     // The next match: the update arrived within the 3 s.
     Host().World().mmr.syncing = false;
@@ -82,18 +82,18 @@ TEST_F(MatchMetadata, TheNewRatingIsTakenOnlyOnceTheServiceHasSyncedIt) {
     MarkLines();
     Host().Advance(1.5);
     EXPECT_EQ(NewLines().front(), "[METADATA] MMR Change: 9.000000 (Initial: 1000.000000, Final: 1009.000000)");
-    EXPECT_FLOAT_EQ(Z().match.mmrChange, 9.0f);
+    EXPECT_FLOAT_EQ(Z().tracker.match.mmrChange, 9.0f);
 }
 
 TEST_F(MatchMetadata, NoMatchAtAllChangesNothing) {
     StartPlaying(&zando_test::RankedDoubles);
     Z().flags.matchActive = false;
     match.RemoveMatch();
-    Z().match.playlistName = "Previous";
+    Z().tracker.match.playlistName = "Previous";
     MarkLines();
     match.Fire(events::CountdownBeginState);
     EXPECT_EQ(NewLines().back(), "[METADATA] Server is null, cannot capture match metadata");
-    EXPECT_EQ(Z().match.playlistName, "Previous");
+    EXPECT_EQ(Z().tracker.match.playlistName, "Previous");
 }
 
 // A match that the game starts with its active state (no InitGame, no countdown first), after a
@@ -103,7 +103,7 @@ TEST_F(MatchMetadata, AMatchStartedByItsActiveStateReadsItsOwnMetadataAtItsFirst
     match.SetMmr(11, 1012.5f);
     Z().flags.matchActive = false;
     match.Fire(events::CountdownBeginState);
-    ASSERT_EQ(Z().match.playlistId, 11);
+    ASSERT_EQ(Z().tracker.match.playlistId, 11);
     match.Fire(events::MatchEnded);
     Host().Advance(3.0);
     ASSERT_FALSE(Z().flags.matchActive) << "the first match is over";
@@ -118,8 +118,8 @@ TEST_F(MatchMetadata, AMatchStartedByItsActiveStateReadsItsOwnMetadataAtItsFirst
     const Lines lines = NewLines();
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines[1], "[COUNTDOWN] First kickoff of this match - reading match metadata");
-    EXPECT_EQ(Z().match.playlistId, 10);
-    EXPECT_FLOAT_EQ(Z().match.initialMmr, 640.0f);
+    EXPECT_EQ(Z().tracker.match.playlistId, 10);
+    EXPECT_FLOAT_EQ(Z().tracker.match.initialMmr, 640.0f);
 }
 
 TEST_F(MatchMetadata, TheFinalMmrIsAskedForThePlaylistOfTheMatchStart) {
@@ -133,7 +133,7 @@ TEST_F(MatchMetadata, TheFinalMmrIsAskedForThePlaylistOfTheMatchStart) {
     match.SetMmr(10, 500.0f);
     match.SetMmr(11, 1000.0f);
     Host().Advance(3.0);
-    EXPECT_FLOAT_EQ(Z().match.mmrChange, -12.5f);
+    EXPECT_FLOAT_EQ(Z().tracker.match.mmrChange, -12.5f);
 }
 
 TEST_F(MatchMetadata, AMatchFollowedSinceLoadOrInitGameReadsItsMetadataAtItsFirstKickoffOnly) {
@@ -142,12 +142,12 @@ TEST_F(MatchMetadata, AMatchFollowedSinceLoadOrInitGameReadsItsMetadataAtItsFirs
         StartPlaying(&zando_test::RankedDoubles);
         if (std::string(start) != "load") match.Fire(start);
         ASSERT_TRUE(Z().flags.matchActive);
-        Z().match.initialMmr = 0.0f;
+        Z().tracker.match.initialMmr = 0.0f;
         MarkLines();
         match.Fire(events::CountdownBeginState);
         EXPECT_EQ(NewLines().at(1), "[COUNTDOWN] First kickoff of this match - reading match metadata") << start;
-        EXPECT_FLOAT_EQ(Z().match.initialMmr, 1200.5f) << start;
-        EXPECT_EQ(Z().match.playlistId, 11) << start;
+        EXPECT_FLOAT_EQ(Z().tracker.match.initialMmr, 1200.5f) << start;
+        EXPECT_EQ(Z().tracker.match.playlistId, 11) << start;
 
         MarkLines();
         match.Fire(events::CountdownBeginState);  // the kickoff after a goal

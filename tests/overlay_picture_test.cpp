@@ -25,7 +25,7 @@ TEST_F(OverlayPicture, TheCardAndTheHeatmapAreWhereAndWhatTheCanvasCallsSay) {
     match.StartMatch();
     Z().settings.showPostGame = Z().settings.showHeatmap = true;
     Z().settings.windowOpacity = 1.0f;
-    Z().match.shotHeatmap[30][25] = 5.0f;
+    Z().tracker.match.shotHeatmap[30][25] = 5.0f;
     Host().RenderFrame(&screen.BeginFrame());
     const host::ScreenImage image = screen.EndFrame();
 
@@ -97,7 +97,7 @@ TEST_F(OverlayPicture, ZonesCoverTheirShareOfTheFieldAndNothingCoversAnythingAtE
     std::vector<std::pair<int, int>> shots;
     for (int i = 0; i < 40; ++i) {
         const int row = static_cast<int>(random() % 62), col = static_cast<int>(random() % 50);
-        Z().match.shotHeatmap[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)] += 5.0f;
+        Z().tracker.match.shotHeatmap[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)] += 5.0f;
         shots.emplace_back(row, col);
     }
     const auto frame = [&](Vector2 size) {

@@ -44,7 +44,7 @@ TEST(PluginEntryPoints, OneObjectPerProcessAndDeleteMeIsIdempotent) {
     EXPECT_EQ(second->get(), object);
 
     auto* constructed = static_cast<ZANDO*>(object);
-    EXPECT_TRUE(constructed->sampling.positionHeatmap.empty()) << "grids are sized by onLoad, not the constructor";
+    EXPECT_TRUE(constructed->tracker.sampling.positionHeatmap.empty()) << "grids are sized by onLoad, not the constructor";
     EXPECT_EQ(constructed->settings.serverUrl, zando::FallbackServerUrl);
     EXPECT_EQ(constructed->panel.menuTitle, "ZANDO");
 
@@ -63,10 +63,10 @@ TEST(PluginLoad, AfterOnLoadTheMatchRecordIsFreshPausedAndSized) {
     EXPECT_TRUE(z.settings.showHeatmap);
     EXPECT_FALSE(z.settings.showPostGame);
     EXPECT_EQ(z.settings.serverUrl, zando::DefaultServerUrl);
-    for (const auto* grid : {&z.sampling.positionHeatmap, &z.match.shotHeatmap, &z.allTimeShotHeatmap}) {
+    for (const auto* grid : {&z.tracker.sampling.positionHeatmap, &z.tracker.match.shotHeatmap, &z.allTimeShotHeatmap}) {
         EXPECT_EQ(*grid, Grid<float>(62, 50));
     }
-    for (const auto* grid : {&z.match.goalHeatmap, &z.allTimeGoalHeatmap}) {
+    for (const auto* grid : {&z.tracker.match.goalHeatmap, &z.allTimeGoalHeatmap}) {
         EXPECT_EQ(*grid, Grid<int32_t>(62, 50));
     }
     EXPECT_EQ(zando.Lines(), (std::vector<std::string>{"[RESET STATS] Clearing all data...",
@@ -113,11 +113,11 @@ TEST(PluginSnapshot, GivesTheMatchFiguresWhileLoadedAndOnlyWhatTheReaderHasRoomF
     ASSERT_NE(selectTab, nullptr);
 
     auto& zando = *static_cast<ZANDO*>(loaded.plugin->Object());
-    zando.match.shots = 7;
-    zando.match.goals = 2;
-    zando.match.boostUsed = 312.5f;
-    zando.match.speedSum = 3000.0f;
-    zando.match.speedSamples = 2;
+    zando.tracker.match.shots = 7;
+    zando.tracker.match.goals = 2;
+    zando.tracker.match.boostUsed = 312.5f;
+    zando.tracker.match.speedSum = 3000.0f;
+    zando.tracker.match.speedSamples = 2;
     ZandoMatchSnapshot whole{};
     ASSERT_EQ(snapshotOf(&whole, sizeof whole), 1);
     EXPECT_EQ(whole.version, 1u);

@@ -109,8 +109,8 @@ TEST(RenderThread, ButtonsPressedDuringAMatchDoTheirWorkOnTheGameThreadAndTheMat
 
     const ZANDO& z = zando.Zando();
     ASSERT_GT(played.truth.shots, 0) << "a match with shots to count";
-    EXPECT_EQ(z.match.shots, played.truth.shots);
-    EXPECT_EQ(z.match.goals, played.truth.goals);
+    EXPECT_EQ(z.tracker.match.shots, played.truth.shots);
+    EXPECT_EQ(z.tracker.match.goals, played.truth.goals);
     const std::filesystem::path data = host.DataFolder();
     EXPECT_TRUE(std::filesystem::exists(data / "zando_stats.json"));
     EXPECT_TRUE(std::filesystem::exists(data / "shot_heatmap_data.csv"));

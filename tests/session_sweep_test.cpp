@@ -66,7 +66,7 @@ zando_test::ZoneCounts PlacedNow(host::Host& host) {
     host::LoadedPlugin* plugin = host.FindPlugin("ZANDO");
     if (!plugin || !plugin->Object()) return {};
     const ZANDO& zando = *static_cast<const ZANDO*>(plugin->Object());
-    return zando_test::CountsOfGrids(zando.match.shotHeatmap, zando.match.goalHeatmap);
+    return zando_test::CountsOfGrids(zando.tracker.match.shotHeatmap, zando.tracker.match.goalHeatmap);
 }
 
 struct PlayedSession {

@@ -150,57 +150,57 @@ TEST(ResetCommand, ClearsTheMatchRecordButNotFlagsAllTimeGridsOrMetadata) {
     TempDir home;
     LoadedZando zando(home.path());
     ZANDO& z = zando.Zando();
-    z.match.shots = 4;
-    z.match.goals = 2;
-    z.match.speedSum = 9000.0f;
-    z.match.speedSamples = 10;
-    z.match.boostCollected = 112.0f;
-    z.match.boostUsed = 40.0f;
-    z.sampling.lastBoostAmount = 0.5f;
-    z.match.possessionTime = z.match.teamPossessionTime = 30.0f;
-    z.match.opponentPossessionTime = 20.0f;
-    z.match.gameTime = 60.0f;
-    z.sampling.hasPossession = z.flags.inGoalReplay = z.flags.uploadedThisMatch = z.flags.awaitingMmrUpload = true;
-    z.sampling.lastPossessionSampleTime = 59.9f;
-    z.match.playlistId = 11;
+    z.tracker.match.shots = 4;
+    z.tracker.match.goals = 2;
+    z.tracker.match.speedSum = 9000.0f;
+    z.tracker.match.speedSamples = 10;
+    z.tracker.match.boostCollected = 112.0f;
+    z.tracker.match.boostUsed = 40.0f;
+    z.tracker.sampling.lastBoostAmount = 0.5f;
+    z.tracker.match.possessionTime = z.tracker.match.teamPossessionTime = 30.0f;
+    z.tracker.match.opponentPossessionTime = 20.0f;
+    z.tracker.match.gameTime = 60.0f;
+    z.tracker.sampling.hasPossession = z.flags.inGoalReplay = z.flags.uploadedThisMatch = z.flags.awaitingMmrUpload = true;
+    z.tracker.sampling.lastPossessionSampleTime = 59.9f;
+    z.tracker.match.playlistId = 11;
     z.panel.selection.zoneSelected = true;
     z.panel.selection.selectedZoneCol = z.panel.selection.selectedZoneRow = 3;
     z.flags.trackingPaused = false;
-    z.match.shotHeatmap[5][6] = 10.0f;
-    z.match.goalHeatmap[5][6] = 1;
+    z.tracker.match.shotHeatmap[5][6] = 10.0f;
+    z.tracker.match.goalHeatmap[5][6] = 1;
     z.allTimeShotHeatmap[5][6] = 15.0f;
     z.allTimeGoalHeatmap[5][6] = 2;
     z.settings.showPostGame = true;
     z.flags.matchActive = false;
-    z.touch.lastTouchTime = 12.0f;
-    z.match.playlistName = "Ranked Doubles";
-    z.match.initialMmr = 1000.0f;
+    z.tracker.touch.lastTouchTime = 12.0f;
+    z.tracker.match.playlistName = "Ranked Doubles";
+    z.tracker.match.initialMmr = 1000.0f;
 
     zando.Run("zando_reset_stats ignored words");
     EXPECT_EQ(std::vector<std::string>(zando.Lines().end() - 2, zando.Lines().end()),
               (std::vector<std::string>{"[RESET STATS] Clearing all data...", "[ZANDO] Stats have been reset!"}));
-    EXPECT_EQ(z.match.shots + z.match.goals + z.match.speedSamples + z.match.playlistId, 0);
-    EXPECT_EQ(z.match.speedSum + z.match.boostCollected + z.match.boostUsed + z.match.possessionTime +
-                  z.match.teamPossessionTime + z.match.opponentPossessionTime + z.match.gameTime,
+    EXPECT_EQ(z.tracker.match.shots + z.tracker.match.goals + z.tracker.match.speedSamples + z.tracker.match.playlistId, 0);
+    EXPECT_EQ(z.tracker.match.speedSum + z.tracker.match.boostCollected + z.tracker.match.boostUsed + z.tracker.match.possessionTime +
+                  z.tracker.match.teamPossessionTime + z.tracker.match.opponentPossessionTime + z.tracker.match.gameTime,
               0.0f);
     EXPECT_EQ(z.AverageSpeed(), 0.0f);
-    EXPECT_EQ(z.sampling.lastBoostAmount, -1.0f);
-    EXPECT_EQ(z.sampling.lastPossessionSampleTime, -1.0f);
-    EXPECT_FALSE(z.sampling.hasPossession || z.flags.inGoalReplay || z.flags.uploadedThisMatch || z.flags.awaitingMmrUpload ||
+    EXPECT_EQ(z.tracker.sampling.lastBoostAmount, -1.0f);
+    EXPECT_EQ(z.tracker.sampling.lastPossessionSampleTime, -1.0f);
+    EXPECT_FALSE(z.tracker.sampling.hasPossession || z.flags.inGoalReplay || z.flags.uploadedThisMatch || z.flags.awaitingMmrUpload ||
                  z.panel.selection.zoneSelected);
     EXPECT_EQ(z.panel.selection.selectedZoneCol, -1);
     EXPECT_EQ(z.panel.selection.selectedZoneRow, -1);
     EXPECT_TRUE(z.flags.trackingPaused);
-    EXPECT_EQ(z.match.shotHeatmap.size(), 62u);
-    EXPECT_EQ(z.match.shotHeatmap[5].size(), 50u);
-    EXPECT_EQ(z.match.shotHeatmap[5][6], 0.0f);
-    EXPECT_EQ(z.match.goalHeatmap[5][6], 0);
+    EXPECT_EQ(z.tracker.match.shotHeatmap.size(), 62u);
+    EXPECT_EQ(z.tracker.match.shotHeatmap[5].size(), 50u);
+    EXPECT_EQ(z.tracker.match.shotHeatmap[5][6], 0.0f);
+    EXPECT_EQ(z.tracker.match.goalHeatmap[5][6], 0);
 
     EXPECT_EQ(z.allTimeShotHeatmap[5][6], 15.0f);
     EXPECT_EQ(z.allTimeGoalHeatmap[5][6], 2);
     EXPECT_TRUE(z.settings.showPostGame);
     EXPECT_FALSE(z.flags.matchActive);
-    EXPECT_EQ(z.touch.lastTouchTime, 12.0f);
-    EXPECT_EQ(z.match.playlistName, "Ranked Doubles");
-    EXPECT_EQ(z.match.initialMmr, 1000.0f);
+    EXPECT_EQ(z.tracker.touch.lastTouchTime, 12.0f);
+    EXPECT_EQ(z.tracker.match.playlistName, "Ranked Doubles");
+    EXPECT_EQ(z.tracker.match.initialMmr, 1000.0f);
 }

@@ -22,9 +22,9 @@ protected:
         match.StatTicker(*local, "Shot on Goal");
         for (int row = 0; row < GridRows; ++row)
             for (int column = 0; column < GridCols; ++column)
-                if (Z().match.shotHeatmap[row][column] > 0) {
+                if (Z().tracker.match.shotHeatmap[row][column] > 0) {
                     std::pair<int, int> zone{column, row};
-                    Z().match.shotHeatmap[row][column] = 0;
+                    Z().tracker.match.shotHeatmap[row][column] = 0;
                     return zone;
                 }
         return {-1, -1};
@@ -43,7 +43,7 @@ TEST_F(ShotsAndGoals, ShotsArePlacedAtTheLastTouchOnTheZoneGrid) {
     // Exactly on the field's edges (X +-5120, Y +-4096): the zones at the edges, not one beyond.
     EXPECT_EQ(ShotZone({-5120, -4096, 17}, 70), std::make_pair(49, 61));
     EXPECT_EQ(ShotZone({5120, 4096, 17}, 80), std::make_pair(0, 0));
-    EXPECT_EQ(Z().match.shots, 8);
+    EXPECT_EQ(Z().tracker.match.shots, 8);
     EXPECT_FLOAT_EQ(CellSum(Z().allTimeShotHeatmap), 40.0f);
     EXPECT_TRUE(Logged("[SHOT] Using last touch position: Y=4500 X=0"));
     EXPECT_TRUE(Logged("[SHOT COUNTED #3] at (4096,0) Team=0"));
@@ -65,8 +65,8 @@ TEST_F(ShotsAndGoals, ATouchByAnyCarRecordsWhereTheLocalCarIs) {
     MarkLines();
     match.CarHitBall(*local);
     EXPECT_EQ(NewLines(), (Lines{"[TOUCH] Recorded ball touch at Y=456 X=-123"}));
-    EXPECT_EQ(Z().touch.lastTouchLocation, (Vector{-123.9f, 456.7f, 17}));
-    EXPECT_FLOAT_EQ(Z().touch.lastTouchTime, 12.5f);
+    EXPECT_EQ(Z().tracker.touch.lastTouchLocation, (Vector{-123.9f, 456.7f, 17}));
+    EXPECT_FLOAT_EQ(Z().tracker.touch.lastTouchTime, 12.5f);
 }
 
 TEST_F(ShotsAndGoals, StatEventsAreCheckedForLabelPlayerAndAGoalForItsEnd) {
@@ -82,7 +82,7 @@ TEST_F(ShotsAndGoals, StatEventsAreCheckedForLabelPlayerAndAGoalForItsEnd) {
     EXPECT_EQ(NewLines(), (Lines{"[STAT EVENT] Save", "[STAT EVENT] Shot on Goal", "[SHOT] Not our shot, ignoring",
                                  "[STAT EVENT] Goal", "[GOAL] Not our goal, ignoring", "[STAT EVENT] shot on goal",
                                  "[STAT EVENT] Goal", "[SHOT] Shot towards own goal (save attempt), ignoring"}));
-    EXPECT_EQ(Z().match.shots + Z().match.goals, 0);
+    EXPECT_EQ(Z().tracker.match.shots + Z().tracker.match.goals, 0);
 
     Z().flags.matchActive = false;
     MarkLines();
@@ -98,30 +98,30 @@ TEST_F(ShotsAndGoals, AStatEventIsKnownByItsNameInAnyLanguageNotByItsLabel) {
     // The save is said once the worker has written it, after the shot.
     EXPECT_EQ(NewLines(), (Lines{"[STAT EVENT] Tir cadré", "[SHOT] Using last touch position: Y=1000 X=0",
                                  "[SHOT COUNTED #1] at (0,1000) Team=0", "[SAVE] All-time heatmap saved (shots + goals)"}));
-    EXPECT_EQ(Z().match.shots, 1);
-    EXPECT_EQ(Z().match.shotHeatmap[23][25], 5.0f);
+    EXPECT_EQ(Z().tracker.match.shots, 1);
+    EXPECT_EQ(Z().tracker.match.shotHeatmap[23][25], 5.0f);
 
     match.SetClock(20);
     TouchFrom(*local, {0, 2000, 17});
     match.SetBall({0, 5200, 93});
     match.StatTicker(*local, "Tor", nullptr, "Goal");
-    EXPECT_EQ(Z().match.goals, 1);
-    EXPECT_EQ(Z().match.goalHeatmap[15][25], 1);
+    EXPECT_EQ(Z().tracker.match.goals, 1);
+    EXPECT_EQ(Z().tracker.match.goalHeatmap[15][25], 1);
 
     // A label that reads like a shot, on an event that is not one (a mod's renamed save), counts nothing.
     match.SetClock(30);
     match.StatTicker(*local, "Shot on Goal", nullptr, "Save");
-    EXPECT_EQ(Z().match.shots, 1);
+    EXPECT_EQ(Z().tracker.match.shots, 1);
 }
 
 TEST_F(ShotsAndGoals, WithoutAnyTouchTheCarPositionIsUsed) {
-    ASSERT_LT(Z().touch.lastTouchTime, 0.0f);
+    ASSERT_LT(Z().tracker.touch.lastTouchTime, 0.0f);
     local->location = {0, 0, 17};
     match.SetClock(10);
     MarkLines();
     match.StatTicker(*local, "Shot on Goal");
     EXPECT_EQ(NewLines()[1], "[SHOT] WARNING: No ball touch recorded! Using car position as fallback");
-    EXPECT_EQ(Z().match.shotHeatmap[31][25], 5.0f);
+    EXPECT_EQ(Z().tracker.match.shotHeatmap[31][25], 5.0f);
 }
 
 TEST_F(ShotsAndGoals, ASecondShotSoonAndCloseIsTheSameShot) {
@@ -133,10 +133,10 @@ TEST_F(ShotsAndGoals, ASecondShotSoonAndCloseIsTheSameShot) {
     MarkLines();
     match.StatTicker(*local, "Shot on Goal");
     EXPECT_EQ(NewLines().back(), "[SHOT] DUPLICATE shot ignored (dist=250 units)");
-    EXPECT_EQ(Z().match.shots, 1);
+    EXPECT_EQ(Z().tracker.match.shots, 1);
     TouchFrom(*local, {0, 1350, 17});
     match.StatTicker(*local, "Shot on Goal");
-    EXPECT_EQ(Z().match.shots, 2) << "350 units away is another shot";
+    EXPECT_EQ(Z().tracker.match.shots, 2) << "350 units away is another shot";
 }
 
 TEST_F(ShotsAndGoals, AShotOfANewMatchIsNotTakenForTheLastShotOfThePreviousOne) {
@@ -147,8 +147,8 @@ TEST_F(ShotsAndGoals, AShotOfANewMatchIsNotTakenForTheLastShotOfThePreviousOne) 
     match.SetClock(299.5f - 295.0f);
     TouchFrom(*local, {0, 1000, 17});
     match.StatTicker(*local, "Shot on Goal");
-    EXPECT_EQ(Z().match.shots, 1);
-    EXPECT_EQ(Z().match.shotHeatmap[23][25], 5.0f);
+    EXPECT_EQ(Z().tracker.match.shots, 1);
+    EXPECT_EQ(Z().tracker.match.shotHeatmap[23][25], 5.0f);
 }
 
 TEST_F(ShotsAndGoals, GoalStatEventsInTheSameZoneWithinTwoSecondsAreOneGoal) {
@@ -161,7 +161,7 @@ TEST_F(ShotsAndGoals, GoalStatEventsInTheSameZoneWithinTwoSecondsAreOneGoal) {
     EXPECT_EQ(zando.Lines().back(), "[GOAL] DUPLICATE goal event ignored at zone (25,15)");
     TouchFrom(*local, {2000, 2000, 17});
     match.StatTicker(*local, "Goal");
-    EXPECT_EQ(Z().match.goals, 2) << "another zone within the window is another goal";
+    EXPECT_EQ(Z().tracker.match.goals, 2) << "another zone within the window is another goal";
     EXPECT_EQ(CellSum(Z().allTimeGoalHeatmap), 2);
 }
 
@@ -175,7 +175,7 @@ TEST_F(ShotsAndGoals, ABallInTheGoalCountsOnlyAfterARecentTouchByThePlayer) {
     EXPECT_EQ(NewLines(), (Lines{"[GOAL] Not counting - touch was 3.000000s ago (too old)"}));
     match.SetClock(52.9f);
     match.BallHitGoal();
-    EXPECT_EQ(Z().match.goals, 1);
+    EXPECT_EQ(Z().tracker.match.goals, 1);
     EXPECT_EQ(zando.Lines().end()[-2].rfind("[GOAL TRACKED] Goal #1 at zone (25,8) - Touch was 2.9", 0), 0u)
         << zando.Lines().end()[-2];
 
@@ -193,24 +193,24 @@ TEST_F(ShotsAndGoals, ABallInTheGoalAfterAnotherCarsHitIsNotThePlayersGoal) {
         match.SetClock(80);
         local->location = {0, 3000, 17};
         match.CarHitBall(*hitter);
-        EXPECT_EQ(Z().touch.lastTouchLocation, local->location) << "the touch is still placed where the player is";
+        EXPECT_EQ(Z().tracker.touch.lastTouchLocation, local->location) << "the touch is still placed where the player is";
         match.SetClock(81);
         MarkLines();
         match.BallHitGoal();
         EXPECT_EQ(NewLines(), (Lines{"[GOAL] Not counting - the last touch was another car's"}));
     }
-    EXPECT_EQ(Z().match.goals, 0);
+    EXPECT_EQ(Z().tracker.match.goals, 0);
 
     // The game credits the player anyway (an opponent deflected the player's shot): the stat ticker counts it.
     match.StatTicker(*local, "Goal");
-    EXPECT_EQ(Z().match.goals, 1);
+    EXPECT_EQ(Z().tracker.match.goals, 1);
 
     // A hit reported without its car is not assumed to be the player's.
     match.SetClock(120);
     Host().FireEvent(events::CarHitBall);
     match.SetClock(121);
     match.BallHitGoal();
-    EXPECT_EQ(Z().match.goals, 1);
+    EXPECT_EQ(Z().tracker.match.goals, 1);
 }
 
 TEST_F(ShotsAndGoals, OneGoalReportedByBothPathsCountsOnceAndIsSaved) {
@@ -223,8 +223,8 @@ TEST_F(ShotsAndGoals, OneGoalReportedByBothPathsCountsOnceAndIsSaved) {
     MarkLines();
     match.StatTicker(*local, "Goal");
     EXPECT_EQ(NewLines(), (Lines{"[STAT EVENT] Goal", "[GOAL] DUPLICATE goal event ignored at zone (25,8)"}));
-    EXPECT_EQ(Z().match.goals, 1);
-    EXPECT_EQ(Z().match.goalHeatmap[8][25], 1);
+    EXPECT_EQ(Z().tracker.match.goals, 1);
+    EXPECT_EQ(Z().tracker.match.goalHeatmap[8][25], 1);
 
     // The goal-hit path saved its goal: a fresh load sees it.
     zando.Unload();
@@ -241,7 +241,7 @@ TEST_F(ShotsAndGoals, AGoalCountedFromTheStatTickerIsNotCountedAgainWhenTheBallI
     MarkLines();
     match.BallHitGoal();
     EXPECT_EQ(NewLines(), (Lines{"[GOAL] DUPLICATE goal ignored at zone (25,8)"}));
-    EXPECT_EQ(Z().match.goals, 1);
+    EXPECT_EQ(Z().tracker.match.goals, 1);
 }
 
 // [SECTION] As the game reports them: the ball as the goal's caller, the team of the moment, shots from anywhere
@@ -257,8 +257,8 @@ TEST_F(ShotsAndGoals, AGoalIsPlacedByTheTeamOfTheMomentAndItsStatTickerReportIsI
     MarkLines();
     match.BallHitGoal();
     match.StatTicker(*local, "Goal");
-    EXPECT_EQ(Z().match.goals, 1);
-    EXPECT_EQ(Z().match.goalHeatmap[8][25], 1) << "row 8 of the end the player attacks, as a team-0 goal from Y=3000";
+    EXPECT_EQ(Z().tracker.match.goals, 1);
+    EXPECT_EQ(Z().tracker.match.goalHeatmap[8][25], 1) << "row 8 of the end the player attacks, as a team-0 goal from Y=3000";
     EXPECT_TRUE(Logged("[GOAL TRACKED] Goal #1 at zone (25,8) - Touch was 1.000000s ago")) << "the match's clock";
     EXPECT_EQ(NewLines().end()[-2], "[GOAL] DUPLICATE goal event ignored at zone (25,8)") << "then the goal's save";
 }
@@ -272,7 +272,7 @@ TEST_F(ShotsAndGoals, NoGoalIsCountedOutsideAFollowedMatch) {
     MarkLines();
     match.BallHitGoal();
     EXPECT_EQ(NewLines(), (Lines{"[GOAL] Match not active - not counting"}));
-    EXPECT_EQ(Z().match.goals, 0);
+    EXPECT_EQ(Z().tracker.match.goals, 0);
     EXPECT_EQ(CellSum(Z().allTimeGoalHeatmap), 0);
 }
 
@@ -283,7 +283,7 @@ TEST_F(ShotsAndGoals, EveryShotTheGameCreditsCountsWhereverTheBallIs) {
     // A long shot from the player's own half, the ball still in it.
     match.SetBall({0, -2800, 93});
     EXPECT_EQ(ShotZone({0, -3000, 17}, 20.0f), std::make_pair(25, 53));
-    EXPECT_EQ(Z().match.shots, 2);
+    EXPECT_EQ(Z().tracker.match.shots, 2);
     EXPECT_FALSE(Logged("[SHOT] Shot towards own goal (save attempt), ignoring"));
 }
 
@@ -295,9 +295,9 @@ TEST_F(ShotsAndGoals, AShotAndAGoalCreditedWhileThePlayersCarIsDemolishedCount) 
     match.SetBall({0, 5200, 93});
     match.SetClock(91.0f);
     match.StatTicker(*local, "Goal");
-    EXPECT_EQ(Z().match.shots, 1);
-    EXPECT_EQ(Z().match.goals, 1);
-    EXPECT_EQ(Z().match.goalHeatmap[8][25], 1) << "placed at the last touch";
+    EXPECT_EQ(Z().tracker.match.shots, 1);
+    EXPECT_EQ(Z().tracker.match.goals, 1);
+    EXPECT_EQ(Z().tracker.match.goalHeatmap[8][25], 1) << "placed at the last touch";
 }
 
 // While the player's car is demolished, the shot's driver is told by account: the same number on the
@@ -325,9 +325,9 @@ TEST_F(ShotsAndGoals, WithoutACarTheShooterIsToldByAccountAndAnEmptyIdIsNobodys)
         local->demolished = false;
         TouchFrom(*local, {0, 1000, 17});
         local->demolished = true;
-        const int before = Z().match.shots;
+        const int before = Z().tracker.match.shots;
         match.SetClock(clock += 10.0f);
         match.StatTicker(shooter, "Shot on Goal");
-        EXPECT_EQ(Z().match.shots - before, c.counted ? 1 : 0) << c.name;
+        EXPECT_EQ(Z().tracker.match.shots - before, c.counted ? 1 : 0) << c.name;
     }
 }

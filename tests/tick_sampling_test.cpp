@@ -23,18 +23,18 @@ TEST_F(TickSampling, SpeedIsMeasuredOnlyOverARealShortInterval) {
     TickAt(10.0f);
     local->location = {50, 0, 17};
     TickAt(10.05f);
-    EXPECT_EQ(Z().match.speedSamples, 1);
-    EXPECT_NEAR(Z().match.speedSum, 1000.0f, 0.5f);
+    EXPECT_EQ(Z().tracker.match.speedSamples, 1);
+    EXPECT_NEAR(Z().tracker.match.speedSum, 1000.0f, 0.5f);
 
     match.CarInput(*match.Match().cars[1]);  // another car's input at the same clock
-    EXPECT_EQ(Z().match.speedSamples, 1) << "a call that measures no interval adds no sample";
+    EXPECT_EQ(Z().tracker.match.speedSamples, 1) << "a call that measures no interval adds no sample";
     TickAt(10.25f);
-    EXPECT_EQ(Z().match.speedSamples, 1) << "0.2 s is too long to measure";
+    EXPECT_EQ(Z().tracker.match.speedSamples, 1) << "0.2 s is too long to measure";
     local->location = {2050, 0, 17};
     TickAt(10.30f);
-    EXPECT_EQ(Z().match.speedSamples, 1) << "40000 units/s is not driving";
+    EXPECT_EQ(Z().tracker.match.speedSamples, 1) << "40000 units/s is not driving";
     TickAt(10.35f);
-    EXPECT_EQ(Z().match.speedSamples, 2) << "standing still over a real interval is a true 0";
+    EXPECT_EQ(Z().tracker.match.speedSamples, 2) << "standing still over a real interval is a true 0";
     EXPECT_NEAR(Z().AverageSpeed(), 500.0f, 0.5f);
 }
 
@@ -45,8 +45,8 @@ TEST_F(TickSampling, NothingIsSampledWhilePausedOrAfterTheMatch) {
     Z().flags.trackingPaused = false;
     Z().flags.matchActive = false;
     TickAt(1.1f);
-    EXPECT_EQ(Z().match.speedSamples, 0);
-    EXPECT_EQ(Z().sampling.lastBoostAmount, -1.0f);
+    EXPECT_EQ(Z().tracker.match.speedSamples, 0);
+    EXPECT_EQ(Z().tracker.sampling.lastBoostAmount, -1.0f);
 }
 
 TEST_F(TickSampling, BoostPickupsAreCreditedAsPadsAndSmallFallsAsUse) {
@@ -63,11 +63,11 @@ TEST_F(TickSampling, BoostPickupsAreCreditedAsPadsAndSmallFallsAsUse) {
         local->location = c.where;
         local->boost->amount = c.from;
         TickAt(clock += 1.0f);
-        Z().match.boostCollected = Z().match.boostUsed = 0;
+        Z().tracker.match.boostCollected = Z().tracker.match.boostUsed = 0;
         local->boost->amount = c.to;
         TickAt(clock += 0.05f);
-        EXPECT_NEAR(Z().match.boostCollected, c.collected, 0.01f) << c.from << " -> " << c.to;
-        EXPECT_NEAR(Z().match.boostUsed, c.used, 0.01f) << c.from << " -> " << c.to;
+        EXPECT_NEAR(Z().tracker.match.boostCollected, c.collected, 0.01f) << c.from << " -> " << c.to;
+        EXPECT_NEAR(Z().tracker.match.boostUsed, c.used, 0.01f) << c.from << " -> " << c.to;
     }
 }
 
@@ -77,24 +77,24 @@ TEST_F(TickSampling, PossessionGoesToTheTeamOfTheCarNearestTheBall) {
     match.SetBall({399, 0, 17});
     TickAt(30.0f);
     TickAt(30.2f);
-    EXPECT_NEAR(Z().match.gameTime, 0.2f, 1e-4f);
-    EXPECT_NEAR(Z().match.teamPossessionTime, 0.2f, 1e-4f);
-    EXPECT_NEAR(Z().match.possessionTime, 0.2f, 1e-4f);
-    EXPECT_TRUE(Z().sampling.hasPossession);
+    EXPECT_NEAR(Z().tracker.match.gameTime, 0.2f, 1e-4f);
+    EXPECT_NEAR(Z().tracker.match.teamPossessionTime, 0.2f, 1e-4f);
+    EXPECT_NEAR(Z().tracker.match.possessionTime, 0.2f, 1e-4f);
+    EXPECT_TRUE(Z().tracker.sampling.hasPossession);
 
     match.SetBall({400, 0, 17});
     TickAt(30.4f);
-    EXPECT_NEAR(Z().match.gameTime, 0.4f, 1e-4f);
-    EXPECT_NEAR(Z().match.possessionTime, 0.2f, 1e-4f) << "400 units is nobody's ball";
-    EXPECT_FALSE(Z().sampling.hasPossession);
+    EXPECT_NEAR(Z().tracker.match.gameTime, 0.4f, 1e-4f);
+    EXPECT_NEAR(Z().tracker.match.possessionTime, 0.2f, 1e-4f) << "400 units is nobody's ball";
+    EXPECT_FALSE(Z().tracker.sampling.hasPossession);
 
     match.SetBall({0, 2900, 17});  // beside the opponent
     TickAt(30.6f);
-    EXPECT_NEAR(Z().match.opponentPossessionTime, 0.2f, 1e-4f);
+    EXPECT_NEAR(Z().tracker.match.opponentPossessionTime, 0.2f, 1e-4f);
 
     local->boost.reset();
     TickAt(30.8f);
-    EXPECT_NEAR(Z().match.gameTime, 0.6f, 1e-4f) << "without a boost component nothing past speed is sampled";
+    EXPECT_NEAR(Z().tracker.match.gameTime, 0.6f, 1e-4f) << "without a boost component nothing past speed is sampled";
 }
 
 TEST_F(TickSampling, TheKickoffRefillAndADemolitionAreNeitherCollectedNorUsed) {
@@ -105,7 +105,7 @@ TEST_F(TickSampling, TheKickoffRefillAndADemolitionAreNeitherCollectedNorUsed) {
     local->boost->amount = 0.33f;
     match.Fire(events::CountdownEndState);
     TickAt(20.1f);
-    EXPECT_EQ(Z().match.boostCollected, 0.0f) << "a refill is not a 12-boost pad";
+    EXPECT_EQ(Z().tracker.match.boostCollected, 0.0f) << "a refill is not a 12-boost pad";
 
     // Demolished with 5 boost, respawned 3 s later with a third of a tank.
     local->boost->amount = 0.05f;
@@ -118,13 +118,13 @@ TEST_F(TickSampling, TheKickoffRefillAndADemolitionAreNeitherCollectedNorUsed) {
     local->boost->amount = 0.33f;
     TickAt(33.0f);
     TickAt(33.05f);
-    EXPECT_EQ(Z().match.boostCollected, 0.0f);
-    EXPECT_EQ(Z().match.boostUsed, 0.0f);
+    EXPECT_EQ(Z().tracker.match.boostCollected, 0.0f);
+    EXPECT_EQ(Z().tracker.match.boostUsed, 0.0f);
 
     // Driving on from there is measured again.
     local->boost->amount = 0.30f;
     TickAt(33.1f);
-    EXPECT_NEAR(Z().match.boostUsed, 3.0f, 0.01f);
+    EXPECT_NEAR(Z().tracker.match.boostUsed, 3.0f, 0.01f);
 }
 
 TEST_F(TickSampling, ALargePadToppingUpANearlyFullTankIsALargePad) {
@@ -133,7 +133,7 @@ TEST_F(TickSampling, ALargePadToppingUpANearlyFullTankIsALargePad) {
     TickAt(40.0f);
     local->boost->amount = 1.0f;  // +12: what a small pad gives, but this is the large one
     TickAt(40.01f);
-    EXPECT_EQ(Z().match.boostCollected, 100.0f);
+    EXPECT_EQ(Z().tracker.match.boostCollected, 100.0f);
 }
 
 // The history's shares of time: at or above 2200 units/s, with an empty tank, with a full one, each
@@ -153,15 +153,15 @@ TEST_F(TickSampling, TimeAtSupersonicSpeedAndWithAnEmptyOrFullTankIsCounted) {
     local->boost->amount = 1.0f;
     float clock = 40.0f;
     TickAt(clock);
-    const float before = Z().match.gameTime;
+    const float before = Z().tracker.match.gameTime;
     for (const Step& step : steps) {
         local->location.X += step.dx;
         local->boost->amount = step.amount;
         TickAt(clock += 0.05f);
     }
-    EXPECT_NEAR(Z().match.gameTime - before, 0.25f, 1e-4f);
-    EXPECT_NEAR(Z().match.supersonicTime, 0.10f, 1e-4f);
-    EXPECT_NEAR(Z().match.emptyTankTime, 0.10f, 1e-4f);
-    EXPECT_NEAR(Z().match.fullTankTime, 0.05f, 1e-4f);
-    EXPECT_EQ(Z().match.team, 0);
+    EXPECT_NEAR(Z().tracker.match.gameTime - before, 0.25f, 1e-4f);
+    EXPECT_NEAR(Z().tracker.match.supersonicTime, 0.10f, 1e-4f);
+    EXPECT_NEAR(Z().tracker.match.emptyTankTime, 0.10f, 1e-4f);
+    EXPECT_NEAR(Z().tracker.match.fullTankTime, 0.05f, 1e-4f);
+    EXPECT_EQ(Z().tracker.match.team, 0);
 }

@@ -27,11 +27,11 @@ TEST_F(WholeMatch, StatisticsGridsMetadataLinesAndFileAreWhatTheMatchWas) {
         match.CarInput(me);
         match.CarInput(*match.Match().cars[1]);  // the other cars' inputs at the same clock
     }
-    EXPECT_EQ(Z().match.speedSamples, 19);
+    EXPECT_EQ(Z().tracker.match.speedSamples, 19);
     EXPECT_NEAR(Z().AverageSpeed(), 1000.0f, 1.0f);
-    EXPECT_FLOAT_EQ(Z().match.boostCollected, 12.0f);
-    EXPECT_NEAR(Z().match.boostUsed, 4.0f, 0.01f);
-    EXPECT_NEAR(Z().match.possessionTime, 0.95f, 0.01f);
+    EXPECT_FLOAT_EQ(Z().tracker.match.boostCollected, 12.0f);
+    EXPECT_NEAR(Z().tracker.match.boostUsed, 4.0f, 0.01f);
+    EXPECT_NEAR(Z().tracker.match.possessionTime, 0.95f, 0.01f);
 
     // A shot from the touch position, then a goal reported by the ball and by the stat ticker.
     match.SetClock(30.0f);
@@ -60,14 +60,14 @@ TEST_F(WholeMatch, StatisticsGridsMetadataLinesAndFileAreWhatTheMatchWas) {
     Host().Advance(3.0);
 
     ZANDO& z = Z();
-    EXPECT_EQ(z.match.shots, 1);
-    EXPECT_EQ(z.match.goals, 1);
-    EXPECT_EQ(z.match.shotHeatmap[23][25], 5.0f);
-    EXPECT_EQ(z.match.goalHeatmap[23][25], 1);
-    EXPECT_EQ(CellSum(z.match.goalHeatmap), 1);
-    EXPECT_EQ(z.match.playlistName, "Ranked Doubles");
-    EXPECT_TRUE(z.match.isRanked);
-    EXPECT_FLOAT_EQ(z.match.mmrChange, 9.5f);
+    EXPECT_EQ(z.tracker.match.shots, 1);
+    EXPECT_EQ(z.tracker.match.goals, 1);
+    EXPECT_EQ(z.tracker.match.shotHeatmap[23][25], 5.0f);
+    EXPECT_EQ(z.tracker.match.goalHeatmap[23][25], 1);
+    EXPECT_EQ(CellSum(z.tracker.match.goalHeatmap), 1);
+    EXPECT_EQ(z.tracker.match.playlistName, "Ranked Doubles");
+    EXPECT_TRUE(z.tracker.match.isRanked);
+    EXPECT_FLOAT_EQ(z.tracker.match.mmrChange, 9.5f);
     EXPECT_FALSE(z.flags.matchActive || z.flags.awaitingMmrUpload);
     EXPECT_TRUE(z.settings.showHeatmap && z.settings.showPostGame);
     for (const char* line :

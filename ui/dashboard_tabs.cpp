@@ -38,27 +38,27 @@ void ZANDO::RenderDashboardTab() {
     ImGui::Text("%s", figures::SpeedText(f.averageSpeed).c_str());
     ImGui::NextColumn();
     ui::StatLabel("Boost Collected");
-    ImGui::Text("%d", figures::Whole(match.boostCollected));
+    ImGui::Text("%d", figures::Whole(tracker.match.boostCollected));
     ImGui::NextColumn();
     ui::StatLabel("Boost Used");
-    ImGui::Text("%d (%d%%)", figures::Whole(match.boostUsed),
-                figures::Whole(match.boostCollected > 0.0f ? match.boostUsed / match.boostCollected * 100.0f : 0.0f));
+    ImGui::Text("%d (%d%%)", figures::Whole(tracker.match.boostUsed),
+                figures::Whole(tracker.match.boostCollected > 0.0f ? tracker.match.boostUsed / tracker.match.boostCollected * 100.0f : 0.0f));
     ImGui::NextColumn();
     ui::StatLabel("Shots on Goal");
-    ImGui::Text("%d", match.shots);
+    ImGui::Text("%d", tracker.match.shots);
     ImGui::NextColumn();
     ui::StatLabel("Goals Scored");
-    ImGui::Text("%d", match.goals);
+    ImGui::Text("%d", tracker.match.goals);
     ImGui::NextColumn();
-    const float accuracy = match.shots >= 1 ? static_cast<float>(match.goals) * 100.0f / static_cast<float>(match.shots) : 0.0f;
+    const float accuracy = tracker.match.shots >= 1 ? static_cast<float>(tracker.match.goals) * 100.0f / static_cast<float>(tracker.match.shots) : 0.0f;
     ui::StatLabel("Shot Accuracy");
     ImGui::TextColored(accuracy > 50.0f ? ui::Good : ui::Fair, "%.1f%%", accuracy);
     ImGui::NextColumn();
     ui::StatLabel("Possession Time");
-    ImGui::Text("%s", figures::PossessionText(match.possessionTime, f.possessionPercent, " ").c_str());
+    ImGui::Text("%s", figures::PossessionText(tracker.match.possessionTime, f.possessionPercent, " ").c_str());
     ImGui::NextColumn();
     ui::StatLabel("Match Duration");
-    ImGui::Text("%s", figures::DurationText(match.gameTime, true).c_str());
+    ImGui::Text("%s", figures::DurationText(tracker.match.gameTime, true).c_str());
     ImGui::NextColumn();
     ui::EndStatRows();
     ImGui::EndChild();

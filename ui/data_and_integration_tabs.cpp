@@ -74,9 +74,9 @@ void ZANDO::RenderExportTab() {
     ui::Label("Data Management", {1.0f, 0.7f, 0.5f, 1.0f});
     ImGui::Spacing();
     ImGui::Text("Current Session:");
-    ImGui::BulletText("Shots Tracked: %d", match.shots);
-    ImGui::BulletText("Goals Tracked: %d", match.goals);
-    ImGui::BulletText("Session Time: %d seconds", zando::figures::Whole(match.gameTime));
+    ImGui::BulletText("Shots Tracked: %d", tracker.match.shots);
+    ImGui::BulletText("Goals Tracked: %d", tracker.match.goals);
+    ImGui::BulletText("Session Time: %d seconds", zando::figures::Whole(tracker.match.gameTime));
     ImGui::Spacing();
     int activeZones = 0;
     for (const auto& row : allTimeShotHeatmap)

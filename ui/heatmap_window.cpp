@@ -68,8 +68,8 @@ void ZANDO::RenderHeatmapWindow() {
     if (!open) ui::Write(*this, "zando_show_heatmap", false);
     if (shown) {
         NoteWindowArea(PlacedWindow::Heatmap, size);
-        const Grid<float>& shotGrid = settings.showAllTimeHeatmap ? allTimeShotHeatmap : match.shotHeatmap;
-        const Grid<int32_t>& goalGrid = settings.showAllTimeHeatmap ? allTimeGoalHeatmap : match.goalHeatmap;
+        const Grid<float>& shotGrid = settings.showAllTimeHeatmap ? allTimeShotHeatmap : tracker.match.shotHeatmap;
+        const Grid<int32_t>& goalGrid = settings.showAllTimeHeatmap ? allTimeGoalHeatmap : tracker.match.goalHeatmap;
         ImGui::TextColored({0.7f, 0.5f, 0.95f, 1.0f}, settings.showAllTimeHeatmap ? "ALL-TIME HEATMAP" : "CURRENT MATCH");
         ImGui::Separator();
         ImGui::Spacing();

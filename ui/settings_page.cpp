@@ -45,8 +45,8 @@ void ZANDO::RenderSettings() {
     // 5. The match.
     ImGui::TextColored({0.8f, 0.9f, 1.0f, 1.0f}, "Current Session");
     ImGui::Spacing();
-    ImGui::BulletText("Shots: %d", match.shots);
-    ImGui::BulletText("Goals: %d", match.goals);
+    ImGui::BulletText("Shots: %d", tracker.match.shots);
+    ImGui::BulletText("Goals: %d", tracker.match.goals);
     ImGui::BulletText("Avg Speed: %d kph", zando::figures::Kph(AverageSpeed()));
     ImGui::BulletText("Possession: %d%%", zando::figures::Whole(PossessionPercent()));
     ImGui::Spacing();

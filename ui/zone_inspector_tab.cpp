@@ -33,8 +33,8 @@ ImU32 ZANDO::MiniCellColour(int i, int j) const {
     const Block block = BlockOf(i, j);
     if (block.column == panel.selection.selectedZoneCol && block.row == panel.selection.selectedZoneRow)
         return IM_COL32(255, 255, 100, 255);
-    const Grid<float>& shotGrid = settings.showAllTimeHeatmap ? allTimeShotHeatmap : match.shotHeatmap;
-    const Grid<int32_t>& goalGrid = settings.showAllTimeHeatmap ? allTimeGoalHeatmap : match.goalHeatmap;
+    const Grid<float>& shotGrid = settings.showAllTimeHeatmap ? allTimeShotHeatmap : tracker.match.shotHeatmap;
+    const Grid<int32_t>& goalGrid = settings.showAllTimeHeatmap ? allTimeGoalHeatmap : tracker.match.goalHeatmap;
     const zando::ZoneFigures figures =
         zando::FiguresOf(shotGrid, goalGrid, block.row, block.column, block.rows, block.columns, true);
     if (!settings.showAccuracyOverlay) {
@@ -83,8 +83,8 @@ void ZANDO::RenderZoneInspectorTab() {
     ImGui::Spacing();
 
     if (panel.selection.zoneSelected && panel.selection.selectedZoneCol >= 0 && panel.selection.selectedZoneRow >= 0) {
-        const Grid<float>& shotGrid = settings.showAllTimeHeatmap ? allTimeShotHeatmap : match.shotHeatmap;
-        const Grid<int32_t>& goalGrid = settings.showAllTimeHeatmap ? allTimeGoalHeatmap : match.goalHeatmap;
+        const Grid<float>& shotGrid = settings.showAllTimeHeatmap ? allTimeShotHeatmap : tracker.match.shotHeatmap;
+        const Grid<int32_t>& goalGrid = settings.showAllTimeHeatmap ? allTimeGoalHeatmap : tracker.match.goalHeatmap;
         const zando::ZoneFigures figures =
             zando::FiguresOf(shotGrid, goalGrid, panel.selection.selectedZoneRow, panel.selection.selectedZoneCol,
                              panel.selection.selectedZoneRows, panel.selection.selectedZoneCols, true);

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "plugin/match_record.h"
+#include "tracking/match_record.h"
 
 namespace zando {
 

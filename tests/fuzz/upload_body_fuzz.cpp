@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/match_record.h"
+#include "tracking/match_record.h"
 #include "tests/fuzz/fuzz_support.h"
 #include "upload/upload_body.h"
 

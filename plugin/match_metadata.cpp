@@ -35,43 +35,43 @@ void ZANDO::CaptureMatchMetadata() {
 
     GameSettingPlaylistWrapper playlist = server.GetPlaylist();
     if (playlist.IsNull()) {
-        match.playlistName = "Unknown";
-        match.isRanked = false;
+        tracker.match.playlistName = "Unknown";
+        tracker.match.isRanked = false;
         cvarManager->log("[METADATA] Playlist is null, using defaults");
     } else {
-        match.playlistName = playlist.GetTitle().ToString();
-        match.isRanked = playlist.GetbRanked() != 0;
-        match.playlistId = playlist.GetPlaylistId();
+        tracker.match.playlistName = playlist.GetTitle().ToString();
+        tracker.match.isRanked = playlist.GetbRanked() != 0;
+        tracker.match.playlistId = playlist.GetPlaylistId();
         // The game's flag is kept when it says ranked; the list only adds playlists it misreports.
-        if (!match.isRanked && InRankedList(match.playlistId)) {
-            match.isRanked = true;
-            cvarManager->log("[METADATA] GetbRanked returned false, but playlist ID " + std::to_string(match.playlistId) +
+        if (!tracker.match.isRanked && InRankedList(tracker.match.playlistId)) {
+            tracker.match.isRanked = true;
+            cvarManager->log("[METADATA] GetbRanked returned false, but playlist ID " + std::to_string(tracker.match.playlistId) +
                              " is ranked - overriding");
         }
-        cvarManager->log("[METADATA] Playlist: " + match.playlistName + " | Ranked: " + YesNo(match.isRanked) +
-                         " | Playlist ID: " + std::to_string(match.playlistId));
+        cvarManager->log("[METADATA] Playlist: " + tracker.match.playlistName + " | Ranked: " + YesNo(tracker.match.isRanked) +
+                         " | Playlist ID: " + std::to_string(tracker.match.playlistId));
     }
 
-    UpdateHistoryAverages(match.playlistId, false);  // the card's comparison: the playlist's last 10 matches
+    UpdateHistoryAverages(tracker.match.playlistId, false);  // the card's comparison: the playlist's last 10 matches
 
-    match.initialMmr = 0.0f;
-    match.mmrChange = 0.0f;
-    if (!playlist.IsNull() && match.playlistId >= 1) {
+    tracker.match.initialMmr = 0.0f;
+    tracker.match.mmrChange = 0.0f;
+    if (!playlist.IsNull() && tracker.match.playlistId >= 1) {
         try {
             MMRWrapper mmr = gameWrapper->GetMMRWrapper();
             UniqueIDWrapper player = gameWrapper->GetUniqueID();
             // A rating the service does not have (offline, or not fetched yet) reads 0: not a rating.
-            if (!mmr.IsSynced(player, match.playlistId)) throw std::runtime_error("rating not synced");
-            match.initialMmr = mmr.GetPlayerMMR(player, match.playlistId);
-            if (!std::isfinite(match.initialMmr)) {
+            if (!mmr.IsSynced(player, tracker.match.playlistId)) throw std::runtime_error("rating not synced");
+            tracker.match.initialMmr = mmr.GetPlayerMMR(player, tracker.match.playlistId);
+            if (!std::isfinite(tracker.match.initialMmr)) {
                 cvarManager->log("[METADATA] Initial MMR is not a number - continuing without it");
-                match.initialMmr = 0.0f;
+                tracker.match.initialMmr = 0.0f;
             }
-            cvarManager->log("[METADATA] Initial MMR: " + std::to_string(match.initialMmr) +
-                             " (Playlist ID: " + std::to_string(match.playlistId) + ", Ranked: " + YesNo(match.isRanked) + ")");
+            cvarManager->log("[METADATA] Initial MMR: " + std::to_string(tracker.match.initialMmr) +
+                             " (Playlist ID: " + std::to_string(tracker.match.playlistId) + ", Ranked: " + YesNo(tracker.match.isRanked) + ")");
         } catch (...) {
             cvarManager->log("[METADATA] Failed to get MMR - continuing without it");
-            match.initialMmr = 0.0f;
+            tracker.match.initialMmr = 0.0f;
         }
     }
 }

@@ -89,7 +89,7 @@ void ZANDO::OnCountdownEnd() {
 void ZANDO::OnCountdownBegin() {
     flags.inGoalReplay = false;
     flags.trackingPaused = true;
-    sampling.lastBoostAmount = -1.0f;  // the kickoff refills the tank to a third: not a pickup, not use
+    tracker.sampling.lastBoostAmount = -1.0f;  // the kickoff refills the tank to a third: not a pickup, not use
     cvarManager->log("[COUNTDOWN] Countdown started - pausing stat tracking");
     if (!flags.matchActive) {
         cvarManager->log("[COUNTDOWN] New match starting - resetting stats and hiding UI");
@@ -124,7 +124,7 @@ void ZANDO::BeginFollowingMatch() {
     flags.matchFinished = false;
     flags.uploadInProgress = false;  // an upload still on the worker is the previous match's
     ++flags.matchNumber;
-    guards = {};
+    tracker.ForgetPreviousEvents();
 }
 
 void ZANDO::OnMatchEnded() { ProcessMatchEnd(MatchEndedTexts, true); }
@@ -150,12 +150,12 @@ void ZANDO::ProcessMatchEnd(const char* const (&texts)[6], bool matchOver) {
     flags.matchFinished = true;
     flags.matchActive = false;
     flags.trackingPaused = false;
-    match.overtime = overtime;
+    tracker.match.overtime = overtime;
     ReadFinalScore(state);
     settings.showPostGame = true;
     settings.showHeatmap = true;
 
-    if (match.initialMmr > 0.0f) {
+    if (tracker.match.initialMmr > 0.0f) {
         // An end still waiting (a match that ended within the last 3 s) is finished before this one.
         if (pendingEnd) FinishMatchAfterMmrDelay(gameWrapper.get());
         flags.awaitingMmrUpload = true;
@@ -185,12 +185,12 @@ void ZANDO::FinishMatchAfterMmrDelay(GameWrapper* game) {
     flags.awaitingMmrUpload = false;
     ReadFinalMmr(game, end.record);
     // A new match may be followed by now: its own MMR change and "uploaded" flag are left alone.
-    if (end.match == flags.matchNumber) match.mmrChange = end.record.mmrChange;  // the card shows it while it stays up
+    if (end.match == flags.matchNumber) tracker.match.mmrChange = end.record.mmrChange;  // the card shows it while it stays up
     ExportAndUpload(end.record, end.match, end.completionLine, true);
 }
 
 void ZANDO::ReadFinalScore(ServerWrapper state) {
-    match.finalScore.reset();
+    tracker.match.finalScore.reset();
     if (state.IsNull()) return;
     ArrayWrapper<TeamWrapper> teams = state.GetTeams();
     std::array<int32_t, 2> score{-1, -1};
@@ -199,13 +199,13 @@ void ZANDO::ReadFinalScore(ServerWrapper state) {
         const int index = team.GetTeamIndex();
         if (!team.IsNull() && (index == 0 || index == 1)) score[static_cast<std::size_t>(index)] = team.GetScore();
     }
-    if (score[0] >= 0 && score[1] >= 0) match.finalScore = score;
+    if (score[0] >= 0 && score[1] >= 0) tracker.match.finalScore = score;
 }
 
 void ZANDO::OnMatchDestroyed() {
     if (flags.awaitingMmrUpload) {
         cvarManager->log("[STATS] Match destroyed but delayed upload pending - skipping to avoid race");
-    } else if (flags.matchActive && !flags.matchFinished && (match.shots > 0 || match.goals > 0 || match.gameTime > 5.0f)) {
+    } else if (flags.matchActive && !flags.matchFinished && (tracker.match.shots > 0 || tracker.match.goals > 0 || tracker.match.gameTime > 5.0f)) {
         cvarManager->log("[STATS] Match destroyed with active stats - uploading before reset");
         flags.matchFinished = true;
         ReadFinalScore(gameWrapper->GetCurrentGameState());

@@ -88,18 +88,18 @@ void ZANDO::SaveMatchInProgress() {
     if (server.IsNull() || !flags.matchActive || flags.matchFinished) return;
     std::ostringstream out;
     out << Header << "\n";
-    out << "match " << server.memory_address << " " << match.playlistId << " " << Text(server.GetSecondsElapsed()) << " "
+    out << "match " << server.memory_address << " " << tracker.match.playlistId << " " << Text(server.GetSecondsElapsed()) << " "
         << UnixNow() << "\n";
     for (const InProgressField& field : InProgressFields()) {
         out << field.name << " ";
-        std::visit([&](auto member) { out << Text(+(match.*member)); }, field.member);
+        std::visit([&](auto member) { out << Text(+(tracker.match.*member)); }, field.member);
         out << "\n";
     }
-    out << "playlistName " << match.playlistName << "\n";
-    for (std::size_t r = 0; r < match.shotHeatmap.size(); ++r)
-        for (std::size_t c = 0; c < match.shotHeatmap.Cols(); ++c) {
-            if (match.shotHeatmap[r][c] != 0.0f) out << "shot " << r << " " << c << " " << Text(match.shotHeatmap[r][c]) << "\n";
-            if (match.goalHeatmap[r][c] != 0) out << "goal " << r << " " << c << " " << match.goalHeatmap[r][c] << "\n";
+    out << "playlistName " << tracker.match.playlistName << "\n";
+    for (std::size_t r = 0; r < tracker.match.shotHeatmap.size(); ++r)
+        for (std::size_t c = 0; c < tracker.match.shotHeatmap.Cols(); ++c) {
+            if (tracker.match.shotHeatmap[r][c] != 0.0f) out << "shot " << r << " " << c << " " << Text(tracker.match.shotHeatmap[r][c]) << "\n";
+            if (tracker.match.goalHeatmap[r][c] != 0) out << "goal " << r << " " << c << " " << tracker.match.goalHeatmap[r][c] << "\n";
         }
     if (zando::ReplaceFileWhole(MatchInProgressPath(), out.str(), false) == zando::WriteOutcome::Written)
         cvarManager->log("[STATS] Unloading during a match - its figures so far are kept for the next load");
@@ -136,7 +136,7 @@ void ZANDO::ResumeMatchInProgress(ServerWrapper server) {
             return ignored("the file is not one this build reads");
     }
     if (server.IsNull()) return ignored("no match is being played");
-    if (address != server.memory_address || savedPlaylist != match.playlistId || server.GetSecondsElapsed() < savedClock)
+    if (address != server.memory_address || savedPlaylist != tracker.match.playlistId || server.GetSecondsElapsed() < savedClock)
         return ignored("they are of another match");
     const int64_t age = UnixNow() - savedAt;
     if (age < 0 || age > StaleAfterSeconds) return ignored("they were kept more than half an hour ago");
@@ -147,7 +147,7 @@ void ZANDO::ResumeMatchInProgress(ServerWrapper server) {
     Grid<int32_t> goalsKept;
     SizeGrid(shotsKept);
     SizeGrid(goalsKept);
-    std::string keptPlaylistName = match.playlistName;
+    std::string keptPlaylistName = tracker.match.playlistName;
     while (std::getline(lines, line)) {
         std::istringstream words(line);
         std::string name;
@@ -180,7 +180,7 @@ void ZANDO::ResumeMatchInProgress(ServerWrapper server) {
     const auto take = [this](const InProgressMember& member, const std::string& text, bool store) {
         return std::visit(
             [&](auto pointer) {
-                using Value = std::remove_reference_t<decltype(match.*pointer)>;
+                using Value = std::remove_reference_t<decltype(tracker.match.*pointer)>;
                 Value parsed{};
                 if constexpr (std::is_same_v<Value, bool>) {
                     if (text != "0" && text != "1") return false;
@@ -188,7 +188,7 @@ void ZANDO::ResumeMatchInProgress(ServerWrapper server) {
                 } else if (!Parse(text, parsed)) {
                     return false;
                 }
-                if (store) match.*pointer = parsed;
+                if (store) tracker.match.*pointer = parsed;
                 return true;
             },
             member);
@@ -196,9 +196,9 @@ void ZANDO::ResumeMatchInProgress(ServerWrapper server) {
     for (const auto& update : updates)
         if (!take(update.first, update.second, false)) return ignored("the file is damaged");
     for (const auto& update : updates) take(update.first, update.second, true);
-    match.playlistName = keptPlaylistName;
-    match.shotHeatmap = shotsKept;
-    match.goalHeatmap = goalsKept;
-    cvarManager->log("[ACTIVE] Picked up the match's figures from before the reload: " + std::to_string(match.shots) +
-                     " shots, " + std::to_string(match.goals) + " goals");
+    tracker.match.playlistName = keptPlaylistName;
+    tracker.match.shotHeatmap = shotsKept;
+    tracker.match.goalHeatmap = goalsKept;
+    cvarManager->log("[ACTIVE] Picked up the match's figures from before the reload: " + std::to_string(tracker.match.shots) +
+                     " shots, " + std::to_string(tracker.match.goals) + " goals");
 }
