@@ -107,6 +107,9 @@ constexpr const char* Migrations[] = {
     "ALTER TABLE matches ADD COLUMN uploaded INTEGER NOT NULL DEFAULT 0;"
     "ALTER TABLE matches ADD COLUMN upload_body TEXT;"
     "CREATE INDEX matches_missing_upload ON matches (id) WHERE upload_body IS NOT NULL;",
+    // 3 -> 4: the replay a match was imported from, each replay's match kept once.
+    "ALTER TABLE matches ADD COLUMN replay_id TEXT;"
+    "CREATE UNIQUE INDEX matches_by_replay ON matches (replay_id) WHERE replay_id IS NOT NULL;",
 };
 static_assert(std::size(Migrations) == MatchHistory::SchemaVersion);
 
@@ -114,7 +117,7 @@ constexpr const char* Columns =
     "id, ended_at, playlist_id, playlist_name, ranked, team, result, score_for, score_against, overtime, duration,"
     " mmr_before, mmr_after, mmr_change, shots, goals, average_speed, boost_collected, boost_used, possession_time,"
     " team_possession_time, opponent_possession_time, boost_per_minute, supersonic_share, empty_tank_share,"
-    " full_tank_share, shots_per_goal, shot_zones, goal_zones, uploaded, upload_body";
+    " full_tank_share, shots_per_goal, shot_zones, goal_zones, uploaded, upload_body, replay_id";
 
 HistoryRow ReadRow(const Statement& statement) {
     HistoryRow row;
@@ -140,6 +143,7 @@ HistoryRow ReadRow(const Statement& statement) {
     row.goalZones = ZoneCountsFromText(statement.Text(at++));
     row.uploaded = statement.Int(at++) != 0;
     row.uploadBody = statement.Text(at++);
+    row.replayId = statement.Text(at++);
     return row;
 }
 
@@ -165,10 +169,12 @@ void BindRow(Statement& insert, const HistoryRow& row) {
     insert.Bind(at++, ZoneCountsText(row.shotZones));
     insert.Bind(at++, ZoneCountsText(row.goalZones));
     insert.Bind(at++, int64_t{row.uploaded});
-    if (row.uploadBody.empty())
-        sqlite3_bind_null(insert.get(), at++);
-    else
-        insert.Bind(at++, row.uploadBody);
+    for (const std::string* text : {&row.uploadBody, &row.replayId}) {
+        if (text->empty())
+            sqlite3_bind_null(insert.get(), at++);
+        else
+            insert.Bind(at++, *text);
+    }
 }
 
 }  // namespace
@@ -324,14 +330,15 @@ bool MatchHistory::AddAll(std::span<HistoryRow> rows) {
                      " overtime, duration, mmr_before, mmr_after, mmr_change, shots, goals, average_speed, boost_collected,"
                      " boost_used, possession_time, team_possession_time, opponent_possession_time, boost_per_minute,"
                      " supersonic_share, empty_tank_share, full_tank_share, shots_per_goal, shot_zones, goal_zones, uploaded,"
-                     " upload_body)"
-                     " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+                     " upload_body, replay_id)"
+                     " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
+                     " ON CONFLICT (replay_id) WHERE replay_id IS NOT NULL DO NOTHING");
     if (!insert) return fail("the history cannot be written");
     for (HistoryRow& row : rows) {
         sqlite3_reset(insert.get());
         BindRow(insert, row);
         if (insert.Step() != SQLITE_DONE) return fail("the match could not be written");
-        row.id = sqlite3_last_insert_rowid(db_);
+        row.id = sqlite3_changes(db_) == 1 ? sqlite3_last_insert_rowid(db_) : 0;
     }
     if (!Execute("COMMIT")) return fail("the match could not be written to the disk");
     return true;
@@ -384,6 +391,15 @@ bool MatchHistory::MarkUploaded(int64_t id) {
     if (!update) return false;
     update.Bind(1, id);
     return update.Step() == SQLITE_DONE && sqlite3_changes(db_) == 1;
+}
+
+bool MatchHistory::HoldsReplay(const std::string& replayId) {
+    const Disconnecting done{*this};
+    if (Connect(false) != Connection::Ready) return false;
+    Statement select(db_, "SELECT 1 FROM matches WHERE replay_id = ?");
+    if (!select) return false;
+    select.Bind(1, replayId);
+    return select.Step() == SQLITE_ROW;
 }
 
 int64_t MatchHistory::Count() {

@@ -62,6 +62,9 @@ struct HistoryRow {
     // not be), kept so that it can be sent again. Empty when no upload was made for it.
     bool uploaded = false;
     std::string uploadBody;
+    // Schema 4 on: the id of the replay the match was imported from; empty for a match followed live.
+    // The history keeps a replay's match once.
+    std::string replayId;
 };
 
 // Why the history cannot be used (empty when it can).
@@ -72,7 +75,7 @@ struct HistoryStatus {
 
 class MatchHistory {
 public:
-    static constexpr int SchemaVersion = 3;
+    static constexpr int SchemaVersion = 4;
     using Log = std::function<void(const std::string&)>;
 
     // log receives the "[HISTORY] " lines.
@@ -94,8 +97,11 @@ public:
     // Adds a finished match in one transaction, written to the disk before it returns. False (and a
     // "[HISTORY] " line) when the history is not open or the write failed; nothing is half-written.
     bool Add(HistoryRow& row) { return AddAll({&row, 1}); }
-    // Several matches in one transaction (a history brought over from elsewhere): all or none.
+    // Several matches in one transaction (a history brought over from elsewhere): all or none. A row
+    // of a replay the history holds already is not added again: its id stays 0.
     bool AddAll(std::span<HistoryRow> rows);
+    // Whether the history holds the match of the replay of that id (false when it cannot be read).
+    bool HoldsReplay(const std::string& replayId);
 
     // The last count matches, newest last; all of them for count < 0. Nothing when the file cannot be read now.
     std::vector<HistoryRow> Last(int count);

@@ -5,6 +5,7 @@
 #include <variant>
 #include <vector>
 
+#include "base/path_text.h"
 #include "plugin/settings_variables.h"
 #include "plugin/zando.h"
 
@@ -68,6 +69,15 @@ void ZANDO::RegisterConsoleCommands() {
     command("zando_upload_missed", "Send again the matches the dashboard did not receive, oldest first",
             [this] { UploadMissed(); });
     RegisterHistoryCommands();
+    RegisterCommand(
+        "zando_import_replays",
+        [this](std::vector<std::string> arguments) {
+            // A folder named without quotes may have been split at its spaces.
+            std::string folder;
+            for (std::size_t i = 1; i < arguments.size(); ++i) folder += (i > 1 ? " " : "") + arguments[i];
+            ImportReplays(folder.empty() ? replayFolder : zando::TextPath(folder));
+        },
+        "Add the matches of your saved replays (the game's replay folder, or FOLDER) to the history and the all-time heatmap");
     RegisterCommand(
         "zando_help",
         [this](std::vector<std::string>) {

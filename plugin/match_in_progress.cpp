@@ -98,8 +98,10 @@ void ZANDO::SaveMatchInProgress() {
     out << "playlistName " << tracker.match.playlistName << "\n";
     for (std::size_t r = 0; r < tracker.match.shotHeatmap.size(); ++r)
         for (std::size_t c = 0; c < tracker.match.shotHeatmap.Cols(); ++c) {
-            if (tracker.match.shotHeatmap[r][c] != 0.0f) out << "shot " << r << " " << c << " " << Text(tracker.match.shotHeatmap[r][c]) << "\n";
-            if (tracker.match.goalHeatmap[r][c] != 0) out << "goal " << r << " " << c << " " << tracker.match.goalHeatmap[r][c] << "\n";
+            if (tracker.match.shotHeatmap[r][c] != 0.0f)
+                out << "shot " << r << " " << c << " " << Text(tracker.match.shotHeatmap[r][c]) << "\n";
+            if (tracker.match.goalHeatmap[r][c] != 0)
+                out << "goal " << r << " " << c << " " << tracker.match.goalHeatmap[r][c] << "\n";
         }
     if (zando::ReplaceFileWhole(MatchInProgressPath(), out.str(), false) == zando::WriteOutcome::Written)
         cvarManager->log("[STATS] Unloading during a match - its figures so far are kept for the next load");

@@ -205,7 +205,8 @@ void ZANDO::ReadFinalScore(ServerWrapper state) {
 void ZANDO::OnMatchDestroyed() {
     if (flags.awaitingMmrUpload) {
         cvarManager->log("[STATS] Match destroyed but delayed upload pending - skipping to avoid race");
-    } else if (flags.matchActive && !flags.matchFinished && (tracker.match.shots > 0 || tracker.match.goals > 0 || tracker.match.gameTime > 5.0f)) {
+    } else if (flags.matchActive && !flags.matchFinished &&
+               (tracker.match.shots > 0 || tracker.match.goals > 0 || tracker.match.gameTime > 5.0f)) {
         cvarManager->log("[STATS] Match destroyed with active stats - uploading before reset");
         flags.matchFinished = true;
         ReadFinalScore(gameWrapper->GetCurrentGameState());

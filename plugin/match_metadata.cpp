@@ -67,8 +67,8 @@ void ZANDO::CaptureMatchMetadata() {
                 cvarManager->log("[METADATA] Initial MMR is not a number - continuing without it");
                 tracker.match.initialMmr = 0.0f;
             }
-            cvarManager->log("[METADATA] Initial MMR: " + std::to_string(tracker.match.initialMmr) +
-                             " (Playlist ID: " + std::to_string(tracker.match.playlistId) + ", Ranked: " + YesNo(tracker.match.isRanked) + ")");
+            cvarManager->log("[METADATA] Initial MMR: " + std::to_string(tracker.match.initialMmr) + " (Playlist ID: " +
+                             std::to_string(tracker.match.playlistId) + ", Ranked: " + YesNo(tracker.match.isRanked) + ")");
         } catch (...) {
             cvarManager->log("[METADATA] Failed to get MMR - continuing without it");
             tracker.match.initialMmr = 0.0f;

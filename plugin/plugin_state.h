@@ -57,6 +57,15 @@ struct MatchFlags {
     bool uploadedThisMatch = false;      // this match's statistics were uploaded
 };
 
+// Where an import of the player's replays stands (zando_import_replays), for the panel.
+struct ImportProgress {
+    bool running = false;
+    int read = 0;          // files gone through
+    int total = 0;         // files in the folder
+    int added = 0;         // matches added to the history
+    std::string lastLine;  // the latest "[IMPORT] " line
+};
+
 // The zone inspector's choice: a block of zones from its corner zone (cleared by ResetStats).
 struct ZoneSelection {
     int32_t selectedZoneCol = -1;  // -1 = none

@@ -25,6 +25,7 @@ void ZANDO::LoadLocked() {
     // What a write cut short by a kill left: its temporary file, which nothing would ever remove.
     dataFolder = gameWrapper->GetDataFolder();
     zando::RemoveLeftTemporaries(dataFolder, "zando_");
+    replayFolder = DefaultReplayFolder();
     SizeGrid(allTimeShotHeatmap);
     SizeGrid(allTimeGoalHeatmap);
 

@@ -40,6 +40,7 @@ struct Placement;           // overlay/overlay_placement.h
 struct HttpRequest;         // upload/http_client.h
 struct HistoryShown;        // history/history_summary.h
 struct HeatmapViewShading;  // heatmap/heatmap_views.h
+struct ImportRun;           // import/replay_import.cpp
 }  // namespace zando
 
 // The host owns the object through a shared pointer of this very class (the library's entry points
@@ -202,6 +203,16 @@ public:
     // Why the API key or the server address cannot be sent as they are; empty when they can.
     std::string InvalidConnectionSetting() const;
 
+    // [SECTION] Importing the player's saved replays (import/)
+    // "zando_import_replays [FOLDER]": every replay of the folder that the player (the game's account)
+    // is in, counted by the match tracker as if followed live, added to the history (each replay's
+    // match once) and to the all-time grids, and uploaded when uploads are on. The files are read on
+    // the worker, one task a file, so that other work goes on between them; a line a file and a summary.
+    void ImportReplays(const std::filesystem::path& folder);
+    std::filesystem::path DefaultReplayFolder() const;  // the game's replay folder
+    std::filesystem::path replayFolder;                 // that folder, found at load
+    zando::ImportProgress importProgress;
+
     // [SECTION] Zone heatmap
     using Zone = zando::Zone;
     // The zone of a world position; rows are oriented by the team so that row 0 is the end it attacks.
@@ -314,6 +325,10 @@ private:
     // The statistics file, the history's row and the upload of a finished match (the match numbered
     // matchId); thenLine is said after their lines. announce: with the lines of an end processed.
     void ExportAndUpload(const MatchRecord& record, uint64_t matchId, std::string thenLine, bool announce);
+
+    // The import's tasks on the worker: the next file of the run, and its summary (or why it stopped).
+    void ImportNextReplay(std::shared_ptr<zando::ImportRun> run);
+    void FinishImport(std::shared_ptr<zando::ImportRun> run, std::string line);
 
     // Expires with the object: a delayed callback that outlives it sees that and does nothing.
     std::shared_ptr<bool> lifetime = std::make_shared<bool>(true);

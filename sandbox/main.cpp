@@ -1,6 +1,7 @@
 // zando-sandbox: loads the ZANDO plug-in library into the stand-in host as the game does, runs console
 // statements, then a console prompt, a replayed trace or a simulated match, and unloads it. Console
 // lines (and the simulation report) go to standard output, the sandbox's own messages to standard error.
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -8,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "host/runtime/console_syntax.h"
 #include "host/runtime/host.h"
 #include "replay/replay_error.h"
 #include "replay/replay_file.h"
@@ -105,6 +107,32 @@ std::optional<std::vector<int>> ReplayPlayers(const replay::Replay& replay, cons
     return std::nullopt;
 }
 
+// The account of the player a name or platform id names, from the first replay of the folder that has
+// them with an account number; nothing (said) when none has.
+std::optional<host::game::UniqueId> AccountInReplays(const std::filesystem::path& folder, const std::string& wanted) {
+    std::vector<std::filesystem::path> files;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+        if (entry.path().extension() == ".replay") files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    for (const std::filesystem::path& file : files) {
+        try {
+            const std::vector<std::uint8_t> bytes = replay::LoadReplayBytes(file);
+            const replay::Replay replay = replay::ReadReplay(bytes);
+            const int p = sandbox::FindReplayPlayer(replay, wanted);
+            if (p < 0) continue;
+            const replay::MatchPlayer& player = replay.match.players[static_cast<std::size_t>(p)];
+            if (player.hasId && player.id.text.empty() && player.id.number != 0)
+                return host::game::UniqueId{player.id.number, player.id.system};
+        } catch (const replay::ReplayError&) {
+            // an unreadable file names nobody; the import says why it skips it
+        }
+    }
+    Say(error ? "cannot read the folder " + folder.string() + ": " + error.message()
+              : "no replay in " + folder.string() + " has a player \"" + wanted + "\" with an account number");
+    return std::nullopt;
+}
+
 // Each player in turn, each in a host folder of its own under the home (so that one player's history
 // and heatmap hold only their own view): the table of every player's figures.
 int PlayReplayForEach(const sandbox::SandboxOptions& options, const replay::Replay& replay, const std::vector<int>& players) {
@@ -182,7 +210,14 @@ int main(int argc, char** argv) {
         }
     }
 
+    std::optional<host::game::UniqueId> account;
+    const std::filesystem::path replayFolder = options->replayFolder.empty() ? options->home / "replays" : options->replayFolder;
+    if (options->activity == sandbox::Activity::ImportReplays &&
+        !(account = AccountInReplays(replayFolder, options->replayPlayer)))
+        return 1;
+
     host::Host host(options->home);
+    if (account) host.World().localPlayer = *account;
     std::unique_ptr<sandbox::ScreenCamera> camera;
     try {
         camera = std::make_unique<sandbox::ScreenCamera>(
@@ -195,7 +230,11 @@ int main(int argc, char** argv) {
         Say(e.what());
         return 1;
     }
-    host.GetConsole().SetLineSink([](const std::string& line) { std::cout << line << '\n'; });
+    std::size_t linesSaid = 0;
+    host.GetConsole().SetLineSink([&linesSaid](const std::string& line) {
+        std::cout << line << '\n';
+        ++linesSaid;
+    });
     host.SetMessageSink(Say);
 
     host::LoadResult loaded = host.LoadPlugin(options->plugin, "ZANDO");
@@ -270,6 +309,18 @@ int main(int argc, char** argv) {
         break;
     }
     case sandbox::Activity::ReplayInfo: break;  // answered before the plug-in was loaded
+    case sandbox::Activity::ImportReplays: {
+        host.GetConsole().Execute("zando_import_replays" +
+                                  (options->replayFolder.empty() ? std::string() : " " + host::QuoteWord(replayFolder.string())));
+        host.Advance(0.0);
+        // The import's files are read on the worker, then what they added is saved and sent: settled
+        // until a round says nothing more.
+        for (std::size_t before = ~std::size_t{0}; before != linesSaid;) {
+            before = linesSaid;
+            sandbox::SettleWorkers(host);
+        }
+        break;
+    }
     case sandbox::Activity::ReplayGame: {
         const sandbox::ReplayPlayerTruth& truth = replayGame->Truth();
         Say("playing " + options->replayFile.string() + " as " + truth.name + " (" + truth.id + ")");

@@ -91,6 +91,10 @@ std::optional<SandboxOptions> ParseSandboxOptions(int argc, char** argv, int& ex
                          "Print the player's figures: the game's scoreboard, the frames' and the plug-in's");
     CLI::App* replayInfo = app.add_subcommand("replay-info", "Read a replay file without playing it and say what it holds");
     replayInfo->add_option("REPLAY", options.replayFile, "The .replay file")->required();
+    CLI::App* importReplays = app.add_subcommand(
+        "import-replays", "Import a folder of the game's replay files into the plug-in's history, as one of their players");
+    importReplays->add_option("FOLDER", options.replayFolder, "The folder (default: \"replays\" in the host folder)");
+    importReplays->add_option("--player", options.replayPlayer, "Who you are in them: a name or a platform id")->required();
     std::string resolution = "1920x1080";
     for (CLI::App* playing : {replay, simulate, replayGame}) {
         playing
@@ -144,6 +148,7 @@ std::optional<SandboxOptions> ParseSandboxOptions(int argc, char** argv, int& ex
     if (play->parsed()) options.activity = Activity::Play;
     if (replayGame->parsed()) options.activity = Activity::ReplayGame;
     if (replayInfo->parsed()) options.activity = Activity::ReplayInfo;
+    if (importReplays->parsed()) options.activity = Activity::ImportReplays;
     options.interactive =
         options.activity == Activity::Console || (options.activity == Activity::Statements && options.exec.empty());
     return options;

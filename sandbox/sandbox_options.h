@@ -10,14 +10,15 @@
 namespace sandbox {
 
 enum class Activity {
-    Statements,  // only the --exec statements (or, without them, a console prompt)
-    Console,     // a console prompt on standard input
-    Replay,      // a trace file played through the plug-in
-    Simulate,    // a simulated match played through the plug-in
-    UiPictures,  // a simulated session, then pictures of the settings page, every panel tab and the history window
-    Play,        // a simulated match live in a window
-    ReplayGame,  // a real match from the game's replay file played through the plug-in
-    ReplayInfo,  // what a replay file holds, read without playing it
+    Statements,     // only the --exec statements (or, without them, a console prompt)
+    Console,        // a console prompt on standard input
+    Replay,         // a trace file played through the plug-in
+    Simulate,       // a simulated match played through the plug-in
+    UiPictures,     // a simulated session, then pictures of the settings page, every panel tab and the history window
+    Play,           // a simulated match live in a window
+    ReplayGame,     // a real match from the game's replay file played through the plug-in
+    ReplayInfo,     // what a replay file holds, read without playing it
+    ImportReplays,  // a folder of the game's replay files imported by the plug-in, as one of their players
 };
 
 struct SandboxOptions {
@@ -27,15 +28,17 @@ struct SandboxOptions {
     Activity activity = Activity::Statements;
     bool interactive = false;  // a console prompt on standard input
 
-    std::filesystem::path trace;       // replay: the trace to play
-    std::filesystem::path replayFile;  // replay-game, replay-info: the game's replay file
-    std::string replayPlayer;          // replay-game: a name or platform id, "all"; empty: the recording player
-    std::uint64_t seed = 8;            // simulate, ui-pictures: the match's seed
-    int teamSize = 3;                  // simulate: cars a team (--mode 1v1|2v2|3v3)
-    std::filesystem::path out;         // simulate, replay-game: where to write the match's trace too
-    bool report = false;               // simulate, replay-game: the truth beside the plug-in's figures
-    double fps = 60.0;                 // simulate: rendered frames a second
-    int matches = 1;                   // simulate: matches in the session
+    std::filesystem::path trace;         // replay: the trace to play
+    std::filesystem::path replayFile;    // replay-game, replay-info: the game's replay file
+    std::string replayPlayer;            // replay-game: a name or platform id, "all"; empty: the recording player
+                                         // import-replays: the player the sandbox's account is (a name or platform id)
+    std::filesystem::path replayFolder;  // import-replays: the folder; empty: the plug-in's own choice
+    std::uint64_t seed = 8;              // simulate, ui-pictures: the match's seed
+    int teamSize = 3;                    // simulate: cars a team (--mode 1v1|2v2|3v3)
+    std::filesystem::path out;           // simulate, replay-game: where to write the match's trace too
+    bool report = false;                 // simulate, replay-game: the truth beside the plug-in's figures
+    double fps = 60.0;                   // simulate: rendered frames a second
+    int matches = 1;                     // simulate: matches in the session
 
     // replay, simulate: pictures of the game screen
     std::vector<double> screenshotAt;     // match-clock seconds

@@ -217,10 +217,20 @@ TEST(MatchHistory, FilesOfEachOlderVersionAreMigratedWithTheirRowsKept) {
         ASSERT_EQ(history.MissedUploads().size(), 1u);
         EXPECT_TRUE(history.MarkUploaded(2));
         EXPECT_TRUE(history.MissedUploads().empty());
+        // A replay's match is kept once, however often it is added; matches followed live have no replay.
+        EXPECT_FALSE(history.HoldsReplay("R1"));
+        std::vector<zando::HistoryRow> imported(3, next);
+        imported[0].replayId = imported[1].replayId = "R1";
+        imported[2].replayId = "R2";
+        ASSERT_TRUE(history.AddAll(imported));
+        EXPECT_EQ(std::vector<int64_t>({imported[0].id, imported[1].id, imported[2].id}), std::vector<int64_t>({3, 0, 4}));
+        EXPECT_TRUE(history.HoldsReplay("R1"));
+        EXPECT_EQ(history.Last(-1).back().replayId, "R2");
+        EXPECT_EQ(history.Last(-1)[1].replayId, "");
         history.Close();
 
         const std::vector<Row> rows = ReadRows(file);
-        ASSERT_EQ(rows.size(), 2u);
+        ASSERT_EQ(rows.size(), 4u);
         EXPECT_EQ(rows[1].at("boost_per_minute"), "250.5");
         EXPECT_EQ(rows[1].at("goal_zones"), "0:0:1");
         EXPECT_EQ(rows[1].at("score_for"), "") << "no score read: NULL, not 0";
@@ -229,7 +239,7 @@ TEST(MatchHistory, FilesOfEachOlderVersionAreMigratedWithTheirRowsKept) {
         sqlite3_stmt* version = nullptr;
         sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &version, nullptr);
         ASSERT_EQ(sqlite3_step(version), SQLITE_ROW);
-        EXPECT_EQ(sqlite3_column_int(version, 0), 3);
+        EXPECT_EQ(sqlite3_column_int(version, 0), 4);
         sqlite3_finalize(version);
         sqlite3_close(db);
     }
@@ -259,15 +269,15 @@ TEST(MatchHistory, AFileItCannotReadIsRefusedAndLeftAsItWas) {
     };
     refusedUntouched(std::string(4096, 'z') + "not a database at all", "is not a match history that can be read");
 
-    // A history of a newer build: version 4.
+    // A history of a newer build: version 5.
     std::filesystem::remove(file);
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(file.string().c_str(), &db), SQLITE_OK);
     RunSql(db,
            "CREATE TABLE matches (id INTEGER PRIMARY KEY, whatever TEXT); INSERT INTO matches VALUES (1, 'kept');"
-           "PRAGMA user_version = 4;");
+           "PRAGMA user_version = 5;");
     sqlite3_close(db);
-    refusedUntouched(zando_test::ReadFile(file), "was written by a newer ZANDO (history version 4, this one reads up to 3)");
+    refusedUntouched(zando_test::ReadFile(file), "was written by a newer ZANDO (history version 5, this one reads up to 4)");
 
     // A history whose table pages were overwritten: its header still says SQLite.
     std::filesystem::remove(file);

@@ -116,12 +116,13 @@ TEST(SettingsVariables, HelpListsEveryCommandAndSettingOnALineEach) {
                              [&](const std::string& l) { return l.rfind("[HELP]   " + start + " ", 0) == 0; });
     };
     for (const char* name : {"toggle_heatmap", "export_stats", "zando_history", "zando_upload_missed", "zando_reset_stats",
-                             "zando_help", "zando_heatmap_scale", "zando_api_key", "zando_postgame_history"})
+                             "zando_help", "zando_heatmap_scale", "zando_api_key", "zando_postgame_history",
+                             "zando_import_replays"})
         EXPECT_EQ(line(name), 1) << name;
     EXPECT_NE(std::find(lines.begin(), lines.end(),
                         "[HELP]   zando_heatmap_scale (0.5 to 2.5, default \"1.0\") - Heatmap window scale"),
               lines.end());
-    EXPECT_EQ(lines.size(), 2u + 16u + 24u) << "two headings, 16 commands, 24 settings";
+    EXPECT_EQ(lines.size(), 2u + 17u + 24u) << "two headings, 17 commands, 24 settings";
 }
 
 TEST(SettingsVariables, SavedSettingsAreReadBackAtLoadExceptThePostGameSwitches) {

@@ -86,6 +86,25 @@ void ZANDO::RenderExportTab() {
     ImGui::BulletText("Active Zones: %d / %d", activeZones, GridRows * GridCols);
     ui::Spacings(2);
     ImGui::TextDisabled("Estimated data size: %.2f KB", static_cast<float>(activeZones * 8) / 1024.0f);
+
+    // The player's saved replays, imported on the worker: the button while none runs, its progress while one does.
+    ImGui::Spacing();
+    ImGui::Separator();
+    ImGui::Spacing();
+    ui::Label("Your Saved Replays", {0.6f, 0.8f, 1.0f, 1.0f});
+    ImGui::TextDisabled("Adds the matches you played in them to the history and the all-time heatmap, each once");
+    const std::string replays = zando::PathText(replayFolder);
+    ImGui::TextWrapped("Folder: %s", replays.c_str());
+    if (importProgress.running) {
+        const float done =
+            importProgress.total > 0 ? static_cast<float>(importProgress.read) / static_cast<float>(importProgress.total) : 0.0f;
+        const std::string progress = std::to_string(importProgress.read) + " of " + std::to_string(importProgress.total) +
+                                     " files, " + std::to_string(importProgress.added) + " added";
+        ImGui::ProgressBar(done, {-1.0f, 0.0f}, progress.c_str());
+    } else if (ImGui::Button("Import Replays")) {
+        OnGameThread([this] { ImportReplays(replayFolder); });
+    }
+    if (!importProgress.lastLine.empty()) ImGui::TextWrapped("%s", importProgress.lastLine.c_str());
     ImGui::EndChild();
 }
 
