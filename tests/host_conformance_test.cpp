@@ -135,7 +135,7 @@ TEST(HostConformance, ThePluginsLockIsTakenThroughItsHelperOnly) {
 // below.
 TEST(HostConformance, NoIncludeRunsBackUpTheLayers) {
     const std::vector<std::string> layers = {"base",    "replay", "host",   "tracking", "plugin", "heatmap", "history",
-                                             "overlay", "export", "upload", "ui",     "sandbox",  "bench"};
+                                             "overlay", "export", "upload", "import",   "ui",     "sandbox", "bench"};
     const auto layerOf = [&](const std::string& path) {
         if (path.rfind("bakkesmod/", 0) == 0) return 2;  // the SDK's headers, in host/sdk
         for (std::size_t i = 0; i < layers.size(); ++i)
@@ -166,7 +166,8 @@ TEST(HostConformance, ThePluginKeepsOffTheHostsRuntimeAndTheDashboardStandsOnBas
         if (extension != ".cpp" && extension != ".h") continue;
         const auto folder = path.substr(0, path.find('/'));
         const bool plugin = folder == "plugin" || folder == "tracking" || folder == "heatmap" || folder == "history" ||
-                            folder == "overlay" || folder == "export" || folder == "upload" || folder == "ui";
+                            folder == "overlay" || folder == "export" || folder == "upload" || folder == "import" ||
+                            folder == "ui";
         if (!plugin && folder != "dashboard") continue;
         const std::string text = Read(entry.path());
         for (auto it = std::sregex_iterator(text.begin(), text.end(), include); it != std::sregex_iterator(); ++it) {
