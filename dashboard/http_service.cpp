@@ -22,7 +22,8 @@ using nlohmann::json;
 
 void Answer(httplib::Response& response, int status, const json& body) {
     response.status = status;
-    response.set_content(body.dump(), "application/json");
+    // A text that is not UTF-8 never reaches an answer whole; should one, its bytes are replaced, not thrown on.
+    response.set_content(body.dump(-1, ' ', false, json::error_handler_t::replace), "application/json");
 }
 
 void Refuse(httplib::Response& response, int status, const std::string& error) { Answer(response, status, {{"error", error}}); }

@@ -19,7 +19,8 @@ using nlohmann::json;
 
 void Answer(httplib::Response& response, int status, const json& body) {
     response.status = status;
-    response.set_content(body.dump(), "application/json");
+    // A text that is not UTF-8 never reaches an answer whole; should one, its bytes are replaced, not thrown on.
+    response.set_content(body.dump(-1, ' ', false, json::error_handler_t::replace), "application/json");
 }
 
 // The session token of the request's cookie, empty when there is none.

@@ -22,17 +22,51 @@ const json& Field(const json& body, const char* name) {
     return *it;
 }
 
-double Number(const json& body, const char* name) {
+// The ranges a real match's figures fall in, generously: a value outside is not a match's, and would
+// only skew (or overflow) the sums the pages show.
+constexpr int64_t MostGoalsOrShots = 10'000;       // a match, or a zone of one
+constexpr int64_t MostSpeedSamples = 100'000'000;  // hours of samples at the game's rate
+constexpr double LongestMatch = 86'400.0;          // seconds: a day
+constexpr double MostBoost = 10'000'000.0;         // pad units or percent points
+constexpr double FastestSpeed = 100'000.0;         // far past the game's top speed, in any unit
+constexpr double LargestMmr = 100'000.0;           // a rating, or its change, either way
+constexpr double LargestShotHeat = 1'000'000.0;    // a zone's mean heat
+constexpr std::size_t LongestText = 200;           // characters of a playlist's or a time's text
+
+std::string Range(double low, double high) {
+    return std::to_string(static_cast<long long>(low)) + " to " + std::to_string(static_cast<long long>(high));
+}
+
+double Number(const json& body, const char* name, double low, double high) {
     const json& value = Field(body, name);
     if (!value.is_number()) throw BadField{"\"" + std::string(name) + "\" must be a number"};
     const double number = value.get<double>();
-    if (!std::isfinite(number)) throw BadField{"\"" + std::string(name) + "\" must be a finite number"};
+    if (!std::isfinite(number) || number < low || number > high)
+        throw BadField{"\"" + std::string(name) + "\" must be a number from " + Range(low, high)};
     return number;
 }
 
-int64_t Count(const json& value, const std::string& name) {
-    if (!value.is_number_integer() || value.get<int64_t>() < 0) throw BadField{name + " must be a whole number, 0 or more"};
+int64_t Count(const json& value, const std::string& name, int64_t most) {
+    if (!value.is_number_integer() || (value.is_number_unsigned() && value.get<uint64_t>() > static_cast<uint64_t>(most)) ||
+        value.get<int64_t>() < 0 || value.get<int64_t>() > most)
+        throw BadField{name + " must be a whole number from 0 to " + std::to_string(most)};
     return value.get<int64_t>();
+}
+
+// A text field as sent: at most LongestText characters, and no control character (which a database
+// may cut a text at, or a page show as nothing).
+std::string Text(const json& body, const char* name) {
+    const json& value = Field(body, name);
+    if (!value.is_string()) throw BadField{"\"" + std::string(name) + "\" must be a string"};
+    const std::string& text = value.get_ref<const std::string&>();
+    std::size_t characters = 0;
+    for (const unsigned char c : text) {
+        if (c < 0x20 || c == 0x7F) throw BadField{"\"" + std::string(name) + "\" must not hold control characters"};
+        characters += (c & 0xC0) != 0x80;  // the parser checked the UTF-8: count the first byte of each
+    }
+    if (characters > LongestText)
+        throw BadField{"\"" + std::string(name) + "\" is longer than " + std::to_string(LongestText) + " characters"};
+    return text;
 }
 
 template <class Cell, class ReadCell>
@@ -82,40 +116,43 @@ UploadReading ReadUpload(std::string_view text) {
     try {
         body = json::parse(text.begin(), text.end());
     } catch (const json::exception& error) {
-        return {std::nullopt, std::string("the body is not JSON: ") + error.what()};
+        // The parser's words quote the bytes it stopped at, which need not be UTF-8 (nor printable):
+        // the answer shows each such byte as '?'.
+        std::string why = error.what();
+        for (char& c : why)
+            if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7F) c = '?';
+        return {std::nullopt, "the body is not JSON (or not UTF-8): " + why};
     }
     if (!body.is_object()) return {std::nullopt, "the body must be a JSON object"};
     try {
         for (const auto& [name, value] : body.items())
             if (!KnownFields().contains(name)) throw BadField{"\"" + name + "\" is not a field of the upload"};
         UploadedMatch match;
-        const json& timestamp = Field(body, "timestamp");
-        if (!timestamp.is_string()) throw BadField{"\"timestamp\" must be a string"};
-        match.timestamp = timestamp.get<std::string>();
-        match.shots = Count(Field(body, "shots"), "\"shots\"");
-        match.goals = Count(Field(body, "goals"), "\"goals\"");
-        match.averageSpeed = Number(body, "averageSpeed");
-        match.speedSamples = Count(Field(body, "speedSamples"), "\"speedSamples\"");
-        match.boostCollected = Number(body, "boostCollected");
-        match.boostUsed = Number(body, "boostUsed");
-        match.gameTime = Number(body, "gameTime");
-        match.possessionTime = Number(body, "possessionTime");
-        match.teamPossessionTime = Number(body, "teamPossessionTime");
-        match.opponentPossessionTime = Number(body, "opponentPossessionTime");
-        const json& playlist = Field(body, "playlist");
-        if (!playlist.is_string()) throw BadField{"\"playlist\" must be a string"};
-        match.playlist = playlist.get<std::string>();
+        match.timestamp = Text(body, "timestamp");
+        match.shots = Count(Field(body, "shots"), "\"shots\"", MostGoalsOrShots);
+        match.goals = Count(Field(body, "goals"), "\"goals\"", MostGoalsOrShots);
+        match.averageSpeed = Number(body, "averageSpeed", 0.0, FastestSpeed);
+        match.speedSamples = Count(Field(body, "speedSamples"), "\"speedSamples\"", MostSpeedSamples);
+        match.boostCollected = Number(body, "boostCollected", 0.0, MostBoost);
+        match.boostUsed = Number(body, "boostUsed", 0.0, MostBoost);
+        match.gameTime = Number(body, "gameTime", 0.0, LongestMatch);
+        match.possessionTime = Number(body, "possessionTime", 0.0, LongestMatch);
+        match.teamPossessionTime = Number(body, "teamPossessionTime", 0.0, LongestMatch);
+        match.opponentPossessionTime = Number(body, "opponentPossessionTime", 0.0, LongestMatch);
+        match.playlist = Text(body, "playlist");
         const json& ranked = Field(body, "isRanked");
         if (!ranked.is_boolean()) throw BadField{"\"isRanked\" must be true or false"};
         match.isRanked = ranked.get<bool>();
-        match.mmr = Number(body, "mmr");
-        match.mmrChange = Number(body, "mmrChange");
+        match.mmr = Number(body, "mmr", -LargestMmr, LargestMmr);
+        match.mmrChange = Number(body, "mmrChange", -LargestMmr, LargestMmr);
         match.shotHeatmap = Grid<double>(body, "shotHeatmap", [](const json& cell, const std::string& name) {
-            if (!cell.is_number() || !std::isfinite(cell.get<double>()) || cell.get<double>() < 0.0)
-                throw BadField{name + " must be a finite number, 0 or more"};
+            if (!cell.is_number() || !std::isfinite(cell.get<double>()) || cell.get<double>() < 0.0 ||
+                cell.get<double>() > LargestShotHeat)
+                throw BadField{name + " must be a number from " + Range(0.0, LargestShotHeat)};
             return cell.get<double>();
         });
-        match.goalHeatmap = Grid<int64_t>(body, "goalHeatmap", Count);
+        match.goalHeatmap = Grid<int64_t>(
+            body, "goalHeatmap", [](const json& cell, const std::string& name) { return Count(cell, name, MostGoalsOrShots); });
         // The same match sent again differs only in the time of sending.
         body.erase("timestamp");
         match.fingerprint = Sha256Hex(body.dump());

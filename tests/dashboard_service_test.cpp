@@ -39,6 +39,16 @@ TEST_P(DashboardTest, EveryUploadIsAnsweredAsItDeservesAndOnlyGoodOnesAreKeptOnc
     missing.erase("mmr");
     nlohmann::json wrongType = MatchBody(1);
     wrongType["isRanked"] = "yes";
+    std::string notUtf8 = body;
+    notUtf8.replace(notUtf8.find("Ranked Doubles"), 6, "Rank\xE9" "d");
+    // Figures no match has: each would skew or overflow the sums the pages show.
+    const auto with = [](const char* field, nlohmann::json value) {
+        nlohmann::json changed = MatchBody(1);
+        changed[field] = std::move(value);
+        return changed.dump();
+    };
+    nlohmann::json hugeCell = MatchBody(1);
+    hugeCell["goalHeatmap"][2][3] = int64_t{1} << 40;
 
     const std::vector<std::tuple<UploadCase, std::string, std::string, std::string>> cases = {
         {{"a good upload", 200, "\"stored\""}, alice, "", body},
@@ -52,6 +62,28 @@ TEST_P(DashboardTest, EveryUploadIsAnsweredAsItDeservesAndOnlyGoodOnesAreKeptOnc
         {{"a revoked key", 403, "revoked"}, revoked, "", MatchBody(2).dump()},
         {{"a NaN", 400, "not JSON"}, alice, "", nan},
         {{"a number out of range", 400, "number overflow"}, alice, "", infinite},
+        {{"a playlist that is not UTF-8", 400, "not UTF-8"}, alice, "", notUtf8},
+        {{"the most shots a count holds", 400, "\\\"shots\\\" must be a whole number from 0 to 10000"},
+         alice,
+         "",
+         with("shots", INT64_MAX)},
+        {{"more goals than a count holds", 400, "\\\"goals\\\" must be a whole number from 0 to 10000"},
+         alice,
+         "",
+         with("goals", UINT64_MAX)},
+        {{"a zone of 2^40 goals", 400, "\\\"goalHeatmap\\\" row 2 cell 3 must be a whole number from 0 to 10000"},
+         alice,
+         "",
+         hugeCell.dump()},
+        {{"a negative time", 400, "\\\"gameTime\\\" must be a number from 0 to 86400"}, alice, "", with("gameTime", -1.0)},
+        {{"a playlist of 3000 characters", 400, "\\\"playlist\\\" is longer than 200 characters"},
+         alice,
+         "",
+         with("playlist", std::string(3000, 'x'))},
+        {{"a playlist with a NUL", 400, "\\\"playlist\\\" must not hold control characters"},
+         alice,
+         "",
+         with("playlist", std::string("Ranked\0Doubles", 14))},
         {{"nine rows of shots", 400, "\\\"shotHeatmap\\\" must be an array of 10 rows"}, alice, "", shortGrid.dump()},
         {{"a row of nine goals", 400, "\\\"goalHeatmap\\\" row 4 must be an array of 10 cells"}, alice, "", narrowRow.dump()},
         {{"a field the upload does not have", 400, "\\\"score\\\" is not a field"}, alice, "", unknown.dump()},
