@@ -111,7 +111,7 @@ void DashboardService::Routes() {
             return Refuse(response, 401,
                           signature.empty() ? "no signature: send \"X-ZANDO-Signature: sha256=<HMAC-SHA256 of the body>\""
                                             : "the signature does not match the body");
-        if (const std::optional<int> wait = limiter_.Admit(found->keyId)) {
+        if (const std::optional<int> wait = limiter_.Admit(std::to_string(found->keyId))) {
             response.set_header("Retry-After", std::to_string(*wait));
             return Refuse(response, 429, "too many uploads for this key; try again in " + std::to_string(*wait) + " s");
         }
@@ -144,7 +144,7 @@ void DashboardService::Routes() {
         }
     });
 
-    AddPageRoutes(*server_, storage_, secret_, !options_.tlsCertificate.empty());
+    AddPageRoutes(*server_, storage_, secret_, !options_.tlsCertificate.empty(), signIns_);
     if (options_.pages) AddPages(*server_, storage_, secret_, *options_.pages, !options_.tlsCertificate.empty());
 
     // Statuses the library answers on its own (413, 404, 400) get a JSON body too.
@@ -169,7 +169,7 @@ void DashboardService::Routes() {
     // Never a key, a signature or a body: when, who, what, the answer and its size.
     if (options_.accessLog)
         server_->set_logger([log = options_.accessLog](const httplib::Request& request, const httplib::Response& response) {
-            log(zando::UtcTimestamp() + " " + request.remote_addr + " \"" + request.method + " " + request.path + "\" " +
+            log(zando::UtcTimestamp() + " " + ClientAddress(request) + " \"" + request.method + " " + request.path + "\" " +
                 std::to_string(response.status) + " " + std::to_string(response.body.size()));
         });
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "dashboard/commit_batcher.h"
+#include "dashboard/page_api.h"
 #include "dashboard/pages.h"
 #include "dashboard/rate_limiter.h"
 #include "dashboard/server_secret.h"
@@ -61,6 +62,7 @@ private:
     ServiceOptions options_;
     CommitBatcher batcher_;
     RateLimiter limiter_;
+    RateLimiter signIns_{SignInAttemptsPerMinute};
     std::unique_ptr<httplib::Server> server_;
     int listening_ = -1;  // the listening socket, once bound
 };

@@ -129,7 +129,21 @@ SessionSummary RecentSession(Storage& storage, int64_t accountId) {
     return session;
 }
 
-void AddPageRoutes(httplib::Server& server, Storage& storage, const ServerSecret& secret, bool tls) {
+std::string ClientAddress(const httplib::Request& request) {
+    const std::string& address = request.remote_addr;
+    if (address != "127.0.0.1" && address != "::1" && address != "::ffff:127.0.0.1") return address;
+    const std::string forwarded = request.get_header_value("X-Forwarded-For");
+    const std::size_t comma = forwarded.rfind(',');
+    std::string last = forwarded.substr(comma == std::string::npos ? 0 : comma + 1);
+    last.erase(0, last.find_first_not_of(' '));
+    last.erase(last.find_last_not_of(' ') + 1);
+    // Only an address's characters: anything else did not come from the proxy.
+    const bool plain =
+        !last.empty() && last.size() <= 45 && last.find_first_not_of("0123456789abcdefABCDEF.:") == std::string::npos;
+    return plain ? last : address;
+}
+
+void AddPageRoutes(httplib::Server& server, Storage& storage, const ServerSecret& secret, bool tls, RateLimiter& signIns) {
     // The signed-in account, or the 401 already answered.
     const auto account = [&storage, &secret](const httplib::Request& request,
                                              httplib::Response& response) -> std::optional<int64_t> {
@@ -138,20 +152,33 @@ void AddPageRoutes(httplib::Server& server, Storage& storage, const ServerSecret
         return signedIn;
     };
 
-    server.Post("/signin", [&storage, &secret, tls](const httplib::Request& request, httplib::Response& response) {
+    server.Post("/signin", [&storage, &secret, tls, &signIns](const httplib::Request& request, httplib::Response& response) {
+        const bool browser = request.get_header_value("Accept").find("text/html") != std::string::npos;
+        // Keys are long and random, but a stranger trying them is slowed down all the same.
+        if (const std::optional<int> wait = signIns.Admit(ClientAddress(request))) {
+            response.set_header("Retry-After", std::to_string(*wait));
+            if (browser) {
+                response.set_header("Location", "/signin?failed=busy");
+                return Answer(response, 303, {{"error", "too many sign-in attempts from this address"}});
+            }
+            return Answer(
+                response, 429,
+                {{"error", "too many sign-in attempts from this address; try again in " + std::to_string(*wait) + " s"}});
+        }
         const std::string key = request.get_param_value("key");
         const std::optional<KeyRecord> found = key.empty() ? std::nullopt : storage.FindKey(secret.KeyHash(key));
         if (!found || found->revoked) {
             const std::string reason = found ? "this API key was revoked" : "unknown API key";
             // A browser's form goes back to the sign-in page, which says why.
-            if (request.get_header_value("Accept").find("text/html") != std::string::npos) {
+            if (browser) {
                 response.set_header("Location", std::string("/signin?failed=") + (found ? "revoked" : "unknown"));
                 return Answer(response, 303, {{"error", reason}});
             }
             return Answer(response, 401, {{"error", reason}});
         }
         const std::string token = RandomHex(32);
-        storage.AddSignIn(found->accountId, secret.KeyHash(token), zando::UtcTimestamp(std::chrono::hours(24 * SessionDays)));
+        storage.AddSignIn(found->accountId, found->keyId, secret.KeyHash(token),
+                          zando::UtcTimestamp(std::chrono::hours(24 * SessionDays)));
         response.set_header("Set-Cookie", std::string(SessionCookie) + "=" + token +
                                               "; Path=/; HttpOnly; SameSite=Strict; Max-Age=" +
                                               std::to_string(SessionDays * 86400) + (tls ? "; Secure" : ""));

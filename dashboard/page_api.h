@@ -2,7 +2,10 @@
 // JSON API of the signed-in account's matches.
 #pragma once
 
+#include <string>
+
 #include "dashboard/match_summary.h"
+#include "dashboard/rate_limiter.h"
 #include "dashboard/server_secret.h"
 #include "dashboard/storage.h"
 
@@ -14,7 +17,12 @@ struct Request;
 namespace dashboard {
 
 inline constexpr const char* SessionCookie = "zando_session";
-inline constexpr int SessionDays = 14;  // a sign-in's lifetime
+inline constexpr int SessionDays = 14;                   // a sign-in's lifetime
+inline constexpr double SignInAttemptsPerMinute = 10.0;  // from one address, right or wrong
+
+// Who sent the request: its connection's address, or, for a connection from this machine (the
+// reverse proxy the README sets up), the address the proxy put last in X-Forwarded-For.
+std::string ClientAddress(const httplib::Request& request);
 
 // The account signed in with the request's session cookie, if any.
 std::optional<int64_t> SignedInAccount(const httplib::Request& request, Storage& storage, const ServerSecret& secret);
@@ -24,7 +32,7 @@ std::optional<int64_t> SignedInAccount(const httplib::Request& request, Storage&
 SessionSummary RecentSession(Storage& storage, int64_t accountId);
 
 // Adds "POST /signin", "POST /signout", "GET /api/matches" and "GET /api/matches/{id}". tls: the
-// cookie is marked Secure.
-void AddPageRoutes(httplib::Server& server, Storage& storage, const ServerSecret& secret, bool tls);
+// cookie is marked Secure. signIns: the attempts each address may make.
+void AddPageRoutes(httplib::Server& server, Storage& storage, const ServerSecret& secret, bool tls, RateLimiter& signIns);
 
 }  // namespace dashboard

@@ -159,6 +159,8 @@ std::string SignInPage(const std::string& failed) {
     std::string content;
     if (failed == "unknown") content += "<p class=\"problem\" role=\"alert\">That API key is not known here.</p>\n";
     if (failed == "revoked") content += "<p class=\"problem\" role=\"alert\">That API key was revoked.</p>\n";
+    if (failed == "busy")
+        content += "<p class=\"problem\" role=\"alert\">Too many sign-in attempts from here: try again in a minute.</p>\n";
     content +=
         "<form id=\"signin-form\" class=\"signin\" method=\"post\" action=\"/signin\">\n"
         "<label for=\"key\">API key</label>\n<input id=\"key\" name=\"key\" type=\"password\" autocomplete=\"off\" required>\n"

@@ -107,8 +107,8 @@ public:
     bool RevokeKey(int64_t keyId) override {
         return Run([&](pqxx::connection& connection) {
             pqxx::work work(connection);
-            const pqxx::result done = work.exec_params("UPDATE api_keys SET revoked_at = $1 WHERE id = $2 AND revoked_at IS NULL",
-                                                       zando::UtcTimestamp(), keyId);
+            const pqxx::result done = work.exec_params(dashboard::RevokeKeySql, zando::UtcTimestamp(), keyId);
+            work.exec_params(dashboard::EndKeySignInsSql, keyId);
             work.commit();
             return done.affected_rows() > 0;
         });
@@ -229,10 +229,12 @@ public:
         });
     }
 
-    void AddSignIn(int64_t accountId, const std::string& tokenHash, const std::string& expiresAt) override {
+    void AddSignIn(int64_t accountId, int64_t keyId, const std::string& tokenHash, const std::string& expiresAt) override {
         Run([&](pqxx::connection& connection) {
             pqxx::work work(connection);
-            work.exec_params(dashboard::AddSignInSql, tokenHash, accountId, zando::UtcTimestamp(), expiresAt);
+            const std::string now = zando::UtcTimestamp();
+            work.exec_params(dashboard::DeleteExpiredSignInsSql, now);
+            work.exec_params(dashboard::AddSignInSql, tokenHash, accountId, now, expiresAt, keyId);
             work.commit();
         });
     }

@@ -1,10 +1,12 @@
-// Uploads a key may make: a bucket of `perMinute` uploads per key, refilled evenly over the minute.
+// What one client may do in a minute (a key's uploads, an address's sign-in attempts): a bucket of
+// `perMinute` tokens per client, refilled evenly over the minute.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <unordered_map>
 
 namespace dashboard {
@@ -14,8 +16,8 @@ public:
     using Clock = std::chrono::steady_clock;
     explicit RateLimiter(double perMinute) : perMinute_(perMinute) {}  // 0: no limit
 
-    // Empty when the key may go on (and one upload is counted); otherwise the whole seconds to wait.
-    std::optional<int> Admit(int64_t keyId, Clock::time_point now = Clock::now());
+    // Empty when the client may go on (and one use is counted); otherwise the whole seconds to wait.
+    std::optional<int> Admit(const std::string& client, Clock::time_point now = Clock::now());
 
 private:
     struct Bucket {
@@ -24,7 +26,10 @@ private:
     };
     double perMinute_;
     std::mutex mutex_;
-    std::unordered_map<int64_t, Bucket> buckets_;
+    std::unordered_map<std::string, Bucket> buckets_;
+    // Past this many clients, those whose bucket is full again are forgotten: a stranger changing
+    // addresses cannot grow the table without bound.
+    static constexpr std::size_t ForgetAbove = 10'000;
 };
 
 }  // namespace dashboard

@@ -33,6 +33,14 @@ const std::vector<std::string> Version2 = {
     "CREATE INDEX matches_by_playlist ON matches (account_id, playlist, sent_at, id)",
 };
 
+// Version 3: each sign-in names the key it was made with, so that revoking the key ends it, and
+// expired sign-ins are found by their end to be deleted.
+const std::vector<std::string> Version3 = {
+    "ALTER TABLE sign_ins ADD COLUMN key_id BIGINT REFERENCES api_keys (id)",
+    "CREATE INDEX sign_ins_by_key ON sign_ins (key_id)",
+    "CREATE INDEX sign_ins_by_end ON sign_ins (expires_at)",
+};
+
 std::string ForDialect(const std::string& statement, dashboard::Dialect dialect) {
     const bool sqlite = dialect == dashboard::Dialect::Sqlite;
     std::string text = std::regex_replace(statement, std::regex(R"(\{id\})"),
@@ -46,7 +54,7 @@ namespace dashboard {
 
 std::vector<Migration> Migrations(Dialect dialect) {
     std::vector<Migration> steps;
-    for (const auto& [version, statements] : {std::pair{1, &Version1}, std::pair{2, &Version2}}) {
+    for (const auto& [version, statements] : {std::pair{1, &Version1}, std::pair{2, &Version2}, std::pair{3, &Version3}}) {
         Migration step{version, {}};
         for (const std::string& statement : *statements) step.statements.push_back(ForDialect(statement, dialect));
         steps.push_back(std::move(step));
@@ -54,6 +62,6 @@ std::vector<Migration> Migrations(Dialect dialect) {
     return steps;
 }
 
-int LatestSchemaVersion() { return 2; }
+int LatestSchemaVersion() { return 3; }
 
 }  // namespace dashboard

@@ -31,8 +31,16 @@ inline constexpr const char* SelectMatchSql =
     " boost_used, game_time, possession_time, team_possession_time, opponent_possession_time, playlist, is_ranked,"
     " mmr, mmr_change, fingerprint FROM matches WHERE account_id = $1 AND id = $2";
 inline constexpr const char* AddSignInSql =
-    "INSERT INTO sign_ins (token_hash, account_id, created_at, expires_at) VALUES ($1, $2, $3, $4)";
-inline constexpr const char* SignedInSql = "SELECT account_id FROM sign_ins WHERE token_hash = $1 AND expires_at > $2";
+    "INSERT INTO sign_ins (token_hash, account_id, created_at, expires_at, key_id) VALUES ($1, $2, $3, $4, $5)";
+inline constexpr const char* DeleteExpiredSignInsSql = "DELETE FROM sign_ins WHERE expires_at <= $1";
+// A sign-in counts while it has not expired and the key it was made with is not revoked (one made
+// before sign-ins named their key ends when any key of its account is revoked).
+inline constexpr const char* SignedInSql =
+    "SELECT s.account_id FROM sign_ins s LEFT JOIN api_keys k ON k.id = s.key_id"
+    " WHERE s.token_hash = $1 AND s.expires_at > $2 AND k.revoked_at IS NULL";
+inline constexpr const char* RevokeKeySql = "UPDATE api_keys SET revoked_at = $1 WHERE id = $2 AND revoked_at IS NULL";
+inline constexpr const char* EndKeySignInsSql =
+    "DELETE FROM sign_ins WHERE key_id = $1 OR (key_id IS NULL AND account_id = (SELECT account_id FROM api_keys WHERE id = $1))";
 inline constexpr const char* EndSignInSql = "DELETE FROM sign_ins WHERE token_hash = $1";
 inline constexpr const char* FindKeySql = "SELECT id, account_id, revoked_at IS NOT NULL FROM api_keys WHERE key_hash = $1";
 inline constexpr const char* AccountByNameSql = "SELECT id, name, is_public FROM accounts WHERE name = $1";

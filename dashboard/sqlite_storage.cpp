@@ -161,9 +161,14 @@ public:
 
     bool RevokeKey(int64_t keyId) override {
         auto connection = pool_.Borrow();
-        Statement revoke(connection->db, "UPDATE api_keys SET revoked_at = $1 WHERE id = $2 AND revoked_at IS NULL");
+        Transaction transaction(connection->db);
+        Statement revoke(connection->db, dashboard::RevokeKeySql);
         revoke.Bind(1, zando::UtcTimestamp()).Bind(2, keyId).Step();
-        return sqlite3_changes(connection->db) > 0;
+        const bool revoked = sqlite3_changes(connection->db) > 0;
+        Statement end(connection->db, dashboard::EndKeySignInsSql);
+        end.Bind(1, keyId).Step();
+        transaction.Commit();
+        return revoked;
     }
 
     std::vector<dashboard::StoreOutcome> StoreMatches(const std::vector<dashboard::Submission>& submissions) override {
@@ -272,10 +277,13 @@ public:
         return std::move(found.front());
     }
 
-    void AddSignIn(int64_t accountId, const std::string& tokenHash, const std::string& expiresAt) override {
+    void AddSignIn(int64_t accountId, int64_t keyId, const std::string& tokenHash, const std::string& expiresAt) override {
         auto connection = pool_.Borrow();
+        const std::string now = zando::UtcTimestamp();
+        Statement expired(connection->db, dashboard::DeleteExpiredSignInsSql);
+        expired.Bind(1, now).Step();
         Statement add(connection->db, dashboard::AddSignInSql);
-        add.Bind(1, tokenHash).Bind(2, accountId).Bind(3, zando::UtcTimestamp()).Bind(4, expiresAt).Step();
+        add.Bind(1, tokenHash).Bind(2, accountId).Bind(3, now).Bind(4, expiresAt).Bind(5, keyId).Step();
     }
 
     std::optional<int64_t> SignedIn(const std::string& tokenHash, const std::string& now) override {

@@ -97,7 +97,7 @@ public:
     // Adds a key to the account named account, made if it does not exist yet.
     virtual KeyRecord CreateKey(const std::string& account, const std::string& keyHash, const std::string& prefix) = 0;
     virtual std::vector<KeyListing> ListKeys() = 0;
-    // Whether a valid key of that id was there to revoke.
+    // Whether a valid key of that id was there to revoke. The sign-ins made with it end with it.
     virtual bool RevokeKey(int64_t keyId) = 0;
 
     // Stores every submission in one transaction (a match already kept for its account is not stored
@@ -128,8 +128,9 @@ public:
     // Whether an account of that name was there to change.
     virtual bool SetPublic(const std::string& name, bool isPublic) = 0;
 
-    // Sign-in sessions of the pages, kept by the hash of their token until they expire.
-    virtual void AddSignIn(int64_t accountId, const std::string& tokenHash, const std::string& expiresAt) = 0;
+    // Sign-in sessions of the pages, kept by the hash of their token until they expire (those expired
+    // by now are deleted as one is added), or until the key they were made with is revoked.
+    virtual void AddSignIn(int64_t accountId, int64_t keyId, const std::string& tokenHash, const std::string& expiresAt) = 0;
     // The account signed in with that token, unless the session ended or expired by now.
     virtual std::optional<int64_t> SignedIn(const std::string& tokenHash, const std::string& now) = 0;
     virtual void EndSignIn(const std::string& tokenHash) = 0;

@@ -206,3 +206,45 @@ TEST_P(DashboardTest, AMatchIsShownBesideTheAverageOfEveryMatchOfItsPlaylist) {
     EXPECT_NE(page.find("<th scope=\"row\">Shots</th><td class=\"num\">63</td><td class=\"num\">33.0</td>"), std::string::npos)
         << page;
 }
+
+// A sign-in lasts as long as the key it was made with: revoking that key ends it at once, while the
+// sign-ins of the account's other keys go on; a sign-in that has expired is deleted, not kept forever.
+TEST_P(DashboardTest, RevokingAKeyEndsItsSignInsAndExpiredSignInsAreDeleted) {
+    const std::string first = NewKey("alice"), second = NewKey("alice");
+    auto service = Start();
+    SignedIn byFirst{httplib::Client("127.0.0.1", service->Port()), SignIn(service->Port(), first)};
+    SignedIn bySecond{httplib::Client("127.0.0.1", service->Port()), SignIn(service->Port(), second)};
+    EXPECT_EQ(byFirst.Get("/api/matches")->status, 200);
+    ASSERT_EQ(Command("keys revoke 1").exitCode, 0);
+    EXPECT_EQ(byFirst.Get("/api/matches")->status, 401);
+    EXPECT_EQ(bySecond.Get("/api/matches")->status, 200);
+
+    // An expired sign-in is gone once another is made: its token can be inserted again.
+    const std::string expired =
+        "INSERT INTO sign_ins (token_hash, account_id, created_at, expires_at, key_id)"
+        " VALUES ('expired', 1, '2000-01-01T00:00:00Z', '2000-01-02T00:00:00Z', 2)";
+    Sql(expired);
+    ASSERT_FALSE(SignIn(service->Port(), second).empty());
+    Sql(expired);
+}
+
+// Sign-in attempts are counted per address, right or wrong: past ten a minute they wait, while another
+// address (told by the reverse proxy on this machine) still signs in.
+TEST_P(DashboardTest, SignInAttemptsAreLimitedPerAddress) {
+    const std::string key = NewKey("alice");
+    auto service = Start();
+    httplib::Client client("127.0.0.1", service->Port());
+    const auto attempt = [&](const std::string& from, const std::string& tried, const std::string& accept = "*/*") {
+        return client.Post("/signin", {{"X-Forwarded-For", "198.51.100.7, " + from}, {"Accept", accept}},
+                           httplib::Params{{"key", tried}});
+    };
+    for (int n = 0; n < 10; ++n) EXPECT_EQ(attempt("203.0.113.5", "zk_guess" + std::to_string(n))->status, 401) << n;
+    const auto refused = attempt("203.0.113.5", key);
+    EXPECT_EQ(refused->status, 429);
+    EXPECT_GE(std::stoi(refused->get_header_value("Retry-After")), 1);
+    const auto browser = attempt("203.0.113.5", key, "text/html");
+    EXPECT_EQ(browser->status, 303);
+    EXPECT_EQ(browser->get_header_value("Location"), "/signin?failed=busy");
+    EXPECT_EQ(attempt("203.0.113.6", key)->status, 303) << "another address signs in";
+    EXPECT_EQ(attempt("not an address", key)->status, 303) << "what no proxy would send counts as this machine's";
+}
