@@ -2,10 +2,13 @@
 // dropped and made again at the next request.
 #include "dashboard/postgres_storage.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <map>
+#include <numeric>
 #include <stdexcept>
+#include <tuple>
 #include <type_traits>
 
 #include <pqxx/pqxx>
@@ -42,6 +45,7 @@ public:
     void Migrate() override {
         Run([](pqxx::connection& connection) {
             pqxx::work work(connection);
+            work.exec("SET LOCAL statement_timeout = 0");  // a step over a large table, or another instance's, takes its time
             work.exec_params("SELECT pg_advisory_xact_lock($1)", MigrationLockKey);
             work.exec("CREATE TABLE IF NOT EXISTS schema_migrations (version INTEGER PRIMARY KEY, applied_at TEXT NOT NULL)");
             const int current = work.exec("SELECT COALESCE(MAX(version), 0) FROM schema_migrations")[0][0].as<int>();
@@ -115,10 +119,20 @@ public:
     }
 
     std::vector<dashboard::StoreOutcome> StoreMatches(const std::vector<dashboard::Submission>& submissions) override {
+        // Inserted in the order of their identity, whatever order they came in: two instances storing
+        // the same matches at once then wait for each other's rows in one order, never in a circle
+        // (which PostgreSQL would end as a deadlock, failing a whole batch).
+        std::vector<std::size_t> order(submissions.size());
+        std::iota(order.begin(), order.end(), std::size_t{0});
+        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            return std::tie(submissions[a].accountId, submissions[a].match.fingerprint) <
+                   std::tie(submissions[b].accountId, submissions[b].match.fingerprint);
+        });
         return Run([&](pqxx::connection& connection) {
-            std::vector<dashboard::StoreOutcome> outcomes;
+            std::vector<dashboard::StoreOutcome> outcomes(submissions.size(), dashboard::StoreOutcome::AlreadyStored);
             pqxx::work work(connection);
-            for (const dashboard::Submission& submission : submissions) {
+            for (const std::size_t index : order) {
+                const dashboard::Submission& submission = submissions[index];
                 const dashboard::UploadedMatch& m = submission.match;
                 const pqxx::result inserted =
                     work.exec_params(dashboard::InsertMatchSql, submission.accountId, submission.receivedAt, m.timestamp, m.shots,
@@ -126,10 +140,7 @@ public:
                                      NumberText(m.boostUsed), NumberText(m.gameTime), NumberText(m.possessionTime),
                                      NumberText(m.teamPossessionTime), NumberText(m.opponentPossessionTime), m.playlist,
                                      m.isRanked, NumberText(m.mmr), NumberText(m.mmrChange), m.fingerprint);
-                if (inserted.empty()) {
-                    outcomes.push_back(dashboard::StoreOutcome::AlreadyStored);
-                    continue;
-                }
+                if (inserted.empty()) continue;  // already stored
                 std::vector<std::string> kinds, rows, columns, values;
                 const auto addZone = [&](const char* kind, int row, int column, double value) {
                     if (value == 0.0) return;
@@ -148,7 +159,7 @@ public:
                         "INSERT INTO match_zones (match_id, kind, row_index, col_index, value)"
                         " SELECT $1, * FROM unnest($2::text[], $3::integer[], $4::integer[], $5::float8[])",
                         inserted[0][0].as<int64_t>(), ArrayText(kinds), ArrayText(rows), ArrayText(columns), ArrayText(values));
-                outcomes.push_back(dashboard::StoreOutcome::Stored);
+                outcomes[index] = dashboard::StoreOutcome::Stored;
             }
             work.commit();
             return outcomes;
@@ -324,9 +335,23 @@ private:
         return matches;
     }
 
+    // A database that does not answer costs a request seconds, not forever: connecting gives up after
+    // ConnectSeconds, and a statement (or a wait for a lock) is cancelled by the server after
+    // StatementMilliseconds; the request is then answered 503 with Retry-After.
+    static constexpr int ConnectSeconds = 5;
+    static constexpr int StatementMilliseconds = 5000;
+
     std::unique_ptr<pqxx::connection> Open() {
         try {
-            return std::make_unique<pqxx::connection>(url_);
+            std::string address = url_;
+            if (address.find("connect_timeout") == std::string::npos)
+                address += std::string(address.find('?') == std::string::npos ? "?" : "&") +
+                           "connect_timeout=" + std::to_string(ConnectSeconds);
+            auto connection = std::make_unique<pqxx::connection>(address);
+            pqxx::nontransaction setup(*connection);
+            setup.exec("SET statement_timeout = " + std::to_string(StatementMilliseconds));
+            setup.commit();
+            return connection;
         } catch (const pqxx::failure& failure) {
             throw StorageUnavailable(std::string("PostgreSQL: ") + failure.what());
         }

@@ -1,5 +1,7 @@
 // zando-dashboard as a process against both databases: every answer of the upload and the health
 // check from the request that should produce it, rates, keys, and starts that cannot succeed.
+#include <map>
+#include <mutex>
 #include <thread>
 
 #include "dashboard_support.h"
@@ -40,7 +42,9 @@ TEST_P(DashboardTest, EveryUploadIsAnsweredAsItDeservesAndOnlyGoodOnesAreKeptOnc
     nlohmann::json wrongType = MatchBody(1);
     wrongType["isRanked"] = "yes";
     std::string notUtf8 = body;
-    notUtf8.replace(notUtf8.find("Ranked Doubles"), 6, "Rank\xE9" "d");
+    notUtf8.replace(notUtf8.find("Ranked Doubles"), 6,
+                    "Rank\xE9"
+                    "d");
     // Figures no match has: each would skew or overflow the sums the pages show.
     const auto with = [](const char* field, nlohmann::json value) {
         nlohmann::json changed = MatchBody(1);
@@ -223,4 +227,60 @@ TEST(DashboardStart, AnUnreachableDatabaseIsNamedAndTheServiceDoesNotStart) {
         EXPECT_EQ(result.exitCode, 4) << database;
         EXPECT_NE(result.err.find("cannot open the database"), std::string::npos) << result.err;
     }
+}
+
+// Two instances on one PostgreSQL database receiving the same uploads at once, in opposite orders:
+// each upload is answered 200 ("stored" on one, "already stored" on the other), never 503 from a
+// deadlock of their batches, and each match is kept once.
+TEST_P(DashboardTest, TwoInstancesStoringTheSameMatchesAtOnceAnswerEveryUpload) {
+    if (GetParam() == Engine::Sqlite) GTEST_SKIP() << "an SQLite file is one instance's";
+    const std::string key = NewKey("alice");
+    auto first = Start("--uploads-per-minute 0"), second = Start("--uploads-per-minute 0");
+    constexpr int Matches = 64, Threads = 16;
+    std::vector<std::string> bodies;
+    for (int n = 0; n < Matches; ++n) bodies.push_back(MatchBody(n).dump());
+    std::mutex lock;
+    std::map<int, int> statuses;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < Threads; ++t)
+        threads.emplace_back([&, t] {
+            const auto& service = t % 2 ? first : second;
+            for (int i = 0; i < Matches; ++i) {
+                // Each thread its own order, so that batches hold different matches in different orders.
+                const int n = (t % 2 ? i + t * 4 : Matches * 2 - 1 - i - t * 4) % Matches;
+                const auto answer = service->Upload(key, bodies[static_cast<std::size_t>(n)]);
+                const std::scoped_lock counting(lock);
+                ++statuses[answer ? answer->status : 0];
+            }
+        });
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(statuses, (std::map<int, int>{{200, Matches * Threads}}));
+    EXPECT_EQ(MatchesOf(key).size(), static_cast<std::size_t>(Matches));
+}
+
+// A database that holds an upload's rows locked answers within the statement's deadline: 503 with
+// Retry-After (the plug-in keeps the match to send again), not a wait as long as the lock's.
+TEST_P(DashboardTest, AnUploadTheDatabaseKeepsWaitingIsAnswered503) {
+    if (GetParam() == Engine::Sqlite) GTEST_SKIP() << "SQLite's writer waits are the service's own";
+    const std::string key = NewKey("alice");
+    auto service = Start();
+    const std::string psql = "/usr/lib/postgresql/15/bin/psql -q '" + Database() + "'";
+    std::thread holder(
+        [&] { std::system((psql + " -c 'BEGIN; LOCK TABLE matches; SELECT pg_sleep(9); COMMIT;' >/dev/null").c_str()); });
+    const auto locked = [&] {
+        const zando_test::ProcessResult held =
+            zando_test::RunCommand(psql +
+                                       " -tAc \"SELECT COUNT(*) FROM pg_locks WHERE relation = 'matches'::regclass AND granted "
+                                       "AND mode = 'AccessExclusiveLock'\"",
+                                   dir.path());
+        return held.out.find('1') == 0;
+    };
+    for (int tries = 0; tries < 100 && !locked(); ++tries) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_TRUE(locked());
+    const auto answer = service->Upload(key, MatchBody(1).dump());
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, 503) << answer->body;
+    EXPECT_FALSE(answer->get_header_value("Retry-After").empty());
+    holder.join();
+    EXPECT_EQ(service->Upload(key, MatchBody(1).dump())->status, 200) << "once the lock is gone, the match goes in";
 }
