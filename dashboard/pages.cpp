@@ -62,8 +62,9 @@ std::string When(const std::string& timestamp) {
     return timestamp.substr(0, 10) + " " + timestamp.substr(11, 5);
 }
 
+// A table cell holding text as it is (escaped here: no caller can forget to).
 std::string Cell(const std::string& text, const char* classes = "num") {
-    return std::string("<td class=\"") + classes + "\">" + text + "</td>";
+    return std::string("<td class=\"") + classes + "\">" + Html(text) + "</td>";
 }
 
 std::string HeaderRow(const std::vector<std::string>& names) {
@@ -85,7 +86,7 @@ std::string MatchRows(const std::vector<dashboard::StoredMatch>& matches) {
     for (const dashboard::StoredMatch& stored : matches) {
         const dashboard::UploadedMatch& m = stored.match;
         rows += "<tr><td><a href=\"/matches/" + std::to_string(stored.id) + "\">" + Html(When(m.timestamp)) + "</a></td>" +
-                Cell(Html(m.playlist), "text") + Cell(m.isRanked ? "Yes" : "No", "text") + Cell(std::to_string(m.shots)) +
+                Cell(m.playlist, "text") + Cell(m.isRanked ? "Yes" : "No", "text") + Cell(std::to_string(m.shots)) +
                 Cell(std::to_string(m.goals)) + Cell(Fixed(m.averageSpeed * dashboard::KilometresPerHourPerUnit, 1)) +
                 Cell(MmrChange(m)) + Cell(dashboard::Duration(m.gameTime)) + "</tr>\n";
     }
@@ -378,8 +379,8 @@ Page OneMatch(const Context& context, int64_t matchId) {
         std::to_string(mean.matches) + " " + Html(m.playlist) + " matches</caption>" +
         HeaderRow({"Figure", "This match", "Playlist average", "Unit"}) + "<tbody>";
     for (const Figure& figure : figures)
-        content += "<tr><th scope=\"row\">" + std::string(figure.name) + "</th>" + Cell(Html(figure.value)) +
-                   Cell(Html(figure.average)) + Cell(figure.unit, "text") + "</tr>\n";
+        content += "<tr><th scope=\"row\">" + std::string(figure.name) + "</th>" + Cell(figure.value) +
+                   Cell(figure.average) + Cell(figure.unit, "text") + "</tr>\n";
     content += "</tbody></table></div>\n";
     const dashboard::ZoneShots zones = dashboard::ShotsByBlock({*found});
     const PitchChart pitch = Pitch("match-shots", zones.shots);
