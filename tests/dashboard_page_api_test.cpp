@@ -248,3 +248,29 @@ TEST_P(DashboardTest, SignInAttemptsAreLimitedPerAddress) {
     EXPECT_EQ(attempt("203.0.113.6", key)->status, 303) << "another address signs in";
     EXPECT_EQ(attempt("not an address", key)->status, 303) << "what no proxy would send counts as this machine's";
 }
+
+// The session cookie is found wherever it stands among the browser's cookies, and only under its own
+// name: a cookie whose name merely ends or starts like it, or a token one character short, signs nobody in.
+TEST_P(DashboardTest, TheSessionCookieCountsWhereverItStandsAndOnlyWhole) {
+    const std::string key = NewKey("alice");
+    auto service = Start();
+    const std::string session = SignIn(service->Port(), key);  // "zando_session=TOKEN"
+    ASSERT_FALSE(session.empty());
+    const std::string token = session.substr(session.find('=') + 1);
+    const std::vector<std::pair<std::string, int>> cookies = {
+        {session, 200},
+        {"theme=dark; " + session, 200},
+        {session + "; theme=dark", 200},
+        {"a=1;" + session + ";b=2", 200},
+        {"xzando_session=" + token, 401},
+        {"zando_session_old=" + token, 401},
+        {"zando_session=" + token.substr(1), 401},
+        {"zando_session=" + token + "0", 401},
+        {"zando_session=", 401},
+        {"theme=zando_session=" + token, 401},
+    };
+    for (const auto& [cookie, status] : cookies) {
+        httplib::Client client("127.0.0.1", service->Port());
+        EXPECT_EQ(client.Get("/api/matches", {{"Cookie", cookie}})->status, status) << cookie;
+    }
+}

@@ -1,5 +1,6 @@
 // zando-dashboard as a process against both databases: every answer of the upload and the health
 // check from the request that should produce it, rates, keys, and starts that cannot succeed.
+#include <algorithm>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -120,6 +121,22 @@ TEST_P(DashboardTest, EveryUploadIsAnsweredAsItDeservesAndOnlyGoodOnesAreKeptOnc
         ASSERT_TRUE(answer);
         EXPECT_EQ(answer->status, status) << key;
     }
+    // A signature that is not exactly the body's: one character short or long, empty, of another
+    // scheme, or in capitals.
+    const std::string good = zando_test::Signature(alice, MatchBody(5).dump());
+    std::string upper = good;
+    std::transform(upper.begin() + 7, upper.end(), upper.begin() + 7, [](unsigned char c) { return std::toupper(c); });
+    for (const std::string& signature : {good.substr(0, good.size() - 1), good + "0", std::string("sha256="), std::string(),
+                                         "sha512=" + good.substr(7), good.substr(7), upper}) {
+        httplib::Client client("127.0.0.1", service->Port());
+        const auto answer =
+            client.Post("/api/stats/upload", {{"Authorization", "Bearer " + alice}, {"X-ZANDO-Signature", signature}},
+                        MatchBody(5).dump(), "application/json");
+        ASSERT_TRUE(answer);
+        EXPECT_EQ(answer->status, 401) << signature;
+    }
+    EXPECT_EQ(MatchesOf(alice).size(), 1u);
+
     // The access log names each request and its answer, and never a key, a signature or a body.
     EXPECT_EQ(service->Stop(SIGTERM), 0);
     const std::string log = service->Log();
