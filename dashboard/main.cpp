@@ -5,6 +5,9 @@
 #include <pthread.h>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
 #include <csignal>
 #include <cstdio>
 #include <iostream>
@@ -30,6 +33,9 @@ enum Exit : int {
     NotFound = 7,  // the key or account a command names is not there
     PagesMissing = 8,
 };
+
+// How long a stop waits for the connections still open.
+constexpr std::chrono::seconds StopDeadline{10};
 
 int Fail(int code, const std::string& message) {
     std::cerr << "zando-dashboard: " << message << "\n";
@@ -112,6 +118,9 @@ int Serve(const Common& common, dashboard::ServiceOptions options, const std::fi
                   << (options.host.find(':') != std::string::npos ? "[" + options.host + "]" : options.host) << ":" << port
                   << std::endl;
         std::atomic<bool> signalled = false;
+        std::mutex servingMutex;
+        std::condition_variable servingEnded;
+        bool serving = true;
         std::thread stopper([&] {
             int signal = 0;
             sigwait(&stopSignals, &signal);
@@ -119,8 +128,22 @@ int Serve(const Common& common, dashboard::ServiceOptions options, const std::fi
             std::cerr << "zando-dashboard: stopping (" << (signal == SIGTERM ? "SIGTERM" : "SIGINT")
                       << "): finishing the requests in flight\n";
             service.Stop();
+            // A client that keeps its connection open by sending a byte now and then would hold the
+            // stop for as long as it likes. Every upload answered is committed before its answer, so
+            // past the deadline the process ends without waiting for such connections.
+            std::unique_lock lock(servingMutex);
+            if (!servingEnded.wait_for(lock, StopDeadline, [&] { return !serving; })) {
+                std::cerr << "zando-dashboard: stopped at its " << StopDeadline.count()
+                          << " s deadline, leaving the connections still open\n";
+                std::_Exit(Done);
+            }
         });
         service.Serve();
+        {
+            const std::scoped_lock lock(servingMutex);
+            serving = false;
+        }
+        servingEnded.notify_all();
         if (!signalled.exchange(true)) pthread_kill(stopper.native_handle(), SIGTERM);
         stopper.join();
         service.Stop();

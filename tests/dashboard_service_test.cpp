@@ -1,9 +1,15 @@
 // zando-dashboard as a process against both databases: every answer of the upload and the health
 // check from the request that should produce it, rates, keys, and starts that cannot succeed.
 #include <algorithm>
+#include <atomic>
 #include <map>
 #include <mutex>
 #include <thread>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include "dashboard_support.h"
 
@@ -300,4 +306,41 @@ TEST_P(DashboardTest, AnUploadTheDatabaseKeepsWaitingIsAnswered503) {
     EXPECT_FALSE(answer->get_header_value("Retry-After").empty());
     holder.join();
     EXPECT_EQ(service->Upload(key, MatchBody(1).dump())->status, 200) << "once the lock is gone, the match goes in";
+}
+
+// Clients that keep their connections open by sending a byte every second cannot hold SIGTERM: the
+// service ends within its deadline while they are still sending, and what it answered was kept.
+TEST_P(DashboardTest, SigtermEndsTheServiceWhileSlowClientsAreStillSending) {
+    if (GetParam() == Engine::Postgres) GTEST_SKIP() << "the stop is the same whatever the database";
+    const std::string key = NewKey("alice");
+    auto service = Start();
+    ASSERT_EQ(service->Upload(key, MatchBody(1).dump())->status, 200);
+    constexpr int Clients = 5, Seconds = 40;
+    std::atomic<int> sending = 0;
+    std::vector<std::thread> clients;
+    for (int c = 0; c < Clients; ++c)
+        clients.emplace_back([&] {
+            const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+            sockaddr_in address{};
+            address.sin_family = AF_INET;
+            address.sin_port = htons(static_cast<uint16_t>(service->Port()));
+            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            if (::connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+                ++sending;
+                const std::string head = "POST /api/stats/upload HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Slow: ";
+                for (int i = 0; i < Seconds; ++i) {
+                    const char byte = i < static_cast<int>(head.size()) ? head[static_cast<std::size_t>(i)] : 'x';
+                    if (::send(socket, &byte, 1, MSG_NOSIGNAL) != 1) break;
+                    std::this_thread::sleep_for(std::chrono::seconds(1));
+                }
+                --sending;
+            }
+            ::close(socket);
+        });
+    while (sending < Clients) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::this_thread::sleep_for(std::chrono::seconds(1));  // each has begun its request
+    EXPECT_EQ(service->Stop(SIGTERM), 0);
+    EXPECT_EQ(sending.load(), Clients) << "the service waited for the slow clients to give up";
+    for (std::thread& client : clients) client.join();
+    EXPECT_EQ(MatchesOf(key).size(), 1u);
 }
