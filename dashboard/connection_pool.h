@@ -51,6 +51,16 @@ public:
         }
     }
 
+    // Closes the idle connections: after one was found broken (the database restarted), they are too.
+    void DropIdle() {
+        std::vector<std::unique_ptr<Connection>> dropped;
+        {
+            std::scoped_lock lock(mutex_);
+            dropped.swap(idle_);
+        }
+        freed_.notify_all();
+    }
+
 private:
     void GiveBack(std::unique_ptr<Connection> connection) {
         {

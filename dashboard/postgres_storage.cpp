@@ -359,14 +359,24 @@ private:
 
     // Runs work on a pooled connection; a database failure becomes StorageUnavailable, and a connection
     // that broke is dropped so that the next request connects again.
+    // A pooled connection found broken (the database restarted since it was made) is replaced, with
+    // every idle one made before it, and the work tried once more on a new one: a restart costs no
+    // request its answer. (Work that broke
+    // midway is tried again whole: storing a match is kept once however often it is tried.)
     template <class Work>
     std::invoke_result_t<Work, pqxx::connection&> Run(Work&& work) {
-        auto lease = pool_.Borrow();
-        try {
-            return work(*lease);
-        } catch (const pqxx::failure& failure) {
-            if (!lease->is_open() || dynamic_cast<const pqxx::broken_connection*>(&failure)) lease.Drop();
-            throw StorageUnavailable(std::string("PostgreSQL: ") + failure.what());
+        for (int attempt = 1;; ++attempt) {
+            auto lease = pool_.Borrow();
+            try {
+                return work(*lease);
+            } catch (const pqxx::failure& failure) {
+                const bool broken = dynamic_cast<const pqxx::broken_connection*>(&failure) || !lease->is_open();
+                if (broken) {
+                    lease.Drop();
+                    pool_.DropIdle();
+                }
+                if (!broken || attempt == 2) throw StorageUnavailable(std::string("PostgreSQL: ") + failure.what());
+            }
         }
     }
 

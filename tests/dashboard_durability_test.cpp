@@ -152,3 +152,31 @@ TEST(DashboardDatabase, StoppedUnderLoadItAnswers503AndThenStoresAgain) {
     ASSERT_TRUE(found);
     ExpectKeptOnceAndWhole(answers, storage->Matches(found->accountId));
 }
+
+// After the database restarts, the connections the service had pooled are broken: each is replaced
+// as it is found so, and no request is answered 503 for it.
+TEST(DashboardDatabase, AfterARestartOfTheDatabaseNoRequestPaysForABrokenConnection) {
+    zando_test::TempDir dir;
+    zando_test::PostgresCluster cluster;
+    const std::string database = cluster.NewDatabase();
+    const std::string key = zando_test::CreateKey(dir.path(), database, "alice");
+    zando_test::DashboardProcess service(dir.path(), database, "--uploads-per-minute 0");
+    const auto health = [&] {
+        httplib::Client client("127.0.0.1", service.Port());
+        const auto answer = client.Get("/api/health", {{"Authorization", "Bearer " + key}});
+        return answer ? answer->status : 0;
+    };
+    // Requests at once, so that the pool holds several connections.
+    std::vector<std::thread> warming;
+    for (int t = 0; t < 8; ++t)
+        warming.emplace_back([&] {
+            for (int i = 0; i < 20; ++i) health();
+        });
+    for (std::thread& thread : warming) thread.join();
+    cluster.Stop();
+    cluster.Start();
+    std::vector<int> statuses;
+    for (int i = 0; i < 12; ++i) statuses.push_back(health());
+    EXPECT_EQ(statuses, std::vector<int>(12, 200));
+    EXPECT_EQ(service.Upload(key, zando_test::MatchBody(1).dump())->status, 200);
+}
