@@ -109,19 +109,26 @@ TEST_P(DashboardTest, SigtermFinishesTheRequestsInFlightAndCommitsThem) {
     ExpectKeptOnceAndWhole(answers, MatchesOf(key));
 }
 
-// A database that stops under load: the service answers 503 (the plug-in says so), keeps nothing in
-// part, and answers 200 again once the database is back, without being restarted.
-TEST(DashboardDatabase, StoppedUnderLoadItAnswers503AndThenStoresAgain) {
+// A service on a PostgreSQL cluster of its own, which the test stops and starts.
+struct OwnCluster {
     zando_test::TempDir dir;
     zando_test::PostgresCluster cluster;
     const std::string database = cluster.NewDatabase();
     const std::string key = zando_test::CreateKey(dir.path(), database, "alice");
-    zando_test::DashboardProcess service(dir.path(), database, "--uploads-per-minute 0");
-    const auto health = [&] {
+    zando_test::DashboardProcess service{dir.path(), database, "--uploads-per-minute 0"};
+    int Health() const {
         httplib::Client client("127.0.0.1", service.Port());
         const auto answer = client.Get("/api/health", {{"Authorization", "Bearer " + key}});
         return answer ? answer->status : 0;
-    };
+    }
+};
+
+// A database that stops under load: the service answers 503 (the plug-in says so), keeps nothing in
+// part, and answers 200 again once the database is back, without being restarted.
+TEST(DashboardDatabase, StoppedUnderLoadItAnswers503AndThenStoresAgain) {
+    OwnCluster own;
+    auto& [dir, cluster, database, key, service] = own;
+    const auto health = [&] { return own.Health(); };
     std::map<int, std::vector<int>> answers;
     {
         UploadLoad load(service, key, 8);
@@ -156,16 +163,9 @@ TEST(DashboardDatabase, StoppedUnderLoadItAnswers503AndThenStoresAgain) {
 // After the database restarts, the connections the service had pooled are broken: each is replaced
 // as it is found so, and no request is answered 503 for it.
 TEST(DashboardDatabase, AfterARestartOfTheDatabaseNoRequestPaysForABrokenConnection) {
-    zando_test::TempDir dir;
-    zando_test::PostgresCluster cluster;
-    const std::string database = cluster.NewDatabase();
-    const std::string key = zando_test::CreateKey(dir.path(), database, "alice");
-    zando_test::DashboardProcess service(dir.path(), database, "--uploads-per-minute 0");
-    const auto health = [&] {
-        httplib::Client client("127.0.0.1", service.Port());
-        const auto answer = client.Get("/api/health", {{"Authorization", "Bearer " + key}});
-        return answer ? answer->status : 0;
-    };
+    OwnCluster own;
+    auto& [dir, cluster, database, key, service] = own;
+    const auto health = [&] { return own.Health(); };
     // Requests at once, so that the pool holds several connections.
     std::vector<std::thread> warming;
     for (int t = 0; t < 8; ++t)
