@@ -2,6 +2,7 @@
 // answered 200 is kept, nothing is kept twice or in part.
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -57,10 +58,16 @@ void WaitFor(const std::function<bool()>& done) {
 void ExpectKeptOnceAndWhole(const std::map<int, std::vector<int>>& answers, const std::vector<dashboard::StoredMatch>& kept) {
     std::map<int64_t, int> copies;
     for (const dashboard::StoredMatch& stored : kept) {
-        const int n = static_cast<int>(stored.match.shots) - 3;
+        // The match's number, from the one shot zone MatchBody gives it: 0.16129 * (n + 1) in column 3.
+        int n = -1;
+        for (const auto& row : stored.match.shotHeatmap)
+            if (row[3] > 0.0) n = static_cast<int>(std::lround(row[3] / 0.16129)) - 1;
+        ASSERT_GE(n, 0);
         ++copies[n];
-        EXPECT_EQ(stored.match.gameTime, 300.0 + n);
-        EXPECT_EQ(stored.match.shotHeatmap[n % 10][3], MatchBody(n)["shotHeatmap"][n % 10][3].get<double>()) << n;
+        const nlohmann::json sent = MatchBody(n);
+        EXPECT_EQ(stored.match.shots, sent["shots"].get<int64_t>()) << n;
+        EXPECT_EQ(stored.match.gameTime, sent["gameTime"].get<double>()) << n;
+        EXPECT_EQ(stored.match.shotHeatmap[n % 10][3], sent["shotHeatmap"][n % 10][3].get<double>()) << n;
         EXPECT_EQ(stored.match.goalHeatmap[9][n % 10], 1) << n;
     }
     int answered200 = 0;

@@ -24,13 +24,13 @@ inline nlohmann::json MatchBody(int n, const std::string& timestamp = "2026-12-0
         goals.push_back(goalRow);
     }
     return {{"timestamp", timestamp},
-            {"shots", 3 + n},
+            {"shots", 3 + n % 1000},  // a match's figures, however many matches a load test sends
             {"goals", 1},
-            {"averageSpeed", 1234.5 + n},
+            {"averageSpeed", 1234.5 + n % 50000},
             {"speedSamples", 9000},
             {"boostCollected", 812.25},
             {"boostUsed", 790.5},
-            {"gameTime", 300.0 + n},
+            {"gameTime", 300.0 + n % 50000},
             {"possessionTime", 41.5},
             {"teamPossessionTime", 120.0},
             {"opponentPossessionTime", 98.25},
