@@ -108,8 +108,8 @@ constexpr const char* Migrations[] = {
     "ALTER TABLE matches ADD COLUMN upload_body TEXT;"
     "CREATE INDEX matches_missing_upload ON matches (id) WHERE upload_body IS NOT NULL;",
     // 3 -> 4: the replay a match was imported from, each replay's match kept once.
-    "ALTER TABLE matches ADD COLUMN replay_id TEXT;"
-    "CREATE UNIQUE INDEX matches_by_replay ON matches (replay_id) WHERE replay_id IS NOT NULL;",
+    ("ALTER TABLE matches ADD COLUMN replay_id TEXT;"
+     "CREATE UNIQUE INDEX matches_by_replay ON matches (replay_id) WHERE replay_id IS NOT NULL;"),
 };
 static_assert(std::size(Migrations) == MatchHistory::SchemaVersion);
 
