@@ -6,7 +6,9 @@
 #include <filesystem>
 #include <numeric>
 
+#include "base/path_text.h"
 #include "history_rows.h"
+#include "host/runtime/console_syntax.h"
 #include "replay/replay_file.h"
 #include "sandbox/replay_game.h"
 #include "sandbox/replay_play.h"
@@ -25,6 +27,11 @@ void FillReplayFolder(const std::filesystem::path& home) {
         std::filesystem::copy_file(Replays / name, folder / name);
     std::filesystem::copy_file(Replays / "broken" / "fuzz-list-too-large.replay", folder / "damaged.replay");
     zando_test::WriteFile(folder / "notes.txt", "not a replay");
+}
+
+// The import statement for the host folder's "replays" (the plug-in's own default outside Windows).
+std::string ImportFrom(const std::filesystem::path& home) {
+    return "zando_import_replays " + host::QuoteWord(zando::PathText(home / "replays"));
 }
 
 std::vector<zando_test::HistoryFileRow> History(zando_test::LoadedZando& zando) {
@@ -51,7 +58,7 @@ TEST(ReplayImport, EachMatchOfThePlayerCountsAsPlayedLiveOnceAndEveryOtherFileSa
     FillReplayFolder(home.path());
     zando_test::LoadedZando zando(home.path());
     zando.Host().World().localPlayer = {Drogings, 1};
-    zando.Run("zando_enable_upload 0; zando_import_replays");
+    zando.Run("zando_enable_upload 0; " + ImportFrom(home.path()));
     std::vector<std::string> said = ImportLines(zando.Lines());
     const auto saidOf = [&](const std::string& file) {
         for (const std::string& line : said)
@@ -89,7 +96,11 @@ TEST(ReplayImport, EachMatchOfThePlayerCountsAsPlayedLiveOnceAndEveryOtherFileSa
     EXPECT_EQ(Sum(zando.Zando().allTimeShotHeatmap), 4 * 5.0f) << "the all-time grid gains each shot once";
 
     // Imported again, after a reload: nothing added, nothing counted twice.
-    zando.Run("plugin reload ZANDO; zando_import_replays");
+#ifdef _WIN32
+    zando.Run("plugin reload ZANDO; " + ImportFrom(home.path()));
+#else
+    zando.Run("plugin reload ZANDO; zando_import_replays");  // outside Windows, the folder it takes by itself
+#endif
     said = ImportLines(zando.Lines());
     EXPECT_EQ(said.back(), "[IMPORT] Done: 4 replays read, 0 added, 1 already in the history, 3 skipped");
     EXPECT_EQ(History(zando).size(), 1u);
@@ -100,7 +111,7 @@ TEST(ReplayImport, WhatCannotBeImportedSaysWhyAndAnAddedMatchIsSentWithItsOwnDat
     zando_test::TempDir home;
     FillReplayFolder(home.path());
     zando_test::LoadedZando zando(home.path());
-    zando.Run("zando_import_replays");
+    zando.Run(ImportFrom(home.path()));
     EXPECT_EQ(ImportLines(zando.Lines()).back(),
               "[IMPORT] The game does not say which account is yours (sign in first) - no replay can be matched to you");
     zando.Host().World().localPlayer = {Drogings, 1};
@@ -112,7 +123,7 @@ TEST(ReplayImport, WhatCannotBeImportedSaysWhyAndAnAddedMatchIsSentWithItsOwnDat
         << ImportLines(zando.Lines()).back();
 
     // Uploads on, to an address nobody answers: the match added is tried, under the replay's date.
-    zando.Run("zando_api_key k; zando_server_url http://127.0.0.1:9; zando_enable_upload 1; zando_import_replays");
+    zando.Run("zando_api_key k; zando_server_url http://127.0.0.1:9; zando_enable_upload 1; " + ImportFrom(home.path()));
     zando.Settle();
     const auto& lines = zando.Lines();
     EXPECT_NE(std::find(lines.begin(), lines.end(), "[ZANDO] 🔄 Sending match #1 (ended 2024-04-08T07:22:43Z, 1 of 1)"),
