@@ -36,10 +36,12 @@ namespace {
 std::vector<std::filesystem::path> ReplayFiles(const std::filesystem::path& folder) {
     std::vector<std::pair<std::filesystem::file_time_type, std::filesystem::path>> found;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        std::string extension = entry.path().extension().string();
-        std::transform(extension.begin(), extension.end(), extension.begin(), [](unsigned char c) { return std::tolower(c); });
+        // As UTF-8: a name the system's code page cannot spell must not stop the listing.
+        std::u8string extension = entry.path().extension().u8string();
+        std::transform(extension.begin(), extension.end(), extension.begin(),
+                       [](char8_t c) { return c < 0x80 ? static_cast<char8_t>(std::tolower(c)) : c; });
         std::error_code error;
-        if (extension != ".replay" || !entry.is_regular_file(error)) continue;
+        if (extension != u8".replay" || !entry.is_regular_file(error)) continue;
         found.emplace_back(entry.last_write_time(error), entry.path());
     }
     std::sort(found.begin(), found.end());

@@ -19,12 +19,14 @@ namespace {
 const std::filesystem::path Replays = std::filesystem::path(ZANDO_SOURCE_DIR) / "tests" / "fixtures" / "replays";
 constexpr unsigned long long Drogings = 76561198052527453ull;  // Steam, orange in 28fd.replay
 
-// The host folder's "replays": three real matches, a damaged file, and a file that is not a replay.
+// The host folder's "replays": four real matches, a damaged file, and a file that is not a replay.
 void FillReplayFolder(const std::filesystem::path& home) {
     const std::filesystem::path folder = home / "replays";
     std::filesystem::create_directories(folder);
     for (const char* name : {"28fd.replay", "9ab7.replay", "4375.replay"})
         std::filesystem::copy_file(Replays / name, folder / name);
+    // A name beyond ASCII (and beyond Windows' code page): listed like any other.
+    std::filesystem::copy_file(Replays / "3bd08.replay", folder / zando::TextPath("Ранкед 🚀.REPLAY"));
     std::filesystem::copy_file(Replays / "broken" / "fuzz-list-too-large.replay", folder / "damaged.replay");
     zando_test::WriteFile(folder / "notes.txt", "not a replay");
 }
@@ -69,8 +71,9 @@ TEST(ReplayImport, EachMatchOfThePlayerCountsAsPlayedLiveOnceAndEveryOtherFileSa
     EXPECT_EQ(saidOf("28fd.replay"), "added - Doubles, win 2-1, 4 shots, 1 goal");
     EXPECT_EQ(saidOf("9ab7.replay"), "skipped - you are not in it") << "the same name on another account (Epic) is someone else";
     EXPECT_EQ(saidOf("4375.replay"), "skipped - you are not in it");
+    EXPECT_EQ(saidOf("Ранкед 🚀.REPLAY"), "skipped - you are not in it");
     EXPECT_EQ(saidOf("damaged.replay").rfind("skipped - unreadable (", 0), 0u) << saidOf("damaged.replay");
-    EXPECT_EQ(said.back(), "[IMPORT] Done: 4 replays read, 1 added, 0 already in the history, 3 skipped");
+    EXPECT_EQ(said.back(), "[IMPORT] Done: 5 replays read, 1 added, 0 already in the history, 4 skipped");
 
     // The same match played through the hooks, as replay-game plays it: the same row of the history.
     const std::vector<std::uint8_t> bytes = replay::LoadReplayBytes(Replays / "28fd.replay");
@@ -102,7 +105,7 @@ TEST(ReplayImport, EachMatchOfThePlayerCountsAsPlayedLiveOnceAndEveryOtherFileSa
     zando.Run("plugin reload ZANDO; zando_import_replays");  // outside Windows, the folder it takes by itself
 #endif
     said = ImportLines(zando.Lines());
-    EXPECT_EQ(said.back(), "[IMPORT] Done: 4 replays read, 0 added, 1 already in the history, 3 skipped");
+    EXPECT_EQ(said.back(), "[IMPORT] Done: 5 replays read, 0 added, 1 already in the history, 4 skipped");
     EXPECT_EQ(History(zando).size(), 1u);
     EXPECT_EQ(Sum(zando.Zando().allTimeShotHeatmap), 4 * 5.0f);
 }
