@@ -9,15 +9,12 @@
 #include <string>
 
 #include "dashboard/commit_batcher.h"
+#include "dashboard/http_server.h"
 #include "dashboard/page_api.h"
 #include "dashboard/pages.h"
 #include "dashboard/rate_limiter.h"
 #include "dashboard/server_secret.h"
 #include "dashboard/storage.h"
-
-namespace httplib {
-class Server;
-}
 
 namespace dashboard {
 
@@ -29,14 +26,9 @@ struct ServiceOptions {
     std::filesystem::path tlsCertificate, tlsKey;       // both given: HTTPS
     double uploadsPerMinute = 120.0;                    // per key; 0: no limit
     int threads = 96;                                   // requests served at once (each waits for its commit)
+    ConnectionLimits limits;                            // what one connection, one address and all may hold
     std::function<void(const std::string&)> accessLog;  // one line a request; none when empty
     const WebAssets* pages = nullptr;                   // the pages' files; none: the JSON API only
-};
-
-// The reason the service cannot listen (the port is taken, the certificate cannot be read).
-class ListenError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
 };
 
 class DashboardService {
@@ -49,6 +41,7 @@ public:
     // Binds the address; returns the port. Throws ListenError.
     int Bind();
     // Answers requests until Stop(); requests in flight finish, then every waiting upload is committed.
+    // A connection waiting for its request is closed at Stop().
     void Serve();
     void Stop();
 
@@ -63,8 +56,7 @@ private:
     CommitBatcher batcher_;
     RateLimiter limiter_;
     RateLimiter signIns_{SignInAttemptsPerMinute};
-    std::unique_ptr<httplib::Server> server_;
-    int listening_ = -1;  // the listening socket, once bound
+    std::unique_ptr<HttpServer> server_;
 };
 
 }  // namespace dashboard

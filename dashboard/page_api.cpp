@@ -1,8 +1,6 @@
 // Sign-in sessions and the matches' JSON API, answered for the account of the session cookie only.
 #include "dashboard/page_api.h"
 
-#include <httplib.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
@@ -11,21 +9,20 @@
 
 #include "base/utc_timestamp.h"
 #include "dashboard/crypto.h"
+#include "dashboard/json_answer.h"
 #include "dashboard/match_summary.h"
 
 namespace {
 
 using nlohmann::json;
 
-void Answer(httplib::Response& response, int status, const json& body) {
-    response.status = status;
-    // A text that is not UTF-8 never reaches an answer whole; should one, its bytes are replaced, not thrown on.
-    response.set_content(body.dump(-1, ' ', false, json::error_handler_t::replace), "application/json");
-}
+using dashboard::HttpRequest;
+using dashboard::HttpResponse;
+constexpr auto Answer = dashboard::AnswerJson;
 
 // The session token of the request's cookie, empty when there is none.
-std::string SessionToken(const httplib::Request& request) {
-    const std::string cookies = request.get_header_value("Cookie");
+std::string SessionToken(const HttpRequest& request) {
+    const std::string cookies = request.Header("Cookie");
     const std::string name = std::string(dashboard::SessionCookie) + "=";
     for (std::size_t at = 0; at < cookies.size();) {
         while (at < cookies.size() && (cookies[at] == ' ' || cookies[at] == ';')) ++at;
@@ -75,17 +72,17 @@ std::optional<int64_t> WholeText(const std::string& text) {
 }
 
 // A whole number from the query, or the default when absent; nullopt when it is not one.
-std::optional<int64_t> WholeParameter(const httplib::Request& request, const char* name, int64_t otherwise) {
-    if (!request.has_param(name)) return otherwise;
-    return WholeText(request.get_param_value(name));
+std::optional<int64_t> WholeParameter(const HttpRequest& request, const char* name, int64_t otherwise) {
+    if (!request.HasParam(name)) return otherwise;
+    return WholeText(request.Param(name));
 }
 
 // The list's filters from the query: playlist, from, to.
-dashboard::MatchQuery Filters(const httplib::Request& request) {
+dashboard::MatchQuery Filters(const HttpRequest& request) {
     dashboard::MatchQuery query;
-    query.playlist = request.get_param_value("playlist");
-    query.from = request.get_param_value("from");
-    query.to = request.get_param_value("to");
+    query.playlist = request.Param("playlist");
+    query.from = request.Param("from");
+    query.to = request.Param("to");
     return query;
 }
 
@@ -95,7 +92,7 @@ json Optional(const std::optional<double>& value) { return value ? json(*value) 
 
 namespace dashboard {
 
-std::optional<int64_t> SignedInAccount(const httplib::Request& request, Storage& storage, const ServerSecret& secret) {
+std::optional<int64_t> SignedInAccount(const HttpRequest& request, Storage& storage, const ServerSecret& secret) {
     const std::string token = SessionToken(request);
     if (token.empty()) return std::nullopt;
     return storage.SignedIn(secret.KeyHash(token), zando::UtcTimestamp());
@@ -129,10 +126,10 @@ SessionSummary RecentSession(Storage& storage, int64_t accountId) {
     return session;
 }
 
-std::string ClientAddress(const httplib::Request& request) {
-    const std::string& address = request.remote_addr;
+std::string ClientAddress(const HttpRequest& request) {
+    const std::string& address = request.remoteAddress;
     if (address != "127.0.0.1" && address != "::1" && address != "::ffff:127.0.0.1") return address;
-    const std::string forwarded = request.get_header_value("X-Forwarded-For");
+    const std::string forwarded = request.Header("X-Forwarded-For");
     const std::size_t comma = forwarded.rfind(',');
     std::string last = forwarded.substr(comma == std::string::npos ? 0 : comma + 1);
     last.erase(0, last.find_first_not_of(' '));
@@ -143,35 +140,34 @@ std::string ClientAddress(const httplib::Request& request) {
     return plain ? last : address;
 }
 
-void AddPageRoutes(httplib::Server& server, Storage& storage, const ServerSecret& secret, bool tls, RateLimiter& signIns) {
+void AddPageRoutes(HttpServer& server, Storage& storage, const ServerSecret& secret, bool tls, RateLimiter& signIns) {
     // The signed-in account, or the 401 already answered.
-    const auto account = [&storage, &secret](const httplib::Request& request,
-                                             httplib::Response& response) -> std::optional<int64_t> {
+    const auto account = [&storage, &secret](const HttpRequest& request, HttpResponse& response) -> std::optional<int64_t> {
         const std::optional<int64_t> signedIn = SignedInAccount(request, storage, secret);
         if (!signedIn) Answer(response, 401, {{"error", "sign in first: POST /signin with your API key"}});
         return signedIn;
     };
 
-    server.Post("/signin", [&storage, &secret, tls, &signIns](const httplib::Request& request, httplib::Response& response) {
-        const bool browser = request.get_header_value("Accept").find("text/html") != std::string::npos;
+    server.Post("/signin", [&storage, &secret, tls, &signIns](const HttpRequest& request, HttpResponse& response) {
+        const bool browser = request.Header("Accept").find("text/html") != std::string::npos;
         // Keys are long and random, but a stranger trying them is slowed down all the same.
         if (const std::optional<int> wait = signIns.Admit(ClientAddress(request))) {
-            response.set_header("Retry-After", std::to_string(*wait));
+            response.SetHeader("Retry-After", std::to_string(*wait));
             if (browser) {
-                response.set_header("Location", "/signin?failed=busy");
+                response.SetHeader("Location", "/signin?failed=busy");
                 return Answer(response, 303, {{"error", "too many sign-in attempts from this address"}});
             }
             return Answer(
                 response, 429,
                 {{"error", "too many sign-in attempts from this address; try again in " + std::to_string(*wait) + " s"}});
         }
-        const std::string key = request.get_param_value("key");
+        const std::string key = request.Param("key");
         const std::optional<KeyRecord> found = key.empty() ? std::nullopt : storage.FindKey(secret.KeyHash(key));
         if (!found || found->revoked) {
             const std::string reason = found ? "this API key was revoked" : "unknown API key";
             // A browser's form goes back to the sign-in page, which says why.
             if (browser) {
-                response.set_header("Location", std::string("/signin?failed=") + (found ? "revoked" : "unknown"));
+                response.SetHeader("Location", std::string("/signin?failed=") + (found ? "revoked" : "unknown"));
                 return Answer(response, 303, {{"error", reason}});
             }
             return Answer(response, 401, {{"error", reason}});
@@ -179,22 +175,22 @@ void AddPageRoutes(httplib::Server& server, Storage& storage, const ServerSecret
         const std::string token = RandomHex(32);
         storage.AddSignIn(found->accountId, found->keyId, secret.KeyHash(token),
                           zando::UtcTimestamp(std::chrono::hours(24 * SessionDays)));
-        response.set_header("Set-Cookie", std::string(SessionCookie) + "=" + token +
-                                              "; Path=/; HttpOnly; SameSite=Strict; Max-Age=" +
-                                              std::to_string(SessionDays * 86400) + (tls ? "; Secure" : ""));
-        response.set_header("Location", "/");
+        response.SetHeader("Set-Cookie", std::string(SessionCookie) + "=" + token +
+                                             "; Path=/; HttpOnly; SameSite=Strict; Max-Age=" +
+                                             std::to_string(SessionDays * 86400) + (tls ? "; Secure" : ""));
+        response.SetHeader("Location", "/");
         Answer(response, 303, {{"status", "signed in"}});
     });
 
-    server.Post("/signout", [&storage, &secret](const httplib::Request& request, httplib::Response& response) {
+    server.Post("/signout", [&storage, &secret](const HttpRequest& request, HttpResponse& response) {
         const std::string token = SessionToken(request);
         if (!token.empty()) storage.EndSignIn(secret.KeyHash(token));
-        response.set_header("Set-Cookie", std::string(SessionCookie) + "=; Path=/; HttpOnly; SameSite=Strict; Max-Age=0");
-        response.set_header("Location", "/signin");
+        response.SetHeader("Set-Cookie", std::string(SessionCookie) + "=; Path=/; HttpOnly; SameSite=Strict; Max-Age=0");
+        response.SetHeader("Location", "/signin");
         Answer(response, 303, {{"status", "signed out"}});
     });
 
-    server.Get("/api/matches", [&storage, account](const httplib::Request& request, httplib::Response& response) {
+    server.Get("/api/matches", [&storage, account](const HttpRequest& request, HttpResponse& response) {
         const std::optional<int64_t> accountId = account(request, response);
         if (!accountId) return;
         const std::optional<int64_t> page = WholeParameter(request, "page", 1), perPage = WholeParameter(request, "perPage", 50);
@@ -202,9 +198,9 @@ void AddPageRoutes(httplib::Server& server, Storage& storage, const ServerSecret
             return Answer(response, 400, {{"error", "\"page\" must be 1 or more and \"perPage\" 1 to 500"}});
         MatchQuery query = Filters(request);
         query.withZones = false;
-        if (request.has_param("sort")) query.sort = request.get_param_value("sort");
-        if (request.has_param("order")) {
-            const std::string order = request.get_param_value("order");
+        if (request.HasParam("sort")) query.sort = request.Param("sort");
+        if (request.HasParam("order")) {
+            const std::string order = request.Param("order");
             if (order != "asc" && order != "desc") return Answer(response, 400, {{"error", "\"order\" must be asc or desc"}});
             query.descending = order == "desc";
         }
@@ -221,10 +217,10 @@ void AddPageRoutes(httplib::Server& server, Storage& storage, const ServerSecret
     });
 
     // The overview: the last session per playlist, the last matches, and a point a match for the trends.
-    server.Get("/api/summary", [&storage, account](const httplib::Request& request, httplib::Response& response) {
+    server.Get("/api/summary", [&storage, account](const HttpRequest& request, HttpResponse& response) {
         const std::optional<int64_t> accountId = account(request, response);
         if (!accountId) return;
-        const std::optional<int64_t> last = LastMatchesLimit(request.has_param("last") ? request.get_param_value("last") : "10");
+        const std::optional<int64_t> last = LastMatchesLimit(request.HasParam("last") ? request.Param("last") : "10");
         if (!last) return Answer(response, 400, {{"error", "\"last\" must be 10, 50 or all"}});
         const SessionSummary session = RecentSession(storage, *accountId);
         json playlists = json::array();
@@ -270,10 +266,10 @@ void AddPageRoutes(httplib::Server& server, Storage& storage, const ServerSecret
     });
 
     // Where the shots came from over the chosen matches: shots per block, goals per match.
-    server.Get("/api/zones", [&storage, account](const httplib::Request& request, httplib::Response& response) {
+    server.Get("/api/zones", [&storage, account](const HttpRequest& request, HttpResponse& response) {
         const std::optional<int64_t> accountId = account(request, response);
         if (!accountId) return;
-        const std::optional<int64_t> last = LastMatchesLimit(request.has_param("last") ? request.get_param_value("last") : "all");
+        const std::optional<int64_t> last = LastMatchesLimit(request.HasParam("last") ? request.Param("last") : "all");
         if (!last) return Answer(response, 400, {{"error", "\"last\" must be 10, 50 or all"}});
         MatchQuery chosen = Filters(request);
         chosen.limit = *last;
@@ -293,10 +289,10 @@ void AddPageRoutes(httplib::Server& server, Storage& storage, const ServerSecret
                  zones.matches > 0 ? static_cast<double>(zones.goalTotal) / static_cast<double>(zones.matches) : 0.0}});
     });
 
-    server.Get(R"(/api/matches/(\d+))", [&storage, account](const httplib::Request& request, httplib::Response& response) {
+    server.Get(R"(/api/matches/(\d+))", [&storage, account](const HttpRequest& request, HttpResponse& response) {
         const std::optional<int64_t> accountId = account(request, response);
         if (!accountId) return;
-        const std::optional<int64_t> matchId = WholeText(request.matches[1].str());
+        const std::optional<int64_t> matchId = WholeText(request.matches[1]);
         const std::optional<StoredMatch> found = matchId ? storage.FindMatch(*accountId, *matchId) : std::nullopt;
         // Another account's match is answered as one that does not exist.
         if (!found) return Answer(response, 404, {{"error", "no such match"}});

@@ -4,15 +4,11 @@
 
 #include <string>
 
+#include "dashboard/http_server.h"
 #include "dashboard/match_summary.h"
 #include "dashboard/rate_limiter.h"
 #include "dashboard/server_secret.h"
 #include "dashboard/storage.h"
-
-namespace httplib {
-class Server;
-struct Request;
-}  // namespace httplib
 
 namespace dashboard {
 
@@ -22,10 +18,10 @@ inline constexpr double SignInAttemptsPerMinute = 10.0;  // from one address, ri
 
 // Who sent the request: its connection's address, or, for a connection from this machine (the
 // reverse proxy the README sets up), the address the proxy put last in X-Forwarded-For.
-std::string ClientAddress(const httplib::Request& request);
+std::string ClientAddress(const HttpRequest& request);
 
 // The account signed in with the request's session cookie, if any.
-std::optional<int64_t> SignedInAccount(const httplib::Request& request, Storage& storage, const ServerSecret& secret);
+std::optional<int64_t> SignedInAccount(const HttpRequest& request, Storage& storage, const ServerSecret& secret);
 
 // The newest session of the account (matches no more than an hour apart), read newest first a page at
 // a time rather than the whole history.
@@ -33,6 +29,6 @@ SessionSummary RecentSession(Storage& storage, int64_t accountId);
 
 // Adds "POST /signin", "POST /signout", "GET /api/matches" and "GET /api/matches/{id}". tls: the
 // cookie is marked Secure. signIns: the attempts each address may make.
-void AddPageRoutes(httplib::Server& server, Storage& storage, const ServerSecret& secret, bool tls, RateLimiter& signIns);
+void AddPageRoutes(HttpServer& server, Storage& storage, const ServerSecret& secret, bool tls, RateLimiter& signIns);
 
 }  // namespace dashboard

@@ -12,8 +12,6 @@
 // [SECTION] Routes
 #include "dashboard/pages.h"
 
-#include <httplib.h>
-
 #include <algorithm>
 #include <fstream>
 #include <sstream>
@@ -27,6 +25,8 @@ namespace {
 
 using dashboard::Fixed;
 using dashboard::Html;
+using dashboard::HttpRequest;
+using dashboard::HttpResponse;
 using dashboard::PercentOf;
 using dashboard::PerMinute;
 using nlohmann::json;
@@ -273,18 +273,18 @@ Page Overview(const Context& context, const dashboard::PageFilters& filters) {
 // [SECTION] Matches
 //-----------------------------------------------------------------------------
 
-Page MatchList(const Context& context, const httplib::Request& request) {
+Page MatchList(const Context& context, const HttpRequest& request) {
     constexpr int64_t PerPage = 25;
     dashboard::MatchQuery query;
     query.withZones = false;
     query.limit = PerPage;
-    query.sort = request.has_param("sort") ? request.get_param_value("sort") : "time";
+    query.sort = request.HasParam("sort") ? request.Param("sort") : "time";
     if (std::find(dashboard::MatchSortKeys.begin(), dashboard::MatchSortKeys.end(), query.sort) == dashboard::MatchSortKeys.end())
         query.sort = "time";
-    query.descending = request.get_param_value("order") != "asc";
+    query.descending = request.Param("order") != "asc";
     int64_t page = 1;
     try {
-        page = std::clamp<int64_t>(std::stoll(request.get_param_value("page")), 1, INT64_MAX / PerPage);
+        page = std::clamp<int64_t>(std::stoll(request.Param("page")), 1, INT64_MAX / PerPage);
     } catch (const std::exception&) {
     }
     query.offset = (page - 1) * PerPage;
@@ -379,8 +379,8 @@ Page OneMatch(const Context& context, int64_t matchId) {
         std::to_string(mean.matches) + " " + Html(m.playlist) + " matches</caption>" +
         HeaderRow({"Figure", "This match", "Playlist average", "Unit"}) + "<tbody>";
     for (const Figure& figure : figures)
-        content += "<tr><th scope=\"row\">" + std::string(figure.name) + "</th>" + Cell(figure.value) +
-                   Cell(figure.average) + Cell(figure.unit, "text") + "</tr>\n";
+        content += "<tr><th scope=\"row\">" + std::string(figure.name) + "</th>" + Cell(figure.value) + Cell(figure.average) +
+                   Cell(figure.unit, "text") + "</tr>\n";
     content += "</tbody></table></div>\n";
     const dashboard::ZoneShots zones = dashboard::ShotsByBlock({*found});
     const PitchChart pitch = Pitch("match-shots", zones.shots);
@@ -484,17 +484,17 @@ Page ComparePage(const Context& context, const Side& left, const Side& right) {
     return Shown(dashboard::PageDocument({"Compare", context.account, "/compare", nullptr}, content));
 }
 
-void Send(httplib::Response& response, const Page& page) {
+void Send(HttpResponse& response, const Page& page) {
     response.status = page.status;
     // Scripts and styles from this service only; ECharts' tooltips set inline styles.
-    response.set_header("Content-Security-Policy",
-                        "default-src 'self'; script-src 'self'; style-src 'self' 'unsafe-inline'; img-src 'self' data:; "
-                        "frame-ancestors 'none'; form-action 'self'");
-    response.set_header("X-Content-Type-Options", "nosniff");
-    response.set_header("Referrer-Policy", "no-referrer");
-    response.set_header("Cache-Control", "no-store");
-    if (!page.location.empty()) response.set_header("Location", page.location);
-    response.set_content(page.html, "text/html; charset=utf-8");
+    response.SetHeader("Content-Security-Policy",
+                       "default-src 'self'; script-src 'self'; style-src 'self' 'unsafe-inline'; img-src 'self' data:; "
+                       "frame-ancestors 'none'; form-action 'self'");
+    response.SetHeader("X-Content-Type-Options", "nosniff");
+    response.SetHeader("Referrer-Policy", "no-referrer");
+    response.SetHeader("Cache-Control", "no-store");
+    if (!page.location.empty()) response.SetHeader("Location", page.location);
+    response.SetContent(page.html, "text/html; charset=utf-8");
 }
 
 }  // namespace
@@ -519,28 +519,28 @@ std::optional<WebAssets> ReadWebAssets(const std::filesystem::path& folder, std:
     return assets;
 }
 
-void AddPages(httplib::Server& server, Storage& storage, const ServerSecret& secret, const WebAssets& assets, bool tls) {
-    server.Get(R"(/assets/([A-Za-z0-9.\-]+))", [&assets](const httplib::Request& request, httplib::Response& response) {
-        const auto found = assets.files.find(request.matches[1].str());
+void AddPages(HttpServer& server, Storage& storage, const ServerSecret& secret, const WebAssets& assets, bool tls) {
+    server.Get(R"(/assets/([A-Za-z0-9.\-]+))", [&assets](const HttpRequest& request, HttpResponse& response) {
+        const auto found = assets.files.find(request.matches[1]);
         if (found == assets.files.end()) {
             response.status = 404;
-            return response.set_content("no such file", "text/plain");
+            return response.SetContent("no such file", "text/plain");
         }
-        response.set_header("Cache-Control", "max-age=3600");
-        response.set_header("X-Content-Type-Options", "nosniff");
-        response.set_content(found->second, ContentType(found->first));
+        response.SetHeader("Cache-Control", "max-age=3600");
+        response.SetHeader("X-Content-Type-Options", "nosniff");
+        response.SetContent(found->second, ContentType(found->first));
     });
 
     // Browsers ask for an icon even for a text file; there is none.
-    server.Get("/favicon.ico", [](const httplib::Request&, httplib::Response& response) { response.status = 204; });
+    server.Get("/favicon.ico", [](const HttpRequest&, HttpResponse& response) { response.status = 204; });
 
-    server.Get("/signin", [](const httplib::Request& request, httplib::Response& response) {
-        Send(response, Shown(SignInPage(request.get_param_value("failed"))));
+    server.Get("/signin", [](const HttpRequest& request, HttpResponse& response) {
+        Send(response, Shown(SignInPage(request.Param("failed"))));
     });
 
     // Each page for the signed-in account; without a sign-in, the sign-in page.
     const auto page = [&storage, &secret, tls](auto render) {
-        return [&storage, &secret, tls, render](const httplib::Request& request, httplib::Response& response) {
+        return [&storage, &secret, tls, render](const HttpRequest& request, HttpResponse& response) {
             const std::optional<int64_t> accountId = SignedInAccount(request, storage, secret);
             const std::optional<Account> account = accountId ? storage.AccountById(*accountId) : std::nullopt;
             if (!account) {
@@ -550,31 +550,29 @@ void AddPages(httplib::Server& server, Storage& storage, const ServerSecret& sec
                 return Send(response, signIn);
             }
             const Context context{storage, account->id, account->name,
-                                  std::string(tls ? "https://" : "http://") + request.get_header_value("Host")};
+                                  std::string(tls ? "https://" : "http://") + request.Header("Host")};
             Send(response, render(context, request));
         };
     };
-    const auto filters = [](const httplib::Request& request, const std::string& defaultLast) {
-        return ReadFilters(request.get_param_value("playlist"), request.get_param_value("from"), request.get_param_value("to"),
-                           request.get_param_value("last"), defaultLast);
+    const auto filters = [](const HttpRequest& request, const std::string& defaultLast) {
+        return ReadFilters(request.Param("playlist"), request.Param("from"), request.Param("to"), request.Param("last"),
+                           defaultLast);
     };
-    server.Get("/", page([filters](const Context& context, const httplib::Request& request) {
+    server.Get("/", page([filters](const Context& context, const HttpRequest& request) {
                    return Overview(context, filters(request, "50"));
                }));
-    server.Get("/matches",
-               page([](const Context& context, const httplib::Request& request) { return MatchList(context, request); }));
-    server.Get(R"(/matches/(\d{1,18}))", page([](const Context& context, const httplib::Request& request) {
-                   return OneMatch(context, std::stoll(request.matches[1].str()));
+    server.Get("/matches", page([](const Context& context, const HttpRequest& request) { return MatchList(context, request); }));
+    server.Get(R"(/matches/(\d{1,18}))", page([](const Context& context, const HttpRequest& request) {
+                   return OneMatch(context, std::stoll(request.matches[1]));
                }));
-    server.Get("/zones", page([filters](const Context& context, const httplib::Request& request) {
+    server.Get("/zones", page([filters](const Context& context, const HttpRequest& request) {
                    return ZonesPage(context, filters(request, "50"));
                }));
-    server.Get("/compare", page([](const Context& context, const httplib::Request& request) {
+    server.Get("/compare", page([](const Context& context, const HttpRequest& request) {
                    const auto side = [&](const char* suffix, const std::string& otherwise) {
-                       const std::string account = request.get_param_value((std::string("account") + suffix).c_str());
-                       return Side{account.empty() ? otherwise : account,
-                                   request.get_param_value((std::string("from") + suffix).c_str()),
-                                   request.get_param_value((std::string("to") + suffix).c_str())};
+                       const std::string account = request.Param((std::string("account") + suffix).c_str());
+                       return Side{account.empty() ? otherwise : account, request.Param((std::string("from") + suffix).c_str()),
+                                   request.Param((std::string("to") + suffix).c_str())};
                    };
                    return ComparePage(context, side("1", context.account), side("2", context.account));
                }));

@@ -7,12 +7,9 @@
 #include <optional>
 #include <string>
 
+#include "dashboard/http_server.h"
 #include "dashboard/server_secret.h"
 #include "dashboard/storage.h"
-
-namespace httplib {
-class Server;
-}
 
 namespace dashboard {
 
@@ -26,6 +23,6 @@ struct WebAssets {
 std::optional<WebAssets> ReadWebAssets(const std::filesystem::path& folder, std::string& missing);
 
 // Adds the pages and GET /assets/NAME. The assets must outlive the server. tls: the service is reached by HTTPS.
-void AddPages(httplib::Server& server, Storage& storage, const ServerSecret& secret, const WebAssets& assets, bool tls);
+void AddPages(HttpServer& server, Storage& storage, const ServerSecret& secret, const WebAssets& assets, bool tls);
 
 }  // namespace dashboard
