@@ -183,6 +183,26 @@ int main(int argc, char** argv) {
     serve->add_option("--uploads-per-minute", options.uploadsPerMinute, "uploads a key may make a minute (0: no limit)")
         ->capture_default_str()
         ->check(CLI::NonNegativeNumber);
+    dashboard::ConnectionLimits& limits = options.limits;
+    serve->add_option("--max-connections", limits.total, "connections open at once, in all")
+        ->capture_default_str()
+        ->check(CLI::Range(1, 100000));
+    serve
+        ->add_option("--max-connections-per-address", limits.perAddress,
+                     "connections open at once from one client address (a proxy on this machine has the total only)")
+        ->capture_default_str()
+        ->check(CLI::Range(1, 100000));
+    double headSeconds = 10, bodySeconds = 30;
+    serve->add_option("--head-seconds", headSeconds, "seconds a client has to send a request's head, from its first wait")
+        ->capture_default_str()
+        ->check(CLI::Range(0.1, 3600.0));
+    serve->add_option("--body-seconds", bodySeconds, "seconds a client has to send a request's body, after its head")
+        ->capture_default_str()
+        ->check(CLI::Range(0.1, 3600.0));
+    serve->final_callback([&] {
+        limits.headDeadline = std::chrono::milliseconds(static_cast<int64_t>(headSeconds * 1000));
+        limits.bodyDeadline = std::chrono::milliseconds(static_cast<int64_t>(bodySeconds * 1000));
+    });
 
     std::filesystem::path web = ZANDO_DASHBOARD_WEB_DIR;
     serve->add_option("--web", web, "the folder of the pages' files (with the chart library installed by npm)")
