@@ -5,70 +5,16 @@
 #include <thread>
 #include <vector>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include "dashboard_support.h"
+#include "raw_client.h"
 
+using zando_test::Chunked;
 using zando_test::DashboardTest;
 using zando_test::Engine;
 using zando_test::MatchBody;
+using zando_test::RawClient;
 
 namespace {
-
-// A raw TCP connection to the service from a loopback address of the test's choosing.
-class RawClient {
-public:
-    RawClient(int port, const char* from = "127.0.0.1") : socket_(::socket(AF_INET, SOCK_STREAM, 0)) {
-        sockaddr_in source{};
-        source.sin_family = AF_INET;
-        inet_pton(AF_INET, from, &source.sin_addr);
-        bind(socket_, reinterpret_cast<sockaddr*>(&source), sizeof source);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(static_cast<uint16_t>(port));
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        connected_ = ::connect(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    }
-    ~RawClient() { ::close(socket_); }
-    RawClient(const RawClient&) = delete;
-    RawClient& operator=(const RawClient&) = delete;
-
-    bool Connected() const { return connected_; }
-    bool Send(const std::string& bytes) {
-        return ::send(socket_, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size());
-    }
-    // What the service sends until it closes the connection or waitMs pass without a byte; closed says which.
-    std::string Read(int waitMs, bool* closed = nullptr) {
-        std::string got;
-        char buffer[4096];
-        for (;;) {
-            pollfd ready{socket_, POLLIN, 0};
-            if (::poll(&ready, 1, waitMs) <= 0) break;
-            const ssize_t n = ::recv(socket_, buffer, sizeof buffer, 0);
-            if (n <= 0) {
-                if (closed) *closed = true;
-                return got;
-            }
-            got.append(buffer, static_cast<std::size_t>(n));
-        }
-        if (closed) *closed = false;
-        return got;
-    }
-
-private:
-    int socket_;
-    bool connected_ = false;
-};
-
-std::string Chunked(std::size_t bytes) {
-    std::string chunks;
-    for (std::size_t sent = 0; sent < bytes; sent += 0x10000) chunks += "10000\r\n" + std::string(0x10000, ' ') + "\r\n";
-    return chunks;
-}
 
 struct RawCase {
     const char* what;
@@ -115,14 +61,8 @@ TEST_P(DashboardTest, ATrickledHeadIsCutAtItsDeadlineWhateverItsPace) {
     auto service = Start("--head-seconds 1");
     RawClient client(service->Port());
     ASSERT_TRUE(client.Connected());
-    int sent = 0;
-    const auto begun = std::chrono::steady_clock::now();
-    while (std::chrono::steady_clock::now() - begun < std::chrono::seconds(20) && client.Send("x")) {
-        ++sent;
-        bool closed = false;
-        client.Read(200, &closed);
-        if (closed) break;
-    }
+    const int sent = zando_test::TrickledHeadBytes(client);
+    EXPECT_GE(sent, 3) << "a head being sent is not refused before its deadline";
     EXPECT_LT(sent, 50) << "200 ms a byte: the connection outlived a one-second deadline many times over";
 }
 
