@@ -94,6 +94,8 @@ void DashboardService::Routes() {
         const std::string fingerprint = reading.match->fingerprint;
         try {
             const StoreOutcome outcome = batcher_.Store({found->accountId, std::move(*reading.match), zando::UtcTimestamp()});
+            if (outcome == StoreOutcome::Refused)
+                return Refuse(response, 400, "the database refused this match as it is; it was not stored");
             Answer(response, 200,
                    {{"status", outcome == StoreOutcome::Stored ? "stored" : "already stored"}, {"match", fingerprint}});
         } catch (const StorageUnavailable&) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <iostream>
 #include <map>
 #include <numeric>
 #include <stdexcept>
@@ -129,41 +130,77 @@ public:
                    std::tie(submissions[b].accountId, submissions[b].match.fingerprint);
         });
         return Run([&](pqxx::connection& connection) {
-            std::vector<dashboard::StoreOutcome> outcomes(submissions.size(), dashboard::StoreOutcome::AlreadyStored);
-            pqxx::work work(connection);
-            for (const std::size_t index : order) {
-                const dashboard::Submission& submission = submissions[index];
-                const dashboard::UploadedMatch& m = submission.match;
-                const pqxx::result inserted =
-                    work.exec_params(dashboard::InsertMatchSql, submission.accountId, submission.receivedAt, m.timestamp, m.shots,
-                                     m.goals, NumberText(m.averageSpeed), m.speedSamples, NumberText(m.boostCollected),
-                                     NumberText(m.boostUsed), NumberText(m.gameTime), NumberText(m.possessionTime),
-                                     NumberText(m.teamPossessionTime), NumberText(m.opponentPossessionTime), m.playlist,
-                                     m.isRanked, NumberText(m.mmr), NumberText(m.mmrChange), m.fingerprint);
-                if (inserted.empty()) continue;  // already stored
-                std::vector<std::string> kinds, rows, columns, values;
-                const auto addZone = [&](const char* kind, int row, int column, double value) {
-                    if (value == 0.0) return;
-                    kinds.emplace_back(kind);
-                    rows.push_back(std::to_string(row));
-                    columns.push_back(std::to_string(column));
-                    values.push_back(NumberText(value));
-                };
-                for (int r = 0; r < dashboard::UploadGridSize; ++r)
-                    for (int c = 0; c < dashboard::UploadGridSize; ++c) {
-                        addZone("shot", r, c, m.shotHeatmap[r][c]);
-                        addZone("goal", r, c, static_cast<double>(m.goalHeatmap[r][c]));
-                    }
-                if (!kinds.empty())
-                    work.exec_params(
-                        "INSERT INTO match_zones (match_id, kind, row_index, col_index, value)"
-                        " SELECT $1, * FROM unnest($2::text[], $3::integer[], $4::integer[], $5::float8[])",
-                        inserted[0][0].as<int64_t>(), ArrayText(kinds), ArrayText(rows), ArrayText(columns), ArrayText(values));
-                outcomes[index] = dashboard::StoreOutcome::Stored;
+            try {
+                return StoreInOrder(connection, submissions, order, false);
+            } catch (const pqxx::sql_error& error) {
+                // The batch again, each match in a savepoint of its own (a round trip more a match,
+                // paid only when a row was refused): the refused one costs that match alone.
+                if (!RefusedRow(error)) throw;
+                return StoreInOrder(connection, submissions, order, true);
             }
-            work.commit();
-            return outcomes;
         });
+    }
+
+    // Whether the database refused what a row holds (data, a constraint, a size limit), not its own state.
+    static bool RefusedRow(const pqxx::sql_error& error) {
+        const std::string state = error.sqlstate();
+        return state.rfind("22", 0) == 0 || state.rfind("23", 0) == 0 || state.rfind("54", 0) == 0;
+    }
+
+    static std::vector<dashboard::StoreOutcome> StoreInOrder(pqxx::connection& connection,
+                                                             const std::vector<dashboard::Submission>& submissions,
+                                                             const std::vector<std::size_t>& order, bool eachAlone) {
+        std::vector<dashboard::StoreOutcome> outcomes(submissions.size(), dashboard::StoreOutcome::AlreadyStored);
+        pqxx::work work(connection);
+        for (const std::size_t index : order) {
+            if (!eachAlone) {
+                outcomes[index] = StoreOne(work, submissions[index]);
+                continue;
+            }
+            work.exec("SAVEPOINT one_match");
+            try {
+                outcomes[index] = StoreOne(work, submissions[index]);
+                work.exec("RELEASE SAVEPOINT one_match");
+            } catch (const pqxx::sql_error& error) {
+                if (!RefusedRow(error)) throw;
+                work.exec("ROLLBACK TO SAVEPOINT one_match");
+                std::cerr << "zando-dashboard: a match of account " << submissions[index].accountId
+                          << " was refused: " << error.what() << "\n";
+                outcomes[index] = dashboard::StoreOutcome::Refused;
+            }
+        }
+        work.commit();
+        return outcomes;
+    }
+
+    static dashboard::StoreOutcome StoreOne(pqxx::transaction_base& work, const dashboard::Submission& submission) {
+        const dashboard::UploadedMatch& m = submission.match;
+        const pqxx::result inserted =
+            work.exec_params(dashboard::InsertMatchSql, submission.accountId, submission.receivedAt, m.timestamp, m.shots,
+                             m.goals, NumberText(m.averageSpeed), m.speedSamples, NumberText(m.boostCollected),
+                             NumberText(m.boostUsed), NumberText(m.gameTime), NumberText(m.possessionTime),
+                             NumberText(m.teamPossessionTime), NumberText(m.opponentPossessionTime), m.playlist, m.isRanked,
+                             NumberText(m.mmr), NumberText(m.mmrChange), m.fingerprint);
+        if (inserted.empty()) return dashboard::StoreOutcome::AlreadyStored;
+        std::vector<std::string> kinds, rows, columns, values;
+        const auto addZone = [&](const char* kind, int row, int column, double value) {
+            if (value == 0.0) return;
+            kinds.emplace_back(kind);
+            rows.push_back(std::to_string(row));
+            columns.push_back(std::to_string(column));
+            values.push_back(NumberText(value));
+        };
+        for (int r = 0; r < dashboard::UploadGridSize; ++r)
+            for (int c = 0; c < dashboard::UploadGridSize; ++c) {
+                addZone("shot", r, c, m.shotHeatmap[r][c]);
+                addZone("goal", r, c, static_cast<double>(m.goalHeatmap[r][c]));
+            }
+        if (!kinds.empty())
+            work.exec_params(
+                "INSERT INTO match_zones (match_id, kind, row_index, col_index, value)"
+                " SELECT $1, * FROM unnest($2::text[], $3::integer[], $4::integer[], $5::float8[])",
+                inserted[0][0].as<int64_t>(), ArrayText(kinds), ArrayText(rows), ArrayText(columns), ArrayText(values));
+        return dashboard::StoreOutcome::Stored;
     }
 
     dashboard::MatchPage FindMatches(int64_t accountId, const dashboard::MatchQuery& query) override {

@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 
 #include <cmath>
+#include <iostream>
 #include <stdexcept>
 
 #include "base/utc_timestamp.h"
@@ -19,8 +20,18 @@ struct Connection {
     ~Connection() { sqlite3_close_v2(db); }
 };
 
+// A statement the database refused for what it was given, not for its own state.
+class RowRefused : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 [[noreturn]] void Fail(sqlite3* db, const std::string& doing) {
-    throw StorageUnavailable("SQLite: " + doing + ": " + (db ? sqlite3_errmsg(db) : "out of memory"));
+    const std::string what = "SQLite: " + doing + ": " + (db ? sqlite3_errmsg(db) : "out of memory");
+    const int code = db ? sqlite3_errcode(db) : SQLITE_NOMEM;
+    if (code == SQLITE_CONSTRAINT || code == SQLITE_TOOBIG || code == SQLITE_MISMATCH || code == SQLITE_RANGE)
+        throw RowRefused(what);
+    throw StorageUnavailable(what);
 }
 
 // One prepared statement; $N parameters are bound in order.
@@ -179,34 +190,46 @@ public:
         Statement insert(db, dashboard::InsertMatchSql);
         Statement zone(db, "INSERT INTO match_zones (match_id, kind, row_index, col_index, value) VALUES ($1, $2, $3, $4, $5)");
         for (const dashboard::Submission& submission : submissions) {
-            const dashboard::UploadedMatch& m = submission.match;
-            insert.Reset();
-            insert.Bind(1, submission.accountId).Bind(2, submission.receivedAt).Bind(3, m.timestamp).Bind(4, m.shots);
-            insert.Bind(5, m.goals).Bind(6, m.averageSpeed).Bind(7, m.speedSamples).Bind(8, m.boostCollected);
-            insert.Bind(9, m.boostUsed).Bind(10, m.gameTime).Bind(11, m.possessionTime).Bind(12, m.teamPossessionTime);
-            insert.Bind(13, m.opponentPossessionTime).Bind(14, m.playlist).Bind(15, static_cast<int64_t>(m.isRanked));
-            insert.Bind(16, m.mmr).Bind(17, m.mmrChange).Bind(18, m.fingerprint);
-            if (!insert.Step()) {
-                outcomes.push_back(dashboard::StoreOutcome::AlreadyStored);
-                continue;
+            // Each match in a savepoint of its own: a row the database refuses costs that match alone.
+            Execute(db, "SAVEPOINT one_match");
+            try {
+                outcomes.push_back(StoreOne(insert, zone, submission));
+                Execute(db, "RELEASE one_match");
+            } catch (const RowRefused& refused) {
+                Execute(db, "ROLLBACK TO one_match");
+                Execute(db, "RELEASE one_match");
+                std::cerr << "zando-dashboard: a match of account " << submission.accountId << " was refused: " << refused.what()
+                          << "\n";
+                outcomes.push_back(dashboard::StoreOutcome::Refused);
             }
-            const int64_t matchId = insert.Int(0);
-            insert.Step();
-            const auto addZone = [&](const char* kind, int row, int column, double value) {
-                if (value == 0.0) return;
-                zone.Reset();
-                zone.Bind(1, matchId).Bind(2, std::string(kind)).Bind(3, static_cast<int64_t>(row));
-                zone.Bind(4, static_cast<int64_t>(column)).Bind(5, value).Step();
-            };
-            for (int r = 0; r < dashboard::UploadGridSize; ++r)
-                for (int c = 0; c < dashboard::UploadGridSize; ++c) {
-                    addZone("shot", r, c, m.shotHeatmap[r][c]);
-                    addZone("goal", r, c, static_cast<double>(m.goalHeatmap[r][c]));
-                }
-            outcomes.push_back(dashboard::StoreOutcome::Stored);
         }
         transaction.Commit();
         return outcomes;
+    }
+
+    static dashboard::StoreOutcome StoreOne(Statement& insert, Statement& zone, const dashboard::Submission& submission) {
+        const dashboard::UploadedMatch& m = submission.match;
+        insert.Reset();
+        insert.Bind(1, submission.accountId).Bind(2, submission.receivedAt).Bind(3, m.timestamp).Bind(4, m.shots);
+        insert.Bind(5, m.goals).Bind(6, m.averageSpeed).Bind(7, m.speedSamples).Bind(8, m.boostCollected);
+        insert.Bind(9, m.boostUsed).Bind(10, m.gameTime).Bind(11, m.possessionTime).Bind(12, m.teamPossessionTime);
+        insert.Bind(13, m.opponentPossessionTime).Bind(14, m.playlist).Bind(15, static_cast<int64_t>(m.isRanked));
+        insert.Bind(16, m.mmr).Bind(17, m.mmrChange).Bind(18, m.fingerprint);
+        if (!insert.Step()) return dashboard::StoreOutcome::AlreadyStored;
+        const int64_t matchId = insert.Int(0);
+        insert.Step();
+        const auto addZone = [&](const char* kind, int row, int column, double value) {
+            if (value == 0.0) return;
+            zone.Reset();
+            zone.Bind(1, matchId).Bind(2, std::string(kind)).Bind(3, static_cast<int64_t>(row));
+            zone.Bind(4, static_cast<int64_t>(column)).Bind(5, value).Step();
+        };
+        for (int r = 0; r < dashboard::UploadGridSize; ++r)
+            for (int c = 0; c < dashboard::UploadGridSize; ++c) {
+                addZone("shot", r, c, m.shotHeatmap[r][c]);
+                addZone("goal", r, c, static_cast<double>(m.goalHeatmap[r][c]));
+            }
+        return dashboard::StoreOutcome::Stored;
     }
 
     dashboard::MatchPage FindMatches(int64_t accountId, const dashboard::MatchQuery& query) override {

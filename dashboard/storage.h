@@ -50,7 +50,9 @@ struct Submission {
     std::string receivedAt;  // ISO 8601 UTC
 };
 
-enum class StoreOutcome { Stored, AlreadyStored };
+// Refused: the database would not take that match's row (a constraint, a size limit); the rest of its
+// batch is stored all the same, and the reason goes to standard error.
+enum class StoreOutcome { Stored, AlreadyStored, Refused };
 
 struct Account {
     int64_t id = 0;

@@ -252,6 +252,28 @@ TEST(DashboardStart, AnUnreachableDatabaseIsNamedAndTheServiceDoesNotStart) {
     }
 }
 
+// A match the database refuses (a rule planted in it here) fails its own upload only: the uploads
+// committed beside it, of its account and another, are stored.
+TEST_P(DashboardTest, AMatchTheDatabaseRefusesFailsItsOwnUploadAlone) {
+    const std::string alice = NewKey("alice"), bob = NewKey("bob");
+    auto service = Start();
+    Sql(GetParam() == Engine::Postgres ? "ALTER TABLE matches ADD CONSTRAINT no_seven_shots CHECK (shots <> 7)"
+                                       : "CREATE TRIGGER no_seven_shots BEFORE INSERT ON matches WHEN NEW.shots = 7 BEGIN SELECT "
+                                         "RAISE(ABORT, 'seven'); END");
+    std::vector<int> statuses(8);
+    std::vector<std::thread> uploads;
+    for (int n = 1; n <= 8; ++n)  // match 4 has 7 shots
+        uploads.emplace_back([&, n] {
+            const auto answer = service->Upload(n <= 4 ? alice : bob, MatchBody(n).dump());
+            statuses[static_cast<std::size_t>(n - 1)] = answer ? answer->status : -1;
+        });
+    for (std::thread& upload : uploads) upload.join();
+    EXPECT_EQ(statuses, (std::vector<int>{200, 200, 200, 400, 200, 200, 200, 200}));
+    EXPECT_EQ(MatchesOf(alice).size(), 3u);
+    EXPECT_EQ(MatchesOf(bob).size(), 4u);
+    EXPECT_NE(service->Log().find("was refused"), std::string::npos) << "the operator is told why:\n" << service->Log();
+}
+
 // Two instances on one PostgreSQL database receiving the same uploads at once, in opposite orders:
 // each upload is answered 200 ("stored" on one, "already stored" on the other), never 503 from a
 // deadlock of their batches, and each match is kept once.
