@@ -41,17 +41,8 @@ std::optional<MatchQuerySql> MatchQueryToSql(const MatchQuery& query, std::strin
     sql.select = std::string("SELECT ") + MatchColumns + where + order;
     // The matches an aggregate takes: their order matters only when a limit picks some of them.
     const std::string chosen = where + (limited ? order : "");
-    // A block's shots: its mean heat times its zones over a shot's heat, rounded a match at a time.
-    // The block's zones: those its row covers of the 62 times those its column covers of the 50.
-    std::string zones;
-    for (const auto& [column, sideZones] : {std::pair{"z.row_index", 62}, std::pair{"z.col_index", 50}}) {
-        zones += std::string(zones.empty() ? "" : " * ") + "CASE " + column;
-        for (int i = 0; i < UploadGridSize; ++i)
-            zones += " WHEN " + std::to_string(i) + " THEN " + std::to_string(ZonesAlong(sideZones, i));
-        zones += " END";
-    }
-    sql.shotsPerBlock = "SELECT z.row_index, z.col_index, SUM(ROUND(z.value * (" + zones + ") / " + std::to_string(ShotHeat) +
-                        ")) FROM match_zones z WHERE z.kind = 'shot' AND z.match_id IN (SELECT id" + chosen +
+    sql.shotsPerBlock = "SELECT z.row_index, z.col_index, SUM(" + BlockShotsSql("z") +
+                        ") FROM match_zones z WHERE z.kind = 'shot' AND z.match_id IN (SELECT id" + chosen +
                         ") GROUP BY z.row_index, z.col_index";
     sql.count = "SELECT COUNT(*)" + where;
     sql.averages =
@@ -60,6 +51,19 @@ std::optional<MatchQuerySql> MatchQueryToSql(const MatchQuery& query, std::strin
         " AVG(opponent_possession_time), AVG(mmr_change) FROM (SELECT *" +
         chosen + ") AS chosen";
     return sql;
+}
+
+std::string BlockShotsSql(const std::string& alias) {
+    // A block's shots: its mean heat times its zones over a shot's heat, rounded a match at a time.
+    // The block's zones: those its row covers of the 62 times those its column covers of the 50.
+    std::string zones;
+    for (const auto& [column, sideZones] : {std::pair{".row_index", 62}, std::pair{".col_index", 50}}) {
+        zones += std::string(zones.empty() ? "" : " * ") + "CASE " + alias + column;
+        for (int i = 0; i < UploadGridSize; ++i)
+            zones += " WHEN " + std::to_string(i) + " THEN " + std::to_string(ZonesAlong(sideZones, i));
+        zones += " END";
+    }
+    return "ROUND(" + alias + ".value * (" + zones + ") / " + std::to_string(ShotHeat) + ")";
 }
 
 std::optional<int64_t> LastMatchesLimit(const std::string& last) {

@@ -39,6 +39,9 @@ std::optional<MatchQuerySql> MatchQueryToSql(const MatchQuery& query, std::strin
 // The same, throwing std::invalid_argument with the reason.
 MatchQuerySql CheckedMatchQuerySql(const MatchQuery& query);
 
+// SQL for the whole shots of a block of one match in match_zones (as BlockShots), the table named alias.
+std::string BlockShotsSql(const std::string& alias);
+
 // The columns every match read selects, in the order the storages read them.
 inline constexpr const char* MatchColumns =
     "id, account_id, received_at, sent_at, shots, goals, average_speed, speed_samples, boost_collected,"

@@ -83,20 +83,31 @@ ZoneShots ShotsByBlock(const std::vector<StoredMatch>& matches) {
         zones.goalTotal += stored.match.goals;
         // Each match's block back into whole shots (its mean was taken over whole shots' heat).
         for (int r = 0; r < UploadGridSize; ++r)
-            for (int c = 0; c < UploadGridSize; ++c)
-                zones.shots[r][c] +=
-                    std::llround(stored.match.shotHeatmap[r][c] * static_cast<double>(zones.zonesPerBlock[r][c]) / ShotHeat);
+            for (int c = 0; c < UploadGridSize; ++c) zones.shots[r][c] += BlockShots(stored.match.shotHeatmap[r][c], r, c);
     }
     return zones;
 }
 
+int64_t BlockShots(double heat, int row, int column) {
+    return std::llround(heat * static_cast<double>(ZonesInBlock(row, column)) / ShotHeat);
+}
+
 ZoneShots ShotsByBlock(Storage& storage, int64_t accountId, const MatchQuery& query) {
     ZoneShots zones;
+    for (int r = 0; r < UploadGridSize; ++r)
+        for (int c = 0; c < UploadGridSize; ++c) zones.zonesPerBlock[r][c] = ZonesInBlock(r, c);
+    // Every match of a playlist or of the account: the running totals.
+    if (query.limit < 0 && query.offset == 0 && query.from.empty() && query.to.empty()) {
+        const MatchTotals totals = storage.Totals(accountId, query.playlist);
+        zones.matches = totals.matches;
+        zones.shots = totals.shotsPerBlock;
+        zones.shotTotal = totals.shots;
+        zones.goalTotal = totals.goals;
+        return zones;
+    }
     // The averages' count and means of the same matches (their limit kept) give the totals.
     const MatchAverages means = storage.Averages(accountId, query);
     zones.shots = storage.ShotsPerBlock(accountId, query);
-    for (int r = 0; r < UploadGridSize; ++r)
-        for (int c = 0; c < UploadGridSize; ++c) zones.zonesPerBlock[r][c] = ZonesInBlock(r, c);
     zones.matches = means.matches;
     zones.shotTotal = std::llround(means.shots * static_cast<double>(means.matches));
     zones.goalTotal = std::llround(means.goals * static_cast<double>(means.matches));

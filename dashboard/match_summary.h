@@ -66,6 +66,8 @@ struct ZoneShots {
 ZoneShots ShotsByBlock(const std::vector<StoredMatch>& matches);
 // The same for the matches a query finds, summed by the database.
 ZoneShots ShotsByBlock(Storage& storage, int64_t accountId, const MatchQuery& query);
+// The whole shots a match's block holds: its mean heat times its zones over a shot's heat, rounded.
+int64_t BlockShots(double heat, int row, int column);
 // How many of the 62 x 50 zones the upload's block (row, column) covers, as the plug-in splits them.
 int64_t ZonesInBlock(int row, int column);
 // How many of a side's zones (62 rows or 50 columns) its block i covers.

@@ -16,6 +16,7 @@
 
 #include "base/utc_timestamp.h"
 #include "dashboard/connection_pool.h"
+#include "dashboard/running_totals.h"
 #include "dashboard/schema.h"
 
 namespace {
@@ -169,8 +170,35 @@ public:
                 outcomes[index] = dashboard::StoreOutcome::Refused;
             }
         }
+        AddTotals(work, submissions, outcomes);
         work.commit();
         return outcomes;
+    }
+
+    // The stored matches' part of their accounts' totals, a statement an account's playlist.
+    static void AddTotals(pqxx::transaction_base& work, const std::vector<dashboard::Submission>& submissions,
+                          const std::vector<dashboard::StoreOutcome>& outcomes) {
+        dashboard::TotalsDeltas deltas;
+        for (std::size_t i = 0; i < submissions.size(); ++i)
+            if (outcomes[i] == dashboard::StoreOutcome::Stored) dashboard::AddToTotals(deltas, submissions[i]);
+        for (const auto& [key, totals] : deltas) {
+            std::vector<std::string> rows, columns, shots;
+            for (int r = 0; r < dashboard::UploadGridSize; ++r)
+                for (int c = 0; c < dashboard::UploadGridSize; ++c) {
+                    if (totals.shotsPerBlock[r][c] == 0) continue;
+                    rows.push_back(std::to_string(r));
+                    columns.push_back(std::to_string(c));
+                    shots.push_back(std::to_string(totals.shotsPerBlock[r][c]));
+                }
+            // Both in one statement: one round trip a playlist of an account.
+            work.exec_params(std::string("WITH counted AS (") + dashboard::AddPlaylistTotalsSql +
+                                 ") INSERT INTO block_totals (account_id, playlist, row_index, col_index, shots)"
+                                 " SELECT $1, $2, * FROM unnest($6::integer[], $7::integer[], $8::bigint[])"
+                                 " ON CONFLICT (account_id, playlist, row_index, col_index)"
+                                 " DO UPDATE SET shots = block_totals.shots + excluded.shots",
+                             key.accountId, key.playlist, totals.matches, totals.shots, totals.goals, ArrayText(rows),
+                             ArrayText(columns), ArrayText(shots));
+        }
     }
 
     static dashboard::StoreOutcome StoreOne(pqxx::transaction_base& work, const dashboard::Submission& submission) {
@@ -226,6 +254,20 @@ public:
             pqxx::row::size_type column = 1;
             for (double* figure : means.Figures()) *figure = row[column++].as<double>(0.0);
             return means;
+        });
+    }
+
+    dashboard::MatchTotals Totals(int64_t accountId, const std::string& playlist) override {
+        return Run([&](pqxx::connection& connection) {
+            pqxx::read_transaction read(connection);
+            dashboard::MatchTotals totals;
+            const pqxx::row sums = read.exec_params1(dashboard::PlaylistTotalsSql, accountId, playlist);
+            totals.matches = sums[0].as<int64_t>();
+            totals.shots = sums[1].as<int64_t>();
+            totals.goals = sums[2].as<int64_t>();
+            for (const auto& row : read.exec_params(dashboard::BlockTotalsSql, accountId, playlist))
+                totals.shotsPerBlock.at(row[0].as<std::size_t>()).at(row[1].as<std::size_t>()) = row[2].as<int64_t>();
+            return totals;
         });
     }
 

@@ -3,6 +3,8 @@
 
 #include <regex>
 
+#include "dashboard/match_query.h"
+
 namespace {
 
 // Version 1: accounts, their keys (kept as a keyed hash: a copy of the database does not give a key
@@ -47,6 +49,26 @@ const std::vector<std::string> Version3 = {
     "CREATE INDEX matches_by_game_time ON matches (account_id, game_time, id)",
 };
 
+// Version 4: running totals of each account's matches per playlist (count, shots, goals, and shots
+// per block of the upload's grid), kept by each upload's transaction and summed here from the
+// matches already kept.
+std::vector<std::string> Version4() {
+    return {
+        "CREATE TABLE playlist_totals (account_id BIGINT NOT NULL REFERENCES accounts (id), playlist TEXT NOT NULL,"
+        " matches BIGINT NOT NULL, shots BIGINT NOT NULL, goals BIGINT NOT NULL, PRIMARY KEY (account_id, playlist))",
+        "CREATE TABLE block_totals (account_id BIGINT NOT NULL REFERENCES accounts (id), playlist TEXT NOT NULL,"
+        " row_index INTEGER NOT NULL, col_index INTEGER NOT NULL, shots BIGINT NOT NULL,"
+        " PRIMARY KEY (account_id, playlist, row_index, col_index))",
+        "INSERT INTO playlist_totals (account_id, playlist, matches, shots, goals)"
+        " SELECT account_id, playlist, COUNT(*), SUM(shots), SUM(goals) FROM matches GROUP BY account_id, playlist",
+        "INSERT INTO block_totals (account_id, playlist, row_index, col_index, shots)"
+        " SELECT m.account_id, m.playlist, z.row_index, z.col_index, SUM(" +
+            dashboard::BlockShotsSql("z") +
+            ") FROM match_zones z JOIN matches m ON m.id = z.match_id WHERE z.kind = 'shot'"
+            " GROUP BY m.account_id, m.playlist, z.row_index, z.col_index",
+    };
+}
+
 std::string ForDialect(const std::string& statement, dashboard::Dialect dialect) {
     const bool sqlite = dialect == dashboard::Dialect::Sqlite;
     std::string text = std::regex_replace(statement, std::regex(R"(\{id\})"),
@@ -60,7 +82,9 @@ namespace dashboard {
 
 std::vector<Migration> Migrations(Dialect dialect) {
     std::vector<Migration> steps;
-    for (const auto& [version, statements] : {std::pair{1, &Version1}, std::pair{2, &Version2}, std::pair{3, &Version3}}) {
+    const std::vector<std::string> version4 = Version4();
+    for (const auto& [version, statements] :
+         {std::pair{1, &Version1}, std::pair{2, &Version2}, std::pair{3, &Version3}, std::pair{4, &version4}}) {
         Migration step{version, {}};
         for (const std::string& statement : *statements) step.statements.push_back(ForDialect(statement, dialect));
         steps.push_back(std::move(step));
@@ -68,6 +92,6 @@ std::vector<Migration> Migrations(Dialect dialect) {
     return steps;
 }
 
-int LatestSchemaVersion() { return 3; }
+int LatestSchemaVersion() { return 4; }
 
 }  // namespace dashboard

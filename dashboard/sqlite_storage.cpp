@@ -9,6 +9,7 @@
 
 #include "base/utc_timestamp.h"
 #include "dashboard/connection_pool.h"
+#include "dashboard/running_totals.h"
 #include "dashboard/schema.h"
 
 namespace {
@@ -203,6 +204,22 @@ public:
                 outcomes.push_back(dashboard::StoreOutcome::Refused);
             }
         }
+        dashboard::TotalsDeltas deltas;
+        for (std::size_t i = 0; i < submissions.size(); ++i)
+            if (outcomes[i] == dashboard::StoreOutcome::Stored) dashboard::AddToTotals(deltas, submissions[i]);
+        Statement playlistTotals(db, dashboard::AddPlaylistTotalsSql), blockTotal(db, dashboard::AddBlockTotalSql);
+        for (const auto& [key, totals] : deltas) {
+            playlistTotals.Reset();
+            playlistTotals.Bind(1, key.accountId).Bind(2, key.playlist).Bind(3, totals.matches).Bind(4, totals.shots);
+            playlistTotals.Bind(5, totals.goals).Step();
+            for (int r = 0; r < dashboard::UploadGridSize; ++r)
+                for (int c = 0; c < dashboard::UploadGridSize; ++c) {
+                    if (totals.shotsPerBlock[r][c] == 0) continue;
+                    blockTotal.Reset();
+                    blockTotal.Bind(1, key.accountId).Bind(2, key.playlist).Bind(3, static_cast<int64_t>(r));
+                    blockTotal.Bind(4, static_cast<int64_t>(c)).Bind(5, totals.shotsPerBlock[r][c]).Step();
+                }
+        }
         transaction.Commit();
         return outcomes;
     }
@@ -254,6 +271,24 @@ public:
         int column = 1;
         for (double* figure : means.Figures()) *figure = select.Real(column++);
         return means;
+    }
+
+    dashboard::MatchTotals Totals(int64_t accountId, const std::string& playlist) override {
+        auto connection = pool_.Borrow();
+        dashboard::MatchTotals totals;
+        Statement sums(connection->db, dashboard::PlaylistTotalsSql);
+        sums.Bind(1, accountId).Bind(2, playlist);
+        if (sums.Step()) {
+            totals.matches = sums.Int(0);
+            totals.shots = sums.Int(1);
+            totals.goals = sums.Int(2);
+        }
+        Statement blocks(connection->db, dashboard::BlockTotalsSql);
+        blocks.Bind(1, accountId).Bind(2, playlist);
+        while (blocks.Step())
+            totals.shotsPerBlock.at(static_cast<std::size_t>(blocks.Int(0))).at(static_cast<std::size_t>(blocks.Int(1))) =
+                blocks.Int(2);
+        return totals;
     }
 
     dashboard::UploadGrid<int64_t> ShotsPerBlock(int64_t accountId, const dashboard::MatchQuery& query) override {

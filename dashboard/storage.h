@@ -54,6 +54,13 @@ struct Submission {
 // batch is stored all the same, and the reason goes to standard error.
 enum class StoreOutcome { Stored, AlreadyStored, Refused };
 
+// An account's matches (of one playlist, or all) summed: kept by each upload's transaction, so that
+// the zones of every match are read from a row a block rather than from every match.
+struct MatchTotals {
+    int64_t matches = 0, shots = 0, goals = 0;
+    UploadGrid<int64_t> shotsPerBlock{};  // each match's block turned back into whole shots, summed
+};
+
 struct Account {
     int64_t id = 0;
     std::string name;
@@ -122,6 +129,8 @@ public:
     // The shots of the matches the query finds (its order and limit kept) per block of the upload's grid:
     // each match's block mean heat turned back into whole shots, summed.
     virtual UploadGrid<int64_t> ShotsPerBlock(int64_t accountId, const MatchQuery& query) = 0;
+    // The running totals of the account's matches of playlist (empty: every playlist).
+    virtual MatchTotals Totals(int64_t accountId, const std::string& playlist) = 0;
     // The names of the playlists the account has matches in, in order.
     virtual std::vector<std::string> Playlists(int64_t accountId) = 0;
 

@@ -114,10 +114,21 @@ TEST_P(DashboardTest, ADatabaseOfTheFirstSchemaIsBroughtUpToDateWithItsMatchesKe
     const std::string key = "zk_" + std::string(64, '1');
     const std::string hash = dashboard::ServerSecret::LoadOrCreate(dir.path() / "server.secret").KeyHash(key);
     Sql("INSERT INTO api_keys (account_id, key_hash, prefix, created_at) VALUES (1, '" + hash + "', 'zk_111111...', 'then')");
+    Sql("INSERT INTO matches (account_id, received_at, sent_at, shots, goals, average_speed, speed_samples,"
+        " boost_collected, boost_used, game_time, possession_time, team_possession_time, opponent_possession_time,"
+        " playlist, is_ranked, mmr, mmr_change, fingerprint) VALUES (1, 'then', '2026-11-30T20:00:00Z', 2, 1, 1000, 100,"
+        " 10, 10, 300, 30, 60, 60, 'Ranked Doubles', TRUE, 1000, 5, 'old')");
+    Sql("INSERT INTO match_zones VALUES (1, 'shot', 0, 3, 1.5)");
     auto service = Start();
     ASSERT_EQ(service->Upload(key, MatchBody(4).dump())->status, 200);
     SignedIn session{httplib::Client("127.0.0.1", service->Port()), SignIn(service->Port(), key)};
-    EXPECT_EQ(Shots(nlohmann::json::parse(session.Get("/api/matches")->body)), (std::vector<int64_t>{7}));
+    EXPECT_EQ(Shots(nlohmann::json::parse(session.Get("/api/matches")->body)), (std::vector<int64_t>{7, 2}));
+    // The totals of every match (summed when the schema was brought up to date, then added to by the
+    // upload) say what the matches themselves say.
+    const nlohmann::json totals = nlohmann::json::parse(session.Get("/api/zones")->body);
+    EXPECT_EQ(totals, nlohmann::json::parse(session.Get("/api/zones?last=50")->body));
+    EXPECT_EQ(totals["matches"], 2);
+    EXPECT_EQ(totals["shots"], 9);
     EXPECT_EQ(dashboard::OpenStorage(Database())->SchemaVersion(), dashboard::LatestSchemaVersion());
 }
 

@@ -230,11 +230,11 @@ TEST_P(DashboardTest, EveryStartThatCannotSucceedSaysWhyWithItsOwnExitCode) {
 
     // A database made by a newer build is refused and left exactly as it is.
     const auto storage = dashboard::OpenStorage(Database());
-    ASSERT_EQ(storage->SchemaVersion(), 3);
+    ASSERT_EQ(storage->SchemaVersion(), 4);
     Sql("INSERT INTO schema_migrations VALUES (99, 'later')");
     const zando_test::ProcessResult newer = Command("serve");
     EXPECT_EQ(newer.exitCode, 5);
-    EXPECT_NE(newer.err.find("schema is version 99, newer than this build's version 3"), std::string::npos) << newer.err;
+    EXPECT_NE(newer.err.find("schema is version 99, newer than this build's version 4"), std::string::npos) << newer.err;
     EXPECT_EQ(storage->SchemaVersion(), 99);
     EXPECT_EQ(storage->ListKeys().size(), 1u);
 }
