@@ -44,7 +44,11 @@ std::optional<MatchQuerySql> MatchQueryToSql(const MatchQuery& query, std::strin
     sql.shotsPerBlock = "SELECT z.row_index, z.col_index, SUM(" + BlockShotsSql("z") +
                         ") FROM match_zones z WHERE z.kind = 'shot' AND z.match_id IN (SELECT id" + chosen +
                         ") GROUP BY z.row_index, z.col_index";
-    sql.count = "SELECT COUNT(*)" + where;
+    // Without dates, the running totals count the matches (one row a playlist, not one a match).
+    sql.count = !query.from.empty() || !query.to.empty()
+                    ? "SELECT COUNT(*)" + where
+                    : std::string("SELECT COALESCE(SUM(matches), 0) FROM playlist_totals WHERE account_id = $1") +
+                          (query.playlist.empty() ? "" : " AND playlist = $2");
     sql.averages =
         "SELECT COUNT(*), AVG(shots), AVG(goals), AVG(average_speed), AVG(speed_samples), AVG(boost_collected),"
         " AVG(boost_used), AVG(game_time), AVG(possession_time), AVG(team_possession_time),"
