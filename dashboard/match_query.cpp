@@ -49,6 +49,17 @@ std::optional<MatchQuerySql> MatchQueryToSql(const MatchQuery& query, std::strin
                     ? "SELECT COUNT(*)" + where
                     : std::string("SELECT COALESCE(SUM(matches), 0) FROM playlist_totals WHERE account_id = $1") +
                           (query.playlist.empty() ? "" : " AND playlist = $2");
+    if (query.from.empty() && query.to.empty() && !limited) {
+        // Every match of the account or of a playlist: the running totals' sums over their count.
+        std::string means = "SELECT COALESCE(SUM(matches), 0)";
+        for (const char* column :
+             {"shots", "goals", "average_speed", "speed_samples", "boost_collected", "boost_used", "game_time", "possession_time",
+              "team_possession_time", "opponent_possession_time", "mmr_change"})
+            means += std::string(", SUM(") + column + ") / CAST(NULLIF(SUM(matches), 0) AS DOUBLE PRECISION)";
+        sql.averages =
+            means + " FROM playlist_totals WHERE account_id = $1" + (query.playlist.empty() ? "" : " AND playlist = $2");
+        return sql;
+    }
     sql.averages =
         "SELECT COUNT(*), AVG(shots), AVG(goals), AVG(average_speed), AVG(speed_samples), AVG(boost_collected),"
         " AVG(boost_used), AVG(game_time), AVG(possession_time), AVG(team_possession_time),"

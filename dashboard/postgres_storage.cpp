@@ -193,11 +193,14 @@ public:
             // Both in one statement: one round trip a playlist of an account.
             work.exec_params(std::string("WITH counted AS (") + dashboard::AddPlaylistTotalsSql +
                                  ") INSERT INTO block_totals (account_id, playlist, row_index, col_index, shots)"
-                                 " SELECT $1, $2, * FROM unnest($6::integer[], $7::integer[], $8::bigint[])"
+                                 " SELECT $1, $2, * FROM unnest($15::integer[], $16::integer[], $17::bigint[])"
                                  " ON CONFLICT (account_id, playlist, row_index, col_index)"
                                  " DO UPDATE SET shots = block_totals.shots + excluded.shots",
-                             key.accountId, key.playlist, totals.matches, totals.shots, totals.goals, ArrayText(rows),
-                             ArrayText(columns), ArrayText(shots));
+                             key.accountId, key.playlist, totals.matches, totals.shots, totals.goals,
+                             NumberText(totals.figures[0]), NumberText(totals.figures[1]), NumberText(totals.figures[2]),
+                             NumberText(totals.figures[3]), NumberText(totals.figures[4]), NumberText(totals.figures[5]),
+                             NumberText(totals.figures[6]), NumberText(totals.figures[7]), NumberText(totals.figures[8]),
+                             ArrayText(rows), ArrayText(columns), ArrayText(shots));
         }
     }
 

@@ -10,6 +10,13 @@ void AddToTotals(TotalsDeltas& deltas, const Submission& stored) {
     ++totals.matches;
     totals.shots += stored.match.shots;
     totals.goals += stored.match.goals;
+    const UploadedMatch& m = stored.match;
+    const double figures[] = {m.averageSpeed,       static_cast<double>(m.speedSamples),
+                              m.boostCollected,     m.boostUsed,
+                              m.gameTime,           m.possessionTime,
+                              m.teamPossessionTime, m.opponentPossessionTime,
+                              m.mmrChange};
+    for (std::size_t i = 0; i < totals.figures.size(); ++i) totals.figures[i] += figures[i];
     for (int r = 0; r < UploadGridSize; ++r)
         for (int c = 0; c < UploadGridSize; ++c) totals.shotsPerBlock[r][c] += BlockShots(stored.match.shotHeatmap[r][c], r, c);
 }

@@ -55,12 +55,17 @@ const std::vector<std::string> Version3 = {
 std::vector<std::string> Version4() {
     return {
         "CREATE TABLE playlist_totals (account_id BIGINT NOT NULL REFERENCES accounts (id), playlist TEXT NOT NULL,"
-        " matches BIGINT NOT NULL, shots BIGINT NOT NULL, goals BIGINT NOT NULL, PRIMARY KEY (account_id, playlist))",
+        " matches BIGINT NOT NULL, shots BIGINT NOT NULL, goals BIGINT NOT NULL, average_speed {real} NOT NULL,"
+        " speed_samples {real} NOT NULL, boost_collected {real} NOT NULL, boost_used {real} NOT NULL,"
+        " game_time {real} NOT NULL, possession_time {real} NOT NULL, team_possession_time {real} NOT NULL,"
+        " opponent_possession_time {real} NOT NULL, mmr_change {real} NOT NULL, PRIMARY KEY (account_id, playlist))",
         "CREATE TABLE block_totals (account_id BIGINT NOT NULL REFERENCES accounts (id), playlist TEXT NOT NULL,"
         " row_index INTEGER NOT NULL, col_index INTEGER NOT NULL, shots BIGINT NOT NULL,"
         " PRIMARY KEY (account_id, playlist, row_index, col_index))",
-        "INSERT INTO playlist_totals (account_id, playlist, matches, shots, goals)"
-        " SELECT account_id, playlist, COUNT(*), SUM(shots), SUM(goals) FROM matches GROUP BY account_id, playlist",
+        "INSERT INTO playlist_totals SELECT account_id, playlist, COUNT(*), SUM(shots), SUM(goals), SUM(average_speed),"
+        " SUM(speed_samples), SUM(boost_collected), SUM(boost_used), SUM(game_time), SUM(possession_time),"
+        " SUM(team_possession_time), SUM(opponent_possession_time), SUM(mmr_change) FROM matches"
+        " GROUP BY account_id, playlist",
         "INSERT INTO block_totals (account_id, playlist, row_index, col_index, shots)"
         " SELECT m.account_id, m.playlist, z.row_index, z.col_index, SUM(" +
             dashboard::BlockShotsSql("z") +

@@ -211,7 +211,10 @@ public:
         for (const auto& [key, totals] : deltas) {
             playlistTotals.Reset();
             playlistTotals.Bind(1, key.accountId).Bind(2, key.playlist).Bind(3, totals.matches).Bind(4, totals.shots);
-            playlistTotals.Bind(5, totals.goals).Step();
+            playlistTotals.Bind(5, totals.goals);
+            for (std::size_t i = 0; i < totals.figures.size(); ++i)
+                playlistTotals.Bind(static_cast<int>(6 + i), totals.figures[i]);
+            playlistTotals.Step();
             for (int r = 0; r < dashboard::UploadGridSize; ++r)
                 for (int c = 0; c < dashboard::UploadGridSize; ++c) {
                     if (totals.shotsPerBlock[r][c] == 0) continue;

@@ -58,6 +58,9 @@ enum class StoreOutcome { Stored, AlreadyStored, Refused };
 // the zones of every match are read from a row a block rather than from every match.
 struct MatchTotals {
     int64_t matches = 0, shots = 0, goals = 0;
+    // The sums of the other figures: speed, samples, boost collected and used, game time, the three
+    // possession times, MMR change.
+    std::array<double, 9> figures{};
     UploadGrid<int64_t> shotsPerBlock{};  // each match's block turned back into whole shots, summed
 };
 

@@ -129,6 +129,12 @@ TEST_P(DashboardTest, ADatabaseOfTheFirstSchemaIsBroughtUpToDateWithItsMatchesKe
     EXPECT_EQ(totals, nlohmann::json::parse(session.Get("/api/zones?last=50")->body));
     EXPECT_EQ(totals["matches"], 2);
     EXPECT_EQ(totals["shots"], 9);
+    dashboard::MatchQuery every;
+    every.limit = -1;
+    const dashboard::MatchAverages means = dashboard::OpenStorage(Database())->Averages(1, every);
+    EXPECT_EQ(means.matches, 2);
+    EXPECT_DOUBLE_EQ(means.averageSpeed, (1000.0 + 1238.5) / 2) << "the old match's figures are in the sums";
+    EXPECT_DOUBLE_EQ(means.gameTime, (300.0 + 304.0) / 2);
     EXPECT_EQ(dashboard::OpenStorage(Database())->SchemaVersion(), dashboard::LatestSchemaVersion());
 }
 
