@@ -45,7 +45,7 @@ inline constexpr const char* EndSignInSql = "DELETE FROM sign_ins WHERE token_ha
 inline constexpr const char* FindKeySql = "SELECT id, account_id, revoked_at IS NOT NULL FROM api_keys WHERE key_hash = $1";
 inline constexpr const char* AccountByNameSql = "SELECT id, name, is_public FROM accounts WHERE name = $1";
 inline constexpr const char* AccountByIdSql = "SELECT id, name, is_public FROM accounts WHERE id = $1";
-inline constexpr const char* PlaylistsSql = "SELECT DISTINCT playlist FROM matches WHERE account_id = $1 ORDER BY playlist";
+inline constexpr const char* PlaylistsSql = "SELECT playlist FROM playlist_totals WHERE account_id = $1 ORDER BY playlist";
 inline constexpr const char* ListKeysSql =
     "SELECT k.id, a.name, k.prefix, k.created_at, COALESCE(k.revoked_at, '') FROM api_keys k"
     " JOIN accounts a ON a.id = k.account_id ORDER BY k.id";
