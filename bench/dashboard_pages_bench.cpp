@@ -1,4 +1,4 @@
-// The dashboard's pages and their JSON API on an account of 10,000 matches, SQLite and PostgreSQL:
+// The dashboard's pages and their JSON API on an account of 100,000 matches, SQLite and PostgreSQL:
 // p50/p95 of each request on loopback, the query plans of the list's statements (each should name
 // its index), and the overview's first paint in headless Chromium.
 //   dashboard_pages_bench [--matches N] [--requests N]   (--benchmark_min_time=T: a brief run)
@@ -121,7 +121,7 @@ void ShowPlans(const std::string& engine, const std::string& database) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    int matches = 10000, requests = 200;
+    int matches = 100000, requests = 50;
     bool brief = false;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
