@@ -30,7 +30,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The tests' body of a match, made unique by n in its average speed: the text around n is made once.
+// The tests' body of a match, made unique by n in its average speed: the text around it is made once.
 class Bodies {
 public:
     Bodies() {
@@ -41,7 +41,11 @@ public:
         before_ = text.substr(0, at);
         after_ = text.substr(at + 7);
     }
-    std::string operator()(uint64_t n) const { return before_ + std::to_string(n) + ".5" + after_; }
+    // A speed every match could have (1000 and a fraction), told apart by n in its last 12 digits.
+    std::string operator()(uint64_t n) const {
+        std::string digits = std::to_string(n % 1000000000000);
+        return before_ + "1000." + std::string(12 - digits.size(), '0') + digits + after_;
+    }
 
 private:
     std::string before_, after_;
@@ -94,12 +98,16 @@ public:
         waitpid(pid_, nullptr, 0);
         double uploads = 0, commits = 0;
         std::ifstream log(folder_ + "/service.log");
-        for (std::string line; std::getline(log, line);)
+        for (std::string line; std::getline(log, line);) {
             std::sscanf(line.c_str(), "zando-dashboard: stopped; %lf uploads committed in %lf transactions", &uploads, &commits);
+            // What the service said besides its access log, for a case with failed uploads.
+            if (line.find("\" 200 ") == std::string::npos && said_.size() < 5) said_.push_back(line);
+        }
         return {uploads, commits};
     }
     int Port() const { return port_; }
     const std::string& Key() const { return key_; }
+    const std::vector<std::string>& Said() const { return said_; }
 
 private:
     std::string Command(const std::string& arguments) const {
@@ -107,6 +115,7 @@ private:
                "/server.secret";
     }
     std::string folder_, database_, key_;
+    std::vector<std::string> said_;
     pid_t pid_ = 0;
     int port_ = 0;
 };
@@ -195,6 +204,8 @@ int main(int argc, char** argv) {
                         figures.p50, figures.p99, commits > 0 ? uploads / commits : 0.0, figures.cpuMicroseconds,
                         static_cast<unsigned long long>(figures.failed));
             failures += figures.failed > 0;
+            if (figures.failed > 0)
+                for (const std::string& line : service.Said()) std::printf("  the service said: %s\n", line.c_str());
         }
         // Memory: resident size after the first tenth of the uploads and at the end, 16 clients.
         const std::string database = engine == "SQLite" ? folder + "/memory.sqlite3" : cluster.NewDatabase();

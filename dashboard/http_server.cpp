@@ -20,6 +20,7 @@
 #include <boost/asio/ssl.hpp>
 #include <boost/asio/steady_timer.hpp>
 #include <boost/asio/strand.hpp>
+#include <boost/asio/thread_pool.hpp>
 #include <boost/asio/use_awaitable.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
@@ -80,7 +81,8 @@ struct Connection {
 struct HttpServer::State {
     ConnectionLimits limits;
     int threads;
-    asio::io_context io;
+    asio::io_context io;                        // connections' I/O, on a thread a core
+    std::optional<asio::thread_pool> handlers;  // the routes, which may wait for their database
     std::optional<asio::ssl::context> tls;
     tcp::acceptor acceptor{io};
     std::vector<Route> routes;
@@ -237,7 +239,11 @@ struct Session final : Connection, std::enable_shared_from_this<Session<Stream>>
             if (MalformedRequest(error)) co_return co_await Refuse(400, request, version);
             if (error) co_return;  // the client left, or did not send its request in time
             idle = false;
-            const HttpResponse response = Answer(request, parser.get().method());
+            // The route runs on the handlers' threads, the connection's I/O goes on meanwhile.
+            const http::verb method = parser.get().method();
+            const HttpResponse response = co_await asio::co_spawn(
+                state.handlers->get_executor(),
+                [this, &request, method]() -> awaitable<HttpResponse> { co_return Answer(request, method); }, Await);
             if (state.log) state.log(request, response);
             const bool keepAlive =
                 parser.get().keep_alive() && !state.stopping && served + 1 < state.limits.requestsPerConnection;
@@ -368,11 +374,14 @@ int HttpServer::Bind(const std::string& host, int port) {
 void HttpServer::Serve() {
     State& state = *state_;
     if (state.stopping || !state.acceptor.is_open()) return;
+    state.handlers.emplace(static_cast<std::size_t>(state.threads));
     asio::co_spawn(state.io, Accept(state), asio::detached);
+    const int ioThreads = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
     std::vector<std::thread> more;
-    for (int t = 1; t < state.threads; ++t) more.emplace_back([&state] { state.io.run(); });
+    for (int t = 1; t < ioThreads; ++t) more.emplace_back([&state] { state.io.run(); });
     state.io.run();
     for (std::thread& thread : more) thread.join();
+    state.handlers->join();
 }
 
 void HttpServer::Stop() {
