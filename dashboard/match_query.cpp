@@ -49,7 +49,7 @@ std::optional<MatchQuerySql> MatchQueryToSql(const MatchQuery& query, std::strin
                     ? "SELECT COUNT(*)" + where
                     : std::string("SELECT COALESCE(SUM(matches), 0) FROM playlist_totals WHERE account_id = $1") +
                           (query.playlist.empty() ? "" : " AND playlist = $2");
-    if (query.from.empty() && query.to.empty() && !limited) {
+    if (TakesEveryMatch(query)) {
         // Every match of the account or of a playlist: the running totals' sums over their count.
         std::string means = "SELECT COALESCE(SUM(matches), 0)";
         for (const char* column :

@@ -39,6 +39,12 @@ std::optional<MatchQuerySql> MatchQueryToSql(const MatchQuery& query, std::strin
 // The same, throwing std::invalid_argument with the reason.
 MatchQuerySql CheckedMatchQuerySql(const MatchQuery& query);
 
+// Whether the query takes every match of the account or of its playlist (no dates, no limit): what the
+// running totals hold.
+inline bool TakesEveryMatch(const MatchQuery& query) {
+    return query.from.empty() && query.to.empty() && query.limit < 0 && query.offset == 0;
+}
+
 // SQL for the whole shots of a block of one match in match_zones (as BlockShots), the table named alias.
 std::string BlockShotsSql(const std::string& alias);
 

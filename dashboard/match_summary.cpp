@@ -97,7 +97,7 @@ ZoneShots ShotsByBlock(Storage& storage, int64_t accountId, const MatchQuery& qu
     for (int r = 0; r < UploadGridSize; ++r)
         for (int c = 0; c < UploadGridSize; ++c) zones.zonesPerBlock[r][c] = ZonesInBlock(r, c);
     // Every match of a playlist or of the account: the running totals.
-    if (query.limit < 0 && query.offset == 0 && query.from.empty() && query.to.empty()) {
+    if (TakesEveryMatch(query)) {
         const MatchTotals totals = storage.Totals(accountId, query.playlist);
         zones.matches = totals.matches;
         zones.shots = totals.shotsPerBlock;
