@@ -89,10 +89,10 @@ void ShowPlans(const std::string& engine, const std::string& database) {
     shots.sort = "shots";
     for (const auto& [name, query] : {std::pair{"newest page", list}, std::pair{"playlist and dates", filtered}}) {
         const auto sql = dashboard::MatchQueryToSql(query, error);
-        statements.push_back({name, sql->select});
+        statements.push_back({name, sql->select.text});
     }
     list.limit = -1;
-    statements.push_back({"shots per block of every match", dashboard::CheckedMatchQuerySql(list).shotsPerBlock});
+    statements.push_back({"shots per block of every match", dashboard::CheckedMatchQuerySql(list).shotsPerBlock.text});
     const auto literal = [](std::string sql) {
         for (const auto& [from, to] : std::vector<std::pair<std::string, std::string>>{
                  {"$1", "1"}, {"$2", "'Ranked Doubles'"}, {"$3", "'2022-01-05T00:00:00Z'"}}) {
@@ -177,13 +177,12 @@ int main(int argc, char** argv) {
         const std::string middle = std::to_string(matches / 2);  // a match of the account, by its id
         for (const std::string& path :
              {std::string("/api/matches"), std::string("/api/matches?page=40&sort=shots&order=asc"),
-              std::string("/api/matches?playlist=Casual&from=2022-01-10"), "/api/matches/" + middle, std::string("/api/summary"),
-              std::string("/api/summary?last=all"), std::string("/api/zones?last=50"), std::string("/api/zones"),
-              std::string("/"), std::string("/matches?page=7"), "/matches/" + middle, std::string("/zones"),
-              std::string("/compare")}) {
-            // Every match's trend (a 2 MB answer) is timed on fewer requests.
-            const auto [p50, p95] =
-                Time(client, cookie, path, path == "/api/summary?last=all" ? std::max(3, requests / 10) : requests, failed);
+              std::string("/api/matches?playlist=Casual&from=2022-01-10"),
+              std::string("/api/matches?from=2021-03-15&to=2034-06-20"), "/api/matches/" + middle, std::string("/api/summary"),
+              std::string("/api/summary?last=all"), std::string("/api/summary?last=all&from=2024-02-10&to=2024-09-20"),
+              std::string("/api/zones?last=50"), std::string("/api/zones"), std::string("/"), std::string("/?last=all"),
+              std::string("/matches?page=7"), "/matches/" + middle, std::string("/zones"), std::string("/compare")}) {
+            const auto [p50, p95] = Time(client, cookie, path, requests, failed);
             std::printf("%-10s %-34s %9.2f %9.2f\n", engine.c_str(), path.c_str(), p50, p95);
         }
         if (failed > 0) std::printf("%d requests were not answered 200\n", failed);

@@ -73,7 +73,7 @@ void DashboardService::Routes() {
         if (key.empty()) return Refuse(response, 401, "no key: send \"Authorization: Bearer <API key>\"");
         std::optional<KeyRecord> found;
         try {
-            found = storage_.FindKey(secret_.KeyHash(key));
+            found = keys_.Find(secret_.KeyHash(key), [this](const std::string& hash) { return storage_.FindKey(hash); });
         } catch (const StorageUnavailable&) {
             response.SetHeader("Retry-After", "5");
             return Refuse(response, 503, "the database cannot be reached; try again later");

@@ -10,6 +10,7 @@
 
 #include "dashboard/commit_batcher.h"
 #include "dashboard/http_server.h"
+#include "dashboard/key_cache.h"
 #include "dashboard/page_api.h"
 #include "dashboard/pages.h"
 #include "dashboard/rate_limiter.h"
@@ -54,6 +55,7 @@ private:
     const ServerSecret& secret_;
     ServiceOptions options_;
     CommitBatcher batcher_;
+    KeyCache keys_;
     RateLimiter limiter_;
     RateLimiter signIns_{SignInAttemptsPerMinute};
     std::unique_ptr<HttpServer> server_;

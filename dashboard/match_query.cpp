@@ -6,6 +6,8 @@
 #include <stdexcept>
 
 #include "dashboard/match_summary.h"
+#include "dashboard/periods.h"
+#include "dashboard/running_totals.h"
 
 namespace dashboard {
 
@@ -24,13 +26,18 @@ std::optional<MatchQuerySql> MatchQueryToSql(const MatchQuery& query, std::strin
     }
     MatchQuerySql sql;
     std::string where = " FROM matches WHERE account_id = $1";
+    std::vector<std::string> texts;
     const auto add = [&](const std::string& condition, const std::string& text) {
-        sql.texts.push_back(text);
-        where += " AND " + condition + " $" + std::to_string(sql.texts.size() + 1);
+        texts.push_back(text);
+        where += " AND " + condition + " $" + std::to_string(texts.size() + 1);
     };
     if (!query.playlist.empty()) add("playlist =", query.playlist);
+    // A date takes its whole day: what follows a date in a timestamp sorts after it.
     if (!query.from.empty()) add("sent_at >=", query.from);
-    if (!query.to.empty()) add("sent_at <=", query.to);
+    if (IsDate(query.to))
+        add("sent_at <", NextDay(query.to));
+    else if (!query.to.empty())
+        add("sent_at <=", query.to);
     const std::string direction = query.descending ? " DESC" : " ASC";
     std::string order = " ORDER BY " + column->second + direction + ", id" + direction;
     // LIMIT with the largest count stands for "all" in both dialects.
@@ -38,33 +45,44 @@ std::optional<MatchQuerySql> MatchQueryToSql(const MatchQuery& query, std::strin
     if (limited)
         order +=
             " LIMIT " + std::to_string(query.limit >= 0 ? query.limit : INT64_MAX) + " OFFSET " + std::to_string(query.offset);
-    sql.select = std::string("SELECT ") + MatchColumns + where + order;
+    sql.select = {std::string("SELECT ") + MatchColumns + where + order, texts};
     // The matches an aggregate takes: their order matters only when a limit picks some of them.
     const std::string chosen = where + (limited ? order : "");
-    sql.shotsPerBlock = "SELECT z.row_index, z.col_index, SUM(" + BlockShotsSql("z") +
-                        ") FROM match_zones z WHERE z.kind = 'shot' AND z.match_id IN (SELECT id" + chosen +
-                        ") GROUP BY z.row_index, z.col_index";
-    // Without dates, the running totals count the matches (one row a playlist, not one a match).
-    sql.count = !query.from.empty() || !query.to.empty()
-                    ? "SELECT COUNT(*)" + where
-                    : std::string("SELECT COALESCE(SUM(matches), 0) FROM playlist_totals WHERE account_id = $1") +
-                          (query.playlist.empty() ? "" : " AND playlist = $2");
-    if (TakesEveryMatch(query)) {
-        // Every match of the account or of a playlist: the running totals' sums over their count.
+    sql.shotsPerBlock = {"SELECT z.row_index, z.col_index, SUM(" + BlockShotsSql("z") +
+                             ") FROM match_zones z WHERE z.kind = 'shot' AND z.match_id IN (SELECT id" + chosen +
+                             ") GROUP BY z.row_index, z.col_index",
+                         texts};
+    // Without dates, the running totals of the playlists count the matches (one row a playlist, not one
+    // a match); between dates, those of the days and months (a row a month and a day around it).
+    std::string totals;  // the rows of the running totals that sum to the matches, if there are such rows
+    std::vector<std::string> totalsTexts;
+    if (query.from.empty() && query.to.empty()) {
+        totals = " FROM playlist_totals WHERE account_id = $1";
+        if (!query.playlist.empty()) {
+            totals += " AND playlist = $2";
+            totalsTexts.push_back(query.playlist);
+        }
+    } else if ((query.from.empty() || IsDate(query.from)) && (query.to.empty() || IsDate(query.to))) {
+        totals = " FROM " + PeriodRowsSql(WholePeriods(query.from, query.to), query.playlist, totalsTexts);
+    }
+    sql.count = totals.empty() ? AccountSql{"SELECT COUNT(*)" + where, texts}
+                               : AccountSql{"SELECT COALESCE(SUM(matches), 0)" + totals, totalsTexts};
+    if (!totals.empty() && !limited) {
+        // Every match of the range: the running totals' sums over their count.
         std::string means = "SELECT COALESCE(SUM(matches), 0)";
         for (const char* column :
              {"shots", "goals", "average_speed", "speed_samples", "boost_collected", "boost_used", "game_time", "possession_time",
               "team_possession_time", "opponent_possession_time", "mmr_change"})
             means += std::string(", SUM(") + column + ") / CAST(NULLIF(SUM(matches), 0) AS DOUBLE PRECISION)";
-        sql.averages =
-            means + " FROM playlist_totals WHERE account_id = $1" + (query.playlist.empty() ? "" : " AND playlist = $2");
+        sql.averages = {means + totals, totalsTexts};
         return sql;
     }
-    sql.averages =
+    sql.averages = {
         "SELECT COUNT(*), AVG(shots), AVG(goals), AVG(average_speed), AVG(speed_samples), AVG(boost_collected),"
         " AVG(boost_used), AVG(game_time), AVG(possession_time), AVG(team_possession_time),"
         " AVG(opponent_possession_time), AVG(mmr_change) FROM (SELECT *" +
-        chosen + ") AS chosen";
+            chosen + ") AS chosen",
+        texts};
     return sql;
 }
 

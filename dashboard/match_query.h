@@ -25,13 +25,18 @@ struct MatchQuery {
 // The limit "last" asks for: "10", "50" or "all" (-1); nullopt for anything else.
 std::optional<int64_t> LastMatchesLimit(const std::string& last);
 
-// The page's statement (the account's id is $1, the texts follow as $2, $3, ...) and the count's.
-struct MatchQuerySql {
-    std::string select;
-    std::string count;
-    std::string averages;       // the columns of MatchAverages in order
-    std::string shotsPerBlock;  // row, column, shots of the matches' blocks that hold any
+// A statement on one account's rows: the account's id is $1, the texts follow as $2, $3, ...
+struct AccountSql {
+    std::string text;
     std::vector<std::string> texts;
+};
+
+// The page's statement and the count's.
+struct MatchQuerySql {
+    AccountSql select;
+    AccountSql count;
+    AccountSql averages;       // the columns of MatchAverages in order
+    AccountSql shotsPerBlock;  // row, column, shots of the matches' blocks that hold any
 };
 
 // Empty when the query cannot be answered (an unknown sort key, a negative page); the reason in error.

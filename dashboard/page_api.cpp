@@ -11,6 +11,7 @@
 #include "dashboard/crypto.h"
 #include "dashboard/json_answer.h"
 #include "dashboard/match_summary.h"
+#include "dashboard/period_trend.h"
 
 namespace {
 
@@ -87,6 +88,42 @@ dashboard::MatchQuery Filters(const HttpRequest& request) {
 }
 
 json Optional(const std::optional<double>& value) { return value ? json(*value) : json(nullptr); }
+
+// A point a match, oldest first (page: newest first).
+json MatchTrendJson(const dashboard::MatchPage& page) {
+    json points = json::array();
+    for (auto it = page.matches.rbegin(); it != page.matches.rend(); ++it) {
+        const dashboard::TrendPoint point = dashboard::TrendOf(*it);
+        points.push_back({{"id", point.id},
+                          {"timestamp", point.timestamp},
+                          {"mmr", Optional(point.mmr)},
+                          {"speedKmh", point.speedKmh},
+                          {"boostCollectedPerMinute", point.boostCollectedPerMinute},
+                          {"boostUsedPerMinute", point.boostUsedPerMinute},
+                          {"shots", point.shots},
+                          {"goals", point.goals},
+                          {"shootingPercent", Optional(point.shootingPercent)},
+                          {"possessionPercent", point.possessionPercent}});
+    }
+    return {{"matches", page.total}, {"per", "match"}, {"points", points}};
+}
+
+// A point a day or a month, oldest first.
+json PeriodTrendJson(const dashboard::PeriodTrend& trend) {
+    json points = json::array();
+    for (const dashboard::PeriodPoint& point : trend.points)
+        points.push_back({{"period", point.period},
+                          {"matches", point.matches},
+                          {"ratings", point.ratings},
+                          {"speedKmh", point.speedKmh},
+                          {"boostCollectedPerMinute", point.boostCollectedPerMinute},
+                          {"boostUsedPerMinute", point.boostUsedPerMinute},
+                          {"shotsPerMatch", point.shotsPerMatch},
+                          {"goalsPerMatch", point.goalsPerMatch},
+                          {"shootingPercent", Optional(point.shootingPercent)},
+                          {"possessionPercent", point.possessionPercent}});
+    return {{"matches", trend.matches}, {"per", dashboard::UnitName(trend.unit)}, {"points", points}};
+}
 
 }  // namespace
 
@@ -233,36 +270,33 @@ void AddPageRoutes(HttpServer& server, Storage& storage, const ServerSecret& sec
         MatchQuery chosen = Filters(request);
         chosen.limit = *last;
         chosen.withZones = false;
-        MatchPage trend;
+        json trend;
+        MatchPage newest;
         try {
-            trend = storage.FindMatches(*accountId, chosen);
+            // Every match of many: a point a day or a month, from the running totals.
+            const std::optional<PeriodTrend> periods = TrendOfMany(storage, *accountId, chosen);
+            if (periods) {
+                MatchQuery five = chosen;
+                five.limit = 5;
+                newest = storage.FindMatches(*accountId, five);
+                trend = PeriodTrendJson(*periods);
+            } else {
+                newest = storage.FindMatches(*accountId, chosen);
+                trend = MatchTrendJson(newest);
+            }
         } catch (const std::invalid_argument& bad) {
             return Answer(response, 400, {{"error", bad.what()}});
         }
-        std::reverse(trend.matches.begin(), trend.matches.end());  // oldest first along the charts
-        json points = json::array(), lastMatches = json::array();
-        for (const StoredMatch& stored : trend.matches) {
-            const TrendPoint point = TrendOf(stored);
-            points.push_back({{"id", point.id},
-                              {"timestamp", point.timestamp},
-                              {"mmr", Optional(point.mmr)},
-                              {"speedKmh", point.speedKmh},
-                              {"boostCollectedPerMinute", point.boostCollectedPerMinute},
-                              {"boostUsedPerMinute", point.boostUsedPerMinute},
-                              {"shots", point.shots},
-                              {"goals", point.goals},
-                              {"shootingPercent", Optional(point.shootingPercent)},
-                              {"possessionPercent", point.possessionPercent}});
-        }
-        for (auto it = trend.matches.rbegin(); it != trend.matches.rend() && lastMatches.size() < 5; ++it)
-            lastMatches.push_back(MatchJson(*it, false));
+        json lastMatches = json::array();
+        for (std::size_t i = 0; i < newest.matches.size() && i < 5; ++i)
+            lastMatches.push_back(MatchJson(newest.matches[i], false));
         Answer(
             response, 200,
             {{"matches", session.accountMatches},
              {"session",
               {{"ongoing", session.ongoing}, {"started", session.started}, {"ended", session.ended}, {"playlists", playlists}}},
              {"lastMatches", lastMatches},
-             {"trend", {{"matches", trend.total}, {"points", points}}}});
+             {"trend", trend}});
     });
 
     // Where the shots came from over the chosen matches: shots per block, goals per match.

@@ -1,9 +1,8 @@
 // The pages' shared document, filter form and chart frame.
 #include "dashboard/page_layout.h"
 
-#include <regex>
-
 #include "dashboard/html_text.h"
+#include "dashboard/periods.h"
 
 namespace dashboard {
 
@@ -36,7 +35,6 @@ std::string PageDocument(const PageFrame& frame, const std::string& content) {
 
 PageFilters ReadFilters(const std::string& playlist, const std::string& from, const std::string& to, const std::string& last,
                         const std::string& defaultLast) {
-    static const std::regex Date(R"(\d{4}-\d{2}-\d{2})");
     PageFilters filters;
     filters.playlist = playlist;
     filters.last = last.empty() ? defaultLast : last;
@@ -46,7 +44,7 @@ PageFilters ReadFilters(const std::string& playlist, const std::string& from, co
     }
     for (const auto& [text, into] : {std::pair{&from, &filters.fromDate}, std::pair{&to, &filters.toDate}}) {
         if (text->empty()) continue;
-        if (std::regex_match(*text, Date))
+        if (IsDate(*text))
             *into = *text;
         else
             filters.problem = "A date is written YYYY-MM-DD (\"" + *text + "\" was left out).";
@@ -57,8 +55,8 @@ PageFilters ReadFilters(const std::string& playlist, const std::string& from, co
 MatchQuery FilterQuery(const PageFilters& filters) {
     MatchQuery query;
     query.playlist = filters.playlist;
-    if (!filters.fromDate.empty()) query.from = filters.fromDate + "T00:00:00Z";
-    if (!filters.toDate.empty()) query.to = filters.toDate + "T23:59:59Z";
+    query.from = filters.fromDate;  // dates: whole days
+    query.to = filters.toDate;
     query.limit = LastMatchesLimit(filters.last).value_or(-1);
     query.withZones = false;
     return query;

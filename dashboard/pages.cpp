@@ -3,6 +3,7 @@
 //
 // [SECTION] Assets
 // [SECTION] Figures in text
+// [SECTION] Trends
 // [SECTION] Sign-in
 // [SECTION] Overview
 // [SECTION] Matches
@@ -20,6 +21,7 @@
 #include "dashboard/match_summary.h"
 #include "dashboard/page_api.h"
 #include "dashboard/page_layout.h"
+#include "dashboard/period_trend.h"
 
 namespace {
 
@@ -152,6 +154,110 @@ struct Context {
     std::string serverAddress;  // as the browser reached it, for the empty state's instructions
 };
 
+// "Heading (unit)", or the heading alone.
+std::string Titled(const char* heading, const char* unit) {
+    return std::string(heading) + (*unit ? std::string(" (") + unit + ")" : "");
+}
+
+//-----------------------------------------------------------------------------
+// [SECTION] Trends
+//-----------------------------------------------------------------------------
+
+struct TrendSeries {
+    TrendSeries(const char* id, const char* heading, const char* unit) : id(id), heading(heading), unit(unit) {}
+    const char* id;
+    const char* heading;
+    const char* unit;
+    json values = json::array();
+    json labels;  // null: the table's
+    json groups;  // null: one line; else each value's line
+};
+
+// The trend charts of the chosen matches and the table of their figures.
+struct TrendTable {
+    int64_t matches = 0;
+    std::string along;  // how the points go: "match by match", "a day at a time", ...
+    std::vector<std::string> leadColumns;
+    json labels = json::array();
+    std::vector<TrendSeries> series;
+    std::string rows;
+};
+
+std::vector<TrendSeries> TrendCharts(bool perMatch) {
+    return {{"trend-mmr", "MMR", ""},
+            {"trend-speed", "Average speed", "km/h"},
+            {"trend-boost-collected", "Boost collected", "per minute"},
+            {"trend-boost-used", "Boost used", "per minute"},
+            {"trend-shots", "Shots", perMatch ? "" : "per match"},
+            {"trend-goals", "Goals", perMatch ? "" : "per match"},
+            {"trend-shooting", "Shooting percentage", "%"},
+            {"trend-possession", "Possession", "% of the match"}};
+}
+
+std::string FigureCell(const json& value) {
+    return Cell(value.is_null() ? "–" : value.is_number_integer() ? value.dump() : Fixed(value.get<double>(), 1));
+}
+
+// A point a match; matches: newest first.
+TrendTable MatchTrendTable(std::vector<dashboard::StoredMatch> matches) {
+    TrendTable table;
+    table.matches = std::ssize(matches);
+    table.along = "oldest to newest, match by match";
+    table.leadColumns = {"Date (UTC)"};
+    table.series = TrendCharts(true);
+    json playlists = json::array();
+    const auto optional = [](const std::optional<double>& value) { return value ? json(*value) : json(nullptr); };
+    for (auto it = matches.rbegin(); it != matches.rend(); ++it) {
+        const dashboard::TrendPoint point = dashboard::TrendOf(*it);
+        table.labels.push_back(When(point.timestamp));
+        playlists.push_back(it->match.playlist);
+        const json values[] = {optional(point.mmr), point.speedKmh, point.boostCollectedPerMinute,   point.boostUsedPerMinute,
+                               point.shots,         point.goals,    optional(point.shootingPercent), point.possessionPercent};
+        table.rows += "<tr><th scope=\"row\">" + Html(When(point.timestamp)) + "</th>";
+        for (std::size_t i = 0; i < table.series.size(); ++i) {
+            table.series[i].values.push_back(values[i]);
+            table.rows += FigureCell(values[i]);
+        }
+        table.rows += "</tr>\n";
+    }
+    table.series[0].groups = playlists;
+    return table;
+}
+
+// A point a day or a month; the rating a point a playlist rated in the period.
+TrendTable PeriodTrendTable(const dashboard::PeriodTrend& trend) {
+    const bool daily = trend.unit == dashboard::PeriodUnit::Day;
+    TrendTable table;
+    table.matches = trend.matches;
+    table.along = daily ? "oldest to newest, a day at a time" : "oldest to newest, a month at a time";
+    table.leadColumns = {daily ? "Day (UTC)" : "Month (UTC)", "Matches"};
+    table.series = TrendCharts(false);
+    TrendSeries& rating = table.series[0];
+    rating.labels = rating.groups = json::array();
+    for (const dashboard::PeriodPoint& point : trend.points) {
+        table.labels.push_back(point.period);
+        std::string ratings;
+        for (const auto& [playlist, value] : point.ratings) {
+            rating.labels.push_back(point.period);
+            rating.values.push_back(value);
+            rating.groups.push_back(playlist);
+            ratings += (ratings.empty() ? "" : ", ") + playlist + " " + Fixed(value, 1);
+        }
+        const json values[] = {point.speedKmh,           point.boostCollectedPerMinute,
+                               point.boostUsedPerMinute, point.shotsPerMatch,
+                               point.goalsPerMatch,      point.shootingPercent ? json(*point.shootingPercent) : json(nullptr),
+                               point.possessionPercent};
+        table.rows += "<tr><th scope=\"row\">" + Html(point.period) + "</th>" + FigureCell(point.matches) +
+                      Cell(ratings.empty() ? "–" : ratings, "text");
+        for (std::size_t i = 1; i < table.series.size(); ++i) {
+            table.series[i].values.push_back(values[i - 1]);
+            table.rows += FigureCell(values[i - 1]);
+        }
+        table.rows += "</tr>\n";
+    }
+    return table;
+}
+
 //-----------------------------------------------------------------------------
 // [SECTION] Sign-in
 //-----------------------------------------------------------------------------
@@ -196,8 +302,12 @@ Page Overview(const Context& context, const dashboard::PageFilters& filters) {
         "</tbody></table></div>\n<p class=\"note\">Wins and losses are told by the MMR change of ranked matches: the "
         "upload carries no score.</p>\n</section>\n";
 
-    dashboard::MatchQuery query = dashboard::FilterQuery(filters);
-    dashboard::MatchPage chosen = context.storage.FindMatches(context.accountId, query);
+    const dashboard::MatchQuery query = dashboard::FilterQuery(filters);
+    // Every match of many is charted a day or a month at a time, from the running totals.
+    const std::optional<dashboard::PeriodTrend> periods = dashboard::TrendOfMany(context.storage, context.accountId, query);
+    dashboard::MatchQuery listed = query;
+    if (periods) listed.limit = 5;
+    dashboard::MatchPage chosen = context.storage.FindMatches(context.accountId, listed);
     const std::vector<dashboard::StoredMatch> newest(
         chosen.matches.begin(), chosen.matches.begin() + std::min<std::ptrdiff_t>(5, std::ssize(chosen.matches)));
     content +=
@@ -207,64 +317,34 @@ Page Overview(const Context& context, const dashboard::PageFilters& filters) {
         HeaderRow({"Date (UTC)", "Playlist", "Ranked", "Shots", "Goals", "Speed (km/h)", "MMR change", "Time"}) + "<tbody>" +
         MatchRows(newest) + "</tbody></table></div>\n</section>\n";
 
-    std::reverse(chosen.matches.begin(), chosen.matches.end());  // oldest first along the charts
-    struct Series {
-        const char* id;
-        const char* heading;
-        const char* unit;
-        json values = json::array();
-    };
-    std::vector<Series> series = {{"trend-mmr", "MMR", ""},
-                                  {"trend-speed", "Average speed", "km/h"},
-                                  {"trend-boost-collected", "Boost collected", "per minute"},
-                                  {"trend-boost-used", "Boost used", "per minute"},
-                                  {"trend-shots", "Shots", ""},
-                                  {"trend-goals", "Goals", ""},
-                                  {"trend-shooting", "Shooting percentage", "%"},
-                                  {"trend-possession", "Possession", "% of the match"}};
-    json labels = json::array(), playlists = json::array();
-    std::string rows;
-    const auto optional = [](const std::optional<double>& value) { return value ? json(*value) : json(nullptr); };
-    for (const dashboard::StoredMatch& stored : chosen.matches) {
-        const dashboard::TrendPoint point = dashboard::TrendOf(stored);
-        labels.push_back(When(point.timestamp));
-        playlists.push_back(stored.match.playlist);
-        const json values[] = {optional(point.mmr), point.speedKmh, point.boostCollectedPerMinute,   point.boostUsedPerMinute,
-                               point.shots,         point.goals,    optional(point.shootingPercent), point.possessionPercent};
-        rows += "<tr><th scope=\"row\">" + Html(When(point.timestamp)) + "</th>";
-        for (std::size_t i = 0; i < series.size(); ++i) {
-            series[i].values.push_back(values[i]);
-            rows += Cell(values[i].is_null()             ? "–"
-                         : values[i].is_number_integer() ? values[i].dump()
-                                                         : Fixed(values[i].get<double>(), 1));
-        }
-        rows += "</tr>\n";
-    }
+    const TrendTable trend = periods ? PeriodTrendTable(*periods) : MatchTrendTable(std::move(chosen.matches));
     json charts = json::array();
     std::string figures;
-    const std::string count = Matches(std::ssize(chosen.matches));
-    for (const Series& one : series) {
-        json chart = {{"id", one.id},     {"kind", "line"},   {"name", one.heading},
-                      {"unit", one.unit}, {"labels", labels}, {"values", one.values}};
-        // Each playlist has a rating of its own: one line each.
-        if (one.id == std::string("trend-mmr")) chart["groups"] = playlists;
+    const std::string count = Matches(trend.matches);
+    for (const TrendSeries& one : trend.series) {
+        json chart = {{"id", one.id},
+                      {"kind", "line"},
+                      {"name", one.heading},
+                      {"unit", one.unit},
+                      {"labels", one.labels.is_null() ? trend.labels : one.labels},
+                      {"values", one.values}};
+        if (!one.groups.is_null()) chart["groups"] = one.groups;  // each playlist's rating: a line each
         charts.push_back(chart);
         figures += dashboard::ChartFigure(
-            one.id, std::string(one.heading) + (*one.unit ? std::string(" (") + one.unit + ")" : ""),
-            std::string(one.heading) + " over " + count + ", oldest to newest; every figure is in the table below the charts",
+            one.id, Titled(one.heading, one.unit),
+            std::string(one.heading) + " over " + count + ", " + trend.along + "; every figure is in the table below the charts",
             "");
     }
-    std::vector<std::string> columns = {"Date (UTC)"};
-    for (const Series& one : series)
-        columns.push_back(std::string(one.heading) + (*one.unit ? std::string(" (") + one.unit + ")" : ""));
+    std::vector<std::string> columns = trend.leadColumns;
+    for (const TrendSeries& one : trend.series) columns.push_back(Titled(one.heading, one.unit));
     content += "<section aria-labelledby=\"trend-heading\">\n<h2 id=\"trend-heading\">Trends</h2>\n" +
                dashboard::FilterForm("/", filters, context.storage.Playlists(context.accountId)) + "<p id=\"trend-count\">" +
                count + " charted.</p>\n";
-    content += chosen.matches.empty() ? std::string("<p>No match in this range.</p>\n")
-                                      : "<div class=\"charts\">\n" + figures +
-                                            "</div>\n<details><summary>The charted figures, match by match</summary>\n"
-                                            "<div class=\"table-wrap\" tabindex=\"0\"><table id=\"trend-table\">" +
-                                            HeaderRow(columns) + "<tbody>" + rows + "</tbody></table></div></details>\n";
+    content += trend.matches == 0
+                   ? std::string("<p>No match in this range.</p>\n")
+                   : "<div class=\"charts\">\n" + figures + "</div>\n<details><summary>The charted figures, " + trend.along +
+                         "</summary>\n<div class=\"table-wrap\" tabindex=\"0\"><table id=\"trend-table\">" + HeaderRow(columns) +
+                         "<tbody>" + trend.rows + "</tbody></table></div></details>\n";
     content += "</section>\n";
     return Shown(dashboard::PageDocument({"Overview", context.account, "/", charts}, content));
 }

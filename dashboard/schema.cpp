@@ -74,6 +74,34 @@ std::vector<std::string> Version4() {
     };
 }
 
+// Version 5: running totals of each account's matches per day and per month of their timestamps and
+// playlist, with the rating after each period's newest rated match: what the trends of many matches
+// and the counts of a range of days are read from.
+const std::vector<std::string> Version5 = [] {
+    std::vector<std::string> steps = {
+        "CREATE TABLE period_totals (account_id BIGINT NOT NULL REFERENCES accounts (id), unit TEXT NOT NULL,"
+        " period TEXT NOT NULL, playlist TEXT NOT NULL, matches BIGINT NOT NULL, shots BIGINT NOT NULL,"
+        " goals BIGINT NOT NULL, average_speed {real} NOT NULL, speed_samples {real} NOT NULL,"
+        " boost_collected {real} NOT NULL, boost_used {real} NOT NULL, game_time {real} NOT NULL,"
+        " possession_time {real} NOT NULL, team_possession_time {real} NOT NULL,"
+        " opponent_possession_time {real} NOT NULL, mmr_change {real} NOT NULL, rated_at TEXT NOT NULL,"
+        " rating {real} NOT NULL, PRIMARY KEY (account_id, unit, period, playlist))",
+    };
+    for (const auto& [unit, length] : {std::pair{"day", "10"}, std::pair{"month", "7"}})
+        steps.push_back(std::string("INSERT INTO period_totals SELECT account_id, '") + unit + "', SUBSTR(sent_at, 1, " + length +
+                        "), playlist, COUNT(*), SUM(shots), SUM(goals), SUM(average_speed), SUM(speed_samples),"
+                        " SUM(boost_collected), SUM(boost_used), SUM(game_time), SUM(possession_time),"
+                        " SUM(team_possession_time), SUM(opponent_possession_time), SUM(mmr_change),"
+                        " COALESCE(MAX(CASE WHEN mmr > 0 THEN sent_at END), ''), 0 FROM matches"
+                        " GROUP BY account_id, SUBSTR(sent_at, 1, " +
+                        length + "), playlist");
+    steps.push_back(
+        "UPDATE period_totals SET rating = (SELECT m.mmr + m.mmr_change FROM matches m WHERE m.account_id ="
+        " period_totals.account_id AND m.playlist = period_totals.playlist AND m.sent_at = period_totals.rated_at"
+        " AND m.mmr > 0 ORDER BY m.id DESC LIMIT 1) WHERE rated_at <> ''");
+    return steps;
+}();
+
 std::string ForDialect(const std::string& statement, dashboard::Dialect dialect) {
     const bool sqlite = dialect == dashboard::Dialect::Sqlite;
     std::string text = std::regex_replace(statement, std::regex(R"(\{id\})"),
@@ -88,8 +116,8 @@ namespace dashboard {
 std::vector<Migration> Migrations(Dialect dialect) {
     std::vector<Migration> steps;
     const std::vector<std::string> version4 = Version4();
-    for (const auto& [version, statements] :
-         {std::pair{1, &Version1}, std::pair{2, &Version2}, std::pair{3, &Version3}, std::pair{4, &version4}}) {
+    for (const auto& [version, statements] : {std::pair{1, &Version1}, std::pair{2, &Version2}, std::pair{3, &Version3},
+                                              std::pair{4, &version4}, std::pair{5, &Version5}}) {
         Migration step{version, {}};
         for (const std::string& statement : *statements) step.statements.push_back(ForDialect(statement, dialect));
         steps.push_back(std::move(step));
@@ -97,6 +125,6 @@ std::vector<Migration> Migrations(Dialect dialect) {
     return steps;
 }
 
-int LatestSchemaVersion() { return 4; }
+int LatestSchemaVersion() { return 5; }
 
 }  // namespace dashboard

@@ -205,9 +205,11 @@ public:
             }
         }
         dashboard::TotalsDeltas deltas;
+        dashboard::PeriodDeltas periods;
         for (std::size_t i = 0; i < submissions.size(); ++i)
-            if (outcomes[i] == dashboard::StoreOutcome::Stored) dashboard::AddToTotals(deltas, submissions[i]);
+            if (outcomes[i] == dashboard::StoreOutcome::Stored) dashboard::AddToTotals(deltas, periods, submissions[i]);
         Statement playlistTotals(db, dashboard::AddPlaylistTotalsSql), blockTotal(db, dashboard::AddBlockTotalSql);
+        Statement periodTotals(db, dashboard::AddPeriodTotalsSql);
         for (const auto& [key, totals] : deltas) {
             playlistTotals.Reset();
             playlistTotals.Bind(1, key.accountId).Bind(2, key.playlist).Bind(3, totals.matches).Bind(4, totals.shots);
@@ -222,6 +224,13 @@ public:
                     blockTotal.Bind(1, key.accountId).Bind(2, key.playlist).Bind(3, static_cast<int64_t>(r));
                     blockTotal.Bind(4, static_cast<int64_t>(c)).Bind(5, totals.shotsPerBlock[r][c]).Step();
                 }
+        }
+        for (const auto& [key, totals] : periods) {
+            periodTotals.Reset();
+            periodTotals.Bind(1, key.accountId).Bind(2, std::string(dashboard::UnitName(key.unit))).Bind(3, key.period);
+            periodTotals.Bind(4, key.playlist).Bind(5, totals.matches).Bind(6, totals.shots).Bind(7, totals.goals);
+            for (std::size_t i = 0; i < totals.figures.size(); ++i) periodTotals.Bind(static_cast<int>(8 + i), totals.figures[i]);
+            periodTotals.Bind(17, totals.ratedAt).Bind(18, totals.rating).Step();
         }
         transaction.Commit();
         return outcomes;
@@ -256,11 +265,11 @@ public:
         const dashboard::MatchQuerySql sql = dashboard::CheckedMatchQuerySql(query);
         auto connection = pool_.Borrow();
         dashboard::MatchPage page;
-        Statement count(connection->db, sql.count.c_str());
-        Statement select(connection->db, sql.select.c_str());
-        BindQuery(count, accountId, sql).Step();
+        Statement count(connection->db, sql.count.text.c_str());
+        Statement select(connection->db, sql.select.text.c_str());
+        BindQuery(count, accountId, sql.count.texts).Step();
         page.total = count.Int(0);
-        BindQuery(select, accountId, sql);
+        BindQuery(select, accountId, sql.select.texts);
         page.matches = ReadMatches(connection->db, select, query.withZones);
         return page;
     }
@@ -268,8 +277,8 @@ public:
     dashboard::MatchAverages Averages(int64_t accountId, const dashboard::MatchQuery& query) override {
         const dashboard::MatchQuerySql sql = dashboard::CheckedMatchQuerySql(query);
         auto connection = pool_.Borrow();
-        Statement select(connection->db, sql.averages.c_str());
-        BindQuery(select, accountId, sql).Step();
+        Statement select(connection->db, sql.averages.text.c_str());
+        BindQuery(select, accountId, sql.averages.texts).Step();
         dashboard::MatchAverages means{select.Int(0)};
         int column = 1;
         for (double* figure : means.Figures()) *figure = select.Real(column++);
@@ -297,13 +306,34 @@ public:
     dashboard::UploadGrid<int64_t> ShotsPerBlock(int64_t accountId, const dashboard::MatchQuery& query) override {
         const dashboard::MatchQuerySql sql = dashboard::CheckedMatchQuerySql(query);
         auto connection = pool_.Borrow();
-        Statement select(connection->db, sql.shotsPerBlock.c_str());
-        BindQuery(select, accountId, sql);
+        Statement select(connection->db, sql.shotsPerBlock.text.c_str());
+        BindQuery(select, accountId, sql.shotsPerBlock.texts);
         dashboard::UploadGrid<int64_t> shots{};
         while (select.Step())
             shots.at(static_cast<std::size_t>(select.Int(0))).at(static_cast<std::size_t>(select.Int(1))) =
                 std::llround(select.Real(2));
         return shots;
+    }
+
+    std::vector<dashboard::PeriodTotals> Periods(int64_t accountId, const dashboard::PeriodRange& range,
+                                                 const std::string& playlist) override {
+        const dashboard::AccountSql sql = dashboard::PeriodTotalsQuery(range, playlist);
+        auto connection = pool_.Borrow();
+        Statement select(connection->db, sql.text.c_str());
+        BindQuery(select, accountId, sql.texts);
+        std::vector<dashboard::PeriodTotals> periods;
+        while (select.Step()) {
+            dashboard::PeriodTotals& period = periods.emplace_back();
+            period.period = select.Text(0);
+            period.playlist = select.Text(1);
+            period.matches = select.Int(2);
+            period.shots = select.Int(3);
+            period.goals = select.Int(4);
+            for (std::size_t i = 0; i < period.figures.size(); ++i) period.figures[i] = select.Real(static_cast<int>(5 + i));
+            period.ratedAt = select.Text(14);
+            period.rating = select.Real(15);
+        }
+        return periods;
     }
 
     std::vector<std::string> Playlists(int64_t accountId) override {
@@ -369,9 +399,9 @@ public:
 
 private:
     // The account's id as $1, then the query's texts.
-    static Statement& BindQuery(Statement& statement, int64_t accountId, const dashboard::MatchQuerySql& sql) {
+    static Statement& BindQuery(Statement& statement, int64_t accountId, const std::vector<std::string>& texts) {
         statement.Bind(1, accountId);
-        for (std::size_t i = 0; i < sql.texts.size(); ++i) statement.Bind(static_cast<int>(i + 2), sql.texts[i]);
+        for (std::size_t i = 0; i < texts.size(); ++i) statement.Bind(static_cast<int>(i + 2), texts[i]);
         return statement;
     }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "dashboard/match_query.h"
+#include "dashboard/periods.h"
 #include "dashboard/upload_format.h"
 
 namespace dashboard {
@@ -62,6 +63,16 @@ struct MatchTotals {
     // possession times, MMR change.
     std::array<double, 9> figures{};
     UploadGrid<int64_t> shotsPerBlock{};  // each match's block turned back into whole shots, summed
+};
+
+// A day's or a month's running totals of one playlist, and the rating after its newest rated match.
+struct PeriodTotals {
+    std::string period;
+    std::string playlist;
+    int64_t matches = 0, shots = 0, goals = 0;
+    std::array<double, 9> figures{};  // as MatchTotals::figures
+    std::string ratedAt;              // when the newest rated match was sent; empty: none was rated
+    double rating = 0.0;
 };
 
 struct Account {
@@ -134,6 +145,9 @@ public:
     virtual UploadGrid<int64_t> ShotsPerBlock(int64_t accountId, const MatchQuery& query) = 0;
     // The running totals of the account's matches of playlist (empty: every playlist).
     virtual MatchTotals Totals(int64_t accountId, const std::string& playlist) = 0;
+    // The running totals of the account's days or months in range, of playlist (empty: every playlist),
+    // in order.
+    virtual std::vector<PeriodTotals> Periods(int64_t accountId, const PeriodRange& range, const std::string& playlist) = 0;
     // The names of the playlists the account has matches in, in order.
     virtual std::vector<std::string> Playlists(int64_t accountId) = 0;
 

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "dashboard/crypto.h"
+#include "dashboard/periods.h"
 
 namespace {
 
@@ -129,6 +130,9 @@ UploadReading ReadUpload(std::string_view text) {
             if (!KnownFields().contains(name)) throw BadField{"\"" + name + "\" is not a field of the upload"};
         UploadedMatch match;
         match.timestamp = Text(body, "timestamp");
+        // The day a match is counted in (and found by) is the date it begins with.
+        if (!dashboard::IsDate(match.timestamp.substr(0, 10)) || (match.timestamp.size() > 10 && match.timestamp[10] != 'T'))
+            throw BadField{"\"timestamp\" must begin with a date, YYYY-MM-DD, and a time follow it after a T"};
         match.shots = Count(Field(body, "shots"), "\"shots\"", MostGoalsOrShots);
         match.goals = Count(Field(body, "goals"), "\"goals\"", MostGoalsOrShots);
         match.averageSpeed = Number(body, "averageSpeed", 0.0, FastestSpeed);

@@ -1,6 +1,10 @@
 // The pages' sign-in and JSON API against both databases: a session cookie from an account's key,
 // pages of matches filtered and ordered, one match by its id, and nothing of another account.
+#include <chrono>
+#include <cstdio>
+
 #include "base/grid.h"
+#include "dashboard/html_text.h"
 #include "dashboard/schema.h"
 #include "dashboard_support.h"
 #include "history/match_history.h"
@@ -135,6 +139,14 @@ TEST_P(DashboardTest, ADatabaseOfTheFirstSchemaIsBroughtUpToDateWithItsMatchesKe
     EXPECT_EQ(means.matches, 2);
     EXPECT_DOUBLE_EQ(means.averageSpeed, (1000.0 + 1238.5) / 2) << "the old match's figures are in the sums";
     EXPECT_DOUBLE_EQ(means.gameTime, (300.0 + 304.0) / 2);
+    // The days' and months' totals too, with the old match's rating after it.
+    EXPECT_EQ(nlohmann::json::parse(session.Get("/api/matches?from=2026-11-30&to=2026-11-30")->body)["total"], 1);
+    EXPECT_EQ(nlohmann::json::parse(session.Get("/api/matches?from=2026-11-01&to=2026-12-31")->body)["total"], 2);
+    const std::vector<dashboard::PeriodTotals> day =
+        dashboard::OpenStorage(Database())->Periods(1, {dashboard::PeriodUnit::Day, "2026-11-30", "2026-11-30"}, "");
+    ASSERT_EQ(day.size(), 1u);
+    EXPECT_EQ(day[0].matches, 1);
+    EXPECT_DOUBLE_EQ(day[0].rating, 1005.0);
     EXPECT_EQ(dashboard::OpenStorage(Database())->SchemaVersion(), dashboard::LatestSchemaVersion());
 }
 
@@ -290,4 +302,141 @@ TEST_P(DashboardTest, TheSessionCookieCountsWhereverItStandsAndOnlyWhole) {
         httplib::Client client("127.0.0.1", service->Port());
         EXPECT_EQ(client.Get("/api/matches", {{"Cookie", cookie}})->status, status) << cookie;
     }
+}
+
+namespace {
+
+// A match of the many the period tests keep: its time, playlist and figures.
+struct Played {
+    std::string timestamp;
+    bool ranked = false;
+    int64_t shots = 0;
+    double rating = 0.0;  // after the match, when ranked
+};
+
+// Keeps the matches for the account (in batches, as the service commits them) and returns them.
+std::vector<Played> Keep(dashboard::Storage& storage, int64_t accountId, const std::vector<std::string>& times) {
+    std::vector<Played> played;
+    std::vector<dashboard::Submission> batch;
+    for (std::size_t i = 0; i < times.size(); ++i) {
+        dashboard::Submission submission;
+        submission.accountId = accountId;
+        submission.receivedAt = "2027-01-01T00:00:00Z";
+        dashboard::UploadedMatch& m = submission.match;
+        m.timestamp = times[i];
+        m.isRanked = i % 3 != 0;
+        m.playlist = m.isRanked ? "Ranked Duel" : "Casual";
+        m.mmr = m.isRanked ? 1000.0 + static_cast<double>(i) : 0.0;
+        m.mmrChange = m.isRanked ? 5.0 : 0.0;
+        m.shots = static_cast<int64_t>(i % 7);
+        m.goals = static_cast<int64_t>(i % 2);
+        m.averageSpeed = 1000.0 + static_cast<double>(i);
+        m.gameTime = 300.0;
+        m.fingerprint = "period-" + std::to_string(i);
+        played.push_back({m.timestamp, m.isRanked, m.shots, m.mmr + m.mmrChange});
+        batch.push_back(std::move(submission));
+        if (batch.size() == 40 || i + 1 == times.size()) {
+            storage.StoreMatches(batch);
+            batch.clear();
+        }
+    }
+    return played;
+}
+
+}  // namespace
+
+// Many matches are charted a day at a time (a month at a time over a longer span) from the running
+// totals, and a range of dates counts exactly the matches of its days: checked against the matches.
+TEST_P(DashboardTest, ManyMatchesAreChartedAPeriodAtATimeAndARangeOfDaysCountsItsMatches) {
+    const std::string alice = NewKey("alice"), bob = NewKey("bob");
+    const auto storage = dashboard::OpenStorage(Database());
+    // alice: 260 matches on 50 days from 2026-01-20 to 2026-03-10; bob: 240 over 15 months.
+    std::vector<std::string> aliceTimes, bobTimes;
+    for (int i = 0; i < 260; ++i) {
+        const std::chrono::year_month_day day{std::chrono::sys_days{std::chrono::year{2026} / 1 / 20} +
+                                              std::chrono::days{i % 50}};
+        char when[32];
+        std::snprintf(when, sizeof when, "%04d-%02u-%02uT%02d:00:00Z", static_cast<int>(day.year()),
+                      static_cast<unsigned>(day.month()), static_cast<unsigned>(day.day()), 10 + i / 50);
+        aliceTimes.push_back(when);
+    }
+    for (int i = 0; i < 240; ++i) {
+        char when[32];
+        std::snprintf(when, sizeof when, "%04d-%02d-%02dT12:00:00Z", 2024 + i / 16 / 12, 1 + i / 16 % 12, 1 + i % 16);
+        bobTimes.push_back(when);
+    }
+    const std::vector<Played> alices = Keep(*storage, storage->FindAccount("alice")->id, aliceTimes);
+    Keep(*storage, storage->FindAccount("bob")->id, bobTimes);
+    auto service = Start();
+    SignedIn session{httplib::Client("127.0.0.1", service->Port()), SignIn(service->Port(), alice)};
+
+    // A point a day: its count, shots per match and the rating after the day's newest ranked match.
+    const nlohmann::json trend = nlohmann::json::parse(session.Get("/api/summary?last=all")->body)["trend"];
+    EXPECT_EQ(trend["per"], "day");
+    EXPECT_EQ(trend["matches"], 260);
+    ASSERT_EQ(trend["points"].size(), 50u);
+    for (const nlohmann::json& point : trend["points"]) {
+        const std::string day = point["period"];
+        int64_t matches = 0, shots = 0;
+        std::string newest;
+        double rating = 0.0;
+        for (const Played& one : alices) {
+            if (one.timestamp.substr(0, 10) != day) continue;
+            ++matches;
+            shots += one.shots;
+            if (one.ranked && one.timestamp > newest) newest = one.timestamp, rating = one.rating;
+        }
+        SCOPED_TRACE(day);
+        EXPECT_EQ(point["matches"], matches);
+        EXPECT_DOUBLE_EQ(point["shotsPerMatch"].get<double>(), static_cast<double>(shots) / static_cast<double>(matches));
+        EXPECT_DOUBLE_EQ(point["ratings"]["Ranked Duel"].get<double>(), rating);
+    }
+    // 87 casual matches are few enough for a point each.
+    EXPECT_EQ(nlohmann::json::parse(session.Get("/api/summary?last=all&playlist=Casual")->body)["trend"]["per"], "match");
+
+    // Ranges of days across, inside and around whole months, open on a side, backwards, and of times.
+    const std::vector<std::pair<std::string, std::string>> ranges = {
+        {"2026-01-25", "2026-03-03"}, {"2026-02-01", "2026-02-28"}, {"2026-02-03", "2026-02-09"},
+        {"", "2026-02-10"},           {"2026-02-10", ""},           {"2026-01-31", "2026-03-01"},
+        {"2026-03-05", "2026-01-01"}, {"2026-02-01T12:00:00Z", ""}, {"2026-02-14", "2026-02-14"},
+    };
+    for (const auto& [from, to] : ranges) {
+        SCOPED_TRACE(from + " to " + to);
+        int64_t expected = 0;
+        double speeds = 0.0;
+        for (std::size_t i = 0; i < alices.size(); ++i) {
+            const std::string& t = alices[i].timestamp;
+            const bool inRange = (from.empty() || t >= from) && (to.empty() || t.substr(0, 10) <= to);
+            expected += inRange;
+            speeds += inRange ? 1000.0 + static_cast<double>(i) : 0.0;
+        }
+        const nlohmann::json page = nlohmann::json::parse(
+            session.Get("/api/matches" + dashboard::Query({{"from", from}, {"to", to}, {"perPage", "100"}}))->body);
+        EXPECT_EQ(page["total"], expected);
+        EXPECT_EQ(page["matches"].size(), static_cast<std::size_t>(std::min<int64_t>(expected, 100)));
+        dashboard::MatchQuery range;
+        range.from = from;
+        range.to = to;
+        range.limit = -1;
+        const dashboard::MatchAverages means = storage->Averages(storage->FindAccount("alice")->id, range);
+        EXPECT_EQ(means.matches, expected);
+        if (expected > 0) {
+            EXPECT_NEAR(means.averageSpeed, speeds / static_cast<double>(expected), 1e-9);
+        }
+    }
+
+    // Over 15 months, a point a month; a month cut by the range counts only its days in it.
+    SignedIn bobs{httplib::Client("127.0.0.1", service->Port()), SignIn(service->Port(), bob)};
+    const nlohmann::json months = nlohmann::json::parse(bobs.Get("/api/summary?last=all&from=2024-02-10")->body)["trend"];
+    EXPECT_EQ(months["per"], "month");
+    ASSERT_EQ(months["points"].size(), 14u);
+    EXPECT_EQ(months["points"][0]["period"], "2024-02");
+    EXPECT_EQ(months["points"][0]["matches"], 7) << "the 10th to the 16th";
+    EXPECT_EQ(months["points"][13]["period"], "2025-03");
+    EXPECT_EQ(months["matches"], 215);
+    // The overview page charts the same months.
+    const auto overview = bobs.Get("/?last=all&from=2024-02-10");
+    ASSERT_EQ(overview->status, 200);
+    EXPECT_NE(overview->body.find("215 matches charted"), std::string::npos);
+    EXPECT_NE(overview->body.find("<th scope=\"row\">2024-02</th><td class=\"num\">7</td>"), std::string::npos);
 }

@@ -11,6 +11,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "dashboard/key_cache.h"
 #include "dashboard_support.h"
 
 using zando_test::DashboardTest;
@@ -95,6 +96,11 @@ TEST_P(DashboardTest, EveryUploadIsAnsweredAsItDeservesAndOnlyGoodOnesAreKeptOnc
          alice,
          "",
          with("playlist", std::string("Ranked\0Doubles", 14))},
+        {{"a time without a date", 400, "\\\"timestamp\\\" must begin with a date"}, alice, "", with("timestamp", "yesterday")},
+        {{"a day that is not in the calendar", 400, "\\\"timestamp\\\" must begin with a date"},
+         alice,
+         "",
+         with("timestamp", "2026-02-30T20:00:00Z")},
         {{"nine rows of shots", 400, "\\\"shotHeatmap\\\" must be an array of 10 rows"}, alice, "", shortGrid.dump()},
         {{"a row of nine goals", 400, "\\\"goalHeatmap\\\" row 4 must be an array of 10 cells"}, alice, "", narrowRow.dump()},
         {{"a field the upload does not have", 400, "\\\"score\\\" is not a field"}, alice, "", unknown.dump()},
@@ -230,11 +236,11 @@ TEST_P(DashboardTest, EveryStartThatCannotSucceedSaysWhyWithItsOwnExitCode) {
 
     // A database made by a newer build is refused and left exactly as it is.
     const auto storage = dashboard::OpenStorage(Database());
-    ASSERT_EQ(storage->SchemaVersion(), 4);
+    ASSERT_EQ(storage->SchemaVersion(), 5);
     Sql("INSERT INTO schema_migrations VALUES (99, 'later')");
     const zando_test::ProcessResult newer = Command("serve");
     EXPECT_EQ(newer.exitCode, 5);
-    EXPECT_NE(newer.err.find("schema is version 99, newer than this build's version 4"), std::string::npos) << newer.err;
+    EXPECT_NE(newer.err.find("schema is version 99, newer than this build's version 5"), std::string::npos) << newer.err;
     EXPECT_EQ(storage->SchemaVersion(), 99);
     EXPECT_EQ(storage->ListKeys().size(), 1u);
 }
@@ -365,4 +371,16 @@ TEST_P(DashboardTest, SigtermEndsTheServiceWhileSlowClientsAreStillSending) {
     EXPECT_EQ(sending.load(), Clients) << "the service waited for the slow clients to give up";
     for (std::thread& client : clients) client.join();
     EXPECT_EQ(MatchesOf(key).size(), 1u);
+}
+
+// Keys are remembered for at most a second: past it, an upload sees its key revoked meanwhile.
+TEST_P(DashboardTest, AKeyRevokedWhileTheServiceRunsIsRefusedWithinASecond) {
+    const std::string alice = NewKey("alice");
+    auto service = Start();
+    ASSERT_EQ(service->Upload(alice, MatchBody(1).dump())->status, 200);
+    ASSERT_EQ(Command("keys revoke 1").exitCode, 0);
+    std::this_thread::sleep_for(dashboard::KeyCacheLifetime + std::chrono::milliseconds(100));
+    const auto refused = service->Upload(alice, MatchBody(2).dump());
+    EXPECT_EQ(refused->status, 403);
+    EXPECT_EQ(MatchesOf(alice).size(), 1u);
 }

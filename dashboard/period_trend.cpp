@@ -1,0 +1,102 @@
+// Periods' running totals summed into the points of the trend charts.
+#include "dashboard/period_trend.h"
+
+#include <set>
+
+#include "dashboard/match_summary.h"
+#include "dashboard/periods.h"
+
+namespace {
+
+// A point's sums while its rows are added, with each playlist's newest rating.
+struct Sums {
+    dashboard::PeriodTotals totals;
+    std::map<std::string, std::pair<std::string, double>> ratings;  // playlist: when rated, rating
+};
+
+void Add(Sums& sums, const dashboard::PeriodTotals& row) {
+    sums.totals.matches += row.matches;
+    sums.totals.shots += row.shots;
+    sums.totals.goals += row.goals;
+    for (std::size_t i = 0; i < row.figures.size(); ++i) sums.totals.figures[i] += row.figures[i];
+    if (row.ratedAt.empty()) return;
+    auto& [ratedAt, rating] = sums.ratings[row.playlist];
+    if (row.ratedAt >= ratedAt) {
+        ratedAt = row.ratedAt;
+        rating = row.rating;
+    }
+}
+
+dashboard::PeriodPoint PointOf(const std::string& period, const Sums& sums) {
+    const dashboard::PeriodTotals& t = sums.totals;
+    const double matches = static_cast<double>(t.matches);
+    const double gameTime = t.figures[4];
+    dashboard::PeriodPoint point;
+    point.period = period;
+    point.matches = t.matches;
+    point.speedKmh = t.figures[0] / matches * dashboard::KilometresPerHourPerUnit;
+    point.boostCollectedPerMinute = dashboard::PerMinute(t.figures[2], gameTime);
+    point.boostUsedPerMinute = dashboard::PerMinute(t.figures[3], gameTime);
+    point.shotsPerMatch = static_cast<double>(t.shots) / matches;
+    point.goalsPerMatch = static_cast<double>(t.goals) / matches;
+    if (t.shots > 0) point.shootingPercent = dashboard::PercentOf(static_cast<double>(t.goals), static_cast<double>(t.shots));
+    point.possessionPercent = dashboard::PercentOf(t.figures[5], gameTime);
+    for (const auto& [playlist, rated] : sums.ratings) point.ratings[playlist] = rated.second;
+    return point;
+}
+
+std::string MonthOf(const std::string& date) { return date.substr(0, 7); }
+
+}  // namespace
+
+namespace dashboard {
+
+bool BoundedByDays(const MatchQuery& query) {
+    return (query.from.empty() || IsDate(query.from)) && (query.to.empty() || IsDate(query.to));
+}
+
+PeriodTrend TrendByPeriod(Storage& storage, int64_t accountId, const MatchQuery& query) {
+    // The months the range touches tell its span; a row a month and playlist, so few to read.
+    const std::vector<PeriodTotals> months =
+        storage.Periods(accountId, {PeriodUnit::Month, MonthOf(query.from), MonthOf(query.to)}, query.playlist);
+    std::set<std::string> touched;
+    for (const PeriodTotals& month : months) touched.insert(month.period);
+
+    PeriodTrend trend;
+    std::vector<PeriodTotals> rows;
+    if (touched.size() <= DailyTrendMonthsAtMost) {
+        trend.unit = PeriodUnit::Day;
+        rows = storage.Periods(accountId, {PeriodUnit::Day, query.from, query.to}, query.playlist);
+    } else {
+        // A month at a time: whole months from the rows read, those cut by a date from their days.
+        trend.unit = PeriodUnit::Month;
+        for (const PeriodRange& range : WholePeriods(query.from, query.to)) {
+            if (range.unit == PeriodUnit::Month) {
+                for (const PeriodTotals& month : months)
+                    if ((range.first.empty() || month.period >= range.first) &&
+                        (range.last.empty() || month.period <= range.last))
+                        rows.push_back(month);
+                continue;
+            }
+            std::vector<PeriodTotals> days = storage.Periods(accountId, range, query.playlist);
+            rows.insert(rows.end(), days.begin(), days.end());
+        }
+    }
+    std::map<std::string, Sums> points;
+    for (const PeriodTotals& row : rows) Add(points[trend.unit == PeriodUnit::Day ? row.period : MonthOf(row.period)], row);
+    for (const auto& [period, sums] : points) {
+        if (sums.totals.matches == 0) continue;
+        trend.matches += sums.totals.matches;
+        trend.points.push_back(PointOf(period, sums));
+    }
+    return trend;
+}
+
+std::optional<PeriodTrend> TrendOfMany(Storage& storage, int64_t accountId, const MatchQuery& query) {
+    if (query.limit >= 0 || query.offset > 0 || !BoundedByDays(query)) return std::nullopt;
+    PeriodTrend trend = TrendByPeriod(storage, accountId, query);
+    if (trend.matches <= TrendMatchesAtMost) return std::nullopt;
+    return trend;
+}
+
+}  // namespace dashboard
