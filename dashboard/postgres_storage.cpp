@@ -38,6 +38,43 @@ std::string ArrayText(const std::vector<std::string>& items) {
     return text + "}";
 }
 
+// Rows sent as one array a column (a statement reads them with unnest): a batch in one round trip.
+class ArrayColumns {
+public:
+    explicit ArrayColumns(std::size_t columns) : columns_(columns, "{") {}
+    // Adds a row, a text a column (each quoted: any text is sent as it is).
+    void Add(const std::vector<std::string>& row) {
+        for (std::size_t i = 0; i < columns_.size(); ++i) {
+            std::string& column = columns_[i];
+            if (column.size() > 1) column += ',';
+            column += '"';
+            for (const char c : row.at(i)) {
+                if (c == '"' || c == '\\') column += '\\';
+                column += c;
+            }
+            column += '"';
+        }
+        ++rows_;
+    }
+    std::size_t Rows() const { return rows_; }
+    // The columns' array literals, the first parameter given before them.
+    std::vector<std::string> Parameters() const {
+        std::vector<std::string> parameters;
+        for (const std::string& column : columns_) parameters.push_back(column + "}");
+        return parameters;
+    }
+
+private:
+    std::vector<std::string> columns_;
+    std::size_t rows_ = 0;
+};
+
+// An upsert written for one row of VALUES made to read its rows from select instead.
+std::string FromRows(const std::string& upsert, const std::string& select) {
+    const std::size_t values = upsert.find(" VALUES ("), conflict = upsert.find(" ON CONFLICT");
+    return upsert.substr(0, values) + " " + select + upsert.substr(conflict);
+}
+
 class PostgresStorage final : public dashboard::Storage {
 public:
     explicit PostgresStorage(std::string url) : url_(std::move(url)), pool_([this] { return Open(); }, 8) {
@@ -153,21 +190,21 @@ public:
                                                              const std::vector<std::size_t>& order, bool eachAlone) {
         std::vector<dashboard::StoreOutcome> outcomes(submissions.size(), dashboard::StoreOutcome::AlreadyStored);
         pqxx::work work(connection);
-        for (const std::size_t index : order) {
-            if (!eachAlone) {
-                outcomes[index] = StoreOne(work, submissions[index]);
-                continue;
-            }
-            work.exec("SAVEPOINT one_match");
-            try {
-                outcomes[index] = StoreOne(work, submissions[index]);
-                work.exec("RELEASE SAVEPOINT one_match");
-            } catch (const pqxx::sql_error& error) {
-                if (!RefusedRow(error)) throw;
-                work.exec("ROLLBACK TO SAVEPOINT one_match");
-                std::cerr << "zando-dashboard: a match of account " << submissions[index].accountId
-                          << " was refused: " << error.what() << "\n";
-                outcomes[index] = dashboard::StoreOutcome::Refused;
+        if (!eachAlone) {
+            StoreAllAtOnce(work, submissions, order, outcomes);
+        } else {
+            for (const std::size_t index : order) {
+                work.exec("SAVEPOINT one_match");
+                try {
+                    outcomes[index] = StoreOne(work, submissions[index]);
+                    work.exec("RELEASE SAVEPOINT one_match");
+                } catch (const pqxx::sql_error& error) {
+                    if (!RefusedRow(error)) throw;
+                    work.exec("ROLLBACK TO SAVEPOINT one_match");
+                    std::cerr << "zando-dashboard: a match of account " << submissions[index].accountId
+                              << " was refused: " << error.what() << "\n";
+                    outcomes[index] = dashboard::StoreOutcome::Refused;
+                }
             }
         }
         AddTotals(work, submissions, outcomes);
@@ -175,41 +212,126 @@ public:
         return outcomes;
     }
 
-    // The stored matches' part of their accounts' totals, a statement an account's playlist.
+    static std::vector<std::string> MatchRow(const dashboard::Submission& submission) {
+        const dashboard::UploadedMatch& m = submission.match;
+        return {std::to_string(submission.accountId),
+                submission.receivedAt,
+                m.timestamp,
+                std::to_string(m.shots),
+                std::to_string(m.goals),
+                NumberText(m.averageSpeed),
+                std::to_string(m.speedSamples),
+                NumberText(m.boostCollected),
+                NumberText(m.boostUsed),
+                NumberText(m.gameTime),
+                NumberText(m.possessionTime),
+                NumberText(m.teamPossessionTime),
+                NumberText(m.opponentPossessionTime),
+                m.playlist,
+                m.isRanked ? "t" : "f",
+                NumberText(m.mmr),
+                NumberText(m.mmrChange),
+                m.fingerprint};
+    }
+
+    // A match's non-zero zones as rows of match_zones.
+    static void AddZones(ArrayColumns& zones, int64_t matchId, const dashboard::UploadedMatch& m) {
+        for (int r = 0; r < dashboard::UploadGridSize; ++r)
+            for (int c = 0; c < dashboard::UploadGridSize; ++c)
+                for (const auto& [kind, value] :
+                     {std::pair{"shot", m.shotHeatmap[r][c]}, std::pair{"goal", static_cast<double>(m.goalHeatmap[r][c])}})
+                    if (value != 0.0)
+                        zones.Add({std::to_string(matchId), kind, std::to_string(r), std::to_string(c), NumberText(value)});
+    }
+
+    // The batch's matches in one statement (in the order given), then their zones in one more.
+    static void StoreAllAtOnce(pqxx::transaction_base& work, const std::vector<dashboard::Submission>& submissions,
+                               const std::vector<std::size_t>& order, std::vector<dashboard::StoreOutcome>& outcomes) {
+        ArrayColumns matches(19);
+        for (std::size_t n = 0; n < order.size(); ++n) {
+            std::vector<std::string> row = MatchRow(submissions[order[n]]);
+            row.push_back(std::to_string(n));
+            matches.Add(row);
+        }
+        // A match sent twice in one batch is stored once: by its first place in the order.
+        const pqxx::result inserted = work.exec_params(
+            "WITH input AS (SELECT * FROM unnest($1::bigint[], $2::text[], $3::text[], $4::bigint[], $5::bigint[],"
+            " $6::float8[], $7::bigint[], $8::float8[], $9::float8[], $10::float8[], $11::float8[], $12::float8[],"
+            " $13::float8[], $14::text[], $15::boolean[], $16::float8[], $17::float8[], $18::text[], $19::integer[])"
+            " AS i (account_id, received_at, sent_at, shots, goals, average_speed, speed_samples, boost_collected,"
+            " boost_used, game_time, possession_time, team_possession_time, opponent_possession_time, playlist,"
+            " is_ranked, mmr, mmr_change, fingerprint, n)), inserted AS (" +
+                FromRows(dashboard::InsertMatchSql,
+                         "SELECT account_id, received_at, sent_at, shots, goals, average_speed, speed_samples,"
+                         " boost_collected, boost_used, game_time, possession_time, team_possession_time,"
+                         " opponent_possession_time, playlist, is_ranked, mmr, mmr_change, fingerprint FROM input ORDER BY n") +
+                ", account_id, fingerprint) SELECT MIN(input.n), inserted.id FROM inserted JOIN input USING (account_id,"
+                " fingerprint) GROUP BY inserted.id",
+            pqxx::prepare::make_dynamic_params(matches.Parameters()));
+        ArrayColumns zones(5);
+        for (const auto& row : inserted) {
+            const std::size_t index = order.at(row[0].as<std::size_t>());
+            outcomes[index] = dashboard::StoreOutcome::Stored;
+            AddZones(zones, row[1].as<int64_t>(), submissions[index].match);
+        }
+        if (zones.Rows() > 0)
+            work.exec_params(
+                "INSERT INTO match_zones (match_id, kind, row_index, col_index, value)"
+                " SELECT * FROM unnest($1::bigint[], $2::text[], $3::integer[], $4::integer[], $5::float8[])",
+                pqxx::prepare::make_dynamic_params(zones.Parameters()));
+    }
+
+    // The stored matches' part of their accounts' totals: a statement a table.
     static void AddTotals(pqxx::transaction_base& work, const std::vector<dashboard::Submission>& submissions,
                           const std::vector<dashboard::StoreOutcome>& outcomes) {
         dashboard::TotalsDeltas deltas;
         dashboard::PeriodDeltas periods;
         for (std::size_t i = 0; i < submissions.size(); ++i)
             if (outcomes[i] == dashboard::StoreOutcome::Stored) dashboard::AddToTotals(deltas, periods, submissions[i]);
-        for (const auto& [key, totals] : periods)
-            work.exec_params(dashboard::AddPeriodTotalsSql, key.accountId, std::string(dashboard::UnitName(key.unit)), key.period,
-                             key.playlist, totals.matches, totals.shots, totals.goals, NumberText(totals.figures[0]),
-                             NumberText(totals.figures[1]), NumberText(totals.figures[2]), NumberText(totals.figures[3]),
-                             NumberText(totals.figures[4]), NumberText(totals.figures[5]), NumberText(totals.figures[6]),
-                             NumberText(totals.figures[7]), NumberText(totals.figures[8]), totals.ratedAt,
-                             NumberText(totals.rating));
+        if (deltas.empty()) return;
+        ArrayColumns playlists(14), blocks(5), days(18);
         for (const auto& [key, totals] : deltas) {
-            std::vector<std::string> rows, columns, shots;
+            std::vector<std::string> row = {std::to_string(key.accountId), key.playlist, std::to_string(totals.matches),
+                                            std::to_string(totals.shots), std::to_string(totals.goals)};
+            for (const double figure : totals.figures) row.push_back(NumberText(figure));
+            playlists.Add(row);
             for (int r = 0; r < dashboard::UploadGridSize; ++r)
-                for (int c = 0; c < dashboard::UploadGridSize; ++c) {
-                    if (totals.shotsPerBlock[r][c] == 0) continue;
-                    rows.push_back(std::to_string(r));
-                    columns.push_back(std::to_string(c));
-                    shots.push_back(std::to_string(totals.shotsPerBlock[r][c]));
-                }
-            // Both in one statement: one round trip a playlist of an account.
-            work.exec_params(std::string("WITH counted AS (") + dashboard::AddPlaylistTotalsSql +
-                                 ") INSERT INTO block_totals (account_id, playlist, row_index, col_index, shots)"
-                                 " SELECT $1, $2, * FROM unnest($15::integer[], $16::integer[], $17::bigint[])"
-                                 " ON CONFLICT (account_id, playlist, row_index, col_index)"
-                                 " DO UPDATE SET shots = block_totals.shots + excluded.shots",
-                             key.accountId, key.playlist, totals.matches, totals.shots, totals.goals,
-                             NumberText(totals.figures[0]), NumberText(totals.figures[1]), NumberText(totals.figures[2]),
-                             NumberText(totals.figures[3]), NumberText(totals.figures[4]), NumberText(totals.figures[5]),
-                             NumberText(totals.figures[6]), NumberText(totals.figures[7]), NumberText(totals.figures[8]),
-                             ArrayText(rows), ArrayText(columns), ArrayText(shots));
+                for (int c = 0; c < dashboard::UploadGridSize; ++c)
+                    if (totals.shotsPerBlock[r][c] != 0)
+                        blocks.Add({std::to_string(key.accountId), key.playlist, std::to_string(r), std::to_string(c),
+                                    std::to_string(totals.shotsPerBlock[r][c])});
         }
+        for (const auto& [key, totals] : periods) {
+            std::vector<std::string> row = {std::to_string(key.accountId),
+                                            dashboard::UnitName(key.unit),
+                                            key.period,
+                                            key.playlist,
+                                            std::to_string(totals.matches),
+                                            std::to_string(totals.shots),
+                                            std::to_string(totals.goals)};
+            for (const double figure : totals.figures) row.push_back(NumberText(figure));
+            row.push_back(totals.ratedAt);
+            row.push_back(NumberText(totals.rating));
+            days.Add(row);
+        }
+        const std::string figures =
+            "$6::float8[], $7::float8[], $8::float8[], $9::float8[], $10::float8[], $11::float8[],"
+            " $12::float8[], $13::float8[], $14::float8[]";
+        work.exec_params(
+            FromRows(dashboard::AddPlaylistTotalsSql,
+                     "SELECT * FROM unnest($1::bigint[], $2::text[], $3::bigint[], $4::bigint[], $5::bigint[], " + figures + ")"),
+            pqxx::prepare::make_dynamic_params(playlists.Parameters()));
+        if (blocks.Rows() > 0)
+            work.exec_params(FromRows(dashboard::AddBlockTotalSql,
+                                      "SELECT * FROM unnest($1::bigint[], $2::text[],"
+                                      " $3::integer[], $4::integer[], $5::bigint[])"),
+                             pqxx::prepare::make_dynamic_params(blocks.Parameters()));
+        work.exec_params(FromRows(dashboard::AddPeriodTotalsSql,
+                                  "SELECT * FROM unnest($1::bigint[], $2::text[], $3::text[], $4::text[], $5::bigint[],"
+                                  " $6::bigint[], $7::bigint[], $8::float8[], $9::float8[], $10::float8[], $11::float8[],"
+                                  " $12::float8[], $13::float8[], $14::float8[], $15::float8[], $16::float8[], $17::text[],"
+                                  " $18::float8[])"),
+                         pqxx::prepare::make_dynamic_params(days.Parameters()));
     }
 
     static dashboard::StoreOutcome StoreOne(pqxx::transaction_base& work, const dashboard::Submission& submission) {
