@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -193,6 +194,7 @@ int main(int argc, char** argv) {
     int failures = 0;
     std::atomic<uint64_t> next = 0;
     constexpr std::size_t Unlimited = SIZE_MAX;
+    std::map<int, double> postgresPerSecond;  // clients: uploads a second
     for (const std::string engine : {"SQLite", "PostgreSQL"}) {
         for (const int clients : {1, 16, 64}) {
             const std::string database =
@@ -204,6 +206,7 @@ int main(int argc, char** argv) {
                         figures.p50, figures.p99, commits > 0 ? uploads / commits : 0.0, figures.cpuMicroseconds,
                         static_cast<unsigned long long>(figures.failed));
             failures += figures.failed > 0;
+            if (engine == "PostgreSQL") postgresPerSecond[clients] = figures.perSecond;
             if (figures.failed > 0)
                 for (const std::string& line : service.Said()) std::printf("  the service said: %s\n", line.c_str());
         }
@@ -220,6 +223,35 @@ int main(int argc, char** argv) {
         service.Stop();
         std::printf("%-10s memory over %zu uploads: %ld KiB after the first tenth, %ld KiB at the end\n", engine.c_str(),
                     tenth * 16 * 10, early, late);
+    }
+    // PostgreSQL's own insert rate on the same cluster and clients: pgbench, a match's row (its 18
+    // columns and its unique identity) a transaction, as the service would store uploads one at a time.
+    std::ofstream(folder + "/insert.sql")
+        << "INSERT INTO matches_alike VALUES (1, now()::text, now()::text, 3, 1, 1234.5, 9000, 812.25, 790.5, 300, 41.5,"
+           " 120, 98.25, 'Ranked Doubles', true, 1012, 11, md5(random()::text || clock_timestamp()::text));\n";
+    for (const int clients : {16, 64}) {
+        const std::string database = cluster.NewDatabase();
+        const std::string create =
+            "/usr/lib/postgresql/15/bin/psql -q '" + database +
+            "' -c 'CREATE TABLE matches_alike (account_id BIGINT, received_at TEXT, sent_at TEXT, shots BIGINT, goals BIGINT,"
+            " average_speed FLOAT8, speed_samples BIGINT, boost_collected FLOAT8, boost_used FLOAT8, game_time FLOAT8,"
+            " possession_time FLOAT8, team_possession_time FLOAT8, opponent_possession_time FLOAT8, playlist TEXT,"
+            " is_ranked BOOLEAN, mmr FLOAT8, mmr_change FLOAT8, fingerprint TEXT, UNIQUE (account_id, fingerprint))'";
+        const std::string run = "/usr/lib/postgresql/15/bin/pgbench -n -c " + std::to_string(clients) + " -j 2 -T " +
+                                std::to_string(std::max(1, static_cast<int>(seconds))) + " -f " + folder + "/insert.sql '" +
+                                database + "' 2>/dev/null";
+        double tps = 0.0;
+        if (std::system(create.c_str()) == 0) {
+            if (FILE* output = popen(run.c_str(), "r")) {
+                char line[256];
+                while (std::fgets(line, sizeof line, output))
+                    if (std::sscanf(line, "tps = %lf", &tps) == 1) break;
+                pclose(output);
+            }
+        }
+        std::printf("PostgreSQL %7d clients: pgbench %.0f inserts/s, zando-dashboard %.0f uploads/s: %.2f x\n", clients, tps,
+                    postgresPerSecond[clients], tps > 0 ? postgresPerSecond[clients] / tps : 0.0);
+        failures += tps <= 0.0;
     }
     std::error_code error;
     std::filesystem::remove_all(folder, error);
