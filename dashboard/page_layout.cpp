@@ -6,29 +6,29 @@
 
 namespace dashboard {
 
-std::string PageDocument(const PageFrame& frame, const std::string& content) {
-    std::string page =
+Markup PageDocument(const PageFrame& frame, const Markup& content) {
+    Markup page =
         "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
-        "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>" +
-        Html(frame.title) +
-        " · ZANDO dashboard</title>\n<link rel=\"icon\" href=\"data:,\">\n<link rel=\"stylesheet\" "
-        "href=\"/assets/zando.css\">\n</head>\n<body>\n"
-        "<header class=\"top\">\n<a class=\"brand\" href=\"/\">ZANDO</a>\n";
+        "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>";
+    page += Text(frame.title) +
+            " · ZANDO dashboard</title>\n<link rel=\"icon\" href=\"data:,\">\n<link rel=\"stylesheet\" "
+            "href=\"/assets/zando.css\">\n</head>\n<body>\n"
+            "<header class=\"top\">\n<a class=\"brand\" href=\"/\">ZANDO</a>\n";
     if (!frame.account.empty()) {
         page += "<nav aria-label=\"Pages\"><ul>";
         for (const auto& [address, name] : std::vector<std::pair<std::string, std::string>>{
                  {"/", "Overview"}, {"/matches", "Matches"}, {"/zones", "Zones"}, {"/compare", "Compare"}})
-            page += "<li><a href=\"" + address + "\"" + (address == frame.active ? " aria-current=\"page\"" : "") + ">" + name +
-                    "</a></li>";
+            page += "<li><a href=\"" + Text(address) + "\"" + (address == frame.active ? Markup(" aria-current=\"page\"") : "") +
+                    ">" + Text(name) + "</a></li>";
         page += "</ul></nav>\n<form class=\"signout\" method=\"post\" action=\"/signout\"><span>Signed in as <strong>" +
-                Html(frame.account) + "</strong></span> <button type=\"submit\">Sign out</button></form>\n";
+                Text(frame.account) + "</strong></span> <button type=\"submit\">Sign out</button></form>\n";
     }
-    page += "</header>\n<main>\n<h1>" + Html(frame.title) + "</h1>\n" + content + "</main>\n";
+    page += "</header>\n<main>\n<h1>" + Text(frame.title) + "</h1>\n" + content + "</main>\n";
     if (!frame.charts.is_null())
-        page += "<footer>Charts drawn with Apache ECharts (<a href=\"/assets/echarts-LICENSE.txt\">its licence</a>).</footer>\n";
-    if (!frame.charts.is_null())
-        page += "<script type=\"application/json\" id=\"charts\">" + ScriptJson(frame.charts) +
-                "</script>\n<script src=\"/assets/echarts.min.js\"></script>\n";
+        page +=
+            "<footer>Charts drawn with Apache ECharts (<a href=\"/assets/echarts-LICENSE.txt\">its licence</a>).</footer>\n"
+            "<script type=\"application/json\" id=\"charts\">" +
+            Markup::Json(frame.charts) + "</script>\n<script src=\"/assets/echarts.min.js\"></script>\n";
     page += "<script src=\"/assets/pages.js\"></script>\n</body>\n</html>\n";
     return page;
 }
@@ -62,29 +62,30 @@ MatchQuery FilterQuery(const PageFilters& filters) {
     return query;
 }
 
-std::string FilterForm(const std::string& action, const PageFilters& filters, const std::vector<std::string>& playlists) {
-    std::string form;
-    if (!filters.problem.empty()) form += "<p class=\"problem\" role=\"alert\">" + Html(filters.problem) + "</p>\n";
-    form += "<form class=\"filters\" method=\"get\" action=\"" + action +
+Markup FilterForm(const std::string& action, const PageFilters& filters, const std::vector<std::string>& playlists) {
+    Markup form;
+    if (!filters.problem.empty()) form += "<p class=\"problem\" role=\"alert\">" + Text(filters.problem) + "</p>\n";
+    form += "<form class=\"filters\" method=\"get\" action=\"" + Text(action) +
             "\">\n<label>Playlist <select name=\"playlist\"><option value=\"\">Every playlist</option>";
     for (const std::string& name : playlists)
-        form += "<option value=\"" + Html(name) + "\"" + (name == filters.playlist ? " selected" : "") + ">" + Html(name) +
-                "</option>";
-    form += "</select></label>\n<label>From <input type=\"date\" name=\"from\" value=\"" + Html(filters.fromDate) +
-            "\"></label>\n<label>To <input type=\"date\" name=\"to\" value=\"" + Html(filters.toDate) +
+        form += "<option value=\"" + Text(name) + "\"" + (name == filters.playlist ? Markup(" selected") : "") + ">" +
+                Text(name) + "</option>";
+    form += "</select></label>\n<label>From <input type=\"date\" name=\"from\" value=\"" + Text(filters.fromDate) +
+            "\"></label>\n<label>To <input type=\"date\" name=\"to\" value=\"" + Text(filters.toDate) +
             "\"></label>\n<label>Matches <select name=\"last\">";
     for (const auto& [value, name] :
          std::vector<std::pair<std::string, std::string>>{{"10", "Last 10"}, {"50", "Last 50"}, {"all", "All"}})
-        form += "<option value=\"" + value + "\"" + (value == filters.last ? " selected" : "") + ">" + name + "</option>";
+        form += "<option value=\"" + Text(value) + "\"" + (value == filters.last ? Markup(" selected") : "") + ">" + Text(name) +
+                "</option>";
     form += "</select></label>\n<button type=\"submit\">Show</button>\n</form>\n";
     return form;
 }
 
-std::string ChartFigure(const std::string& id, const std::string& heading, const std::string& description,
-                        const std::string& table) {
-    return "<figure class=\"chart-figure\">\n<figcaption>" + Html(heading) + "</figcaption>\n<div class=\"chart\" id=\"" + id +
-           "\" role=\"img\" aria-label=\"" + Html(description) + "\"></div>\n" +
-           (table.empty() ? "" : "<details><summary>" + Html(heading) + " as a table</summary>\n" + table + "</details>\n") +
+Markup ChartFigure(const std::string& id, const std::string& heading, const std::string& description, const Markup& table) {
+    return "<figure class=\"chart-figure\">\n<figcaption>" + Text(heading) + "</figcaption>\n<div class=\"chart\" id=\"" +
+           Text(id) + "\" role=\"img\" aria-label=\"" + Text(description) + "\"></div>\n" +
+           (table.empty() ? Markup()
+                          : "<details><summary>" + Text(heading) + " as a table</summary>\n" + table + "</details>\n") +
            "</figure>\n";
 }
 

@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "dashboard/markup.h"
 #include "dashboard/match_query.h"
 
 namespace dashboard {
@@ -19,7 +20,7 @@ struct PageFrame {
 };
 
 // The whole document: head, header with navigation and sign-out, the content, the scripts.
-std::string PageDocument(const PageFrame& frame, const std::string& content);
+Markup PageDocument(const PageFrame& frame, const Markup& content);
 
 // The filters of the overview and the zones page, as the query gave them.
 struct PageFilters {
@@ -35,11 +36,10 @@ PageFilters ReadFilters(const std::string& playlist, const std::string& from, co
 // The match query the filters ask for (newest first, limited to the last N).
 MatchQuery FilterQuery(const PageFilters& filters);
 // The form that changes them, with the account's playlists to choose from.
-std::string FilterForm(const std::string& action, const PageFilters& filters, const std::vector<std::string>& playlists);
+Markup FilterForm(const std::string& action, const PageFilters& filters, const std::vector<std::string>& playlists);
 
 // A chart's place: its heading, the element the script draws in (labelled for screen readers), and
 // the same figures as a table under it (none: the page has one table for several charts).
-std::string ChartFigure(const std::string& id, const std::string& heading, const std::string& description,
-                        const std::string& table);
+Markup ChartFigure(const std::string& id, const std::string& heading, const std::string& description, const Markup& table);
 
 }  // namespace dashboard

@@ -18,6 +18,7 @@
 #include <sstream>
 
 #include "dashboard/html_text.h"
+#include "dashboard/markup.h"
 #include "dashboard/match_summary.h"
 #include "dashboard/page_api.h"
 #include "dashboard/page_layout.h"
@@ -26,11 +27,12 @@
 namespace {
 
 using dashboard::Fixed;
-using dashboard::Html;
 using dashboard::HttpRequest;
 using dashboard::HttpResponse;
+using dashboard::Markup;
 using dashboard::PercentOf;
 using dashboard::PerMinute;
+using dashboard::Text;
 using nlohmann::json;
 
 //-----------------------------------------------------------------------------
@@ -65,13 +67,13 @@ std::string When(const std::string& timestamp) {
 }
 
 // A table cell holding text as it is (escaped here: no caller can forget to).
-std::string Cell(const std::string& text, const char* classes = "num") {
-    return std::string("<td class=\"") + classes + "\">" + Html(text) + "</td>";
+Markup Cell(const std::string& text, const char* classes = "num") {
+    return "<td class=\"" + Text(classes) + "\">" + Text(text) + "</td>";
 }
 
-std::string HeaderRow(const std::vector<std::string>& names) {
-    std::string row = "<thead><tr>";
-    for (const std::string& name : names) row += "<th scope=\"col\">" + Html(name) + "</th>";
+Markup HeaderRow(const std::vector<std::string>& names) {
+    Markup row = "<thead><tr>";
+    for (const std::string& name : names) row += "<th scope=\"col\">" + Text(name) + "</th>";
     return row + "</tr></thead>";
 }
 
@@ -83,11 +85,11 @@ std::string Percent(std::optional<double> value) { return value ? Fixed(*value, 
 std::string MmrChange(const dashboard::UploadedMatch& m) { return m.mmr > 0.0 ? dashboard::Signed(m.mmrChange, 1) : "–"; }
 
 // A table of matches, newest first, each row linking to its page.
-std::string MatchRows(const std::vector<dashboard::StoredMatch>& matches) {
-    std::string rows;
+Markup MatchRows(const std::vector<dashboard::StoredMatch>& matches) {
+    Markup rows;
     for (const dashboard::StoredMatch& stored : matches) {
         const dashboard::UploadedMatch& m = stored.match;
-        rows += "<tr><td><a href=\"/matches/" + std::to_string(stored.id) + "\">" + Html(When(m.timestamp)) + "</a></td>" +
+        rows += "<tr><td><a href=\"/matches/" + Markup::Number(stored.id) + "\">" + Text(When(m.timestamp)) + "</a></td>" +
                 Cell(m.playlist, "text") + Cell(m.isRanked ? "Yes" : "No", "text") + Cell(std::to_string(m.shots)) +
                 Cell(std::to_string(m.goals)) + Cell(Fixed(m.averageSpeed * dashboard::KilometresPerHourPerUnit, 1)) +
                 Cell(MmrChange(m)) + Cell(dashboard::Duration(m.gameTime)) + "</tr>\n";
@@ -96,32 +98,32 @@ std::string MatchRows(const std::vector<dashboard::StoredMatch>& matches) {
 }
 
 // Where to point ZANDO, said on every page that has no match to show.
-std::string NoMatchesYet(const std::string& serverAddress) {
+Markup NoMatchesYet(const std::string& serverAddress) {
     return "<section class=\"empty\" aria-labelledby=\"empty-heading\">\n<h2 id=\"empty-heading\">No matches yet</h2>\n"
            "<p>Matches appear here as soon as ZANDO uploads them. In the game, open ZANDO's settings, tab "
            "<strong>Dashboard Integration</strong>:</p>\n<ol>\n<li>Server URL: <code>" +
-           Html(serverAddress) +
+           Text(serverAddress) +
            "</code></li>\n<li>API key: the key <code>zando-dashboard keys create</code> printed for this account</li>\n"
            "<li>Turn on <strong>Enable upload</strong>, then <strong>Test connection</strong>.</li>\n</ol>\n"
            "<p>Or in the console: <code>zando_server_url " +
-           Html(serverAddress) +
+           Text(serverAddress) +
            "; zando_api_key YOUR_KEY; zando_enable_upload 1</code>. Each finished match is then sent here.</p>\n</section>\n";
 }
 
 // The shots per block of a grid as a pitch chart's figures and its table.
 struct PitchChart {
     json chart;
-    std::string table;
+    Markup table;
 };
 PitchChart Pitch(const std::string& id, const dashboard::UploadGrid<int64_t>& shots) {
     json values = json::array();
     int64_t most = 0;
-    std::string table = "<table class=\"grid\" id=\"" + id +
-                        "-table\"><caption>Shots per block, row 1 at the top</caption><thead><tr><th scope=\"col\">Row</th>";
-    for (int c = 0; c < dashboard::UploadGridSize; ++c) table += "<th scope=\"col\">" + std::to_string(c + 1) + "</th>";
+    Markup table = "<table class=\"grid\" id=\"" + Text(id) +
+                   "-table\"><caption>Shots per block, row 1 at the top</caption><thead><tr><th scope=\"col\">Row</th>";
+    for (int c = 0; c < dashboard::UploadGridSize; ++c) table += "<th scope=\"col\">" + Markup::Number(c + 1) + "</th>";
     table += "</tr></thead><tbody>";
     for (int r = 0; r < dashboard::UploadGridSize; ++r) {
-        table += "<tr><th scope=\"row\">" + std::to_string(r + 1) + "</th>";
+        table += "<tr><th scope=\"row\">" + Markup::Number(r + 1) + "</th>";
         for (int c = 0; c < dashboard::UploadGridSize; ++c) {
             const int64_t count = shots[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
             values.push_back({c, r, count});
@@ -140,10 +142,10 @@ struct Page {
     std::string location;  // a redirect instead of a page
 };
 
-Page Shown(std::string html, int status = 200) {
+Page Shown(const Markup& html, int status = 200) {
     Page page;
     page.status = status;
-    page.html = std::move(html);
+    page.html = html.ToString();
     return page;
 }
 
@@ -180,7 +182,7 @@ struct TrendTable {
     std::vector<std::string> leadColumns;
     json labels = json::array();
     std::vector<TrendSeries> series;
-    std::string rows;
+    Markup rows;
 };
 
 std::vector<TrendSeries> TrendCharts(bool perMatch) {
@@ -194,7 +196,7 @@ std::vector<TrendSeries> TrendCharts(bool perMatch) {
             {"trend-possession", "Possession", "% of the match"}};
 }
 
-std::string FigureCell(const json& value) {
+Markup FigureCell(const json& value) {
     return Cell(value.is_null() ? "–" : value.is_number_integer() ? value.dump() : Fixed(value.get<double>(), 1));
 }
 
@@ -213,7 +215,7 @@ TrendTable MatchTrendTable(std::vector<dashboard::StoredMatch> matches) {
         playlists.push_back(it->match.playlist);
         const json values[] = {optional(point.mmr), point.speedKmh, point.boostCollectedPerMinute,   point.boostUsedPerMinute,
                                point.shots,         point.goals,    optional(point.shootingPercent), point.possessionPercent};
-        table.rows += "<tr><th scope=\"row\">" + Html(When(point.timestamp)) + "</th>";
+        table.rows += "<tr><th scope=\"row\">" + Text(When(point.timestamp)) + "</th>";
         for (std::size_t i = 0; i < table.series.size(); ++i) {
             table.series[i].values.push_back(values[i]);
             table.rows += FigureCell(values[i]);
@@ -247,7 +249,7 @@ TrendTable PeriodTrendTable(const dashboard::PeriodTrend& trend) {
                                point.boostUsedPerMinute, point.shotsPerMatch,
                                point.goalsPerMatch,      point.shootingPercent ? json(*point.shootingPercent) : json(nullptr),
                                point.possessionPercent};
-        table.rows += "<tr><th scope=\"row\">" + Html(point.period) + "</th>" + FigureCell(point.matches) +
+        table.rows += "<tr><th scope=\"row\">" + Text(point.period) + "</th>" + FigureCell(point.matches) +
                       Cell(ratings.empty() ? "–" : ratings, "text");
         for (std::size_t i = 1; i < table.series.size(); ++i) {
             table.series[i].values.push_back(values[i - 1]);
@@ -262,8 +264,8 @@ TrendTable PeriodTrendTable(const dashboard::PeriodTrend& trend) {
 // [SECTION] Sign-in
 //-----------------------------------------------------------------------------
 
-std::string SignInPage(const std::string& failed) {
-    std::string content;
+Markup SignInPage(const std::string& failed) {
+    Markup content;
     if (failed == "unknown") content += "<p class=\"problem\" role=\"alert\">That API key is not known here.</p>\n";
     if (failed == "revoked") content += "<p class=\"problem\" role=\"alert\">That API key was revoked.</p>\n";
     if (failed == "busy")
@@ -286,16 +288,16 @@ Page Overview(const Context& context, const dashboard::PageFilters& filters) {
     if (session.accountMatches == 0)
         return Shown(dashboard::PageDocument({"Overview", context.account, "/", nullptr}, NoMatchesYet(context.serverAddress)));
 
-    std::string content = "<p id=\"match-count\">" + Matches(session.accountMatches) + " uploaded.</p>\n";
+    Markup content = "<p id=\"match-count\">" + Text(Matches(session.accountMatches)) + " uploaded.</p>\n";
     content += "<section aria-labelledby=\"session-heading\">\n<h2 id=\"session-heading\">" +
-               std::string(session.ongoing ? "This session" : "Last session") + "</h2>\n<p>From " + Html(When(session.started)) +
-               " to " + Html(When(session.ended)) +
+               Text(session.ongoing ? "This session" : "Last session") + "</h2>\n<p>From " + Text(When(session.started)) +
+               " to " + Text(When(session.ended)) +
                " UTC. A session ends after an hour without a match.</p>\n<div class=\"table-wrap\" tabindex=\"0\"><table "
                "id=\"session\"><caption>Matches, wins, losses "
                "and MMR gained per playlist</caption>" +
                HeaderRow({"Playlist", "Matches", "Wins", "Losses", "MMR gained"}) + "<tbody>";
     for (const dashboard::PlaylistSession& playlist : session.playlists)
-        content += "<tr><th scope=\"row\">" + Html(playlist.playlist) + "</th>" + Cell(std::to_string(playlist.matches)) +
+        content += "<tr><th scope=\"row\">" + Text(playlist.playlist) + "</th>" + Cell(std::to_string(playlist.matches)) +
                    Cell(std::to_string(playlist.wins)) + Cell(std::to_string(playlist.losses)) +
                    Cell(dashboard::Signed(playlist.mmrGained, 1)) + "</tr>\n";
     content +=
@@ -319,7 +321,7 @@ Page Overview(const Context& context, const dashboard::PageFilters& filters) {
 
     const TrendTable trend = periods ? PeriodTrendTable(*periods) : MatchTrendTable(std::move(chosen.matches));
     json charts = json::array();
-    std::string figures;
+    Markup figures;
     const std::string count = Matches(trend.matches);
     for (const TrendSeries& one : trend.series) {
         json chart = {{"id", one.id},
@@ -333,18 +335,18 @@ Page Overview(const Context& context, const dashboard::PageFilters& filters) {
         figures += dashboard::ChartFigure(
             one.id, Titled(one.heading, one.unit),
             std::string(one.heading) + " over " + count + ", " + trend.along + "; every figure is in the table below the charts",
-            "");
+            Markup());
     }
     std::vector<std::string> columns = trend.leadColumns;
     for (const TrendSeries& one : trend.series) columns.push_back(Titled(one.heading, one.unit));
     content += "<section aria-labelledby=\"trend-heading\">\n<h2 id=\"trend-heading\">Trends</h2>\n" +
                dashboard::FilterForm("/", filters, context.storage.Playlists(context.accountId)) + "<p id=\"trend-count\">" +
-               count + " charted.</p>\n";
+               Text(count) + " charted.</p>\n";
     content += trend.matches == 0
-                   ? std::string("<p>No match in this range.</p>\n")
-                   : "<div class=\"charts\">\n" + figures + "</div>\n<details><summary>The charted figures, " + trend.along +
-                         "</summary>\n<div class=\"table-wrap\" tabindex=\"0\"><table id=\"trend-table\">" + HeaderRow(columns) +
-                         "<tbody>" + trend.rows + "</tbody></table></div></details>\n";
+                   ? Markup("<p>No match in this range.</p>\n")
+                   : "<div class=\"charts\">\n" + figures + "</div>\n<details><summary>The charted figures, " +
+                         Text(trend.along) + "</summary>\n<div class=\"table-wrap\" tabindex=\"0\"><table id=\"trend-table\">" +
+                         HeaderRow(columns) + "<tbody>" + trend.rows + "</tbody></table></div></details>\n";
     content += "</section>\n";
     return Shown(dashboard::PageDocument({"Overview", context.account, "/", charts}, content));
 }
@@ -377,30 +379,35 @@ Page MatchList(const Context& context, const HttpRequest& request) {
         return "/matches" +
                dashboard::Query({{"sort", sort}, {"order", descending ? "desc" : "asc"}, {"page", std::to_string(toPage)}});
     };
-    std::string content = "<p id=\"match-count\">" + Matches(found.total) +
-                          ". Choose a heading to sort by it.</p>\n"
-                          "<div class=\"table-wrap\" tabindex=\"0\"><table id=\"matches\"><caption>Every match, " +
-                          std::to_string(PerPage) + " a page</caption><thead><tr>";
+    Markup content = "<p id=\"match-count\">" + Text(Matches(found.total)) +
+                     ". Choose a heading to sort by it.</p>\n"
+                     "<div class=\"table-wrap\" tabindex=\"0\"><table id=\"matches\"><caption>Every match, " +
+                     Markup::Number(PerPage) + " a page</caption><thead><tr>";
     const std::vector<std::pair<std::string, std::string>> headings = {
         {"Date (UTC)", "time"},      {"Playlist", ""},    {"Ranked", ""},
         {"Shots", "shots"},          {"Goals", "goals"},  {"Speed (km/h)", "averageSpeed"},
         {"MMR change", "mmrChange"}, {"Time", "gameTime"}};
     for (const auto& [name, key] : headings) {
         if (key.empty()) {
-            content += "<th scope=\"col\">" + name + "</th>";
+            content += "<th scope=\"col\">" + Text(name) + "</th>";
             continue;
         }
         const bool current = key == query.sort;
         content += "<th scope=\"col\"" +
-                   std::string(current ? query.descending ? " aria-sort=\"descending\"" : " aria-sort=\"ascending\"" : "") +
-                   "><a href=\"" + Html(link(1, key, current ? !query.descending : true)) + "\">" + name +
-                   (current ? query.descending ? " ▼" : " ▲" : "") + "</a></th>";
+                   (!current           ? Markup()
+                    : query.descending ? Markup(" aria-sort=\"descending\"")
+                                       : Markup(" aria-sort=\"ascending\"")) +
+                   "><a href=\"" + Text(link(1, key, current ? !query.descending : true)) + "\">" + Text(name) +
+                   (!current           ? Markup()
+                    : query.descending ? Markup(" ▼")
+                                       : Markup(" ▲")) +
+                   "</a></th>";
     }
     content += "</tr></thead><tbody>" + MatchRows(found.matches) + "</tbody></table></div>\n";
     content += "<nav class=\"pages\" aria-label=\"Pages of matches\">";
-    if (page > 1) content += "<a rel=\"prev\" href=\"" + Html(link(page - 1, query.sort, query.descending)) + "\">Previous</a> ";
-    content += "<span id=\"page-of\">Page " + std::to_string(page) + " of " + std::to_string(pages) + "</span>";
-    if (page < pages) content += " <a rel=\"next\" href=\"" + Html(link(page + 1, query.sort, query.descending)) + "\">Next</a>";
+    if (page > 1) content += "<a rel=\"prev\" href=\"" + Text(link(page - 1, query.sort, query.descending)) + "\">Previous</a> ";
+    content += "<span id=\"page-of\">Page " + Markup::Number(page) + " of " + Markup::Number(pages) + "</span>";
+    if (page < pages) content += " <a rel=\"next\" href=\"" + Text(link(page + 1, query.sort, query.descending)) + "\">Next</a>";
     content += "</nav>\n";
     return Shown(dashboard::PageDocument({"Matches", context.account, "/matches", nullptr}, content));
 }
@@ -452,14 +459,13 @@ Page OneMatch(const Context& context, int64_t matchId) {
         {"MMR before", m.mmr > 0.0 ? Fixed(m.mmr, 1) : "–", "", ""},
         {"MMR change", MmrChange(m), dashboard::Signed(mean.mmrChange, 1), ""},
     };
-    std::string content =
-        "<p id=\"match-facts\">" + Html(m.playlist) + (m.isRanked ? " (ranked)" : " (casual)") + ", uploaded " +
-        Html(When(m.timestamp)) + " UTC, received " + Html(When(found->receivedAt)) + " UTC.</p>\n" +
-        "<div class=\"table-wrap\" tabindex=\"0\"><table id=\"figures\"><caption>This match beside the average of " +
-        std::to_string(mean.matches) + " " + Html(m.playlist) + " matches</caption>" +
-        HeaderRow({"Figure", "This match", "Playlist average", "Unit"}) + "<tbody>";
+    Markup content = "<p id=\"match-facts\">" + Text(m.playlist) + (m.isRanked ? Markup(" (ranked)") : Markup(" (casual)")) +
+                     ", uploaded " + Text(When(m.timestamp)) + " UTC, received " + Text(When(found->receivedAt)) + " UTC.</p>\n" +
+                     "<div class=\"table-wrap\" tabindex=\"0\"><table id=\"figures\"><caption>This match beside the average of " +
+                     Markup::Number(mean.matches) + " " + Text(m.playlist) + " matches</caption>" +
+                     HeaderRow({"Figure", "This match", "Playlist average", "Unit"}) + "<tbody>";
     for (const Figure& figure : figures)
-        content += "<tr><th scope=\"row\">" + std::string(figure.name) + "</th>" + Cell(figure.value) + Cell(figure.average) +
+        content += "<tr><th scope=\"row\">" + Text(figure.name) + "</th>" + Cell(figure.value) + Cell(figure.average) +
                    Cell(figure.unit, "text") + "</tr>\n";
     content += "</tbody></table></div>\n";
     const dashboard::ZoneShots zones = dashboard::ShotsByBlock({*found});
@@ -487,12 +493,13 @@ Page ZonesPage(const Context& context, const dashboard::PageFilters& filters) {
     int64_t placed = 0;
     for (const auto& row : zones.shots)
         for (const int64_t count : row) placed += count;
-    std::string content = dashboard::FilterForm("/zones", filters, playlists);
-    content += "<p id=\"zone-summary\">" + Matches(zones.matches) + ": " + std::to_string(placed) +
-               " shots placed on the field (" + std::to_string(zones.shotTotal) + " counted), " +
-               std::to_string(zones.goalTotal) + " goals, " +
-               Fixed(zones.matches > 0 ? static_cast<double>(zones.goalTotal) / static_cast<double>(zones.matches) : 0.0, 2) +
-               " goals per match.</p>\n";
+    Markup content = dashboard::FilterForm("/zones", filters, playlists);
+    content +=
+        "<p id=\"zone-summary\">" + Text(Matches(zones.matches)) + ": " + Markup::Number(placed) +
+        " shots placed on the field (" + Markup::Number(zones.shotTotal) + " counted), " + Markup::Number(zones.goalTotal) +
+        " goals, " +
+        Text(Fixed(zones.matches > 0 ? static_cast<double>(zones.goalTotal) / static_cast<double>(zones.matches) : 0.0, 2)) +
+        " goals per match.</p>\n";
     const PitchChart pitch = Pitch("zones", zones.shots);
     content += dashboard::ChartFigure("zones", "Shots per block of the field",
                                       "The field in 10 by 10 blocks coloured by how many shots came from each, from blue "
@@ -514,24 +521,24 @@ struct Side {
 };
 
 Page ComparePage(const Context& context, const Side& left, const Side& right) {
-    std::string content =
+    Markup content =
         "<p>Two accounts side by side (yours or one that made its page public), or two periods of one.</p>\n"
         "<form class=\"compare\" method=\"get\" action=\"/compare\">\n";
     std::vector<std::optional<dashboard::MatchAverages>> means;
-    std::string problems;
+    Markup problems;
     for (const auto& [side, suffix, name] : {std::tuple{&left, "1", "Left"}, std::tuple{&right, "2", "Right"}}) {
-        content += std::string("<fieldset><legend>") + name + "</legend><label>Account <input name=\"account" + suffix +
-                   "\" value=\"" + Html(side->account) + "\"></label> <label>From <input type=\"date\" name=\"from" + suffix +
-                   "\" value=\"" + Html(side->from) + "\"></label> <label>To <input type=\"date\" name=\"to" + suffix +
-                   "\" value=\"" + Html(side->to) + "\"></label></fieldset>\n";
+        content += "<fieldset><legend>" + Text(name) + "</legend><label>Account <input name=\"account" + Text(suffix) +
+                   "\" value=\"" + Text(side->account) + "\"></label> <label>From <input type=\"date\" name=\"from" +
+                   Text(suffix) + "\" value=\"" + Text(side->from) + "\"></label> <label>To <input type=\"date\" name=\"to" +
+                   Text(suffix) + "\" value=\"" + Text(side->to) + "\"></label></fieldset>\n";
         const std::optional<dashboard::Account> account = context.storage.FindAccount(side->account);
         if (!account || (account->id != context.accountId && !account->isPublic)) {
-            problems += "<p class=\"problem\" role=\"alert\">No public account is named \"" + Html(side->account) + "\".</p>\n";
+            problems += "<p class=\"problem\" role=\"alert\">No public account is named \"" + Text(side->account) + "\".</p>\n";
             means.push_back(std::nullopt);
             continue;
         }
         const dashboard::PageFilters dates = dashboard::ReadFilters("", side->from, side->to, "all", "all");
-        if (!dates.problem.empty()) problems += "<p class=\"problem\" role=\"alert\">" + Html(dates.problem) + "</p>\n";
+        if (!dates.problem.empty()) problems += "<p class=\"problem\" role=\"alert\">" + Text(dates.problem) + "</p>\n";
         means.push_back(context.storage.Averages(account->id, dashboard::FilterQuery(dates)));
     }
     content += "<button type=\"submit\">Compare</button>\n</form>\n" + problems;
@@ -557,7 +564,7 @@ Page ComparePage(const Context& context, const Side& left, const Side& right) {
     content += "<div class=\"table-wrap\" tabindex=\"0\"><table id=\"comparison\"><caption>Averages per match</caption>" +
                HeaderRow({"Figure", label(left), label(right)}) + "<tbody>";
     for (const auto& [name, figure] : rows)
-        content += "<tr><th scope=\"row\">" + std::string(name) + "</th>" +
+        content += "<tr><th scope=\"row\">" + Text(name) + "</th>" +
                    Cell(Fixed(figure(*means[0]), name == std::string("Matches") ? 0 : 1)) +
                    Cell(Fixed(figure(*means[1]), name == std::string("Matches") ? 0 : 1)) + "</tr>\n";
     content += "</tbody></table></div>\n";
