@@ -6,6 +6,7 @@
 #include "base/grid.h"
 #include "dashboard/html_text.h"
 #include "dashboard/schema.h"
+#include "dashboard/upload_format.h"
 #include "dashboard_support.h"
 #include "history/match_history.h"
 #include "history_rows.h"
@@ -439,4 +440,57 @@ TEST_P(DashboardTest, ManyMatchesAreChartedAPeriodAtATimeAndARangeOfDaysCountsIt
     ASSERT_EQ(overview->status, 200);
     EXPECT_NE(overview->body.find("215 matches charted"), std::string::npos);
     EXPECT_NE(overview->body.find("<th scope=\"row\">2024-02</th><td class=\"num\">7</td>"), std::string::npos);
+}
+
+// A private account's matches reach no other account by any route or parameter, nor anyone signed
+// out; once it is public, the comparison (and only it) shows its figures.
+TEST_P(DashboardTest, APrivateAccountsMatchesReachNoOneElseByAnyRoute) {
+    const std::string alice = NewKey("alice"), bob = NewKey("bob");
+    auto service = Start();
+    ASSERT_EQ(service->Upload(alice, MatchBody(1).dump())->status, 200);
+    nlohmann::json bobs = MatchBody(2);
+    bobs["playlist"] = "BobsOwnPlaylist";
+    bobs["shots"] = 9973;
+    ASSERT_EQ(service->Upload(bob, bobs.dump())->status, 200);
+    const std::string bobsId = std::to_string(MatchesOf(bob).at(0).id);
+
+    SignedIn session{httplib::Client("127.0.0.1", service->Port()), SignIn(service->Port(), alice)};
+    httplib::Client anonymous("127.0.0.1", service->Port());
+    const std::vector<std::string> routes = {
+        "/api/matches?account=bob", "/api/matches?account_id=2", "/api/summary?account=bob&last=all",
+        "/api/zones?account=bob",   "/api/matches/" + bobsId,    "/?account=bob&last=all",
+        "/matches?account=bob",     "/matches/" + bobsId,        "/zones?account=bob",
+        "/compare?account1=bob",    "/compare?account2=bob",     "/compare?account1=bob&account2=bob&from1=2000-01-01",
+    };
+    for (const std::string& route : routes) {
+        SCOPED_TRACE(route);
+        const auto mine = session.Get(route);
+        ASSERT_TRUE(mine);
+        EXPECT_EQ(mine->body.find("BobsOwnPlaylist"), std::string::npos);
+        EXPECT_EQ(mine->body.find("9973"), std::string::npos);
+        const auto nobodys = anonymous.Get(route);
+        ASSERT_TRUE(nobodys);
+        EXPECT_TRUE(nobodys->status == 401 || (nobodys->status == 303 && nobodys->get_header_value("Location") == "/signin"))
+            << nobodys->status;
+    }
+    ASSERT_EQ(Command("accounts public bob on").exitCode, 0);
+    EXPECT_NE(session.Get("/compare?account2=bob")->body.find("9973.0"), std::string::npos) << "public now";
+    EXPECT_EQ(session.Get("/api/matches/" + bobsId)->status, 404) << "its matches stay its own";
+}
+
+// Every cell of both grids is checked: a value out of its range names its grid, row and cell.
+TEST(DashboardUpload, EveryGridCellOutOfRangeIsRefusedByName) {
+    for (const char* grid : {"shotHeatmap", "goalHeatmap"})
+        for (int r = 0; r < 10; ++r)
+            for (int c = 0; c < 10; ++c)
+                for (const nlohmann::json& bad : {nlohmann::json(-1), nlohmann::json(1e12), nlohmann::json("1")}) {
+                    nlohmann::json body = MatchBody(3);
+                    body[grid][r][c] = bad;
+                    const dashboard::UploadReading reading = dashboard::ReadUpload(body.dump());
+                    EXPECT_FALSE(reading.match) << grid << r << c << bad;
+                    EXPECT_NE(reading.error.find(std::string("\"") + grid + "\" row " + std::to_string(r) + " cell " +
+                                                 std::to_string(c) + " must be"),
+                              std::string::npos)
+                        << reading.error;
+                }
 }

@@ -222,6 +222,17 @@ TEST_P(DashboardTest, KeysAreShownOnceListedByTheirStartAndNotKeptInTheDatabase)
         EXPECT_EQ(file.find(first.substr(3, 16)), std::string::npos) << "no part of the key";
         EXPECT_NE(file.find(first.substr(0, 9)), std::string::npos) << "its first characters are";
     }
+
+    // What the database keeps of a key opens nothing: not as a key, and not the key itself without
+    // the service's secret.
+    const std::string kept = dashboard::ServerSecret::LoadOrCreate(dir.path() / "server.secret").KeyHash(first);
+    auto service = Start();
+    EXPECT_EQ(service->Upload(kept, MatchBody(1).dump())->status, 401);
+    EXPECT_EQ(httplib::Client("127.0.0.1", service->Port()).Post("/signin", httplib::Params{{"key", kept}})->status, 401);
+    EXPECT_EQ(service->Upload(first, MatchBody(1).dump())->status, 200) << "the key itself, with the secret";
+    zando_test::TempDir otherSecret;
+    zando_test::DashboardProcess withoutTheSecret(otherSecret.path(), Database(), "");
+    EXPECT_EQ(withoutTheSecret.Upload(first, MatchBody(2).dump())->status, 401);
 }
 
 TEST_P(DashboardTest, EveryStartThatCannotSucceedSaysWhyWithItsOwnExitCode) {
