@@ -87,7 +87,7 @@ public:
             work.exec("SET LOCAL statement_timeout = 0");  // a step over a large table, or another instance's, takes its time
             work.exec_params("SELECT pg_advisory_xact_lock($1)", MigrationLockKey);
             work.exec("CREATE TABLE IF NOT EXISTS schema_migrations (version INTEGER PRIMARY KEY, applied_at TEXT NOT NULL)");
-            const int current = work.exec("SELECT COALESCE(MAX(version), 0) FROM schema_migrations")[0][0].as<int>();
+            const int current = work.exec(dashboard::SchemaVersionSql)[0][0].as<int>();
             if (current > dashboard::LatestSchemaVersion())
                 throw dashboard::SchemaTooNew("the database's schema is version " + std::to_string(current) +
                                               ", newer than this build's version " +
@@ -95,8 +95,7 @@ public:
             for (const dashboard::Migration& step : dashboard::Migrations(dashboard::Dialect::Postgres)) {
                 if (step.version <= current) continue;
                 for (const std::string& statement : step.statements) work.exec(statement);
-                work.exec_params("INSERT INTO schema_migrations (version, applied_at) VALUES ($1, $2)", step.version,
-                                 zando::UtcTimestamp());
+                work.exec_params(dashboard::RecordMigrationSql, step.version, zando::UtcTimestamp());
             }
             work.commit();
         });
@@ -106,7 +105,7 @@ public:
         return Run([](pqxx::connection& connection) {
             pqxx::read_transaction read(connection);
             if (read.exec("SELECT to_regclass('schema_migrations') IS NULL")[0][0].as<bool>()) return 0;
-            return read.exec("SELECT COALESCE(MAX(version), 0) FROM schema_migrations")[0][0].as<int>();
+            return read.exec(dashboard::SchemaVersionSql)[0][0].as<int>();
         });
     }
 
@@ -123,14 +122,9 @@ public:
         return Run([&](pqxx::connection& connection) {
             pqxx::work work(connection);
             const std::string now = zando::UtcTimestamp();
-            work.exec_params("INSERT INTO accounts (name, created_at) VALUES ($1, $2) ON CONFLICT (name) DO NOTHING", account,
-                             now);
-            const auto accountId = work.exec_params("SELECT id FROM accounts WHERE name = $1", account)[0][0].as<int64_t>();
-            const auto keyId = work.exec_params(
-                                       "INSERT INTO api_keys (account_id, key_hash, prefix, created_at)"
-                                       " VALUES ($1, $2, $3, $4) RETURNING id",
-                                       accountId, keyHash, prefix, now)[0][0]
-                                   .as<int64_t>();
+            work.exec_params(dashboard::AddAccountSql, account, now);
+            const auto accountId = work.exec_params(dashboard::AccountIdSql, account)[0][0].as<int64_t>();
+            const auto keyId = work.exec_params(dashboard::AddKeySql, accountId, keyHash, prefix, now)[0][0].as<int64_t>();
             work.commit();
             return dashboard::KeyRecord{keyId, accountId, false};
         });
@@ -454,7 +448,7 @@ public:
     bool SetPublic(const std::string& name, bool isPublic) override {
         return Run([&](pqxx::connection& connection) {
             pqxx::work work(connection);
-            const pqxx::result done = work.exec_params("UPDATE accounts SET is_public = $1 WHERE name = $2", isPublic, name);
+            const pqxx::result done = work.exec_params(dashboard::SetPublicSql, isPublic, name);
             work.commit();
             return done.affected_rows() > 0;
         });

@@ -43,6 +43,14 @@ inline constexpr const char* EndKeySignInsSql =
     "DELETE FROM sign_ins WHERE key_id = $1 OR (key_id IS NULL AND account_id = (SELECT account_id FROM api_keys WHERE id = $1))";
 inline constexpr const char* EndSignInSql = "DELETE FROM sign_ins WHERE token_hash = $1";
 inline constexpr const char* FindKeySql = "SELECT id, account_id, revoked_at IS NOT NULL FROM api_keys WHERE key_hash = $1";
+inline constexpr const char* RecordMigrationSql = "INSERT INTO schema_migrations (version, applied_at) VALUES ($1, $2)";
+inline constexpr const char* SchemaVersionSql = "SELECT COALESCE(MAX(version), 0) FROM schema_migrations";
+inline constexpr const char* AddAccountSql =
+    "INSERT INTO accounts (name, created_at) VALUES ($1, $2) ON CONFLICT (name) DO NOTHING";
+inline constexpr const char* AccountIdSql = "SELECT id FROM accounts WHERE name = $1";
+inline constexpr const char* AddKeySql =
+    "INSERT INTO api_keys (account_id, key_hash, prefix, created_at) VALUES ($1, $2, $3, $4) RETURNING id";
+inline constexpr const char* SetPublicSql = "UPDATE accounts SET is_public = $1 WHERE name = $2";
 inline constexpr const char* AccountByNameSql = "SELECT id, name, is_public FROM accounts WHERE name = $1";
 inline constexpr const char* AccountByIdSql = "SELECT id, name, is_public FROM accounts WHERE id = $1";
 inline constexpr const char* PlaylistsSql = "SELECT playlist FROM playlist_totals WHERE account_id = $1 ORDER BY playlist";

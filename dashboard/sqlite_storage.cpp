@@ -124,7 +124,7 @@ public:
         for (const dashboard::Migration& step : dashboard::Migrations(dashboard::Dialect::Sqlite)) {
             if (step.version <= current) continue;
             for (const std::string& statement : step.statements) Execute(db, statement);
-            Statement record(db, "INSERT INTO schema_migrations (version, applied_at) VALUES ($1, $2)");
+            Statement record(db, dashboard::RecordMigrationSql);
             record.Bind(1, static_cast<int64_t>(step.version)).Bind(2, zando::UtcTimestamp()).Step();
         }
         transaction.Commit();
@@ -149,13 +149,12 @@ public:
         sqlite3* db = connection->db;
         Transaction transaction(db);
         const std::string now = zando::UtcTimestamp();
-        Statement addAccount(db, "INSERT INTO accounts (name, created_at) VALUES ($1, $2) ON CONFLICT (name) DO NOTHING");
+        Statement addAccount(db, dashboard::AddAccountSql);
         addAccount.Bind(1, account).Bind(2, now).Step();
-        Statement findAccount(db, "SELECT id FROM accounts WHERE name = $1");
+        Statement findAccount(db, dashboard::AccountIdSql);
         findAccount.Bind(1, account).Step();
         const int64_t accountId = findAccount.Int(0);
-        Statement addKey(db,
-                         "INSERT INTO api_keys (account_id, key_hash, prefix, created_at) VALUES ($1, $2, $3, $4) RETURNING id");
+        Statement addKey(db, dashboard::AddKeySql);
         addKey.Bind(1, accountId).Bind(2, keyHash).Bind(3, prefix).Bind(4, now).Step();
         const dashboard::KeyRecord key{addKey.Int(0), accountId, false};
         addKey.Step();
@@ -354,7 +353,7 @@ public:
 
     bool SetPublic(const std::string& name, bool isPublic) override {
         auto connection = pool_.Borrow();
-        Statement update(connection->db, "UPDATE accounts SET is_public = $1 WHERE name = $2");
+        Statement update(connection->db, dashboard::SetPublicSql);
         update.Bind(1, static_cast<int64_t>(isPublic)).Bind(2, name).Step();
         return sqlite3_changes(connection->db) > 0;
     }
@@ -466,7 +465,7 @@ private:
     }
 
     static int Version(sqlite3* db) {
-        Statement version(db, "SELECT COALESCE(MAX(version), 0) FROM schema_migrations");
+        Statement version(db, dashboard::SchemaVersionSql);
         version.Step();
         return static_cast<int>(version.Int(0));
     }
