@@ -125,3 +125,41 @@ TEST_P(DashboardTest, BehindTheRecommendedProxyUploadsPassAndRuleBreakersAreHeld
     }
     EXPECT_EQ(MatchesOf(key).size(), 5u);
 }
+
+// The limits the proxy keeps once for every instance behind it: a key's uploads and an address's
+// sign-in attempts (the service here limits neither uploads nor, behind one address, much else).
+TEST_P(DashboardTest, BehindTheRecommendedProxyAKeysUploadsAndAnAddresssSignInsAreLimitedOnce) {
+    if (GetParam() == Engine::Postgres) GTEST_SKIP() << "the proxy is the same whatever the database";
+    const std::string key = NewKey("alice"), other = NewKey("bob");
+    auto service = Start("--uploads-per-minute 0");
+    Nginx proxy(dir.path() / "nginx", service->Port(), 10);
+    // The status, and "429 nginx" when the proxy itself refused it.
+    const auto status = [&](const std::string& request, const char* from) {
+        RawClient client(proxy.Port(), from);
+        if (!client.Send(request)) return std::string("unsent");
+        const std::string answer = client.Read(10000);
+        return answer.substr(9, 3) + (answer.find("<center>nginx") != std::string::npos ? " nginx" : "");
+    };
+    int accepted = 0;
+    std::string after;
+    for (int match = 0; match < 130 && after.empty(); ++match) {
+        const std::string answer = status(RawUpload(key, MatchBody(match).dump()), "127.0.2.1");
+        if (answer == "200")
+            ++accepted;
+        else
+            after = answer;
+    }
+    EXPECT_EQ(after, "429 nginx");
+    EXPECT_GE(accepted, 120) << "the burst a key may send at once";
+    EXPECT_EQ(status(RawUpload(other, MatchBody(1).dump()), "127.0.2.1"), "200") << "another key is not held";
+
+    const std::string signIn =
+        "POST /signin HTTP/1.1\r\nHost: x\r\nContent-Type: application/x-www-form-urlencoded\r\n"
+        "Content-Length: 9\r\nConnection: close\r\n\r\nkey=zk_no";
+    int tried = 0;
+    while (tried < 30 && status(signIn, "127.0.2.2") != "429 nginx") ++tried;
+    EXPECT_LE(tried, 11) << "an address's attempts past the burst of 10";
+    EXPECT_NE(status(signIn, "127.0.2.3"), "429 nginx") << "another address may try";
+    EXPECT_EQ(status("GET /signin HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n", "127.0.2.2"), "200")
+        << "the sign-in page itself is not held";
+}
