@@ -247,32 +247,15 @@ public:
             row.push_back(std::to_string(n));
             matches.Add(row);
         }
-        // A match sent twice in one batch is stored once: by its first place in the order.
-        const pqxx::result inserted = work.exec_params(
-            "WITH input AS (SELECT * FROM unnest($1::bigint[], $2::text[], $3::text[], $4::bigint[], $5::bigint[],"
-            " $6::float8[], $7::bigint[], $8::float8[], $9::float8[], $10::float8[], $11::float8[], $12::float8[],"
-            " $13::float8[], $14::text[], $15::boolean[], $16::float8[], $17::float8[], $18::text[], $19::integer[])"
-            " AS i (account_id, received_at, sent_at, shots, goals, average_speed, speed_samples, boost_collected,"
-            " boost_used, game_time, possession_time, team_possession_time, opponent_possession_time, playlist,"
-            " is_ranked, mmr, mmr_change, fingerprint, n)), inserted AS (" +
-                FromRows(dashboard::InsertMatchSql,
-                         "SELECT account_id, received_at, sent_at, shots, goals, average_speed, speed_samples,"
-                         " boost_collected, boost_used, game_time, possession_time, team_possession_time,"
-                         " opponent_possession_time, playlist, is_ranked, mmr, mmr_change, fingerprint FROM input ORDER BY n") +
-                ", account_id, fingerprint) SELECT MIN(input.n), inserted.id FROM inserted JOIN input USING (account_id,"
-                " fingerprint) GROUP BY inserted.id",
-            pqxx::prepare::make_dynamic_params(matches.Parameters()));
+        const pqxx::result inserted =
+            work.exec_prepared(StoreMatchesStatement, pqxx::prepare::make_dynamic_params(matches.Parameters()));
         ArrayColumns zones(5);
         for (const auto& row : inserted) {
             const std::size_t index = order.at(row[0].as<std::size_t>());
             outcomes[index] = dashboard::StoreOutcome::Stored;
             AddZones(zones, row[1].as<int64_t>(), submissions[index].match);
         }
-        if (zones.Rows() > 0)
-            work.exec_params(
-                "INSERT INTO match_zones (match_id, kind, row_index, col_index, value)"
-                " SELECT * FROM unnest($1::bigint[], $2::text[], $3::integer[], $4::integer[], $5::float8[])",
-                pqxx::prepare::make_dynamic_params(zones.Parameters()));
+        if (zones.Rows() > 0) work.exec_prepared(StoreZonesStatement, pqxx::prepare::make_dynamic_params(zones.Parameters()));
     }
 
     // The stored matches' part of their accounts' totals: a statement a table.
@@ -308,24 +291,54 @@ public:
             row.push_back(NumberText(totals.rating));
             days.Add(row);
         }
+        work.exec_prepared(AddPlaylistTotalsStatement, pqxx::prepare::make_dynamic_params(playlists.Parameters()));
+        if (blocks.Rows() > 0)
+            work.exec_prepared(AddBlockTotalsStatement, pqxx::prepare::make_dynamic_params(blocks.Parameters()));
+        work.exec_prepared(AddPeriodTotalsStatement, pqxx::prepare::make_dynamic_params(days.Parameters()));
+    }
+
+    // The statements of a commit, prepared on each connection: rows sent as arrays, a column each.
+    static constexpr const char* StoreMatchesStatement = "store_matches";
+    static constexpr const char* StoreZonesStatement = "store_zones";
+    static constexpr const char* AddPlaylistTotalsStatement = "add_playlist_totals";
+    static constexpr const char* AddBlockTotalsStatement = "add_block_totals";
+    static constexpr const char* AddPeriodTotalsStatement = "add_period_totals";
+
+    static void PrepareStatements(pqxx::connection& connection) {
+        // A match sent twice in one batch is stored once: by its first place in the order (n).
+        connection.prepare(
+            StoreMatchesStatement,
+            "WITH input AS (SELECT * FROM unnest($1::bigint[], $2::text[], $3::text[], $4::bigint[], $5::bigint[],"
+            " $6::float8[], $7::bigint[], $8::float8[], $9::float8[], $10::float8[], $11::float8[], $12::float8[],"
+            " $13::float8[], $14::text[], $15::boolean[], $16::float8[], $17::float8[], $18::text[], $19::integer[])"
+            " AS i (account_id, received_at, sent_at, shots, goals, average_speed, speed_samples, boost_collected,"
+            " boost_used, game_time, possession_time, team_possession_time, opponent_possession_time, playlist,"
+            " is_ranked, mmr, mmr_change, fingerprint, n)), inserted AS (" +
+                FromRows(dashboard::InsertMatchSql,
+                         "SELECT account_id, received_at, sent_at, shots, goals, average_speed, speed_samples,"
+                         " boost_collected, boost_used, game_time, possession_time, team_possession_time,"
+                         " opponent_possession_time, playlist, is_ranked, mmr, mmr_change, fingerprint FROM input ORDER BY n") +
+                ", account_id, fingerprint) SELECT MIN(input.n), inserted.id FROM inserted JOIN input USING (account_id,"
+                " fingerprint) GROUP BY inserted.id");
+        connection.prepare(StoreZonesStatement,
+                           "INSERT INTO match_zones (match_id, kind, row_index, col_index, value)"
+                           " SELECT * FROM unnest($1::bigint[], $2::text[], $3::integer[], $4::integer[], $5::float8[])");
         const std::string figures =
             "$6::float8[], $7::float8[], $8::float8[], $9::float8[], $10::float8[], $11::float8[],"
             " $12::float8[], $13::float8[], $14::float8[]";
-        work.exec_params(
-            FromRows(dashboard::AddPlaylistTotalsSql,
-                     "SELECT * FROM unnest($1::bigint[], $2::text[], $3::bigint[], $4::bigint[], $5::bigint[], " + figures + ")"),
-            pqxx::prepare::make_dynamic_params(playlists.Parameters()));
-        if (blocks.Rows() > 0)
-            work.exec_params(FromRows(dashboard::AddBlockTotalSql,
-                                      "SELECT * FROM unnest($1::bigint[], $2::text[],"
-                                      " $3::integer[], $4::integer[], $5::bigint[])"),
-                             pqxx::prepare::make_dynamic_params(blocks.Parameters()));
-        work.exec_params(FromRows(dashboard::AddPeriodTotalsSql,
-                                  "SELECT * FROM unnest($1::bigint[], $2::text[], $3::text[], $4::text[], $5::bigint[],"
-                                  " $6::bigint[], $7::bigint[], $8::float8[], $9::float8[], $10::float8[], $11::float8[],"
-                                  " $12::float8[], $13::float8[], $14::float8[], $15::float8[], $16::float8[], $17::text[],"
-                                  " $18::float8[])"),
-                         pqxx::prepare::make_dynamic_params(days.Parameters()));
+        connection.prepare(AddPlaylistTotalsStatement,
+                           FromRows(dashboard::AddPlaylistTotalsSql,
+                                    "SELECT * FROM unnest($1::bigint[], $2::text[], $3::bigint[], $4::bigint[], $5::bigint[], " +
+                                        figures + ")"));
+        connection.prepare(AddBlockTotalsStatement, FromRows(dashboard::AddBlockTotalSql,
+                                                             "SELECT * FROM unnest($1::bigint[], $2::text[],"
+                                                             " $3::integer[], $4::integer[], $5::bigint[])"));
+        connection.prepare(AddPeriodTotalsStatement,
+                           FromRows(dashboard::AddPeriodTotalsSql,
+                                    "SELECT * FROM unnest($1::bigint[], $2::text[], $3::text[], $4::text[], $5::bigint[],"
+                                    " $6::bigint[], $7::bigint[], $8::float8[], $9::float8[], $10::float8[], $11::float8[],"
+                                    " $12::float8[], $13::float8[], $14::float8[], $15::float8[], $16::float8[], $17::text[],"
+                                    " $18::float8[])"));
     }
 
     static dashboard::StoreOutcome StoreOne(pqxx::transaction_base& work, const dashboard::Submission& submission) {
@@ -585,6 +598,7 @@ private:
             pqxx::nontransaction setup(*connection);
             setup.exec("SET statement_timeout = " + std::to_string(StatementMilliseconds));
             setup.commit();
+            PrepareStatements(*connection);
             return connection;
         } catch (const pqxx::failure& failure) {
             throw StorageUnavailable(std::string("PostgreSQL: ") + failure.what());
