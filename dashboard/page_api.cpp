@@ -122,7 +122,7 @@ json PeriodTrendJson(const dashboard::PeriodTrend& trend) {
                           {"goalsPerMatch", point.goalsPerMatch},
                           {"shootingPercent", Optional(point.shootingPercent)},
                           {"possessionPercent", point.possessionPercent}});
-    return {{"matches", trend.matches}, {"per", dashboard::UnitName(trend.unit)}, {"points", points}};
+    return {{"matches", trend.matches}, {"per", dashboard::StepName(trend.step)}, {"points", points}};
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "dashboard/pages.h"
 
 #include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <sstream>
 
@@ -228,11 +229,11 @@ TrendTable MatchTrendTable(std::vector<dashboard::StoredMatch> matches) {
 
 // A point a day or a month; the rating a point a playlist rated in the period.
 TrendTable PeriodTrendTable(const dashboard::PeriodTrend& trend) {
-    const bool daily = trend.unit == dashboard::PeriodUnit::Day;
+    const std::string step = dashboard::StepName(trend.step);
     TrendTable table;
     table.matches = trend.matches;
-    table.along = daily ? "oldest to newest, a day at a time" : "oldest to newest, a month at a time";
-    table.leadColumns = {daily ? "Day (UTC)" : "Month (UTC)", "Matches"};
+    table.along = "oldest to newest, a " + step + " at a time";
+    table.leadColumns = {std::string(1, static_cast<char>(std::toupper(step[0]))) + step.substr(1) + " (UTC)", "Matches"};
     table.series = TrendCharts(false);
     TrendSeries& rating = table.series[0];
     rating.labels = rating.groups = json::array();

@@ -51,6 +51,8 @@ std::string MonthOf(const std::string& date) { return date.substr(0, 7); }
 
 namespace dashboard {
 
+const char* StepName(TrendStep step) { return step == TrendStep::Day ? "day" : step == TrendStep::Month ? "month" : "year"; }
+
 bool BoundedByDays(const MatchQuery& query) {
     return (query.from.empty() || IsDate(query.from)) && (query.to.empty() || IsDate(query.to));
 }
@@ -65,11 +67,11 @@ PeriodTrend TrendByPeriod(Storage& storage, int64_t accountId, const MatchQuery&
     PeriodTrend trend;
     std::vector<PeriodTotals> rows;
     if (touched.size() <= DailyTrendMonthsAtMost) {
-        trend.unit = PeriodUnit::Day;
+        trend.step = TrendStep::Day;
         rows = storage.Periods(accountId, {PeriodUnit::Day, query.from, query.to}, query.playlist);
     } else {
-        // A month at a time: whole months from the rows read, those cut by a date from their days.
-        trend.unit = PeriodUnit::Month;
+        // A month (or a year) at a time: whole months from the rows read, those cut by a date from their days.
+        trend.step = touched.size() <= MonthlyTrendMonthsAtMost ? TrendStep::Month : TrendStep::Year;
         for (const PeriodRange& range : WholePeriods(query.from, query.to)) {
             if (range.unit == PeriodUnit::Month) {
                 for (const PeriodTotals& month : months)
@@ -83,7 +85,8 @@ PeriodTrend TrendByPeriod(Storage& storage, int64_t accountId, const MatchQuery&
         }
     }
     std::map<std::string, Sums> points;
-    for (const PeriodTotals& row : rows) Add(points[trend.unit == PeriodUnit::Day ? row.period : MonthOf(row.period)], row);
+    const std::size_t keyLength = trend.step == TrendStep::Day ? 10 : trend.step == TrendStep::Month ? 7 : 4;
+    for (const PeriodTotals& row : rows) Add(points[row.period.substr(0, keyLength)], row);
     for (const auto& [period, sums] : points) {
         if (sums.totals.matches == 0) continue;
         trend.matches += sums.totals.matches;

@@ -14,12 +14,19 @@ namespace dashboard {
 
 // Past this many matches, a trend of every match is drawn a period at a time.
 inline constexpr int64_t TrendMatchesAtMost = 200;
-// A trend whose matches span at most this many months is drawn a day at a time.
+// A trend whose matches span at most this many months is drawn a day at a time; up to the second
+// many, a month at a time; past it, a year at a time.
 inline constexpr std::size_t DailyTrendMonthsAtMost = 13;
+inline constexpr std::size_t MonthlyTrendMonthsAtMost = 240;
+
+// What a point of a trend of many matches stands for.
+enum class TrendStep { Day, Month, Year };
+// "day", "month" or "year".
+const char* StepName(TrendStep step);
 
 // The matches of one period on each trend chart: the figures of the matches together.
 struct PeriodPoint {
-    std::string period;  // "YYYY-MM-DD" or "YYYY-MM"
+    std::string period;  // "YYYY-MM-DD", "YYYY-MM" or "YYYY"
     int64_t matches = 0;
     double speedKmh = 0.0;  // the mean of the matches' average speeds
     double boostCollectedPerMinute = 0.0;
@@ -33,7 +40,7 @@ struct PeriodPoint {
 };
 
 struct PeriodTrend {
-    PeriodUnit unit = PeriodUnit::Day;
+    TrendStep step = TrendStep::Day;
     int64_t matches = 0;
     std::vector<PeriodPoint> points;  // oldest first; periods without a match left out
 };

@@ -435,6 +435,20 @@ TEST_P(DashboardTest, ManyMatchesAreChartedAPeriodAtATimeAndARangeOfDaysCountsIt
     EXPECT_EQ(months["points"][0]["matches"], 7) << "the 10th to the 16th";
     EXPECT_EQ(months["points"][13]["period"], "2025-03");
     EXPECT_EQ(months["matches"], 215);
+    // Over 250 months, a point a year.
+    const std::string carol = NewKey("carol");
+    std::vector<std::string> carolTimes;
+    for (int i = 0; i < 250; ++i)
+        carolTimes.push_back(std::to_string(2000 + i / 12) + "-" + (i % 12 < 9 ? "0" : "") + std::to_string(i % 12 + 1) +
+                             "-15T12:00:00Z");
+    Keep(*storage, storage->FindAccount("carol")->id, carolTimes);
+    SignedIn carols{httplib::Client("127.0.0.1", service->Port()), SignIn(service->Port(), carol)};
+    const nlohmann::json years = nlohmann::json::parse(carols.Get("/api/summary?last=all")->body)["trend"];
+    EXPECT_EQ(years["per"], "year");
+    ASSERT_EQ(years["points"].size(), 21u);
+    EXPECT_EQ(years["points"][0]["period"], "2000");
+    EXPECT_EQ(years["points"][0]["matches"], 12);
+    EXPECT_EQ(years["points"][20]["matches"], 10) << "2020: January to October";
     // The overview page charts the same months.
     const auto overview = bobs.Get("/?last=all&from=2024-02-10");
     ASSERT_EQ(overview->status, 200);
