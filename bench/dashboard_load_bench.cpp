@@ -20,6 +20,7 @@
 #include <vector>
 
 #include <httplib.h>
+#include <sqlite3.h>
 
 #include <nlohmann/json.hpp>
 
@@ -169,6 +170,46 @@ Figures Load(Service& service, int clients, double seconds, std::size_t perClien
 
 }  // namespace
 
+// SQLite's own insert rate: clients each with a connection of the service's settings (WAL, synchronous
+// FULL), each inserting a match's row (18 columns, a unique identity) a transaction, for seconds.
+double BareSqliteInserts(const std::string& path, int clients, double seconds) {
+    sqlite3* setup = nullptr;
+    sqlite3_open(path.c_str(), &setup);
+    sqlite3_exec(setup,
+                 "PRAGMA journal_mode = WAL; CREATE TABLE matches_alike (account_id BIGINT, received_at TEXT, sent_at TEXT,"
+                 " shots BIGINT, goals BIGINT, average_speed REAL, speed_samples BIGINT, boost_collected REAL, boost_used REAL,"
+                 " game_time REAL, possession_time REAL, team_possession_time REAL, opponent_possession_time REAL,"
+                 " playlist TEXT, is_ranked BOOLEAN, mmr REAL, mmr_change REAL, fingerprint TEXT,"
+                 " UNIQUE (account_id, fingerprint))",
+                 nullptr, nullptr, nullptr);
+    sqlite3_close(setup);
+    std::atomic<long> inserted = 0;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    std::vector<std::thread> threads;
+    for (int client = 0; client < clients; ++client)
+        threads.emplace_back([&, client] {
+            sqlite3* db = nullptr;
+            sqlite3_open(path.c_str(), &db);
+            sqlite3_busy_timeout(db, 10000);
+            sqlite3_exec(db, "PRAGMA synchronous = FULL", nullptr, nullptr, nullptr);
+            sqlite3_stmt* insert = nullptr;
+            sqlite3_prepare_v2(db,
+                               "INSERT INTO matches_alike VALUES (1, datetime('now'), datetime('now'), 3, 1, 1234.5, 9000,"
+                               " 812.25, 790.5, 300, 41.5, 120, 98.25, 'Ranked Doubles', 1, 1012, 11, ?)",
+                               -1, &insert, nullptr);
+            for (long n = 0; std::chrono::steady_clock::now() < end; ++n) {
+                const std::string fingerprint = std::to_string(client) + "-" + std::to_string(n);
+                sqlite3_bind_text(insert, 1, fingerprint.c_str(), -1, SQLITE_TRANSIENT);
+                if (sqlite3_step(insert) == SQLITE_DONE) ++inserted;
+                sqlite3_reset(insert);
+            }
+            sqlite3_finalize(insert);
+            sqlite3_close(db);
+        });
+    for (std::thread& thread : threads) thread.join();
+    return static_cast<double>(inserted) / seconds;
+}
+
 int main(int argc, char** argv) {
     double seconds = 5.0;
     long memoryUploads = 100000;
@@ -194,7 +235,7 @@ int main(int argc, char** argv) {
     int failures = 0;
     std::atomic<uint64_t> next = 0;
     constexpr std::size_t Unlimited = SIZE_MAX;
-    std::map<int, double> postgresPerSecond;  // clients: uploads a second
+    std::map<int, double> postgresPerSecond, sqlitePerSecond;  // clients: uploads a second
     for (const std::string engine : {"SQLite", "PostgreSQL"}) {
         for (const int clients : {1, 16, 64}) {
             const std::string database =
@@ -206,7 +247,7 @@ int main(int argc, char** argv) {
                         figures.p50, figures.p99, commits > 0 ? uploads / commits : 0.0, figures.cpuMicroseconds,
                         static_cast<unsigned long long>(figures.failed));
             failures += figures.failed > 0;
-            if (engine == "PostgreSQL") postgresPerSecond[clients] = figures.perSecond;
+            (engine == "PostgreSQL" ? postgresPerSecond : sqlitePerSecond)[clients] = figures.perSecond;
             if (figures.failed > 0)
                 for (const std::string& line : service.Said()) std::printf("  the service said: %s\n", line.c_str());
         }
@@ -223,6 +264,12 @@ int main(int argc, char** argv) {
         service.Stop();
         std::printf("%-10s memory over %zu uploads: %ld KiB after the first tenth, %ld KiB at the end\n", engine.c_str(),
                     tenth * 16 * 10, early, late);
+    }
+    for (const int clients : {16, 64}) {
+        const double bare = BareSqliteInserts(folder + "/bare-" + std::to_string(clients) + ".sqlite3", clients, seconds);
+        std::printf("SQLite     %7d clients: a bare insert program %.0f inserts/s, zando-dashboard %.0f uploads/s: %.2f x\n",
+                    clients, bare, sqlitePerSecond[clients], bare > 0 ? sqlitePerSecond[clients] / bare : 0.0);
+        failures += bare <= 0.0;
     }
     // PostgreSQL's own insert rate on the same cluster and clients: pgbench, a match's row (its 18
     // columns and its unique identity) a transaction, as the service would store uploads one at a time.
