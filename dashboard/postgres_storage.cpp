@@ -266,7 +266,7 @@ public:
         for (std::size_t i = 0; i < submissions.size(); ++i)
             if (outcomes[i] == dashboard::StoreOutcome::Stored) dashboard::AddToTotals(deltas, periods, submissions[i]);
         if (deltas.empty()) return;
-        ArrayColumns playlists(14), blocks(5), days(18);
+        ArrayColumns playlists(14), blocks(5), periodRows(18);
         for (const auto& [key, totals] : deltas) {
             std::vector<std::string> row = {std::to_string(key.accountId), key.playlist, std::to_string(totals.matches),
                                             std::to_string(totals.shots), std::to_string(totals.goals)};
@@ -289,12 +289,12 @@ public:
             for (const double figure : totals.figures) row.push_back(NumberText(figure));
             row.push_back(totals.ratedAt);
             row.push_back(NumberText(totals.rating));
-            days.Add(row);
+            periodRows.Add(row);
         }
         work.exec_prepared(AddPlaylistTotalsStatement, pqxx::prepare::make_dynamic_params(playlists.Parameters()));
         if (blocks.Rows() > 0)
             work.exec_prepared(AddBlockTotalsStatement, pqxx::prepare::make_dynamic_params(blocks.Parameters()));
-        work.exec_prepared(AddPeriodTotalsStatement, pqxx::prepare::make_dynamic_params(days.Parameters()));
+        work.exec_prepared(AddPeriodTotalsStatement, pqxx::prepare::make_dynamic_params(periodRows.Parameters()));
     }
 
     // The statements of a commit, prepared on each connection: rows sent as arrays, a column each.
