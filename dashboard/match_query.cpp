@@ -62,7 +62,7 @@ std::optional<MatchQuerySql> MatchQueryToSql(const MatchQuery& query, std::strin
             totals += " AND playlist = $2";
             totalsTexts.push_back(query.playlist);
         }
-    } else if ((query.from.empty() || IsDate(query.from)) && (query.to.empty() || IsDate(query.to))) {
+    } else if (BoundedByDays(query)) {
         totals = " FROM " + PeriodRowsSql(WholePeriods(query.from, query.to), query.playlist, totalsTexts);
     }
     sql.count = totals.empty() ? AccountSql{"SELECT COUNT(*)" + where, texts}
@@ -84,6 +84,10 @@ std::optional<MatchQuerySql> MatchQueryToSql(const MatchQuery& query, std::strin
             chosen + ") AS chosen",
         texts};
     return sql;
+}
+
+bool BoundedByDays(const MatchQuery& query) {
+    return (query.from.empty() || IsDate(query.from)) && (query.to.empty() || IsDate(query.to));
 }
 
 std::string BlockShotsSql(const std::string& alias) {

@@ -50,6 +50,10 @@ inline bool TakesEveryMatch(const MatchQuery& query) {
     return query.from.empty() && query.to.empty() && query.limit < 0 && query.offset == 0;
 }
 
+// Whether the query's bounds are whole days (dates or open), which the running totals of the days
+// and months can answer.
+bool BoundedByDays(const MatchQuery& query);
+
 // SQL for the whole shots of a block of one match in match_zones (as BlockShots), the table named alias.
 std::string BlockShotsSql(const std::string& alias);
 

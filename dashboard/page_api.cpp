@@ -267,26 +267,17 @@ void AddPageRoutes(HttpServer& server, Storage& storage, const ServerSecret& sec
                                  {"wins", playlist.wins},
                                  {"losses", playlist.losses},
                                  {"mmrGained", playlist.mmrGained}});
-        MatchQuery chosen = Filters(request);
-        chosen.limit = *last;
-        chosen.withZones = false;
-        json trend;
-        MatchPage newest;
+        MatchQuery query = Filters(request);
+        query.limit = *last;
+        query.withZones = false;
+        ChosenMatches chosen;
         try {
-            // Every match of many: a point a day or a month, from the running totals.
-            const std::optional<PeriodTrend> periods = TrendOfMany(storage, *accountId, chosen);
-            if (periods) {
-                MatchQuery five = chosen;
-                five.limit = 5;
-                newest = storage.FindMatches(*accountId, five);
-                trend = PeriodTrendJson(*periods);
-            } else {
-                newest = storage.FindMatches(*accountId, chosen);
-                trend = MatchTrendJson(newest);
-            }
+            chosen = ChooseMatches(storage, *accountId, query);
         } catch (const std::invalid_argument& bad) {
             return Answer(response, 400, {{"error", bad.what()}});
         }
+        const MatchPage& newest = chosen.matches;
+        const json trend = chosen.periods ? PeriodTrendJson(*chosen.periods) : MatchTrendJson(newest);
         json lastMatches = json::array();
         for (std::size_t i = 0; i < newest.matches.size() && i < 5; ++i)
             lastMatches.push_back(MatchJson(newest.matches[i], false));

@@ -197,6 +197,8 @@ std::vector<TrendSeries> TrendCharts(bool perMatch) {
             {"trend-possession", "Possession", "% of the match"}};
 }
 
+json OptionalNumber(const std::optional<double>& value) { return value ? json(*value) : json(nullptr); }
+
 Markup FigureCell(const json& value) {
     return Cell(value.is_null() ? "–" : value.is_number_integer() ? value.dump() : Fixed(value.get<double>(), 1));
 }
@@ -209,13 +211,18 @@ TrendTable MatchTrendTable(std::vector<dashboard::StoredMatch> matches) {
     table.leadColumns = {"Date (UTC)"};
     table.series = TrendCharts(true);
     json playlists = json::array();
-    const auto optional = [](const std::optional<double>& value) { return value ? json(*value) : json(nullptr); };
     for (auto it = matches.rbegin(); it != matches.rend(); ++it) {
         const dashboard::TrendPoint point = dashboard::TrendOf(*it);
         table.labels.push_back(When(point.timestamp));
         playlists.push_back(it->match.playlist);
-        const json values[] = {optional(point.mmr), point.speedKmh, point.boostCollectedPerMinute,   point.boostUsedPerMinute,
-                               point.shots,         point.goals,    optional(point.shootingPercent), point.possessionPercent};
+        const json values[] = {OptionalNumber(point.mmr),
+                               point.speedKmh,
+                               point.boostCollectedPerMinute,
+                               point.boostUsedPerMinute,
+                               point.shots,
+                               point.goals,
+                               OptionalNumber(point.shootingPercent),
+                               point.possessionPercent};
         table.rows += "<tr><th scope=\"row\">" + Text(When(point.timestamp)) + "</th>";
         for (std::size_t i = 0; i < table.series.size(); ++i) {
             table.series[i].values.push_back(values[i]);
@@ -246,9 +253,8 @@ TrendTable PeriodTrendTable(const dashboard::PeriodTrend& trend) {
             rating.groups.push_back(playlist);
             ratings += (ratings.empty() ? "" : ", ") + playlist + " " + Fixed(value, 1);
         }
-        const json values[] = {point.speedKmh,           point.boostCollectedPerMinute,
-                               point.boostUsedPerMinute, point.shotsPerMatch,
-                               point.goalsPerMatch,      point.shootingPercent ? json(*point.shootingPercent) : json(nullptr),
+        const json values[] = {point.speedKmh,         point.boostCollectedPerMinute, point.boostUsedPerMinute,
+                               point.shotsPerMatch,    point.goalsPerMatch,           OptionalNumber(point.shootingPercent),
                                point.possessionPercent};
         table.rows += "<tr><th scope=\"row\">" + Text(point.period) + "</th>" + FigureCell(point.matches) +
                       Cell(ratings.empty() ? "–" : ratings, "text");
@@ -305,14 +311,12 @@ Page Overview(const Context& context, const dashboard::PageFilters& filters) {
         "</tbody></table></div>\n<p class=\"note\">Wins and losses are told by the MMR change of ranked matches: the "
         "upload carries no score.</p>\n</section>\n";
 
-    const dashboard::MatchQuery query = dashboard::FilterQuery(filters);
-    // Every match of many is charted a day or a month at a time, from the running totals.
-    const std::optional<dashboard::PeriodTrend> periods = dashboard::TrendOfMany(context.storage, context.accountId, query);
-    dashboard::MatchQuery listed = query;
-    if (periods) listed.limit = 5;
-    dashboard::MatchPage chosen = context.storage.FindMatches(context.accountId, listed);
-    const std::vector<dashboard::StoredMatch> newest(
-        chosen.matches.begin(), chosen.matches.begin() + std::min<std::ptrdiff_t>(5, std::ssize(chosen.matches)));
+    // Every match of many is charted a period at a time, from the running totals.
+    dashboard::ChosenMatches chosen =
+        dashboard::ChooseMatches(context.storage, context.accountId, dashboard::FilterQuery(filters));
+    std::vector<dashboard::StoredMatch>& matches = chosen.matches.matches;
+    const std::vector<dashboard::StoredMatch> newest(matches.begin(),
+                                                     matches.begin() + std::min<std::ptrdiff_t>(5, std::ssize(matches)));
     content +=
         "<section aria-labelledby=\"last-heading\">\n<h2 id=\"last-heading\">Last matches</h2>\n"
         "<div class=\"table-wrap\" tabindex=\"0\"><table id=\"last-matches\"><caption>The newest matches of the chosen "
@@ -320,7 +324,7 @@ Page Overview(const Context& context, const dashboard::PageFilters& filters) {
         HeaderRow({"Date (UTC)", "Playlist", "Ranked", "Shots", "Goals", "Speed (km/h)", "MMR change", "Time"}) + "<tbody>" +
         MatchRows(newest) + "</tbody></table></div>\n</section>\n";
 
-    const TrendTable trend = periods ? PeriodTrendTable(*periods) : MatchTrendTable(std::move(chosen.matches));
+    const TrendTable trend = chosen.periods ? PeriodTrendTable(*chosen.periods) : MatchTrendTable(std::move(matches));
     json charts = json::array();
     Markup figures;
     const std::string count = Matches(trend.matches);

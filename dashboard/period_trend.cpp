@@ -10,15 +10,12 @@ namespace {
 
 // A point's sums while its rows are added, with each playlist's newest rating.
 struct Sums {
-    dashboard::PeriodTotals totals;
+    dashboard::FigureSums totals;
     std::map<std::string, std::pair<std::string, double>> ratings;  // playlist: when rated, rating
 };
 
 void Add(Sums& sums, const dashboard::PeriodTotals& row) {
-    sums.totals.matches += row.matches;
-    sums.totals.shots += row.shots;
-    sums.totals.goals += row.goals;
-    for (std::size_t i = 0; i < row.figures.size(); ++i) sums.totals.figures[i] += row.figures[i];
+    sums.totals += row;
     if (row.ratedAt.empty()) return;
     auto& [ratedAt, rating] = sums.ratings[row.playlist];
     if (row.ratedAt >= ratedAt) {
@@ -28,7 +25,7 @@ void Add(Sums& sums, const dashboard::PeriodTotals& row) {
 }
 
 dashboard::PeriodPoint PointOf(const std::string& period, const Sums& sums) {
-    const dashboard::PeriodTotals& t = sums.totals;
+    const dashboard::FigureSums& t = sums.totals;
     const double matches = static_cast<double>(t.matches);
     const double gameTime = t.figures[4];
     dashboard::PeriodPoint point;
@@ -52,10 +49,6 @@ std::string MonthOf(const std::string& date) { return date.substr(0, 7); }
 namespace dashboard {
 
 const char* StepName(TrendStep step) { return step == TrendStep::Day ? "day" : step == TrendStep::Month ? "month" : "year"; }
-
-bool BoundedByDays(const MatchQuery& query) {
-    return (query.from.empty() || IsDate(query.from)) && (query.to.empty() || IsDate(query.to));
-}
 
 PeriodTrend TrendByPeriod(Storage& storage, int64_t accountId, const MatchQuery& query) {
     // The months the range touches tell its span; a row a month and playlist, so few to read.
@@ -100,6 +93,14 @@ std::optional<PeriodTrend> TrendOfMany(Storage& storage, int64_t accountId, cons
     PeriodTrend trend = TrendByPeriod(storage, accountId, query);
     if (trend.matches <= TrendMatchesAtMost) return std::nullopt;
     return trend;
+}
+
+ChosenMatches ChooseMatches(Storage& storage, int64_t accountId, const MatchQuery& query) {
+    ChosenMatches chosen{TrendOfMany(storage, accountId, query), {}};
+    MatchQuery listed = query;
+    if (chosen.periods) listed.limit = 5;
+    chosen.matches = storage.FindMatches(accountId, listed);
+    return chosen;
 }
 
 }  // namespace dashboard

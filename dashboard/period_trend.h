@@ -45,13 +45,18 @@ struct PeriodTrend {
     std::vector<PeriodPoint> points;  // oldest first; periods without a match left out
 };
 
-// Whether a query's bounds are whole days (dates or open), which the running totals can answer.
-bool BoundedByDays(const MatchQuery& query);
-
 // The trend of every match of the query's playlist between its dates (BoundedByDays must hold).
 PeriodTrend TrendByPeriod(Storage& storage, int64_t accountId, const MatchQuery& query);
 // The same when the query takes every match of its range and they are more than TrendMatchesAtMost;
 // otherwise none: a point a match is drawn.
 std::optional<PeriodTrend> TrendOfMany(Storage& storage, int64_t accountId, const MatchQuery& query);
+
+// The query's matches as the overview shows them: their trend a period at a time when they are many
+// (and then only the newest five matches read), otherwise every one of them, newest first.
+struct ChosenMatches {
+    std::optional<PeriodTrend> periods;
+    MatchPage matches;
+};
+ChosenMatches ChooseMatches(Storage& storage, int64_t accountId, const MatchQuery& query);
 
 }  // namespace dashboard

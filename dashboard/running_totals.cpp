@@ -6,31 +6,21 @@
 namespace dashboard {
 
 void AddToTotals(TotalsDeltas& deltas, PeriodDeltas& periods, const Submission& stored) {
-    MatchTotals& totals = deltas[{stored.accountId, stored.match.playlist}];
-    ++totals.matches;
-    totals.shots += stored.match.shots;
-    totals.goals += stored.match.goals;
     const UploadedMatch& m = stored.match;
-    const double figures[] = {m.averageSpeed,       static_cast<double>(m.speedSamples),
-                              m.boostCollected,     m.boostUsed,
-                              m.gameTime,           m.possessionTime,
-                              m.teamPossessionTime, m.opponentPossessionTime,
-                              m.mmrChange};
-    for (std::size_t i = 0; i < totals.figures.size(); ++i) totals.figures[i] += figures[i];
+    const FigureSums one = FigureSums::Of(m);
+    MatchTotals& totals = deltas[{stored.accountId, m.playlist}];
+    totals += one;
+    for (int r = 0; r < UploadGridSize; ++r)
+        for (int c = 0; c < UploadGridSize; ++c) totals.shotsPerBlock[r][c] += BlockShots(m.shotHeatmap[r][c], r, c);
     for (const auto& [unit, length] : {std::pair{PeriodUnit::Day, 10}, std::pair{PeriodUnit::Month, 7}}) {
         PeriodTotals& period = periods[{stored.accountId, unit, m.timestamp.substr(0, length), m.playlist}];
-        ++period.matches;
-        period.shots += m.shots;
-        period.goals += m.goals;
-        for (std::size_t i = 0; i < period.figures.size(); ++i) period.figures[i] += figures[i];
+        period += one;
         // The newest rated match gives the period's rating; of two sent at once, the one stored last.
         if (m.mmr > 0.0 && m.timestamp >= period.ratedAt) {
             period.ratedAt = m.timestamp;
             period.rating = m.mmr + m.mmrChange;
         }
     }
-    for (int r = 0; r < UploadGridSize; ++r)
-        for (int c = 0; c < UploadGridSize; ++c) totals.shotsPerBlock[r][c] += BlockShots(stored.match.shotHeatmap[r][c], r, c);
 }
 
 std::string PeriodRowsSql(const std::vector<PeriodRange>& ranges, const std::string& playlist, std::vector<std::string>& texts) {

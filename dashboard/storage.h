@@ -55,23 +55,41 @@ struct Submission {
 // batch is stored all the same, and the reason goes to standard error.
 enum class StoreOutcome { Stored, AlreadyStored, Refused };
 
-// An account's matches (of one playlist, or all) summed: kept by each upload's transaction, so that
-// the zones of every match are read from a row a block rather than from every match.
-struct MatchTotals {
+// Matches counted and their figures summed, as every kind of running totals keeps them.
+struct FigureSums {
     int64_t matches = 0, shots = 0, goals = 0;
     // The sums of the other figures: speed, samples, boost collected and used, game time, the three
     // possession times, MMR change.
     std::array<double, 9> figures{};
+
+    // One match as sums.
+    static FigureSums Of(const UploadedMatch& m) {
+        return {1,
+                m.shots,
+                m.goals,
+                {m.averageSpeed, static_cast<double>(m.speedSamples), m.boostCollected, m.boostUsed, m.gameTime, m.possessionTime,
+                 m.teamPossessionTime, m.opponentPossessionTime, m.mmrChange}};
+    }
+    FigureSums& operator+=(const FigureSums& more) {
+        matches += more.matches;
+        shots += more.shots;
+        goals += more.goals;
+        for (std::size_t i = 0; i < figures.size(); ++i) figures[i] += more.figures[i];
+        return *this;
+    }
+};
+
+// An account's matches (of one playlist, or all) summed: kept by each upload's transaction, so that
+// the zones of every match are read from a row a block rather than from every match.
+struct MatchTotals : FigureSums {
     UploadGrid<int64_t> shotsPerBlock{};  // each match's block turned back into whole shots, summed
 };
 
 // A day's or a month's running totals of one playlist, and the rating after its newest rated match.
-struct PeriodTotals {
+struct PeriodTotals : FigureSums {
     std::string period;
     std::string playlist;
-    int64_t matches = 0, shots = 0, goals = 0;
-    std::array<double, 9> figures{};  // as MatchTotals::figures
-    std::string ratedAt;              // when the newest rated match was sent; empty: none was rated
+    std::string ratedAt;  // when the newest rated match was sent; empty: none was rated
     double rating = 0.0;
 };
 

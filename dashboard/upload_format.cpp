@@ -131,8 +131,7 @@ UploadReading ReadUpload(std::string_view text) {
         UploadedMatch match;
         match.timestamp = Text(body, "timestamp");
         // The day a match is counted in (and found by) is the date it begins with.
-        if (!dashboard::IsDate(match.timestamp.substr(0, 10)))
-            throw BadField{"\"timestamp\" must begin with a date, YYYY-MM-DD"};
+        if (!dashboard::IsDate(match.timestamp.substr(0, 10))) throw BadField{"\"timestamp\" must begin with a date, YYYY-MM-DD"};
         match.shots = Count(Field(body, "shots"), "\"shots\"", MostGoalsOrShots);
         match.goals = Count(Field(body, "goals"), "\"goals\"", MostGoalsOrShots);
         match.averageSpeed = Number(body, "averageSpeed", 0.0, FastestSpeed);
