@@ -4,6 +4,7 @@
 // service's CPU time per upload, and its memory over a long run.
 //   dashboard_load_bench [--seconds S] [--memory-uploads N]   (--benchmark_min_time=T: a brief run)
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -122,8 +123,27 @@ private:
     int port_ = 0;
 };
 
+// CPU seconds the whole machine has been busy (every core, user and system), from /proc/stat.
+double MachineBusySeconds() {
+    std::ifstream stat("/proc/stat");
+    std::string cpu;
+    double user = 0, nice = 0, system = 0, idle = 0, iowait = 0, irq = 0, softirq = 0, steal = 0;
+    stat >> cpu >> user >> nice >> system >> idle >> iowait >> irq >> softirq >> steal;
+    return (user + nice + system + irq + softirq) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+double CpuSeconds(int who) {
+    rusage usage{};
+    getrusage(who, &usage);
+    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
 struct Figures {
     double perSecond = 0, p50 = 0, p99 = 0, perCommit = 0, cpuMicroseconds = 0;
+    // CPU microseconds an upload of the load generator (this process) and of everything else on the
+    // machine but the service (the database, the kernel's share of the loopback traffic).
+    double generatorMicroseconds = 0, restMicroseconds = 0;
     uint64_t failed = 0;
 };
 
@@ -132,7 +152,7 @@ Figures Load(Service& service, int clients, double seconds, std::size_t perClien
     static const Bodies bodies;
     std::vector<std::vector<double>> latencies(static_cast<std::size_t>(clients));
     std::atomic<uint64_t> failed = 0;
-    const double cpuBefore = service.CpuSeconds();
+    const double cpuBefore = service.CpuSeconds(), generatorBefore = CpuSeconds(RUSAGE_SELF), busyBefore = MachineBusySeconds();
     const Clock::time_point start = Clock::now();
     const Clock::time_point end = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
     std::vector<std::thread> threads;
@@ -154,7 +174,8 @@ Figures Load(Service& service, int clients, double seconds, std::size_t perClien
         });
     for (std::thread& thread : threads) thread.join();
     const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-    const double cpu = service.CpuSeconds() - cpuBefore;
+    const double cpu = service.CpuSeconds() - cpuBefore, generator = CpuSeconds(RUSAGE_SELF) - generatorBefore;
+    const double rest = MachineBusySeconds() - busyBefore - cpu - generator;
     std::vector<double> all;
     for (const auto& mine : latencies) all.insert(all.end(), mine.begin(), mine.end());
     std::sort(all.begin(), all.end());
@@ -165,6 +186,8 @@ Figures Load(Service& service, int clients, double seconds, std::size_t perClien
     figures.p50 = all[all.size() / 2];
     figures.p99 = all[std::min(all.size() - 1, all.size() * 99 / 100)];
     figures.cpuMicroseconds = cpu * 1e6 / static_cast<double>(all.size());
+    figures.generatorMicroseconds = generator * 1e6 / static_cast<double>(all.size());
+    figures.restMicroseconds = rest * 1e6 / static_cast<double>(all.size());
     return figures;
 }
 
@@ -235,7 +258,8 @@ int main(int argc, char** argv) {
     int failures = 0;
     std::atomic<uint64_t> next = 0;
     constexpr std::size_t Unlimited = SIZE_MAX;
-    std::map<int, double> postgresPerSecond, sqlitePerSecond;  // clients: uploads a second
+    std::map<int, double> sqlitePerSecond;  // clients: uploads a second
+    std::map<int, Figures> postgresFigures;
     for (const std::string engine : {"SQLite", "PostgreSQL"}) {
         for (const int clients : {1, 16, 64}) {
             const std::string database =
@@ -247,7 +271,8 @@ int main(int argc, char** argv) {
                         figures.p50, figures.p99, commits > 0 ? uploads / commits : 0.0, figures.cpuMicroseconds,
                         static_cast<unsigned long long>(figures.failed));
             failures += figures.failed > 0;
-            (engine == "PostgreSQL" ? postgresPerSecond : sqlitePerSecond)[clients] = figures.perSecond;
+            if (engine == "PostgreSQL") postgresFigures[clients] = figures;
+            else sqlitePerSecond[clients] = figures.perSecond;
             if (figures.failed > 0)
                 for (const std::string& line : service.Said()) std::printf("  the service said: %s\n", line.c_str());
         }
@@ -287,17 +312,28 @@ int main(int argc, char** argv) {
         const std::string run = "/usr/lib/postgresql/15/bin/pgbench -n -c " + std::to_string(clients) + " -j 2 -T " +
                                 std::to_string(std::max(1, static_cast<int>(seconds))) + " -f " + folder + "/insert.sql '" +
                                 database + "' 2>/dev/null";
-        double tps = 0.0;
+        double tps = 0.0, busy = 0.0, client = 0.0;
         if (std::system(create.c_str()) == 0) {
+            const double busyBefore = MachineBusySeconds(), clientBefore = CpuSeconds(RUSAGE_CHILDREN);
             if (FILE* output = popen(run.c_str(), "r")) {
                 char line[256];
-                while (std::fgets(line, sizeof line, output))
-                    if (std::sscanf(line, "tps = %lf", &tps) == 1) break;
+                while (std::fgets(line, sizeof line, output)) std::sscanf(line, "tps = %lf", &tps);
                 pclose(output);
             }
+            busy = MachineBusySeconds() - busyBefore;
+            client = CpuSeconds(RUSAGE_CHILDREN) - clientBefore;
         }
+        const Figures& service = postgresFigures[clients];
         std::printf("PostgreSQL %7d clients: pgbench %.0f inserts/s, zando-dashboard %.0f uploads/s: %.2f x\n", clients, tps,
-                    postgresPerSecond[clients], tps > 0 ? postgresPerSecond[clients] / tps : 0.0);
+                    service.perSecond, tps > 0 ? service.perSecond / tps : 0.0);
+        // Where the cores went: pgbench's client is a few microseconds a row; the service's load
+        // generator (HTTP, signing) shares the same cores, and bounds what any service could reach here.
+        const double rows = tps * std::max(1.0, static_cast<double>(static_cast<int>(seconds)));
+        if (rows > 0)
+            std::printf("  CPU us a row: pgbench's client %.0f, the rest %.0f; an upload: the load generator %.0f, the service %.0f,"
+                        " the rest %.0f\n",
+                        client * 1e6 / rows, (busy - client) * 1e6 / rows, service.generatorMicroseconds, service.cpuMicroseconds,
+                        service.restMicroseconds);
         failures += tps <= 0.0;
     }
     std::error_code error;
