@@ -107,8 +107,9 @@ int Serve(const Common& common, dashboard::ServiceOptions options, const std::fi
 
     std::mutex logMutex;
     options.accessLog = [&logMutex](const std::string& line) {
+        const std::string whole = line + "\n";  // one write a line: standard error is not buffered
         std::scoped_lock lock(logMutex);
-        std::cerr << line << "\n";
+        std::cerr.write(whole.data(), static_cast<std::streamsize>(whole.size()));
     };
     try {
         dashboard::DashboardService service(*storage, *secret, options);

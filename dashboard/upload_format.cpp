@@ -2,6 +2,7 @@
 #include "dashboard/upload_format.h"
 
 #include <cmath>
+#include <optional>
 #include <set>
 
 #include <nlohmann/json.hpp>
@@ -47,11 +48,19 @@ double Number(const json& body, const char* name, double low, double high) {
     return number;
 }
 
-int64_t Count(const json& value, const std::string& name, int64_t most) {
+std::string WholeNumberUpTo(int64_t most) { return "must be a whole number from 0 to " + std::to_string(most); }
+
+std::optional<int64_t> CountIn(const json& value, int64_t most) {
     if (!value.is_number_integer() || (value.is_number_unsigned() && value.get<uint64_t>() > static_cast<uint64_t>(most)) ||
         value.get<int64_t>() < 0 || value.get<int64_t>() > most)
-        throw BadField{name + " must be a whole number from 0 to " + std::to_string(most)};
+        return std::nullopt;
     return value.get<int64_t>();
+}
+
+int64_t Count(const json& value, const std::string& name, int64_t most) {
+    const std::optional<int64_t> count = CountIn(value, most);
+    if (!count) throw BadField{name + " " + WholeNumberUpTo(most)};
+    return *count;
 }
 
 // A text field as sent: at most LongestText characters, and no control character (which a database
@@ -70,8 +79,9 @@ std::string Text(const json& body, const char* name) {
     return text;
 }
 
+// readCell gives a cell's value, or nothing when it is out of its range: `must` says what it must be.
 template <class Cell, class ReadCell>
-dashboard::UploadGrid<Cell> Grid(const json& body, const char* name, ReadCell&& readCell) {
+dashboard::UploadGrid<Cell> Grid(const json& body, const char* name, const std::string& must, ReadCell&& readCell) {
     const json& grid = Field(body, name);
     const std::string quoted = "\"" + std::string(name) + "\"";
     const auto size = static_cast<std::size_t>(dashboard::UploadGridSize);
@@ -79,10 +89,14 @@ dashboard::UploadGrid<Cell> Grid(const json& body, const char* name, ReadCell&& 
         throw BadField{quoted + " must be an array of " + std::to_string(size) + " rows"};
     dashboard::UploadGrid<Cell> cells{};
     for (std::size_t r = 0; r < size; ++r) {
-        const std::string rowName = quoted + " row " + std::to_string(r);
+        const auto rowName = [&] { return quoted + " row " + std::to_string(r); };
         if (!grid[r].is_array() || grid[r].size() != size)
-            throw BadField{rowName + " must be an array of " + std::to_string(size) + " cells"};
-        for (std::size_t c = 0; c < size; ++c) cells[r][c] = readCell(grid[r][c], rowName + " cell " + std::to_string(c));
+            throw BadField{rowName() + " must be an array of " + std::to_string(size) + " cells"};
+        for (std::size_t c = 0; c < size; ++c) {
+            const std::optional<Cell> cell = readCell(grid[r][c]);
+            if (!cell) throw BadField{rowName() + " cell " + std::to_string(c) + " " + must};
+            cells[r][c] = *cell;
+        }
     }
     return cells;
 }
@@ -148,14 +162,16 @@ UploadReading ReadUpload(std::string_view text) {
         match.isRanked = ranked.get<bool>();
         match.mmr = Number(body, "mmr", -LargestMmr, LargestMmr);
         match.mmrChange = Number(body, "mmrChange", -LargestMmr, LargestMmr);
-        match.shotHeatmap = Grid<double>(body, "shotHeatmap", [](const json& cell, const std::string& name) {
-            if (!cell.is_number() || !std::isfinite(cell.get<double>()) || cell.get<double>() < 0.0 ||
-                cell.get<double>() > LargestShotHeat)
-                throw BadField{name + " must be a number from " + Range(0.0, LargestShotHeat)};
-            return cell.get<double>();
-        });
-        match.goalHeatmap = Grid<int64_t>(
-            body, "goalHeatmap", [](const json& cell, const std::string& name) { return Count(cell, name, MostGoalsOrShots); });
+        match.shotHeatmap = Grid<double>(body, "shotHeatmap", "must be a number from " + Range(0.0, LargestShotHeat),
+                                         [](const json& cell) -> std::optional<double> {
+                                             if (!cell.is_number()) return std::nullopt;
+                                             const double heat = cell.get<double>();
+                                             if (!std::isfinite(heat) || heat < 0.0 || heat > LargestShotHeat)
+                                                 return std::nullopt;
+                                             return heat;
+                                         });
+        match.goalHeatmap = Grid<int64_t>(body, "goalHeatmap", WholeNumberUpTo(MostGoalsOrShots),
+                                          [](const json& cell) { return CountIn(cell, MostGoalsOrShots); });
         // The same match sent again differs only in the time of sending.
         body.erase("timestamp");
         match.fingerprint = Sha256Hex(body.dump());
