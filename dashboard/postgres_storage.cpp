@@ -16,6 +16,7 @@
 
 #include "base/utc_timestamp.h"
 #include "dashboard/connection_pool.h"
+#include "dashboard/match_summary.h"
 #include "dashboard/running_totals.h"
 #include "dashboard/schema.h"
 
@@ -179,29 +180,31 @@ public:
         return state.rfind("22", 0) == 0 || state.rfind("23", 0) == 0 || state.rfind("54", 0) == 0;
     }
 
+    // Without a refused row, the batch is one statement in one round trip (its own transaction);
+    // after one, each match goes again in a savepoint of its own, so that it alone is refused.
     static std::vector<dashboard::StoreOutcome> StoreInOrder(pqxx::connection& connection,
                                                              const std::vector<dashboard::Submission>& submissions,
                                                              const std::vector<std::size_t>& order, bool eachAlone) {
         std::vector<dashboard::StoreOutcome> outcomes(submissions.size(), dashboard::StoreOutcome::AlreadyStored);
-        pqxx::work work(connection);
         if (!eachAlone) {
-            StoreAllAtOnce(work, submissions, order, outcomes);
-        } else {
-            for (const std::size_t index : order) {
-                work.exec("SAVEPOINT one_match");
-                try {
-                    outcomes[index] = StoreOne(work, submissions[index]);
-                    work.exec("RELEASE SAVEPOINT one_match");
-                } catch (const pqxx::sql_error& error) {
-                    if (!RefusedRow(error)) throw;
-                    work.exec("ROLLBACK TO SAVEPOINT one_match");
-                    std::cerr << "zando-dashboard: a match of account " << submissions[index].accountId
-                              << " was refused: " << error.what() << "\n";
-                    outcomes[index] = dashboard::StoreOutcome::Refused;
-                }
+            pqxx::nontransaction work(connection);
+            StoreBatch(work, submissions, order, outcomes);
+            return outcomes;
+        }
+        pqxx::work work(connection);
+        for (const std::size_t index : order) {
+            work.exec("SAVEPOINT one_match");
+            try {
+                StoreBatch(work, submissions, {index}, outcomes);
+                work.exec("RELEASE SAVEPOINT one_match");
+            } catch (const pqxx::sql_error& error) {
+                if (!RefusedRow(error)) throw;
+                work.exec("ROLLBACK TO SAVEPOINT one_match");
+                std::cerr << "zando-dashboard: a match of account " << submissions[index].accountId
+                          << " was refused: " << error.what() << "\n";
+                outcomes[index] = dashboard::StoreOutcome::Refused;
             }
         }
-        AddTotals(work, submissions, outcomes);
         work.commit();
         return outcomes;
     }
@@ -228,147 +231,81 @@ public:
                 m.fingerprint};
     }
 
-    // A match's non-zero zones as rows of match_zones.
-    static void AddZones(ArrayColumns& zones, int64_t matchId, const dashboard::UploadedMatch& m) {
-        for (int r = 0; r < dashboard::UploadGridSize; ++r)
-            for (int c = 0; c < dashboard::UploadGridSize; ++c)
-                for (const auto& [kind, value] :
-                     {std::pair{"shot", m.shotHeatmap[r][c]}, std::pair{"goal", static_cast<double>(m.goalHeatmap[r][c])}})
-                    if (value != 0.0)
-                        zones.Add({std::to_string(matchId), kind, std::to_string(r), std::to_string(c), NumberText(value)});
-    }
-
-    // The batch's matches in one statement (in the order given), then their zones in one more.
-    static void StoreAllAtOnce(pqxx::transaction_base& work, const std::vector<dashboard::Submission>& submissions,
-                               const std::vector<std::size_t>& order, std::vector<dashboard::StoreOutcome>& outcomes) {
-        ArrayColumns matches(19);
+    // The matches of order (in that order), their zones and their part of the running totals: one
+    // statement. Each match's zones and blocks' shots are rows naming its place n in order.
+    static void StoreBatch(pqxx::transaction_base& work, const std::vector<dashboard::Submission>& submissions,
+                           const std::vector<std::size_t>& order, std::vector<dashboard::StoreOutcome>& outcomes) {
+        ArrayColumns matches(20), zones(5), blocks(4);
         for (std::size_t n = 0; n < order.size(); ++n) {
+            const std::string place = std::to_string(n);
             std::vector<std::string> row = MatchRow(submissions[order[n]]);
-            row.push_back(std::to_string(n));
+            row.push_back(place);
+            row.push_back(std::to_string(order[n]));
             matches.Add(row);
-        }
-        const pqxx::result inserted =
-            work.exec_prepared(StoreMatchesStatement, pqxx::prepare::make_dynamic_params(matches.Parameters()));
-        ArrayColumns zones(5);
-        for (const auto& row : inserted) {
-            const std::size_t index = order.at(row[0].as<std::size_t>());
-            outcomes[index] = dashboard::StoreOutcome::Stored;
-            AddZones(zones, row[1].as<int64_t>(), submissions[index].match);
-        }
-        if (zones.Rows() > 0) work.exec_prepared(StoreZonesStatement, pqxx::prepare::make_dynamic_params(zones.Parameters()));
-    }
-
-    // The stored matches' part of their accounts' totals: a statement a table.
-    static void AddTotals(pqxx::transaction_base& work, const std::vector<dashboard::Submission>& submissions,
-                          const std::vector<dashboard::StoreOutcome>& outcomes) {
-        dashboard::TotalsDeltas deltas;
-        dashboard::PeriodDeltas periods;
-        for (std::size_t i = 0; i < submissions.size(); ++i)
-            if (outcomes[i] == dashboard::StoreOutcome::Stored) dashboard::AddToTotals(deltas, periods, submissions[i]);
-        if (deltas.empty()) return;
-        ArrayColumns playlists(14), blocks(5), periodRows(18);
-        for (const auto& [key, totals] : deltas) {
-            std::vector<std::string> row = {std::to_string(key.accountId), key.playlist, std::to_string(totals.matches),
-                                            std::to_string(totals.shots), std::to_string(totals.goals)};
-            for (const double figure : totals.figures) row.push_back(NumberText(figure));
-            playlists.Add(row);
+            const dashboard::UploadedMatch& m = submissions[order[n]].match;
             for (int r = 0; r < dashboard::UploadGridSize; ++r)
-                for (int c = 0; c < dashboard::UploadGridSize; ++c)
-                    if (totals.shotsPerBlock[r][c] != 0)
-                        blocks.Add({std::to_string(key.accountId), key.playlist, std::to_string(r), std::to_string(c),
-                                    std::to_string(totals.shotsPerBlock[r][c])});
+                for (int c = 0; c < dashboard::UploadGridSize; ++c) {
+                    const std::string at[] = {std::to_string(r), std::to_string(c)};
+                    for (const auto& [kind, value] :
+                         {std::pair{"shot", m.shotHeatmap[r][c]}, std::pair{"goal", static_cast<double>(m.goalHeatmap[r][c])}})
+                        if (value != 0.0) zones.Add({place, kind, at[0], at[1], NumberText(value)});
+                    if (const int64_t shots = dashboard::BlockShots(m.shotHeatmap[r][c], r, c); shots != 0)
+                        blocks.Add({place, at[0], at[1], std::to_string(shots)});
+                }
         }
-        for (const auto& [key, totals] : periods) {
-            std::vector<std::string> row = {std::to_string(key.accountId),
-                                            dashboard::UnitName(key.unit),
-                                            key.period,
-                                            key.playlist,
-                                            std::to_string(totals.matches),
-                                            std::to_string(totals.shots),
-                                            std::to_string(totals.goals)};
-            for (const double figure : totals.figures) row.push_back(NumberText(figure));
-            row.push_back(totals.ratedAt);
-            row.push_back(NumberText(totals.rating));
-            periodRows.Add(row);
-        }
-        work.exec_prepared(AddPlaylistTotalsStatement, pqxx::prepare::make_dynamic_params(playlists.Parameters()));
-        if (blocks.Rows() > 0)
-            work.exec_prepared(AddBlockTotalsStatement, pqxx::prepare::make_dynamic_params(blocks.Parameters()));
-        work.exec_prepared(AddPeriodTotalsStatement, pqxx::prepare::make_dynamic_params(periodRows.Parameters()));
+        std::vector<std::string> parameters = matches.Parameters();
+        for (const ArrayColumns* more : {&zones, &blocks})
+            for (std::string& column : more->Parameters()) parameters.push_back(std::move(column));
+        for (const auto& row : work.exec_prepared(StoreBatchStatement, pqxx::prepare::make_dynamic_params(parameters)))
+            outcomes[order.at(row[0].as<std::size_t>())] = dashboard::StoreOutcome::Stored;
     }
 
-    // The statements of a commit, prepared on each connection: rows sent as arrays, a column each.
-    static constexpr const char* StoreMatchesStatement = "store_matches";
-    static constexpr const char* StoreZonesStatement = "store_zones";
-    static constexpr const char* AddPlaylistTotalsStatement = "add_playlist_totals";
-    static constexpr const char* AddBlockTotalsStatement = "add_block_totals";
-    static constexpr const char* AddPeriodTotalsStatement = "add_period_totals";
+    static constexpr const char* StoreBatchStatement = "store_batch";
 
+    // Prepared on each connection. The batch's rows come as arrays, a column each; a match sent twice
+    // in one batch is stored once, by its first place. The totals' rows are updated in key order, the
+    // matches' in identity order: two instances storing at once wait for each other in one order.
     static void PrepareStatements(pqxx::connection& connection) {
-        // A match sent twice in one batch is stored once: by its first place in the order (n).
+        const std::string sums = std::string(dashboard::FigureSumsSql) + " FROM kept GROUP BY account_id, ";
+        std::string periods;
+        for (const dashboard::PeriodUnit unit : {dashboard::PeriodUnit::Day, dashboard::PeriodUnit::Month}) {
+            const std::string period = "SUBSTR(sent_at, 1, " + std::string(unit == dashboard::PeriodUnit::Day ? "10" : "7") + ")";
+            // The period's rating: after its newest rated match (of two sent at once, the one that came last).
+            periods += std::string(periods.empty() ? "" : " UNION ALL ") + "SELECT account_id, '" + dashboard::UnitName(unit) +
+                       "', " + period + ", playlist, " + dashboard::FigureSumsSql +
+                       ", COALESCE(MAX(sent_at) FILTER (WHERE mmr > 0), ''), COALESCE((ARRAY_AGG(mmr + mmr_change ORDER BY"
+                       " sent_at DESC, arrival DESC) FILTER (WHERE mmr > 0))[1], 0) FROM kept GROUP BY account_id, " +
+                       period + ", playlist";
+        }
         connection.prepare(
-            StoreMatchesStatement,
+            StoreBatchStatement,
             "WITH input AS (SELECT * FROM unnest($1::bigint[], $2::text[], $3::text[], $4::bigint[], $5::bigint[],"
             " $6::float8[], $7::bigint[], $8::float8[], $9::float8[], $10::float8[], $11::float8[], $12::float8[],"
-            " $13::float8[], $14::text[], $15::boolean[], $16::float8[], $17::float8[], $18::text[], $19::integer[])"
-            " AS i (account_id, received_at, sent_at, shots, goals, average_speed, speed_samples, boost_collected,"
-            " boost_used, game_time, possession_time, team_possession_time, opponent_possession_time, playlist,"
-            " is_ranked, mmr, mmr_change, fingerprint, n)), inserted AS (" +
+            " $13::float8[], $14::text[], $15::boolean[], $16::float8[], $17::float8[], $18::text[], $19::integer[],"
+            " $20::integer[]) AS i (account_id, received_at, sent_at, shots, goals, average_speed, speed_samples,"
+            " boost_collected, boost_used, game_time, possession_time, team_possession_time, opponent_possession_time,"
+            " playlist, is_ranked, mmr, mmr_change, fingerprint, n, arrival)), inserted AS (" +
                 FromRows(dashboard::InsertMatchSql,
                          "SELECT account_id, received_at, sent_at, shots, goals, average_speed, speed_samples,"
                          " boost_collected, boost_used, game_time, possession_time, team_possession_time,"
                          " opponent_possession_time, playlist, is_ranked, mmr, mmr_change, fingerprint FROM input ORDER BY n") +
-                ", account_id, fingerprint) SELECT MIN(input.n), inserted.id FROM inserted JOIN input USING (account_id,"
-                " fingerprint) GROUP BY inserted.id");
-        connection.prepare(StoreZonesStatement,
-                           "INSERT INTO match_zones (match_id, kind, row_index, col_index, value)"
-                           " SELECT * FROM unnest($1::bigint[], $2::text[], $3::integer[], $4::integer[], $5::float8[])");
-        const std::string figures =
-            "$6::float8[], $7::float8[], $8::float8[], $9::float8[], $10::float8[], $11::float8[],"
-            " $12::float8[], $13::float8[], $14::float8[]";
-        connection.prepare(AddPlaylistTotalsStatement,
-                           FromRows(dashboard::AddPlaylistTotalsSql,
-                                    "SELECT * FROM unnest($1::bigint[], $2::text[], $3::bigint[], $4::bigint[], $5::bigint[], " +
-                                        figures + ")"));
-        connection.prepare(AddBlockTotalsStatement, FromRows(dashboard::AddBlockTotalSql,
-                                                             "SELECT * FROM unnest($1::bigint[], $2::text[],"
-                                                             " $3::integer[], $4::integer[], $5::bigint[])"));
-        connection.prepare(AddPeriodTotalsStatement,
-                           FromRows(dashboard::AddPeriodTotalsSql,
-                                    "SELECT * FROM unnest($1::bigint[], $2::text[], $3::text[], $4::text[], $5::bigint[],"
-                                    " $6::bigint[], $7::bigint[], $8::float8[], $9::float8[], $10::float8[], $11::float8[],"
-                                    " $12::float8[], $13::float8[], $14::float8[], $15::float8[], $16::float8[], $17::text[],"
-                                    " $18::float8[])"));
-    }
-
-    static dashboard::StoreOutcome StoreOne(pqxx::transaction_base& work, const dashboard::Submission& submission) {
-        const dashboard::UploadedMatch& m = submission.match;
-        const pqxx::result inserted =
-            work.exec_params(dashboard::InsertMatchSql, submission.accountId, submission.receivedAt, m.timestamp, m.shots,
-                             m.goals, NumberText(m.averageSpeed), m.speedSamples, NumberText(m.boostCollected),
-                             NumberText(m.boostUsed), NumberText(m.gameTime), NumberText(m.possessionTime),
-                             NumberText(m.teamPossessionTime), NumberText(m.opponentPossessionTime), m.playlist, m.isRanked,
-                             NumberText(m.mmr), NumberText(m.mmrChange), m.fingerprint);
-        if (inserted.empty()) return dashboard::StoreOutcome::AlreadyStored;
-        std::vector<std::string> kinds, rows, columns, values;
-        const auto addZone = [&](const char* kind, int row, int column, double value) {
-            if (value == 0.0) return;
-            kinds.emplace_back(kind);
-            rows.push_back(std::to_string(row));
-            columns.push_back(std::to_string(column));
-            values.push_back(NumberText(value));
-        };
-        for (int r = 0; r < dashboard::UploadGridSize; ++r)
-            for (int c = 0; c < dashboard::UploadGridSize; ++c) {
-                addZone("shot", r, c, m.shotHeatmap[r][c]);
-                addZone("goal", r, c, static_cast<double>(m.goalHeatmap[r][c]));
-            }
-        if (!kinds.empty())
-            work.exec_params(
-                "INSERT INTO match_zones (match_id, kind, row_index, col_index, value)"
-                " SELECT $1, * FROM unnest($2::text[], $3::integer[], $4::integer[], $5::float8[])",
-                inserted[0][0].as<int64_t>(), ArrayText(kinds), ArrayText(rows), ArrayText(columns), ArrayText(values));
-        return dashboard::StoreOutcome::Stored;
+                ", account_id, fingerprint), kept AS (SELECT DISTINCT ON (inserted.id) inserted.id, input.* FROM inserted"
+                " JOIN input USING (account_id, fingerprint) ORDER BY inserted.id, input.n),"
+                " zones AS (INSERT INTO match_zones (match_id, kind, row_index, col_index, value)"
+                " SELECT kept.id, z.kind, z.row_index, z.col_index, z.value FROM unnest($21::integer[], $22::text[],"
+                " $23::integer[], $24::integer[], $25::float8[]) AS z (n, kind, row_index, col_index, value) JOIN kept USING "
+                "(n)),"
+                " playlists AS (" +
+                FromRows(dashboard::AddPlaylistTotalsSql,
+                         "SELECT account_id, playlist, " + sums + "playlist ORDER BY account_id, playlist") +
+                "), blocks AS (" +
+                FromRows(dashboard::AddBlockTotalSql,
+                         "SELECT account_id, playlist, b.row_index, b.col_index, SUM(b.shots) FROM unnest($26::integer[],"
+                         " $27::integer[], $28::integer[], $29::bigint[]) AS b (n, row_index, col_index, shots) JOIN kept"
+                         " USING (n) GROUP BY 1, 2, 3, 4 ORDER BY 1, 2, 3, 4") +
+                "), periods AS (" +
+                FromRows(dashboard::AddPeriodTotalsSql, "SELECT * FROM (" + periods + ") AS p ORDER BY 1, 2, 3, 4") +
+                ") SELECT n, id FROM kept");
     }
 
     dashboard::MatchPage FindMatches(int64_t accountId, const dashboard::MatchQuery& query) override {

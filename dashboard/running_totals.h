@@ -36,6 +36,10 @@ using PeriodDeltas = std::map<PeriodKey, PeriodTotals>;  // in key order, as Tot
 void AddToTotals(TotalsDeltas& deltas, PeriodDeltas& periods, const Submission& stored);
 
 // $1 the account, $2 the playlist, $3 matches, $4 shots, $5 goals, $6 to $14 the figures' sums.
+// The figures' sums of a group of matches' rows, in the totals' column order from matches on.
+inline constexpr const char* FigureSumsSql =
+    "COUNT(*), SUM(shots), SUM(goals), SUM(average_speed), SUM(speed_samples), SUM(boost_collected), SUM(boost_used),"
+    " SUM(game_time), SUM(possession_time), SUM(team_possession_time), SUM(opponent_possession_time), SUM(mmr_change)";
 inline constexpr const char* AddPlaylistTotalsSql =
     "INSERT INTO playlist_totals (account_id, playlist, matches, shots, goals, average_speed, speed_samples,"
     " boost_collected, boost_used, game_time, possession_time, team_possession_time, opponent_possession_time,"

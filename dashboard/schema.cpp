@@ -4,6 +4,7 @@
 #include <regex>
 
 #include "dashboard/match_query.h"
+#include "dashboard/running_totals.h"
 
 namespace {
 
@@ -62,10 +63,8 @@ std::vector<std::string> Version4() {
         "CREATE TABLE block_totals (account_id BIGINT NOT NULL REFERENCES accounts (id), playlist TEXT NOT NULL,"
         " row_index INTEGER NOT NULL, col_index INTEGER NOT NULL, shots BIGINT NOT NULL,"
         " PRIMARY KEY (account_id, playlist, row_index, col_index))",
-        "INSERT INTO playlist_totals SELECT account_id, playlist, COUNT(*), SUM(shots), SUM(goals), SUM(average_speed),"
-        " SUM(speed_samples), SUM(boost_collected), SUM(boost_used), SUM(game_time), SUM(possession_time),"
-        " SUM(team_possession_time), SUM(opponent_possession_time), SUM(mmr_change) FROM matches"
-        " GROUP BY account_id, playlist",
+        std::string("INSERT INTO playlist_totals SELECT account_id, playlist, ") + dashboard::FigureSumsSql +
+            " FROM matches GROUP BY account_id, playlist",
         "INSERT INTO block_totals (account_id, playlist, row_index, col_index, shots)"
         " SELECT m.account_id, m.playlist, z.row_index, z.col_index, SUM(" +
             dashboard::BlockShotsSql("z") +
@@ -89,10 +88,8 @@ const std::vector<std::string> Version5 = [] {
     };
     for (const auto& [unit, length] : {std::pair{"day", "10"}, std::pair{"month", "7"}})
         steps.push_back(std::string("INSERT INTO period_totals SELECT account_id, '") + unit + "', SUBSTR(sent_at, 1, " + length +
-                        "), playlist, COUNT(*), SUM(shots), SUM(goals), SUM(average_speed), SUM(speed_samples),"
-                        " SUM(boost_collected), SUM(boost_used), SUM(game_time), SUM(possession_time),"
-                        " SUM(team_possession_time), SUM(opponent_possession_time), SUM(mmr_change),"
-                        " COALESCE(MAX(CASE WHEN mmr > 0 THEN sent_at END), ''), 0 FROM matches"
+                        "), playlist, " + dashboard::FigureSumsSql +
+                        ", COALESCE(MAX(CASE WHEN mmr > 0 THEN sent_at END), ''), 0 FROM matches"
                         " GROUP BY account_id, SUBSTR(sent_at, 1, " +
                         length + "), playlist");
     steps.push_back(
