@@ -346,6 +346,62 @@ std::vector<Played> Keep(dashboard::Storage& storage, int64_t accountId, const s
 
 }  // namespace
 
+// One batch adds to the running totals exactly what it stored: not a match sent twice in it, nor one
+// kept before; each period's rating is that after its newest rated match, of two sent at once for the
+// same time the one that came last.
+TEST_P(DashboardTest, ABatchAddsToTheRunningTotalsOnlyWhatItStored) {
+    NewKey("alice");
+    const auto storage = dashboard::OpenStorage(Database());
+    const int64_t alice = storage->FindAccount("alice")->id;
+    const auto match = [alice](const std::string& fingerprint, const std::string& time, double mmr, double change,
+                               int64_t shots) {
+        dashboard::Submission submission;
+        submission.accountId = alice;
+        submission.receivedAt = "2027-01-01T00:00:00Z";
+        submission.match.fingerprint = fingerprint;
+        submission.match.timestamp = time;
+        submission.match.playlist = "Ranked Duel";
+        submission.match.isRanked = mmr > 0;
+        submission.match.mmr = mmr;
+        submission.match.mmrChange = change;
+        submission.match.shots = shots;
+        return submission;
+    };
+    const auto kept = match("a", "2026-05-02T08:00:00Z", 900, 10, 1);
+    ASSERT_EQ(storage->StoreMatches({kept}), std::vector{dashboard::StoreOutcome::Stored});
+    const std::vector<dashboard::Submission> batch = {match("b", "2026-05-02T10:00:00Z", 1000, 5, 2),
+                                                      match("c", "2026-05-02T12:00:00Z", 1100, 5, 3),
+                                                      match("d", "2026-05-02T11:00:00Z", 1200, 5, 4),
+                                                      match("e", "2026-05-02T12:00:00Z", 1300, -5, 5),
+                                                      match("f", "2026-05-02T13:00:00Z", 0, 0, 6),
+                                                      match("c", "2026-05-02T12:00:00Z", 1100, 5, 3),
+                                                      kept,
+                                                      match("g", "2026-05-03T09:00:00Z", 800, 0, 7)};
+    using enum dashboard::StoreOutcome;
+    EXPECT_EQ(storage->StoreMatches(batch),
+              (std::vector{Stored, Stored, Stored, Stored, Stored, AlreadyStored, AlreadyStored, Stored}));
+
+    const struct {
+        dashboard::PeriodUnit unit;
+        std::string period;
+        int64_t matches, shots;
+        double rating;
+    } expected[] = {{dashboard::PeriodUnit::Day, "2026-05-02", 6, 21, 1295.0},
+                    {dashboard::PeriodUnit::Day, "2026-05-03", 1, 7, 800.0},
+                    {dashboard::PeriodUnit::Month, "2026-05", 7, 28, 800.0}};
+    for (const auto& want : expected) {
+        SCOPED_TRACE(want.period);
+        const auto periods = storage->Periods(alice, {want.unit, want.period, want.period}, "Ranked Duel");
+        ASSERT_EQ(periods.size(), 1u);
+        EXPECT_EQ(periods[0].matches, want.matches);
+        EXPECT_EQ(periods[0].shots, want.shots);
+        EXPECT_DOUBLE_EQ(periods[0].rating, want.rating);
+    }
+    const dashboard::MatchTotals totals = storage->Totals(alice, "Ranked Duel");
+    EXPECT_EQ(totals.matches, 7);
+    EXPECT_EQ(totals.shots, 28);
+}
+
 // Many matches are charted a day at a time (a month at a time over a longer span) from the running
 // totals, and a range of dates counts exactly the matches of its days: checked against the matches.
 TEST_P(DashboardTest, ManyMatchesAreChartedAPeriodAtATimeAndARangeOfDaysCountsItsMatches) {
