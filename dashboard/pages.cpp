@@ -15,9 +15,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
+#include "base/utc_timestamp.h"
 #include "dashboard/html_text.h"
 #include "dashboard/markup.h"
 #include "dashboard/match_summary.h"
@@ -67,16 +70,31 @@ std::string When(const std::string& timestamp) {
     return timestamp.substr(0, 10) + " " + timestamp.substr(11, 5);
 }
 
+// A time as the page says it before its script runs (UTC); the script says it in the reader's own
+// time zone, from the datetime attribute.
+Markup LocalTime(const std::string& timestamp) {
+    return "<time datetime=\"" + Text(timestamp) + "\">" + Text(When(timestamp) + " UTC") + "</time>";
+}
+
 // A table cell holding text as it is (escaped here: no caller can forget to).
 Markup Cell(const std::string& text, const char* classes = "num") {
     return "<td class=\"" + Text(classes) + "\">" + Text(text) + "</td>";
 }
 
-Markup HeaderRow(const std::vector<std::string>& names) {
+// extra: the columns a phone's narrow screen leaves out (by their place).
+Markup HeaderRow(const std::vector<std::string>& names, const std::vector<std::size_t>& extra = {}) {
     Markup row = "<thead><tr>";
-    for (const std::string& name : names) row += "<th scope=\"col\">" + Text(name) + "</th>";
+    for (std::size_t i = 0; i < names.size(); ++i)
+        row += "<th scope=\"col\"" +
+               (std::find(extra.begin(), extra.end(), i) != extra.end() ? Markup(" class=\"extra\"") : Markup()) + ">" +
+               Text(names[i]) + "</th>";
     return row + "</tr></thead>";
 }
+
+// The columns of a table of matches, and those a phone leaves out (ranked, speed, time).
+const std::vector<std::string> MatchColumns = {"Date",  "Playlist",     "Ranked",     "Shots",
+                                               "Goals", "Speed (km/h)", "MMR change", "Time"};
+const std::vector<std::size_t> MatchExtraColumns = {2, 5, 7};
 
 // "1 match", "3 matches".
 std::string Matches(int64_t count) { return std::to_string(count) + (count == 1 ? " match" : " matches"); }
@@ -90,10 +108,11 @@ Markup MatchRows(const std::vector<dashboard::StoredMatch>& matches) {
     Markup rows;
     for (const dashboard::StoredMatch& stored : matches) {
         const dashboard::UploadedMatch& m = stored.match;
-        rows += "<tr><td><a href=\"/matches/" + Markup::Number(stored.id) + "\">" + Text(When(m.timestamp)) + "</a></td>" +
-                Cell(m.playlist, "text") + Cell(m.isRanked ? "Yes" : "No", "text") + Cell(std::to_string(m.shots)) +
-                Cell(std::to_string(m.goals)) + Cell(Fixed(m.averageSpeed * dashboard::KilometresPerHourPerUnit, 1)) +
-                Cell(MmrChange(m)) + Cell(dashboard::Duration(m.gameTime)) + "</tr>\n";
+        rows += "<tr><td><a href=\"/matches/" + Markup::Number(stored.id) + "\">" + LocalTime(m.timestamp) + "</a></td>" +
+                Cell(m.playlist, "text") + Cell(m.isRanked ? "Yes" : "No", "text extra") + Cell(std::to_string(m.shots)) +
+                Cell(std::to_string(m.goals)) +
+                Cell(Fixed(m.averageSpeed * dashboard::KilometresPerHourPerUnit, 1), "num extra") + Cell(MmrChange(m)) +
+                Cell(dashboard::Duration(m.gameTime), "num extra") + "</tr>\n";
     }
     return rows;
 }
@@ -184,6 +203,7 @@ struct TrendTable {
     json labels = json::array();
     std::vector<TrendSeries> series;
     Markup rows;
+    bool labelsAreTimes = false;  // timestamps (a point a match), not periods
 };
 
 std::vector<TrendSeries> TrendCharts(bool perMatch) {
@@ -208,12 +228,13 @@ TrendTable MatchTrendTable(std::vector<dashboard::StoredMatch> matches) {
     TrendTable table;
     table.matches = std::ssize(matches);
     table.along = "oldest to newest, match by match";
-    table.leadColumns = {"Date (UTC)"};
+    table.labelsAreTimes = true;
+    table.leadColumns = {"Date"};
     table.series = TrendCharts(true);
     json playlists = json::array();
     for (auto it = matches.rbegin(); it != matches.rend(); ++it) {
         const dashboard::TrendPoint point = dashboard::TrendOf(*it);
-        table.labels.push_back(When(point.timestamp));
+        table.labels.push_back(point.timestamp);  // told in the reader's time zone by the page's script
         playlists.push_back(it->match.playlist);
         const json values[] = {OptionalNumber(point.mmr),
                                point.speedKmh,
@@ -223,7 +244,7 @@ TrendTable MatchTrendTable(std::vector<dashboard::StoredMatch> matches) {
                                point.goals,
                                OptionalNumber(point.shootingPercent),
                                point.possessionPercent};
-        table.rows += "<tr><th scope=\"row\">" + Text(When(point.timestamp)) + "</th>";
+        table.rows += "<tr><th scope=\"row\">" + LocalTime(point.timestamp) + "</th>";
         for (std::size_t i = 0; i < table.series.size(); ++i) {
             table.series[i].values.push_back(values[i]);
             table.rows += FigureCell(values[i]);
@@ -290,16 +311,28 @@ Markup SignInPage(const std::string& failed) {
 // [SECTION] Overview
 //-----------------------------------------------------------------------------
 
-Page Overview(const Context& context, const dashboard::PageFilters& filters) {
+// The playlist of the account's most matches (none: no match).
+std::string MostPlayed(dashboard::Storage& storage, int64_t accountId) {
+    std::string most;
+    int64_t mostMatches = 0;
+    for (const std::string& playlist : storage.Playlists(accountId))
+        if (const int64_t matches = storage.Totals(accountId, playlist).matches; matches > mostMatches)
+            most = playlist, mostMatches = matches;
+    return most;
+}
+
+// playlistChosen: the reader chose a playlist (or every one); otherwise the trends are of the one
+// played most, since figures of different playlists (a duel's and a team's) do not chart as one.
+Page Overview(const Context& context, const dashboard::PageFilters& filters, bool playlistChosen) {
     const dashboard::SessionSummary session = dashboard::RecentSession(context.storage, context.accountId);
     if (session.accountMatches == 0)
         return Shown(dashboard::PageDocument({"Overview", context.account, "/", nullptr}, NoMatchesYet(context.serverAddress)));
 
     Markup content = "<p id=\"match-count\">" + Text(Matches(session.accountMatches)) + " uploaded.</p>\n";
     content += "<section aria-labelledby=\"session-heading\">\n<h2 id=\"session-heading\">" +
-               Text(session.ongoing ? "This session" : "Last session") + "</h2>\n<p>From " + Text(When(session.started)) +
-               " to " + Text(When(session.ended)) +
-               " UTC. A session ends after an hour without a match.</p>\n<div class=\"table-wrap\" tabindex=\"0\"><table "
+               Text(session.ongoing ? "This session" : "Last session") + "</h2>\n<p>From " + LocalTime(session.started) + " to " +
+               LocalTime(session.ended) +
+               ". A session ends after an hour without a match.</p>\n<div class=\"table-wrap\" tabindex=\"0\"><table "
                "id=\"session\"><caption>Matches, wins, losses "
                "and MMR gained per playlist</caption>" +
                HeaderRow({"Playlist", "Matches", "Wins", "Losses", "MMR gained"}) + "<tbody>";
@@ -314,15 +347,19 @@ Page Overview(const Context& context, const dashboard::PageFilters& filters) {
     // Every match of many is charted a period at a time, from the running totals.
     dashboard::ChosenMatches chosen =
         dashboard::ChooseMatches(context.storage, context.accountId, dashboard::FilterQuery(filters));
+    const std::vector<dashboard::StoredMatch>& all = chosen.matches.matches;
+    const std::vector<dashboard::StoredMatch> newest(all.begin(), all.begin() + std::min<std::ptrdiff_t>(5, std::ssize(all)));
+    dashboard::PageFilters trendFilters = filters;
+    if (!playlistChosen) {
+        trendFilters.playlist = MostPlayed(context.storage, context.accountId);
+        chosen = dashboard::ChooseMatches(context.storage, context.accountId, dashboard::FilterQuery(trendFilters));
+    }
     std::vector<dashboard::StoredMatch>& matches = chosen.matches.matches;
-    const std::vector<dashboard::StoredMatch> newest(matches.begin(),
-                                                     matches.begin() + std::min<std::ptrdiff_t>(5, std::ssize(matches)));
     content +=
         "<section aria-labelledby=\"last-heading\">\n<h2 id=\"last-heading\">Last matches</h2>\n"
         "<div class=\"table-wrap\" tabindex=\"0\"><table id=\"last-matches\"><caption>The newest matches of the chosen "
         "range</caption>" +
-        HeaderRow({"Date (UTC)", "Playlist", "Ranked", "Shots", "Goals", "Speed (km/h)", "MMR change", "Time"}) + "<tbody>" +
-        MatchRows(newest) + "</tbody></table></div>\n</section>\n";
+        HeaderRow(MatchColumns, MatchExtraColumns) + "<tbody>" + MatchRows(newest) + "</tbody></table></div>\n</section>\n";
 
     const TrendTable trend = chosen.periods ? PeriodTrendTable(*chosen.periods) : MatchTrendTable(std::move(matches));
     json charts = json::array();
@@ -334,6 +371,7 @@ Page Overview(const Context& context, const dashboard::PageFilters& filters) {
                       {"name", one.heading},
                       {"unit", one.unit},
                       {"labels", one.labels.is_null() ? trend.labels : one.labels},
+                      {"times", trend.labelsAreTimes},
                       {"values", one.values}};
         if (!one.groups.is_null()) chart["groups"] = one.groups;  // each playlist's rating: a line each
         charts.push_back(chart);
@@ -345,8 +383,11 @@ Page Overview(const Context& context, const dashboard::PageFilters& filters) {
     std::vector<std::string> columns = trend.leadColumns;
     for (const TrendSeries& one : trend.series) columns.push_back(Titled(one.heading, one.unit));
     content += "<section aria-labelledby=\"trend-heading\">\n<h2 id=\"trend-heading\">Trends</h2>\n" +
-               dashboard::FilterForm("/", filters, context.storage.Playlists(context.accountId)) + "<p id=\"trend-count\">" +
-               Text(count) + " charted.</p>\n";
+               dashboard::FilterForm("/", trendFilters, context.storage.Playlists(context.accountId)) +
+               (playlistChosen ? Markup()
+                               : "<p id=\"trend-playlist\">" + Text(trendFilters.playlist) +
+                                     ", the playlist you play most: choose another, or every playlist, above.</p>\n") +
+               "<p id=\"trend-count\">" + Text(count) + " charted.</p>\n";
     content += trend.matches == 0
                    ? Markup("<p>No match in this range.</p>\n")
                    : "<div class=\"charts\">\n" + figures + "</div>\n<details><summary>The charted figures, " +
@@ -388,17 +429,19 @@ Page MatchList(const Context& context, const HttpRequest& request) {
                      ". Choose a heading to sort by it.</p>\n"
                      "<div class=\"table-wrap\" tabindex=\"0\"><table id=\"matches\"><caption>Every match, " +
                      Markup::Number(PerPage) + " a page</caption><thead><tr>";
-    const std::vector<std::pair<std::string, std::string>> headings = {
-        {"Date (UTC)", "time"},      {"Playlist", ""},    {"Ranked", ""},
-        {"Shots", "shots"},          {"Goals", "goals"},  {"Speed (km/h)", "averageSpeed"},
-        {"MMR change", "mmrChange"}, {"Time", "gameTime"}};
-    for (const auto& [name, key] : headings) {
+    const std::string sortKeys[] = {"time", "", "", "shots", "goals", "averageSpeed", "mmrChange", "gameTime"};
+    for (std::size_t i = 0; i < MatchColumns.size(); ++i) {
+        const std::string& name = MatchColumns[i];
+        const std::string& key = sortKeys[i];
+        const Markup extra = std::find(MatchExtraColumns.begin(), MatchExtraColumns.end(), i) != MatchExtraColumns.end()
+                                 ? Markup(" class=\"extra\"")
+                                 : Markup();
         if (key.empty()) {
-            content += "<th scope=\"col\">" + Text(name) + "</th>";
+            content += "<th scope=\"col\"" + extra + ">" + Text(name) + "</th>";
             continue;
         }
         const bool current = key == query.sort;
-        content += "<th scope=\"col\"" +
+        content += "<th scope=\"col\"" + extra +
                    (!current           ? Markup()
                     : query.descending ? Markup(" aria-sort=\"descending\"")
                                        : Markup(" aria-sort=\"ascending\"")) +
@@ -438,7 +481,8 @@ Page OneMatch(const Context& context, int64_t matchId) {
         std::string value, average;
         const char* unit;
     };
-    const std::vector<Figure> figures = {
+    const auto share = [](double part, double whole) { return Fixed(PercentOf(part, whole), 1); };
+    std::vector<Figure> figures = {
         {"Shots", std::to_string(m.shots), Fixed(mean.shots, 1), ""},
         {"Goals", std::to_string(m.goals), Fixed(mean.goals, 1), ""},
         {"Shooting percentage",
@@ -447,7 +491,6 @@ Page OneMatch(const Context& context, int64_t matchId) {
          Percent(mean.shots > 0 ? std::optional(PercentOf(mean.goals, mean.shots)) : std::nullopt), "goals per shot"},
         {"Average speed", Fixed(m.averageSpeed * dashboard::KilometresPerHourPerUnit, 1),
          Fixed(mean.averageSpeed * dashboard::KilometresPerHourPerUnit, 1), "km/h"},
-        {"Average speed", Fixed(m.averageSpeed, 0), Fixed(mean.averageSpeed, 0), "uu/s"},
         {"Speed samples", std::to_string(m.speedSamples), Fixed(mean.speedSamples, 0), ""},
         {"Boost collected", Fixed(m.boostCollected, 0), Fixed(mean.boostCollected, 0), "boost"},
         {"Boost collected per minute", Fixed(PerMinute(m.boostCollected, m.gameTime), 1),
@@ -456,16 +499,20 @@ Page OneMatch(const Context& context, int64_t matchId) {
         {"Boost used per minute", Fixed(PerMinute(m.boostUsed, m.gameTime), 1),
          Fixed(PerMinute(mean.boostUsed, mean.gameTime), 1), "boost/min"},
         {"Time played", dashboard::Duration(m.gameTime), dashboard::Duration(mean.gameTime), "min:s"},
-        {"Possession", Fixed(m.possessionTime, 1), Fixed(mean.possessionTime, 1), "s"},
-        {"Possession", Fixed(PercentOf(m.possessionTime, m.gameTime), 1), Fixed(PercentOf(mean.possessionTime, mean.gameTime), 1),
-         "% of the match"},
-        {"Team possession", Fixed(m.teamPossessionTime, 1), Fixed(mean.teamPossessionTime, 1), "s"},
-        {"Opponents' possession", Fixed(m.opponentPossessionTime, 1), Fixed(mean.opponentPossessionTime, 1), "s"},
-        {"MMR before", m.mmr > 0.0 ? Fixed(m.mmr, 1) : "–", "", ""},
-        {"MMR change", MmrChange(m), dashboard::Signed(mean.mmrChange, 1), ""},
     };
+    // The player's possession, and the team's where it is not the same figure (a duel's is).
+    const bool ownIsTeams = m.possessionTime == m.teamPossessionTime;
+    figures.push_back({ownIsTeams ? "Possession (you and your team)" : "Possession", share(m.possessionTime, m.gameTime),
+                       share(mean.possessionTime, mean.gameTime), "% of the match"});
+    if (!ownIsTeams)
+        figures.push_back({"Team possession", share(m.teamPossessionTime, m.gameTime),
+                           share(mean.teamPossessionTime, mean.gameTime), "% of the match"});
+    figures.push_back({"Opponents' possession", share(m.opponentPossessionTime, m.gameTime),
+                       share(mean.opponentPossessionTime, mean.gameTime), "% of the match"});
+    figures.push_back({"MMR before", m.mmr > 0.0 ? Fixed(m.mmr, 1) : "–", "", ""});
+    figures.push_back({"MMR change", MmrChange(m), dashboard::Signed(mean.mmrChange, 1), ""});
     Markup content = "<p id=\"match-facts\">" + Text(m.playlist) + (m.isRanked ? Markup(" (ranked)") : Markup(" (casual)")) +
-                     ", uploaded " + Text(When(m.timestamp)) + " UTC, received " + Text(When(found->receivedAt)) + " UTC.</p>\n" +
+                     ", played " + LocalTime(m.timestamp) + ", received " + LocalTime(found->receivedAt) + ".</p>\n" +
                      "<div class=\"table-wrap\" tabindex=\"0\"><table id=\"figures\"><caption>This match beside the average of " +
                      Markup::Number(mean.matches) + " " + Text(m.playlist) + " matches</caption>" +
                      HeaderRow({"Figure", "This match", "Playlist average", "Unit"}) + "<tbody>";
@@ -525,7 +572,25 @@ struct Side {
     std::string account, from, to;
 };
 
-Page ComparePage(const Context& context, const Side& left, const Side& right) {
+// The date days before date (both YYYY-MM-DD).
+std::string DaysBefore(const std::string& date, int days) {
+    int y = 0;
+    unsigned m = 0, d = 0;
+    std::sscanf(date.c_str(), "%d-%u-%u", &y, &m, &d);
+    const std::chrono::year_month_day day{std::chrono::sys_days{std::chrono::year{y} / m / d} - std::chrono::days{days}};
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02u-%02u", static_cast<int>(day.year()), static_cast<unsigned>(day.month()),
+                  static_cast<unsigned>(day.day()));
+    return text;
+}
+
+// The page opened without a choice: the account's last 30 days beside the 30 before them.
+std::pair<Side, Side> OwnLastTwoMonths(const std::string& account) {
+    const std::string today = zando::UtcTimestamp().substr(0, 10);
+    return {Side{account, DaysBefore(today, 59), DaysBefore(today, 30)}, Side{account, DaysBefore(today, 29), today}};
+}
+
+Page ComparePage(const Context& context, const Side& left, const Side& right, const std::string& playlist) {
     Markup content =
         "<p>Two accounts side by side (yours or one that made its page public), or two periods of one.</p>\n"
         "<form class=\"compare\" method=\"get\" action=\"/compare\">\n";
@@ -542,11 +607,15 @@ Page ComparePage(const Context& context, const Side& left, const Side& right) {
             means.push_back(std::nullopt);
             continue;
         }
-        const dashboard::PageFilters dates = dashboard::ReadFilters("", side->from, side->to, "all", "all");
-        if (!dates.problem.empty()) problems += "<p class=\"problem\" role=\"alert\">" + Text(dates.problem) + "</p>\n";
-        means.push_back(context.storage.Averages(account->id, dashboard::FilterQuery(dates)));
+        const dashboard::PageFilters chosen = dashboard::ReadFilters(playlist, side->from, side->to, "all", "all");
+        if (!chosen.problem.empty()) problems += "<p class=\"problem\" role=\"alert\">" + Text(chosen.problem) + "</p>\n";
+        means.push_back(context.storage.Averages(account->id, dashboard::FilterQuery(chosen)));
     }
-    content += "<button type=\"submit\">Compare</button>\n</form>\n" + problems;
+    content += "<label>Playlist <select name=\"playlist\"><option value=\"\">Every playlist</option>";
+    for (const std::string& name : context.storage.Playlists(context.accountId))
+        content += "<option value=\"" + Text(name) + "\"" + (name == playlist ? Markup(" selected") : Markup()) + ">" +
+                   Text(name) + "</option>";
+    content += "</select></label>\n<button type=\"submit\">Compare</button>\n</form>\n" + problems;
     if (!means[0] || !means[1]) return Shown(dashboard::PageDocument({"Compare", context.account, "/compare", nullptr}, content));
     const auto label = [](const Side& side) {
         return side.account + (side.from.empty() && side.to.empty()
@@ -566,12 +635,15 @@ Page ComparePage(const Context& context, const Side& left, const Side& right) {
          [](const dashboard::MatchAverages& a) { return PercentOf(a.possessionTime, a.gameTime); }},
         {"MMR change per match", [](const dashboard::MatchAverages& a) { return a.mmrChange; }},
     };
-    content += "<div class=\"table-wrap\" tabindex=\"0\"><table id=\"comparison\"><caption>Averages per match</caption>" +
-               HeaderRow({"Figure", label(left), label(right)}) + "<tbody>";
-    for (const auto& [name, figure] : rows)
-        content += "<tr><th scope=\"row\">" + Text(name) + "</th>" +
-                   Cell(Fixed(figure(*means[0]), name == std::string("Matches") ? 0 : 1)) +
-                   Cell(Fixed(figure(*means[1]), name == std::string("Matches") ? 0 : 1)) + "</tr>\n";
+    content += "<div class=\"table-wrap\" tabindex=\"0\"><table id=\"comparison\"><caption>Averages per match" +
+               (playlist.empty() ? Markup() : " of " + Text(playlist)) + "</caption>" +
+               HeaderRow({"Figure", label(left), label(right), "Difference (right − left)"}) + "<tbody>";
+    for (const auto& [name, figure] : rows) {
+        const int decimals = name == std::string("Matches") ? 0 : 1;
+        content += "<tr><th scope=\"row\">" + Text(name) + "</th>" + Cell(Fixed(figure(*means[0]), decimals)) +
+                   Cell(Fixed(figure(*means[1]), decimals)) +
+                   Cell(dashboard::Signed(figure(*means[1]) - figure(*means[0]), decimals)) + "</tr>\n";
+    }
     content += "</tbody></table></div>\n";
     return Shown(dashboard::PageDocument({"Compare", context.account, "/compare", nullptr}, content));
 }
@@ -651,7 +723,7 @@ void AddPages(HttpServer& server, Storage& storage, const ServerSecret& secret, 
                            defaultLast);
     };
     server.Get("/", page([filters](const Context& context, const HttpRequest& request) {
-                   return Overview(context, filters(request, "50"));
+                   return Overview(context, filters(request, "50"), request.HasParam("playlist"));
                }));
     server.Get("/matches", page([](const Context& context, const HttpRequest& request) { return MatchList(context, request); }));
     server.Get(R"(/matches/(\d{1,18}))", page([](const Context& context, const HttpRequest& request) {
@@ -666,7 +738,11 @@ void AddPages(HttpServer& server, Storage& storage, const ServerSecret& secret, 
                        return Side{account.empty() ? otherwise : account, request.Param((std::string("from") + suffix).c_str()),
                                    request.Param((std::string("to") + suffix).c_str())};
                    };
-                   return ComparePage(context, side("1", context.account), side("2", context.account));
+                   if (request.params.empty()) {
+                       const auto [left, right] = OwnLastTwoMonths(context.account);
+                       return ComparePage(context, left, right, "");
+                   }
+                   return ComparePage(context, side("1", context.account), side("2", context.account), request.Param("playlist"));
                }));
 }
 

@@ -3,6 +3,7 @@
 // this test works out from the plug-in's own history file and from the bodies it sent by hand.
 #include <cmath>
 #include <fstream>
+#include <map>
 
 #include "base/grid.h"
 #include "dashboard_support.h"
@@ -45,6 +46,7 @@ TEST_P(DashboardTest, ThePagesShowWhatWasUploadedInARealBrowser) {
         "<script>window.hacked=1</script> \"Rankéd\" 'Dóubles' — Лига чемпионов 冠军联赛 🚀 "
         "a very long playlist title that goes on and on beyond any column's width";
     std::vector<int64_t> shots;
+    std::map<std::string, int> perPlaylist;
     for (int n = 0; n < 29; ++n) {
         nlohmann::json body =
             MatchBody(n, "2026-01-" + std::string(n + 1 < 10 ? "0" : "") + std::to_string(n + 1) + "T12:00:00Z");
@@ -53,6 +55,7 @@ TEST_P(DashboardTest, ThePagesShowWhatWasUploadedInARealBrowser) {
         if (n == 27) body["shotHeatmap"][0][0] = 2 * 5.0 / 30.0;
         if (n == 28) body["playlist"] = hostile;
         shots.push_back(body["shots"]);
+        ++perPlaylist[body["playlist"]];
         ASSERT_EQ(service->Upload(alice, body.dump())->status, 200);
     }
     ASSERT_EQ(service->Upload(bob, MatchBody(40).dump())->status, 200);
@@ -65,6 +68,7 @@ TEST_P(DashboardTest, ThePagesShowWhatWasUploadedInARealBrowser) {
     zones[0][0] = 2;
     for (const auto& row : history) {
         shots.push_back(std::stoll(row.at("shots")));
+        ++perPlaylist[row.at("playlist_name")];
         auto& playlist = session[row.at("playlist_name")];
         if (playlist.is_null()) playlist = {{"matches", 0}, {"wins", 0}, {"losses", 0}, {"gained", 0.0}};
         const double change = std::stod(row.at("mmr_change"));
@@ -84,9 +88,13 @@ TEST_P(DashboardTest, ThePagesShowWhatWasUploadedInARealBrowser) {
         for (int c = 0; c < 10; ++c) zoneRows.back().push_back(zones[r][c]);
     }
     const auto& newest = history.back();
+    const auto mostPlayed = std::max_element(perPlaylist.begin(), perPlaylist.end(),
+                                             [](const auto& a, const auto& b) { return a.second < b.second; });
     const nlohmann::json expected = {
         {"matches", 32},
-        {"charted", 32},
+        {"charted", mostPlayed->second},  // the trends of the playlist played most
+        {"mostPlayed", mostPlayed->first},
+        {"rankedDoubles", perPlaylist["Ranked Doubles"]},
         {"session", session},
         {"newest", {{"shots", newest.at("shots")}, {"goals", newest.at("goals")}}},
         {"fewestShots", shots.front()},

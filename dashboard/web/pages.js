@@ -15,6 +15,20 @@
   // The link opened where the sign-in page already is changes only the address's fragment.
   window.addEventListener('hashchange', signInFromLink);
 
+  // Times in the reader's own time zone: the page says them in UTC until here.
+  const pad = (n) => String(n).padStart(2, '0');
+  function local(timestamp) {
+    const when = new Date(timestamp);
+    if (timestamp.length < 16 || Number.isNaN(when.getTime())) return null;
+    return `${when.getFullYear()}-${pad(when.getMonth() + 1)}-${pad(when.getDate())} ${pad(when.getHours())}:${pad(when.getMinutes())}`;
+  }
+  for (const time of document.querySelectorAll('time[datetime]')) {
+    const text = local(time.dateTime);
+    if (!text) continue;
+    time.title = `${time.textContent} (${Intl.DateTimeFormat().resolvedOptions().timeZone} here)`;
+    time.textContent = text;
+  }
+
   const source = document.getElementById('charts');
   if (!source || typeof echarts === 'undefined') return;
 
@@ -62,6 +76,7 @@
   for (const chart of JSON.parse(source.textContent)) {
     const element = document.getElementById(chart.id);
     if (!element) continue;
+    if (chart.times) chart.labels = chart.labels.map((label) => local(label) || label);
     const drawn = echarts.init(element, null, { renderer: 'canvas' });
     const option = chart.kind === 'pitch' ? pitch(chart) : line(chart);
     if (chart.groups) {

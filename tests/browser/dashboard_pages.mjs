@@ -26,8 +26,8 @@ const browser = await chromium.launch({
 });
 
 // A browser context of its own, with every console error and uncaught fault of its pages recorded.
-async function newPage() {
-  const context = await browser.newContext({ viewport: { width: 1280, height: 720 } });
+async function newPage(options = {}) {
+  const context = await browser.newContext({ viewport: { width: 1280, height: 720 }, ...options });
   const page = await context.newPage();
   page.on('console', (message) => {
     // Chromium reports a page answered 404 as an error: expected where the test asks for one.
@@ -145,6 +145,8 @@ try {
   const newest = (await rows(page, '#last-matches'))[0];
   same([newest[3], newest[4]], [String(expected.newest.shots), String(expected.newest.goals)], 'shots and goals of the newest match');
   same((await chartsDrawn(page, expected.charted)).length, 8, 'trend charts');
+  check((await text(page, '#trend-playlist')).startsWith(`${expected.mostPlayed}, the playlist you play most`),
+        'the trends are of the playlist played most');
   await accessible(page);
 
   // Filters: the hostile playlist alone, then a date range holding only January.
@@ -152,7 +154,7 @@ try {
   await follow(page, page.getByRole('button', { name: 'Show' }));
   check((await text(page, '#trend-count')).startsWith('1 match charted'), 'the playlist filter charts its one match');
   await chartsDrawn(page, 1);
-  await page.goto(`${base}/?from=2026-01-01&to=2026-01-31&last=all`);
+  await page.goto(`${base}/?from=2026-01-01&to=2026-01-31&last=all&playlist=`);
   check((await text(page, '#trend-count')).startsWith(`${expected.januaryMatches} matches`), 'the date filter charts January');
   await page.goto(`${base}/?last=10`);
   check((await text(page, '#trend-count')).startsWith('10 matches'), 'the last 10');
@@ -181,6 +183,8 @@ try {
   // One match: its figures beside the playlist's average and its shots drawn on the field.
   await follow(page, page.locator('#matches tbody tr a').first());
   const figures = await rows(page, '#figures');
+  const named = figures.map((row) => row[0]);
+  same([...new Set(named)], named, 'each figure of the match page once');
   same(figures.find((row) => row[0] === 'Shots')?.[1], String(expected.newest.shots), 'the match page\'s shots');
   await chartsDrawn(page);
   await accessible(page);
@@ -200,12 +204,46 @@ try {
   check(tip.includes(`Row ${row + 1}, column ${column + 1}: ${expected.zones[row][column]} shot`), `the hovered block's shots: ${tip}`);
   await accessible(page);
 
-  // Compare: a public account beside this one; an account that is not public is refused.
+  // Compare: opened, the account's last 30 days beside the 30 before; a public account beside this one,
+  // of every playlist or of one, with the difference; an account that is not public is refused.
+  await page.goto(`${base}/compare`);
+  const heads = await page.$$eval('#comparison thead th', (ths) => ths.map((th) => th.textContent));
+  check(heads.length === 4 && heads[1] !== heads[2] && heads[3].startsWith('Difference'), `compare opens on two periods: ${heads}`);
   await page.goto(`${base}/compare?account2=${expected.publicAccount}`);
-  same((await rows(page, '#comparison'))[0].slice(1), [String(expected.matches), '1'], 'matches compared');
+  same((await rows(page, '#comparison'))[0].slice(1), [String(expected.matches), '1', String(1 - expected.matches)], 'matches compared');
+  await page.goto(`${base}/compare?account2=${expected.publicAccount}&playlist=Ranked+Doubles`);
+  same((await rows(page, '#comparison'))[0].slice(1, 3), [String(expected.rankedDoubles), '1'], 'matches of a playlist compared');
   await page.goto(`${base}/compare?account2=nobody`);
   check((await text(page, 'main')).includes('No public account is named "nobody"'), 'an unknown account is refused');
   await accessible(page);
+
+  // Times in the reader's time zone (Tokyo: UTC+9, no summer time).
+  const tokyo = await newPage({ timezoneId: 'Asia/Tokyo' });
+  await signIn(tokyo, process.env.ZANDO_KEY);
+  await tokyo.goto(`${base}/matches`);
+  const [utc, shown] = await tokyo.$eval('#matches tbody time', (time) => [time.dateTime, time.textContent]);
+  same(shown, new Date(Date.parse(utc) + 9 * 3600e3).toISOString().slice(0, 16).replace('T', ' '), 'a match\'s time in Tokyo');
+
+  // A phone (390 x 844): every page fits its width, and the columns its tables of matches and figures
+  // keep are in view (a table of every charted figure scrolls).
+  const phone = await newPage({ viewport: { width: 390, height: 844 } });
+  await signIn(phone, process.env.ZANDO_KEY);
+  for (const address of ['/', '/matches', new URL(ownMatch).pathname, `/compare?account2=${expected.publicAccount}`, '/zones']) {
+    await phone.goto(`${base}${address}`);
+    const cut = await phone.evaluate(() => [
+      ...(document.documentElement.scrollWidth > innerWidth
+        ? [`the page is ${document.documentElement.scrollWidth} px wide: ${[...document.querySelectorAll('body *')]
+            .filter((e) => e.getBoundingClientRect().right > innerWidth + 0.5 && !e.closest('.table-wrap'))
+            .slice(-3).map((e) => `${e.tagName}.${e.className}`).join(', ')}`]
+        : []),
+      ...[...document.querySelectorAll(['#session', '#last-matches', '#matches', '#figures', '#comparison'].map((t) => `${t} th`).join())]
+        .filter((th) => th.getClientRects().length && th.getBoundingClientRect().right > innerWidth + 0.5)
+        .map((th) => `"${th.textContent}" ends at ${Math.round(th.getBoundingClientRect().right)} px`),
+    ]);
+    same(cut, [], `${address} on a phone`);
+  }
+  await phone.goto(base);
+  same(await phone.$$eval('#session thead th', (ths) => ths.at(-1).textContent), 'MMR gained', 'the session\'s last column on a phone');
 
   // Another account, signed in by its sign-in link, opens its own matches only, by address too.
   const other = await newPage();
