@@ -5,6 +5,7 @@
 #include <map>
 #include <stdexcept>
 
+#include "base/grid.h"
 #include "dashboard/match_summary.h"
 #include "dashboard/periods.h"
 #include "dashboard/running_totals.h"
@@ -94,10 +95,10 @@ std::string BlockShotsSql(const std::string& alias) {
     // A block's shots: its mean heat times its zones over a shot's heat, rounded a match at a time.
     // The block's zones: those its row covers of the 62 times those its column covers of the 50.
     std::string zones;
-    for (const auto& [column, sideZones] : {std::pair{".row_index", 62}, std::pair{".col_index", 50}}) {
+    for (const auto& [column, sideZones] : {std::pair{".row_index", GridRows}, std::pair{".col_index", GridCols}}) {
         zones += std::string(zones.empty() ? "" : " * ") + "CASE " + alias + column;
         for (int i = 0; i < UploadGridSize; ++i)
-            zones += " WHEN " + std::to_string(i) + " THEN " + std::to_string(ZonesAlong(sideZones, i));
+            zones += " WHEN " + std::to_string(i) + " THEN " + std::to_string(zando::upload::ZonesAlong(sideZones, i));
         zones += " END";
     }
     return "ROUND(" + alias + ".value * (" + zones + ") / " + std::to_string(ShotHeat) + ")";

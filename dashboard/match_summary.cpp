@@ -4,18 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/grid.h"
 #include "base/utc_timestamp.h"
-
-namespace {
-
-// The first zone of block i of a side of zones zones split in 10, computed as the plug-in computes it
-// (in float, cut toward zero), so that the blocks' edges are the same zone for zone.
-int64_t BlockEdge(int zones, int i) {
-    const float step = static_cast<float>(zones) / 10.0f;
-    return static_cast<int64_t>(static_cast<float>(i) * step);
-}
-
-}  // namespace
 
 namespace dashboard {
 
@@ -69,9 +59,9 @@ TrendPoint TrendOf(const StoredMatch& stored) {
     return point;
 }
 
-int64_t ZonesAlong(int sideZones, int i) { return BlockEdge(sideZones, i + 1) - BlockEdge(sideZones, i); }
-
-int64_t ZonesInBlock(int row, int column) { return ZonesAlong(62, row) * ZonesAlong(50, column); }
+int64_t ZonesInBlock(int row, int column) {
+    return int64_t{zando::upload::ZonesAlong(GridRows, row)} * zando::upload::ZonesAlong(GridCols, column);
+}
 
 ZoneShots ShotsByBlock(const std::vector<StoredMatch>& matches) {
     ZoneShots zones;

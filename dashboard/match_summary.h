@@ -7,13 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "base/upload_contract.h"
 #include "dashboard/storage.h"
 
 namespace dashboard {
 
-inline constexpr int64_t SessionBreakSeconds = 3600;       // an hour without a match ends a session
-inline constexpr double ShotHeat = 5.0;                    // heat a shot adds to its zone of the 62 x 50 grid
-inline constexpr double KilometresPerHourPerUnit = 0.036;  // 1 game unit a second is 1 cm/s
+inline constexpr int64_t SessionBreakSeconds = 3600;                           // an hour without a match ends a session
+inline constexpr double ShotHeat = zando::upload::ShotHeat;                    // a shot's heat in its zone
+inline constexpr double KilometresPerHourPerUnit = zando::upload::KmhPerUnit;  // 1 game unit a second is 1 cm/s
 
 struct PlaylistSession {
     std::string playlist;
@@ -70,7 +71,5 @@ ZoneShots ShotsByBlock(Storage& storage, int64_t accountId, const MatchQuery& qu
 int64_t BlockShots(double heat, int row, int column);
 // How many of the 62 x 50 zones the upload's block (row, column) covers, as the plug-in splits them.
 int64_t ZonesInBlock(int row, int column);
-// How many of a side's zones (62 rows or 50 columns) its block i covers.
-int64_t ZonesAlong(int sideZones, int i);
 
 }  // namespace dashboard

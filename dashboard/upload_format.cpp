@@ -18,6 +18,8 @@ struct BadField {
     std::string what;
 };
 
+std::string Quoted(const char* name) { return "\"" + std::string(name) + "\""; }
+
 const json& Field(const json& body, const char* name) {
     const auto it = body.find(name);
     if (it == body.end()) throw BadField{"\"" + std::string(name) + "\" is missing"};
@@ -102,23 +104,7 @@ dashboard::UploadGrid<Cell> Grid(const json& body, const char* name, const std::
 }
 
 const std::set<std::string>& KnownFields() {
-    static const std::set<std::string> known = {"timestamp",
-                                                "shots",
-                                                "goals",
-                                                "averageSpeed",
-                                                "speedSamples",
-                                                "boostCollected",
-                                                "boostUsed",
-                                                "gameTime",
-                                                "possessionTime",
-                                                "teamPossessionTime",
-                                                "opponentPossessionTime",
-                                                "playlist",
-                                                "isRanked",
-                                                "mmr",
-                                                "mmrChange",
-                                                "shotHeatmap",
-                                                "goalHeatmap"};
+    static const std::set<std::string> known(zando::upload::Fields.begin(), zando::upload::Fields.end());
     return known;
 }
 
@@ -139,30 +125,32 @@ UploadReading ReadUpload(std::string_view text) {
         return {std::nullopt, "the body is not JSON (or not UTF-8): " + why};
     }
     if (!body.is_object()) return {std::nullopt, "the body must be a JSON object"};
+    namespace f = zando::upload::field;
     try {
         for (const auto& [name, value] : body.items())
             if (!KnownFields().contains(name)) throw BadField{"\"" + name + "\" is not a field of the upload"};
         UploadedMatch match;
-        match.timestamp = Text(body, "timestamp");
+        match.timestamp = Text(body, f::Timestamp);
         // The day a match is counted in (and found by) is the date it begins with.
-        if (!dashboard::IsDate(match.timestamp.substr(0, 10))) throw BadField{"\"timestamp\" must begin with a date, YYYY-MM-DD"};
-        match.shots = Count(Field(body, "shots"), "\"shots\"", MostGoalsOrShots);
-        match.goals = Count(Field(body, "goals"), "\"goals\"", MostGoalsOrShots);
-        match.averageSpeed = Number(body, "averageSpeed", 0.0, FastestSpeed);
-        match.speedSamples = Count(Field(body, "speedSamples"), "\"speedSamples\"", MostSpeedSamples);
-        match.boostCollected = Number(body, "boostCollected", 0.0, MostBoost);
-        match.boostUsed = Number(body, "boostUsed", 0.0, MostBoost);
-        match.gameTime = Number(body, "gameTime", 0.0, LongestMatch);
-        match.possessionTime = Number(body, "possessionTime", 0.0, LongestMatch);
-        match.teamPossessionTime = Number(body, "teamPossessionTime", 0.0, LongestMatch);
-        match.opponentPossessionTime = Number(body, "opponentPossessionTime", 0.0, LongestMatch);
-        match.playlist = Text(body, "playlist");
-        const json& ranked = Field(body, "isRanked");
-        if (!ranked.is_boolean()) throw BadField{"\"isRanked\" must be true or false"};
+        if (!dashboard::IsDate(match.timestamp.substr(0, 10)))
+            throw BadField{Quoted(f::Timestamp) + " must begin with a date, YYYY-MM-DD"};
+        match.shots = Count(Field(body, f::Shots), Quoted(f::Shots), MostGoalsOrShots);
+        match.goals = Count(Field(body, f::Goals), Quoted(f::Goals), MostGoalsOrShots);
+        match.averageSpeed = Number(body, f::AverageSpeed, 0.0, FastestSpeed);
+        match.speedSamples = Count(Field(body, f::SpeedSamples), Quoted(f::SpeedSamples), MostSpeedSamples);
+        match.boostCollected = Number(body, f::BoostCollected, 0.0, MostBoost);
+        match.boostUsed = Number(body, f::BoostUsed, 0.0, MostBoost);
+        match.gameTime = Number(body, f::GameTime, 0.0, LongestMatch);
+        match.possessionTime = Number(body, f::PossessionTime, 0.0, LongestMatch);
+        match.teamPossessionTime = Number(body, f::TeamPossessionTime, 0.0, LongestMatch);
+        match.opponentPossessionTime = Number(body, f::OpponentPossessionTime, 0.0, LongestMatch);
+        match.playlist = Text(body, f::Playlist);
+        const json& ranked = Field(body, f::IsRanked);
+        if (!ranked.is_boolean()) throw BadField{Quoted(f::IsRanked) + " must be true or false"};
         match.isRanked = ranked.get<bool>();
-        match.mmr = Number(body, "mmr", -LargestMmr, LargestMmr);
-        match.mmrChange = Number(body, "mmrChange", -LargestMmr, LargestMmr);
-        match.shotHeatmap = Grid<double>(body, "shotHeatmap", "must be a number from " + Range(0.0, LargestShotHeat),
+        match.mmr = Number(body, f::Mmr, -LargestMmr, LargestMmr);
+        match.mmrChange = Number(body, f::MmrChange, -LargestMmr, LargestMmr);
+        match.shotHeatmap = Grid<double>(body, f::ShotHeatmap, "must be a number from " + Range(0.0, LargestShotHeat),
                                          [](const json& cell) -> std::optional<double> {
                                              if (!cell.is_number()) return std::nullopt;
                                              const double heat = cell.get<double>();
@@ -170,10 +158,10 @@ UploadReading ReadUpload(std::string_view text) {
                                                  return std::nullopt;
                                              return heat;
                                          });
-        match.goalHeatmap = Grid<int64_t>(body, "goalHeatmap", WholeNumberUpTo(MostGoalsOrShots),
+        match.goalHeatmap = Grid<int64_t>(body, f::GoalHeatmap, WholeNumberUpTo(MostGoalsOrShots),
                                           [](const json& cell) { return CountIn(cell, MostGoalsOrShots); });
         // The same match sent again differs only in the time of sending.
-        body.erase("timestamp");
+        body.erase(f::Timestamp);
         match.fingerprint = Sha256Hex(body.dump());
         return {std::move(match), {}};
     } catch (const BadField& bad) {

@@ -7,9 +7,11 @@
 #include <string>
 #include <string_view>
 
+#include "base/upload_contract.h"
+
 namespace dashboard {
 
-inline constexpr int UploadGridSize = 10;  // the upload's grids are 10 x 10 blocks of the 62 x 50 zones
+inline constexpr int UploadGridSize = zando::upload::BlocksPerSide;  // 10 x 10 blocks of the 62 x 50 zones
 
 template <class Cell>
 using UploadGrid = std::array<std::array<Cell, UploadGridSize>, UploadGridSize>;

@@ -4,10 +4,12 @@
 
 #include <string>
 
+#include "base/upload_contract.h"
+
 namespace zando::figures {
 
-inline constexpr float KmhPerUnit = 0.036f;   // game units per second to km/h
-inline constexpr float MphPerUnit = 0.0224f;  // game units per second to mph
+inline constexpr float KmhPerUnit = static_cast<float>(upload::KmhPerUnit);  // game units per second to km/h
+inline constexpr float MphPerUnit = 0.0224f;                                 // game units per second to mph
 
 inline int Whole(float value) { return static_cast<int>(value); }  // towards zero
 inline int Kph(float unitsPerSecond) { return Whole(unitsPerSecond * KmhPerUnit); }

@@ -3,11 +3,13 @@
 
 #include <cstdio>
 
+#include "base/upload_contract.h"
+
 namespace sandbox {
 
 namespace {
 
-constexpr double KmhPerUnit = 0.036;  // units/s to km/h, as the plug-in's displays convert
+constexpr double KmhPerUnit = zando::upload::KmhPerUnit;  // units/s to km/h, as the plug-in's displays convert
 
 std::string Format(const char* format, auto... values) {
     char line[512];

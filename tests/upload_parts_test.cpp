@@ -2,6 +2,7 @@
 // reductions, the dashboard address, and HMAC-SHA256 against the published RFC 4231 vectors.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <string>
@@ -9,7 +10,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include "base/upload_contract.h"
 #include "export/number_text.h"
+#include "tracking/match_record.h"
 #include "upload/heatmap_downsampling.h"
 #include "upload/json_string.h"
 #include "upload/request_signature.h"
@@ -35,8 +38,16 @@ std::string Sign(const std::string& key, const std::string& message, std::vector
 
 TEST(UploadBody, NumbersAreWrittenInTheStreamsGeneralStyle) {
     const std::vector<std::pair<double, std::string>> cases = {
-        {0.0, "0"},          {5.0, "5"},         {37.5, "37.5"},          {1234.5678, "1234.57"}, {1500000.0, "1.5e+06"},
-        {1000000.0, "1e+06"}, {0.0001, "0.0001"}, {0.00001234, "1.234e-05"}, {-9.123456, "-9.12346"}, {287.6f, "287.6"},
+        {0.0, "0"},
+        {5.0, "5"},
+        {37.5, "37.5"},
+        {1234.5678, "1234.57"},
+        {1500000.0, "1.5e+06"},
+        {1000000.0, "1e+06"},
+        {0.0001, "0.0001"},
+        {0.00001234, "1.234e-05"},
+        {-9.123456, "-9.12346"},
+        {287.6f, "287.6"},
     };
     for (const auto& [value, text] : cases) EXPECT_EQ(zando::NumberText(value), text) << value;
 }
@@ -53,6 +64,40 @@ TEST(UploadBody, StringsAreEscapedAsJsonRequires) {
     const std::string escaped = zando::JsonEscaped(every);
     for (const char c : escaped) EXPECT_GE(static_cast<unsigned char>(c), 0x20) << "raw control byte " << static_cast<int>(c);
     EXPECT_EQ(nlohmann::json::parse("\"" + escaped + "\"").get<std::string>(), every);
+}
+
+// The body's fields are the contract's, in its order, and the contract is what servers were told.
+TEST(UploadBody, HoldsTheContractsFieldsInItsOrder) {
+    const std::vector<std::string> published = {"timestamp",
+                                                "shots",
+                                                "goals",
+                                                "averageSpeed",
+                                                "speedSamples",
+                                                "boostCollected",
+                                                "boostUsed",
+                                                "gameTime",
+                                                "possessionTime",
+                                                "teamPossessionTime",
+                                                "opponentPossessionTime",
+                                                "playlist",
+                                                "isRanked",
+                                                "mmr",
+                                                "mmrChange",
+                                                "shotHeatmap",
+                                                "goalHeatmap"};
+    EXPECT_EQ(std::vector<std::string>(zando::upload::Fields.begin(), zando::upload::Fields.end()), published);
+    MatchRecord record;
+    record.shotHeatmap = Grid<float>(GridRows, GridCols);
+    record.goalHeatmap = Grid<int32_t>(GridRows, GridCols);
+    // The names as the body holds them, in order, each once.
+    const std::string body = zando::UploadBody(record, "2026-12-09T10:00:00Z", [](const char*) {});
+    std::vector<std::string> sent;
+    const nlohmann::json parsed = nlohmann::json::parse(body);
+    for (const auto& [key, value] : parsed.items()) sent.push_back(key);
+    std::sort(sent.begin(), sent.end(), [&](const std::string& a, const std::string& b) {
+        return body.find("\"" + a + "\":") < body.find("\"" + b + "\":");
+    });
+    EXPECT_EQ(sent, published);
 }
 
 TEST(UploadBody, GridsAreReducedToTenByTenBlockMeans) {
@@ -82,7 +127,8 @@ TEST(UploadBody, GridsAreReducedToTenByTenBlockMeans) {
     EXPECT_FLOAT_EQ(zando::DownsampleShotHeatmap(twentyShots)[0][0], 0.25f);
     Grid<float> five(5, 10, 2.0f);
     const Grid<float> fiveReduced = zando::DownsampleShotHeatmap(five);
-    for (int row = 0; row < 10; ++row) EXPECT_FLOAT_EQ(fiveReduced[static_cast<std::size_t>(row)][0], row % 2 ? 2.0f : 0.0f) << row;
+    for (int row = 0; row < 10; ++row)
+        EXPECT_FLOAT_EQ(fiveReduced[static_cast<std::size_t>(row)][0], row % 2 ? 2.0f : 0.0f) << row;
 
     // Found by fuzzing: a block of large cells overflowed its sum (to infinity, or past int32).
     Grid<float> hugeBlocks(20, 20, 3.0e38f);
@@ -129,12 +175,14 @@ TEST(DashboardAddress, IsSplitIntoSchemeHostPortAndPath) {
     EXPECT_EQ(zando::RequestPath(secure->path, "/api/health"), "/api/health");
     EXPECT_EQ(zando::RequestPath("/", "/api/stats/upload"), "/api/stats/upload");
     EXPECT_EQ(zando::RequestPath("/base/", "/api/stats/upload"), "/base/api/stats/upload");
-    for (const char* bad : {"dashboard.zando.example", "ftp://host/", "http://", "http://host:0/", "http://host:99999", "http://host:8o/",
-                            "http://host/#x", "http://host/?a=1", "http://a@b/", "http://host/a b", "http://ho\nst/",
-                            "http://host/\x7f", "http://evil.example\\.zando.example/"})
+    for (const char* bad : {"dashboard.zando.example", "ftp://host/", "http://", "http://host:0/", "http://host:99999",
+                            "http://host:8o/", "http://host/#x", "http://host/?a=1", "http://a@b/", "http://host/a b",
+                            "http://ho\nst/", "http://host/\x7f", "http://evil.example\\.zando.example/"})
         EXPECT_FALSE(zando::SplitServerUrl(bad)) << bad;
-    EXPECT_EQ(zando::AddressProblem("http://host/#x"), "The server URL contains '#' or '?' - enter the dashboard's address without them");
-    EXPECT_EQ(zando::AddressProblem("http://a@b"), "The server URL contains a user name ('@') - enter the dashboard's address without it");
+    EXPECT_EQ(zando::AddressProblem("http://host/#x"),
+              "The server URL contains '#' or '?' - enter the dashboard's address without them");
+    EXPECT_EQ(zando::AddressProblem("http://a@b"),
+              "The server URL contains a user name ('@') - enter the dashboard's address without it");
     EXPECT_EQ(zando::AddressProblem("http://host/p@th"), "") << "an '@' in the path is the path's";
 
     EXPECT_FALSE(zando::HasControlCharacter("zk_live_abc-123"));

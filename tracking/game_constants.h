@@ -1,6 +1,8 @@
 // Game constants and detection thresholds of match tracking, each with its unit and its reason.
 #pragma once
 
+#include "base/upload_contract.h"
+
 #include <array>
 
 #include "bakkesmod/wrappers/wrapperstructs.h"
@@ -19,7 +21,7 @@ inline constexpr float GoalDuplicateWindow = 2.0f;  // s: one goal reported agai
 // [SECTION] Shots
 inline constexpr float ShotDuplicateWindow = 1.0f;      // s: a second shot report within this...
 inline constexpr float ShotDuplicateDistance = 300.0f;  // units: ...and closer than this is the same shot
-inline constexpr float ShotHeat = 5.0f;                 // heat added to a zone per counted shot
+inline constexpr float ShotHeat = upload::ShotHeat;     // heat added to a zone per counted shot
 inline constexpr int GoalCount = 1;                     // added to a zone per counted goal
 // Stat events by their names, which stay the same in every language the game shows its labels in.
 inline constexpr const char* ShotEventName = "Shot";  // a shot on goal ("Shot on Goal")

@@ -1,6 +1,8 @@
 // 10 x 10 block means of a zone grid.
 #include "upload/heatmap_downsampling.h"
 
+#include "base/upload_contract.h"
+
 namespace zando {
 
 namespace {
@@ -11,15 +13,14 @@ Grid<Cell> Downsample(const Grid<Cell>& grid) {
     const std::size_t rows = grid.size();
     if (rows == 0) return reduced;
     const std::size_t cols = grid[0].size();
-    const float rowStep = static_cast<float>(rows) / 10.0f;
-    const float colStep = static_cast<float>(cols) / 10.0f;
-    reduced = Grid<Cell>(10, 10);
-    for (int i = 0; i < 10; ++i) {
-        const auto rowFrom = static_cast<std::size_t>(static_cast<float>(i) * rowStep);
-        const auto rowTo = static_cast<std::size_t>(static_cast<float>(i + 1) * rowStep);
-        for (int j = 0; j < 10; ++j) {
-            const auto colFrom = static_cast<std::size_t>(static_cast<float>(j) * colStep);
-            const auto colTo = static_cast<std::size_t>(static_cast<float>(j + 1) * colStep);
+    const int blocks = upload::BlocksPerSide;
+    reduced = Grid<Cell>(blocks, blocks);
+    for (int i = 0; i < blocks; ++i) {
+        const auto rowFrom = static_cast<std::size_t>(upload::BlockEdge(static_cast<int>(rows), i));
+        const auto rowTo = static_cast<std::size_t>(upload::BlockEdge(static_cast<int>(rows), i + 1));
+        for (int j = 0; j < blocks; ++j) {
+            const auto colFrom = static_cast<std::size_t>(upload::BlockEdge(static_cast<int>(cols), j));
+            const auto colTo = static_cast<std::size_t>(upload::BlockEdge(static_cast<int>(cols), j + 1));
             Sum sum{};
             Sum count{};
             for (std::size_t r = rowFrom; r < rowTo && r < rows; ++r)
@@ -27,7 +28,8 @@ Grid<Cell> Downsample(const Grid<Cell>& grid) {
                     sum += grid[r][c];
                     count += 1;
                 }
-            reduced[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)] = count > 0 ? static_cast<Cell>(sum / count) : Cell{};
+            reduced[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)] =
+                count > 0 ? static_cast<Cell>(sum / count) : Cell{};
         }
     }
     return reduced;

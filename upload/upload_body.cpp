@@ -4,6 +4,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "base/upload_contract.h"
 #include "export/number_text.h"
 #include "upload/heatmap_downsampling.h"
 #include "upload/json_string.h"
@@ -18,8 +19,10 @@ std::string GridArray(const Grid<Cell>& grid, NotFinite&& notFinite) {
         text += "[";
         for (std::size_t c = 0; c < grid[r].size() && c < 10; ++c) {
             if (c > 0) text += ",";
-            if constexpr (std::is_floating_point_v<Cell>) text += zando::FiniteNumberText(grid[r][c], notFinite);
-            else text += std::to_string(grid[r][c]);
+            if constexpr (std::is_floating_point_v<Cell>)
+                text += zando::FiniteNumberText(grid[r][c], notFinite);
+            else
+                text += std::to_string(grid[r][c]);
         }
         text += "]";
     }
@@ -32,33 +35,32 @@ namespace zando {
 
 std::string UploadBody(const MatchRecord& record, std::string_view timestamp,
                        const std::function<void(const char* key)>& notFinite) {
-    const auto number = [&](const char* key, float value) {
-        return FiniteNumberText(value, [&] { notFinite(key); });
-    };
-    std::string body = "{";
-    body += "\"timestamp\":\"" + JsonEscaped(timestamp) + "\"";
-    body += ",\"shots\":" + std::to_string(record.shots);
-    body += ",\"goals\":" + std::to_string(record.goals);
-    body += ",\"averageSpeed\":" + number("averageSpeed", record.AverageSpeed());
-    body += ",\"speedSamples\":" + std::to_string(record.speedSamples);
-    body += ",\"boostCollected\":" + number("boostCollected", record.boostCollected);
-    body += ",\"boostUsed\":" + number("boostUsed", record.boostUsed);
-    body += ",\"gameTime\":" + number("gameTime", record.gameTime);
-    body += ",\"possessionTime\":" + number("possessionTime", record.possessionTime);
-    body += ",\"teamPossessionTime\":" + number("teamPossessionTime", record.teamPossessionTime);
-    body += ",\"opponentPossessionTime\":" + number("opponentPossessionTime", record.opponentPossessionTime);
+    const auto number = [&](const char* key, float value) { return FiniteNumberText(value, [&] { notFinite(key); }); };
+    namespace f = upload::field;
+    const auto name = [](const char* key) { return std::string(",\"") + key + "\":"; };
+    std::string body = "{\"" + std::string(f::Timestamp) + "\":\"" + JsonEscaped(timestamp) + "\"";
+    body += name(f::Shots) + std::to_string(record.shots);
+    body += name(f::Goals) + std::to_string(record.goals);
+    body += name(f::AverageSpeed) + number(f::AverageSpeed, record.AverageSpeed());
+    body += name(f::SpeedSamples) + std::to_string(record.speedSamples);
+    body += name(f::BoostCollected) + number(f::BoostCollected, record.boostCollected);
+    body += name(f::BoostUsed) + number(f::BoostUsed, record.boostUsed);
+    body += name(f::GameTime) + number(f::GameTime, record.gameTime);
+    body += name(f::PossessionTime) + number(f::PossessionTime, record.possessionTime);
+    body += name(f::TeamPossessionTime) + number(f::TeamPossessionTime, record.teamPossessionTime);
+    body += name(f::OpponentPossessionTime) + number(f::OpponentPossessionTime, record.opponentPossessionTime);
     // The title is the game's text: escaped, so a quote or a backslash in it cannot break the body.
-    body += ",\"playlist\":\"" + JsonEscaped(record.playlistName) + "\"";
-    body += std::string(",\"isRanked\":") + (record.isRanked ? "true" : "false");
-    body += ",\"mmr\":" + number("mmr", record.initialMmr);
-    body += ",\"mmrChange\":" + number("mmrChange", record.mmrChange);
+    body += name(f::Playlist) + "\"" + JsonEscaped(record.playlistName) + "\"";
+    body += name(f::IsRanked) + (record.isRanked ? "true" : "false");
+    body += name(f::Mmr) + number(f::Mmr, record.initialMmr);
+    body += name(f::MmrChange) + number(f::MmrChange, record.mmrChange);
     // A cell that is not finite is sent as 0; the grid is named once, however many cells it has so.
     bool heatNamed = false;
     const auto heatNotFinite = [&] {
-        if (!std::exchange(heatNamed, true)) notFinite("shotHeatmap");
+        if (!std::exchange(heatNamed, true)) notFinite(f::ShotHeatmap);
     };
-    body += ",\"shotHeatmap\":" + GridArray(DownsampleShotHeatmap(record.shotHeatmap), heatNotFinite);
-    body += ",\"goalHeatmap\":" + GridArray(DownsampleGoalHeatmap(record.goalHeatmap), [] {});
+    body += name(f::ShotHeatmap) + GridArray(DownsampleShotHeatmap(record.shotHeatmap), heatNotFinite);
+    body += name(f::GoalHeatmap) + GridArray(DownsampleGoalHeatmap(record.goalHeatmap), [] {});
     return body + "}";
 }
 
