@@ -53,17 +53,11 @@ zando::HistoryRow ZANDO::HistoryRowOf(const MatchRecord& record) const {
     row.playlistName = record.playlistName;
     row.ranked = record.isRanked;
     row.team = record.team;
-    if (record.finalScore && (record.team == 0 || record.team == 1)) {
-        row.scoreFor = (*record.finalScore)[static_cast<std::size_t>(record.team)];
-        row.scoreAgainst = (*record.finalScore)[static_cast<std::size_t>(1 - record.team)];
-    }
     // Leaving a match forfeits it; otherwise the final score decides.
-    if (record.left)
-        row.result = "forfeit";
-    else if (row.scoreFor && *row.scoreFor > *row.scoreAgainst)
-        row.result = "win";
-    else if (row.scoreFor && *row.scoreFor < *row.scoreAgainst)
-        row.result = "loss";
+    const MatchOutcome outcome = record.Outcome();
+    row.scoreFor = outcome.scoreFor;
+    row.scoreAgainst = outcome.scoreAgainst;
+    row.result = outcome.result;
     row.overtime = record.overtime;
     row.duration = record.gameTime;
     row.mmrBefore = record.initialMmr;

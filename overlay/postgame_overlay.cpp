@@ -1,5 +1,6 @@
 // The post-game stats overlay: a card with one block per statistic, or a two-line compact strip.
 #include <string>
+#include <utility>
 
 #include "heatmap/heatmap_drawing.h"
 #include "history/history_summary.h"
@@ -12,6 +13,17 @@ namespace figures = zando::figures;
 namespace {
 
 int Trunc(float value) { return figures::Whole(value); }
+
+// The result and score the card's title line shows ("WIN 3-1"; "LEFT" when the player left), in its
+// colour; empty when the match has neither yet.
+std::pair<std::string, zando::Rgba> OutcomeText(const MatchOutcome& outcome) {
+    const std::string score =
+        outcome.scoreFor ? std::to_string(*outcome.scoreFor) + "-" + std::to_string(*outcome.scoreAgainst) : "";
+    if (outcome.result == "forfeit") return {"LEFT" + (score.empty() ? "" : " " + score), {255, 180, 60, 255}};
+    if (outcome.result == "win") return {"WIN " + score, {90, 220, 120, 255}};
+    if (outcome.result == "loss") return {"LOSS " + score, {255, 100, 100, 255}};
+    return {score, {220, 220, 220, 255}};
+}
 
 }  // namespace
 
@@ -63,10 +75,17 @@ void ZANDO::RenderPostGameOverlay(CanvasWrapper canvas) {
     const int kph = figures::Kph(averageSpeed);
     const int possessionPercent = figures::Whole(PossessionPercent());
     const int seconds = Trunc(tracker.match.gameTime);
+    const auto [outcome, outcomeColour] = OutcomeText(tracker.match.Outcome());
+    const auto drawOutcome = [&](int y) {
+        if (outcome.empty()) return;
+        zando::SetColor(canvas, {outcomeColour.red, outcomeColour.green, outcomeColour.blue, A});
+        Text(px + PW - s(140), y, outcome);
+    };
 
     if (settings.minimalisticMode) {
         zando::SetColor(canvas, {120, 200, 255, A});
         Text(px + s(20), py + s(18), "⚡ STATS");
+        drawOutcome(py + s(18));
         std::string line;
         if (settings.showSpeed) line += "Spd:" + std::to_string(kph) + "kph";
         if (settings.showBoost) line += "Bst:" + std::to_string(Trunc(tracker.match.boostUsed));
@@ -82,7 +101,8 @@ void ZANDO::RenderPostGameOverlay(CanvasWrapper canvas) {
     }
 
     zando::SetColor(canvas, {120, 200, 255, A});
-    Text(px + PW / 2 - s(90), py + s(20), "MATCH STATS");
+    Text(px + (outcome.empty() ? PW / 2 - s(90) : s(20)), py + s(20), "MATCH STATS");
+    drawOutcome(py + s(20));
     int y = py + s(20) + s(45);
     zando::SetColor(canvas, {50, 90, 140, alpha(180)});
     canvas.DrawLine(Vector2{px + s(20), y}, Vector2{px + PW - s(20), y}, 1.5f);

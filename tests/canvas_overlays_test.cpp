@@ -371,3 +371,51 @@ TEST_F(CanvasOverlays, ThePostGameCardShowsTheMatchAndItsCompactLine) {
     EXPECT_EQ(canvas.CallsOf(CanvasCall::Kind::DrawString).size(), 1u);
     EXPECT_EQ(canvas.CallsOf(CanvasCall::Kind::DrawRect)[0].end, (Vector2{1441 + 450, 29 + 130}));
 }
+
+// The card's title line says how the match ended, from the player's side, in its colour, beside the
+// title; without a score or a forfeit it says nothing more.
+TEST_F(CanvasOverlays, ThePostGameCardSaysTheResultAndTheScoreFromThePlayersSide) {
+    Z().settings.showPostGame = true;
+    struct Case {
+        std::optional<std::array<int32_t, 2>> score;  // blue, orange
+        int team;
+        bool left;
+        const char* shown;  // nothing when null
+        CanvasColour colour;  // at the card's default opacity
+    };
+    const Case cases[] = {
+        {std::array{3, 1}, 0, false, "WIN 3-1", {90, 220, 120, 216}},
+        {std::array{3, 1}, 1, false, "LOSS 1-3", {255, 100, 100, 216}},
+        {std::array{0, 2}, 0, true, "LEFT 0-2", {255, 180, 60, 216}},
+        {std::nullopt, 1, true, "LEFT", {255, 180, 60, 216}},
+        {std::array{2, 2}, 1, false, "2-2", {220, 220, 220, 216}},
+        {std::array{4, 0}, -1, false, nullptr, {}},
+        {std::nullopt, 0, false, nullptr, {}},
+    };
+    for (const bool compact : {false, true}) {
+        Z().settings.minimalisticMode = compact;
+        for (const Case& one : cases) {
+            SCOPED_TRACE(std::string(one.shown ? one.shown : "nothing") + (compact ? ", compact" : ""));
+            Z().tracker.match.finalScore = one.score;
+            Z().tracker.match.team = one.team;
+            Z().tracker.match.left = one.left;
+            Frame();
+            const std::size_t texts = canvas.CallsOf(CanvasCall::Kind::DrawString).size();
+            Z().tracker.match.finalScore.reset();
+            Z().tracker.match.left = false;
+            Frame();
+            EXPECT_EQ(texts, canvas.CallsOf(CanvasCall::Kind::DrawString).size() + (one.shown ? 1 : 0));
+            if (!one.shown) continue;
+            Z().tracker.match.finalScore = one.score;
+            Z().tracker.match.left = one.left;
+            Frame();
+            const CanvasCall* line = canvas.FindText(one.shown);
+            ASSERT_NE(line, nullptr);
+            EXPECT_EQ(line->colour, one.colour);
+            const CanvasCall* title = canvas.FindText(compact ? "⚡ STATS" : "MATCH STATS");
+            ASSERT_NE(title, nullptr);
+            EXPECT_EQ(line->position.Y, title->position.Y) << "on the title's line";
+            EXPECT_GT(line->position.X, title->position.X + 100) << "right of the title";
+        }
+    }
+}

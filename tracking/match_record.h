@@ -47,9 +47,29 @@ struct MatchStartInfo {
     bool operator==(const MatchStartInfo&) const = default;
 };
 
+// How the match ended for the player: the score from their side, when the game gave it and their
+// team is known, and the result ("win" or "loss" by that score, "forfeit" when they left before the
+// end; empty when neither is known).
+struct MatchOutcome {
+    std::optional<int32_t> scoreFor, scoreAgainst;
+    std::string result;
+};
+
 struct MatchRecord : MatchFigures, MatchStartInfo {
     bool left = false;  // the match was left before its end
 
     float AverageSpeed() const { return speedSamples >= 1 ? speedSum / static_cast<float>(speedSamples) : 0.0f; }
+    MatchOutcome Outcome() const {
+        MatchOutcome outcome;
+        if (finalScore && (team == 0 || team == 1)) {
+            outcome.scoreFor = (*finalScore)[static_cast<std::size_t>(team)];
+            outcome.scoreAgainst = (*finalScore)[static_cast<std::size_t>(1 - team)];
+        }
+        if (left)
+            outcome.result = "forfeit";
+        else if (outcome.scoreFor && *outcome.scoreFor != *outcome.scoreAgainst)
+            outcome.result = *outcome.scoreFor > *outcome.scoreAgainst ? "win" : "loss";
+        return outcome;
+    }
     bool operator==(const MatchRecord&) const = default;
 };

@@ -21,7 +21,7 @@ try {
     await page.goto(`${base}/matches`);
     const match = await page.locator('#matches tbody tr a').first().getAttribute('href');
     for (const [name, address] of [['overview', '/'], ['matches', '/matches'], ['match', match], ['zones', '/zones'],
-                                   ['compare', '/compare?to1=2026-12-31&from2=2000-01-01']]) {
+                                   ['compare', '/compare']]) {
       await page.goto(`${base}${address}`);
       await page.screenshot({ path: `${folder}/${name}-${width}x${height}.png`, fullPage: true });
     }
