@@ -110,6 +110,11 @@ constexpr const char* Migrations[] = {
     // 3 -> 4: the replay a match was imported from, each replay's match kept once.
     ("ALTER TABLE matches ADD COLUMN replay_id TEXT;"
      "CREATE UNIQUE INDEX matches_by_replay ON matches (replay_id) WHERE replay_id IS NOT NULL;"),
+    // 4 -> 5: the player's saves, assists and demolitions made and suffered (none for older matches).
+    ("ALTER TABLE matches ADD COLUMN saves INTEGER;"
+     "ALTER TABLE matches ADD COLUMN assists INTEGER;"
+     "ALTER TABLE matches ADD COLUMN demolitions INTEGER;"
+     "ALTER TABLE matches ADD COLUMN demolished INTEGER;"),
 };
 static_assert(std::size(Migrations) == MatchHistory::SchemaVersion);
 
@@ -117,7 +122,8 @@ constexpr const char* Columns =
     "id, ended_at, playlist_id, playlist_name, ranked, team, result, score_for, score_against, overtime, duration,"
     " mmr_before, mmr_after, mmr_change, shots, goals, average_speed, boost_collected, boost_used, possession_time,"
     " team_possession_time, opponent_possession_time, boost_per_minute, supersonic_share, empty_tank_share,"
-    " full_tank_share, shots_per_goal, shot_zones, goal_zones, uploaded, upload_body, replay_id";
+    " full_tank_share, shots_per_goal, shot_zones, goal_zones, uploaded, upload_body, replay_id, saves, assists, demolitions,"
+    " demolished";
 
 HistoryRow ReadRow(const Statement& statement) {
     HistoryRow row;
@@ -144,6 +150,8 @@ HistoryRow ReadRow(const Statement& statement) {
     row.uploaded = statement.Int(at++) != 0;
     row.uploadBody = statement.Text(at++);
     row.replayId = statement.Text(at++);
+    for (std::optional<int32_t>* count : {&row.saves, &row.assists, &row.demolitions, &row.demolished})
+        *count = statement.OptionalInt(at++);
     return row;
 }
 
@@ -175,6 +183,8 @@ void BindRow(Statement& insert, const HistoryRow& row) {
         else
             insert.Bind(at++, *text);
     }
+    for (const std::optional<int32_t>* count : {&row.saves, &row.assists, &row.demolitions, &row.demolished})
+        insert.Bind(at++, *count);
 }
 
 }  // namespace
@@ -325,14 +335,15 @@ bool MatchHistory::AddAll(std::span<HistoryRow> rows) {
     if (!Execute("BEGIN IMMEDIATE"))
         return fail(sqlite3_errcode(db_) == SQLITE_BUSY ? "the history is locked by another program"
                                                         : "the history cannot be written");
-    Statement insert(db_,
-                     "INSERT INTO matches (ended_at, playlist_id, playlist_name, ranked, team, result, score_for, score_against,"
-                     " overtime, duration, mmr_before, mmr_after, mmr_change, shots, goals, average_speed, boost_collected,"
-                     " boost_used, possession_time, team_possession_time, opponent_possession_time, boost_per_minute,"
-                     " supersonic_share, empty_tank_share, full_tank_share, shots_per_goal, shot_zones, goal_zones, uploaded,"
-                     " upload_body, replay_id)"
-                     " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
-                     " ON CONFLICT (replay_id) WHERE replay_id IS NOT NULL DO NOTHING");
+    Statement insert(
+        db_,
+        "INSERT INTO matches (ended_at, playlist_id, playlist_name, ranked, team, result, score_for, score_against,"
+        " overtime, duration, mmr_before, mmr_after, mmr_change, shots, goals, average_speed, boost_collected,"
+        " boost_used, possession_time, team_possession_time, opponent_possession_time, boost_per_minute,"
+        " supersonic_share, empty_tank_share, full_tank_share, shots_per_goal, shot_zones, goal_zones, uploaded,"
+        " upload_body, replay_id, saves, assists, demolitions, demolished)"
+        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
+        " ON CONFLICT (replay_id) WHERE replay_id IS NOT NULL DO NOTHING");
     if (!insert) return fail("the history cannot be written");
     for (HistoryRow& row : rows) {
         sqlite3_reset(insert.get());

@@ -65,6 +65,10 @@ struct HistoryRow {
     // Schema 4 on: the id of the replay the match was imported from; empty for a match followed live.
     // The history keeps a replay's match once.
     std::string replayId;
+    // Schema 5 on, from the stat ticker: none for a match kept before.
+    std::optional<int32_t> saves, assists;
+    std::optional<int32_t> demolitions;  // cars the player demolished
+    std::optional<int32_t> demolished;   // times the player's car was demolished
 };
 
 // Why the history cannot be used (empty when it can).
@@ -75,7 +79,7 @@ struct HistoryStatus {
 
 class MatchHistory {
 public:
-    static constexpr int SchemaVersion = 4;
+    static constexpr int SchemaVersion = 5;
     using Log = std::function<void(const std::string&)>;
 
     // log receives the "[HISTORY] " lines.

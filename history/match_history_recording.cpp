@@ -58,6 +58,10 @@ zando::HistoryRow ZANDO::HistoryRowOf(const MatchRecord& record) const {
     row.scoreFor = outcome.scoreFor;
     row.scoreAgainst = outcome.scoreAgainst;
     row.result = outcome.result;
+    row.saves = record.saves;
+    row.assists = record.assists;
+    row.demolitions = record.demolitions;
+    row.demolished = record.demolished;
     row.overtime = record.overtime;
     row.duration = record.gameTime;
     row.mmrBefore = record.initialMmr;

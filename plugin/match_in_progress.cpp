@@ -54,6 +54,7 @@ using InProgressMember = std::variant<float MatchRecord::*, int32_t MatchRecord:
 struct InProgressField {
     const char* name;
     InProgressMember member;
+    bool keptSince = false;  // added after the first files were written: a file without it gives 0
 };
 
 const std::vector<InProgressField>& ZANDO::InProgressFields() {
@@ -75,6 +76,10 @@ const std::vector<InProgressField>& ZANDO::InProgressFields() {
         {"initialMmr", &MatchRecord::initialMmr},
         {"playlistId", &MatchRecord::playlistId},
         {"isRanked", &MatchRecord::isRanked},
+        {"saves", &MatchRecord::saves, true},
+        {"assists", &MatchRecord::assists, true},
+        {"demolitions", &MatchRecord::demolitions, true},
+        {"demolished", &MatchRecord::demolished, true},
     };
     return fields;
 }
@@ -175,6 +180,10 @@ void ZANDO::ResumeMatchInProgress(ServerWrapper server) {
     for (const InProgressField& field : InProgressFields()) {
         const auto found =
             std::find_if(values.begin(), values.end(), [&](const auto& entry) { return entry.first == field.name; });
+        if (found == values.end() && field.keptSince) {
+            updates.emplace_back(field.member, "0");
+            continue;
+        }
         if (found == values.end()) return ignored(std::string("the file lacks ") + field.name);
         updates.emplace_back(field.member, found->second);
     }

@@ -73,21 +73,36 @@ void ZANDO::HandleStatEvent(void* params) {
     const std::string name = statEvent.GetEventName();
     const bool isShot = name == c::ShotEventName;
     const bool isGoal = name == c::GoalEventName;
-    if (!isShot && !isGoal) return;
 
-    PriWrapper receiver(block->receiver);
-    if (receiver.IsNull()) return;
-    bool ours = false;
-    if (!car.IsNull()) {
-        PriWrapper localPri = car.GetPRI();
-        if (localPri.IsNull()) return;
-        ours = receiver.memory_address == localPri.memory_address;
-    } else {
+    // Whether a player of the message is the local one.
+    const auto isLocal = [&](PriWrapper pri) {
+        if (pri.IsNull()) return false;
+        if (!car.IsNull()) {
+            PriWrapper localPri = car.GetPRI();
+            return !localPri.IsNull() && pri.memory_address == localPri.memory_address;
+        }
         // Without a car the driver is told by account; id 0 is nobody's.
         UniqueIDWrapper me = gameWrapper->GetUniqueID();
-        UniqueIDWrapper them = receiver.GetUniqueIdWrapper();
-        ours = me.GetUID() != 0 && me.GetUID() == them.GetUID() && me.GetPlatform() == them.GetPlatform();
+        UniqueIDWrapper them = pri.GetUniqueIdWrapper();
+        return me.GetUID() != 0 && me.GetUID() == them.GetUID() && me.GetPlatform() == them.GetPlatform();
+    };
+    PriWrapper receiver(block->receiver);
+    if (name == c::DemolishEventName) {
+        if (isLocal(receiver))
+            tracker.Count(zando::MatchTracker::Credit::Demolition);
+        else if (block->victim != 0 && isLocal(PriWrapper(block->victim)))
+            tracker.Count(zando::MatchTracker::Credit::Demolished);
+        return;
     }
+    if (name == c::SaveEventName || name == c::AssistEventName) {
+        if (isLocal(receiver))
+            tracker.Count(name == c::SaveEventName ? zando::MatchTracker::Credit::Save : zando::MatchTracker::Credit::Assist);
+        return;
+    }
+    if (!isShot && !isGoal) return;
+
+    if (receiver.IsNull()) return;
+    const bool ours = isLocal(receiver);
     if (!ours) {
         cvarManager->log(isGoal ? "[GOAL] Not our goal, ignoring" : "[SHOT] Not our shot, ignoring");
         return;

@@ -204,6 +204,8 @@ TEST(MatchHistory, FilesOfEachOlderVersionAreMigratedWithTheirRowsKept) {
         EXPECT_EQ(kept[0].shotZones, (std::vector<zando::ZoneCount>{{3, 10, 2}, {5, 20, 2}}));
         EXPECT_FLOAT_EQ(kept[0].boostPerMinute, old.boostPerMinute);
         EXPECT_FALSE(kept[0].uploaded);
+        EXPECT_EQ(kept[0].saves, std::nullopt) << "an old match says it lacks its saves, not that it had none";
+        EXPECT_EQ(kept[0].demolished, std::nullopt);
         EXPECT_TRUE(history.MissedUploads().empty()) << "an old match kept no body to send";
         zando::HistoryRow next;
         next.endedAt = "2026-01-02T03:20:00Z";
@@ -212,6 +214,8 @@ TEST(MatchHistory, FilesOfEachOlderVersionAreMigratedWithTheirRowsKept) {
         next.boostPerMinute = 250.5f;
         next.goalZones = {{0, 0, 1}};
         next.uploadBody = "{\"shots\":0}";
+        next.saves = 2;
+        next.assists = next.demolitions = next.demolished = 0;
         ASSERT_TRUE(history.Add(next));
         EXPECT_EQ(next.id, 2);
         ASSERT_EQ(history.MissedUploads().size(), 1u);
@@ -235,11 +239,13 @@ TEST(MatchHistory, FilesOfEachOlderVersionAreMigratedWithTheirRowsKept) {
         EXPECT_EQ(rows[1].at("goal_zones"), "0:0:1");
         EXPECT_EQ(rows[1].at("score_for"), "") << "no score read: NULL, not 0";
         EXPECT_EQ(rows[1].at("uploaded"), "1");
+        EXPECT_EQ(std::vector<std::string>({rows[0].at("saves"), rows[1].at("saves"), rows[1].at("demolished")}),
+                  std::vector<std::string>({"", "2", "0"}));
         ASSERT_EQ(sqlite3_open(file.string().c_str(), &db), SQLITE_OK);
         sqlite3_stmt* version = nullptr;
         sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &version, nullptr);
         ASSERT_EQ(sqlite3_step(version), SQLITE_ROW);
-        EXPECT_EQ(sqlite3_column_int(version, 0), 4);
+        EXPECT_EQ(sqlite3_column_int(version, 0), 5);
         sqlite3_finalize(version);
         sqlite3_close(db);
     }
@@ -269,15 +275,15 @@ TEST(MatchHistory, AFileItCannotReadIsRefusedAndLeftAsItWas) {
     };
     refusedUntouched(std::string(4096, 'z') + "not a database at all", "is not a match history that can be read");
 
-    // A history of a newer build: version 5.
+    // A history of a newer build: version 6.
     std::filesystem::remove(file);
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(file.string().c_str(), &db), SQLITE_OK);
     RunSql(db,
            "CREATE TABLE matches (id INTEGER PRIMARY KEY, whatever TEXT); INSERT INTO matches VALUES (1, 'kept');"
-           "PRAGMA user_version = 5;");
+           "PRAGMA user_version = 6;");
     sqlite3_close(db);
-    refusedUntouched(zando_test::ReadFile(file), "was written by a newer ZANDO (history version 5, this one reads up to 4)");
+    refusedUntouched(zando_test::ReadFile(file), "was written by a newer ZANDO (history version 6, this one reads up to 5)");
 
     // A history whose table pages were overwritten: its header still says SQLite.
     std::filesystem::remove(file);

@@ -5,9 +5,12 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
+#include <string>
 
 #include <nlohmann/json.hpp>
 
+#include "history_rows.h"
 #include "replay/replay_file.h"
 #include "sandbox/replay_game.h"
 #include "sandbox/replay_play.h"
@@ -30,25 +33,40 @@ Match ReadMatch(const std::string& name) {
     return match;
 }
 
-// The match played as player, on a host of its own: the plug-in's statistics file of it.
-nlohmann::json PlayAs(const sandbox::ReplayGame& game) {
+// The match played as player, on a host of its own: the plug-in's statistics file of it, and its row
+// of the match history.
+struct Played {
+    nlohmann::json stats;
+    std::map<std::string, std::string> history;
+};
+Played PlayAs(const sandbox::ReplayGame& game) {
     zando_test::TempDir home;
     zando_test::LoadedZando zando(home.path());
     zando.Run("zando_enable_upload 0");
     sandbox::PlayReplayGame(zando.Host(), game);
-    return nlohmann::json::parse(zando_test::ReadFile(zando_test::InDataFolder(zando.Host().DataFolder(), "zando_stats.json")));
+    Played played;
+    played.stats =
+        nlohmann::json::parse(zando_test::ReadFile(zando_test::InDataFolder(zando.Host().DataFolder(), "zando_stats.json")));
+    const auto rows = zando_test::ReadHistoryFile(zando_test::InDataFolder(zando.Host().DataFolder(), "zando_history.sqlite3"));
+    if (rows.size() == 1) played.history = rows[0];
+    return played;
 }
 
 }  // namespace
 
 TEST(ReplayGame, EachPlayersShotsAndGoalsAreTheGamesScoreboardAndTheirSpeedTheFrames) {
     const Match match = ReadMatch("28fd.replay");
-    // The game's own scoreboard of the match.
+    // The game's own scoreboard of the match, which orange won 2-1.
     struct Line {
         const char* name;
-        int shots, goals;
+        int shots, goals, saves, assists;
+        const char* result;
+        const char* score;  // the player's team's, then the other's
     };
-    const Line scoreboard[] = {{"Drogings", 4, 1}, {"?If", 3, 1}, {"Wx_15", 2, 1}, {"Edelfürst niCauu", 3, 0}};
+    const Line scoreboard[] = {{"Drogings", 4, 1, 1, 1, "win", "2-1"},
+                               {"?If", 3, 1, 1, 0, "win", "2-1"},
+                               {"Wx_15", 2, 1, 2, 0, "loss", "1-2"},
+                               {"Edelfürst niCauu", 3, 0, 1, 0, "loss", "1-2"}};
     for (const Line& line : scoreboard) {
         const int player = sandbox::FindReplayPlayer(match.replay, line.name);
         ASSERT_GE(player, 0) << line.name;
@@ -56,8 +74,14 @@ TEST(ReplayGame, EachPlayersShotsAndGoalsAreTheGamesScoreboardAndTheirSpeedTheFr
         ASSERT_TRUE(game.Outcome().finished);
         EXPECT_EQ(game.Outcome().goals[0], 1);
         EXPECT_EQ(game.Outcome().goals[1], 2);
-        const nlohmann::json stats = PlayAs(game);
+        const Played played = PlayAs(game);
+        const nlohmann::json& stats = played.stats;
         EXPECT_EQ(stats["shots"], line.shots) << line.name;
+        ASSERT_FALSE(played.history.empty()) << line.name;
+        EXPECT_EQ(played.history.at("result"), line.result) << line.name;
+        EXPECT_EQ(played.history.at("score_for") + "-" + played.history.at("score_against"), line.score) << line.name;
+        EXPECT_EQ(played.history.at("saves"), std::to_string(line.saves)) << line.name;
+        EXPECT_EQ(played.history.at("assists"), std::to_string(line.assists)) << line.name;
         EXPECT_EQ(stats["goals"], line.goals) << line.name;
         // The frames' own velocities against the distance the plug-in measured between them.
         const double speed = game.Truth().averageSpeed;
@@ -82,7 +106,7 @@ TEST(ReplayGame, ARecordingThatStopsOnAGoalCreditsTheHeadersScorer) {
     const sandbox::ReplayGame game(match.replay, scorer);
     EXPECT_TRUE(game.Outcome().endsOnGoal);
     EXPECT_EQ(game.Outcome().endsOnGoalScorer, "?If");
-    EXPECT_EQ(PlayAs(game)["goals"], 1);
+    EXPECT_EQ(PlayAs(game).stats["goals"], 1);
 }
 
 TEST(ReplayGame, TheRecordingPlayerIsTheDefaultAndPlayersAreFoundByNameOrId) {

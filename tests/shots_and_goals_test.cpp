@@ -331,3 +331,27 @@ TEST_F(ShotsAndGoals, WithoutACarTheShooterIsToldByAccountAndAnEmptyIdIsNobodys)
         EXPECT_EQ(Z().tracker.match.shots - before, c.counted ? 1 : 0) << c.name;
     }
 }
+
+// The stat ticker's other credits of the player: saves and assists of the player alone (an epic save
+// is one save), demolitions made by the player and suffered, each whatever label the game shows.
+TEST_F(ShotsAndGoals, TheTickersSavesAssistsAndDemolitionsOfThePlayerAreCounted) {
+    host::game::Car* mate = match.Match().cars[1].get();
+    host::game::Car* opponent = match.Match().cars[2].get();
+    struct Message {
+        host::game::Car* receiver;
+        const char* label;
+        host::game::Car* victim;
+        const char* name;  // the event's name, where the label is not English
+    };
+    const Message messages[] = {
+        {local, "Save", nullptr, ""},       {local, "Epic Save", nullptr, ""},   {local, "Save", nullptr, ""},
+        {local, "Parada", nullptr, "Save"}, {mate, "Save", nullptr, ""},         {local, "Assist", nullptr, ""},
+        {opponent, "Assist", nullptr, ""},  {local, "Demolition", opponent, ""}, {opponent, "Demolition", local, ""},
+        {opponent, "Demolition", mate, ""}, {mate, "Demolition", opponent, ""},  {opponent, "Demolition", local, ""},
+    };
+    for (const Message& message : messages) match.StatTicker(*message.receiver, message.label, message.victim, message.name);
+    const MatchRecord& record = Z().tracker.match;
+    EXPECT_EQ(std::vector<int32_t>({record.saves, record.assists, record.demolitions, record.demolished}),
+              std::vector<int32_t>({3, 1, 1, 2}));
+    EXPECT_EQ(record.shots, 0);
+}

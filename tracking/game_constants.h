@@ -26,6 +26,11 @@ inline constexpr int GoalCount = 1;                     // added to a zone per c
 // Stat events by their names, which stay the same in every language the game shows its labels in.
 inline constexpr const char* ShotEventName = "Shot";  // a shot on goal ("Shot on Goal")
 inline constexpr const char* GoalEventName = "Goal";  // a goal ("Goal")
+// The save counter's event ("Save"): the game sends it for every save, an epic one too (whose own
+// "EpicSave" event is not counted again).
+inline constexpr const char* SaveEventName = "Save";
+inline constexpr const char* AssistEventName = "Assist";
+inline constexpr const char* DemolishEventName = "Demolish";  // its receiver demolished its victim
 
 // [SECTION] Speed sampling
 inline constexpr float SpeedIntervalLimit = 0.1f;  // s: a speed sample needs 0 < interval < this

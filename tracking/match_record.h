@@ -33,6 +33,11 @@ struct MatchFigures {
     int32_t team = -1;                                 // the local car's team at the latest sample, 0 or 1; -1 unknown
     bool overtime = false;                             // the match was decided in overtime
     std::optional<std::array<int32_t, 2>> finalScore;  // blue's and orange's goals at the end, when the game gave them
+    // The stat ticker's other credits of the player.
+    int32_t saves = 0;
+    int32_t assists = 0;
+    int32_t demolitions = 0;  // cars the player demolished
+    int32_t demolished = 0;   // times the player's car was demolished
 
     bool operator==(const MatchFigures&) const = default;
 };

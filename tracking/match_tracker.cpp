@@ -231,4 +231,12 @@ Counted MatchTracker::Stat(const StatView& view) {
     return counted;
 }
 
+void MatchTracker::Count(Credit credit) {
+    int32_t& count = credit == Credit::Save         ? match.saves
+                     : credit == Credit::Assist     ? match.assists
+                     : credit == Credit::Demolition ? match.demolitions
+                                                    : match.demolished;
+    ++count;
+}
+
 }  // namespace zando

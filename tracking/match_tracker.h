@@ -116,6 +116,9 @@ public:
     std::string Touch(const TouchView& view);  // the console's line
     Counted GoalHit(const GoalHitView& view);
     Counted Stat(const StatView& view);
+    // The stat ticker's other credits: the player's save or assist, a demolition by or of the player.
+    enum class Credit { Save, Assist, Demolition, Demolished };
+    void Count(Credit credit);
 
     // A fresh record of figures (the metadata kept) and fresh sampling, the grids sized.
     void ClearFigures();

@@ -134,7 +134,12 @@ MatchRecord TrackReplayMatch(const replay::Replay& replay, const replay::MatchEv
             const replay::StatMessage& message = events.messages[ticker];
             const std::string label = message.label;
             if (goal && !ballInGoalSeen && label == "Goal") ballInGoal();
-            if (message.player != player || (label != "Shot on Goal" && label != "Goal")) continue;
+            if (message.player != player) continue;
+            if (label == "Save" || label == "Assist") {
+                tracker.Count(label == "Save" ? MatchTracker::Credit::Save : MatchTracker::Credit::Assist);
+                continue;
+            }
+            if (label != "Shot on Goal" && label != "Goal") continue;
             StatView view;
             view.kind = label == "Goal" ? StatView::Kind::Goal : StatView::Kind::Shot;
             view.now = now;
