@@ -311,16 +311,6 @@ Markup SignInPage(const std::string& failed) {
 // [SECTION] Overview
 //-----------------------------------------------------------------------------
 
-// The playlist of the account's most matches (none: no match).
-std::string MostPlayed(dashboard::Storage& storage, int64_t accountId) {
-    std::string most;
-    int64_t mostMatches = 0;
-    for (const std::string& playlist : storage.Playlists(accountId))
-        if (const int64_t matches = storage.Totals(accountId, playlist).matches; matches > mostMatches)
-            most = playlist, mostMatches = matches;
-    return most;
-}
-
 // playlistChosen: the reader chose a playlist (or every one); otherwise the trends are of the one
 // played most, since figures of different playlists (a duel's and a team's) do not chart as one.
 Page Overview(const Context& context, const dashboard::PageFilters& filters, bool playlistChosen) {
@@ -345,16 +335,21 @@ Page Overview(const Context& context, const dashboard::PageFilters& filters, boo
         "upload carries no score.</p>\n</section>\n";
 
     // Every match of many is charted a period at a time, from the running totals.
-    dashboard::ChosenMatches chosen =
-        dashboard::ChooseMatches(context.storage, context.accountId, dashboard::FilterQuery(filters));
-    const std::vector<dashboard::StoredMatch>& all = chosen.matches.matches;
-    const std::vector<dashboard::StoredMatch> newest(all.begin(), all.begin() + std::min<std::ptrdiff_t>(5, std::ssize(all)));
     dashboard::PageFilters trendFilters = filters;
-    if (!playlistChosen) {
-        trendFilters.playlist = MostPlayed(context.storage, context.accountId);
-        chosen = dashboard::ChooseMatches(context.storage, context.accountId, dashboard::FilterQuery(trendFilters));
-    }
+    if (!playlistChosen) trendFilters.playlist = context.storage.MostPlayedPlaylist(context.accountId);
+    dashboard::ChosenMatches chosen =
+        dashboard::ChooseMatches(context.storage, context.accountId, dashboard::FilterQuery(trendFilters));
     std::vector<dashboard::StoredMatch>& matches = chosen.matches.matches;
+    // The last matches are of the filters as chosen (every playlist, unless one was).
+    std::vector<dashboard::StoredMatch> newest;
+    if (trendFilters.playlist == filters.playlist) {
+        newest.assign(matches.begin(), matches.begin() + std::min<std::ptrdiff_t>(5, std::ssize(matches)));
+    } else {
+        dashboard::MatchQuery last = dashboard::FilterQuery(filters);
+        last.limit = 5;
+        last.withZones = false;
+        newest = context.storage.FindMatches(context.accountId, last).matches;
+    }
     content +=
         "<section aria-labelledby=\"last-heading\">\n<h2 id=\"last-heading\">Last matches</h2>\n"
         "<div class=\"table-wrap\" tabindex=\"0\"><table id=\"last-matches\"><caption>The newest matches of the chosen "

@@ -388,6 +388,14 @@ public:
         });
     }
 
+    std::string MostPlayedPlaylist(int64_t accountId) override {
+        return Run([&](pqxx::connection& connection) {
+            pqxx::read_transaction read(connection);
+            const pqxx::result rows = read.exec_params(dashboard::MostPlayedSql, accountId);
+            return rows.empty() ? std::string() : rows[0][0].as<std::string>();
+        });
+    }
+
     std::optional<dashboard::Account> FindAccount(const std::string& name) override {
         return ReadAccount(dashboard::AccountByNameSql, name);
     }

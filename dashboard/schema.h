@@ -54,6 +54,8 @@ inline constexpr const char* SetPublicSql = "UPDATE accounts SET is_public = $1 
 inline constexpr const char* AccountByNameSql = "SELECT id, name, is_public FROM accounts WHERE name = $1";
 inline constexpr const char* AccountByIdSql = "SELECT id, name, is_public FROM accounts WHERE id = $1";
 inline constexpr const char* PlaylistsSql = "SELECT playlist FROM playlist_totals WHERE account_id = $1 ORDER BY playlist";
+inline constexpr const char* MostPlayedSql =
+    "SELECT playlist FROM playlist_totals WHERE account_id = $1 ORDER BY matches DESC, playlist LIMIT 1";
 inline constexpr const char* ListKeysSql =
     "SELECT k.id, a.name, k.prefix, k.created_at, COALESCE(k.revoked_at, '') FROM api_keys k"
     " JOIN accounts a ON a.id = k.account_id ORDER BY k.id";

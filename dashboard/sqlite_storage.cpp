@@ -344,6 +344,13 @@ public:
         return names;
     }
 
+    std::string MostPlayedPlaylist(int64_t accountId) override {
+        auto connection = pool_.Borrow();
+        Statement select(connection->db, dashboard::MostPlayedSql);
+        select.Bind(1, accountId);
+        return select.Step() ? select.Text(0) : std::string();
+    }
+
     std::optional<dashboard::Account> FindAccount(const std::string& name) override {
         return ReadAccount(dashboard::AccountByNameSql, name);
     }

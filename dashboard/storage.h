@@ -168,6 +168,8 @@ public:
     virtual std::vector<PeriodTotals> Periods(int64_t accountId, const PeriodRange& range, const std::string& playlist) = 0;
     // The names of the playlists the account has matches in, in order.
     virtual std::vector<std::string> Playlists(int64_t accountId) = 0;
+    // The playlist of the account's most matches (of two as many, the first by name); empty: none.
+    virtual std::string MostPlayedPlaylist(int64_t accountId) = 0;
 
     virtual std::optional<Account> FindAccount(const std::string& name) = 0;
     virtual std::optional<Account> AccountById(int64_t accountId) = 0;
