@@ -237,6 +237,8 @@ TEST_F(MatchLifecycle, AReloadDuringAMatchKeepsItsFiguresAndWhatDoesNotFitIsIgno
         Z().tracker.match.boostCollected = 412.5f;
         Z().tracker.match.shotHeatmap[10][12] = 15.0f;
         Z().tracker.match.goalHeatmap[10][12] = 1;
+        Z().tracker.match.saves = 2;
+        Z().tracker.match.demolished = 1;
         zando.Unload();
         ASSERT_TRUE(std::filesystem::exists(kept));
     };
@@ -256,6 +258,21 @@ TEST_F(MatchLifecycle, AReloadDuringAMatchKeepsItsFiguresAndWhatDoesNotFitIsIgno
     EXPECT_EQ(Z().tracker.match.shotHeatmap[10][12], 15.0f);
     EXPECT_EQ(Z().tracker.match.goalHeatmap[10][12], 1);
     EXPECT_EQ(CellSum(Z().tracker.match.shotHeatmap), 15.0f) << "nothing else";
+    EXPECT_EQ(std::vector<int32_t>({Z().tracker.match.saves, Z().tracker.match.demolished}), std::vector<int32_t>({2, 1}));
+
+    // A file of an earlier build, without the ticker's counts, keeps the rest (its counts start at 0).
+    playAndUnload();
+    std::string earlier = zando_test::ReadFile(kept);
+    for (const char* name : {"saves", "assists", "demolitions", "demolished"}) {
+        const std::size_t at = earlier.find(std::string("\n") + name + " ");
+        ASSERT_NE(at, std::string::npos) << name;
+        earlier.erase(at + 1, earlier.find('\n', at + 1) - at);
+    }
+    zando_test::WriteFile(kept, earlier);
+    Host().World().currentGame->secondsElapsed = 121.5f;
+    load();
+    EXPECT_EQ(Z().tracker.match.shots, 3);
+    EXPECT_EQ(std::vector<int32_t>({Z().tracker.match.saves, Z().tracker.match.demolished}), std::vector<int32_t>({0, 0}));
 
     struct Case {
         const char* what;
