@@ -10,8 +10,8 @@ namespace sandbox {
 
 namespace {
 
-const char* const TabNames[PanelTabs] = {"dashboard",       "heatmap",         "interactive-zones",     "display-settings",
-                                         "post-game-stats", "export-and-data", "dashboard-integration", "about-and-help"};
+const char* const TabNames[PanelTabs] = {"dashboard",       "heatmap",        "interactive-zones",     "display-settings",
+                                          "post-game-stats", "export-and-data", "dashboard-integration", "about-and-help"};
 
 }  // namespace
 

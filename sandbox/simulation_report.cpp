@@ -63,11 +63,10 @@ std::string FormatReport(const LocalTruth& truth, const MatchOutcome& outcome, c
     if (outcome.localLeft) report += "The local player left the match before its end\n";
     if (outcome.reloadedInPlay) report += "The plug-in was reloaded during the match: it kept the match's figures so far\n";
     if (outcome.reloadedInMmrWait)
-        report +=
-            "The plug-in was reloaded while it waited for the new rating: it finished the match first, and the "
-            "figures below are the reloaded plug-in's, empty\n";
-    std::snprintf(line, sizeof line, "Local player: %s (%s), rating %.2f -> %.2f, %.1f s of match clock\n", truth.name.c_str(),
-                  TeamName(truth.team), outcome.mmrBefore, outcome.mmrAfter, outcome.clock);
+        report += "The plug-in was reloaded while it waited for the new rating: it finished the match first, and the "
+                  "figures below are the reloaded plug-in's, empty\n";
+    std::snprintf(line, sizeof line, "Local player: %s (%s), rating %.2f -> %.2f, %.1f s of match clock\n",
+                  truth.name.c_str(), TeamName(truth.team), outcome.mmrBefore, outcome.mmrAfter, outcome.clock);
     report += line;
     std::snprintf(line, sizeof line, "%-24s %10s %10s %10s\n", "Figure", "Truth", "ZANDO", "Difference");
     report += line;
@@ -81,17 +80,15 @@ std::string FormatReport(const LocalTruth& truth, const MatchOutcome& outcome, c
     report += Row("Possession (s)", truth.possessionSeconds, zando.possessionTime, 1, true);
     report += Row("Possession (%)", truePercent, zandoPercent, 1, false);
     report += Row("Time in play (s)", truth.drivingSeconds, zando.gameTime, 1, false);
-    report +=
-        "Definitions: average speed is the distance driven over the time driven, clock running, car on the field;\n"
-        "  boost collected is each pad's worth (12 small, 100 large) however full the tank was; boost used is what\n"
-        "  was burnt; possession is the time the car nearest the ball, within 400 units, was the player's team's;\n"
-        "  time in play is the match clock with the player's car on the field (not while it is demolished).\n";
-    std::snprintf(line, sizeof line,
-                  "Other tools' definitions: boost collected as the tank's rise %.1f; possession by the team of\n"
-                  "  the last touch %.1f s (%.1f%%); the player's car was demolished %d time%s\n",
+    report += "Definitions: average speed is the distance driven over the time driven, clock running, car on the field;\n"
+              "  boost collected is each pad's worth (12 small, 100 large) however full the tank was; boost used is what\n"
+              "  was burnt; possession is the time the car nearest the ball, within 400 units, was the player's team's;\n"
+              "  time in play is the match clock with the player's car on the field (not while it is demolished).\n";
+    std::snprintf(line, sizeof line, "Other tools' definitions: boost collected as the tank's rise %.1f; possession by the team of\n"
+                                     "  the last touch %.1f s (%.1f%%); the player's car was demolished %d time%s\n",
                   truth.boostGained, truth.lastTouchPossessionSeconds,
-                  truth.drivingSeconds > 0.0 ? truth.lastTouchPossessionSeconds / truth.drivingSeconds * 100.0 : 0.0,
-                  truth.demolished, truth.demolished == 1 ? "" : "s");
+                  truth.drivingSeconds > 0.0 ? truth.lastTouchPossessionSeconds / truth.drivingSeconds * 100.0 : 0.0, truth.demolished,
+                  truth.demolished == 1 ? "" : "s");
     report += line;
     return report;
 }

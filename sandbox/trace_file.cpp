@@ -46,8 +46,7 @@ void TraceWriter::Put(const std::string& line) {
 
 void TraceWriter::Emit(const TraceRecord& record, bool inputsImplied) {
     Put(FormatCompactRecord(record, memory_, inputsImplied));
-    if (const auto* state = std::get_if<record::State>(&record.body); !state || !state->compact.inputsOnly)
-        memory_.Update(record);
+    if (const auto* state = std::get_if<record::State>(&record.body); !state || !state->compact.inputsOnly) memory_.Update(record);
 }
 
 void TraceWriter::ReleaseHeldState() {
@@ -184,9 +183,7 @@ bool TraceReader::Next(TraceRecord& record) {
         ready_.clear();
         nextReady_ = 0;
         if (!NextLine(line)) {
-            if (input_->failed)
-                throw TraceError("line " + std::to_string(lineNumber_ + 1) +
-                                 ": the trace could not be read (a damaged compressed file?)");
+            if (input_->failed) throw TraceError("line " + std::to_string(lineNumber_ + 1) + ": the trace could not be read (a damaged compressed file?)");
             return false;
         }
         try {

@@ -38,16 +38,8 @@ std::string Sign(const std::string& key, const std::string& message, std::vector
 
 TEST(UploadBody, NumbersAreWrittenInTheStreamsGeneralStyle) {
     const std::vector<std::pair<double, std::string>> cases = {
-        {0.0, "0"},
-        {5.0, "5"},
-        {37.5, "37.5"},
-        {1234.5678, "1234.57"},
-        {1500000.0, "1.5e+06"},
-        {1000000.0, "1e+06"},
-        {0.0001, "0.0001"},
-        {0.00001234, "1.234e-05"},
-        {-9.123456, "-9.12346"},
-        {287.6f, "287.6"},
+        {0.0, "0"},          {5.0, "5"},         {37.5, "37.5"},          {1234.5678, "1234.57"}, {1500000.0, "1.5e+06"},
+        {1000000.0, "1e+06"}, {0.0001, "0.0001"}, {0.00001234, "1.234e-05"}, {-9.123456, "-9.12346"}, {287.6f, "287.6"},
     };
     for (const auto& [value, text] : cases) EXPECT_EQ(zando::NumberText(value), text) << value;
 }

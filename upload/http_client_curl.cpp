@@ -6,8 +6,8 @@
 
 #include <curl/curl.h>
 
-#include "base/blocking_check.h"
 #include "upload/http_client.h"
+#include "base/blocking_check.h"
 #include "upload/server_url.h"
 
 namespace zando {
@@ -80,18 +80,25 @@ HttpOutcome PerformHttpRequest(const HttpRequest& request) {
     curl_easy_getinfo(handle, CURLINFO_PRETRANSFER_TIME_T, &ready);
     const HttpOutcome::Stage stage = ready > 0 ? HttpOutcome::Stage::ReceiveFailed : HttpOutcome::Stage::SendFailed;
     switch (result) {
-    case CURLE_COULDNT_RESOLVE_HOST: return Failed(HttpOutcome::Stage::SendFailed, HttpErrorNameNotResolved);
-    case CURLE_COULDNT_CONNECT: return Failed(HttpOutcome::Stage::SendFailed, HttpErrorCannotConnect);
-    case CURLE_OPERATION_TIMEDOUT: return Failed(stage, HttpErrorTimeout);
+    case CURLE_COULDNT_RESOLVE_HOST:
+        return Failed(HttpOutcome::Stage::SendFailed, HttpErrorNameNotResolved);
+    case CURLE_COULDNT_CONNECT:
+        return Failed(HttpOutcome::Stage::SendFailed, HttpErrorCannotConnect);
+    case CURLE_OPERATION_TIMEDOUT:
+        return Failed(stage, HttpErrorTimeout);
     case CURLE_SSL_CONNECT_ERROR:
     case CURLE_PEER_FAILED_VERIFICATION:
     case CURLE_SSL_CACERT_BADFILE:
-    case CURLE_SSL_CERTPROBLEM: return Failed(HttpOutcome::Stage::SendFailed, HttpErrorSecureFailure);
-    case CURLE_WEIRD_SERVER_REPLY: return Failed(HttpOutcome::Stage::ReceiveFailed, HttpErrorInvalidServerResponse);
+    case CURLE_SSL_CERTPROBLEM:
+        return Failed(HttpOutcome::Stage::SendFailed, HttpErrorSecureFailure);
+    case CURLE_WEIRD_SERVER_REPLY:
+        return Failed(HttpOutcome::Stage::ReceiveFailed, HttpErrorInvalidServerResponse);
     case CURLE_GOT_NOTHING:
     case CURLE_RECV_ERROR:
-    case CURLE_PARTIAL_FILE: return Failed(HttpOutcome::Stage::ReceiveFailed, HttpErrorConnectionError);
-    default: return Failed(stage, HttpErrorConnectionError);
+    case CURLE_PARTIAL_FILE:
+        return Failed(HttpOutcome::Stage::ReceiveFailed, HttpErrorConnectionError);
+    default:
+        return Failed(stage, HttpErrorConnectionError);
     }
 }
 

@@ -4,8 +4,8 @@
 #include <windows.h>
 #include <winhttp.h>
 
-#include "base/blocking_check.h"
 #include "upload/http_client.h"
+#include "base/blocking_check.h"
 #include "upload/server_url.h"
 
 namespace zando {
@@ -70,9 +70,8 @@ HttpOutcome PerformHttpRequest(const HttpRequest& request) {
     h.connection = WinHttpConnect(h.session, host, parts.nPort, 0);
     if (!h.connection) return Failed(HttpOutcome::Stage::NoConnection);
     const std::wstring requestPath = Widen(RequestPath(Narrow(path, parts.dwUrlPathLength), request.pathSuffix));
-    h.request =
-        WinHttpOpenRequest(h.connection, Widen(request.verb).c_str(), requestPath.c_str(), nullptr, WINHTTP_NO_REFERER,
-                           WINHTTP_DEFAULT_ACCEPT_TYPES, parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0);
+    h.request = WinHttpOpenRequest(h.connection, Widen(request.verb).c_str(), requestPath.c_str(), nullptr, WINHTTP_NO_REFERER,
+                                   WINHTTP_DEFAULT_ACCEPT_TYPES, parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0);
     if (!h.request) return Failed(HttpOutcome::Stage::NoRequest);
     // A redirect is an answer like any other: WinHTTP would otherwise follow it on its own, sending the
     // body and the bearer key on to whatever address the server names (libcurl never follows one).
@@ -95,8 +94,8 @@ HttpOutcome PerformHttpRequest(const HttpRequest& request) {
 
     DWORD status = 0;
     DWORD size = sizeof status;
-    WinHttpQueryHeaders(h.request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER, WINHTTP_HEADER_NAME_BY_INDEX, &status,
-                        &size, WINHTTP_NO_HEADER_INDEX);
+    WinHttpQueryHeaders(h.request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER, WINHTTP_HEADER_NAME_BY_INDEX, &status, &size,
+                        WINHTTP_NO_HEADER_INDEX);
     HttpOutcome outcome;
     outcome.status = static_cast<int>(status);
     return outcome;

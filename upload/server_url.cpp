@@ -23,10 +23,8 @@ std::optional<ServerUrl> SplitServerUrl(std::string_view url) {
     std::string scheme(url.substr(0, schemeEnd));
     for (char& c : scheme) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     ServerUrl split;
-    if (scheme == "https")
-        split.https = true;
-    else if (scheme != "http")
-        return std::nullopt;
+    if (scheme == "https") split.https = true;
+    else if (scheme != "http") return std::nullopt;
     std::string_view rest = url.substr(schemeEnd + 3);
     const auto pathStart = rest.find('/');
     std::string_view authority = rest.substr(0, pathStart);
