@@ -593,7 +593,7 @@ Page ComparePage(const Context& context, const Side& left, const Side& right, co
     Markup problems;
     for (const auto& [side, suffix, name] : {std::tuple{&left, "1", "Left"}, std::tuple{&right, "2", "Right"}}) {
         content += "<fieldset><legend>" + Text(name) + "</legend><label>Account <input name=\"account" + Text(suffix) +
-                   "\" value=\"" + Text(side->account) + "\"></label> <label>From <input type=\"date\" name=\"from" +
+                   "\" list=\"accounts\" value=\"" + Text(side->account) + "\"></label> <label>From <input type=\"date\" name=\"from" +
                    Text(suffix) + "\" value=\"" + Text(side->from) + "\"></label> <label>To <input type=\"date\" name=\"to" +
                    Text(suffix) + "\" value=\"" + Text(side->to) + "\"></label></fieldset>\n";
         const std::optional<dashboard::Account> account = context.storage.FindAccount(side->account);
@@ -611,6 +611,11 @@ Page ComparePage(const Context& context, const Side& left, const Side& right, co
         content += "<option value=\"" + Text(name) + "\"" + (name == playlist ? Markup(" selected") : Markup()) + ">" +
                    Text(name) + "</option>";
     content += "</select></label>\n<button type=\"submit\">Compare</button>\n</form>\n" + problems;
+    // The accounts to choose from: this one and those made public.
+    content += "<datalist id=\"accounts\"><option value=\"" + Text(context.account) + "\">";
+    for (const std::string& other : context.storage.PublicAccounts())
+        if (other != context.account) content += "<option value=\"" + Text(other) + "\">";
+    content += "</datalist>\n";
     if (!means[0] || !means[1]) return Shown(dashboard::PageDocument({"Compare", context.account, "/compare", nullptr}, content));
     const auto label = [](const Side& side) {
         return side.account + (side.from.empty() && side.to.empty()

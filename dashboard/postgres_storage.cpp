@@ -388,6 +388,15 @@ public:
         });
     }
 
+    std::vector<std::string> PublicAccounts() override {
+        return Run([&](pqxx::connection& connection) {
+            pqxx::read_transaction read(connection);
+            std::vector<std::string> names;
+            for (const auto& row : read.exec(dashboard::PublicAccountsSql)) names.push_back(row[0].as<std::string>());
+            return names;
+        });
+    }
+
     std::string MostPlayedPlaylist(int64_t accountId) override {
         return Run([&](pqxx::connection& connection) {
             pqxx::read_transaction read(connection);

@@ -54,6 +54,7 @@ inline constexpr const char* SetPublicSql = "UPDATE accounts SET is_public = $1 
 inline constexpr const char* AccountByNameSql = "SELECT id, name, is_public FROM accounts WHERE name = $1";
 inline constexpr const char* AccountByIdSql = "SELECT id, name, is_public FROM accounts WHERE id = $1";
 inline constexpr const char* PlaylistsSql = "SELECT playlist FROM playlist_totals WHERE account_id = $1 ORDER BY playlist";
+inline constexpr const char* PublicAccountsSql = "SELECT name FROM accounts WHERE is_public ORDER BY name LIMIT 500";
 inline constexpr const char* MostPlayedSql =
     "SELECT playlist FROM playlist_totals WHERE account_id = $1 ORDER BY matches DESC, playlist LIMIT 1";
 inline constexpr const char* ListKeysSql =

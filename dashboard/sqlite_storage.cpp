@@ -344,6 +344,14 @@ public:
         return names;
     }
 
+    std::vector<std::string> PublicAccounts() override {
+        auto connection = pool_.Borrow();
+        Statement select(connection->db, dashboard::PublicAccountsSql);
+        std::vector<std::string> names;
+        while (select.Step()) names.push_back(select.Text(0));
+        return names;
+    }
+
     std::string MostPlayedPlaylist(int64_t accountId) override {
         auto connection = pool_.Borrow();
         Statement select(connection->db, dashboard::MostPlayedSql);

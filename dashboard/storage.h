@@ -172,6 +172,8 @@ public:
     virtual std::string MostPlayedPlaylist(int64_t accountId) = 0;
 
     virtual std::optional<Account> FindAccount(const std::string& name) = 0;
+    // The names of the accounts whose owners made them public, in order (the first 500).
+    virtual std::vector<std::string> PublicAccounts() = 0;
     virtual std::optional<Account> AccountById(int64_t accountId) = 0;
     // Whether an account of that name was there to change.
     virtual bool SetPublic(const std::string& name, bool isPublic) = 0;

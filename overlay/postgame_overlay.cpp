@@ -75,7 +75,9 @@ void ZANDO::RenderPostGameOverlay(CanvasWrapper canvas) {
     const int kph = figures::Kph(averageSpeed);
     const int possessionPercent = figures::Whole(PossessionPercent());
     const int seconds = Trunc(tracker.match.gameTime);
-    const auto [outcome, outcomeColour] = OutcomeText(tracker.match.Outcome());
+    const std::pair<std::string, zando::Rgba> outcomeLine = OutcomeText(tracker.match.Outcome());
+    const std::string& outcome = outcomeLine.first;
+    const zando::Rgba outcomeColour = outcomeLine.second;
     const auto drawOutcome = [&](int y) {
         if (outcome.empty()) return;
         zando::SetColor(canvas, {outcomeColour.red, outcomeColour.green, outcomeColour.blue, A});

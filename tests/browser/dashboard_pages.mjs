@@ -204,11 +204,14 @@ try {
   check(tip.includes(`Row ${row + 1}, column ${column + 1}: ${expected.zones[row][column]} shot`), `the hovered block's shots: ${tip}`);
   await accessible(page);
 
-  // Compare: opened, the account's last 30 days beside the 30 before; a public account beside this one,
+  // Compare: opened, the account's last 30 days beside the 30 before; a public account (offered by name) beside this one,
   // of every playlist or of one, with the difference; an account that is not public is refused.
   await page.goto(`${base}/compare`);
   const heads = await page.$$eval('#comparison thead th', (ths) => ths.map((th) => th.textContent));
   check(heads.length === 4 && heads[1] !== heads[2] && heads[3].startsWith('Difference'), `compare opens on two periods: ${heads}`);
+  // The accounts offered: this one and the public one, not one that is not public.
+  const offered = await page.$$eval('#accounts option', (options) => options.map((option) => option.value));
+  check(offered.includes(expected.publicAccount) && offered.length === 2, `accounts offered to compare: ${offered}`);
   await page.goto(`${base}/compare?account2=${expected.publicAccount}`);
   same((await rows(page, '#comparison'))[0].slice(1), [String(expected.matches), '1', String(1 - expected.matches)], 'matches compared');
   await page.goto(`${base}/compare?account2=${expected.publicAccount}&playlist=Ranked+Doubles`);
