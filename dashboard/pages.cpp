@@ -81,13 +81,16 @@ Markup Cell(const std::string& text, const char* classes = "num") {
     return "<td class=\"" + Text(classes) + "\">" + Text(text) + "</td>";
 }
 
-// extra: the columns a phone's narrow screen leaves out (by their place).
+// The class of column i of a heading when it is one of extra, the columns a phone's narrow screen
+// leaves out (by their place).
+Markup ExtraColumnClass(const std::vector<std::size_t>& extra, std::size_t i) {
+    return std::find(extra.begin(), extra.end(), i) != extra.end() ? Markup(" class=\"extra\"") : Markup();
+}
+
 Markup HeaderRow(const std::vector<std::string>& names, const std::vector<std::size_t>& extra = {}) {
     Markup row = "<thead><tr>";
     for (std::size_t i = 0; i < names.size(); ++i)
-        row += "<th scope=\"col\"" +
-               (std::find(extra.begin(), extra.end(), i) != extra.end() ? Markup(" class=\"extra\"") : Markup()) + ">" +
-               Text(names[i]) + "</th>";
+        row += "<th scope=\"col\"" + ExtraColumnClass(extra, i) + ">" + Text(names[i]) + "</th>";
     return row + "</tr></thead>";
 }
 
@@ -428,9 +431,7 @@ Page MatchList(const Context& context, const HttpRequest& request) {
     for (std::size_t i = 0; i < MatchColumns.size(); ++i) {
         const std::string& name = MatchColumns[i];
         const std::string& key = sortKeys[i];
-        const Markup extra = std::find(MatchExtraColumns.begin(), MatchExtraColumns.end(), i) != MatchExtraColumns.end()
-                                 ? Markup(" class=\"extra\"")
-                                 : Markup();
+        const Markup extra = ExtraColumnClass(MatchExtraColumns, i);
         if (key.empty()) {
             content += "<th scope=\"col\"" + extra + ">" + Text(name) + "</th>";
             continue;
@@ -593,9 +594,10 @@ Page ComparePage(const Context& context, const Side& left, const Side& right, co
     Markup problems;
     for (const auto& [side, suffix, name] : {std::tuple{&left, "1", "Left"}, std::tuple{&right, "2", "Right"}}) {
         content += "<fieldset><legend>" + Text(name) + "</legend><label>Account <input name=\"account" + Text(suffix) +
-                   "\" list=\"accounts\" value=\"" + Text(side->account) + "\"></label> <label>From <input type=\"date\" name=\"from" +
-                   Text(suffix) + "\" value=\"" + Text(side->from) + "\"></label> <label>To <input type=\"date\" name=\"to" +
-                   Text(suffix) + "\" value=\"" + Text(side->to) + "\"></label></fieldset>\n";
+                   "\" list=\"accounts\" value=\"" + Text(side->account) +
+                   "\"></label> <label>From <input type=\"date\" name=\"from" + Text(suffix) + "\" value=\"" + Text(side->from) +
+                   "\"></label> <label>To <input type=\"date\" name=\"to" + Text(suffix) + "\" value=\"" + Text(side->to) +
+                   "\"></label></fieldset>\n";
         const std::optional<dashboard::Account> account = context.storage.FindAccount(side->account);
         if (!account || (account->id != context.accountId && !account->isPublic)) {
             problems += "<p class=\"problem\" role=\"alert\">No public account is named \"" + Text(side->account) + "\".</p>\n";

@@ -55,9 +55,7 @@ public:
             }
             column += '"';
         }
-        ++rows_;
     }
-    std::size_t Rows() const { return rows_; }
     // The columns' array literals, the first parameter given before them.
     std::vector<std::string> Parameters() const {
         std::vector<std::string> parameters;
@@ -67,7 +65,6 @@ public:
 
 private:
     std::vector<std::string> columns_;
-    std::size_t rows_ = 0;
 };
 
 // An upsert written for one row of VALUES made to read its rows from select instead.
