@@ -7,7 +7,13 @@
 namespace zando {
 
 std::string UtcTimestamp(std::chrono::seconds later) {
-    const std::time_t now = std::time(nullptr) + static_cast<std::time_t>(later.count());
+    return UtcText(static_cast<int64_t>(std::time(nullptr)) + static_cast<int64_t>(later.count()));
+}
+
+int64_t UnixNow() { return static_cast<int64_t>(std::time(nullptr)); }
+
+std::string UtcText(int64_t unixSeconds) {
+    const auto now = static_cast<std::time_t>(unixSeconds);
     std::tm utc{};
 #if defined(_WIN32)
     gmtime_s(&utc, &now);

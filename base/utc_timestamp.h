@@ -10,6 +10,10 @@ namespace zando {
 
 // Now, or later seconds from now.
 std::string UtcTimestamp(std::chrono::seconds later = {});
+// The time unixSeconds after 1970-01-01 as such a text.
+std::string UtcText(int64_t unixSeconds);
+// Now, in seconds since 1970-01-01.
+int64_t UnixNow();
 // Seconds since 1970-01-01 of a "2025-03-01T18:04:09Z" time; -1 when the text is not such a time.
 int64_t UtcSeconds(const std::string& text);
 

@@ -115,6 +115,9 @@ constexpr const char* Migrations[] = {
      "ALTER TABLE matches ADD COLUMN assists INTEGER;"
      "ALTER TABLE matches ADD COLUMN demolitions INTEGER;"
      "ALTER TABLE matches ADD COLUMN demolished INTEGER;"),
+    // 5 -> 6: when the match began, and where each counted shot and goal happened (none for older matches).
+    ("ALTER TABLE matches ADD COLUMN started_at TEXT;"
+     "ALTER TABLE matches ADD COLUMN shot_places TEXT;"),
 };
 static_assert(std::size(Migrations) == MatchHistory::SchemaVersion);
 
@@ -123,7 +126,7 @@ constexpr const char* Columns =
     " mmr_before, mmr_after, mmr_change, shots, goals, average_speed, boost_collected, boost_used, possession_time,"
     " team_possession_time, opponent_possession_time, boost_per_minute, supersonic_share, empty_tank_share,"
     " full_tank_share, shots_per_goal, shot_zones, goal_zones, uploaded, upload_body, replay_id, saves, assists, demolitions,"
-    " demolished";
+    " demolished, started_at, shot_places";
 
 HistoryRow ReadRow(const Statement& statement) {
     HistoryRow row;
@@ -152,6 +155,10 @@ HistoryRow ReadRow(const Statement& statement) {
     row.replayId = statement.Text(at++);
     for (std::optional<int32_t>* count : {&row.saves, &row.assists, &row.demolitions, &row.demolished})
         *count = statement.OptionalInt(at++);
+    row.startedAt = statement.Text(at++);
+    // A column this build cannot read is told apart from an empty list: the row says it lacks them.
+    if (sqlite3_column_type(statement.get(), at) != SQLITE_NULL) row.places = ParseShotPlaces(statement.Text(at));
+    ++at;
     return row;
 }
 
@@ -185,6 +192,14 @@ void BindRow(Statement& insert, const HistoryRow& row) {
     }
     for (const std::optional<int32_t>* count : {&row.saves, &row.assists, &row.demolitions, &row.demolished})
         insert.Bind(at++, *count);
+    if (row.startedAt.empty())
+        sqlite3_bind_null(insert.get(), at++);
+    else
+        insert.Bind(at++, row.startedAt);
+    if (row.places)
+        insert.Bind(at++, ShotPlacesText(*row.places));
+    else
+        sqlite3_bind_null(insert.get(), at++);
 }
 
 }  // namespace
@@ -341,8 +356,8 @@ bool MatchHistory::AddAll(std::span<HistoryRow> rows) {
         " overtime, duration, mmr_before, mmr_after, mmr_change, shots, goals, average_speed, boost_collected,"
         " boost_used, possession_time, team_possession_time, opponent_possession_time, boost_per_minute,"
         " supersonic_share, empty_tank_share, full_tank_share, shots_per_goal, shot_zones, goal_zones, uploaded,"
-        " upload_body, replay_id, saves, assists, demolitions, demolished)"
-        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
+        " upload_body, replay_id, saves, assists, demolitions, demolished, started_at, shot_places)"
+        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
         " ON CONFLICT (replay_id) WHERE replay_id IS NOT NULL DO NOTHING");
     if (!insert) return fail("the history cannot be written");
     for (HistoryRow& row : rows) {

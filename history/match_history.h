@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "base/shot_place.h"
+
 struct sqlite3;
 
 namespace zando {
@@ -69,6 +71,10 @@ struct HistoryRow {
     std::optional<int32_t> saves, assists;
     std::optional<int32_t> demolitions;  // cars the player demolished
     std::optional<int32_t> demolished;   // times the player's car was demolished
+    // Schema 6 on: when the match began (UTC, as endedAt; empty when unknown), and where each counted
+    // shot and goal happened, in the order counted (none for a match kept before).
+    std::string startedAt;
+    std::optional<std::vector<ShotPlace>> places;
 };
 
 // Why the history cannot be used (empty when it can).
@@ -79,7 +85,7 @@ struct HistoryStatus {
 
 class MatchHistory {
 public:
-    static constexpr int SchemaVersion = 5;
+    static constexpr int SchemaVersion = 6;
     using Log = std::function<void(const std::string&)>;
 
     // log receives the "[HISTORY] " lines.

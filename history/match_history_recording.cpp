@@ -62,6 +62,8 @@ zando::HistoryRow ZANDO::HistoryRowOf(const MatchRecord& record) const {
     row.assists = record.assists;
     row.demolitions = record.demolitions;
     row.demolished = record.demolished;
+    if (record.startedAt > 0) row.startedAt = zando::UtcText(record.startedAt);
+    row.places = record.places;
     row.overtime = record.overtime;
     row.duration = record.gameTime;
     row.mmrBefore = record.initialMmr;

@@ -5,14 +5,16 @@
 //
 // The file is text, a line a value: a header line, "match <game object> <playlist id> <match clock>
 // <saved at, Unix seconds>", "<name> <value>" for each figure, then "shot <row> <col> <heat>" and
-// "goal <row> <col> <goals>" for each zone with any.
+// "goal <row> <col> <goals>" for each zone with any, and "places <text>" with where each shot and goal
+// happened.
 #include <algorithm>
 #include <charconv>
-#include <chrono>
 #include <cstdint>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <type_traits>
 #include <utility>
@@ -21,6 +23,7 @@
 
 #include "bakkesmod/wrappers/GameEvent/ServerWrapper.h"
 #include "base/path_text.h"
+#include "base/utc_timestamp.h"
 #include "base/whole_file.h"
 #include "plugin/zando.h"
 
@@ -29,10 +32,6 @@ namespace {
 constexpr const char* FileName = "zando_match_in_progress.txt";
 constexpr const char* Header = "ZANDO match in progress 1";
 constexpr int64_t StaleAfterSeconds = 30 * 60;  // longer than any match with its overtime and replays
-
-int64_t UnixNow() {
-    return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
-}
 
 template <class Number>
 std::string Text(Number value) {
@@ -50,7 +49,7 @@ bool Parse(const std::string& text, Number& value) {
 }  // namespace
 
 // The figures a reload keeps, each under its name in the file.
-using InProgressMember = std::variant<float MatchRecord::*, int32_t MatchRecord::*, bool MatchRecord::*>;
+using InProgressMember = std::variant<float MatchRecord::*, int32_t MatchRecord::*, int64_t MatchRecord::*, bool MatchRecord::*>;
 struct InProgressField {
     const char* name;
     InProgressMember member;
@@ -80,6 +79,7 @@ const std::vector<InProgressField>& ZANDO::InProgressFields() {
         {"assists", &MatchRecord::assists, true},
         {"demolitions", &MatchRecord::demolitions, true},
         {"demolished", &MatchRecord::demolished, true},
+        {"startedAt", &MatchRecord::startedAt, true},
     };
     return fields;
 }
@@ -94,7 +94,7 @@ void ZANDO::SaveMatchInProgress() {
     std::ostringstream out;
     out << Header << "\n";
     out << "match " << server.memory_address << " " << tracker.match.playlistId << " " << Text(server.GetSecondsElapsed()) << " "
-        << UnixNow() << "\n";
+        << zando::UnixNow() << "\n";
     for (const InProgressField& field : InProgressFields()) {
         out << field.name << " ";
         std::visit([&](auto member) { out << Text(+(tracker.match.*member)); }, field.member);
@@ -108,6 +108,7 @@ void ZANDO::SaveMatchInProgress() {
             if (tracker.match.goalHeatmap[r][c] != 0)
                 out << "goal " << r << " " << c << " " << tracker.match.goalHeatmap[r][c] << "\n";
         }
+    if (!tracker.match.places.empty()) out << "places " << zando::ShotPlacesText(tracker.match.places) << "\n";
     if (zando::ReplaceFileWhole(MatchInProgressPath(), out.str(), false) == zando::WriteOutcome::Written)
         cvarManager->log("[STATS] Unloading during a match - its figures so far are kept for the next load");
     else
@@ -145,7 +146,7 @@ void ZANDO::ResumeMatchInProgress(ServerWrapper server) {
     if (server.IsNull()) return ignored("no match is being played");
     if (address != server.memory_address || savedPlaylist != tracker.match.playlistId || server.GetSecondsElapsed() < savedClock)
         return ignored("they are of another match");
-    const int64_t age = UnixNow() - savedAt;
+    const int64_t age = zando::UnixNow() - savedAt;
     if (age < 0 || age > StaleAfterSeconds) return ignored("they were kept more than half an hour ago");
 
     // Read into copies first: a damaged file changes nothing.
@@ -155,12 +156,20 @@ void ZANDO::ResumeMatchInProgress(ServerWrapper server) {
     SizeGrid(shotsKept);
     SizeGrid(goalsKept);
     std::string keptPlaylistName = tracker.match.playlistName;
+    std::vector<ShotPlace> placesKept;
     while (std::getline(lines, line)) {
         std::istringstream words(line);
         std::string name;
         words >> name;
         if (name == "playlistName") {
             keptPlaylistName = line.size() > name.size() + 1 ? line.substr(name.size() + 1) : "";
+            continue;
+        }
+        if (name == "places") {
+            const std::string_view text = line.rfind("places ", 0) == 0 ? std::string_view(line).substr(7) : std::string_view();
+            std::optional<std::vector<ShotPlace>> places = zando::ParseShotPlaces(text);
+            if (!places || places->empty()) return ignored("the file is damaged");
+            placesKept = std::move(*places);
             continue;
         }
         if (name == "shot" || name == "goal") {
@@ -210,6 +219,7 @@ void ZANDO::ResumeMatchInProgress(ServerWrapper server) {
     tracker.match.playlistName = keptPlaylistName;
     tracker.match.shotHeatmap = shotsKept;
     tracker.match.goalHeatmap = goalsKept;
+    tracker.match.places = std::move(placesKept);
     cvarManager->log("[ACTIVE] Picked up the match's figures from before the reload: " + std::to_string(tracker.match.shots) +
                      " shots, " + std::to_string(tracker.match.goals) + " goals");
 }

@@ -1,8 +1,10 @@
 // Match lifecycle: the game-event hooks and the handlers that move the match flags, show the
 // overlays at the end and finish the match (at once, or 3 s later for the new MMR).
+#include <cmath>
 #include <exception>
 
 #include "bakkesmod/wrappers/GameEvent/ServerWrapper.h"
+#include "base/utc_timestamp.h"
 #include "plugin/zando.h"
 #include "tracking/event_guards.h"
 #include "tracking/game_constants.h"
@@ -125,6 +127,10 @@ void ZANDO::BeginFollowingMatch() {
     flags.uploadInProgress = false;  // an upload still on the worker is the previous match's
     ++flags.matchNumber;
     tracker.ForgetPreviousEvents();
+    // Followed from its start, or from a load in its course: it began as long ago as its clock says.
+    ServerWrapper state = gameWrapper ? gameWrapper->GetCurrentGameState() : ServerWrapper(0);
+    const float clock = state.IsNull() ? 0.0f : state.GetSecondsElapsed();
+    tracker.match.startedAt = zando::UnixNow() - (std::isfinite(clock) && clock > 0.0f ? static_cast<int64_t>(clock) : 0);
 }
 
 void ZANDO::OnMatchEnded() { ProcessMatchEnd(MatchEndedTexts, true); }

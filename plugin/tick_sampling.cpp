@@ -9,14 +9,14 @@ void ZANDO::SampleTick() {
     if (state.IsNull()) return;
     zando::TickView view;
     view.now = state.GetSecondsElapsed();
+    BallWrapper ball = state.GetBall();
+    if (!ball.IsNull()) view.ball = ball.GetLocation();
     CarWrapper car = gameWrapper->GetLocalCar();
     if (!car.IsNull()) {
         view.car = car.GetLocation();
         view.carTeam = car.GetTeamNum2();
         BoostWrapper boost = car.GetBoostComponent();
         if (!boost.IsNull()) view.boost = boost.GetCurrentBoostAmount();
-        BallWrapper ball = state.GetBall();
-        if (!ball.IsNull()) view.ball = ball.GetLocation();
         if (view.ball && tracker.SamplesPossessionAt(view.now)) {
             carPlaces.clear();
             ArrayWrapper<CarWrapper> cars = state.GetCars();

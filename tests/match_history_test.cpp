@@ -206,6 +206,8 @@ TEST(MatchHistory, FilesOfEachOlderVersionAreMigratedWithTheirRowsKept) {
         EXPECT_FALSE(kept[0].uploaded);
         EXPECT_EQ(kept[0].saves, std::nullopt) << "an old match says it lacks its saves, not that it had none";
         EXPECT_EQ(kept[0].demolished, std::nullopt);
+        EXPECT_EQ(kept[0].places, std::nullopt) << "an old match says it lacks its shots' places";
+        EXPECT_EQ(kept[0].startedAt, "");
         EXPECT_TRUE(history.MissedUploads().empty()) << "an old match kept no body to send";
         zando::HistoryRow next;
         next.endedAt = "2026-01-02T03:20:00Z";
@@ -216,6 +218,9 @@ TEST(MatchHistory, FilesOfEachOlderVersionAreMigratedWithTheirRowsKept) {
         next.uploadBody = "{\"shots\":0}";
         next.saves = 2;
         next.assists = next.demolitions = next.demolished = 0;
+        next.startedAt = "2026-01-02T03:14:30Z";
+        next.places = std::vector<ShotPlace>{{true, 81.25f, {-120.5f, 4010.0f, 17.01f}, {-300.0f, 5150.0f, 93.15f}, 2480.5f},
+                                             {false, 0.0f, {0.0f, -0.0f, 1e-7f}, {4096.0f, -5120.0f, 2044.0f}, 0.0f}};
         ASSERT_TRUE(history.Add(next));
         EXPECT_EQ(next.id, 2);
         ASSERT_EQ(history.MissedUploads().size(), 1u);
@@ -231,6 +236,8 @@ TEST(MatchHistory, FilesOfEachOlderVersionAreMigratedWithTheirRowsKept) {
         EXPECT_TRUE(history.HoldsReplay("R1"));
         EXPECT_EQ(history.Last(-1).back().replayId, "R2");
         EXPECT_EQ(history.Last(-1)[1].replayId, "");
+        EXPECT_EQ(history.Last(-1)[1].places, next.places) << "every number read back as it was";
+        EXPECT_EQ(history.Last(-1)[1].startedAt, next.startedAt);
         history.Close();
 
         const std::vector<Row> rows = ReadRows(file);
@@ -245,7 +252,7 @@ TEST(MatchHistory, FilesOfEachOlderVersionAreMigratedWithTheirRowsKept) {
         sqlite3_stmt* version = nullptr;
         sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &version, nullptr);
         ASSERT_EQ(sqlite3_step(version), SQLITE_ROW);
-        EXPECT_EQ(sqlite3_column_int(version, 0), 5);
+        EXPECT_EQ(sqlite3_column_int(version, 0), 6);
         sqlite3_finalize(version);
         sqlite3_close(db);
     }
@@ -275,15 +282,15 @@ TEST(MatchHistory, AFileItCannotReadIsRefusedAndLeftAsItWas) {
     };
     refusedUntouched(std::string(4096, 'z') + "not a database at all", "is not a match history that can be read");
 
-    // A history of a newer build: version 6.
+    // A history of a newer build: version 7.
     std::filesystem::remove(file);
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(file.string().c_str(), &db), SQLITE_OK);
     RunSql(db,
            "CREATE TABLE matches (id INTEGER PRIMARY KEY, whatever TEXT); INSERT INTO matches VALUES (1, 'kept');"
-           "PRAGMA user_version = 6;");
+           "PRAGMA user_version = 7;");
     sqlite3_close(db);
-    refusedUntouched(zando_test::ReadFile(file), "was written by a newer ZANDO (history version 6, this one reads up to 5)");
+    refusedUntouched(zando_test::ReadFile(file), "was written by a newer ZANDO (history version 7, this one reads up to 6)");
 
     // A history whose table pages were overwritten: its header still says SQLite.
     std::filesystem::remove(file);

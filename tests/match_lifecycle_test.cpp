@@ -239,6 +239,9 @@ TEST_F(MatchLifecycle, AReloadDuringAMatchKeepsItsFiguresAndWhatDoesNotFitIsIgno
         Z().tracker.match.goalHeatmap[10][12] = 1;
         Z().tracker.match.saves = 2;
         Z().tracker.match.demolished = 1;
+        Z().tracker.match.startedAt = 1780000000;
+        Z().tracker.match.places = {{false, 30.5f, {100, 2000, 17}, {150, 2300, 120}, 1800.25f},
+                                    {true, 95.0f, {-50, 4200, 40}, {10, 5150, 93}, 3000}};
         zando.Unload();
         ASSERT_TRUE(std::filesystem::exists(kept));
     };
@@ -259,11 +262,14 @@ TEST_F(MatchLifecycle, AReloadDuringAMatchKeepsItsFiguresAndWhatDoesNotFitIsIgno
     EXPECT_EQ(Z().tracker.match.goalHeatmap[10][12], 1);
     EXPECT_EQ(CellSum(Z().tracker.match.shotHeatmap), 15.0f) << "nothing else";
     EXPECT_EQ(std::vector<int32_t>({Z().tracker.match.saves, Z().tracker.match.demolished}), std::vector<int32_t>({2, 1}));
+    EXPECT_EQ(Z().tracker.match.startedAt, 1780000000);
+    ASSERT_EQ(Z().tracker.match.places.size(), 2u);
+    EXPECT_EQ(Z().tracker.match.places[1], (ShotPlace{true, 95.0f, {-50, 4200, 40}, {10, 5150, 93}, 3000}));
 
     // A file of an earlier build, without the ticker's counts, keeps the rest (its counts start at 0).
     playAndUnload();
     std::string earlier = zando_test::ReadFile(kept);
-    for (const char* name : {"saves", "assists", "demolitions", "demolished"}) {
+    for (const char* name : {"saves", "assists", "demolitions", "demolished", "startedAt", "places"}) {
         const std::size_t at = earlier.find(std::string("\n") + name + " ");
         ASSERT_NE(at, std::string::npos) << name;
         earlier.erase(at + 1, earlier.find('\n', at + 1) - at);
@@ -273,6 +279,7 @@ TEST_F(MatchLifecycle, AReloadDuringAMatchKeepsItsFiguresAndWhatDoesNotFitIsIgno
     load();
     EXPECT_EQ(Z().tracker.match.shots, 3);
     EXPECT_EQ(std::vector<int32_t>({Z().tracker.match.saves, Z().tracker.match.demolished}), std::vector<int32_t>({0, 0}));
+    EXPECT_TRUE(Z().tracker.match.places.empty());
 
     struct Case {
         const char* what;
@@ -292,6 +299,14 @@ TEST_F(MatchLifecycle, AReloadDuringAMatchKeepsItsFiguresAndWhatDoesNotFitIsIgno
          },
          "they were kept more than half an hour ago"},
         {"damaged", [&] { zando_test::WriteFile(kept, zando_test::ReadFile(kept) + "shot 70 3 5\n"); }, "the file is damaged"},
+        {"a place off the field",
+         [&] { zando_test::WriteFile(kept, zando_test::ReadFile(kept) + "places S 1 0 0 0 0 1e9 0 0\n"); },
+         "the file is damaged"},
+        {"a place's speed not a number",
+         [&] { zando_test::WriteFile(kept, zando_test::ReadFile(kept) + "places G 1 0 0 0 0 0 0 nan\n"); },
+         "the file is damaged"},
+        {"an empty list of places", [&] { zando_test::WriteFile(kept, zando_test::ReadFile(kept) + "places\n"); },
+         "the file is damaged"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <map>
 #include <string>
 
 #include <nlohmann/json.hpp>
 
+#include "base/shot_place.h"
 #include "history_rows.h"
 #include "replay/replay_file.h"
 #include "sandbox/replay_game.h"
@@ -52,6 +54,43 @@ Played PlayAs(const sandbox::ReplayGame& game) {
     return played;
 }
 
+double Distance(const FieldPoint& place, const replay::Vec3& frame) {
+    return std::hypot(place.x - frame.x, place.y - frame.y, place.z - frame.z);
+}
+
+// Each shot and goal the history placed, against the replay's frames (its ball speed is measured
+// between ticks, and a replay's ball moves only at some of its frames: not held to them): the n-th shot (goal) is the
+// frame of the player's n-th "Shot on Goal" ("Goal") message, its ball the ball of that frame, its car
+// the player's car at their last touch before it.
+void ExpectPlacesOfTheFrames(const replay::Replay& replay, const sandbox::ReplayGame& game, int player, const std::string& text) {
+    const std::optional<std::vector<ShotPlace>> places = zando::ParseShotPlaces(text);
+    ASSERT_TRUE(places) << text;
+    const replay::MatchFrames& frames = replay.match;
+    const replay::MatchEvents& events = game.Outcome();
+    std::size_t next[2] = {0, 0};  // the next place of each kind to meet
+    std::vector<const ShotPlace*> ofKind[2];
+    for (const ShotPlace& place : *places) ofKind[place.goal].push_back(&place);
+    for (const replay::StatMessage& message : events.messages) {
+        const std::string label = message.label;
+        if (message.player != player || (label != "Shot on Goal" && label != "Goal")) continue;
+        const bool goal = label == "Goal";
+        ASSERT_LT(next[goal], ofKind[goal].size()) << label << " at frame " << message.frame;
+        const ShotPlace& place = *ofKind[goal][next[goal]++];
+        const replay::GameFrame& at = frames.frames[static_cast<std::size_t>(message.frame)];
+        int touch = message.frame;
+        while (touch >= 0 && std::count(events.touches[static_cast<std::size_t>(touch)].begin(),
+                                        events.touches[static_cast<std::size_t>(touch)].end(), player) == 0)
+            --touch;
+        ASSERT_GE(touch, 0);
+        const replay::Vec3 car =
+            frames.players[static_cast<std::size_t>(player)].frames[static_cast<std::size_t>(touch)].location;
+        EXPECT_LT(Distance(place.car, car), 50.0) << label << " at frame " << message.frame;
+        EXPECT_LT(Distance(place.ball, at.ball), 50.0) << label << " at frame " << message.frame;
+    }
+    EXPECT_EQ(next[0], ofKind[0].size());
+    EXPECT_EQ(next[1], ofKind[1].size());
+}
+
 }  // namespace
 
 TEST(ReplayGame, EachPlayersShotsAndGoalsAreTheGamesScoreboardAndTheirSpeedTheFrames) {
@@ -83,6 +122,7 @@ TEST(ReplayGame, EachPlayersShotsAndGoalsAreTheGamesScoreboardAndTheirSpeedTheFr
         EXPECT_EQ(played.history.at("saves"), std::to_string(line.saves)) << line.name;
         EXPECT_EQ(played.history.at("assists"), std::to_string(line.assists)) << line.name;
         EXPECT_EQ(stats["goals"], line.goals) << line.name;
+        ExpectPlacesOfTheFrames(match.replay, game, player, played.history.at("shot_places"));
         // The frames' own velocities against the distance the plug-in measured between them.
         const double speed = game.Truth().averageSpeed;
         ASSERT_GT(speed, 1000.0);

@@ -355,3 +355,45 @@ TEST_F(ShotsAndGoals, TheTickersSavesAssistsAndDemolitionsOfThePlayerAreCounted)
               std::vector<int32_t>({3, 1, 1, 2}));
     EXPECT_EQ(record.shots, 0);
 }
+
+// Each counted shot and goal keeps its true place, off the grid: the car at the counted touch, the ball
+// where the game counted it, the clock, and the ball's speed: a shot's as it leaves the touch (the tick
+// after), a goal's as it went in (the ticks before).
+// A goal's ticker report (its duplicate) and a duplicate shot add no place.
+TEST_F(ShotsAndGoals, EachShotAndGoalKeepsTheCarAndBallWhereTheyWereAndTheBallsSpeed) {
+    const auto tick = [&](float clock, Vector ball) {
+        match.SetClock(clock);
+        match.SetBall(ball);
+        match.CarInput(*local);
+    };
+    tick(30.0f, {100, 2000, 93});
+    TouchFrom(*local, {120, 1900, 17});
+    tick(30.05f, {100, 2090, 93});  // 90 units in 0.05 s
+    match.StatTicker(*local, "Shot on Goal");
+    match.StatTicker(*local, "Shot on Goal");  // the same shot again
+    tick(30.07f, {100, 2150, 93});             // leaving the touch: 60 units in 0.02 s
+    tick(31.0f, {300, 4000, 300});
+    tick(31.02f, {300, 4000, 200});  // straight down, 100 units in 0.02 s
+    match.SetBall({300, 5200, 200});
+    match.BallHitGoal();
+    match.StatTicker(*local, "Goal");
+    tick(31.05f, {0, 0, 93});  // put back on the centre spot: a jump, not a speed
+    match.SetClock(40.0f);
+    match.StatTicker(*local, "Shot on Goal");  // no new touch: the shot of the last one, the ball at the centre
+
+    const std::vector<ShotPlace>& places = Z().tracker.match.places;
+    ASSERT_EQ(places.size(), 3u);
+    const ShotPlace expected[] = {
+        {false, 30.05f, {120, 1900, 17}, {100, 2090, 93}, 3000.0f},
+        {true, 31.02f, {120, 1900, 17}, {300, 5200, 200}, 5000.0f},
+        {false, 40.0f, {120, 1900, 17}, {0, 0, 93}, 5000.0f},
+    };
+    for (std::size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(places[i].goal, expected[i].goal);
+        EXPECT_FLOAT_EQ(places[i].clock, expected[i].clock);
+        EXPECT_EQ(places[i].car, expected[i].car);
+        EXPECT_EQ(places[i].ball, expected[i].ball);
+    }
+    for (std::size_t i = 0; i < 3; ++i) EXPECT_NEAR(places[i].ballSpeed, expected[i].ballSpeed, 5.0f) << i;
+}

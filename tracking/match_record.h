@@ -8,8 +8,10 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/grid.h"
+#include "base/shot_place.h"
 
 // What ResetStats clears: the figures counted and sampled in the match.
 struct MatchFigures {
@@ -36,8 +38,9 @@ struct MatchFigures {
     // The stat ticker's other credits of the player.
     int32_t saves = 0;
     int32_t assists = 0;
-    int32_t demolitions = 0;  // cars the player demolished
-    int32_t demolished = 0;   // times the player's car was demolished
+    int32_t demolitions = 0;        // cars the player demolished
+    int32_t demolished = 0;         // times the player's car was demolished
+    std::vector<ShotPlace> places;  // each counted shot and goal, in the order counted
 
     bool operator==(const MatchFigures&) const = default;
 };
@@ -48,6 +51,7 @@ struct MatchStartInfo {
     bool isRanked = false;
     float initialMmr = 0.0f;  // MMR when the match started; above 0 delays the match end by 3 s
     float mmrChange = 0.0f;   // final MMR minus initialMmr
+    int64_t startedAt = 0;    // when the match began, Unix seconds (UTC); 0 when unknown
 
     bool operator==(const MatchStartInfo&) const = default;
 };

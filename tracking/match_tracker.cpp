@@ -49,6 +49,22 @@ bool MatchTracker::SamplesPossessionAt(float now) const {
 }
 
 void MatchTracker::Tick(const TickView& view) {
+    if (view.ball && (view.now != sampling.lastBallTime || !sampling.lastBall)) {
+        // The ball's speed, measured as the car's is: a reset to the centre after a goal is a jump, not speed.
+        Vector ball = *view.ball;
+        const float interval = view.now - sampling.lastBallTime;
+        if (sampling.lastBall && sampling.lastBallTime >= 0.0f && interval > 0.0f && interval < c::SpeedIntervalLimit) {
+            const float speed = (ball - *sampling.lastBall).magnitude() / interval;
+            if (speed <= c::SpeedCeiling) {
+                sampling.ballSpeed = speed;
+                // A shot's speed is the ball's as it leaves the touch: measured at the tick after it was counted.
+                if (sampling.shotSpeedPending && !match.places.empty()) match.places.back().ballSpeed = speed;
+            }
+        }
+        sampling.shotSpeedPending = false;
+        sampling.lastBall = ball;
+        sampling.lastBallTime = view.now;
+    }
     if (!view.car) {
         // No car to drive (demolished, or not spawned yet): the tank it comes back with is a refill,
         // neither used nor collected, so the next reading starts afresh.
@@ -134,10 +150,20 @@ std::string MatchTracker::Touch(const TouchView& view) {
     return "[TOUCH] Recorded ball touch at Y=" + Int(view.car.Y) + " X=" + Int(view.car.X);
 }
 
-Counted MatchTracker::CountGoal(Zone zone) {
+void MatchTracker::KeepPlace(bool goal, float now, Vector car, Vector ball) {
+    // A reading that is not a place on the field (an odd value of the game's) is left out, not kept.
+    const ShotPlace place{goal, now, {car.X, car.Y, car.Z}, {ball.X, ball.Y, ball.Z}, sampling.ballSpeed};
+    if (match.places.size() >= MaxShotPlaces || !PlausiblePlace(place)) return;
+    match.places.push_back(place);
+    // A goal's speed is the ball's as it went in: the last measured before it.
+    sampling.shotSpeedPending = !goal;
+}
+
+Counted MatchTracker::CountGoal(Zone zone, float now, Vector car, Vector ball) {
     int32_t& cell = match.goalHeatmap[zone.row][zone.column];
     cell = SaturatingAdd(cell, c::GoalCount);
     match.goals = SaturatingAdd(match.goals, 1);
+    KeepPlace(true, now, car, ball);
     return {Counted::What::Goal, zone, {}};
 }
 
@@ -164,7 +190,7 @@ Counted MatchTracker::GoalHit(const GoalHitView& view) {
         return Said("[GOAL] DUPLICATE goal ignored at zone " + ZoneText(zone));
     guards.lastGoalHitTime = now;
     guards.lastGoalHitZone = zone;
-    Counted counted = CountGoal(zone);
+    Counted counted = CountGoal(zone, now, touch.lastTouchLocation, view.ball);
     counted.lines.push_back("[GOAL TRACKED] Goal #" + std::to_string(match.goals) + " at zone " + ZoneText(zone) +
                             " - Touch was " + std::to_string(touchAge) + "s ago");
     return counted;
@@ -194,7 +220,7 @@ Counted MatchTracker::Stat(const StatView& view) {
         }
         guards.lastGoalEventTime = now;
         guards.lastGoalEventZone = zone;
-        Counted goal = CountGoal(zone);
+        Counted goal = CountGoal(zone, now, position, ball);
         goal.lines = std::move(counted.lines);
         goal.lines.push_back("[GOAL TRACKED #" + std::to_string(match.goals) + "] at zone " + ZoneText(zone));
         return goal;
@@ -224,6 +250,8 @@ Counted MatchTracker::Stat(const StatView& view) {
     match.shots = SaturatingAdd(match.shots, 1);
     guards.lastShotTime = now;
     guards.lastShotLocation = position;
+    // Without a ball to read now (it is being reset), the ball where it was last seen.
+    KeepPlace(false, now, position, view.ball ? *view.ball : sampling.lastBall.value_or(position));
     counted.what = Counted::What::Shot;
     counted.zone = zone;
     counted.lines.push_back("[SHOT COUNTED #" + std::to_string(match.shots) + "] at (" + Int(position.X) + "," + Int(position.Y) +

@@ -32,6 +32,10 @@ struct MatchSampling {
     float lastPossessionSampleTime = -1.0f;  // match clock at the latest possession sample; negative = none
     bool hasPossession = false;              // outcome of the latest possession sample
     Grid<float> positionHeatmap;             // exported as the CSV's "Position" column; nothing adds to it
+    std::optional<Vector> lastBall;          // the ball at the latest tick that showed it
+    float lastBallTime = -1.0f;              // the match clock then; negative = none
+    float ballSpeed = 0.0f;                  // units/s, measured between the latest two ticks that showed the ball
+    bool shotSpeedPending = false;           // the latest place is a shot whose speed the next tick measures
 };
 
 // The event handlers' memory of their previous event, started afresh with each match followed (a goal
@@ -131,7 +135,9 @@ public:
     BallTouch touch;         // the latest ball hit
 
 private:
-    Counted CountGoal(Zone zone);
+    Counted CountGoal(Zone zone, float now, Vector car, Vector ball);
+    // Keeps where a counted shot or goal happened.
+    void KeepPlace(bool goal, float now, Vector car, Vector ball);
     ZoneFunction zoneOf_;
 };
 
