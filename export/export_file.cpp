@@ -1,5 +1,5 @@
 // Writing an export file whole on the plug-in's worker, and saying how it went on the game thread:
-// the success line (and what follows it), or why it failed.
+// the success line (and what follows it; none when empty), or why it failed.
 #include <utility>
 
 #include "base/path_text.h"
@@ -21,6 +21,6 @@ bool ZANDO::WriteExportNow(const std::string& fileName, const std::string& conte
     case zando::WriteOutcome::WriteFailed: LogLater(prefix + "Failed to write file: " + fileName); return false;
     case zando::WriteOutcome::Written: break;
     }
-    LogLater(successLine);
+    if (!successLine.empty()) LogLater(successLine);
     return true;
 }

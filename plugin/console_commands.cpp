@@ -66,6 +66,8 @@ void ZANDO::RegisterConsoleCommands() {
     });
     command("export_heatmap", "Export heatmap data to CSV", [this] { ExportHeatmapCsv(); });
     command("export_stats", "Export current session stats to JSON", [this] { ExportStatsJson(); });
+    command("export_match", "Export the match whole (score, result, where each shot and goal happened) to JSON",
+            [this] { ExportMatchJson(); });
     command("zando_upload_missed", "Send again the matches the dashboard did not receive, oldest first",
             [this] { UploadMissed(); });
     RegisterHistoryCommands();

@@ -161,6 +161,10 @@ public:
     void ExportStatsJson(std::string thenLine = {});  // the match followed now
     std::string StatsJsonText(const MatchRecord& record, std::vector<std::string>& said) const;
     std::string StatsJsonFileName() const;
+    // The whole match, "zando_match.json"; endedAt empty for a match not ended.
+    void ExportMatchJson();
+    std::string MatchJsonText(const MatchRecord& record, const std::string& endedAt) const;
+    std::string MatchJsonFileName() const;
 
     // [SECTION] Match history ("zando_history.sqlite3" in the data folder)
     // The history is opened at load; after that only the worker uses it.

@@ -14,7 +14,7 @@
 #include "export/number_text.h"
 #include "tracking/match_record.h"
 #include "upload/heatmap_downsampling.h"
-#include "upload/json_string.h"
+#include "base/json_string.h"
 #include "upload/request_signature.h"
 #include "upload/server_url.h"
 #include "upload/upload_body.h"

@@ -1,5 +1,8 @@
 // A whole ranked match played through the host's events: kickoff, touches, shots, goals seen by both
 // paths, a goal replay, overtime, the end with the MMR delay, and the match object's destruction.
+#include <nlohmann/json.hpp>
+
+#include "base/utc_timestamp.h"
 #include "match_support.h"
 
 using zando_test::MatchTest;
@@ -77,6 +80,29 @@ TEST_F(WholeMatch, StatisticsGridsMetadataLinesAndFileAreWhatTheMatchWas) {
           "[METADATA] MMR Change: 9.500000 (Initial: 1012.500000, Final: 1022.000000)",
           "[STATS] Match ended processing complete (delayed for MMR)."})
         EXPECT_TRUE(Logged(line)) << line;
+
+    // The whole-match file beside the statistics file: the score from the player's side, and where the
+    // shot and the goal happened (the car at the touch, the ball where the game counted each).
+    const nlohmann::json whole =
+        nlohmann::json::parse(zando_test::ReadFile(zando_test::InDataFolder(Host().DataFolder(), "zando_match.json")));
+    EXPECT_EQ(whole["result"], "win");
+    EXPECT_EQ(std::vector<int>({whole["scoreFor"], whole["scoreAgainst"], whole["team"]}), std::vector<int>({1, 0, 0}));
+    EXPECT_EQ(std::vector<int>({whole["shots"], whole["goals"], whole["saves"]}), std::vector<int>({1, 1, 0}));
+    EXPECT_EQ(whole["overtime"], true);
+    EXPECT_EQ(whole["playlist"], "Ranked Doubles");
+    const int64_t started = zando::UtcSeconds(whole["startedAt"].get<std::string>());
+    const int64_t ended = zando::UtcSeconds(whole["endedAt"].get<std::string>());
+    EXPECT_GT(started, 1700000000);
+    EXPECT_LE(started, ended);
+    const nlohmann::json places = whole["places"];
+    ASSERT_EQ(places.size(), 2u);
+    EXPECT_EQ(places[0]["kind"], "shot");
+    EXPECT_EQ(places[1]["kind"], "goal");
+    EXPECT_EQ(std::vector<double>({places[0]["clock"], places[1]["clock"]}), std::vector<double>({30.0, 31.0}));
+    for (const auto& place : places) EXPECT_EQ(place["car"], nlohmann::json::parse("[0, 1000, 17]"));
+    EXPECT_EQ(places[0]["ball"], nlohmann::json::parse("[0, 3000, 93]"));
+    EXPECT_EQ(places[1]["ball"], nlohmann::json::parse("[0, 5200, 93]"));
+    for (const auto& place : places) EXPECT_NEAR(place["ballSpeed"].get<double>(), 1000.0, 1.0) << "the last measured";
 
     // The all-time file holds the shot and the goal for the next run.
     zando.Unload();

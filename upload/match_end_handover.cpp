@@ -1,4 +1,4 @@
-// A finished match handed from the game thread to the worker: the statistics file, the history's row
+// A finished match handed from the game thread to the worker: the statistics and whole-match files, the history's row
 // and the upload, in that order, with their lines said in the order they always had.
 #include <memory>
 #include <optional>
@@ -18,16 +18,18 @@ void ZANDO::ExportAndUpload(const MatchRecord& record, uint64_t matchId, std::st
     std::vector<std::string> beforeFile, beforeUpload;
     std::string json = StatsJsonText(record, beforeFile);
     zando::HistoryRow row = HistoryRowOf(record);
+    std::string whole = MatchJsonText(record, row.endedAt);
     if (announce) beforeUpload.push_back("[STATS] Triggering upload to server...");
     std::optional<zando::HttpRequest> request = PrepareUpload(record, matchId, beforeUpload);
     if (request) row.uploadBody = request->body;  // kept until the dashboard answers 200
     const bool uploading = request.has_value();
     auto historyId = std::make_shared<int64_t>(0);
-    OnWorker([this, json = std::move(json), row = std::move(row), beforeFile = std::move(beforeFile),
+    OnWorker([this, json = std::move(json), whole = std::move(whole), row = std::move(row), beforeFile = std::move(beforeFile),
               beforeUpload = std::move(beforeUpload), historyId, uploading, thenLine]() mutable {
         for (std::string& line : beforeFile) LogLater(std::move(line));
         const std::string fileName = StatsJsonFileName();
         WriteExportNow(fileName, json, "[EXPORT] ", "[EXPORT] Stats exported to: " + fileName);
+        WriteExportNow(MatchJsonFileName(), whole, "[EXPORT] ", {});  // said only when it fails
         *historyId = AddToHistory(std::move(row));
         for (std::string& line : beforeUpload) LogLater(std::move(line));
         if (!uploading && !thenLine.empty()) LogLater(thenLine);

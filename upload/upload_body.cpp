@@ -7,7 +7,7 @@
 #include "base/upload_contract.h"
 #include "export/number_text.h"
 #include "upload/heatmap_downsampling.h"
-#include "upload/json_string.h"
+#include "base/json_string.h"
 
 namespace {
 

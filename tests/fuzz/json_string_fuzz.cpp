@@ -6,7 +6,7 @@
 #include <string>
 
 #include "tests/fuzz/fuzz_support.h"
-#include "upload/json_string.h"
+#include "base/json_string.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using zando_fuzz::Check;

@@ -1,5 +1,5 @@
 // Escaping text for a JSON string.
-#include "upload/json_string.h"
+#include "base/json_string.h"
 
 #include <cstdio>
 
