@@ -1,4 +1,6 @@
-// The routes: "POST /api/stats/upload" and "GET /api/health", and the JSON answer of every status.
+// The routes: the upload in either format ("POST /api/stats/upload", the defined body; "POST
+// /api/v2/matches", the whole match), "GET /api/health" with the formats taken, and the JSON answer of
+// every status.
 #include "dashboard/http_service.h"
 
 #include <algorithm>
@@ -68,43 +70,15 @@ DashboardService::~DashboardService() {
 }
 
 void DashboardService::Routes() {
-    server_->Post("/api/stats/upload", [this](const HttpRequest& request, HttpResponse& response) {
-        const std::string key = BearerKey(request);
-        if (key.empty()) return Refuse(response, 401, "no key: send \"Authorization: Bearer <API key>\"");
-        std::optional<KeyRecord> found;
-        try {
-            found = keys_.Find(secret_.KeyHash(key), [this](const std::string& hash) { return storage_.FindKey(hash); });
-        } catch (const StorageUnavailable&) {
-            response.SetHeader("Retry-After", "5");
-            return Refuse(response, 503, "the database cannot be reached; try again later");
-        }
-        if (!found) return Refuse(response, 401, "unknown API key");
-        if (found->revoked) return Refuse(response, 403, "this API key was revoked");
-        const std::string signature = request.Header("X-ZANDO-Signature");
-        if (!ConstantTimeEqual(signature, "sha256=" + HmacSha256Hex(key, request.body)))
-            return Refuse(response, 401,
-                          signature.empty() ? "no signature: send \"X-ZANDO-Signature: sha256=<HMAC-SHA256 of the body>\""
-                                            : "the signature does not match the body");
-        if (const std::optional<int> wait = limiter_.Admit(std::to_string(found->keyId))) {
-            response.SetHeader("Retry-After", std::to_string(*wait));
-            return Refuse(response, 429, "too many uploads for this key; try again in " + std::to_string(*wait) + " s");
-        }
-        UploadReading reading = ReadUpload(request.body);
-        if (!reading.match) return Refuse(response, 400, reading.error);
-        const std::string fingerprint = reading.match->fingerprint;
-        try {
-            const StoreOutcome outcome = batcher_.Store({found->accountId, std::move(*reading.match), zando::UtcTimestamp()});
-            if (outcome == StoreOutcome::Refused)
-                return Refuse(response, 400, "the database refused this match as it is; it was not stored");
-            Answer(response, 200,
-                   {{"status", outcome == StoreOutcome::Stored ? "stored" : "already stored"}, {"match", fingerprint}});
-        } catch (const StorageUnavailable&) {
-            response.SetHeader("Retry-After", "5");
-            Refuse(response, 503, "the database cannot be reached; the match was not stored, send it again later");
-        }
-    });
+    namespace contract = zando::upload;
+    // Both formats are checked, limited and stored alike; only the body's reading differs.
+    const auto upload = [this](UploadReading (*read)(std::string_view)) {
+        return [this, read](const HttpRequest& request, HttpResponse& response) { Upload(request, response, read); };
+    };
+    server_->Post(contract::DefinedPath, upload(&ReadUpload));
+    server_->Post(contract::WholeMatchPath, upload(&ReadWholeMatch));
 
-    server_->Get("/api/health", [this](const HttpRequest& request, HttpResponse& response) {
+    server_->Get(contract::HealthPath, [this](const HttpRequest& request, HttpResponse& response) {
         const std::string key = BearerKey(request);
         try {
             storage_.Ping();
@@ -113,7 +87,8 @@ void DashboardService::Routes() {
                 return Refuse(response, 401,
                               key.empty() ? "no key: send \"Authorization: Bearer <API key>\"" : "unknown API key");
             if (found->revoked) return Refuse(response, 403, "this API key was revoked");
-            Answer(response, 200, {{"status", "ok"}});
+            Answer(response, 200,
+                   {{"status", "ok"}, {"formats", json::array({contract::DefinedFormat, contract::WholeMatchFormat})}});
         } catch (const StorageUnavailable&) {
             response.SetHeader("Retry-After", "5");
             Refuse(response, 503, "the database cannot be reached");
@@ -146,6 +121,42 @@ void DashboardService::Routes() {
             log(zando::UtcTimestamp() + " " + ClientAddress(request) + " \"" + request.method + " " + request.path + "\" " +
                 std::to_string(response.status) + " " + std::to_string(response.body.size()));
         });
+}
+
+void DashboardService::Upload(const HttpRequest& request, HttpResponse& response, UploadReading (*read)(std::string_view)) {
+    const std::string key = BearerKey(request);
+    if (key.empty()) return Refuse(response, 401, "no key: send \"Authorization: Bearer <API key>\"");
+    std::optional<KeyRecord> found;
+    try {
+        found = keys_.Find(secret_.KeyHash(key), [this](const std::string& hash) { return storage_.FindKey(hash); });
+    } catch (const StorageUnavailable&) {
+        response.SetHeader("Retry-After", "5");
+        return Refuse(response, 503, "the database cannot be reached; try again later");
+    }
+    if (!found) return Refuse(response, 401, "unknown API key");
+    if (found->revoked) return Refuse(response, 403, "this API key was revoked");
+    const std::string signature = request.Header("X-ZANDO-Signature");
+    if (!ConstantTimeEqual(signature, "sha256=" + HmacSha256Hex(key, request.body)))
+        return Refuse(response, 401,
+                      signature.empty() ? "no signature: send \"X-ZANDO-Signature: sha256=<HMAC-SHA256 of the body>\""
+                                        : "the signature does not match the body");
+    if (const std::optional<int> wait = limiter_.Admit(std::to_string(found->keyId))) {
+        response.SetHeader("Retry-After", std::to_string(*wait));
+        return Refuse(response, 429, "too many uploads for this key; try again in " + std::to_string(*wait) + " s");
+    }
+    UploadReading reading = read(request.body);
+    if (!reading.match) return Refuse(response, 400, reading.error);
+    const std::string fingerprint = reading.match->fingerprint;
+    try {
+        const StoreOutcome outcome = batcher_.Store({found->accountId, std::move(*reading.match), zando::UtcTimestamp()});
+        if (outcome == StoreOutcome::Refused)
+            return Refuse(response, 400, "the database refused this match as it is; it was not stored");
+        Answer(response, 200,
+               {{"status", outcome == StoreOutcome::Stored ? "stored" : "already stored"}, {"match", fingerprint}});
+    } catch (const StorageUnavailable&) {
+        response.SetHeader("Retry-After", "5");
+        Refuse(response, 503, "the database cannot be reached; the match was not stored, send it again later");
+    }
 }
 
 int DashboardService::Bind() { return server_->Bind(options_.host, options_.port); }

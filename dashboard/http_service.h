@@ -50,6 +50,8 @@ public:
 
 private:
     void Routes();
+    // An upload of either format, its body read by read.
+    void Upload(const HttpRequest& request, HttpResponse& response, UploadReading (*read)(std::string_view));
 
     Storage& storage_;
     const ServerSecret& secret_;

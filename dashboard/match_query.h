@@ -61,6 +61,6 @@ std::string BlockShotsSql(const std::string& alias);
 inline constexpr const char* MatchColumns =
     "id, account_id, received_at, sent_at, shots, goals, average_speed, speed_samples, boost_collected,"
     " boost_used, game_time, possession_time, team_possession_time, opponent_possession_time, playlist, is_ranked,"
-    " mmr, mmr_change, fingerprint";
+    " mmr, mmr_change, fingerprint, whole";
 
 }  // namespace dashboard

@@ -232,7 +232,7 @@ public:
     // statement. Each match's zones and blocks' shots are rows naming its place n in order.
     static void StoreBatch(pqxx::transaction_base& work, const std::vector<dashboard::Submission>& submissions,
                            const std::vector<std::size_t>& order, std::vector<dashboard::StoreOutcome>& outcomes) {
-        ArrayColumns matches(20), zones(5), blocks(4);
+        ArrayColumns matches(20), zones(5), blocks(4), wholes(1);
         for (std::size_t n = 0; n < order.size(); ++n) {
             const std::string place = std::to_string(n);
             std::vector<std::string> row = MatchRow(submissions[order[n]]);
@@ -240,6 +240,7 @@ public:
             row.push_back(std::to_string(order[n]));
             matches.Add(row);
             const dashboard::UploadedMatch& m = submissions[order[n]].match;
+            wholes.Add({m.whole ? dashboard::WholeMatchText(*m.whole) : std::string()});  // '' stands for NULL
             for (int r = 0; r < dashboard::UploadGridSize; ++r)
                 for (int c = 0; c < dashboard::UploadGridSize; ++c) {
                     const std::string at[] = {std::to_string(r), std::to_string(c)};
@@ -251,7 +252,7 @@ public:
                 }
         }
         std::vector<std::string> parameters = matches.Parameters();
-        for (const ArrayColumns* more : {&zones, &blocks})
+        for (const ArrayColumns* more : {&zones, &blocks, &wholes})
             for (std::string& column : more->Parameters()) parameters.push_back(std::move(column));
         for (const auto& row : work.exec_prepared(StoreBatchStatement, pqxx::prepare::make_dynamic_params(parameters)))
             outcomes[order.at(row[0].as<std::size_t>())] = dashboard::StoreOutcome::Stored;
@@ -279,13 +280,14 @@ public:
             "WITH input AS (SELECT * FROM unnest($1::bigint[], $2::text[], $3::text[], $4::bigint[], $5::bigint[],"
             " $6::float8[], $7::bigint[], $8::float8[], $9::float8[], $10::float8[], $11::float8[], $12::float8[],"
             " $13::float8[], $14::text[], $15::boolean[], $16::float8[], $17::float8[], $18::text[], $19::integer[],"
-            " $20::integer[]) AS i (account_id, received_at, sent_at, shots, goals, average_speed, speed_samples,"
+            " $20::integer[], $30::text[]) AS i (account_id, received_at, sent_at, shots, goals, average_speed, speed_samples,"
             " boost_collected, boost_used, game_time, possession_time, team_possession_time, opponent_possession_time,"
-            " playlist, is_ranked, mmr, mmr_change, fingerprint, n, arrival)), inserted AS (" +
+            " playlist, is_ranked, mmr, mmr_change, fingerprint, n, arrival, whole)), inserted AS (" +
                 FromRows(dashboard::InsertMatchSql,
                          "SELECT account_id, received_at, sent_at, shots, goals, average_speed, speed_samples,"
                          " boost_collected, boost_used, game_time, possession_time, team_possession_time,"
-                         " opponent_possession_time, playlist, is_ranked, mmr, mmr_change, fingerprint FROM input ORDER BY n") +
+                         " opponent_possession_time, playlist, is_ranked, mmr, mmr_change, fingerprint, NULLIF(whole, '')"
+                         " FROM input ORDER BY n") +
                 ", account_id, fingerprint), kept AS (SELECT DISTINCT ON (inserted.id) inserted.id, input.* FROM inserted"
                 " JOIN input USING (account_id, fingerprint) ORDER BY inserted.id, input.n),"
                 " zones AS (INSERT INTO match_zones (match_id, kind, row_index, col_index, value)"
@@ -515,6 +517,7 @@ private:
             m.mmr = Real(row[16]);
             m.mmrChange = Real(row[17]);
             m.fingerprint = row[18].as<std::string>();
+            if (!row[19].is_null()) m.whole = dashboard::WholeMatchFromText(row[19].as<std::string>());
             index[stored.id] = matches.size();
             ids.push_back(std::to_string(stored.id));
             matches.push_back(std::move(stored));

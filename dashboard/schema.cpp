@@ -99,6 +99,10 @@ const std::vector<std::string> Version5 = [] {
     return steps;
 }();
 
+// Version 6: what a match sent whole adds to the defined figures (its id, start, team, score, result,
+// the ticker's counts and where each shot and goal happened), as JSON; NULL for a defined-format match.
+const std::vector<std::string> Version6 = {"ALTER TABLE matches ADD COLUMN whole TEXT"};
+
 std::string ForDialect(const std::string& statement, dashboard::Dialect dialect) {
     const bool sqlite = dialect == dashboard::Dialect::Sqlite;
     std::string text = std::regex_replace(statement, std::regex(R"(\{id\})"),
@@ -114,7 +118,7 @@ std::vector<Migration> Migrations(Dialect dialect) {
     std::vector<Migration> steps;
     const std::vector<std::string> version4 = Version4();
     for (const auto& [version, statements] : {std::pair{1, &Version1}, std::pair{2, &Version2}, std::pair{3, &Version3},
-                                              std::pair{4, &version4}, std::pair{5, &Version5}}) {
+                                              std::pair{4, &version4}, std::pair{5, &Version5}, std::pair{6, &Version6}}) {
         Migration step{version, {}};
         for (const std::string& statement : *statements) step.statements.push_back(ForDialect(statement, dialect));
         steps.push_back(std::move(step));
@@ -122,6 +126,6 @@ std::vector<Migration> Migrations(Dialect dialect) {
     return steps;
 }
 
-int LatestSchemaVersion() { return 5; }
+int LatestSchemaVersion() { return 6; }
 
 }  // namespace dashboard

@@ -19,17 +19,17 @@ std::vector<Migration> Migrations(Dialect dialect);
 // The version this build brings a database up to.
 int LatestSchemaVersion();
 
-// The match's columns in the order the insert binds them ($1 to $18).
+// The match's columns in the order the insert binds them ($1 to $19).
 inline constexpr const char* InsertMatchSql =
     "INSERT INTO matches (account_id, received_at, sent_at, shots, goals, average_speed, speed_samples,"
     " boost_collected, boost_used, game_time, possession_time, team_possession_time, opponent_possession_time,"
-    " playlist, is_ranked, mmr, mmr_change, fingerprint)"
-    " VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13, $14, $15, $16, $17, $18)"
+    " playlist, is_ranked, mmr, mmr_change, fingerprint, whole)"
+    " VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13, $14, $15, $16, $17, $18, $19)"
     " ON CONFLICT (account_id, fingerprint) DO NOTHING RETURNING id";
 inline constexpr const char* SelectMatchSql =
     "SELECT id, account_id, received_at, sent_at, shots, goals, average_speed, speed_samples, boost_collected,"
     " boost_used, game_time, possession_time, team_possession_time, opponent_possession_time, playlist, is_ranked,"
-    " mmr, mmr_change, fingerprint FROM matches WHERE account_id = $1 AND id = $2";
+    " mmr, mmr_change, fingerprint, whole FROM matches WHERE account_id = $1 AND id = $2";
 inline constexpr const char* AddSignInSql =
     "INSERT INTO sign_ins (token_hash, account_id, created_at, expires_at, key_id) VALUES ($1, $2, $3, $4, $5)";
 inline constexpr const char* DeleteExpiredSignInsSql = "DELETE FROM sign_ins WHERE expires_at <= $1";

@@ -243,6 +243,7 @@ public:
         insert.Bind(9, m.boostUsed).Bind(10, m.gameTime).Bind(11, m.possessionTime).Bind(12, m.teamPossessionTime);
         insert.Bind(13, m.opponentPossessionTime).Bind(14, m.playlist).Bind(15, static_cast<int64_t>(m.isRanked));
         insert.Bind(16, m.mmr).Bind(17, m.mmrChange).Bind(18, m.fingerprint);
+        if (m.whole) insert.Bind(19, dashboard::WholeMatchText(*m.whole));  // else NULL
         if (!insert.Step()) return dashboard::StoreOutcome::AlreadyStored;
         const int64_t matchId = insert.Int(0);
         insert.Step();
@@ -461,6 +462,7 @@ private:
             m.mmr = select.Real(16);
             m.mmrChange = select.Real(17);
             m.fingerprint = select.Text(18);
+            if (const std::string whole = select.Text(19); !whole.empty()) m.whole = dashboard::WholeMatchFromText(whole);
             matches.push_back(std::move(stored));
         }
         if (!withZones) return matches;

@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "base/utc_timestamp.h"
 #include "dashboard/crypto.h"
 #include "dashboard/periods.h"
 
@@ -103,16 +104,103 @@ dashboard::UploadGrid<Cell> Grid(const json& body, const char* name, const std::
     return cells;
 }
 
-const std::set<std::string>& KnownFields() {
-    static const std::set<std::string> known(zando::upload::Fields.begin(), zando::upload::Fields.end());
-    return known;
+const std::set<std::string>& KnownFields(bool whole) {
+    static const std::set<std::string> defined(zando::upload::Fields.begin(), zando::upload::Fields.end());
+    static const std::set<std::string> all = [] {
+        std::set<std::string> names = defined;
+        names.insert(zando::upload::WholeFields.begin(), zando::upload::WholeFields.end());
+        return names;
+    }();
+    return whole ? all : defined;
 }
+
+// A field that may be null: nullopt for null, else read(value).
+template <class Read>
+auto OrNull(const json& body, const char* name, Read&& read) -> std::optional<decltype(read(body))> {
+    const json& value = Field(body, name);
+    if (value.is_null()) return std::nullopt;
+    return read(value);
+}
+
+FieldPoint PointOf(const json& value, const std::string& name) {
+    if (!value.is_array() || value.size() != 3 || !value[0].is_number() || !value[1].is_number() || !value[2].is_number())
+        throw BadField{name + " must be [x, y, z], three numbers"};
+    return {value[0].get<float>(), value[1].get<float>(), value[2].get<float>()};
+}
+
+// The whole match's own fields, each checked as the defined ones are.
+dashboard::WholeMatchPart ReadWholePart(const json& body) {
+    namespace w = zando::upload::whole;
+    dashboard::WholeMatchPart whole;
+    whole.matchId = Text(body, w::MatchId);
+    if (whole.matchId.empty() || whole.matchId.size() > 64 ||
+        whole.matchId.find_first_not_of("0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ-_") != std::string::npos)
+        throw BadField{Quoted(w::MatchId) + " must be 1 to 64 letters, digits, '-' or '_'"};
+    whole.startedAt = OrNull(body, w::StartedAt, [](const json& value) {
+                          if (!value.is_string() || zando::UtcSeconds(value.get<std::string>()) < 0)
+                              throw BadField{Quoted(w::StartedAt) + " must be null or a UTC time, YYYY-MM-DDTHH:MM:SSZ"};
+                          return value.get<std::string>();
+                      }).value_or("");
+    whole.team = OrNull(body, w::Team, [](const json& value) {
+        const std::optional<int64_t> team = CountIn(value, 1);
+        if (!team) throw BadField{Quoted(w::Team) + " must be null, 0 (blue) or 1 (orange)"};
+        return static_cast<int>(*team);
+    });
+    const auto score = [](const char* name) {
+        return [name](const json& value) { return Count(value, "\"" + std::string(name) + "\" (or null)", MostGoalsOrShots); };
+    };
+    whole.scoreFor = OrNull(body, w::ScoreFor, score(w::ScoreFor));
+    whole.scoreAgainst = OrNull(body, w::ScoreAgainst, score(w::ScoreAgainst));
+    if (whole.scoreFor.has_value() != whole.scoreAgainst.has_value())
+        throw BadField{Quoted(w::ScoreFor) + " and " + Quoted(w::ScoreAgainst) + " must both be null or both be given"};
+    whole.result = OrNull(body, w::Result, [](const json& value) {
+                       if (!value.is_string() || (value != "win" && value != "loss" && value != "forfeit"))
+                           throw BadField{Quoted(w::Result) + " must be null, \"win\", \"loss\" or \"forfeit\""};
+                       return value.get<std::string>();
+                   }).value_or("");
+    // A win or a loss is the score's; the score (when sent) must say the same.
+    if (whole.scoreFor && (whole.result == "win" || whole.result == "loss") &&
+        (whole.result == "win") != (*whole.scoreFor > *whole.scoreAgainst))
+        throw BadField{Quoted(w::Result) + " must agree with the score"};
+    const json& overtime = Field(body, w::Overtime);
+    if (!overtime.is_boolean()) throw BadField{Quoted(w::Overtime) + " must be true or false"};
+    whole.overtime = overtime.get<bool>();
+    for (const auto& [name, count] : {std::pair{w::Saves, &whole.saves}, std::pair{w::Assists, &whole.assists},
+                                      std::pair{w::Demolitions, &whole.demolitions}, std::pair{w::Demolished, &whole.demolished}})
+        *count = Count(Field(body, name), Quoted(name), MostGoalsOrShots);
+    const json& places = Field(body, w::Places);
+    if (!places.is_array() || places.size() > zando::MaxShotPlaces)
+        throw BadField{Quoted(w::Places) + " must be an array of at most " + std::to_string(zando::MaxShotPlaces) + " places"};
+    for (std::size_t i = 0; i < places.size(); ++i) {
+        const json& item = places[i];
+        const std::string name = Quoted(w::Places) + " item " + std::to_string(i);
+        if (!item.is_object() || item.size() != 5)
+            throw BadField{name + " must be an object of kind, clock, car, ball and ballSpeed"};
+        ShotPlace place;
+        const json& kind = Field(item, "kind");
+        if (kind != "shot" && kind != "goal") throw BadField{name + " \"kind\" must be \"shot\" or \"goal\""};
+        place.goal = kind == "goal";
+        place.clock = static_cast<float>(Number(item, "clock", 0.0, zando::ClockLimit));
+        place.car = PointOf(Field(item, "car"), name + " \"car\"");
+        place.ball = PointOf(Field(item, "ball"), name + " \"ball\"");
+        place.ballSpeed = static_cast<float>(Number(item, "ballSpeed", 0.0, zando::BallSpeedLimit));
+        if (!zando::PlausiblePlace(place))
+            throw BadField{name + " must lie within " + std::to_string(static_cast<int>(zando::FieldReach)) +
+                           " units of the centre"};
+        whole.places.push_back(place);
+    }
+    return whole;
+}
+
+json PointJson(const FieldPoint& point) { return json::array({point.x, point.y, point.z}); }
 
 }  // namespace
 
 namespace dashboard {
 
-UploadReading ReadUpload(std::string_view text) {
+namespace {
+
+UploadReading ReadBody(std::string_view text, bool whole) {
     json body;
     try {
         body = json::parse(text.begin(), text.end());
@@ -128,7 +216,7 @@ UploadReading ReadUpload(std::string_view text) {
     namespace f = zando::upload::field;
     try {
         for (const auto& [name, value] : body.items())
-            if (!KnownFields().contains(name)) throw BadField{"\"" + name + "\" is not a field of the upload"};
+            if (!KnownFields(whole).contains(name)) throw BadField{"\"" + name + "\" is not a field of the upload"};
         UploadedMatch match;
         match.timestamp = Text(body, f::Timestamp);
         // The day a match is counted in (and found by) is the date it begins with.
@@ -160,6 +248,12 @@ UploadReading ReadUpload(std::string_view text) {
                                          });
         match.goalHeatmap = Grid<int64_t>(body, f::GoalHeatmap, WholeNumberUpTo(MostGoalsOrShots),
                                           [](const json& cell) { return CountIn(cell, MostGoalsOrShots); });
+        if (whole) {
+            match.whole = ReadWholePart(body);
+            // The whole match is the one of its own id, however often it is sent.
+            match.fingerprint = Sha256Hex("match " + match.whole->matchId);
+            return {std::move(match), {}};
+        }
         // The same match sent again differs only in the time of sending.
         body.erase(f::Timestamp);
         match.fingerprint = Sha256Hex(body.dump());
@@ -167,6 +261,46 @@ UploadReading ReadUpload(std::string_view text) {
     } catch (const BadField& bad) {
         return {std::nullopt, bad.what};
     }
+}
+
+}  // namespace
+
+UploadReading ReadUpload(std::string_view text) { return ReadBody(text, false); }
+
+UploadReading ReadWholeMatch(std::string_view text) { return ReadBody(text, true); }
+
+std::string WholeMatchText(const WholeMatchPart& whole) {
+    namespace w = zando::upload::whole;
+    const auto orNull = [](const auto& value) { return value ? json(*value) : json(nullptr); };
+    json places = json::array();
+    for (const ShotPlace& place : whole.places)
+        places.push_back({{"kind", place.goal ? "goal" : "shot"},
+                          {"clock", place.clock},
+                          {"car", PointJson(place.car)},
+                          {"ball", PointJson(place.ball)},
+                          {"ballSpeed", place.ballSpeed}});
+    const json text = {{w::MatchId, whole.matchId},
+                       {w::StartedAt, whole.startedAt.empty() ? json(nullptr) : json(whole.startedAt)},
+                       {w::Team, orNull(whole.team)},
+                       {w::ScoreFor, orNull(whole.scoreFor)},
+                       {w::ScoreAgainst, orNull(whole.scoreAgainst)},
+                       {w::Result, whole.result.empty() ? json(nullptr) : json(whole.result)},
+                       {w::Overtime, whole.overtime},
+                       {w::Saves, whole.saves},
+                       {w::Assists, whole.assists},
+                       {w::Demolitions, whole.demolitions},
+                       {w::Demolished, whole.demolished},
+                       {w::Places, places}};
+    return text.dump();
+}
+
+std::optional<WholeMatchPart> WholeMatchFromText(std::string_view text) {
+    try {
+        return ReadWholePart(json::parse(text.begin(), text.end()));
+    } catch (const json::exception&) {
+    } catch (const BadField&) {
+    }
+    return std::nullopt;
 }
 
 }  // namespace dashboard

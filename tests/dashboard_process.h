@@ -64,14 +64,16 @@ public:
         return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
     }
 
-    // An upload as the plug-in sends it: bearer key, signature of signingKey (key when empty), the body.
-    httplib::Result Upload(const std::string& key, const std::string& body, const std::string& signingKey = "") const {
+    // An upload as the plug-in sends it: bearer key, signature of signingKey (key when empty), the body,
+    // to path (the defined format's by default).
+    httplib::Result Upload(const std::string& key, const std::string& body, const std::string& signingKey = "",
+                           const std::string& path = "/api/stats/upload") const {
         httplib::Client client("127.0.0.1", port_);
         client.set_read_timeout(30, 0);
         const httplib::Headers headers = {{"Authorization", "Bearer " + key},
                                           {"X-ZANDO-Signature", Signature(signingKey.empty() ? key : signingKey, body)},
                                           {"X-ZANDO-Plugin-Version", "1.0.0"}};
-        return client.Post("/api/stats/upload", headers, body, "application/json");
+        return client.Post(path, headers, body, "application/json");
     }
 
 private:

@@ -57,4 +57,24 @@ inline std::string Signature(const std::string& key, const std::string& body) {
     return text;
 }
 
+// The same match sent whole: MatchBody's fields, then the whole match's own, written by hand.
+inline nlohmann::json WholeMatchBody(int n, const std::string& timestamp = "2026-12-01T20:00:00Z") {
+    nlohmann::json body = MatchBody(n, timestamp);
+    body["matchId"] = "m" + std::to_string(n);
+    body["startedAt"] = "2026-12-01T19:54:30Z";
+    body["team"] = 1;
+    body["scoreFor"] = 3;
+    body["scoreAgainst"] = 1;
+    body["result"] = "win";
+    body["overtime"] = false;
+    body["saves"] = 2;
+    body["assists"] = 1;
+    body["demolitions"] = 0;
+    body["demolished"] = 1;
+    body["places"] = nlohmann::json::parse(R"([
+        {"kind": "shot", "clock": 61.5, "car": [120, -3100, 17], "ball": [150, -3400, 93], "ballSpeed": 2310},
+        {"kind": "goal", "clock": 62.25, "car": [120, -3100, 17], "ball": [300, -5150, 140], "ballSpeed": 2290.5}])");
+    return body;
+}
+
 }  // namespace zando_test

@@ -203,6 +203,84 @@ TEST_P(DashboardTest, AKeptMatchHoldsEveryFigureAndZoneOfItsBody) {
     }
 }
 
+// The whole match: taken where the health answer says, kept with everything it adds, once by its own id
+// (sent again later it is the same match), every added field checked; the defined path takes none of them.
+TEST_P(DashboardTest, AMatchSentWholeIsKeptWholeOnceByItsOwnId) {
+    const std::string alice = NewKey("alice");
+    auto service = Start();
+    httplib::Client client("127.0.0.1", service->Port());
+    const auto health = client.Get("/api/health", {{"Authorization", "Bearer " + alice}});
+    ASSERT_EQ(health->status, 200);
+    EXPECT_EQ(nlohmann::json::parse(health->body)["formats"], nlohmann::json::parse(R"(["v1", "v2"])"));
+
+    const std::string v2 = "/api/v2/matches";
+    const auto sent = [&](const nlohmann::json& body, const std::string& path) {
+        return service->Upload(alice, body.dump(), "", path);
+    };
+    EXPECT_EQ(nlohmann::json::parse(sent(zando_test::WholeMatchBody(0), v2)->body)["status"], "stored");
+    EXPECT_EQ(nlohmann::json::parse(sent(zando_test::WholeMatchBody(0, "2026-12-03T09:00:00Z"), v2)->body)["status"],
+              "already stored");
+    EXPECT_EQ(sent(zando_test::MatchBody(1), "/api/stats/upload")->status, 200);
+
+    const struct {
+        const char* field;
+        nlohmann::json value;  // null: the field left out
+        const char* error;
+    } refused[] = {
+        {"places", nullptr, "\"places\" is missing"},
+        {"scoreFor", 0, "\"result\" must agree with the score"},
+        {"scoreAgainst", nlohmann::json(), ""},  // replaced below: one score without the other
+        {"matchId", "a b", "\"matchId\" must be 1 to 64 letters"},
+        {"team", 2, "\"team\" must be null, 0 (blue) or 1 (orange)"},
+        {"startedAt", "yesterday", "\"startedAt\" must be null or a UTC time"},
+        {"places",
+         nlohmann::json::parse(R"([{"kind": "shot", "clock": 1, "car": [0, 1e6, 0], "ball": [0, 0, 0], "ballSpeed": 0}])"),
+         "\"places\" item 0 must lie within 20000 units"},
+        {"places",
+         nlohmann::json::parse(R"([{"kind": "save", "clock": 1, "car": [0, 0, 0], "ball": [0, 0, 0], "ballSpeed": 0}])"),
+         "\"kind\" must be \"shot\" or \"goal\""},
+        {"places", nlohmann::json::parse(R"([{"kind": "goal", "clock": 1, "car": [0, 0], "ball": [0, 0, 0], "ballSpeed": 0}])"),
+         "\"car\" must be [x, y, z]"},
+    };
+    for (const auto& bad : refused) {
+        nlohmann::json body = zando_test::WholeMatchBody(5);
+        std::string error = bad.error;
+        if (bad.value.is_null() && error.empty()) {
+            body["scoreAgainst"] = nullptr;
+            error = "must both be null or both be given";
+        } else if (bad.value.is_null()) {
+            body.erase(bad.field);
+        } else {
+            body[bad.field] = bad.value;
+        }
+        const auto answer = sent(body, v2);
+        EXPECT_EQ(answer->status, 400) << bad.field;
+        EXPECT_NE(nlohmann::json::parse(answer->body)["error"].get<std::string>().find(error), std::string::npos) << answer->body;
+    }
+    const auto defined = sent(zando_test::WholeMatchBody(6), "/api/stats/upload");
+    EXPECT_EQ(defined->status, 400);
+    EXPECT_NE(defined->body.find("is not a field of the upload"), std::string::npos) << defined->body;
+
+    const std::vector<dashboard::StoredMatch> kept = MatchesOf(alice);
+    ASSERT_EQ(kept.size(), 2u);
+    EXPECT_FALSE(kept[1].match.whole) << "a defined-format match says it lacks the rest";
+    ASSERT_TRUE(kept[0].match.whole);
+    EXPECT_EQ(kept[0].match.timestamp, "2026-12-01T20:00:00Z") << "the first sending's time, the match's end";
+    dashboard::WholeMatchPart expected;
+    expected.matchId = "m0";
+    expected.startedAt = "2026-12-01T19:54:30Z";
+    expected.team = 1;
+    expected.scoreFor = 3;
+    expected.scoreAgainst = 1;
+    expected.result = "win";
+    expected.saves = 2;
+    expected.assists = 1;
+    expected.demolished = 1;
+    expected.places = {{false, 61.5f, {120, -3100, 17}, {150, -3400, 93}, 2310},
+                       {true, 62.25f, {120, -3100, 17}, {300, -5150, 140}, 2290.5f}};
+    EXPECT_EQ(*kept[0].match.whole, expected);
+}
+
 // The keys: printed once, listed by their first characters only, kept as a hash the database alone
 // cannot turn back into a key.
 TEST_P(DashboardTest, KeysAreShownOnceListedByTheirStartAndNotKeptInTheDatabase) {
@@ -253,11 +331,11 @@ TEST_P(DashboardTest, EveryStartThatCannotSucceedSaysWhyWithItsOwnExitCode) {
 
     // A database made by a newer build is refused and left exactly as it is.
     const auto storage = dashboard::OpenStorage(Database());
-    ASSERT_EQ(storage->SchemaVersion(), 5);
+    ASSERT_EQ(storage->SchemaVersion(), 6);
     Sql("INSERT INTO schema_migrations VALUES (99, 'later')");
     const zando_test::ProcessResult newer = Command("serve");
     EXPECT_EQ(newer.exitCode, 5);
-    EXPECT_NE(newer.err.find("schema is version 99, newer than this build's version 5"), std::string::npos) << newer.err;
+    EXPECT_NE(newer.err.find("schema is version 99, newer than this build's version 6"), std::string::npos) << newer.err;
     EXPECT_EQ(storage->SchemaVersion(), 99);
     EXPECT_EQ(storage->ListKeys().size(), 1u);
 }
