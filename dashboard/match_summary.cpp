@@ -30,13 +30,31 @@ SessionSummary LastSession(const std::vector<StoredMatch>& matches, int64_t nowS
         if (found == session.playlists.end())
             found = session.playlists.insert(session.playlists.end(), PlaylistSession{m.playlist});
         found->matches += 1;
-        if (m.mmr > 0.0) {
-            found->mmrGained += m.mmrChange;
-            found->wins += m.mmrChange > 0.0;
-            found->losses += m.mmrChange < 0.0;
-        }
+        if (m.mmr > 0.0) found->mmrGained += m.mmrChange;
+        if (const std::optional<bool> won = Won(m)) (*won ? found->wins : found->losses) += 1;
     }
     return session;
+}
+
+std::optional<bool> Won(const UploadedMatch& m) {
+    if (m.whole) {
+        if (m.whole->result == "win") return true;
+        if (m.whole->result == "loss") return false;
+        return std::nullopt;
+    }
+    if (m.mmr > 0.0 && m.mmrChange != 0.0) return m.mmrChange > 0.0;
+    return std::nullopt;
+}
+
+std::string ResultText(const UploadedMatch& m) {
+    if (!m.whole) return "–";
+    const WholeMatchPart& whole = *m.whole;
+    const std::string score =
+        whole.scoreFor ? " " + std::to_string(*whole.scoreFor) + "-" + std::to_string(*whole.scoreAgainst) : std::string();
+    if (whole.result == "win") return "Won" + score;
+    if (whole.result == "loss") return "Lost" + score;
+    if (whole.result == "forfeit") return "Left" + score;
+    return score.empty() ? "–" : "Score" + score;
 }
 
 double PerMinute(double value, double gameSeconds) { return gameSeconds > 0.0 ? value / (gameSeconds / 60.0) : 0.0; }

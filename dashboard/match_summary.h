@@ -19,7 +19,7 @@ inline constexpr double KilometresPerHourPerUnit = zando::upload::KmhPerUnit;  /
 struct PlaylistSession {
     std::string playlist;
     int matches = 0;
-    int wins = 0;            // ranked matches whose rating went up
+    int wins = 0;            // won by the score; of matches sent without it, ranked ones whose rating went up
     int losses = 0;          // ranked matches whose rating went down
     double mmrGained = 0.0;  // over the matches with a rating read
 };
@@ -30,6 +30,13 @@ struct SessionSummary {
     std::vector<PlaylistSession> playlists;  // in the order first played
     int64_t accountMatches = 0;              // every match of the account, in the session or not
 };
+
+// Whether the player won (true) or lost (false): by the score of a match sent whole, else by the MMR
+// change of a ranked one; nullopt when neither tells (a draw, a forfeit, a casual match sent without it).
+std::optional<bool> Won(const UploadedMatch& m);
+// The result and score from the player's side: "Won 3-1", "Lost 1-3", "Left 0-2" (left before the end),
+// "Left"; "–" for a match sent without them.
+std::string ResultText(const UploadedMatch& m);
 
 // The session of the newest matches: back from the newest while no hour passes between two.
 // matches: oldest first.

@@ -54,9 +54,16 @@ json MatchJson(const dashboard::StoredMatch& stored, bool withGrids) {
                   {"opponentPossessionTime", m.opponentPossessionTime},
                   {"mmr", m.mmr},
                   {"mmrChange", m.mmrChange}};
+    // What a match sent whole adds (null for one sent in the defined format): the result and score on
+    // every list, the rest with the match alone.
+    const auto orNull = [](const auto& value) { return value ? json(*value) : json(nullptr); };
+    match["result"] = m.whole && !m.whole->result.empty() ? json(m.whole->result) : json(nullptr);
+    match["scoreFor"] = m.whole ? orNull(m.whole->scoreFor) : json(nullptr);
+    match["scoreAgainst"] = m.whole ? orNull(m.whole->scoreAgainst) : json(nullptr);
     if (withGrids) {
         match["shotHeatmap"] = m.shotHeatmap;
         match["goalHeatmap"] = m.goalHeatmap;
+        match["whole"] = m.whole ? json::parse(dashboard::WholeMatchText(*m.whole)) : json(nullptr);
     }
     return match;
 }

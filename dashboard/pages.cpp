@@ -21,6 +21,7 @@
 #include <sstream>
 
 #include "base/utc_timestamp.h"
+#include "dashboard/field_picture.h"
 #include "dashboard/html_text.h"
 #include "dashboard/markup.h"
 #include "dashboard/match_summary.h"
@@ -95,9 +96,9 @@ Markup HeaderRow(const std::vector<std::string>& names, const std::vector<std::s
 }
 
 // The columns of a table of matches, and those a phone leaves out (ranked, speed, time).
-const std::vector<std::string> MatchColumns = {"Date",  "Playlist",     "Ranked",     "Shots",
+const std::vector<std::string> MatchColumns = {"Date",  "Playlist",     "Result",     "Ranked", "Shots",
                                                "Goals", "Speed (km/h)", "MMR change", "Time"};
-const std::vector<std::size_t> MatchExtraColumns = {2, 5, 7};
+const std::vector<std::size_t> MatchExtraColumns = {3, 6, 8};
 
 // "1 match", "3 matches".
 std::string Matches(int64_t count) { return std::to_string(count) + (count == 1 ? " match" : " matches"); }
@@ -112,8 +113,8 @@ Markup MatchRows(const std::vector<dashboard::StoredMatch>& matches) {
     for (const dashboard::StoredMatch& stored : matches) {
         const dashboard::UploadedMatch& m = stored.match;
         rows += "<tr><td><a href=\"/matches/" + Markup::Number(stored.id) + "\">" + LocalTime(m.timestamp) + "</a></td>" +
-                Cell(m.playlist, "text") + Cell(m.isRanked ? "Yes" : "No", "text extra") + Cell(std::to_string(m.shots)) +
-                Cell(std::to_string(m.goals)) +
+                Cell(m.playlist, "text") + Cell(dashboard::ResultText(m), "result") +
+                Cell(m.isRanked ? "Yes" : "No", "text extra") + Cell(std::to_string(m.shots)) + Cell(std::to_string(m.goals)) +
                 Cell(Fixed(m.averageSpeed * dashboard::KilometresPerHourPerUnit, 1), "num extra") + Cell(MmrChange(m)) +
                 Cell(dashboard::Duration(m.gameTime), "num extra") + "</tr>\n";
     }
@@ -334,8 +335,8 @@ Page Overview(const Context& context, const dashboard::PageFilters& filters, boo
                    Cell(std::to_string(playlist.wins)) + Cell(std::to_string(playlist.losses)) +
                    Cell(dashboard::Signed(playlist.mmrGained, 1)) + "</tr>\n";
     content +=
-        "</tbody></table></div>\n<p class=\"note\">Wins and losses are told by the MMR change of ranked matches: the "
-        "upload carries no score.</p>\n</section>\n";
+        "</tbody></table></div>\n<p class=\"note\">Wins and losses are the score's; of a match sent without its score "
+        "(by an older ZANDO), a ranked match's MMR change tells.</p>\n</section>\n";
 
     // Every match of many is charted a period at a time, from the running totals.
     dashboard::PageFilters trendFilters = filters;
@@ -427,7 +428,7 @@ Page MatchList(const Context& context, const HttpRequest& request) {
                      ". Choose a heading to sort by it.</p>\n"
                      "<div class=\"table-wrap\" tabindex=\"0\"><table id=\"matches\"><caption>Every match, " +
                      Markup::Number(PerPage) + " a page</caption><thead><tr>";
-    const std::string sortKeys[] = {"time", "", "", "shots", "goals", "averageSpeed", "mmrChange", "gameTime"};
+    const std::string sortKeys[] = {"time", "", "", "", "shots", "goals", "averageSpeed", "mmrChange", "gameTime"};
     for (std::size_t i = 0; i < MatchColumns.size(); ++i) {
         const std::string& name = MatchColumns[i];
         const std::string& key = sortKeys[i];
@@ -505,10 +506,21 @@ Page OneMatch(const Context& context, int64_t matchId) {
                            share(mean.teamPossessionTime, mean.gameTime), "% of the match"});
     figures.push_back({"Opponents' possession", share(m.opponentPossessionTime, m.gameTime),
                        share(mean.opponentPossessionTime, mean.gameTime), "% of the match"});
+    if (m.whole)
+        for (const auto& [name, count] :
+             {std::pair{"Saves", m.whole->saves}, std::pair{"Assists", m.whole->assists},
+              std::pair{"Demolitions", m.whole->demolitions}, std::pair{"Times demolished", m.whole->demolished}})
+            figures.push_back({name, std::to_string(count), "", ""});
     figures.push_back({"MMR before", m.mmr > 0.0 ? Fixed(m.mmr, 1) : "–", "", ""});
     figures.push_back({"MMR change", MmrChange(m), dashboard::Signed(mean.mmrChange, 1), ""});
+    const bool started = m.whole && !m.whole->startedAt.empty();
     Markup content = "<p id=\"match-facts\">" + Text(m.playlist) + (m.isRanked ? Markup(" (ranked)") : Markup(" (casual)")) +
-                     ", played " + LocalTime(m.timestamp) + ", received " + LocalTime(found->receivedAt) + ".</p>\n" +
+                     (m.whole ? Markup(": <strong id=\"result\">") + Text(dashboard::ResultText(m)) + "</strong>" : Markup()) +
+                     (started ? ", started " + LocalTime(m.whole->startedAt) + ", ended " : Markup(", played ")) +
+                     LocalTime(m.timestamp) + ", received " + LocalTime(found->receivedAt) + ".</p>\n" +
+                     (m.whole ? Markup()
+                              : Markup("<p class=\"note\">Sent by a ZANDO that does not send the score, the saves, assists "
+                                       "and demolitions, nor where each shot happened.</p>\n")) +
                      "<div class=\"table-wrap\" tabindex=\"0\"><table id=\"figures\"><caption>This match beside the average of " +
                      Markup::Number(mean.matches) + " " + Text(m.playlist) + " matches</caption>" +
                      HeaderRow({"Figure", "This match", "Playlist average", "Unit"}) + "<tbody>";
@@ -523,7 +535,7 @@ Page OneMatch(const Context& context, int64_t matchId) {
                                       "The field in 10 by 10 blocks coloured by the match's shots from each; the counts "
                                       "are in the table below",
                                       pitch.table) +
-               "</section>\n";
+               (m.whole ? dashboard::FieldPicture(*m.whole) : Markup()) + "</section>\n";
     return Shown(dashboard::PageDocument(
         {"Match of " + When(m.timestamp), context.account, "/matches", json::array({pitch.chart})}, content));
 }

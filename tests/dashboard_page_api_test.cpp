@@ -161,19 +161,22 @@ TEST_P(DashboardTest, TheSummaryTellsTheLastSessionPerPlaylistAndAPointAMatch) {
         {"2026-12-01T20:40:00Z", "Ranked Duel"},
         {"2026-12-01T21:20:00Z", "Ranked Doubles"},
     };
+    // The newest is sent whole: won 3-1 by its score, though its rating went down.
     for (std::size_t n = 0; n < played.size(); ++n) {
-        nlohmann::json body = MatchBody(static_cast<int>(n), played[n].first);
+        const bool whole = n + 1 == played.size();
+        nlohmann::json body = (whole ? zando_test::WholeMatchBody : MatchBody)(static_cast<int>(n), played[n].first);
         body["playlist"] = played[n].second;
-        ASSERT_EQ(service->Upload(alice, body.dump())->status, 200);
+        ASSERT_EQ(service->Upload(alice, body.dump(), "", whole ? "/api/v2/matches" : "/api/stats/upload")->status, 200);
     }
     SignedIn session{httplib::Client("127.0.0.1", service->Port()), SignIn(service->Port(), alice)};
     const nlohmann::json summary = nlohmann::json::parse(session.Get("/api/summary")->body);
     EXPECT_EQ(summary["matches"], 4);
     EXPECT_FALSE(summary["session"]["ongoing"]);
     EXPECT_EQ(summary["session"]["started"], "2026-12-01T20:00:00Z");
-    // MatchBody's rating goes up 11 for even n and down 9 for odd n: the session holds n = 1, 2, 3.
+    // MatchBody's rating goes up 11 for even n and down 9 for odd n: the session holds n = 1, 2, 3, the
+    // last of them won by its score.
     EXPECT_EQ(summary["session"]["playlists"],
-              nlohmann::json::parse(R"([{"playlist":"Ranked Doubles","matches":2,"wins":0,"losses":2,"mmrGained":-18.0},
+              nlohmann::json::parse(R"([{"playlist":"Ranked Doubles","matches":2,"wins":1,"losses":1,"mmrGained":-18.0},
                                         {"playlist":"Ranked Duel","matches":1,"wins":1,"losses":0,"mmrGained":11.0}])"));
     const nlohmann::json& points = summary["trend"]["points"];
     ASSERT_EQ(points.size(), 4u);
@@ -184,6 +187,22 @@ TEST_P(DashboardTest, TheSummaryTellsTheLastSessionPerPlaylistAndAPointAMatch) {
     EXPECT_DOUBLE_EQ(points[1]["possessionPercent"].get<double>(), 100.0 * 41.5 / 301.0);
     EXPECT_DOUBLE_EQ(points[1]["speedKmh"].get<double>(), 1235.5 * 0.036);
     EXPECT_EQ(summary["lastMatches"][0]["timestamp"], "2026-12-01T21:20:00Z");
+    EXPECT_EQ(summary["lastMatches"][0]["result"], "win");
+    EXPECT_EQ(summary["lastMatches"][1]["result"], nullptr) << "sent without it";
+
+    // Its page: the result and score, both goals named from the player's side (orange's is theirs), each
+    // shot and goal on the field to scale: the goal's ball (-5150 along, 300 across) inside blue's goal.
+    const int64_t id = summary["lastMatches"][0]["id"];
+    const std::string page = session.Get("/matches/" + std::to_string(id))->body;
+    for (const char* shown :
+         {"id=\"result\">Won 3-1<", ">Blue goal (opponents", ">Orange goal (yours)<",
+          "<rect class=\"goal goal-blue\" x=\"-6000\" y=\"-893\" width=\"880\" height=\"1786\"/>",
+          "<title>Goal at 1:02, the ball at 82 km/h</title>", "cx=\"-5150\" cy=\"300\" r=\"70\" class=\"ball\"",
+          "<title>Shot at 1:01, the ball at 83 km/h</title>", ">Saves<"})
+        EXPECT_NE(page.find(shown), std::string::npos) << shown;
+    const std::string older = session.Get("/matches/" + summary["lastMatches"][1]["id"].dump())->body;
+    EXPECT_NE(older.find("Sent by a ZANDO that does not send the score"), std::string::npos);
+    EXPECT_EQ(older.find("<svg"), std::string::npos);
     const nlohmann::json duel = nlohmann::json::parse(session.Get("/api/summary?playlist=Ranked%20Duel&last=all")->body);
     EXPECT_EQ(duel["trend"]["points"].size(), 1u);
     EXPECT_EQ(session.Get("/api/summary?last=7")->status, 400);
