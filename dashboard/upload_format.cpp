@@ -248,14 +248,12 @@ UploadReading ReadBody(std::string_view text, bool whole) {
                                          });
         match.goalHeatmap = Grid<int64_t>(body, f::GoalHeatmap, WholeNumberUpTo(MostGoalsOrShots),
                                           [](const json& cell) { return CountIn(cell, MostGoalsOrShots); });
-        if (whole) {
-            match.whole = ReadWholePart(body);
-            // The whole match is the one of its own id, however often it is sent.
-            match.fingerprint = Sha256Hex("match " + match.whole->matchId);
-            return {std::move(match), {}};
-        }
-        // The same match sent again differs only in the time of sending.
+        if (whole) match.whole = ReadWholePart(body);
+        // The same match sent again differs only in the time of sending (and, sent whole, in its id and
+        // start: a recorded match played again is the same match).
         body.erase(f::Timestamp);
+        body.erase(zando::upload::whole::MatchId);
+        body.erase(zando::upload::whole::StartedAt);
         match.fingerprint = Sha256Hex(body.dump());
         return {std::move(match), {}};
     } catch (const BadField& bad) {

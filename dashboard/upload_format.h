@@ -51,7 +51,7 @@ struct UploadedMatch {
     double mmrChange = 0.0;               // rating gained (negative: lost)
     UploadGrid<double> shotHeatmap{};     // mean heat of each block
     UploadGrid<int64_t> goalHeatmap{};    // whole mean of goals in each block
-    std::string fingerprint;              // the match's identity: SHA-256 of the content apart from "timestamp", or of its own id
+    std::string fingerprint;              // the match's identity: SHA-256 of the content apart from its times and id
     std::optional<WholeMatchPart> whole;  // none for a match sent in the defined format
 };
 

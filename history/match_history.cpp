@@ -115,9 +115,11 @@ constexpr const char* Migrations[] = {
      "ALTER TABLE matches ADD COLUMN assists INTEGER;"
      "ALTER TABLE matches ADD COLUMN demolitions INTEGER;"
      "ALTER TABLE matches ADD COLUMN demolished INTEGER;"),
-    // 5 -> 6: when the match began, and where each counted shot and goal happened (none for older matches).
+    // 5 -> 6: when the match began, and where each counted shot and goal happened (none for older
+    // matches); the address path a kept upload body goes to (NULL: the defined body's).
     ("ALTER TABLE matches ADD COLUMN started_at TEXT;"
-     "ALTER TABLE matches ADD COLUMN shot_places TEXT;"),
+     "ALTER TABLE matches ADD COLUMN shot_places TEXT;"
+     "ALTER TABLE matches ADD COLUMN upload_path TEXT;"),
 };
 static_assert(std::size(Migrations) == MatchHistory::SchemaVersion);
 
@@ -126,7 +128,7 @@ constexpr const char* Columns =
     " mmr_before, mmr_after, mmr_change, shots, goals, average_speed, boost_collected, boost_used, possession_time,"
     " team_possession_time, opponent_possession_time, boost_per_minute, supersonic_share, empty_tank_share,"
     " full_tank_share, shots_per_goal, shot_zones, goal_zones, uploaded, upload_body, replay_id, saves, assists, demolitions,"
-    " demolished, started_at, shot_places";
+    " demolished, started_at, shot_places, upload_path";
 
 HistoryRow ReadRow(const Statement& statement) {
     HistoryRow row;
@@ -159,6 +161,7 @@ HistoryRow ReadRow(const Statement& statement) {
     // A column this build cannot read is told apart from an empty list: the row says it lacks them.
     if (sqlite3_column_type(statement.get(), at) != SQLITE_NULL) row.places = ParseShotPlaces(statement.Text(at));
     ++at;
+    row.uploadPath = statement.Text(at++);
     return row;
 }
 
@@ -200,6 +203,10 @@ void BindRow(Statement& insert, const HistoryRow& row) {
         insert.Bind(at++, ShotPlacesText(*row.places));
     else
         sqlite3_bind_null(insert.get(), at++);
+    if (row.uploadPath.empty())
+        sqlite3_bind_null(insert.get(), at++);
+    else
+        insert.Bind(at++, row.uploadPath);
 }
 
 }  // namespace
@@ -350,15 +357,16 @@ bool MatchHistory::AddAll(std::span<HistoryRow> rows) {
     if (!Execute("BEGIN IMMEDIATE"))
         return fail(sqlite3_errcode(db_) == SQLITE_BUSY ? "the history is locked by another program"
                                                         : "the history cannot be written");
-    Statement insert(
-        db_,
-        "INSERT INTO matches (ended_at, playlist_id, playlist_name, ranked, team, result, score_for, score_against,"
-        " overtime, duration, mmr_before, mmr_after, mmr_change, shots, goals, average_speed, boost_collected,"
-        " boost_used, possession_time, team_possession_time, opponent_possession_time, boost_per_minute,"
-        " supersonic_share, empty_tank_share, full_tank_share, shots_per_goal, shot_zones, goal_zones, uploaded,"
-        " upload_body, replay_id, saves, assists, demolitions, demolished, started_at, shot_places)"
-        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
-        " ON CONFLICT (replay_id) WHERE replay_id IS NOT NULL DO NOTHING");
+    Statement insert(db_,
+                     "INSERT INTO matches (ended_at, playlist_id, playlist_name, ranked, team, result, score_for, score_against,"
+                     " overtime, duration, mmr_before, mmr_after, mmr_change, shots, goals, average_speed, boost_collected,"
+                     " boost_used, possession_time, team_possession_time, opponent_possession_time, boost_per_minute,"
+                     " supersonic_share, empty_tank_share, full_tank_share, shots_per_goal, shot_zones, goal_zones, uploaded,"
+                     " upload_body, replay_id, saves, assists, demolitions, demolished, started_at, shot_places,"
+                     " upload_path) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                     "?, ?, ?, ?, ?, ?, ?,"
+                     " ?, ?, ?)"
+                     " ON CONFLICT (replay_id) WHERE replay_id IS NOT NULL DO NOTHING");
     if (!insert) return fail("the history cannot be written");
     for (HistoryRow& row : rows) {
         sqlite3_reset(insert.get());
@@ -416,6 +424,17 @@ bool MatchHistory::MarkUploaded(int64_t id) {
     Statement update(db_, "UPDATE matches SET uploaded = 1, upload_body = NULL WHERE id = ?");
     if (!update) return false;
     update.Bind(1, id);
+    return update.Step() == SQLITE_DONE && sqlite3_changes(db_) == 1;
+}
+
+bool MatchHistory::KeepUpload(int64_t id, const std::string& body, const std::string& path) {
+    const Disconnecting done{*this};
+    if (Connect(false) != Connection::Ready) return false;
+    Statement update(db_, "UPDATE matches SET upload_body = ?, upload_path = ? WHERE id = ? AND uploaded = 0");
+    if (!update) return false;
+    update.Bind(1, body);
+    update.Bind(2, path);
+    update.Bind(3, id);
     return update.Step() == SQLITE_DONE && sqlite3_changes(db_) == 1;
 }
 

@@ -75,6 +75,8 @@ struct HistoryRow {
     // shot and goal happened, in the order counted (none for a match kept before).
     std::string startedAt;
     std::optional<std::vector<ShotPlace>> places;
+    // The address path uploadBody goes to: empty for the defined body's, else the whole match's.
+    std::string uploadPath;
 };
 
 // Why the history cannot be used (empty when it can).
@@ -128,6 +130,9 @@ public:
     // Notes that the dashboard answered the match's upload 200 (its kept body is dropped); false when
     // the history could not be written.
     bool MarkUploaded(int64_t id);
+    // Keeps body, to go to path, as the match's upload to send again (the whole match, in place of the
+    // defined body kept when it was added); false when the history could not be written.
+    bool KeepUpload(int64_t id, const std::string& body, const std::string& path);
 
 private:
     enum class Connection { Ready, Busy, CannotOpen, Refused, Failed };

@@ -85,6 +85,7 @@ FileOutcome ImportReplayFile(ZANDO& plugin, const zando::ImportRun& run, const s
         if (record.left && record.shots == 0 && record.goals == 0 && record.gameTime <= 5.0f)
             return {FileOutcome::Skipped, "skipped - it ends before anything happened", {}};
 
+        record.matchId = replay.header.id;  // the match's own id, the same however often it is imported
         zando::HistoryRow row = plugin.HistoryRowOf(record);
         row.endedAt = zando::ReplayDateText(replay.header.date).value_or(row.endedAt);
         row.replayId = replay.header.id;

@@ -101,6 +101,7 @@ void ZANDO::SaveMatchInProgress() {
         out << "\n";
     }
     out << "playlistName " << tracker.match.playlistName << "\n";
+    out << "matchId " << tracker.match.matchId << "\n";
     for (std::size_t r = 0; r < tracker.match.shotHeatmap.size(); ++r)
         for (std::size_t c = 0; c < tracker.match.shotHeatmap.Cols(); ++c) {
             if (tracker.match.shotHeatmap[r][c] != 0.0f)
@@ -157,12 +158,20 @@ void ZANDO::ResumeMatchInProgress(ServerWrapper server) {
     SizeGrid(goalsKept);
     std::string keptPlaylistName = tracker.match.playlistName;
     std::vector<ShotPlace> placesKept;
+    std::string keptMatchId = tracker.match.matchId;  // a file of an earlier build keeps the id given at the load
     while (std::getline(lines, line)) {
         std::istringstream words(line);
         std::string name;
         words >> name;
         if (name == "playlistName") {
             keptPlaylistName = line.size() > name.size() + 1 ? line.substr(name.size() + 1) : "";
+            continue;
+        }
+        if (name == "matchId") {
+            std::string id;
+            if (!(words >> id) || id.size() > 64 || id.find_first_not_of("0123456789abcdef") != std::string::npos)
+                return ignored("the file is damaged");
+            keptMatchId = id;
             continue;
         }
         if (name == "places") {
@@ -220,6 +229,7 @@ void ZANDO::ResumeMatchInProgress(ServerWrapper server) {
     tracker.match.shotHeatmap = shotsKept;
     tracker.match.goalHeatmap = goalsKept;
     tracker.match.places = std::move(placesKept);
+    tracker.match.matchId = keptMatchId;
     cvarManager->log("[ACTIVE] Picked up the match's figures from before the reload: " + std::to_string(tracker.match.shots) +
                      " shots, " + std::to_string(tracker.match.goals) + " goals");
 }

@@ -1,7 +1,10 @@
 // Match lifecycle: the game-event hooks and the handlers that move the match flags, show the
 // overlays at the end and finish the match (at once, or 3 s later for the new MMR).
 #include <cmath>
+#include <cstdio>
 #include <exception>
+#include <random>
+#include <string>
 
 #include "bakkesmod/wrappers/GameEvent/ServerWrapper.h"
 #include "base/utc_timestamp.h"
@@ -29,6 +32,19 @@ constexpr const char* MatchWinnerSetTexts[6] = {
     "[STATS] Match winner set processing complete.",
     "[STATS] Match winner set processing complete (delayed for MMR).",
 };
+
+// A new match's own id: 128 random bits in hexadecimal, drawn from a generator seeded once.
+std::string NewMatchId() {
+    static std::mt19937_64 draw = [] {
+        std::random_device device;
+        std::seed_seq seeds{device(), device(), device(), device(), static_cast<unsigned>(zando::UnixNow())};
+        return std::mt19937_64(seeds);
+    }();
+    char text[33];
+    std::snprintf(text, sizeof text, "%016llx%016llx", static_cast<unsigned long long>(draw()),
+                  static_cast<unsigned long long>(draw()));
+    return text;
+}
 
 }  // namespace
 
@@ -130,6 +146,7 @@ void ZANDO::BeginFollowingMatch() {
     // Followed from its start, or from a load in its course: it began as long ago as its clock says.
     ServerWrapper state = gameWrapper ? gameWrapper->GetCurrentGameState() : ServerWrapper(0);
     const float clock = state.IsNull() ? 0.0f : state.GetSecondsElapsed();
+    tracker.match.matchId = NewMatchId();
     tracker.match.startedAt = zando::UnixNow() - (std::isfinite(clock) && clock > 0.0f ? static_cast<int64_t>(clock) : 0);
 }
 

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -193,12 +194,15 @@ public:
     // The upload: sends the request on the worker; the outcome's lines, the match's flags and then
     // thenLine follow on the game thread. historyId: the match's row once added (0: none), noted as
     // uploaded on a 200. matchId: the flags' matchNumber of the match it is for.
-    void UploadMatchStats(zando::HttpRequest request, uint64_t matchId, std::shared_ptr<const int64_t> historyId,
-                          std::string thenLine);
+    // wholeBody: the whole match, sent in its place to a server whose health answer names that
+    // format (asked once a server and key, before the first upload to it).
+    void UploadMatchStats(zando::HttpRequest request, std::string wholeBody, uint64_t matchId,
+                          std::shared_ptr<const int64_t> historyId, std::string thenLine);
     // "zando_upload_missed": the history's matches not answered 200, sent again on the worker, oldest first.
     void UploadMissed();
     std::atomic<bool> unloading = false;                      // set at unload, for the worker
     std::atomic<bool> dashboardSilent = false;                // the last exchange got no answer (worker)
+    std::map<std::string, bool> takesWholeMatch;              // per server and key: its health answer names v2 (worker)
     void SayWaitingForExchange();                             // at unload, with an exchange in flight or waiting
     static std::chrono::milliseconds ExchangeWaitAtUnload();  // how long unload lets exchanges start
     void StartConnectionTest();                               // the panel's "Test Connection" press

@@ -1,6 +1,7 @@
 // The dashboard's pages in headless Chromium, against both databases, after the plug-in uploaded a
 // session: what the browser shows is checked by tests/browser/dashboard_pages.mjs against figures
 // this test works out from the plug-in's own history file and from the bodies it sent by hand.
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <map>
@@ -74,8 +75,9 @@ TEST_P(DashboardTest, ThePagesShowWhatWasUploadedInARealBrowser) {
         const double change = std::stod(row.at("mmr_change"));
         const bool rated = std::stod(row.at("mmr_before")) > 0;
         playlist["matches"] = playlist["matches"].get<int>() + 1;
-        playlist["wins"] = playlist["wins"].get<int>() + (rated && change > 0);
-        playlist["losses"] = playlist["losses"].get<int>() + (rated && change < 0);
+        // The plug-in sends this dashboard the whole match: wins and losses are its score's.
+        playlist["wins"] = playlist["wins"].get<int>() + (row.at("result") == "win");
+        playlist["losses"] = playlist["losses"].get<int>() + (row.at("result") == "loss");
         playlist["gained"] = playlist["gained"].get<double>() + (rated ? change : 0.0);
         for (const zando::ZoneCount& zone : zando::ZoneCountsFromText(row.at("shot_zones")))
             zones[BlockOf(GridRows, zone.row)][BlockOf(GridCols, zone.col)] += zone.count;
@@ -88,6 +90,10 @@ TEST_P(DashboardTest, ThePagesShowWhatWasUploadedInARealBrowser) {
         for (int c = 0; c < 10; ++c) zoneRows.back().push_back(zones[r][c]);
     }
     const auto& newest = history.back();
+    const auto mostGoals = std::max_element(history.begin(), history.end(), [](const auto& a, const auto& b) {
+        return std::stoi(a.at("goals")) < std::stoi(b.at("goals"));
+    });
+    ASSERT_GT(std::stoi(mostGoals->at("goals")), 0);
     const auto mostPlayed = std::max_element(perPlaylist.begin(), perPlaylist.end(),
                                              [](const auto& a, const auto& b) { return a.second < b.second; });
     const nlohmann::json expected = {
@@ -97,6 +103,17 @@ TEST_P(DashboardTest, ThePagesShowWhatWasUploadedInARealBrowser) {
         {"rankedDoubles", perPlaylist["Ranked Doubles"]},
         {"session", session},
         {"newest", {{"shots", newest.at("shots")}, {"goals", newest.at("goals")}}},
+        // The session's match of the most goals, its row in the list of matches (newest first).
+        {"fieldMatch",
+         {{"row", history.size() - 1 - static_cast<std::size_t>(mostGoals - history.begin())},
+          {"goals", mostGoals->at("goals")},
+          {"team", std::stoi(mostGoals->at("team"))},
+          {"result", std::string(mostGoals->at("result") == "win"    ? "Won "
+                                 : mostGoals->at("result") == "loss" ? "Lost "
+                                                                     : "Left ") +
+                         mostGoals->at("score_for") + "-" + mostGoals->at("score_against")},
+          {"places", std::count(mostGoals->at("shot_places").begin(), mostGoals->at("shot_places").end(), ';') +
+                         !mostGoals->at("shot_places").empty()}}},
         {"fewestShots", shots.front()},
         {"mostShots", shots.back()},
         {"zones", zoneRows},
@@ -106,8 +123,8 @@ TEST_P(DashboardTest, ThePagesShowWhatWasUploadedInARealBrowser) {
     };
     std::ofstream(dir.path() / "expected.json") << expected.dump();
 
-    const std::string command = std::string("ZANDO_URL=") + service->Url() + " ZANDO_KEY=" + alice + " ZANDO_OTHER_KEY=" + bob + " ZANDO_EMPTY_KEY=" + carol +
-                                " ZANDO_EXPECTED=" + (dir.path() / "expected.json").string() +
+    const std::string command = std::string("ZANDO_URL=") + service->Url() + " ZANDO_KEY=" + alice + " ZANDO_OTHER_KEY=" + bob +
+                                " ZANDO_EMPTY_KEY=" + carol + " ZANDO_EXPECTED=" + (dir.path() / "expected.json").string() +
                                 " node " ZANDO_BROWSER_TESTS_PATH "/dashboard_pages.mjs";
     const zando_test::ProcessResult browsed = zando_test::RunCommand(command, dir.path());
     EXPECT_EQ(browsed.exitCode, 0) << browsed.out << browsed.err;

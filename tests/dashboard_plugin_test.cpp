@@ -1,6 +1,7 @@
 // The plug-in, played in the sandbox, uploading to zando-dashboard: a session kept once with the
 // figures and zones the plug-in recorded, its replay adding nothing, and each answer's console line.
 #include "base/grid.h"
+#include "base/shot_place.h"
 #include "dashboard_support.h"
 #include "history/match_history.h"
 #include "history_rows.h"
@@ -55,6 +56,20 @@ TEST_P(DashboardTest, ThePluginsSessionIsKeptOnceWithItsFiguresAndZonesAndItsRep
         EXPECT_NEAR(m.averageSpeed, std::stod(row.at("average_speed")), 1e-2);
         EXPECT_NEAR(m.boostUsed, std::stod(row.at("boost_used")), 1e-2);
         EXPECT_NEAR(m.possessionTime, std::stod(row.at("possession_time")), 1e-3);
+        // Sent whole to this service: the result, score, counts and places the history kept.
+        ASSERT_TRUE(m.whole);
+        EXPECT_EQ(m.whole->result, row.at("result"));
+        EXPECT_EQ(std::to_string(m.whole->scoreFor.value_or(-1)), row.at("score_for"));
+        EXPECT_EQ(std::to_string(m.whole->saves), row.at("saves"));
+        EXPECT_EQ(m.whole->startedAt, row.at("started_at"));
+        const std::optional<std::vector<ShotPlace>> places = zando::ParseShotPlaces(row.at("shot_places"));
+        ASSERT_TRUE(places);
+        ASSERT_EQ(m.whole->places.size(), places->size());
+        for (std::size_t p = 0; p < places->size(); ++p) {
+            EXPECT_EQ(m.whole->places[p].goal, (*places)[p].goal);
+            EXPECT_NEAR(m.whole->places[p].ball.y, (*places)[p].ball.y, 0.5) << "sent with six digits";
+            EXPECT_NEAR(m.whole->places[p].clock, (*places)[p].clock, 0.01);
+        }
         const Grid<float> shots = zando::DownsampleShotHeatmap(ZoneGrid(row.at("shot_zones"), 5.0f));
         const Grid<int32_t> goals = zando::DownsampleGoalHeatmap(ZoneGrid(row.at("goal_zones"), int32_t{1}));
         for (int r = 0; r < 10; ++r)

@@ -83,14 +83,10 @@ public:
     std::string Url(const std::string& scheme = "http", const std::string& path = "") const {
         return scheme + "://127.0.0.1:" + std::to_string(port_) + path;
     }
-    // Every request the server recorded, oldest first.
-    std::vector<nlohmann::json> Requests() const {
-        std::vector<nlohmann::json> requests;
-        std::ifstream in(record_);
-        for (std::string line; std::getline(in, line);)
-            if (!line.empty()) requests.push_back(nlohmann::json::parse(line));
-        return requests;
-    }
+    // Every request the server recorded, oldest first, but an upload's question of the formats taken;
+    // and those questions alone.
+    std::vector<nlohmann::json> Requests() const { return Recorded(false); }
+    std::vector<nlohmann::json> Probes() const { return Recorded(true); }
     static std::string Header(const nlohmann::json& request, const std::string& name) {
         for (const auto& pair : request["headers"])
             if (pair[0].get<std::string>() == name) return pair[1].get<std::string>();
@@ -114,6 +110,16 @@ public:
 #endif
 
 private:
+    std::vector<nlohmann::json> Recorded(bool probes) const {
+        std::vector<nlohmann::json> requests;
+        std::ifstream in(record_);
+        for (std::string line; std::getline(in, line);)
+            if (!line.empty()) {
+                nlohmann::json request = nlohmann::json::parse(line);
+                if (request.value("probe", false) == probes) requests.push_back(std::move(request));
+            }
+        return requests;
+    }
 #if !defined(_WIN32)
     pid_t pid_ = 0;
 #endif

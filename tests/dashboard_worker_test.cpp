@@ -201,3 +201,54 @@ TEST_F(DashboardWorker, SendingMissedMatchesStopsAtTheFirstFailure) {
     ASSERT_EQ(requests.size(), 2u) << "the third was not tried";
     EXPECT_EQ(nlohmann::json::parse(requests[0]["body"].get<std::string>())["shots"], 1) << "oldest first";
 }
+
+// A server whose health answer names the whole match: asked once, with the key, before the first
+// upload to it; each match then goes whole to its own address, signed, with its own id; one it did not
+// take is kept whole and sent whole again.
+TEST_F(DashboardWorker, AServerThatTakesTheWholeMatchIsAskedOnceAndSentEachMatchWhole) {
+    std::vector<nlohmann::json> sent;
+    {
+        DashboardServer down(Folder("down"), Key, {"--formats", "v1,v2", "--statuses", "503"});
+        Z().settings.serverUrl = down.Url();
+        for (int shots : {2, 3}) {
+            match.Fire(zando_test::events::InitGame);
+            EndMatch(shots);
+        }
+        zando.Settle();
+        const auto probes = down.Probes();
+        ASSERT_EQ(probes.size(), 1u) << "asked once";
+        EXPECT_EQ(probes[0]["request_line"], "GET /api/health HTTP/1.1");
+        EXPECT_TRUE(probes[0]["key_ok"].get<bool>());
+        sent = down.Requests();
+    }
+    ASSERT_EQ(sent.size(), 2u);
+    std::vector<std::string> ids;
+    for (std::size_t i = 0; i < sent.size(); ++i) {
+        EXPECT_EQ(sent[i]["request_line"], "POST /api/v2/matches HTTP/1.1");
+        EXPECT_TRUE(sent[i]["signature_ok"].get<bool>());
+        const nlohmann::json body = nlohmann::json::parse(sent[i]["body"].get<std::string>());
+        EXPECT_EQ(body["shots"], i == 0 ? 2 : 3);
+        EXPECT_EQ(body["places"], nlohmann::json::array());
+        EXPECT_EQ(body["result"], nullptr) << "the game gave no score";
+        ids.push_back(body["matchId"]);
+        EXPECT_EQ(ids.back().size(), 32u);
+    }
+    EXPECT_NE(ids[0], ids[1]);
+
+    const auto rows = zando_test::ReadHistoryFile(zando_test::InDataFolder(Host().DataFolder(), "zando_history.sqlite3"));
+    ASSERT_EQ(rows.size(), 2u);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i].at("upload_path"), "/api/v2/matches");
+        EXPECT_EQ(rows[i].at("upload_body"), sent[i]["body"]) << "kept whole";
+    }
+    DashboardServer up(Folder("up"), Key, {"--formats", "v1,v2"});
+    Z().settings.serverUrl = up.Url();
+    zando.Run("zando_upload_missed");
+    EXPECT_EQ(zando.Lines().back(), "[ZANDO] ✅ All missed uploads sent (2 matches)");
+    const auto again = up.Requests();
+    ASSERT_EQ(again.size(), 2u);
+    for (std::size_t i = 0; i < again.size(); ++i) {
+        EXPECT_EQ(again[i]["request_line"], "POST /api/v2/matches HTTP/1.1");
+        EXPECT_EQ(again[i]["body"], sent[i]["body"]) << "the same match, its first time kept";
+    }
+}

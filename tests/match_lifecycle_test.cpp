@@ -240,6 +240,7 @@ TEST_F(MatchLifecycle, AReloadDuringAMatchKeepsItsFiguresAndWhatDoesNotFitIsIgno
         Z().tracker.match.saves = 2;
         Z().tracker.match.demolished = 1;
         Z().tracker.match.startedAt = 1780000000;
+        Z().tracker.match.matchId = "0123456789abcdef0123456789abcdef";
         Z().tracker.match.places = {{false, 30.5f, {100, 2000, 17}, {150, 2300, 120}, 1800.25f},
                                     {true, 95.0f, {-50, 4200, 40}, {10, 5150, 93}, 3000}};
         zando.Unload();
@@ -263,6 +264,7 @@ TEST_F(MatchLifecycle, AReloadDuringAMatchKeepsItsFiguresAndWhatDoesNotFitIsIgno
     EXPECT_EQ(CellSum(Z().tracker.match.shotHeatmap), 15.0f) << "nothing else";
     EXPECT_EQ(std::vector<int32_t>({Z().tracker.match.saves, Z().tracker.match.demolished}), std::vector<int32_t>({2, 1}));
     EXPECT_EQ(Z().tracker.match.startedAt, 1780000000);
+    EXPECT_EQ(Z().tracker.match.matchId, "0123456789abcdef0123456789abcdef") << "the same match, the same id";
     ASSERT_EQ(Z().tracker.match.places.size(), 2u);
     EXPECT_EQ(Z().tracker.match.places[1], (ShotPlace{true, 95.0f, {-50, 4200, 40}, {10, 5150, 93}, 3000}));
 

@@ -52,6 +52,7 @@ struct MatchStartInfo {
     float initialMmr = 0.0f;  // MMR when the match started; above 0 delays the match end by 3 s
     float mmrChange = 0.0f;   // final MMR minus initialMmr
     int64_t startedAt = 0;    // when the match began, Unix seconds (UTC); 0 when unknown
+    std::string matchId;      // the match's own id (32 hexadecimal digits; an imported replay's, its id)
 
     bool operator==(const MatchStartInfo&) const = default;
 };

@@ -4,6 +4,7 @@
 // certificates, and give up after 3 s of connecting or 8 s for the whole exchange.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -31,7 +32,10 @@ struct HttpOutcome {
     Stage stage = Stage::Answered;
     unsigned long error = 0;  // WinHTTP error code for the two failed stages
     int status = 0;
+    std::string body;  // the answer's body, its first AnswerBodyLimit bytes (what follows is read and dropped)
 };
+
+inline constexpr std::size_t AnswerBodyLimit = 64 * 1024;
 
 inline constexpr long ConnectTimeoutMs = 3000;   // to reach the server
 inline constexpr long ExchangeTimeoutMs = 8000;  // for the whole exchange

@@ -1,21 +1,29 @@
 // The HTTP seam on libcurl. WinHTTP connects lazily, inside its send call, so a failure to resolve,
 // connect or agree on TLS is a send failure here too; a request that was sent but got no (whole)
 // answer is a receive failure. curl's own extra headers (Accept, Expect) are not sent.
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <string>
+#include <utility>
 
 #include <curl/curl.h>
 
-#include "upload/http_client.h"
 #include "base/blocking_check.h"
+#include "upload/http_client.h"
 #include "upload/server_url.h"
 
 namespace zando {
 
 namespace {
 
-// The response body is never read.
-size_t DiscardBody(char*, size_t size, size_t count, void*) { return size * count; }
+// The answer's body, up to its limit; the rest is read and dropped.
+size_t KeepBody(char* data, size_t size, size_t count, void* kept) {
+    std::string& body = *static_cast<std::string*>(kept);
+    const size_t bytes = size * count;
+    if (body.size() < AnswerBodyLimit) body.append(data, std::min(bytes, AnswerBodyLimit - body.size()));
+    return bytes;
+}
 
 struct CurlGlobal {
     CurlGlobal() { curl_global_init(CURL_GLOBAL_DEFAULT); }
@@ -58,7 +66,9 @@ HttpOutcome PerformHttpRequest(const HttpRequest& request) {
     curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
     // Certificates of a private dashboard's own authority can be trusted in addition; they are still verified.
     if (const char* bundle = std::getenv("ZANDO_CA_BUNDLE"); bundle && *bundle) curl_easy_setopt(handle, CURLOPT_CAINFO, bundle);
-    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &DiscardBody);
+    std::string answer;
+    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &KeepBody);
+    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &answer);
     if (request.verb == "POST") {
         curl_easy_setopt(handle, CURLOPT_POST, 1L);
         curl_easy_setopt(handle, CURLOPT_POSTFIELDS, request.body.data());
@@ -73,6 +83,7 @@ HttpOutcome PerformHttpRequest(const HttpRequest& request) {
         curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
         HttpOutcome outcome;
         outcome.status = static_cast<int>(status);
+        outcome.body = std::move(answer);
         return outcome;
     }
     // Was the request on its way? Then the failure is the answer's, else the sending's.
@@ -80,25 +91,18 @@ HttpOutcome PerformHttpRequest(const HttpRequest& request) {
     curl_easy_getinfo(handle, CURLINFO_PRETRANSFER_TIME_T, &ready);
     const HttpOutcome::Stage stage = ready > 0 ? HttpOutcome::Stage::ReceiveFailed : HttpOutcome::Stage::SendFailed;
     switch (result) {
-    case CURLE_COULDNT_RESOLVE_HOST:
-        return Failed(HttpOutcome::Stage::SendFailed, HttpErrorNameNotResolved);
-    case CURLE_COULDNT_CONNECT:
-        return Failed(HttpOutcome::Stage::SendFailed, HttpErrorCannotConnect);
-    case CURLE_OPERATION_TIMEDOUT:
-        return Failed(stage, HttpErrorTimeout);
+    case CURLE_COULDNT_RESOLVE_HOST: return Failed(HttpOutcome::Stage::SendFailed, HttpErrorNameNotResolved);
+    case CURLE_COULDNT_CONNECT: return Failed(HttpOutcome::Stage::SendFailed, HttpErrorCannotConnect);
+    case CURLE_OPERATION_TIMEDOUT: return Failed(stage, HttpErrorTimeout);
     case CURLE_SSL_CONNECT_ERROR:
     case CURLE_PEER_FAILED_VERIFICATION:
     case CURLE_SSL_CACERT_BADFILE:
-    case CURLE_SSL_CERTPROBLEM:
-        return Failed(HttpOutcome::Stage::SendFailed, HttpErrorSecureFailure);
-    case CURLE_WEIRD_SERVER_REPLY:
-        return Failed(HttpOutcome::Stage::ReceiveFailed, HttpErrorInvalidServerResponse);
+    case CURLE_SSL_CERTPROBLEM: return Failed(HttpOutcome::Stage::SendFailed, HttpErrorSecureFailure);
+    case CURLE_WEIRD_SERVER_REPLY: return Failed(HttpOutcome::Stage::ReceiveFailed, HttpErrorInvalidServerResponse);
     case CURLE_GOT_NOTHING:
     case CURLE_RECV_ERROR:
-    case CURLE_PARTIAL_FILE:
-        return Failed(HttpOutcome::Stage::ReceiveFailed, HttpErrorConnectionError);
-    default:
-        return Failed(stage, HttpErrorConnectionError);
+    case CURLE_PARTIAL_FILE: return Failed(HttpOutcome::Stage::ReceiveFailed, HttpErrorConnectionError);
+    default: return Failed(stage, HttpErrorConnectionError);
     }
 }
 

@@ -4,8 +4,11 @@
 #include <windows.h>
 #include <winhttp.h>
 
-#include "upload/http_client.h"
+#include <algorithm>
+#include <cstddef>
+
 #include "base/blocking_check.h"
+#include "upload/http_client.h"
 #include "upload/server_url.h"
 
 namespace zando {
@@ -70,8 +73,9 @@ HttpOutcome PerformHttpRequest(const HttpRequest& request) {
     h.connection = WinHttpConnect(h.session, host, parts.nPort, 0);
     if (!h.connection) return Failed(HttpOutcome::Stage::NoConnection);
     const std::wstring requestPath = Widen(RequestPath(Narrow(path, parts.dwUrlPathLength), request.pathSuffix));
-    h.request = WinHttpOpenRequest(h.connection, Widen(request.verb).c_str(), requestPath.c_str(), nullptr, WINHTTP_NO_REFERER,
-                                   WINHTTP_DEFAULT_ACCEPT_TYPES, parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0);
+    h.request =
+        WinHttpOpenRequest(h.connection, Widen(request.verb).c_str(), requestPath.c_str(), nullptr, WINHTTP_NO_REFERER,
+                           WINHTTP_DEFAULT_ACCEPT_TYPES, parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0);
     if (!h.request) return Failed(HttpOutcome::Stage::NoRequest);
     // A redirect is an answer like any other: WinHTTP would otherwise follow it on its own, sending the
     // body and the bearer key on to whatever address the server names (libcurl never follows one).
@@ -94,10 +98,15 @@ HttpOutcome PerformHttpRequest(const HttpRequest& request) {
 
     DWORD status = 0;
     DWORD size = sizeof status;
-    WinHttpQueryHeaders(h.request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER, WINHTTP_HEADER_NAME_BY_INDEX, &status, &size,
-                        WINHTTP_NO_HEADER_INDEX);
+    WinHttpQueryHeaders(h.request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER, WINHTTP_HEADER_NAME_BY_INDEX, &status,
+                        &size, WINHTTP_NO_HEADER_INDEX);
     HttpOutcome outcome;
     outcome.status = static_cast<int>(status);
+    // The answer's body, up to its limit; a read cut short leaves what came (the status stands).
+    char chunk[8192];
+    DWORD read = 0;
+    while (outcome.body.size() < AnswerBodyLimit && WinHttpReadData(h.request, chunk, sizeof chunk, &read) && read > 0)
+        outcome.body.append(chunk, std::min<std::size_t>(read, AnswerBodyLimit - outcome.body.size()));
     return outcome;
 }
 

@@ -9,6 +9,7 @@
 #include "history/match_history.h"
 #include "plugin/zando.h"
 #include "upload/http_client.h"
+#include "upload/upload_body.h"
 
 // What the game thread does at a match's end is take copies: the statistics file's text, the history's
 // row, the upload's signed request. The worker writes the file, adds the row and sends the request, in
@@ -21,7 +22,11 @@ void ZANDO::ExportAndUpload(const MatchRecord& record, uint64_t matchId, std::st
     std::string whole = MatchJsonText(record, row.endedAt);
     if (announce) beforeUpload.push_back("[STATS] Triggering upload to server...");
     std::optional<zando::HttpRequest> request = PrepareUpload(record, matchId, beforeUpload);
-    if (request) row.uploadBody = request->body;  // kept until the dashboard answers 200
+    std::string wholeBody;
+    if (request) {
+        row.uploadBody = request->body;                                              // kept until the dashboard answers 200
+        wholeBody = zando::WholeMatchBody(record, row.endedAt, [](const char*) {});  // its figures' lines were said
+    }
     const bool uploading = request.has_value();
     auto historyId = std::make_shared<int64_t>(0);
     OnWorker([this, json = std::move(json), whole = std::move(whole), row = std::move(row), beforeFile = std::move(beforeFile),
@@ -34,5 +39,5 @@ void ZANDO::ExportAndUpload(const MatchRecord& record, uint64_t matchId, std::st
         for (std::string& line : beforeUpload) LogLater(std::move(line));
         if (!uploading && !thenLine.empty()) LogLater(thenLine);
     });
-    if (request) UploadMatchStats(std::move(*request), matchId, historyId, std::move(thenLine));
+    if (request) UploadMatchStats(std::move(*request), std::move(wholeBody), matchId, historyId, std::move(thenLine));
 }

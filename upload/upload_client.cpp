@@ -4,10 +4,13 @@
 // history keeps the body of a match the dashboard did not answer 200: "zando_upload_missed" sends those.
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
+#include "base/upload_contract.h"
 #include "base/utc_timestamp.h"
 #include "history/match_history.h"
 #include "plugin/zando.h"
@@ -20,7 +23,6 @@ namespace {
 
 constexpr const char* UserAgent = "ZANDO-Plugin/1.0";
 constexpr const char* PluginVersionSent = "1.0.0";
-constexpr const char* UploadPath = "/api/stats/upload";
 constexpr std::size_t LargestBody = 100000;  // bytes
 constexpr float ActivityThreshold = 10.0f;   // s of game time, without shots or goals
 
@@ -37,20 +39,40 @@ std::string StatusLine(int status) {
     }
 }
 
-// The signed request carrying body; the signature's failure lines go to said.
+// The signed request carrying body to path (the defined body's when empty); the signature's failure
+// lines go to said.
 zando::HttpRequest UploadRequest(const std::string& serverUrl, const std::string& apiKey, const std::string& body,
-                                 std::vector<std::string>& said) {
+                                 std::vector<std::string>& said, const std::string& path = {}) {
     zando::HttpRequest request;
     request.userAgent = UserAgent;
     request.verb = "POST";
     request.serverUrl = serverUrl;
-    request.pathSuffix = UploadPath;
+    request.pathSuffix = path.empty() ? zando::upload::DefinedPath : path;
     request.body = body;
     request.headers = {"Content-Type: application/json", "Authorization: Bearer " + apiKey,
                        std::string("X-ZANDO-Plugin-Version: ") + PluginVersionSent};
     const std::string signature = zando::HmacSha256Hex(apiKey, body, [&](const std::string& line) { said.push_back(line); });
     if (!signature.empty()) request.headers.push_back("X-ZANDO-Signature: sha256=" + signature);
     return request;
+}
+
+// The API key a request carries ("Authorization: Bearer KEY").
+std::string BearerKeyOf(const zando::HttpRequest& request) {
+    constexpr std::string_view Prefix = "Authorization: Bearer ";
+    for (const std::string& header : request.headers)
+        if (header.rfind(Prefix, 0) == 0) return header.substr(Prefix.size());
+    return {};
+}
+
+// Whether a health answer names the whole match among the formats the service takes: its "formats"
+// array holds "v2" (a service that names none takes the defined body only).
+bool NamesWholeMatch(const std::string& answer) {
+    const std::size_t key = answer.find("\"formats\"");
+    if (key == std::string::npos) return false;
+    const std::size_t open = answer.find('[', key), close = answer.find(']', key);
+    if (open == std::string::npos || close == std::string::npos || close < open) return false;
+    return answer.substr(open, close - open).find(std::string("\"") + zando::upload::WholeMatchFormat + "\"") !=
+           std::string::npos;
 }
 
 // How an exchange went: its line, whether it was answered 200, whether the dashboard answered at all.
@@ -60,10 +82,11 @@ struct Exchanged {
     bool answered = false;
 };
 
-// Sends the request (on the worker).
-Exchanged Exchange(const zando::HttpRequest& request) {
+// Sends the request (on the worker), and the outcome it had (none when the exchange threw).
+Exchanged Exchange(const zando::HttpRequest& request, std::optional<zando::HttpOutcome>* had = nullptr) {
     try {
         const zando::HttpOutcome outcome = zando::PerformHttpRequest(request);
+        if (had) *had = outcome;
         using Stage = zando::HttpOutcome::Stage;
         switch (outcome.stage) {
         case Stage::NoSession: return {"[ZANDO] ✗ Failed to initialize HTTP session"};
@@ -170,8 +193,8 @@ std::optional<zando::HttpRequest> ZANDO::PrepareUpload(const MatchRecord& record
     return std::nullopt;
 }
 
-void ZANDO::UploadMatchStats(zando::HttpRequest request, uint64_t matchId, std::shared_ptr<const int64_t> historyId,
-                             std::string thenLine) {
+void ZANDO::UploadMatchStats(zando::HttpRequest request, std::string wholeBody, uint64_t matchId,
+                             std::shared_ptr<const int64_t> historyId, std::string thenLine) {
     const auto finish = [this, matchId, thenLine](std::string line, bool uploaded) {
         Deliver([this, matchId, thenLine, line = std::move(line), uploaded] {
             cvarManager->log(line);
@@ -184,14 +207,44 @@ void ZANDO::UploadMatchStats(zando::HttpRequest request, uint64_t matchId, std::
         });
     };
     OnWorker(
-        [this, request = std::move(request), historyId, finish] {
+        [this, request = std::move(request), wholeBody = std::move(wholeBody), historyId, finish]() mutable {
             // At unload, after an exchange the dashboard did not answer, the next ones are not tried:
             // each would hold the game's unload for its whole time-out.
             if (unloading && dashboardSilent) return finish(NotSentAtUnload, false);
+            // The formats a server takes are asked once (for its key): a server that does not answer
+            // is not sent the match now (it stays missed, as after a failed upload).
+            const std::string key = BearerKeyOf(request);
+            const std::string server = request.serverUrl + "\n" + key;
+            auto known = takesWholeMatch.find(server);
+            if (known == takesWholeMatch.end()) {
+                zando::HttpRequest ask;
+                ask.userAgent = UserAgent;
+                ask.verb = "GET";
+                ask.serverUrl = request.serverUrl;
+                ask.pathSuffix = zando::upload::HealthPath;
+                ask.headers = {"Authorization: Bearer " + key, std::string("X-ZANDO-Plugin-Version: ") + PluginVersionSent};
+                std::optional<zando::HttpOutcome> answer;
+                Exchanged asked = Exchange(ask, &answer);
+                if (!asked.answered) {
+                    dashboardSilent = true;
+                    return finish(std::move(asked.line), false);
+                }
+                // A refusal of the key says nothing of the formats: the upload's own answer tells it.
+                if (answer->status == 200) known = takesWholeMatch.emplace(server, NamesWholeMatch(answer->body)).first;
+            }
+            const bool whole = known != takesWholeMatch.end() && known->second && wholeBody.size() <= LargestBody;
+            if (whole) {
+                std::vector<std::string> said;
+                request = UploadRequest(request.serverUrl, key, wholeBody, said, zando::upload::WholeMatchPath);
+                for (std::string& line : said) LogLater(std::move(line));
+            }
             Exchanged exchanged = Exchange(request);
             dashboardSilent = !exchanged.answered;
             if (exchanged.uploaded && *historyId > 0 && !matchHistory->MarkUploaded(*historyId))
                 exchanged.line += " - the history could not note it, so zando_upload_missed would send it again";
+            // Sent again later, the match goes whole too.
+            if (!exchanged.uploaded && whole && *historyId > 0)
+                matchHistory->KeepUpload(*historyId, wholeBody, zando::upload::WholeMatchPath);
             finish(std::move(exchanged.line), exchanged.uploaded);
         },
         [finish] { finish(NotSentAtUnload, false); });
@@ -230,7 +283,7 @@ void ZANDO::UploadMissed() {
                 LogLater("[ZANDO] 🔄 Sending match #" + std::to_string(row.id) + " (ended " + row.endedAt + ", " +
                          std::to_string(sent + 1) + " of " + std::to_string(missed.size()) + ")");
                 std::vector<std::string> said;
-                const zando::HttpRequest request = UploadRequest(server, key, row.uploadBody, said);
+                const zando::HttpRequest request = UploadRequest(server, key, row.uploadBody, said, row.uploadPath);
                 for (std::string& line : said) LogLater(std::move(line));
                 Exchanged exchanged = Exchange(request);
                 dashboardSilent = !exchanged.answered;

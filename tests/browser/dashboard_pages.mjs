@@ -190,6 +190,26 @@ try {
   await accessible(page);
   const ownMatch = page.url();
 
+  await page.goto(`${base}/matches`);
+  await follow(page, page.locator('#matches tbody tr a').nth(expected.fieldMatch.row));
+  // A match sent whole (the session's of the most goals): its result, and its shots and goals on the
+  // field to scale, each goal's ball inside the goal the player attacked, both goals named from the
+  // player's side.
+  same(await text(page, '#result'), expected.fieldMatch.result, 'the match page\'s result');
+  same(await page.locator('svg.field .place').count(), expected.fieldMatch.places, 'shots and goals on the field');
+  same(String(await page.locator('svg.field .goal-place').count()), expected.fieldMatch.goals, 'goals on the field');
+  const attacked = expected.fieldMatch.team === 0 ? '.goal-orange' : '.goal-blue';
+  const outside = await page.evaluate((goal) => {
+    const box = document.querySelector(`svg.field ${goal}`).getBoundingClientRect();
+    return [...document.querySelectorAll('svg.field .goal-place .ball')].map((ball) => ball.getBoundingClientRect())
+      .filter((b) => { const x = b.x + b.width / 2, y = b.y + b.height / 2; return x < box.left || x > box.right || y < box.top || y > box.bottom; }).length;
+  }, attacked);
+  same(outside, 0, 'every goal\'s ball inside the goal attacked');
+  const labels = await page.locator('svg.field .goal-label').allTextContents();
+  check(labels.some((l) => l.endsWith('(yours)')) && labels.some((l) => l.startsWith('Blue goal')) && labels.some((l) => l.startsWith('Orange goal')),
+        `both goals labelled: ${labels}`);
+  await accessible(page);
+
   // Zones: the shots per block, the uploads' grids turned back into shots.
   await page.goto(`${base}/zones?last=all`);
   const grid = (await rows(page, '#zones-table')).map((row) => row.slice(1).map(Number));

@@ -5,6 +5,10 @@ Listens on loopback only, records every request byte for byte, checks the bearer
 request signature on its own (Python's hmac, not the plug-in's code), then answers. It can also answer
 given statuses in turn, never answer, close the connection before answering, or speak TLS.
 
+An upload's question of the formats taken (a GET of <path>/api/health from the plug-in's upload agent) is
+answered at once, whatever the behaviour: {"status": "ok"}, with "formats" when --formats names them;
+it is recorded with "probe": true and takes no status from --statuses.
+
 Prints "listening on PORT" on standard output once it accepts connections, and one verdict line per
 request on standard error.
 """
@@ -91,6 +95,9 @@ class Dashboard:
                 return
             raw, request_line, headers, body = request
             key_ok, signature_ok = self.verdict(headers, body)
+            words = request_line.split(" ")
+            probe = (len(words) == 3 and words[0] == "GET" and words[1].endswith("/api/health")
+                     and (header(headers, "User-Agent") or "").startswith("ZANDO-Plugin/"))
             record = {
                 "request_line": request_line,
                 "headers": headers,
@@ -98,10 +105,20 @@ class Dashboard:
                 "raw": base64.b64encode(raw).decode("ascii"),
                 "key_ok": key_ok,
                 "signature_ok": signature_ok,
+                "probe": probe,
             }
             with self.lock:
                 with open(self.args.record, "a", encoding="utf-8") as out:
                     out.write(json.dumps(record) + "\n")
+            if probe:
+                answer = {"status": "ok"}
+                if self.args.formats:
+                    answer["formats"] = self.args.formats.split(",")
+                text = json.dumps(answer)
+                reply = ("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: %d\r\n"
+                         "Connection: close\r\n\r\n%s") % (len(text), text)
+                connection.sendall(reply.encode("ascii"))
+                return
             if self.args.behaviour == "hang":
                 time.sleep(3600)
                 return
@@ -135,6 +152,7 @@ def main():
     parser.add_argument("--statuses", default="", help="statuses to answer in turn (the last one repeats)")
     parser.add_argument("--behaviour", choices=["answer", "hang", "close"], default="answer")
     parser.add_argument("--delay", type=float, default=0.0, help="seconds to wait before answering")
+    parser.add_argument("--formats", default="", help="the upload formats its health answer names (v1,v2)")
     parser.add_argument("--cert", help="server certificate (PEM): speak TLS")
     parser.add_argument("--cert-key", help="the certificate's private key (PEM)")
     args = parser.parse_args()
