@@ -1,11 +1,13 @@
 // The heatmap overlay on the game canvas: tabs, mode line, the zone grid coloured by shot frequency or
-// goal accuracy, the field, the legend and the selected zone with its stats box.
+// goal accuracy, the field, the legend and the selected zone with its stats box; or, in the field
+// view, this match's shots and goals where they happened.
 #include <algorithm>
 #include <string>
 
 #include "bakkesmod/wrappers/GameEvent/ServerWrapper.h"
 #include "heatmap/heatmap_drawing.h"
 #include "heatmap/heatmap_views.h"
+#include "overlay/field_view.h"
 #include "overlay/overlay_placement.h"
 #include "plugin/zando.h"
 
@@ -71,10 +73,11 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
     const bool goalGridOk = goalGrid.size() == GridRows && goalGrid.Cols() == GridCols;
     const auto* totals = shotWidthOk && goalGridOk
                              ? &heatmapShading->overlay.Get(shotGrid, goalGrid, {settings.showAccuracyOverlay, true, O},
-                                                   [&](float value) {
-                                                       return settings.showAccuracyOverlay ? zando::AccuracyShade(value)
-                                                                                           : zando::FrequencyShade(value);
-                                                   })
+                                                            [&](float value) {
+                                                                return settings.showAccuracyOverlay
+                                                                           ? zando::AccuracyShade(value)
+                                                                           : zando::FrequencyShade(value);
+                                                            })
                              : nullptr;
     int totalShots = 0;
     bool anyShot = false;
@@ -88,12 +91,15 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
         }
     }
 
-    // Mode line with the shot total.
+    // Mode line with the shot total. The field view is of this match (the all-time grids keep no places).
+    const bool fieldView = settings.heatmapFieldView && !settings.showAllTimeHeatmap;
     const int Y1 = Y0 + tabH + s(8);
     zando::SetColor(canvas, {120, 200, 255, A});
     Text(X0 + s(8), Y1 + s(5),
-         std::string(settings.showAccuracyOverlay ? "⊙ " : "▣ ") + (settings.showAllTimeHeatmap ? "All-Time | " : "") +
-             (settings.showAccuracyOverlay ? "Accuracy | " : "Heatmap | ") + std::to_string(totalShots) + " shots");
+         fieldView
+             ? "▣ Field | " + std::to_string(tracker.match.shots) + " shots, " + std::to_string(tracker.match.goals) + " goals"
+             : std::string(settings.showAccuracyOverlay ? "⊙ " : "▣ ") + (settings.showAllTimeHeatmap ? "All-Time | " : "") +
+                   (settings.showAccuracyOverlay ? "Accuracy | " : "Heatmap | ") + std::to_string(totalShots) + " shots");
 
     // Grid box.
     const int Y2 = Y1 + s(32);
@@ -105,6 +111,15 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
     Fill(canvas, X0 + W - 1, Y2, X0 + W, Y2 + H);
     Fill(canvas, X0, Y2 + H - 1, X0 + W, Y2 + H);
 
+    if (fieldView) {
+        zando::DrawFieldView(canvas, X0, Y2, W, H, tracker.match.places,
+                             tracker.match.team == 0 || tracker.match.team == 1 ? tracker.match.team : flags.playerTeam, S, O);
+        if (tracker.match.places.empty()) {
+            zando::SetColor(canvas, {100, 100, 120, alpha(180)});
+            Text(X0 + s(70), Y2 + s(145), "No shots yet");
+        }
+        return;
+    }
     if (!shotWidthOk) {
         cvarManager->log("[ZANDO ERROR] Invalid heatmap width");
         return;
@@ -119,8 +134,8 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
             return;
         }
         // One colour at a time, each run of it one rectangle.
-        const auto& runs =
-            heatmapShading->overlay.PlacedRuns({X0, Y2, W, H}, [O](zando::CanvasColour shade) { return zando::AtOpacity(shade, O); });
+        const auto& runs = heatmapShading->overlay.PlacedRuns(
+            {X0, Y2, W, H}, [O](zando::CanvasColour shade) { return zando::AtOpacity(shade, O); });
         for (const auto& colour : runs.colours) {
             zando::SetCanvasColour(canvas, colour.colour);
             for (std::size_t i = colour.first; i < colour.first + colour.count; ++i) {

@@ -38,6 +38,7 @@ struct SettingsMirror {
     bool showPossession = true;                 // "zando_show_possession"
     bool showGameTime = true;                   // "zando_show_gametime"
     bool compareWithHistory = false;            // "zando_postgame_history": the last 10 matches' averages on the card
+    bool heatmapFieldView = false;              // "zando_heatmap_field_view": the overlay draws the match's true places
     bool uploadEnabled = false;                 // "zando_enable_upload"
     std::string apiKey;                         // "zando_api_key"
     std::string serverUrl = FallbackServerUrl;  // "zando_server_url"

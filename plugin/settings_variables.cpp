@@ -54,15 +54,19 @@ constexpr std::array<SettingVariable, SettingVariableCount> kVariables = {{
     Text("zando_server_url", DefaultServerUrl, "ZANDO server URL", &zando::SettingsMirror::serverUrl),
     Switch("zando_postgame_history", "0", "Show the average of the last 10 matches of the playlist beside each post-game figure",
            &zando::SettingsMirror::compareWithHistory),
+    Switch("zando_heatmap_field_view", "0",
+           "Heatmap overlay: this match's shots and goals where they happened, on the field to scale (0: the zone grid)",
+           &zando::SettingsMirror::heatmapFieldView),
 }};
 
-constexpr std::array<const char*, 18> kReadAtLoad = {
+constexpr std::array<const char*, 19> kReadAtLoad = {
     "zando_heatmap_scale",       "zando_postgame_scale",       "zando_window_opacity",
     "zando_heatmap_pos_x",       "zando_heatmap_pos_y",        "zando_postgame_pos_x",
     "zando_postgame_pos_y",      "zando_show_heatmap",         "zando_show_postgame",
     "zando_show_heatmap_replay", "zando_show_postgame_replay", "zando_show_alltime_heatmap",
     "zando_minimalistic",        "zando_sticky_mode",          "zando_show_accuracy_overlay",
     "zando_enable_upload",       "zando_server_url",           "zando_api_key",
+    "zando_heatmap_field_view",
 };
 
 // The table is as long as its count says (a missing row would be left empty), its names are unique,
@@ -101,7 +105,7 @@ const SettingVariable* FindSettingVariable(const std::string& name) {
     return nullptr;
 }
 
-const std::array<const char*, 18>& SettingsReadAtLoad() { return kReadAtLoad; }
+const std::array<const char*, 19>& SettingsReadAtLoad() { return kReadAtLoad; }
 
 std::string RangeText(const SettingVariable& variable) {
     char range[64];

@@ -26,7 +26,7 @@ struct SettingVariable {
     SettingMember member;  // the member the change callback stores the value in
 };
 
-inline constexpr std::size_t SettingVariableCount = 24;
+inline constexpr std::size_t SettingVariableCount = 25;
 
 // The variables' names in registration order, for code that names a variable: the table's names are
 // checked against these when the plug-in is built.
@@ -55,6 +55,7 @@ inline constexpr std::array<std::string_view, SettingVariableCount> SettingNames
     "zando_api_key",
     "zando_server_url",
     "zando_postgame_history",
+    "zando_heatmap_field_view",
 };
 
 constexpr bool IsSettingName(std::string_view name) {
@@ -87,6 +88,6 @@ std::string RangeText(const SettingVariable& variable);
 
 // The 18 variables whose values onLoad copies into the members, in that order; the five post-game
 // section switches are left out: their members keep their defaults until the variable changes.
-const std::array<const char*, 18>& SettingsReadAtLoad();
+const std::array<const char*, 19>& SettingsReadAtLoad();
 
 }  // namespace zando

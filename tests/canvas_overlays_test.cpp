@@ -57,7 +57,8 @@ protected:
         return count;
     }
     void Shots(int row, int column, int shots, int goals = 0) {
-        Z().tracker.match.shotHeatmap[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = 5.0f * static_cast<float>(shots);
+        Z().tracker.match.shotHeatmap[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] =
+            5.0f * static_cast<float>(shots);
         Z().tracker.match.goalHeatmap[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = goals;
     }
 
@@ -255,6 +256,41 @@ TEST_F(CanvasOverlays, WithoutShotsTheHeatmapShowsItsEmptyState) {
     EXPECT_EQ(canvas.FindText("ALL-TIME")->colour, (CanvasColour{255, 255, 255, 216})) << "the active tab's label";
 }
 
+// The field view draws this match's shots and goals where they happened on the field to scale: the
+// 250 x 310 box holds the field 8,192 x 10,240 and its goals at 0.025833 pixel a unit, the end attacked
+// at the top (for team 1 the field turns round); the all-time tab keeps the grid.
+TEST_F(CanvasOverlays, TheFieldViewDrawsEachShotAndGoalWhereItHappened) {
+    Z().settings.showHeatmap = true;
+    Z().settings.heatmapFieldView = true;
+    Z().tracker.match.shots = 1;
+    Z().tracker.match.goals = 1;
+    Z().tracker.match.places = {{false, 10.0f, {0, 0, 17}, {0, 1000, 93}, 2000.0f},
+                                {true, 20.0f, {4096, 5120, 17}, {0, 5200, 93}, 3000.0f}};
+    const auto dotAt = [&](int x, int y) -> const CanvasCall* {
+        for (const CanvasCall& call : canvas.CallsOf(CanvasCall::Kind::DrawRect))
+            if (call.start == Vector2{x - 3, y - 3} && call.end == Vector2{x + 3, y + 3}) return &call;
+        return nullptr;
+    };
+    const CanvasColour shot{250, 200, 70, 216}, goal{90, 230, 110, 216};
+    for (int team : {0, 1}) {
+        SCOPED_TRACE(team);
+        Z().tracker.match.team = team;
+        Frame();
+        EXPECT_NE(canvas.FindText("▣ Field | 1 shots, 1 goals"), nullptr);
+        EXPECT_EQ(CellsDrawn(), 0) << "no zone grid";
+        const CanvasCall* centre = dotAt(1154 + 125, 125 + 155);
+        ASSERT_NE(centre, nullptr) << "the shot from the centre spot, at the box's centre";
+        EXPECT_EQ(centre->colour, shot);
+        // (4096, 5120): the field's corner at +X (left) and orange's goal line, 19 and 23 pixels in.
+        const CanvasCall* corner = dotAt(1154 + 19, team == 0 ? 125 + 22 : 125 + 287);
+        ASSERT_NE(corner, nullptr);
+        EXPECT_EQ(corner->colour, goal);
+    }
+    Z().settings.showAllTimeHeatmap = true;
+    Frame();
+    EXPECT_NE(canvas.FindText("▣ All-Time | Heatmap | 0 shots"), nullptr) << "the all-time grids keep no places";
+}
+
 TEST_F(CanvasOverlays, ThePostGameCardKeepsItsPlaceAndSizeInReferencePixels) {
     Z().settings.showPostGame = true;
     Frame({640, 480});
@@ -380,7 +416,7 @@ TEST_F(CanvasOverlays, ThePostGameCardSaysTheResultAndTheScoreFromThePlayersSide
         std::optional<std::array<int32_t, 2>> score;  // blue, orange
         int team;
         bool left;
-        const char* shown;  // nothing when null
+        const char* shown;    // nothing when null
         CanvasColour colour;  // at the card's default opacity
     };
     const Case cases[] = {

@@ -12,7 +12,7 @@
 using zando_test::LoadedZando;
 using zando_test::TempDir;
 
-TEST(SettingsVariables, AllTwentyFourAreRegisteredSavedAndBounded) {
+TEST(SettingsVariables, AllTwentyFiveAreRegisteredSavedAndBounded) {
     TempDir home;
     LoadedZando zando(home.path());
     int count = 0;
@@ -25,7 +25,7 @@ TEST(SettingsVariables, AllTwentyFourAreRegisteredSavedAndBounded) {
         const bool text = cvar->name == "zando_api_key" || cvar->name == "zando_server_url";
         EXPECT_EQ(cvar->hasMin && cvar->hasMax, !text) << cvar->name;
     }
-    EXPECT_EQ(count, 24);
+    EXPECT_EQ(count, 25);
     EXPECT_EQ(zando.Value("zando_server_url"), "https://dashboard.zando.example");
     EXPECT_EQ(zando.Value("zando_window_opacity"), "0.85");
     EXPECT_NE(zando.Host().GetConsole().FindCvar("zando_api_key")->description.find("dashboard.zando.example"),
@@ -122,7 +122,7 @@ TEST(SettingsVariables, HelpListsEveryCommandAndSettingOnALineEach) {
     EXPECT_NE(std::find(lines.begin(), lines.end(),
                         "[HELP]   zando_heatmap_scale (0.5 to 2.5, default \"1.0\") - Heatmap window scale"),
               lines.end());
-    EXPECT_EQ(lines.size(), 2u + 18u + 24u) << "two headings, 18 commands, 24 settings";
+    EXPECT_EQ(lines.size(), 2u + 18u + 25u) << "two headings, 18 commands, 25 settings";
 }
 
 TEST(SettingsVariables, SavedSettingsAreReadBackAtLoadExceptThePostGameSwitches) {

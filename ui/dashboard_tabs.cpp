@@ -41,8 +41,10 @@ void ZANDO::RenderDashboardTab() {
     ImGui::Text("%d", figures::Whole(tracker.match.boostCollected));
     ImGui::NextColumn();
     ui::StatLabel("Boost Used");
-    ImGui::Text("%d (%d%%)", figures::Whole(tracker.match.boostUsed),
-                figures::Whole(tracker.match.boostCollected > 0.0f ? tracker.match.boostUsed / tracker.match.boostCollected * 100.0f : 0.0f));
+    ImGui::Text(
+        "%d (%d%%)", figures::Whole(tracker.match.boostUsed),
+        figures::Whole(tracker.match.boostCollected > 0.0f ? tracker.match.boostUsed / tracker.match.boostCollected * 100.0f
+                                                           : 0.0f));
     ImGui::NextColumn();
     ui::StatLabel("Shots on Goal");
     ImGui::Text("%d", tracker.match.shots);
@@ -50,7 +52,9 @@ void ZANDO::RenderDashboardTab() {
     ui::StatLabel("Goals Scored");
     ImGui::Text("%d", tracker.match.goals);
     ImGui::NextColumn();
-    const float accuracy = tracker.match.shots >= 1 ? static_cast<float>(tracker.match.goals) * 100.0f / static_cast<float>(tracker.match.shots) : 0.0f;
+    const float accuracy = tracker.match.shots >= 1
+                               ? static_cast<float>(tracker.match.goals) * 100.0f / static_cast<float>(tracker.match.shots)
+                               : 0.0f;
     ui::StatLabel("Shot Accuracy");
     ImGui::TextColored(accuracy > 50.0f ? ui::Good : ui::Fair, "%.1f%%", accuracy);
     ImGui::NextColumn();
@@ -122,6 +126,11 @@ void ZANDO::RenderHeatmapTab() {
     if (ImGui::RadioButton("Shot Accuracy (Goals)", settings.showAccuracyOverlay))
         ui::Write(*this, "zando_show_accuracy_overlay", true);
     ui::Tooltip("Red (0%) to Green (100%) - shows goal conversion rate");
+    ui::SettingCheckbox(*this, "Field View (this match's shots where they happened)", settings.heatmapFieldView,
+                        "zando_heatmap_field_view");
+    ui::Tooltip(
+        "The overlay draws this match's shots and goals at their true places on the field to scale,\n"
+        "instead of the zone grid: a dot where you touched the ball, a line to where the game counted it");
     ImGui::Spacing();
     ImGui::Text("Console command: toggle_accuracy_view");
     ImGui::Spacing();
