@@ -51,7 +51,7 @@ Markup FieldPicture(const WholeMatchPart& whole) {
                                 (goals == 1 ? " goal" : " goals");
     Markup svg =
         "<figure class=\"field-figure\">\n<figcaption>Where the shots and goals happened</figcaption>\n"
-        "<svg class=\"field\" viewBox=\"-6300 -4700 12600 9700\" role=\"img\" aria-label=\"" +
+        "<svg class=\"field\" viewBox=\"-6300 -4700 12600 9000\" role=\"img\" aria-label=\"" +
         Markup::Text("The field to scale, blue's goal on the left: " + summary +
                      ", each a dot where the car touched the ball and a line to where the ball was counted") +
         "\">\n<polygon class=\"pitch\" points=\"";
