@@ -27,7 +27,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // n matches of one account in sessions of six a day (eight minutes apart), in four playlists, each
-// with a few shots on the grid.
+// with a few shots on the grid; every other one sent whole, with a dozen shots and goals placed.
 void Fill(dashboard::Storage& storage, int64_t accountId, int matches) {
     std::vector<dashboard::Submission> batch;
     for (int n = 0; n < matches; ++n) {
@@ -57,6 +57,25 @@ void Fill(dashboard::Storage& storage, int64_t accountId, int matches) {
         m.shotHeatmap[(n + 4) % 10][6] = 0.17;
         m.goalHeatmap[9][n % 10] = n % 7 == 0;
         m.fingerprint = "bench-" + std::to_string(n);
+        if (n % 2 == 0) {
+            dashboard::WholeMatchPart whole;
+            whole.matchId = m.fingerprint;
+            whole.startedAt = when;
+            whole.team = n / 2 % 2;
+            whole.scoreFor = n % 5;
+            whole.scoreAgainst = n % 3;
+            whole.result = *whole.scoreFor > *whole.scoreAgainst   ? "win"
+                           : *whole.scoreFor < *whole.scoreAgainst ? "loss"
+                                                                   : "forfeit";
+            whole.saves = n % 3;
+            for (int p = 0; p < 12; ++p)
+                whole.places.push_back({p % 4 == 0,
+                                        10.0f * static_cast<float>(p),
+                                        {100.0f * static_cast<float>(p), 3000, 17},
+                                        {90.0f * static_cast<float>(p), 4500, 120},
+                                        2500});
+            m.whole = std::move(whole);
+        }
         batch.push_back(std::move(submission));
         if (batch.size() == 500 || n + 1 == matches) {
             storage.StoreMatches(batch);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -82,8 +83,11 @@ void ExpectPlacesOfTheFrames(const replay::Replay& replay, const sandbox::Replay
                                         events.touches[static_cast<std::size_t>(touch)].end(), player) == 0)
             --touch;
         ASSERT_GE(touch, 0);
-        const replay::Vec3 car =
-            frames.players[static_cast<std::size_t>(player)].frames[static_cast<std::size_t>(touch)].location;
+        // The car where the frames last showed it on the field (a frame may come before its place does).
+        const std::vector<replay::PlayerFrame>& mine = frames.players[static_cast<std::size_t>(player)].frames;
+        int shown = touch;
+        while (shown > 0 && !mine[static_cast<std::size_t>(shown)].onField) --shown;
+        const replay::Vec3 car = mine[static_cast<std::size_t>(shown)].location;
         EXPECT_LT(Distance(place.car, car), 50.0) << label << " at frame " << message.frame;
         EXPECT_LT(Distance(place.ball, at.ball), 50.0) << label << " at frame " << message.frame;
     }
@@ -133,6 +137,47 @@ TEST(ReplayGame, EachPlayersShotsAndGoalsAreTheGamesScoreboardAndTheirSpeedTheFr
         // falls of a respawn and of more than 10 points at once).
         EXPECT_NEAR(stats["boostUsed"].get<double>(), game.Truth().boostUsed, 0.15 * game.Truth().boostUsed) << line.name;
     }
+}
+
+// Every whole match among the test replays (or those of ZANDO_TEST_REPLAYS, a folder), as each of its
+// players on the game's scoreboard: the history's score and result are the frames' goals, its shots,
+// goals, saves and assists the scoreboard's, and each shot's and goal's place the frames'.
+TEST(ReplayGame, EveryWholeMatchIsTheScoreboardsAndItsPlacesTheFrames) {
+    const char* other = std::getenv("ZANDO_TEST_REPLAYS");
+    const std::filesystem::path folder = other && *other ? std::filesystem::path(other) : Replays;
+    int played = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.path().extension() != ".replay") continue;
+        SCOPED_TRACE(entry.path().filename().string());
+        Match match;
+        match.bytes = replay::LoadReplayBytes(entry.path());
+        try {
+            match.replay = replay::ReadReplay(match.bytes);
+        } catch (const std::exception&) {
+            continue;  // a replay this reader refuses is another test's
+        }
+        for (const int player : sandbox::ReplayParticipants(match.replay)) {
+            const sandbox::ReplayGame game(match.replay, player);
+            const sandbox::ReplayPlayerTruth& truth = game.Truth();
+            if (!game.Outcome().finished || !truth.onScoreboard || truth.team < 0) continue;
+            SCOPED_TRACE(truth.name);
+            const Played as = PlayAs(game);
+            ASSERT_FALSE(as.history.empty());
+            const int own = game.Outcome().goals[truth.team], theirs = game.Outcome().goals[1 - truth.team];
+            EXPECT_EQ(as.history.at("score_for") + "-" + as.history.at("score_against"),
+                      std::to_string(own) + "-" + std::to_string(theirs));
+            if (own != theirs) {
+                EXPECT_EQ(as.history.at("result"), own > theirs ? "win" : "loss");
+            }
+            EXPECT_EQ(as.history.at("shots"), std::to_string(truth.shots));
+            EXPECT_EQ(as.history.at("goals"), std::to_string(truth.goals));
+            EXPECT_EQ(as.history.at("saves"), std::to_string(truth.saves));
+            EXPECT_EQ(as.history.at("assists"), std::to_string(truth.assists));
+            ExpectPlacesOfTheFrames(match.replay, game, player, as.history.at("shot_places"));
+            ++played;
+        }
+    }
+    EXPECT_GE(played, 4);
 }
 
 TEST(ReplayGame, ARecordingThatStopsOnAGoalCreditsTheHeadersScorer) {
