@@ -267,8 +267,10 @@ TEST_F(CanvasOverlays, TheFieldViewDrawsEachShotAndGoalWhereItHappened) {
     Z().tracker.match.places = {{false, 10.0f, {0, 0, 17}, {0, 1000, 93}, 2000.0f},
                                 {true, 20.0f, {4096, 5120, 17}, {0, 5200, 93}, 3000.0f}};
     const auto dotAt = [&](int x, int y) -> const CanvasCall* {
-        for (const CanvasCall& call : canvas.CallsOf(CanvasCall::Kind::DrawRect))
-            if (call.start == Vector2{x - 3, y - 3} && call.end == Vector2{x + 3, y + 3}) return &call;
+        for (const CanvasCall& call : canvas.Calls())
+            if (call.kind == CanvasCall::Kind::DrawRect && call.start == Vector2{x - 3, y - 3} &&
+                call.end == Vector2{x + 3, y + 3})
+                return &call;
         return nullptr;
     };
     const CanvasColour shot{250, 200, 70, 216}, goal{90, 230, 110, 216};
