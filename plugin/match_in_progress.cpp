@@ -5,8 +5,8 @@
 //
 // The file is text, a line a value: a header line, "match <game object> <playlist id> <match clock>
 // <saved at, Unix seconds>", "<name> <value>" for each figure, then "shot <row> <col> <heat>" and
-// "goal <row> <col> <goals>" for each zone with any, and "places <text>" with where each shot and goal
-// happened.
+// "goal <row> <col> <goals>" for each zone with any, "matchId <id>", and "places <text>" with where each
+// shot and goal happened.
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
@@ -101,7 +101,7 @@ void ZANDO::SaveMatchInProgress() {
         out << "\n";
     }
     out << "playlistName " << tracker.match.playlistName << "\n";
-    out << "matchId " << tracker.match.matchId << "\n";
+    if (!tracker.match.matchId.empty()) out << "matchId " << tracker.match.matchId << "\n";
     for (std::size_t r = 0; r < tracker.match.shotHeatmap.size(); ++r)
         for (std::size_t c = 0; c < tracker.match.shotHeatmap.Cols(); ++c) {
             if (tracker.match.shotHeatmap[r][c] != 0.0f)
