@@ -32,7 +32,7 @@ exported="$("$objdump" -p "$build/zando.dll" | sed -n '/\[Ordinal\/Name Pointer\
   fail "zando.dll exports \"$exported\", not exactly getPlugin, deleteMe, exports and the sandbox's snapshot, tab switch and worker wait"
 imported="$("$objdump" -p "$build/zando.dll" | awk '/^\tvma:/ {next} /^\t[0-9a-f]+\t/ {print $3}' | sort -u)"
 for needed in WinHttpOpen WinHttpCrackUrl WinHttpConnect WinHttpOpenRequest WinHttpSendRequest WinHttpReceiveResponse \
-  WinHttpQueryHeaders WinHttpCloseHandle CryptAcquireContextW CryptImportKey CryptCreateHash CryptSetHashParam CryptHashData \
+  WinHttpQueryHeaders WinHttpReadData WinHttpCloseHandle CryptAcquireContextW CryptImportKey CryptCreateHash CryptSetHashParam CryptHashData \
   CryptGetHashParam; do
   grep -qx "$needed" <<<"$imported" || fail "zando.dll does not import $needed"
 done
@@ -66,8 +66,11 @@ grep -qx '\[ZANDO\] ✅ Stats uploaded successfully! (Status: 200)' "$work/conso
   fail "the sandbox's console does not say the upload succeeded"
 kill -TERM "$DASHBOARD_PID"
 wait "$DASHBOARD_PID" 2>/dev/null || true
-# 200 only after the key, the CryptoAPI signature and the body were checked and the match committed.
-[ "$(grep -c '"POST /api/stats/upload" 200 ' "$work/dashboard.log")" = 1 ] &&
+# zando-dashboard names the whole-match format in its health answer, so the plug-in asks once and sends the
+# whole match; 200 only after the key, the CryptoAPI signature and the body were checked and the match committed.
+[ "$(grep -c '"GET /api/health" 200 ' "$work/dashboard.log")" = 1 ] &&
+  [ "$(grep -c '"POST ' "$work/dashboard.log")" = 1 ] &&
+  [ "$(grep -c '"POST /api/v2/matches" 200 ' "$work/dashboard.log")" = 1 ] &&
   grep -q 'stopped; 1 uploads committed' "$work/dashboard.log" ||
   fail "zando-dashboard did not keep exactly one signed upload: $(cat "$work/dashboard.log")"
 stats="$work/home/data/zando_stats.json"
