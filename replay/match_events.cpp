@@ -135,28 +135,33 @@ MatchEvents DeriveMatchEvents(const Replay& replay) {
     });
 
     // A shot or goal is the shooter's touch: where the frames showed no touch of theirs since another
-    // car's, the shooter's nearest approach to the ball before it is one.
+    // car's, the shooter's nearest approach to the ball since is one; failing that, their own touch
+    // before the other car's (the counter rises late, and another car may touch a shot on its way).
+    // A touch is never made up at a frame without the shooter's car.
     for (const StatMessage& ticker : events.messages) {
         const std::string label = ticker.label;
         if (label != "Shot on Goal" && label != "Goal") continue;
-        int lastFrame = -1, lastPlayer = -1;
-        for (int f = ticker.frame; f >= 0 && f >= ticker.frame - CreditSearchFrames && lastFrame < 0; --f)
-            if (!events.touches[static_cast<std::size_t>(f)].empty()) {
-                lastFrame = f;
-                lastPlayer = events.touches[static_cast<std::size_t>(f)].back();
-            }
-        if (lastPlayer == ticker.player) continue;
-        int at = ticker.frame;
-        for (int f = ticker.frame; f > lastFrame && f >= ticker.frame - CreditSearchFrames; --f) {
+        const int first = std::max(0, ticker.frame - CreditSearchFrames);
+        const auto touched = [&](int f, int player) {
+            const std::vector<int>& by = events.touches[static_cast<std::size_t>(f)];
+            return player < 0 ? !by.empty() : std::find(by.begin(), by.end(), player) != by.end();
+        };
+        int lastFrame = -1;
+        for (int f = ticker.frame; f >= first && lastFrame < 0; --f)
+            if (touched(f, -1)) lastFrame = f;
+        if (lastFrame >= 0 && events.touches[static_cast<std::size_t>(lastFrame)].back() == ticker.player) continue;
+        int at = -1;
+        for (int f = ticker.frame; f > lastFrame && f >= first && at < 0; --f) {
             const auto frame = static_cast<std::size_t>(f);
             if (match.OnField(ticker.player, frame) && match.frames[frame].ballPresent &&
                 Distance(match.players[static_cast<std::size_t>(ticker.player)].frames[frame].location,
-                         match.frames[frame].ball) < CreditReach) {
+                         match.frames[frame].ball) < CreditReach)
                 at = f;
-                break;
-            }
         }
-        events.touches[static_cast<std::size_t>(at)].push_back(ticker.player);
+        bool ownEarlier = false;
+        for (int f = lastFrame; at < 0 && f >= first && !ownEarlier; --f) ownEarlier = touched(f, ticker.player);
+        if (at < 0 && !ownEarlier && match.OnField(ticker.player, static_cast<std::size_t>(ticker.frame))) at = ticker.frame;
+        if (at >= 0) events.touches[static_cast<std::size_t>(at)].push_back(ticker.player);
     }
 
     // How the recording ends: at the end of regulation with a winner, or on overtime's goal.

@@ -397,3 +397,28 @@ TEST_F(ShotsAndGoals, EachShotAndGoalKeepsTheCarAndBallWhereTheyWereAndTheBallsS
     }
     for (std::size_t i = 0; i < 3; ++i) EXPECT_NEAR(places[i].ballSpeed, expected[i].ballSpeed, 5.0f) << i;
 }
+
+// The game credits the shooter even when another car touches the shot on its way: the true place is
+// the player's own touch, while the zone grid keeps the car at the latest touch (its defined place).
+TEST_F(ShotsAndGoals, AShotTouchedByAnotherCarOnItsWayIsPlacedAtThePlayersOwnTouch) {
+    host::game::Car& opponent = *match.Match().cars[2];
+    match.SetClock(20);
+    TouchFrom(*local, {500, 1000, 17});
+    match.SetClock(21);
+    local->location = {-2000, -1000, 17};
+    match.CarHitBall(opponent);
+    match.StatTicker(*local, "Shot on Goal");
+    ASSERT_EQ(Z().tracker.match.places.size(), 1u);
+    EXPECT_EQ(Z().tracker.match.places[0].car, (FieldPoint{500, 1000, 17}));
+    EXPECT_TRUE(Logged("[SHOT COUNTED #1] at (-2000,-1000) Team=0"));
+
+    // A new match: the previous match's own touch is not this one's.
+    match.Fire(events::InitGame);
+    match.Fire(events::CountdownEndState);
+    match.SetClock(5);
+    local->location = {700, 2500, 17};
+    match.CarHitBall(opponent);
+    match.StatTicker(*local, "Shot on Goal");
+    ASSERT_EQ(Z().tracker.match.places.size(), 1u);
+    EXPECT_EQ(Z().tracker.match.places[0].car, (FieldPoint{700, 2500, 17}));
+}

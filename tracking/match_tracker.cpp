@@ -147,11 +147,14 @@ std::string MatchTracker::Touch(const TouchView& view) {
     // Only the player's own hit makes a goal into the opponent's net the player's goal; an unknown
     // hitter is not assumed to be the player (the stat ticker still reports the player's goals).
     touch.lastTouchByLocalCar = view.byPlayer;
+    if (view.byPlayer) touch.ownTouchLocation = view.car;
     return "[TOUCH] Recorded ball touch at Y=" + Int(view.car.Y) + " X=" + Int(view.car.X);
 }
 
 void MatchTracker::KeepPlace(bool goal, float now, Vector car, Vector ball) {
     // A reading that is not a place on the field (an odd value of the game's) is left out, not kept.
+    // The car at the player's own touch, where one was seen (the grid keeps the car at the latest touch).
+    if (touch.ownTouchLocation) car = *touch.ownTouchLocation;
     const ShotPlace place{goal, now, {car.X, car.Y, car.Z}, {ball.X, ball.Y, ball.Z}, sampling.ballSpeed};
     if (match.places.size() >= MaxShotPlaces || !PlausiblePlace(place)) return;
     match.places.push_back(place);

@@ -57,6 +57,9 @@ struct BallTouch {
     Vector lastTouchLocation{0.0f, 0.0f, 0.0f};  // the player's car at the latest ball hit
     float lastTouchTime = -10.0f;                // match clock at that hit; negative = none recorded
     bool lastTouchByLocalCar = false;            // whether the car that made that hit was the player's
+    // The player's own latest hit: where a shot or goal the game credits to the player happened, even
+    // when another car touched the ball after it.
+    std::optional<Vector> ownTouchLocation;
 };
 
 // [SECTION] What the handlers are shown
@@ -127,7 +130,11 @@ public:
     // A fresh record of figures (the metadata kept) and fresh sampling, the grids sized.
     void ClearFigures();
     // A match followed afresh: the handlers forget their previous events.
-    void ForgetPreviousEvents() { guards = {}; }
+    // A new match: the previous one's events, and the player's own touch in it, are not this one's.
+    void ForgetPreviousEvents() {
+        guards = {};
+        touch.ownTouchLocation.reset();
+    }
 
     MatchRecord match;       // the figures and metadata of the match
     MatchSampling sampling;  // what the tick samplers remember
