@@ -3,6 +3,7 @@
 #pragma once
 
 #include "dashboard/markup.h"
+#include "dashboard/place_grid.h"
 #include "dashboard/upload_format.h"
 
 namespace dashboard {
@@ -12,5 +13,9 @@ namespace dashboard {
 // touched the ball, with a line to where the ball was when the game counted it; the clock and the
 // ball's speed on hover, and in the table.
 Markup FieldPicture(const WholeMatchPart& whole);
+
+// The shots and goals of many matches on the field's true grid: each square shaded by its shots and
+// a dot sized by its goals, the player's goal on the left; the squares as a table.
+Markup FieldDensityPicture(const PlaceDensity& density);
 
 }  // namespace dashboard

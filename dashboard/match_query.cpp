@@ -8,6 +8,7 @@
 #include "base/grid.h"
 #include "dashboard/match_summary.h"
 #include "dashboard/periods.h"
+#include "dashboard/place_grid.h"
 #include "dashboard/running_totals.h"
 
 namespace dashboard {
@@ -53,6 +54,10 @@ std::optional<MatchQuerySql> MatchQueryToSql(const MatchQuery& query, std::strin
                              ") FROM match_zones z WHERE z.kind = 'shot' AND z.match_id IN (SELECT id" + chosen +
                              ") GROUP BY z.row_index, z.col_index",
                          texts};
+    sql.places = {std::string("SELECT z.kind, z.row_index, z.col_index, SUM(z.value) FROM match_zones z WHERE z.kind IN ('") +
+                      ShotPlaceKind + "', '" + GoalPlaceKind + "') AND z.match_id IN (SELECT id" + chosen +
+                      ") GROUP BY z.kind, z.row_index, z.col_index",
+                  texts};
     // Without dates, the running totals of the playlists count the matches (one row a playlist, not one
     // a match); between dates, those of the days and months (a row a month and a day around it).
     std::string totals;  // the rows of the running totals that sum to the matches, if there are such rows

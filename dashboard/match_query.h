@@ -37,6 +37,7 @@ struct MatchQuerySql {
     AccountSql count;
     AccountSql averages;       // the columns of MatchAverages in order
     AccountSql shotsPerBlock;  // row, column, shots of the matches' blocks that hold any
+    AccountSql places;         // kind, row, column, count of the matches' cells of the true grid that hold any
 };
 
 // Empty when the query cannot be answered (an unknown sort key, a negative page); the reason in error.

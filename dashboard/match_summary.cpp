@@ -92,6 +92,7 @@ ZoneShots ShotsByBlock(const std::vector<StoredMatch>& matches) {
         // Each match's block back into whole shots (its mean was taken over whole shots' heat).
         for (int r = 0; r < UploadGridSize; ++r)
             for (int c = 0; c < UploadGridSize; ++c) zones.shots[r][c] += BlockShots(stored.match.shotHeatmap[r][c], r, c);
+        if (stored.match.whole) AddPlaces(zones.places, *stored.match.whole);
     }
     return zones;
 }
@@ -111,11 +112,13 @@ ZoneShots ShotsByBlock(Storage& storage, int64_t accountId, const MatchQuery& qu
         zones.shots = totals.shotsPerBlock;
         zones.shotTotal = totals.shots;
         zones.goalTotal = totals.goals;
+        zones.places = totals.places;
         return zones;
     }
     // The averages' count and means of the same matches (their limit kept) give the totals.
     const MatchAverages means = storage.Averages(accountId, query);
     zones.shots = storage.ShotsPerBlock(accountId, query);
+    zones.places = storage.Places(accountId, query);
     zones.matches = means.matches;
     zones.shotTotal = std::llround(means.shots * static_cast<double>(means.matches));
     zones.goalTotal = std::llround(means.goals * static_cast<double>(means.matches));

@@ -70,6 +70,7 @@ struct ZoneShots {
     UploadGrid<int64_t> zonesPerBlock{};
     int64_t shotTotal = 0;  // the matches' own count of shots
     int64_t goalTotal = 0;
+    PlaceDensity places;  // those of the matches sent whole, on the field's true grid
 };
 ZoneShots ShotsByBlock(const std::vector<StoredMatch>& matches);
 // The same for the matches a query finds, summed by the database.

@@ -318,7 +318,15 @@ void AddPageRoutes(HttpServer& server, Storage& storage, const ServerSecret& sec
                 {"shots", zones.shotTotal},
                 {"goals", zones.goalTotal},
                 {"goalsPerMatch",
-                 zones.matches > 0 ? static_cast<double>(zones.goalTotal) / static_cast<double>(zones.matches) : 0.0}});
+                 zones.matches > 0 ? static_cast<double>(zones.goalTotal) / static_cast<double>(zones.matches) : 0.0},
+                // The matches sent whole: each shot and goal by the square of the field it was taken from,
+                // rows across and columns from the player's goal line to the one attacked.
+                {"places",
+                 {{"squareUnits", PlaceCellUnits},
+                  {"rows", PlaceRows},
+                  {"columns", PlaceColumns},
+                  {"shots", zones.places.shots},
+                  {"goals", zones.places.goals}}}});
     });
 
     server.Get(R"(/api/matches/(\d+))", [&storage, account](const HttpRequest& request, HttpResponse& response) {

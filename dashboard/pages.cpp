@@ -568,7 +568,17 @@ Page ZonesPage(const Context& context, const dashboard::PageFilters& filters) {
     content +=
         "<p class=\"note\">Goals are given per match, not per block: the upload keeps each block's goals as the "
         "whole part of their mean over the block's zones, which is 0 unless a block holds as many goals as it has "
-        "zones (30 or more), so the goals' places cannot be told back.</p>\n";
+        "zones (30 or more), so the goals' places cannot be told back. A match sent whole says where each shot and "
+        "goal happened: those are below, to scale.</p>\n";
+    int64_t placedShots = 0;
+    for (const auto& row : zones.places.shots)
+        for (const int64_t count : row) placedShots += count;
+    content +=
+        "<section aria-labelledby=\"density-heading\"><h2 id=\"density-heading\">On the field to scale</h2>\n<p "
+        "id=\"density-summary\">" +
+        Markup::Number(placedShots) + " of the " + Markup::Number(zones.shotTotal) +
+        " shots counted have their place (from the matches sent whole).</p>\n" + dashboard::FieldDensityPicture(zones.places) +
+        "</section>\n";
     return Shown(dashboard::PageDocument({"Zones", context.account, "/zones", json::array({pitch.chart})}, content));
 }
 

@@ -250,6 +250,13 @@ public:
                     if (const int64_t shots = dashboard::BlockShots(m.shotHeatmap[r][c], r, c); shots != 0)
                         blocks.Add({place, at[0], at[1], std::to_string(shots)});
                 }
+            if (m.whole) {
+                dashboard::PlaceDensity places;
+                dashboard::AddPlaces(places, *m.whole);
+                dashboard::ForEachCell(places, [&](const char* kind, int row, int column, int64_t count) {
+                    zones.Add({place, kind, std::to_string(row), std::to_string(column), std::to_string(count)});
+                });
+            }
         }
         std::vector<std::string> parameters = matches.Parameters();
         for (const ArrayColumns* more : {&zones, &blocks, &wholes})
@@ -302,6 +309,13 @@ public:
                          "SELECT account_id, playlist, b.row_index, b.col_index, SUM(b.shots) FROM unnest($26::integer[],"
                          " $27::integer[], $28::integer[], $29::bigint[]) AS b (n, row_index, col_index, shots) JOIN kept"
                          " USING (n) GROUP BY 1, 2, 3, 4 ORDER BY 1, 2, 3, 4") +
+                "), places AS (" +
+                FromRows(dashboard::AddPlaceTotalSql,
+                         std::string("SELECT account_id, playlist, z.kind, z.row_index, z.col_index, SUM(z.value)::bigint FROM"
+                                     " unnest($21::integer[], $22::text[], $23::integer[], $24::integer[], $25::float8[]) AS z"
+                                     " (n, kind, row_index, col_index, value) JOIN kept USING (n) WHERE z.kind IN ('") +
+                             dashboard::ShotPlaceKind + "', '" + dashboard::GoalPlaceKind +
+                             "') GROUP BY 1, 2, 3, 4, 5 ORDER BY 1, 2, 3, 4, 5") +
                 "), periods AS (" +
                 FromRows(dashboard::AddPeriodTotalsSql, "SELECT * FROM (" + periods + ") AS p ORDER BY 1, 2, 3, 4") +
                 ") SELECT n, id FROM kept");
@@ -340,7 +354,22 @@ public:
             totals.goals = sums[2].as<int64_t>();
             for (const auto& row : read.exec_params(dashboard::BlockTotalsSql, accountId, playlist))
                 totals.shotsPerBlock.at(row[0].as<std::size_t>()).at(row[1].as<std::size_t>()) = row[2].as<int64_t>();
+            for (const auto& row : read.exec_params(dashboard::PlaceTotalsSql, accountId, playlist))
+                dashboard::AddCell(totals.places, row[0].as<std::string>(), row[1].as<int64_t>(), row[2].as<int64_t>(),
+                                   row[3].as<int64_t>());
             return totals;
+        });
+    }
+
+    dashboard::PlaceDensity Places(int64_t accountId, const dashboard::MatchQuery& query) override {
+        const dashboard::MatchQuerySql sql = dashboard::CheckedMatchQuerySql(query);
+        return Run([&](pqxx::connection& connection) {
+            pqxx::read_transaction read(connection);
+            dashboard::PlaceDensity places;
+            for (const auto& row : Exec(read, accountId, sql.places))
+                dashboard::AddCell(places, row[0].as<std::string>(), row[1].as<int64_t>(), row[2].as<int64_t>(),
+                                   std::llround(row[3].as<double>()));
+            return places;
         });
     }
 
@@ -528,9 +557,10 @@ private:
                                                 ArrayText(ids))) {
             dashboard::UploadedMatch& m = matches[index.at(row[0].as<int64_t>())].match;
             const auto r = row[2].as<std::size_t>(), c = row[3].as<std::size_t>();
-            if (row[1].as<std::string>() == "shot")
+            const std::string kind = row[1].as<std::string>();
+            if (kind == "shot")
                 m.shotHeatmap.at(r).at(c) = row[4].as<double>();
-            else
+            else if (kind == "goal")
                 m.goalHeatmap.at(r).at(c) = static_cast<int64_t>(row[4].as<double>());
         }
         return matches;

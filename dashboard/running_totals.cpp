@@ -12,6 +12,7 @@ void AddToTotals(TotalsDeltas& deltas, PeriodDeltas& periods, const Submission& 
     totals += one;
     for (int r = 0; r < UploadGridSize; ++r)
         for (int c = 0; c < UploadGridSize; ++c) totals.shotsPerBlock[r][c] += BlockShots(m.shotHeatmap[r][c], r, c);
+    if (m.whole) AddPlaces(totals.places, *m.whole);
     for (const auto& [unit, length] : {std::pair{PeriodUnit::Day, 10}, std::pair{PeriodUnit::Month, 7}}) {
         PeriodTotals& period = periods[{stored.accountId, unit, m.timestamp.substr(0, length), m.playlist}];
         period += one;

@@ -90,6 +90,16 @@ AccountSql PeriodTotalsQuery(const PeriodRange& range, const std::string& playli
 inline constexpr const char* PlaylistTotalsSql =
     "SELECT COALESCE(SUM(matches), 0), COALESCE(SUM(shots), 0), COALESCE(SUM(goals), 0) FROM playlist_totals"
     " WHERE account_id = $1 AND ($2 = '' OR playlist = $2)";
+// $1 the account, $2 the playlist, $3 the kind (ShotPlaceKind or GoalPlaceKind), $4 the row, $5 the
+// column, $6 the count.
+inline constexpr const char* AddPlaceTotalSql =
+    "INSERT INTO place_totals (account_id, playlist, kind, row_index, col_index, count) VALUES ($1, $2, $3, $4, $5, $6)"
+    " ON CONFLICT (account_id, playlist, kind, row_index, col_index) DO UPDATE SET count = place_totals.count +"
+    " excluded.count";
+// $1 the account, $2 the playlist or '' for all: kind, row, column, count.
+inline constexpr const char* PlaceTotalsSql =
+    "SELECT kind, row_index, col_index, SUM(count) FROM place_totals WHERE account_id = $1 AND ($2 = '' OR playlist = $2)"
+    " GROUP BY kind, row_index, col_index";
 inline constexpr const char* BlockTotalsSql =
     "SELECT row_index, col_index, SUM(shots) FROM block_totals WHERE account_id = $1 AND ($2 = '' OR playlist = $2)"
     " GROUP BY row_index, col_index";

@@ -101,7 +101,15 @@ const std::vector<std::string> Version5 = [] {
 
 // Version 6: what a match sent whole adds to the defined figures (its id, start, team, score, result,
 // the ticker's counts and where each shot and goal happened), as JSON; NULL for a defined-format match.
-const std::vector<std::string> Version6 = {"ALTER TABLE matches ADD COLUMN whole TEXT"};
+// Its shots and goals on the field's true grid are kept beside its zones (match_zones, kinds
+// "shot-place" and "goal-place"), and running totals of them per playlist (no match before this
+// version was sent whole: they start empty).
+const std::vector<std::string> Version6 = {
+    "ALTER TABLE matches ADD COLUMN whole TEXT",
+    "CREATE TABLE place_totals (account_id BIGINT NOT NULL REFERENCES accounts (id), playlist TEXT NOT NULL,"
+    " kind TEXT NOT NULL, row_index INTEGER NOT NULL, col_index INTEGER NOT NULL, count BIGINT NOT NULL,"
+    " PRIMARY KEY (account_id, playlist, kind, row_index, col_index))",
+};
 
 std::string ForDialect(const std::string& statement, dashboard::Dialect dialect) {
     const bool sqlite = dialect == dashboard::Dialect::Sqlite;

@@ -208,6 +208,7 @@ public:
         for (std::size_t i = 0; i < submissions.size(); ++i)
             if (outcomes[i] == dashboard::StoreOutcome::Stored) dashboard::AddToTotals(deltas, periods, submissions[i]);
         Statement playlistTotals(db, dashboard::AddPlaylistTotalsSql), blockTotal(db, dashboard::AddBlockTotalSql);
+        Statement placeTotal(db, dashboard::AddPlaceTotalSql);
         Statement periodTotals(db, dashboard::AddPeriodTotalsSql);
         for (const auto& [key, totals] : deltas) {
             playlistTotals.Reset();
@@ -223,6 +224,11 @@ public:
                     blockTotal.Bind(1, key.accountId).Bind(2, key.playlist).Bind(3, static_cast<int64_t>(r));
                     blockTotal.Bind(4, static_cast<int64_t>(c)).Bind(5, totals.shotsPerBlock[r][c]).Step();
                 }
+            dashboard::ForEachCell(totals.places, [&](const char* kind, int row, int column, int64_t count) {
+                placeTotal.Reset();
+                placeTotal.Bind(1, key.accountId).Bind(2, key.playlist).Bind(3, std::string(kind));
+                placeTotal.Bind(4, static_cast<int64_t>(row)).Bind(5, static_cast<int64_t>(column)).Bind(6, count).Step();
+            });
         }
         for (const auto& [key, totals] : periods) {
             periodTotals.Reset();
@@ -258,6 +264,13 @@ public:
                 addZone("shot", r, c, m.shotHeatmap[r][c]);
                 addZone("goal", r, c, static_cast<double>(m.goalHeatmap[r][c]));
             }
+        if (m.whole) {
+            dashboard::PlaceDensity places;
+            dashboard::AddPlaces(places, *m.whole);
+            dashboard::ForEachCell(places, [&](const char* kind, int row, int column, int64_t count) {
+                addZone(kind, row, column, static_cast<double>(count));
+            });
+        }
         return dashboard::StoreOutcome::Stored;
     }
 
@@ -300,7 +313,21 @@ public:
         while (blocks.Step())
             totals.shotsPerBlock.at(static_cast<std::size_t>(blocks.Int(0))).at(static_cast<std::size_t>(blocks.Int(1))) =
                 blocks.Int(2);
+        Statement places(connection->db, dashboard::PlaceTotalsSql);
+        places.Bind(1, accountId).Bind(2, playlist);
+        while (places.Step()) dashboard::AddCell(totals.places, places.Text(0), places.Int(1), places.Int(2), places.Int(3));
         return totals;
+    }
+
+    dashboard::PlaceDensity Places(int64_t accountId, const dashboard::MatchQuery& query) override {
+        const dashboard::MatchQuerySql sql = dashboard::CheckedMatchQuerySql(query);
+        auto connection = pool_.Borrow();
+        Statement select(connection->db, sql.places.text.c_str());
+        BindQuery(select, accountId, sql.places.texts);
+        dashboard::PlaceDensity places;
+        while (select.Step())
+            dashboard::AddCell(places, select.Text(0), select.Int(1), select.Int(2), std::llround(select.Real(3)));
+        return places;
     }
 
     dashboard::UploadGrid<int64_t> ShotsPerBlock(int64_t accountId, const dashboard::MatchQuery& query) override {
@@ -472,9 +499,10 @@ private:
             zones.Bind(1, stored.id);
             while (zones.Step()) {
                 const auto r = static_cast<std::size_t>(zones.Int(1)), c = static_cast<std::size_t>(zones.Int(2));
-                if (zones.Text(0) == "shot")
+                const std::string kind = zones.Text(0);
+                if (kind == "shot")
                     stored.match.shotHeatmap.at(r).at(c) = zones.Real(3);
-                else
+                else if (kind == "goal")
                     stored.match.goalHeatmap.at(r).at(c) = static_cast<int64_t>(zones.Real(3));
             }
         }

@@ -12,6 +12,7 @@
 
 #include "dashboard/match_query.h"
 #include "dashboard/periods.h"
+#include "dashboard/place_grid.h"
 #include "dashboard/upload_format.h"
 
 namespace dashboard {
@@ -83,6 +84,7 @@ struct FigureSums {
 // the zones of every match are read from a row a block rather than from every match.
 struct MatchTotals : FigureSums {
     UploadGrid<int64_t> shotsPerBlock{};  // each match's block turned back into whole shots, summed
+    PlaceDensity places;                  // the shots and goals of the matches sent whole, on the true grid
 };
 
 // A day's or a month's running totals of one playlist, and the rating after its newest rated match.
@@ -161,6 +163,8 @@ public:
     // The shots of the matches the query finds (its order and limit kept) per block of the upload's grid:
     // each match's block mean heat turned back into whole shots, summed.
     virtual UploadGrid<int64_t> ShotsPerBlock(int64_t accountId, const MatchQuery& query) = 0;
+    // The shots and goals of the same matches sent whole, on the field's true grid, summed.
+    virtual PlaceDensity Places(int64_t accountId, const MatchQuery& query) = 0;
     // The running totals of the account's matches of playlist (empty: every playlist).
     virtual MatchTotals Totals(int64_t accountId, const std::string& playlist) = 0;
     // The running totals of the account's days or months in range, of playlist (empty: every playlist),

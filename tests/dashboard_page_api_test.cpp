@@ -242,6 +242,58 @@ TEST_P(DashboardTest, TheZonesTurnThePluginsShotGridsBackIntoItsShots) {
     EXPECT_DOUBLE_EQ(zones["goalsPerMatch"].get<double>(), static_cast<double>(goals) / 3.0);
 }
 
+// The matches sent whole, on the field's true grid: each match turned so that its player attacks to
+// the right, the same squares whether read from the running totals (every match, a playlist) or summed
+// from the matches a range or a last-N picks; a match without places or without a team adds nothing.
+TEST_P(DashboardTest, TheZonesCountEachWholeMatchsShotsOnTheTrueGridTurnedToTheGoalAttacked) {
+    const std::string key = NewKey("alice");
+    auto service = Start();
+    nlohmann::json orange = zando_test::WholeMatchBody(1, "2026-12-01T20:00:00Z");  // team 1: cars at (120, -3100)
+    nlohmann::json blue = zando_test::WholeMatchBody(2, "2026-12-02T20:00:00Z");
+    blue["team"] = 0;
+    blue["playlist"] = "Casual Doubles";
+    blue["isRanked"] = false;
+    blue["places"] = nlohmann::json::parse(R"([
+        {"kind": "shot", "clock": 10, "car": [-4500, 6000, 17], "ball": [0, 5000, 93], "ballSpeed": 1000},
+        {"kind": "shot", "clock": 20, "car": [1000, -1000, 17], "ball": [0, 0, 93], "ballSpeed": 1000}])");
+    nlohmann::json teamless = zando_test::WholeMatchBody(3, "2026-12-03T20:00:00Z");
+    teamless["team"] = nullptr;
+    for (const auto& [body, path] : {std::pair{orange, "/api/v2/matches"}, std::pair{blue, "/api/v2/matches"},
+                                     std::pair{teamless, "/api/v2/matches"}, std::pair{MatchBody(4), "/api/stats/upload"}})
+        ASSERT_EQ(service->Upload(key, body.dump(), "", path)->status, 200) << path;
+
+    // (row, column): 16 rows across (x + 4096) / 512, 20 columns along (y + 5120) / 512, orange's turned.
+    nlohmann::json shots = nlohmann::json::array(), goals = nlohmann::json::array();
+    for (int r = 0; r < 16; ++r) {
+        shots.push_back(std::vector<int>(20, 0));
+        goals.push_back(std::vector<int>(20, 0));
+    }
+    shots[7][16] = 1;  // orange at (120, -3100): (-120, 3100) turned
+    goals[7][16] = 1;
+    shots[0][19] = 1;  // beyond the corner: the edge's square
+    shots[9][8] = 1;
+    SignedIn session{httplib::Client("127.0.0.1", service->Port()), SignIn(service->Port(), key)};
+    for (const char* query : {"", "?from=2026-11-01", "?last=10", "?to=2026-12-02T23:00:00Z"}) {
+        const nlohmann::json places = nlohmann::json::parse(session.Get(std::string("/api/zones") + query)->body)["places"];
+        EXPECT_EQ(places["squareUnits"], 512);
+        EXPECT_EQ(places["shots"], shots) << query;
+        EXPECT_EQ(places["goals"], goals) << query;
+    }
+    for (const char* query : {"?playlist=Casual%20Doubles", "?playlist=Casual%20Doubles&from=2026-12-02"}) {
+        const nlohmann::json places = nlohmann::json::parse(session.Get(std::string("/api/zones") + query)->body)["places"];
+        EXPECT_EQ(places["shots"][9][8], 1) << query;
+        EXPECT_EQ(places["shots"][7][16], 0) << query;
+        EXPECT_EQ(places["goals"][7][16], 0) << query;
+    }
+
+    const std::string page = session.Get("/zones")->body;
+    EXPECT_NE(page.find("3 of the 22 shots counted have their place"), std::string::npos);  // 4 + 5 + 6 + 7 counted
+    for (const char* shown : {"Your goal", "The goal you attack", "1 shot and 1 goal from here", "1 shot and 0 goals from here"})
+        EXPECT_NE(page.find(shown), std::string::npos) << shown;
+    const std::string empty = session.Get("/zones?playlist=Ranked%20Doubles&to=2026-11-30")->body;
+    EXPECT_NE(empty.find("No match of these was sent with its shots"), std::string::npos);
+}
+
 // The match page's playlist average is over every match of the playlist, not over a page of them.
 TEST_P(DashboardTest, AMatchIsShownBesideTheAverageOfEveryMatchOfItsPlaylist) {
     const std::string key = NewKey("alice");

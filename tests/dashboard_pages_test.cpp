@@ -7,6 +7,7 @@
 #include <map>
 
 #include "base/grid.h"
+#include "base/shot_place.h"
 #include "dashboard_support.h"
 #include "history/match_history.h"
 #include "history_rows.h"
@@ -84,6 +85,13 @@ TEST_P(DashboardTest, ThePagesShowWhatWasUploadedInARealBrowser) {
     }
     for (auto& [name, playlist] : session.items()) playlist["gained"] = Signed(playlist["gained"]);
     std::sort(shots.begin(), shots.end());
+    // The session's shots and goals with their places (each match sent whole), on the zones page's true grid.
+    int placedShots = 0, placedGoals = 0;
+    for (const auto& row : history) {
+        const std::optional<std::vector<ShotPlace>> places = zando::ParseShotPlaces(row.at("shot_places"));
+        ASSERT_TRUE(places) << row.at("shot_places");
+        for (const ShotPlace& place : *places) ++(place.goal ? placedGoals : placedShots);
+    }
     nlohmann::json zoneRows = nlohmann::json::array();
     for (int r = 0; r < 10; ++r) {
         zoneRows.push_back(nlohmann::json::array());
@@ -117,6 +125,7 @@ TEST_P(DashboardTest, ThePagesShowWhatWasUploadedInARealBrowser) {
         {"fewestShots", shots.front()},
         {"mostShots", shots.back()},
         {"zones", zoneRows},
+        {"placed", {placedShots, placedGoals}},
         {"hostile", hostile},
         {"januaryMatches", 29},
         {"publicAccount", "bob"},

@@ -222,6 +222,15 @@ try {
   await page.waitForTimeout(300);
   const tip = await page.evaluate(() => [...document.querySelectorAll('#zones div')].map((d) => d.textContent).join(' '));
   check(tip.includes(`Row ${row + 1}, column ${column + 1}: ${expected.zones[row][column]} shot`), `the hovered block's shots: ${tip}`);
+  // The session's shots and goals on the field to scale: the squares' table sums to them, a square drawn for
+  // each row of it, the player's goal on the left and the one attacked on the right, the picture described.
+  const squares = await rows(page, '#place-cells');
+  same([2, 3].map((c) => squares.reduce((sum, cells) => sum + Number(cells[c]), 0)), expected.placed, 'shots and goals placed');
+  same(await page.locator('#place-density .cell').count(), squares.length, 'a square drawn for each row of the table');
+  const ends = await page.$$eval('#place-density .goal-label', (all) => all.map((l) => [l.textContent, l.getBoundingClientRect().x]));
+  check(ends.length === 2 && ends[0][0] === 'Your goal' && ends[1][0] === 'The goal you attack' && ends[0][1] < ends[1][1],
+        `the density's goals labelled, the player's on the left: ${ends}`);
+  check((await page.getAttribute('#place-density svg', 'aria-label')).includes(`${expected.placed[0]} shots`), 'the density described');
   await accessible(page);
 
   // Compare: opened, the account's last 30 days beside the 30 before; a public account (offered by name) beside this one,
