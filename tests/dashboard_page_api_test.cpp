@@ -2,6 +2,9 @@
 // pages of matches filtered and ordered, one match by its id, and nothing of another account.
 #include <chrono>
 #include <cstdio>
+#include <map>
+#include <regex>
+#include <set>
 
 #include "base/grid.h"
 #include "dashboard/html_text.h"
@@ -292,6 +295,65 @@ TEST_P(DashboardTest, TheZonesCountEachWholeMatchsShotsOnTheTrueGridTurnedToTheG
         EXPECT_NE(page.find(shown), std::string::npos) << shown;
     const std::string empty = session.Get("/zones?playlist=Ranked%20Doubles&to=2026-11-30")->body;
     EXPECT_NE(empty.find("No match of these was sent with its shots"), std::string::npos);
+}
+
+// Real matches: each player of the whole matches among the test replays, played from the replay through
+// the plug-in and sent whole. Each match page says the score, the result and the goals the player's
+// history holds (held to the frames by the replay tests), draws each goal placed there, and each goal's
+// ball inside the goal attacked.
+TEST_P(DashboardTest, EachRealMatchsPageShowsItsScoreAndEveryGoalInsideTheGoalAttacked) {
+    const std::string key = NewKey("alice");
+    auto service = Start("--uploads-per-minute 0");
+    std::multiset<std::string> played;  // "Won 3-1, 2 goals, 2 drawn" for each player
+    for (const char* name : {"28fd.replay", "1afa.replay"}) {
+        const std::string home = std::string("home-") + name;
+        const zando_test::ProcessResult run = zando_test::PlayUploading(
+            dir.path(), home, service->Url(), key,
+            std::string("replay-game ") + ZANDO_SOURCE_DIR + "/tests/fixtures/replays/" + name + " --player all");
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        for (int n = 1; std::filesystem::exists(dir.path() / home / ("player-" + std::to_string(n))); ++n)
+            for (const auto& row : zando_test::ReadHistoryFile(dir.path() / home / ("player-" + std::to_string(n)) / "data" /
+                                                               "zando_history.sqlite3")) {
+                const std::string result = row.at("result") == "win" ? "Won " : row.at("result") == "loss" ? "Lost " : "Left ";
+                const std::string& places = row.at("shot_places");
+                played.insert(result + row.at("score_for") + "-" + row.at("score_against") + ", " + row.at("goals") + " goals, " +
+                              std::to_string(std::count(places.begin(), places.end(), 'G')) + " drawn");
+            }
+    }
+    ASSERT_GE(played.size(), 8u);  // every player of both (one joined 28fd late)
+
+    SignedIn session{httplib::Client("127.0.0.1", service->Port()), SignIn(service->Port(), key)};
+    const std::regex goalBox(R"re(<rect class="goal goal-(blue|orange)" x="(-?\d+)" y="(-?\d+)" width="(\d+)" height="(\d+)")re");
+    const std::regex goalBall(R"re(<g class="place goal-place">.*?<circle cx="(-?\d+)" cy="(-?\d+)" r="70" class="ball")re");
+    const std::regex result(R"re(id="result"[^>]*>([^<]*)<)re");
+    const std::regex goalsRow(R"re(<th scope="row">Goals</th><td[^>]*>([^<]*)<)re");
+    std::multiset<std::string> shown;
+    const auto list = session.Get("/api/matches?perPage=500");
+    ASSERT_EQ(list->status, 200) << list->body;
+    const nlohmann::json listed = nlohmann::json::parse(list->body);
+    for (const auto& match : listed["matches"]) {
+        const std::string id = std::to_string(match["id"].get<int64_t>());
+        const int team = nlohmann::json::parse(session.Get("/api/matches/" + id)->body)["whole"]["team"];
+        const std::string page = session.Get("/matches/" + id)->body;
+        std::smatch found;
+        ASSERT_TRUE(std::regex_search(page, found, result)) << id;
+        std::string said = found[1];
+        ASSERT_TRUE(std::regex_search(page, found, goalsRow)) << id;
+        said += ", " + found[1].str() + " goals";
+        std::map<std::string, std::array<int, 4>> boxes;  // x, y, width, height in the picture
+        for (auto at = std::sregex_iterator(page.begin(), page.end(), goalBox); at != std::sregex_iterator(); ++at)
+            boxes[(*at)[1]] = {std::stoi((*at)[2]), std::stoi((*at)[3]), std::stoi((*at)[4]), std::stoi((*at)[5])};
+        ASSERT_EQ(boxes.size(), 2u) << id;
+        const std::array<int, 4> attacked = boxes.at(team == 0 ? "orange" : "blue");
+        int goals = 0;
+        for (auto at = std::sregex_iterator(page.begin(), page.end(), goalBall); at != std::sregex_iterator(); ++at, ++goals) {
+            const int x = std::stoi((*at)[1]), y = std::stoi((*at)[2]);
+            EXPECT_TRUE(x >= attacked[0] && x <= attacked[0] + attacked[2] && y >= attacked[1] && y <= attacked[1] + attacked[3])
+                << "match " << id << " (team " << team << "): a goal's ball at " << x << ", " << y;
+        }
+        shown.insert(said + ", " + std::to_string(goals) + " drawn");
+    }
+    EXPECT_EQ(shown, played);
 }
 
 // The match page's playlist average is over every match of the playlist, not over a page of them.

@@ -396,6 +396,13 @@ TEST_F(ShotsAndGoals, EachShotAndGoalKeepsTheCarAndBallWhereTheyWereAndTheBallsS
         EXPECT_EQ(places[i].ball, expected[i].ball);
     }
     for (std::size_t i = 0; i < 3; ++i) EXPECT_NEAR(places[i].ballSpeed, expected[i].ballSpeed, 5.0f) << i;
+
+    // A goal reported with the ball short of the goal (already put back): it counts, without a place.
+    match.SetClock(50.0f);
+    match.SetBall({0, 3000, 93});
+    match.StatTicker(*local, "Goal");
+    EXPECT_EQ(Z().tracker.match.goals, 2);
+    EXPECT_EQ(places.size(), 3u);
 }
 
 // The game credits the shooter even when another car touches the shot on its way: the true place is

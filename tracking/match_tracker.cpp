@@ -3,6 +3,8 @@
 // ticker, each placed on the zone grids.
 #include "tracking/match_tracker.h"
 
+#include <cmath>
+
 #include "base/saturating.h"
 #include "tracking/event_guards.h"
 #include "tracking/game_constants.h"
@@ -157,6 +159,9 @@ void MatchTracker::KeepPlace(bool goal, float now, Vector car, Vector ball) {
     if (touch.ownTouchLocation) car = *touch.ownTouchLocation;
     const ShotPlace place{goal, now, {car.X, car.Y, car.Z}, {ball.X, ball.Y, ball.Z}, sampling.ballSpeed};
     if (match.places.size() >= MaxShotPlaces || !PlausiblePlace(place)) return;
+    // A goal whose ball is short of a goal was not read where it went in (the game reported it after
+    // the ball was put back, or it was scored before the match was followed): it counts, unplaced.
+    if (goal && std::abs(ball.Y) <= c::GoalLineY) return;
     match.places.push_back(place);
     // A goal's speed is the ball's as it went in: the last measured before it.
     sampling.shotSpeedPending = !goal;
