@@ -298,13 +298,14 @@ TEST_P(DashboardTest, TheZonesCountEachWholeMatchsShotsOnTheTrueGridTurnedToTheG
 }
 
 // Real matches: each player of the whole matches among the test replays, played from the replay through
-// the plug-in and sent whole. Each match page says the score, the result and the goals the player's
-// history holds (held to the frames by the replay tests), draws each goal placed there, and each goal's
+// the plug-in and sent whole. Each match page says the score, the result, the shots, goals, saves and
+// assists the player's history holds (held to the frames by the replay tests), draws each goal placed there, and each goal's
 // ball inside the goal attacked.
 TEST_P(DashboardTest, EachRealMatchsPageShowsItsScoreAndEveryGoalInsideTheGoalAttacked) {
     const std::string key = NewKey("alice");
     auto service = Start("--uploads-per-minute 0");
-    std::multiset<std::string> played;  // "Won 3-1, 2 goals, 2 drawn" for each player
+    const char* counted[] = {"Shots", "Goals", "Saves", "Assists"};
+    std::multiset<std::string> played;  // "Won 3-1, 4 2 1 0, 2 drawn" for each player
     for (const char* name : {"28fd.replay", "1afa.replay"}) {
         const std::string home = std::string("home-") + name;
         const zando_test::ProcessResult run = zando_test::PlayUploading(
@@ -316,8 +317,9 @@ TEST_P(DashboardTest, EachRealMatchsPageShowsItsScoreAndEveryGoalInsideTheGoalAt
                                                                "zando_history.sqlite3")) {
                 const std::string result = row.at("result") == "win" ? "Won " : row.at("result") == "loss" ? "Lost " : "Left ";
                 const std::string& places = row.at("shot_places");
-                played.insert(result + row.at("score_for") + "-" + row.at("score_against") + ", " + row.at("goals") + " goals, " +
-                              std::to_string(std::count(places.begin(), places.end(), 'G')) + " drawn");
+                std::string figures = result + row.at("score_for") + "-" + row.at("score_against") + ",";
+                for (const char* column : {"shots", "goals", "saves", "assists"}) figures += " " + row.at(column);
+                played.insert(figures + ", " + std::to_string(std::count(places.begin(), places.end(), 'G')) + " drawn");
             }
     }
     ASSERT_GE(played.size(), 8u);  // every player of both (one joined 28fd late)
@@ -326,7 +328,6 @@ TEST_P(DashboardTest, EachRealMatchsPageShowsItsScoreAndEveryGoalInsideTheGoalAt
     const std::regex goalBox(R"re(<rect class="goal goal-(blue|orange)" x="(-?\d+)" y="(-?\d+)" width="(\d+)" height="(\d+)")re");
     const std::regex goalBall(R"re(<g class="place goal-place">.*?<circle cx="(-?\d+)" cy="(-?\d+)" r="70" class="ball")re");
     const std::regex result(R"re(id="result"[^>]*>([^<]*)<)re");
-    const std::regex goalsRow(R"re(<th scope="row">Goals</th><td[^>]*>([^<]*)<)re");
     std::multiset<std::string> shown;
     const auto list = session.Get("/api/matches?perPage=500");
     ASSERT_EQ(list->status, 200) << list->body;
@@ -337,9 +338,13 @@ TEST_P(DashboardTest, EachRealMatchsPageShowsItsScoreAndEveryGoalInsideTheGoalAt
         const std::string page = session.Get("/matches/" + id)->body;
         std::smatch found;
         ASSERT_TRUE(std::regex_search(page, found, result)) << id;
-        std::string said = found[1];
-        ASSERT_TRUE(std::regex_search(page, found, goalsRow)) << id;
-        said += ", " + found[1].str() + " goals";
+        std::string said = found[1].str() + ",";
+        for (const char* figure : counted) {
+            ASSERT_TRUE(
+                std::regex_search(page, found, std::regex(std::string("<th scope=\"row\">") + figure + "</th><td[^>]*>([^<]*)<")))
+                << figure;
+            said += " " + found[1].str();
+        }
         std::map<std::string, std::array<int, 4>> boxes;  // x, y, width, height in the picture
         for (auto at = std::sregex_iterator(page.begin(), page.end(), goalBox); at != std::sregex_iterator(); ++at)
             boxes[(*at)[1]] = {std::stoi((*at)[2]), std::stoi((*at)[3]), std::stoi((*at)[4]), std::stoi((*at)[5])};
