@@ -4,25 +4,15 @@
 // happened (the car at the counted touch, the ball, the clock, the ball's speed). Written at each
 // match's end and by "export_match".
 #include <string>
-#include <utility>
-#include <vector>
+#include <string_view>
 
 #include "base/json_string.h"
 #include "base/path_text.h"
-#include "base/utc_timestamp.h"
-#include "export/number_text.h"
+#include "base/upload_contract.h"
+#include "export/whole_match_members.h"
 #include "plugin/zando.h"
 
 namespace {
-
-std::string Point(const FieldPoint& point) {
-    return "[" + zando::NumberText(point.x) + ", " + zando::NumberText(point.y) + ", " + zando::NumberText(point.z) + "]";
-}
-
-template <class Value>
-std::string OrNull(const std::optional<Value>& value) {
-    return value ? std::to_string(*value) : "null";
-}
 
 std::string Quoted(std::string_view text) { return "\"" + zando::JsonEscaped(text) + "\""; }
 
@@ -36,33 +26,20 @@ void ZANDO::ExportMatchJson() {
 std::string ZANDO::MatchJsonFileName() const { return zando::FileInFolder(dataFolder, "zando_match.json"); }
 
 std::string ZANDO::MatchJsonText(const MatchRecord& record, const std::string& endedAt) const {
-    const MatchOutcome outcome = record.Outcome();
     std::string json = "{\n";
     const auto member = [&](const char* key, const std::string& value) {
-        json += std::string("  \"") + key + "\": " + value + ",\n";
+        json += std::string(json.size() > 2 ? ",\n" : "") + "  \"" + key + "\": " + value;
     };
-    member("startedAt", record.startedAt > 0 ? Quoted(zando::UtcText(record.startedAt)) : "null");
-    member("endedAt", endedAt.empty() ? "null" : Quoted(endedAt));
-    member("playlistId", std::to_string(record.playlistId));
-    member("playlist", Quoted(record.playlistName));
-    member("isRanked", record.isRanked ? "true" : "false");
-    member("team", record.team == 0 || record.team == 1 ? std::to_string(record.team) : "null");
-    member("result", outcome.result.empty() ? "null" : Quoted(outcome.result));
-    member("scoreFor", OrNull(outcome.scoreFor));
-    member("scoreAgainst", OrNull(outcome.scoreAgainst));
-    member("overtime", record.overtime ? "true" : "false");
-    for (const auto& [key, count] : {std::pair{"shots", record.shots}, std::pair{"goals", record.goals},
-                                     std::pair{"saves", record.saves}, std::pair{"assists", record.assists},
-                                     std::pair{"demolitions", record.demolitions}, std::pair{"demolished", record.demolished}})
-        member(key, std::to_string(count));
-    // Every place was checked finite when it was kept.
-    json += "  \"places\": [";
-    for (std::size_t i = 0; i < record.places.size(); ++i) {
-        const ShotPlace& place = record.places[i];
-        json += std::string(i > 0 ? "," : "") + "\n    {\"kind\": \"" + (place.goal ? "goal" : "shot") +
-                "\", \"clock\": " + zando::NumberText(place.clock) + ", \"car\": " + Point(place.car) +
-                ", \"ball\": " + Point(place.ball) + ", \"ballSpeed\": " + zando::NumberText(place.ballSpeed) + "}";
+    // Its id and start, then its end and the defined file's figures it shares, then the rest.
+    for (const auto& [key, value] : zando::WholeMatchMembers(record, zando::ReadableJson)) {
+        member(key, value);
+        if (std::string_view(key) != zando::upload::whole::StartedAt) continue;
+        member("endedAt", endedAt.empty() ? "null" : Quoted(endedAt));
+        member("playlistId", std::to_string(record.playlistId));
+        member("playlist", Quoted(record.playlistName));
+        member("isRanked", record.isRanked ? "true" : "false");
+        member("shots", std::to_string(record.shots));
+        member("goals", std::to_string(record.goals));
     }
-    json += record.places.empty() ? "]\n}\n" : "\n  ]\n}\n";
-    return json;
+    return json + "\n}\n";
 }

@@ -8,6 +8,7 @@
 #include "base/upload_contract.h"
 #include "base/utc_timestamp.h"
 #include "export/number_text.h"
+#include "export/whole_match_members.h"
 #include "upload/heatmap_downsampling.h"
 
 namespace {
@@ -67,36 +68,10 @@ std::string UploadBody(const MatchRecord& record, std::string_view timestamp,
 
 std::string WholeMatchBody(const MatchRecord& record, std::string_view endedAt,
                            const std::function<void(const char* key)>& notFinite) {
-    namespace w = upload::whole;
     std::string body = UploadBody(record, endedAt, notFinite);
-    body.pop_back();  // the closing brace: the whole match's fields follow
-    const auto name = [](const char* key) { return std::string(",\"") + key + "\":"; };
-    const auto quoted = [](std::string_view text) { return "\"" + JsonEscaped(text) + "\""; };
-    const auto count = [](std::optional<int32_t> value) { return value ? std::to_string(*value) : std::string("null"); };
-    const auto point = [](const FieldPoint& p) {
-        return "[" + NumberText(p.x) + "," + NumberText(p.y) + "," + NumberText(p.z) + "]";
-    };
-    const MatchOutcome outcome = record.Outcome();
-    body += name(w::MatchId) + quoted(record.matchId);
-    body += name(w::StartedAt) + (record.startedAt > 0 ? quoted(UtcText(record.startedAt)) : "null");
-    body += name(w::Team) + (record.team == 0 || record.team == 1 ? std::to_string(record.team) : "null");
-    body += name(w::ScoreFor) + count(outcome.scoreFor);
-    body += name(w::ScoreAgainst) + count(outcome.scoreAgainst);
-    body += name(w::Result) + (outcome.result.empty() ? "null" : quoted(outcome.result));
-    body += name(w::Overtime) + (record.overtime ? "true" : "false");
-    body += name(w::Saves) + std::to_string(record.saves);
-    body += name(w::Assists) + std::to_string(record.assists);
-    body += name(w::Demolitions) + std::to_string(record.demolitions);
-    body += name(w::Demolished) + std::to_string(record.demolished);
-    // Every place was checked finite and on the field when it was kept.
-    body += name(w::Places) + "[";
-    for (std::size_t i = 0; i < record.places.size(); ++i) {
-        const ShotPlace& place = record.places[i];
-        body += std::string(i > 0 ? "," : "") + "{\"kind\":\"" + (place.goal ? "goal" : "shot") +
-                "\",\"clock\":" + NumberText(place.clock) + ",\"car\":" + point(place.car) + ",\"ball\":" + point(place.ball) +
-                ",\"ballSpeed\":" + NumberText(place.ballSpeed) + "}";
-    }
-    return body + "]}";
+    body.pop_back();  // the closing brace: the whole match's members follow
+    for (const auto& [key, value] : WholeMatchMembers(record, CompactJson)) body += std::string(",\"") + key + "\":" + value;
+    return body + "}";
 }
 
 }  // namespace zando
