@@ -50,6 +50,26 @@ TEST_F(ControlPanel, ASidebarClickShowsTheNewTabInTheSameFrame) {
         << "the integration tab ran in the frame of the click";
 }
 
+// The integration tab says how to run a dashboard and point ZANDO at it, and shows no address that
+// leads nowhere: none is set until the player enters one, and it says so.
+TEST_F(ControlPanel, TheIntegrationTabSaysHowToRunADashboardAndShowsNoMadeUpAddress) {
+    Z().settings.uploadEnabled = true;
+    Z().settings.apiKey = "zk_live_1234";
+    Z().panel.selectedTab = 6;
+    ui.Frame();
+    ImGuiWindow* tab = ImGuiDriver::Window("DashboardContent");
+    ASSERT_NE(tab, nullptr);
+    std::string drawn;  // without spaces: a space draws nothing
+    for (float y = 0.0f; y <= tab->ScrollMax.y + 100.0f; y += 100.0f) {
+        ui.Frame({-FLT_MAX, -FLT_MAX}, false, [&] { ImGui::SetScrollY(tab, std::min(y, tab->ScrollMax.y)); });
+        for (const std::string& line : ImGuiDriver::DrawnLines(tab)) drawn += line + "\n";
+    }
+    for (const char* said : {"NoDashboardAddressSet", "zando-dashboardserve--listen", "\"zando-dashboardkeyscreateNAME\""})
+        EXPECT_NE(drawn.find(said), std::string::npos) << said << " in\n" << drawn;
+    EXPECT_EQ(drawn.find(".example"), std::string::npos) << drawn;
+    EXPECT_EQ(drawn.find("createanaccount"), std::string::npos) << drawn;
+}
+
 TEST_F(ControlPanel, ACollapsedPanelPopsWhatItPushedAndDrawsNoTabNorHeatmap) {
     std::size_t colours = 99, variables = 99;
     ui.Inside([&] {

@@ -26,9 +26,9 @@ TEST(SettingsVariables, AllTwentyFiveAreRegisteredSavedAndBounded) {
         EXPECT_EQ(cvar->hasMin && cvar->hasMax, !text) << cvar->name;
     }
     EXPECT_EQ(count, 25);
-    EXPECT_EQ(zando.Value("zando_server_url"), "https://dashboard.zando.example");
+    EXPECT_EQ(zando.Value("zando_server_url"), "") << "no address until the player names their dashboard";
     EXPECT_EQ(zando.Value("zando_window_opacity"), "0.85");
-    EXPECT_NE(zando.Host().GetConsole().FindCvar("zando_api_key")->description.find("dashboard.zando.example"),
+    EXPECT_NE(zando.Host().GetConsole().FindCvar("zando_api_key")->description.find("zando-dashboard keys create"),
               std::string::npos);
 }
 
@@ -97,8 +97,8 @@ TEST(SettingsVariables, ASetReachesItsMemberAtOnceThroughTheRightGetter) {
                         "[ZANDO] zando_window_opacity is 0.2, the smallest it takes (0.2 to 1)",
                         "[ZANDO] ⚠ Uploads are on, but no API key is set - no match is sent until zando_api_key holds one",
                     }));
-    for (const char* address : {"notaurl", "ftp://example.com", "https://example.com/?key=1"}) {
-        zando.Run(std::string("zando_server_url ") + address);
+    for (const char* address : {"notaurl", "ftp://example.com", "https://example.com/?key=1", ""}) {
+        zando.Run(std::string("zando_server_url \"") + address + "\"");
         EXPECT_EQ(z.settings.serverUrl, address) << "stored all the same";
         EXPECT_EQ(zando.Lines().back().rfind("[ZANDO] ⚠ zando_server_url is stored, but no upload can go to it: ", 0), 0u)
             << zando.Lines().back();
@@ -115,9 +115,9 @@ TEST(SettingsVariables, HelpListsEveryCommandAndSettingOnALineEach) {
         return std::count_if(lines.begin(), lines.end(),
                              [&](const std::string& l) { return l.rfind("[HELP]   " + start + " ", 0) == 0; });
     };
-    for (const char* name : {"toggle_heatmap", "export_stats", "zando_history", "zando_upload_missed", "zando_reset_stats",
-                             "zando_help", "zando_heatmap_scale", "zando_api_key", "zando_postgame_history",
-                             "zando_import_replays"})
+    for (const char* name :
+         {"toggle_heatmap", "export_stats", "zando_history", "zando_upload_missed", "zando_reset_stats", "zando_help",
+          "zando_heatmap_scale", "zando_api_key", "zando_postgame_history", "zando_import_replays"})
         EXPECT_EQ(line(name), 1) << name;
     EXPECT_NE(std::find(lines.begin(), lines.end(),
                         "[HELP]   zando_heatmap_scale (0.5 to 2.5, default \"1.0\") - Heatmap window scale"),
@@ -181,14 +181,15 @@ TEST(ResetCommand, ClearsTheMatchRecordButNotFlagsAllTimeGridsOrMetadata) {
     EXPECT_EQ(std::vector<std::string>(zando.Lines().end() - 2, zando.Lines().end()),
               (std::vector<std::string>{"[RESET STATS] Clearing all data...", "[ZANDO] Stats have been reset!"}));
     EXPECT_EQ(z.tracker.match.shots + z.tracker.match.goals + z.tracker.match.speedSamples + z.tracker.match.playlistId, 0);
-    EXPECT_EQ(z.tracker.match.speedSum + z.tracker.match.boostCollected + z.tracker.match.boostUsed + z.tracker.match.possessionTime +
-                  z.tracker.match.teamPossessionTime + z.tracker.match.opponentPossessionTime + z.tracker.match.gameTime,
+    EXPECT_EQ(z.tracker.match.speedSum + z.tracker.match.boostCollected + z.tracker.match.boostUsed +
+                  z.tracker.match.possessionTime + z.tracker.match.teamPossessionTime + z.tracker.match.opponentPossessionTime +
+                  z.tracker.match.gameTime,
               0.0f);
     EXPECT_EQ(z.AverageSpeed(), 0.0f);
     EXPECT_EQ(z.tracker.sampling.lastBoostAmount, -1.0f);
     EXPECT_EQ(z.tracker.sampling.lastPossessionSampleTime, -1.0f);
-    EXPECT_FALSE(z.tracker.sampling.hasPossession || z.flags.inGoalReplay || z.flags.uploadedThisMatch || z.flags.awaitingMmrUpload ||
-                 z.panel.selection.zoneSelected);
+    EXPECT_FALSE(z.tracker.sampling.hasPossession || z.flags.inGoalReplay || z.flags.uploadedThisMatch ||
+                 z.flags.awaitingMmrUpload || z.panel.selection.zoneSelected);
     EXPECT_EQ(z.panel.selection.selectedZoneCol, -1);
     EXPECT_EQ(z.panel.selection.selectedZoneRow, -1);
     EXPECT_TRUE(z.flags.trackingPaused);

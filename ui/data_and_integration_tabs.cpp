@@ -17,7 +17,6 @@ namespace ui = zando::ui;
 namespace {
 
 // The dashboard's web site, named by the help texts.
-constexpr const char* DashboardSite = zando::DefaultServerUrl;
 
 void WrappedLine(const std::string& text) { ImGui::TextWrapped("%s", text.c_str()); }
 
@@ -111,8 +110,9 @@ void ZANDO::RenderExportTab() {
 void ZANDO::RenderIntegrationTab() {
     ImGui::BeginChild("DashboardContent", {0.0f, 0.0f}, false);
     ui::Heading(" DASHBOARD INTEGRATION", {0.7f, 0.5f, 0.9f, 1.0f});
-    WrappedLine(std::string("Connect ZANDO to the web dashboard at ") + DashboardSite +
-                " to view your stats online and track progress over time.");
+    WrappedLine(
+        "Send each finished match to a ZANDO dashboard (zando-dashboard, run by you, your team or your "
+        "community) to look back on your matches in a browser.");
     ui::Spacings(2);
 
     ui::Heading("Upload Status", {0.4f, 1.0f, 0.7f, 1.0f});
@@ -121,14 +121,18 @@ void ZANDO::RenderIntegrationTab() {
     ImGui::Spacing();
     if (!settings.uploadEnabled)
         ImGui::TextColored({0.9f, 0.9f, 0.5f, 1.0f}, "%s", ui::ShownText("⚠ Upload Disabled").c_str());
-    else if (!settings.apiKey.empty())
-        ImGui::TextColored({0.4f, 1.0f, 0.4f, 1.0f}, "%s", ui::ShownText("✓ Upload Enabled").c_str());
-    else
+    else if (settings.apiKey.empty())
         ImGui::TextColored({1.0f, 0.4f, 0.4f, 1.0f}, "%s", ui::ShownText("✗ No API Key Set").c_str());
+    else if (settings.serverUrl.empty())
+        ImGui::TextColored({1.0f, 0.4f, 0.4f, 1.0f}, "%s", ui::ShownText("✗ No Dashboard Address Set").c_str());
+    else
+        ImGui::TextColored({0.4f, 1.0f, 0.4f, 1.0f}, "%s", ui::ShownText("✓ Upload Enabled").c_str());
     ui::Spacings(2);
 
     ui::Heading("API Key Configuration", {1.0f, 0.7f, 0.4f, 1.0f});
-    WrappedLine(std::string("Get your API key from your account settings on ") + DashboardSite);
+    WrappedLine(
+        "Your API key is printed by \"zando-dashboard keys create NAME\" on the dashboard's machine, or given "
+        "by whoever runs it.");
     ImGui::Spacing();
     if (panel.apiKeyInputBuffer[0] == '\0' && !settings.apiKey.empty()) Fill(panel.apiKeyInputBuffer, settings.apiKey);
     ImGui::Text("API Key:");
@@ -137,7 +141,7 @@ void ZANDO::RenderIntegrationTab() {
                          ImGuiInputTextFlags_Password)) {
         ui::Write(*this, "zando_api_key", std::string(panel.apiKeyInputBuffer.data()));
     }
-    if (ImGui::IsItemHovered()) ImGui::SetTooltip("Enter your API key from %s/settings", DashboardSite);
+    if (ImGui::IsItemHovered()) ImGui::SetTooltip("The key zando-dashboard printed for your account");
     ImGui::Spacing();
     ImGui::Checkbox("Show API Key", &panel.showApiKeyInPanel);
     if (panel.showApiKeyInPanel && !settings.apiKey.empty())
@@ -146,7 +150,7 @@ void ZANDO::RenderIntegrationTab() {
 
     // For players who run their own dashboard: the address is taken when the field is left, and
     // refused when it holds a control character.
-    ui::Heading("Server Configuration (Advanced)", {0.9f, 0.4f, 0.9f, 1.0f});
+    ui::Heading("Dashboard Address", {0.9f, 0.4f, 0.9f, 1.0f});
     if (panel.serverUrlInputBuffer[0] == '\0' && !settings.serverUrl.empty())
         Fill(panel.serverUrlInputBuffer, settings.serverUrl);
     ImGui::Text("Server URL:");
@@ -161,16 +165,17 @@ void ZANDO::RenderIntegrationTab() {
             ui::Write(*this, "zando_server_url", entered);
         }
     }
-    ui::Tooltip("The address of the dashboard the matches are uploaded to");
+    ui::Tooltip("The address zando-dashboard printed when it started (\"listening on http://...\")");
     ui::Spacings(2);
 
     ui::Heading("Setup Instructions", {0.5f, 0.85f, 0.7f, 1.0f});
-    WrappedLine(std::string("1. Visit ") + DashboardSite + " and create an account");
-    WrappedLine("2. Go to your account settings page");
-    WrappedLine("3. Copy your API key from the settings");
-    WrappedLine("4. Paste it in the API Key field above");
-    WrappedLine("5. Enable 'Automatic Upload'");
-    WrappedLine("6. Play matches - stats will upload automatically!");
+    WrappedLine(
+        "1. Run zando-dashboard on a computer you and your players can reach: \"zando-dashboard serve --listen "
+        "0.0.0.0:8080\" (or use the one your team or community runs)");
+    WrappedLine("2. Make your account's key there: \"zando-dashboard keys create NAME\" prints it");
+    WrappedLine("3. Enter the key in the API Key field and the address the dashboard printed as the Server URL");
+    WrappedLine("4. Enable 'Automatic Upload' and press 'Test Connection'");
+    WrappedLine("5. Play: each finished match is sent; open the dashboard's address in a browser to see them");
     ui::Spacings(2);
 
     if (ImGui::Button("Test Connection", {-1.0f, 35.0f})) StartConnectionTest();

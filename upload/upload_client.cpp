@@ -118,6 +118,8 @@ std::string ZANDO::BuildUploadPayload(const MatchRecord& record, std::vector<std
 }
 
 std::string ZANDO::InvalidConnectionSetting() const {
+    if (settings.serverUrl.empty())
+        return "No dashboard address is set - enter your zando-dashboard's address as the Server URL in Dashboard Integration";
     if (zando::HasControlCharacter(settings.apiKey))
         return "The API key contains a control character (such as a line break) - enter it again in Dashboard Integration";
     if (zando::HasControlCharacter(settings.serverUrl))
@@ -133,6 +135,9 @@ std::string ZANDO::UploadSettingsProblem(const std::string& changed) const {
     }
     if ((changed == "zando_enable_upload" || changed == "zando_api_key") && settings.uploadEnabled && settings.apiKey.empty())
         return "[ZANDO] ⚠ Uploads are on, but no API key is set - no match is sent until zando_api_key holds one";
+    if (changed == "zando_enable_upload" && settings.uploadEnabled && settings.serverUrl.empty())
+        return "[ZANDO] ⚠ Uploads are on, but no dashboard address is set - no match is sent until zando_server_url holds "
+               "your zando-dashboard's address";
     return {};
 }
 
