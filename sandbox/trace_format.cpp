@@ -565,6 +565,7 @@ void TraceChecker::Check(const TraceRecord& record) {
         ++cars_;
     } else if (const auto* state = std::get_if<record::State>(&record.body)) {
         if (state->clock || state->overtime || state->ball || state->removeBall) needMatch("a match state");
+        if (state->compact.inputsOnly) needMatch("an \"inputs\" line (each car's input)");
         if (!state->cars.empty() && static_cast<int>(state->cars.size()) != cars_) {
             needMatch("a cars list");
             throw TraceError("the \"cars\" list has " + std::to_string(state->cars.size()) + " entries, but the match has " +
@@ -637,12 +638,8 @@ void TraceDecoder::Line(std::string_view line, std::vector<TraceRecord>& out) {
         out.push_back(frame);
     }
     const bool inputsOnly = state && state->compact.inputsOnly;
-    if (!inputsOnly) {
-        checker_.Check(record);
-        memory_.Update(record);
-    } else {
-        checker_.CheckTime(record.t);  // an "inputs" line is held to the clock like any other
-    }
+    checker_.Check(record);  // an "inputs" line too: held to the clock and to a match like any other
+    if (!inputsOnly) memory_.Update(record);
     const int implied = !state || !state->compact.inputsImplied ? 0
                         : inputsOnly                            ? static_cast<int>(memory_.cars.size())
                                                                 : static_cast<int>(state->cars.size());

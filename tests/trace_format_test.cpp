@@ -171,6 +171,11 @@ TEST(TraceFormat, ATraceIsCheckedAsAWholeAndTheLineIsNamed) {
                           R"({"t":1,"type":"state","clock":3})"
                           "\n"),
               "line 5: a match state needs a match, and no match has been started");
+    EXPECT_EQ(TraceReason("{\"trace\":\"zando\",\"version\":2}\n" +
+                          std::string(R"({"t":0,"type":"inputs"})"
+                                      "\n") +
+                          match),
+              "line 2: an \"inputs\" line (each car's input) needs a match, and no match has been started");
 
     // Blank lines and Windows line ends are fine; events of the match object need no match.
     std::istringstream good(Header + "\r\n" + match + car + "\n" +
