@@ -11,10 +11,12 @@
 #include <sqlite3.h>
 
 #include <charconv>
+#include <cmath>
 #include <iomanip>
 #include <iterator>
 #include <locale>
 #include <sstream>
+#include <type_traits>
 #include <utility>
 
 #include "base/blocking_check.h"
@@ -336,7 +338,46 @@ MatchHistory::Connection MatchHistory::Connect(bool create) {
 
 // [SECTION] Adding and reading
 
+std::vector<std::string> MendFigures(HistoryRow& row) {
+    std::vector<std::string> mended;
+    const auto mend = [&](const char* name, auto& figure, bool signedFigure) {
+        using Figure = std::remove_reference_t<decltype(figure)>;
+        bool bad = figure < Figure{} && !signedFigure;
+        if constexpr (std::is_floating_point_v<Figure>) bad = bad || !std::isfinite(figure);
+        if (!bad) return;
+        figure = Figure{};
+        mended.push_back(name);
+    };
+    mend("duration", row.duration, false);
+    mend("mmrBefore", row.mmrBefore, false);
+    mend("mmrAfter", row.mmrAfter, false);
+    mend("mmrChange", row.mmrChange, true);
+    mend("shots", row.shots, false);
+    mend("goals", row.goals, false);
+    mend("averageSpeed", row.averageSpeed, false);
+    mend("boostCollected", row.boostCollected, false);
+    mend("boostUsed", row.boostUsed, false);
+    mend("possessionTime", row.possessionTime, false);
+    mend("teamPossessionTime", row.teamPossessionTime, false);
+    mend("opponentPossessionTime", row.opponentPossessionTime, false);
+    mend("boostPerMinute", row.boostPerMinute, false);
+    mend("supersonicShare", row.supersonicShare, false);
+    mend("emptyTankShare", row.emptyTankShare, false);
+    mend("fullTankShare", row.fullTankShare, false);
+    mend("shotsPerGoal", row.shotsPerGoal, false);
+    for (auto* count : {&row.saves, &row.assists, &row.demolitions, &row.demolished})
+        if (*count && **count < 0) {
+            **count = 0;
+            mended.push_back("a stat ticker count");
+        }
+    return mended;
+}
+
 bool MatchHistory::AddAll(std::span<HistoryRow> rows) {
+    // Whatever path a row came by, the history keeps no figure that is not a number, or a negative count or time.
+    for (HistoryRow& row : rows)
+        for (const std::string& name : MendFigures(row))
+            log_("[HISTORY] ⚠ " + name + " is not a number of 0 or more - kept as 0");
     const Connection connection = Connect(true);
     if (connection == Connection::Refused) return false;  // the check said why, in the one line of this match
     if (connection != Connection::Ready) {

@@ -171,6 +171,9 @@ std::vector<ZoneCount> ZoneCountsFromText(const std::string& text);
 
 // The history as "zando_history.csv": a header line, then one line per match, oldest first.
 std::string HistoryCsv(const std::vector<HistoryRow>& rows);
+// Sets each figure of row that is not a finite number, or a count or time below 0, to 0 (the MMR change
+// may be negative); the names of those it set.
+std::vector<std::string> MendFigures(HistoryRow& row);
 // One match as a console line.
 std::string HistoryLine(const HistoryRow& row);
 

@@ -9,6 +9,7 @@
 // shot and goal happened.
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <fstream>
 #include <optional>
@@ -26,6 +27,7 @@
 #include "base/utc_timestamp.h"
 #include "base/whole_file.h"
 #include "plugin/zando.h"
+#include "tracking/game_constants.h"
 
 namespace {
 
@@ -44,6 +46,48 @@ template <class Number>
 bool Parse(const std::string& text, Number& value) {
     const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
     return result.ec == std::errc() && result.ptr == text.data() + text.size();
+}
+
+constexpr float FastestAverageSpeed = 10000.0f;  // units a second: far beyond any car (2,300 at most)
+
+// Why the figures read from a file cannot be the match's so far, or nothing: each a number the match
+// could have reached by clock (the clock saved in the header, a second's slack), none negative or not
+// finite, the counts those of the file's own zones, the playlist the header's.
+std::string ImplausibleKept(const MatchRecord& kept, float clock, int32_t playlist, int64_t now, const Grid<float>& shotZones,
+                            const Grid<int32_t>& goalZones) {
+    for (const auto& [name, seconds] :
+         {std::pair{"gameTime", kept.gameTime}, std::pair{"possessionTime", kept.possessionTime},
+          std::pair{"teamPossessionTime", kept.teamPossessionTime},
+          std::pair{"opponentPossessionTime", kept.opponentPossessionTime}, std::pair{"supersonicTime", kept.supersonicTime},
+          std::pair{"emptyTankTime", kept.emptyTankTime}, std::pair{"fullTankTime", kept.fullTankTime}})
+        if (!(seconds >= 0.0f && seconds <= clock + 1.0f)) return std::string(name) + " is not a time of the match so far";
+    for (const auto& [name, value] : {std::pair{"speedSum", kept.speedSum}, std::pair{"boostCollected", kept.boostCollected},
+                                      std::pair{"boostUsed", kept.boostUsed}, std::pair{"initialMmr", kept.initialMmr}})
+        if (!(value >= 0.0f && std::isfinite(value))) return std::string(name) + " is not a number of 0 or more";
+    for (const auto& [name, count] :
+         {std::pair{"shots", kept.shots}, std::pair{"goals", kept.goals}, std::pair{"speedSamples", kept.speedSamples},
+          std::pair{"saves", kept.saves}, std::pair{"assists", kept.assists}, std::pair{"demolitions", kept.demolitions},
+          std::pair{"demolished", kept.demolished}})
+        if (count < 0) return std::string(name) + " is negative";
+    if (kept.speedSum > FastestAverageSpeed * static_cast<float>(kept.speedSamples))
+        return "speedSum is more than its samples could add up to";
+    if (kept.team < -1 || kept.team > 1) return "localTeam is not -1, 0 or 1";
+    if (kept.playlistId != playlist) return "playlistId is not the header's";
+    if (kept.startedAt < 0 || kept.startedAt > now) return "startedAt is not a time before now";
+    double shotHeat = 0.0;
+    int64_t goals = 0;
+    for (std::size_t r = 0; r < shotZones.size(); ++r)
+        for (std::size_t c = 0; c < shotZones.Cols(); ++c) {
+            if (!(shotZones[r][c] >= 0.0f && std::isfinite(shotZones[r][c])) || goalZones[r][c] < 0)
+                return "a zone's count is not a number of 0 or more";
+            shotHeat += shotZones[r][c];
+            goals += goalZones[r][c];
+        }
+    // Each shot adds its heat to one zone, each goal one to one zone.
+    if (std::abs(shotHeat - static_cast<double>(kept.shots) * zando::constants::ShotHeat) > 0.5)
+        return "shots are not its zones' shots";
+    if (goals != kept.goals) return "goals are not its zones' goals";
+    return {};
 }
 
 }  // namespace
@@ -205,11 +249,12 @@ void ZANDO::ResumeMatchInProgress(ServerWrapper server) {
         if (found == values.end()) return ignored(std::string("the file lacks ") + field.name);
         updates.emplace_back(field.member, found->second);
     }
-    // Each value is checked before any is stored: a damaged file changes nothing.
-    const auto take = [this](const InProgressMember& member, const std::string& text, bool store) {
+    // Each value is read into a copy and checked before any is stored: a damaged file changes nothing.
+    MatchRecord kept = tracker.match;
+    const auto take = [&kept](const InProgressMember& member, const std::string& text) {
         return std::visit(
             [&](auto pointer) {
-                using Value = std::remove_reference_t<decltype(tracker.match.*pointer)>;
+                using Value = std::remove_reference_t<decltype(kept.*pointer)>;
                 Value parsed{};
                 if constexpr (std::is_same_v<Value, bool>) {
                     if (text != "0" && text != "1") return false;
@@ -217,19 +262,22 @@ void ZANDO::ResumeMatchInProgress(ServerWrapper server) {
                 } else if (!Parse(text, parsed)) {
                     return false;
                 }
-                if (store) tracker.match.*pointer = parsed;
+                kept.*pointer = parsed;
                 return true;
             },
             member);
     };
     for (const auto& update : updates)
-        if (!take(update.first, update.second, false)) return ignored("the file is damaged");
-    for (const auto& update : updates) take(update.first, update.second, true);
-    tracker.match.playlistName = keptPlaylistName;
-    tracker.match.shotHeatmap = shotsKept;
-    tracker.match.goalHeatmap = goalsKept;
-    tracker.match.places = std::move(placesKept);
-    tracker.match.matchId = keptMatchId;
+        if (!take(update.first, update.second)) return ignored("the file is damaged");
+    if (const std::string why = ImplausibleKept(kept, savedClock, savedPlaylist, zando::UnixNow(), shotsKept, goalsKept);
+        !why.empty())
+        return ignored("the file is damaged: " + why);
+    kept.playlistName = keptPlaylistName;
+    kept.shotHeatmap = shotsKept;
+    kept.goalHeatmap = goalsKept;
+    kept.places = std::move(placesKept);
+    kept.matchId = keptMatchId;
+    tracker.match = std::move(kept);
     cvarManager->log("[ACTIVE] Picked up the match's figures from before the reload: " + std::to_string(tracker.match.shots) +
                      " shots, " + std::to_string(tracker.match.goals) + " goals");
 }

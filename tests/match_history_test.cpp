@@ -2,6 +2,8 @@
 // loads; a file of an older build brought up to date; a file it cannot read refused byte for byte
 // untouched; its console lines and CSV.
 #include <gtest/gtest.h>
+#include <cmath>
+#include <limits>
 
 #include <sqlite3.h>
 
@@ -612,4 +614,33 @@ TEST(MatchHistory, BetweenMatchesTheFileIsFreeAndAChangedFileIsCheckedAgain) {
     EXPECT_NE(lines[0].find("was written by a newer ZANDO (history version 9"), std::string::npos) << lines[0];
     EXPECT_EQ(zando_test::ReadFile(file), newer);
     EXPECT_FALSE(history.IsOpen());
+}
+
+// Whatever path a row comes by (a damaged reload file, an odd value of the game's), the history keeps
+// no figure that is not a number, nor a negative count or time; the MMR change keeps its sign.
+TEST(MatchHistory, AFigureThatIsNotANumberOrIsNegativeIsKeptAsZeroAndSaid) {
+    zando_test::TempDir folder;
+    std::vector<std::string> lines;
+    zando::MatchHistory history([&](const std::string& line) { lines.push_back(line); });
+    ASSERT_TRUE(history.Open(folder.path() / "zando_history.sqlite3").usable);
+    zando::HistoryRow row;
+    row.playlistName = "Ranked Duel";
+    row.duration = std::nanf("");
+    row.mmrBefore = std::numeric_limits<float>::infinity();
+    row.mmrChange = -9.5f;
+    row.shots = -4;
+    row.goals = 2;
+    row.averageSpeed = std::numeric_limits<float>::infinity();
+    row.saves = -1;
+    ASSERT_TRUE(history.Add(row)) << "a match with an odd figure is kept, not lost";
+    const std::vector<zando::HistoryRow> kept = history.Last(1);
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(std::vector<float>({kept[0].duration, kept[0].mmrBefore, kept[0].averageSpeed, kept[0].mmrChange}),
+              std::vector<float>({0.0f, 0.0f, 0.0f, -9.5f}));
+    EXPECT_EQ(std::vector<int32_t>({kept[0].shots, kept[0].goals, kept[0].saves.value_or(-99)}), std::vector<int32_t>({0, 2, 0}));
+    EXPECT_EQ(lines, (std::vector<std::string>{"[HISTORY] ⚠ duration is not a number of 0 or more - kept as 0",
+                                               "[HISTORY] ⚠ mmrBefore is not a number of 0 or more - kept as 0",
+                                               "[HISTORY] ⚠ shots is not a number of 0 or more - kept as 0",
+                                               "[HISTORY] ⚠ averageSpeed is not a number of 0 or more - kept as 0",
+                                               "[HISTORY] ⚠ a stat ticker count is not a number of 0 or more - kept as 0"}));
 }

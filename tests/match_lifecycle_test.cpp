@@ -1,5 +1,6 @@
 // Match lifecycle: the flags each event moves, the end of the match at once or after the MMR delay,
 // overtime, forfeits and the match object's destruction.
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -318,5 +319,46 @@ TEST_F(MatchLifecycle, AReloadDuringAMatchKeepsItsFiguresAndWhatDoesNotFitIsIgno
         EXPECT_TRUE(Logged(std::string("[ACTIVE] The figures kept at the last unload were ignored: ") + c.why));
         EXPECT_EQ(Z().tracker.match.shots, 0);
         EXPECT_EQ(CellSum(Z().tracker.match.shotHeatmap), 0.0f);
+    }
+
+    // Every value is checked as any other input: one the match so far could not have (not a number,
+    // infinite, negative, beyond its clock of 120 s, at odds with the file's own zones or header) ignores
+    // the file, so that no such figure reaches the history.
+    const struct {
+        const char* name;
+        const char* value;
+        const char* why;
+    } values[] = {
+        {"speedSum", "nan", "speedSum is not a number of 0 or more"},
+        {"speedSum", "inf", "speedSum is not a number of 0 or more"},
+        {"speedSum", "9e9", "speedSum is more than its samples could add up to"},
+        {"gameTime", "nan", "gameTime is not a time of the match so far"},
+        {"gameTime", "500", "gameTime is not a time of the match so far"},
+        {"possessionTime", "-1", "possessionTime is not a time of the match so far"},
+        {"initialMmr", "nan", "initialMmr is not a number of 0 or more"},
+        {"boostUsed", "-inf", "boostUsed is not a number of 0 or more"},
+        {"shots", "-5", "shots is negative"},
+        {"shots", "4", "shots are not its zones' shots"},
+        {"goals", "50", "goals are not its zones' goals"},
+        {"saves", "-1", "saves is negative"},
+        {"speedSamples", "-3", "speedSamples is negative"},
+        {"localTeam", "2", "localTeam is not -1, 0 or 1"},
+        {"playlistId", "99", "playlistId is not the header's"},
+        {"startedAt", "99999999999", "startedAt is not a time before now"},
+    };
+    for (const auto& bad : values) {
+        SCOPED_TRACE(std::string(bad.name) + " " + bad.value);
+        playAndUnload();
+        std::string text = zando_test::ReadFile(kept);
+        const std::size_t at = text.find(std::string("\n") + bad.name + " ");
+        ASSERT_NE(at, std::string::npos);
+        const std::size_t value = at + 2 + std::strlen(bad.name);
+        text.replace(value, text.find('\n', value) - value, bad.value);
+        zando_test::WriteFile(kept, text);
+        Host().World().currentGame->secondsElapsed = 121.5f;
+        load();
+        EXPECT_TRUE(
+            Logged(std::string("[ACTIVE] The figures kept at the last unload were ignored: the file is damaged: ") + bad.why));
+        EXPECT_EQ(Z().tracker.match.shots, 0);
     }
 }
