@@ -152,18 +152,19 @@ void ZANDO::RegisterSettingsVariables() {
         "Reset all match statistics");
 }
 
-// The host clamps a number outside a variable's bounds to the nearest bound without a word: a value at
-// a bound is said, with the bounds, so a player who typed 9 sees that 2.5 was stored. Upload settings
-// that cannot work are said too (they are stored all the same).
+// The host clamps a number outside a variable's bounds to the nearest bound without a word, and does
+// not say what was typed: a value at a bound is said with the range and what a value beyond it becomes,
+// so a player who typed 9 sees that 2.5 was stored, and one who typed 2.5 is not told it was changed.
+// Upload settings that cannot work are said too (they are stored all the same).
 void ZANDO::ReportSettingStored(CVarWrapper cvar) {
     const zando::SettingVariable* variable = zando::FindSettingVariable(cvar.getCVarName());
     if (!variable) return;
     if (variable->bounded && !std::holds_alternative<bool zando::SettingsMirror::*>(variable->member)) {
         const float value = cvar.getFloatValue();
         if (value == variable->min || value == variable->max) {
-            cvarManager->log("[ZANDO] " + std::string(variable->name) + " is " + cvar.getStringValue() + ", the " +
-                             (value == variable->max ? "largest" : "smallest") + " it takes (" + zando::RangeText(*variable) +
-                             ")");
+            cvarManager->log("[ZANDO] " + std::string(variable->name) + " is " + cvar.getStringValue() + " (it takes " +
+                             zando::RangeText(*variable) + "; a " + (value == variable->max ? "larger" : "smaller") +
+                             " value is stored as " + cvar.getStringValue() + ")");
         }
     }
     if (const std::string problem = UploadSettingsProblem(variable->name); !problem.empty()) cvarManager->log(problem);

@@ -93,8 +93,8 @@ TEST(SettingsVariables, ASetReachesItsMemberAtOnceThroughTheRightGetter) {
     // as stored cannot work. Every other change is silent.
     const std::vector<std::string> said(zando.Lines().begin() + static_cast<std::ptrdiff_t>(linesBefore), zando.Lines().end());
     EXPECT_EQ(said, (std::vector<std::string>{
-                        "[ZANDO] zando_postgame_pos_y is 2160, the largest it takes (0 to 2160)",
-                        "[ZANDO] zando_window_opacity is 0.2, the smallest it takes (0.2 to 1)",
+                        "[ZANDO] zando_postgame_pos_y is 2160 (it takes 0 to 2160; a larger value is stored as 2160)",
+                        "[ZANDO] zando_window_opacity is 0.2 (it takes 0.2 to 1; a smaller value is stored as 0.2)",
                         "[ZANDO] ⚠ Uploads are on, but no API key is set - no match is sent until zando_api_key holds one",
                     }));
     for (const char* address : {"notaurl", "ftp://example.com", "https://example.com/?key=1", ""}) {
