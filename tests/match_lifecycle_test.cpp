@@ -284,6 +284,24 @@ TEST_F(MatchLifecycle, AReloadDuringAMatchKeepsItsFiguresAndWhatDoesNotFitIsIgno
     EXPECT_EQ(std::vector<int32_t>({Z().tracker.match.saves, Z().tracker.match.demolished}), std::vector<int32_t>({0, 0}));
     EXPECT_TRUE(Z().tracker.match.places.empty());
 
+    // The file's time of saving moved by seconds.
+    const auto savedAgo = [&](int64_t seconds) {
+        return [&, seconds] {
+            std::string text = zando_test::ReadFile(kept);
+            const std::size_t line = text.find("\nmatch ");
+            const std::size_t savedAt = text.rfind(' ', text.find('\n', line + 1));
+            const int64_t was = std::stoll(text.substr(savedAt + 1, text.find('\n', line + 1) - savedAt - 1));
+            text.replace(savedAt + 1, text.find('\n', line + 1) - savedAt - 1, std::to_string(was - seconds));
+            zando_test::WriteFile(kept, text);
+        };
+    };
+    // Kept ten minutes ago: still this match's.
+    playAndUnload();
+    savedAgo(10 * 60)();
+    Host().World().currentGame->secondsElapsed = 121.5f;
+    load();
+    EXPECT_EQ(Z().tracker.match.shots, 3);
+
     struct Case {
         const char* what;
         std::function<void()> between;  // after the unload, before the load
@@ -291,6 +309,10 @@ TEST_F(MatchLifecycle, AReloadDuringAMatchKeepsItsFiguresAndWhatDoesNotFitIsIgno
     };
     const Case cases[] = {
         {"another match", [&] { match.StartMatch(); }, "they are of another match"},
+        {"the clock went back", [&] { Host().World().currentGame->secondsElapsed = 100.0f; }, "they are of another match"},
+        {"kept 31 minutes ago", savedAgo(31 * 60), "they were kept more than half an hour ago"},
+        {"kept two days ago", savedAgo(2 * 86400), "they were kept more than half an hour ago"},
+        {"kept in the future", savedAgo(-3600), "they were kept more than half an hour ago"},
         {"no match", [&] { match.RemoveMatch(); }, "no match is being played"},
         {"kept long ago",
          [&] {
