@@ -174,6 +174,11 @@ TEST_F(DashboardWorker, UnloadWaitsForTheExchangeInFlightAndTheMissedMatchIsSent
     EXPECT_TRUE(requests[1]["signature_ok"]) << "signed again";
     zando.Run("zando_upload_missed");
     EXPECT_EQ(zando.Lines().back(), "[ZANDO] No missed uploads - the dashboard has every match the history kept for it");
+    // Each row says it was sent and no longer keeps its body.
+    for (const auto& row : zando_test::ReadHistoryFile(zando_test::InDataFolder(Host().DataFolder(), "zando_history.sqlite3"))) {
+        EXPECT_EQ(row.at("uploaded"), "1");
+        EXPECT_EQ(row.at("upload_body"), "");
+    }
 }
 
 // Sending missed matches stops at the first one the dashboard does not take.
