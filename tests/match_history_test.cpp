@@ -294,18 +294,23 @@ TEST(MatchHistory, AFileItCannotReadIsRefusedAndLeftAsItWas) {
     sqlite3_close(db);
     refusedUntouched(zando_test::ReadFile(file), "was written by a newer ZANDO (history version 7, this one reads up to 6)");
 
-    // A history whose table pages were overwritten: its header still says SQLite.
-    std::filesystem::remove(file);
-    ASSERT_EQ(sqlite3_open(file.string().c_str(), &db), SQLITE_OK);
-    RunSql(db,
-           "PRAGMA page_size = 4096; CREATE TABLE matches (id INTEGER PRIMARY KEY, note TEXT);"
-           "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400)"
-           " INSERT INTO matches SELECT i, printf('%0500d', i) FROM n; PRAGMA user_version = 2;");
-    sqlite3_close(db);
-    std::string damaged = zando_test::ReadFile(file);
-    ASSERT_GT(damaged.size(), 5u * 4096u);
-    for (std::size_t at = 4096 + 8; at < 4096 * 4; ++at) damaged[at] = static_cast<char>(at * 131 % 251);
-    refusedUntouched(damaged, "is damaged (");
+    // A history whose table pages were overwritten (its header still says SQLite), of each version
+    // before this one: checked before it is brought up to date.
+    for (int version = 1; version <= 5; ++version) {
+        SCOPED_TRACE("version " + std::to_string(version));
+        std::filesystem::remove(file);
+        ASSERT_EQ(sqlite3_open(file.string().c_str(), &db), SQLITE_OK);
+        RunSql(db, ("PRAGMA page_size = 4096; CREATE TABLE matches (id INTEGER PRIMARY KEY, note TEXT);"
+                    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400)"
+                    " INSERT INTO matches SELECT i, printf('%0500d', i) FROM n; PRAGMA user_version = " +
+                    std::to_string(version) + ";")
+                       .c_str());
+        sqlite3_close(db);
+        std::string damaged = zando_test::ReadFile(file);
+        ASSERT_GT(damaged.size(), 5u * 4096u);
+        for (std::size_t at = 4096 + 8; at < 4096 * 4; ++at) damaged[at] = static_cast<char>(at * 131 % 251);
+        refusedUntouched(damaged, "is damaged (");
+    }
     EXPECT_EQ(lines.size(), 0u);
     {
         zando::MatchHistory again([&](const std::string& line) { lines.push_back(line); });
