@@ -154,9 +154,9 @@ std::string MatchTracker::Touch(const TouchView& view) {
 }
 
 void MatchTracker::KeepPlace(bool goal, float now, Vector car, Vector ball) {
-    // A reading that is not a place on the field (an odd value of the game's) is left out, not kept.
     // The car at the player's own touch, where one was seen (the grid keeps the car at the latest touch).
     if (touch.ownTouchLocation) car = *touch.ownTouchLocation;
+    // A reading that is not a place on the field (an odd value of the game's) is left out, not kept.
     const ShotPlace place{goal, now, {car.X, car.Y, car.Z}, {ball.X, ball.Y, ball.Z}, sampling.ballSpeed};
     if (match.places.size() >= MaxShotPlaces || !PlausiblePlace(place)) return;
     // A goal whose ball is short of a goal was not read where it went in (the game reported it after

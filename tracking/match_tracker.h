@@ -129,8 +129,7 @@ public:
 
     // A fresh record of figures (the metadata kept) and fresh sampling, the grids sized.
     void ClearFigures();
-    // A match followed afresh: the handlers forget their previous events.
-    // A new match: the previous one's events, and the player's own touch in it, are not this one's.
+    // A match followed afresh: the handlers forget their previous events, and the player's own touch.
     void ForgetPreviousEvents() {
         guards = {};
         touch.ownTouchLocation.reset();
