@@ -36,6 +36,7 @@ void ZANDO::LoadLocked() {
     MakeHeatmapViews();
     LoadAllTimeHeatmap();
     OpenMatchHistory();
+    if (settings.uploadEnabled) PrepareSigning();
     HookGameEvents();
     RegisterConsoleCommands();
     RegisterOverlays();

@@ -210,6 +210,9 @@ public:
     static std::pair<std::string, int> TestConnection(const zando::HttpRequest& request);
     // Why the API key or the server address cannot be sent as they are; empty when they can.
     std::string InvalidConnectionSetting() const;
+    // The signing library sets itself up at its first use: done on the worker, not at the first
+    // match's end on the game thread.
+    void PrepareSigning();
 
     // [SECTION] Importing the player's saved replays (import/)
     // "zando_import_replays [FOLDER]": every replay of the folder that the player (the game's account)
