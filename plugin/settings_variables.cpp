@@ -132,6 +132,8 @@ void ZANDO::OnSettingChanged(CVarWrapper cvar) {
                 settings.*member = cvar.getStringValue();
         },
         variable->member);
+    // Uploads on, at load or when switched on: the signing library is set up now, off the game thread.
+    if (std::string_view(variable->name) == "zando_enable_upload" && settings.uploadEnabled) PrepareSigning();
 }
 
 void ZANDO::RegisterSettingsVariables() {

@@ -36,7 +36,6 @@ void ZANDO::LoadLocked() {
     MakeHeatmapViews();
     LoadAllTimeHeatmap();
     OpenMatchHistory();
-    if (settings.uploadEnabled) PrepareSigning();
     HookGameEvents();
     RegisterConsoleCommands();
     RegisterOverlays();

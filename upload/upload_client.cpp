@@ -2,6 +2,7 @@
 // at the match's end), the signed POST to "<server>/api/stats/upload" on the plug-in's worker, and one
 // console line for every outcome, said on the game thread in the order of each match's lines. The
 // history keeps the body of a match the dashboard did not answer 200: "zando_upload_missed" sends those.
+#include <atomic>
 #include <exception>
 #include <memory>
 #include <optional>
@@ -118,6 +119,8 @@ std::string ZANDO::BuildUploadPayload(const MatchRecord& record, std::vector<std
 }
 
 void ZANDO::PrepareSigning() {
+    static std::atomic<bool> prepared{false};  // once a process: the library stays set up across reloads
+    if (prepared.exchange(true)) return;
     OnWorker([] { zando::HmacSha256Hex("zando", "the first signature", [](const std::string&) {}); });
 }
 
