@@ -7,22 +7,29 @@
 namespace zando {
 
 namespace {
-thread_local bool onWorkerThread = false;
+thread_local const Worker* currentWorker = nullptr;
 }  // namespace
 
-bool Worker::OnWorkerThread() { return onWorkerThread; }
+bool Worker::OnWorkerThread() { return currentWorker != nullptr; }
+bool Worker::OnThisWorker() const { return currentWorker == this; }
 
-void Worker::Post(Task task, Task ifDropped) {
-    std::scoped_lock lock(mutex_);
-    // Once stopping, only the worker's own work may add a step (a reading followed by its file).
-    if (stopping_ && !onWorkerThread) return;
-    queue_.push_back({std::move(task), std::move(ifDropped)});
-    if (!thread_.joinable()) thread_ = std::thread([this] { Run(); });
-    changed_.notify_all();
+bool Worker::Post(Task task, Task ifDropped) {
+    {
+        std::scoped_lock lock(mutex_);
+        // Once stopping, only the worker's own work may add a step (a reading followed by its file).
+        if (!stopping_ || currentWorker == this) {
+            queue_.push_back({std::move(task), std::move(ifDropped)});
+            if (!thread_.joinable() && !stopping_) thread_ = std::thread([this] { Run(); });
+            changed_.notify_all();
+            return true;
+        }
+    }
+    if (ifDropped) ifDropped();
+    return false;
 }
 
 void Worker::Run() {
-    onWorkerThread = true;
+    currentWorker = this;
     std::unique_lock lock(mutex_);
     for (;;) {
         changed_.wait(lock, [this] { return stopping_ || !queue_.empty(); });

@@ -23,14 +23,16 @@ public:
 
     // Runs task after every task handed over before it. A task given ifDropped (a network exchange) may
     // be dropped by Stop before it starts: ifDropped then runs instead, on the stopping thread. A
-    // task without one (a file, the history) always runs.
-    void Post(Task task, Task ifDropped = {});
+    // task without one (a file, the history) always runs. Once Stop has begun, only this worker's own
+    // tasks may hand over more: anything else is refused (false), and its ifDropped runs at once.
+    bool Post(Task task, Task ifDropped = {});
 
     // Waits until every task handed over has run, at most limit; true when none is left.
     bool WaitIdle(std::chrono::milliseconds limit);
     bool Idle() const;
-    // Whether the calling thread is a worker's.
+    // Whether the calling thread is a worker's (any worker's); whether it is this one's.
     static bool OnWorkerThread();
+    bool OnThisWorker() const;
 
     // Ends the thread once everything handed over has run, except droppable tasks still waiting when
     // dropAfter has passed (an unreachable dashboard must not hold the game's unload for long): those

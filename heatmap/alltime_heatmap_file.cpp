@@ -67,11 +67,33 @@ std::filesystem::path ZANDO::AllTimeHeatmapPath() const { return zando::TextPath
 
 void ZANDO::SaveAllTimeHeatmap(bool afterEveryShot, std::string thenLine) {
     // The grids are copied now, on the game thread (a copy of their cells, cheaper than their bytes);
-    // the bytes and the disk are the worker's, in the order of the saves.
-    OnWorker([this, afterEveryShot, thenLine = std::move(thenLine), shots = allTimeShotHeatmap, goals = allTimeGoalHeatmap] {
-        if (WriteAllTimeHeatmap(zando::EncodeAllTimeHeatmap(shots, goals), afterEveryShot) && !thenLine.empty())
-            LogLater(thenLine);
-    });
+    // the bytes and the disk are the worker's. Saves asked for while one waits for the worker join it:
+    // a burst of shots costs a save or two of the newest grids, never one a shot.
+    std::scoped_lock lock(allTimeSave.lock);
+    allTimeSave.shots = allTimeShotHeatmap;
+    allTimeSave.goals = allTimeGoalHeatmap;
+    allTimeSave.afterEveryShot = allTimeSave.afterEveryShot && afterEveryShot;
+    if (!thenLine.empty()) allTimeSave.thenLines.push_back(std::move(thenLine));
+    if (allTimeSave.queued) return;
+    allTimeSave.queued = true;
+    OnWorker([this] { WritePendingAllTimeSave(); });
+}
+
+void ZANDO::WritePendingAllTimeSave() {
+    Grid<float> shots;
+    Grid<int32_t> goals;
+    bool afterEveryShot = true;
+    std::vector<std::string> thenLines;
+    {
+        std::scoped_lock lock(allTimeSave.lock);
+        shots = allTimeSave.shots;
+        goals = allTimeSave.goals;
+        std::swap(afterEveryShot, allTimeSave.afterEveryShot);
+        thenLines.swap(allTimeSave.thenLines);
+        allTimeSave.queued = false;
+    }
+    if (WriteAllTimeHeatmap(zando::EncodeAllTimeHeatmap(shots, goals), afterEveryShot))
+        for (std::string& line : thenLines) LogLater(std::move(line));
 }
 
 bool ZANDO::WriteAllTimeHeatmap(const std::string& bytes, bool afterEveryShot) {

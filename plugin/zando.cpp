@@ -4,6 +4,9 @@
 #include "bakkesmod/wrappers/GameEvent/ServerWrapper.h"
 #include "base/whole_file.h"
 
+#include <algorithm>
+#include <chrono>
+#include <future>
 #include <memory>
 
 #include <imgui.h>
@@ -71,12 +74,17 @@ void ZANDO::onUnload() {
         SaveMatchInProgress();
         gameWrapper->UnregisterDrawables();
     }
-    // Outside the lock (the worker's work never takes it, but a window may wait for it meanwhile): the
+    // Outside the lock (the threads' work never takes it, but a window may wait for it meanwhile): the
     // saves handed over are finished, and the exchanges too, as long as they start within one
     // exchange's time-out of now; later ones are dropped, and their matches stay missed in the history.
+    // The worker's work hands exchanges over (a match's upload once its row is kept), and the exchanges
+    // hand their history work to the worker: the worker is idle first, then the exchanges end, then it.
     unloading = true;
-    if (worker.HasDroppableWork()) SayWaitingForExchange();
-    worker.Stop(std::chrono::steady_clock::now() + ExchangeWaitAtUnload());
+    while (!worker.WaitIdle(std::chrono::seconds(1))) {
+    }
+    if (exchanges.HasDroppableWork()) SayWaitingForExchange();
+    exchanges.Stop(std::chrono::steady_clock::now() + ExchangeWaitAtUnload());
+    worker.Stop();
     zando::StateLock lock(stateLock);
     ApplyDelivered();
 }
@@ -103,8 +111,38 @@ void ZANDO::OnGameThread(std::function<void()> work) {
     });
 }
 
-void ZANDO::OnWorker(std::function<void()> work, std::function<void()> ifDropped) {
-    worker.Post(std::move(work), std::move(ifDropped));
+void ZANDO::OnWorker(std::function<void()> work) { worker.Post(std::move(work)); }
+
+void ZANDO::OnExchangeThread(std::function<void()> exchange, std::function<void()> ifDropped) {
+    exchanges.Post(std::move(exchange), std::move(ifDropped));
+}
+
+void ZANDO::OnWorkerAndWait(const std::function<void()>& work) {
+    // Once the worker has stopped (the object is going away) nothing else uses what it owns.
+    if (worker.OnThisWorker()) return work();
+    auto done = std::make_shared<std::promise<void>>();
+    std::future<void> ran = done->get_future();
+    if (!worker.Post([&work, done] {
+            work();
+            done->set_value();
+        })) {
+        work();
+        return;
+    }
+    ran.wait();
+}
+
+bool ZANDO::WorkerIdleWithin(std::chrono::milliseconds limit) {
+    // Each may hand the other work: idle means both found so, one after the other, twice over.
+    const auto until = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        const auto left = [&] {
+            return std::max(std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now()),
+                            std::chrono::milliseconds(0));
+        };
+        if (!worker.WaitIdle(left()) || !exchanges.WaitIdle(left())) return false;
+        if (worker.Idle() && exchanges.Idle() && worker.Idle()) return true;
+    }
 }
 
 void ZANDO::Deliver(std::function<void()> outcome) {

@@ -89,16 +89,21 @@ public:
     // Hands work from a window to the game thread, where the match's state and the settings change: it
     // runs at the host's next game tick, under the lock, unless the plug-in was unloaded meanwhile.
     void OnGameThread(std::function<void()> work);
-    // What the game must not wait for (files, the history, the dashboard) runs on the plug-in's worker
-    // thread, outside the lock, in the order handed over. Work given ifDropped is a network exchange:
-    // unload drops it when it has not started, and runs ifDropped instead.
-    void OnWorker(std::function<void()> work, std::function<void()> ifDropped = {});
+    // What the game must not wait for runs outside the lock on the plug-in's own threads, each in the
+    // order handed over: files and the history on the worker; the dashboard's exchanges on a thread of
+    // their own, so that no save ever waits behind the network. An exchange is given ifDropped: unload
+    // drops it when it has not started, and runs ifDropped instead.
+    void OnWorker(std::function<void()> work);
+    void OnExchangeThread(std::function<void()> exchange, std::function<void()> ifDropped);
+    // From the exchange thread: runs work on the worker (the history is the worker's) and returns once
+    // it has run.
+    void OnWorkerAndWait(const std::function<void()>& work);
     // From the worker: outcome runs on the game thread, under the lock, after every outcome delivered
     // before it (at the next game tick, or at unload).
     void Deliver(std::function<void()> outcome);
-    void LogLater(std::string line);  // a console line, delivered so
-    void ApplyDelivered();            // runs the outcomes delivered so far (the lock held)
-    bool WorkerIdleWithin(std::chrono::milliseconds limit) { return worker.WaitIdle(limit); }
+    void LogLater(std::string line);                         // a console line, delivered so
+    void ApplyDelivered();                                   // runs the outcomes delivered so far (the lock held)
+    bool WorkerIdleWithin(std::chrono::milliseconds limit);  // both threads
 
     // [SECTION] Operations
     void ResetStats();
@@ -200,6 +205,9 @@ public:
                           std::shared_ptr<const int64_t> historyId, std::string thenLine);
     // "zando_upload_missed": the history's matches not answered 200, sent again on the worker, oldest first.
     void UploadMissed();
+    // Its exchanges (on the exchange thread), oldest first, stopping at the first one not taken.
+    void SendMissed(const std::vector<zando::HistoryRow>& missed, const std::string& server, const std::string& key,
+                    const std::function<void()>& done);
     std::atomic<bool> unloading = false;                      // set at unload, for the worker
     std::atomic<bool> dashboardSilent = false;                // the last exchange got no answer (worker)
     std::map<std::string, bool> takesWholeMatch;              // per server and key: its health answer names v2 (worker)
@@ -234,6 +242,17 @@ public:
     // The grids are taken now and written on the worker; thenLine is said after a save that succeeded.
     void SaveAllTimeHeatmap(bool afterEveryShot = false, std::string thenLine = {});
     bool WriteAllTimeHeatmap(const std::string& bytes, bool afterEveryShot);  // worker
+    // The newest grids waiting for the worker: saves asked for before it starts are one save.
+    struct AllTimeSave {
+        std::mutex lock;
+        bool queued = false;  // a save task is on the worker and has not taken the grids yet
+        bool afterEveryShot = true;
+        Grid<float> shots;
+        Grid<int32_t> goals;
+        std::vector<std::string> thenLines;
+    };
+    AllTimeSave allTimeSave;
+    void WritePendingAllTimeSave();   // worker
     bool allTimeSaveFailing = false;  // the last save of the all-time file failed (worker, after load)
     void LoadAllTimeHeatmap();
     // The all-time file found at load could not be read (nor kept as a backup): saves leave it alone.
@@ -350,6 +369,8 @@ private:
     std::mutex deliveredLock;  // guards delivered and deliveryQueued
     std::vector<std::function<void()>> delivered;
     bool deliveryQueued = false;  // a game-thread task to apply them is queued
-    // Last, so that it stops first: its work may still deliver while the object is taken apart.
+    // Last, so that they stop first: their work may still deliver while the object is taken apart. The
+    // exchanges stop before the worker, which they hand their history work to.
     zando::Worker worker;
+    zando::Worker exchanges;
 };

@@ -341,3 +341,25 @@ TEST_F(AllTimeFile, AGoalCellAtTheLargestCountStaysThereInsteadOfTurningNegative
     EXPECT_EQ(Z().allTimeGoalHeatmap[31][25], Largest);
     EXPECT_TRUE(SameBytes(ReadFile(Path()), Version2({}, {{31 * 50 + 25, Largest}})));
 }
+
+// A burst of shots, each asking for a save before the worker has written the last: the saves asked
+// for while one waits are one save of the newest grids, and the file ends with every shot.
+TEST_F(AllTimeFile, ABurstOfShotsCostsAFewSavesAndTheNewestGridsAreSaved) {
+    Load();
+    host::MatchControl match(zando->Host());
+    match.StartMatch();
+    host::game::Car& local = match.AddCar(0, {0, 0, 17}, true);
+    match.SetBall({0, 1000, 93});
+    constexpr int Shots = 3000;
+    for (int shot = 0; shot < Shots; ++shot) {
+        match.SetClock(10.0f + static_cast<float>(shot) * 10.0f);
+        match.CarHitBall(local);
+        match.StatTicker(local, "Shot on Goal");
+    }
+    const Lines& lines = zando->Lines();
+    const auto saves = std::count(lines.begin(), lines.end(), "[SAVE] All-time heatmap saved (shots + goals)");
+    EXPECT_GE(saves, 1);
+    EXPECT_LE(saves, 40) << "of " << Shots << " shots";
+    EXPECT_EQ(Z().tracker.match.shots, Shots);
+    EXPECT_TRUE(SameBytes(ReadFile(Path()), Version2({{31 * 50 + 25, 5.0f * Shots}}, {})));
+}

@@ -4,7 +4,9 @@
 // history and sent again by "zando_upload_missed".
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -28,7 +30,7 @@ protected:
     void SetUp() override {
         Z().settings.uploadEnabled = true;
         Z().settings.apiKey = Key;
-        StartPlaying();
+        local = &StartPlaying();
     }
     std::filesystem::path Folder(const std::string& name) {
         std::filesystem::create_directories(home.path() / name);
@@ -62,6 +64,7 @@ protected:
             if (line.rfind("[ZANDO] JSON payload size: ", 0) == 0) line = "[ZANDO] JSON payload size: <n> bytes";
         return lines;
     }
+    host::game::Car* local = nullptr;
 };
 
 }  // namespace
@@ -99,26 +102,62 @@ TEST_F(DashboardWorker, TheMatchEndNeverWaitsAndTheLinesAreTheSameInOrder) {
     }
 }
 
-// Two matches ending while the first one's upload waits for its answer: both are sent, in order,
-// each with its own lines.
-TEST_F(DashboardWorker, AMatchEndWhileAnUploadIsInFlightQueuesBehindIt) {
+// Two matches ending while the first one's upload waits for its answer: the second one's files and
+// row are kept at once, and its upload follows the first; each attempt has its own lines.
+TEST_F(DashboardWorker, AMatchEndWhileAnUploadIsInFlightQueuesItsUploadBehindIt) {
     DashboardServer server(Folder("slow"), Key, {"--delay", "1"});
     Z().settings.serverUrl = server.Url();
     EndMatch(2);
     match.Fire(zando_test::events::InitGame);  // the next match
     EndMatch(5);
-    const Lines second = Attempt(Uploaded, "[ZANDO] 🔄 Starting upload... (Shots: 5, Goals: 1, Time: 120s)");
-    // The second match's own lines before its upload (the file, the trigger) follow the first's attempt.
+    const std::string size = "[ZANDO] JSON payload size: <n> bytes";
     const Lines lines = WithoutSizes(UploadLines());
-    ASSERT_EQ(lines.size(), 5u + 2u + 5u) << ::testing::PrintToString(lines);
-    EXPECT_EQ(Lines(lines.begin(), lines.begin() + 5), Attempt(Uploaded));
-    EXPECT_EQ(lines[6], "[STATS] Triggering upload to server...");
-    EXPECT_EQ(Lines(lines.end() - 5, lines.end()), second);
+    ASSERT_EQ(lines.size(), 2u + 2u + 2u + 6u) << ::testing::PrintToString(lines);
+    EXPECT_EQ(Lines(lines.begin(), lines.begin() + 2), (Lines{Start, size}));
+    EXPECT_EQ(lines[2].rfind("[EXPORT] Stats exported to: ", 0), 0u) << "the second match's file, not behind the upload";
+    EXPECT_EQ(lines[3], "[STATS] Triggering upload to server...");
+    EXPECT_EQ(Lines(lines.begin() + 4, lines.end()), (Lines{"[ZANDO] 🔄 Starting upload... (Shots: 5, Goals: 1, Time: 120s)", size,
+                                                            Uploaded, Completed, Done, Uploaded, Completed, Done}));
     const auto requests = server.Requests();
     ASSERT_EQ(requests.size(), 2u);
     EXPECT_EQ(nlohmann::json::parse(requests[0]["body"].get<std::string>())["shots"], 2);
     EXPECT_EQ(nlohmann::json::parse(requests[1]["body"].get<std::string>())["shots"], 5);
     EXPECT_TRUE(Z().flags.uploadedThisMatch);
+}
+
+// While an upload waits for a dashboard that never answers (up to its 8 s), each shot of the next
+// match is saved to the all-time file: no save waits behind the network.
+TEST_F(DashboardWorker, EachShotIsSavedWhileAnUploadWaitsForADashboardThatNeverAnswers) {
+#if defined(_WIN32)
+    GTEST_SKIP() << "Wine's WinHTTP applies no time-out while it waits";
+#endif
+    DashboardServer hung(Folder("hung"), Key, {"--behaviour", "hang"});
+    Z().settings.serverUrl = hung.Url();
+    EndMatch(2);
+    for (int waited = 0; hung.Requests().empty() && waited < 500; ++waited)  // the upload in flight
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    // The exchange in flight ends at its time-out, 8 s from now: every save must come before.
+    const auto exchangeEndsAfter = std::chrono::steady_clock::now() + std::chrono::seconds(7);
+    match.Fire(zando_test::events::InitGame);
+    const std::filesystem::path file = zando_test::InDataFolder(Host().DataFolder(), "zando_alltime_heatmap.dat");
+    for (int shot = 1; shot <= 3; ++shot) {
+        match.SetClock(10.0f * static_cast<float>(shot));
+        TouchFrom(*local, {0, 1000, 17});
+        match.StatTicker(*local, "Shot on Goal");
+        ASSERT_EQ(Z().tracker.match.shots, shot);
+        // Read without settling (that would wait for the exchange): the zone's heat, 5 a shot, the file's
+        // float after its three numbers (version, columns, rows) and the zone's 23 * 50 + 25 before it.
+        float heat = 0.0f;
+        while (heat != 5.0f * static_cast<float>(shot) && std::chrono::steady_clock::now() < exchangeEndsAfter) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            std::error_code missing;
+            if (!std::filesystem::exists(file, missing)) continue;
+            const std::string bytes = zando_test::ReadFile(file);
+            constexpr std::size_t At = 12 + (23 * 50 + 25) * 4;
+            if (bytes.size() == 24812) std::memcpy(&heat, bytes.data() + At, sizeof heat);
+        }
+        EXPECT_EQ(heat, 5.0f * static_cast<float>(shot)) << "shot " << shot << " not saved while the upload waited";
+    }
 }
 
 // Unload with one upload in flight to a dashboard that never answers and one queued behind it: it

@@ -47,7 +47,7 @@ void ZANDO::StartConnectionTest() {
         request.serverUrl = settings.serverUrl;
         request.pathSuffix = "/api/health";
         request.headers = {"Authorization: Bearer " + settings.apiKey};
-        // The exchange runs on the worker; its result is shown and said on the game thread.
+        // The exchange runs on the exchange thread; its result is shown and said on the game thread.
         const auto finish = [this](std::string result, int status) {
             Deliver([this, result = std::move(result), status] {
                 panel.connectionTestResult = result;
@@ -57,8 +57,8 @@ void ZANDO::StartConnectionTest() {
                 cvarManager->log("[ZANDO] " + panel.connectionTestResult);
             });
         };
-        OnWorker([request = std::move(request), finish] { std::apply(finish, TestConnection(request)); },
-                 [finish] { finish("✗ Connection test not finished: the plug-in was unloaded.", 0); });
+        OnExchangeThread([request = std::move(request), finish] { std::apply(finish, TestConnection(request)); },
+                         [finish] { finish("✗ Connection test not finished: the plug-in was unloaded.", 0); });
         return;
     }
     cvarManager->log("[ZANDO] " + panel.connectionTestResult);

@@ -1,5 +1,5 @@
-// A finished match handed from the game thread to the worker: the statistics and whole-match files, the history's row
-// and the upload, in that order, with their lines said in the order they always had.
+// A finished match handed from the game thread to the plug-in's threads: the statistics and whole-match files and the
+// history's row to the worker, the upload to the exchange thread, with their lines said in the order they always had.
 #include <memory>
 #include <optional>
 #include <string>
@@ -12,8 +12,9 @@
 #include "upload/upload_body.h"
 
 // What the game thread does at a match's end is take copies: the statistics file's text, the history's
-// row, the upload's signed request. The worker writes the file, adds the row and sends the request, in
-// that order; the lines come out on the game thread in the order they always had, thenLine last.
+// row, the upload's signed request. The worker writes the files and adds the row while the exchange
+// thread sends the request; the answer is noted in the row after it is added, and the lines come out on
+// the game thread in the order they always had, thenLine last.
 void ZANDO::ExportAndUpload(const MatchRecord& record, uint64_t matchId, std::string thenLine, bool announce) {
     if (announce) cvarManager->log("[STATS] Exporting stats to JSON...");
     std::vector<std::string> beforeFile, beforeUpload;

@@ -121,7 +121,7 @@ std::string ZANDO::BuildUploadPayload(const MatchRecord& record, std::vector<std
 void ZANDO::PrepareSigning() {
     static std::atomic<bool> prepared{false};  // once a process: the library stays set up across reloads
     if (prepared.exchange(true)) return;
-    OnWorker([] { zando::HmacSha256Hex("zando", "the first signature", [](const std::string&) {}); });
+    OnExchangeThread([] { zando::HmacSha256Hex("zando", "the first signature", [](const std::string&) {}); }, {});
 }
 
 std::string ZANDO::InvalidConnectionSetting() const {
@@ -218,8 +218,13 @@ void ZANDO::UploadMatchStats(zando::HttpRequest request, std::string wholeBody, 
             if (!thenLine.empty()) cvarManager->log(thenLine);
         });
     };
-    OnWorker(
-        [this, request = std::move(request), wholeBody = std::move(wholeBody), historyId, finish]() mutable {
+    OnExchangeThread(
+        [this, request = std::move(request), wholeBody = std::move(wholeBody), historyId, finishNow = finish]() mutable {
+            // The outcome's lines follow the match's own, said on the worker before its row was added.
+            const auto finish = [this, &finishNow](std::string line, bool uploaded) {
+                OnWorkerAndWait([] {});
+                finishNow(std::move(line), uploaded);
+            };
             // At unload, after an exchange the dashboard did not answer, the next ones are not tried:
             // each would hold the game's unload for its whole time-out.
             if (unloading && dashboardSilent) return finish(NotSentAtUnload, false);
@@ -245,19 +250,20 @@ void ZANDO::UploadMatchStats(zando::HttpRequest request, std::string wholeBody, 
                 if (answer->status == 200) known = takesWholeMatch.emplace(server, NamesWholeMatch(answer->body)).first;
             }
             const bool whole = known != takesWholeMatch.end() && known->second && wholeBody.size() <= LargestBody;
-            if (whole) {
-                std::vector<std::string> said;
-                request = UploadRequest(request.serverUrl, key, wholeBody, said, zando::upload::WholeMatchPath);
-                for (std::string& line : said) LogLater(std::move(line));
-            }
+            std::vector<std::string> said;
+            if (whole) request = UploadRequest(request.serverUrl, key, wholeBody, said, zando::upload::WholeMatchPath);
             Exchanged exchanged = Exchange(request);
             dashboardSilent = !exchanged.answered;
-            if (exchanged.uploaded && *historyId > 0 && !matchHistory->MarkUploaded(*historyId))
-                exchanged.line += " - the history could not note it, so zando_upload_missed would send it again";
-            // Sent again later, the match goes whole too.
-            if (!exchanged.uploaded && whole && *historyId > 0)
-                matchHistory->KeepUpload(*historyId, wholeBody, zando::upload::WholeMatchPath);
-            finish(std::move(exchanged.line), exchanged.uploaded);
+            // The row is the worker's, added there before this step (handed over before it, at the match's end).
+            OnWorkerAndWait([&] {
+                for (std::string& line : said) LogLater(std::move(line));
+                if (exchanged.uploaded && *historyId > 0 && !matchHistory->MarkUploaded(*historyId))
+                    exchanged.line += " - the history could not note it, so zando_upload_missed would send it again";
+                // Sent again later, the match goes whole too.
+                if (!exchanged.uploaded && whole && *historyId > 0)
+                    matchHistory->KeepUpload(*historyId, wholeBody, zando::upload::WholeMatchPath);
+            });
+            finishNow(std::move(exchanged.line), exchanged.uploaded);
         },
         [finish] { finish(NotSentAtUnload, false); });
 }
@@ -282,39 +288,44 @@ void ZANDO::UploadMissed() {
     cvarManager->log("[ZANDO] Looking for matches the dashboard has not received...");
     const std::string key = settings.apiKey, server = settings.serverUrl;
     const auto done = [this] { Deliver([this] { panel.resendRunning = false; }); };
-    OnWorker(
-        [this, key, server, done] {
-            const std::vector<zando::HistoryRow> missed =
-                matchHistory && matchHistory->IsOpen() ? matchHistory->MissedUploads() : std::vector<zando::HistoryRow>{};
-            if (!matchHistory || !matchHistory->IsOpen())
-                LogLater("[ZANDO] The match history is unavailable - no missed upload can be found");
-            else if (missed.empty())
-                LogLater("[ZANDO] No missed uploads - the dashboard has every match the history kept for it");
-            std::size_t sent = 0;
-            for (const zando::HistoryRow& row : missed) {
-                LogLater("[ZANDO] 🔄 Sending match #" + std::to_string(row.id) + " (ended " + row.endedAt + ", " +
-                         std::to_string(sent + 1) + " of " + std::to_string(missed.size()) + ")");
-                std::vector<std::string> said;
-                const zando::HttpRequest request = UploadRequest(server, key, row.uploadBody, said, row.uploadPath);
-                for (std::string& line : said) LogLater(std::move(line));
-                Exchanged exchanged = Exchange(request);
-                dashboardSilent = !exchanged.answered;
-                LogLater(std::move(exchanged.line));
-                if (!exchanged.uploaded) {
-                    LogLater("[ZANDO] Stopped at the first failure - " + std::to_string(missed.size() - sent) + " missed " +
-                             (missed.size() - sent == 1 ? "match" : "matches") + " left to send");
-                    return done();
-                }
-                if (!matchHistory->MarkUploaded(row.id))
-                    LogLater("[ZANDO] ⚠ Match #" + std::to_string(row.id) + " was received, but the history could not note it");
-                ++sent;
-            }
-            if (sent > 0)
-                LogLater("[ZANDO] ✅ All missed uploads sent (" + std::to_string(sent) + (sent == 1 ? " match)" : " matches)"));
-            done();
-        },
-        [this, done] {
-            LogLater("[ZANDO] Missed uploads not sent: the plug-in was unloaded first");
-            done();
-        });
+    OnWorker([this, key, server, done] {
+        const bool open = matchHistory && matchHistory->IsOpen();
+        std::vector<zando::HistoryRow> missed = open ? matchHistory->MissedUploads() : std::vector<zando::HistoryRow>{};
+        if (!open)
+            LogLater("[ZANDO] The match history is unavailable - no missed upload can be found");
+        else if (missed.empty())
+            LogLater("[ZANDO] No missed uploads - the dashboard has every match the history kept for it");
+        if (missed.empty()) return done();
+        OnExchangeThread([this, key, server, done, missed = std::move(missed)] { SendMissed(missed, server, key, done); },
+                         [this, done] {
+                             LogLater("[ZANDO] Missed uploads not sent: the plug-in was unloaded first");
+                             done();
+                         });
+    });
+}
+
+void ZANDO::SendMissed(const std::vector<zando::HistoryRow>& missed, const std::string& server, const std::string& key,
+                       const std::function<void()>& done) {
+    std::size_t sent = 0;
+    for (const zando::HistoryRow& row : missed) {
+        LogLater("[ZANDO] 🔄 Sending match #" + std::to_string(row.id) + " (ended " + row.endedAt + ", " +
+                 std::to_string(sent + 1) + " of " + std::to_string(missed.size()) + ")");
+        std::vector<std::string> said;
+        const zando::HttpRequest request = UploadRequest(server, key, row.uploadBody, said, row.uploadPath);
+        for (std::string& line : said) LogLater(std::move(line));
+        Exchanged exchanged = Exchange(request);
+        dashboardSilent = !exchanged.answered;
+        LogLater(std::move(exchanged.line));
+        if (!exchanged.uploaded) {
+            LogLater("[ZANDO] Stopped at the first failure - " + std::to_string(missed.size() - sent) + " missed " +
+                     (missed.size() - sent == 1 ? "match" : "matches") + " left to send");
+            return done();
+        }
+        bool noted = false;
+        OnWorkerAndWait([&] { noted = matchHistory->MarkUploaded(row.id); });
+        if (!noted) LogLater("[ZANDO] ⚠ Match #" + std::to_string(row.id) + " was received, but the history could not note it");
+        ++sent;
+    }
+    LogLater("[ZANDO] ✅ All missed uploads sent (" + std::to_string(sent) + (sent == 1 ? " match)" : " matches)"));
+    done();
 }
