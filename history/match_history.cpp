@@ -122,6 +122,8 @@ constexpr const char* Migrations[] = {
     ("ALTER TABLE matches ADD COLUMN started_at TEXT;"
      "ALTER TABLE matches ADD COLUMN shot_places TEXT;"
      "ALTER TABLE matches ADD COLUMN upload_path TEXT;"),
+    // 6 -> 7: the API key a kept upload body was made for (NULL: not noted).
+    "ALTER TABLE matches ADD COLUMN upload_key TEXT;",
 };
 static_assert(std::size(Migrations) == MatchHistory::SchemaVersion);
 
@@ -130,7 +132,7 @@ constexpr const char* Columns =
     " mmr_before, mmr_after, mmr_change, shots, goals, average_speed, boost_collected, boost_used, possession_time,"
     " team_possession_time, opponent_possession_time, boost_per_minute, supersonic_share, empty_tank_share,"
     " full_tank_share, shots_per_goal, shot_zones, goal_zones, uploaded, upload_body, replay_id, saves, assists, demolitions,"
-    " demolished, started_at, shot_places, upload_path";
+    " demolished, started_at, shot_places, upload_path, upload_key";
 
 HistoryRow ReadRow(const Statement& statement) {
     HistoryRow row;
@@ -164,6 +166,7 @@ HistoryRow ReadRow(const Statement& statement) {
     if (sqlite3_column_type(statement.get(), at) != SQLITE_NULL) row.places = ParseShotPlaces(statement.Text(at));
     ++at;
     row.uploadPath = statement.Text(at++);
+    row.uploadKey = statement.Text(at++);
     return row;
 }
 
@@ -205,10 +208,12 @@ void BindRow(Statement& insert, const HistoryRow& row) {
         insert.Bind(at++, ShotPlacesText(*row.places));
     else
         sqlite3_bind_null(insert.get(), at++);
-    if (row.uploadPath.empty())
-        sqlite3_bind_null(insert.get(), at++);
-    else
-        insert.Bind(at++, row.uploadPath);
+    for (const std::string* text : {&row.uploadPath, &row.uploadKey}) {
+        if (text->empty())
+            sqlite3_bind_null(insert.get(), at++);
+        else
+            insert.Bind(at++, *text);
+    }
 }
 
 }  // namespace
@@ -398,16 +403,16 @@ bool MatchHistory::AddAll(std::span<HistoryRow> rows) {
     if (!Execute("BEGIN IMMEDIATE"))
         return fail(sqlite3_errcode(db_) == SQLITE_BUSY ? "the history is locked by another program"
                                                         : "the history cannot be written");
-    Statement insert(db_,
-                     "INSERT INTO matches (ended_at, playlist_id, playlist_name, ranked, team, result, score_for, score_against,"
-                     " overtime, duration, mmr_before, mmr_after, mmr_change, shots, goals, average_speed, boost_collected,"
-                     " boost_used, possession_time, team_possession_time, opponent_possession_time, boost_per_minute,"
-                     " supersonic_share, empty_tank_share, full_tank_share, shots_per_goal, shot_zones, goal_zones, uploaded,"
-                     " upload_body, replay_id, saves, assists, demolitions, demolished, started_at, shot_places,"
-                     " upload_path) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
-                     "?, ?, ?, ?, ?, ?, ?,"
-                     " ?, ?, ?)"
-                     " ON CONFLICT (replay_id) WHERE replay_id IS NOT NULL DO NOTHING");
+    Statement insert(
+        db_,
+        "INSERT INTO matches (ended_at, playlist_id, playlist_name, ranked, team, result, score_for, score_against,"
+        " overtime, duration, mmr_before, mmr_after, mmr_change, shots, goals, average_speed, boost_collected,"
+        " boost_used, possession_time, team_possession_time, opponent_possession_time, boost_per_minute,"
+        " supersonic_share, empty_tank_share, full_tank_share, shots_per_goal, shot_zones, goal_zones, uploaded,"
+        " upload_body, replay_id, saves, assists, demolitions, demolished, started_at, shot_places,"
+        " upload_path, upload_key) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
+        " ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
+        " ON CONFLICT (replay_id) WHERE replay_id IS NOT NULL DO NOTHING");
     if (!insert) return fail("the history cannot be written");
     for (HistoryRow& row : rows) {
         sqlite3_reset(insert.get());

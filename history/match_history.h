@@ -77,6 +77,9 @@ struct HistoryRow {
     std::optional<std::vector<ShotPlace>> places;
     // The address path uploadBody goes to: empty for the defined body's, else the whole match's.
     std::string uploadPath;
+    // Schema 7 on: the API key uploadBody was made for, by its fingerprint (upload/request_signature.h);
+    // empty for a body kept before keys were noted.
+    std::string uploadKey;
 };
 
 // Why the history cannot be used (empty when it can).
@@ -87,7 +90,7 @@ struct HistoryStatus {
 
 class MatchHistory {
 public:
-    static constexpr int SchemaVersion = 6;
+    static constexpr int SchemaVersion = 7;
     using Log = std::function<void(const std::string&)>;
 
     // log receives the "[HISTORY] " lines.

@@ -18,6 +18,7 @@
 #include "replay/replay_error.h"
 #include "replay/replay_file.h"
 #include "tracking/replay_tracking.h"
+#include "upload/request_signature.h"
 #include "upload/upload_body.h"
 
 // One run of the import, shared by its tasks on the worker.
@@ -26,6 +27,7 @@ struct zando::ImportRun {
     std::vector<std::filesystem::path> files;  // oldest first
     unsigned long long account = 0;            // the player's account number in the game
     bool upload = false;                       // uploads are on, with a key and an address they can go to
+    std::string uploadKey;                     // that key's fingerprint, kept with each match's body
     std::size_t next = 0;
     int added = 0, known = 0, skipped = 0;
 };
@@ -89,7 +91,10 @@ FileOutcome ImportReplayFile(ZANDO& plugin, const zando::ImportRun& run, const s
         zando::HistoryRow row = plugin.HistoryRowOf(record);
         row.endedAt = zando::ReplayDateText(replay.header.date).value_or(row.endedAt);
         row.replayId = replay.header.id;
-        if (run.upload) row.uploadBody = zando::UploadBody(record, row.endedAt, [](const char*) {});
+        if (run.upload) {
+            row.uploadBody = zando::UploadBody(record, row.endedAt, [](const char*) {});
+            row.uploadKey = run.uploadKey;
+        }
         if (!history || (!history->IsOpen() && !history->Open(plugin.MatchHistoryPath()).usable) || !history->Add(row))
             return {FileOutcome::Skipped, "not added - the match history cannot be written", {}};
         if (row.id == 0) return {FileOutcome::Known, "already in the history", {}};
@@ -119,6 +124,7 @@ void ZANDO::ImportReplays(const std::filesystem::path& folder) {
         return;
     }
     run->upload = settings.uploadEnabled && !settings.apiKey.empty() && InvalidConnectionSetting().empty();
+    if (run->upload) run->uploadKey = zando::ApiKeyFingerprint(settings.apiKey);
     importProgress = {};
     importProgress.running = true;
     importProgress.lastLine = "[IMPORT] Looking for replays in " + zando::PathText(folder);

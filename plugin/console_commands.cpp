@@ -70,6 +70,9 @@ void ZANDO::RegisterConsoleCommands() {
             [this] { ExportMatchJson(); });
     command("zando_upload_missed", "Send again the matches the dashboard did not receive, oldest first",
             [this] { UploadMissed(); });
+    command("zando_upload_missed_to_this_key",
+            "Send the missed matches kept for another API key (or before keys were noted) under the key set now",
+            [this] { UploadMissed(true); });
     RegisterHistoryCommands();
     RegisterCommand(
         "zando_import_replays",

@@ -102,6 +102,7 @@ struct PanelState {
     bool connectionTestQueued = false;             // a test was started and has no outcome yet
     bool connectionTestRefused = false;            // a press came while one was running; the panel says so
     bool resendRunning = false;                    // missed uploads are being sent
+    int missedForOtherKeys = 0;                    // the last resend left these: kept for another API key
 };
 
 }  // namespace zando

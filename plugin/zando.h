@@ -203,8 +203,10 @@ public:
     // format (asked once a server and key, before the first upload to it).
     void UploadMatchStats(zando::HttpRequest request, std::string wholeBody, uint64_t matchId,
                           std::shared_ptr<const int64_t> historyId, std::string thenLine);
-    // "zando_upload_missed": the history's matches not answered 200, sent again on the worker, oldest first.
-    void UploadMissed();
+    // "zando_upload_missed": the history's matches not answered 200, sent again, oldest first, each under
+    // the API key it was made for when that is the key set now; the others are counted and said, and
+    // sent under the key set now only when underThisKey ("zando_upload_missed_to_this_key").
+    void UploadMissed(bool underThisKey = false);
     // Its exchanges (on the exchange thread), oldest first, stopping at the first one not taken.
     void SendMissed(const std::vector<zando::HistoryRow>& missed, const std::string& server, const std::string& key,
                     const std::function<void()>& done);

@@ -296,3 +296,63 @@ TEST_F(DashboardWorker, AServerThatTakesTheWholeMatchIsAskedOnceAndSentEachMatch
         EXPECT_EQ(again[i]["body"], sent[i]["body"]) << "the same match, its first time kept";
     }
 }
+
+// Matches kept for one API key are not sent under another: after the player changes keys,
+// "zando_upload_missed" sends the new key's match and says how many it left;
+// "zando_upload_missed_to_this_key" sends those under the key set now, as asked. The history names
+// each match's key without holding the key.
+TEST_F(DashboardWorker, MissedMatchesOfAnotherKeyAreSentUnderThisOneOnlyWhenAsked) {
+    const std::string other = "zk_worker_other_88f1";
+    {
+        DashboardServer down(Folder("down"), Key, {"--statuses", "503"});
+        Z().settings.serverUrl = down.Url();
+        for (int shots : {1, 2}) {
+            EndMatch(shots);
+            match.Fire(zando_test::events::InitGame);
+        }
+        Z().settings.apiKey = other;
+        EndMatch(3);
+        zando.Settle();
+    }
+    const std::filesystem::path history = zando_test::InDataFolder(Host().DataFolder(), "zando_history.sqlite3");
+    const auto kept = zando_test::ReadHistoryFile(history);
+    ASSERT_EQ(kept.size(), 3u);
+    EXPECT_EQ(kept[0].at("upload_key").size(), 16u);
+    EXPECT_EQ(kept[0].at("upload_key"), kept[1].at("upload_key"));
+    EXPECT_NE(kept[0].at("upload_key"), kept[2].at("upload_key"));
+    const std::string bytes = zando_test::ReadFile(history);
+    EXPECT_EQ(bytes.find(Key), std::string::npos);
+    EXPECT_EQ(bytes.find(other), std::string::npos);
+
+    DashboardServer up(Folder("up"), other);
+    Z().settings.serverUrl = up.Url();
+    const auto run = [&](const std::string& command) {
+        const std::size_t before = zando.Lines().size();
+        zando.Run(command);
+        return Lines(zando.Lines().begin() + static_cast<std::ptrdiff_t>(before), zando.Lines().end());
+    };
+    Lines lines = run("zando_upload_missed");
+    ASSERT_EQ(lines.size(), 5u) << ::testing::PrintToString(lines);
+    EXPECT_EQ(lines[1],
+              "[ZANDO] ⚠ 2 missed matches were kept for another API key (or before ZANDO noted keys) - not sent under this "
+              "one; zando_upload_missed_to_this_key sends them under it");
+    EXPECT_EQ(lines[2].rfind("[ZANDO] 🔄 Sending match #3 (ended ", 0), 0u) << lines[2];
+    EXPECT_EQ(lines[4], "[ZANDO] ✅ All missed uploads sent (1 match)");
+    EXPECT_EQ(Z().panel.missedForOtherKeys, 2);
+
+    lines = run("zando_upload_missed_to_this_key");
+    ASSERT_EQ(lines.size(), 7u) << ::testing::PrintToString(lines);
+    EXPECT_EQ(lines[1],
+              "[ZANDO] ⚠ 2 missed matches were kept for another API key (or before ZANDO noted keys) - sent "
+              "under the key set now, as asked");
+    EXPECT_EQ(lines[6], "[ZANDO] ✅ All missed uploads sent (2 matches)");
+    EXPECT_EQ(Z().panel.missedForOtherKeys, 0);
+    const auto requests = up.Requests();
+    ASSERT_EQ(requests.size(), 3u);
+    for (std::size_t i = 0; i < requests.size(); ++i) {
+        EXPECT_TRUE(requests[i]["signature_ok"].get<bool>()) << "signed under the key set now";
+        EXPECT_EQ(nlohmann::json::parse(requests[i]["body"].get<std::string>())["shots"], i == 0 ? 3 : static_cast<int>(i));
+    }
+    EXPECT_EQ(run("zando_upload_missed").back(),
+              "[ZANDO] No missed uploads - the dashboard has every match the history kept for it");
+}

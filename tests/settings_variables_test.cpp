@@ -122,7 +122,7 @@ TEST(SettingsVariables, HelpListsEveryCommandAndSettingOnALineEach) {
     EXPECT_NE(std::find(lines.begin(), lines.end(),
                         "[HELP]   zando_heatmap_scale (0.5 to 2.5, default \"1.0\") - Heatmap window scale"),
               lines.end());
-    EXPECT_EQ(lines.size(), 2u + 18u + 25u) << "two headings, 18 commands, 25 settings";
+    EXPECT_EQ(lines.size(), 2u + 19u + 25u) << "two headings, 19 commands, 25 settings";
 }
 
 TEST(SettingsVariables, SavedSettingsAreReadBackAtLoadExceptThePostGameSwitches) {

@@ -9,6 +9,7 @@
 #include "history/match_history.h"
 #include "plugin/zando.h"
 #include "upload/http_client.h"
+#include "upload/request_signature.h"
 #include "upload/upload_body.h"
 
 // What the game thread does at a match's end is take copies: the statistics file's text, the history's
@@ -25,7 +26,8 @@ void ZANDO::ExportAndUpload(const MatchRecord& record, uint64_t matchId, std::st
     std::optional<zando::HttpRequest> request = PrepareUpload(record, matchId, beforeUpload);
     std::string wholeBody;
     if (request) {
-        row.uploadBody = request->body;                                              // kept until the dashboard answers 200
+        row.uploadBody = request->body;  // kept until the dashboard answers 200, for the key it was made for
+        row.uploadKey = zando::ApiKeyFingerprint(settings.apiKey);
         wholeBody = zando::WholeMatchBody(record, row.endedAt, [](const char*) {});  // its figures' lines were said
     }
     const bool uploading = request.has_value();

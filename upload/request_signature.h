@@ -11,4 +11,11 @@ namespace zando {
 // 64 lowercase hexadecimal characters; empty when a step failed, after logging that step's line.
 std::string HmacSha256Hex(std::string_view key, std::string_view message, const std::function<void(const std::string&)>& log);
 
+// The name an API key is known by where it must not be written itself (the history's kept uploads): 16
+// hexadecimal digits of its signature of a fixed text, from which the key cannot be read back. Empty
+// when signing failed.
+inline std::string ApiKeyFingerprint(std::string_view key) {
+    return HmacSha256Hex(key, "ZANDO API key", [](const std::string&) {}).substr(0, 16);
+}
+
 }  // namespace zando

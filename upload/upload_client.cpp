@@ -2,6 +2,7 @@
 // at the match's end), the signed POST to "<server>/api/stats/upload" on the plug-in's worker, and one
 // console line for every outcome, said on the game thread in the order of each match's lines. The
 // history keeps the body of a match the dashboard did not answer 200: "zando_upload_missed" sends those.
+#include <algorithm>
 #include <atomic>
 #include <exception>
 #include <memory>
@@ -268,7 +269,7 @@ void ZANDO::UploadMatchStats(zando::HttpRequest request, std::string wholeBody, 
         [finish] { finish(NotSentAtUnload, false); });
 }
 
-void ZANDO::UploadMissed() {
+void ZANDO::UploadMissed(bool underThisKey) {
     std::vector<std::string> refused;
     if (!settings.uploadEnabled)
         refused.push_back("[ZANDO] Upload disabled - enable in Dashboard Integration settings");
@@ -287,19 +288,44 @@ void ZANDO::UploadMissed() {
     panel.resendRunning = true;
     cvarManager->log("[ZANDO] Looking for matches the dashboard has not received...");
     const std::string key = settings.apiKey, server = settings.serverUrl;
-    const auto done = [this] { Deliver([this] { panel.resendRunning = false; }); };
-    OnWorker([this, key, server, done] {
+    const auto done = [this](int leftForOtherKeys) {
+        Deliver([this, leftForOtherKeys] {
+            panel.resendRunning = false;
+            panel.missedForOtherKeys = leftForOtherKeys;
+        });
+    };
+    OnWorker([this, key, server, done, underThisKey] {
         const bool open = matchHistory && matchHistory->IsOpen();
         std::vector<zando::HistoryRow> missed = open ? matchHistory->MissedUploads() : std::vector<zando::HistoryRow>{};
-        if (!open)
+        if (!open) {
             LogLater("[ZANDO] The match history is unavailable - no missed upload can be found");
-        else if (missed.empty())
-            LogLater("[ZANDO] No missed uploads - the dashboard has every match the history kept for it");
-        if (missed.empty()) return done();
-        OnExchangeThread([this, key, server, done, missed = std::move(missed)] { SendMissed(missed, server, key, done); },
-                         [this, done] {
+            return done(0);
+        }
+        // A match made for another account's key goes to that account only: under this key when the
+        // player says so.
+        const std::string thisKey = zando::ApiKeyFingerprint(key);
+        const auto otherKey = [&](const zando::HistoryRow& row) { return row.uploadKey.empty() || row.uploadKey != thisKey; };
+        const auto others = static_cast<int>(std::count_if(missed.begin(), missed.end(), otherKey));
+        const std::string count = std::to_string(others) + (others == 1 ? " missed match was" : " missed matches were");
+        if (others > 0 && underThisKey) {
+            LogLater("[ZANDO] ⚠ " + count +
+                     " kept for another API key (or before ZANDO noted keys) - sent under the key set now, as asked");
+        } else if (others > 0) {
+            LogLater("[ZANDO] ⚠ " + count +
+                     " kept for another API key (or before ZANDO noted keys) - not sent under this one; "
+                     "zando_upload_missed_to_this_key sends them under it");
+            missed.erase(std::remove_if(missed.begin(), missed.end(), otherKey), missed.end());
+        }
+        const int left = underThisKey ? 0 : others;
+        if (missed.empty()) {
+            if (others == 0) LogLater("[ZANDO] No missed uploads - the dashboard has every match the history kept for it");
+            return done(left);
+        }
+        OnExchangeThread([this, key, server, done, left,
+                          missed = std::move(missed)] { SendMissed(missed, server, key, [done, left] { done(left); }); },
+                         [this, done, left] {
                              LogLater("[ZANDO] Missed uploads not sent: the plug-in was unloaded first");
-                             done();
+                             done(left);
                          });
     });
 }
