@@ -42,4 +42,19 @@ int64_t UtcSeconds(const std::string& text) {
     return days * 86400 + hour * 3600 + minute * 60 + second;
 }
 
+std::string LocalMinuteText(const std::string& utcText) {
+    const int64_t seconds = UtcSeconds(utcText);
+    if (seconds < 0) return utcText;
+    const auto time = static_cast<std::time_t>(seconds);
+    std::tm local{};
+#if defined(_WIN32)
+    if (localtime_s(&local, &time) != 0) return utcText;
+#else
+    if (!localtime_r(&time, &local)) return utcText;
+#endif
+    char text[100];
+    const std::size_t length = std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &local);
+    return length ? std::string(text, length) : utcText;
+}
+
 }  // namespace zando

@@ -5,13 +5,14 @@
 #include <cstring>
 
 #include "plugin/match_snapshot.h"
+#include "sandbox/trace_player.h"
 
 namespace sandbox {
 
 namespace {
 
-const char* const TabNames[PanelTabs] = {"dashboard",       "heatmap",        "interactive-zones",     "display-settings",
-                                          "post-game-stats", "export-and-data", "dashboard-integration", "about-and-help"};
+const char* const TabNames[PanelTabs] = {"dashboard",       "heatmap",         "interactive-zones",     "display-settings",
+                                         "post-game-stats", "export-and-data", "dashboard-integration", "about-and-help"};
 
 }  // namespace
 
@@ -36,7 +37,10 @@ void PictureUi(host::Host& host, const host::LoadedPlugin& plugin, ScreenCamera&
     }
     // The match history window beside the panel, on the Dashboard tab that opens it.
     if (!ShowPanelTab(host, plugin, 0)) return;
+    // Its first frame asks the plug-in's worker for the matches: pictured once they have come.
     host.GetConsole().Execute("zando_history_window");
+    camera.DrawScreen();
+    SettleWorkers(host);
     camera.Picture("history-window.png", "the match history window");
     host.GetConsole().Execute("zando_history_window");
 }

@@ -2,8 +2,13 @@
 // trend lines, averages and the zone totals of a range of matches, from rows written out here.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
+#include <string>
+#include <utility>
 #include <vector>
 
+#include "base/utc_timestamp.h"
 #include "history/history_summary.h"
 
 namespace {
@@ -23,20 +28,23 @@ zando::HistoryRow Match(int64_t id, int32_t playlist, const char* result, float 
     row.boostPerMinute = 200.0f + static_cast<float>(id);
     row.duration = 300.0f;
     row.possessionTime = 30.0f * static_cast<float>(id);
-    const char* const ended[] = {"", "2026-12-07T18:39:59Z", "2026-12-07T19:40:00Z", "2026-12-07T19:48:10Z",
-                                 "2026-12-07T20:30:00Z", "2026-12-07T21:29:59Z", "2026-12-07T21:36:40Z"};
+    const char* const ended[] = {"",
+                                 "2026-12-07T18:39:59Z",
+                                 "2026-12-07T19:40:00Z",
+                                 "2026-12-07T19:48:10Z",
+                                 "2026-12-07T20:30:00Z",
+                                 "2026-12-07T21:29:59Z",
+                                 "2026-12-07T21:36:40Z"};
     row.endedAt = ended[id];
     return row;
 }
 
 // The session: from 19:40 on; the first match ended more than an hour before the second.
 const std::vector<zando::HistoryRow> Rows = {
-    Match(1, 11, "win", 1000.0f, 9.0f, 3, 1),      // the evening before
-    Match(2, 13, "loss", 800.0f, -8.5f, 5, 0),
-    Match(3, 11, "loss", 1009.0f, -10.0f, 2, 0),
-    Match(4, 11, "forfeit", 999.0f, -7.0f, 1, 0),
-    Match(5, 13, "win", 0.0f, 12.0f, 4, 2),        // no MMR read
-    Match(6, 11, "", 992.0f, 11.5f, 6, 3),         // no score read
+    Match(1, 11, "win", 1000.0f, 9.0f, 3, 1),  // the evening before
+    Match(2, 13, "loss", 800.0f, -8.5f, 5, 0),    Match(3, 11, "loss", 1009.0f, -10.0f, 2, 0),
+    Match(4, 11, "forfeit", 999.0f, -7.0f, 1, 0), Match(5, 13, "win", 0.0f, 12.0f, 4, 2),  // no MMR read
+    Match(6, 11, "", 992.0f, 11.5f, 6, 3),                                                 // no score read
 };
 
 }  // namespace
@@ -49,6 +57,24 @@ TEST(HistorySummary, UtcTimesAreReadToTheSecondAndAnythingElseIsRefused) {
     for (const char* bad : {"", "2026-12-07 21:36:40Z", "2026-12-07T21:36:40", "2026-13-07T21:36:40Z", "yesterday evening!!"})
         EXPECT_EQ(zando::UtcSeconds(bad), -1) << bad;
 }
+
+#if !defined(_WIN32)
+// Shown to the player in the machine's zone, here two hours east of UTC, across a year's end.
+TEST(HistorySummary, UtcTimesAreShownInTheMachinesZoneToTheMinute) {
+    const char* const was = std::getenv("TZ");
+    const std::string before = was ? was : "";
+    ::setenv("TZ", "XST-2", 1);
+    ::tzset();
+    const std::pair<const char*, const char*> cases[] = {
+        {"2026-12-07T21:36:40Z", "2026-12-07 23:36"}, {"2026-12-31T23:30:59Z", "2027-01-01 01:30"}, {"not a time", "not a time"}};
+    for (const auto& [utc, local] : cases) EXPECT_EQ(zando::LocalMinuteText(utc), local) << utc;
+    if (was)
+        ::setenv("TZ", before.c_str(), 1);
+    else
+        ::unsetenv("TZ");
+    ::tzset();
+}
+#endif
 
 TEST(HistorySummary, TheSessionCountsEachPlaylistsMatchesResultsAndMmrSinceTheLastHourLongBreak) {
     const int64_t now = zando::UtcSeconds("2026-12-07T22:00:00Z");
@@ -64,7 +90,8 @@ TEST(HistorySummary, TheSessionCountsEachPlaylistsMatchesResultsAndMmrSinceTheLa
     EXPECT_EQ(session[1].wins, 0);
     EXPECT_EQ(session[1].losses, 2) << "a forfeit is a loss; a match without a score is neither";
     EXPECT_FLOAT_EQ(session[1].mmrGained, -10.0f - 7.0f + 11.5f);
-    EXPECT_TRUE(zando::SessionByPlaylist(Rows, zando::UtcSeconds("2026-12-07T22:36:40Z")).empty()) << "an hour after the last match";
+    EXPECT_TRUE(zando::SessionByPlaylist(Rows, zando::UtcSeconds("2026-12-07T22:36:40Z")).empty())
+        << "an hour after the last match";
     EXPECT_EQ(zando::SessionByPlaylist(Rows, zando::UtcSeconds("2026-12-07T22:36:39Z")).size(), 2u);
 }
 

@@ -10,6 +10,7 @@
 #include <iterator>
 #include <string>
 
+#include "base/utc_timestamp.h"
 #include "heatmap/heatmap_drawing.h"
 #include "history/history_summary.h"
 #include "plugin/figure_text.h"
@@ -28,10 +29,10 @@ struct TableColumn {
     const char* heading;
     float width;
 };
-constexpr TableColumn TableColumns[] = {
-    {"#", 44.0f},          {"Ended (UTC)", 160.0f}, {"Playlist", 150.0f}, {"Result", 60.0f},    {"Score", 80.0f},
-    {"Shots", 50.0f},      {"Goals", 50.0f},        {"Speed", 70.0f},     {"MMR", 120.0f},      {"Boost/min", 80.0f},
-    {"Supersonic", 85.0f}, {"Empty tank", 85.0f},   {"Full tank", 75.0f}, {"Shots/goal", 80.0f}};
+constexpr TableColumn TableColumns[] = {{"#", 44.0f},         {"Ended", 120.0f},    {"Playlist", 150.0f},  {"Result", 60.0f},
+                                        {"Score", 80.0f},     {"Shots", 50.0f},     {"Goals", 50.0f},      {"Speed", 70.0f},
+                                        {"MMR", 120.0f},      {"Boost/min", 80.0f}, {"Supersonic", 85.0f}, {"Empty tank", 85.0f},
+                                        {"Full tank", 75.0f}, {"Shots/goal", 80.0f}};
 
 std::string Signed(float value) {
     char text[32];
@@ -39,17 +40,19 @@ std::string Signed(float value) {
     return text;
 }
 
-void Trend(const char* label, const std::vector<float>& values, float width) {
+// A trend line with its last, lowest and highest values, given with decimals places after the point.
+void Trend(const char* label, const std::vector<float>& values, float width, int decimals) {
     if (values.empty()) {
         ImGui::TextDisabled("%s: no matches", label);
         return;
     }
     const auto [low, high] = std::minmax_element(values.begin(), values.end());
-    char overlay[96];
-    std::snprintf(overlay, sizeof overlay, "%s  (last %.1f, low %.1f, high %.1f)", label, static_cast<double>(values.back()),
-                  static_cast<double>(*low), static_cast<double>(*high));
-    ImGui::PlotLines(label, values.data(), static_cast<int>(values.size()), 0, overlay, *low, *high == *low ? *low + 1.0f : *high,
-                     {width, 48.0f});
+    char overlay[128];
+    std::snprintf(overlay, sizeof overlay, "%s  (last %.*f, low %.*f, high %.*f)", label, decimals,
+                  static_cast<double>(values.back()), decimals, static_cast<double>(*low), decimals, static_cast<double>(*high));
+    // Named inside the plot only: a name beside it would be cut off by a narrow window.
+    ImGui::PlotLines(("##" + std::string(label)).c_str(), values.data(), static_cast<int>(values.size()), 0, overlay, *low,
+                     *high == *low ? *low + 1.0f : *high, {width, 48.0f});
 }
 
 }  // namespace
@@ -124,6 +127,7 @@ void ZANDO::RefreshHistoryView() {
         view.zoneLast = static_cast<int>(view.filtered.size());
     }
     view.trends = zando::TrendsOf(view.filtered, TrendRanges[std::clamp(view.trendRange, 0, 2)]);
+    for (float& speed : view.trends.averageSpeed) speed *= zando::figures::KmhPerUnit;  // kph, as the card and the table
     view.zones = zando::ZoneTotalsOf(view.filtered, view.zoneFirst - 1, view.zoneLast - 1);
     view.shownPlaylist = view.playlist;
     view.shownRange = view.trendRange;
@@ -193,12 +197,12 @@ void ZANDO::RenderHistoryWindow() {
 
     // Trend lines.
     ui::Heading(" TRENDS", {0.9f, 0.7f, 0.5f, 1.0f});
-    const float plotWidth = ImGui::GetContentRegionAvail().x - 120.0f;
-    Trend("MMR", view.trends.mmr, plotWidth);
-    Trend("Average speed", view.trends.averageSpeed, plotWidth);
-    Trend("Boost per minute", view.trends.boostPerMinute, plotWidth);
-    Trend("Shots", view.trends.shots, plotWidth);
-    Trend("Goals", view.trends.goals, plotWidth);
+    const float plotWidth = ImGui::GetContentRegionAvail().x;
+    Trend("MMR", view.trends.mmr, plotWidth, 1);
+    Trend("Average speed (kph)", view.trends.averageSpeed, plotWidth, 0);
+    Trend("Boost per minute", view.trends.boostPerMinute, plotWidth, 0);
+    Trend("Shots", view.trends.shots, plotWidth, 0);
+    Trend("Goals", view.trends.goals, plotWidth, 0);
 
     // The last matches, newest first.
     ui::Heading(" LAST MATCHES", {0.6f, 0.9f, 0.6f, 1.0f});
@@ -223,7 +227,7 @@ void ZANDO::RenderHistoryWindow() {
         const zando::HistoryRow& row = *view.filtered[view.filtered.size() - 1 - static_cast<std::size_t>(i)];
         ImGui::Text("%lld", static_cast<long long>(row.id));
         ImGui::NextColumn();
-        ImGui::TextUnformatted(row.endedAt.c_str());
+        ImGui::TextUnformatted(zando::LocalMinuteText(row.endedAt).c_str());  // the player's own time
         ImGui::NextColumn();
         ImGui::TextUnformatted(row.playlistName.c_str());
         ImGui::NextColumn();
