@@ -473,7 +473,7 @@ TEST(HistoryWindow, EveryColumnOfTheTableIsReachedByScrollingAndSpeedsReadAsOnTh
         for (const std::string& line : zando_test::ImGuiDriver::DrawnLines(table)) drawn += line + "\n";
     }
     // Spaces draw nothing, so the texts are looked for without them.
-    for (const char* heading : {"Ended(UTC)", "Speed", "MMR", "Boost/min", "Supersonic", "Emptytank", "Fulltank", "Shots/goal"})
+    for (const char* heading : {"Ended", "Speed", "MMR", "Boost/min", "Supersonic", "Emptytank", "Fulltank", "Shots/goal"})
         EXPECT_NE(drawn.find(heading), std::string::npos) << heading << " in\n" << drawn;
     for (const Row& row : stored) {
         const std::string speed =
