@@ -31,7 +31,16 @@ void ZANDO::ComputeDashboardFigures() {
 void ZANDO::RenderDashboardTab() {
     const zando::DashboardFigures& f = panel.dashboardFigures;
     ImGui::Spacing();
-    ImGui::BeginChild("DashboardLeft", {ImGui::GetContentRegionAvail().x * 0.5f - 5.0f, 0.0f}, true);
+    // Side by side where each box has room for its longest label and value; one above the other in a
+    // narrow panel (a 1280 x 720 screen), so that no label or value is cut.
+    const ImGuiStyle& style = ImGui::GetStyle();
+    const float boxWidth = ImGui::CalcTextSize("Lifetime Accuracy").x + ImGui::CalcTextSize("000 kph  /  000 mph").x +
+                           4.0f * style.ItemSpacing.x + 2.0f * style.WindowPadding.x;
+    const bool sideBySide = ImGui::GetContentRegionAvail().x >= 2.0f * boxWidth + style.ItemSpacing.x;
+    const ImVec2 leftSize = sideBySide
+                                ? ImVec2{ImGui::GetContentRegionAvail().x * 0.5f - 5.0f, 0.0f}
+                                : ImVec2{0.0f, 10.0f * ImGui::GetTextLineHeightWithSpacing() + 2.0f * style.WindowPadding.y};
+    ImGui::BeginChild("DashboardLeft", leftSize, true);
     ui::Heading(" CURRENT MATCH", {0.7f, 0.5f, 0.9f, 1.0f});
     ui::BeginStatRows("CurrentMatchCols", 200.0f);
     ui::StatLabel("Average Speed");
@@ -67,7 +76,7 @@ void ZANDO::RenderDashboardTab() {
     ui::EndStatRows();
     ImGui::EndChild();
 
-    ImGui::SameLine();
+    if (sideBySide) ImGui::SameLine();
     ImGui::BeginChild("DashboardRight", {0.0f, 0.0f}, true);
     ui::Heading(" ALL-TIME STATS", {0.9f, 0.7f, 0.5f, 1.0f});
     ui::BeginStatRows("AllTimeCols", 200.0f);
@@ -126,8 +135,7 @@ void ZANDO::RenderHeatmapTab() {
     if (ImGui::RadioButton("Shot Accuracy (Goals)", settings.showAccuracyOverlay))
         ui::Write(*this, "zando_show_accuracy_overlay", true);
     ui::Tooltip("Red (0%) to Green (100%) - shows goal conversion rate");
-    ui::SettingCheckbox(*this, "Field View (this match's shots where they happened)", settings.heatmapFieldView,
-                        "zando_heatmap_field_view");
+    ui::SettingCheckbox(*this, "Field View (shots where they happened)", settings.heatmapFieldView, "zando_heatmap_field_view");
     ui::Tooltip(
         "The overlay draws this match's shots and goals at their true places on the field to scale,\n"
         "instead of the zone grid: a dot where you touched the ball, a line to where the game counted it");

@@ -51,20 +51,23 @@ void ZANDO::RenderExportTab() {
     // The box is as tall as its lines, the two paths wrapped to its width however long they are.
     const std::string folder = zando::PathText(gameWrapper->GetDataFolder());
     const std::string csvPath = folder + "/shot_heatmap_data.csv", jsonPath = folder + "/zando_stats.json";
+    const char* const csvColumns = "CSV columns: X, Y (zone), Shots (shot heat, 5 per shot), Position";
+    const char* const jsonContent = "JSON format includes session stats and heatmap data";
     const ImGuiStyle& style = ImGui::GetStyle();
     const float wrapWidth = ImGui::GetContentRegionAvail().x - 2.0f * style.WindowPadding.x;
-    const float pathsHeight = ImGui::CalcTextSize(csvPath.c_str(), nullptr, false, wrapWidth).y +
-                              ImGui::CalcTextSize(jsonPath.c_str(), nullptr, false, wrapWidth).y;
+    float wrappedHeight = 0.0f;
+    for (const char* text : {csvPath.c_str(), jsonPath.c_str(), csvColumns, jsonContent})
+        wrappedHeight += ImGui::CalcTextSize(text, nullptr, false, wrapWidth).y;
     const float boxHeight =
-        pathsHeight + 3.0f * ImGui::GetTextLineHeight() + 7.0f * style.ItemSpacing.y + 2.0f * style.WindowPadding.y;
+        wrappedHeight + ImGui::GetTextLineHeight() + 7.0f * style.ItemSpacing.y + 2.0f * style.WindowPadding.y;
     ImGui::BeginChild("FileInfo", {0.0f, boxHeight}, true, ImGuiWindowFlags_NoScrollbar);
     ImGui::Text("Export Location:");
     ImGui::Spacing();
     ImGui::TextWrapped("%s", csvPath.c_str());
     ImGui::TextWrapped("%s", jsonPath.c_str());
     ImGui::Spacing();
-    ImGui::TextDisabled("CSV columns: X, Y (zone), Shots (shot heat, 5 per shot), Position");
-    ImGui::TextDisabled("JSON format includes session stats and heatmap data");
+    ui::DisabledWrapped(csvColumns);
+    ui::DisabledWrapped(jsonContent);
     ImGui::EndChild();
 
     ImGui::Spacing();

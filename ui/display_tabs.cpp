@@ -86,7 +86,7 @@ void ZANDO::RenderPostGameTab() {
     }};
     ImGui::BeginChild("PostGameContent", {0.0f, 0.0f}, false);
     ui::Heading("POST-GAME STATS VISIBILITY", {0.7f, 0.5f, 0.85f, 1.0f});
-    ImGui::TextDisabled("Choose which stats appear in the post-game overlay window");
+    ui::DisabledWrapped("Choose which stats appear in the post-game overlay window");
     ui::Spacings(2);
     ImGui::BeginChild("StatToggles", {0.0f, 200.0f}, true);
     for (const Switch& s : switches) {

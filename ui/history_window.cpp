@@ -167,10 +167,10 @@ void ZANDO::RenderHistoryWindow() {
     // This session, per playlist.
     ui::Heading(" THIS SESSION", {0.5f, 0.8f, 1.0f, 1.0f});
     if (view.session.empty()) ImGui::TextDisabled("No match finished since ZANDO loaded.");
-    for (const zando::PlaylistSession& playlist : view.session) {
-        ImGui::Text("%s: %d %s, %d W - %d L, MMR %s", playlist.playlistName.c_str(), playlist.matches,
-                    playlist.matches == 1 ? "match" : "matches", playlist.wins, playlist.losses,
-                    Signed(playlist.mmrGained).c_str());
+    for (const zando::PlaylistSession& playlist : view.session) {  // wrapped: a narrow window shows it whole
+        ImGui::TextWrapped("%s: %d %s, %d W - %d L, MMR %s", playlist.playlistName.c_str(), playlist.matches,
+                           playlist.matches == 1 ? "match" : "matches", playlist.wins, playlist.losses,
+                           Signed(playlist.mmrGained).c_str());
     }
     ImGui::Separator();
 
@@ -188,8 +188,15 @@ void ZANDO::RenderHistoryWindow() {
         }
         ImGui::EndCombo();
     }
+    // The ranges beside the filter where they fit, else on a line of their own.
+    const ImGuiStyle& style = ImGui::GetStyle();
+    float rangesWidth = 0.0f;
+    for (const char* name : TrendRangeNames)
+        rangesWidth += ImGui::GetFrameHeight() + style.ItemInnerSpacing.x + ImGui::CalcTextSize(name).x + style.ItemSpacing.x;
+    const bool rangesBeside =
+        ImGui::GetContentRegionAvail().x - ImGui::GetItemRectSize().x >= rangesWidth;  // the filter and its name
     for (int range = 0; range < 3; ++range) {
-        ImGui::SameLine();
+        if (range > 0 || rangesBeside) ImGui::SameLine();
         ImGui::RadioButton(TrendRangeNames[range], &view.trendRange, range);
     }
     RefreshHistoryView();
@@ -299,12 +306,14 @@ void ZANDO::RenderHistoryWindow() {
         list->AddLine({origin.x, origin.y + cell * GridRows / 2.0f},
                       {origin.x + cell * GridCols, origin.y + cell * GridRows / 2.0f}, IM_COL32(150, 150, 170, 160));
         ImGui::Dummy({cell * GridCols, cell * GridRows});
-        ImGui::SameLine();
+        const char* const note = "zones with a goal are outlined green.";
+        if (ImGui::GetContentRegionAvail().x >= cell * GridCols + style.ItemSpacing.x + ImGui::CalcTextSize(note).x)
+            ImGui::SameLine();  // beside the grid where it fits, else under it
         ImGui::BeginGroup();
         ImGui::Text("%d matches", view.zones.matches);
         ImGui::Text("%d shots, %d goals", view.zones.shotTotal, view.zones.goalTotal);
         ImGui::TextDisabled("The attacked goal is at the top;");
-        ImGui::TextDisabled("zones with a goal are outlined green.");
+        ImGui::TextDisabled("%s", note);
         ImGui::EndGroup();
     }
     ImGui::End();

@@ -27,6 +27,12 @@ inline void Heading(const char* text, const ImVec4& colour) {
     ImGui::Spacing();
 }
 inline void Label(const char* text, const ImVec4& colour) { ImGui::TextColored(colour, "%s", text); }
+// Disabled text that wraps at the region's edge: a narrow panel (a 1280 x 720 screen) shows it whole.
+inline void DisabledWrapped(const char* text) {
+    ImGui::PushStyleColor(ImGuiCol_Text, Disabled);
+    ImGui::TextWrapped("%s", text);
+    ImGui::PopStyleColor();
+}
 // The text as it stands: a '%' in it is shown, never read as a format.
 inline void Tooltip(const char* text) {
     if (ImGui::IsItemHovered()) ImGui::SetTooltip("%s", text);
