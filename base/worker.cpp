@@ -53,7 +53,16 @@ void Worker::Run() {
 
 bool Worker::WaitIdle(std::chrono::milliseconds limit) {
     std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, limit, [this] { return queue_.empty() && !running_; });
+    ++waiters_;
+    changed_.notify_all();  // a task resting goes on
+    const bool idle = changed_.wait_for(lock, limit, [this] { return queue_.empty() && !running_; });
+    --waiters_;
+    return idle;
+}
+
+bool Worker::Rest(std::chrono::milliseconds limit) {
+    std::unique_lock lock(mutex_);
+    return !changed_.wait_for(lock, limit, [this] { return waiters_ > 0 || stopping_; });
 }
 
 bool Worker::Idle() const {

@@ -29,6 +29,9 @@ public:
 
     // Waits until every task handed over has run, at most limit; true when none is left.
     bool WaitIdle(std::chrono::milliseconds limit);
+    // From a task: waits up to limit before going on (to let more work gather), cut short when someone
+    // waits for the worker to be idle or it is stopping. True when it rested the whole time.
+    bool Rest(std::chrono::milliseconds limit);
     bool Idle() const;
     // Whether the calling thread is a worker's (any worker's); whether it is this one's.
     static bool OnWorkerThread();
@@ -55,6 +58,7 @@ private:
     bool running_ = false;  // a task is running
     bool runningDroppable_ = false;
     bool stopping_ = false;  // for good
+    int waiters_ = 0;        // threads in WaitIdle
     std::chrono::steady_clock::time_point dropAfter_;
     std::vector<Task> dropped_;  // the ifDropped actions of the tasks Stop dropped
     std::thread thread_;

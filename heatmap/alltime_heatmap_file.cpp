@@ -3,6 +3,7 @@
 // heatmap/alltime_heatmap_format.h's.
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <exception>
 #include <fstream>
@@ -21,6 +22,7 @@
 namespace {
 
 constexpr const char* FileName = "zando_alltime_heatmap.dat";
+constexpr std::chrono::milliseconds SaveGap{200};  // between two saves: at most five a second
 
 // True when both files hold the same bytes; read a block at a time, so a large file is never held whole.
 bool SameContent(const std::filesystem::path& a, const std::filesystem::path& b) {
@@ -80,6 +82,10 @@ void ZANDO::SaveAllTimeHeatmap(bool afterEveryShot, std::string thenLine) {
 }
 
 void ZANDO::WritePendingAllTimeSave() {
+    // At most one save in SaveGap: the shots of a burst meanwhile join the next, which follows the
+    // newest within it. Someone waiting for the worker (unload, a settle) has it written at once.
+    const auto sinceLast = std::chrono::steady_clock::now() - allTimeSave.lastWritten;
+    if (sinceLast < SaveGap) worker.Rest(std::chrono::duration_cast<std::chrono::milliseconds>(SaveGap - sinceLast));
     Grid<float> shots;
     Grid<int32_t> goals;
     bool afterEveryShot = true;
@@ -92,7 +98,9 @@ void ZANDO::WritePendingAllTimeSave() {
         thenLines.swap(allTimeSave.thenLines);
         allTimeSave.queued = false;
     }
-    if (WriteAllTimeHeatmap(zando::EncodeAllTimeHeatmap(shots, goals), afterEveryShot))
+    const bool written = WriteAllTimeHeatmap(zando::EncodeAllTimeHeatmap(shots, goals), afterEveryShot);
+    allTimeSave.lastWritten = std::chrono::steady_clock::now();
+    if (written)
         for (std::string& line : thenLines) LogLater(std::move(line));
 }
 

@@ -252,6 +252,7 @@ public:
         Grid<float> shots;
         Grid<int32_t> goals;
         std::vector<std::string> thenLines;
+        std::chrono::steady_clock::time_point lastWritten;  // the worker's
     };
     AllTimeSave allTimeSave;
     void WritePendingAllTimeSave();   // worker
