@@ -151,6 +151,45 @@ TEST_F(HeatmapWindow, EveryWindowOpensInsideTheScreenClearOfTheOthersAndOfTheOve
     }
 }
 
+// On a screen taller than 1080 pixels the windows grow with it: each window, and the text of the
+// panel's About tab, takes the same share of the screen's height at 2160p as at 1080p; the host's font
+// scale and style are given back as they were, for the windows of others.
+TEST_F(HeatmapWindow, OnATallerScreenTheWindowsAndTheirTextTakeTheSameShareOfIt) {
+    const std::vector<std::string> names = {"ZANDO", "ZANDO Heatmap", "ZANDO Match History", "AboutContent"};
+    const auto measure = [&](ImVec2 display) {
+        ImGuiDriver ui(Host());
+        ImGui::GetIO().DisplaySize = display;
+        if (!Z().panel.isWindowOpen) Host().ToggleMenu("ZANDO");
+        if (!Z().panel.showHistoryWindow) zando.Run("zando_history_window");
+        Z().panel.selectedTab = 7;
+        const ImGuiStyle before = ImGui::GetStyle();
+        ui.Frame();
+        ui.Frame();
+        EXPECT_EQ(ImGui::GetIO().FontGlobalScale, 1.0f);
+        EXPECT_EQ(ImGui::GetStyle().ItemSpacing.y, before.ItemSpacing.y);
+        EXPECT_EQ(ImGui::GetStyle().WindowPadding.x, before.WindowPadding.x);
+        std::vector<ImVec2> sizes;
+        for (const std::string& name : names) {
+            const ImGuiWindow* window = ImGuiDriver::Window(name);
+            if (!window) {
+                ADD_FAILURE() << name << " not drawn";
+                sizes.push_back({});
+                continue;
+            }
+            sizes.push_back(name == "AboutContent" ? window->ContentSize : window->Size);
+        }
+        return sizes;
+    };
+    const std::vector<ImVec2> fullHd = measure({1920, 1080}), ultraHd = measure({3840, 2160});
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        EXPECT_GT(fullHd[i].y, 100.0f) << names[i];
+        EXPECT_NEAR(ultraHd[i].y, 2.0f * fullHd[i].y, 3.0f) << names[i];
+        if (names[i] != "AboutContent") {
+            EXPECT_NEAR(ultraHd[i].x, 2.0f * fullHd[i].x, 3.0f) << names[i];
+        }
+    }
+}
+
 TEST_F(ControlPanel, PositionSlidersWriteOnReleaseAndResetRestoresTheDefaults) {
     ShowTab(3);
     const ImVec2 slider = ui.Locate("DisplayContent", "##HeatmapX", 60.0f);

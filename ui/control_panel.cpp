@@ -5,8 +5,10 @@
 
 #include "plugin/zando.h"
 #include "ui/panel_widgets.h"
+#include "ui/screen_scale.h"
 
 namespace ui = zando::ui;
+using zando::ui::Px;
 
 namespace {
 
@@ -46,7 +48,7 @@ const std::array<Tab, 8> Tabs = {{
     {"  About & Help", "Info, Commands & Tips"},
 }};
 
-constexpr float SidebarWidth = 220.0f;
+float SidebarWidth() { return Px(220.0f); }
 
 void PopTheme() {
     ImGui::PopStyleVar(6);
@@ -54,7 +56,7 @@ void PopTheme() {
 }
 
 void CentredDisabled(const char* text) {
-    ImGui::SetCursorPosX((SidebarWidth - ImGui::CalcTextSize(text).x) * 0.5f);
+    ImGui::SetCursorPosX((SidebarWidth() - ImGui::CalcTextSize(text).x) * 0.5f);
     ImGui::TextDisabled("%s", text);
 }
 
@@ -62,13 +64,15 @@ void CentredDisabled(const char* text) {
 
 void ZANDO::Render() {
     zando::StateLock lock(stateLock);
+    // Every window of the plug-in's, grown with a screen taller than 1080 pixels.
+    const ui::ScreenScale screenScale;
     for (const ThemeColour& entry : PanelTheme) ImGui::PushStyleColor(entry.slot, entry.colour);
-    ImGui::PushStyleVar(ImGuiStyleVar_WindowRounding, 10.0f);
-    ImGui::PushStyleVar(ImGuiStyleVar_ChildRounding, 8.0f);
-    ImGui::PushStyleVar(ImGuiStyleVar_FrameRounding, 5.0f);
-    ImGui::PushStyleVar(ImGuiStyleVar_GrabRounding, 4.0f);
+    ImGui::PushStyleVar(ImGuiStyleVar_WindowRounding, Px(10.0f));
+    ImGui::PushStyleVar(ImGuiStyleVar_ChildRounding, Px(8.0f));
+    ImGui::PushStyleVar(ImGuiStyleVar_FrameRounding, Px(5.0f));
+    ImGui::PushStyleVar(ImGuiStyleVar_GrabRounding, Px(4.0f));
     ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, {0.0f, 0.0f});
-    ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing, {8.0f, 8.0f});
+    ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing, Px({8.0f, 8.0f}));
 
     // 1100 x 720 where the screen has room beside the overlays, else as large as it can be clear of
     // them (down to 520 x 400); on a screen under 1800 pixels wide at most 52 % of it, so that the
@@ -76,8 +80,8 @@ void ZANDO::Render() {
     windowAreasThisFrame.clear();
     const ImVec2 display = ImGui::GetIO().DisplaySize;
     if (NeedsFirstPlace(PlacedWindow::Panel)) {
-        const ImVec2 largest{display.x >= 1800.0f ? 1100.0f : 0.52f * display.x, 720.0f};
-        const auto [panelAt, panelSize] = FirstWindowArea(largest, {520.0f, 400.0f}, {8.0f, 8.0f});
+        const ImVec2 largest{display.x >= 1800.0f ? Px(1100.0f) : 0.52f * display.x, Px(720.0f)};
+        const auto [panelAt, panelSize] = FirstWindowArea(largest, Px({520.0f, 400.0f}), Px({8.0f, 8.0f}));
         ImGui::SetNextWindowSize(panelSize, ImGuiCond_FirstUseEver);
         ImGui::SetNextWindowPos(panelAt, ImGuiCond_FirstUseEver);
     }
@@ -91,30 +95,30 @@ void ZANDO::Render() {
 
     // Sidebar.
     ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing, {0.0f, 0.0f});
-    ImGui::BeginChild("Sidebar", {SidebarWidth, 0.0f}, true, ImGuiWindowFlags_NoScrollbar);
+    ImGui::BeginChild("Sidebar", {SidebarWidth(), 0.0f}, true, ImGuiWindowFlags_NoScrollbar);
     ImGui::PopStyleVar();
-    ImGui::SetCursorPosY(ImGui::GetCursorPosY() + 15.0f);
+    ImGui::SetCursorPosY(ImGui::GetCursorPosY() + Px(15.0f));
     const ImVec4 letters[] = {{0.4f, 0.7f, 1.0f, 1.0f},
                               {0.5f, 0.75f, 1.0f, 1.0f},
                               {0.6f, 0.8f, 1.0f, 1.0f},
                               {0.7f, 0.85f, 1.0f, 1.0f},
                               {0.85f, 0.9f, 1.0f, 1.0f}};
     const char* word = "ZANDO";
-    ImGui::SetCursorPosX((SidebarWidth - 5.5f * ImGui::CalcTextSize("Z").x) * 0.5f);
+    ImGui::SetCursorPosX((SidebarWidth() - 5.5f * ImGui::CalcTextSize("Z").x) * 0.5f);
     for (int i = 0; i < 5; ++i) {
         if (i > 0) ImGui::SameLine(0.0f, 0.0f);
         ImGui::TextColored(letters[i], "%c", word[i]);
     }
-    ImGui::SetCursorPosY(ImGui::GetCursorPosY() + 2.0f);
+    ImGui::SetCursorPosY(ImGui::GetCursorPosY() + Px(2.0f));
     CentredDisabled("____________________");
     CentredDisabled("CONTROL CENTER");
     ImGui::Spacing();
     ImGui::Separator();
     ImGui::Spacing();
-    ImGui::PushStyleVar(ImGuiStyleVar_FramePadding, {12.0f, 12.0f});
-    ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing, {0.0f, 4.0f});
+    ImGui::PushStyleVar(ImGuiStyleVar_FramePadding, Px({12.0f, 12.0f}));
+    ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing, Px({0.0f, 4.0f}));
     for (int index = 0; index < static_cast<int>(Tabs.size()); ++index) {
-        if (ImGui::Selectable(Tabs[static_cast<std::size_t>(index)].label, panel.selectedTab == index, 0, {0.0f, 40.0f}))
+        if (ImGui::Selectable(Tabs[static_cast<std::size_t>(index)].label, panel.selectedTab == index, 0, {0.0f, Px(40.0f)}))
             panel.selectedTab = index;
         ui::Tooltip(Tabs[static_cast<std::size_t>(index)].tooltip);
     }
@@ -122,7 +126,7 @@ void ZANDO::Render() {
     // The footer's separator and two lines end at the sidebar's bottom edge.
     const ImGuiStyle& style = ImGui::GetStyle();
     ImGui::SetCursorPosY(ImGui::GetWindowHeight() - 2.0f * ImGui::GetTextLineHeightWithSpacing() - 3.0f * style.ItemSpacing.y -
-                         style.WindowPadding.y - 4.0f);
+                         style.WindowPadding.y - Px(4.0f));
     ImGui::Separator();
     ImGui::Spacing();
     CentredDisabled("v1.0.3");
@@ -131,7 +135,7 @@ void ZANDO::Render() {
 
     // Content: every tab with the same inner margin.
     ImGui::SameLine();
-    ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, {15.0f, 12.0f});
+    ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, Px({15.0f, 12.0f}));
     ImGui::BeginChild("Content", {0.0f, 0.0f}, false, ImGuiWindowFlags_AlwaysUseWindowPadding);
     ComputeDashboardFigures();
     switch (panel.selectedTab) {

@@ -38,7 +38,7 @@ void ZANDO::RenderDashboardTab() {
                            4.0f * style.ItemSpacing.x + 2.0f * style.WindowPadding.x;
     const bool sideBySide = ImGui::GetContentRegionAvail().x >= 2.0f * boxWidth + style.ItemSpacing.x;
     const ImVec2 leftSize = sideBySide
-                                ? ImVec2{ImGui::GetContentRegionAvail().x * 0.5f - 5.0f, 0.0f}
+                                ? ImVec2{ImGui::GetContentRegionAvail().x * 0.5f - ui::Px(5.0f), 0.0f}
                                 : ImVec2{0.0f, 10.0f * ImGui::GetTextLineHeightWithSpacing() + 2.0f * style.WindowPadding.y};
     ImGui::BeginChild("DashboardLeft", leftSize, true);
     ui::Heading(" CURRENT MATCH", {0.7f, 0.5f, 0.9f, 1.0f});
@@ -166,7 +166,7 @@ void ZANDO::RenderHeatmapTab() {
     ImGui::Spacing();
     ImGui::Separator();
     ImGui::Spacing();
-    if (ImGui::Button("Reset to Default Position", {-1.0f, 35.0f})) {
+    if (ImGui::Button("Reset to Default Position", {-1.0f, ui::Px(35.0f)})) {
         ui::ResetToDefaults(*this, {"zando_heatmap_pos_x", "zando_heatmap_pos_y", "zando_heatmap_scale"});
     }
     ImGui::EndChild();

@@ -181,7 +181,7 @@ void ZANDO::RenderIntegrationTab() {
     WrappedLine("5. Play: each finished match is sent; open the dashboard's address in a browser to see them");
     ui::Spacings(2);
 
-    if (ImGui::Button("Test Connection", {-1.0f, 35.0f})) StartConnectionTest();
+    if (ImGui::Button("Test Connection", {-1.0f, ui::Px(35.0f)})) StartConnectionTest();
     ui::Tooltip("Test your connection and API key with the web dashboard");
     ImGui::Spacing();
     if (!panel.connectionTestResult.empty()) {
@@ -207,14 +207,14 @@ void ZANDO::RenderIntegrationTab() {
     ImGui::Spacing();
     // Matches whose upload the dashboard did not answer 200 (it was down, the key was wrong) are kept
     // in the history; this sends them again, oldest first, with a console line each.
-    if (ImGui::Button("Send Missed Matches", {-1.0f, 30.0f})) OnGameThread([this] { UploadMissed(); });
+    if (ImGui::Button("Send Missed Matches", {-1.0f, ui::Px(30.0f)})) OnGameThread([this] { UploadMissed(); });
     if (panel.resendRunning) ImGui::TextDisabled("Sending the missed matches - see the console for each one");
     ui::Tooltip("Send again every match the dashboard did not receive for this API key (zando_upload_missed)");
     if (panel.missedForOtherKeys > 0 && !panel.resendRunning) {
         // Matches of another account are not sent under this key unless the player says so.
         ImGui::TextWrapped("%d missed %s kept for another API key (or before ZANDO noted keys): not sent under this one.",
                            panel.missedForOtherKeys, panel.missedForOtherKeys == 1 ? "match was" : "matches were");
-        if (ImGui::Button("Send Them Under This Key", {-1.0f, 30.0f})) OnGameThread([this] { UploadMissed(true); });
+        if (ImGui::Button("Send Them Under This Key", {-1.0f, ui::Px(30.0f)})) OnGameThread([this] { UploadMissed(true); });
         ui::Tooltip("They join this key's account on the dashboard (zando_upload_missed_to_this_key)");
     }
     ui::Spacings(2);

@@ -61,7 +61,7 @@ void ZANDO::RenderDisplayTab() {
     ImGui::Columns(1);
 
     ui::Spacings(2);
-    if (ImGui::Button("Reset All to Defaults", {250.0f, 40.0f})) {
+    if (ImGui::Button("Reset All to Defaults", ui::Px({250.0f, 40.0f}))) {
         ui::ResetToDefaults(*this, {"zando_heatmap_pos_x", "zando_heatmap_pos_y", "zando_postgame_pos_x", "zando_postgame_pos_y",
                                     "zando_heatmap_scale", "zando_postgame_scale", "zando_window_opacity"});
     }
@@ -88,7 +88,7 @@ void ZANDO::RenderPostGameTab() {
     ui::Heading("POST-GAME STATS VISIBILITY", {0.7f, 0.5f, 0.85f, 1.0f});
     ui::DisabledWrapped("Choose which stats appear in the post-game overlay window");
     ui::Spacings(2);
-    ImGui::BeginChild("StatToggles", {0.0f, 200.0f}, true);
+    ImGui::BeginChild("StatToggles", {0.0f, ui::Px(200.0f)}, true);
     for (const Switch& s : switches) {
         ui::SettingCheckbox(*this, s.label, *s.member, s.variable);
         ui::Tooltip(s.tooltip);

@@ -39,27 +39,28 @@ void ZANDO::NoteWindowArea(PlacedWindow window, ImVec2 atLeast) {
 }
 
 void ZANDO::RenderHeatmapWindow() {
-    // The scale setting, on a screen under 1080 pixels high in proportion to it (as the overlays are).
-    const float S = settings.heatmapScale * std::min(1.0f, ImGui::GetIO().DisplaySize.y / 1080.0f), O = settings.windowOpacity;
+    // The scale setting in proportion to the screen's height: on a smaller screen as the overlays are, on
+    // a taller one as the windows' text is.
+    const float S = settings.heatmapScale * ImGui::GetIO().DisplaySize.y / 1080.0f, O = settings.windowOpacity;
     const float W = 300.0f * S, H = 372.0f * S;
     ImGui::PushStyleColor(ImGuiCol_WindowBg, {0.05f, 0.04f, 0.08f, O});
     ImGui::PushStyleColor(ImGuiCol_Border, {0.45f, 0.30f, 0.65f, 0.80f});
     ImGui::PushStyleColor(ImGuiCol_TitleBg, {0.10f, 0.08f, 0.14f, 1.0f});
     ImGui::PushStyleColor(ImGuiCol_TitleBgActive, {0.18f, 0.14f, 0.26f, 1.0f});
     ImGui::PushStyleColor(ImGuiCol_Text, {0.85f, 0.82f, 0.92f, 1.0f});
-    ImGui::PushStyleVar(ImGuiStyleVar_WindowRounding, 8.0f);
-    ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, {12.0f, 12.0f});
+    ImGui::PushStyleVar(ImGuiStyleVar_WindowRounding, ui::Px(8.0f));
+    ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ui::Px({12.0f, 12.0f}));
     // First under the post-game card where it fits there, else beside the window drawn before it (the
     // panel), leaving the rest of the screen to the history window; wherever it covers nothing.
-    const ImVec2 size{W + 24.0f, H + 150.0f};
+    const ImVec2 size{W + ui::Px(24.0f), H + ui::Px(150.0f)};
     if (NeedsFirstPlace(PlacedWindow::Heatmap)) {
         const ImVec2 display = ImGui::GetIO().DisplaySize;
         const zando::PixelArea card =
             zando::AreaOf(PostGameCardPlacement({static_cast<int>(display.x), static_cast<int>(display.y)}), PostGameCardWidth,
                           PostGameCardHeight());
-        ImVec2 wanted{static_cast<float>(card.left), static_cast<float>(card.bottom) + 8.0f};
+        ImVec2 wanted{static_cast<float>(card.left), static_cast<float>(card.bottom) + ui::Px(8.0f)};
         if (wanted.y + size.y > display.y && !windowAreasThisFrame.empty())
-            wanted = {windowAreasThisFrame.back().z + 8.0f, windowAreasThisFrame.back().y};
+            wanted = {windowAreasThisFrame.back().z + ui::Px(8.0f), windowAreasThisFrame.back().y};
         ImGui::SetNextWindowPos(FirstWindowArea(size, size, wanted).first, ImGuiCond_FirstUseEver);
     }
     // Sized to what it holds: the grid and the totals under it, without a scroll bar.
@@ -81,14 +82,15 @@ void ZANDO::RenderHeatmapWindow() {
         // that or the opacity changed.
         // Unlike the canvas overlay, accuracy does not limit goals to the shots before smoothing, and
         // frequency takes the overlay's ramp untruncated: its alpha base over 255 times the opacity.
-        const auto& totals = heatmapShading->window.Get(shotGrid, goalGrid, {settings.showAccuracyOverlay, false, O}, [&](float value) {
-            if (settings.showAccuracyOverlay)
-                return value < 0.5f ? ImVec4{1.0f, 2.0f * value, 0.0f, 0.7f}
-                                    : ImVec4{1.0f - 2.0f * (value - 0.5f), 1.0f, 0.0f, 0.7f};
-            const zando::Rgba ramp = zando::FrequencyCellColour(value, 1.0f);
-            return ImVec4{static_cast<float>(ramp.red) / 255.0f, static_cast<float>(ramp.green) / 255.0f,
-                          static_cast<float>(ramp.blue) / 255.0f, static_cast<float>(ramp.alpha) / 255.0f};
-        });
+        const auto& totals =
+            heatmapShading->window.Get(shotGrid, goalGrid, {settings.showAccuracyOverlay, false, O}, [&](float value) {
+                if (settings.showAccuracyOverlay)
+                    return value < 0.5f ? ImVec4{1.0f, 2.0f * value, 0.0f, 0.7f}
+                                        : ImVec4{1.0f - 2.0f * (value - 0.5f), 1.0f, 0.0f, 0.7f};
+                const zando::Rgba ramp = zando::FrequencyCellColour(value, 1.0f);
+                return ImVec4{static_cast<float>(ramp.red) / 255.0f, static_cast<float>(ramp.green) / 255.0f,
+                              static_cast<float>(ramp.blue) / 255.0f, static_cast<float>(ramp.alpha) / 255.0f};
+            });
         const auto atOpacity = [O](ImVec4 shade) {
             return ImGui::ColorConvertFloat4ToU32({shade.x, shade.y, shade.z, shade.w * O});
         };

@@ -52,7 +52,7 @@ void Trend(const char* label, const std::vector<float>& values, float width, int
                   static_cast<double>(values.back()), decimals, static_cast<double>(*low), decimals, static_cast<double>(*high));
     // Named inside the plot only: a name beside it would be cut off by a narrow window.
     ImGui::PlotLines(("##" + std::string(label)).c_str(), values.data(), static_cast<int>(values.size()), 0, overlay, *low,
-                     *high == *low ? *low + 1.0f : *high, {width, 48.0f});
+                     *high == *low ? *low + 1.0f : *high, {width, ui::Px(48.0f)});
 }
 
 }  // namespace
@@ -138,11 +138,11 @@ void ZANDO::RefreshHistoryView() {
 
 void ZANDO::RenderHistoryWindow() {
     const ImVec2 display = ImGui::GetIO().DisplaySize;
-    // As large as it can be (760 x 900 at most, 360 x 300 at least: its table scrolls) beside the panel
+    // As large as it can be (760 x 900 at most, 360 x 300 at least at 1080p: its table scrolls) beside the panel
     // and the heatmap window.
     if (NeedsFirstPlace(PlacedWindow::History)) {
-        const auto [at, size] =
-            FirstWindowArea({760.0f, std::min(900.0f, 0.58f * display.y)}, {360.0f, 300.0f}, {display.x - 768.0f, 8.0f});
+        const auto [at, size] = FirstWindowArea({ui::Px(760.0f), std::min(ui::Px(900.0f), 0.58f * display.y)},
+                                                ui::Px({360.0f, 300.0f}), {display.x - ui::Px(768.0f), ui::Px(8.0f)});
         ImGui::SetNextWindowSize(size, ImGuiCond_FirstUseEver);
         ImGui::SetNextWindowPos(at, ImGuiCond_FirstUseEver);
     }
@@ -178,7 +178,7 @@ void ZANDO::RenderHistoryWindow() {
     std::string current = "All playlists";
     for (const auto& [id, name] : view.playlists)
         if (id == view.playlist) current = name;
-    ImGui::SetNextItemWidth(220.0f);
+    ImGui::SetNextItemWidth(ui::Px(220.0f));
     if (ImGui::BeginCombo("Playlist", current.c_str())) {
         if (ImGui::Selectable("All playlists", view.playlist == zando::AnyPlaylist)) view.playlist = zando::AnyPlaylist;
         for (const auto& [id, name] : view.playlists) {
@@ -213,7 +213,7 @@ void ZANDO::RenderHistoryWindow() {
 
     // The last matches, newest first.
     ui::Heading(" LAST MATCHES", {0.6f, 0.9f, 0.6f, 1.0f});
-    ImGui::SetNextItemWidth(120.0f);
+    ImGui::SetNextItemWidth(ui::Px(120.0f));
     ImGui::SliderInt("Matches shown", &view.tableCount, 5, 100);
     // Columns in a region of their own that scrolls both ways, so every column can be reached
     // whatever the window's width; the widths follow the font.
@@ -221,7 +221,7 @@ void ZANDO::RenderHistoryWindow() {
     float tableWidth = 0.0f;
     for (const TableColumn& column : TableColumns) tableWidth += column.width * em;
     ImGui::SetNextWindowContentSize({tableWidth, 0.0f});
-    ImGui::BeginChild("LastMatches", {0.0f, 200.0f}, true, ImGuiWindowFlags_HorizontalScrollbar);
+    ImGui::BeginChild("LastMatches", {0.0f, ui::Px(200.0f)}, true, ImGuiWindowFlags_HorizontalScrollbar);
     ImGui::Columns(static_cast<int>(std::size(TableColumns)), "LastMatchesColumns", true);
     for (int i = 0; i < static_cast<int>(std::size(TableColumns)); ++i) {
         ImGui::SetColumnWidth(i, TableColumns[i].width * em);
@@ -278,14 +278,14 @@ void ZANDO::RenderHistoryWindow() {
     if (matches == 0) {
         ImGui::TextDisabled("No matches to show.");
     } else {
-        ImGui::SetNextItemWidth(260.0f);
+        ImGui::SetNextItemWidth(ui::Px(260.0f));
         if (ImGui::DragIntRange2("Matches (oldest is 1)", &view.zoneFirst, &view.zoneLast, 0.2f, 1, matches)) {
             view.zoneFirst = std::clamp(view.zoneFirst, 1, matches);
             view.zoneLast = std::clamp(view.zoneLast, view.zoneFirst, matches);
             view.zonesAll = view.zoneFirst == 1 && view.zoneLast == matches;
         }
         RefreshHistoryView();
-        const float cell = 5.0f;
+        const float cell = ui::Px(5.0f);
         const ImVec2 origin = ImGui::GetCursorScreenPos();
         ImDrawList* list = ImGui::GetWindowDrawList();
         list->AddRectFilled(origin, {origin.x + cell * GridCols, origin.y + cell * GridRows}, IM_COL32(12, 14, 20, 255));

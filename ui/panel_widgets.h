@@ -12,6 +12,7 @@
 
 #include "plugin/settings_variables.h"
 #include "plugin/zando.h"
+#include "ui/screen_scale.h"
 
 namespace zando::ui {
 
@@ -43,17 +44,17 @@ inline void Spacings(int count) {
 inline bool ColouredButton(const char* label, ImVec2 size, const ImVec4& colour, const ImVec4& hovered) {
     ImGui::PushStyleColor(ImGuiCol_Button, colour);
     ImGui::PushStyleColor(ImGuiCol_ButtonHovered, hovered);
-    const bool pressed = ImGui::Button(label, size);
+    const bool pressed = ImGui::Button(label, Px(size));  // size at 1080p
     ImGui::PopStyleColor(2);
     return pressed;
 }
-// Two columns without border, the first of the given width; rows of a disabled label and a value.
+// Two columns without border, the first of the given width (at 1080p); rows of a disabled label and a value.
 // The labels' column is firstWidth wide, or under half the region where the region is too narrow for
 // it (a panel sized to a small screen), so that the values stay in view.
 inline void BeginStatRows(const char* id, float firstWidth) {
     const float region = ImGui::GetContentRegionAvail().x;
     ImGui::Columns(2, id, false);
-    ImGui::SetColumnWidth(0, std::min(firstWidth, 0.48f * region));
+    ImGui::SetColumnWidth(0, std::min(Px(firstWidth), 0.48f * region));
 }
 inline void StatLabel(const char* label) {
     ImGui::TextColored(Disabled, "%s", label);

@@ -13,8 +13,8 @@ namespace ui = zando::ui;
 namespace {
 
 constexpr int MiniRows = 15, MiniCols = 12;
-constexpr float MiniCell = 20.0f;  // pixels
-constexpr int ZoneStep = 4;        // zones per mini cell, each way
+float MiniCell() { return zando::ui::Px(20.0f); }  // pixels
+constexpr int ZoneStep = 4;                        // zones per mini cell, each way
 
 int Trunc(float value) { return static_cast<int>(value); }
 
@@ -62,8 +62,8 @@ void ZANDO::RenderZoneInspectorTab() {
     const bool clicked = io.MouseDown[0] && io.MouseDownDuration[0] == 0.0f && panelHovered;
     for (int i = 0; i < MiniRows; ++i) {
         for (int j = 0; j < MiniCols; ++j) {
-            const ImVec2 from{origin.x + MiniCell * static_cast<float>(j), origin.y + MiniCell * static_cast<float>(i)};
-            const ImVec2 to{from.x + MiniCell, from.y + MiniCell};
+            const ImVec2 from{origin.x + MiniCell() * static_cast<float>(j), origin.y + MiniCell() * static_cast<float>(i)};
+            const ImVec2 to{from.x + MiniCell(), from.y + MiniCell()};
             list->AddRectFilled(from, to, MiniCellColour(i, j));
             list->AddRect(from, to, IM_COL32(60, 60, 70, 255), 0.0f, 0, 1.0f);
             const ImVec2 mouse = io.MousePos;
@@ -77,7 +77,7 @@ void ZANDO::RenderZoneInspectorTab() {
             }
         }
     }
-    ImGui::Dummy({MiniCell * MiniCols, MiniCell * MiniRows});
+    ImGui::Dummy({MiniCell() * MiniCols, MiniCell() * MiniRows});
     ImGui::Spacing();
     ImGui::Separator();
     ImGui::Spacing();
@@ -90,7 +90,7 @@ void ZANDO::RenderZoneInspectorTab() {
                              panel.selection.selectedZoneRows, panel.selection.selectedZoneCols, true);
         const int zoneShots = figures.shots, zoneGoals = figures.goals;
         const float accuracy = figures.AccuracyPercent();
-        ImGui::BeginChild("ZoneStats", {0.0f, 120.0f}, true);
+        ImGui::BeginChild("ZoneStats", {0.0f, ui::Px(120.0f)}, true);
         char heading[64];
         if (panel.selection.selectedZoneRows <= 1 && panel.selection.selectedZoneCols <= 1)
             std::snprintf(heading, sizeof heading, " ZONE (%d, %d)", panel.selection.selectedZoneCol,
@@ -113,7 +113,7 @@ void ZANDO::RenderZoneInspectorTab() {
         ui::EndStatRows();
         ImGui::EndChild();
         ImGui::Spacing();
-        if (ImGui::Button("Clear Selection", {150.0f, 30.0f})) {
+        if (ImGui::Button("Clear Selection", ui::Px({150.0f, 30.0f}))) {
             panel.selection.selectedZoneCol = -1;
             panel.selection.selectedZoneRow = -1;
             panel.selection.selectedZoneRows = panel.selection.selectedZoneCols = 1;
