@@ -1,6 +1,7 @@
 // HMAC-SHA256 with OpenSSL's libcrypto.
 #include "upload/request_signature.h"
 
+#include <openssl/crypto.h>
 #include <openssl/evp.h>
 #include <openssl/hmac.h>
 
@@ -25,6 +26,11 @@ std::string HmacSha256Hex(std::string_view key, std::string_view message, const 
         text += Hex[digest[i] & 0x0F];
     }
     return text;
+}
+
+void PrepareSigningLibrary() {
+    HmacSha256Hex("zando", "the first signature", [](const std::string&) {});
+    OPENSSL_thread_stop();  // the thread's error queue and the like, made by that first use
 }
 
 }  // namespace zando

@@ -122,7 +122,7 @@ std::string ZANDO::BuildUploadPayload(const MatchRecord& record, std::vector<std
 void ZANDO::PrepareSigning() {
     static std::atomic<bool> prepared{false};  // once a process: the library stays set up across reloads
     if (prepared.exchange(true)) return;
-    OnExchangeThread([] { zando::HmacSha256Hex("zando", "the first signature", [](const std::string&) {}); }, {});
+    OnExchangeThread([] { zando::PrepareSigningLibrary(); }, {});
 }
 
 std::string ZANDO::InvalidConnectionSetting() const {
