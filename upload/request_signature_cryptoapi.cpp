@@ -2,8 +2,8 @@
 // identifier with the HMAC key flag, which lifts RC2's length limit. A key longer than the blob's 256
 // bytes is first hashed with SHA-256, as standard HMAC does with any key longer than a block, so the
 // signature is the same as for the key itself.
-#include <wincrypt.h>
 #include <windows.h>
+#include <wincrypt.h>
 
 #include <cstring>
 
@@ -78,12 +78,10 @@ std::string HmacSha256Hex(std::string_view key, std::string_view message, const 
     BYTE digest[32];
     DWORD length = sizeof digest;
     const char* failed = nullptr;
-    if (!CryptSetHashParam(hash, HP_HMAC_INFO, reinterpret_cast<const BYTE*>(&info), 0))
-        failed = "ZANDO: CryptSetHashParam failed";
+    if (!CryptSetHashParam(hash, HP_HMAC_INFO, reinterpret_cast<const BYTE*>(&info), 0)) failed = "ZANDO: CryptSetHashParam failed";
     else if (!CryptHashData(hash, reinterpret_cast<const BYTE*>(message.data()), static_cast<DWORD>(message.size()), 0))
         failed = "ZANDO: CryptHashData failed";
-    else if (!CryptGetHashParam(hash, HP_HASHVAL, digest, &length, 0))
-        failed = "ZANDO: CryptGetHashParam failed";
+    else if (!CryptGetHashParam(hash, HP_HASHVAL, digest, &length, 0)) failed = "ZANDO: CryptGetHashParam failed";
     std::string text;
     if (failed) {
         log(failed);
