@@ -118,14 +118,14 @@ void ZANDO::OnExchangeThread(std::function<void()> exchange, std::function<void(
 }
 
 void ZANDO::OnWorkerAndWait(const std::function<void()>& work) {
-    // Once the worker has stopped (the object is going away) nothing else uses what it owns.
-    if (worker.OnThisWorker()) return work();
+    if (worker.OnThisWorker()) return work();  // waiting for itself would never end
     auto done = std::make_shared<std::promise<void>>();
     std::future<void> ran = done->get_future();
     if (!worker.Post([&work, done] {
             work();
             done->set_value();
         })) {
+        // Refused: the worker has stopped (the object is going away), and nothing else uses what it owns.
         work();
         return;
     }
