@@ -13,6 +13,7 @@
 #include "host/runtime/host.h"
 #include "replay/replay_error.h"
 #include "replay/replay_file.h"
+#include "sandbox/checked_trace.h"
 #include "sandbox/live_window.h"
 #include "sandbox/panel_control.h"
 #include "sandbox/replay_game.h"
@@ -42,19 +43,14 @@ void RunPrompt(host::Host& host) {
     }
 }
 
-// A replay's trace is read and checked to its end before anything is loaded or played (a first pass
-// that keeps nothing but the checker's state), then read again as it is played.
-bool CheckTraceFile(const std::filesystem::path& path) {
+// A replay's trace is read and checked to its end before anything is loaded or played.
+std::optional<sandbox::CheckedTrace> CheckTraceFile(const std::filesystem::path& path) {
     try {
-        sandbox::TraceReader reader(path);
-        sandbox::TraceRecord record;
-        while (reader.Next(record)) {
-        }
-        return true;
+        return std::optional<sandbox::CheckedTrace>(std::in_place, path);
     } catch (const sandbox::TraceError& e) {
         const std::string reason = e.what();
         Say(reason.rfind("cannot open", 0) == 0 ? reason : "refused the trace " + path.string() + ": " + reason);
-        return false;
+        return std::nullopt;
     }
 }
 
@@ -174,7 +170,8 @@ int main(int argc, char** argv) {
     std::optional<sandbox::SandboxOptions> options = sandbox::ParseSandboxOptions(argc, argv, exitCode);
     if (!options) return exitCode;
 
-    if (options->activity == sandbox::Activity::Replay && !CheckTraceFile(options->trace)) return 1;
+    std::optional<sandbox::CheckedTrace> trace;
+    if (options->activity == sandbox::Activity::Replay && !(trace = CheckTraceFile(options->trace))) return 1;
     if (options->activity == sandbox::Activity::ReplayInfo) {
         const auto read = ReadReplayFile(options->replayFile, true);
         if (!read) return 1;
@@ -267,10 +264,7 @@ int main(int argc, char** argv) {
             host, [&](double t) { camera->Frame(t); }, [&](const sandbox::TraceRecord& record) { camera->BeforeRecord(record); });
         std::size_t records = 0;
         try {
-            sandbox::TraceReader reader(options->trace);
-            sandbox::TraceRecord record;
-            while (reader.Next(record)) player.Play(record);
-            records = reader.Records();
+            records = trace->Play([&player](const sandbox::TraceRecord& record) { player.Play(record); });
         } catch (const sandbox::TraceError& e) {  // the file changed since it was checked
             Say("the trace " + options->trace.string() + " changed while it was replayed: " + e.what());
             exitCode = 1;

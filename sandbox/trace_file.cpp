@@ -3,6 +3,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 #include <variant>
 
@@ -46,7 +47,8 @@ void TraceWriter::Put(const std::string& line) {
 
 void TraceWriter::Emit(const TraceRecord& record, bool inputsImplied) {
     Put(FormatCompactRecord(record, memory_, inputsImplied));
-    if (const auto* state = std::get_if<record::State>(&record.body); !state || !state->compact.inputsOnly) memory_.Update(record);
+    if (const auto* state = std::get_if<record::State>(&record.body); !state || !state->compact.inputsOnly)
+        memory_.Update(record);
 }
 
 void TraceWriter::ReleaseHeldState() {
@@ -131,21 +133,40 @@ struct TraceReader::Input {
     std::size_t at = 0, end = 0;
     bool finished = false, failed = false;
 
-    int Get() {
-        if (at == end) {
-            if (finished) return -1;
-            const int got = gzread(file, buffer.data(), static_cast<unsigned>(buffer.size()));
-            if (got <= 0) {
-                finished = true;
-                int code = Z_OK;
-                gzerror(file, &code);
-                failed = got < 0 || code != Z_OK;  // Z_BUF_ERROR: a compressed file cut short
-                return -1;
-            }
-            at = 0;
-            end = static_cast<std::size_t>(got);
+    bool Fill() {
+        if (finished) return false;
+        const int got = gzread(file, buffer.data(), static_cast<unsigned>(buffer.size()));
+        if (got <= 0) {
+            finished = true;
+            int code = Z_OK;
+            gzerror(file, &code);
+            failed = got < 0 || code != Z_OK;  // Z_BUF_ERROR: a compressed file cut short
+            return false;
         }
-        return static_cast<unsigned char>(buffer[at++]);
+        at = 0;
+        end = static_cast<std::size_t>(got);
+        return true;
+    }
+
+    // As ReadBoundedLine: the next line without its '\n', at most MaxTraceLineBytes + 1 of its bytes
+    // kept; false at the end.
+    bool Line(std::string& line) {
+        line.clear();
+        bool any = false;
+        for (;;) {
+            if (at == end && !Fill()) return any;
+            any = true;
+            const char* start = buffer.data() + at;
+            const auto* lineEnd = static_cast<const char*>(std::memchr(start, '\n', end - at));
+            const std::size_t length = lineEnd ? static_cast<std::size_t>(lineEnd - start) : end - at;
+            const std::size_t room = MaxTraceLineBytes + 1 - std::min(line.size(), MaxTraceLineBytes + 1);
+            line.append(start, std::min(length, room));
+            at += length;
+            if (lineEnd) {
+                ++at;
+                return true;
+            }
+        }
     }
 };
 
@@ -170,7 +191,7 @@ TraceReader::~TraceReader() {
 
 bool TraceReader::NextLine(std::string& line) {
     for (;;) {
-        if (!ReadBoundedLine([this] { return input_->Get(); }, line)) return false;
+        if (!input_->Line(line)) return false;
         ++lineNumber_;
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (!line.empty()) return true;
@@ -178,12 +199,14 @@ bool TraceReader::NextLine(std::string& line) {
 }
 
 bool TraceReader::Next(TraceRecord& record) {
-    std::string line;
+    std::string& line = line_;
     while (nextReady_ == ready_.size()) {
         ready_.clear();
         nextReady_ = 0;
         if (!NextLine(line)) {
-            if (input_->failed) throw TraceError("line " + std::to_string(lineNumber_ + 1) + ": the trace could not be read (a damaged compressed file?)");
+            if (input_->failed)
+                throw TraceError("line " + std::to_string(lineNumber_ + 1) +
+                                 ": the trace could not be read (a damaged compressed file?)");
             return false;
         }
         try {

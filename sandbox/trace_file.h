@@ -58,6 +58,7 @@ private:
     struct Input;
     std::unique_ptr<Input> input_;
     TraceDecoder decoder_;
+    std::string line_;                // the line being read, kept for its memory
     std::vector<TraceRecord> ready_;  // records a line gave, not yet returned
     std::size_t nextReady_ = 0;
     std::size_t lineNumber_ = 0;

@@ -7,10 +7,11 @@
 #include <cmath>
 #include <limits>
 #include <optional>
-#include <set>
 #include <sstream>
 
 #include <nlohmann/json.hpp>
+
+#include "sandbox/json_line.h"
 
 namespace sandbox {
 
@@ -23,15 +24,7 @@ const char* TypeName(const RecordBody& body) {
     return names[body.index()];
 }
 
-// A float written with the fewest digits that read back as the same float ("1234.56", not the
-// double expansion of the float).
-double Short(float value) {
-    char text[32];
-    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
-    double shortest = value;
-    std::from_chars(text, end, shortest);
-    return shortest;
-}
+double Short(float value) { return ShortestDouble(value); }
 
 Json VectorJson(const Vector& v) { return Json::array({Short(v.X), Short(v.Y), Short(v.Z)}); }
 
@@ -152,120 +145,109 @@ void WriteCompactState(Json& out, const record::State& s, const TraceCarMemory& 
 
 // [SECTION] Reading
 
-// The fields of one line, taken one by one; whatever is left over at the end is an unknown field.
+// The fields of one object of a line, taken one by one; whatever is left over at the end is an
+// unknown field.
 class Fields {
 public:
-    Fields(const Json& object, std::string what) : object_(object), what_(std::move(what)) {
-        for (const auto& item : object.items()) left_.insert(item.key());
-    }
+    using Value = JsonLine::Value;
+    // what names the object in a reason; a record's fields name its type ("a \"state\" record").
+    Fields(JsonLine& line, const Value& object, std::string_view what, std::string_view type = {})
+        : line_(line), object_(object), what_(what), type_(type) {}
 
-    bool Has(const std::string& key) const { return object_.contains(key); }
-    const Json& Get(const std::string& key) {
-        if (!object_.contains(key)) throw TraceError("missing field \"" + key + "\" in " + what_);
-        left_.erase(key);
-        return object_.at(key);
+    bool Has(std::string_view key) const { return line_.Find(object_, key) != nullptr; }
+    const Value& Get(std::string_view key) {
+        const Value* value = line_.Take(object_, key);
+        if (!value) throw TraceError("missing field \"" + std::string(key) + "\" in " + What());
+        return *value;
     }
-    double Number(const std::string& key) {
-        const Json& value = Get(key);
-        if (!value.is_number()) Mistyped(key, "a number");
-        return value.get<double>();
+    double Number(std::string_view key) {
+        const Value& value = Get(key);
+        if (!value.IsNumber()) Mistyped(key, "a number");
+        return value.number;
     }
     // A number a float holds: beyond its range it would not be that number any more.
-    float Float(const std::string& key) { return ToFloat(key, Get(key)); }
-    float ToFloat(const std::string& key, const Json& value) {
-        if (!value.is_number()) Mistyped(key, "a number");
-        const double number = value.get<double>();
-        if (!(std::fabs(number) <= static_cast<double>(std::numeric_limits<float>::max())))
+    float Float(std::string_view key) { return ToFloat(key, Get(key)); }
+    float ToFloat(std::string_view key, const Value& value) const {
+        if (!value.IsNumber()) Mistyped(key, "a number");
+        if (!(std::fabs(value.number) <= static_cast<double>(std::numeric_limits<float>::max())))
             Mistyped(key, "a number of at most 3.4e38 either way");
-        return static_cast<float>(number);
+        return static_cast<float>(value.number);
     }
-    int Integer(const std::string& key, int low, int high) {
-        const Json& value = Get(key);
-        if (!value.is_number_integer() || value.get<long long>() < low || value.get<long long>() > high)
+    int Integer(std::string_view key, int low, int high) {
+        const Value& value = Get(key);
+        if (value.kind != JsonLine::Kind::Integer || value.integer < low || value.integer > high)
             Mistyped(key, "a whole number from " + std::to_string(low) + " to " + std::to_string(high));
-        return value.get<int>();
+        return static_cast<int>(value.integer);
     }
-    bool Bool(const std::string& key) {
-        const Json& value = Get(key);
-        if (!value.is_boolean()) Mistyped(key, "true or false");
-        return value.get<bool>();
+    bool Bool(std::string_view key) {
+        const Value& value = Get(key);
+        if (value.kind != JsonLine::Kind::Boolean) Mistyped(key, "true or false");
+        return value.boolean;
     }
-    std::string String(const std::string& key) {
-        const Json& value = Get(key);
-        if (!value.is_string()) Mistyped(key, "a string");
-        return value.get<std::string>();
+    std::string String(std::string_view key) {
+        const Value& value = Get(key);
+        if (value.kind != JsonLine::Kind::String) Mistyped(key, "a string");
+        return std::string(line_.Text(value));
     }
-    Vector Location(const std::string& key) { return ToVector(key, Get(key)); }
-    Vector ToVector(const std::string& key, const Json& value) {
-        if (!value.is_array() || value.size() != 3 || !value[0].is_number() || !value[1].is_number() || !value[2].is_number())
-            Mistyped(key, "a list of three numbers [x, y, z]");
-        return {ToFloat(key, value[0]), ToFloat(key, value[1]), ToFloat(key, value[2])};
+    Vector Location(std::string_view key) { return ToVector(key, Get(key)); }
+    Vector ToVector(std::string_view key, const Value& value) const {
+        const Value* xyz[3];
+        if (!Numbers(value, xyz, 3)) Mistyped(key, "a list of three numbers [x, y, z]");
+        return {ToFloat(key, *xyz[0]), ToFloat(key, *xyz[1]), ToFloat(key, *xyz[2])};
     }
-    float Fraction(const std::string& key) {
+    // The elements of a list of exactly n numbers, or false.
+    bool Numbers(const Value& list, const Value** out, int n) const {
+        if (list.kind != JsonLine::Kind::Array || list.size != n) return false;
+        for (int i = 0, at = list.first; i < n; ++i, at = line_.At(at).next) {
+            out[i] = &line_.At(at);
+            if (!out[i]->IsNumber()) return false;
+        }
+        return true;
+    }
+    float Fraction(std::string_view key) {
         const double value = Number(key);
         if (!(value >= 0.0 && value <= 1.0)) Mistyped(key, "a fraction of a full tank from 0 to 1");
         return static_cast<float>(value);
     }
+    // Names the first field no reader took, in the order of their names.
     void Done() const {
-        if (!left_.empty()) throw TraceError("unknown field \"" + *left_.begin() + "\" in " + what_);
+        std::optional<std::string_view> unknown;
+        for (int at = object_.first; at >= 0; at = line_.At(at).next) {
+            const Value& member = line_.At(at);
+            if (!member.taken && (!unknown || line_.KeyOf(member) < *unknown)) unknown = line_.KeyOf(member);
+        }
+        if (unknown) throw TraceError("unknown field \"" + std::string(*unknown) + "\" in " + What());
     }
-    [[noreturn]] void Mistyped(const std::string& key, const std::string& expected) const {
-        throw TraceError("field \"" + key + "\" in " + what_ + " must be " + expected);
+    [[noreturn]] void Mistyped(std::string_view key, const std::string& expected) const {
+        throw TraceError("field \"" + std::string(key) + "\" in " + What() + " must be " + expected);
     }
+    std::string What() const { return type_.empty() ? std::string(what_) : "a \"" + std::string(type_) + "\" record"; }
+    JsonLine& Line() const { return line_; }
 
 private:
-    const Json& object_;
-    std::string what_;
-    std::set<std::string> left_;
+    JsonLine& line_;
+    const Value& object_;
+    std::string_view what_, type_;
 };
 
-// How deep a line's lists and objects go, outside its strings (a record needs 3).
-int NestingDepth(std::string_view line) {
-    int depth = 0, deepest = 0;
-    bool inString = false, escaped = false;
-    for (char c : line) {
-        if (inString) {
-            if (escaped)
-                escaped = false;
-            else if (c == '\\')
-                escaped = true;
-            else if (c == '"')
-                inString = false;
-        } else if (c == '"') {
-            inString = true;
-        } else if (c == '{' || c == '[') {
-            deepest = std::max(deepest, ++depth);
-        } else if (c == '}' || c == ']') {
-            --depth;
-        }
-    }
-    return deepest;
-}
-
-Json ParseObject(std::string_view line) {
+// The line parsed, which must be one object; the values stay valid until the next line of this thread.
+JsonLine& ParseObject(std::string_view line) {
     if (line.size() > MaxTraceLineBytes)
         throw TraceError("the line is longer than " + std::to_string(MaxTraceLineBytes) + " bytes, the most a line may hold");
-    if (NestingDepth(line) > MaxTraceNesting)
-        throw TraceError("lists and objects nest deeper than " + std::to_string(MaxTraceNesting) + " levels");
-    Json value;
-    try {
-        value = Json::parse(line);
-    } catch (const Json::exception& e) {
-        // A syntax error, and also a number no double holds (1e400).
-        std::string reason = e.what();
-        if (const auto bracket = reason.find("] "); bracket != std::string::npos) reason = reason.substr(bracket + 2);
-        throw TraceError("not valid JSON (" + reason + ")");
-    }
-    if (!value.is_object()) throw TraceError("a line must hold one JSON object");
-    return value;
+    thread_local JsonLine parsed;
+    // A syntax error, and also a number no double holds (1e400).
+    if (!parsed.Parse(line, MaxTraceNesting))
+        throw TraceError(parsed.TooDeep() ? parsed.Error() : "not valid JSON (" + parsed.Error() + ")");
+    if (parsed.Root().kind != JsonLine::Kind::Object) throw TraceError("a line must hold one JSON object");
+    return parsed;
 }
 
 record::Match ReadMatch(Fields& f) {
     record::Match m;
-    const Json& playlist = f.Get("playlist");
-    if (!playlist.is_null()) {
-        if (!playlist.is_object()) f.Mistyped("playlist", "an object {\"title\", \"ranked\", \"id\"} or null");
-        Fields p(playlist, "the playlist");
+    const Fields::Value& playlist = f.Get("playlist");
+    if (playlist.kind != JsonLine::Kind::Null) {
+        if (playlist.kind != JsonLine::Kind::Object) f.Mistyped("playlist", "an object {\"title\", \"ranked\", \"id\"} or null");
+        Fields p(f.Line(), playlist, "the playlist");
         host::game::Playlist value;
         value.title = p.String("title");
         value.ranked = p.Bool("ranked") ? 1 : 0;
@@ -295,8 +277,8 @@ record::State ReadState(Fields& f, int version) {
     }
     if (f.Has("overtime")) s.overtime = f.Bool("overtime");
     if (f.Has("ball")) {
-        const Json& ball = f.Get("ball");
-        if (ball.is_null())
+        const Fields::Value& ball = f.Get("ball");
+        if (ball.kind == JsonLine::Kind::Null)
             s.removeBall = true;
         else
             s.ball = f.ToVector("ball", ball);
@@ -304,56 +286,60 @@ record::State ReadState(Fields& f, int version) {
     if (version >= 2 && f.Has("frame")) s.compact.frameBefore = f.Bool("frame");
     if (version >= 2 && f.Has("ballMoved")) {
         if (f.Has("ball")) f.Mistyped("ballMoved", "not beside \"ball\"");
-        const Json& move = f.Get("ballMoved");
-        if (!move.is_array() || move.size() != 3 || !move[0].is_number() || !move[1].is_number() || !move[2].is_number())
-            f.Mistyped("ballMoved", "a list of three numbers [x, y, z]");
-        s.compact.ballMove = std::array<double, 3>{move[0].get<double>(), move[1].get<double>(), move[2].get<double>()};
+        const Fields::Value* move[3];
+        if (!f.Numbers(f.Get("ballMoved"), move, 3)) f.Mistyped("ballMoved", "a list of three numbers [x, y, z]");
+        s.compact.ballMove = std::array<double, 3>{move[0]->number, move[1]->number, move[2]->number};
     }
     const bool moved = version >= 2 && f.Has("moved");
     if (moved && f.Has("cars")) f.Mistyped("moved", "not beside \"cars\"");
     if (f.Has("cars") || moved) {
         const char* key = moved ? "moved" : "cars";
-        const Json& cars = f.Get(key);
+        const Fields::Value& cars = f.Get(key);
         s.compact.moved = moved;
         const char* expected =
             version >= 2 ? "a list of [x, y, z, boost] (boost from 0 to 1, then true for a demolished car), "
                            "[x, y, boost] (height as before) or [x, y] (height and boost as before), one for every car"
                          : "a list of [x, y, z, boost] (boost from 0 to 1, then true for a demolished car), one for every car";
-        if (!cars.is_array() || cars.empty()) f.Mistyped(key, expected);
-        for (const Json& car : cars) {
+        if (cars.kind != JsonLine::Kind::Array || cars.size == 0) f.Mistyped(key, expected);
+        const JsonLine& line = f.Line();
+        const auto isBoost = [](const Fields::Value& value) { return value.number >= 0.0 && value.number <= 1.0; };
+        for (int at = cars.first; at >= 0; at = line.At(at).next) {
+            const Fields::Value& car = line.At(at);
+            // The entry's elements: up to four numbers, then the demolished flag.
+            const Fields::Value* e[5] = {};
+            if (car.kind != JsonLine::Kind::Array || car.size < 2 || car.size > 5) f.Mistyped(key, expected);
+            int n = 0;
+            for (int el = car.first; el >= 0; el = line.At(el).next) e[n++] = &line.At(el);
+            for (int i = 0; i < std::min(n, 4); ++i)
+                if (!e[i]->IsNumber()) f.Mistyped(key, expected);
             std::optional<float> boostOnly;  // [x, y, boost]: the height as before
-            if (version >= 2 && car.is_array() && car.size() == 2) {
-                if (!car[0].is_number() || !car[1].is_number()) f.Mistyped(key, expected);
+            if (version >= 2 && n == 2) {
                 s.compact.shortEntry.push_back(true);
-            } else if (version >= 2 && car.is_array() && car.size() == 3) {
-                if (!car[0].is_number() || !car[1].is_number() || !car[2].is_number() ||
-                    !(car[2].get<double>() >= 0.0 && car[2].get<double>() <= 1.0))
-                    f.Mistyped(key, expected);
+            } else if (version >= 2 && n == 3) {
+                if (!isBoost(*e[2])) f.Mistyped(key, expected);
                 s.compact.shortEntry.push_back(true);
-                boostOnly = car[2].get<float>();
+                boostOnly = static_cast<float>(e[2]->number);
             } else {
                 if (version >= 2) s.compact.shortEntry.push_back(false);
-                if (!car.is_array() || (car.size() != 4 && car.size() != 5) || !car[0].is_number() || !car[1].is_number() ||
-                    !car[2].is_number() || !car[3].is_number() || !(car[3].get<double>() >= 0.0 && car[3].get<double>() <= 1.0) ||
-                    (car.size() == 5 && !car[4].is_boolean()))
-                    f.Mistyped(key, expected);
+                if (n < 4 || !isBoost(*e[3]) || (n == 5 && e[4]->kind != JsonLine::Kind::Boolean)) f.Mistyped(key, expected);
             }
             if (s.compact.shortEntry.size() > s.compact.boostGiven.size()) s.compact.boostGiven.push_back(boostOnly.has_value());
+            const bool demolished = n == 5 && e[4]->boolean;
             if (moved) {
-                s.compact.moves.emplace_back(car[0].get<double>(), car[1].get<double>());
-                s.cars.push_back({{0.0f, 0.0f, car.size() > 3 ? f.ToFloat(key, car[2]) : 0.0f},
-                                  car.size() > 3 ? car[3].get<float>() : boostOnly.value_or(0.0f),
-                                  car.size() == 5 && car[4].get<bool>()});
+                s.compact.moves.emplace_back(e[0]->number, e[1]->number);
+                s.cars.push_back({{0.0f, 0.0f, n > 3 ? f.ToFloat(key, *e[2]) : 0.0f},
+                                  n > 3 ? static_cast<float>(e[3]->number) : boostOnly.value_or(0.0f),
+                                  demolished});
                 continue;
             }
-            if (car.size() <= 3) {
-                s.cars.push_back({{f.ToFloat(key, car[0]), f.ToFloat(key, car[1]), 0.0f}, boostOnly.value_or(0.0f), false});
+            if (n <= 3) {
+                s.cars.push_back({{f.ToFloat(key, *e[0]), f.ToFloat(key, *e[1]), 0.0f}, boostOnly.value_or(0.0f), false});
                 continue;
             }
             // Each coordinate must fit a float, as every other position must.
-            s.cars.push_back({{f.ToFloat(key, car[0]), f.ToFloat(key, car[1]), f.ToFloat(key, car[2])},
-                              car[3].get<float>(),
-                              car.size() == 5 && car[4].get<bool>()});
+            s.cars.push_back({{f.ToFloat(key, *e[0]), f.ToFloat(key, *e[1]), f.ToFloat(key, *e[2])},
+                              static_cast<float>(e[3]->number),
+                              demolished});
         }
         if (version >= 2) s.compact.inputsImplied = !f.Has("inputs") || f.Bool("inputs");
     } else if (version >= 2 && f.Has("inputs")) {
@@ -409,6 +395,27 @@ std::optional<GameEvent> EventFromTraceName(const std::string& traceName) {
 }
 
 // [SECTION] Lines
+
+double ShortestDouble(float value) {
+    // Below 2^24 the shortest text is the one with the fewest decimals that reads back as the float:
+    // the float times 10^d is then exact (24 + 28 bits for d up to 12), its nearest whole number k
+    // is the closest d-decimal text, and k / 10^d is that text's double, rounded once.
+    static constexpr double Powers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12};
+    const double exact = value;
+    if (std::fabs(exact) < 16777216.0) {
+        for (const double power : Powers) {
+            const double k = std::nearbyint(exact * power);
+            if (std::fabs(k) >= 9007199254740992.0) break;  // 2^53: no longer exact
+            const double candidate = k / power;
+            if (static_cast<float>(candidate) == value) return candidate;
+        }
+    }
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    double shortest = exact;
+    std::from_chars(text, end, shortest);
+    return shortest;
+}
 
 std::string FormatHeader(const TraceHeader& header) {
     Json out;
@@ -481,8 +488,8 @@ void TraceCarMemory::Update(const TraceRecord& record) {
 }
 
 TraceHeader ParseHeader(std::string_view line) {
-    const Json object = ParseObject(line);
-    Fields f(object, "the header");
+    JsonLine& parsed = ParseObject(line);
+    Fields f(parsed, parsed.Root(), "the header");
     if (f.String("trace") != "zando") throw TraceError("not a ZANDO trace: the header's \"trace\" must be \"zando\"");
     TraceHeader header;
     header.version = f.Integer("version", 0, 1000000);
@@ -496,13 +503,13 @@ TraceHeader ParseHeader(std::string_view line) {
 }
 
 TraceRecord ParseRecord(std::string_view line, int version) {
-    const Json object = ParseObject(line);
-    Fields top(object, "the record");
+    JsonLine& parsed = ParseObject(line);
+    Fields top(parsed, parsed.Root(), "the record");
     TraceRecord record;
     record.t = top.Number("t");
     if (!(record.t >= 0.0) || !std::isfinite(record.t)) top.Mistyped("t", "a number of seconds, 0 or more");
     const std::string type = top.String("type");
-    Fields f(object, "a \"" + type + "\" record");
+    Fields f(parsed, parsed.Root(), {}, type);
     f.Get("t");
     f.Get("type");
     if (type == "match")

@@ -37,6 +37,10 @@ struct TraceCarMemory {
     void Update(const TraceRecord& record);  // after the record was written or read
 };
 
+// A float as the double its shortest decimal text reads as (4607.89, not 4607.89013671875): what a
+// trace writes for it, and what a version-2 move is added to.
+double ShortestDouble(float value);
+
 std::string FormatHeader(const TraceHeader& header);
 std::string FormatRecord(const TraceRecord& record);  // one line of either version, without its line end
 // A version-2 line: a state with cars leaves out what memory (the records before it) implies; with

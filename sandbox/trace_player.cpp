@@ -1,8 +1,6 @@
 // Playing trace records on the host runtime.
 #include "sandbox/trace_player.h"
 
-#include "plugin/match_snapshot.h"
-
 namespace sandbox {
 
 TracePlayer::TracePlayer(host::Host& host, FrameCallback onFrame, RecordObserver beforeRecord)
@@ -15,15 +13,37 @@ void TracePlayer::Play(const TraceRecord& record) {
     }
     if (beforeRecord_) beforeRecord_(record);
     std::visit([this](const auto& body) { Apply(body); }, record.body);
-    if (settle_) sandbox::SettleWorkers(host_);
+    if (settle_) Settle();
 }
 
+namespace {
+
+ZandoWaitForWorkerFunction WaitOf(const host::LoadedPlugin& plugin) {
+    return reinterpret_cast<ZandoWaitForWorkerFunction>(plugin.library->Symbol(ZandoWaitForWorkerSymbol));
+}
+
+constexpr int SettleTimeoutMs = 60000;  // longer than any exchange's time-outs
+
+}  // namespace
+
 void SettleWorkers(host::Host& host) {
-    for (const auto& plugin : host.Plugins()) {
-        const auto wait = reinterpret_cast<ZandoWaitForWorkerFunction>(plugin->library->Symbol(ZandoWaitForWorkerSymbol));
-        if (wait) wait(60000);  // longer than any exchange's time-outs
-    }
+    for (const auto& plugin : host.Plugins())
+        if (const auto wait = WaitOf(*plugin)) wait(SettleTimeoutMs);
     host.GetScheduler().RunPending();
+}
+
+void TracePlayer::Settle() {
+    // Each plug-in's wait is looked up once while it stays loaded, not after every record.
+    const auto& plugins = host_.Plugins();
+    bool same = waits_.size() == plugins.size();
+    for (std::size_t i = 0; same && i < plugins.size(); ++i) same = waits_[i].plugin == plugins[i]->id;
+    if (!same) {
+        waits_.clear();
+        for (const auto& plugin : plugins) waits_.push_back({plugin->id, WaitOf(*plugin)});
+    }
+    for (const PluginWait& each : waits_)
+        if (each.wait) each.wait(SettleTimeoutMs);
+    host_.GetScheduler().RunPending();
 }
 
 void TracePlayer::Apply(const record::Match& m) {

@@ -7,6 +7,7 @@
 
 #include "host/runtime/host.h"
 #include "host/runtime/match_control.h"
+#include "plugin/match_snapshot.h"
 #include "sandbox/trace_record.h"
 
 namespace sandbox {
@@ -41,8 +42,15 @@ private:
     void Apply(const record::Frame&);
     void Apply(const record::RemoveMatch&);
 
+    void Settle();  // as SettleWorkers
+
     host::Host& host_;
     host::MatchControl match_;
+    struct PluginWait {
+        host::OwnerId plugin;
+        ZandoWaitForWorkerFunction wait;
+    };
+    std::vector<PluginWait> waits_;  // each loaded plug-in's wait for its worker, by its load
     FrameCallback onFrame_;
     RecordObserver beforeRecord_;
     std::vector<host::game::Car*> cars_;  // the current match's cars, in the order they joined

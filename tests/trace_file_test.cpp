@@ -10,6 +10,7 @@
 #include <variant>
 #include <vector>
 
+#include "sandbox/checked_trace.h"
 #include "sandbox/match_simulator.h"
 #include "sandbox/trace_file.h"
 #include "sandbox/trace_format.h"
@@ -92,6 +93,38 @@ TEST(TraceFile, EveryVersionReadsBackAsTheRecordsTheSimulationMade) {
     EXPECT_LT(size("v2.jsonl") * 3, size("v1.jsonl"));
     EXPECT_LT(size("v2.jsonl.gz") * 3, size("v2.jsonl"));
     EXPECT_EQ(zando_test::ReadFile(dir.path() / "v2.jsonl.gz").substr(0, 2), "\x1f\x8b") << "gzip's magic number";
+}
+
+// A trace checked whole is played from its records held in memory, or, past the hold limit, read again:
+// both play every record as written, bit for bit, and what is held is smaller than the compact text.
+TEST(TraceFile, ACheckedTracePlaysItsRecordsHeldOrReadAgain) {
+    std::vector<sb::TraceRecord> made;
+    sb::MatchSimulator simulator({4, 2, 10.0, 1}, [&](const sb::TraceRecord& record) { made.push_back(record); });
+    simulator.Run();
+    // What a simulated match does not make: a console line, a match without a playlist, offline, its removal.
+    const double end = made.back().t;
+    made.push_back({end, sb::record::Console{"toggle_heatmap; zando_heatmap_scale 1.5"}});
+    made.push_back({end + 0.25, sb::record::Match{std::nullopt, false}});
+    made.push_back({end + 0.5, sb::record::RemoveMatch{}});
+    const std::vector<std::string> expected = Lines(made);
+
+    zando_test::TempDir dir;
+    sb::TraceWriter writer(dir.path() / "t.jsonl", {});
+    for (const auto& record : made) writer.Write(record);
+    ASSERT_TRUE(writer.Close());
+    for (const std::size_t holdBytes : {sb::DefaultTraceHoldBytes, std::size_t{4096}}) {
+        const sb::CheckedTrace trace(dir.path() / "t.jsonl", holdBytes);
+        EXPECT_EQ(trace.Held(), holdBytes == sb::DefaultTraceHoldBytes);
+        std::vector<sb::TraceRecord> records;
+        const std::size_t count = trace.Play([&](const sb::TraceRecord& record) { records.push_back(record); });
+        EXPECT_EQ(count, made.size());
+        const std::vector<std::string> played = Lines(records);
+        ASSERT_EQ(played.size(), expected.size()) << holdBytes;
+        for (std::size_t i = 0; i < played.size(); ++i) ASSERT_EQ(played[i], expected[i]) << holdBytes << ", record " << i;
+    }
+    sb::PackedRecords packed;
+    for (const auto& record : made) packed.Add(record);
+    EXPECT_LT(packed.Bytes(), std::filesystem::file_size(dir.path() / "t.jsonl"));
 }
 
 TEST(TraceFile, WhatALineLeavesOutMustBeKnownFromTheLinesBefore) {

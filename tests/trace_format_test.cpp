@@ -2,6 +2,10 @@
 // and reason before anything of it is played.
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <random>
 #include <sstream>
 
 #include "sandbox/trace_format.h"
@@ -77,6 +81,32 @@ TEST(TraceFormat, EveryRecordReadsBackAsWritten) {
     EXPECT_EQ(event.receiver, 2);
     EXPECT_EQ(event.victim, 4);
     EXPECT_EQ(event.label, "Save \"epic\"");
+}
+
+// A float's shortest text, read as a double, is what std::to_chars writes and std::from_chars reads
+// back: for floats of every bit pattern and for positions of a few decimals.
+TEST(TraceFormat, AFloatsShortestTextIsTheOneToCharsWrites) {
+    const auto reference = [](float value) {
+        char text[32];
+        const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+        double read = 0.0;
+        std::from_chars(text, end, read);
+        return read;
+    };
+    std::mt19937 random(8);
+    std::vector<float> values = {0.0f, -0.0f, 1048576.25f, 1048576.75f, 8388607.5f, 16777216.0f, 1e-7f, 3.4e38f, 0.1f};
+    for (int i = 0; i < 300000; ++i) {
+        const std::uint32_t bits = random();
+        float any;
+        std::memcpy(&any, &bits, sizeof any);
+        if (std::isfinite(any)) values.push_back(any);
+        values.push_back(static_cast<float>(static_cast<int>(random() % 2000000) - 1000000) / 100.0f);  // -10000.00..10000.00
+        values.push_back(std::ldexp(static_cast<float>(random() % 16777216), static_cast<int>(random() % 40) - 30));
+    }
+    for (const float value : values) {
+        const double shortest = sb::ShortestDouble(value), expected = reference(value);
+        ASSERT_EQ(std::memcmp(&shortest, &expected, sizeof shortest), 0) << value << ": " << shortest << " / " << expected;
+    }
 }
 
 TEST(TraceFormat, ABadLineIsRefusedWithItsReason) {

@@ -1,15 +1,27 @@
 // Fuzzes match traces, as a whole and line by line. A whole trace is either read or refused with its
-// line and reason; a line that is read is written back as a line that reads as the same record, and
-// written again the same way.
+// line and reason; each line is JSON to the trace's parser exactly when it is to nlohmann's; a line that
+// is read is written back as a line that reads as the same record, and written again the same way.
 #include <cstddef>
 #include <cstdint>
 #include <sstream>
 #include <string>
 
+#include <nlohmann/json.hpp>
+
+#include "sandbox/json_line.h"
 #include "sandbox/trace_format.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace {
+
+// The trace's own JSON parser accepts exactly what nlohmann's accepts (within its depth).
+void CheckJson(std::string_view line) {
+    sandbox::JsonLine json;
+    const bool parsed = json.Parse(line, 64);
+    if (!json.TooDeep())
+        zando_fuzz::Check(parsed == nlohmann::json::accept(line),
+                          "the trace's JSON parser and nlohmann's disagree on: " + std::string(line));
+}
 
 void CheckRoundTrip(std::string_view line) {
     using zando_fuzz::Check;
@@ -51,6 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t from = 0;
     while (from <= text.size()) {
         const std::size_t end = std::min(text.find('\n', from), text.size());
+        CheckJson(std::string_view(text).substr(from, end - from));
         CheckRoundTrip(std::string_view(text).substr(from, end - from));
         from = end + 1;
     }
