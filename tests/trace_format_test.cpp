@@ -113,6 +113,7 @@ TEST(TraceFormat, ABadLineIsRefusedWithItsReason) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {R"({"t":1,"type":"frame")", "not valid JSON"},
         {R"([1,2])", "a line must hold one JSON object"},
+        {std::string(R"({"t":1,"type":"frame"})") + '\0' + "x", "not valid JSON (syntax error at byte 23"},  // a NUL is no end
         {R"({"type":"frame"})", "missing field \"t\" in the record"},
         {R"({"t":"1","type":"frame"})", "field \"t\" in the record must be a number"},
         {R"({"t":-1,"type":"frame"})", "field \"t\" in the record must be a number of seconds, 0 or more"},

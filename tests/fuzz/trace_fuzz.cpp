@@ -14,11 +14,12 @@
 
 namespace {
 
-// The trace's own JSON parser accepts exactly what nlohmann's accepts (within its depth).
+// The trace's own JSON parser accepts exactly what nlohmann's accepts (within its depth). nlohmann ends
+// its input at a NUL byte, where the trace's parser refuses the line: such lines are not compared.
 void CheckJson(std::string_view line) {
     sandbox::JsonLine json;
     const bool parsed = json.Parse(line, 64);
-    if (!json.TooDeep())
+    if (!json.TooDeep() && line.find('\0') == std::string_view::npos)
         zando_fuzz::Check(parsed == nlohmann::json::accept(line),
                           "the trace's JSON parser and nlohmann's disagree on: " + std::string(line));
 }
