@@ -30,7 +30,8 @@ void SetColor(CanvasWrapper& canvas, Rgba colour) { SetCanvasColour(canvas, ToCa
 
 void DrawText(CanvasWrapper& canvas, int x, int y, const std::string& text, float scale) {
     canvas.SetPosition(Vector2{x, y});
-    canvas.DrawString(text, scale, scale);
+    const float readable = std::max(scale, MinReadableTextScale);
+    canvas.DrawString(text, readable, readable);
 }
 
 void SmoothHeatmapArea(const Grid<float>& in, Grid<float>& across, Grid<float>& out, GridArea area) {

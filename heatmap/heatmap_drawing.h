@@ -35,7 +35,10 @@ void SetColor(CanvasWrapper& canvas, Rgba colour);  // each component clamped to
 inline void SetCanvasColour(CanvasWrapper& canvas, CanvasColour colour) {
     canvas.SetColor(colour.red, colour.green, colour.blue, colour.alpha);
 }
-// Text at (x, y), at an overlay's scale: at 3840 x 2160 it is twice the size it is at 1920 x 1080.
+// The canvas font is 13 pixels at scale 1: below 8 pixels text cannot be read.
+inline constexpr float MinReadableTextScale = 8.0f / 13.0f;
+// Text at (x, y), at an overlay's scale (at 3840 x 2160 it is twice the size it is at 1920 x 1080),
+// never smaller than MinReadableTextScale.
 void DrawText(CanvasWrapper& canvas, int x, int y, const std::string& text, float scale);
 
 // Where the grid's zones go on the canvas: the box the whole grid fills, in pixels.

@@ -21,7 +21,7 @@ void Fill(CanvasWrapper& canvas, int x1, int y1, int x2, int y2) { canvas.DrawRe
 
 }  // namespace
 
-// The overlay at scale 1, in reference pixels: the tabs, the mode line and the 250 x 310 grid box.
+// The overlay at scale 1, in reference pixels: the tabs, the mode line, the 250 x 310 grid box and the legend.
 // Drawn after the post-game card, it moves or shrinks so as not to cover the card when both show.
 zando::Placement ZANDO::HeatmapOverlayPlacement(Vector2 canvasSize) const {
     const zando::Placement wanted = zando::PlaceOnCanvas(canvasSize, Vector2{settings.heatmapPosX, settings.heatmapPosY},
@@ -133,39 +133,51 @@ void ZANDO::RenderHeatmapOverlay(CanvasWrapper canvas) {
                                                          : "[ZANDO ERROR] Invalid goal heatmap width");
             return;
         }
-        // One colour at a time, each run of it one rectangle.
+        // One colour at a time, each run of it one rectangle. Accuracy zones are few and scattered:
+        // they go over the field, so that no goal box dims them, each a dot of three zones around its
+        // own zone (at least 9 pixels), its own zone at full colour.
         const auto& runs = heatmapShading->overlay.PlacedRuns(
             {X0, Y2, W, H}, [O](zando::CanvasColour shade) { return zando::AtOpacity(shade, O); });
-        for (const auto& colour : runs.colours) {
-            zando::SetCanvasColour(canvas, colour.colour);
-            for (std::size_t i = colour.first; i < colour.first + colour.count; ++i) {
-                const auto& rect = runs.rects[i];
-                canvas.DrawRect(Vector2{rect.x1, rect.y1}, Vector2{rect.x2, rect.y2});
+        if (settings.showAccuracyOverlay) zando::DrawFieldOutline(canvas, X0, Y2, W, H, O);
+        const int dot = std::max(s(15), 9);
+        for (int pass = settings.showAccuracyOverlay ? 0 : 1; pass < 2; ++pass) {
+            for (const auto& colour : runs.colours) {
+                zando::SetCanvasColour(canvas, pass == 1 ? colour.colour : zando::AtOpacity(colour.colour, 0.6f));
+                for (std::size_t i = colour.first; i < colour.first + colour.count; ++i) {
+                    const auto& rect = runs.rects[i];
+                    const int grow = std::max(0, (dot - (rect.y2 - rect.y1)) / 2);
+                    if (pass == 1)
+                        canvas.DrawRect(Vector2{rect.x1, rect.y1}, Vector2{rect.x2, rect.y2});
+                    else
+                        canvas.DrawRect(Vector2{std::max(X0, rect.x1 - grow), std::max(Y2, rect.y1 - grow)},
+                                        Vector2{std::min(X0 + W, rect.x2 + grow), std::min(Y2 + H, rect.y2 + grow)});
+                }
             }
         }
     }
 
-    zando::DrawFieldOutline(canvas, X0, Y2, W, H, O);
+    if (!settings.showAccuracyOverlay || !anyShot) zando::DrawFieldOutline(canvas, X0, Y2, W, H, O);
 
-    // Legend, its words in smaller text so that "ACCURACY" and "100%" fit its box.
+    // Legend, a strip under the grid box so that it covers no zone: its title, then the colour bar
+    // between its two ends, in smaller text.
     const auto legendText = [&canvas, S](int x, int y, const std::string& text) {
-        zando::DrawText(canvas, x, y, text, 0.7f * S);
+        zando::DrawText(canvas, x, y, text, 0.8f * S);
     };
-    const int L = X0 + W - s(80), T = Y2 + H - s(60), LW = s(70);
+    const int T = Y2 + H + s(HeatmapLegendGap);
     zando::SetColor(canvas, {0, 0, 0, alpha(120)});
-    Fill(canvas, L, T, L + LW, T + s(50));
+    Fill(canvas, X0, T, X0 + W, T + s(HeatmapLegendHeight));
     zando::SetColor(canvas, {180, 180, 200, A});
-    legendText(L + s(5), T + s(5), settings.showAccuracyOverlay ? "ACCURACY" : "HEAT");
-    const int bar = LW - 10;
-    for (int i = 0; bar > 0 && i <= LW - 11; ++i) {
-        const float t = static_cast<float>(i) / static_cast<float>(bar);
+    legendText(X0 + s(6), T + s(4), settings.showAccuracyOverlay ? "ACCURACY" : "HEAT");
+    zando::SetColor(canvas, {150, 150, 170, A});
+    legendText(X0 + s(72), T + s(4), settings.showAccuracyOverlay ? "0%" : "Low");
+    legendText(X0 + s(196), T + s(4), settings.showAccuracyOverlay ? "100%" : "High");
+    const int barLeft = X0 + s(100), bar = s(90), barTop = T + s(6), barBottom = T + s(14);
+    for (int i = 0; i < bar; ++i) {
+        const float t = bar > 1 ? static_cast<float>(i) / static_cast<float>(bar - 1) : 1.0f;
         zando::SetColor(canvas,
                         settings.showAccuracyOverlay ? zando::AccuracyLegendColour(t, A) : zando::FrequencyLegendColour(t, A));
-        canvas.DrawLine(Vector2{L + 5 + i, T + s(25)}, Vector2{L + 5 + i, T + s(35)});
+        canvas.DrawLine(Vector2{barLeft + i, barTop}, Vector2{barLeft + i, barBottom});
     }
-    zando::SetColor(canvas, {150, 150, 170, A});
-    legendText(L + s(5), T + s(37), settings.showAccuracyOverlay ? "0%" : "Low");
-    legendText(L + s(40), T + s(37), settings.showAccuracyOverlay ? "100%" : "High");
 
     // The zones picked in the zone inspector (a zone, or a block of them), with their stats box.
     if (panel.selection.selectedZoneCol < 0 || panel.selection.selectedZoneCol >= GridCols ||

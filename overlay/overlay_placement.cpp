@@ -25,8 +25,8 @@ Placement PlaceOnCanvas(Vector2 canvas, Vector2 at, float width, float height, f
     const float fx = static_cast<float>(size.X) / ReferenceWidth, fy = static_cast<float>(size.Y) / ReferenceHeight;
     const float wanted = std::isfinite(userScale) && userScale > 0.0f ? userScale : 1.0f;
     Placement placement;
-    placement.scale =
-        std::min({wanted * std::min(fx, fy), static_cast<float>(size.X) / width, static_cast<float>(size.Y) / height});
+    placement.scale = std::min({std::max(wanted * std::min(fx, fy), MinReadableScale), static_cast<float>(size.X) / width,
+                                static_cast<float>(size.Y) / height});
     const int w = Trunc(width * placement.scale), h = Trunc(height * placement.scale);
     placement.x = std::clamp(Trunc(static_cast<float>(at.X) * fx), 0, std::max(0, size.X - w));
     placement.y = std::clamp(Trunc(static_cast<float>(at.Y) * fy), 0, std::max(0, size.Y - h));

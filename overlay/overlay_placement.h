@@ -3,8 +3,14 @@
 #pragma once
 
 #include "bakkesmod/wrappers/wrapperstructs.h"
+#include "heatmap/heatmap_drawing.h"
 
 namespace zando {
+
+// The overlays' text is drawn no smaller than MinReadableTextScale, so neither is the rest of them: a
+// small scale setting on a small screen draws at this scale instead (at 1280 x 720, settings below 0.92
+// look alike).
+inline constexpr float MinReadableScale = MinReadableTextScale;
 
 struct Placement {
     int x = 0;  // the overlay's top-left corner on the canvas, pixels
@@ -15,8 +21,9 @@ struct Placement {
 // canvas: the canvas's size (a canvas smaller than 800 x 600 is taken as 1920 x 1080, as before its
 // size is known); at: the top-left corner in reference pixels; width, height: the overlay at scale 1
 // in reference pixels; userScale: the scale setting. Positions scale with each side of the canvas,
-// sizes with the smaller factor (shapes keep their proportions); the scale is lowered when the
-// overlay would not fit, and the corner moved in so that all of it is on the canvas.
+// sizes with the smaller factor (shapes keep their proportions), never below MinReadableScale; the
+// scale is lowered when the overlay would not fit, and the corner moved in so that all of it is on the
+// canvas.
 Placement PlaceOnCanvas(Vector2 canvas, Vector2 at, float width, float height, float userScale);
 
 // The pixels an overlay covers on the canvas: [left, right) x [top, bottom).

@@ -159,7 +159,10 @@ public:
     static constexpr float PostGameCardWidth = 450.0f;  // reference pixels
     float PostGameCardHeight() const;                   // reference pixels, for the blocks shown
     int PostGameBlocksShown() const;                    // the card's statistics switched on, 0..5
-    static constexpr float HeatmapOverlayWidth = 250.0f, HeatmapOverlayHeight = 25.0f + 8.0f + 32.0f + 310.0f;
+    // The heatmap overlay: tabs, mode line, the 250 x 310 grid box and, under it, the legend's strip.
+    static constexpr float HeatmapLegendGap = 4.0f, HeatmapLegendHeight = 20.0f;
+    static constexpr float HeatmapOverlayWidth = 250.0f,
+                           HeatmapOverlayHeight = 25.0f + 8.0f + 32.0f + 310.0f + HeatmapLegendGap + HeatmapLegendHeight;
 
     // [SECTION] Exports: the text is made on the game thread, the file written on the worker; the
     // success line, then thenLine, are said once it is written whole (a failure says why instead).

@@ -1,5 +1,6 @@
 // The overlays the plug-in draws each frame, on the recording canvas: which overlay shows when, the
 // heatmap's cells, modes, selected zone and scale, and the post-game card at several screen sizes.
+#include <algorithm>
 #include <stdexcept>
 
 #include "heatmap/heatmap_drawing.h"
@@ -177,6 +178,42 @@ TEST_F(CanvasOverlays, EachZoneOfTheAccuracyViewIsColouredAsItsOwnFigureSays) {
     EXPECT_NEAR(good.red, poor.green, 1) << "as far from yellow on either side";
 }
 
+// A zone of the accuracy view is a dot of three zones, at full colour in its own zone, drawn over the
+// field so that a goal box does not dim it; the legend is a strip under the grid box, over no zone.
+TEST_F(CanvasOverlays, AccuracyZonesAreDotsOverTheFieldWithTheLegendUnderTheGrid) {
+    Z().settings.showHeatmap = true;
+    Z().settings.showAccuracyOverlay = true;
+    Shots(0, 25, 2, 1);  // in front of the opponent's goal, inside its box
+    Frame();
+    const std::vector<CanvasCall>& calls = canvas.Calls();
+    const auto indexOf = [&](const auto& match) {
+        return std::find_if(calls.begin(), calls.end(), match) - calls.begin();
+    };
+    const CanvasCall* zone = CellAt(0, 25);
+    ASSERT_NE(zone, nullptr);
+    const auto zoneAt = zone - calls.data();
+    const int cx = 1154 + 125;
+    const auto goalBox = indexOf([&](const CanvasCall& c) {
+        return c.kind == CanvasCall::Kind::DrawRect && c.start == Vector2{cx - 41, 125} && c.end == Vector2{cx + 41, 125 + 31};
+    });
+    ASSERT_LT(goalBox, static_cast<std::ptrdiff_t>(calls.size())) << "the goal box is drawn";
+    EXPECT_GT(zoneAt, goalBox) << "the zone is drawn over the goal box";
+    const auto dot = indexOf([&](const CanvasCall& c) {
+        return c.kind == CanvasCall::Kind::DrawRect && c.end.X - c.start.X == 15 && c.start.X == 1154 + 125 - 5 &&
+               c.start.Y == 125 && c.end.Y == 125 + 10;  // cut at the grid box's top edge
+    });
+    ASSERT_LT(dot, static_cast<std::ptrdiff_t>(calls.size())) << "a 15-pixel dot around the zone";
+    EXPECT_GT(dot, goalBox);
+    EXPECT_LT(dot, zoneAt) << "the zone's own colour over its dot";
+    EXPECT_LT(calls[static_cast<std::size_t>(dot)].colour.alpha, zone->colour.alpha);
+
+    const int gridBottom = 125 + 310;
+    for (const char* legend : {"ACCURACY", "0%", "100%"}) {
+        ASSERT_NE(canvas.FindText(legend), nullptr) << legend;
+        EXPECT_GT(canvas.FindText(legend)->position.Y, gridBottom) << legend;
+    }
+}
+
 TEST_F(CanvasOverlays, ABlockPickedInTheInspectorIsMarkedWholeWithItsSums) {
     Z().settings.showHeatmap = true;
     Shots(5, 9, 2, 1);
@@ -311,7 +348,8 @@ TEST_F(CanvasOverlays, ThePostGameCardKeepsItsPlaceAndSizeInReferencePixels) {
 }
 
 // Both overlays at the default settings, and at the smallest and largest scales, on three screens:
-// every rectangle, line and text anchor inside the canvas, and the two apart at the defaults.
+// every rectangle, line and text anchor inside the canvas, no text smaller than 8 pixels (the canvas
+// font is 13 at scale 1), and the two apart at the defaults.
 TEST_F(CanvasOverlays, BothOverlaysStayWholeOnEveryScreenAtEveryScale) {
     Shots(30, 25, 3, 1);
     Z().panel.selection.selectedZoneRow = 30;
@@ -334,6 +372,7 @@ TEST_F(CanvasOverlays, BothOverlaysStayWholeOnEveryScreenAtEveryScale) {
                 box.Add(call.end);
             } else if (call.kind == CanvasCall::Kind::DrawString) {
                 box.Add(call.position);
+                EXPECT_GE(call.yScale * 13.0f, 8.0f - 1e-3f) << "no text under 8 pixels: " << call.text;
             }
         }
         return box;

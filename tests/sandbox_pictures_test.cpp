@@ -79,12 +79,13 @@ TEST_F(SandboxProgram, PicturesOfTheGameScreenAreWrittenAtClockTimesAndAtTheEnd)
     const Picture end = ReadPicture(png);
     ASSERT_EQ(end.width, 800);
     ASSERT_EQ(end.height, 600);
-    // At 800 x 600 the card (from 1441, 29 at 1920 x 1080) starts near x 600, y 16 at 0.42 times its
-    // size. Its background, (10, 15, 25) at alpha 235 over the screen's (18, 28, 23), is about
-    // (11, 16, 25): it fills the strip under its top edge. The heatmap's grid box, (10, 12, 15) at alpha
-    // 200, is about (12, 15, 17) over the same screen, left of the card.
-    EXPECT_GT(end.Count(610, 32, 780, 48, {11, 16, 25}, 4), 170 * 16 * 9 / 10) << "the card's background";
-    EXPECT_GT(end.Count(490, 80, 580, 160, {12, 15, 17}, 4), 90 * 80 * 9 / 10) << "the heatmap's grid box";
+    // At 800 x 600 both overlays are drawn at the smallest scale whose text can be read, 8/13 (800 / 1920
+    // would make it 0.42): the card, 277 pixels wide, ends at the screen's right edge from y 16, and the
+    // heatmap's grid box, from x 372 and y 72, is left of it. The card's background, (10, 15, 25) at
+    // alpha 235 over the screen's (18, 28, 23), is about (11, 16, 25): it fills the strip under its
+    // title. The grid box, (10, 12, 15) at alpha 200, is about (12, 15, 17) over the same screen.
+    EXPECT_GT(end.Count(540, 40, 780, 52, {11, 16, 25}, 4), 240 * 12 * 9 / 10) << "the card's background";
+    EXPECT_GT(end.Count(380, 200, 410, 240, {12, 15, 17}, 4), 30 * 40 * 9 / 10) << "the heatmap's grid box";
     EXPECT_FALSE(end.Near(100, 300, {11, 17, 25}, 6)) << "the screen around the overlays is not the card";
     EXPECT_FALSE(end.Near(100, 300, {0, 0, 0}, 6)) << "nor black";
 
