@@ -300,45 +300,45 @@ bool JsonLine::ParseWord(std::string_view word) {
 
 bool JsonLine::ParseNumber() {
     // -?(0|[1-9][0-9]*)(.[0-9]+)?([eE][+-]?[0-9]+)?, its digits gathered as they are checked.
-    const std::size_t from = at_;
-    const std::size_t end = line_.size();
-    const bool negative = line_[at_] == '-';
-    if (negative) ++at_;
-    if (at_ == end || !IsDigit(line_[at_])) return Fail("a digit was expected");
+    const char* const first = line_.data() + at_;
+    const char* const end = line_.data() + line_.size();
+    const char* at = first;
+    const auto fail = [&](std::string_view what) {
+        at_ = static_cast<std::size_t>(at - line_.data());
+        return Fail(what);
+    };
+    const bool negative = *at == '-';
+    if (negative) ++at;
+    if (at == end || !IsDigit(*at)) return fail("a digit was expected");
     std::uint64_t digits = 0;
     int count = 0, power = 0;
-    const auto gather = [&](int step) {
-        for (; at_ < end && IsDigit(line_[at_]); ++at_, ++count, power += step)
-            digits = digits * 10 + static_cast<std::uint64_t>(line_[at_] - '0');
-    };
-    if (line_[at_] == '0') {
-        ++at_;
+    if (*at == '0') {
+        ++at;
         ++count;
     } else {
-        gather(0);
+        for (; at != end && IsDigit(*at); ++at, ++count) digits = digits * 10 + static_cast<std::uint64_t>(*at - '0');
     }
     bool whole = true;
-    if (at_ < end && line_[at_] == '.') {
+    if (at != end && *at == '.') {
         whole = false;
-        if (++at_ == end || !IsDigit(line_[at_])) return Fail("a digit was expected after '.'");
-        gather(-1);
+        if (++at == end || !IsDigit(*at)) return fail("a digit was expected after '.'");
+        for (; at != end && IsDigit(*at); ++at, ++count, --power) digits = digits * 10 + static_cast<std::uint64_t>(*at - '0');
     }
-    if (at_ < end && (line_[at_] == 'e' || line_[at_] == 'E')) {
+    if (at != end && (*at == 'e' || *at == 'E')) {
         whole = false;
-        const bool down = ++at_ < end && line_[at_] == '-';
-        if (at_ < end && (line_[at_] == '+' || line_[at_] == '-')) ++at_;
-        if (at_ == end || !IsDigit(line_[at_])) return Fail("a digit was expected in the exponent");
+        const bool down = ++at != end && *at == '-';
+        if (at != end && (*at == '+' || *at == '-')) ++at;
+        if (at == end || !IsDigit(*at)) return fail("a digit was expected in the exponent");
         int exponent = 0;
-        for (; at_ < end && IsDigit(line_[at_]); ++at_) exponent = std::min(exponent * 10 + (line_[at_] - '0'), 100000);
+        for (; at != end && IsDigit(*at); ++at) exponent = std::min(exponent * 10 + (*at - '0'), 100000);
         power += down ? -exponent : exponent;
     }
-    const char* first = line_.data() + from;
-    const char* last = line_.data() + at_;
+    at_ = static_cast<std::size_t>(at - line_.data());
     if (whole) {
         long long integer = 0;
         if (count <= 18)
             integer = negative ? -static_cast<long long>(digits) : static_cast<long long>(digits);
-        else if (std::from_chars(first, last, integer).ec != std::errc())
+        else if (std::from_chars(first, at, integer).ec != std::errc())
             whole = false;  // beyond a long long: no whole number a trace takes, only a number
         if (whole) {
             Value& value = Add(Kind::Integer);
@@ -348,8 +348,8 @@ bool JsonLine::ParseNumber() {
         }
     }
     double number = 0.0;
-    if (!FastNumber(negative, digits, count, power, number) && !SlowNumber(first, last, number)) {
-        error_ = "number overflow parsing '" + std::string(first, last) + "'";
+    if (!FastNumber(negative, digits, count, power, number) && !SlowNumber(first, at, number)) {
+        error_ = "number overflow parsing '" + std::string(first, at) + "'";
         return false;
     }
     Add(Kind::Number).number = number;
