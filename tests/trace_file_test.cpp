@@ -99,7 +99,7 @@ TEST(TraceFile, EveryVersionReadsBackAsTheRecordsTheSimulationMade) {
 // both play every record as written, bit for bit, and what is held is smaller than the compact text.
 TEST(TraceFile, ACheckedTracePlaysItsRecordsHeldOrReadAgain) {
     std::vector<sb::TraceRecord> made;
-    sb::MatchSimulator simulator({4, 2, 10.0, 1}, [&](const sb::TraceRecord& record) { made.push_back(record); });
+    sb::MatchSimulator simulator({2, 1, 10.0, 1}, [&](const sb::TraceRecord& record) { made.push_back(record); });
     simulator.Run();
     // What a simulated match does not make: a console line, a match without a playlist, offline, its removal.
     const double end = made.back().t;
